@@ -1,0 +1,101 @@
+#pragma once
+// The routines that read and write the year's files into the shared tables: the
+// settings, the fiscal year, the master, the tax return, the deposit book and the
+// ledger header, and the file walks over the ledger.
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/FileError.h"
+#include "store/Records.h"
+
+namespace tabulo {
+
+struct SharedState;
+class Prompt;
+
+// ---- Settings file TAB_SET3.DAT (program folder) ----
+// Loads SetupLines, or sets the defaults and writes the file when it is empty or
+// missing; then sets PageLimit.
+Status ReadSetupFile(SharedState& s);
+Status WriteSetupFile(SharedState& s);
+// PageLimit from SetupLines line 2 (line capacity / 10, rounded).
+void UpdatePageLimit(SharedState& s);
+
+// ---- Paths ----
+// DataFolder and FiscalYearPath from SetupLines line 1 (see platform/Drives.h).
+Status BuildDataFolder(SharedState& s);
+// DataFolder, MasterPath, TaxReturnPath, LedgerPath, LedgerPath2, DepositPath.
+Status BuildDataPaths(SharedState& s);
+// The two-digit tag of the year in the file names ("09", "13").
+std::string YearTag(int fiscalYear);
+
+// ---- The read-data action ----
+// Reads DATE.DAT (asking for the fiscal year through `askFiscalYear` on a fresh
+// disk), the master, the ledger header (with the date check) and the deposit book,
+// with the retry messages of a missing data disk. DataLoaded becomes 1 only when the
+// year was read completely.
+void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& askFiscalYear);
+
+// ---- Single files ----
+// Result is false when DATE.DAT is empty (no fiscal year yet).
+Result<bool> ReadFiscalYearFile(SharedState& s);
+Status WriteFiscalYearFile(SharedState& s);
+Status LoadMaster(SharedState& s);
+// Copies ItemTableEdit into ItemTable and writes MASTER.DAT.
+Status SaveMaster(SharedState& s);
+Status LoadTaxReturnData(SharedState& s);
+Status SaveTaxReturnData(SharedState& s);
+// Reads YOKIN<nn>.DAT; an empty or missing file is created with 21 cleared slots.
+Status LoadDepositBook(SharedState& s);
+Status SaveDepositBook(SharedState& s);
+// Reads the 18-byte header; an empty ledger file is deleted and LineCount set to 0.
+Status ReadLedgerHeader(SharedState& s);
+
+// ---- Byte-level forms of the text files (the path routines wrap these) ----
+std::vector<std::byte> EncodeSetupFile(const std::array<std::string, 9>& lines);
+Result<std::array<std::string, 9>> DecodeSetupFile(std::span<const std::byte> bytes);
+struct FiscalYearValues {
+    std::int16_t FiscalYear = 0;
+    std::string EraName;
+    std::int16_t FiscalYearSpare = 0;
+};
+Result<std::vector<std::byte>> EncodeFiscalYearFile(const FiscalYearValues& v);
+Result<FiscalYearValues> DecodeFiscalYearFile(std::span<const std::byte> bytes);
+struct MasterData {
+    MasterHeaderArray header;
+    ItemTableArray items;
+    int itemsRead = 0;  // item lines present in the file
+};
+Result<std::vector<std::byte>> EncodeMasterFile(const MasterHeaderArray& header,
+                                                const ItemTableArray& items);
+Result<MasterData> DecodeMasterFile(std::span<const std::byte> bytes,
+                                    const std::array<std::string, 8>& kubunNames);
+// The tables of an empty SHINKOKU.DAT: "" and 0 everywhere, the deduction 100000.
+TaxReturnTables DefaultTaxReturnData();
+Result<std::vector<std::byte>> EncodeTaxReturnFile(const TaxReturnTables& t);
+// `previous` supplies the tables that an older, shorter file does not hold.
+Result<TaxReturnTables> DecodeTaxReturnFile(std::span<const std::byte> bytes,
+                                            const TaxReturnTables& previous);
+
+// ---- Ledger walks (each opens and closes the ledger file) ----
+// TotalIn, TotalOut and ClosingBalance over lines 1..LineCount into LedgerHeader.
+Status ComputeLedgerTotals(SharedState& s);
+// First line whose date equals or sorts after `date`; LineCount when none does.
+Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date);
+// Reports blank and out-of-order dates line by line; sets ErrorFlag to -1 if any.
+Status CheckLedgerDates(SharedState& s, Prompt& prompt);
+
+// ---- Clearing ----
+void FillKubunNames(SharedState& s);
+void ClearYearData(SharedState& s);
+void ClearNameWork(SharedState& s);
+
+// The user's message for a failed file operation ("... を読み込めません" and why).
+std::string FileErrorMessage(const FileError& e);
+// Shows FileErrorMessage with the title "エラー確認".
+void ShowFileError(Prompt& prompt, const FileError& e);
+
+}  // namespace tabulo

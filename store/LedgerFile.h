@@ -1,0 +1,49 @@
+#pragma once
+// The cash-book file KEIRI<nn>.DAT opened for one operation. Lines are read and
+// written one at a time through ReadLine/WriteLine, as the ledger rules are written;
+// underneath, reads come from one block read and writes are gathered and go out in
+// one positioned write at Commit(), so walking 10,000 lines costs two system calls.
+// Nothing reaches the file before Commit(); an operation that fails half-way
+// (an overflow, say) simply does not commit.
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "platform/FileError.h"
+#include "store/Records.h"
+
+namespace tabulo {
+
+class LedgerFile {
+public:
+    // Opens (creating an empty file when there is none) for reading and writing.
+    static Result<LedgerFile> Open(const std::filesystem::path& path);
+    LedgerFile(LedgerFile&&) noexcept;
+    LedgerFile& operator=(LedgerFile&&) noexcept;
+    ~LedgerFile();  // closes without committing
+
+    // Length of the file in bytes as it was when opened plus what is pending.
+    std::size_t Size() const;
+
+    Result<LedgerHeaderRecord> ReadHeader();
+    void WriteHeader(const LedgerHeaderRecord& header);
+    // Line n (1-based). Reading a line the file does not hold is an error.
+    Result<LedgerLine> ReadLine(int n);
+    Status WriteLine(int n, const LedgerLine& line);
+
+    // Writes every pending change to the file and flushes it.
+    Status Commit();
+    // Drops every pending change.
+    void Discard();
+
+    const std::filesystem::path& path() const;
+
+private:
+    struct Impl;
+    explicit LedgerFile(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tabulo

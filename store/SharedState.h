@@ -1,0 +1,71 @@
+#pragma once
+// Everything that more than one form uses, for the whole run. The application owns
+// one instance and hands it to every form; a test builds a fresh one.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "store/Records.h"
+
+namespace tabulo {
+
+inline constexpr const char* LineBreak = "\r\n";
+
+// Per item and month totals: rows 1..50 items, 51 the net line; columns 1..6
+// January..June, 7 the half-year, 8..13 July..December, 14 the year.
+using MonthlyTable = std::array<std::array<Amount, 15>, 52>;
+
+struct SharedState {
+    // Program folder (with the settings file, drives/, FORM/, help) and environment.
+    std::filesystem::path ProgramFolder;
+    std::array<std::string, 9> SetupLines;  // lines 1..8; index 0 unused
+    std::int16_t PageLimit = 200;
+    std::string DataDrive;
+
+    // The fiscal year and the paths formed from it.
+    std::int16_t FiscalYear = 0;
+    std::string EraName;
+    std::int16_t FiscalYearSpare = 0;
+    std::filesystem::path DataFolder;
+    std::filesystem::path FiscalYearPath;
+    std::filesystem::path MasterPath;
+    std::filesystem::path TaxReturnPath;
+    std::filesystem::path LedgerPath;
+    std::filesystem::path LedgerPath2;
+    std::filesystem::path DepositPath;
+
+    // The year's tables.
+    MasterHeaderArray MasterHeader;
+    std::string ReportTitleName;
+    ItemTableArray ItemTable;
+    ItemTableArray ItemTableEdit;
+    std::array<std::string, 8> KubunNames;
+    LedgerHeaderRecord LedgerHeader;
+    LedgerLine CurrentLine;
+    int CurrentLineNo = 0;
+    DepositBookRecord DepositBook;
+    TaxReturnTables TaxReturnData;
+    MonthlyTable MonthlyItemTable{};
+
+    // The shared work table of 52 names and its companions (emptied by ClearNameWork).
+    std::array<std::string, 52> NameWork;
+    std::array<Amount, 52> NameWorkAmount1{};
+    std::array<Amount, 52> NameWorkAmount2{};
+    std::array<std::string, 52> NameWorkText1;
+    std::array<std::string, 52> NameWorkText2;
+
+    // Chooser hand-over and flags.
+    int SelectionResult = 0;
+    bool AccountChosen = false;
+    int LockedDepositCategory = 0;
+    std::string SearchDate;
+    bool SearchRequested = false;
+    std::int16_t ErrorFlag = 0;
+    std::int16_t DataLoaded = 0;
+    int DataEntryOpen = 0;     // 1 while the cash book is open, 2 for the item master
+    int OffsetOnlyMode = 0;    // -1 while a statement page opens the print-position form
+};
+
+}  // namespace tabulo
