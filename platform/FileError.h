@@ -18,16 +18,20 @@ inline constexpr int DiskFull = 61;
 inline constexpr int IoError = 57;
 inline constexpr int BadFormat = 1000;  // a file that does not follow its layout
 inline constexpr int Overflow = 6;      // 32-bit amount arithmetic overflowed
+inline constexpr int NotEncodable = 1001;  // a text with no CP932 form was to be written
 }  // namespace FileErrorCode
 
 struct FileError {
     int code = 0;
     std::string path;    // the file or folder concerned, as a native path
     std::string detail;  // what was wrong, in Japanese, for the user
+    bool writing = false;  // the failure came while writing (for the message's verb)
 };
 
 // Builds the error for a failed system call on `path` from errno.
-FileError FileErrorFromErrno(int err, std::string path);
+FileError FileErrorFromErrno(int err, std::string path, bool writing = false);
+// A file that does not follow its layout.
+FileError BadFormatError(std::string path, std::string detail);
 
 // Either a value or the error that prevented it.
 template <class T>

@@ -3,9 +3,13 @@
 // settings, the fiscal year, the master, the tax return, the deposit book and the
 // ledger header, and the file walks over the ledger.
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileError.h"

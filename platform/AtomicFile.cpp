@@ -1,0 +1,109 @@
+#include "platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+namespace tabulo {
+namespace {
+
+// Closes a descriptor on every path out.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports the close's own failure (a delayed write error).
+    int Close() {
+        int r = ::close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const std::byte* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::filesystem::path TempPathBeside(const std::filesystem::path& path) {
+    static std::atomic<unsigned> counter{0};
+    std::string name = "." + path.filename().string() + ".tmp" + std::to_string(::getpid()) +
+                       "-" + std::to_string(counter.fetch_add(1));
+    return path.parent_path() / name;
+}
+
+}  // namespace
+
+Status AtomicSave(const std::filesystem::path& path, std::span<const std::byte> bytes) {
+    const std::string target = path.string();
+    std::filesystem::path temp = TempPathBeside(path);
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() < 0) return FileErrorFromErrno(errno, target, true);
+    // Keep the permissions of the file being replaced.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+
+    auto fail = [&](int err) {
+        ::unlink(temp.c_str());
+        return FileErrorFromErrno(err, target, true);
+    };
+    if (!WriteAll(fd.get(), bytes.data(), bytes.size())) return fail(errno);
+    if (::fsync(fd.get()) != 0) return fail(errno);
+    if (fd.Close() != 0) return fail(errno);
+    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+
+    // Make the rename itself durable.
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) folder = ".";
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return Ok();
+}
+
+Result<std::vector<std::byte>> ReadWholeFile(const std::filesystem::path& path) {
+    const std::string name = path.string();
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return std::vector<std::byte>{};
+        return FileErrorFromErrno(errno, name);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return FileErrorFromErrno(errno, name);
+    if (S_ISDIR(st.st_mode)) return FileErrorFromErrno(EISDIR, name);
+    std::vector<std::byte> out(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    for (;;) {
+        if (done == out.size()) out.resize(out.size() + 4096);  // the file grew meanwhile
+        ssize_t n = ::read(fd.get(), out.data() + done, out.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return FileErrorFromErrno(errno, name);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    out.resize(done);
+    return out;
+}
+
+}  // namespace tabulo

@@ -1,0 +1,194 @@
+#include "store/BinaryRecords.h"
+
+#include <cstring>
+#include <string>
+
+#include "store/Text.h"
+
+namespace tabulo {
+namespace {
+
+// Little-endian field access on a byte buffer.
+void PutI16(std::byte* p, std::int16_t v) {
+    auto u = static_cast<std::uint16_t>(v);
+    p[0] = static_cast<std::byte>(u & 0xFF);
+    p[1] = static_cast<std::byte>(u >> 8);
+}
+void PutI32(std::byte* p, std::int32_t v) {
+    auto u = static_cast<std::uint32_t>(v);
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
+}
+std::int16_t GetI16(const std::byte* p) {
+    auto u = static_cast<std::uint16_t>(std::to_integer<unsigned>(p[0]) |
+                                        (std::to_integer<unsigned>(p[1]) << 8));
+    return static_cast<std::int16_t>(u);
+}
+std::int32_t GetI32(const std::byte* p) {
+    std::uint32_t u = 0;
+    for (int i = 0; i < 4; ++i) u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
+    return static_cast<std::int32_t>(u);
+}
+
+// A fixed string field: CP932, cut at a character boundary, blanks to the right.
+Status PutText(std::byte* p, std::size_t width, const std::string& text, const char* field) {
+    auto bytes = ToCp932(CutToBytes(text, static_cast<int>(width)));
+    if (!bytes) {
+        FileError e;
+        e.code = FileErrorCode::NotEncodable;
+        e.writing = true;
+        e.detail = std::string(field) + "に書き込めない文字があります。";
+        return e;
+    }
+    std::memset(p, ' ', width);
+    std::memcpy(p, bytes->data(), std::min(width, bytes->size()));
+    return Ok();
+}
+Result<std::string> GetText(const std::byte* p, std::size_t width, const char* field) {
+    auto text = FromCp932(std::string_view(reinterpret_cast<const char*>(p), width));
+    if (!text) return BadFormatError({}, std::string(field) + "の文字が正しくありません。");
+    return *text;
+}
+
+// Ledger line fields (offsets within the 42 bytes).
+constexpr std::size_t kDateAt = 0, kYoubiAt = 6, kItemAt = 12, kInAt = 14, kOutAt = 18,
+                      kZandakaAt = 22, kBikouAt = 26;
+// Deposit book fields (offsets within the 1,536 bytes).
+constexpr std::size_t kNameAt = 0, kNameWidth = 18, kNoAt = 378, kNoWidth = 14,
+                      kCarriedAt = 672, kCurrentAt = 756, kSpareAt = 840, kMaturityAt = 924,
+                      kMaturityWidth = 10, kCarriedTotalAt = 1134, kCurrentTotalAt = 1138,
+                      kNoteAt = 1142, kNoteWidth = 394;
+
+}  // namespace
+
+std::vector<std::byte> EncodeLedgerHeader(const LedgerHeaderRecord& h) {
+    std::vector<std::byte> out(kLedgerHeaderSize);
+    PutI16(&out[0], h.LineCount);
+    PutI32(&out[2], h.OpeningBalance);
+    PutI32(&out[6], h.TotalIn);
+    PutI32(&out[10], h.TotalOut);
+    PutI32(&out[14], h.ClosingBalance);
+    return out;
+}
+
+Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes) {
+    if (bytes.size() < kLedgerHeaderSize) {
+        return BadFormatError({}, "出納帳の見出しが途中で切れています。");
+    }
+    LedgerHeaderRecord h;
+    h.LineCount = GetI16(&bytes[0]);
+    h.OpeningBalance = GetI32(&bytes[2]);
+    h.TotalIn = GetI32(&bytes[6]);
+    h.TotalOut = GetI32(&bytes[10]);
+    h.ClosingBalance = GetI32(&bytes[14]);
+    return h;
+}
+
+Result<std::vector<std::byte>> EncodeLedgerLine(const LedgerLine& line) {
+    std::vector<std::byte> out(kLedgerLineSize);
+    if (auto r = PutText(&out[kDateAt], 6, line.NenGetsuBi, "年月日"); !r) return r.error();
+    if (auto r = PutText(&out[kYoubiAt], 6, line.Youbi, "曜日"); !r) return r.error();
+    PutI16(&out[kItemAt], line.ItemNo);
+    PutI32(&out[kInAt], line.Indata);
+    PutI32(&out[kOutAt], line.Outdata);
+    PutI32(&out[kZandakaAt], line.Zandaka);
+    if (auto r = PutText(&out[kBikouAt], 16, line.Bikou, "備考"); !r) return r.error();
+    return out;
+}
+
+Result<LedgerLine> DecodeLedgerLine(std::span<const std::byte> bytes) {
+    if (bytes.size() < kLedgerLineSize) {
+        return BadFormatError({}, "出納帳の行が途中で切れています。");
+    }
+    LedgerLine line;
+    auto date = GetText(&bytes[kDateAt], 6, "年月日");
+    if (!date) return date.error();
+    auto youbi = GetText(&bytes[kYoubiAt], 6, "曜日");
+    if (!youbi) return youbi.error();
+    auto bikou = GetText(&bytes[kBikouAt], 16, "備考");
+    if (!bikou) return bikou.error();
+    line.NenGetsuBi = std::move(*date);
+    line.Youbi = std::move(*youbi);
+    line.ItemNo = GetI16(&bytes[kItemAt]);
+    line.Indata = GetI32(&bytes[kInAt]);
+    line.Outdata = GetI32(&bytes[kOutAt]);
+    line.Zandaka = GetI32(&bytes[kZandakaAt]);
+    line.Bikou = std::move(*bikou);
+    return line;
+}
+
+Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book) {
+    std::vector<std::byte> out(kDepositBookSize);
+    for (int i = 0; i < kAccountSlots; ++i) {
+        auto slot = static_cast<std::size_t>(i);
+        if (auto r = PutText(&out[kNameAt + slot * kNameWidth], kNameWidth, book.AccountName[slot],
+                             "名称");
+            !r) {
+            return r.error();
+        }
+        if (auto r = PutText(&out[kNoAt + slot * kNoWidth], kNoWidth, book.AccountNo[slot], "口座No.");
+            !r) {
+            return r.error();
+        }
+        PutI32(&out[kCarriedAt + slot * 4], book.CarriedBalance[slot]);
+        PutI32(&out[kCurrentAt + slot * 4], book.CurrentBalance[slot]);
+        PutI32(&out[kSpareAt + slot * 4], book.SpareAmount[slot]);
+        if (auto r = PutText(&out[kMaturityAt + slot * kMaturityWidth], kMaturityWidth,
+                             book.Maturity[slot], "満期");
+            !r) {
+            return r.error();
+        }
+    }
+    PutI32(&out[kCarriedTotalAt], book.CarriedTotal);
+    PutI32(&out[kCurrentTotalAt], book.CurrentTotal);
+    if (auto r = PutText(&out[kNoteAt], kNoteWidth, book.DepositNote, "メモ"); !r) return r.error();
+    return out;
+}
+
+Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes) {
+    if (bytes.size() < kDepositBookSize) {
+        return BadFormatError({}, "預金データが途中で切れています（" + std::to_string(bytes.size()) +
+                                      " バイト）。");
+    }
+    DepositBookRecord book;
+    for (int i = 0; i < kAccountSlots; ++i) {
+        auto slot = static_cast<std::size_t>(i);
+        auto name = GetText(&bytes[kNameAt + slot * kNameWidth], kNameWidth, "名称");
+        if (!name) return name.error();
+        auto no = GetText(&bytes[kNoAt + slot * kNoWidth], kNoWidth, "口座No.");
+        if (!no) return no.error();
+        auto maturity = GetText(&bytes[kMaturityAt + slot * kMaturityWidth], kMaturityWidth, "満期");
+        if (!maturity) return maturity.error();
+        book.AccountName[slot] = std::move(*name);
+        book.AccountNo[slot] = std::move(*no);
+        book.Maturity[slot] = std::move(*maturity);
+        book.CarriedBalance[slot] = GetI32(&bytes[kCarriedAt + slot * 4]);
+        book.CurrentBalance[slot] = GetI32(&bytes[kCurrentAt + slot * 4]);
+        book.SpareAmount[slot] = GetI32(&bytes[kSpareAt + slot * 4]);
+    }
+    book.CarriedTotal = GetI32(&bytes[kCarriedTotalAt]);
+    book.CurrentTotal = GetI32(&bytes[kCurrentTotalAt]);
+    auto note = GetText(&bytes[kNoteAt], kNoteWidth, "メモ");
+    if (!note) return note.error();
+    book.DepositNote = std::move(*note);
+    return book;
+}
+
+LedgerLine BlankLedgerLine(Amount zandaka) {
+    LedgerLine line;
+    line.NenGetsuBi = std::string(6, ' ');
+    line.Youbi = std::string(6, ' ');
+    line.Bikou = std::string(16, ' ');
+    line.Zandaka = zandaka;
+    return line;
+}
+
+DepositBookRecord ClearedDepositBook() {
+    DepositBookRecord book;
+    book.AccountName.fill(std::string(kNameWidth, ' '));
+    book.AccountNo.fill(std::string(kNoWidth, ' '));
+    book.Maturity.fill(std::string(kMaturityWidth, ' '));
+    book.DepositNote = std::string(kNoteWidth, ' ');
+    return book;
+}
+
+}  // namespace tabulo

@@ -1,0 +1,194 @@
+#include "store/LedgerFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include "store/BinaryRecords.h"
+
+namespace tabulo {
+
+// The file's bytes are read once at Open into `bytes`; `disk` keeps what the file
+// holds so that a failed Commit can put back what it may have overwritten.
+// [dirtyBegin, dirtyEnd) is the range changed since then.
+struct LedgerFile::Impl {
+    std::filesystem::path path;
+    int fd = -1;
+    std::vector<std::byte> bytes;
+    std::vector<std::byte> disk;
+    std::size_t dirtyBegin = 0;
+    std::size_t dirtyEnd = 0;
+
+    ~Impl() {
+        if (fd >= 0) ::close(fd);
+    }
+
+    void Put(std::size_t offset, const std::vector<std::byte>& data) {
+        if (bytes.size() < offset + data.size()) {
+            // A line written past the end: the gap (at most the skipped line the
+            // screen allows) becomes blank lines, never undefined bytes.
+            std::size_t oldSize = bytes.size();
+            bytes.resize(offset + data.size());
+            if (oldSize < offset) FillBlankLines(oldSize, offset);
+            MarkDirty(std::min(oldSize, offset), offset);
+        }
+        std::copy(data.begin(), data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+        MarkDirty(offset, offset + data.size());
+    }
+
+    void FillBlankLines(std::size_t from, std::size_t to) {
+        static const std::vector<std::byte> blank = *EncodeLedgerLine(BlankLedgerLine(0));
+        std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(to), std::byte{0});
+        // Whole line slots between the end of the header and `to` get a blank line;
+        // a piece short of a full line (a file that ended mid-line) stays zero.
+        std::size_t pos = std::max(from, kLedgerHeaderSize);
+        std::size_t lineStart =
+            kLedgerHeaderSize +
+            ((pos - kLedgerHeaderSize + kLedgerLineSize - 1) / kLedgerLineSize) * kLedgerLineSize;
+        for (std::size_t at = lineStart; at + kLedgerLineSize <= to; at += kLedgerLineSize) {
+            std::copy(blank.begin(), blank.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+    }
+
+    void MarkDirty(std::size_t begin, std::size_t end) {
+        if (begin >= end) return;
+        if (dirtyBegin == dirtyEnd) {
+            dirtyBegin = begin;
+            dirtyEnd = end;
+        } else {
+            dirtyBegin = std::min(dirtyBegin, begin);
+            dirtyEnd = std::max(dirtyEnd, end);
+        }
+    }
+
+    FileError Error(int err, bool writing) const {
+        return FileErrorFromErrno(err, path.string(), writing);
+    }
+    FileError Bad(FileError e) const {
+        e.path = path.string();
+        return e;
+    }
+};
+
+namespace {
+
+bool PwriteAll(int fd, const std::byte* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, data, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
+    auto impl = std::make_unique<Impl>();
+    impl->path = path;
+    impl->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (impl->fd < 0) return FileErrorFromErrno(errno, path.string());
+    struct stat st {};
+    if (::fstat(impl->fd, &st) != 0) return impl->Error(errno, false);
+    impl->bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < impl->bytes.size()) {
+        ssize_t n = ::pread(impl->fd, impl->bytes.data() + done, impl->bytes.size() - done,
+                            static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return impl->Error(errno, false);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    impl->bytes.resize(done);
+    impl->disk = impl->bytes;
+    return LedgerFile(std::move(impl));
+}
+
+LedgerFile::LedgerFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+LedgerFile::LedgerFile(LedgerFile&&) noexcept = default;
+LedgerFile& LedgerFile::operator=(LedgerFile&&) noexcept = default;
+LedgerFile::~LedgerFile() = default;
+
+std::size_t LedgerFile::Size() const { return impl_->bytes.size(); }
+
+const std::filesystem::path& LedgerFile::path() const { return impl_->path; }
+
+Result<LedgerHeaderRecord> LedgerFile::ReadHeader() {
+    // An empty file is a ledger that has no lines yet.
+    if (impl_->bytes.empty()) return LedgerHeaderRecord{};
+    auto h = DecodeLedgerHeader(impl_->bytes);
+    if (!h) return impl_->Bad(h.error());
+    return h;
+}
+
+void LedgerFile::WriteHeader(const LedgerHeaderRecord& header) {
+    impl_->Put(0, EncodeLedgerHeader(header));
+}
+
+Result<LedgerLine> LedgerFile::ReadLine(int n) {
+    if (n < 1) return impl_->Bad(BadFormatError({}, "出納帳の行番号が正しくありません。"));
+    std::size_t at = LedgerLineOffset(n);
+    if (at + kLedgerLineSize > impl_->bytes.size()) {
+        return impl_->Bad(
+            BadFormatError({}, "出納帳に " + std::to_string(n) + " 行目がありません。"));
+    }
+    auto line = DecodeLedgerLine(std::span<const std::byte>(impl_->bytes).subspan(at, kLedgerLineSize));
+    if (!line) {
+        FileError e = impl_->Bad(line.error());
+        e.detail = std::to_string(n) + " 行目: " + e.detail;
+        return e;
+    }
+    return line;
+}
+
+Status LedgerFile::WriteLine(int n, const LedgerLine& line) {
+    if (n < 1) return impl_->Bad(BadFormatError({}, "出納帳の行番号が正しくありません。"));
+    auto bytes = EncodeLedgerLine(line);
+    if (!bytes) return impl_->Bad(bytes.error());
+    impl_->Put(LedgerLineOffset(n), *bytes);
+    return Ok();
+}
+
+Status LedgerFile::Commit() {
+    Impl& f = *impl_;
+    if (f.dirtyBegin == f.dirtyEnd) return Ok();
+    const std::size_t begin = f.dirtyBegin, end = f.dirtyEnd;
+    const std::size_t oldSize = f.disk.size();
+    if (!PwriteAll(f.fd, f.bytes.data() + begin, end - begin, static_cast<off_t>(begin)) ||
+        ::fdatasync(f.fd) != 0) {
+        int err = errno;
+        // Put back what was there: the old bytes of the range and the old length.
+        if (begin < oldSize) {
+            std::size_t keep = std::min(end, oldSize) - begin;
+            PwriteAll(f.fd, f.disk.data() + begin, keep, static_cast<off_t>(begin));
+        }
+        if (::ftruncate(f.fd, static_cast<off_t>(oldSize)) == 0) ::fdatasync(f.fd);
+        return f.Error(err, true);
+    }
+    if (f.disk.size() < f.bytes.size()) f.disk.resize(f.bytes.size());
+    std::copy(f.bytes.begin() + static_cast<std::ptrdiff_t>(begin),
+              f.bytes.begin() + static_cast<std::ptrdiff_t>(end),
+              f.disk.begin() + static_cast<std::ptrdiff_t>(begin));
+    f.dirtyBegin = f.dirtyEnd = 0;
+    return Ok();
+}
+
+void LedgerFile::Discard() {
+    impl_->bytes = impl_->disk;
+    impl_->dirtyBegin = impl_->dirtyEnd = 0;
+}
+
+}  // namespace tabulo
