@@ -1,0 +1,449 @@
+#include "cashbook/Ledger.h"
+
+#include <algorithm>
+
+#include "cashbook/Categories.h"
+#include "cashbook/Overflow.h"
+#include "store/BinaryRecords.h"
+#include "store/DataSet.h"
+#include "store/LedgerFile.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+
+namespace tabulo {
+
+int LastPage(int lineCount, int pageLimit) {
+    int page = lineCount / kRowsPerPage + 1;
+    return std::max(1, std::min(page, static_cast<int>(pageLimit)));
+}
+
+int LineOfRow(int page, int row) { return (page - 1) * kRowsPerPage + row; }
+
+int PageOfLine(int line) { return std::max(1, (line + 9) / kRowsPerPage); }
+
+bool MayTypeOnLine(int line, int lineCount) { return line <= lineCount + 2; }
+
+int LineCapacity(const SharedState& s) {
+    double v = Val(s.SetupLines[2]);
+    if (v <= 0) return 0;
+    return static_cast<int>(std::min(v, 32767.0));
+}
+
+std::string MonthOf(std::string_view nenGetsuBi) {
+    std::string t = Trim(nenGetsuBi);
+    if (t.size() <= 2) return {};
+    return t.substr(2, 2);
+}
+
+namespace {
+
+// One operation on the ledger: the open file, the header as it will be written,
+// and whether the header has to go out at commit.
+class Session {
+public:
+    static Result<Session> Open(const SharedState& s) {
+        auto file = LedgerFile::Open(s.LedgerPath);
+        if (!file) return file.error();
+        return Session(std::move(*file), s.LedgerHeader);
+    }
+
+    Result<LedgerLine> Read(int n) { return file_.ReadLine(n); }
+    Status Write(int n, const LedgerLine& line) { return file_.WriteLine(n, line); }
+
+    LedgerHeaderRecord header;
+    bool headerChanged = false;
+
+    // Sends everything out; the shared header follows the file only when it worked.
+    Status Commit(SharedState& s) {
+        if (headerChanged) file_.WriteHeader(header);
+        Status st = file_.Commit();
+        if (st) s.LedgerHeader = header;
+        return st;
+    }
+
+private:
+    Session(LedgerFile f, const LedgerHeaderRecord& h) : header(h), file_(std::move(f)) {}
+    LedgerFile file_;
+};
+
+struct Tracker {
+    std::string month;  // M
+    Amount balance = 0; // R
+};
+
+// The reference walk: lines from..LineCount, resetting the balance on the first
+// dated line of a new month whatever its category; line 1 starts from
+// OpeningBalance. A line is rewritten only when its balance changed (the bytes of
+// an unchanged line would be the same).
+Result<Tracker> RecalcWalk(Session& ses, const ItemTableArray& items, int from, Tracker t) {
+    for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
+        auto line = ses.Read(n);
+        if (!line) return line.error();
+        std::string month = MonthOf(line->NenGetsuBi);
+        if (t.month.empty()) {
+            t.month = month;
+        } else if (!month.empty() && month != t.month) {
+            t.month = month;
+            t.balance = 0;
+        }
+        Amount base = (n == 1) ? ses.header.OpeningBalance : t.balance;
+        std::int64_t z = base;
+        if (IsCashCategory(CategoryOf(items, line->ItemNo)))
+            z += static_cast<std::int64_t>(line->Indata) - line->Outdata;
+        auto checked = CheckedAmount(z);
+        if (!checked) return OverflowError();
+        t.balance = *checked;
+        if (line->Zandaka != *checked) {
+            line->Zandaka = *checked;
+            if (Status w = ses.Write(n, *line); !w) return w.error();
+        }
+    }
+    return t;
+}
+
+bool HasRemarks(std::string_view s) { return !IsBlank(s); }
+
+std::string FittedRemarks(std::string_view s) {
+    return HasRemarks(s) ? CutToBytes(TrimRight(s), 16) : std::string();
+}
+
+// The balance a line beyond the end starts from: that of the last line, or the
+// opening balance of an empty ledger.
+Result<Amount> BalanceAtEnd(Session& ses) {
+    if (ses.header.LineCount < 1) return ses.header.OpeningBalance;
+    auto last = ses.Read(ses.header.LineCount);
+    if (!last) return last.error();
+    return last->Zandaka;
+}
+
+}  // namespace
+
+Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_view month,
+                  const RowFields& row, const DepositChange* deposit) {
+    if (L < 1 || L > 32767) return Ok();
+    // The deposit correction is worked out first: if it overflows, nothing is written.
+    std::optional<DepositBookRecord> book;
+    if (deposit && IsDepositCategory(deposit->kubun) && deposit->account >= 1 &&
+        deposit->account <= kAccountCount) {
+        auto corrected =
+            CorrectForAmountChange(s.DepositBook, deposit->kubun, deposit->account,
+                                   deposit->oldAmount, amount);
+        if (!corrected) return corrected.error();
+        book = *corrected;
+    }
+
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    Session& ses = *opened;
+    const int C = ses.header.LineCount;
+    const bool grown = L > C;
+    if (grown) {
+        ses.header.LineCount = static_cast<std::int16_t>(L);
+        ses.headerChanged = true;
+    }
+
+    // The starting balance D and month M.
+    Amount D = 0;
+    std::string M;
+    if (L == 1) {
+        D = ses.header.OpeningBalance;
+    } else if (!grown) {
+        auto prev = ses.Read(L - 1);
+        if (!prev) return prev.error();
+        if (MonthOf(prev->NenGetsuBi) == month) {
+            D = prev->Zandaka;
+            M = MonthOf(prev->NenGetsuBi);
+        } else if (HasItem(prev->ItemNo)) {
+            D = 0;
+            M = MonthOf(prev->NenGetsuBi);
+        } else {
+            for (int n = L - 2; n >= 1; --n) {
+                auto earlier = ses.Read(n);
+                if (!earlier) return earlier.error();
+                if (!HasItem(earlier->ItemNo)) continue;
+                M = MonthOf(earlier->NenGetsuBi);
+                D = (M == month) ? earlier->Zandaka : 0;
+                break;
+            }
+        }
+    } else {
+        // Beyond the old end: start from the last line (an empty ledger from the
+        // opening balance) and fill a skipped line with a blank one.
+        if (C >= 1) {
+            auto last = ses.Read(C);
+            if (!last) return last.error();
+            D = last->Zandaka;
+            if (D != 0) M = MonthOf(last->NenGetsuBi);
+        } else {
+            D = ses.header.OpeningBalance;
+        }
+        for (int n = std::max(C + 1, 1); n < L; ++n)
+            if (Status w = ses.Write(n, BlankLedgerLine(D)); !w) return w.error();
+    }
+
+    for (int n = L; n <= ses.header.LineCount; ++n) {
+        LedgerLine line;
+        if (n == L) {
+            if (!grown) {
+                auto stored = ses.Read(n);
+                if (!stored) return stored.error();
+                line = *stored;
+            } else {
+                line = BlankLedgerLine(0);
+            }
+            line.NenGetsuBi = row.date.substr(0, std::min<std::size_t>(row.date.size(), 6));
+            line.Youbi = row.youbi;
+            line.ItemNo = static_cast<std::int16_t>(row.itemNo);
+            line.Indata = side == 1 ? amount : 0;
+            line.Outdata = side == 1 ? 0 : amount;
+            line.Bikou = FittedRemarks(row.bikou);
+        } else {
+            auto stored = ses.Read(n);
+            if (!stored) return stored.error();
+            line = *stored;
+        }
+        const Amount before = line.Zandaka;
+        const std::string lineMonth = MonthOf(line.NenGetsuBi);
+        // Unlike the full recalculation, only a cash line restarts the month here.
+        if (IsCashCategory(CategoryOf(s.ItemTable, line.ItemNo))) {
+            if (!M.empty() && lineMonth != M) D = 0;
+            auto z = CheckedAmount(static_cast<std::int64_t>(D) + line.Indata - line.Outdata);
+            if (!z) return OverflowError();
+            line.Zandaka = *z;
+        } else {
+            line.Zandaka = D;
+        }
+        D = line.Zandaka;
+        if (!lineMonth.empty()) M = lineMonth;
+        if (n == L || line.Zandaka != before)
+            if (Status w = ses.Write(n, line); !w) return w.error();
+    }
+    ses.header.ClosingBalance = D;
+    ses.headerChanged = true;
+    if (Status st = ses.Commit(s); !st) return st;
+
+    if (book) {
+        s.DepositBook = *book;
+        return SaveDepositBalances(s);
+    }
+    return Ok();
+}
+
+Status RecalculateFromPage(SharedState& s, int currentPage) {
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    Session& ses = *opened;
+    const int S = std::max((currentPage - 1) * kRowsPerPage, 1);
+    Tracker t;
+    for (int n = std::min(S - 1, static_cast<int>(ses.header.LineCount)); n >= 1; --n) {
+        auto line = ses.Read(n);
+        if (!line) return line.error();
+        if (IsBlank(line->NenGetsuBi)) continue;
+        t.month = MonthOf(line->NenGetsuBi);
+        t.balance = line->Zandaka;
+        break;
+    }
+    auto walked = RecalcWalk(ses, s.ItemTable, S, t);
+    if (!walked) return walked.error();
+    return ses.Commit(s);
+}
+
+Status RecalculateAll(SharedState& s) {
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    auto walked = RecalcWalk(*opened, s.ItemTable, 1, Tracker{});
+    if (!walked) return walked.error();
+    return opened->Commit(s);
+}
+
+Result<InsertOutcome> InsertLine(SharedState& s, int L) {
+    const int count = s.LedgerHeader.LineCount;
+    if (L < 1 || L > count) return InsertOutcome::Inserted;
+    if (count >= LineCapacity(s) || count >= 32767) return InsertOutcome::CapacityFull;
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    Session& ses = *opened;
+    for (int i = count; i >= L; --i) {
+        auto line = ses.Read(i);
+        if (!line) return line.error();
+        if (Status w = ses.Write(i + 1, *line); !w) return w.error();
+    }
+    Amount before = 0;
+    if (L > 1) {
+        auto prev = ses.Read(L - 1);
+        if (!prev) return prev.error();
+        before = prev->Zandaka;
+    }
+    if (Status w = ses.Write(L, BlankLedgerLine(before)); !w) return w.error();
+    ses.header.LineCount = static_cast<std::int16_t>(count + 1);
+    ses.headerChanged = true;
+    auto walked = RecalcWalk(ses, s.ItemTable, 1, Tracker{});
+    if (!walked) return walked.error();
+    if (Status st = ses.Commit(s); !st) return st.error();
+    return InsertOutcome::Inserted;
+}
+
+Status DeleteLine(SharedState& s, int L, int account) {
+    const int count = s.LedgerHeader.LineCount;
+    if (L < 1 || L > count) return Ok();
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    Session& ses = *opened;
+    auto doomed = ses.Read(L);
+    if (!doomed) return doomed.error();
+
+    // The account gets the line's amount back; worked out before anything is written.
+    std::optional<DepositBookRecord> book;
+    const int kubun = CategoryOf(s.ItemTable, doomed->ItemNo);
+    if (IsDepositCategory(kubun) && account >= 1 && account <= kAccountCount) {
+        auto corrected = CorrectForDeletedLine(s.DepositBook, kubun, account, *doomed);
+        if (!corrected) return corrected.error();
+        book = *corrected;
+    }
+
+    for (int i = L + 1; i <= count; ++i) {
+        auto line = ses.Read(i);
+        if (!line) return line.error();
+        if (Status w = ses.Write(i - 1, *line); !w) return w.error();
+    }
+    if (Status w = ses.Write(count, BlankLedgerLine(0)); !w) return w.error();
+    ses.header.LineCount = static_cast<std::int16_t>(count - 1);
+    ses.headerChanged = true;
+    auto walked = RecalcWalk(ses, s.ItemTable, 1, Tracker{});
+    if (!walked) return walked.error();
+    ses.header.ClosingBalance = ses.header.LineCount > 0 ? walked->balance : 0;
+    if (Status st = ses.Commit(s); !st) return st;
+    if (book) {
+        s.DepositBook = *book;
+        return SaveDepositBalances(s);
+    }
+    return Ok();
+}
+
+Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {
+    if (L < 1 || L > 32767) return Ok();
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    Session& ses = *opened;
+    LedgerLine line;
+    if (L <= ses.header.LineCount) {
+        auto stored = ses.Read(L);
+        if (!stored) return stored.error();
+        line = *stored;
+    } else {
+        auto start = BalanceAtEnd(ses);
+        if (!start) return start.error();
+        for (int n = ses.header.LineCount + 1; n < L; ++n)
+            if (Status w = ses.Write(n, BlankLedgerLine(*start)); !w) return w.error();
+        line = BlankLedgerLine(*start);
+        ses.header.LineCount = static_cast<std::int16_t>(L);
+        ses.headerChanged = true;
+    }
+    line.NenGetsuBi = std::string(date.substr(0, 6));
+    line.Youbi = std::string(youbi);
+    if (Status w = ses.Write(L, line); !w) return w;
+    return ses.Commit(s);
+}
+
+namespace {
+
+template <class Change>
+Status ChangeStoredLine(SharedState& s, int L, Change change) {
+    if (L < 1 || L > s.LedgerHeader.LineCount) return Ok();
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    auto line = opened->Read(L);
+    if (!line) return line.error();
+    change(*line);
+    if (Status w = opened->Write(L, *line); !w) return w;
+    return opened->Commit(s);
+}
+
+}  // namespace
+
+Status WriteLineItem(SharedState& s, int L, int itemNo) {
+    return ChangeStoredLine(s, L, [&](LedgerLine& line) {
+        line.ItemNo = static_cast<std::int16_t>(itemNo);
+    });
+}
+
+Status WriteLineRemarks(SharedState& s, int L, std::string_view bikou) {
+    return ChangeStoredLine(s, L, [&](LedgerLine& line) { line.Bikou = FittedRemarks(bikou); });
+}
+
+Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows) {
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    Session& ses = *opened;
+    for (int r = 1; r <= kRowsPerPage; ++r) {
+        const int n = LineOfRow(page, r);
+        if (n > ses.header.LineCount) break;
+        const RowFields& f = rows[static_cast<std::size_t>(r - 1)];
+        auto stored = ses.Read(n);
+        if (!stored) return stored.error();
+        LedgerLine line = *stored;
+        line.NenGetsuBi = f.date.substr(0, std::min<std::size_t>(f.date.size(), 6));
+        line.ItemNo = static_cast<std::int16_t>(f.itemNo);
+        line.Youbi = Trim(f.youbi);
+        line.Bikou = FittedRemarks(f.bikou);
+        // Compared as they will be stored, so a page that was not touched writes nothing.
+        LedgerLine same = *stored;
+        same.NenGetsuBi = TrimRight(same.NenGetsuBi);
+        same.Youbi = TrimRight(same.Youbi);
+        same.Bikou = TrimRight(same.Bikou);
+        LedgerLine now = line;
+        now.NenGetsuBi = TrimRight(now.NenGetsuBi);
+        now.Bikou = TrimRight(now.Bikou);
+        if (now == same) continue;
+        if (Status w = ses.Write(n, line); !w) return w;
+    }
+    return ses.Commit(s);
+}
+
+Result<std::array<std::optional<LedgerLine>, kRowsPerPage>> ReadPage(const SharedState& s,
+                                                                      int page) {
+    std::array<std::optional<LedgerLine>, kRowsPerPage> out;
+    if (s.LedgerHeader.LineCount < LineOfRow(page, 1)) return out;
+    auto file = LedgerFile::Open(s.LedgerPath);
+    if (!file) return file.error();
+    for (int r = 1; r <= kRowsPerPage; ++r) {
+        const int n = LineOfRow(page, r);
+        if (n > s.LedgerHeader.LineCount) break;
+        auto line = file->ReadLine(n);
+        if (!line) return line.error();
+        out[static_cast<std::size_t>(r - 1)] = std::move(*line);
+    }
+    return out;
+}
+
+Result<LedgerLine> ReadLedgerLineAt(const SharedState& s, int L) {
+    auto file = LedgerFile::Open(s.LedgerPath);
+    if (!file) return file.error();
+    return file->ReadLine(L);
+}
+
+Status FinishEntry(SharedState& s) {
+    const LedgerHeaderRecord before = s.LedgerHeader;
+    if (Status st = ComputeLedgerTotals(s); !st) {
+        s.LedgerHeader = before;
+        return st;
+    }
+    auto opened = Session::Open(s);
+    if (!opened) {
+        s.LedgerHeader = before;
+        return opened.error();
+    }
+    opened->headerChanged = true;
+    Status st = opened->Commit(s);
+    if (!st) s.LedgerHeader = before;
+    return st;
+}
+
+Result<std::optional<int>> SearchPage(const SharedState& s, std::string_view date) {
+    if (date.empty()) return std::optional<int>();
+    auto p = FindFirstLineOnOrAfter(s, date);
+    if (!p) return p.error();
+    return std::optional<int>(PageOfLine(*p));
+}
+
+}  // namespace tabulo

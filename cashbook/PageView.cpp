@@ -1,0 +1,52 @@
+#include "cashbook/PageView.h"
+
+#include "cashbook/Categories.h"
+#include "store/Text.h"
+
+namespace tabulo {
+
+void AmountLocks(int category, bool& inLocked, bool& outLocked) {
+    inLocked = !IsIncomeSide(category);
+    outLocked = !IsExpenseSide(category);
+}
+
+std::string AmountText(Amount v) { return RightAlign(FormatAmount(v, true), 10); }
+std::string BalanceText(Amount v) { return RightAlign(FormatAmount(v, false), 10); }
+
+std::string FirstChars(const std::string& s, std::size_t n) {
+    std::size_t i = 0, count = 0;
+    while (i < s.size() && count < n) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        i += len;
+        ++count;
+    }
+    return s.substr(0, std::min(i, s.size()));
+}
+
+PageRows BuildPageRows(const ItemTableArray& items, int page,
+                       const std::array<std::optional<LedgerLine>, kRowsPerPage>& lines) {
+    PageRows rows;
+    for (int r = 1; r <= kRowsPerPage; ++r) {
+        RowView& v = rows[static_cast<std::size_t>(r - 1)];
+        v.no = RightAlign(std::to_string(LineOfRow(page, r)), 4);
+        const auto& line = lines[static_cast<std::size_t>(r - 1)];
+        if (!line) continue;
+        v.date = Trim(line->NenGetsuBi);
+        v.youbi = Trim(line->Youbi);
+        if (!HasItem(line->ItemNo)) continue;
+        const ItemEntry& item = items[static_cast<std::size_t>(line->ItemNo)];
+        v.itemNo = line->ItemNo;
+        v.category = CategoryOf(items, line->ItemNo);
+        AmountLocks(v.category, v.inLocked, v.outLocked);
+        v.kubun = RightAlign(std::to_string(line->ItemNo), 2);
+        v.name = FirstChars(TrimRight(item.ItemName), 16);
+        v.indata = AmountText(line->Indata);
+        v.outdata = AmountText(line->Outdata);
+        v.zandaka = BalanceText(line->Zandaka);
+        if (!IsBlank(line->Bikou)) v.bikou = CutToBytes(TrimRight(line->Bikou), 16);
+    }
+    return rows;
+}
+
+}  // namespace tabulo
