@@ -1,0 +1,44 @@
+#include "platform/PrinterHost.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QString>
+
+namespace tabulo {
+
+PrinterHost::PrinterHost(std::filesystem::path programFolder)
+    : programFolder_(std::move(programFolder)),
+      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    printer_->setPageSize(QPageSize(QPageSize::A4));
+    printer_->setPageOrientation(QPageLayout::Portrait);
+    printer_->setDocName(QStringLiteral("会計処理"));
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        printer_->setOutputFormat(QPrinter::PdfFormat);
+        printer_->setOutputFileName(QString::fromStdString(DefaultPdfPath().string()));
+    }
+}
+
+PrinterHost::~PrinterHost() = default;
+
+QPrinter& PrinterHost::Printer() { return *printer_; }
+
+bool PrinterHost::PrinterSetup(QWidget* parent) {
+    QPrintDialog dialog(printer_.get(), parent);
+    dialog.setWindowTitle(QStringLiteral("プリンターの設定"));
+    // Set-up only: no page range or copies to print now.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool PrinterHost::PrintsToFile() const {
+    return printer_->outputFormat() == QPrinter::PdfFormat;
+}
+
+std::filesystem::path PrinterHost::DefaultPdfPath() const {
+    return programFolder_ / "TABULO.pdf";
+}
+
+}  // namespace tabulo

@@ -1,0 +1,90 @@
+#include "platform/QtPrompt.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace tabulo {
+namespace {
+
+QString FromUtf8(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QMessageBox::Icon IconOf(int style) {
+    switch ((style / 16) % 16) {
+    case 1: return QMessageBox::Critical;
+    case 2: return QMessageBox::Question;
+    case 3: return QMessageBox::Warning;
+    case 4: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+struct ButtonSpec {
+    const char* text;
+    int answer;
+    QMessageBox::ButtonRole role;
+};
+
+}  // namespace
+
+int QtPrompt::MsgBox(std::string_view text, int style, std::string_view title) {
+    QWidget* parent = QApplication::activeModalWidget();
+    if (parent == nullptr) parent = QApplication::activeWindow();
+    QMessageBox box(parent);
+    box.setIcon(IconOf(style));
+    box.setText(FromUtf8(text));
+    // Style 0 has no title; the window still needs a caption, so it stays empty.
+    box.setWindowTitle(style == MsgStyle::Ok ? QString() : FromUtf8(title));
+
+    static const ButtonSpec kOk{"OK", Answer::Ok, QMessageBox::AcceptRole};
+    static const ButtonSpec kCancel{"キャンセル", Answer::Cancel, QMessageBox::RejectRole};
+    static const ButtonSpec kYes{"はい", Answer::Yes, QMessageBox::YesRole};
+    static const ButtonSpec kNo{"いいえ", Answer::No, QMessageBox::NoRole};
+    static const ButtonSpec kAbort{"中止", 3, QMessageBox::RejectRole};
+    static const ButtonSpec kRetry{"再試行", 4, QMessageBox::AcceptRole};
+    static const ButtonSpec kIgnore{"無視", 5, QMessageBox::AcceptRole};
+
+    std::vector<const ButtonSpec*> specs;
+    switch (style % 16) {
+    case 1: specs = {&kOk, &kCancel}; break;
+    case 2: specs = {&kAbort, &kRetry, &kIgnore}; break;
+    case 3: specs = {&kYes, &kNo, &kCancel}; break;
+    case 4: specs = {&kYes, &kNo}; break;
+    case 5: specs = {&kRetry, &kCancel}; break;
+    default: specs = {&kOk}; break;
+    }
+    // Windows bits 256 and 512 choose the second or third button as the default.
+    const std::size_t defaultIndex = static_cast<std::size_t>((style / 256) % 4);
+
+    std::vector<std::pair<QAbstractButton*, int>> buttons;
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        QPushButton* b = box.addButton(QString::fromUtf8(specs[i]->text), specs[i]->role);
+        buttons.emplace_back(b, specs[i]->answer);
+        if (i == defaultIndex) box.setDefaultButton(b);
+    }
+    // Esc answers Cancel (or No) where the box has one, as on Windows.
+    for (auto& [b, answer] : buttons) {
+        if (answer == Answer::Cancel) box.setEscapeButton(b);
+    }
+    if (box.escapeButton() == nullptr && specs.size() == 1) box.setEscapeButton(buttons[0].first);
+
+    box.exec();
+    for (auto& [b, answer] : buttons) {
+        if (box.clickedButton() == b) return answer;
+    }
+    // Closed without a button: the Cancel answer where there is one, else the first.
+    for (auto& [b, answer] : buttons) {
+        if (answer == Answer::Cancel || answer == Answer::No) return answer;
+    }
+    return buttons.front().second;
+}
+
+void QtPrompt::Beep() { QApplication::beep(); }
+
+}  // namespace tabulo

@@ -1,0 +1,96 @@
+#include "shell/Application.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Drives.h"
+#include "platform/Fonts.h"
+#include "platform/PrinterHost.h"
+#include "platform/QtPrompt.h"
+#include "platform/ShippedFiles.h"
+#include "platform/SingleInstance.h"
+#include "shell/BuTabulo.h"
+#include "shell/CheckStartup.h"
+#include "shell/HelpWindow.h"
+#include "shell/ProgramInfo.h"
+#include "shell/Tabulo.h"
+#include "shell/ToolIcons.h"
+#include "store/SharedState.h"
+
+namespace tabulo {
+
+struct Application::Parts {
+    Parts(int& argc, char** argv) : app(argc, argv) {}
+    QApplication app;
+    SharedState state;
+    QtPrompt prompt;
+    std::unique_ptr<SingleInstance> instance;
+    std::unique_ptr<PrinterHost> printer;
+    std::unique_ptr<HelpWindow> help;
+    std::unique_ptr<BuTabulo> startup;
+    std::unique_ptr<Tabulo> main;
+};
+
+Application::Application(int& argc, char** argv)
+    : parts_(std::make_unique<Parts>(argc, argv)) {}
+
+Application::~Application() = default;
+
+int Application::Run() {
+    Parts& p = *parts_;
+    QApplication::setApplicationName(QStringLiteral("tabulo"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kMainCaption));
+    QApplication::setWindowIcon(QIcon(ProgramIcon(32)));
+    RegisterFontSubstitutions();
+    QFont uiFont(QStringLiteral("IPAPGothic"));
+    uiFont.setPointSize(10);
+    QApplication::setFont(uiFont);
+
+    const EnvLookup env = ProcessEnvironment();
+    p.state.ProgramFolder = ProgramFolderPath(env);
+    std::error_code ec;
+    std::filesystem::create_directories(p.state.ProgramFolder, ec);
+    if (ec) {
+        p.prompt.MsgBox("プログラムのフォルダー " + p.state.ProgramFolder.string() +
+                            " を作成できません。\r\n" + ec.message(),
+                        48, "エラー確認");
+        return 1;
+    }
+
+    // A second copy hands over to the first and ends without a window.
+    p.instance = std::make_unique<SingleInstance>(SingleInstance::ServerNameFor(p.state.ProgramFolder));
+    if (!p.instance->BecomePrimary()) return 0;
+
+    const std::filesystem::path exeFolder = QApplication::applicationDirPath().toStdString();
+    CopyShippedFiles(ShippedFilesFolder(exeFolder), p.state.ProgramFolder);
+
+    p.printer = std::make_unique<PrinterHost>(p.state.ProgramFolder);
+    p.help = std::make_unique<HelpWindow>(p.state.ProgramFolder / "help");
+
+    int exitCode = 0;
+    p.startup = std::make_unique<BuTabulo>([&p, &exitCode, env] {
+        if (CheckStartup(p.state, p.prompt, env) != StartupResult::Ready) {
+            exitCode = 1;
+            QApplication::quit();
+            return;
+        }
+        p.main = std::make_unique<Tabulo>(p.state, p.prompt, p.printer.get(), p.help.get());
+        p.state.DataDrive = p.state.SetupLines[1];
+        QObject::connect(p.instance.get(), &SingleInstance::activationRequested, p.main.get(),
+                         &Tabulo::Activate);
+        QObject::connect(p.main.get(), &Tabulo::ended, &p.app, &QApplication::quit,
+                         Qt::QueuedConnection);
+        p.main->show();
+        p.startup->hide();
+    });
+    QApplication::setQuitOnLastWindowClosed(false);
+    p.startup->show();
+    const int code = QApplication::exec();
+    return exitCode != 0 ? exitCode : code;
+}
+
+}  // namespace tabulo

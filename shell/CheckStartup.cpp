@@ -1,0 +1,62 @@
+#include "shell/CheckStartup.h"
+
+#include "platform/Prompt.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+
+namespace tabulo {
+namespace {
+
+constexpr const char* kErrorTitle = "エラー確認";
+// OK retries; Cancel gives up, so a wrong drive setting never locks the user out.
+constexpr int kRetryStyle = MsgStyle::Exclamation + MsgStyle::OkCancel;
+
+// "B:ドライブに..." for a letter drive, the directory itself for a path drive.
+std::string DriveNameForMessage(const std::string& setting) {
+    const std::string drive = Trim(setting);
+    if (drive.size() == 1) return drive + ":";
+    return drive;
+}
+
+}  // namespace
+
+StartupResult CheckStartup(SharedState& s, Prompt& prompt, const EnvLookup& env) {
+    if (!ReadSetupFile(s)) {
+        prompt.MsgBox("データが有りません！！", MsgStyle::Exclamation, kErrorTitle);
+        return StartupResult::Failed;
+    }
+    FillKubunNames(s);
+
+    for (;;) {
+        auto drive = ResolveDataDrive(s.ProgramFolder, s.SetupLines[1], env);
+        Status probed = drive ? ProbeDataFolder(*drive) : Status(drive.error());
+        if (probed) return StartupResult::Ready;
+        switch (probed.error().code) {
+        case FileErrorCode::DeviceUnavailable:
+            if (prompt.MsgBox("パスが見つかりません！！", kRetryStyle, kErrorTitle) != Answer::Ok)
+                return StartupResult::Abandoned;
+            continue;
+        case FileErrorCode::DiskNotReady:
+            if (prompt.MsgBox(DriveNameForMessage(s.SetupLines[1]) +
+                                  "ドライブにデータディスクをセットしてください！！",
+                              kRetryStyle, kErrorTitle) != Answer::Ok)
+                return StartupResult::Abandoned;
+            continue;
+        case FileErrorCode::BadFileName:
+            // Retrying cannot mend a setting that names no drive; the main window opens
+            // so that the drive can be corrected in the settings.
+            prompt.MsgBox(DriveNameForMessage(s.SetupLines[1]) +
+                              "ドライブにデータディスクをセットしてください！！",
+                          MsgStyle::Exclamation, kErrorTitle);
+            return StartupResult::Ready;
+        case FileErrorCode::PathFileAccess:
+            return StartupResult::Ready;
+        default:
+            prompt.MsgBox("データが有りません！！", MsgStyle::Exclamation, kErrorTitle);
+            return StartupResult::Failed;
+        }
+    }
+}
+
+}  // namespace tabulo

@@ -1,0 +1,311 @@
+#include "shell/Tabulo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <optional>
+
+#include "platform/PrinterHost.h"
+#include "platform/Prompt.h"
+#include "shell/About.h"
+#include "shell/HelpHost.h"
+#include "shell/MentForm.h"
+#include "shell/NendoInp.h"
+#include "shell/ProgramInfo.h"
+#include "shell/ToolIcons.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+
+namespace tabulo {
+namespace {
+
+constexpr const char* kErrorTitle = "エラー確認";
+
+// The hourglass while a form is being built; always restored.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+struct ButtonText {
+    const char* toolTip;
+    const char* label;  // the short text under the picture
+};
+constexpr std::array<ButtonText, 9> kButtons{{
+    {"データ読み込み", "読み込み"},
+    {"データ入力", "データ入力"},
+    {"項目別表示", "項目別表示"},
+    {"マスター登録", "マスター"},
+    {"預金データ入力", "預金"},
+    {"環境設定", "環境設定"},
+    {"プリンター設定", "プリンター"},
+    {"終了", "終了"},
+    {"月毎の項目別集計", "集計"},
+}};
+
+}  // namespace
+
+Tabulo::Tabulo(SharedState& state, Prompt& prompt, PrinterHost* printer, HelpHost* help,
+               QWidget* parent)
+    : QMainWindow(parent), ctx_{state, prompt, *this, printer, help} {
+    setWindowTitle(QString::fromUtf8(kMainCaption));
+    setWindowIcon(QIcon(ProgramIcon(32)));
+    mdi_ = new QMdiArea(this);
+    mdi_->setBackground(QColor(0x8f, 0x9c, 0xab));
+    setCentralWidget(mdi_);
+    BuildMenus();
+    BuildToolbar();
+
+    resize(960, 680);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const QSize size = this->size().boundedTo(area.size());
+        resize(size);
+        move(area.x() + (area.width() - size.width()) / 2,
+             area.y() + (area.height() - size.height()) / 2);
+    }
+
+    // Nothing of a year is loaded yet.
+    ClearYearData(ctx_.state);
+    ClearNameWork(ctx_.state);
+    ctx_.state.DataEntryOpen = 0;
+}
+
+Tabulo::~Tabulo() = default;
+
+void Tabulo::BuildMenus() {
+    auto add = [this](QMenu* menu, const char* caption, void (Tabulo::*slot)()) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+        return a;
+    };
+    QMenu* menu1 = menuBar()->addMenu(QStringLiteral("選択メニュー(&M)"));
+    add(menu1, "データ読み込み(&R)", &Tabulo::MenuRead_Click);
+    menu1->addSeparator();
+    add(menu1, "データ入力(&I)", &Tabulo::MenuInp_Click);
+    add(menu1, "項目別表示(&H)", &Tabulo::MenuHyouji_Click);
+    add(menu1, "マスター登録(&S)", &Tabulo::MenuMaster_Click);
+    add(menu1, "預金データ入力(&Y)", &Tabulo::MenuYokin_Click);
+    menu1->addSeparator();
+    add(menu1, "環境設定(&K)", &Tabulo::MenuMent_Click);
+    add(menu1, "プリンター設定(&P)", &Tabulo::MenuPrSet_Click);
+    menu1->addSeparator();
+    add(menu1, "データディスクのバックアップ(&B)", &Tabulo::MenuCopy_Click);
+    add(menu1, "翌年度データディスク作成(&N)", &Tabulo::MenuBackUp_Click);
+    menu1->addSeparator();
+    add(menu1, "終了(&E)", &Tabulo::MenuEnd_Click);
+
+    QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    add(helpitem, "目次(&C)", &Tabulo::h1item_Click);
+    add(helpitem, "ヘルプの使い方(&H)", &Tabulo::h2item_Click);
+    add(helpitem, "バージョン情報(&A)", &Tabulo::aboutitem_Click);
+}
+
+void Tabulo::BuildToolbar() {
+    QToolBar* bar = addToolBar(QStringLiteral("ツールバー"));
+    bar->setObjectName(QStringLiteral("Toolbar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(32, 32));
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (int i = 0; i < 9; ++i) {
+        auto* b = new QToolButton(bar);
+        b->setIcon(ToolIcon(i));
+        b->setText(QString::fromUtf8(kButtons[static_cast<std::size_t>(i)].label));
+        b->setToolTip(QString::fromUtf8(kButtons[static_cast<std::size_t>(i)].toolTip));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(false);
+        b->setMinimumWidth(78);
+        b->setObjectName(QStringLiteral("Img%1").arg(i));
+        connect(b, &QToolButton::pressed, this, [this, i] { lastButton_ = i; });
+        connect(b, &QToolButton::clicked, this, [this, i] { Img_Click(i); });
+        img_[static_cast<std::size_t>(i)] = b;
+        bar->addWidget(b);
+        // Reading, the data forms, the settings and ending are separate groups.
+        if (i == 0 || i == 4 || i == 6) bar->addSeparator();
+    }
+}
+
+void Tabulo::SetButtonEnabled(int index, bool enabled) { Img(index)->setEnabled(enabled); }
+
+bool Tabulo::IsButtonEnabled(int index) const { return Img(index)->isEnabled(); }
+
+void Tabulo::ReleaseButton(int index) {
+    if (index >= 0 && index < 9) Img(index)->setDown(false);
+}
+
+void Tabulo::Img_Click(int index) {
+    lastButton_ = index;
+    // The button stays pressed while its action runs.
+    Img(index)->setDown(true);
+    switch (index) {
+    case ToolButton::Read: MenuRead_Click(); break;
+    case ToolButton::Input: MenuInp_Click(); break;
+    case ToolButton::ItemLedger: MenuHyouji_Click(); break;
+    case ToolButton::Master: MenuMaster_Click(); break;
+    case ToolButton::Deposits: MenuYokin_Click(); break;
+    case ToolButton::Settings: MenuMent_Click(); break;
+    case ToolButton::PrinterSetup: MenuPrSet_Click(); break;
+    case ToolButton::End: MenuEnd_Click(); break;
+    default: Summary_Click(); break;
+    }
+    ReleaseButton(index);
+}
+
+void Tabulo::MenuRead_Click() {
+    if (!IsButtonEnabled(ToolButton::Read)) {
+        ctx_.prompt.Beep();
+        return;
+    }
+    ReadDataSet(ctx_.state, ctx_.prompt, [this] {
+        NendoInp form(ctx_, this);
+        form.exec();
+    });
+    if (ctx_.state.DataLoaded == 1) {
+        for (int i = ToolButton::Input; i <= ToolButton::Deposits; ++i) SetButtonEnabled(i, true);
+        // The year is in memory: reading again or changing the drive would lose its place.
+        SetButtonEnabled(ToolButton::Read, false);
+        SetButtonEnabled(ToolButton::Settings, false);
+    }
+    ReleaseButton(lastButton_);
+    if (QWidget* bar = Img(ToolButton::Read)->parentWidget()) bar->setFocus();
+}
+
+void Tabulo::OpenDataForm(int index, const std::function<void()>& showForm) {
+    if (!IsButtonEnabled(index)) return;
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        ReleaseButton(index);
+        return;
+    }
+    showForm();
+    ReleaseButton(index);
+}
+
+void Tabulo::MenuInp_Click() { OpenDataForm(ToolButton::Input, [this] { ShowDataInp(); }); }
+void Tabulo::MenuHyouji_Click() { OpenDataForm(ToolButton::ItemLedger, [this] { ShowKoumoku(); }); }
+void Tabulo::MenuMaster_Click() { OpenDataForm(ToolButton::Master, [this] { ShowMasForm(); }); }
+void Tabulo::MenuYokin_Click() { OpenDataForm(ToolButton::Deposits, [this] { ShowYokinForm(); }); }
+
+// ---- The data forms: each opens here, modally. ----
+
+void Tabulo::ShowDataInp() {
+    // DATA FORM: DataInp (the cash book) opens here once it is part of the program.
+}
+
+void Tabulo::ShowKoumoku() {
+    // DATA FORM: Koumoku (the yearly item ledger) opens here once it is part of the program.
+}
+
+void Tabulo::ShowMasForm() {
+    // DATA FORM: MasForm (the item master) opens here once it is part of the program.
+}
+
+void Tabulo::ShowYokinForm() {
+    // DATA FORM: YokinForm (the deposit book) opens here once it is part of the program.
+}
+
+void Tabulo::ShowGetsuji() {
+    // DATA FORM: Getsuji (the monthly summary) opens here once it is part of the program.
+}
+
+// ----
+
+void Tabulo::MenuMent_Click() {
+    if (!IsButtonEnabled(ToolButton::Settings)) return;
+    {
+        std::optional<WaitCursor> wait(std::in_place);
+        MentForm form(ctx_, this);
+        wait.reset();
+        form.exec();
+    }
+    if (ctx_.state.DataLoaded == 0) {
+        for (int i = ToolButton::Input; i <= ToolButton::Master; ++i) SetButtonEnabled(i, false);
+    }
+    ReleaseButton(lastButton_);
+}
+
+void Tabulo::MenuPrSet_Click() {
+    if (!IsButtonEnabled(ToolButton::PrinterSetup)) return;
+    if (ctx_.printer != nullptr) ctx_.printer->PrinterSetup(this);
+    ReleaseButton(lastButton_);
+}
+
+void Tabulo::MenuCopy_Click() {
+    // DISK BACKUP: the copy of the data disk to a backup disk comes here.
+}
+
+void Tabulo::MenuBackUp_Click() {
+    // NEXT-YEAR DISK: writing the next year's data disk comes here.
+}
+
+void Tabulo::MenuEnd_Click() {
+    if (ctx_.prompt.MsgBox("終了しますか？", MsgStyle::YesNoWarning, "終了確認") != Answer::Yes) {
+        ReleaseButton(lastButton_);
+        return;
+    }
+    ending_ = true;
+    close();
+}
+
+void Tabulo::Summary_Click() {
+    if (!IsButtonEnabled(ToolButton::Summary)) return;
+    // Without a year in memory there is nothing to total, and turning off the read
+    // button would leave no way to read one.
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    if (ctx_.prompt.MsgBox("月毎の項目別集計をしますか？", MsgStyle::YesNoWarning, "集計確認") !=
+        Answer::Yes)
+        return;
+    SetButtonEnabled(ToolButton::Read, false);
+    SetButtonEnabled(ToolButton::Settings, false);
+    ShowGetsuji();
+}
+
+void Tabulo::h1item_Click() {
+    if (ctx_.help != nullptr) ctx_.help->ShowContents();
+}
+
+void Tabulo::h2item_Click() {
+    if (ctx_.help != nullptr) ctx_.help->ShowHelpOnHelp();
+}
+
+void Tabulo::aboutitem_Click() {
+    About box(ctx_, this);
+    box.exec();
+}
+
+void Tabulo::Activate() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void Tabulo::closeEvent(QCloseEvent* event) {
+    // With both the read and the cash-book buttons off a work form owns the books.
+    if (!ending_ && !IsButtonEnabled(ToolButton::Read) && !IsButtonEnabled(ToolButton::Input)) {
+        ctx_.prompt.Beep();
+        ctx_.prompt.MsgBox("「終了」ボタンか「中断」ボタンをクリックします！！",
+                           MsgStyle::Exclamation, kErrorTitle);
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (ctx_.help != nullptr) ctx_.help->CloseHelp();
+    emit ended();
+}
+
+}  // namespace tabulo

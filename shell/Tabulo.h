@@ -1,0 +1,81 @@
+#pragma once
+// The main window "会計処理": the menu bar, the nine toolbar buttons Img(0)..Img(8) and
+// the background from which every other form opens modally.
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+#include "shell/AppContext.h"
+
+class QAction;
+class QMdiArea;
+class QToolButton;
+
+namespace tabulo {
+
+class Tabulo : public QMainWindow, public Toolbar {
+    Q_OBJECT
+public:
+    Tabulo(SharedState& state, Prompt& prompt, PrinterHost* printer, HelpHost* help,
+           QWidget* parent = nullptr);
+    ~Tabulo() override;
+
+    AppContext& Context() { return ctx_; }
+
+    void SetButtonEnabled(int index, bool enabled) override;
+    bool IsButtonEnabled(int index) const override;
+
+    QToolButton* Img(int index) const { return img_.at(static_cast<std::size_t>(index)); }
+    int LastButton() const { return lastButton_; }
+
+    // The menu entries, as the menu bar and the buttons call them.
+    void MenuRead_Click();
+    void MenuInp_Click();
+    void MenuHyouji_Click();
+    void MenuMaster_Click();
+    void MenuYokin_Click();
+    void MenuMent_Click();
+    void MenuPrSet_Click();
+    void MenuCopy_Click();
+    void MenuBackUp_Click();
+    void MenuEnd_Click();
+    void Summary_Click();
+    void h1item_Click();
+    void h2item_Click();
+    void aboutitem_Click();
+
+    // Brings the window to the front (another copy of the program asked for it).
+    void Activate();
+
+signals:
+    // The window has closed and the program is to end.
+    void ended();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbar();
+    void Img_Click(int index);
+    void ReleaseButton(int index);
+    // Opens a data form for button `index` when the year's data are loaded.
+    void OpenDataForm(int index, const std::function<void()>& showForm);
+
+    // The data forms, one place each.
+    void ShowDataInp();
+    void ShowKoumoku();
+    void ShowMasForm();
+    void ShowYokinForm();
+    void ShowGetsuji();
+
+    AppContext ctx_;
+    QMdiArea* mdi_ = nullptr;
+    std::array<QToolButton*, 9> img_{};
+    int lastButton_ = 0;
+    bool ending_ = false;  // 終了 was confirmed: the window closes without the check
+};
+
+}  // namespace tabulo
