@@ -1,53 +1,447 @@
 #include "store/DataSet.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+
+#include "platform/AtomicFile.h"
+#include "platform/Drives.h"
 #include "platform/Prompt.h"
+#include "store/BinaryRecords.h"
+#include "store/LedgerFile.h"
 #include "store/SharedState.h"
+#include "store/TaxReturnFile.h"
+#include "store/Text.h"
 
 namespace tabulo {
 namespace {
-FileError NotYet() { return BadFormatError({}, "not yet"); }
+
+constexpr const char* kErrorTitle = "エラー確認";
+
+FileError WithPath(FileError e, const std::filesystem::path& path) {
+    e.path = path.string();
+    return e;
+}
+
+// Reads a whole file, naming it in any error.
+Result<std::vector<std::byte>> Load(const std::filesystem::path& path) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) return WithPath(bytes.error(), path);
+    return bytes;
+}
+
+Status Save(const std::filesystem::path& path, const Result<std::vector<std::byte>>& bytes) {
+    if (!bytes) {
+        FileError e = WithPath(bytes.error(), path);
+        e.writing = true;
+        return e;
+    }
+    return AtomicSave(path, *bytes);
+}
+
+FileError OverflowError(const std::filesystem::path& path) {
+    FileError e;
+    e.code = FileErrorCode::Overflow;
+    e.path = path.string();
+    e.detail = "金額の合計が大きすぎます。";
+    return e;
+}
+
 }  // namespace
 
-Status ReadSetupFile(SharedState&) { return NotYet(); }
-Status WriteSetupFile(SharedState&) { return NotYet(); }
-void UpdatePageLimit(SharedState&) {}
-Status BuildDataFolder(SharedState&) { return NotYet(); }
-Status BuildDataPaths(SharedState&) { return NotYet(); }
-std::string YearTag(int) { return {}; }
-void ReadDataSet(SharedState&, Prompt&, const std::function<void()>&) {}
-Result<bool> ReadFiscalYearFile(SharedState&) { return NotYet(); }
-Status WriteFiscalYearFile(SharedState&) { return NotYet(); }
-Status LoadMaster(SharedState&) { return NotYet(); }
-Status SaveMaster(SharedState&) { return NotYet(); }
-Status LoadTaxReturnData(SharedState&) { return NotYet(); }
-Status SaveTaxReturnData(SharedState&) { return NotYet(); }
-Status LoadDepositBook(SharedState&) { return NotYet(); }
-Status SaveDepositBook(SharedState&) { return NotYet(); }
-Status ReadLedgerHeader(SharedState&) { return NotYet(); }
-std::vector<std::byte> EncodeSetupFile(const std::array<std::string, 9>&) { return {}; }
-Result<std::array<std::string, 9>> DecodeSetupFile(std::span<const std::byte>) { return NotYet(); }
-Result<std::vector<std::byte>> EncodeFiscalYearFile(const FiscalYearValues&) { return NotYet(); }
-Result<FiscalYearValues> DecodeFiscalYearFile(std::span<const std::byte>) { return NotYet(); }
-Result<std::vector<std::byte>> EncodeMasterFile(const MasterHeaderArray&, const ItemTableArray&) {
-    return NotYet();
+// ---- Settings ----
+
+Status ReadSetupFile(SharedState& s) {
+    const auto path = s.ProgramFolder / "TAB_SET3.DAT";
+    auto bytes = Load(path);
+    if (!bytes) return bytes.error();
+    if (bytes->empty()) {
+        auto defaults = DecodeSetupFile({});
+        s.SetupLines = *defaults;
+        return WriteSetupFile(s);
+    }
+    auto lines = DecodeSetupFile(*bytes);
+    if (!lines) return WithPath(lines.error(), path);
+    s.SetupLines = *lines;
+    UpdatePageLimit(s);
+    return Ok();
 }
-Result<MasterData> DecodeMasterFile(std::span<const std::byte>, const std::array<std::string, 8>&) {
-    return NotYet();
+
+Status WriteSetupFile(SharedState& s) {
+    Status st = Save(s.ProgramFolder / "TAB_SET3.DAT", EncodeSetupFile(s.SetupLines));
+    UpdatePageLimit(s);
+    return st;
 }
-TaxReturnTables DefaultTaxReturnData() { return {}; }
-Result<std::vector<std::byte>> EncodeTaxReturnFile(const TaxReturnTables&) { return NotYet(); }
-Result<TaxReturnTables> DecodeTaxReturnFile(std::span<const std::byte>, const TaxReturnTables&) {
-    return NotYet();
+
+void UpdatePageLimit(SharedState& s) {
+    // Integer rounding as the old conversion did it: halves to the even number.
+    double limit = std::nearbyint(Val(s.SetupLines[2]) * 0.1);
+    limit = std::clamp(limit, static_cast<double>(INT16_MIN), static_cast<double>(INT16_MAX));
+    s.PageLimit = static_cast<std::int16_t>(limit);
 }
-Status ComputeLedgerTotals(SharedState&) { return NotYet(); }
-Result<int> FindFirstLineOnOrAfter(const SharedState&, std::string_view) { return NotYet(); }
-Status CheckLedgerDates(SharedState&, Prompt&) { return NotYet(); }
-void FillKubunNames(SharedState&) {}
-void ClearYearData(SharedState&) {}
-void ClearNameWork(SharedState&) {}
-std::string FileErrorMessage(const FileError& e) { return e.detail; }
+
+// ---- Paths ----
+
+std::string YearTag(int fiscalYear) {
+    std::string digits = "00" + std::to_string(fiscalYear < 0 ? -fiscalYear : fiscalYear);
+    return digits.substr(digits.size() - 2);
+}
+
+Status BuildDataFolder(SharedState& s) {
+    auto drive = ResolveDataDrive(s.ProgramFolder, s.SetupLines[1], ProcessEnvironment());
+    if (!drive) return drive.error();
+    s.DataFolder = drive->dataFolder;
+    s.FiscalYearPath = s.DataFolder / "DATE.DAT";
+    return Ok();
+}
+
+Status BuildDataPaths(SharedState& s) {
+    if (auto st = BuildDataFolder(s); !st) return st;
+    const std::string tag = YearTag(s.FiscalYear);
+    s.MasterPath = s.DataFolder / "MASTER.DAT";
+    s.TaxReturnPath = s.DataFolder / "SHINKOKU.DAT";
+    s.LedgerPath = s.DataFolder / ("KEIRI" + tag + ".DAT");
+    s.LedgerPath2 = s.DataFolder / ("KEIRI" + tag + ".DA2");
+    s.DepositPath = s.DataFolder / ("YOKIN" + tag + ".DAT");
+    return Ok();
+}
+
+// ---- The read-data action ----
+
+namespace {
+
+enum class StepEnd { Done, Skipped, Stopped };
+
+// Runs one step of the read with the retry rules for a missing data disk.
+class ReadSteps {
+public:
+    ReadSteps(SharedState& s, Prompt& prompt) : s_(s), prompt_(prompt) {}
+
+    // `pathStep`: forming paths, where any error may be passed over.
+    template <class Step>
+    StepEnd Run(Step&& step, bool pathStep = false) {
+        for (;;) {
+            Status st = step();
+            if (st) return StepEnd::Done;
+            const FileError& e = st.error();
+            if (e.code == FileErrorCode::DiskNotReady) {
+                int answer = prompt_.MsgBox(DisplayFolder() + " にデータディスクが準備されていません！！",
+                                            MsgStyle::Exclamation, kErrorTitle);
+                if (answer == Answer::Ok) continue;
+                return StepEnd::Stopped;
+            }
+            if (e.code == FileErrorCode::DeviceUnavailable) {
+                prompt_.MsgBox("パスが有りません！！", MsgStyle::Exclamation, kErrorTitle);
+                return StepEnd::Skipped;
+            }
+            if (pathStep) {
+                int answer = prompt_.MsgBox("パスが有りません！！", MsgStyle::Exclamation, kErrorTitle);
+                return answer == Answer::Ok ? StepEnd::Skipped : StepEnd::Stopped;
+            }
+            ShowFileError(prompt_, e);
+            return StepEnd::Stopped;
+        }
+    }
+
+    // The drive is looked at again before each file is read: a stick may have been
+    // pulled out meanwhile.
+    Status Probe() {
+        auto drive = ResolveDataDrive(s_.ProgramFolder, s_.SetupLines[1], ProcessEnvironment());
+        if (!drive) return drive.error();
+        return ProbeDataFolder(*drive);
+    }
+
+private:
+    std::string DisplayFolder() const {
+        auto drive = ResolveDataDrive(s_.ProgramFolder, s_.SetupLines[1], ProcessEnvironment());
+        return drive ? drive->displayFolder : s_.DataFolder.string();
+    }
+    SharedState& s_;
+    Prompt& prompt_;
+};
+
+}  // namespace
+
+void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& askFiscalYear) {
+    s.DataLoaded = 0;
+    ReadSteps steps(s, prompt);
+    bool complete = true;
+    auto run = [&](auto&& step, bool pathStep = false) {
+        StepEnd end = steps.Run(step, pathStep);
+        if (end == StepEnd::Skipped) complete = false;
+        return end != StepEnd::Stopped;
+    };
+
+    if (!run([&] { return BuildDataFolder(s); }, true)) return;
+
+    bool haveYear = false;
+    auto readYear = [&]() -> Status {
+        if (auto st = steps.Probe(); !st) return st;
+        auto r = ReadFiscalYearFile(s);
+        if (!r) return r.error();
+        haveYear = *r;
+        return Ok();
+    };
+    if (!run(readYear)) return;
+    if (!haveYear && complete) {
+        prompt.MsgBox("年度ファイルが有りません！！", MsgStyle::Exclamation, kErrorTitle);
+        // The fiscal-year form writes DATE.DAT itself; the year is then read from it.
+        if (askFiscalYear) askFiscalYear();
+        if (!run(readYear)) return;
+        if (!haveYear) return;  // the form was closed without a year
+    }
+    if (!haveYear || s.FiscalYear <= 0) return;
+
+    if (!run([&] { return BuildDataPaths(s); }, true)) return;
+    auto fileStep = [&](auto routine) {
+        return [&s, &steps, routine]() -> Status {
+            if (auto st = steps.Probe(); !st) return st;
+            return routine(s);
+        };
+    };
+    if (!run(fileStep([](SharedState& st) { return LoadMaster(st); }))) return;
+    if (!run(fileStep([](SharedState& st) { return ReadLedgerHeader(st); }))) return;
+    if (!run(fileStep([&prompt](SharedState& st) { return CheckLedgerDates(st, prompt); }))) return;
+    s.ErrorFlag = 0;
+    if (!run(fileStep([](SharedState& st) { return LoadDepositBook(st); }))) return;
+
+    if (complete) s.DataLoaded = 1;
+}
+
+// ---- Single files ----
+
+Result<bool> ReadFiscalYearFile(SharedState& s) {
+    auto bytes = Load(s.FiscalYearPath);
+    if (!bytes) return bytes.error();
+    if (bytes->empty()) return false;
+    auto v = DecodeFiscalYearFile(*bytes);
+    if (!v) return WithPath(v.error(), s.FiscalYearPath);
+    s.FiscalYear = v->FiscalYear;
+    s.EraName = v->EraName;
+    s.FiscalYearSpare = v->FiscalYearSpare;
+    return true;
+}
+
+Status WriteFiscalYearFile(SharedState& s) {
+    return Save(s.FiscalYearPath,
+                EncodeFiscalYearFile({s.FiscalYear, s.EraName, s.FiscalYearSpare}));
+}
+
+Status LoadMaster(SharedState& s) {
+    auto bytes = Load(s.MasterPath);
+    if (!bytes) return bytes.error();
+    if (bytes->empty()) return Ok();
+    auto m = DecodeMasterFile(*bytes, s.KubunNames);
+    if (!m) return WithPath(m.error(), s.MasterPath);
+    s.MasterHeader = m->header;
+    s.ItemTable = m->items;
+    s.ItemTableEdit = m->items;
+    s.ReportTitleName = s.MasterHeader[MasterField::BusinessName];
+    return Ok();
+}
+
+Status SaveMaster(SharedState& s) {
+    // ItemTable takes the edited items only once they are on the disk, so that a
+    // failed save leaves the loaded tables matching the file.
+    Status st = Save(s.MasterPath, EncodeMasterFile(s.MasterHeader, s.ItemTableEdit));
+    if (st) s.ItemTable = s.ItemTableEdit;
+    return st;
+}
+
+Status LoadTaxReturnData(SharedState& s) {
+    auto bytes = Load(s.TaxReturnPath);
+    if (!bytes) return bytes.error();
+    if (bytes->empty()) {
+        s.TaxReturnData = DefaultTaxReturnData();
+        return Ok();
+    }
+    auto t = DecodeTaxReturnFile(*bytes, s.TaxReturnData);
+    if (!t) return WithPath(t.error(), s.TaxReturnPath);
+    s.TaxReturnData = std::move(*t);
+    return Ok();
+}
+
+Status SaveTaxReturnData(SharedState& s) {
+    return Save(s.TaxReturnPath, EncodeTaxReturnFile(s.TaxReturnData));
+}
+
+Status LoadDepositBook(SharedState& s) {
+    auto bytes = Load(s.DepositPath);
+    if (!bytes) return bytes.error();
+    if (bytes->empty()) {
+        // Only a missing or zero-length file is a new deposit book; a short one is
+        // damaged and stays as it is.
+        DepositBookRecord cleared = ClearedDepositBook();
+        DepositBookRecord kept = s.DepositBook;
+        s.DepositBook = cleared;
+        Status st = SaveDepositBook(s);
+        if (!st) s.DepositBook = kept;
+        return st;
+    }
+    auto book = DecodeDepositBook(*bytes);
+    if (!book) return WithPath(book.error(), s.DepositPath);
+    s.DepositBook = std::move(*book);
+    return Ok();
+}
+
+Status SaveDepositBook(SharedState& s) {
+    auto record = EncodeDepositBook(s.DepositBook);
+    if (!record) return Save(s.DepositPath, record);
+    // The record sits at byte 1; anything another program put after it is kept.
+    auto old = Load(s.DepositPath);
+    if (old && old->size() > kDepositBookSize) {
+        record->insert(record->end(), old->begin() + static_cast<std::ptrdiff_t>(kDepositBookSize),
+                       old->end());
+    }
+    return Save(s.DepositPath, record);
+}
+
+Status ReadLedgerHeader(SharedState& s) {
+    const auto& path = s.LedgerPath;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) return FileErrorFromErrno(errno, path.string());
+        s.LedgerHeader = LedgerHeaderRecord{};
+        return Ok();
+    }
+    if (st.st_size == 0) {
+        // An empty ledger is no ledger: it is removed, and the year has no lines.
+        if (::unlink(path.c_str()) != 0) return FileErrorFromErrno(errno, path.string(), true);
+        s.LedgerHeader = LedgerHeaderRecord{};
+        return Ok();
+    }
+    auto bytes = Load(path);
+    if (!bytes) return bytes.error();
+    auto h = DecodeLedgerHeader(*bytes);
+    if (!h) return WithPath(h.error(), path);
+    if (h->LineCount < 0) {
+        return BadFormatError(path.string(),
+                              "行数が負の数（" + std::to_string(h->LineCount) + "）になっています。");
+    }
+    if (LedgerLineOffset(h->LineCount + 1) > bytes->size()) {
+        return BadFormatError(path.string(), "行数 " + std::to_string(h->LineCount) +
+                                                 " に対してファイルが短すぎます。");
+    }
+    s.LedgerHeader = *h;
+    return Ok();
+}
+
+// ---- Ledger walks ----
+
+Status ComputeLedgerTotals(SharedState& s) {
+    LedgerHeaderRecord h = s.LedgerHeader;
+    Amount in = h.OpeningBalance;
+    Amount out = 0;
+    if (h.LineCount > 0) {
+        auto file = LedgerFile::Open(s.LedgerPath);
+        if (!file) return file.error();
+        for (int n = 1; n <= h.LineCount; ++n) {
+            auto line = file->ReadLine(n);
+            if (!line) return line.error();
+            if (__builtin_add_overflow(in, line->Indata, &in) ||
+                __builtin_add_overflow(out, line->Outdata, &out)) {
+                return OverflowError(s.LedgerPath);
+            }
+        }
+    }
+    Amount closing = 0;
+    if (__builtin_sub_overflow(in, out, &closing)) return OverflowError(s.LedgerPath);
+    s.LedgerHeader.TotalIn = in;
+    s.LedgerHeader.TotalOut = out;
+    s.LedgerHeader.ClosingBalance = closing;
+    return Ok();
+}
+
+Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date) {
+    const int count = s.LedgerHeader.LineCount;
+    if (count <= 0) return count;
+    auto file = LedgerFile::Open(s.LedgerPath);
+    if (!file) return file.error();
+    for (int n = 1; n <= count; ++n) {
+        auto line = file->ReadLine(n);
+        if (!line) return line.error();
+        if (std::string_view(line->NenGetsuBi) >= date) return n;
+    }
+    return count;
+}
+
+Status CheckLedgerDates(SharedState& s, Prompt& prompt) {
+    s.ErrorFlag = 0;
+    const int count = s.LedgerHeader.LineCount;
+    if (count <= 0) return Ok();
+    auto file = LedgerFile::Open(s.LedgerPath);
+    if (!file) return file.error();
+    std::string remembered;
+    for (int n = 1; n <= count; ++n) {
+        auto line = file->ReadLine(n);
+        if (!line) return line.error();
+        if (n == 1) remembered = line->NenGetsuBi;
+        if (line->ItemNo <= 0) continue;
+        const std::string number = " " + std::to_string(n);
+        if (IsBlank(line->NenGetsuBi)) {
+            prompt.MsgBox(number + "行の年月日が入力されていません！", MsgStyle::Exclamation,
+                          kErrorTitle);
+            s.ErrorFlag = -1;
+            continue;
+        }
+        if (line->NenGetsuBi < remembered) {
+            prompt.MsgBox(number + "行の年月日が前の行より以前の日付です！", MsgStyle::Exclamation,
+                          kErrorTitle);
+            s.ErrorFlag = -1;
+        }
+        remembered = line->NenGetsuBi;
+    }
+    return Ok();
+}
+
+// ---- Clearing ----
+
+void FillKubunNames(SharedState& s) {
+    s.KubunNames = {"", "収入", "収入", "収入", "支出", "支出", "支出", ""};
+}
+
+void ClearYearData(SharedState& s) {
+    s.FiscalYear = 0;
+    s.EraName.clear();
+    s.LedgerHeader = LedgerHeaderRecord{};
+    s.CurrentLine = BlankLedgerLine(0);
+    s.CurrentLineNo = 0;
+    s.MasterHeader[MasterField::BusinessName].clear();
+    s.ReportTitleName.clear();
+    s.ItemTable.fill(ItemEntry{});
+    s.ItemTableEdit.fill(ItemEntry{});
+    // A shorter tax-return file on the next disk must not keep this year's values.
+    s.TaxReturnData = DefaultTaxReturnData();
+    s.DataLoaded = 0;
+}
+
+void ClearNameWork(SharedState& s) {
+    s.NameWork.fill(std::string());
+    s.NameWorkAmount1.fill(0);
+    s.NameWorkAmount2.fill(0);
+    s.NameWorkText1.fill(std::string());
+    s.NameWorkText2.fill(std::string());
+}
+
+std::string FileErrorMessage(const FileError& e) {
+    std::string text;
+    if (e.code == FileErrorCode::Overflow) {
+        text = "オーバーフローしました。";
+        if (!e.path.empty()) text += LineBreak + e.path;
+    } else if (!e.path.empty()) {
+        text = e.path + (e.writing ? " に書き込めません。" : " を読み込めません。");
+    }
+    if (!e.detail.empty()) {
+        if (!text.empty()) text += LineBreak;
+        text += e.detail;
+    }
+    return text;
+}
+
 void ShowFileError(Prompt& prompt, const FileError& e) {
-    prompt.MsgBox(FileErrorMessage(e), MsgStyle::Exclamation, "エラー確認");
+    prompt.MsgBox(FileErrorMessage(e), MsgStyle::Exclamation, kErrorTitle);
 }
 
 }  // namespace tabulo

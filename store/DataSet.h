@@ -59,7 +59,9 @@ Status SaveDepositBook(SharedState& s);
 Status ReadLedgerHeader(SharedState& s);
 
 // ---- Byte-level forms of the text files (the path routines wrap these) ----
-std::vector<std::byte> EncodeSetupFile(const std::array<std::string, 9>& lines);
+// Fails when a line has no CP932 form.
+Result<std::vector<std::byte>> EncodeSetupFile(const std::array<std::string, 9>& lines);
+// Lines an older, shorter file lacks take their defaults.
 Result<std::array<std::string, 9>> DecodeSetupFile(std::span<const std::byte> bytes);
 struct FiscalYearValues {
     std::int16_t FiscalYear = 0;
