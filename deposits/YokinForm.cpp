@@ -1,0 +1,368 @@
+#include "deposits/YokinForm.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "deposits/DepositTable.h"
+#include "master/GridCellEditor.h"
+#include "platform/AtomicFile.h"
+#include "platform/Prompt.h"
+#include "shell/AppContext.h"
+#include "store/BinaryRecords.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+
+namespace tabulo {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+std::string Utf8Of(char32_t ch) { return QString::fromUcs4(&ch, 1).toStdString(); }
+
+bool AcceptsDepositKey(int column, char32_t ch) {
+    switch (column) {
+        case DepositColumn::Name:
+        case DepositColumn::Maturity:
+            return IsCp932Text(Utf8Of(ch));
+        case DepositColumn::AccountNo:
+            return AcceptCodeChar(KeyCodeOf(ch)) == 0;
+        case DepositColumn::Carried:
+        case DepositColumn::Current:
+            return AcceptNumber(KeyCodeOf(ch)) == 0;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+YokinForm::YokinForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setWindowTitle(QStringLiteral("預金データ入力"));
+    setObjectName(QStringLiteral("YokinForm"));
+    QFont font(QStringLiteral("ＭＳ ゴシック"));
+    font.setPointSize(11);
+    setFont(font);
+
+    for (int i = 0; i < 9; ++i) {
+        toolbarBefore_[i] = app_.toolbar.IsButtonEnabled(i);
+        app_.toolbar.SetButtonEnabled(i, false);
+    }
+    memoryAtOpen_ = app_.state.DepositBook;
+    loaded_ = LoadFile();
+    table_ = std::make_unique<DepositTable>(fileBook_);
+
+    auto* layout = new QVBoxLayout(this);
+    BuildGrid();
+    layout->addWidget(grid_);
+
+    // The totals sit under their amount columns.
+    auto* totals = new QHBoxLayout;
+    auto* caption = new QLabel(QStringLiteral("合計額"), this);
+    caption->setObjectName(QStringLiteral("GoukeiCaption"));
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    zenKurikoshi_ = new QLabel(this);
+    zenKurikoshi_->setObjectName(QStringLiteral("ZenKurikoshi"));
+    genGoukei_ = new QLabel(this);
+    genGoukei_->setObjectName(QStringLiteral("GenGoukei"));
+    int leading = grid_->frameWidth();
+    for (int c = 0; c < DepositColumn::Carried; ++c) leading += grid_->columnWidth(c);
+    caption->setFixedWidth(leading);
+    for (QLabel* l : {zenKurikoshi_, genGoukei_}) {
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setMargin(2);
+    }
+    zenKurikoshi_->setFixedWidth(grid_->columnWidth(DepositColumn::Carried));
+    genGoukei_->setFixedWidth(grid_->columnWidth(DepositColumn::Current));
+    totals->setSpacing(0);
+    totals->addWidget(caption);
+    totals->addWidget(zenKurikoshi_);
+    totals->addWidget(genGoukei_);
+    totals->addStretch();
+    layout->addLayout(totals);
+
+    auto* bottom = new QHBoxLayout;
+    auto* hint = new QLabel(QStringList{QStringLiteral("項目への入力は"),
+                                        QStringLiteral("マウスで該当のセルをクリック"),
+                                        QStringLiteral("またはEnterキーを押します"),
+                                        QStringLiteral("再度Enterキーを押しますと、入力モード解除になります"),
+                                        QStringLiteral("入力ミスなどの取り消しはEscキーで元の状態に復帰します")}
+                                .join(QLatin1Char('\n')),
+                            this);
+    hint->setObjectName(QStringLiteral("Coment"));
+    hint->setFrameShape(QFrame::Panel);
+    hint->setFrameShadow(QFrame::Sunken);
+    hint->setMargin(6);
+    bottom->addWidget(hint);
+    bottom->addStretch();
+    auto makeButton = [this](const char* name, const char* caption, const char* tip) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setToolTip(QString::fromUtf8(tip));
+        b->setAutoDefault(false);
+        b->setMinimumSize(110, 40);
+        return b;
+    };
+    endYesNo_ = makeButton("EndYesNo", "終了(F10)", "登録して終了します");
+    chudan_ = makeButton("Chudan", "中断(F5)", "作業を中断します");
+    bottom->addWidget(endYesNo_, 0, Qt::AlignBottom);
+    bottom->addWidget(chudan_, 0, Qt::AlignBottom);
+    layout->addLayout(bottom);
+    connect(endYesNo_, &QPushButton::clicked, this, &YokinForm::EndYesNo_Click);
+    connect(chudan_, &QPushButton::clicked, this, &YokinForm::Chudan_Click);
+
+    FillGrid();
+    ShowTotals();
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+
+    if (!loaded_) {
+        // Nothing was read, so nothing may be stored over the file.
+        QTimer::singleShot(0, this, [this] {
+            Finish();
+            QDialog::reject();
+        });
+    }
+}
+
+YokinForm::~YokinForm() { Finish(); }
+
+bool YokinForm::LoadFile() {
+    SharedState& s = app_.state;
+    Result<std::vector<std::byte>> bytes = ReadWholeFile(s.DepositPath);
+    if (!bytes) {
+        ShowFileError(app_.prompt, bytes.error());
+        return false;
+    }
+    if (bytes->empty()) {
+        fileExisted_ = false;
+        fileBook_ = ClearedDepositBook();
+    } else {
+        Result<DepositBookRecord> book = DecodeDepositBook(*bytes);
+        if (!book) {
+            FileError e = book.error();
+            if (e.path.empty()) e.path = s.DepositPath.string();
+            ShowFileError(app_.prompt, e);
+            return false;
+        }
+        fileExisted_ = true;
+        fileBook_ = *book;
+    }
+    s.DepositBook = fileBook_;
+    return true;
+}
+
+void YokinForm::BuildGrid() {
+    grid_ = new QTableWidget(kAccountCount, DepositColumn::Count, this);
+    grid_->setObjectName(QStringLiteral("Grid1"));
+    grid_->setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("名      称"),
+                                      QStringLiteral("口座No."), QStringLiteral("繰越預金高"),
+                                      QStringLiteral("現預金額"), QStringLiteral("満期")});
+    grid_->verticalHeader()->hide();
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    QFontMetrics fm(grid_->font());
+    const int pad = 16;
+    auto half = [&](int n) { return fm.horizontalAdvance(QString(n, QLatin1Char('W'))); };
+    auto head = [&](int c) {
+        return fm.horizontalAdvance(grid_->horizontalHeaderItem(c)->text()) + pad + 8;
+    };
+    int widths[DepositColumn::Count] = {
+        std::max(half(3) + pad, head(0)),
+        std::max(half(kAccountNameBytes) + pad, head(1)),
+        std::max(half(kAccountNoWidth) + pad, head(2)),
+        // Room for "-2,147,483,648", the widest amount a cell can hold.
+        std::max(half(14) + pad, head(3)),
+        std::max(half(14) + pad, head(4)),
+        std::max(half(kMaturityWidth) + pad, head(5)),
+    };
+    int width = 2 * grid_->frameWidth() + 4;
+    for (int c = 0; c < DepositColumn::Count; ++c) {
+        grid_->setColumnWidth(c, widths[c]);
+        width += widths[c];
+    }
+    grid_->verticalHeader()->setDefaultSectionSize(fm.height() + 8);
+    grid_->setFixedWidth(width);
+    grid_->setFixedHeight(grid_->horizontalHeader()->sizeHint().height() +
+                          kAccountCount * grid_->verticalHeader()->defaultSectionSize() +
+                          2 * grid_->frameWidth() + 2);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    GridCellEditor::Hooks hooks;
+    hooks.accepts = AcceptsDepositKey;
+    hooks.transform = [](int column, char32_t ch) -> char32_t {
+        // Account numbers take capitals; the key is upper-cased before the filter.
+        if (column == DepositColumn::AccountNo && ch >= U'a' && ch <= U'z') return ch - U'a' + U'A';
+        return ch;
+    };
+    hooks.openText = [](int column, const QString& text) {
+        return column == DepositColumn::Name ? text : text.trimmed();
+    };
+    hooks.commit = [this](int row, int column, const QString& typed) -> std::optional<QString> {
+        CellCommit done = table_->Commit(row + 1, column, S(typed));
+        if (!done.ok) {
+            if (!done.message.empty())
+                app_.prompt.MsgBox(done.message, MsgStyle::Exclamation, "エラー確認");
+            return std::nullopt;
+        }
+        return Q(done.text);
+    };
+    hooks.maxLength = [](int column) {
+        if (column == DepositColumn::AccountNo) return kAccountNoWidth;
+        if (column == DepositColumn::Maturity) return kMaturityWidth;
+        return 32767;
+    };
+    hooks.alignment = [](int column) {
+        return column == DepositColumn::Name ? Qt::AlignLeft | Qt::AlignVCenter
+                                             : Qt::AlignRight | Qt::AlignVCenter;
+    };
+    cellEditor_ = new GridCellEditor(grid_, app_.prompt, DepositColumn::Name,
+                                     DepositColumn::Maturity, std::move(hooks), this);
+    connect(cellEditor_, &GridCellEditor::Committed, this, [this] {
+        table_->ApplyBalances(app_.state.DepositBook);
+        ShowTotals();
+    });
+}
+
+void YokinForm::FillGrid() {
+    const QColor fixedColour(0xE0, 0xE0, 0xE0);
+    for (int k = 1; k <= kAccountCount; ++k) {
+        for (int c = 0; c < DepositColumn::Count; ++c) {
+            auto* cell = new QTableWidgetItem(Q(table_->Cell(k, c)));
+            Qt::Alignment align = c == DepositColumn::Name ? Qt::AlignLeft : Qt::AlignRight;
+            cell->setTextAlignment(align | Qt::AlignVCenter);
+            if (c == DepositColumn::No) {
+                cell->setFlags(Qt::ItemIsEnabled);
+                cell->setBackground(fixedColour);
+            } else {
+                cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            }
+            grid_->setItem(k - 1, c, cell);
+        }
+    }
+    grid_->setCurrentCell(0, DepositColumn::Name);
+}
+
+void YokinForm::ShowTotals() {
+    std::optional<DepositTotals> totals = table_->Totals();
+    zenKurikoshi_->setText(totals ? Q(AmountCellText(totals->carried)) : QString());
+    genGoukei_->setText(totals ? Q(AmountCellText(totals->current)) : QString());
+}
+
+void YokinForm::EndYesNo_Click() {
+    if (cellEditor_->IsEditing()) {
+        app_.prompt.Beep();
+        return;
+    }
+    if (app_.prompt.MsgBox("登録しますか？", MsgStyle::YesNoWarning, "登録確認") != Answer::Yes)
+        return;
+    std::optional<StorePlan> plan = table_->Store(fileBook_, fileExisted_);
+    if (!plan) {
+        app_.prompt.MsgBox(kTotalTooLargeMessage, MsgStyle::Exclamation, "エラー確認");
+        return;
+    }
+    if (plan->askCorrection) {
+        int answer = app_.prompt.MsgBox(
+            "預金額が訂正されていますが、前年繰越預金額も訂正しますか？", MsgStyle::YesNoWarning,
+            "訂正確認");
+        ApplyCorrectionAnswer(*plan, answer == Answer::Yes);
+    }
+    SharedState& s = app_.state;
+    DepositBookRecord previous = s.DepositBook;
+    s.DepositBook = plan->book;
+    Status saved = SaveDepositBook(s);
+    if (!saved) {
+        s.DepositBook = previous;
+        ShowFileError(app_.prompt, saved.error());
+        return;
+    }
+    Finish();
+    accept();
+}
+
+void YokinForm::Chudan_Click() {
+    if (app_.prompt.MsgBox("中断しますか？", MsgStyle::YesNoWarning, "中断確認") != Answer::Yes)
+        return;
+    // Nothing of this visit is kept: the cash book writes DepositBook whole later,
+    // and must not write balances the user has just cancelled.
+    app_.state.DepositBook = memoryAtOpen_;
+    Finish();
+    QDialog::reject();
+}
+
+void YokinForm::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    for (int i = 0; i < 9; ++i) app_.toolbar.SetButtonEnabled(i, toolbarBefore_[i]);
+}
+
+void YokinForm::reject() {
+    if (finished_) {
+        QDialog::reject();
+        return;
+    }
+    Chudan_Click();
+}
+
+void YokinForm::closeEvent(QCloseEvent* event) {
+    if (finished_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    Chudan_Click();
+}
+
+bool YokinForm::FunctionKey(int key) {
+    switch (key) {
+        case Qt::Key_F10:
+            EndYesNo_Click();
+            return true;
+        case Qt::Key_F5:
+            Chudan_Click();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool YokinForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier && FunctionKey(key->key())) return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void YokinForm::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            focusNextChild();
+            return;
+        case Qt::Key_Escape:
+            return;
+        default:
+            if (FunctionKey(event->key())) return;
+            QDialog::keyPressEvent(event);
+    }
+}
+
+}  // namespace tabulo

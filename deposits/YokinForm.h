@@ -1,0 +1,71 @@
+#pragma once
+// 預金データ入力: the year's 20 deposit accounts with their names, numbers, carry-over
+// and current balances and maturity texts. 終了 stores the book in YOKIN<nn>.DAT;
+// 中断 closes without writing and leaves the book in memory as it was.
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+#include "store/Records.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace tabulo {
+
+struct AppContext;
+class DepositTable;
+class GridCellEditor;
+
+class YokinForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit YokinForm(AppContext& app, QWidget* parent = nullptr);
+    ~YokinForm() override;
+
+    // 終了(F10) and 中断(F5).
+    void EndYesNo_Click();
+    void Chudan_Click();
+
+    // False when the deposit file could not be read; the form then closes at once.
+    bool IsLoaded() const { return loaded_; }
+    // True when the deposit file was empty or missing when the form opened.
+    bool IsNewFile() const { return !fileExisted_; }
+    QTableWidget* grid() const { return grid_; }
+    GridCellEditor* cellEditor() const { return cellEditor_; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool LoadFile();
+    void BuildGrid();
+    void FillGrid();
+    void ShowTotals();
+    void Finish();
+    bool FunctionKey(int key);
+
+    AppContext& app_;
+    std::unique_ptr<DepositTable> table_;
+    DepositBookRecord fileBook_;      // the record as the file held it
+    DepositBookRecord memoryAtOpen_;  // DepositBook when the form opened
+    bool fileExisted_ = false;
+    bool loaded_ = false;
+    QTableWidget* grid_ = nullptr;
+    GridCellEditor* cellEditor_ = nullptr;
+    QLabel* zenKurikoshi_ = nullptr;
+    QLabel* genGoukei_ = nullptr;
+    QPushButton* endYesNo_ = nullptr;
+    QPushButton* chudan_ = nullptr;
+    std::array<bool, 9> toolbarBefore_{};
+    bool finished_ = false;
+};
+
+}  // namespace tabulo

@@ -1,0 +1,62 @@
+#pragma once
+// マスター登録: the business header and the 50 items with their three codes. Edits
+// go to the screen and ItemTableEdit; ItemTable, MasterHeader and MASTER.DAT change
+// only when the user saves with 登録.
+
+#include <QDialog>
+#include <array>
+
+#include "master/MasterEdit.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace tabulo {
+
+struct AppContext;
+class FilteredLineEdit;
+class GridCellEditor;
+
+class MasForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit MasForm(AppContext& app, QWidget* parent = nullptr);
+    ~MasForm() override;
+
+    // 登録(F10) and 中断(F5); public so that the main window's menu can reach them.
+    void Touroku_Click();
+    void Chudan_Click();
+
+    QTableWidget* grid() const { return grid_; }
+    GridCellEditor* cellEditor() const { return cellEditor_; }
+    FilteredLineEdit* headerBox(int box) const { return boxes_.at(box - 1); }
+
+public slots:
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildHeader(QWidget* area);
+    void BuildGrid();
+    void FillGrid();
+    void MoveToGrid();
+    void Finish();
+    bool FunctionKey(int key);
+
+    AppContext& app_;
+    std::array<FilteredLineEdit*, kHeaderBoxCount> boxes_{};
+    QTableWidget* grid_ = nullptr;
+    GridCellEditor* cellEditor_ = nullptr;
+    QPushButton* touroku_ = nullptr;
+    QPushButton* chudan_ = nullptr;
+    QPushButton* inputData_ = nullptr;
+    std::array<bool, 9> toolbarBefore_{};
+    bool finished_ = false;
+};
+
+}  // namespace tabulo
