@@ -174,7 +174,8 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
         return end != StepEnd::Stopped;
     };
 
-    if (!run([&] { return BuildDataFolder(s); }, true)) return;
+    // Without a data folder there is nothing to read.
+    if (steps.Run([&] { return BuildDataFolder(s); }, true) != StepEnd::Done) return;
 
     bool haveYear = false;
     auto readYear = [&]() -> Status {
