@@ -1,6 +1,9 @@
 #include "store/LedgerFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 
@@ -114,6 +117,44 @@ TEST_F(LedgerFileTest, LinePastTheEndLeavesBlankLinesBetween) {
     EXPECT_EQ(*f->ReadLine(4), BlankLedgerLine(0));
     EXPECT_EQ(f->ReadLine(5)->NenGetsuBi, "130401");
     EXPECT_EQ(ReadBytes(path).substr(0, original.size()), original);
+}
+
+// Limits the size of files this process may write, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = old_;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(LedgerFileTest, FullDiskAtCommitLeavesTheFileAsItWas) {
+    auto f = LedgerFile::Open(path);
+    ASSERT_TRUE(f.ok());
+    LedgerLine line = *f->ReadLine(1);
+    line.Indata = 1;
+    ASSERT_TRUE(f->WriteLine(1, line).ok());
+    for (int n = 4; n <= 10; ++n) ASSERT_TRUE(f->WriteLine(n, line).ok());
+    Status st = Ok();
+    {
+        FileSizeLimit limit(200);  // room for the old 144 bytes and a little more
+        st = f->Commit();
+    }
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.error().code, FileErrorCode::DiskFull);
+    EXPECT_EQ(st.error().path, path.string());
+    EXPECT_EQ(ReadBytes(path), original);
 }
 
 TEST(LedgerFileNew, OpenCreatesAnEmptyFileAndHeaderReadsAsZero) {

@@ -1,0 +1,114 @@
+#include "platform/AtomicFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "tests/support/TempFolder.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+std::span<const std::byte> Bytes(const std::string& s) {
+    return {reinterpret_cast<const std::byte*>(s.data()), s.size()};
+}
+
+int FilesIn(const fs::path& folder) {
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
+    return n;
+}
+
+// Limits the size of files this process may write, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = old_;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, old_handler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*old_handler_)(int) = nullptr;
+};
+
+TEST(AtomicSave, ReplacesTheWholeFile) {
+    TempFolder temp;
+    auto path = temp / "MASTER.DAT";
+    WriteBytes(path, "old contents that are longer");
+    ASSERT_TRUE(AtomicSave(path, Bytes("new")).ok());
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(FilesIn(temp.path()), 1);
+    ASSERT_TRUE(AtomicSave(temp / "NEW.DAT", Bytes("")).ok());
+    EXPECT_TRUE(fs::exists(temp / "NEW.DAT"));
+}
+
+TEST(AtomicSave, FullDiskLeavesTheOldFile) {
+    TempFolder temp;
+    auto path = temp / "SHINKOKU.DAT";
+    WriteBytes(path, "old");
+    Status st = Ok();
+    {
+        FileSizeLimit limit(100);
+        st = AtomicSave(path, Bytes(std::string(5000, 'x')));
+    }
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.error().code, FileErrorCode::DiskFull);
+    EXPECT_EQ(st.error().path, path.string());
+    EXPECT_TRUE(st.error().writing);
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(FilesIn(temp.path()), 1);  // no half-written file left beside it
+}
+
+TEST(AtomicSave, MissingFolderIsAnErrorNamingTheFile) {
+    TempFolder temp;
+    auto st = AtomicSave(temp / "gone" / "DATE.DAT", Bytes("x"));
+    ASSERT_FALSE(st.ok());
+    EXPECT_NE(st.error().path.find("DATE.DAT"), std::string::npos);
+}
+
+TEST(AtomicSave, TargetThatIsAFolderStaysAndNoTempRemains) {
+    TempFolder temp;
+    fs::create_directories(temp / "YOKIN13.DAT");
+    auto st = AtomicSave(temp / "YOKIN13.DAT", Bytes("x"));
+    ASSERT_FALSE(st.ok());
+    EXPECT_TRUE(fs::is_directory(temp / "YOKIN13.DAT"));
+    EXPECT_EQ(FilesIn(temp.path()), 1);
+}
+
+TEST(ReadWholeFile, MissingReadsEmptyFolderIsError) {
+    TempFolder temp;
+    auto missing = ReadWholeFile(temp / "none");
+    ASSERT_TRUE(missing.ok());
+    EXPECT_TRUE(missing->empty());
+    WriteBytes(temp / "f", std::string("a\0b", 3));
+    auto f = ReadWholeFile(temp / "f");
+    ASSERT_TRUE(f.ok());
+    EXPECT_EQ(f->size(), 3u);
+    EXPECT_FALSE(ReadWholeFile(temp.path()).ok());
+}
+
+TEST(FileErrorFromErrno, MapsToTheProgramsCodes) {
+    EXPECT_EQ(FileErrorFromErrno(ENOSPC, "p").code, FileErrorCode::DiskFull);
+    EXPECT_EQ(FileErrorFromErrno(ENOENT, "p").code, FileErrorCode::FileNotFound);
+    EXPECT_EQ(FileErrorFromErrno(EACCES, "p").code, FileErrorCode::PathFileAccess);
+    EXPECT_EQ(FileErrorFromErrno(ENOMEDIUM, "p").code, FileErrorCode::DiskNotReady);
+    EXPECT_EQ(FileErrorFromErrno(EIO, "p").code, FileErrorCode::IoError);
+    EXPECT_EQ(FileErrorFromErrno(EIO, "p").path, "p");
+}
+
+}  // namespace
+}  // namespace tabulo
