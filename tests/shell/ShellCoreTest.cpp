@@ -1,0 +1,231 @@
+// The start-up check, the settings and fiscal-year rules, and the machine facts.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+
+#include "platform/ShippedFiles.h"
+#include "platform/SystemInfo.h"
+#include "shell/CheckStartup.h"
+#include "shell/FiscalYearRules.h"
+#include "shell/SettingsRules.h"
+#include "store/SharedState.h"
+#include "tests/support/FakePrompt.h"
+#include "tests/support/TempFolder.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+using testing::FakePrompt;
+using testing::FromHex;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+// TAB_SET3.DAT as a first start writes it: "A", "2000" and six "0", CR LF each.
+const std::string kDefaultSettings = FromHex(
+    "41 0d0a"            // A
+    "32 30 30 30 0d0a"   // 2000
+    "30 0d0a 30 0d0a 30 0d0a 30 0d0a 30 0d0a 30 0d0a");
+
+EnvLookup Env(std::map<std::string, std::string> vars) {
+    return [vars](const std::string& name) -> std::optional<std::string> {
+        auto it = vars.find(name);
+        if (it == vars.end()) return std::nullopt;
+        return it->second;
+    };
+}
+
+struct Shell : ::testing::Test {
+    TempFolder home;
+    SharedState s;
+    FakePrompt prompt;
+    Shell() { s.ProgramFolder = home.path(); }
+};
+
+// ---- Start-up ----
+
+TEST_F(Shell, FirstStartWritesDefaultSettingsAndCreatesDriveA) {
+    ASSERT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(ReadBytes(home / "TAB_SET3.DAT"), kDefaultSettings);
+    EXPECT_TRUE(fs::is_directory(home.path() / "drives" / "A" / "KEIRIDATA"));
+    EXPECT_EQ(s.SetupLines[1], "A");
+    EXPECT_EQ(s.PageLimit, 200);
+    EXPECT_EQ(s.KubunNames[1], "収入");
+    EXPECT_EQ(s.KubunNames[3], "収入");
+    EXPECT_EQ(s.KubunNames[4], "支出");
+    EXPECT_EQ(s.KubunNames[6], "支出");
+    EXPECT_EQ(s.KubunNames[0], "");
+    EXPECT_EQ(s.KubunNames[7], "");
+}
+
+TEST_F(Shell, MissingDriveAsksForTheDiskUntilItIsMounted) {
+    WriteBytes(home / "TAB_SET3.DAT", FromHex("42 0d0a 32 30 30 30 0d0a") +
+                                          FromHex("30 0d0a 30 0d0a 30 0d0a 30 0d0a 30 0d0a 30 0d0a"));
+    TempFolder media;  // outside the program folder, like a real mount point
+    const fs::path stick = media.path() / "stick";
+    prompt.onShow = [&](const testing::ShownBox&) {
+        // The user mounts the stick while the third message is up.
+        if (prompt.shown.size() == 3) fs::create_directories(stick);
+    };
+    ASSERT_EQ(CheckStartup(s, prompt, Env({{"TABULO_DRIVE_B", stick.string()}})),
+              StartupResult::Ready);
+    ASSERT_EQ(prompt.shown.size(), 3u);
+    for (const auto& box : prompt.shown) {
+        EXPECT_EQ(box.text, "B:ドライブにデータディスクをセットしてください！！");
+        EXPECT_EQ(box.title, "エラー確認");
+    }
+    EXPECT_TRUE(fs::is_directory(stick / "KEIRIDATA"));
+    // The stick's mount point is not ours to make.
+    EXPECT_FALSE(fs::exists(home.path() / "drives" / "B"));
+}
+
+TEST_F(Shell, GivingUpOnTheDiskEndsTheStartUp) {
+    WriteBytes(home / "TAB_SET3.DAT", "B\r\n2000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+    prompt.Answer(Answer::Cancel);
+    TempFolder media;
+    EXPECT_EQ(CheckStartup(s, prompt, Env({{"TABULO_DRIVE_B", (media / "nowhere").string()}})),
+              StartupResult::Abandoned);
+    EXPECT_EQ(prompt.shown.size(), 1u);
+}
+
+TEST_F(Shell, DriveThatIsAFileAsksAgainWithPathMessage) {
+    WriteBytes(home / "TAB_SET3.DAT", "C\r\n2000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+    TempFolder media;
+    const fs::path notADir = media / "plain-file";
+    WriteBytes(notADir, "x");
+    prompt.onShow = [&](const testing::ShownBox&) {
+        if (prompt.shown.size() == 2) {
+            fs::remove(notADir);
+            fs::create_directories(notADir);
+        }
+    };
+    ASSERT_EQ(CheckStartup(s, prompt, Env({{"TABULO_DRIVE_C", notADir.string()}})),
+              StartupResult::Ready);
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[0].text, "パスが見つかりません！！");
+}
+
+// A setting that names no drive cannot come right by retrying: it was an endless loop.
+TEST_F(Shell, DriveSettingThatNamesNoDriveIsReportedOnceAndStartUpGoesOn) {
+    WriteBytes(home / "TAB_SET3.DAT", "12\r\n2000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+    EXPECT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "12ドライブにデータディスクをセットしてください！！");
+}
+
+// ---- Settings boxes ----
+
+TEST_F(Shell, SettingsBoxesGetTheirDefaultsAndTheCountIsCapped) {
+    EXPECT_EQ(SettingsBoxOnLeave(0, "", prompt), "A");
+    EXPECT_EQ(SettingsBoxOnLeave(1, "", prompt), "2000");
+    EXPECT_EQ(SettingsBoxOnLeave(2, "", prompt), "0");
+    EXPECT_EQ(SettingsBoxOnLeave(3, "", prompt), "0");
+    EXPECT_EQ(SettingsBoxOnLeave(4, "", prompt), "0");
+    EXPECT_EQ(SettingsBoxOnLeave(1, "10000", prompt), "10000");
+    EXPECT_EQ(SettingsBoxOnLeave(2, "-1.5", prompt), "-1.5");
+    EXPECT_TRUE(prompt.shown.empty());
+
+    EXPECT_EQ(SettingsBoxOnLeave(1, "20000", prompt), "10000");
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "データ件数は10,000件までです。");
+    EXPECT_EQ(prompt.shown[0].title, "エラー確認");
+}
+
+TEST_F(Shell, SavingTheSettingsClearsTheYearAndWritesTheFile) {
+    ASSERT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
+    s.DataLoaded = 1;
+    s.FiscalYear = 13;
+    s.EraName = "平成";
+    s.ItemTable[1].ItemName = "売上";
+    s.NameWork[3] = "left over";
+
+    ASSERT_TRUE(SaveSettingsAndReset(s, {"b ", "3000", "1.5", "-2", "0"}, prompt, Env({})));
+    EXPECT_EQ(s.DataLoaded, 0);
+    EXPECT_EQ(s.FiscalYear, 0);
+    EXPECT_EQ(s.ItemTable[1].ItemName, "");
+    EXPECT_EQ(s.NameWork[3], "");
+    EXPECT_EQ(s.SetupLines[1], "B");
+    EXPECT_EQ(s.PageLimit, 300);
+    EXPECT_EQ(ReadBytes(home / "TAB_SET3.DAT"),
+              "B\r\n3000\r\n1.5\r\n-2\r\n0\r\n0\r\n0\r\n0\r\n");
+    // The new drive has been probed and its data folder made.
+    EXPECT_TRUE(fs::is_directory(home.path() / "drives" / "B" / "KEIRIDATA"));
+}
+
+// ---- Fiscal year ----
+
+TEST(FiscalYear, ProposesTheEraOfToday) {
+    EXPECT_EQ(ProposedEraName(year{2026} / January / 15), "令和");
+    EXPECT_EQ(ProposedEraName(year{2019} / May / 1), "令和");
+    EXPECT_EQ(ProposedEraName(year{2019} / April / 30), "平成");
+    EXPECT_EQ(ProposedEraName(year{2018} / December / 31), "平成");
+}
+
+TEST_F(Shell, RegisteringTheYearWritesDateDat) {
+    ASSERT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
+    s.DataFolder = home.path() / "drives" / "A" / "KEIRIDATA";
+    s.FiscalYearPath = s.DataFolder / "DATE.DAT";
+
+    EXPECT_EQ(RegisterFiscalYear(s, "令和", "0", prompt), FiscalYearEntry::Refused);
+    EXPECT_EQ(RegisterFiscalYear(s, "", "8", prompt), FiscalYearEntry::Refused);
+    EXPECT_EQ(RegisterFiscalYear(s, "    ", "8", prompt), FiscalYearEntry::Refused);
+    EXPECT_FALSE(fs::exists(s.FiscalYearPath) && fs::file_size(s.FiscalYearPath) > 0);
+    EXPECT_EQ(s.FiscalYear, 0);
+
+    ASSERT_EQ(RegisterFiscalYear(s, "令和元年号", "8", prompt), FiscalYearEntry::Saved);
+    EXPECT_EQ(s.FiscalYear, 8);
+    EXPECT_EQ(s.EraName, "令和元年");  // the first four characters
+    // 8,"令和元年",0 CR LF in Shift-JIS.
+    EXPECT_EQ(ReadBytes(s.FiscalYearPath),
+              FromHex("38 2c 22 97df 9861 8cb3 944e 22 2c 30 0d0a"));
+}
+
+// ---- Machine facts ----
+
+TEST(SystemInfo, ReadsProcessorModelAndFreeMemory) {
+    const char* cpuinfo =
+        "processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz\n"
+        "processor\t: 1\nmodel name\t: other\n";
+    EXPECT_EQ(ProcessorModelFrom(cpuinfo), "Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz");
+    EXPECT_EQ(ProcessorModelFrom("processor : 0\n"), "");
+
+    const char* meminfo = "MemTotal:        8000000 kB\nMemFree:  100 kB\nMemAvailable:    2000000 kB\n";
+    EXPECT_EQ(AvailableMemoryPercentFrom(meminfo), 25);
+    EXPECT_EQ(AvailableMemoryPercentFrom("MemTotal: 0 kB\nMemAvailable: 0 kB\n"), std::nullopt);
+    EXPECT_EQ(AvailableMemoryPercentFrom("MemTotal: 100 kB\n"), std::nullopt);
+    // This machine's own figure is a percentage.
+    const auto here = AvailableMemoryPercent();
+    ASSERT_TRUE(here.has_value());
+    EXPECT_GE(*here, 0);
+    EXPECT_LE(*here, 100);
+}
+
+// ---- Shipped files ----
+
+TEST(ShippedFiles, CopiesMissingFilesAndNeverReplacesOnes) {
+    TempFolder shipped, home;
+    WriteBytes(shipped / "FORM/shinkoku-1.FRW", "shipped 1");
+    WriteBytes(shipped / "FORM/shinkoku-2.FRW", "shipped 2");
+    WriteBytes(shipped / "FORM/notes.txt", "not a layout");
+    WriteBytes(shipped / "help/index.html", "contents");
+    WriteBytes(home / "FORM/shinkoku-2.FRW", "adjusted by the user");
+
+    const auto r = CopyShippedFiles(shipped.path(), home.path());
+    EXPECT_TRUE(r.failures.empty());
+    EXPECT_EQ(r.copied.size(), 2u);
+    EXPECT_EQ(ReadBytes(home / "FORM/shinkoku-1.FRW"), "shipped 1");
+    EXPECT_EQ(ReadBytes(home / "FORM/shinkoku-2.FRW"), "adjusted by the user");
+    EXPECT_FALSE(fs::exists(home / "FORM/notes.txt"));
+    EXPECT_EQ(ReadBytes(home / "help/index.html"), "contents");
+
+    // A second start copies nothing.
+    EXPECT_TRUE(CopyShippedFiles(shipped.path(), home.path()).copied.empty());
+}
+
+}  // namespace
+}  // namespace tabulo

@@ -1,0 +1,409 @@
+// The main window, the settings and fiscal-year forms and the hand-over to a running copy.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "platform/SingleInstance.h"
+#include "shell/CheckStartup.h"
+#include "shell/MentForm.h"
+#include "shell/MentForm2.h"
+#include "shell/NendoInp.h"
+#include "shell/Tabulo.h"
+#include "store/SharedState.h"
+#include "tests/support/FakePrompt.h"
+#include "tests/support/FakeToolbar.h"
+#include "tests/support/TempFolder.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+using testing::FakePrompt;
+using testing::FakeToolbar;
+using testing::FromHex;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+// DATE.DAT of era year 13 of 平成: 13,"平成",0 CR LF in Shift-JIS.
+const std::string kDateDat13 = FromHex("31 33 2c 22 95bd 90ac 22 2c 30 0d0a");
+
+EnvLookup NoEnv() {
+    return [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+}
+
+// Runs `step` on the next modal window that opens (polled from the event loop).
+void OnNextModal(std::function<void(QWidget*)> step) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, step] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            step(w);
+        }
+    });
+    timer->start();
+}
+
+struct ShellForms : ::testing::Test {
+    TempFolder home;
+    SharedState s;
+    FakePrompt prompt;
+    FakeToolbar toolbar;
+    AppContext ctx{s, prompt, toolbar};
+    fs::path dataFolder;
+
+    ShellForms() {
+        s.ProgramFolder = home.path();
+        EXPECT_EQ(CheckStartup(s, prompt, NoEnv()), StartupResult::Ready);
+        dataFolder = home.path() / "drives" / "A" / "KEIRIDATA";
+        prompt.Clear();
+    }
+    static void Activate(QWidget& w) {
+        w.show();
+        QApplication::setActiveWindow(&w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    }
+};
+
+// ---- 環境設定 ----
+
+TEST_F(ShellForms, SettingsCapTheCountAndFillEmptyBoxes) {
+    MentForm form(ctx, nullptr);
+    Activate(form);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("環境設定"));
+    EXPECT_FALSE(toolbar.enabled[ToolButton::Read]);  // off while the settings are open
+    EXPECT_EQ(form.Text1(0)->text(), QStringLiteral("A"));
+    EXPECT_EQ(form.Text1(1)->text(), QStringLiteral("2000"));
+
+    form.Text1(1)->setFocus();
+    form.Text1(1)->clear();
+    QTest::keyClicks(form.Text1(1), QStringLiteral("20000"));
+    QTest::keyClick(form.Text1(1), Qt::Key_Return);  // Enter moves on to the X offset
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データ件数は10,000件までです。"});
+    EXPECT_EQ(form.Text1(1)->text(), QStringLiteral("10000"));
+    EXPECT_TRUE(form.Text1(2)->hasFocus());
+
+    form.Text1(2)->clear();
+    QTest::keyClick(form.Text1(2), Qt::Key_Tab);
+    EXPECT_EQ(form.Text1(2)->text(), QStringLiteral("0"));
+
+    // Only digits, "." and "-" go into the number boxes.
+    form.Text1(3)->setFocus();
+    form.Text1(3)->clear();
+    QTest::keyClicks(form.Text1(3), QStringLiteral("-1.5x"));
+    EXPECT_EQ(form.Text1(3)->text(), QStringLiteral("-1.5"));
+    EXPECT_EQ(prompt.beeps, 1);
+    // The drive box takes letters.
+    form.Text1(0)->setFocus();
+    form.Text1(0)->clear();
+    QTest::keyClicks(form.Text1(0), QStringLiteral("b"));
+    EXPECT_EQ(form.Text1(0)->text(), QStringLiteral("b"));
+    EXPECT_EQ(prompt.beeps, 1);
+}
+
+TEST_F(ShellForms, SavingTheSettingsFromAnyBoxWithF10ClearsTheLoadedYear) {
+    s.DataLoaded = 1;
+    s.FiscalYear = 13;
+    MentForm form(ctx, nullptr);
+    Activate(form);
+    form.Text1(2)->setFocus();
+    form.Text1(2)->clear();
+    QTest::keyClicks(form.Text1(2), QStringLiteral("12"));
+    QTest::keyClick(form.Text1(2), Qt::Key_F10);
+
+    ASSERT_FALSE(prompt.shown.empty());
+    EXPECT_EQ(prompt.shown[0].text, "設定データを更新しますか？");
+    EXPECT_EQ(prompt.shown[0].title, "更新確認");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(s.DataLoaded, 0);
+    EXPECT_EQ(s.FiscalYear, 0);
+    EXPECT_EQ(ReadBytes(home / "TAB_SET3.DAT"), "A\r\n2000\r\n12\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+    for (int b : {ToolButton::Read, ToolButton::Settings, ToolButton::PrinterSetup, ToolButton::End})
+        EXPECT_TRUE(toolbar.enabled[b]) << b;
+}
+
+TEST_F(ShellForms, CancellingTheSettingsAsksAndKeepsTheFile) {
+    const std::string before = ReadBytes(home / "TAB_SET3.DAT");
+    MentForm form(ctx, nullptr);
+    Activate(form);
+    form.Text1(1)->setFocus();
+    form.Text1(1)->clear();
+    QTest::keyClicks(form.Text1(1), QStringLiteral("500"));
+    prompt.Answer(Answer::No);
+    QTest::keyClick(form.Text1(1), Qt::Key_F5);
+    EXPECT_TRUE(form.isVisible());  // "No" stays on the form
+    QTest::keyClick(form.Text1(1), Qt::Key_F5);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(prompt.shown.back().text, "中断しますか？");
+    EXPECT_EQ(prompt.shown.back().title, "中断確認");
+    EXPECT_EQ(ReadBytes(home / "TAB_SET3.DAT"), before);
+    EXPECT_TRUE(toolbar.enabled[ToolButton::Read]);
+}
+
+TEST_F(ShellForms, PrintPositionFormLocksDriveAndCountAndOnlyWritesTheFile) {
+    s.OffsetOnlyMode = -1;
+    s.DataLoaded = 1;
+    s.FiscalYear = 13;
+    MentForm2 form(ctx, nullptr);
+    Activate(form);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("印刷座標設定"));
+    EXPECT_FALSE(form.Text1(0)->isEnabled());
+    EXPECT_FALSE(form.Text1(1)->isEnabled());
+    form.Text1(3)->setFocus();
+    form.Text1(3)->clear();
+    QTest::keyClicks(form.Text1(3), QStringLiteral("-3"));
+    QTest::keyClick(form.Text1(3), Qt::Key_F10);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(s.DataLoaded, 1);  // the year stays loaded
+    EXPECT_EQ(s.FiscalYear, 13);
+    EXPECT_EQ(ReadBytes(home / "TAB_SET3.DAT"), "A\r\n2000\r\n0\r\n-3\r\n0\r\n0\r\n0\r\n0\r\n");
+}
+
+// ---- 年度 ----
+
+TEST_F(ShellForms, FiscalYearFormProposesTheEraOfToday) {
+    ctx.today = [] { return year{2026} / March / 1; };
+    NendoInp reiwa(ctx, nullptr);
+    EXPECT_EQ(reiwa.Text1()->text(), QStringLiteral("令和"));
+    ctx.today = [] { return year{2018} / March / 1; };
+    NendoInp heisei(ctx, nullptr);
+    EXPECT_EQ(heisei.Text1()->text(), QStringLiteral("平成"));
+}
+
+TEST_F(ShellForms, FiscalYearZeroOnlyBeepsAndOtherKeysAreRefused) {
+    s.DataFolder = dataFolder;
+    s.FiscalYearPath = dataFolder / "DATE.DAT";
+    NendoInp form(ctx, nullptr);
+    Activate(form);
+    form.Text2()->setFocus();
+    QTest::keyClicks(form.Text2(), QStringLiteral("a-0"));
+    EXPECT_EQ(form.Text2()->text(), QStringLiteral("0"));
+    EXPECT_EQ(prompt.beeps, 2);
+    QTest::mouseClick(form.Touroku(), Qt::LeftButton);
+    EXPECT_EQ(prompt.beeps, 3);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(fs::exists(s.FiscalYearPath));
+    EXPECT_EQ(s.FiscalYear, 0);
+}
+
+TEST_F(ShellForms, RegisteringTheFiscalYearWritesDateDat) {
+    ctx.today = [] { return year{2018} / June / 1; };
+    s.DataFolder = dataFolder;
+    s.FiscalYearPath = dataFolder / "DATE.DAT";
+    NendoInp form(ctx, nullptr);
+    Activate(form);
+    form.Text2()->setFocus();
+    QTest::keyClicks(form.Text2(), QStringLiteral("13"));
+    QTest::keyClick(form.Text2(), Qt::Key_Return);  // on to 登録
+    QTest::keyClick(form.Touroku(), Qt::Key_Return);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(s.FiscalYear, 13);
+    EXPECT_EQ(s.EraName, "平成");
+    EXPECT_EQ(ReadBytes(s.FiscalYearPath), kDateDat13);
+}
+
+// ---- The main window ----
+
+struct MainWindow : ShellForms {
+    Tabulo window{s, prompt, nullptr, nullptr};
+    MainWindow() { window.show(); }
+    std::vector<bool> Buttons() {
+        std::vector<bool> on;
+        for (int i = 0; i < 9; ++i) on.push_back(window.IsButtonEnabled(i));
+        return on;
+    }
+};
+
+TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
+    const auto menus = window.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("選択メニュー(&M)"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("ヘルプ(&H)"));
+    QStringList entries;
+    for (QAction* a : menus[0]->menu()->actions())
+        entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(entries.join(QLatin1Char('|')),
+              QStringLiteral("データ読み込み(&R)|-|データ入力(&I)|項目別表示(&H)|マスター登録(&S)|"
+                             "預金データ入力(&Y)|-|環境設定(&K)|プリンター設定(&P)|-|"
+                             "データディスクのバックアップ(&B)|翌年度データディスク作成(&N)|-|終了(&E)"));
+    entries.clear();
+    for (QAction* a : menus[1]->menu()->actions()) entries << a->text();
+    EXPECT_EQ(entries.join(QLatin1Char('|')),
+              QStringLiteral("目次(&C)|ヘルプの使い方(&H)|バージョン情報(&A)"));
+    const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
+                          "預金データ入力", "環境設定", "プリンター設定", "終了"};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(window.Img(i)->toolTip(), QString::fromUtf8(tips[i]));
+        EXPECT_FALSE(window.Img(i)->icon().isNull());
+    }
+}
+
+TEST_F(MainWindow, DataFormsBeforeReadingAskForTheDataAndOpenNothing) {
+    for (int button : {1, 2, 3, 4}) {
+        prompt.Clear();
+        QTest::mouseClick(window.Img(button), Qt::LeftButton);
+        ASSERT_EQ(prompt.shown.size(), 1u) << button;
+        EXPECT_EQ(prompt.shown[0].text, "データを読み込んでください！！");
+        EXPECT_EQ(prompt.shown[0].title, "エラー確認");
+        EXPECT_EQ(prompt.shown[0].style, MsgStyle::Exclamation);
+        EXPECT_EQ(window.LastButton(), button);
+        EXPECT_FALSE(window.Img(button)->isDown());
+        EXPECT_TRUE(window.findChildren<QDialog*>().isEmpty());
+    }
+    prompt.Clear();
+    window.MenuMaster_Click();
+    EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
+}
+
+TEST_F(MainWindow, ReadingTheDataOpensTheDataButtonsAndClosesReadAndSettings) {
+    WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
+    QTest::mouseClick(window.Img(ToolButton::Read), Qt::LeftButton);
+    EXPECT_EQ(s.DataLoaded, 1);
+    EXPECT_EQ(s.FiscalYear, 13);
+    EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, true, true, true, false, true, true, true}));
+    // The read entry of the menu now only beeps.
+    const int beeps = prompt.beeps;
+    window.MenuRead_Click();
+    EXPECT_EQ(prompt.beeps, beeps + 1);
+}
+
+TEST_F(MainWindow, ReadingAFreshDiskAsksForTheYear) {
+    ctx.today = [] { return year{2026} / April / 1; };
+    window.Context().today = ctx.today;
+    bool asked = false;
+    OnNextModal([&](QWidget* w) {
+        auto* form = qobject_cast<NendoInp*>(w);
+        ASSERT_NE(form, nullptr);
+        asked = true;
+        EXPECT_EQ(form->Text1()->text(), QStringLiteral("令和"));
+        form->Text2()->setText(QStringLiteral("8"));
+        form->Touroku()->click();
+    });
+    window.MenuRead_Click();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(prompt.shown.at(0).text, "年度ファイルが有りません！！");
+    EXPECT_EQ(s.DataLoaded, 1);
+    EXPECT_EQ(s.FiscalYear, 8);
+    EXPECT_EQ(ReadBytes(dataFolder / "DATE.DAT"), FromHex("38 2c 22 97df 9861 22 2c 30 0d0a"));
+}
+
+TEST_F(MainWindow, ClosingIsRefusedWhileAWorkFormHoldsTheBooks) {
+    window.SetButtonEnabled(ToolButton::Read, false);
+    window.SetButtonEnabled(ToolButton::Input, false);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(prompt.beeps, 1);
+    EXPECT_EQ(prompt.LastText(), "「終了」ボタンか「中断」ボタンをクリックします！！");
+    EXPECT_EQ(prompt.shown.back().title, "エラー確認");
+
+    window.SetButtonEnabled(ToolButton::Input, true);
+    QSignalSpy ended(&window, &Tabulo::ended);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(ended.count(), 1);
+}
+
+TEST_F(MainWindow, EndAsksFirst) {
+    QSignalSpy ended(&window, &Tabulo::ended);
+    prompt.Answer(Answer::No);
+    QTest::mouseClick(window.Img(ToolButton::End), Qt::LeftButton);
+    EXPECT_EQ(prompt.LastText(), "終了しますか？");
+    EXPECT_EQ(prompt.shown.back().title, "終了確認");
+    EXPECT_EQ(prompt.shown.back().style, MsgStyle::YesNoWarning);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(ended.count(), 0);
+
+    window.MenuEnd_Click();  // answered Yes
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(ended.count(), 1);
+}
+
+TEST_F(MainWindow, SettingsCancelledBeforeReadingCloseTheFirstDataButtons) {
+    OnNextModal([](QWidget* w) {
+        ASSERT_NE(qobject_cast<MentForm*>(w), nullptr);
+        QTest::keyClick(w, Qt::Key_F5);
+    });
+    window.MenuMent_Click();
+    EXPECT_EQ(prompt.LastText(), "中断しますか？");
+    EXPECT_EQ(Buttons(), (std::vector<bool>{true, false, false, false, true, true, true, true, true}));
+}
+
+TEST_F(MainWindow, SummaryAsksBeforeTotallingAndNeedsTheData) {
+    window.Summary_Click();
+    EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
+    EXPECT_TRUE(window.IsButtonEnabled(ToolButton::Read));
+
+    s.DataLoaded = 1;
+    prompt.Answer(Answer::No);
+    window.Summary_Click();
+    EXPECT_EQ(prompt.LastText(), "月毎の項目別集計をしますか？");
+    EXPECT_EQ(prompt.shown.back().title, "集計確認");
+    EXPECT_TRUE(window.IsButtonEnabled(ToolButton::Read));
+    window.Summary_Click();
+    EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Read));
+    EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Settings));
+}
+
+// ---- Another copy ----
+
+TEST(SingleInstanceTest, SecondCopyHandsOverToTheFirst) {
+    TempFolder home;
+    const QString name = SingleInstance::ServerNameFor(home.path());
+    EXPECT_EQ(name, SingleInstance::ServerNameFor(home.path()));
+    TempFolder other;
+    EXPECT_NE(name, SingleInstance::ServerNameFor(other.path()));
+
+    SingleInstance first(name);
+    ASSERT_TRUE(first.BecomePrimary());
+    QSignalSpy activated(&first, &SingleInstance::activationRequested);
+    SingleInstance second(name);
+    EXPECT_FALSE(second.BecomePrimary());
+    EXPECT_TRUE(activated.count() == 1 || activated.wait(3000));
+    EXPECT_EQ(activated.count(), 1);
+}
+
+TEST(SingleInstanceTest, SocketLeftByACrashedCopyIsTakenOver) {
+    TempFolder home;
+    const QString name = SingleInstance::ServerNameFor(home.path());
+    // A copy that crashed leaves its socket file behind with nobody listening on it.
+    const QByteArray path = (QDir::tempPath() + QLatin1Char('/') + name).toLocal8Bit();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.constData(), sizeof(addr.sun_path) - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
+
+    SingleInstance next(name);
+    EXPECT_TRUE(next.BecomePrimary());
+}
+
+}  // namespace
+}  // namespace tabulo
