@@ -179,7 +179,14 @@ void YokinForm::BuildGrid() {
 
     QFontMetrics fm(grid_->font());
     const int pad = 16;
-    auto half = [&](int n) { return fm.horizontalAdvance(QString(n, QLatin1Char('W'))); };
+    // A column of n bytes holds n half-width or n/2 full-width characters; room for
+    // the wider of the two, plus a half-width one for a name that mixes them.
+    auto half = [&](int n) {
+        return std::max(fm.horizontalAdvance(QString(n, QLatin1Char('W'))),
+                        fm.horizontalAdvance(QString(n / 2, QChar(0xFF37))) +
+                            fm.horizontalAdvance(QString(n % 2, QLatin1Char('W')))) +
+               fm.horizontalAdvance(QLatin1Char('W'));
+    };
     auto head = [&](int c) {
         return fm.horizontalAdvance(grid_->horizontalHeaderItem(c)->text()) + pad + 8;
     };

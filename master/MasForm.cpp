@@ -62,6 +62,7 @@ MasForm::MasForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     auto* side = new QVBoxLayout;
     middle->addLayout(side);
     auto* legends = new QHBoxLayout;
+    legends->setSpacing(24);
     side->addLayout(legends);
     auto addLegend = [&](const char* name, const char* heading, QString text) {
         auto* box = new QVBoxLayout;
@@ -172,7 +173,7 @@ void MasForm::BuildGrid() {
     grid_->setColumnWidth(MasterColumn::Name,
                           std::max(fm.horizontalAdvance(QStringLiteral("ＷＷＷＷＷＷＷＷ")),
                                    fm.horizontalAdvance(QString(kItemNameBytes, QLatin1Char('W')))) +
-                              pad);
+                              fm.horizontalAdvance(QLatin1Char('W')) + pad);
     for (int c = MasterColumn::Kubun; c <= MasterColumn::Kubun3; ++c)
         grid_->setColumnWidth(c, std::max(digit * 3 + pad, headWidth(c)));
     grid_->verticalHeader()->setDefaultSectionSize(fm.height() + 8);
