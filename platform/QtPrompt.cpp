@@ -74,7 +74,11 @@ int QtPrompt::MsgBox(std::string_view text, int style, std::string_view title) {
     }
     if (box.escapeButton() == nullptr && specs.size() == 1) box.setEscapeButton(buttons[0].first);
 
+    // The user answers with the normal pointer even in the middle of an hourglass.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (busy) QApplication::restoreOverrideCursor();
     for (auto& [b, answer] : buttons) {
         if (box.clickedButton() == b) return answer;
     }

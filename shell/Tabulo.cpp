@@ -12,6 +12,9 @@
 
 #include <optional>
 
+#include "cashbook/DataInp.h"
+#include "deposits/YokinForm.h"
+#include "master/MasForm.h"
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "shell/About.h"
@@ -167,10 +170,15 @@ void Tabulo::MenuRead_Click() {
         ctx_.prompt.Beep();
         return;
     }
-    ReadDataSet(ctx_.state, ctx_.prompt, [this] {
-        NendoInp form(ctx_, this);
-        form.exec();
-    });
+    {
+        WaitCursor wait;
+        ReadDataSet(ctx_.state, ctx_.prompt, [this] {
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+            NendoInp form(ctx_, this);
+            form.exec();
+            QApplication::restoreOverrideCursor();
+        });
+    }
     if (ctx_.state.DataLoaded == 1) {
         for (int i = ToolButton::Input; i <= ToolButton::Deposits; ++i) SetButtonEnabled(i, true);
         // The year is in memory: reading again or changing the drive would lose its place.
@@ -200,7 +208,10 @@ void Tabulo::MenuYokin_Click() { OpenDataForm(ToolButton::Deposits, [this] { Sho
 // ---- The data forms: each opens here, modally. ----
 
 void Tabulo::ShowDataInp() {
-    // DATA FORM: DataInp (the cash book) opens here once it is part of the program.
+    std::optional<WaitCursor> wait(std::in_place);
+    DataInp form(ctx_, this);
+    wait.reset();
+    form.exec();
 }
 
 void Tabulo::ShowKoumoku() {
@@ -208,11 +219,17 @@ void Tabulo::ShowKoumoku() {
 }
 
 void Tabulo::ShowMasForm() {
-    // DATA FORM: MasForm (the item master) opens here once it is part of the program.
+    std::optional<WaitCursor> wait(std::in_place);
+    MasForm form(ctx_, this);
+    wait.reset();
+    form.exec();
 }
 
 void Tabulo::ShowYokinForm() {
-    // DATA FORM: YokinForm (the deposit book) opens here once it is part of the program.
+    std::optional<WaitCursor> wait(std::in_place);
+    YokinForm form(ctx_, this);
+    wait.reset();
+    form.exec();
 }
 
 void Tabulo::ShowGetsuji() {

@@ -293,6 +293,27 @@ TEST_F(MainWindow, ReadingTheDataOpensTheDataButtonsAndClosesReadAndSettings) {
     EXPECT_EQ(prompt.beeps, beeps + 1);
 }
 
+TEST_F(MainWindow, AfterReadingTheButtonsOpenTheirForms) {
+    WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
+    window.MenuRead_Click();
+    ASSERT_EQ(s.DataLoaded, 1);
+    const std::pair<int, const char*> forms[] = {
+        {ToolButton::Input, "tabulo::DataInp"},
+        {ToolButton::Master, "tabulo::MasForm"},
+        {ToolButton::Deposits, "tabulo::YokinForm"},
+    };
+    for (const auto& [button, className] : forms) {
+        QString opened;
+        OnNextModal([&opened](QWidget* w) {
+            opened = QString::fromLatin1(w->metaObject()->className());
+            static_cast<QDialog*>(w)->done(QDialog::Rejected);
+        });
+        QTest::mouseClick(window.Img(button), Qt::LeftButton);
+        EXPECT_EQ(opened, QString::fromLatin1(className));
+        EXPECT_FALSE(window.Img(button)->isDown());
+    }
+}
+
 TEST_F(MainWindow, ReadingAFreshDiskAsksForTheYear) {
     ctx.today = [] { return year{2026} / April / 1; };
     window.Context().today = ctx.today;
