@@ -267,6 +267,20 @@ TEST_F(YokinFormTest, CancelWritesNothingAndForgetsTheEdits) {
     EXPECT_TRUE(toolbar.enabled[4]);
 }
 
+TEST_F(YokinFormTest, TheCloseBoxAsksLikeCancel) {
+    WriteExisting();
+    YokinForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    prompt.Answer(Answer::No);
+    f.close();
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].title, "中断確認");
+    EXPECT_TRUE(f.isVisible());
+    f.close();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(Written(), ExistingBook());
+}
+
 TEST_F(YokinFormTest, StoringWhileACellIsEditedOnlyBeeps) {
     WriteExisting();
     YokinForm f(app);

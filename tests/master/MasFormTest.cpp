@@ -1,4 +1,5 @@
 // The item master form driven by keys: cell edits, the key rules, saving and cancelling.
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -154,6 +155,22 @@ TEST_F(MasFormTest, KeysOutsideAFieldsRuleBeepAndAreSwallowed) {
     EXPECT_EQ(prompt.beeps, 2);
 }
 
+TEST_F(MasFormTest, PastedTextPassesTheSameRules) {
+    MasForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    f.headerBox(9)->clear();
+    f.headerBox(9)->setFocus();
+    // A pasted quote would otherwise slip past the key rules into MASTER.DAT.
+    QApplication::clipboard()->setText(QStringLiteral("商工\"会"));
+    QTest::keyClick(f.headerBox(9), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f.headerBox(9)->text(), QString());
+    EXPECT_EQ(prompt.beeps, 1);
+    QApplication::clipboard()->setText(QStringLiteral("jc商工会"));
+    QTest::keyClick(f.headerBox(9), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f.headerBox(9)->text(), QStringLiteral("JC商工会"));
+    EXPECT_EQ(prompt.beeps, 1);
+}
+
 TEST_F(MasFormTest, ArrowKeysWrapAtTheRowEnds) {
     MasForm f(app);
     ASSERT_TRUE(testing::ShowActive(&f));
@@ -179,6 +196,37 @@ TEST_F(MasFormTest, ArrowKeysWrapAtTheRowEnds) {
     Key(g, Qt::Key_Right);
     EXPECT_EQ(g->currentRow(), 49);
     EXPECT_EQ(g->currentColumn(), 4);
+}
+
+TEST_F(MasFormTest, ClickingAnotherCellCommitsTheEditAndOpensThatCell) {
+    MasForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    StartEdit(f, 1, 1);
+    InpData(f)->selectAll();
+    TypeText(InpData(f), QStringLiteral("一二三四五六七八九"));
+    QRect target = f.grid()->visualItemRect(f.grid()->item(2, 2));
+    QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, Qt::NoModifier, target.center());
+    // Leaving the box is a commit too: the name is cut, and the clicked cell is open.
+    EXPECT_EQ(Cell(f, 1, 1), QStringLiteral("一二三四五六七八"));
+    ASSERT_TRUE(InpData(f)->isVisible());
+    EXPECT_EQ(f.grid()->currentRow(), 2);
+    EXPECT_EQ(f.grid()->currentColumn(), 2);
+    EXPECT_EQ(InpData(f)->text(), QStringLiteral("0"));
+    EXPECT_EQ(InpData(f)->geometry(), target);
+}
+
+TEST_F(MasFormTest, EnterMovesThroughTheHeaderBoxesAndF2GoesToTheGrid) {
+    MasForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    f.headerBox(1)->setFocus();
+    Key(f.headerBox(1), Qt::Key_Return);
+    EXPECT_TRUE(f.headerBox(2)->hasFocus());
+    Key(f.headerBox(2), Qt::Key_Escape);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(prompt.shown.empty());
+    Key(f.headerBox(2), Qt::Key_F2);
+    EXPECT_TRUE(f.grid()->hasFocus());
+    EXPECT_FALSE(InpData(f)->isVisible());
 }
 
 TEST_F(MasFormTest, SaveWritesTheMasterFileAsTheLayoutSays) {
