@@ -31,7 +31,9 @@ std::int32_t GetI32(const std::byte* p) {
 
 // A fixed string field: CP932, cut at a character boundary, blanks to the right.
 Status PutText(std::byte* p, std::size_t width, const std::string& text, const char* field) {
-    auto bytes = ToCp932(CutToBytes(text, static_cast<int>(width)));
+    auto bytes = ToCp932(text);
+    // Most texts fit as they are; only a longer one is cut, at a character boundary.
+    if (bytes && bytes->size() > width) bytes = ToCp932(CutToBytes(text, static_cast<int>(width)));
     if (!bytes) {
         FileError e;
         e.code = FileErrorCode::NotEncodable;

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -66,6 +67,44 @@ Converter& FromCp932Converter() {
     return c;
 }
 
+// The same short texts (weekdays, item names, remarks) pass the file edge again and
+// again as the ledger is walked; a small table of recent conversions per direction
+// spares most iconv calls.
+class ConversionCache {
+public:
+    template <class Convert>
+    std::optional<std::string> Get(std::string_view in, Convert&& convert) {
+        if (in.size() > kMaxKey) return convert(in);
+        std::uint32_t h = 2166136261u;
+        for (unsigned char c : in) h = (h ^ c) * 16777619u;
+        Entry& e = entries_[h % kEntries];
+        if (e.used && e.in == in) return e.out;
+        e.out = convert(in);
+        e.in.assign(in);
+        e.used = true;
+        return e.out;
+    }
+
+private:
+    static constexpr std::size_t kEntries = 256;
+    static constexpr std::size_t kMaxKey = 48;
+    struct Entry {
+        bool used = false;
+        std::string in;
+        std::optional<std::string> out;
+    };
+    std::array<Entry, kEntries> entries_;
+};
+
+std::optional<std::string> CachedToCp932(std::string_view utf8) {
+    thread_local ConversionCache cache;
+    return cache.Get(utf8, [](std::string_view in) { return ToCp932Converter().Run(in); });
+}
+std::optional<std::string> CachedFromCp932(std::string_view bytes) {
+    thread_local ConversionCache cache;
+    return cache.Get(bytes, [](std::string_view in) { return FromCp932Converter().Run(in); });
+}
+
 // Length in bytes of the UTF-8 sequence that starts with `lead`; 0 when it is no lead.
 std::size_t Utf8Length(unsigned char lead) {
     if (lead < 0x80) return 1;
@@ -78,7 +117,7 @@ std::size_t Utf8Length(unsigned char lead) {
 // The width in CP932 bytes of one UTF-8 character; 0 when it has no CP932 form.
 int CharWidth(std::string_view ch) {
     if (ch.size() == 1 && static_cast<unsigned char>(ch[0]) < 0x80) return 1;
-    auto enc = ToCp932Converter().Run(ch);
+    auto enc = CachedToCp932(ch);
     if (!enc) return 0;
     return static_cast<int>(enc->size());
 }
@@ -129,12 +168,12 @@ bool InRange(int key, char lo, char hi) { return key >= lo && key <= hi; }
 
 std::optional<std::string> ToCp932(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
-    return ToCp932Converter().Run(utf8);
+    return CachedToCp932(utf8);
 }
 
 std::optional<std::string> FromCp932(std::string_view bytes) {
     if (IsAscii(bytes)) return std::string(bytes);
-    return FromCp932Converter().Run(bytes);
+    return CachedFromCp932(bytes);
 }
 
 bool IsCp932Text(std::string_view utf8) { return ToCp932(utf8).has_value(); }
