@@ -48,8 +48,16 @@ void GridCellEditor::OpenCurrent() { Open(grid_->currentRow(), grid_->currentCol
 
 void GridCellEditor::Open(int row, int column) {
     if (row < 0 || column < firstColumn_ || column > lastColumn_) return;
-    if (editing_ && (row != row_ || column != column_) && !Commit()) return;
-    if (editing_) return;
+    if (editing_) {
+        // Leaving the box has already tried this text; asking again would only
+        // repeat the refusal's message.
+        bool triedAlready = !lastRefused_.isNull() && editor_->text() == lastRefused_;
+        if (triedAlready || (row == row_ && column == column_) || !Commit()) {
+            grid_->setCurrentCell(row_, column_);
+            editor_->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
     row_ = row;
     column_ = column;
     grid_->setCurrentCell(row, column);
@@ -85,10 +93,12 @@ bool GridCellEditor::Commit() {
         hooks_.commit ? hooks_.commit(row_, column_, editor_->text()) : editor_->text();
     committing_ = false;
     if (!text) {
+        lastRefused_ = editor_->text();
         editor_->setFocus(Qt::OtherFocusReason);
         return false;
     }
     if (QTableWidgetItem* item = grid_->item(row_, column_)) item->setText(*text);
+    lastRefused_ = QString();
     editing_ = false;
     editor_->hide();
     editor_->clear();
@@ -99,6 +109,7 @@ bool GridCellEditor::Commit() {
 
 void GridCellEditor::Cancel() {
     if (!editing_) return;
+    lastRefused_ = QString();
     editing_ = false;
     editor_->hide();
     editor_->clear();

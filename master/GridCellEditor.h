@@ -67,6 +67,7 @@ private:
     FilteredLineEdit* editor_;
     bool editing_ = false;
     bool committing_ = false;
+    QString lastRefused_;  // the text of the last refused commit, while still open
     int row_ = -1;
     int column_ = -1;
 };

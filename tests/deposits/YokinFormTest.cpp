@@ -240,6 +240,15 @@ TEST_F(YokinFormTest, AnAmountTooLargeIsRefusedWithAMessage) {
     EXPECT_EQ(prompt.shown[0].text, kAmountTooLargeMessage);
     EXPECT_EQ(prompt.shown[0].title, "エラー確認");
     EXPECT_TRUE(InpData(f)->isVisible());  // the user can correct it
+
+    // Clicking another cell tries the same text once more: one message, and the box
+    // stays on its cell.
+    QRect other = f.grid()->visualItemRect(f.grid()->item(4, 1));
+    QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, Qt::NoModifier, other.center());
+    EXPECT_EQ(prompt.shown.size(), 2u);
+    EXPECT_TRUE(InpData(f)->isVisible());
+    EXPECT_EQ(InpData(f)->text(), QStringLiteral("3000000000"));
+    EXPECT_EQ(f.grid()->currentRow(), 0);
     Key(InpData(f), Qt::Key_Escape);
     EXPECT_EQ(Cell(f, 1, 4), QStringLiteral("    150,000"));
     EXPECT_EQ(s.DepositBook.CurrentBalance[1], 150000);
