@@ -42,8 +42,9 @@ Application::~Application() = default;
 
 int Application::Run() {
     Parts& p = *parts_;
-    QApplication::setApplicationName(QStringLiteral("tabulo"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kMainCaption));
+    // The name stands in for the title of a message box that has none. No display name
+    // is set: it would be appended to every caption.
+    QApplication::setApplicationName(QString::fromUtf8(kMainCaption));
     QApplication::setWindowIcon(QIcon(ProgramIcon(32)));
     RegisterFontSubstitutions();
     QFont uiFont(QStringLiteral("IPAPGothic"));

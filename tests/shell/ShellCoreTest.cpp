@@ -157,6 +157,20 @@ TEST_F(Shell, SavingTheSettingsClearsTheYearAndWritesTheFile) {
     EXPECT_TRUE(fs::is_directory(home.path() / "drives" / "B" / "KEIRIDATA"));
 }
 
+TEST_F(Shell, SettingsThatCannotBeWrittenAreReportedAndLeftAsTheyWere) {
+    ASSERT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
+    // A folder where the settings file should be: the replacing rename fails.
+    fs::remove(home / "TAB_SET3.DAT");
+    fs::create_directories(home.path() / "TAB_SET3.DAT" / "in-the-way");
+    const auto before = s.SetupLines;
+    EXPECT_FALSE(StoreSettingsBoxes(s, {"A", "5000", "0", "0", "0"}, prompt));
+    EXPECT_EQ(s.SetupLines, before);
+    EXPECT_EQ(s.PageLimit, 200);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].title, "エラー確認");
+    EXPECT_TRUE(fs::is_directory(home.path() / "TAB_SET3.DAT" / "in-the-way"));
+}
+
 // ---- Fiscal year ----
 
 TEST(FiscalYear, ProposesTheEraOfToday) {
@@ -177,12 +191,26 @@ TEST_F(Shell, RegisteringTheYearWritesDateDat) {
     EXPECT_FALSE(fs::exists(s.FiscalYearPath) && fs::file_size(s.FiscalYearPath) > 0);
     EXPECT_EQ(s.FiscalYear, 0);
 
+    // A year beyond two digits would not fit the file names.
+    EXPECT_EQ(RegisterFiscalYear(s, "令和", "100", prompt), FiscalYearEntry::Refused);
+
     ASSERT_EQ(RegisterFiscalYear(s, "令和元年号", "8", prompt), FiscalYearEntry::Saved);
     EXPECT_EQ(s.FiscalYear, 8);
     EXPECT_EQ(s.EraName, "令和元年");  // the first four characters
     // 8,"令和元年",0 CR LF in Shift-JIS.
     EXPECT_EQ(ReadBytes(s.FiscalYearPath),
               FromHex("38 2c 22 97df 9861 8cb3 944e 22 2c 30 0d0a"));
+}
+
+TEST_F(Shell, FiscalYearThatCannotBeWrittenKeepsTheOldYear) {
+    s.DataFolder = home.path() / "not-mounted" / "KEIRIDATA";
+    s.FiscalYearPath = s.DataFolder / "DATE.DAT";
+    s.FiscalYear = 0;
+    EXPECT_EQ(RegisterFiscalYear(s, "令和", "8", prompt), FiscalYearEntry::Failed);
+    EXPECT_EQ(s.FiscalYear, 0);
+    EXPECT_EQ(s.EraName, "");
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].title, "エラー確認");
 }
 
 // ---- Machine facts ----

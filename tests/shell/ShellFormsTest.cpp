@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QTextBrowser>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -23,9 +25,11 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "platform/SingleInstance.h"
 #include "shell/CheckStartup.h"
+#include "shell/HelpWindow.h"
 #include "shell/MentForm.h"
 #include "shell/MentForm2.h"
 #include "shell/NendoInp.h"
@@ -388,6 +392,62 @@ TEST_F(MainWindow, SummaryAsksBeforeTotallingAndNeedsTheData) {
     window.Summary_Click();
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Read));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Settings));
+}
+
+// ---- Help ----
+
+struct CountingHelp : HelpHost {
+    void ShowContents() override { ++contents; }
+    void ShowHelpOnHelp() override { ++usage; }
+    void ShowPage(const std::string&) override {}
+    void CloseHelp() override { ++closed; }
+    int contents = 0, usage = 0, closed = 0;
+};
+
+TEST_F(ShellForms, HelpMenuOpensTheBookAndEndingClosesIt) {
+    CountingHelp help;
+    Tabulo window(s, prompt, nullptr, &help);
+    window.show();
+    window.h1item_Click();
+    window.h2item_Click();
+    EXPECT_EQ(help.contents, 1);
+    EXPECT_EQ(help.usage, 1);
+    window.MenuEnd_Click();
+    EXPECT_EQ(help.closed, 1);
+}
+
+fs::path HelpFolder() { return fs::path(TABULO_TEST_DATA).parent_path().parent_path() / "help"; }
+
+TEST(HelpBook, ContentsAndUsagePagesOpenInTheHelpWindow) {
+    HelpWindow help(HelpFolder());
+    help.ShowContents();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_EQ(help.Browser()->documentTitle(), QStringLiteral("目次"));
+    help.ShowHelpOnHelp();
+    EXPECT_EQ(help.Browser()->documentTitle(), QStringLiteral("ヘルプの使い方"));
+    help.CloseHelp();
+    EXPECT_FALSE(help.isVisible());
+}
+
+TEST(HelpBook, EveryLinkLeadsToAPageOfTheBook) {
+    // Pages that other parts of the program add to the book as they are written.
+    const std::set<std::string> addedElsewhere = {"cashbook.html", "master.html", "deposits.html"};
+    const QRegularExpression href(QStringLiteral("href=\"([^\"#]+)"));
+    int links = 0;
+    for (const auto& entry : fs::directory_iterator(HelpFolder())) {
+        if (entry.path().extension() != ".html") continue;
+        QFile f(QString::fromStdString(entry.path().string()));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(f.readAll());
+        for (auto it = href.globalMatch(html); it.hasNext();) {
+            const std::string target = it.next().captured(1).toStdString();
+            ++links;
+            if (addedElsewhere.count(target) && !fs::exists(HelpFolder() / target)) continue;
+            EXPECT_TRUE(fs::exists(HelpFolder() / target))
+                << entry.path().filename() << " links to missing " << target;
+        }
+    }
+    EXPECT_GT(links, 20);
 }
 
 // ---- Another copy ----
