@@ -84,6 +84,8 @@ int main(int argc, char** argv) {
         tabulo::YokinForm f(app);
         f.resize(f.sizeHint());
         tabulo::testing::ShowActive(&f);
+        f.grid()->setCurrentCell(2, 4);
+        tabulo::testing::Key(f.grid(), Qt::Key_Return);
         QApplication::processEvents();
         f.grab().save(QString::fromStdString((out / "yokinform.png").string()));
     }
