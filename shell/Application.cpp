@@ -4,7 +4,9 @@
 #include <QFont>
 #include <QIcon>
 
+#include <exception>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "platform/Drives.h"
@@ -23,11 +25,41 @@
 
 namespace tabulo {
 
+namespace {
+
+// An exception that escapes an event handler ends only that action, with a message;
+// the program and the books stay as they were before it.
+class GuardedApplication : public QApplication {
+public:
+    GuardedApplication(int& argc, char** argv, Prompt& prompt)
+        : QApplication(argc, argv), prompt_(prompt) {}
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            Report(e.what());
+        } catch (...) {
+            Report("");
+        }
+        return false;
+    }
+
+private:
+    void Report(const std::string& what) {
+        std::string text = "エラーが発生したため、この操作を中止しました。";
+        if (!what.empty()) text += "\r\n" + what;
+        prompt_.MsgBox(text, MsgStyle::Exclamation, "エラー確認");
+    }
+    Prompt& prompt_;
+};
+
+}  // namespace
+
 struct Application::Parts {
-    Parts(int& argc, char** argv) : app(argc, argv) {}
-    QApplication app;
+    Parts(int& argc, char** argv) : app(argc, argv, prompt) {}
+    QtPrompt prompt;  // before the application object, which refers to it
+    GuardedApplication app;
     SharedState state;
-    QtPrompt prompt;
     std::unique_ptr<SingleInstance> instance;
     std::unique_ptr<PrinterHost> printer;
     std::unique_ptr<HelpWindow> help;
