@@ -66,7 +66,7 @@ struct StorePlan {
 
 // The cells of accounts 1..20 and the rules on them.
 class DepositTable {
-public:
+  public:
     explicit DepositTable(const DepositBookRecord& book);
 
     // The text of a cell of account k (1..20).
@@ -84,7 +84,7 @@ public:
     // total differs from the stored one. nullopt when a total overflows.
     std::optional<StorePlan> Store(const DepositBookRecord& before, bool fileExisted) const;
 
-private:
+  private:
     std::array<std::array<std::string, DepositColumn::Count>, kAccountCount + 1> cells_;
 };
 

@@ -35,10 +35,11 @@ SelYokin::SelYokin(AppContext& app, QWidget* parent) : QDialog(parent), app_(app
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(list_, 1);
 
-    auto* hint = new QLabel(QStringLiteral("預金データの選択方法は\n"
-                                           "該当の預金ファイルをダブルクリックするか\n"
-                                           "該当の預金ファイルにカーソルを移動してEnterキーを押します。"),
-                            this);
+    auto* hint =
+        new QLabel(QStringLiteral("預金データの選択方法は\n"
+                                  "該当の預金ファイルをダブルクリックするか\n"
+                                  "該当の預金ファイルにカーソルを移動してEnterキーを押します。"),
+                   this);
     hint->setObjectName(QStringLiteral("Label2"));
     layout->addWidget(hint);
 

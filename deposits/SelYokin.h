@@ -17,16 +17,16 @@ struct AppContext;
 
 class SelYokin : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit SelYokin(AppContext& app, QWidget* parent = nullptr);
 
     QListWidget* list() const { return list_; }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // Asks about the account of entry `row`; Yes ends the chooser with it.
     void Choose(int row);
 

@@ -96,13 +96,14 @@ YokinForm::YokinForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(a
     layout->addLayout(totals);
 
     auto* bottom = new QHBoxLayout;
-    auto* hint = new QLabel(QStringList{QStringLiteral("項目への入力は"),
-                                        QStringLiteral("マウスで該当のセルをクリック"),
-                                        QStringLiteral("またはEnterキーを押します"),
-                                        QStringLiteral("再度Enterキーを押しますと、入力モード解除になります"),
-                                        QStringLiteral("入力ミスなどの取り消しはEscキーで元の状態に復帰します")}
-                                .join(QLatin1Char('\n')),
-                            this);
+    auto* hint = new QLabel(
+        QStringList{QStringLiteral("項目への入力は"),
+                    QStringLiteral("マウスで該当のセルをクリック"),
+                    QStringLiteral("またはEnterキーを押します"),
+                    QStringLiteral("再度Enterキーを押しますと、入力モード解除になります"),
+                    QStringLiteral("入力ミスなどの取り消しはEscキーで元の状態に復帰します")}
+            .join(QLatin1Char('\n')),
+        this);
     hint->setObjectName(QStringLiteral("Coment"));
     hint->setFrameShape(QFrame::Panel);
     hint->setFrameShadow(QFrame::Sunken);
@@ -286,9 +287,9 @@ void YokinForm::EndYesNo_Click() {
         return;
     }
     if (plan->askCorrection) {
-        int answer = app_.prompt.MsgBox(
-            "預金額が訂正されていますが、前年繰越預金額も訂正しますか？", MsgStyle::YesNoWarning,
-            "訂正確認");
+        int answer =
+            app_.prompt.MsgBox("預金額が訂正されていますが、前年繰越預金額も訂正しますか？",
+                               MsgStyle::YesNoWarning, "訂正確認");
         ApplyCorrectionAnswer(*plan, answer == Answer::Yes);
     }
     SharedState& s = app_.state;

@@ -21,7 +21,7 @@ class GridCellEditor;
 
 class YokinForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit YokinForm(AppContext& app, QWidget* parent = nullptr);
     ~YokinForm() override;
 
@@ -36,15 +36,15 @@ public:
     QTableWidget* grid() const { return grid_; }
     GridCellEditor* cellEditor() const { return cellEditor_; }
 
-public slots:
+  public slots:
     void reject() override;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool LoadFile();
     void BuildGrid();
     void FillGrid();

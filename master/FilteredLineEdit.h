@@ -12,7 +12,7 @@ class Prompt;
 
 class FilteredLineEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     using KeyFilter = std::function<bool(char32_t)>;
     using KeyTransform = std::function<char32_t(char32_t)>;
 
@@ -24,13 +24,13 @@ public:
     // is refused, in which case nothing is inserted.
     bool InsertTyped(const QString& text);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     // The transformed text, or a null QString when a character is refused.
     QString Filtered(const QString& text) const;
 

@@ -11,8 +11,8 @@
 
 namespace tabulo {
 
-GridCellEditor::GridCellEditor(QTableWidget* grid, Prompt& prompt, int firstColumn,
-                               int lastColumn, Hooks hooks, QObject* parent)
+GridCellEditor::GridCellEditor(QTableWidget* grid, Prompt& prompt, int firstColumn, int lastColumn,
+                               Hooks hooks, QObject* parent)
     : QObject(parent),
       grid_(grid),
       prompt_(prompt),
@@ -33,7 +33,8 @@ GridCellEditor::GridCellEditor(QTableWidget* grid, Prompt& prompt, int firstColu
     });
     // The current cell stays in the editable columns.
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int column, int, int) {
-        if (row >= 0 && column >= 0 && column < firstColumn_) grid_->setCurrentCell(row, firstColumn_);
+        if (row >= 0 && column >= 0 && column < firstColumn_)
+            grid_->setCurrentCell(row, firstColumn_);
     });
     auto place = [this] {
         if (editing_) Place();
@@ -169,7 +170,11 @@ bool GridCellEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
-        return GridKey(key->key());
+        if (GridKey(key->key())) return true;
+        // Typing goes into InpData only; the grid's jump-to-matching-row search would
+        // move the current cell under the user's hands.
+        const QString text = key->text();
+        return !text.isEmpty() && text.at(0).isPrint();
     }
     return false;
 }

@@ -19,7 +19,7 @@ class Prompt;
 
 class GridCellEditor : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Hooks {
         // Whether a typed character may enter a cell of `column`, after `transform`.
         std::function<bool(int column, char32_t ch)> accepts;
@@ -35,8 +35,8 @@ public:
 
     // Cells of columns firstColumn..lastColumn of rows 1.. (row 0 is the heading row
     // of the grid's data, shown as a plain row) can be edited.
-    GridCellEditor(QTableWidget* grid, Prompt& prompt, int firstColumn, int lastColumn,
-                   Hooks hooks, QObject* parent = nullptr);
+    GridCellEditor(QTableWidget* grid, Prompt& prompt, int firstColumn, int lastColumn, Hooks hooks,
+                   QObject* parent = nullptr);
 
     // True while InpData is shown over a cell.
     bool IsEditing() const { return editing_; }
@@ -48,13 +48,13 @@ public:
     // Ends input mode with the cell unchanged.
     void Cancel();
 
-signals:
+  signals:
     void Committed(int row, int column);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool GridKey(int key);
     void Open(int row, int column);
     void Place();

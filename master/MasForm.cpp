@@ -32,8 +32,8 @@ QString Lines(std::initializer_list<const char*> lines) {
 }
 
 constexpr const char* kBoxLabels[kHeaderBoxCount] = {
-    "事業所名", "住所",       "事業所所在地", "業種名",     "氏名",       "フリガナ",
-    "電話(自宅）", "電話(事業所)", "加入団体名", "税理士住所", "税理士氏名", "税理士電話番号"};
+    "事業所名",    "住所",         "事業所所在地", "業種名",     "氏名",       "フリガナ",
+    "電話(自宅）", "電話(事業所)", "加入団体名",   "税理士住所", "税理士氏名", "税理士電話番号"};
 
 }  // namespace
 
@@ -79,15 +79,16 @@ MasForm::MasForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     addLegend("KubunLegend", "区分",
               Lines({"１＝収入", "２＝預金繰り入れ", "３＝口座振り込み", " ４＝支出", "５＝預金",
                      "６＝口座引落とし", "７＝繰越"}));
-    addLegend("Kubun2Legend", "区分2", Lines({"１＝売上", "２＝その他の収入", "３＝家事消費", "これ以外は０"}));
+    addLegend("Kubun2Legend", "区分2",
+              Lines({"１＝売上", "２＝その他の収入", "３＝家事消費", "これ以外は０"}));
     addLegend("Kubun3Legend", "区分3",
               Lines({"申告書１ページの", "丸数字を登録", "収入はすべて１", "その他は該当の数字"}));
 
-    auto* note = new QLabel(Lines({"マスター項目への入力は", "マウスで該当のセルをクリック",
-                                   "またはEnterキーを押します",
-                                   "再度Enterキーを押しますと、入力モード解除になります",
-                                   "入力ミスなどの取り消しはEscキーで元の状態に復帰します"}),
-                            this);
+    auto* note = new QLabel(
+        Lines({"マスター項目への入力は", "マウスで該当のセルをクリック",
+               "またはEnterキーを押します", "再度Enterキーを押しますと、入力モード解除になります",
+               "入力ミスなどの取り消しはEscキーで元の状態に復帰します"}),
+        this);
     note->setObjectName(QStringLiteral("Coment"));
     note->setFrameShape(QFrame::Panel);
     note->setFrameShadow(QFrame::Sunken);
@@ -170,10 +171,11 @@ void MasForm::BuildGrid() {
     };
     // No. is 450 twips (30 pixels) unless the heading needs more.
     grid_->setColumnWidth(MasterColumn::No, std::max({30, digit * 3 + pad, headWidth(0)}));
-    grid_->setColumnWidth(MasterColumn::Name,
-                          std::max(fm.horizontalAdvance(QStringLiteral("ＷＷＷＷＷＷＷＷ")),
-                                   fm.horizontalAdvance(QString(kItemNameBytes, QLatin1Char('W')))) +
-                              fm.horizontalAdvance(QLatin1Char('W')) + pad);
+    grid_->setColumnWidth(
+        MasterColumn::Name,
+        std::max(fm.horizontalAdvance(QStringLiteral("ＷＷＷＷＷＷＷＷ")),
+                 fm.horizontalAdvance(QString(kItemNameBytes, QLatin1Char('W')))) +
+            fm.horizontalAdvance(QLatin1Char('W')) + pad);
     for (int c = MasterColumn::Kubun; c <= MasterColumn::Kubun3; ++c)
         grid_->setColumnWidth(c, std::max(digit * 3 + pad, headWidth(c)));
     grid_->verticalHeader()->setDefaultSectionSize(fm.height() + 8);

@@ -20,7 +20,7 @@ class GridCellEditor;
 
 class MasForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit MasForm(AppContext& app, QWidget* parent = nullptr);
     ~MasForm() override;
 
@@ -32,15 +32,15 @@ public:
     GridCellEditor* cellEditor() const { return cellEditor_; }
     FilteredLineEdit* headerBox(int box) const { return boxes_.at(box - 1); }
 
-public slots:
+  public slots:
     void reject() override;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildHeader(QWidget* area);
     void BuildGrid();
     void FillGrid();

@@ -18,8 +18,10 @@ std::string PadLeft(std::string s, std::size_t width) {
 
 std::int16_t CodeFromText(std::string_view text) {
     double v = std::trunc(Val(text));
-    if (!(v >= std::numeric_limits<std::int16_t>::min())) return std::numeric_limits<std::int16_t>::min();
-    if (v > std::numeric_limits<std::int16_t>::max()) return std::numeric_limits<std::int16_t>::max();
+    if (!(v >= std::numeric_limits<std::int16_t>::min()))
+        return std::numeric_limits<std::int16_t>::min();
+    if (v > std::numeric_limits<std::int16_t>::max())
+        return std::numeric_limits<std::int16_t>::max();
     return static_cast<std::int16_t>(v);
 }
 

@@ -29,8 +29,8 @@ inline constexpr int kBusinessNameBytes = 24;
 int HeaderFieldOfBox(int box);
 
 // Cell texts as the grid shows them.
-std::string ItemNoCellText(int itemNo);    // right-aligned in 3
-std::string CodeCellText(int code);        // "##0", right-aligned in 3
+std::string ItemNoCellText(int itemNo);           // right-aligned in 3
+std::string CodeCellText(int code);               // "##0", right-aligned in 3
 std::string NameCellText(const ItemEntry& item);  // the name without its padding
 
 // The text a cell keeps when its edit ends: a name is cut to 16 bytes, a code is

@@ -1,7 +1,8 @@
 // The account chooser: which accounts it lists, the preselection and the confirmation.
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QListWidget>
-#include <gtest/gtest.h>
 
 #include "deposits/SelYokin.h"
 #include "shell/AppContext.h"
@@ -17,7 +18,7 @@ namespace {
 using testing::Key;
 
 class SelYokinTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         s.DepositBook = ClearedDepositBook();
         s.DepositBook.AccountName[1] = "普通預金          ";

@@ -1,9 +1,10 @@
 // The deposit book form driven by keys: cell edits, totals, the carry-over question
 // and the bytes of the YOKIN file it writes.
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <gtest/gtest.h>
 
 #include "deposits/DepositTable.h"
 #include "deposits/YokinForm.h"
@@ -60,7 +61,7 @@ std::string ExistingBook() {
 }
 
 class YokinFormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         s.DataFolder = tmp.path();
         s.DepositPath = tmp.path() / "YOKIN07.DAT";
@@ -120,7 +121,8 @@ TEST_F(YokinFormTest, ShowsTheAccountsAndTheirTotals) {
     EXPECT_EQ(Label(f, "ZenKurikoshi"), QStringLiteral("    600,000"));
     EXPECT_EQ(Label(f, "GenGoukei"), QStringLiteral("    650,000"));
     EXPECT_EQ(Label(f, "GoukeiCaption"), QStringLiteral("合計額"));
-    EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("EndYesNo"))->text(), QStringLiteral("終了(F10)"));
+    EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("EndYesNo"))->text(),
+              QStringLiteral("終了(F10)"));
     EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("Chudan"))->toolTip(),
               QStringLiteral("作業を中断します"));
     for (int i = 0; i < 9; ++i) EXPECT_FALSE(toolbar.enabled[i]) << i;
@@ -146,7 +148,8 @@ TEST_F(YokinFormTest, EditingOnlyACurrentBalanceAsksNoCorrectionQuestion) {
     Put(expected, 756 + 4 * 1, "400d0300");  // current 200,000
     Put(expected, 1138, "60ae0a00");         // current total 700,000
     EXPECT_EQ(Written(), expected);
-    EXPECT_EQ(toolbar.enabled, (std::array<bool, 9>{false, true, true, true, true, false, true, true, true}));
+    EXPECT_EQ(toolbar.enabled,
+              (std::array<bool, 9>{false, true, true, true, true, false, true, true, true}));
 }
 
 TEST_F(YokinFormTest, RaisingACarryOverAsksAndNoKeepsTheOldTotal) {
@@ -197,11 +200,11 @@ TEST_F(YokinFormTest, ANewFileIsStoredWithoutTheQuestion) {
     ASSERT_EQ(prompt.shown.size(), 1u);
 
     std::string expected = ClearedBytes();
-    Put(expected, 18 * 2, "93968dc0");                          // 当座
+    Put(expected, 18 * 2, "93968dc0");                             // 当座
     Put(expected, 378 + 14 * 2, "202020202020202020 41422d3132");  // right-aligned AB-12
     Put(expected, 672 + 4 * 2, "e8030000");
     Put(expected, 756 + 4 * 2, "e8030000");
-    Put(expected, 924 + 10 * 2, "20202020 52392e342e31");       // right-aligned R9.4.1
+    Put(expected, 924 + 10 * 2, "20202020 52392e342e31");  // right-aligned R9.4.1
     Put(expected, 1134, "e8030000");
     Put(expected, 1138, "e8030000");
     EXPECT_EQ(Written(), expected);

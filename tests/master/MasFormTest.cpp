@@ -1,9 +1,11 @@
 // The item master form driven by keys: cell edits, the key rules, saving and cancelling.
+#include <gtest/gtest.h>
+
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <gtest/gtest.h>
 
 #include "master/FilteredLineEdit.h"
 #include "master/GridCellEditor.h"
@@ -25,7 +27,7 @@ using testing::Key;
 using testing::TypeText;
 
 class MasFormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directories(tmp.path() / "KEIRIDATA");
         s.ProgramFolder = tmp.path();
@@ -34,9 +36,13 @@ protected:
         s.EraName = "令和";
         s.MasterPath = tmp.path() / "KEIRIDATA" / "MASTER.DAT";
         s.KubunNames = {"", "収入", "収入", "収入", "支出", "支出", "支出", ""};
-        s.MasterHeader = {"山田商店",   "東京都新宿区1-2-3", "新宿区西新宿", "小売業", "旧屋号",
-                          "山田太郎",   "ヤマダタロウ",      "",             "03-9999-0000",
-                          "商工会",     "渋谷区",            "佐藤一郎",     "03-0000-1111"};
+        s.MasterHeader = {"山田商店",     "東京都新宿区1-2-3",
+                          "新宿区西新宿", "小売業",
+                          "旧屋号",       "山田太郎",
+                          "ヤマダタロウ", "",
+                          "03-9999-0000", "商工会",
+                          "渋谷区",       "佐藤一郎",
+                          "03-0000-1111"};
         s.ItemTable[1] = {"売上            ", 1, "収入", 1, 1};
         s.ItemTable[2] = {"仕入            ", 4, "支出", 0, 5};
         s.ItemTableEdit = s.ItemTable;
@@ -44,7 +50,9 @@ protected:
         toolbar.enabled = {false, true, true, true, true, false, true, true, true};
     }
 
-    QString Cell(MasForm& f, int item, int column) { return f.grid()->item(item - 1, column)->text(); }
+    QString Cell(MasForm& f, int item, int column) {
+        return f.grid()->item(item - 1, column)->text();
+    }
     QLineEdit* InpData(MasForm& f) { return f.cellEditor()->editor(); }
     void StartEdit(MasForm& f, int item, int column) {
         f.grid()->setCurrentCell(item - 1, column);
@@ -94,11 +102,13 @@ TEST_F(MasFormTest, OpensWithTheTablesAndHoldsTheToolbar) {
                              "６＝口座引落とし\n７＝繰越"));
     EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("Touroku"))->toolTip(),
               QStringLiteral("登録して終了します"));
-    EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("Chudan"))->text(), QStringLiteral("中断(F5)"));
+    EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("Chudan"))->text(),
+              QStringLiteral("中断(F5)"));
 
     Key(f.grid(), Qt::Key_F5);  // default answer Yes
     EXPECT_EQ(s.DataEntryOpen, 0);
-    EXPECT_EQ(toolbar.enabled, (std::array<bool, 9>{false, true, true, true, true, false, true, true, true}));
+    EXPECT_EQ(toolbar.enabled,
+              (std::array<bool, 9>{false, true, true, true, true, false, true, true, true}));
 }
 
 TEST_F(MasFormTest, EnterEditsACellAndEscPutsTheOldValueBack) {
@@ -169,6 +179,27 @@ TEST_F(MasFormTest, PastedTextPassesTheSameRules) {
     QTest::keyClick(f.headerBox(9), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(f.headerBox(9)->text(), QStringLiteral("JC商工会"));
     EXPECT_EQ(prompt.beeps, 1);
+}
+
+TEST_F(MasFormTest, InputMethodTextPassesTheSameRules) {
+    MasForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    StartEdit(f, 6, 1);
+    InpData(f)->clear();
+    QInputMethodEvent kanji;
+    kanji.setCommitString(QStringLiteral("旅費"));
+    QApplication::sendEvent(InpData(f), &kanji);
+    EXPECT_EQ(InpData(f)->text(), QStringLiteral("旅費"));
+    QInputMethodEvent emoji;
+    emoji.setCommitString(QStringLiteral("\U0001F697"));
+    QApplication::sendEvent(InpData(f), &emoji);
+    EXPECT_EQ(InpData(f)->text(), QStringLiteral("旅費"));
+    EXPECT_EQ(prompt.beeps, 1);
+    Key(InpData(f), Qt::Key_Return);
+    // A letter typed on the grid itself neither edits nor moves the current cell.
+    TypeText(f.grid(), QStringLiteral("仕"));  // item 2 is 仕入
+    EXPECT_EQ(f.grid()->currentRow(), 5);
+    EXPECT_FALSE(InpData(f)->isVisible());
 }
 
 TEST_F(MasFormTest, ArrowKeysWrapAtTheRowEnds) {

@@ -6,7 +6,8 @@
 namespace tabulo {
 namespace {
 
-const std::array<std::string, 8> kKubunNames = {"", "収入", "収入", "収入", "支出", "支出", "支出", ""};
+const std::array<std::string, 8> kKubunNames = {"",     "収入", "収入", "収入",
+                                                "支出", "支出", "支出", ""};
 
 TEST(MasterCells, NamesAreCutTo16BytesAtACharacterBoundary) {
     EXPECT_EQ(CommitCellText(MasterColumn::Name, "一二三四五六七八九"), "一二三四五六七八");
