@@ -1,6 +1,9 @@
 #include "platform/PrinterHost.h"
 
+#include <QDialogButtonBox>
+#include <QIcon>
 #include <QPageLayout>
+#include <QPushButton>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -30,6 +33,13 @@ bool PrinterHost::PrinterSetup(QWidget* parent) {
     dialog.setWindowTitle(QStringLiteral("プリンターの設定"));
     // Set-up only: no page range or copies to print now.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // This is the set-up dialog: its button confirms the choice rather than prints.
+    if (auto* box = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) {
+            ok->setText(QStringLiteral("OK"));
+            ok->setIcon(QIcon());
+        }
+    }
     return dialog.exec() == QDialog::Accepted;
 }
 

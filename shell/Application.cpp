@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <exception>
 #include <filesystem>
@@ -59,6 +61,7 @@ struct Application::Parts {
     Parts(int& argc, char** argv) : app(argc, argv, prompt) {}
     QtPrompt prompt;  // before the application object, which refers to it
     GuardedApplication app;
+    QTranslator qtTranslation;
     SharedState state;
     std::unique_ptr<SingleInstance> instance;
     std::unique_ptr<PrinterHost> printer;
@@ -79,6 +82,10 @@ int Application::Run() {
     QApplication::setApplicationName(QString::fromUtf8(kMainCaption));
     QApplication::setWindowIcon(QIcon(ProgramIcon(32)));
     RegisterFontSubstitutions();
+    // Qt's own dialogs and menus (printer set-up, edit menus) speak Japanese too.
+    if (p.qtTranslation.load(QStringLiteral("qtbase_ja"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&p.qtTranslation);
     QFont uiFont(QStringLiteral("IPAPGothic"));
     uiFont.setPointSize(10);
     QApplication::setFont(uiFont);
