@@ -10,8 +10,9 @@ FileError FileErrorFromErrno(int err, std::string path, bool writing) {
     e.writing = writing;
     switch (err) {
         case ENOENT:
-            e.code = FileErrorCode::FileNotFound;
-            e.detail = "ファイルが見つかりません。";
+            // Writing fails this way only when the folder is missing.
+            e.code = writing ? FileErrorCode::PathNotFound : FileErrorCode::FileNotFound;
+            e.detail = writing ? "パスが見つかりません。" : "ファイルが見つかりません。";
             break;
         case ENOTDIR:
             e.code = FileErrorCode::PathNotFound;

@@ -18,6 +18,7 @@ namespace tabulo {
 struct LedgerFile::Impl {
     std::filesystem::path path;
     int fd = -1;
+    bool readOnly = false;  // a write-protected disk can still be read
     std::vector<std::byte> bytes;
     std::vector<std::byte> disk;
     std::size_t dirtyBegin = 0;
@@ -97,6 +98,10 @@ Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
     auto impl = std::make_unique<Impl>();
     impl->path = path;
     impl->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (impl->fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        impl->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        impl->readOnly = impl->fd >= 0;
+    }
     if (impl->fd < 0) return FileErrorFromErrno(errno, path.string());
     struct stat st {};
     if (::fstat(impl->fd, &st) != 0) return impl->Error(errno, false);
@@ -167,6 +172,7 @@ Status LedgerFile::Commit() {
     if (f.dirtyBegin == f.dirtyEnd) return Ok();
     const std::size_t begin = f.dirtyBegin, end = f.dirtyEnd;
     const std::size_t oldSize = f.disk.size();
+    if (f.readOnly) return f.Error(EROFS, true);
     if (!PwriteAll(f.fd, f.bytes.data() + begin, end - begin, static_cast<off_t>(begin)) ||
         ::fdatasync(f.fd) != 0) {
         int err = errno;

@@ -4,7 +4,9 @@
 // underneath, reads come from one block read and writes are gathered and go out in
 // one positioned write at Commit(), so walking 10,000 lines costs two system calls.
 // Nothing reaches the file before Commit(); an operation that fails half-way
-// (an overflow, say) simply does not commit.
+// (an overflow, say) simply does not commit. A Commit that fails (a full disk) puts
+// the file back as it was. One operation holds one LedgerFile: a second one opened
+// on the same file meanwhile would not see the first one's pending lines.
 
 #include <cstddef>
 #include <filesystem>
@@ -18,7 +20,8 @@ namespace tabulo {
 
 class LedgerFile {
 public:
-    // Opens (creating an empty file when there is none) for reading and writing.
+    // Opens (creating an empty file when there is none) for reading and writing; a
+    // write-protected file opens for reading, and Commit then fails.
     static Result<LedgerFile> Open(const std::filesystem::path& path);
     LedgerFile(LedgerFile&&) noexcept;
     LedgerFile& operator=(LedgerFile&&) noexcept;
@@ -27,10 +30,13 @@ public:
     // Length of the file in bytes as it was when opened plus what is pending.
     std::size_t Size() const;
 
+    // An empty file reads as a header of zeros; a file shorter than the header is an error.
     Result<LedgerHeaderRecord> ReadHeader();
     void WriteHeader(const LedgerHeaderRecord& header);
     // Line n (1-based). Reading a line the file does not hold is an error.
     Result<LedgerLine> ReadLine(int n);
+    // Writing past the end grows the file; lines skipped over become blank lines
+    // (balance 0). Fails only when a text has no CP932 form.
     Status WriteLine(int n, const LedgerLine& line);
 
     // Writes every pending change to the file and flushes it.
