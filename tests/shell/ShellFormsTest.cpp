@@ -318,6 +318,22 @@ TEST_F(MainWindow, AfterReadingTheButtonsOpenTheirForms) {
     }
 }
 
+// After a failed read the read button used to stay off, so only a restart could read.
+TEST_F(MainWindow, AFailedReadLeavesReadingAndSettingsOpenForAnotherTry) {
+    TempFolder media;
+    s.SetupLines[1] = (media / "not-mounted").string();
+    for (int i = 0; i < 3; ++i) prompt.Answer(Answer::Cancel);
+    window.MenuRead_Click();
+    EXPECT_EQ(s.DataLoaded, 0);
+    ASSERT_FALSE(prompt.shown.empty());
+    EXPECT_NE(prompt.shown[0].text.find("にデータディスクが準備されていません！！"), std::string::npos);
+    EXPECT_EQ(Buttons(), (std::vector<bool>{true, true, true, true, true, true, true, true, true}));
+    // The data forms still refuse.
+    prompt.Clear();
+    window.MenuInp_Click();
+    EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
+}
+
 TEST_F(MainWindow, ReadingAFreshDiskAsksForTheYear) {
     ctx.today = [] { return year{2026} / April / 1; };
     window.Context().today = ctx.today;
