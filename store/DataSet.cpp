@@ -182,7 +182,8 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
         if (auto st = steps.Probe(); !st) return st;
         auto r = ReadFiscalYearFile(s);
         if (!r) return r.error();
-        haveYear = *r;
+        // A year of 0 names no file of the year: the disk has no fiscal year yet.
+        haveYear = *r && s.FiscalYear > 0;
         return Ok();
     };
     if (!run(readYear)) return;
@@ -193,7 +194,7 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
         if (!run(readYear)) return;
         if (!haveYear) return;  // the form was closed without a year
     }
-    if (!haveYear || s.FiscalYear <= 0) return;
+    if (!haveYear) return;
 
     if (!run([&] { return BuildDataPaths(s); }, true)) return;
     auto fileStep = [&](auto routine) {

@@ -59,6 +59,10 @@ Status SaveDepositBook(SharedState& s);
 Status ReadLedgerHeader(SharedState& s);
 
 // ---- Byte-level forms of the text files (the path routines wrap these) ----
+// Strings are written in double quotes, which this style cannot escape: a double
+// quote inside a text is written as an apostrophe. A text with no CP932 form is an
+// error (NotEncodable), never written lossily. Readers report a file that does not
+// follow its layout as BadFormat with the line number in the detail.
 // Fails when a line has no CP932 form.
 Result<std::vector<std::byte>> EncodeSetupFile(const std::array<std::string, 9>& lines);
 // Lines an older, shorter file lacks take their defaults.

@@ -145,6 +145,17 @@ TEST_F(DataSetTest, ClosingTheYearFormLeavesDataUnread) {
     EXPECT_FALSE(fs::exists(disk / "YOKIN00.DAT"));
 }
 
+TEST_F(DataSetTest, YearZeroCountsAsNoYear) {
+    fs::create_directories(disk);
+    WriteBytes(disk / "DATE.DAT", "0,\"\",0\r\n");
+    Read();
+    EXPECT_EQ(asked, 1);
+    ASSERT_FALSE(prompt.shown.empty());
+    EXPECT_EQ(prompt.shown[0].text, "年度ファイルが有りません！！");
+    EXPECT_EQ(s.DataLoaded, 0);
+    EXPECT_FALSE(fs::exists(disk / "YOKIN00.DAT"));
+}
+
 TEST_F(DataSetTest, EmptyLedgerFileIsRemoved) {
     CopyFixtures();
     WriteBytes(disk / "KEIRI13.DAT", "");
