@@ -101,14 +101,5 @@ TEST(ReadWholeFile, MissingReadsEmptyFolderIsError) {
     EXPECT_FALSE(ReadWholeFile(temp.path()).ok());
 }
 
-TEST(FileErrorFromErrno, MapsToTheProgramsCodes) {
-    EXPECT_EQ(FileErrorFromErrno(ENOSPC, "p").code, FileErrorCode::DiskFull);
-    EXPECT_EQ(FileErrorFromErrno(ENOENT, "p").code, FileErrorCode::FileNotFound);
-    EXPECT_EQ(FileErrorFromErrno(EACCES, "p").code, FileErrorCode::PathFileAccess);
-    EXPECT_EQ(FileErrorFromErrno(ENOMEDIUM, "p").code, FileErrorCode::DiskNotReady);
-    EXPECT_EQ(FileErrorFromErrno(EIO, "p").code, FileErrorCode::IoError);
-    EXPECT_EQ(FileErrorFromErrno(EIO, "p").path, "p");
-}
-
 }  // namespace
 }  // namespace tabulo
