@@ -30,6 +30,8 @@ FiscalYearEntry RegisterFiscalYear(SharedState& s, std::string_view eraText,
     const double year = Val(yearText);
     // The year goes into two-digit file names, so an era year has at most two digits.
     if (IsBlank(era) || !(year > 0) || year > 99) return FiscalYearEntry::Refused;
+    // DATE.DAT holds the era as a quoted Shift-JIS string.
+    if (era.find('"') != std::string::npos || !IsCp932Text(era)) return FiscalYearEntry::Refused;
 
     const auto keptYear = s.FiscalYear;
     const auto keptEra = s.EraName;

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "platform/Prompt.h"
@@ -58,7 +60,12 @@ MentForm::MentForm(AppContext& ctx, QWidget* parent, const QString& caption)
         auto* label = new QLabel(QString::fromUtf8(kBoxes[i].label), this);
         auto* box = new QLineEdit(this);
         box->setFixedWidth(i == 0 ? 200 : 90);
-        if (i > 0) box->setAlignment(Qt::AlignRight);
+        if (i > 0) {
+            box->setAlignment(Qt::AlignRight);
+            // Pasted text obeys the same rule as typed keys.
+            box->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9.\\-]*")), box));
+        }
         box->installEventFilter(this);
         box->setText(QString::fromStdString(ctx_.state.SetupLines[i + 1]));
         label->setBuddy(box);

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "platform/Prompt.h"
@@ -42,6 +44,8 @@ NendoInp::NendoInp(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx
     text2_->setAlignment(Qt::AlignRight);
     // Only keys reach the year box: no text is composed there by an input method.
     text2_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    text2_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), text2_));
     for (QLineEdit* box : {text1_, text2_}) {
         box->setFixedWidth(72);
         box->installEventFilter(this);

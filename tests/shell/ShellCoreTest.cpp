@@ -191,6 +191,9 @@ TEST_F(Shell, RegisteringTheYearWritesDateDat) {
     EXPECT_FALSE(fs::exists(s.FiscalYearPath) && fs::file_size(s.FiscalYearPath) > 0);
     EXPECT_EQ(s.FiscalYear, 0);
 
+    // A quote would end the era's quoted value in DATE.DAT early.
+    EXPECT_EQ(RegisterFiscalYear(s, "令\"和", "8", prompt), FiscalYearEntry::Refused);
+    EXPECT_EQ(RegisterFiscalYear(s, "令和😀", "8", prompt), FiscalYearEntry::Refused);
     // A year beyond two digits would not fit the file names.
     EXPECT_EQ(RegisterFiscalYear(s, "令和", "100", prompt), FiscalYearEntry::Refused);
 

@@ -121,6 +121,10 @@ TEST_F(ShellForms, SettingsCapTheCountAndFillEmptyBoxes) {
     QTest::keyClicks(form.Text1(3), QStringLiteral("-1.5x"));
     EXPECT_EQ(form.Text1(3)->text(), QStringLiteral("-1.5"));
     EXPECT_EQ(prompt.beeps, 1);
+    // Pasted text obeys the same rule.
+    form.Text1(4)->clear();
+    form.Text1(4)->insert(QStringLiteral("１２x"));
+    EXPECT_EQ(form.Text1(4)->text(), QString());
     // The drive box takes letters.
     form.Text1(0)->setFocus();
     form.Text1(0)->clear();
