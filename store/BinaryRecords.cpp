@@ -1,5 +1,6 @@
 #include "store/BinaryRecords.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -31,6 +32,11 @@ std::int32_t GetI32(const std::byte* p) {
 
 // A fixed string field: CP932, cut at a character boundary, blanks to the right.
 Status PutText(std::byte* p, std::size_t width, const std::string& text, const char* field) {
+    std::memset(p, ' ', width);
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::memcpy(p, text.data(), std::min(width, text.size()));
+        return Ok();
+    }
     auto bytes = ToCp932(text);
     // Most texts fit as they are; only a longer one is cut, at a character boundary.
     if (bytes && bytes->size() > width) bytes = ToCp932(CutToBytes(text, static_cast<int>(width)));
@@ -41,7 +47,6 @@ Status PutText(std::byte* p, std::size_t width, const std::string& text, const c
         e.detail = std::string(field) + "に書き込めない文字があります。";
         return e;
     }
-    std::memset(p, ' ', width);
     std::memcpy(p, bytes->data(), std::min(width, bytes->size()));
     return Ok();
 }
@@ -85,15 +90,21 @@ Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes) 
     return h;
 }
 
-Result<std::vector<std::byte>> EncodeLedgerLine(const LedgerLine& line) {
-    std::vector<std::byte> out(kLedgerLineSize);
-    if (auto r = PutText(&out[kDateAt], 6, line.NenGetsuBi, "年月日"); !r) return r.error();
-    if (auto r = PutText(&out[kYoubiAt], 6, line.Youbi, "曜日"); !r) return r.error();
+Status EncodeLedgerLineTo(const LedgerLine& line, std::span<std::byte, kLedgerLineSize> out) {
+    if (auto r = PutText(&out[kDateAt], 6, line.NenGetsuBi, "年月日"); !r) return r;
+    if (auto r = PutText(&out[kYoubiAt], 6, line.Youbi, "曜日"); !r) return r;
     PutI16(&out[kItemAt], line.ItemNo);
     PutI32(&out[kInAt], line.Indata);
     PutI32(&out[kOutAt], line.Outdata);
     PutI32(&out[kZandakaAt], line.Zandaka);
-    if (auto r = PutText(&out[kBikouAt], 16, line.Bikou, "備考"); !r) return r.error();
+    return PutText(&out[kBikouAt], 16, line.Bikou, "備考");
+}
+
+Result<std::vector<std::byte>> EncodeLedgerLine(const LedgerLine& line) {
+    std::vector<std::byte> out(kLedgerLineSize);
+    if (auto r = EncodeLedgerLineTo(line, std::span<std::byte, kLedgerLineSize>(out)); !r) {
+        return r.error();
+    }
     return out;
 }
 

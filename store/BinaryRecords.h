@@ -27,6 +27,8 @@ Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes);
 // Fails only when a text field has no CP932 form.
 Result<std::vector<std::byte>> EncodeLedgerLine(const LedgerLine& line);
 Result<LedgerLine> DecodeLedgerLine(std::span<const std::byte> bytes);
+// The same into 42 bytes the caller holds (the ledger walks, without an allocation).
+Status EncodeLedgerLineTo(const LedgerLine& line, std::span<std::byte, kLedgerLineSize> out);
 
 Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book);
 Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes);

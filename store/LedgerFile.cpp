@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <string>
 
@@ -28,7 +29,7 @@ struct LedgerFile::Impl {
         if (fd >= 0) ::close(fd);
     }
 
-    void Put(std::size_t offset, const std::vector<std::byte>& data) {
+    void Put(std::size_t offset, std::span<const std::byte> data) {
         if (bytes.size() < offset + data.size()) {
             // A line written past the end: the gap (at most the skipped line the
             // screen allows) becomes blank lines, never undefined bytes.
@@ -161,9 +162,9 @@ Result<LedgerLine> LedgerFile::ReadLine(int n) {
 
 Status LedgerFile::WriteLine(int n, const LedgerLine& line) {
     if (n < 1) return impl_->Bad(BadFormatError({}, "出納帳の行番号が正しくありません。"));
-    auto bytes = EncodeLedgerLine(line);
-    if (!bytes) return impl_->Bad(bytes.error());
-    impl_->Put(LedgerLineOffset(n), *bytes);
+    std::array<std::byte, kLedgerLineSize> bytes;
+    if (auto st = EncodeLedgerLineTo(line, bytes); !st) return impl_->Bad(st.error());
+    impl_->Put(LedgerLineOffset(n), bytes);
     return Ok();
 }
 
