@@ -68,7 +68,8 @@ void WriteStyleReader::SkipBlanks() {
 bool WriteStyleReader::AtEnd() const {
     for (std::size_t i = pos_; i < bytes_.size(); ++i) {
         char c = static_cast<char>(bytes_[i]);
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+        // 0x1A is the end-of-file mark some old editors left behind.
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\x1A') return false;
     }
     return true;
 }

@@ -37,7 +37,7 @@ private:
 class WriteStyleReader {
 public:
     explicit WriteStyleReader(std::span<const std::byte> bytes) : bytes_(bytes) {}
-    // True when nothing but blanks and line ends is left.
+    // True when nothing but blanks, line ends and an end-of-file mark is left.
     bool AtEnd() const;
     // A string value: quoted, or an empty field. An unquoted value is refused: it
     // means the file does not hold a string here.

@@ -131,6 +131,10 @@ TEST(MasterFile, ShortFileLoadsItsItemsAndSavesAllFifty) {
     EXPECT_EQ(m->itemsRead, 3);
     EXPECT_EQ(m->items[3].ItemName, "仕入");
     EXPECT_EQ(m->items[4], ItemEntry{});
+    // An end-of-file mark after the last item is no item.
+    auto marked = DecodeMasterFile(Bytes(fixture + "\x1A"), kKubun);
+    ASSERT_TRUE(marked.ok());
+    EXPECT_EQ(marked->itemsRead, 3);
     auto bytes = EncodeMasterFile(m->header, m->items);
     ASSERT_TRUE(bytes.ok());
     std::string s = Str(*bytes);
