@@ -46,10 +46,9 @@ NendoInp::NendoInp(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx
     text2_->setAttribute(Qt::WA_InputMethodEnabled, false);
     text2_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), text2_));
-    for (QLineEdit* box : {text1_, text2_}) {
-        box->setFixedWidth(72);
-        box->installEventFilter(this);
-    }
+    text1_->setFixedWidth(80);
+    text2_->setFixedWidth(44);
+    for (QLineEdit* box : {text1_, text2_}) box->installEventFilter(this);
 
     touroku_ = new QPushButton(QStringLiteral("登録"), this);
     touroku_->setAutoDefault(false);
@@ -60,7 +59,7 @@ NendoInp::NendoInp(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("年号"), this));
     row->addWidget(text1_);
-    row->addSpacing(12);
+    row->addSpacing(6);
     row->addWidget(text2_);
     row->addWidget(new QLabel(QStringLiteral("年度"), this));
     row->addStretch();
