@@ -38,7 +38,10 @@ int QtPrompt::MsgBox(std::string_view text, int style, std::string_view title) {
     if (parent == nullptr) parent = QApplication::activeWindow();
     QMessageBox box(parent);
     box.setIcon(IconOf(style));
-    box.setText(FromUtf8(text));
+    // Message texts break lines with CR LF, as the files do; the label wants LF alone.
+    QString shown = FromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(shown);
     // Style 0 has no title; the window still needs a caption, so it stays empty.
     box.setWindowTitle(style == MsgStyle::Ok ? QString() : FromUtf8(title));
 

@@ -28,7 +28,7 @@ struct SeenBox {
 };
 
 // Shows a box through QtPrompt, notes what it looks like and presses `press`.
-int ShowAndPress(int style, const QString& press, SeenBox& seen) {
+int ShowAndPress(int style, const QString& press, SeenBox& seen, const char* text = "テスト") {
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
@@ -44,7 +44,7 @@ int ShowAndPress(int style, const QString& press, SeenBox& seen) {
         target->click();
     });
     QtPrompt prompt;
-    return prompt.MsgBox("テスト", style, "確認");
+    return prompt.MsgBox(text, style, "確認");
 }
 
 TEST(QtPromptTest, StylesMapToButtonsIconsAndAnswers) {
@@ -72,6 +72,10 @@ TEST(QtPromptTest, StylesMapToButtonsIconsAndAnswers) {
     SeenBox okCancel;
     EXPECT_EQ(ShowAndPress(49, QStringLiteral("キャンセル"), okCancel), Answer::Cancel);
     EXPECT_TRUE(okCancel.buttons.contains(QStringLiteral("OK")));
+
+    SeenBox twoLines;
+    ShowAndPress(48, QStringLiteral("OK"), twoLines, "一行目\r\n二行目");
+    EXPECT_EQ(twoLines.text, QStringLiteral("一行目\n二行目"));
 
     SeenBox critical;
     EXPECT_EQ(ShowAndPress(16 + 3, QStringLiteral("キャンセル"), critical), Answer::Cancel);
