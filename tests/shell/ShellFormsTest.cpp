@@ -3,7 +3,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QMenu>
@@ -28,6 +31,8 @@
 #include <set>
 
 #include "platform/SingleInstance.h"
+#include "shell/About.h"
+#include "shell/BuTabulo.h"
 #include "shell/CheckStartup.h"
 #include "shell/HelpWindow.h"
 #include "shell/MentForm.h"
@@ -412,6 +417,40 @@ TEST_F(MainWindow, SummaryAsksBeforeTotallingAndNeedsTheData) {
     window.Summary_Click();
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Read));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Settings));
+}
+
+// ---- Start-up window and about box ----
+
+TEST(StartupWindow, RunsTheStartUpOnceAfterShowingCentred) {
+    int runs = 0;
+    BuTabulo window([&runs] { ++runs; });
+    EXPECT_EQ(runs, 0);  // nothing runs before the window is shown
+    window.show();
+    QTRY_COMPARE(runs, 1);
+    window.hide();
+    window.show();
+    QTest::qWait(50);
+    EXPECT_EQ(runs, 1);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(window.geometry().center().x(), screen.center().x());
+}
+
+TEST_F(ShellForms, AboutBoxNamesTheSystemProcessorAndFreeMemory) {
+    About box(ctx, nullptr);
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
+    EXPECT_TRUE(box.ProcessorText().startsWith(QStringLiteral("CPU: ")));
+    EXPECT_TRUE(box.MemoryText().startsWith(QStringLiteral("使用可能ﾒﾓﾘ容量: ")));
+    EXPECT_TRUE(box.MemoryText().endsWith(QStringLiteral("%")));
+    EXPECT_FALSE(box.SystemText().isEmpty());
+    QStringList labels;
+    for (QLabel* l : box.findChildren<QLabel*>()) labels << l->text();
+    EXPECT_TRUE(labels.contains(box.ProcessorText()));
+    EXPECT_TRUE(labels.contains(box.MemoryText()));
+    box.show();
+    auto buttons = box.findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    buttons[0]->click();
+    EXPECT_FALSE(box.isVisible());
 }
 
 // ---- Help ----
