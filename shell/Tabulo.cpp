@@ -40,6 +40,15 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// Builds a form under the hourglass and shows it modally with the normal pointer.
+template <class Form>
+void ShowModal(AppContext& ctx, QWidget* parent) {
+    std::optional<WaitCursor> wait(std::in_place);
+    Form form(ctx, parent);
+    wait.reset();
+    form.exec();
+}
+
 struct ButtonText {
     const char* toolTip;
     const char* label;  // the short text under the picture
@@ -208,10 +217,7 @@ void Tabulo::MenuYokin_Click() { OpenDataForm(ToolButton::Deposits, [this] { Sho
 // ---- The data forms: each opens here, modally. ----
 
 void Tabulo::ShowDataInp() {
-    std::optional<WaitCursor> wait(std::in_place);
-    DataInp form(ctx_, this);
-    wait.reset();
-    form.exec();
+    ShowModal<DataInp>(ctx_, this);
 }
 
 void Tabulo::ShowKoumoku() {
@@ -219,17 +225,11 @@ void Tabulo::ShowKoumoku() {
 }
 
 void Tabulo::ShowMasForm() {
-    std::optional<WaitCursor> wait(std::in_place);
-    MasForm form(ctx_, this);
-    wait.reset();
-    form.exec();
+    ShowModal<MasForm>(ctx_, this);
 }
 
 void Tabulo::ShowYokinForm() {
-    std::optional<WaitCursor> wait(std::in_place);
-    YokinForm form(ctx_, this);
-    wait.reset();
-    form.exec();
+    ShowModal<YokinForm>(ctx_, this);
 }
 
 void Tabulo::ShowGetsuji() {
@@ -240,12 +240,7 @@ void Tabulo::ShowGetsuji() {
 
 void Tabulo::MenuMent_Click() {
     if (!IsButtonEnabled(ToolButton::Settings)) return;
-    {
-        std::optional<WaitCursor> wait(std::in_place);
-        MentForm form(ctx_, this);
-        wait.reset();
-        form.exec();
-    }
+    ShowModal<MentForm>(ctx_, this);
     if (ctx_.state.DataLoaded == 0) {
         for (int i = ToolButton::Input; i <= ToolButton::Master; ++i) SetButtonEnabled(i, false);
     }
