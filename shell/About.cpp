@@ -1,10 +1,8 @@
 #include "shell/About.h"
 
 #include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QVBoxLayout>

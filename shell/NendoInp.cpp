@@ -1,6 +1,5 @@
 #include "shell/NendoInp.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
