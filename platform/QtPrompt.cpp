@@ -25,7 +25,7 @@ QMessageBox::Icon IconOf(int style) {
     }
 }
 
-struct ButtonSpec {
+struct ButtonDef {
     const char* text;
     int answer;
     QMessageBox::ButtonRole role;
@@ -45,37 +45,37 @@ int QtPrompt::MsgBox(std::string_view text, int style, std::string_view title) {
     // Style 0 has no title; the window still needs a caption, so it stays empty.
     box.setWindowTitle(style == MsgStyle::Ok ? QString() : FromUtf8(title));
 
-    static const ButtonSpec kOk{"OK", Answer::Ok, QMessageBox::AcceptRole};
-    static const ButtonSpec kCancel{"キャンセル", Answer::Cancel, QMessageBox::RejectRole};
-    static const ButtonSpec kYes{"はい", Answer::Yes, QMessageBox::YesRole};
-    static const ButtonSpec kNo{"いいえ", Answer::No, QMessageBox::NoRole};
-    static const ButtonSpec kAbort{"中止", 3, QMessageBox::RejectRole};
-    static const ButtonSpec kRetry{"再試行", 4, QMessageBox::AcceptRole};
-    static const ButtonSpec kIgnore{"無視", 5, QMessageBox::AcceptRole};
+    static const ButtonDef kOk{"OK", Answer::Ok, QMessageBox::AcceptRole};
+    static const ButtonDef kCancel{"キャンセル", Answer::Cancel, QMessageBox::RejectRole};
+    static const ButtonDef kYes{"はい", Answer::Yes, QMessageBox::YesRole};
+    static const ButtonDef kNo{"いいえ", Answer::No, QMessageBox::NoRole};
+    static const ButtonDef kAbort{"中止", 3, QMessageBox::RejectRole};
+    static const ButtonDef kRetry{"再試行", 4, QMessageBox::AcceptRole};
+    static const ButtonDef kIgnore{"無視", 5, QMessageBox::AcceptRole};
 
-    std::vector<const ButtonSpec*> specs;
+    std::vector<const ButtonDef*> defs;
     switch (style % 16) {
-    case 1: specs = {&kOk, &kCancel}; break;
-    case 2: specs = {&kAbort, &kRetry, &kIgnore}; break;
-    case 3: specs = {&kYes, &kNo, &kCancel}; break;
-    case 4: specs = {&kYes, &kNo}; break;
-    case 5: specs = {&kRetry, &kCancel}; break;
-    default: specs = {&kOk}; break;
+    case 1: defs = {&kOk, &kCancel}; break;
+    case 2: defs = {&kAbort, &kRetry, &kIgnore}; break;
+    case 3: defs = {&kYes, &kNo, &kCancel}; break;
+    case 4: defs = {&kYes, &kNo}; break;
+    case 5: defs = {&kRetry, &kCancel}; break;
+    default: defs = {&kOk}; break;
     }
     // Windows bits 256 and 512 choose the second or third button as the default.
     const std::size_t defaultIndex = static_cast<std::size_t>((style / 256) % 4);
 
     std::vector<std::pair<QAbstractButton*, int>> buttons;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        QPushButton* b = box.addButton(QString::fromUtf8(specs[i]->text), specs[i]->role);
-        buttons.emplace_back(b, specs[i]->answer);
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        QPushButton* b = box.addButton(QString::fromUtf8(defs[i]->text), defs[i]->role);
+        buttons.emplace_back(b, defs[i]->answer);
         if (i == defaultIndex) box.setDefaultButton(b);
     }
     // Esc answers Cancel (or No) where the box has one, as on Windows.
     for (auto& [b, answer] : buttons) {
         if (answer == Answer::Cancel) box.setEscapeButton(b);
     }
-    if (box.escapeButton() == nullptr && specs.size() == 1) box.setEscapeButton(buttons[0].first);
+    if (box.escapeButton() == nullptr && defs.size() == 1) box.setEscapeButton(buttons[0].first);
 
     // The user answers with the normal pointer even in the middle of an hourglass.
     const bool busy = QApplication::overrideCursor() != nullptr;
