@@ -12,11 +12,11 @@ constexpr const char* kErrorTitle = "エラー確認";
 // OK retries; Cancel gives up, so a wrong drive setting never locks the user out.
 constexpr int kRetryStyle = MsgStyle::Exclamation + MsgStyle::OkCancel;
 
-// "B:ドライブに..." for a letter drive, the directory itself for a path drive.
-std::string DriveNameForMessage(const std::string& setting) {
+// "B:ドライブに..." for a letter drive, "/media/usb に..." for a directory drive.
+std::string InsertDiskMessage(const std::string& setting) {
     const std::string drive = Trim(setting);
-    if (drive.size() == 1) return drive + ":";
-    return drive;
+    const std::string where = drive.size() == 1 ? drive + ":ドライブ" : drive + " ";
+    return where + "にデータディスクをセットしてください！！";
 }
 
 }  // namespace
@@ -38,17 +38,14 @@ StartupResult CheckStartup(SharedState& s, Prompt& prompt, const EnvLookup& env)
                 return StartupResult::Abandoned;
             continue;
         case FileErrorCode::DiskNotReady:
-            if (prompt.MsgBox(DriveNameForMessage(s.SetupLines[1]) +
-                                  "ドライブにデータディスクをセットしてください！！",
-                              kRetryStyle, kErrorTitle) != Answer::Ok)
+            if (prompt.MsgBox(InsertDiskMessage(s.SetupLines[1]), kRetryStyle, kErrorTitle) !=
+                Answer::Ok)
                 return StartupResult::Abandoned;
             continue;
         case FileErrorCode::BadFileName:
             // Retrying cannot mend a setting that names no drive; the main window opens
             // so that the drive can be corrected in the settings.
-            prompt.MsgBox(DriveNameForMessage(s.SetupLines[1]) +
-                              "ドライブにデータディスクをセットしてください！！",
-                          MsgStyle::Exclamation, kErrorTitle);
+            prompt.MsgBox(InsertDiskMessage(s.SetupLines[1]), MsgStyle::Exclamation, kErrorTitle);
             return StartupResult::Ready;
         case FileErrorCode::PathFileAccess:
             return StartupResult::Ready;

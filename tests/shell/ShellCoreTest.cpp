@@ -84,6 +84,17 @@ TEST_F(Shell, MissingDriveAsksForTheDiskUntilItIsMounted) {
     EXPECT_FALSE(fs::exists(home.path() / "drives" / "B"));
 }
 
+TEST_F(Shell, MissingDirectoryDriveNamesTheDirectory) {
+    TempFolder media;
+    const fs::path stick = media.path() / "usb";
+    WriteBytes(home / "TAB_SET3.DAT", stick.string() + "\r\n2000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+    prompt.onShow = [&](const testing::ShownBox&) { fs::create_directories(stick); };
+    ASSERT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, stick.string() + " にデータディスクをセットしてください！！");
+    EXPECT_TRUE(fs::is_directory(stick / "KEIRIDATA"));
+}
+
 TEST_F(Shell, GivingUpOnTheDiskEndsTheStartUp) {
     WriteBytes(home / "TAB_SET3.DAT", "B\r\n2000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
     prompt.Answer(Answer::Cancel);
@@ -115,7 +126,7 @@ TEST_F(Shell, DriveSettingThatNamesNoDriveIsReportedOnceAndStartUpGoesOn) {
     WriteBytes(home / "TAB_SET3.DAT", "12\r\n2000\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
     EXPECT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
     ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].text, "12ドライブにデータディスクをセットしてください！！");
+    EXPECT_EQ(prompt.shown[0].text, "12 にデータディスクをセットしてください！！");
 }
 
 // ---- Settings boxes ----
