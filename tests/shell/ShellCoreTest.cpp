@@ -269,5 +269,15 @@ TEST(ShippedFiles, CopiesMissingFilesAndNeverReplacesOnes) {
     EXPECT_TRUE(CopyShippedFiles(shipped.path(), home.path()).copied.empty());
 }
 
+TEST(ShippedFiles, FoundBesideTheExecutableOrInTheInstalledShareFolder) {
+    TempFolder tree;
+    WriteBytes(tree / "build/shell/help/index.html", "x");
+    EXPECT_EQ(ShippedFilesFolder(tree.path() / "build" / "shell"), tree.path() / "build" / "shell");
+    WriteBytes(tree / "usr/share/tabulo/help/index.html", "x");
+    fs::create_directories(tree.path() / "usr" / "bin");
+    EXPECT_EQ(ShippedFilesFolder(tree.path() / "usr" / "bin"),
+              tree.path() / "usr" / "share" / "tabulo");
+}
+
 }  // namespace
 }  // namespace tabulo
