@@ -44,7 +44,7 @@ ItemChoice JudgeItemChoice(const ItemTableArray& items, int lockedDepositCategor
     return {chosenItemNo, {}};
 }
 
-std::string AccountQuestion(int kubun, int side) {
+std::string DepositFieldQuestion(int kubun, int side) {
     if (side == 1) {
         if (kubun == Kubun::FromAccount) return "既存の口座から繰り入れしますか？";
         if (kubun == Kubun::IntoAccount) return "既存の口座に振込みますか？";

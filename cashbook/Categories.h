@@ -34,7 +34,7 @@ ItemChoice JudgeItemChoice(const ItemTableArray& items, int lockedDepositCategor
 
 // The account question asked when an amount field of a deposit row is clicked;
 // "" when the field asks nothing for that category. side 1 = income field.
-std::string AccountQuestion(int kubun, int side);
+std::string DepositFieldQuestion(int kubun, int side);
 // The notice shown before the account of a deleted deposit line is corrected.
 std::string DeletedDepositNotice(int kubun);
 

@@ -157,6 +157,12 @@ void DataInp::BuildScreen() {
         row.out->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
         row.zandaka = box(11, true, Qt::AlignRight);
         row.bikou = box(17, false, Qt::AlignLeft);
+        const QString n = QString::number(r);
+        row.date->setObjectName(QStringLiteral("NenGetsuBi") + n);
+        row.kubun->setObjectName(QStringLiteral("Kubun") + n);
+        row.in->setObjectName(QStringLiteral("Indata") + n);
+        row.out->setObjectName(QStringLiteral("Outdata") + n);
+        row.bikou->setObjectName(QStringLiteral("Bikou") + n);
         QWidget* cells[] = {row.no, row.date, row.youbi, row.kubun, row.name,
                             row.in, row.out, row.zandaka, row.bikou};
         for (int c = 0; c < 9; ++c) grid->addWidget(cells[c], r, c);
@@ -771,7 +777,7 @@ void DataInp::ChooseItem(int row) {
 
 void DataInp::AskAccount(int col, int row) {
     const int cat = rowCategory_[static_cast<std::size_t>(row - 1)];
-    const std::string question = AccountQuestion(cat, col == ColIn ? 1 : 2);
+    const std::string question = DepositFieldQuestion(cat, col == ColIn ? 1 : 2);
     if (question.empty()) return;
     if (app_.prompt.MsgBox(question, MsgStyle::YesNoWarning, "口座の確認") != Answer::Yes) return;
     SharedState& s = app_.state;

@@ -41,8 +41,8 @@ PageRows BuildPageRows(const ItemTableArray& items, int page,
         AmountLocks(v.category, v.inLocked, v.outLocked);
         v.kubun = RightAlign(std::to_string(line->ItemNo), 2);
         v.name = FirstChars(TrimRight(item.ItemName), 16);
-        v.indata = AmountText(line->Indata);
-        v.outdata = AmountText(line->Outdata);
+        if (line->Indata != 0) v.indata = AmountText(line->Indata);
+        if (line->Outdata != 0) v.outdata = AmountText(line->Outdata);
         v.zandaka = BalanceText(line->Zandaka);
         if (!IsBlank(line->Bikou)) v.bikou = CutToBytes(TrimRight(line->Bikou), 16);
     }
