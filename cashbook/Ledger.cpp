@@ -71,32 +71,38 @@ struct Tracker {
     Amount balance = 0; // R
 };
 
-// The reference walk: lines from..LineCount, resetting the balance on the first
-// dated line of a new month whatever its category; line 1 starts from
-// OpeningBalance. A line is rewritten only when its balance changed (the bytes of
-// an unchanged line would be the same).
+// The reference rule for line n: the balance restarts on the first dated line of a
+// new month whatever its category; line 1 starts from OpeningBalance. Sets the
+// line's balance and moves the tracker on.
+Status ApplyReferenceRule(Tracker& t, int n, LedgerLine& line, const LedgerHeaderRecord& header,
+                          const ItemTableArray& items) {
+    std::string month = MonthOf(line.NenGetsuBi);
+    if (t.month.empty()) {
+        t.month = std::move(month);
+    } else if (!month.empty() && month != t.month) {
+        t.month = std::move(month);
+        t.balance = 0;
+    }
+    std::int64_t z = (n == 1) ? header.OpeningBalance : t.balance;
+    if (IsCashCategory(CategoryOf(items, line.ItemNo)))
+        z += static_cast<std::int64_t>(line.Indata) - line.Outdata;
+    auto checked = CheckedAmount(z);
+    if (!checked) return OverflowError();
+    t.balance = *checked;
+    line.Zandaka = *checked;
+    return Ok();
+}
+
+// The reference walk over lines from..LineCount. A line is rewritten only when its
+// balance changed (the bytes of an unchanged line would be the same).
 Result<Tracker> RecalcWalk(Session& ses, const ItemTableArray& items, int from, Tracker t) {
     for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
         auto line = ses.Read(n);
         if (!line) return line.error();
-        std::string month = MonthOf(line->NenGetsuBi);
-        if (t.month.empty()) {
-            t.month = month;
-        } else if (!month.empty() && month != t.month) {
-            t.month = month;
-            t.balance = 0;
-        }
-        Amount base = (n == 1) ? ses.header.OpeningBalance : t.balance;
-        std::int64_t z = base;
-        if (IsCashCategory(CategoryOf(items, line->ItemNo)))
-            z += static_cast<std::int64_t>(line->Indata) - line->Outdata;
-        auto checked = CheckedAmount(z);
-        if (!checked) return OverflowError();
-        t.balance = *checked;
-        if (line->Zandaka != *checked) {
-            line->Zandaka = *checked;
+        const Amount before = line->Zandaka;
+        if (Status st = ApplyReferenceRule(t, n, *line, ses.header, items); !st) return st.error();
+        if (line->Zandaka != before)
             if (Status w = ses.Write(n, *line); !w) return w.error();
-        }
     }
     return t;
 }
@@ -200,7 +206,7 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
         } else {
             auto stored = ses.Read(n);
             if (!stored) return stored.error();
-            line = *stored;
+            line = std::move(*stored);
         }
         const Amount before = line.Zandaka;
         const std::string lineMonth = MonthOf(line.NenGetsuBi);
@@ -263,22 +269,32 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     Session& ses = *opened;
-    for (int i = count; i >= L; --i) {
-        auto line = ses.Read(i);
-        if (!line) return line.error();
-        if (Status w = ses.Write(i + 1, *line); !w) return w.error();
-    }
-    Amount before = 0;
-    if (L > 1) {
-        auto prev = ses.Read(L - 1);
-        if (!prev) return prev.error();
-        before = prev->Zandaka;
-    }
-    if (Status w = ses.Write(L, BlankLedgerLine(before)); !w) return w.error();
     ses.header.LineCount = static_cast<std::int16_t>(count + 1);
     ses.headerChanged = true;
-    auto walked = RecalcWalk(ses, s.ItemTable, 1, Tracker{});
-    if (!walked) return walked.error();
+    // One pass does the move and the full recalculation: from line L on, each place
+    // takes the line that was one place before it (line L the new blank one).
+    Tracker t;
+    LedgerLine carry = BlankLedgerLine(0);
+    for (int n = 1; n <= count + 1; ++n) {
+        LedgerLine line;
+        if (n < L) {
+            auto stored = ses.Read(n);
+            if (!stored) return stored.error();
+            line = std::move(*stored);
+        } else {
+            line = std::move(carry);
+            if (n <= count) {
+                auto stored = ses.Read(n);  // read before its place is overwritten
+                if (!stored) return stored.error();
+                carry = std::move(*stored);
+            }
+        }
+        const Amount before = line.Zandaka;
+        if (Status st = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable); !st)
+            return st.error();
+        if (n >= L || line.Zandaka != before)
+            if (Status w = ses.Write(n, line); !w) return w.error();
+    }
     if (Status st = ses.Commit(s); !st) return st.error();
     return InsertOutcome::Inserted;
 }
@@ -301,17 +317,23 @@ Status DeleteLine(SharedState& s, int L, int account) {
         book = *corrected;
     }
 
-    for (int i = L + 1; i <= count; ++i) {
-        auto line = ses.Read(i);
-        if (!line) return line.error();
-        if (Status w = ses.Write(i - 1, *line); !w) return w.error();
-    }
-    if (Status w = ses.Write(count, BlankLedgerLine(0)); !w) return w.error();
     ses.header.LineCount = static_cast<std::int16_t>(count - 1);
     ses.headerChanged = true;
-    auto walked = RecalcWalk(ses, s.ItemTable, 1, Tracker{});
-    if (!walked) return walked.error();
-    ses.header.ClosingBalance = ses.header.LineCount > 0 ? walked->balance : 0;
+    // One pass does the move and the full recalculation: from line L on, each place
+    // takes the line after it; the old last place becomes blank with balance 0.
+    Tracker t;
+    for (int n = 1; n < count; ++n) {
+        auto stored = ses.Read(n < L ? n : n + 1);
+        if (!stored) return stored.error();
+        LedgerLine line = std::move(*stored);
+        const Amount before = line.Zandaka;
+        if (Status st = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable); !st)
+            return st.error();
+        if (n >= L || line.Zandaka != before)
+            if (Status w = ses.Write(n, line); !w) return w.error();
+    }
+    if (Status w = ses.Write(count, BlankLedgerLine(0)); !w) return w.error();
+    ses.header.ClosingBalance = ses.header.LineCount > 0 ? t.balance : 0;
     if (Status st = ses.Commit(s); !st) return st;
     if (book) {
         s.DepositBook = *book;

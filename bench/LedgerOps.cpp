@@ -1,0 +1,131 @@
+// The cash book's ledger operations on a 10,000-line year: posting on line 1 (every
+// later balance changes), the full recalculation, showing one page, and inserting and
+// deleting at line 1.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "cashbook/Ledger.h"
+#include "cashbook/PageView.h"
+#include "store/BinaryRecords.h"
+#include "store/SharedState.h"
+
+namespace {
+
+using namespace tabulo;
+
+constexpr int kLines = 10000;
+
+// A year of income lines (item 1, category 1) in April, written once into a fresh
+// temporary folder.
+class Year {
+public:
+    Year() {
+        std::random_device rd;
+        dir_ = std::filesystem::temp_directory_path() / ("tabulo-bench-" + std::to_string(rd()));
+        std::filesystem::create_directories(dir_);
+        s.LedgerPath = dir_ / "KEIRI13.DAT";
+        s.DepositPath = dir_ / "YOKIN13.DAT";
+        s.SetupLines[2] = "20000";
+        s.PageLimit = 2000;
+        s.ItemTable[1].ItemName = "売上";
+        s.ItemTable[1].ItemKubun = 1;
+        s.ItemTable[4].ItemName = "仕入";
+        s.ItemTable[4].ItemKubun = 4;
+
+        LedgerHeaderRecord h;
+        h.LineCount = kLines;
+        std::vector<std::byte> bytes = EncodeLedgerHeader(h);
+        Amount balance = 0;
+        for (int n = 1; n <= kLines; ++n) {
+            LedgerLine line = BlankLedgerLine(0);
+            line.NenGetsuBi = "130401";
+            line.Youbi = "（日）";
+            line.ItemNo = n % 3 == 0 ? 4 : 1;
+            if (line.ItemNo == 1) line.Indata = 100; else line.Outdata = 50;
+            balance += line.Indata - line.Outdata;
+            line.Zandaka = balance;
+            line.Bikou = "ベンチ";
+            auto encoded = EncodeLedgerLine(line);
+            bytes.insert(bytes.end(), encoded->begin(), encoded->end());
+        }
+        std::ofstream out(s.LedgerPath, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        s.LedgerHeader = h;
+    }
+    ~Year() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    SharedState s;
+
+private:
+    std::filesystem::path dir_;
+};
+
+void Check(const Status& st, benchmark::State& state) {
+    if (!st) state.SkipWithError(st.error().detail.c_str());
+}
+
+void BM_PostAmountOnLine1(benchmark::State& state) {
+    Year y;
+    RowFields row{"130401", "（日）", 1, "ベンチ"};
+    Amount amount = 100;
+    for (auto _ : state) {
+        amount = amount == 100 ? 200 : 100;  // so that every later balance moves
+        Check(PostAmount(y.s, 1, 1, amount, "04", row), state);
+    }
+}
+BENCHMARK(BM_PostAmountOnLine1)->Unit(benchmark::kMillisecond);
+
+void BM_RecalculateAll(benchmark::State& state) {
+    Year y;
+    for (auto _ : state) {
+        // A changed opening balance moves every balance, so every line is rewritten.
+        y.s.LedgerHeader.OpeningBalance = y.s.LedgerHeader.OpeningBalance == 0 ? 1 : 0;
+        Check(RecalculateAll(y.s), state);
+    }
+}
+BENCHMARK(BM_RecalculateAll)->Unit(benchmark::kMillisecond);
+
+void BM_ShowPage(benchmark::State& state) {
+    Year y;
+    for (auto _ : state) {
+        auto lines = ReadPage(y.s, 500);
+        if (!lines) state.SkipWithError("read");
+        PageRows rows = BuildPageRows(y.s.ItemTable, 500, *lines);
+        benchmark::DoNotOptimize(rows);
+    }
+}
+BENCHMARK(BM_ShowPage)->Unit(benchmark::kMillisecond);
+
+void BM_InsertAtLine1(benchmark::State& state) {
+    Year y;
+    for (auto _ : state) {
+        auto r = InsertLine(y.s, 1);
+        if (!r) state.SkipWithError("insert");
+        state.PauseTiming();
+        Check(DeleteLine(y.s, 1, 0), state);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_InsertAtLine1)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteAtLine1(benchmark::State& state) {
+    Year y;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto r = InsertLine(y.s, 1);
+        if (!r) state.SkipWithError("insert");
+        state.ResumeTiming();
+        Check(DeleteLine(y.s, 1, 0), state);
+    }
+}
+BENCHMARK(BM_DeleteAtLine1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
