@@ -155,7 +155,7 @@ void DataInp::BuildScreen() {
         row.out = box(11, false, Qt::AlignRight);
         row.in->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
         row.out->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
-        row.zandaka = box(11, true, Qt::AlignRight);
+        row.zandaka = box(14, true, Qt::AlignRight);  // room for "-2,147,483,648"
         row.bikou = box(17, false, Qt::AlignLeft);
         const QString n = QString::number(r);
         row.date->setObjectName(QStringLiteral("NenGetsuBi") + n);

@@ -10,8 +10,14 @@ void AmountLocks(int category, bool& inLocked, bool& outLocked) {
     outLocked = !IsExpenseSide(category);
 }
 
-std::string AmountText(Amount v) { return RightAlign(FormatAmount(v, true), 10); }
-std::string BalanceText(Amount v) { return RightAlign(FormatAmount(v, false), 10); }
+namespace {
+// Right-aligned in 10; a longer figure (a balance of 100 million yen or more) is
+// shown whole rather than losing its leading digits.
+std::string InTen(const std::string& s) { return s.size() > 10 ? s : RightAlign(s, 10); }
+}  // namespace
+
+std::string AmountText(Amount v) { return InTen(FormatAmount(v, true)); }
+std::string BalanceText(Amount v) { return InTen(FormatAmount(v, false)); }
 
 std::string FirstChars(const std::string& s, std::size_t n) {
     std::size_t i = 0, count = 0;

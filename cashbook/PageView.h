@@ -32,9 +32,10 @@ using PageRows = std::array<RowView, kRowsPerPage>;
 // Income-side categories lock the expense field, expense-side ones the income
 // field, no item locks both.
 void AmountLocks(int category, bool& inLocked, bool& outLocked);
-// Amount texts of the screen.
-std::string AmountText(Amount v);   // "##,###,###" in 10
-std::string BalanceText(Amount v);  // "##,###,##0" in 10
+// Amount texts of the screen, right-aligned in 10 characters; a figure that needs
+// more is shown whole.
+std::string AmountText(Amount v);   // "##,###,###"
+std::string BalanceText(Amount v);  // "##,###,##0"
 // First `n` characters (not bytes) of a UTF-8 text.
 std::string FirstChars(const std::string& utf8, std::size_t n);
 

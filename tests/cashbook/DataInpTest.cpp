@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -425,6 +427,43 @@ TEST_F(CashBookScreen, AnAmountThatWouldOverflowTheBalanceIsRefusedAndWritesNoth
     EXPECT_EQ(File(), before);
     EXPECT_EQ(s.LedgerHeader, header);
     EXPECT_EQ(Text(DataInp::ColIn, 2), QString());  // the page shows what is stored
+}
+
+TEST_F(CashBookWithLines, AFilledPageShowsWholeAmountsInAFixedPitchFace) {
+    // Ten lines on page 1 and one on page 2, the largest amounts the fields take.
+    std::string hex = "0b00 00000000 00000000 00000000 00000000 ";
+    const char* days[] = {"3031", "3032", "3033", "3034", "3035", "3036", "3037", "3038",
+                          "3039", "3130", "3131"};
+    for (const char* d : days)
+        hex += std::string("31333034") + d + kSun + "0100 ffe0f505 00000000 ffe0f505" +
+               "8cbb8be094848fe3" + B(8);  // 99,999,999, remarks 現金売上
+    Load(hex);
+    Open();
+    EXPECT_EQ(form->currentPage(), 2);
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Up);
+    ASSERT_EQ(form->currentPage(), 1);
+    // Every half-width character as wide as every other, so the figures line up.
+    const QFontMetrics fm(form->font());
+    EXPECT_EQ(QFontInfo(form->font()).family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(fm.horizontalAdvance(QStringLiteral("1,111")), fm.horizontalAdvance(QStringLiteral("8,888")));
+    // A balance past 99,999,999 keeps its leading digit (line 10: 199,999,998).
+    EXPECT_EQ(form->field(DataInp::ColZandaka, 10)->text(), QStringLiteral("199,999,998"));
+    QLineEdit* in = form->field(DataInp::ColIn, 1);
+    EXPECT_EQ(in->text(), QStringLiteral("99,999,999"));
+    EXPECT_EQ(form->field(DataInp::ColName, 1)->text(), QStringLiteral("売上"));
+    EXPECT_EQ(form->field(DataInp::ColBikou, 1)->text(), QStringLiteral("現金売上"));
+    // The widest amount and the widest remarks fit inside their fields.
+    const int room = in->contentsRect().width() - in->textMargins().left() - in->textMargins().right();
+    EXPECT_LE(in->fontMetrics().horizontalAdvance(QStringLiteral("99,999,999")), room - 4);
+    QLineEdit* bikou = form->field(DataInp::ColBikou, 1);
+    EXPECT_LE(bikou->fontMetrics().horizontalAdvance(QStringLiteral("全角八文字まで可")),
+              bikou->contentsRect().width() - 4);
+    const QImage shot = form->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    // Kept for a look when asked for: TABULO_SCREENSHOT_DIR=/some/folder.
+    const QByteArray keep = qgetenv("TABULO_SCREENSHOT_DIR");
+    if (!keep.isEmpty()) shot.save(QString::fromLocal8Bit(keep) + QStringLiteral("/DataInp.png"));
 }
 
 }  // namespace
