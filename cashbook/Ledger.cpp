@@ -236,6 +236,7 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
 }
 
 Status RecalculateFromPage(SharedState& s, int currentPage) {
+    if (s.LedgerHeader.LineCount < 1) return Ok();
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     Session& ses = *opened;
@@ -255,6 +256,7 @@ Status RecalculateFromPage(SharedState& s, int currentPage) {
 }
 
 Status RecalculateAll(SharedState& s) {
+    if (s.LedgerHeader.LineCount < 1) return Ok();
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     auto walked = RecalcWalk(*opened, s.ItemTable, 1, Tracker{});
@@ -394,6 +396,7 @@ Status WriteLineRemarks(SharedState& s, int L, std::string_view bikou) {
 }
 
 Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows) {
+    if (s.LedgerHeader.LineCount < LineOfRow(page, 1)) return Ok();
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     Session& ses = *opened;

@@ -23,10 +23,12 @@
 #include <thread>
 
 #include "cashbook/DataInp.h"
+#include "cashbook/Ledger.h"
 #include "cashbook/PageSet.h"
 #include "cashbook/SelectKubun.h"
 #include "shell/AppContext.h"
 #include "store/BinaryRecords.h"
+#include "store/Text.h"
 #include "tests/cashbook/LedgerFixture.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
@@ -276,6 +278,9 @@ TEST_F(CashBookScreen, AMonthEnteredByKeysEndsAsTheLedgerAndDepositFilesExpected
     EXPECT_EQ(form->currentPage(), 1);
     EXPECT_TRUE(form->button(DataInp::EndYesNo)->isVisibleTo(form.get()));
 
+    const QByteArray keep = qgetenv("TABULO_SCREENSHOT_DIR");
+    if (!keep.isEmpty())
+        form->grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/DataInp-month.png"));
     prompt.Answer(Answer::Yes);
     Key(Qt::Key_F10);
     EXPECT_EQ(prompt.shown.back().text, "終了しますか？");
@@ -429,6 +434,52 @@ TEST_F(CashBookScreen, AnAmountThatWouldOverflowTheBalanceIsRefusedAndWritesNoth
     EXPECT_EQ(Text(DataInp::ColIn, 2), QString());  // the page shows what is stored
 }
 
+TEST_F(CashBookWithLines, ItemAndRemarksWaitForADateAndSameAsAboveCopiesIt) {
+    Open();
+    // Row 3, no date yet: the item and the remarks send the user to the date.
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(prompt.LastText(), "先に日付を入力してください");
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("NenGetsuBi3"));
+    Key(Qt::Key_Right, 4);  // past the item and the two locked amounts
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("Bikou3"));
+    Keys(QStringLiteral("a"));
+    EXPECT_EQ(prompt.LastText(), "先に日付を入力してください！");
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("NenGetsuBi3"));
+    EXPECT_EQ(form->field(DataInp::ColDate, 3)->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xC0));
+
+    // 同上 copies the date above and stores it at once: line 3 exists now.
+    Key(Qt::Key_F2);
+    EXPECT_EQ(Text(DataInp::ColDate, 3), QStringLiteral("130402"));
+    EXPECT_EQ(Text(DataInp::ColYoubi, 3), QStringLiteral("（月）"));
+    EXPECT_EQ(s.LedgerHeader.LineCount, 3);
+    EXPECT_EQ(form->dataMaxLabel()->text(), QStringLiteral("3"));
+
+    // Remarks of a stored line can be changed without typing its date again (stored
+    // lines counted as undated once a page was shown, so they could not be edited).
+    Key(Qt::Key_Up, 2);
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("NenGetsuBi1"));
+    EXPECT_EQ(form->field(DataInp::ColDate, 1)->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xC0));
+    Key(Qt::Key_Right, 4);
+    EXPECT_EQ(form->field(DataInp::ColDate, 1)->palette().color(QPalette::Base),
+              form->field(DataInp::ColYoubi, 1)->palette().color(QPalette::Base));
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("Bikou1"));
+    Ime(QStringLiteral("売上金"));
+    Key(Qt::Key_Return);
+    auto line = ReadLedgerLineAt(s, 1);
+    ASSERT_TRUE(line.ok());
+    EXPECT_EQ(TrimRight(line->Bikou), "売上金");
+    // A character the file cannot hold in CP932 is refused with a beep.
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Left);  // nothing before row 1 of page 1
+    Key(Qt::Key_Right, 4);
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("Bikou1"));
+    const int beeps = prompt.beeps;
+    Ime(QStringLiteral("😀"));
+    EXPECT_EQ(prompt.beeps, beeps + 1);
+    EXPECT_EQ(Text(DataInp::ColBikou, 1), QStringLiteral("売上金"));
+}
+
 TEST_F(CashBookWithLines, AFilledPageShowsWholeAmountsInAFixedPitchFace) {
     // Ten lines on page 1 and one on page 2, the largest amounts the fields take.
     std::string hex = "0b00 00000000 00000000 00000000 00000000 ";
@@ -447,7 +498,8 @@ TEST_F(CashBookWithLines, AFilledPageShowsWholeAmountsInAFixedPitchFace) {
     const QFontMetrics fm(form->font());
     EXPECT_EQ(QFontInfo(form->font()).family(), QStringLiteral("IPAGothic"));
     EXPECT_EQ(fm.horizontalAdvance(QStringLiteral("1,111")), fm.horizontalAdvance(QStringLiteral("8,888")));
-    // A balance past 99,999,999 keeps its leading digit (line 10: 199,999,998).
+    // A balance past 99,999,999 keeps its leading digit (line 10: 199,999,998); the
+    // ten-character cut showed it as 99,999,998.
     EXPECT_EQ(form->field(DataInp::ColZandaka, 10)->text(), QStringLiteral("199,999,998"));
     QLineEdit* in = form->field(DataInp::ColIn, 1);
     EXPECT_EQ(in->text(), QStringLiteral("99,999,999"));
