@@ -312,6 +312,33 @@ TEST_F(CashBookScreen, AMonthEnteredByKeysEndsAsTheLedgerAndDepositFilesExpected
               testing::LedgerDump(testing::FromHex(DepositFile("20cb0000"))));
 }
 
+TEST_F(CashBookScreen, TheDateSearchOpensLowRightAndOnAnEmptyBookOnlyBeeps) {
+    Open();
+    s.SearchRequested = true;  // left over from a search closed with the close box
+    QPoint at, expected;
+    bool requestedOnOpening = true;
+    OnModal([&](QWidget* m) {
+        auto* search = qobject_cast<PageSet*>(m);
+        ASSERT_NE(search, nullptr);
+        requestedOnOpening = s.SearchRequested;
+        const QRect screen = search->screen()->geometry();
+        at = search->pos();
+        expected = QPoint(((screen.width() - search->width()) * 3) / 5,
+                          ((screen.height() - search->height()) * 3) / 4);
+        QTest::keyClicks(search->checkDate(), QStringLiteral("1304"));
+        QTest::keyClick(search->checkDate(), Qt::Key_Return);  // swallowed: stays open
+        EXPECT_TRUE(search->isVisible());
+        QTest::keyClick(search->checkDate(), Qt::Key_Tab);
+        QTest::keyClick(search->pageIdou(), Qt::Key_Space);
+    });
+    Key(Qt::Key_F6);
+    EXPECT_FALSE(requestedOnOpening);
+    EXPECT_EQ(at, expected);
+    EXPECT_EQ(s.SearchDate, "1304");
+    EXPECT_EQ(prompt.beeps, 1);  // no lines to jump to
+    EXPECT_EQ(form->currentPage(), 1);
+}
+
 class CashBookWithLines : public CashBookScreen {
 protected:
     void SetUp() override {
