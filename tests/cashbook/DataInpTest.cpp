@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -88,6 +89,7 @@ protected:
         ASSERT_TRUE(LoadDepositBook(s).ok());
     }
     void TearDown() override {
+        alive.reset();
         {
             std::lock_guard lock(watchMutex);
             finished = true;
@@ -115,20 +117,27 @@ protected:
     void Key(Qt::Key k, int times = 1) {
         for (int i = 0; i < times; ++i) QTest::keyClick(Focus(), k);
     }
-    // Runs `act` on the next modal dialog that opens over the form.
+    // Runs `act` on the next modal dialog that opens over the form. Gives up after
+    // two seconds, and never outlives the test.
     void OnModal(std::function<void(QWidget*)> act) {
         auto poll = std::make_shared<std::function<void()>>();
-        *poll = [this, act, poll] {
+        auto tries = std::make_shared<int>(0);
+        std::weak_ptr<bool> live = alive;
+        QDialog* self = form.get();
+        *poll = [act, poll, tries, live, self] {
+            if (live.expired()) return;
             QWidget* m = QApplication::activeModalWidget();
-            if (m && m != form.get() && m->isVisible()) {
+            if (m && m != self && m->isVisible()) {
                 // Acted on from the dialog's own event loop: a dialog closed while
                 // it is still being shown would leave exec() waiting.
                 QPointer<QWidget> dialog(m);
-                QTimer::singleShot(10, [act, dialog] {
-                    if (dialog) act(dialog);
+                QTimer::singleShot(10, [act, dialog, live] {
+                    if (dialog && !live.expired()) act(dialog);
                 });
-            } else {
+            } else if (++*tries < 400) {
                 QTimer::singleShot(5, *poll);
+            } else {
+                ADD_FAILURE() << "no dialog opened";
             }
         };
         QTimer::singleShot(0, *poll);
@@ -164,6 +173,7 @@ protected:
     testing::FakeToolbar toolbar;
     AppContext app{s, prompt, toolbar};
     std::unique_ptr<DataInp> form;
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
     std::thread watchdog;
     std::mutex watchMutex;
     std::condition_variable watchDone;
@@ -326,6 +336,9 @@ TEST_F(CashBookScreen, TheDateSearchOpensLowRightAndOnAnEmptyBookOnlyBeeps) {
         expected = QPoint(((screen.width() - search->width()) * 3) / 5,
                           ((screen.height() - search->height()) * 3) / 4);
         QTest::keyClicks(search->checkDate(), QStringLiteral("1304"));
+        const QByteArray keep = qgetenv("TABULO_SCREENSHOT_DIR");
+        if (!keep.isEmpty())
+            search->grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/PageSet.png"));
         QTest::keyClick(search->checkDate(), Qt::Key_Return);  // swallowed: stays open
         EXPECT_TRUE(search->isVisible());
         QTest::keyClick(search->checkDate(), Qt::Key_Tab);
@@ -391,6 +404,9 @@ TEST_F(CashBookWithLines, TheItemChooserRefusesToTurnADepositLineIntoAnotherCate
         EXPECT_EQ(chooser->windowTitle(), QStringLiteral("区分選択"));
         EXPECT_EQ(chooser->list()->count(), 50);
         EXPECT_EQ(chooser->list()->currentItem()->text(), QStringLiteral(" 5 預入れ"));
+        const QByteArray keep = qgetenv("TABULO_SCREENSHOT_DIR");
+        if (!keep.isEmpty())
+            chooser->grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/SelectKubun.png"));
         QTest::keyClick(chooser->list(), Qt::Key_Up);  // item 4, 仕入 (category 4)
         QTest::keyClick(chooser->list(), Qt::Key_Return);
     });
