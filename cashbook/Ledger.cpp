@@ -124,9 +124,17 @@ Result<Amount> BalanceAtEnd(Session& ses) {
 
 }  // namespace
 
+namespace {
+// At most one line can be skipped; a line further on is never written.
+FileError RowOutOfReach(const SharedState& s) {
+    return FileError{FileErrorCode::BadFormat, s.LedgerPath.string(), "この行には入力できません！"};
+}
+}  // namespace
+
 Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_view month,
                   const RowFields& row, const DepositChange* deposit) {
-    if (L < 1 || L > 32767) return Ok();
+    if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767)
+        return RowOutOfReach(s);
     // The deposit correction is worked out first: if it overflows, nothing is written.
     std::optional<DepositBookRecord> book;
     if (deposit && IsDepositCategory(deposit->kubun) && deposit->account >= 1 &&
@@ -345,7 +353,8 @@ Status DeleteLine(SharedState& s, int L, int account) {
 }
 
 Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {
-    if (L < 1 || L > 32767) return Ok();
+    if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767)
+        return RowOutOfReach(s);
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     Session& ses = *opened;

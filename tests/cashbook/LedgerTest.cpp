@@ -141,6 +141,11 @@ TEST_F(LedgerRules, ADateOnANewLineRaisesTheLineCountAndTypingStopsTwoLinesOn) {
             "313330343031", kSun, "0100 e8030000 00000000 e8030000", kBlank16}));
     EXPECT_TRUE(MayTypeOnLine(3, 1));
     EXPECT_FALSE(MayTypeOnLine(4, 1));
+    // Two lines beyond the end are out of reach for every write.
+    const std::string before = File();
+    EXPECT_FALSE(WriteLineDate(s, 4, "130404", "（水）").ok());
+    EXPECT_FALSE(PostAmount(s, 4, 1, 100, "04", {"130404", "（水）", 1, ""}).ok());
+    EXPECT_EQ(File(), before);
     ASSERT_TRUE(WriteLineDate(s, 2, "130402", "（月）").ok());
     ASSERT_TRUE(WriteLineDate(s, 4, "130404", "（水）").ok());
     // Line 2 dated, line 3 skipped and blank, line 4 dated; each carries 1,000.
