@@ -30,13 +30,12 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-std::string Utf8Of(char32_t ch) { return QString::fromUcs4(&ch, 1).toStdString(); }
 
 bool AcceptsDepositKey(int column, char32_t ch) {
     switch (column) {
         case DepositColumn::Name:
         case DepositColumn::Maturity:
-            return IsCp932Text(Utf8Of(ch));
+            return IsCp932Text(EncodeUtf8(ch));
         case DepositColumn::AccountNo:
             return AcceptCodeChar(KeyCodeOf(ch)) == 0;
         case DepositColumn::Carried:

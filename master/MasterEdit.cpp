@@ -25,29 +25,10 @@ std::int16_t CodeFromText(std::string_view text) {
     return static_cast<std::int16_t>(v);
 }
 
-std::string Utf8Of(char32_t ch) {
-    std::string out;
-    if (ch < 0x80) {
-        out.push_back(static_cast<char>(ch));
-    } else if (ch < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (ch >> 6)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    } else if (ch < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (ch >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (ch >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    }
-    return out;
-}
 
 // Any character that MASTER.DAT can hold: one with a CP932 form, not the quote
 // that ends a string in the file.
-bool StorableTextChar(char32_t ch) { return ch != U'"' && IsCp932Text(Utf8Of(ch)); }
+bool StorableTextChar(char32_t ch) { return ch != U'"' && IsCp932Text(EncodeUtf8(ch)); }
 
 }  // namespace
 

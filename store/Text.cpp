@@ -142,6 +142,11 @@ std::size_t CharOffset(std::string_view s, std::size_t index) {
     return pos;
 }
 
+
+bool InRange(int key, char lo, char hi) { return key >= lo && key <= hi; }
+
+}  // namespace
+
 std::string EncodeUtf8(char32_t ch) {
     std::string out;
     if (ch < 0x80) {
@@ -161,10 +166,6 @@ std::string EncodeUtf8(char32_t ch) {
     }
     return out;
 }
-
-bool InRange(int key, char lo, char hi) { return key >= lo && key <= hi; }
-
-}  // namespace
 
 std::optional<std::string> ToCp932(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);

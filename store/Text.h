@@ -21,6 +21,9 @@ bool IsCp932Text(std::string_view utf8);
 // A character with no CP932 form counts 2.
 int Cp932Width(std::string_view utf8);
 
+// One code point as UTF-8.
+std::string EncodeUtf8(char32_t ch);
+
 // The key code of one character as the key filters see it: its byte value when its
 // CP932 form is one byte, a negative number for a double-byte character or one with
 // no CP932 form. `ch` is one Unicode code point.
