@@ -48,17 +48,8 @@ bool AcceptsDepositKey(int column, char32_t ch) {
 
 }  // namespace
 
-YokinForm::YokinForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
-    setWindowTitle(QStringLiteral("預金データ入力"));
-    setObjectName(QStringLiteral("YokinForm"));
-    QFont font(QStringLiteral("ＭＳ ゴシック"));
-    font.setPointSize(11);
-    setFont(font);
-
-    for (int i = 0; i < 9; ++i) {
-        toolbarBefore_[i] = app_.toolbar.IsButtonEnabled(i);
-        app_.toolbar.SetButtonEnabled(i, false);
-    }
+YokinForm::YokinForm(AppContext& app, QWidget* parent)
+    : GridForm(app, QStringLiteral("預金データ入力"), QStringLiteral("YokinForm"), parent) {
     memoryAtOpen_ = app_.state.DepositBook;
     loaded_ = LoadFile();
     table_ = std::make_unique<DepositTable>(fileBook_);
@@ -127,7 +118,7 @@ YokinForm::YokinForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(a
 
     FillGrid();
     ShowTotals();
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    WatchFunctionKeys();
 
     if (!loaded_) {
         // Nothing was read, so nothing may be stored over the file.
@@ -314,28 +305,7 @@ void YokinForm::Chudan_Click() {
     QDialog::reject();
 }
 
-void YokinForm::Finish() {
-    if (finished_) return;
-    finished_ = true;
-    for (int i = 0; i < 9; ++i) app_.toolbar.SetButtonEnabled(i, toolbarBefore_[i]);
-}
 
-void YokinForm::reject() {
-    if (finished_) {
-        QDialog::reject();
-        return;
-    }
-    Chudan_Click();
-}
-
-void YokinForm::closeEvent(QCloseEvent* event) {
-    if (finished_) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    Chudan_Click();
-}
 
 bool YokinForm::FunctionKey(int key) {
     switch (key) {
@@ -350,26 +320,6 @@ bool YokinForm::FunctionKey(int key) {
     }
 }
 
-bool YokinForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::NoModifier && FunctionKey(key->key())) return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
 
-void YokinForm::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            focusNextChild();
-            return;
-        case Qt::Key_Escape:
-            return;
-        default:
-            if (FunctionKey(event->key())) return;
-            QDialog::keyPressEvent(event);
-    }
-}
 
 }  // namespace tabulo

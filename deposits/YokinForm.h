@@ -3,10 +3,10 @@
 // and current balances and maturity texts. 終了 stores the book in YOKIN<nn>.DAT;
 // 中断 closes without writing and leaves the book in memory as it was.
 
-#include <QDialog>
 #include <array>
 #include <memory>
 
+#include "master/GridForm.h"
 #include "store/Records.h"
 
 class QLabel;
@@ -19,7 +19,7 @@ struct AppContext;
 class DepositTable;
 class GridCellEditor;
 
-class YokinForm : public QDialog {
+class YokinForm : public GridForm {
     Q_OBJECT
   public:
     explicit YokinForm(AppContext& app, QWidget* parent = nullptr);
@@ -36,23 +36,16 @@ class YokinForm : public QDialog {
     QTableWidget* grid() const { return grid_; }
     GridCellEditor* cellEditor() const { return cellEditor_; }
 
-  public slots:
-    void reject() override;
-
   protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void Cancel() override { Chudan_Click(); }
+    bool FunctionKey(int key) override;
 
   private:
     bool LoadFile();
     void BuildGrid();
     void FillGrid();
     void ShowTotals();
-    void Finish();
-    bool FunctionKey(int key);
 
-    AppContext& app_;
     std::unique_ptr<DepositTable> table_;
     DepositBookRecord fileBook_;      // the record as the file held it
     DepositBookRecord memoryAtOpen_;  // DepositBook when the form opened
@@ -64,8 +57,6 @@ class YokinForm : public QDialog {
     QLabel* genGoukei_ = nullptr;
     QPushButton* endYesNo_ = nullptr;
     QPushButton* chudan_ = nullptr;
-    std::array<bool, 9> toolbarBefore_{};
-    bool finished_ = false;
 };
 
 }  // namespace tabulo

@@ -37,17 +37,8 @@ constexpr const char* kBoxLabels[kHeaderBoxCount] = {
 
 }  // namespace
 
-MasForm::MasForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
-    setWindowTitle(QStringLiteral("マスター登録"));
-    setObjectName(QStringLiteral("MasForm"));
-    QFont font(QStringLiteral("ＭＳ ゴシック"));
-    font.setPointSize(11);
-    setFont(font);
-
-    for (int i = 0; i < 9; ++i) {
-        toolbarBefore_[i] = app_.toolbar.IsButtonEnabled(i);
-        app_.toolbar.SetButtonEnabled(i, false);
-    }
+MasForm::MasForm(AppContext& app, QWidget* parent)
+    : GridForm(app, QStringLiteral("マスター登録"), QStringLiteral("MasForm"), parent) {
 
     auto* layout = new QVBoxLayout(this);
     auto* headerArea = new QWidget(this);
@@ -118,7 +109,7 @@ MasForm::MasForm(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     connect(chudan_, &QPushButton::clicked, this, &MasForm::Chudan_Click);
 
     FillGrid();
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    WatchFunctionKeys();
 
     app_.state.DataEntryOpen = 2;
     if (parent) move(parent->mapToGlobal(QPoint(0, 0)));
@@ -291,31 +282,9 @@ void MasForm::Chudan_Click() {
     QDialog::reject();
 }
 
-void MasForm::Finish() {
-    if (finished_) return;
-    finished_ = true;
-    // The buttons go back to what they were when the form opened.
-    for (int i = 0; i < 9; ++i) app_.toolbar.SetButtonEnabled(i, toolbarBefore_[i]);
-    app_.state.DataEntryOpen = 0;
-}
+void MasForm::OnFinish() { app_.state.DataEntryOpen = 0; }
 
-// Esc (QDialog's reject) and the close box ask like 中断 does.
-void MasForm::reject() {
-    if (finished_) {
-        QDialog::reject();
-        return;
-    }
-    Chudan_Click();
-}
 
-void MasForm::closeEvent(QCloseEvent* event) {
-    if (finished_) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    Chudan_Click();
-}
 
 bool MasForm::FunctionKey(int key) {
     switch (key) {
@@ -337,26 +306,6 @@ bool MasForm::FunctionKey(int key) {
     }
 }
 
-bool MasForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::NoModifier && FunctionKey(key->key())) return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
 
-void MasForm::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            focusNextChild();
-            return;
-        case Qt::Key_Escape:
-            return;  // nothing on this form closes with Esc
-        default:
-            if (FunctionKey(event->key())) return;
-            QDialog::keyPressEvent(event);
-    }
-}
 
 }  // namespace tabulo

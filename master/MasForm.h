@@ -3,8 +3,9 @@
 // go to the screen and ItemTableEdit; ItemTable, MasterHeader and MASTER.DAT change
 // only when the user saves with 登録.
 
-#include <QDialog>
 #include <array>
+
+#include "master/GridForm.h"
 
 #include "master/MasterEdit.h"
 
@@ -18,7 +19,7 @@ struct AppContext;
 class FilteredLineEdit;
 class GridCellEditor;
 
-class MasForm : public QDialog {
+class MasForm : public GridForm {
     Q_OBJECT
   public:
     explicit MasForm(AppContext& app, QWidget* parent = nullptr);
@@ -32,31 +33,23 @@ class MasForm : public QDialog {
     GridCellEditor* cellEditor() const { return cellEditor_; }
     FilteredLineEdit* headerBox(int box) const { return boxes_.at(box - 1); }
 
-  public slots:
-    void reject() override;
-
   protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void Cancel() override { Chudan_Click(); }
+    bool FunctionKey(int key) override;
+    void OnFinish() override;
 
   private:
     void BuildHeader(QWidget* area);
     void BuildGrid();
     void FillGrid();
     void MoveToGrid();
-    void Finish();
-    bool FunctionKey(int key);
 
-    AppContext& app_;
     std::array<FilteredLineEdit*, kHeaderBoxCount> boxes_{};
     QTableWidget* grid_ = nullptr;
     GridCellEditor* cellEditor_ = nullptr;
     QPushButton* touroku_ = nullptr;
     QPushButton* chudan_ = nullptr;
     QPushButton* inputData_ = nullptr;
-    std::array<bool, 9> toolbarBefore_{};
-    bool finished_ = false;
 };
 
 }  // namespace tabulo
