@@ -26,7 +26,7 @@
 #include "deposits/SelYokin.h"
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/DataSet.h"
 #include "store/Dates.h"
 #include "store/SharedState.h"

@@ -9,7 +9,7 @@
 #include "cashbook/Categories.h"
 #include "cashbook/PageView.h"
 #include "platform/Prompt.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Prompt.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/SharedState.h"
 
 namespace tabulo {

@@ -14,10 +14,10 @@
 #include <QVBoxLayout>
 
 #include "deposits/DepositTable.h"
-#include "master/GridCellEditor.h"
+#include "ui/GridCellEditor.h"
 #include "platform/AtomicFile.h"
 #include "platform/Prompt.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"

@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-#include "master/GridForm.h"
+#include "ui/GridForm.h"
 #include "store/Records.h"
 
 class QLabel;

@@ -12,10 +12,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "master/FilteredLineEdit.h"
-#include "master/GridCellEditor.h"
+#include "ui/FilteredLineEdit.h"
+#include "ui/GridCellEditor.h"
 #include "platform/Prompt.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 

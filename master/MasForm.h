@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "master/GridForm.h"
+#include "ui/GridForm.h"
 
 #include "master/MasterEdit.h"
 

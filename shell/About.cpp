@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/SystemInfo.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "shell/ProgramInfo.h"
 #include "shell/ToolIcons.h"
 

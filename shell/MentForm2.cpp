@@ -3,7 +3,7 @@
 #include <QLineEdit>
 
 #include "platform/Prompt.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/SharedState.h"
 
 namespace tabulo {

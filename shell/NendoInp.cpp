@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Prompt.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "shell/FiscalYearRules.h"
 #include "store/Text.h"
 

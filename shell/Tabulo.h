@@ -7,7 +7,7 @@
 #include <array>
 #include <functional>
 
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 
 class QAction;
 class QMdiArea;

@@ -27,7 +27,7 @@
 #include "cashbook/Ledger.h"
 #include "cashbook/PageSet.h"
 #include "cashbook/SelectKubun.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/BinaryRecords.h"
 #include "store/Text.h"
 #include "tests/cashbook/LedgerFixture.h"

@@ -5,7 +5,7 @@
 #include <QListWidget>
 
 #include "deposits/SelYokin.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/BinaryRecords.h"
 #include "store/SharedState.h"
 #include "tests/master/FormKeys.h"

@@ -8,9 +8,9 @@
 
 #include "deposits/DepositTable.h"
 #include "deposits/YokinForm.h"
-#include "master/FilteredLineEdit.h"
-#include "master/GridCellEditor.h"
-#include "shell/AppContext.h"
+#include "ui/FilteredLineEdit.h"
+#include "ui/GridCellEditor.h"
+#include "ui/AppContext.h"
 #include "store/BinaryRecords.h"
 #include "store/SharedState.h"
 #include "tests/master/FormKeys.h"

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "master/FilteredLineEdit.h"
-#include "master/GridCellEditor.h"
+#include "ui/FilteredLineEdit.h"
+#include "ui/GridCellEditor.h"
 #include "master/MasForm.h"
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "tests/master/FormKeys.h"

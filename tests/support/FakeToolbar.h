@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 
 namespace tabulo::testing {
 

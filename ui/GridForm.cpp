@@ -1,9 +1,9 @@
-#include "master/GridForm.h"
+#include "ui/GridForm.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 
-#include "shell/AppContext.h"
+#include "ui/AppContext.h"
 
 namespace tabulo {
 

@@ -1,4 +1,4 @@
-#include "master/FilteredLineEdit.h"
+#include "ui/FilteredLineEdit.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "master/GridCellEditor.h"
+#include "ui/GridCellEditor.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
-#include "master/FilteredLineEdit.h"
+#include "ui/FilteredLineEdit.h"
 #include "platform/Prompt.h"
 
 namespace tabulo {
