@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "store/Records.h"
 
@@ -48,6 +49,16 @@ struct SharedState {
     DepositBookRecord DepositBook;
     TaxReturnTables TaxReturnData;
     MonthlyTable MonthlyItemTable{};
+
+    // The print hand-over of the reports: the callers fill it, the printers read it.
+    // PrintColumns[c][n] is column c (0..7) of printed line n (1-based; entry 0 unused);
+    // the columns grow to whatever the printout needs.
+    std::array<std::vector<std::string>, 8> PrintColumns;
+    int PrintLineCount = 0;
+    std::string PrintTitle;
+    Amount PrintIncomeTotal = 0;
+    Amount PrintExpenseTotal = 0;
+    Amount PrintBalanceTotal = 0;
 
     // The shared work table of 52 names and its companions (emptied by ClearNameWork).
     std::array<std::string, 52> NameWork;

@@ -1,0 +1,3 @@
+#include "reports/ItemLedger.h"
+
+namespace tabulo {}  // namespace tabulo

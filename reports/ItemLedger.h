@@ -1,0 +1,51 @@
+#pragma once
+// 項目別集計: every line of the year that carries one item, with the item's income and
+// expense totals, as the item-ledger screen lists them and as they print.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/FileError.h"
+#include "platform/PrintDocument.h"
+#include "store/Records.h"
+
+namespace tabulo {
+
+struct SharedState;
+class Prompt;
+
+// One screen row: 年月日 (YYMMDD as stored), 曜日, 区分 (the item number in 3
+// characters), 項目 (16 characters of the name), 収入, 支出 (10-character amounts,
+// blanks for zero), 残 (always 10 blanks), 備考 (cut to 16 bytes).
+using ItemLedgerRow = std::array<std::string, 8>;
+
+struct ItemLedgerSelection {
+    std::vector<ItemLedgerRow> rows;
+    Amount income = 0;
+    Amount expense = 0;
+    // The one total the screen shows: the income when it is not zero, else the
+    // expense; each 10 characters, "" when not shown.
+    std::string incomeLabel;
+    std::string expenseLabel;
+};
+
+// The lines of item `item` (1..50); sets PrintLineCount, PrintIncomeTotal and
+// PrintExpenseTotal. A total that overflows ends with the overflow error.
+Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item);
+
+// The list entry of item `item` in the item chooser: " 7 旅費交通費".
+std::string ItemListEntry(const SharedState& s, int item);
+
+// Print columns 1..rows.size() from the screen's rows (date as YY.MM.DD, names and
+// remarks cut to 16 bytes, amounts right-aligned in 10).
+void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>& rows);
+
+// "令和 8年度項目別集計": the era, the year right-aligned in 2, the text.
+std::string ItemLedgerTitle(const SharedState& s);
+
+// Sets PrintTitle, prints PrintLineCount lines with both totals in the foot line and
+// clears PrintTitle again.
+PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt);
+
+}  // namespace tabulo

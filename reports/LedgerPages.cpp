@@ -1,0 +1,3 @@
+#include "reports/LedgerPages.h"
+
+namespace tabulo {}  // namespace tabulo

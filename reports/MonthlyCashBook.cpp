@@ -1,0 +1,3 @@
+#include "reports/MonthlyCashBook.h"
+
+namespace tabulo {}  // namespace tabulo

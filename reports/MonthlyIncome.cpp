@@ -1,0 +1,3 @@
+#include "reports/MonthlyIncome.h"
+
+namespace tabulo {}  // namespace tabulo

@@ -1,0 +1,3 @@
+#include "reports/SummaryTable.h"
+
+namespace tabulo {}  // namespace tabulo
