@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "cashbook/Aggregation.h"
 #include "cashbook/Categories.h"
 #include "cashbook/Ledger.h"
 #include "cashbook/PageSet.h"
@@ -26,11 +27,12 @@
 #include "deposits/SelYokin.h"
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
-#include "ui/AppContext.h"
 #include "store/DataSet.h"
 #include "store/Dates.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
+#include "ui/AppContext.h"
+#include "ui/FormSupport.h"
 
 namespace tabulo {
 
@@ -926,22 +928,37 @@ void DataInp::JumpToSearchDate() {
 
 void DataInp::Syukei_Click() {
     if (!BeginAction()) return;
-    // The monthly aggregation and its summary screen belong to the reports work and
-    // are not wired in yet.
+    if (app_.prompt.MsgBox("集計作業をしますか？", MsgStyle::YesNoWarning, "集計確認") !=
+        Answer::Yes) {
+        EndAction();
+        return;
+    }
+    bool totalled = false;
+    {
+        WaitCursor wait;
+        if (SavePageNow()) {
+            auto result = AggregateYear(app_.state, app_.prompt);
+            if (!result)
+                Report(result.error());
+            else
+                totalled = *result;
+            // The balances were worked out again.
+            ShowPage();
+        }
+    }
+    if (totalled && app_.forms != nullptr) app_.forms->OpenForm(FormId::Getsuji, this);
     EndAction();
 }
 
 void DataInp::DataPrint_Click() {
     if (!BeginAction()) return;
-    SavePageNow();
-    // The month selection of the cash-book printout is not wired in yet.
+    if (SavePageNow() && app_.forms != nullptr) app_.forms->OpenForm(FormId::PrPrint, this);
     EndAction();
 }
 
 void DataInp::IndataPrint_Click() {
     if (!BeginAction()) return;
-    SavePageNow();
-    // The monthly income printout is not wired in yet.
+    if (SavePageNow() && app_.forms != nullptr) app_.forms->OpenForm(FormId::InDataPrPrint, this);
     EndAction();
 }
 

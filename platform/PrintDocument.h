@@ -68,4 +68,12 @@ private:
     PrintDocument& doc_;
 };
 
+// Where printouts go: the application's printer, or a recorder in the tests.
+class DocumentPrinter {
+public:
+    virtual ~DocumentPrinter() = default;
+    // Sends every page of `doc` out as one print job; false when the printer failed.
+    virtual bool Print(const PrintDocument& doc) = 0;
+};
+
 }  // namespace tabulo

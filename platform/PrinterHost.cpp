@@ -8,7 +8,14 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QDateTime>
+#include <QMarginsF>
+#include <QPainter>
 #include <QString>
+
+#include <system_error>
+
+#include "platform/PrintPlayer.h"
 
 namespace tabulo {
 
@@ -18,10 +25,16 @@ PrinterHost::PrinterHost(std::filesystem::path programFolder)
     printer_->setPageSize(QPageSize(QPageSize::A4));
     printer_->setPageOrientation(QPageLayout::Portrait);
     printer_->setDocName(QStringLiteral("会計処理"));
+    // The printable area the layouts were drawn for: about the hard margins of an
+    // office laser printer.
+    printer_->setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setOutputFileName(QString::fromStdString(DefaultPdfPath().string()));
+        printer_->setOutputFileName(QString::fromStdString((DefaultPdfFolder() / "TABULO.pdf").string()));
     }
+    stamp_ = [] {
+        return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")).toStdString();
+    };
 }
 
 PrinterHost::~PrinterHost() = default;
@@ -47,8 +60,67 @@ bool PrinterHost::PrintsToFile() const {
     return printer_->outputFormat() == QPrinter::PdfFormat;
 }
 
-std::filesystem::path PrinterHost::DefaultPdfPath() const {
-    return programFolder_ / "TABULO.pdf";
+std::filesystem::path PrinterHost::DefaultPdfFolder() const { return programFolder_ / "PDF"; }
+
+std::filesystem::path PrinterHost::PdfPathFor(const std::string& name) const {
+    // A file the user named in the set-up dialog gives the folder; the name is always
+    // the printout's own, so that no printout overwrites another.
+    std::filesystem::path folder = DefaultPdfFolder();
+    const QString chosen = printer_->outputFileName();
+    if (!chosen.isEmpty()) {
+        std::filesystem::path p = chosen.toStdString();
+        if (p.has_parent_path() && p.parent_path() != programFolder_) folder = p.parent_path();
+    }
+    const std::string base = stamp_() + " " + name;
+    std::filesystem::path path = folder / (base + ".pdf");
+    for (int n = 2; std::filesystem::exists(path); ++n)
+        path = folder / (base + " (" + std::to_string(n) + ").pdf");
+    return path;
+}
+
+void PrinterHost::OnPdfWritten(std::function<void(const std::filesystem::path&)> notice) {
+    pdfNotice_ = std::move(notice);
+}
+
+void PrinterHost::SetClock(std::function<std::string()> stamp) { stamp_ = std::move(stamp); }
+
+bool PrinterHost::Print(const PrintDocument& doc) {
+    if (doc.pages.empty()) return true;
+    QPrinter& printer = *printer_;
+    std::filesystem::path pdf;
+    const QString chosenFile = printer.outputFileName();
+    if (PrintsToFile()) {
+        pdf = PdfPathFor(doc.name);
+        std::error_code ec;
+        std::filesystem::create_directories(pdf.parent_path(), ec);
+        if (ec) return false;
+        printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    }
+    printer.setDocName(QString::fromStdString(doc.name));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+
+    bool ok = true;
+    {
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+            ok = false;
+        } else {
+            const QRectF area(QPointF(0, 0),
+                              printer.pageLayout().paintRectPixels(printer.resolution()).size());
+            for (std::size_t i = 0; i < doc.pages.size() && ok; ++i) {
+                if (i > 0 && !printer.newPage()) ok = false;
+                if (ok) PlayPage(painter, doc.pages[i], area, printer.resolution());
+            }
+            if (!painter.end()) ok = false;
+        }
+    }
+    if (!pdf.empty()) {
+        printer.setOutputFileName(chosenFile);
+        if (ok && !std::filesystem::exists(pdf)) ok = false;
+        if (ok && pdfNotice_) pdfNotice_(pdf);
+    }
+    return ok;
 }
 
 }  // namespace tabulo

@@ -4,17 +4,20 @@
 // printer it prints into a PDF file in the program folder.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+
+#include "platform/PrintDocument.h"
 
 class QPrinter;
 class QWidget;
 
 namespace tabulo {
 
-class PrinterHost {
+class PrinterHost : public DocumentPrinter {
 public:
     explicit PrinterHost(std::filesystem::path programFolder);
-    ~PrinterHost();
+    ~PrinterHost() override;
     PrinterHost(const PrinterHost&) = delete;
     PrinterHost& operator=(const PrinterHost&) = delete;
 
@@ -23,12 +26,25 @@ public:
     bool PrinterSetup(QWidget* parent);
     // True while the output goes into a PDF file rather than to a printer.
     bool PrintsToFile() const;
-    // Where PDF output goes when no printer is installed.
-    std::filesystem::path DefaultPdfPath() const;
+    // The folder PDF printouts go into when no printer is installed.
+    std::filesystem::path DefaultPdfFolder() const;
+    // The file a printout named `name` goes into: "20261208-0912 出納簿 04月.pdf" in
+    // the PDF folder, with " (2)", " (3)" ... when that name is taken.
+    std::filesystem::path PdfPathFor(const std::string& name) const;
+
+    // Every page of `doc` as one job; into a PDF file of its own when printing to a
+    // file. False when the printer could not be opened or failed.
+    bool Print(const PrintDocument& doc) override;
+    // Called with the PDF file after each printout into a file.
+    void OnPdfWritten(std::function<void(const std::filesystem::path&)> notice);
+    // Pins the time used in PDF file names (tests).
+    void SetClock(std::function<std::string()> stamp);
 
 private:
     std::filesystem::path programFolder_;
     std::unique_ptr<QPrinter> printer_;
+    std::function<void(const std::filesystem::path&)> pdfNotice_;
+    std::function<std::string()> stamp_;
 };
 
 }  // namespace tabulo

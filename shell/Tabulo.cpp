@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -15,6 +16,10 @@
 #include "cashbook/DataInp.h"
 #include "deposits/YokinForm.h"
 #include "master/MasForm.h"
+#include "reports/Getsuji.h"
+#include "reports/InDataPrPrint.h"
+#include "reports/Koumoku.h"
+#include "reports/PrPrint.h"
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "shell/About.h"
@@ -25,20 +30,12 @@
 #include "shell/ToolIcons.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
+#include "ui/FormSupport.h"
 
 namespace tabulo {
 namespace {
 
 constexpr const char* kErrorTitle = "エラー確認";
-
-// The hourglass while a form is being built; always restored.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Builds a form under the hourglass and shows it modally with the normal pointer.
 template <class Form>
@@ -70,6 +67,8 @@ constexpr std::array<ButtonText, 9> kButtons{{
 Tabulo::Tabulo(SharedState& state, Prompt& prompt, PrinterHost* printer, HelpHost* help,
                QWidget* parent)
     : QMainWindow(parent), ctx_{state, prompt, *this, printer, help} {
+    ctx_.output = printer;
+    ctx_.forms = this;
     setWindowTitle(QString::fromUtf8(kMainCaption));
     setWindowIcon(QIcon(ProgramIcon(32)));
     mdi_ = new QMdiArea(this);
@@ -77,6 +76,13 @@ Tabulo::Tabulo(SharedState& state, Prompt& prompt, PrinterHost* printer, HelpHos
     setCentralWidget(mdi_);
     BuildMenus();
     BuildToolbar();
+    statusBar()->setSizeGripEnabled(false);
+    if (printer != nullptr) {
+        printer->OnPdfWritten([this](const std::filesystem::path& pdf) {
+            statusBar()->showMessage(
+                QStringLiteral("PDFに出力しました: %1").arg(QString::fromStdString(pdf.string())));
+        });
+    }
 
     resize(960, 680);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -221,7 +227,7 @@ void Tabulo::ShowDataInp() {
 }
 
 void Tabulo::ShowKoumoku() {
-    // DATA FORM: Koumoku (the yearly item ledger) opens here once it is part of the program.
+    ShowModal<Koumoku>(ctx_, this);
 }
 
 void Tabulo::ShowMasForm() {
@@ -233,7 +239,20 @@ void Tabulo::ShowYokinForm() {
 }
 
 void Tabulo::ShowGetsuji() {
-    // DATA FORM: Getsuji (the monthly summary) opens here once it is part of the program.
+    ShowModal<Getsuji>(ctx_, this);
+}
+
+void Tabulo::OpenForm(FormId id, QWidget* parent) {
+    switch (id) {
+    case FormId::Getsuji: ShowModal<Getsuji>(ctx_, parent); break;
+    case FormId::PrPrint: ShowModal<PrPrint>(ctx_, parent); break;
+    case FormId::InDataPrPrint: ShowModal<InDataPrPrint>(ctx_, parent); break;
+    default: break;  // the statement pages are not part of the program yet
+    }
+}
+
+bool Tabulo::CanOpen(FormId id) const {
+    return id == FormId::Getsuji || id == FormId::PrPrint || id == FormId::InDataPrPrint;
 }
 
 // ----

@@ -15,7 +15,7 @@ class QToolButton;
 
 namespace tabulo {
 
-class Tabulo : public QMainWindow, public Toolbar {
+class Tabulo : public QMainWindow, public Toolbar, public FormOpener {
     Q_OBJECT
 public:
     Tabulo(SharedState& state, Prompt& prompt, PrinterHost* printer, HelpHost* help,
@@ -26,6 +26,8 @@ public:
 
     void SetButtonEnabled(int index, bool enabled) override;
     bool IsButtonEnabled(int index) const override;
+    void OpenForm(FormId id, QWidget* parent) override;
+    bool CanOpen(FormId id) const override;
 
     QToolButton* Img(int index) const { return img_.at(static_cast<std::size_t>(index)); }
     int LastButton() const { return lastButton_; }

@@ -5,12 +5,15 @@
 #include <chrono>
 #include <functional>
 
+class QWidget;
+
 namespace tabulo {
 
 struct SharedState;
 class Prompt;
 class PrinterHost;
 class HelpHost;
+class DocumentPrinter;
 
 // The nine toolbar buttons Img(0)..Img(8) of the main window, as forms see them.
 class Toolbar {
@@ -32,12 +35,26 @@ inline constexpr int End = 7;
 inline constexpr int Summary = 8;
 }  // namespace ToolButton
 
+// Forms of a subsystem above the caller's own (the summary from the cash book, the
+// statement pages from the summary) are opened by the shell through this.
+enum class FormId { Getsuji, PrPrint, InDataPrPrint, Syukei1, Syukei2, Syukei3 };
+class FormOpener {
+public:
+    virtual ~FormOpener() = default;
+    // Shows the form modally over `parent`.
+    virtual void OpenForm(FormId id, QWidget* parent) = 0;
+    // False for a form this build of the program does not have yet.
+    virtual bool CanOpen(FormId id) const = 0;
+};
+
 struct AppContext {
     SharedState& state;
     Prompt& prompt;
     Toolbar& toolbar;
     PrinterHost* printer = nullptr;  // absent in tests that print nothing
     HelpHost* help = nullptr;
+    DocumentPrinter* output = nullptr;  // where printouts go; absent: a printer error
+    FormOpener* forms = nullptr;
     // Today's date; tests pin it.
     std::function<std::chrono::year_month_day()> today = [] {
         return std::chrono::year_month_day{

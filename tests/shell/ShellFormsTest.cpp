@@ -313,6 +313,7 @@ TEST_F(MainWindow, AfterReadingTheButtonsOpenTheirForms) {
         {ToolButton::Input, "tabulo::DataInp"},
         {ToolButton::Master, "tabulo::MasForm"},
         {ToolButton::Deposits, "tabulo::YokinForm"},
+        {ToolButton::ItemLedger, "tabulo::Koumoku"},
     };
     for (const auto& [button, className] : forms) {
         QString opened;
@@ -413,7 +414,14 @@ TEST_F(MainWindow, SummaryAsksBeforeTotallingAndNeedsTheData) {
     EXPECT_EQ(prompt.LastText(), "月毎の項目別集計をしますか？");
     EXPECT_EQ(prompt.shown.back().title, "集計確認");
     EXPECT_TRUE(window.IsButtonEnabled(ToolButton::Read));
+    QString opened;
+    OnNextModal([&opened](QWidget* w) {
+        opened = QString::fromLatin1(w->metaObject()->className());
+        static_cast<QDialog*>(w)->done(QDialog::Rejected);
+    });
     window.Summary_Click();
+    // The table held in memory is shown; nothing is totalled from the toolbar.
+    EXPECT_EQ(opened, QStringLiteral("tabulo::Getsuji"));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Read));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Settings));
 }

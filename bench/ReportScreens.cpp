@@ -1,0 +1,77 @@
+// The report screens and printing on a 10,000-line year: picking an item with 2,000
+// lines in the item ledger until its grid is filled, and playing the 50-page printout
+// of those lines into a PDF file.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <memory>
+
+#include "bench/BenchYear.h"
+#include "platform/PrintDocument.h"
+#include "platform/PrinterHost.h"
+#include "platform/Prompt.h"
+#include "reports/ItemLedger.h"
+#include "reports/Koumoku.h"
+#include "ui/AppContext.h"
+#include "ui/TextGridModel.h"
+
+#include <QPrinter>
+
+namespace {
+
+using namespace tabulo;
+
+class SilentPrompt : public Prompt {
+public:
+    int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
+    void Beep() override {}
+};
+
+class NoToolbar : public Toolbar {
+public:
+    void SetButtonEnabled(int, bool) override {}
+    bool IsButtonEnabled(int) const override { return true; }
+};
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    static QApplication app(argc, argv);
+    return app;
+}
+
+void BM_ItemLedgerSelect2000Lines(benchmark::State& state) {
+    App();
+    bench::BenchYear year;
+    SilentPrompt prompt;
+    NoToolbar toolbar;
+    AppContext ctx{year.s, prompt, toolbar};
+    Koumoku form(ctx);
+    for (auto _ : state) {
+        form.KoumokuList_Click(7);  // item 8
+        if (form.model()->rowCount() != 2000) state.SkipWithError("wrong row count");
+    }
+}
+BENCHMARK(BM_ItemLedgerSelect2000Lines)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ItemLedgerPrintIntoPdf(benchmark::State& state) {
+    App();
+    bench::BenchYear year;
+    SilentPrompt prompt;
+    auto sel = SelectItemLines(year.s, 8);
+    PrinterHost host(year.folder());
+    host.Printer().setOutputFormat(QPrinter::PdfFormat);
+    for (auto _ : state) {
+        state.PauseTiming();
+        FillItemLedgerPrintColumns(year.s, sel->rows);
+        const PrintDocument doc = PrintItemLedger(year.s, prompt);
+        state.ResumeTiming();
+        if (!host.Print(doc)) state.SkipWithError("printing failed");
+    }
+}
+BENCHMARK(BM_ItemLedgerPrintIntoPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

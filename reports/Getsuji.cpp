@@ -1,0 +1,165 @@
+#include "reports/Getsuji.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "platform/Prompt.h"
+#include "platform/SystemInfo.h"
+#include "reports/SummaryTable.h"
+#include "store/SharedState.h"
+#include "ui/AppContext.h"
+#include "ui/FormSupport.h"
+#include "ui/TextGridModel.h"
+
+namespace tabulo {
+namespace {
+
+constexpr int kColumns = 16;
+// Column widths in twips (15 twips to a pixel on the screen).
+constexpr int kWidthNumber = 500;
+constexpr int kWidthName = 2000;
+constexpr int kWidthAmount = 1120;
+constexpr int kGridHeight = 8172;
+constexpr int Px(int twips) { return twips / 15; }
+
+}  // namespace
+
+Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setWindowTitle(QStringLiteral("月毎の項目別集計"));
+    setObjectName(QStringLiteral("Getsuji"));
+
+    QFont gothic(QStringLiteral("ＭＳ ゴシック"));
+    gothic.setPointSizeF(10.2);
+    gothic.setStyleHint(QFont::TypeWriter);
+
+    model_ = new TextGridModel(kColumns, this);
+    model_->SetFont(gothic);
+    grid1_ = new QTableView(this);
+    grid1_->setObjectName(QStringLiteral("Grid1"));
+    grid1_->setModel(model_);
+    grid1_->setFont(gothic);
+    grid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid1_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid1_->verticalHeader()->hide();
+    grid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gothic).height() + 4);
+    grid1_->horizontalHeader()->setHighlightSections(false);
+    grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    printOut_ = new QPushButton(QStringLiteral("印刷(&P)"), this);
+    printOut_->setObjectName(QStringLiteral("PrintOut"));
+    printOut_->setToolTip(QStringLiteral("集計表を印刷します"));
+    endYesNo_ = new QPushButton(QStringLiteral("終了(&X)"), this);
+    endYesNo_->setObjectName(QStringLiteral("EndYesNo"));
+    endYesNo_->setToolTip(QStringLiteral("集計画面を閉じます"));
+    const char* captions[3] = {"申告書１ページ印刷", "申告書２ページ印刷", "申告書３ページ印刷"};
+    const char* tips[3] = {"申告書１ページの画面へ", "申告書２ページの画面へ", "申告書３ページの画面へ"};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QPushButton(QString::fromUtf8(captions[i]), this);
+        b->setObjectName(QStringLiteral("Page%1Print").arg(i + 1));
+        b->setToolTip(QString::fromUtf8(tips[i]));
+        pagePrint_[i] = b;
+        const FormId id = i == 0 ? FormId::Syukei1 : i == 1 ? FormId::Syukei2 : FormId::Syukei3;
+        b->setEnabled(app_.forms != nullptr && app_.forms->CanOpen(id));
+        connect(b, &QPushButton::clicked, this, [this, i] { PagePrint_Click(i + 1); });
+    }
+    QFont buttonFont = font();
+    buttonFont.setPointSizeF(10.2);
+    printOut_->setFont(buttonFont);
+    endYesNo_->setFont(buttonFont);
+    connect(printOut_, &QPushButton::clicked, this, &Getsuji::PrintOut_Click);
+    connect(endYesNo_, &QPushButton::clicked, this, &Getsuji::EndYesNo_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(printOut_);
+    buttons->addSpacing(24);
+    for (QPushButton* b : pagePrint_) buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(endYesNo_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid1_);
+    layout->addLayout(buttons);
+
+    TrimWorkingSet();
+    BuildSummaryGrid();
+
+    int width = 2 * grid1_->frameWidth();
+    for (int c = 0; c < kColumns; ++c) width += grid1_->columnWidth(c);
+    grid1_->setMinimumWidth(width + grid1_->verticalScrollBar()->sizeHint().width());
+    grid1_->setFixedHeight(Px(kGridHeight));
+    adjustSize();
+    CenterOnScreen(this);
+}
+
+Getsuji::~Getsuji() = default;
+
+QPushButton* Getsuji::pageButton(int page) const { return pagePrint_[page - 1]; }
+
+QString Getsuji::CellText(int row, int column) const {
+    if (row == 0) return model_->headerData(column, Qt::Horizontal).toString();
+    return model_->Text(row - 1, column);
+}
+
+void Getsuji::BuildSummaryGrid() {
+    const SummaryGrid texts = tabulo::BuildSummaryGrid(app_.state);
+    QStringList heads;
+    for (int c = 0; c < kColumns; ++c) heads << QString::fromStdString(texts[0][static_cast<std::size_t>(c)]);
+    model_->SetHeaders(heads);
+    std::vector<QStringList> rows;
+    rows.reserve(51);
+    for (int r = 1; r <= 51; ++r) {
+        QStringList row;
+        for (int c = 0; c < kColumns; ++c)
+            row << QString::fromStdString(texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+        rows.push_back(std::move(row));
+    }
+    model_->SetRows(std::move(rows));
+    // The amounts are already padded to the right edge of their 10 characters.
+    for (int c = 2; c < kColumns; ++c) model_->SetAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
+    model_->SetAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    grid1_->setColumnWidth(0, Px(kWidthNumber));
+    grid1_->setColumnWidth(1, Px(kWidthName));
+    for (int c = 2; c < kColumns; ++c) grid1_->setColumnWidth(c, Px(kWidthAmount));
+    SetCurrentCell(1, 2);
+}
+
+void Getsuji::SetCurrentCell(int row, int column) {
+    grid1_->setCurrentIndex(model_->index(row - 1, column));
+}
+
+void Getsuji::PrintOut_Click() {
+    if (app_.prompt.MsgBox("集計表を印刷しますか？", MsgStyle::YesNoWarning, "印刷確認") !=
+        Answer::Yes)
+        return;
+    TrimWorkingSet();
+    {
+        WaitCursor wait;
+        // The printout is made from the texts on the screen, so paper and screen agree.
+        SummaryGrid texts{};
+        for (int r = 0; r <= 51; ++r) {
+            for (int c = 0; c < kColumns; ++c)
+                texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
+                    CellText(r, c).toStdString();
+        }
+        FillSummaryPrintColumns(app_.state, texts);
+        const PrintDocument doc = PrintSummaryTable(app_.state, kSummaryCellCount);
+        SendToPrinter(app_, doc);
+    }
+    SetCurrentCell(1, 2);
+}
+
+void Getsuji::EndYesNo_Click() { accept(); }
+
+void Getsuji::PagePrint_Click(int page) {
+    if (app_.forms == nullptr) return;
+    const FormId id = page == 1 ? FormId::Syukei1 : page == 2 ? FormId::Syukei2 : FormId::Syukei3;
+    app_.forms->OpenForm(id, this);
+    grid1_->setFocus();
+}
+
+}  // namespace tabulo

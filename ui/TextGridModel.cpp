@@ -1,0 +1,61 @@
+#include "ui/TextGridModel.h"
+
+namespace tabulo {
+
+TextGridModel::TextGridModel(int columns, QObject* parent)
+    : QAbstractTableModel(parent),
+      columns_(columns),
+      alignment_(static_cast<std::size_t>(columns), Qt::AlignLeft | Qt::AlignVCenter) {}
+
+void TextGridModel::SetHeaders(const QStringList& headers) {
+    headers_ = headers;
+    emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+}
+
+void TextGridModel::SetAlignment(int column, Qt::Alignment alignment) {
+    alignment_.at(static_cast<std::size_t>(column)) = alignment;
+}
+
+void TextGridModel::SetRows(std::vector<QStringList> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+void TextGridModel::Clear() { SetRows({}); }
+
+QString TextGridModel::Text(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columns_) return {};
+    const QStringList& r = rows_[static_cast<std::size_t>(row)];
+    return column < r.size() ? r[column] : QString();
+}
+
+int TextGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TextGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant TextGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    switch (role) {
+    case Qt::DisplayRole: return Text(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(alignment_[static_cast<std::size_t>(index.column())]);
+    case Qt::FontRole: return font_;
+    default: return {};
+    }
+}
+
+QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    }
+    if (role == Qt::DisplayRole) return section < headers_.size() ? headers_[section] : QString();
+    if (role == Qt::FontRole) return font_;
+    return {};
+}
+
+}  // namespace tabulo

@@ -1,0 +1,40 @@
+#pragma once
+// A read-only grid of texts for the report screens: rows of QStrings, header texts
+// and one alignment per column. Filling it replaces all rows at once, so a year of
+// lines shows without an item object per cell.
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QStringList>
+#include <vector>
+
+namespace tabulo {
+
+class TextGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    TextGridModel(int columns, QObject* parent = nullptr);
+
+    void SetHeaders(const QStringList& headers);
+    void SetAlignment(int column, Qt::Alignment alignment);
+    void SetFont(const QFont& font) { font_ = font; }
+    // Replaces every row; each row holds `columns` texts.
+    void SetRows(std::vector<QStringList> rows);
+    void Clear();
+    QString Text(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    int columns_;
+    QStringList headers_;
+    std::vector<Qt::Alignment> alignment_;
+    std::vector<QStringList> rows_;
+    QFont font_;
+};
+
+}  // namespace tabulo
