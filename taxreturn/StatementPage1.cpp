@@ -1,0 +1,183 @@
+#include "taxreturn/StatementPage1.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "cashbook/Overflow.h"
+
+namespace tabulo {
+namespace {
+
+const char* const kExpenseCaptions[] = {
+    "租税公課",   "荷造運賃",   "水道光熱費", "旅費交通費", "通信費",     "広告宣伝費",
+    "接待交際費", "損害保険料", "修繕費",     "消耗品費",   "減価償却費", "福利厚生費",
+    "給料賃金",   "外注工賃",   "利子割引料", "地代家賃",   "貸倒金"};
+
+// Sum of the year totals of every item coded `line`.
+std::optional<Amount> ItemSum(const ItemTableArray& items, const MonthlyTable& totals, int line) {
+    std::int64_t sum = 0;
+    for (int i = 1; i <= kItemCount; ++i) {
+        if (items[static_cast<std::size_t>(i)].ItemKubun3 != line) continue;
+        sum += totals[static_cast<std::size_t>(i)][14];
+        // Checked after every item, as the running total would be.
+        if (!CheckedAmount(sum)) return std::nullopt;
+    }
+    return static_cast<Amount>(sum);
+}
+
+std::optional<Amount> Add(std::initializer_list<std::int64_t> terms) {
+    std::int64_t sum = 0;
+    for (std::int64_t t : terms) sum += t;
+    return CheckedAmount(sum);
+}
+
+// Formula lines; nullopt when the result leaves the range.
+std::optional<Amount> Formula(const StatementLineAmounts& l, int n) {
+    auto L = [&](int k) { return static_cast<std::int64_t>(l[static_cast<std::size_t>(k)]); };
+    switch (n) {
+        case 4:
+            return Add({L(2), L(3)});
+        case 6:
+            return Add({L(4), -L(5)});
+        case 7:
+            return Add({L(1), -L(6)});
+        case 32: {
+            std::int64_t sum = 0;
+            for (int k = 8; k <= 31; ++k) {
+                sum += L(k);
+                if (!CheckedAmount(sum)) return std::nullopt;
+            }
+            return static_cast<Amount>(sum);
+        }
+        case 33:
+            return Add({L(7), -L(32)});
+        case 37:
+            return Add({L(34), L(35), L(36)});
+        case 42:
+            return Add({L(38), L(39), L(40), L(41)});
+        case 43:
+            return Add({L(33), L(37), -L(42)});
+        case 45:
+            return Add({L(43), -L(44)});
+        default:
+            return std::nullopt;
+    }
+}
+
+bool IsFormulaLine(int n) {
+    return n == 4 || n == 6 || n == 7 || n == 32 || n == 33 || n == 37 || n == 42 || n == 43 ||
+           n == 45;
+}
+
+}  // namespace
+
+std::string StatementLineCaption(int line) {
+    switch (line) {
+        case 1:
+            return "売上（収入）雑収入含む";
+        case 2:
+            return "期首棚卸高";
+        case 3:
+            return "仕入金額";
+        case 4:
+            return "小計（(2)＋(3)）";
+        case 5:
+            return "期末棚卸高";
+        case 6:
+            return "差引原価（(4)-(5)）";
+        case 7:
+            return "差引金額（(1)－(6)）";
+        case 31:
+            return "雑費";
+        case 32:
+            return "　　　　　　計";
+        case 33:
+            return "差引金額（(７)－(３２)）";
+        case 34:
+            return "貸倒引当金";
+        case 37:
+            return "　　　　　計";
+        case 38:
+            return "専従者給与";
+        case 39:
+            return "貸倒引当金";
+        case 42:
+            return "　　　　　計";
+        case 43:
+            return "特別控除前の所得金額";
+        case 44:
+            return "青色申告特別控除額";
+        case 45:
+            return "所得金額((43)-(44))";
+        default:
+            break;
+    }
+    if (line >= 8 && line <= 24) return kExpenseCaptions[line - 8];
+    return {};
+}
+
+Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& totals,
+                          Amount openingStock, Amount closingStock, Amount deduction) {
+    Page1Figures f;
+    for (int n = 1; n <= kStatementLineCount; ++n) {
+        std::optional<Amount> v;
+        if (n == kOpeningStockLine) {
+            v = openingStock;
+        } else if (n == kClosingStockLine) {
+            v = closingStock;
+        } else if (n == 44) {
+            v = deduction;
+        } else if (IsFormulaLine(n)) {
+            v = Formula(f.lines, n);
+        } else {
+            if (n >= 25 && n <= 30) {
+                for (int i = 1; i <= kItemCount; ++i) {
+                    if (items[static_cast<std::size_t>(i)].ItemKubun3 == n) {
+                        f.freeLineNames[static_cast<std::size_t>(n - 24)] =
+                            items[static_cast<std::size_t>(i)].ItemName;
+                        break;
+                    }
+                }
+            }
+            v = ItemSum(items, totals, n);
+        }
+        if (v) {
+            f.lines[static_cast<std::size_t>(n)] = *v;
+        } else {
+            f.failedLines.push_back(n);
+        }
+    }
+    return f;
+}
+
+std::vector<int> EnterStock(StatementLineAmounts& lines, int line, Amount value,
+                            std::vector<int>* changed) {
+    std::vector<int> failed;
+    lines[static_cast<std::size_t>(line)] = value;
+    if (changed) changed->push_back(line);
+    std::vector<int> order;
+    if (line == kOpeningStockLine) order = {4, 6};
+    if (line == kClosingStockLine) order = {6};
+    for (int n : {7, 33, 43, 45}) order.push_back(n);
+    for (int n : order) {
+        if (auto v = Formula(lines, n)) {
+            lines[static_cast<std::size_t>(n)] = *v;
+            if (changed) changed->push_back(n);
+        } else {
+            failed.push_back(n);
+        }
+    }
+    return failed;
+}
+
+std::string FailedLinesMessage(const std::vector<int>& lines) {
+    if (lines.empty()) return {};
+    std::string text = "金額が大きすぎるため、次の行を計算できません！\r\n";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i != 0) text += "、";
+        text += "(" + std::to_string(lines[i]) + ")";
+    }
+    return text;
+}
+
+}  // namespace tabulo

@@ -1,0 +1,52 @@
+#pragma once
+// Page 2 of the statement: monthly sales and purchases from the item totals, the two
+// wage tables with their row and column totals, and the calculation figures. Every
+// sum is checked; a result that would leave the 32-bit range is not stored.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "store/SharedState.h"
+#include "taxreturn/StatementData.h"
+
+namespace tabulo {
+
+struct MonthlySection {
+    // 1..12 the months; sales 13 家事消費等, 14 雑収入; 15 the totals.
+    std::array<Amount, 16> sales{};
+    std::array<Amount, 16> purchases{};
+    // What could not be computed ("売上 7月", "仕入 合計" ...).
+    std::vector<std::string> failures;
+};
+
+// Month m of an item row: column m for January..June, m + 1 for July..December.
+int MonthColumn(int month);
+
+MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyTable& totals);
+
+enum class WageColumn { KyuRyo, Syouyo, Gensen };
+
+// After an amount of person row `row` changed: the row's 合計 (for salary or bonus)
+// and the total row for the edited column and for 合計 (or for 源泉徴収額). `persons`
+// is the number of rows summed (4 for family employees, 6 for employees with その他);
+// the total row is persons + 1. Returns false when a sum would leave the range; the
+// sums that fit are stored, the others keep their values.
+bool RecomputeWageRow(WageColumns& w, int persons, int row, WageColumn column);
+
+// Figure 5 = figure 1 + figure 4; false (figure 5 unchanged) on overflow.
+bool RecomputeFigure5(Page2Data& d);
+
+// Figure 7 ("青色申告特別控除前の金額"): page 1's line 43 worked out by page 1's own
+// rules, reversals and provisions included.
+struct Figure7 {
+    Amount value = 0;
+    std::vector<int> failedLines;
+};
+Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
+                       const TaxReturnTables& t);
+
+// "金額が大きすぎるため計算できません！" naming the figures of `failures`.
+std::string FailuresMessage(const std::vector<std::string>& failures);
+
+}  // namespace tabulo

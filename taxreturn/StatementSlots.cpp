@@ -1,0 +1,192 @@
+#include "taxreturn/StatementSlots.h"
+
+#include "taxreturn/StatementFormats.h"
+
+namespace tabulo {
+namespace {
+
+std::size_t U(int i) { return static_cast<std::size_t>(i); }
+
+constexpr double kHeaderSize = 9;
+constexpr double kBoxSize = 14;
+// Page 3: asset names, the rows, the memo.
+constexpr double kNameSize = 8.4;
+constexpr double kRowSize = 10;
+constexpr double kMemoSize = 7.4;
+
+SlotText Boxed(std::int64_t v, double size = kBoxSize) { return {BoxedAmount(v), size, 15}; }
+
+}  // namespace
+
+std::string CharRange(const std::string& utf8, int first, int last) {
+    std::string out;
+    int index = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t len = 1;
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0xF0)
+            len = 4;
+        else if (c >= 0xE0)
+            len = 3;
+        else if (c >= 0xC0)
+            len = 2;
+        ++index;
+        if (index >= first && index <= last) out.append(utf8, i, len);
+        i += len;
+    }
+    return out;
+}
+
+std::vector<SlotText> Page1Slots(const MasterHeaderArray& h, const Page1Figures& page) {
+    std::vector<SlotText> s;
+    auto header = [&](const std::string& text) { s.push_back({text, kHeaderSize, 0}); };
+    auto split = [&](const std::string& text, int first) {
+        header(CharRange(text, 1, first));
+        header(CharRange(text, first + 1, 1 << 20));
+    };
+    header(h[MasterField::Address]);
+    header(h[MasterField::Location]);
+    split(h[MasterField::LineOfBusiness], 6);
+    split(h[MasterField::TradeName], 5);
+    header(h[MasterField::NameReading]);
+    header(h[MasterField::Name]);
+    header(h[MasterField::PhoneHome]);
+    header(h[MasterField::PhoneBusiness]);
+    header(h[MasterField::Association]);
+    split(h[MasterField::AccountantAddress], 7);
+    header(h[MasterField::AccountantName]);
+    header(h[MasterField::AccountantPhone]);
+    for (int k = 1; k <= 6; ++k) header(page.freeLineNames[U(k)]);
+    for (const char* t : {"1", "1", "12", "31"}) header(t);
+    for (int n = 1; n <= kStatementLineCount; ++n) s.push_back(Boxed(page.lines[U(n)]));
+    return s;
+}
+
+std::vector<SlotText> Page2Slots(const MonthlySection& m, const Page2Data& d) {
+    constexpr double kColumnSize = 12;   // the monthly columns
+    constexpr double kTableSize = 10.5;  // the wage tables
+    std::vector<SlotText> s;
+    // Two positions kept free on the form (the period of the page).
+    s.push_back({"", 10.5, 0});
+    s.push_back({"", 12, 0});
+    for (int i = 1; i <= 12; ++i) s.push_back({ColumnAmount(m.sales[U(i)]), kColumnSize, 10});
+    for (int i = 13; i <= 15; ++i) s.push_back(Boxed(m.sales[U(i)]));
+    for (int i = 1; i <= 12; ++i) s.push_back({ColumnAmount(m.purchases[U(i)]), kColumnSize, 10});
+    s.push_back(Boxed(m.purchases[15]));
+
+    auto text = [&](const std::string& t) { s.push_back({t, kTableSize, 0}); };
+    auto small = [&](std::int64_t v) {
+        s.push_back({v == 0 ? "" : SmallNumber(v, 2), kTableSize, 2});
+    };
+    auto amount = [&](std::int64_t v) { s.push_back({ColumnAmountOrEmpty(v), kTableSize, 10}); };
+    auto boxedSmall = [&](std::int64_t v, int boxes, bool blankZero) {
+        const int width = 2 * boxes - 1;
+        s.push_back({v == 0 && blankZero ? "" : BoxedDigits(v, boxes), kTableSize, width});
+    };
+    const WageColumns& f = d.family;
+    int familyMonths = 0;
+    for (int r = 1; r <= kFamilyRows; ++r) {
+        text(d.Name1[U(r)]);
+        text(d.Zokugara[U(r)]);
+        small(d.Nenrei[U(r)]);
+        small(d.Gtuki[U(r)]);
+        amount(f.KyuRyo[U(r)]);
+        amount(f.Syouyo[U(r)]);
+        amount(f.Goukei[U(r)]);
+        amount(f.Gensen[U(r)]);
+        familyMonths += d.Gtuki[U(r)];
+    }
+    boxedSmall(familyMonths, 2, true);
+    amount(f.KyuRyo[kFamilyTotalRow]);
+    amount(f.Syouyo[kFamilyTotalRow]);
+    amount(f.Goukei[kFamilyTotalRow]);
+    boxedSmall(f.Gensen[kFamilyTotalRow], 6, true);
+    for (int i = 1; i <= kPage2Figures; ++i) s.push_back(Boxed(d.Syukei[U(i)]));
+    const WageColumns& e = d.employees;
+    int employeeMonths = 0;
+    for (int r = 1; r <= kEmployeeRows; ++r) {
+        text(d.Name2[U(r)]);
+        small(d.Nenrei2[U(r)]);
+        small(d.Gtuki2[U(r)]);
+        amount(e.KyuRyo[U(r)]);
+        amount(e.Syouyo[U(r)]);
+        amount(e.Goukei[U(r)]);
+        amount(e.Gensen[U(r)]);
+        employeeMonths += d.Gtuki2[U(r)];
+    }
+    text(d.Ninzuu);
+    for (int r : {kEmployeeOtherRow}) {
+        amount(e.KyuRyo[U(r)]);
+        amount(e.Syouyo[U(r)]);
+        amount(e.Goukei[U(r)]);
+        amount(e.Gensen[U(r)]);
+    }
+    boxedSmall(employeeMonths, 3, true);
+    amount(e.KyuRyo[kEmployeeTotalRow]);
+    amount(e.Syouyo[kEmployeeTotalRow]);
+    amount(e.Goukei[kEmployeeTotalRow]);
+    boxedSmall(e.Gensen[kEmployeeTotalRow], 6, true);
+    return s;
+}
+
+std::vector<SlotText> Page3Slots(const Page3Data& d) {
+    std::vector<SlotText> s;
+    auto text = [&](const std::string& t, double size = kRowSize) { s.push_back({t, size, 0}); };
+    auto small = [&](std::int64_t v, int width) {
+        s.push_back({v == 0 ? "" : SmallNumber(v, width), kRowSize, width});
+    };
+    auto amount = [&](std::int64_t v) { s.push_back({ColumnAmountOrEmpty(v), kRowSize, 10}); };
+    for (int r = 1; r <= kAssetRows; ++r) {
+        const AssetRow& a = d.assets[U(r)];
+        text(a.Name1, kNameSize);
+        text(a.QT);
+        small(a.Nen, 2);
+        small(a.Tuki, 2);
+        amount(a.Gaku);
+        amount(a.KisoGaku);
+        text(a.SyouKyaku);
+        small(a.Nensuu, 2);
+        text(a.Ritsu);
+        small(a.Kikan, 2);
+        amount(a.Hi);
+        amount(a.TokuHi);
+        amount(a.Goukei);
+        small(a.Jigyo, 3);
+        amount(a.Keihi);
+        amount(a.Zandaka);
+        text(a.Bikou);
+    }
+    const AssetRow& t = d.assets[kAssetTotalRow];
+    amount(t.Hi);
+    amount(t.TokuHi);
+    amount(t.Goukei);
+    amount(t.Keihi);
+    amount(t.Zandaka);
+    text(t.Bikou);
+    for (int r = 1; r <= 2; ++r) {
+        const InterestRow& i = d.interest[U(r)];
+        text(i.Name2);
+        amount(i.KariGaku);
+        amount(i.Waribiki);
+        amount(i.keihi2);
+    }
+    for (int r = 1; r <= 2; ++r) {
+        const RentRow& n = d.rent[U(r)];
+        text(n.Name3);
+        text(n.Buken);
+        amount(n.Gaku3);
+        amount(n.Gaku31);
+        amount(n.keihi3);
+    }
+    for (int r = 1; r <= 2; ++r) {
+        const FeeRow& f = d.fees[U(r)];
+        text(f.Name4);
+        amount(f.ZeiGaku);
+        amount(f.Keihi4);
+        amount(f.Gensen4);
+    }
+    for (int k = 0; k < 5; ++k) text(CharRange(d.Memo, 35 * k + 1, 35 * k + 35), kMemoSize);
+    return s;
+}
+
+}  // namespace tabulo

@@ -1,0 +1,147 @@
+// What each page prints slot by slot, against hand-written expectations.
+#include <gtest/gtest.h>
+
+#include "taxreturn/StatementFormats.h"
+#include "taxreturn/StatementSlots.h"
+
+namespace tabulo {
+namespace {
+
+TEST(StatementSlots, Page1HeaderSplitsPeriodAndBoxedLines) {
+    MasterHeaderArray h;
+    h[MasterField::Address] = "東京都港区1-2-3";
+    h[MasterField::Location] = "同上";
+    h[MasterField::LineOfBusiness] = "食料品小売業兼飲食業";  // split after 6 characters
+    h[MasterField::TradeName] = "やまだ商店本店";             // after 5
+    h[MasterField::Name] = "山田太郎";
+    h[MasterField::NameReading] = "ヤマダタロウ";
+    h[MasterField::AccountantAddress] = "大阪府大阪市北区梅田";  // after 7
+    Page1Figures p;
+    p.freeLineNames[2] = "リース料";
+    p.lines[1] = 1234567;
+    p.lines[45] = -250000;
+    const auto s = Page1Slots(h, p);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage1Slots));
+    EXPECT_EQ(s[0].text, "東京都港区1-2-3");
+    EXPECT_EQ(s[1].text, "同上");
+    EXPECT_EQ(s[2].text, "食料品小売業");
+    EXPECT_EQ(s[3].text, "兼飲食業");
+    EXPECT_EQ(s[4].text, "やまだ商店");
+    EXPECT_EQ(s[5].text, "本店");
+    EXPECT_EQ(s[6].text, "ヤマダタロウ");
+    EXPECT_EQ(s[7].text, "山田太郎");
+    EXPECT_EQ(s[11].text, "大阪府大阪市北");
+    EXPECT_EQ(s[12].text, "区梅田");
+    EXPECT_EQ(s[16].text, "リース料");
+    EXPECT_EQ(s[21].text, "1");
+    EXPECT_EQ(s[23].text, "12");
+    EXPECT_EQ(s[24].text, "31");
+    EXPECT_DOUBLE_EQ(s[24].size, 9);
+    EXPECT_EQ(s[25].text, "  1 2 3 4 5 6 7");
+    EXPECT_DOUBLE_EQ(s[25].size, 14);
+    EXPECT_EQ(s[25].fieldChars, 15);
+    EXPECT_EQ(s[26].text, "              -");
+    EXPECT_EQ(s[69].text, "  - 2 5 0 0 0 0");  // a loss on line 45
+}
+
+TEST(StatementSlots, Page2InItsOrder) {
+    MonthlySection m;
+    m.sales[1] = 120000;
+    m.sales[15] = 120000;
+    m.purchases[7] = 5000;
+    Page2Data d;
+    d.Name1[1] = "山田花子";
+    d.Zokugara[1] = "妻";
+    d.Nenrei[1] = 45;
+    d.Gtuki[1] = 12;
+    d.family.KyuRyo[1] = 960000;
+    d.family.Goukei[1] = 960000;
+    d.family.KyuRyo[5] = 960000;
+    d.family.Goukei[5] = 960000;
+    d.family.Gensen[5] = 12340;
+    d.Syukei[11] = 100000;
+    d.Name2[1] = "佐藤一郎";
+    d.Gtuki2[1] = 10;
+    d.Gtuki2[2] = 3;
+    d.employees.KyuRyo[1] = 1500000;
+    d.Ninzuu = "2";
+    d.employees.Gensen[7] = 45600;
+    const auto s = Page2Slots(m, d);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage2Slots));
+    EXPECT_EQ(s[0].text, "");
+    EXPECT_EQ(s[1].text, "");
+    EXPECT_EQ(s[2].text, "   120,000");        // January
+    EXPECT_EQ(s[3].text, "         -");        // a zero month prints "-"
+    EXPECT_EQ(s[14].text, "              -");  // 家事消費等
+    EXPECT_EQ(s[16].text, "    1 2 0 0 0 0");  // the sales total, boxed
+    EXPECT_EQ(s[17 + 6].text, "     5,000");   // purchases in July
+    EXPECT_EQ(s[29].text, "              -");  // purchases total
+    // Family row 1 from slot 31 (index 30).
+    EXPECT_EQ(s[30].text, "山田花子");
+    EXPECT_EQ(s[31].text, "妻");
+    EXPECT_EQ(s[32].text, "45");
+    EXPECT_EQ(s[33].text, "12");
+    EXPECT_EQ(s[34].text, "   960,000");
+    EXPECT_EQ(s[35].text, "");     // a zero bonus prints nothing but keeps its slot
+    EXPECT_EQ(s[38].text, "");     // row 2's name
+    EXPECT_EQ(s[62].text, "1 2");  // the months worked, boxed
+    EXPECT_EQ(s[63].text, "   960,000");
+    EXPECT_EQ(s[66].text, "  1 2 3 4 0");  // the withheld total, 6 boxes
+    EXPECT_EQ(s[67 + 10].text, "    1 0 0 0 0 0");
+    EXPECT_EQ(s[78].text, "佐藤一郎");
+    EXPECT_EQ(s[80].text, "10");
+    EXPECT_EQ(s[81].text, " 1,500,000");
+    EXPECT_EQ(s[113].text, "2");      // その他 persons
+    EXPECT_EQ(s[118].text, "  1 3");  // employees' months, 3 boxes
+    EXPECT_EQ(s[122].text, "  4 5 6 0 0");
+}
+
+TEST(StatementSlots, Page3TakesItsTwoHundredAndSevenSlots) {
+    Page3Data d;
+    AssetRow& a = d.assets[1];
+    a.Name1 = "軽自動車";
+    a.QT = "1台";
+    a.Nen = 5;
+    a.Tuki = 4;
+    a.Gaku = 1200000;
+    a.KisoGaku = 1200000;
+    a.SyouKyaku = "定率";
+    a.Nensuu = 4;
+    a.Ritsu = "0.500";
+    a.Kikan = 12;
+    a.Hi = 600000;
+    a.Goukei = 600000;
+    a.Jigyo = 60;
+    a.Keihi = 360000;
+    a.Zandaka = 600000;
+    d.assets[11].Hi = 600000;
+    d.assets[11].Bikou = "計";
+    d.interest[2].Name2 = "田中";
+    d.rent[1].Buken = "店舗";
+    d.fees[2].Gensen4 = 10210;
+    d.Memo = std::string(36, 'x') + "改装のため休業";
+    const auto s = Page3Slots(d);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage3Slots));
+    EXPECT_EQ(s[0].text, "軽自動車");
+    EXPECT_DOUBLE_EQ(s[0].size, 8.4);
+    EXPECT_DOUBLE_EQ(s[1].size, 10);
+    EXPECT_EQ(s[2].text, " 5");
+    EXPECT_EQ(s[4].text, " 1,200,000");
+    EXPECT_EQ(s[8].text, "0.500");
+    EXPECT_EQ(s[11].text, "");  // no extra depreciation
+    EXPECT_EQ(s[13].text, " 60");
+    EXPECT_EQ(s[14].text, "   360,000");
+    EXPECT_EQ(s[17].text, "");  // row 2 is empty
+    EXPECT_EQ(s[170].text, "   600,000");
+    EXPECT_EQ(s[175].text, "計");
+    EXPECT_EQ(s[180].text, "田中");
+    EXPECT_EQ(s[185].text, "店舗");
+    EXPECT_EQ(s[201].text, "    10,210");
+    EXPECT_EQ(s[202].text, std::string(35, 'x'));
+    EXPECT_EQ(s[203].text, "x改装のため休業");
+    EXPECT_DOUBLE_EQ(s[203].size, 7.4);
+    EXPECT_EQ(s[206].text, "");
+}
+
+}  // namespace
+}  // namespace tabulo
