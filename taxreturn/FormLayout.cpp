@@ -145,9 +145,9 @@ Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::
     auto mapX = [&](double x) { return (x + L.shiftX) * L.sx; };
     auto mapY = [&](double y) { return (y + L.frameY1) * L.sy; };
     auto addSlot = [&](double x, double y, std::string font, double size) -> Status {
-        if (static_cast<int>(L.slots.size()) >= kMaxFormSlots)
+        if (static_cast<int>(L.formSlots.size()) >= kMaxFormSlots)
             return r.Bad("データの位置が " + std::to_string(kMaxFormSlots) + " を超えています。");
-        L.slots.push_back({mapX(x), mapY(y), std::move(font), size});
+        L.formSlots.push_back({mapX(x), mapY(y), std::move(font), size});
         return Ok();
     };
     while (!ended) {
@@ -318,9 +318,9 @@ Result<PrintDocument> RenderStatementPage(const FormLayout& layout,
                                           const std::vector<SlotText>& texts, PrintOffsets offsets,
                                           bool withForm, const std::string& name,
                                           const std::string& fileName) {
-    if (texts.size() > layout.slots.size()) {
+    if (texts.size() > layout.formSlots.size()) {
         return BadFormatError(
-            fileName, "データの位置が足りません（" + std::to_string(layout.slots.size()) +
+            fileName, "データの位置が足りません（" + std::to_string(layout.formSlots.size()) +
                           " か所、必要なのは " + std::to_string(texts.size()) + " か所）。");
     }
     PrintDocument doc;
@@ -334,7 +334,7 @@ Result<PrintDocument> RenderStatementPage(const FormLayout& layout,
     std::string font = layout.dataFont;
     double size = 9;
     for (std::size_t k = 0; k < texts.size(); ++k) {
-        const FormSlot& slot = layout.slots[k];
+        const FormSlot& slot = layout.formSlots[k];
         const SlotText& t = texts[k];
         if (!slot.font.empty()) font = slot.font;
         if (slot.size > 0) size = slot.size;

@@ -36,7 +36,7 @@ struct FormLayout {
     double sx = 1, sy = 1;                 // twips per layout unit
     double pageWidth = 0, pageHeight = 0;  // the printable area in twips
     PrintPage form;                        // the drawing of the form, in twips
-    std::vector<FormSlot> slots;
+    std::vector<FormSlot> formSlots;
     std::string dataFont;  // the font in force when the drawing ends
 };
 

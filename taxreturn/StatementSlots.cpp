@@ -9,6 +9,7 @@ std::size_t U(int i) { return static_cast<std::size_t>(i); }
 
 constexpr double kHeaderSize = 9;
 constexpr double kBoxSize = 14;
+constexpr double kFreeCaptionSize = 6.5;
 // Page 3: asset names, the rows, the memo.
 constexpr double kNameSize = 8.4;
 constexpr double kRowSize = 10;
@@ -56,7 +57,8 @@ std::vector<SlotText> Page1Slots(const MasterHeaderArray& h, const Page1Figures&
     split(h[MasterField::AccountantAddress], 7);
     header(h[MasterField::AccountantName]);
     header(h[MasterField::AccountantPhone]);
-    for (int k = 1; k <= 6; ++k) header(page.freeLineNames[U(k)]);
+    // The free lines' captions share their cell with the line's own caption width.
+    for (int k = 1; k <= 6; ++k) s.push_back({page.freeLineNames[U(k)], kFreeCaptionSize, 0});
     for (const char* t : {"1", "1", "12", "31"}) header(t);
     for (int n = 1; n <= kStatementLineCount; ++n) s.push_back(Boxed(page.lines[U(n)]));
     return s;

@@ -1,10 +1,11 @@
-// The layout files: every record type, the page set-up and its scale, the slots of
+// The layout files: every record type, the page set-up and its scale, the formSlots of
 // records 9 and 10, the offsets that move the data and never the form, and the
 // files the program ships.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "platform/ShippedFiles.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 #include "taxreturn/FormLayout.h"
@@ -43,10 +44,10 @@ TEST(FormLayout, PageSetUpScalesTheFrameOntoA4Portrait) {
     EXPECT_NEAR(L.sx, 5.5566, 1e-9);
     EXPECT_NEAR(L.sy, 16046.101 / 2880, 1e-9);
     EXPECT_DOUBLE_EQ(L.pageWidth, 11113.2);
-    ASSERT_EQ(L.slots.size(), 1u);
+    ASSERT_EQ(L.formSlots.size(), 1u);
     // After the set-up the horizontal shift is 2 units: (100 + 2) x 5.5566.
-    EXPECT_NEAR(L.slots[0].x, 566.7732, 1e-6);
-    EXPECT_NEAR(L.slots[0].y, 50 * 16046.101 / 2880, 1e-6);
+    EXPECT_NEAR(L.formSlots[0].x, 566.7732, 1e-6);
+    EXPECT_NEAR(L.formSlots[0].y, 50 * 16046.101 / 2880, 1e-6);
 }
 
 TEST(FormLayout, OtherPapersAndLandscape) {
@@ -90,25 +91,25 @@ TEST(FormLayout, GridSlotsRowByRowWithTheFontOnlyOnTheFirst) {
     for (int c = 0; c < 20; ++c) grid += "," + std::to_string(10 + 100 * c);
     const FormLayout L = Parse(std::string(kA4Head) + "9,1,1,\"ＭＳ 明朝\",9\r\n" + grid +
                                "\r\n9,5,5,\"\",0\r\n0\r\n");
-    ASSERT_EQ(L.slots.size(), 8u);
-    EXPECT_EQ(L.slots[0].font, "ＭＳ 明朝");
-    EXPECT_EQ(L.slots[1].font, "ＭＳ ゴシック");
-    EXPECT_DOUBLE_EQ(L.slots[1].size, 12);
+    ASSERT_EQ(L.formSlots.size(), 8u);
+    EXPECT_EQ(L.formSlots[0].font, "ＭＳ 明朝");
+    EXPECT_EQ(L.formSlots[1].font, "ＭＳ ゴシック");
+    EXPECT_DOUBLE_EQ(L.formSlots[1].size, 12);
     for (int k = 2; k <= 6; ++k) {
-        EXPECT_EQ(L.slots[k].font, "");
-        EXPECT_EQ(L.slots[k].size, 0);
+        EXPECT_EQ(L.formSlots[k].font, "");
+        EXPECT_EQ(L.formSlots[k].size, 0);
     }
     // Slots 2..4 the first row, 5..7 the second: columns at 10, 110, 210.
-    EXPECT_NEAR(L.slots[2].x, 112 * 5.5566, 1e-9);
-    EXPECT_NEAR(L.slots[4].x, 12 * 5.5566, 1e-9);
-    EXPECT_NEAR(L.slots[4].y, 140 * L.sy, 1e-9);
-    EXPECT_EQ(L.slots[7].font, "");  // an empty font and size 0 change nothing
+    EXPECT_NEAR(L.formSlots[2].x, 112 * 5.5566, 1e-9);
+    EXPECT_NEAR(L.formSlots[4].x, 12 * 5.5566, 1e-9);
+    EXPECT_NEAR(L.formSlots[4].y, 140 * L.sy, 1e-9);
+    EXPECT_EQ(L.formSlots[7].font, "");  // an empty font and size 0 change nothing
 }
 
 TEST(FormLayout, UnknownCodesAreSkippedWithoutReadingValues) {
     // 99 is no record: the next value (9) is read as a code again.
     const FormLayout L = Parse(std::string(kA4Head) + "99,9,1,1,\"\",0\r\n0\r\n");
-    EXPECT_EQ(L.slots.size(), 1u);
+    EXPECT_EQ(L.formSlots.size(), 1u);
 }
 
 TEST(FormLayout, FaultyLayoutsAreRefusedWithTheReason) {
@@ -122,7 +123,7 @@ TEST(FormLayout, FaultyLayoutsAreRefusedWithTheReason) {
     EXPECT_NE(Detail(many + "0\r\n").find("500"), std::string::npos);
     std::string exactly = kA4Head;
     for (int i = 0; i < 500; ++i) exactly += "9,1,1,\"\",0\r\n";
-    EXPECT_EQ(Parse(exactly + "0\r\n").slots.size(), 500u);
+    EXPECT_EQ(Parse(exactly + "0\r\n").formSlots.size(), 500u);
     EXPECT_NE(Detail("1,0,0,0,100\r\n8,1,1,0\r\n0\r\n").find("幅か高さ"), std::string::npos);
 
     testing::TempFolder dir;
@@ -141,8 +142,8 @@ TEST(FormLayout, OffsetsMoveTheDataAndNeverTheForm) {
     const auto& ops = doc->pages.at(0).ops;
     ASSERT_EQ(ops.size(), 3u);
     EXPECT_EQ(ops[0], L.form.ops[0]);  // the form line did not move
-    EXPECT_NEAR(ops[1].x1, L.slots[0].x - 10 * L.sx, 1e-9);
-    EXPECT_NEAR(ops[1].y1, L.slots[0].y + 5 * L.sy, 1e-9);
+    EXPECT_NEAR(ops[1].x1, L.formSlots[0].x - 10 * L.sx, 1e-9);
+    EXPECT_NEAR(ops[1].y1, L.formSlots[0].y + 5 * L.sy, 1e-9);
     EXPECT_EQ(ops[1].color, kDataColor);
     EXPECT_DOUBLE_EQ(ops[1].size, 14);
     EXPECT_DOUBLE_EQ(ops[2].size, 14);  // the size in force carries on
@@ -153,7 +154,7 @@ TEST(FormLayout, OffsetsMoveTheDataAndNeverTheForm) {
     ASSERT_EQ(data->pages[0].ops.size(), 1u);
     EXPECT_EQ(data->pages[0].ops[0].text, "A");
 
-    // Too few slots for the data: refused, naming the file.
+    // Too few formSlots for the data: refused, naming the file.
     auto short_ = RenderStatementPage(L, {{"A"}, {"B"}, {"C"}}, {}, true, "p", "shinkoku-9.FRW");
     ASSERT_FALSE(short_.ok());
     EXPECT_EQ(short_.error().path, "shinkoku-9.FRW");
@@ -167,12 +168,12 @@ TEST(FormLayout, AFigureWiderThanItsBoxesMovesLeftInsteadOfBeingCut) {
     const auto& ops = doc->pages.at(0).ops;
     // Two characters too many at 14 points: 2 x 140 twips to the left, so the last
     // digit ends where the field ends.
-    EXPECT_NEAR(ops[0].x1, L.slots[0].x - 280, 1e-9);
+    EXPECT_NEAR(ops[0].x1, L.formSlots[0].x - 280, 1e-9);
     EXPECT_EQ(ops[0].text, "1 2 3 4 5 6 7 8 9");
-    EXPECT_NEAR(ops[1].x1, L.slots[1].x, 1e-9);
+    EXPECT_NEAR(ops[1].x1, L.formSlots[1].x, 1e-9);
 }
 
-// The shipped layouts: each reads, fits A4 portrait and has exactly its page's slots.
+// The shipped layouts: each reads, fits A4 portrait and has exactly its page's formSlots.
 TEST(FormLayout, ShippedLayoutsHaveTheSlotsOfTheirPages) {
     const std::filesystem::path folder = std::filesystem::path(TABULO_SOURCE_DIR) / "FORM";
     const int expected[3] = {kPage1Slots, kPage2Slots, kPage3Slots};
@@ -181,7 +182,7 @@ TEST(FormLayout, ShippedLayoutsHaveTheSlotsOfTheirPages) {
         ASSERT_TRUE(L.ok()) << page << ": " << (L.ok() ? "" : L.error().detail);
         EXPECT_EQ(L->orientation, 1);
         EXPECT_EQ(L->paper, 1);
-        EXPECT_EQ(static_cast<int>(L->slots.size()), expected[page - 1]) << page;
+        EXPECT_EQ(static_cast<int>(L->formSlots.size()), expected[page - 1]) << page;
         EXPECT_GT(L->form.ops.size(), 100u) << page;
         // Everything lies on the printable area.
         for (const DrawOp& op : L->form.ops) {
@@ -189,12 +190,33 @@ TEST(FormLayout, ShippedLayoutsHaveTheSlotsOfTheirPages) {
             EXPECT_LE(std::max(op.x1, op.x2), L->pageWidth);
             EXPECT_LE(std::max(op.y1, op.y2), L->pageHeight);
         }
-        for (const FormSlot& s : L->slots) {
+        for (const FormSlot& s : L->formSlots) {
             EXPECT_GE(s.x, 0);
             EXPECT_LT(s.x, L->pageWidth);
             EXPECT_LT(s.y, L->pageHeight);
         }
     }
+}
+
+}  // namespace
+}  // namespace tabulo
+
+namespace tabulo {
+namespace {
+
+// The build puts the layouts beside the executable; the first start copies them into
+// the program folder, where the statement pages look for them.
+TEST(FormLayout, ShippedLayoutsReachTheProgramFolderAtFirstStart) {
+    testing::TempFolder home;
+    const auto copied = CopyShippedFiles(ShippedFilesFolder(TABULO_EXE_DIR), home.path());
+    EXPECT_TRUE(copied.failures.empty());
+    for (int page = 1; page <= 3; ++page) {
+        const auto path = LayoutPath(home.path(), page);
+        ASSERT_TRUE(std::filesystem::exists(path)) << path;
+        EXPECT_TRUE(LoadFormLayout(path).ok()) << path;
+    }
+    // Only layouts go into FORM/: the script that draws them stays behind.
+    EXPECT_FALSE(std::filesystem::exists(home / "FORM/draw_layouts.py"));
 }
 
 }  // namespace
