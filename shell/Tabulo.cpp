@@ -25,11 +25,15 @@
 #include "shell/About.h"
 #include "shell/HelpHost.h"
 #include "shell/MentForm.h"
+#include "shell/MentForm2.h"
 #include "shell/NendoInp.h"
 #include "shell/ProgramInfo.h"
 #include "shell/ToolIcons.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
+#include "taxreturn/Syukei1.h"
+#include "taxreturn/Syukei2.h"
+#include "taxreturn/Syukei3.h"
 #include "ui/FormSupport.h"
 
 namespace tabulo {
@@ -44,6 +48,16 @@ void ShowModal(AppContext& ctx, QWidget* parent) {
     Form form(ctx, parent);
     wait.reset();
     form.exec();
+}
+
+// A statement page that could not read the tax-return file has told the user why
+// and is not shown.
+template <class Form>
+void ShowStatementPage(AppContext& ctx, QWidget* parent) {
+    std::optional<WaitCursor> wait(std::in_place);
+    Form form(ctx, parent);
+    wait.reset();
+    if (form.Loaded()) form.exec();
 }
 
 struct ButtonText {
@@ -247,13 +261,14 @@ void Tabulo::OpenForm(FormId id, QWidget* parent) {
     case FormId::Getsuji: ShowModal<Getsuji>(ctx_, parent); break;
     case FormId::PrPrint: ShowModal<PrPrint>(ctx_, parent); break;
     case FormId::InDataPrPrint: ShowModal<InDataPrPrint>(ctx_, parent); break;
-    default: break;  // the statement pages are not part of the program yet
+    case FormId::Syukei1: ShowStatementPage<Syukei1>(ctx_, parent); break;
+    case FormId::Syukei2: ShowStatementPage<Syukei2>(ctx_, parent); break;
+    case FormId::Syukei3: ShowStatementPage<Syukei3>(ctx_, parent); break;
+    case FormId::MentForm2: ShowModal<MentForm2>(ctx_, parent); break;
     }
 }
 
-bool Tabulo::CanOpen(FormId id) const {
-    return id == FormId::Getsuji || id == FormId::PrPrint || id == FormId::InDataPrPrint;
-}
+bool Tabulo::CanOpen(FormId) const { return true; }
 
 // ----
 

@@ -96,7 +96,11 @@ bool AfterDepreciation(Page3Data& d, int r) {
     ok = RowTotal(a) && ok;
     ok = TotalAssetColumn(d, AssetColumn::Goukei) && ok;
     // With no business share the expense figure is the user's own and stays.
-    if (a.Jigyo >= 1) ok = BusinessExpense(a.Goukei, a.Jigyo, a.Keihi) && ok;
+    if (a.Jigyo >= 1) {
+        ok = BusinessExpense(a.Goukei, a.Jigyo, a.Keihi) && ok;
+        // The expense total follows, or the totals row would print a stale figure.
+        ok = TotalAssetColumn(d, AssetColumn::Keihi) && ok;
+    }
     return ok;
 }
 
@@ -111,7 +115,8 @@ bool AfterDepreciationTyped(Page3Data& d, int r) {
 
 bool AfterBusinessShare(Page3Data& d, int r) {
     AssetRow& a = d.assets[U(r)];
-    return BusinessExpense(a.Goukei, a.Jigyo, a.Keihi);
+    if (!BusinessExpense(a.Goukei, a.Jigyo, a.Keihi)) return false;
+    return TotalAssetColumn(d, AssetColumn::Keihi);
 }
 
 }  // namespace tabulo

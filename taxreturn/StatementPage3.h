@@ -29,13 +29,14 @@ DepreciationResult OrdinaryDepreciation(const AssetRow& row, DepreciationTrigger
 bool IsFractionRate(const std::string& rate);
 
 // After Hi of row r changed by computation: the Hi total, the row's 合計 and its
-// total, and (when 専用割合 is at least 1) the row's 経費算入額. False when a figure
-// would leave the range (that figure keeps its value).
+// total, and (when 専用割合 is at least 1) the row's 経費算入額 and its total. False
+// when a figure would leave the range (that figure keeps its value).
 bool AfterDepreciation(Page3Data& d, int r);
 // After Hi or TokuHi of row r was typed over: the column's total, the row's 合計 and
 // the 合計 total; 経費算入額 is left alone.
 bool AfterDepreciationTyped(Page3Data& d, int r);
-// After 専用割合 was left: 経費算入額 = 合計 x 割合 / 100, whatever the ratio.
+// After 専用割合 was left: 経費算入額 = 合計 x 割合 / 100, whatever the ratio, and
+// the 経費算入額 total.
 bool AfterBusinessShare(Page3Data& d, int r);
 // Keihi = Int(Goukei x Jigyo x 0.01 + 0.51), the product in 32 bits.
 bool BusinessExpense(Amount goukei, std::int16_t jigyo, Amount& keihi);

@@ -258,6 +258,8 @@ TEST(StatementPage3, BusinessShareAndTotals) {
     EXPECT_TRUE(AfterDepreciation(d, 1));
     EXPECT_EQ(a.Goukei, 145833);
     EXPECT_EQ(a.Keihi, 87500);  // 87499.8 + 0.51
+    // The expense total once waited for a typed expense box and printed stale.
+    EXPECT_EQ(d.assets[11].Keihi, 87500);
     d.assets[2].Hi = 1000;
     d.assets[2].TokuHi = 500;
     d.assets[2].Keihi = 777;  // typed by the user, with no share
@@ -269,6 +271,7 @@ TEST(StatementPage3, BusinessShareAndTotals) {
     // Leaving the share box works the expense out whatever the ratio: 0 gives 0.
     EXPECT_TRUE(AfterBusinessShare(d, 2));
     EXPECT_EQ(d.assets[2].Keihi, 0);
+    EXPECT_EQ(d.assets[11].Keihi, 87500);
     // The product goukei x share is 32-bit: beyond it nothing is stored.
     d.assets[3].Goukei = 30000000;
     d.assets[3].Jigyo = 100;

@@ -1,0 +1,208 @@
+#include "taxreturn/StatementForm.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cmath>
+#include <optional>
+
+#include "platform/Prompt.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+#include "taxreturn/StatementPreview.h"
+#include "ui/AppContext.h"
+#include "ui/FilteredLineEdit.h"
+#include "ui/FormSupport.h"
+
+namespace tabulo {
+namespace {
+
+const char* const kPageDigits[] = {"", "１", "２", "３"};
+
+bool IsNumberKey(char32_t ch) { return AcceptNumber(KeyCodeOf(ch)) == 0; }
+bool IsDigitKey(char32_t ch) { return AcceptDigits(KeyCodeOf(ch)) == 0; }
+
+}  // namespace
+
+std::optional<std::int32_t> TypedAmount(const QString& text) {
+    const std::string s = Trim(text.toStdString());
+    std::string plain;
+    for (char c : s)
+        if (c != ',') plain.push_back(c);
+    if (plain.size() > 8) return std::nullopt;
+    const double v = std::nearbyint(Val(plain));
+    if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(v);
+}
+
+std::optional<std::int16_t> TypedSmallNumber(const QString& text) {
+    const double v = std::nearbyint(Val(Trim(text.toStdString())));
+    if (v < INT16_MIN || v > INT16_MAX) return std::nullopt;
+    return static_cast<std::int16_t>(v);
+}
+
+StatementForm::StatementForm(AppContext& app, int page, const QString& caption, QWidget* parent)
+    : QDialog(parent), app_(app), page_(page) {
+    setWindowTitle(caption);
+    printOut_ = new QPushButton(QStringLiteral("印刷(&P)"), this);
+    printOut_->setObjectName(QStringLiteral("PrintOut"));
+    xySet_ = new QPushButton(QStringLiteral("座標調整(&S)"), this);
+    xySet_->setObjectName(QStringLiteral("XYSet"));
+    endYesNo_ = new QPushButton(QStringLiteral("終了(&X)"), this);
+    endYesNo_->setObjectName(QStringLiteral("EndYesNo"));
+    // Enter moves between the boxes; the buttons answer to their keys and the mouse.
+    for (QPushButton* b : {printOut_, xySet_, endYesNo_}) {
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(printOut_, &QPushButton::clicked, this, &StatementForm::PrintOut_Click);
+    connect(xySet_, &QPushButton::clicked, this, &StatementForm::XYSet_Click);
+    connect(endYesNo_, &QPushButton::clicked, this, &StatementForm::EndYesNo_Click);
+    showPreview = [](StatementPreview& p) { p.exec(); };
+}
+
+QWidget* StatementForm::ButtonRow() {
+    auto* row = new QWidget(this);
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(printOut_);
+    h->addWidget(xySet_);
+    h->addStretch();
+    h->addWidget(endYesNo_);
+    return row;
+}
+
+bool StatementForm::LoadFile() {
+    if (auto st = LoadTaxReturnData(app_.state); !st) {
+        ShowFileError(app_.prompt, st.error());
+        return false;
+    }
+    return true;
+}
+
+bool StatementForm::Save() {
+    CollectBoxes();
+    if (auto st = SaveTaxReturnData(app_.state); !st) {
+        ShowFileError(app_.prompt, st.error());
+        return false;
+    }
+    return true;
+}
+
+void StatementForm::Tell(const std::string& message) {
+    if (!message.empty()) app_.prompt.MsgBox(message, MsgStyle::Exclamation, "エラー確認");
+}
+
+void StatementForm::PrintOut_Click() {
+    // The box being edited counts as left, so the page prints what the screen shows.
+    if (QWidget* f = focusWidget()) f->clearFocus();
+    const std::string digit = kPageDigits[page_];
+    const std::string question = digit + "ページを印刷します。" + LineBreak + "申告書の" + digit +
+                                 "ページをプリンターにセットしてください";
+    if (app_.prompt.MsgBox(question, MsgStyle::YesNoWarning, "印刷確認") != Answer::Yes) return;
+    std::optional<WaitCursor> wait(std::in_place);
+    if (!Save()) return;
+    std::unique_ptr<StatementPreview> preview = MakePreview(PageSlots());
+    wait.reset();
+    if (preview->Rendered()) showPreview(*preview);
+}
+
+void StatementForm::XYSet_Click() {
+    if (app_.prompt.MsgBox("印刷座標の調整をしますか？", MsgStyle::YesNoWarning, "作業確認") !=
+        Answer::Yes)
+        return;
+    if (app_.forms == nullptr || !app_.forms->CanOpen(FormId::MentForm2)) return;
+    app_.state.OffsetOnlyMode = -1;
+    app_.forms->OpenForm(FormId::MentForm2, this);
+    app_.state.OffsetOnlyMode = 0;
+}
+
+void StatementForm::EndYesNo_Click() {
+    if (QWidget* f = focusWidget()) f->clearFocus();
+    if (!Save()) {
+        // The file stays as it was; the user may still close without saving.
+        if (app_.prompt.MsgBox("申告データを保存できませんでした。保存せずに閉じますか？",
+                               MsgStyle::YesNoWarning, "終了確認") != Answer::Yes)
+            return;
+    }
+    accept();
+}
+
+void StatementForm::reject() { EndYesNo_Click(); }
+
+FilteredLineEdit* StatementForm::AmountBox(const std::function<void()>& onLeave) {
+    auto* box = new FilteredLineEdit(app_.prompt, this);
+    box->SetKeyFilter(IsNumberKey, [](char32_t c) { return c >= U'a' && c <= U'z' ? c - 32 : c; });
+    box->setAlignment(Qt::AlignRight);
+    box->installEventFilter(this);
+    leaveHandlers_.emplace_back(box, onLeave);
+    box->setProperty("amount", true);
+    return box;
+}
+
+FilteredLineEdit* StatementForm::NumberBox(const std::function<void()>& onLeave) {
+    auto* box = new FilteredLineEdit(app_.prompt, this);
+    box->SetKeyFilter(IsDigitKey);
+    box->setAlignment(Qt::AlignRight);
+    box->installEventFilter(this);
+    leaveHandlers_.emplace_back(box, onLeave);
+    return box;
+}
+
+QLineEdit* StatementForm::TextBox(int maxChars) {
+    auto* box = new QLineEdit(this);
+    if (maxChars > 0) box->setMaxLength(maxChars);
+    box->installEventFilter(this);
+    return box;
+}
+
+void StatementForm::OnLeave(QLineEdit* box, std::function<void()> onLeave) {
+    box->installEventFilter(this);
+    leaveHandlers_.emplace_back(box, std::move(onLeave));
+}
+
+QLineEdit* StatementForm::ShowBox() {
+    auto* box = new QLineEdit(this);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+QLabel* StatementForm::Caption(const QString& text, QWidget* parent) {
+    return new QLabel(text, parent);
+}
+
+bool StatementForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (box != nullptr) {
+        if (event->type() == QEvent::FocusIn && box->property("amount").toBool()) {
+            QString t = box->text();
+            t.remove(QLatin1Char(','));
+            box->setText(t.trimmed());
+            box->selectAll();
+        } else if (event->type() == QEvent::FocusOut) {
+            for (auto& [b, handler] : leaveHandlers_)
+                if (b == box && handler) handler();
+        } else if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            // Enter and Down go on to the next box, Up back; Enter is never typed.
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                key->key() == Qt::Key_Down) {
+                focusNextChild();
+                return true;
+            }
+            if (key->key() == Qt::Key_Up) {
+                focusPreviousChild();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace tabulo

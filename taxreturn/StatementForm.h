@@ -1,0 +1,92 @@
+#pragma once
+// What the three statement screens share: the buttons 印刷 / 座標調整 / 終了, saving
+// SHINKOKU.DAT on closing and before printing, the print question, the print-position
+// form, and amount boxes that drop their commas on entry and report when they are left.
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "taxreturn/FormLayout.h"
+
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tabulo {
+
+struct AppContext;
+class FilteredLineEdit;
+class StatementPreview;
+
+class StatementForm : public QDialog {
+    Q_OBJECT
+  public:
+    // False when the tax-return file could not be read: the screen was not filled
+    // and must not be shown (the user has been told why).
+    bool Loaded() const { return loaded_; }
+
+    QPushButton* printButton() const { return printOut_; }
+    QPushButton* offsetButton() const { return xySet_; }
+    QPushButton* endButton() const { return endYesNo_; }
+
+    void PrintOut_Click();
+    void XYSet_Click();
+    void EndYesNo_Click();
+
+    // How the preview is shown: modally by default; tests look at it instead.
+    std::function<void(StatementPreview&)> showPreview;
+
+    void reject() override;
+
+  protected:
+    StatementForm(AppContext& app, int page, const QString& caption, QWidget* parent);
+
+    // Fills the tax-return tables from the file; false (after a message) on failure.
+    bool LoadFile();
+    // Puts the boxes into the tables and writes the file; false after a message.
+    virtual void CollectBoxes() = 0;
+    bool Save();
+    // The slot texts of the page as it stands.
+    virtual std::vector<SlotText> PageSlots() const = 0;
+    // The page's print screen over those texts.
+    virtual std::unique_ptr<StatementPreview> MakePreview(std::vector<SlotText> texts) = 0;
+
+    // An amount box: digits, "." and "-" only; commas dropped and the text trimmed
+    // on entry; `onLeave` runs when it loses the focus.
+    FilteredLineEdit* AmountBox(const std::function<void()>& onLeave);
+    // A text box whose value is collected on saving.
+    QLineEdit* TextBox(int maxChars = 0);
+    // A number box for ages, months, years (digits only).
+    FilteredLineEdit* NumberBox(const std::function<void()>& onLeave = {});
+    QLineEdit* ShowBox();  // read-only figure
+    // Runs `onLeave` whenever `box` loses the focus.
+    void OnLeave(QLineEdit* box, std::function<void()> onLeave);
+    static QLabel* Caption(const QString& text, QWidget* parent);
+    // The buttons row, to be added at the bottom of the form's layout.
+    QWidget* ButtonRow();
+    // Shows `message` (when not empty) with the title "エラー確認".
+    void Tell(const std::string& message);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    AppContext& app_;
+    int page_;
+    bool loaded_ = false;
+
+  private:
+    QPushButton* printOut_ = nullptr;
+    QPushButton* xySet_ = nullptr;
+    QPushButton* endYesNo_ = nullptr;
+    std::vector<std::pair<QLineEdit*, std::function<void()>>> leaveHandlers_;
+};
+
+// The numeric value of a typed amount: commas removed, the leading number read, a
+// fraction rounded to the nearest whole yen (ties to even). More than 8 characters,
+// or a value beyond the 32-bit range, gives nullopt.
+std::optional<std::int32_t> TypedAmount(const QString& text);
+// A small number (age, months, years) as a 16-bit value; nullopt beyond its range.
+std::optional<std::int16_t> TypedSmallNumber(const QString& text);
+
+}  // namespace tabulo

@@ -1,0 +1,276 @@
+#include "taxreturn/Syukei2.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "platform/Prompt.h"
+#include "platform/SystemInfo.h"
+#include "store/SharedState.h"
+#include "taxreturn/Print2Page.h"
+#include "taxreturn/StatementFormats.h"
+#include "taxreturn/StatementSlots.h"
+#include "ui/AppContext.h"
+#include "ui/FilteredLineEdit.h"
+#include "ui/FormSupport.h"
+
+namespace tabulo {
+namespace {
+
+std::size_t U(int i) { return static_cast<std::size_t>(i); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+const char* const kFigureCaptions[12] = {
+    "",
+    "個別評価による本年分繰入額",
+    "対象になる賃金の合計額",
+    "本年分繰入限度額",
+    "本年分繰入額",
+    "本年分の貸倒引当金繰入額（(1)+(4)）",
+    "本年分の不動産所得の金額",
+    "青色申告特別控除前の金額",
+    "５５万円（４５万円）と(6)のいずれか少ない方の金額",
+    "青色申告特別控除額（５５万円（４５万円）の青色申告特別控除を受ける場合）",
+    "10万円と(6)のいずれか少ない方の金額",
+    "青色申告特別控除額（上記以外の場合）"};
+
+}  // namespace
+
+Syukei2::Syukei2(AppContext& app, QWidget* parent)
+    : StatementForm(app, 2, QStringLiteral("青色申告書２ページ"), parent) {
+    setObjectName(QStringLiteral("Syukei2"));
+    TrimWorkingSet();
+
+    // ○月別売上金額及び仕入金額
+    auto* monthly = new QGroupBox(QStringLiteral("○月別売上金額及び仕入金額"), this);
+    auto* mg = new QGridLayout(monthly);
+    mg->setVerticalSpacing(1);
+    mg->addWidget(Caption(QStringLiteral("月"), monthly), 0, 0);
+    mg->addWidget(Caption(QStringLiteral("売上（収入）金額"), monthly), 0, 1);
+    mg->addWidget(Caption(QStringLiteral("仕入金額"), monthly), 0, 2);
+    for (int i = 1; i <= 15; ++i) {
+        const QString label = i <= 12   ? QStringLiteral("%1月").arg(i)
+                              : i == 13 ? QStringLiteral("家事消費等")
+                              : i == 14 ? QStringLiteral("雑収入")
+                                        : QStringLiteral("計");
+        mg->addWidget(Caption(label, monthly), i, 0);
+        gaku_[U(i)] = ShowBox();
+        gaku_[U(i)]->setObjectName(QStringLiteral("Gaku_%1").arg(i));
+        mg->addWidget(gaku_[U(i)], i, 1);
+        if (i <= 12 || i == 15) {
+            gaku1_[U(i)] = ShowBox();
+            gaku1_[U(i)]->setObjectName(QStringLiteral("Gaku1_%1").arg(i));
+            mg->addWidget(gaku1_[U(i)], i, 2);
+        }
+    }
+
+    auto wageTable = [this](const QString& title, bool familyTable, int persons, int rows) {
+        auto* box = new QGroupBox(title, this);
+        auto* g = new QGridLayout(box);
+        g->setVerticalSpacing(1);
+        const char* heads[ColumnCount] = {"氏名", "続柄", "年令", "従事月数",
+                                          "給料", "賞与", "合計", "源泉徴収額"};
+        for (int c = 0; c < ColumnCount; ++c) {
+            if (!familyTable && c == Zokugara) continue;
+            g->addWidget(Caption(QString::fromUtf8(heads[c]), box), 0, c);
+        }
+        for (int r = 1; r <= rows; ++r) {
+            Row& row = familyTable ? family_[U(r)] : employees_[U(r)];
+            row.fill(nullptr);
+            const bool person = r <= persons;
+            const bool total = r == rows;
+            if (person) {
+                row[Name] = TextBox();
+                if (familyTable) row[Zokugara] = TextBox();
+                row[Nenrei] = NumberBox();
+                row[Gtuki] = NumberBox();
+            } else {
+                g->addWidget(Caption(total ? QStringLiteral("計") : QStringLiteral("その他"), box),
+                             r, Name);
+                if (!total) {
+                    ninzuu_ = TextBox();
+                    ninzuu_->setObjectName(QStringLiteral("Ninzuu"));
+                    ninzuu_->setPlaceholderText(QStringLiteral("人数"));
+                    g->addWidget(ninzuu_, r, Nenrei);
+                }
+            }
+            for (Column c : {KyuRyo, Syouyo, Gensen}) {
+                if (total) {
+                    row[c] = ShowBox();
+                } else {
+                    row[c] = AmountBox([this, familyTable, r, c] { WageLeft(familyTable, r, c); });
+                }
+            }
+            row[Goukei] = ShowBox();
+            for (int c = 0; c < ColumnCount; ++c) {
+                if (row[U(c)] == nullptr) continue;
+                row[U(c)]->setObjectName(
+                    QStringLiteral("%1_%2_%3")
+                        .arg(familyTable ? QStringLiteral("Family") : QStringLiteral("Employee"))
+                        .arg(r)
+                        .arg(c));
+                g->addWidget(row[U(c)], r, c);
+            }
+        }
+        return box;
+    };
+    QGroupBox* employees =
+        wageTable(QStringLiteral("○給料賃金の内訳"), false, kEmployeeRows, kEmployeeTotalRow);
+    QGroupBox* family =
+        wageTable(QStringLiteral("○専従者給与の内訳"), true, kFamilyRows, kFamilyTotalRow);
+
+    auto figures = [this](const QString& title, int first, int last) {
+        auto* box = new QGroupBox(title, this);
+        auto* g = new QGridLayout(box);
+        g->setVerticalSpacing(1);
+        for (int i = first; i <= last; ++i) {
+            auto* caption = Caption(
+                QStringLiteral("(%1) ").arg(i) + QString::fromUtf8(kFigureCaptions[i]), box);
+            caption->setWordWrap(true);
+            g->addWidget(caption, i, 0);
+            // Figure 5 is worked out and figure 7 comes from page 1.
+            syukei_[U(i)] =
+                (i == 5 || i == 7) ? ShowBox() : AmountBox([this, i] { SyukeiLeft(i); });
+            syukei_[U(i)]->setObjectName(QStringLiteral("Syukei_%1").arg(i));
+            g->addWidget(syukei_[U(i)], i, 1);
+        }
+        return box;
+    };
+    QGroupBox* provision = figures(QStringLiteral("○貸倒引当金繰入額の計算"), 1, 5);
+    QGroupBox* deduction = figures(QStringLiteral("○青色申告特別控除額の計算"), 6, 11);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(monthly);
+    auto* right = new QVBoxLayout;
+    right->addWidget(provision);
+    right->addWidget(deduction);
+    top->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(employees);
+    layout->addWidget(family);
+    layout->addWidget(ButtonRow());
+
+    if (!LoadFile()) return;
+    loaded_ = true;
+    data_ = ReadPage2(app_.state.TaxReturnData);
+    monthly_ = ComputeMonthlySection(app_.state.ItemTable, app_.state.MonthlyItemTable);
+    for (int i = 1; i <= 15; ++i) {
+        gaku_[U(i)]->setText(Q(ScreenAmount(monthly_.sales[U(i)])));
+        if (gaku1_[U(i)]) gaku1_[U(i)]->setText(Q(ScreenAmount(monthly_.purchases[U(i)])));
+    }
+    // Figure 7 is page 1's line 43, reversals and provisions included.
+    const Figure7 f7 =
+        ComputeFigure7(app_.state.ItemTable, app_.state.MonthlyItemTable, app_.state.TaxReturnData);
+    data_.Syukei[7] = f7.value;
+    for (int r = 1; r <= kFamilyRows; ++r) {
+        family_[U(r)][Name]->setText(Q(data_.Name1[U(r)]));
+        family_[U(r)][Zokugara]->setText(Q(data_.Zokugara[U(r)]));
+        family_[U(r)][Nenrei]->setText(data_.Nenrei[U(r)] ? QString::number(data_.Nenrei[U(r)])
+                                                          : QString());
+        family_[U(r)][Gtuki]->setText(data_.Gtuki[U(r)] ? QString::number(data_.Gtuki[U(r)])
+                                                        : QString());
+    }
+    for (int r = 1; r <= kEmployeeRows; ++r) {
+        employees_[U(r)][Name]->setText(Q(data_.Name2[U(r)]));
+        employees_[U(r)][Nenrei]->setText(data_.Nenrei2[U(r)] ? QString::number(data_.Nenrei2[U(r)])
+                                                              : QString());
+        employees_[U(r)][Gtuki]->setText(data_.Gtuki2[U(r)] ? QString::number(data_.Gtuki2[U(r)])
+                                                            : QString());
+    }
+    ninzuu_->setText(Q(data_.Ninzuu));
+    ShowWages();
+    ShowFigures();
+    adjustSize();
+    CenterOnScreen(this);
+    std::vector<std::string> failures = monthly_.failures;
+    for (int n : f7.failedLines) failures.push_back("１ページ (" + std::to_string(n) + ")");
+    Tell(FailuresMessage(failures));
+}
+
+void Syukei2::ShowWages() {
+    for (int r = 1; r <= kFamilyTotalRow; ++r) {
+        family_[U(r)][KyuRyo]->setText(Q(ScreenAmountOrEmpty(data_.family.KyuRyo[U(r)])));
+        family_[U(r)][Syouyo]->setText(Q(ScreenAmountOrEmpty(data_.family.Syouyo[U(r)])));
+        family_[U(r)][Goukei]->setText(Q(ScreenAmountOrEmpty(data_.family.Goukei[U(r)])));
+        family_[U(r)][Gensen]->setText(Q(ScreenAmountOrEmpty(data_.family.Gensen[U(r)])));
+    }
+    for (int r = 1; r <= kEmployeeTotalRow; ++r) {
+        employees_[U(r)][KyuRyo]->setText(Q(ScreenAmountOrEmpty(data_.employees.KyuRyo[U(r)])));
+        employees_[U(r)][Syouyo]->setText(Q(ScreenAmountOrEmpty(data_.employees.Syouyo[U(r)])));
+        employees_[U(r)][Goukei]->setText(Q(ScreenAmountOrEmpty(data_.employees.Goukei[U(r)])));
+        employees_[U(r)][Gensen]->setText(Q(ScreenAmountOrEmpty(data_.employees.Gensen[U(r)])));
+    }
+}
+
+void Syukei2::ShowFigures() {
+    for (int i = 1; i <= kPage2Figures; ++i)
+        syukei_[U(i)]->setText(Q(ScreenAmountOrEmpty(data_.Syukei[U(i)])));
+}
+
+void Syukei2::WageLeft(bool familyTable, int row, Column c) {
+    Row& boxes = familyTable ? family_[U(row)] : employees_[U(row)];
+    WageColumns& w = familyTable ? data_.family : data_.employees;
+    std::optional<Amount> v = TypedAmount(boxes[c]->text());
+    if (!v) {
+        app_.prompt.Beep();
+        v = 0;
+    }
+    std::array<Amount, 8>& column = c == KyuRyo ? w.KyuRyo : c == Syouyo ? w.Syouyo : w.Gensen;
+    column[U(row)] = *v;
+    const WageColumn which = c == KyuRyo   ? WageColumn::KyuRyo
+                             : c == Syouyo ? WageColumn::Syouyo
+                                           : WageColumn::Gensen;
+    const int persons = familyTable ? kFamilyRows : kEmployeeOtherRow;
+    const bool ok = RecomputeWageRow(w, persons, row, which);
+    ShowWages();
+    if (!ok) Tell(FailuresMessage({familyTable ? "専従者給与の合計" : "給料賃金の合計"}));
+}
+
+void Syukei2::SyukeiLeft(int i) {
+    std::optional<Amount> v = TypedAmount(syukei_[U(i)]->text());
+    if (!v) {
+        app_.prompt.Beep();
+        v = 0;
+    }
+    data_.Syukei[U(i)] = *v;
+    if ((i == 1 || i == 4) && !RecomputeFigure5(data_)) Tell(FailuresMessage({"(5)"}));
+    ShowFigures();
+}
+
+void Syukei2::CollectBoxes() {
+    if (QWidget* f = focusWidget()) f->clearFocus();
+    auto small = [this](QLineEdit* box) -> std::int16_t {
+        auto v = TypedSmallNumber(box->text());
+        if (!v) {
+            app_.prompt.Beep();
+            box->clear();
+            return 0;
+        }
+        return *v;
+    };
+    for (int r = 1; r <= kFamilyRows; ++r) {
+        data_.Name1[U(r)] = family_[U(r)][Name]->text().toStdString();
+        data_.Zokugara[U(r)] = family_[U(r)][Zokugara]->text().toStdString();
+        data_.Nenrei[U(r)] = small(family_[U(r)][Nenrei]);
+        data_.Gtuki[U(r)] = small(family_[U(r)][Gtuki]);
+    }
+    for (int r = 1; r <= kEmployeeRows; ++r) {
+        data_.Name2[U(r)] = employees_[U(r)][Name]->text().toStdString();
+        data_.Nenrei2[U(r)] = small(employees_[U(r)][Nenrei]);
+        data_.Gtuki2[U(r)] = small(employees_[U(r)][Gtuki]);
+    }
+    data_.Ninzuu = ninzuu_->text().toStdString();
+    WritePage2(app_.state.TaxReturnData, data_);
+}
+
+std::vector<SlotText> Syukei2::PageSlots() const { return Page2Slots(monthly_, data_); }
+
+std::unique_ptr<StatementPreview> Syukei2::MakePreview(std::vector<SlotText> texts) {
+    return std::make_unique<Print2Page>(app_, std::move(texts), this);
+}
+
+}  // namespace tabulo

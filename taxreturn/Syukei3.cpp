@@ -1,0 +1,343 @@
+#include "taxreturn/Syukei3.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "cashbook/Overflow.h"
+#include "platform/Prompt.h"
+#include "platform/SystemInfo.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+#include "taxreturn/Print3Page.h"
+#include "taxreturn/StatementFormats.h"
+#include "taxreturn/StatementPage3.h"
+#include "taxreturn/StatementSlots.h"
+#include "ui/AppContext.h"
+#include "ui/FilteredLineEdit.h"
+#include "ui/FormSupport.h"
+
+namespace tabulo {
+namespace {
+
+std::size_t U(int i) { return static_cast<std::size_t>(i); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QLineEdit* box) { return box->text().toStdString(); }
+QString Small(std::int64_t v) { return v == 0 ? QString() : QString::number(v); }
+
+bool IsRateKey(char32_t ch) { return AcceptRate(KeyCodeOf(ch)) == 0; }
+
+const char* const kHeads[Syukei3::ColumnCount] = {
+    "償却資産の名称", "面積,数量", "取得年",     "月",         "取得価額",       "償却の基礎金額",
+    "償却方法",       "耐用年数",  "償却率",     "償却期間",   "　普通　償却費", "　割増　償却費",
+    "償却費　合計",   "専用割合",  "経費算入額", "未償却残高", "摘　　要"};
+
+}  // namespace
+
+Syukei3::Syukei3(AppContext& app, QWidget* parent)
+    : StatementForm(app, 3, QStringLiteral("青色申告書３ページ"), parent) {
+    setObjectName(QStringLiteral("Syukei3"));
+    TrimWorkingSet();
+
+    auto* schedule = new QGroupBox(QStringLiteral("○減価償却費の計算"), this);
+    auto* g = new QGridLayout(schedule);
+    g->setVerticalSpacing(1);
+    g->setHorizontalSpacing(2);
+    for (int c = 0; c < ColumnCount; ++c) {
+        auto* head = Caption(QString::fromUtf8(kHeads[c]), schedule);
+        head->setWordWrap(true);
+        g->addWidget(head, 0, c);
+    }
+    for (int r = 1; r <= kAssetTotalRow; ++r) {
+        Row& row = assets_[U(r)];
+        row.fill(nullptr);
+        if (r == kAssetTotalRow) {
+            g->addWidget(Caption(QStringLiteral("計"), schedule), r, Name1);
+            for (Column c : {Hi, TokuHi, Goukei, Keihi, Zandaka}) row[c] = ShowBox();
+            row[Bikou] = TextBox();
+        } else {
+            for (Column c : {Name1, QT, SyouKyaku, Bikou}) row[c] = TextBox();
+            for (Column c : {Nen, Tuki, Nensuu, Kikan, Jigyo})
+                row[c] = NumberBox([this, r, c] { AssetLeft(r, c); });
+            for (Column c : {Gaku, KisoGaku, Hi, TokuHi, Keihi, Zandaka})
+                row[c] = AmountBox([this, r, c] { AssetLeft(r, c); });
+            auto* rate = new FilteredLineEdit(app_.prompt, this);
+            rate->SetKeyFilter(IsRateKey);
+            OnLeave(rate, [this, r] { AssetLeft(r, Ritsu); });
+            row[Ritsu] = rate;
+            row[Goukei] = ShowBox();
+        }
+        for (int c = 0; c < ColumnCount; ++c) {
+            if (row[U(c)] == nullptr) continue;
+            row[U(c)]->setObjectName(QStringLiteral("Asset_%1_%2").arg(r).arg(c));
+            const int chars = c == Name1                                  ? 10
+                              : (c == QT || c == SyouKyaku || c == Bikou) ? 5
+                              : (c == Nen || c == Tuki || c == Nensuu || c == Kikan || c == Jigyo)
+                                  ? 3
+                              : c == Ritsu ? 5
+                                           : 10;
+            row[U(c)]->setMinimumWidth(
+                row[U(c)]->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 8);
+            g->addWidget(row[U(c)], r, c);
+        }
+    }
+
+    auto table = [this](const QString& title, const std::vector<const char*>& heads,
+                        const std::vector<bool>& amount, auto& boxes) {
+        auto* box = new QGroupBox(title, this);
+        auto* tg = new QGridLayout(box);
+        tg->setVerticalSpacing(1);
+        for (std::size_t c = 0; c < heads.size(); ++c)
+            tg->addWidget(Caption(QString::fromUtf8(heads[c]), box), 0, static_cast<int>(c));
+        for (int r = 1; r <= 2; ++r) {
+            for (std::size_t c = 0; c < heads.size(); ++c) {
+                QLineEdit* e = amount[c] ? static_cast<QLineEdit*>(AmountBox({})) : TextBox();
+                boxes[U(r)][c] = e;
+                tg->addWidget(e, r, static_cast<int>(c));
+            }
+        }
+        return box;
+    };
+    QGroupBox* interest = table(QStringLiteral("○利子割引料の内訳（金融機関を除く）"),
+                                {"支払先の住所．氏名", "期末現在の借入金金額", "本年中の利子割引料",
+                                 "左の内必要経費算入額"},
+                                {false, true, true, true}, interest_);
+    QGroupBox* rent = table(
+        QStringLiteral("○地代家賃の内訳"),
+        {"支払先の住所．氏名", "賃貸物件", "本年中の賃貸料", "権利金", "左の内必要経費算入額"},
+        {false, false, true, true, true}, rent_);
+    QGroupBox* fees = table(
+        QStringLiteral("○税理士・弁護士等の報酬・料金の内訳"),
+        {"支払先の住所．氏名", "本年中の報酬等の金額", "左の内必要経費算入額", "源泉徴収　税額"},
+        {false, true, true, true}, fees_);
+    // The breakdown amounts are stored and shown as they are left.
+    for (int r = 1; r <= 2; ++r) {
+        InterestRow& i = data_.interest[U(r)];
+        RentRow& n = data_.rent[U(r)];
+        FeeRow& f = data_.fees[U(r)];
+        const std::pair<QLineEdit*, Amount*> amounts[] = {
+            {interest_[U(r)][1], &i.KariGaku}, {interest_[U(r)][2], &i.Waribiki},
+            {interest_[U(r)][3], &i.keihi2},   {rent_[U(r)][2], &n.Gaku3},
+            {rent_[U(r)][3], &n.Gaku31},       {rent_[U(r)][4], &n.keihi3},
+            {fees_[U(r)][1], &f.ZeiGaku},      {fees_[U(r)][2], &f.Keihi4},
+            {fees_[U(r)][3], &f.Gensen4}};
+        for (const auto& [box, field] : amounts) {
+            QLineEdit* b = box;
+            Amount* a = field;
+            OnLeave(b, [this, b, a] { BreakdownLeft(b, *a); });
+        }
+    }
+    auto* memoBox = new QGroupBox(QStringLiteral("○本年中における特殊事情"), this);
+    auto* ml = new QHBoxLayout(memoBox);
+    memo_ = TextBox(175);
+    memo_->setObjectName(QStringLiteral("Memo"));
+    ml->addWidget(memo_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(schedule);
+    auto* lower = new QGridLayout;
+    lower->addWidget(interest, 0, 0);
+    lower->addWidget(rent, 0, 1);
+    lower->addWidget(fees, 1, 0);
+    lower->addWidget(memoBox, 1, 1);
+    layout->addLayout(lower);
+    layout->addWidget(ButtonRow());
+
+    if (!LoadFile()) return;
+    loaded_ = true;
+    data_ = ReadPage3(app_.state.TaxReturnData);
+    ShowAll();
+    adjustSize();
+    CenterOnScreen(this);
+}
+
+void Syukei3::ShowRow(int r) {
+    const AssetRow& a = data_.assets[U(r)];
+    Row& row = assets_[U(r)];
+    auto amount = [&](Column c, Amount v) { row[c]->setText(Q(ScreenAmountOrEmpty(v))); };
+    amount(Hi, a.Hi);
+    amount(TokuHi, a.TokuHi);
+    amount(Zandaka, a.Zandaka);
+    // A row with no depreciation shows neither its total nor its expense.
+    amount(Goukei, a.Goukei);
+    amount(Keihi, a.Goukei == 0 && r != kAssetTotalRow ? 0 : a.Keihi);
+    if (r == kAssetTotalRow) return;
+    amount(Gaku, a.Gaku);
+    amount(KisoGaku, a.KisoGaku);
+    row[Nen]->setText(Small(a.Nen));
+    row[Tuki]->setText(Small(a.Tuki));
+    row[Nensuu]->setText(Small(a.Nensuu));
+    row[Kikan]->setText(Small(a.Kikan));
+    row[Jigyo]->setText(Small(a.Jigyo));
+}
+
+void Syukei3::ShowAll() {
+    for (int r = 1; r <= kAssetRows; ++r) {
+        const AssetRow& a = data_.assets[U(r)];
+        Row& row = assets_[U(r)];
+        row[Name1]->setText(Q(a.Name1));
+        row[QT]->setText(Q(a.QT));
+        row[SyouKyaku]->setText(Q(a.SyouKyaku));
+        row[Ritsu]->setText(Q(a.Ritsu));
+        row[Bikou]->setText(Q(a.Bikou));
+        ShowRow(r);
+    }
+    assets_[kAssetTotalRow][Bikou]->setText(Q(data_.assets[kAssetTotalRow].Bikou));
+    ShowRow(kAssetTotalRow);
+    for (int r = 1; r <= 2; ++r) {
+        const InterestRow& i = data_.interest[U(r)];
+        const RentRow& n = data_.rent[U(r)];
+        const FeeRow& f = data_.fees[U(r)];
+        interest_[U(r)][0]->setText(Q(i.Name2));
+        interest_[U(r)][1]->setText(Q(ScreenAmountOrEmpty(i.KariGaku)));
+        interest_[U(r)][2]->setText(Q(ScreenAmountOrEmpty(i.Waribiki)));
+        interest_[U(r)][3]->setText(Q(ScreenAmountOrEmpty(i.keihi2)));
+        rent_[U(r)][0]->setText(Q(n.Name3));
+        rent_[U(r)][1]->setText(Q(n.Buken));
+        rent_[U(r)][2]->setText(Q(ScreenAmountOrEmpty(n.Gaku3)));
+        rent_[U(r)][3]->setText(Q(ScreenAmountOrEmpty(n.Gaku31)));
+        rent_[U(r)][4]->setText(Q(ScreenAmountOrEmpty(n.keihi3)));
+        fees_[U(r)][0]->setText(Q(f.Name4));
+        fees_[U(r)][1]->setText(Q(ScreenAmountOrEmpty(f.ZeiGaku)));
+        fees_[U(r)][2]->setText(Q(ScreenAmountOrEmpty(f.Keihi4)));
+        fees_[U(r)][3]->setText(Q(ScreenAmountOrEmpty(f.Gensen4)));
+    }
+    memo_->setText(Q(data_.Memo));
+}
+
+void Syukei3::BreakdownLeft(QLineEdit* box, Amount& field) {
+    std::optional<Amount> v = TypedAmount(box->text());
+    if (!v) {
+        app_.prompt.Beep();
+        v = 0;
+    }
+    field = *v;
+    box->setText(Q(ScreenAmountOrEmpty(*v)));
+}
+
+void Syukei3::AssetLeft(int r, Column c) {
+    AssetRow& a = data_.assets[U(r)];
+    QLineEdit* box = assets_[U(r)][c];
+    bool ok = true;
+    auto amount = [&]() -> Amount {
+        std::optional<Amount> v = TypedAmount(box->text());
+        if (!v) {
+            app_.prompt.Beep();
+            return 0;
+        }
+        return *v;
+    };
+    auto small = [&]() -> std::int16_t {
+        auto v = TypedSmallNumber(box->text());
+        if (!v) {
+            app_.prompt.Beep();
+            return 0;
+        }
+        return *v;
+    };
+    auto depreciate = [&](DepreciationTrigger trigger) {
+        switch (OrdinaryDepreciation(a, trigger, a.Hi)) {
+            case DepreciationResult::Computed:
+                ok = AfterDepreciation(data_, r) && ok;
+                break;
+            case DepreciationResult::BadRate:
+                Tell(kBadRateMessage);
+                break;
+            case DepreciationResult::TooLarge:
+                ok = false;
+                break;
+            case DepreciationResult::Unchanged:
+                break;
+        }
+    };
+    switch (c) {
+        case Nen:
+            a.Nen = small();
+            break;
+        case Tuki:
+            a.Tuki = small();
+            break;
+        case Nensuu:
+            a.Nensuu = small();
+            break;
+        case Gaku:
+            a.Gaku = amount();
+            break;
+        case KisoGaku:
+            a.KisoGaku = amount();
+            depreciate(DepreciationTrigger::Base);
+            break;
+        case Ritsu:
+            a.Ritsu = S(box);
+            depreciate(DepreciationTrigger::Rate);
+            break;
+        case Kikan: {
+            const std::int16_t months = small();
+            if (months > 12) {
+                app_.prompt.MsgBox(kMonthsMessage, MsgStyle::Ok, "");
+                // Back into the box once this focus change has settled.
+                QTimer::singleShot(0, box, [box] { box->setFocus(); });
+                return;
+            }
+            a.Kikan = months;
+            if (months >= 1) depreciate(DepreciationTrigger::Months);
+            break;
+        }
+        case Hi:
+        case TokuHi:
+            (c == Hi ? a.Hi : a.TokuHi) = amount();
+            ok = AfterDepreciationTyped(data_, r);
+            break;
+        case Jigyo:
+            a.Jigyo = small();
+            ok = AfterBusinessShare(data_, r);
+            break;
+        case Keihi:
+            a.Keihi = amount();
+            ok = TotalAssetColumn(data_, AssetColumn::Keihi);
+            break;
+        case Zandaka:
+            a.Zandaka = amount();
+            ok = TotalAssetColumn(data_, AssetColumn::Zandaka);
+            break;
+        default:
+            break;
+    }
+    ShowRow(r);
+    ShowRow(kAssetTotalRow);
+    if (!ok) Tell(std::string(kOverflowMessage) + "（" + std::to_string(r) + "行目）");
+}
+
+void Syukei3::CollectBoxes() {
+    if (QWidget* f = focusWidget()) f->clearFocus();
+    for (int r = 1; r <= kAssetRows; ++r) {
+        AssetRow& a = data_.assets[U(r)];
+        const Row& row = assets_[U(r)];
+        a.Name1 = S(row[Name1]);
+        a.QT = S(row[QT]);
+        a.SyouKyaku = S(row[SyouKyaku]);
+        a.Ritsu = S(row[Ritsu]);
+        a.Bikou = S(row[Bikou]);
+    }
+    data_.assets[kAssetTotalRow].Bikou = S(assets_[kAssetTotalRow][Bikou]);
+    for (int r = 1; r <= 2; ++r) {
+        data_.interest[U(r)].Name2 = S(interest_[U(r)][0]);
+        data_.rent[U(r)].Name3 = S(rent_[U(r)][0]);
+        data_.rent[U(r)].Buken = S(rent_[U(r)][1]);
+        data_.fees[U(r)].Name4 = S(fees_[U(r)][0]);
+    }
+    data_.Memo = S(memo_);
+    WritePage3(app_.state.TaxReturnData, data_);
+}
+
+std::vector<SlotText> Syukei3::PageSlots() const { return Page3Slots(data_); }
+
+std::unique_ptr<StatementPreview> Syukei3::MakePreview(std::vector<SlotText> texts) {
+    return std::make_unique<Print3Page>(app_, std::move(texts), this);
+}
+
+}  // namespace tabulo

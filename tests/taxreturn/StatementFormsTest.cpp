@@ -1,0 +1,316 @@
+// The three statement screens driven by keys on the offscreen platform: stock typed
+// on page 1, a wage row on page 2, an asset row on page 3, each saved into
+// SHINKOKU.DAT and read back; the print question, the preview and its printout.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "platform/Prompt.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "taxreturn/StatementPreview.h"
+#include "taxreturn/Syukei1.h"
+#include "taxreturn/Syukei2.h"
+#include "taxreturn/Syukei3.h"
+#include "tests/support/FakePrompt.h"
+#include "tests/support/FakeToolbar.h"
+#include "tests/support/RecordingPrinter.h"
+#include "tests/support/TempFolder.h"
+#include "ui/AppContext.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace tabulo {
+namespace {
+
+using testing::ReadBytes;
+
+std::vector<std::string> FileLines(const std::filesystem::path& p) {
+    const std::string bytes = ReadBytes(p);
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t q; (q = bytes.find("\r\n", start)) != std::string::npos; start = q + 2)
+        out.push_back(bytes.substr(start, q - start));
+    return out;
+}
+
+struct RecordingOpener : FormOpener {
+    explicit RecordingOpener(SharedState& s) : s(s) {}
+    void OpenForm(FormId id, QWidget*) override {
+        opened.push_back(id);
+        modeWhileOpen = s.OffsetOnlyMode;
+    }
+    bool CanOpen(FormId) const override { return true; }
+    SharedState& s;
+    std::vector<FormId> opened;
+    int modeWhileOpen = 0;
+};
+
+class StatementForms : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QStandardPaths::setTestModeEnabled(true);
+        StatementPreview::SetDataOnlySetting(false);
+        s.ProgramFolder = TABULO_SOURCE_DIR;  // FORM/ with the shipped layouts
+        s.TaxReturnPath = dir / "SHINKOKU.DAT";
+        s.SetupLines[3] = "0";
+        s.SetupLines[4] = "0";
+        s.MasterHeader[MasterField::Name] = "山田太郎";
+        Item(1, "売上", 1, 1);
+        Item(2, "仕入", 0, 3);
+        Item(3, "給料", 0, 20);
+        Item(4, "リース料", 0, 25);
+        s.MonthlyItemTable[1][14] = 500000;
+        s.MonthlyItemTable[1][1] = 200000;
+        s.MonthlyItemTable[1][8] = 300000;  // July
+        s.MonthlyItemTable[4][14] = 1000;
+        app.output = &printer;
+        app.forms = &opener;
+    }
+    void Item(int i, const char* name, int k2, int k3) {
+        s.ItemTable[i].ItemName = name;
+        s.ItemTable[i].ItemKubun2 = static_cast<std::int16_t>(k2);
+        s.ItemTable[i].ItemKubun3 = static_cast<std::int16_t>(k3);
+    }
+    static void Show(QWidget& w) {
+        w.show();
+        QApplication::setActiveWindow(&w);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    }
+    // Types `text` into `box` and leaves it with Tab.
+    static void Type(QLineEdit* box, const QString& text) {
+        box->setFocus();
+        QApplication::processEvents();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+
+    testing::TempFolder dir;
+    SharedState s;
+    testing::FakePrompt prompt;
+    testing::FakeToolbar toolbar;
+    testing::RecordingPrinter printer;
+    AppContext app{s, prompt, toolbar};
+    RecordingOpener opener{s};
+};
+
+TEST_F(StatementForms, Page1TypedClosingStockMovesTheLinesAndIsSaved) {
+    {
+        Syukei1 form(app);
+        ASSERT_TRUE(form.Loaded());
+        Show(form);
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("青色申告書１ページ"));
+        EXPECT_EQ(form.Gaku(1)->text(), QStringLiteral("   500,000"));
+        EXPECT_EQ(form.Gaku(44)->text(),
+                  QStringLiteral("   100,000"));  // new file: the usual deduction
+        EXPECT_EQ(form.LineCaption(25)->text(), QStringLiteral("リース料"));
+        EXPECT_EQ(form.LineCaption(18)->text(), QStringLiteral("減価償却費"));
+        EXPECT_TRUE(form.Gaku(1)->isReadOnly());
+
+        QLineEdit* box5 = form.Gaku(5);
+        box5->setFocus();
+        QApplication::processEvents();
+        QTest::keyClicks(box5, QStringLiteral("1,00000"));  // the comma is refused with a beep
+        EXPECT_EQ(prompt.beeps, 1);
+        QTest::keyClick(box5, Qt::Key_Return);  // Enter goes over to line 2
+        QApplication::processEvents();
+        EXPECT_TRUE(form.Gaku(2)->hasFocus());
+        EXPECT_EQ(box5->text(), QStringLiteral("   100,000"));
+        EXPECT_EQ(form.Gaku(6)->text(), QStringLiteral("  -100,000"));
+        EXPECT_EQ(form.Gaku(7)->text(), QStringLiteral("   600,000"));
+        EXPECT_EQ(form.Gaku(33)->text(), QStringLiteral("   599,000"));
+        EXPECT_EQ(form.Gaku(43)->text(), QStringLiteral("   599,000"));
+        EXPECT_EQ(form.Gaku(45)->text(), QStringLiteral("   499,000"));
+
+        // More than 8 characters: a beep and 0.
+        Type(form.Gaku(2), QStringLiteral("123456789"));
+        EXPECT_EQ(form.Gaku(2)->text(), QStringLiteral("         0"));
+        EXPECT_EQ(prompt.beeps, 2);
+
+        form.EndYesNo_Click();
+    }
+    const auto lines = FileLines(s.TaxReturnPath);
+    ASSERT_EQ(lines.size(), 97u);
+    EXPECT_EQ(lines[49 + 4], "100000");  // entry 5
+    EXPECT_EQ(lines[49 + 1], "0");
+    EXPECT_EQ(lines[19], "100000");  // the deduction, written with the new file
+
+    // Read back on the next opening.
+    Syukei1 again(app);
+    EXPECT_EQ(again.Gaku(5)->text(), QStringLiteral("   100,000"));
+    EXPECT_EQ(again.Gaku(45)->text(), QStringLiteral("   499,000"));
+}
+
+TEST_F(StatementForms, Page1PrintAsksSavesAndPreviewsTheWholePage) {
+    Syukei1 form(app);
+    Show(form);
+    StatementPreview* seen = nullptr;
+    form.showPreview = [&](StatementPreview& p) {
+        seen = &p;
+        EXPECT_EQ(p.windowTitle(), QStringLiteral("１ページ印刷"));
+        const auto& ops = p.Document().pages.at(0).ops;
+        bool navyForm = false;
+        for (const DrawOp& op : ops)
+            navyForm = navyForm || (op.kind == DrawKind::Box && op.color == kFormColor);
+        EXPECT_TRUE(navyForm);
+        EXPECT_EQ(ops.back().text,
+                  "  - 1 0 1 0 0 0");  // line 45: a loss of 1,000 and the deduction
+        EXPECT_EQ(ops.back().color, kDataColor);
+        // The default prints the page as previewed.
+        p.printButton()->click();
+        ASSERT_EQ(printer.printed.size(), 1u);
+        EXPECT_EQ(printer.printed[0].pages[0].ops.size(), ops.size());
+        // Data alone for pre-printed paper, and the choice is kept.
+        p.dataOnlyBox()->setChecked(true);
+        p.printButton()->click();
+        ASSERT_EQ(printer.printed.size(), 2u);
+        for (const DrawOp& op : printer.printed[1].pages[0].ops) EXPECT_EQ(op.color, kDataColor);
+        EXPECT_TRUE(StatementPreview::DataOnlySetting());
+    };
+    s.MonthlyItemTable[1][14] = 0;  // no sales this year
+    Syukei1 empty(app);
+    empty.showPreview = form.showPreview;
+    prompt.Answer(Answer::No);
+    empty.PrintOut_Click();
+    EXPECT_EQ(prompt.LastText(),
+              "１ページを印刷します。\r\n申告書の１ページをプリンターにセットしてください");
+    EXPECT_EQ(prompt.shown.back().title, "印刷確認");
+    EXPECT_EQ(seen, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(s.TaxReturnPath));  // No: nothing saved
+    empty.PrintOut_Click();
+    EXPECT_NE(seen, nullptr);
+    EXPECT_TRUE(std::filesystem::exists(s.TaxReturnPath));
+}
+
+TEST_F(StatementForms, AMissingLayoutIsNamedAndNothingPrints) {
+    s.ProgramFolder = dir.path();
+    Syukei3 form(app);
+    bool previewed = false;
+    form.showPreview = [&](StatementPreview&) { previewed = true; };
+    form.PrintOut_Click();
+    EXPECT_FALSE(previewed);
+    EXPECT_TRUE(printer.printed.empty());
+    EXPECT_NE(prompt.LastText().find("shinkoku-3.FRW"), std::string::npos);
+    EXPECT_EQ(prompt.shown.back().title, "エラー確認");
+}
+
+TEST_F(StatementForms, OffsetsOpenThePrintPositionFormLocked) {
+    Syukei2 form(app);
+    form.XYSet_Click();
+    EXPECT_EQ(prompt.LastText(), "印刷座標の調整をしますか？");
+    EXPECT_EQ(prompt.shown.back().title, "作業確認");
+    ASSERT_EQ(opener.opened, std::vector<FormId>{FormId::MentForm2});
+    EXPECT_EQ(opener.modeWhileOpen, -1);
+    EXPECT_EQ(s.OffsetOnlyMode, 0);
+}
+
+TEST_F(StatementForms, Page2MonthlySectionAndAWageRowSavedAndReadBack) {
+    {
+        Syukei2 form(app);
+        ASSERT_TRUE(form.Loaded());
+        Show(form);
+        EXPECT_EQ(form.Gaku(1)->text(), QStringLiteral("   200,000"));
+        EXPECT_EQ(form.Gaku(6)->text(), QStringLiteral("         0"));
+        EXPECT_EQ(form.Gaku(7)->text(), QStringLiteral("   300,000"));
+        EXPECT_EQ(form.Gaku(15)->text(), QStringLiteral("   500,000"));
+        EXPECT_EQ(form.SyukeiBox(11)->text(), QStringLiteral("   100,000"));
+        EXPECT_EQ(form.SyukeiBox(7)->text(), QStringLiteral("   499,000"));  // page 1's line 43
+
+        form.Employee(1, Syukei2::Name)->setText(QStringLiteral("佐藤一郎"));
+        Type(form.Employee(1, Syukei2::Nenrei), QStringLiteral("30"));
+        Type(form.Employee(1, Syukei2::Gtuki), QStringLiteral("12"));
+        Type(form.Employee(1, Syukei2::KyuRyo), QStringLiteral("2400000"));
+        Type(form.Employee(1, Syukei2::Syouyo), QStringLiteral("300000"));
+        Type(form.Employee(1, Syukei2::Gensen), QStringLiteral("45600"));
+        EXPECT_EQ(form.Employee(1, Syukei2::KyuRyo)->text(), QStringLiteral(" 2,400,000"));
+        EXPECT_EQ(form.Employee(1, Syukei2::Goukei)->text(), QStringLiteral(" 2,700,000"));
+        EXPECT_EQ(form.Employee(7, Syukei2::Goukei)->text(), QStringLiteral(" 2,700,000"));
+        EXPECT_EQ(form.Employee(7, Syukei2::Gensen)->text(), QStringLiteral("    45,600"));
+        Type(form.Employee(2, Syukei2::KyuRyo), QStringLiteral("0"));
+        EXPECT_EQ(form.Employee(2, Syukei2::KyuRyo)->text(), QString());  // 0 shows empty
+        Type(form.SyukeiBox(1), QStringLiteral("20000"));
+        Type(form.SyukeiBox(4), QStringLiteral("30000"));
+        EXPECT_EQ(form.SyukeiBox(5)->text(), QStringLiteral("    50,000"));
+        form.EndYesNo_Click();
+    }
+    const auto lines = FileLines(s.TaxReturnPath);
+    ASSERT_EQ(lines.size(), 97u);
+    // Group 4 row 1 (line 21), group 6 rows 1 and 7 (lines 27 and 33), figures 1..5.
+    EXPECT_EQ(lines[20], "\"\x8d\xb2\x93\xa1\x88\xea\x98\x59\",30,12");  // 佐藤一郎 in CP932
+    EXPECT_EQ(lines[26], "2400000,300000,2700000,45600");
+    EXPECT_EQ(lines[32], "2400000,300000,2700000,45600");
+    EXPECT_EQ(lines[9], "20000");
+    EXPECT_EQ(lines[13], "50000");
+    EXPECT_EQ(lines[15], "499000");
+
+    Syukei2 again(app);
+    EXPECT_EQ(again.Employee(1, Syukei2::Name)->text(), QStringLiteral("佐藤一郎"));
+    EXPECT_EQ(again.Employee(1, Syukei2::Goukei)->text(), QStringLiteral(" 2,700,000"));
+    EXPECT_EQ(again.SyukeiBox(5)->text(), QStringLiteral("    50,000"));
+}
+
+TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
+    {
+        Syukei3 form(app);
+        ASSERT_TRUE(form.Loaded());
+        Show(form);
+        form.Asset(1, Syukei3::Name1)->setText(QStringLiteral("軽自動車"));
+        Type(form.Asset(1, Syukei3::KisoGaku), QStringLiteral("1000000"));
+        Type(form.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
+        Type(form.Asset(1, Syukei3::Kikan), QStringLiteral("7"));
+        EXPECT_EQ(form.Asset(1, Syukei3::Hi)->text(), QStringLiteral("   145,833"));
+        Type(form.Asset(1, Syukei3::Jigyo), QStringLiteral("60"));
+        EXPECT_EQ(form.Asset(1, Syukei3::Keihi)->text(), QStringLiteral("    87,500"));
+        EXPECT_EQ(form.Asset(11, Syukei3::Hi)->text(), QStringLiteral("   145,833"));
+        EXPECT_EQ(form.Asset(11, Syukei3::Goukei)->text(), QStringLiteral("   145,833"));
+
+        // Months above 12 are refused; the row keeps its months.
+        Type(form.Asset(1, Syukei3::Kikan), QStringLiteral("13"));
+        EXPECT_EQ(prompt.LastText(), "入力は１２ヶ月までです！");
+        EXPECT_EQ(form.Data().assets[1].Kikan, 7);
+
+        // A rate 1/0 is refused and the figure stays.
+        Type(form.Asset(2, Syukei3::KisoGaku), QStringLiteral("300000"));
+        Type(form.Asset(2, Syukei3::Ritsu), QStringLiteral("1/0"));
+        EXPECT_NE(prompt.LastText().find("償却率"), std::string::npos);
+        Type(form.Asset(2, Syukei3::Ritsu), QStringLiteral("1/3"));
+        EXPECT_EQ(form.Asset(2, Syukei3::Hi)->text(), QStringLiteral("   100,000"));
+
+        form.Memo()->setText(QStringLiteral("店舗改装"));
+        form.EndYesNo_Click();
+    }
+    const auto lines = FileLines(s.TaxReturnPath);
+    ASSERT_EQ(lines.size(), 97u);
+    EXPECT_NE(lines[33].find(",0,1000000,\"\",0,\"0.250\",7,145833,0,145833,60,87500,0,"),
+              std::string::npos)
+        << lines[33];
+    EXPECT_EQ(lines[43], "245833,0,245833,87500,0,\"\"");
+
+    Syukei3 again(app);
+    EXPECT_EQ(again.Asset(1, Syukei3::Name1)->text(), QStringLiteral("軽自動車"));
+    EXPECT_EQ(again.Asset(1, Syukei3::Keihi)->text(), QStringLiteral("    87,500"));
+    EXPECT_EQ(again.Asset(2, Syukei3::Ritsu)->text(), QStringLiteral("1/3"));
+    EXPECT_EQ(again.Memo()->text(), QStringLiteral("店舗改装"));
+}
+
+// A tax-return file that cannot be read is reported and the screen is not filled,
+// so that closing it cannot overwrite the file with empty pages.
+TEST_F(StatementForms, AnUnreadableTaxReturnFileIsReportedAndLeftAlone) {
+    testing::WriteBytes(s.TaxReturnPath, "\"a\",\"b\",x,y\r\n");
+    const std::string before = ReadBytes(s.TaxReturnPath);
+    Syukei2 form(app);
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_NE(prompt.LastText().find("SHINKOKU.DAT"), std::string::npos);
+    EXPECT_EQ(ReadBytes(s.TaxReturnPath), before);
+}
+
+}  // namespace
+}  // namespace tabulo
