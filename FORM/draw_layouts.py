@@ -474,9 +474,9 @@ def page3():
     c10 = 10 * UNIT_PER_PT_HALF
     # Columns of the depreciation table: name, quantity, year, month, price, base,
     # method, life, rate, months, ordinary, extra, total, share, expense, balance, memo.
-    widths = [150, 66, 38, 38, 180, 180, 72, 38, 90, 38, 180, 180, 180, 55, 180, 180, 0]
+    widths = [150, 66, 38, 38, 180, 180, 72, 38, 96, 38, 180, 180, 180, 60, 180, 180, 0]
     heads = ["減価償却資産の名称等", "面積又は数量", "取得年", "取得月", "取得価額", "償却の基礎になる金額",
-             "償却方法", "耐用年数", "償却率", "本年中の償却期間", "本年分の普通償却費",
+             "償却方法", "耐用年数", "償却率", "償却期間", "本年分の普通償却費",
              "割増（特別）償却費", "本年分の償却費合計", "事業専用割合", "本年分の必要経費算入額",
              "未償却残高（期末残高）", "摘要"]
     xs = [5]
@@ -493,8 +493,8 @@ def page3():
     for x in xs[1:-1]:
         L.line(x, top, x, bottom)
     for i, h in enumerate(heads):
-        w = xs[i + 1] - xs[i]
-        size = 5.5
+        w = xs[i + 1] - xs[i] - 4
+        size = 5.5 if w > 60 else 5
         per = max(1, int(w / (size * PT_HEIGHT)))
         parts = wrap(h, per)
         hh = len(parts) * size * PT_HEIGHT * 1.1

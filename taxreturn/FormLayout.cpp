@@ -360,6 +360,26 @@ Result<PrintDocument> RenderStatementPage(const FormLayout& layout,
     return doc;
 }
 
+PrintDocument FitToPaper(const PrintDocument& doc, double areaLeft, double areaTop,
+                         double areaWidth, double areaHeight, double paperWidth,
+                         double paperHeight) {
+    PrintDocument out = doc;
+    for (PrintPage& page : out.pages) {
+        if (areaWidth <= 0 || areaHeight <= 0) continue;
+        const double dx = (paperWidth - page.scaleWidth) / 2 - areaLeft;
+        const double dy = (paperHeight - page.scaleHeight) / 2 - areaTop;
+        for (DrawOp& op : page.ops) {
+            op.x1 += dx;
+            op.x2 += dx;
+            op.y1 += dy;
+            op.y2 += dy;
+        }
+        page.scaleWidth = areaWidth;
+        page.scaleHeight = areaHeight;
+    }
+    return out;
+}
+
 std::filesystem::path LayoutPath(const std::filesystem::path& programFolder, int page) {
     return programFolder / "FORM" / ("shinkoku-" + std::to_string(page) + ".FRW");
 }

@@ -75,6 +75,15 @@ Result<PrintDocument> RenderStatementPage(const FormLayout& layout,
                                           bool withForm, const std::string& name,
                                           const std::string& fileName);
 
+// The page laid onto a printer whose drawable area is `areaWidth` x `areaHeight`
+// twips, starting (`areaLeft`, `areaTop`) twips from the paper's corner, on paper of
+// `paperWidth` x `paperHeight` twips: one unit stays one twip, and the page's
+// printable area sits in the middle of the paper, as on the printer the layouts
+// were drawn for. Without room to spare the page is left as it is.
+PrintDocument FitToPaper(const PrintDocument& doc, double areaLeft, double areaTop,
+                         double areaWidth, double areaHeight, double paperWidth,
+                         double paperHeight);
+
 // The layout file of page `page` (1..3) under the program folder.
 std::filesystem::path LayoutPath(const std::filesystem::path& programFolder, int page);
 

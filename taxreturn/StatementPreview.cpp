@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -11,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/PrintPlayer.h"
+#include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
 #include "store/DataSet.h"
@@ -120,10 +123,21 @@ StatementPreview::StatementPreview(AppContext& app, int page, std::vector<SlotTe
     app_.prompt.Beep();
 }
 
+PrintDocument StatementPreview::ForPrinter(const PrintDocument& doc) const {
+    if (app_.printer == nullptr) return doc;
+    // Twips are points x 20; the page keeps its true size on whatever margins the
+    // printer has, centred on the paper.
+    const QPageLayout layout = app_.printer->Printer().pageLayout();
+    const QRectF paint = layout.paintRect(QPageLayout::Point);
+    const QRectF full = layout.fullRect(QPageLayout::Point);
+    return FitToPaper(doc, paint.left() * 20, paint.top() * 20, paint.width() * 20,
+                      paint.height() * 20, full.width() * 20, full.height() * 20);
+}
+
 void StatementPreview::PrintOut_Click() {
     if (!rendered_) return;
     WaitCursor wait;
-    SendToPrinter(app_, dataOnly_->isChecked() ? dataOnlyDoc_ : withForm_);
+    SendToPrinter(app_, ForPrinter(dataOnly_->isChecked() ? dataOnlyDoc_ : withForm_));
 }
 
 }  // namespace tabulo

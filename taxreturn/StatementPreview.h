@@ -54,6 +54,9 @@ class StatementPreview : public QDialog {
     static void SetDataOnlySetting(bool on);
 
   private:
+    // The document as the application's printer draws it (unchanged without one).
+    PrintDocument ForPrinter(const PrintDocument& doc) const;
+
     AppContext& app_;
     bool rendered_ = false;
     PrintDocument withForm_;

@@ -221,3 +221,29 @@ TEST(FormLayout, ShippedLayoutsReachTheProgramFolderAtFirstStart) {
 
 }  // namespace
 }  // namespace tabulo
+
+namespace tabulo {
+namespace {
+
+TEST(FormLayout, FitToPaperKeepsTwipsAndCentresThePage) {
+    PrintDocument doc;
+    PrintPage page;
+    page.scaleWidth = 11113.2;
+    page.scaleHeight = 16046.1;
+    DrawOp op;
+    op.x1 = op.x2 = 100;
+    op.y1 = op.y2 = 200;
+    page.ops.push_back(op);
+    doc.pages.push_back(page);
+    // A4 (11906 x 16838 twips) drawn inside 5 mm (283.5 twips) margins.
+    const PrintDocument fit = FitToPaper(doc, 283.5, 283.5, 11339, 16271, 11906, 16838);
+    const PrintPage& p = fit.pages[0];
+    EXPECT_DOUBLE_EQ(p.scaleWidth, 11339);
+    EXPECT_DOUBLE_EQ(p.scaleHeight, 16271);
+    // The printable area's corner lands (11906 - 11113.2) / 2 twips from the paper's edge.
+    EXPECT_NEAR(p.ops[0].x1 + 283.5, 100 + (11906 - 11113.2) / 2, 1e-9);
+    EXPECT_NEAR(p.ops[0].y1 + 283.5, 200 + (16838 - 16046.1) / 2, 1e-9);
+}
+
+}  // namespace
+}  // namespace tabulo

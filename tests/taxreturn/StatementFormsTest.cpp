@@ -10,7 +10,11 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 
+#include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
@@ -310,6 +314,85 @@ TEST_F(StatementForms, AnUnreadableTaxReturnFileIsReportedAndLeftAlone) {
     EXPECT_FALSE(form.Loaded());
     EXPECT_NE(prompt.LastText().find("SHINKOKU.DAT"), std::string::npos);
     EXPECT_EQ(ReadBytes(s.TaxReturnPath), before);
+}
+
+// A small shop's year printed into PDF files on the application's printer: each page
+// comes out as one A4 page with its figures. With TABULO_KEEP_PDF set to a folder the
+// files stay there to be looked at.
+TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
+    s.MasterHeader[MasterField::Address] = "東京都台東区浅草1-2-3";
+    s.MasterHeader[MasterField::TradeName] = "山田商店";
+    s.MasterHeader[MasterField::LineOfBusiness] = "食料品小売業";
+    Item(5, "水道光熱費", 0, 10);
+    Item(6, "減価償却費", 0, 18);
+    Item(7, "消耗品費", 0, 17);
+    s.MonthlyItemTable[1] = {};
+    s.MonthlyItemTable[2] = {};
+    for (int m = 1; m <= 12; ++m) {
+        const int column = m <= 6 ? m : m + 1;
+        s.MonthlyItemTable[1][column] = 500000 + m * 10000;  // 6,780,000 in the year
+        s.MonthlyItemTable[2][column] = 200000;
+    }
+    s.MonthlyItemTable[1][14] = 6780000;
+    s.MonthlyItemTable[2][14] = 2400000;
+    s.MonthlyItemTable[3][14] = 1800000;
+    s.MonthlyItemTable[5][14] = 240000;
+    s.MonthlyItemTable[6][14] = 350000;
+    s.MonthlyItemTable[7][14] = 98000;
+    const char* keep = std::getenv("TABULO_KEEP_PDF");
+    const std::filesystem::path home = keep ? std::filesystem::path(keep) : dir.path();
+    PrinterHost host(home);
+    if (!host.PrintsToFile()) GTEST_SKIP() << "a printer is installed";
+    std::vector<std::filesystem::path> pdfs;
+    host.OnPdfWritten([&](const std::filesystem::path& p) { pdfs.push_back(p); });
+    app.printer = &host;
+    app.output = &host;
+    auto print = [](StatementPreview& p) { p.printButton()->click(); };
+    {
+        Syukei1 page1(app);
+        Show(page1);
+        page1.showPreview = print;
+        Type(page1.Gaku(2), QStringLiteral("300000"));
+        Type(page1.Gaku(5), QStringLiteral("280000"));
+        page1.PrintOut_Click();
+    }
+    {
+        Syukei2 page2(app);
+        Show(page2);
+        page2.showPreview = print;
+        page2.Employee(1, Syukei2::Name)->setText(QStringLiteral("佐藤一郎"));
+        Type(page2.Employee(1, Syukei2::Nenrei), QStringLiteral("34"));
+        Type(page2.Employee(1, Syukei2::Gtuki), QStringLiteral("12"));
+        Type(page2.Employee(1, Syukei2::KyuRyo), QStringLiteral("1800000"));
+        page2.PrintOut_Click();
+    }
+    {
+        Syukei3 page3(app);
+        Show(page3);
+        page3.showPreview = print;
+        page3.Asset(1, Syukei3::Name1)->setText(QStringLiteral("軽自動車"));
+        Type(page3.Asset(1, Syukei3::KisoGaku), QStringLiteral("1000000"));
+        Type(page3.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
+        Type(page3.Asset(1, Syukei3::Kikan), QStringLiteral("12"));
+        Type(page3.Asset(1, Syukei3::Jigyo), QStringLiteral("60"));
+        page3.Asset(2, Syukei3::Name1)->setText(QStringLiteral("陳列棚"));
+        Type(page3.Asset(2, Syukei3::KisoGaku), QStringLiteral("300000"));
+        Type(page3.Asset(2, Syukei3::Ritsu), QStringLiteral("1/3"));
+        Type(page3.Asset(2, Syukei3::Jigyo), QStringLiteral("100"));
+        page3.PrintOut_Click();
+    }
+    ASSERT_EQ(pdfs.size(), 3u);
+    const char* expect[3] = {"6 7 8 0 0 0 0", "1,800,000", "250,000"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string cmd = "pdftotext -layout '" + pdfs[i].string() + "' - 2>/dev/null";
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
+        ASSERT_TRUE(pipe);
+        std::string text;
+        char buf[4096];
+        while (std::size_t n = fread(buf, 1, sizeof buf, pipe.get())) text.append(buf, n);
+        EXPECT_NE(text.find("青色申告決算書"), std::string::npos) << pdfs[i];
+        EXPECT_NE(text.find(expect[i]), std::string::npos) << pdfs[i] << "\n" << text;
+    }
 }
 
 }  // namespace
