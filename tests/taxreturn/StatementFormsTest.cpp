@@ -160,6 +160,11 @@ TEST_F(StatementForms, Page1PrintAsksSavesAndPreviewsTheWholePage) {
     form.showPreview = [&](StatementPreview& p) {
         seen = &p;
         EXPECT_EQ(p.windowTitle(), QStringLiteral("１ページ印刷"));
+        // Optional screenshot of the preview, to look at: TABULO_SHOTS=<folder>.
+        if (const char* shots = std::getenv("TABULO_SHOTS")) {
+            p.show();
+            p.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/Print1Page.png"));
+        }
         const auto& ops = p.Document().pages.at(0).ops;
         bool navyForm = false;
         for (const DrawOp& op : ops)

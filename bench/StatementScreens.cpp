@@ -1,0 +1,85 @@
+// Opening each statement screen on a full year's totals, with its tax-return file
+// read from a temporary folder (the time from the click to a filled screen).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <random>
+
+#include "platform/Prompt.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "taxreturn/Syukei1.h"
+#include "taxreturn/Syukei2.h"
+#include "taxreturn/Syukei3.h"
+#include "ui/AppContext.h"
+
+namespace {
+
+using namespace tabulo;
+
+class SilentPrompt : public Prompt {
+  public:
+    int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
+    void Beep() override {}
+};
+
+class NoToolbar : public Toolbar {
+  public:
+    void SetButtonEnabled(int, bool) override {}
+    bool IsButtonEnabled(int) const override { return true; }
+};
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    static QApplication app(argc, argv);
+    return app;
+}
+
+struct Year {
+    Year() {
+        std::random_device rd;
+        dir = std::filesystem::temp_directory_path() / ("tabulo-bench-" + std::to_string(rd()));
+        std::filesystem::create_directories(dir);
+        s.TaxReturnPath = dir / "SHINKOKU.DAT";
+        s.ProgramFolder = TABULO_SOURCE_DIR;
+        for (int i = 1; i <= kItemCount; ++i) {
+            auto& item = s.ItemTable[static_cast<std::size_t>(i)];
+            item.ItemName = "項目";
+            item.ItemKubun2 = static_cast<std::int16_t>(i % 4);
+            item.ItemKubun3 = static_cast<std::int16_t>(i % 46);
+            for (int c = 1; c <= 14; ++c)
+                s.MonthlyItemTable[static_cast<std::size_t>(i)][static_cast<std::size_t>(c)] =
+                    12345 * c;
+        }
+        s.TaxReturnData = DefaultTaxReturnData();
+        SaveTaxReturnData(s);
+    }
+    ~Year() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    std::filesystem::path dir;
+    SharedState s;
+};
+
+template <class Form>
+void BM_OpenStatementScreen(benchmark::State& state) {
+    App();
+    Year year;
+    SilentPrompt prompt;
+    NoToolbar toolbar;
+    AppContext ctx{year.s, prompt, toolbar};
+    for (auto _ : state) {
+        Form form(ctx);
+        if (!form.Loaded()) state.SkipWithError("not loaded");
+    }
+}
+BENCHMARK_TEMPLATE(BM_OpenStatementScreen, Syukei1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_OpenStatementScreen, Syukei2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_OpenStatementScreen, Syukei3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
