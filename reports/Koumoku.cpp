@@ -141,7 +141,7 @@ void Koumoku::KoumokuList_Click(int index) {
     model_->Clear();
     auto selection = SelectItemLines(app_.state, index + 1);
     if (!selection) {
-        ShowFileError(app_.prompt, selection.error());
+        ShowFileError(app_.prompt, selection.error(), app_.state);
         return;
     }
     std::vector<QStringList> rows;

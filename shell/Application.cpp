@@ -114,8 +114,11 @@ int Application::Run() {
     int exitCode = 0;
     p.startup = std::make_unique<BuTabulo>([&p, &exitCode, env] {
         if (CheckStartup(p.state, p.prompt, env) != StartupResult::Ready) {
+            // The program ends here: quit() would only ask the windows to close, and
+            // the start-up window would stay on the screen for ever.
             exitCode = 1;
-            QApplication::quit();
+            p.startup->hide();
+            QApplication::exit(1);
             return;
         }
         p.main = std::make_unique<Tabulo>(p.state, p.prompt, p.printer.get(), p.help.get());
