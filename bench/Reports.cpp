@@ -20,13 +20,13 @@ using namespace tabulo;
 constexpr int kLines = 10000;
 
 class YesPrompt : public Prompt {
-public:
+  public:
     int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
     void Beep() override {}
 };
 
 class Year {
-public:
+  public:
     Year() {
         std::random_device rd;
         dir_ = std::filesystem::temp_directory_path() / ("tabulo-bench-" + std::to_string(rd()));
@@ -52,7 +52,8 @@ public:
             bytes.insert(bytes.end(), encoded->begin(), encoded->end());
         }
         std::ofstream out(s.LedgerPath, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
         out.close();
         s.LedgerHeader = h;
     }
@@ -62,7 +63,7 @@ public:
     }
     SharedState s;
 
-private:
+  private:
     std::filesystem::path dir_;
 };
 

@@ -81,7 +81,8 @@ void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>
         SetPrintCell(s, 1, n, Trim(row[1]));
         SetPrintCell(s, 2, n, FirstChars(row[2], 3));
         SetPrintCell(s, 3, n, CutToBytes(row[3], 16));
-        for (int c = 4; c <= 6; ++c) SetPrintCell(s, c, n, PadLeft(row[static_cast<std::size_t>(c)], 10));
+        for (int c = 4; c <= 6; ++c)
+            SetPrintCell(s, c, n, PadLeft(row[static_cast<std::size_t>(c)], 10));
         SetPrintCell(s, 7, n, CutToBytes(row[7], 16));
     }
 }

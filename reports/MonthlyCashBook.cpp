@@ -79,7 +79,8 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
     s.PrintIncomeTotal = static_cast<Amount>(income);
     s.PrintExpenseTotal = static_cast<Amount>(expense);
     s.PrintBalanceTotal = static_cast<Amount>(income - expense);
-    s.PrintTitle = s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) + "月度出納簿";
+    s.PrintTitle =
+        s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) + "月度出納簿";
 
     LedgerPageFrame frame;
     frame.x0 = 10;

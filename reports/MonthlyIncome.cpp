@@ -55,10 +55,17 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
         if (line.ItemNo < 1 || line.ItemNo > kItemCount) return true;
         DayTable* table = nullptr;
         switch (s.ItemTable[static_cast<std::size_t>(line.ItemNo)].ItemKubun2) {
-            case 1: table = &sales; break;
-            case 2: table = &otherSales; break;
-            case 3: table = &homeUse; break;
-            default: return true;
+            case 1:
+                table = &sales;
+                break;
+            case 2:
+                table = &otherSales;
+                break;
+            case 3:
+                table = &homeUse;
+                break;
+            default:
+                return true;
         }
         const int day = DayOf(line.NenGetsuBi);
         // A day the month cannot have still counts in the month's total.
@@ -83,8 +90,8 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
         }
     }
 
-    s.PrintTitle = s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) +
-                   "月度収入項目別データ";
+    s.PrintTitle =
+        s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) + "月度収入項目別データ";
     PrintDocument doc;
     doc.name = "収入 " + std::string(monthKey) + "月";
     PageWriter w(doc);

@@ -15,9 +15,8 @@ constexpr int kRows = 51;  // 50 items and the net line
 constexpr int kBlocksOnPage1 = 7;
 
 constexpr const char* kGridHeads[16] = {
-    "   ",      "    項   目", "　１月",   "　２月",   "　３月",   "　４月",
-    "　５月",   "　６月",      "中間集計", "　７月",   "　８月",   "　９月",
-    "１０月",   "１１月",      "１２月",   "年間集計"};
+    "   ",      "    項   目", "　１月", "　２月", "　３月", "　４月", "　５月", "　６月",
+    "中間集計", "　７月",      "　８月", "　９月", "１０月", "１１月", "１２月", "年間集計"};
 
 constexpr const char* kPrintHeads[2][7] = {
     {"１月", "２月", "３月", "４月", "５月", "６月", "中間集計"},

@@ -1,11 +1,10 @@
 // The item ledger: the lines of one item with its totals as the screen lists them,
 // and their printout on the ruled pages under the year's title.
-#include "reports/ItemLedger.h"
-
 #include <gtest/gtest.h>
 
 #include "cashbook/Overflow.h"
 #include "platform/Prompt.h"
+#include "reports/ItemLedger.h"
 #include "reports/LedgerPages.h"
 #include "tests/reports/ReportFixture.h"
 
@@ -22,14 +21,14 @@ using testing::TextsAt;
 constexpr const char* kTen = "          ";
 
 class ItemLedger : public testing::LedgerFixture {
-protected:
+  protected:
     void SetUp() override {
         LedgerFixture::SetUp();
         s.EraName = "令和";
         s.FiscalYear = 8;
         s.ReportTitleName = "山田商店";
         const std::string remark = testing::AsciiHex("ABC DEF         ");
-        Load(HeaderHex(5) +                                          //
+        Load(HeaderHex(5) +                                           //
              LineHex("080401", kSun, 4, 0, 300, 0, remark.c_str()) +  //
              LineHex("080402", kSun, 1, 1000, 0, 0) +                 //
              LineHex("080405", kSun, 4, 50, 0, 0) +                   // a refund on 仕入
@@ -87,13 +86,14 @@ TEST_F(ItemLedger, PrintoutHasTheYearsTitleBothTotalsAndAnEmptyBalanceColumn) {
     ASSERT_EQ(doc.pages.size(), 1u);
     const PrintPage& page = doc.pages[0];
     ExpectLines(TextsAt(page, 10), {"T (9,10) 15 令和 8年度項目別集計"});
-    ExpectLines(TextsAt(page, 19),
-                {"T (9,19) 10.5 08.04.01", "T (22,19) 10.5 （日）", "T (32,19) 10.5   4",
-                 "T (39,19) 10.5 仕入", "T (88,19) 10.5        300",
-                 "T (127,19) 10.5 ABC DEF         "});
-    ExpectLines(TextsAt(page, 23),
-                {"T (9,23) 10.5 08.04.05", "T (22,23) 10.5 （日）", "T (32,23) 10.5   4",
-                 "T (39,23) 10.5 仕入", "T (68,23) 10.5         50", "T (127,23) 10.5                 "});
+    ExpectLines(
+        TextsAt(page, 19),
+        {"T (9,19) 10.5 08.04.01", "T (22,19) 10.5 （日）", "T (32,19) 10.5   4",
+         "T (39,19) 10.5 仕入", "T (88,19) 10.5        300", "T (127,19) 10.5 ABC DEF         "});
+    ExpectLines(
+        TextsAt(page, 23),
+        {"T (9,23) 10.5 08.04.05", "T (22,23) 10.5 （日）", "T (32,23) 10.5   4",
+         "T (39,23) 10.5 仕入", "T (68,23) 10.5         50", "T (127,23) 10.5                 "});
     ExpectLines(TextsAt(page, 179), {"T (26,179) 10.5  合　　　　計", "T (68,179) 10.5         50",
                                      "T (88,179) 10.5  1,234,867"});
     for (const DrawOp& op : page.ops) {
@@ -117,10 +117,10 @@ TEST_F(ItemLedger, MoreLinesThanTheOldGridHeldAreAllListedAndPrinted) {
     EXPECT_EQ(prompt.shown.size(), 30u);
     EXPECT_EQ(prompt.shown.back().text, " 31 ページを印刷しますか？");
     ExpectLines(TextsAt(doc.pages[30], 11), {"T (134,11) 10.5  31 Page"});
-    ExpectLines(TextsAt(doc.pages[30], 19),
-                {"T (9,19) 10.5 08.04.01", "T (22,19) 10.5 （日）", "T (32,19) 10.5   1",
-                 "T (39,19) 10.5 売上", "T (68,19) 10.5          1",
-                 "T (127,19) 10.5                 "});
+    ExpectLines(
+        TextsAt(doc.pages[30], 19),
+        {"T (9,19) 10.5 08.04.01", "T (22,19) 10.5 （日）", "T (32,19) 10.5   1",
+         "T (39,19) 10.5 売上", "T (68,19) 10.5          1", "T (127,19) 10.5                 "});
     ExpectLines(TextsAt(doc.pages[30], 179),
                 {"T (26,179) 10.5  合　　　　計", "T (68,179) 10.5      1,201"});
 }

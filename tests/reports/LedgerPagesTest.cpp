@@ -1,10 +1,9 @@
 // The ruled cash-book pages: frame and header of every page, 40 rows a page with the
 // question before each further page, the foot line and the cuts of long texts.
-#include "reports/LedgerPages.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/Prompt.h"
+#include "reports/LedgerPages.h"
 #include "store/SharedState.h"
 #include "tests/reports/ReportFixture.h"
 
@@ -18,7 +17,7 @@ using testing::Texts;
 using testing::TextsAt;
 
 class LedgerPages : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         s.ReportTitleName = "山田商店";
         s.PrintTitle = "令和 8年度項目別集計";
@@ -26,7 +25,8 @@ protected:
     // Line n: date 08.04.dd, item 4, income n yen, remark "rN".
     void FillLines(int count) {
         for (int n = 1; n <= count; ++n) {
-            SetPrintCell(s, 0, n, "08.04." + std::string(n < 10 ? "0" : "") + std::to_string(n % 100));
+            SetPrintCell(s, 0, n,
+                         "08.04." + std::string(n < 10 ? "0" : "") + std::to_string(n % 100));
             SetPrintCell(s, 1, n, "（水）");
             SetPrintCell(s, 2, n, "  4");
             SetPrintCell(s, 3, n, "売上");
@@ -44,22 +44,23 @@ protected:
 std::vector<std::string> FrameRules() {
     std::vector<std::string> r = {"B (8,14)-(154,182) s0 w5", "L (8,18)-(154,18) s0 w5",
                                   "L (8,178)-(154,178) s0 w5"};
-    for (int y = 22; y <= 174; y += 4) r.push_back("L (8," + std::to_string(y) + ")-(154," + std::to_string(y) + ") s2 w3");
-    for (const char* v : {"L (21.5,14)-(21.5,178) s0 w3", "L (31.5,14)-(31.5,178) s0 w3",
-                          "L (38,14)-(38,178) s0 w3", "L (66,14)-(66,182) s0 w3",
-                          "L (86,14)-(86,182) s0 w3", "L (106,14)-(106,182) s0 w3",
-                          "L (126,14)-(126,182) s0 w3"}) {
+    for (int y = 22; y <= 174; y += 4)
+        r.push_back("L (8," + std::to_string(y) + ")-(154," + std::to_string(y) + ") s2 w3");
+    for (const char* v :
+         {"L (21.5,14)-(21.5,178) s0 w3", "L (31.5,14)-(31.5,178) s0 w3",
+          "L (38,14)-(38,178) s0 w3", "L (66,14)-(66,182) s0 w3", "L (86,14)-(86,182) s0 w3",
+          "L (106,14)-(106,182) s0 w3", "L (126,14)-(126,182) s0 w3"}) {
         r.push_back(v);
     }
     return r;
 }
 
 std::vector<std::string> HeaderTexts(const char* pageLabel) {
-    return {"T (54,5) 16.4 山田商店",     "T (9,10) 15 令和 8年度項目別集計",
-            "T (11,15) 10.5 年月日",      "T (23,15) 10.5 曜日",
-            "T (32,15) 10.5 区分",        "T (44,15) 10.5 項  目  名",
-            "T (73,15) 10.5 収入",        "T (93,15) 10.5 支出",
-            "T (109,15) 10.5  現金残高",  "T (132,15) 10.5  備  考 ",
+    return {"T (54,5) 16.4 山田商店",        "T (9,10) 15 令和 8年度項目別集計",
+            "T (11,15) 10.5 年月日",         "T (23,15) 10.5 曜日",
+            "T (32,15) 10.5 区分",           "T (44,15) 10.5 項  目  名",
+            "T (73,15) 10.5 収入",           "T (93,15) 10.5 支出",
+            "T (109,15) 10.5  現金残高",     "T (132,15) 10.5  備  考 ",
             "T (26,179) 10.5  合　　　　計", std::string("T (134,11) 10.5 ") + pageLabel};
 }
 
@@ -89,9 +90,9 @@ TEST_F(LedgerPages, FortyLinesFillOnePageWithoutAQuestion) {
     ExpectLines(TextsAt(doc.pages[0], 175),
                 {"T (9,175) 10.5 08.04.40", "T (22,175) 10.5 （水）", "T (32,175) 10.5   4",
                  "T (39,175) 10.5 売上", "T (68,175) 10.5        140", "T (127,175) 10.5 r40"});
-    ExpectLines(TextsAt(doc.pages[0], 179), {"T (26,179) 10.5  合　　　　計",
-                                             "T (68,179) 10.5  1,234,567",
-                                             "T (88,179) 10.5         -5"});
+    ExpectLines(TextsAt(doc.pages[0], 179),
+                {"T (26,179) 10.5  合　　　　計", "T (68,179) 10.5  1,234,567",
+                 "T (88,179) 10.5         -5"});
 }
 
 TEST_F(LedgerPages, TheFortyFirstLineAsksOnceAndOpensPageTwoWithIt) {
@@ -123,9 +124,9 @@ TEST_F(LedgerPages, NoAtThePageBreakEndsOnThePageJustFilledWithItsFootLine) {
     PrintDocument doc = PrintLedgerPages(s, prompt, 81, 2);
     ASSERT_EQ(prompt.shown.size(), 1u);
     ASSERT_EQ(doc.pages.size(), 1u);
-    ExpectLines(TextsAt(doc.pages[0], 179), {"T (26,179) 10.5  合　　　　計",
-                                             "T (68,179) 10.5      7,000",
-                                             "T (88,179) 10.5        300"});
+    ExpectLines(TextsAt(doc.pages[0], 179),
+                {"T (26,179) 10.5  合　　　　計", "T (68,179) 10.5      7,000",
+                 "T (88,179) 10.5        300"});
     // The columns are handed back empty, also beyond the page that was printed.
     EXPECT_EQ(PrintCell(s, 0, 1), "");
     EXPECT_EQ(PrintCell(s, 7, 81), "");

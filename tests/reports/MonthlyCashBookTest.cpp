@@ -1,12 +1,11 @@
 // The month's cash book: its lines on the ruled pages moved to x 10, the 収支合計 of
 // the cash categories only, the note under every frame and the page questions.
-#include "reports/MonthlyCashBook.h"
-
 #include <gtest/gtest.h>
 
 #include "cashbook/Overflow.h"
 #include "platform/Prompt.h"
 #include "reports/LedgerPages.h"
+#include "reports/MonthlyCashBook.h"
 #include "tests/reports/ReportFixture.h"
 
 namespace tabulo {
@@ -26,7 +25,7 @@ constexpr const char* kNote =
     "T (13,184) 10.5 注記：収支合計欄の集計は繰越データ、預金の出し入れデータは除外されています。";
 
 class MonthlyCashBook : public testing::LedgerFixture {
-protected:
+  protected:
     void SetUp() override {
         LedgerFixture::SetUp();
         s.ReportTitleName = "山田商店";
@@ -42,12 +41,18 @@ protected:
 };
 
 std::vector<std::string> Header(const char* pageLabel) {
-    return {"T (56,5) 16.4 山田商店",          "T (11,10) 15 平成13年04月度出納簿",
-            "T (13,15) 10.5 年月日",           "T (25,15) 10.5 曜日",
-            "T (34,15) 10.5 区分",             "T (46,15) 10.5 項  目  名",
-            "T (75,15) 10.5 収入",             "T (95,15) 10.5 支出",
-            "T (111,15) 10.5  現金残高",       "T (134,15) 10.5  備  考 ",
-            "T (25,179) 10.5  収　　支　　合　　計", std::string("T (136,11) 10.5 ") + pageLabel,
+    return {"T (56,5) 16.4 山田商店",
+            "T (11,10) 15 平成13年04月度出納簿",
+            "T (13,15) 10.5 年月日",
+            "T (25,15) 10.5 曜日",
+            "T (34,15) 10.5 区分",
+            "T (46,15) 10.5 項  目  名",
+            "T (75,15) 10.5 収入",
+            "T (95,15) 10.5 支出",
+            "T (111,15) 10.5  現金残高",
+            "T (134,15) 10.5  備  考 ",
+            "T (25,179) 10.5  収　　支　　合　　計",
+            std::string("T (136,11) 10.5 ") + pageLabel,
             kNote};
 }
 
@@ -91,19 +96,19 @@ TEST_F(MonthlyCashBook, DepositAndCarryOverLinesPrintButStayOutOfTheTotal) {
                  "T (41,19) 10.5 売上", "T (70,19) 10.5      1,000", "T (110,19) 10.5      1,000"});
     // The line without an item is an empty ruled row; the next line goes on below it.
     EXPECT_TRUE(TextsAt(page, 31).empty());
-    ExpectLines(TextsAt(page, 35),
-                {"T (11,35) 10.5 13.04.05", "T (24,35) 10.5 （日）", "T (34,35) 10.5   5",
-                 "T (41,35) 10.5 預入れ", "T (90,35) 10.5      2,000", "T (110,35) 10.5        700"});
+    ExpectLines(TextsAt(page, 35), {"T (11,35) 10.5 13.04.05", "T (24,35) 10.5 （日）",
+                                    "T (34,35) 10.5   5", "T (41,35) 10.5 預入れ",
+                                    "T (90,35) 10.5      2,000", "T (110,35) 10.5        700"});
     ExpectLines(TextsAt(page, 43),
                 {"T (11,43) 10.5 13.04.07", "T (24,43) 10.5 （日）", "T (34,43) 10.5   3",
-                 "T (41,43) 10.5 振込入金", "T (70,43) 10.5        700", "T (110,43) 10.5        700",
-                 "T (129,43) 10.5 ABC DEF"});
+                 "T (41,43) 10.5 振込入金", "T (70,43) 10.5        700",
+                 "T (110,43) 10.5        700", "T (129,43) 10.5 ABC DEF"});
     EXPECT_EQ(TextsAt(page, 47).size(), 6u);  // line 8 of April
     EXPECT_TRUE(TextsAt(page, 51).empty());   // May is not printed
     // Only categories 1, 3, 4 and 6 count: 1,000 + 700 in, 300 + 4,000 out.
-    ExpectLines(TextsAt(page, 179), {"T (25,179) 10.5  収　　支　　合　　計",
-                                     "T (70,179) 10.5      1,700", "T (90,179) 10.5      4,300",
-                                     "T (110,179) 10.5     -2,600"});
+    ExpectLines(TextsAt(page, 179),
+                {"T (25,179) 10.5  収　　支　　合　　計", "T (70,179) 10.5      1,700",
+                 "T (90,179) 10.5      4,300", "T (110,179) 10.5     -2,600"});
     EXPECT_EQ(s.PrintIncomeTotal, 1700);
     EXPECT_EQ(s.PrintExpenseTotal, 4300);
     EXPECT_EQ(s.PrintBalanceTotal, -2600);
@@ -116,9 +121,9 @@ TEST_F(MonthlyCashBook, FortyLinesOfTheMonthFillOnePage) {
     EXPECT_EQ(doc->pages.size(), 1u);
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(TextsAt(doc->pages[0], 175).size(), 6u);
-    ExpectLines(TextsAt(doc->pages[0], 179), {"T (25,179) 10.5  収　　支　　合　　計",
-                                              "T (70,179) 10.5        400",
-                                              "T (110,179) 10.5        400"});
+    ExpectLines(TextsAt(doc->pages[0], 179),
+                {"T (25,179) 10.5  収　　支　　合　　計", "T (70,179) 10.5        400",
+                 "T (110,179) 10.5        400"});
 }
 
 TEST_F(MonthlyCashBook, LinesOfALaterMonthAfterAFullPageStillAskForAPage) {
@@ -142,9 +147,9 @@ TEST_F(MonthlyCashBook, NoAtThePageBreakPutsTheTotalsOnThePageJustPrinted) {
     ASSERT_TRUE(doc.ok());
     ASSERT_EQ(doc->pages.size(), 1u);
     // The totals are the month's, all 45 lines.
-    ExpectLines(TextsAt(doc->pages[0], 179), {"T (25,179) 10.5  収　　支　　合　　計",
-                                              "T (70,179) 10.5        450",
-                                              "T (110,179) 10.5        450"});
+    ExpectLines(TextsAt(doc->pages[0], 179),
+                {"T (25,179) 10.5  収　　支　　合　　計", "T (70,179) 10.5        450",
+                 "T (110,179) 10.5        450"});
     EXPECT_EQ(PrintCell(s, 0, 1), "");
 }
 

@@ -1,11 +1,10 @@
 // The month's income by day: the three income classes per day and for the month on
 // one ruled page, day labels only for days the month has.
-#include "reports/MonthlyIncome.h"
-
 #include <gtest/gtest.h>
 
 #include "cashbook/Overflow.h"
 #include "platform/Prompt.h"
+#include "reports/MonthlyIncome.h"
 #include "tests/reports/ReportFixture.h"
 
 namespace tabulo {
@@ -23,7 +22,7 @@ using testing::TextsAt;
 constexpr const char* kTen = "          ";  // an empty amount cell
 
 class MonthlyIncome : public testing::LedgerFixture {
-protected:
+  protected:
     void SetUp() override {
         LedgerFixture::SetUp();
         s.EraName = "令和";
@@ -39,16 +38,16 @@ protected:
 };
 
 TEST_F(MonthlyIncome, FebruaryOfACommonYearHasNoDayLabelsOnItsLastThreeRows) {
-    Load(HeaderHex(9) +                                    //
-         LineHex("080131", kSun, 1, 999, 0, 0) +           // January
-         LineHex("080201", kSun, 1, 1000, 0, 0) +          // 売上
-         LineHex("080201", kSun, 9, 200, 0, 0) +           // その他売上
-         LineHex("080203", kSun, 11, 50, 0, 0) +           // 家事消費
-         LineHex("080203", kSun, 12, 77, 0, 0) +           // no class
-         LineHex("080203", kSun, 4, 0, 300, 0) +           // an expense
-         LineHex("", kBlank6, 0, 0, 0, 0) +                // a blank line inside the month
-         LineHex("080228", kSun, 1, 2000000, 0, 0) +       //
-         LineHex("080301", kSun, 1, 5, 0, 0));             // March
+    Load(HeaderHex(9) +                               //
+         LineHex("080131", kSun, 1, 999, 0, 0) +      // January
+         LineHex("080201", kSun, 1, 1000, 0, 0) +     // 売上
+         LineHex("080201", kSun, 9, 200, 0, 0) +      // その他売上
+         LineHex("080203", kSun, 11, 50, 0, 0) +      // 家事消費
+         LineHex("080203", kSun, 12, 77, 0, 0) +      // no class
+         LineHex("080203", kSun, 4, 0, 300, 0) +      // an expense
+         LineHex("", kBlank6, 0, 0, 0, 0) +           // a blank line inside the month
+         LineHex("080228", kSun, 1, 2000000, 0, 0) +  //
+         LineHex("080301", kSun, 1, 5, 0, 0));        // March
     auto result = PrintMonthlyIncome(s, prompt, "02");
     ASSERT_TRUE(result.ok());
     ASSERT_TRUE(result->has_value());
@@ -64,19 +63,19 @@ TEST_F(MonthlyIncome, FebruaryOfACommonYearHasNoDayLabelsOnItsLastThreeRows) {
     // Frame: X0 10, R 110, B 178; 31 dotted rules 5 apart from y 23.
     const auto rules = Rules(page);
     ASSERT_EQ(rules.size(), 39u);
-    ExpectLines({rules[0], rules[1], rules[2], rules[3], rules[33]},
-                {"B (10,14)-(109,178) s0 w5", "L (10,19)-(109,19) s0 w5",
-                 "L (10,173)-(109,173) s0 w5", "L (10,23)-(109,23) s2 w3",
-                 "L (10,173)-(109,173) s2 w3"});
+    ExpectLines(
+        {rules[0], rules[1], rules[2], rules[3], rules[33]},
+        {"B (10,14)-(109,178) s0 w5", "L (10,19)-(109,19) s0 w5", "L (10,173)-(109,173) s0 w5",
+         "L (10,23)-(109,23) s2 w3", "L (10,173)-(109,173) s2 w3"});
     ExpectLines({rules.begin() + 34, rules.end()},
                 {"L (20,14)-(20,173) s0 w3", "L (30,14)-(30,178) s0 w3", "L (50,14)-(50,178) s0 w3",
                  "L (70,14)-(70,178) s0 w3", "L (90,14)-(90,178) s0 w3"});
 
     ExpectLines(TextsAt(page, 5), {"T (40,5) 16.4 山田商店"});
     ExpectLines(TextsAt(page, 10), {"T (11,10) 15 令和 8年02月度収入項目別データ"});
-    ExpectLines(TextsAt(page, 16),
-                {"T (13,16) 10.5  日", "T (23,16) 10.5 曜日", "T (39,16) 10.5 売上",
-                 "T (55,16) 10.5 その他売上", "T (75,16) 10.5 家事消費", "T (95,16) 10.5 収入合計"});
+    ExpectLines(TextsAt(page, 16), {"T (13,16) 10.5  日", "T (23,16) 10.5 曜日",
+                                    "T (39,16) 10.5 売上", "T (55,16) 10.5 その他売上",
+                                    "T (75,16) 10.5 家事消費", "T (95,16) 10.5 収入合計"});
 
     // 1 February 2026 was a Sunday, the 28th a Saturday.
     ExpectLines(TextsAt(page, 20),
@@ -84,13 +83,13 @@ TEST_F(MonthlyIncome, FebruaryOfACommonYearHasNoDayLabelsOnItsLastThreeRows) {
                  "T (55,20) 10.5        200", std::string("T (75,20) 10.5 ") + kTen,
                  "T (95,20) 10.5      1,200"});
     ExpectLines(TextsAt(page, 25),
-                {"T (12,25) 10.5  2日", "T (22,25) 10.5 （月）", std::string("T (35,25) 10.5 ") + kTen,
-                 std::string("T (55,25) 10.5 ") + kTen, std::string("T (75,25) 10.5 ") + kTen,
-                 std::string("T (95,25) 10.5 ") + kTen});
+                {"T (12,25) 10.5  2日", "T (22,25) 10.5 （月）",
+                 std::string("T (35,25) 10.5 ") + kTen, std::string("T (55,25) 10.5 ") + kTen,
+                 std::string("T (75,25) 10.5 ") + kTen, std::string("T (95,25) 10.5 ") + kTen});
     ExpectLines(TextsAt(page, 30),
-                {"T (12,30) 10.5  3日", "T (22,30) 10.5 （火）", std::string("T (35,30) 10.5 ") + kTen,
-                 std::string("T (55,30) 10.5 ") + kTen, "T (75,30) 10.5         50",
-                 "T (95,30) 10.5         50"});
+                {"T (12,30) 10.5  3日", "T (22,30) 10.5 （火）",
+                 std::string("T (35,30) 10.5 ") + kTen, std::string("T (55,30) 10.5 ") + kTen,
+                 "T (75,30) 10.5         50", "T (95,30) 10.5         50"});
     ExpectLines(TextsAt(page, 155),
                 {"T (12,155) 10.5 28日", "T (22,155) 10.5 （土）", "T (35,155) 10.5  2,000,000",
                  std::string("T (55,155) 10.5 ") + kTen, std::string("T (75,155) 10.5 ") + kTen,
@@ -103,10 +102,9 @@ TEST_F(MonthlyIncome, FebruaryOfACommonYearHasNoDayLabelsOnItsLastThreeRows) {
         EXPECT_EQ(row[3].substr(row[3].size() - 10), kTen);
     }
     // The month line: the label, then the three class totals and their sum.
-    ExpectLines(TextsAt(page, 175),
-                {"T (16,175) 10.5 合    計", "T (35,175) 10.5  2,001,000",
-                 "T (55,175) 10.5        200", "T (75,175) 10.5         50",
-                 "T (95,175) 10.5  2,001,250"});
+    ExpectLines(TextsAt(page, 175), {"T (16,175) 10.5 合    計", "T (35,175) 10.5  2,001,000",
+                                     "T (55,175) 10.5        200", "T (75,175) 10.5         50",
+                                     "T (95,175) 10.5  2,001,250"});
     EXPECT_EQ(s.PrintTitle, "");
 }
 
@@ -121,7 +119,8 @@ TEST_F(MonthlyIncome, AThirtyOneDayMonthLabelsItsLastDay) {
 }
 
 TEST_F(MonthlyIncome, AMonthWithoutLinesSaysSoAndPrintsNothing) {
-    Load(HeaderHex(2) + LineHex("080401", kSun, 1, 10, 0, 0) + LineHex("080601", kSun, 1, 10, 0, 0));
+    Load(HeaderHex(2) + LineHex("080401", kSun, 1, 10, 0, 0) +
+         LineHex("080601", kSun, 1, 10, 0, 0));
     auto result = PrintMonthlyIncome(s, prompt, "05");
     ASSERT_TRUE(result.ok());
     EXPECT_FALSE(result->has_value());

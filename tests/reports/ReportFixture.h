@@ -46,8 +46,8 @@ inline std::string HeaderHex(int lineCount) {
 inline std::string LineHex(std::string_view date, const char* youbi, int item, std::int64_t in,
                            std::int64_t out, std::int64_t balance, const char* bikou = kBlank16) {
     const std::string d = date.empty() ? std::string(kBlank6) : AsciiHex(date);
-    return d + " " + youbi + " " + LeHex(item, 2) + " " + LeHex(in, 4) + " " + LeHex(out, 4) +
-           " " + LeHex(balance, 4) + " " + bikou + "\n";
+    return d + " " + youbi + " " + LeHex(item, 2) + " " + LeHex(in, 4) + " " + LeHex(out, 4) + " " +
+           LeHex(balance, 4) + " " + bikou + "\n";
 }
 
 // One operation per line: "L (8,18)-(154,18) s0 w5", "B ...", "T (54,5) 16.4 text".
