@@ -1,5 +1,6 @@
 #include "reports/LedgerPages.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/Prompt.h"

@@ -5,6 +5,7 @@
 #include "cashbook/Overflow.h"
 #include "platform/Prompt.h"
 #include "reports/MonthlyIncome.h"
+#include "store/Dates.h"
 #include "tests/reports/ReportFixture.h"
 
 namespace tabulo {
@@ -146,6 +147,17 @@ TEST_F(MonthlyIncome, ADaySumThatOverflowsEndsWithoutAPage) {
     auto result = PrintMonthlyIncome(s, prompt, "04");
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, FileErrorCode::Overflow);
+}
+
+TEST(WeekdayText, UsesTheCashBooksYearsAndNeverAsks) {
+    // Nothing here can show a message: the function has no prompt to show it with.
+    EXPECT_EQ(WeekdayText("080301", "令和"), "（日）");  // 1 March 2026
+    EXPECT_EQ(WeekdayText("130401", "平成"), "（日）");  // 1 April 2001
+    EXPECT_EQ(WeekdayText("080229", "令和"), "");        // 2026 is no leap year
+    EXPECT_EQ(WeekdayText("080431", "令和"), "");
+    EXPECT_EQ(WeekdayText("410101", "平成"), "");  // beyond the era
+    EXPECT_EQ(WeekdayText("      ", "令和"), "");
+    EXPECT_EQ(WeekdayText("0803", "令和"), "");
 }
 
 }  // namespace
