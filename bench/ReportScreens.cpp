@@ -67,7 +67,7 @@ void BM_ItemLedgerPrintIntoPdf(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         FillItemLedgerPrintColumns(year.s, sel->rows);
-        const PrintDocument doc = PrintItemLedger(year.s, prompt);
+        const PrintDocument doc = PrintItemLedger(year.s, prompt, 8);
         state.ResumeTiming();
         if (!host.Print(doc)) state.SkipWithError("printing failed");
     }

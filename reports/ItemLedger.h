@@ -45,7 +45,7 @@ void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>
 std::string ItemLedgerTitle(const SharedState& s);
 
 // Sets PrintTitle, prints PrintLineCount lines with both totals in the foot line and
-// clears PrintTitle again.
-PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt);
+// clears PrintTitle again. `item` names the document ("項目別集計 07").
+PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt, int item);
 
 }  // namespace tabulo

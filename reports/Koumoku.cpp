@@ -178,7 +178,8 @@ void Koumoku::PrintData_Click() {
                     model_->Text(r, c).toStdString();
         }
         FillItemLedgerPrintColumns(app_.state, rows);
-        const PrintDocument doc = PrintItemLedger(app_.state, app_.prompt);
+        const PrintDocument doc =
+            PrintItemLedger(app_.state, app_.prompt, koumokuList_->currentIndex() + 1);
         SendToPrinter(app_, doc);
     }
     koumokuList_->setFocus();
