@@ -11,17 +11,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src="$PWD"
-bash scripts/deps.sh --ime
-exe="${TABULO_EXE:-$src/${TABULO_BUILD_DIR:-build}/shell/tabulo}"
-[ -x "$exe" ] || { echo "check-ime.sh: no program at $exe (bash scripts/build.sh)" >&2; exit 1; }
 
-work="$(mktemp -d /tmp/tabulo-ime.XXXXXX)"
-home="$work/home"
-data="$home/drives/A/KEIRIDATA"
-mkdir -p "$data" "$work/user/.config/mozc"
-cp "$src"/tests/data/{DATE.DAT,MASTER.DAT,KEIRI13.DAT,YOKIN13.DAT,SHINKOKU.DAT} "$data/"
-# Mozc starts in hiragana input, not in direct input, when the engine comes up.
-cat >"$work/user/.config/mozc/ibus_config.textproto" <<'CONF'
+if [ "${1:-}" != --session ]; then
+    bash scripts/deps.sh --ime
+    exe="${TABULO_EXE:-$src/${TABULO_BUILD_DIR:-build}/shell/tabulo}"
+    [ -x "$exe" ] || { echo "check-ime.sh: no program at $exe (bash scripts/build.sh)" >&2; exit 1; }
+    work="$(mktemp -d /tmp/tabulo-ime.XXXXXX)"
+    data="$work/home/drives/A/KEIRIDATA"
+    mkdir -p "$data" "$work/user/.config/mozc"
+    cp "$src"/tests/data/{DATE.DAT,MASTER.DAT,KEIRI13.DAT,YOKIN13.DAT,SHINKOKU.DAT} "$data/"
+    # Mozc starts in hiragana input, not in direct input, when the engine comes up.
+    cat >"$work/user/.config/mozc/ibus_config.textproto" <<'CONF'
 engines {
   name : "mozc-jp"
   longname : "Mozc"
@@ -32,6 +32,21 @@ engines {
 }
 active_on_launch: True
 CONF
+    chmod 755 "$work"
+    if [ "$(id -u)" -eq 0 ]; then
+        # Mozc will not convert for root (its server refuses to run as root and the
+        # engine then passes every key through), so the session runs as a plain user.
+        id -u tabulo-ime >/dev/null 2>&1 ||
+            useradd --system --no-create-home --shell /usr/sbin/nologin tabulo-ime
+        chown -R tabulo-ime: "$work"
+        exec runuser -u tabulo-ime -- bash "$0" --session "$work" "$exe"
+    fi
+    exec bash "$0" --session "$work" "$exe"
+fi
+work="$2"
+exe="$3"
+home="$work/home"
+data="$home/drives/A/KEIRIDATA"
 
 export HOME="$work/user" XDG_CONFIG_HOME="$work/user/.config" XDG_CACHE_HOME="$work/user/.cache"
 export LC_ALL=C.UTF-8
@@ -42,6 +57,10 @@ pids=()
 cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
     [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true
+    # The engine starts mozc_server detached from us; as the session's own user it is ours.
+    if [ "$(id -un)" = tabulo-ime ]; then
+        for pid in $(pgrep -u tabulo-ime -x mozc_server || true); do kill "$pid" 2>/dev/null || true; done
+    fi
 }
 trap cleanup EXIT
 step=0
@@ -72,8 +91,14 @@ for _ in $(seq 1 40); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sl
 eval "$(dbus-launch --sh-syntax)"
 ibus-daemon --xim --replace --panel=disable >"$work/ibus.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 1 40); do ibus list-engine >/dev/null 2>&1 && break; sleep 0.5; done
-ibus engine mozc-jp || fail "ibus could not switch to the mozc engine"
+# `ibus engine NAME` may report failure while the engine is still starting; ask again
+# until ibus says mozc is the engine.
+for _ in $(seq 1 40); do
+    ibus engine mozc-jp >/dev/null 2>&1 || true
+    [ "$(ibus engine 2>/dev/null)" = mozc-jp ] && break
+    sleep 0.5
+done
+[ "$(ibus engine 2>/dev/null)" = mozc-jp ] || fail "ibus could not switch to the mozc engine"
 echo "ibus engine: $(ibus engine)"
 
 TABULO_HOME="$home" "$exe" >"$work/tabulo.log" 2>&1 &
@@ -84,6 +109,7 @@ focus '^会計処理$'
 keys alt+m r            # 選択メニュー → データ読み込み
 keys alt+m s            # 選択メニュー → マスター登録
 focus '^マスター登録$'
+keys F2                 # 項目入力(F2): to the grid, on item 1's name
 keys Down Down Down Down Down Return   # item 6, an unused one: its name cell opens
 xdotool type --delay 150 kaikei
 sleep 1
