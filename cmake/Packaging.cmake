@@ -51,16 +51,17 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "cash book and blue-return statement for a small business")
+# CPack puts the summary above this text as the description's first line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Tabulo keeps the year's cash book of a small Japanese business or sole
+    "Tabulo keeps the year's cash book of a small Japanese business or sole
 proprietor who files the blue-return statement (aoiro shinkoku): dated lines
 with a running cash balance, an item master of 50 items and up to 20 bank
 deposit accounts. It totals the year per item and month, prints the cash book
 and the summaries, and prints pages 1 to 3 of the statement onto the
 pre-printed forms. Everything on screen and on paper is Japanese.")
+# A native package: the version is the program's own, with no Debian revision, and the
+# changelog is /usr/share/doc/tabulo/changelog.gz.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TABULO_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
