@@ -23,7 +23,7 @@ ShippedCopyResult CopyShippedFiles(const std::filesystem::path& shipped,
 // missing from the program folder (or a shipped folder without its help book), a line
 // that says so. An empty `problems` means the program folder is ready.
 struct ShippedCheckResult {
-    std::vector<std::string> present;   // "FORM/x.FRW", "help/index.html", ...
+    std::vector<std::string> present;  // "FORM/x.FRW", "help/index.html", ...
     std::vector<std::string> problems;
 };
 

@@ -63,7 +63,8 @@ private:
 int CheckInstall(const std::filesystem::path& shipped, const std::filesystem::path& programFolder) {
     const ShippedCopyResult copy = CopyShippedFiles(shipped, programFolder);
     ShippedCheckResult check = CheckShippedFiles(shipped, programFolder);
-    for (const std::string& failure : copy.failures) check.problems.push_back("cannot copy " + failure);
+    for (const std::string& failure : copy.failures)
+        check.problems.push_back("cannot copy " + failure);
     // The layouts and reports are drawn for these faces; without them every printout
     // falls back to a face of another width.
     for (const char* family : {"IPAMincho", "IPAGothic"}) {
@@ -73,7 +74,8 @@ int CheckInstall(const std::filesystem::path& shipped, const std::filesystem::pa
     std::printf("shipped files: %s\nprogram folder: %s\n", shipped.string().c_str(),
                 programFolder.string().c_str());
     for (const std::string& file : check.present) std::printf("  found %s\n", file.c_str());
-    for (const std::string& problem : check.problems) std::printf("  PROBLEM: %s\n", problem.c_str());
+    for (const std::string& problem : check.problems)
+        std::printf("  PROBLEM: %s\n", problem.c_str());
     std::printf("install check %s\n", check.problems.empty() ? "passed" : "FAILED");
     std::fflush(stdout);
     return check.problems.empty() ? 0 : 1;

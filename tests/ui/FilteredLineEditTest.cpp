@@ -1,9 +1,10 @@
 // Text from an input method (ibus, fcitx5) reaches a text box as input-method events:
 // a preedit while the user composes, then a commit, sometimes replacing text around
 // the cursor. The committed text must pass the same key rules as typed keys.
+#include <gtest/gtest.h>
+
 #include <QInputMethodEvent>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "store/Text.h"
 #include "tests/support/FakePrompt.h"
@@ -18,7 +19,7 @@ bool NameKey(char32_t ch) { return ch != U'"' && IsCp932Text(EncodeUtf8(ch)); }
 char32_t Upper(char32_t ch) { return ch >= U'a' && ch <= U'z' ? ch - U'a' + U'A' : ch; }
 
 class FilteredLineEditIme : public ::testing::Test {
-protected:
+  protected:
     FilteredLineEditIme() : edit(prompt) {
         edit.SetKeyFilter(NameKey);
         edit.show();
@@ -54,8 +55,8 @@ TEST_F(FilteredLineEditIme, ComposedTextArrivesOnlyWhenCommitted) {
 TEST_F(FilteredLineEditIme, ACommitWithARefusedCharacterInsertsNothingAndBeeps) {
     edit.setText(QStringLiteral("旅費"));
     // 𠮷 (U+20BB7) has no Shift-JIS form; a quote would end the name in MASTER.DAT.
-    for (const QString& refused : {QStringLiteral("𠮷野家"), QStringLiteral("会\"計"),
-                                   QStringLiteral("\U0001F697")}) {
+    for (const QString& refused :
+         {QStringLiteral("𠮷野家"), QStringLiteral("会\"計"), QStringLiteral("\U0001F697")}) {
         Preedit(refused);
         Commit(refused);
         EXPECT_EQ(edit.text(), QStringLiteral("旅費")) << refused.toStdString();
@@ -66,7 +67,8 @@ TEST_F(FilteredLineEditIme, ACommitWithARefusedCharacterInsertsNothingAndBeeps) 
     EXPECT_EQ(edit.text(), QStringLiteral("旅費交通費"));
 }
 
-TEST_F(FilteredLineEditIme, ACommitReplacingTextBeforeTheCursorKeepsTheReplacementOnlyWhenAccepted) {
+TEST_F(FilteredLineEditIme,
+       ACommitReplacingTextBeforeTheCursorKeepsTheReplacementOnlyWhenAccepted) {
     // fcitx5 corrects a character it committed before by replacing it with the new one.
     edit.setText(QStringLiteral("売あ"));
     Commit(QStringLiteral("上"), -1, 1);
