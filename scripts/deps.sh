@@ -4,6 +4,7 @@
 #   --gui      an X server for looking at the program without a desktop (Xvfb)
 #   --package  what building and checking the .deb needs (scripts/package.sh)
 #   --ime      what scripts/check-ime.sh needs: Xvfb, ibus with mozc, xdotool
+#   --fcitx5   with --ime: fcitx5 with mozc and its Qt 6 front end
 set -euo pipefail
 
 packages=(
@@ -18,6 +19,7 @@ for option in "$@"; do
         --gui) packages+=(xvfb xauth) ;;
         --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
         --ime) packages+=(xvfb xauth dbus-x11 ibus ibus-mozc xdotool imagemagick) ;;
+        --fcitx5) packages+=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6) ;;
         *) echo "deps.sh: unknown option $option" >&2; exit 2 ;;
     esac
 done
