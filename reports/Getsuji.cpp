@@ -4,6 +4,9 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -50,6 +53,8 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     grid1_->horizontalHeader()->setHighlightSections(false);
     grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid1_->setTextElideMode(Qt::ElideNone);
+    grid1_->setWordWrap(false);
 
     printOut_ = new QPushButton(QStringLiteral("印刷(&P)"), this);
     printOut_->setObjectName(QStringLiteral("PrintOut"));
@@ -122,9 +127,14 @@ void Getsuji::BuildSummaryGrid() {
     // The amounts are already padded to the right edge of their 10 characters.
     for (int c = 2; c < kColumns; ++c) model_->SetAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
     model_->SetAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    grid1_->setColumnWidth(0, Px(kWidthNumber));
-    grid1_->setColumnWidth(1, Px(kWidthName));
-    for (int c = 2; c < kColumns; ++c) grid1_->setColumnWidth(c, Px(kWidthAmount));
+    // The widths of the form design, widened where the face here needs more room for
+    // the 10-character amounts and 16-character names, so that nothing is cut.
+    const QFontMetrics fm(grid1_->font());
+    const int pad = 2 * grid1_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    grid1_->setColumnWidth(0, std::max(Px(kWidthNumber), fm.horizontalAdvance(QStringLiteral("000")) + pad));
+    grid1_->setColumnWidth(1, std::max(Px(kWidthName), fm.horizontalAdvance(QString(16, QChar(0x3000))) / 2 + pad));
+    const int amount = std::max(Px(kWidthAmount), fm.horizontalAdvance(QString(10, QLatin1Char('0'))) + pad);
+    for (int c = 2; c < kColumns; ++c) grid1_->setColumnWidth(c, amount);
     SetCurrentCell(1, 2);
 }
 

@@ -12,6 +12,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
 #include "reports/ItemLedger.h"
@@ -77,10 +79,22 @@ Koumoku::Koumoku(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     grid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gothic).height() + 4);
     grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid1_->horizontalHeader()->setHighlightSections(false);
+    grid1_->setTextElideMode(Qt::ElideNone);
+    grid1_->setWordWrap(false);
+    // The widths of the form design, widened where the face here needs more room, so
+    // that no date, amount or name is cut.
+    const QFontMetrics fm(gothic);
+    const int pad = 10;
+    const int needed[kColumns] = {
+        fm.horizontalAdvance(QStringLiteral("000000")), fm.horizontalAdvance(QStringLiteral("（月）")),
+        fm.horizontalAdvance(QStringLiteral("000")), fm.horizontalAdvance(QString(8, QChar(0x3000))),
+        fm.horizontalAdvance(QString(10, QLatin1Char('0'))), fm.horizontalAdvance(QString(10, QLatin1Char('0'))),
+        fm.horizontalAdvance(QString(10, QLatin1Char('0'))), fm.horizontalAdvance(QString(8, QChar(0x3000)))};
     int width = 2 * grid1_->frameWidth() + grid1_->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < kColumns; ++c) {
-        grid1_->setColumnWidth(c, Px(kWidths[c]));
-        width += Px(kWidths[c]);
+        const int w = std::max(Px(kWidths[c]), needed[c] + pad);
+        grid1_->setColumnWidth(c, w);
+        width += w;
     }
     grid1_->setFixedSize(width, Px(kGridHeight));
 
