@@ -44,13 +44,16 @@ public:
         std::vector<std::byte> bytes = EncodeLedgerHeader(h);
         for (int n = 1; n <= kYearLines; ++n) {
             LedgerLine line = BlankLedgerLine(0);
-            const int month = (n - 1) * 12 / kYearLines + 1;
-            const int day = ((n - 1) % 833) * 28 / 833 + 1;
+            // Days 1..28 of each month, in order through the year.
+            const int position = (n - 1) * 12 * 28 / kYearLines;
+            const int month = position / 28 + 1;
+            const int day = position % 28 + 1;
             char date[8];
             std::snprintf(date, sizeof date, "08%02d%02d", month, day);
             line.NenGetsuBi = date;
             line.Youbi = "（月）";
-            line.ItemNo = static_cast<std::int16_t>(n % 5 == 0 ? 8 : n % 10 + 1);
+            static constexpr int kOthers[] = {1, 2, 3, 4, 5, 6, 7, 9, 10};
+            line.ItemNo = static_cast<std::int16_t>(n % 5 == 0 ? 8 : kOthers[n % 9]);
             const int kubun = s.ItemTable[static_cast<std::size_t>(line.ItemNo)].ItemKubun;
             if (kubun == 1 || kubun == 2 || kubun == 3 || kubun == 7)
                 line.Indata = 1000 + n % 97;

@@ -85,6 +85,7 @@ void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>
             SetPrintCell(s, c, n, PadLeft(row[static_cast<std::size_t>(c)], 10));
         SetPrintCell(s, 7, n, CutToBytes(row[7], 16));
     }
+    s.PrintLineCount = n;
 }
 
 std::string ItemLedgerTitle(const SharedState& s) {
