@@ -23,12 +23,6 @@ namespace {
 
 using namespace tabulo;
 
-class SilentPrompt : public Prompt {
-public:
-    int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
-    void Beep() override {}
-};
-
 class NoToolbar : public Toolbar {
 public:
     void SetButtonEnabled(int, bool) override {}
@@ -47,7 +41,7 @@ QApplication& App() {
 void BM_ItemLedgerSelect2000Lines(benchmark::State& state) {
     App();
     bench::BenchYear year;
-    SilentPrompt prompt;
+    bench::YesPrompt prompt;
     NoToolbar toolbar;
     AppContext ctx{year.s, prompt, toolbar};
     Koumoku form(ctx);
@@ -62,7 +56,7 @@ BENCHMARK(BM_ItemLedgerSelect2000Lines)->Unit(benchmark::kMillisecond)->UseRealT
 void BM_ItemLedgerPrintIntoPdf(benchmark::State& state) {
     App();
     bench::BenchYear year;
-    SilentPrompt prompt;
+    bench::YesPrompt prompt;
     auto sel = SelectItemLines(year.s, 8);
     std::vector<ItemLedgerRow> rows;
     for (int i = 0; i < state.range(0) / 50; ++i)

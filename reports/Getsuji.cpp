@@ -1,7 +1,6 @@
 #include "reports/Getsuji.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -35,26 +34,8 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     setWindowTitle(QStringLiteral("月毎の項目別集計"));
     setObjectName(QStringLiteral("Getsuji"));
 
-    QFont gothic(QStringLiteral("ＭＳ ゴシック"));
-    gothic.setPointSizeF(10.2);
-    gothic.setStyleHint(QFont::TypeWriter);
-
     model_ = new TextGridModel(kColumns, this);
-    model_->SetFont(gothic);
-    grid1_ = new QTableView(this);
-    grid1_->setObjectName(QStringLiteral("Grid1"));
-    grid1_->setModel(model_);
-    grid1_->setFont(gothic);
-    grid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid1_->setSelectionBehavior(QAbstractItemView::SelectItems);
-    grid1_->verticalHeader()->hide();
-    grid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gothic).height() + 4);
-    grid1_->horizontalHeader()->setHighlightSections(false);
-    grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    grid1_->setTextElideMode(Qt::ElideNone);
-    grid1_->setWordWrap(false);
+    grid1_ = MakeTextGrid(model_, GridFont(10.2), this);
 
     printOut_ = new QPushButton(QStringLiteral("印刷(&P)"), this);
     printOut_->setObjectName(QStringLiteral("PrintOut"));

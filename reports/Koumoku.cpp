@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -43,9 +42,7 @@ constexpr int kRestored[] = {ToolButton::Input, ToolButton::ItemLedger, ToolButt
 Koumoku::Koumoku(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setWindowTitle(QStringLiteral("項目別表示"));
     setObjectName(QStringLiteral("Koumoku"));
-    QFont gothic(QStringLiteral("ＭＳ ゴシック"));
-    gothic.setPointSizeF(10.8);
-    gothic.setStyleHint(QFont::TypeWriter);
+    const QFont gothic = GridFont(10.8);
     QFont buttonFont(QStringLiteral("ＭＳ ゴシック"));
     buttonFont.setPointSizeF(10.3);
     setFont(buttonFont);
@@ -63,24 +60,11 @@ Koumoku::Koumoku(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     connect(koumokuList_, &QComboBox::activated, this, &Koumoku::KoumokuList_Click);
 
     model_ = new TextGridModel(kColumns, this);
-    model_->SetFont(gothic);
     model_->SetHeaders({QStringLiteral("年月日"), QStringLiteral("曜日"), QStringLiteral("区分"),
                         QStringLiteral("  項   目"), QStringLiteral("  収入"),
                         QStringLiteral("  支出"), QStringLiteral("   残"),
                         QStringLiteral("  備    考")});
-    grid1_ = new QTableView(this);
-    grid1_->setObjectName(QStringLiteral("Grid1"));
-    grid1_->setModel(model_);
-    grid1_->setFont(gothic);
-    grid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid1_->verticalHeader()->hide();
-    grid1_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gothic).height() + 4);
-    grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid1_->horizontalHeader()->setHighlightSections(false);
-    grid1_->setTextElideMode(Qt::ElideNone);
-    grid1_->setWordWrap(false);
+    grid1_ = MakeTextGrid(model_, gothic, this);
     // The widths of the form design, widened where the face here needs more room, so
     // that no date, amount or name is cut.
     const QFontMetrics fm(gothic);

@@ -38,6 +38,7 @@
 #include "tests/cashbook/LedgerFixture.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
+#include "tests/support/PdfText.h"
 #include "tests/support/RecordingPrinter.h"
 #include "ui/AppContext.h"
 #include "ui/TextGridModel.h"
@@ -335,15 +336,7 @@ TEST_F(ReportForms, IncomeMonthDialogSaysWhenTheMonthHasNoLines) {
 }
 
 std::string PdfText(const std::filesystem::path& pdf) {
-    std::string out;
-    const std::string command = "pdftotext -layout '" + pdf.string() + "' -";
-    if (FILE* f = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buf{};
-        std::size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), f)) > 0) out.append(buf.data(), n);
-        pclose(f);
-    }
-    return out;
+    return testing::CommandOutput("pdftotext -layout '" + pdf.string() + "' -");
 }
 
 // Each printout played into a PDF reads, as text laid out by poppler, exactly as its

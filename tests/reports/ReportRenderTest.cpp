@@ -15,6 +15,7 @@
 #include "platform/PrintDocument.h"
 #include "platform/PrintPlayer.h"
 #include "platform/PrinterHost.h"
+#include "tests/support/PdfText.h"
 #include "tests/support/TempFolder.h"
 
 namespace tabulo {
@@ -84,16 +85,7 @@ TEST(ReportPlayback, ATextHangsFromItsTopLeftCorner) {
     EXPECT_GT(DarkIn(img, QRect(500, 200, 100, 50)), 50);
 }
 
-std::string RunText(const std::string& command) {
-    std::string out;
-    if (FILE* f = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buf{};
-        std::size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), f)) > 0) out.append(buf.data(), n);
-        pclose(f);
-    }
-    return out;
-}
+std::string RunText(const std::string& command) { return testing::CommandOutput(command); }
 
 TEST(ReportPlayback, EachPrintoutIntoAPdfIsAFileOfItsOwnNamedAfterItAndTheTime) {
     testing::TempFolder home;
