@@ -144,8 +144,9 @@ int Application::Run() {
     int exitCode = 0;
     p.startup = std::make_unique<BuTabulo>([&p, &exitCode, env] {
         if (CheckStartup(p.state, p.prompt, env) != StartupResult::Ready) {
-            // The program ends here: quit() would only ask the windows to close, and
-            // the start-up window would stay on the screen for ever.
+            // The program ends here. The start-up may run before the event loop does
+            // (showing the splash window processes events), where exit() is lost, so
+            // Run() also looks at exitCode before it enters the loop.
             exitCode = 1;
             p.startup->hide();
             QApplication::exit(1);
@@ -162,6 +163,7 @@ int Application::Run() {
     });
     QApplication::setQuitOnLastWindowClosed(false);
     p.startup->show();
+    if (exitCode != 0) return exitCode;
     const int code = QApplication::exec();
     return exitCode != 0 ? exitCode : code;
 }
