@@ -245,6 +245,32 @@ TEST_F(DataDisk, ANextEraYearOutsideTheEraIsRefused) {
     EXPECT_TRUE(Snapshot(stick).empty());
 }
 
+TEST(DisplayPathTest, FilesOnALetterDriveAreNamedInTheDrivesForm) {
+    SharedState s;
+    s.ProgramFolder = "/home/u/.local/share/tabulo";
+    s.SetupLines[1] = "A";
+    ASSERT_TRUE(BuildDataFolder(s).ok());
+    EXPECT_EQ(DisplayPath(s, (s.DataFolder / "KEIRI07.DAT").string()), "A:\\KEIRIDATA\\KEIRI07.DAT");
+    EXPECT_EQ(DisplayPath(s, s.DataFolder.string()), "A:\\KEIRIDATA");
+    // Anything outside the data folder keeps its own path.
+    EXPECT_EQ(DisplayPath(s, "/tmp/x/KEIRI07.DAT"), "/tmp/x/KEIRI07.DAT");
+    EXPECT_EQ(DisplayPath(s, (s.ProgramFolder / "TAB_SET3.DAT").string()),
+              (s.ProgramFolder / "TAB_SET3.DAT").string());
+
+    // A directory drive shows its real path.
+    s.SetupLines[1] = "/media/usb";
+    ASSERT_TRUE(BuildDataFolder(s).ok());
+    EXPECT_EQ(DisplayPath(s, "/media/usb/KEIRIDATA/MASTER.DAT"), "/media/usb/KEIRIDATA/MASTER.DAT");
+
+    // The message box names the file that way.
+    s.SetupLines[1] = "A";
+    ASSERT_TRUE(BuildDataFolder(s).ok());
+    FakePrompt prompt;
+    FileError e = BadFormatError((s.DataFolder / "MASTER.DAT").string(), "3行目");
+    ShowFileError(prompt, e, s);
+    EXPECT_EQ(prompt.LastText(), "A:\\KEIRIDATA\\MASTER.DAT を読み込めません。\r\n3行目");
+}
+
 TEST_F(DataDisk, AutomaticCopiesSkipAnIdenticalYearAndKeepTwentyAndTheFirstOfEachMonth) {
     using namespace std::chrono;
     const fs::path root = home.path() / "backup";
