@@ -10,15 +10,9 @@ namespace {
 
 using namespace tabulo;
 
-class SilentPrompt : public Prompt {
-public:
-    int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
-    void Beep() override {}
-};
-
 void BM_AggregateYear(benchmark::State& state) {
     bench::BenchYear year;
-    SilentPrompt prompt;
+    bench::YesPrompt prompt;
     for (auto _ : state) {
         auto r = AggregateYear(year.s, prompt);
         if (!r || !*r) state.SkipWithError("aggregation failed");

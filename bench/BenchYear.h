@@ -1,7 +1,8 @@
 #pragma once
 // A 10,000-line year for the benchmarks, written once into a fresh temporary folder:
 // dated in order over the twelve months, with income, expense, carry-over and deposit
-// items in turn. Item 8 carries every fifth line (2,000 lines).
+// items in turn; item 8 carries every fifth line (2,000 lines). Or, given an item,
+// every line of the year carries that one item. And a prompt that says Yes to all.
 
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "platform/Prompt.h"
 #include "store/BinaryRecords.h"
 #include "store/SharedState.h"
 
@@ -16,9 +18,15 @@ namespace tabulo::bench {
 
 inline constexpr int kYearLines = 10000;
 
+class YesPrompt : public Prompt {
+public:
+    int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
+    void Beep() override {}
+};
+
 class BenchYear {
 public:
-    BenchYear() {
+    explicit BenchYear(int oneItem = 0) {
         std::random_device rd;
         dir_ = std::filesystem::temp_directory_path() / ("tabulo-bench-" + std::to_string(rd()));
         std::filesystem::create_directories(dir_);
@@ -44,13 +52,18 @@ public:
         std::vector<std::byte> bytes = EncodeLedgerHeader(h);
         for (int n = 1; n <= kYearLines; ++n) {
             LedgerLine line = BlankLedgerLine(0);
-            const int month = (n - 1) * 12 / kYearLines + 1;
-            const int day = ((n - 1) % 833) * 28 / 833 + 1;
+            // Days 1..28 of each month, in order through the year.
+            const int position = (n - 1) * 12 * 28 / kYearLines;
+            const int month = position / 28 + 1;
+            const int day = position % 28 + 1;
             char date[8];
             std::snprintf(date, sizeof date, "08%02d%02d", month, day);
             line.NenGetsuBi = date;
             line.Youbi = "（月）";
-            line.ItemNo = static_cast<std::int16_t>(n % 5 == 0 ? 8 : n % 10 + 1);
+            static constexpr int kOthers[] = {1, 2, 3, 4, 5, 6, 7, 9, 10};
+            line.ItemNo = static_cast<std::int16_t>(oneItem > 0 ? oneItem
+                                                    : n % 5 == 0 ? 8
+                                                                 : kOthers[n % 9]);
             const int kubun = s.ItemTable[static_cast<std::size_t>(line.ItemNo)].ItemKubun;
             if (kubun == 1 || kubun == 2 || kubun == 3 || kubun == 7)
                 line.Indata = 1000 + n % 97;

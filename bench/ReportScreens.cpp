@@ -1,11 +1,12 @@
 // The report screens and printing on a 10,000-line year: picking an item with 2,000
-// lines in the item ledger until its grid is filled, and playing the 50-page printout
-// of those lines into a PDF file.
+// lines in the item ledger until its grid is filled, and playing item-ledger printouts
+// of 50 and 250 pages into PDF files.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 
 #include <memory>
+#include <vector>
 
 #include "bench/BenchYear.h"
 #include "platform/PrintDocument.h"
@@ -21,12 +22,6 @@
 namespace {
 
 using namespace tabulo;
-
-class SilentPrompt : public Prompt {
-public:
-    int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
-    void Beep() override {}
-};
 
 class NoToolbar : public Toolbar {
 public:
@@ -46,7 +41,7 @@ QApplication& App() {
 void BM_ItemLedgerSelect2000Lines(benchmark::State& state) {
     App();
     bench::BenchYear year;
-    SilentPrompt prompt;
+    bench::YesPrompt prompt;
     NoToolbar toolbar;
     AppContext ctx{year.s, prompt, toolbar};
     Koumoku form(ctx);
@@ -57,21 +52,25 @@ void BM_ItemLedgerSelect2000Lines(benchmark::State& state) {
 }
 BENCHMARK(BM_ItemLedgerSelect2000Lines)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Pages of 40 lines: 50 pages for the item's 2,000 lines, 250 for five times as many.
 void BM_ItemLedgerPrintIntoPdf(benchmark::State& state) {
     App();
     bench::BenchYear year;
-    SilentPrompt prompt;
+    bench::YesPrompt prompt;
     auto sel = SelectItemLines(year.s, 8);
+    std::vector<ItemLedgerRow> rows;
+    for (int i = 0; i < state.range(0) / 50; ++i)
+        rows.insert(rows.end(), sel->rows.begin(), sel->rows.end());
     PrinterHost host(year.folder());
     host.Printer().setOutputFormat(QPrinter::PdfFormat);
     for (auto _ : state) {
         state.PauseTiming();
-        FillItemLedgerPrintColumns(year.s, sel->rows);
-        const PrintDocument doc = PrintItemLedger(year.s, prompt);
+        FillItemLedgerPrintColumns(year.s, rows);
+        const PrintDocument doc = PrintItemLedger(year.s, prompt, 8);
         state.ResumeTiming();
         if (!host.Print(doc)) state.SkipWithError("printing failed");
     }
 }
-BENCHMARK(BM_ItemLedgerPrintIntoPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ItemLedgerPrintIntoPdf)->Arg(50)->Arg(250)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -280,7 +280,7 @@ void DataInp::Report(const FileError& e) {
     if (e.code == FileErrorCode::Overflow)
         app_.prompt.MsgBox(e.detail, MsgStyle::Exclamation, "エラー確認");
     else
-        ShowFileError(app_.prompt, e);
+        ShowFileError(app_.prompt, e, app_.state);
 }
 
 void DataInp::Paint(QLineEdit* f, Tint t) {

@@ -135,7 +135,7 @@ bool YokinForm::LoadFile() {
     SharedState& s = app_.state;
     Result<std::vector<std::byte>> bytes = ReadWholeFile(s.DepositPath);
     if (!bytes) {
-        ShowFileError(app_.prompt, bytes.error());
+        ShowFileError(app_.prompt, bytes.error(), app_.state);
         return false;
     }
     if (bytes->empty()) {
@@ -146,7 +146,7 @@ bool YokinForm::LoadFile() {
         if (!book) {
             FileError e = book.error();
             if (e.path.empty()) e.path = s.DepositPath.string();
-            ShowFileError(app_.prompt, e);
+            ShowFileError(app_.prompt, e, app_.state);
             return false;
         }
         fileExisted_ = true;
@@ -288,7 +288,7 @@ void YokinForm::EndYesNo_Click() {
     Status saved = SaveDepositBook(s);
     if (!saved) {
         s.DepositBook = previous;
-        ShowFileError(app_.prompt, saved.error());
+        ShowFileError(app_.prompt, saved.error(), app_.state);
         return;
     }
     Finish();

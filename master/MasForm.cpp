@@ -257,13 +257,13 @@ void MasForm::Touroku_Click() {
         s.ItemTable = oldTable;
         s.ItemTableEdit = oldEdit;
         s.MasterHeader = oldHeader;
-        ShowFileError(app_.prompt, saved.error());
+        ShowFileError(app_.prompt, saved.error(), app_.state);
         return;
     }
     // Report headings use the business name kept at load; keep it current.
     s.ReportTitleName = s.MasterHeader[MasterField::BusinessName];
     Status paths = BuildDataPaths(s);
-    if (!paths) ShowFileError(app_.prompt, paths.error());
+    if (!paths) ShowFileError(app_.prompt, paths.error(), app_.state);
     Finish();
     accept();
 }

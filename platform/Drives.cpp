@@ -11,18 +11,6 @@
 namespace tabulo {
 namespace {
 
-bool IsUnder(const std::filesystem::path& path, const std::filesystem::path& folder) {
-    if (folder.empty()) return false;
-    auto p = path.lexically_normal();
-    auto f = folder.lexically_normal();
-    auto pi = p.begin();
-    for (auto fi = f.begin(); fi != f.end(); ++fi, ++pi) {
-        if (fi->empty()) continue;  // the empty element after a trailing separator
-        if (pi == p.end() || *pi != *fi) return false;
-    }
-    return true;
-}
-
 std::string TrimBlanks(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && s[b] == ' ') ++b;
@@ -55,7 +43,9 @@ Result<DataDrive> ResolveDataDrive(const std::filesystem::path& programFolder,
         } else {
             d.directory = programFolder / "drives" / std::string(1, L);
         }
-        d.createWhenMissing = L == 'A' || IsUnder(d.directory, programFolder);
+        // Only a drive folder of the program's own may be made; a stick's mount point
+        // that is missing means the stick is not there.
+        d.createWhenMissing = !(mounted && !mounted->empty());
         d.dataFolder = d.directory / "KEIRIDATA";
         d.displayFolder = std::string(1, L) + ":\\KEIRIDATA";
         return d;
@@ -69,7 +59,7 @@ Result<DataDrive> ResolveDataDrive(const std::filesystem::path& programFolder,
         return e;
     }
     d.directory = dir;
-    d.createWhenMissing = IsUnder(dir, programFolder);
+    d.createWhenMissing = false;
     d.dataFolder = dir / "KEIRIDATA";
     d.displayFolder = d.dataFolder.string();
     return d;

@@ -19,7 +19,7 @@ struct DataDrive {
     std::filesystem::path directory;  // the drive's directory
     std::filesystem::path dataFolder; // <directory>/KEIRIDATA
     std::string displayFolder;        // "A:\KEIRIDATA", or the real path
-    bool createWhenMissing = false;   // drive A and drives under the program folder
+    bool createWhenMissing = false;   // <program folder>/drives/<L>: the program's own
 };
 
 // Resolves the setting; error 52 for a value that is neither a letter nor an

@@ -15,9 +15,9 @@ PrintPage& PageWriter::Page() {
     return doc_.pages.back();
 }
 
-void PageWriter::Line(double x1, double y1, double x2, double y2) {
+void PageWriter::Shape(DrawKind kind, double x1, double y1, double x2, double y2) {
     DrawOp op;
-    op.kind = DrawKind::Line;
+    op.kind = kind;
     op.x1 = x1;
     op.y1 = y1;
     op.x2 = x2;
@@ -28,17 +28,12 @@ void PageWriter::Line(double x1, double y1, double x2, double y2) {
     Page().ops.push_back(std::move(op));
 }
 
+void PageWriter::Line(double x1, double y1, double x2, double y2) {
+    Shape(DrawKind::Line, x1, y1, x2, y2);
+}
+
 void PageWriter::Box(double x1, double y1, double x2, double y2) {
-    DrawOp op;
-    op.kind = DrawKind::Box;
-    op.x1 = x1;
-    op.y1 = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    op.style = DrawStyle;
-    op.width = DrawWidth;
-    op.color = ForeColor;
-    Page().ops.push_back(std::move(op));
+    Shape(DrawKind::Box, x1, y1, x2, y2);
 }
 
 void PageWriter::Print(std::string_view text) {

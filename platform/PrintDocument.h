@@ -65,6 +65,7 @@ public:
 
 private:
     PrintPage& Page();
+    void Shape(DrawKind kind, double x1, double y1, double x2, double y2);
     PrintDocument& doc_;
 };
 

@@ -33,7 +33,38 @@ void CopyFolder(const fs::path& from, const fs::path& to, bool onlyFrw, ShippedC
     }
 }
 
+void CheckFolder(const fs::path& from, const fs::path& to, const std::string& name, bool onlyFrw,
+                 ShippedCheckResult& r) {
+    std::error_code ec;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(from, ec)) {
+        if (!entry.is_regular_file(ec)) continue;
+        if (onlyFrw && !HasFrwExtension(entry.path())) continue;
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& file : names) {
+        const std::string shown = name + "/" + file;
+        if (fs::is_regular_file(to / file, ec)) {
+            r.present.push_back(shown);
+        } else {
+            r.problems.push_back(shown + " is missing from " + to.string());
+        }
+    }
+}
+
 }  // namespace
+
+ShippedCheckResult CheckShippedFiles(const fs::path& shipped, const fs::path& programFolder) {
+    ShippedCheckResult r;
+    std::error_code ec;
+    if (!fs::is_regular_file(shipped / "help" / "index.html", ec))
+        r.problems.push_back("no help book in " + (shipped / "help").string() +
+                             " (index.html is missing)");
+    CheckFolder(shipped / "FORM", programFolder / "FORM", "FORM", true, r);
+    CheckFolder(shipped / "help", programFolder / "help", "help", false, r);
+    return r;
+}
 
 ShippedCopyResult CopyShippedFiles(const fs::path& shipped, const fs::path& programFolder) {
     ShippedCopyResult r;

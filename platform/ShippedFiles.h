@@ -19,6 +19,20 @@ struct ShippedCopyResult {
 ShippedCopyResult CopyShippedFiles(const std::filesystem::path& shipped,
                                    const std::filesystem::path& programFolder);
 
+// What an installation check found: the shipped files it looked at and, for each one
+// missing from the program folder (or a shipped folder without its help book), a line
+// that says so. An empty `problems` means the program folder is ready.
+struct ShippedCheckResult {
+    std::vector<std::string> present;  // "FORM/x.FRW", "help/index.html", ...
+    std::vector<std::string> problems;
+};
+
+// Checks that every file CopyShippedFiles would bring from <shipped> is now in
+// <programFolder>, and that <shipped> holds the help book's contents page at all, so
+// that a program started from a broken install says so instead of showing no help.
+ShippedCheckResult CheckShippedFiles(const std::filesystem::path& shipped,
+                                     const std::filesystem::path& programFolder);
+
 // Where the shipped files are: beside the executable (build tree), or in
 // ../share/tabulo of an installed one.
 std::filesystem::path ShippedFilesFolder(const std::filesystem::path& executableFolder);

@@ -1,9 +1,11 @@
 #include "reports/Getsuji.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -32,24 +34,8 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     setWindowTitle(QStringLiteral("月毎の項目別集計"));
     setObjectName(QStringLiteral("Getsuji"));
 
-    QFont gothic(QStringLiteral("ＭＳ ゴシック"));
-    gothic.setPointSizeF(10.2);
-    gothic.setStyleHint(QFont::TypeWriter);
-
     model_ = new TextGridModel(kColumns, this);
-    model_->SetFont(gothic);
-    grid1_ = new QTableView(this);
-    grid1_->setObjectName(QStringLiteral("Grid1"));
-    grid1_->setModel(model_);
-    grid1_->setFont(gothic);
-    grid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid1_->setSelectionBehavior(QAbstractItemView::SelectItems);
-    grid1_->verticalHeader()->hide();
-    grid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gothic).height() + 4);
-    grid1_->horizontalHeader()->setHighlightSections(false);
-    grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid1_ = MakeTextGrid(model_, GridFont(10.2), this);
 
     printOut_ = new QPushButton(QStringLiteral("印刷(&P)"), this);
     printOut_->setObjectName(QStringLiteral("PrintOut"));
@@ -122,9 +108,14 @@ void Getsuji::BuildSummaryGrid() {
     // The amounts are already padded to the right edge of their 10 characters.
     for (int c = 2; c < kColumns; ++c) model_->SetAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
     model_->SetAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    grid1_->setColumnWidth(0, Px(kWidthNumber));
-    grid1_->setColumnWidth(1, Px(kWidthName));
-    for (int c = 2; c < kColumns; ++c) grid1_->setColumnWidth(c, Px(kWidthAmount));
+    // The widths of the form design, widened where the face here needs more room for
+    // the 10-character amounts and 16-character names, so that nothing is cut.
+    const QFontMetrics fm(grid1_->font());
+    const int pad = 2 * grid1_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    grid1_->setColumnWidth(0, std::max(Px(kWidthNumber), fm.horizontalAdvance(QStringLiteral("000")) + pad));
+    grid1_->setColumnWidth(1, std::max(Px(kWidthName), fm.horizontalAdvance(QString(16, QChar(0x3000))) / 2 + pad));
+    const int amount = std::max(Px(kWidthAmount), fm.horizontalAdvance(QString(10, QLatin1Char('0'))) + pad);
+    for (int c = 2; c < kColumns; ++c) grid1_->setColumnWidth(c, amount);
     SetCurrentCell(1, 2);
 }
 

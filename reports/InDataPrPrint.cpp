@@ -24,7 +24,7 @@ void InDataPrPrint::AskAndPrint(const QString& month) {
         const std::string monthKey = QStringLiteral("%1").arg(month.toInt(), 2, 10, QLatin1Char('0')).toStdString();
         auto doc = PrintMonthlyIncome(app_.state, app_.prompt, monthKey);
         if (!doc)
-            ShowFileError(app_.prompt, doc.error());
+            ShowFileError(app_.prompt, doc.error(), app_.state);
         else if (doc->has_value())
             SendToPrinter(app_, **doc);
     }

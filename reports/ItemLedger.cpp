@@ -1,3 +1,105 @@
 #include "reports/ItemLedger.h"
 
-namespace tabulo {}  // namespace tabulo
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "cashbook/Overflow.h"
+#include "reports/LedgerPages.h"
+#include "reports/LedgerWalk.h"
+#include "reports/ReportText.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+
+namespace tabulo {
+namespace {
+
+const std::string& ItemName(const SharedState& s, int item) {
+    static const std::string none;
+    if (item < 1 || item > kItemCount) return none;
+    return s.ItemTable[static_cast<std::size_t>(item)].ItemName;
+}
+
+}  // namespace
+
+Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item) {
+    s.PrintLineCount = 0;
+    s.PrintIncomeTotal = 0;
+    s.PrintExpenseTotal = 0;
+
+    ItemLedgerSelection sel;
+    const std::string name = FirstChars(ItemName(s, item), 16);
+    const std::string itemText = PadLeft(std::to_string(item), 3);
+    std::int64_t income = 0;
+    std::int64_t expense = 0;
+    bool overflow = false;
+    Status walked = WalkLedger(s, [&](int, LedgerLine& line) {
+        if (line.ItemNo != item) return true;
+        income += line.Indata;
+        expense += line.Outdata;
+        if (!CheckedAmount(income) || !CheckedAmount(expense)) {
+            overflow = true;
+            return false;
+        }
+        ItemLedgerRow row;
+        row[0] = std::move(line.NenGetsuBi);
+        row[1] = std::move(line.Youbi);
+        row[2] = itemText;
+        row[3] = name;
+        row[4] = AmountCell(line.Indata);
+        row[5] = AmountCell(line.Outdata);
+        row[6] = std::string(10, ' ');  // 残 stays empty: a balance of one item means nothing
+        row[7] = CutToBytes(line.Bikou, 16);
+        sel.rows.push_back(std::move(row));
+        return true;
+    });
+    if (!walked) return walked.error();
+    if (overflow) return OverflowError();
+
+    sel.income = static_cast<Amount>(income);
+    sel.expense = static_cast<Amount>(expense);
+    if (sel.income != 0) {
+        sel.incomeLabel = AmountCell(sel.income);
+    } else if (sel.expense != 0) {
+        sel.expenseLabel = AmountCell(sel.expense);
+    }
+    s.PrintLineCount = static_cast<int>(sel.rows.size());
+    s.PrintIncomeTotal = sel.income;
+    s.PrintExpenseTotal = sel.expense;
+    return sel;
+}
+
+std::string ItemListEntry(const SharedState& s, int item) {
+    return PadLeft(std::to_string(item), 2) + " " + ItemName(s, item);
+}
+
+void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>& rows) {
+    int n = 0;
+    for (const ItemLedgerRow& row : rows) {
+        ++n;
+        SetPrintCell(s, 0, n, DottedDate(row[0]));
+        SetPrintCell(s, 1, n, Trim(row[1]));
+        SetPrintCell(s, 2, n, FirstChars(row[2], 3));
+        SetPrintCell(s, 3, n, CutToBytes(row[3], 16));
+        for (int c = 4; c <= 6; ++c)
+            SetPrintCell(s, c, n, PadLeft(row[static_cast<std::size_t>(c)], 10));
+        SetPrintCell(s, 7, n, CutToBytes(row[7], 16));
+    }
+    s.PrintLineCount = n;
+}
+
+std::string ItemLedgerTitle(const SharedState& s) {
+    return s.EraName + YearInTwo(s.FiscalYear) + "年度項目別集計";
+}
+
+PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt, int item) {
+    s.PrintTitle = ItemLedgerTitle(s);
+    PrintDocument doc = PrintLedgerPages(s, prompt, s.PrintLineCount, 2);
+    char name[32];
+    std::snprintf(name, sizeof name, "項目別集計 %02d", item);
+    doc.name = name;
+    s.PrintTitle.clear();
+    return doc;
+}
+
+}  // namespace tabulo

@@ -37,15 +37,15 @@ Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item);
 // The list entry of item `item` in the item chooser: " 7 旅費交通費".
 std::string ItemListEntry(const SharedState& s, int item);
 
-// Print columns 1..rows.size() from the screen's rows (date as YY.MM.DD, names and
-// remarks cut to 16 bytes, amounts right-aligned in 10).
+// Print columns 1..rows.size() and PrintLineCount from the screen's rows (date as
+// YY.MM.DD, names and remarks cut to 16 bytes, amounts right-aligned in 10).
 void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>& rows);
 
 // "令和 8年度項目別集計": the era, the year right-aligned in 2, the text.
 std::string ItemLedgerTitle(const SharedState& s);
 
 // Sets PrintTitle, prints PrintLineCount lines with both totals in the foot line and
-// clears PrintTitle again.
-PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt);
+// clears PrintTitle again. `item` names the document ("項目別集計 07").
+PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt, int item);
 
 }  // namespace tabulo

@@ -4,13 +4,14 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
@@ -41,9 +42,7 @@ constexpr int kRestored[] = {ToolButton::Input, ToolButton::ItemLedger, ToolButt
 Koumoku::Koumoku(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
     setWindowTitle(QStringLiteral("項目別表示"));
     setObjectName(QStringLiteral("Koumoku"));
-    QFont gothic(QStringLiteral("ＭＳ ゴシック"));
-    gothic.setPointSizeF(10.8);
-    gothic.setStyleHint(QFont::TypeWriter);
+    const QFont gothic = GridFont(10.8);
     QFont buttonFont(QStringLiteral("ＭＳ ゴシック"));
     buttonFont.setPointSizeF(10.3);
     setFont(buttonFont);
@@ -61,26 +60,25 @@ Koumoku::Koumoku(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     connect(koumokuList_, &QComboBox::activated, this, &Koumoku::KoumokuList_Click);
 
     model_ = new TextGridModel(kColumns, this);
-    model_->SetFont(gothic);
     model_->SetHeaders({QStringLiteral("年月日"), QStringLiteral("曜日"), QStringLiteral("区分"),
                         QStringLiteral("  項   目"), QStringLiteral("  収入"),
                         QStringLiteral("  支出"), QStringLiteral("   残"),
                         QStringLiteral("  備    考")});
-    grid1_ = new QTableView(this);
-    grid1_->setObjectName(QStringLiteral("Grid1"));
-    grid1_->setModel(model_);
-    grid1_->setFont(gothic);
-    grid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid1_->verticalHeader()->hide();
-    grid1_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gothic).height() + 4);
-    grid1_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid1_->horizontalHeader()->setHighlightSections(false);
+    grid1_ = MakeTextGrid(model_, gothic, this);
+    // The widths of the form design, widened where the face here needs more room, so
+    // that no date, amount or name is cut.
+    const QFontMetrics fm(gothic);
+    const int pad = 10;
+    const int needed[kColumns] = {
+        fm.horizontalAdvance(QStringLiteral("000000")), fm.horizontalAdvance(QStringLiteral("（月）")),
+        fm.horizontalAdvance(QStringLiteral("000")), fm.horizontalAdvance(QString(8, QChar(0x3000))),
+        fm.horizontalAdvance(QString(10, QLatin1Char('0'))), fm.horizontalAdvance(QString(10, QLatin1Char('0'))),
+        fm.horizontalAdvance(QString(10, QLatin1Char('0'))), fm.horizontalAdvance(QString(8, QChar(0x3000)))};
     int width = 2 * grid1_->frameWidth() + grid1_->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < kColumns; ++c) {
-        grid1_->setColumnWidth(c, Px(kWidths[c]));
-        width += Px(kWidths[c]);
+        const int w = std::max(Px(kWidths[c]), needed[c] + pad);
+        grid1_->setColumnWidth(c, w);
+        width += w;
     }
     grid1_->setFixedSize(width, Px(kGridHeight));
 
@@ -141,7 +139,7 @@ void Koumoku::KoumokuList_Click(int index) {
     model_->Clear();
     auto selection = SelectItemLines(app_.state, index + 1);
     if (!selection) {
-        ShowFileError(app_.prompt, selection.error());
+        ShowFileError(app_.prompt, selection.error(), app_.state);
         return;
     }
     std::vector<QStringList> rows;
@@ -178,7 +176,8 @@ void Koumoku::PrintData_Click() {
                     model_->Text(r, c).toStdString();
         }
         FillItemLedgerPrintColumns(app_.state, rows);
-        const PrintDocument doc = PrintItemLedger(app_.state, app_.prompt);
+        const PrintDocument doc =
+            PrintItemLedger(app_.state, app_.prompt, koumokuList_->currentIndex() + 1);
         SendToPrinter(app_, doc);
     }
     koumokuList_->setFocus();

@@ -1,3 +1,116 @@
 #include "reports/MonthlyCashBook.h"
 
-namespace tabulo {}  // namespace tabulo
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cashbook/Ledger.h"
+#include "cashbook/Overflow.h"
+#include "reports/LedgerPages.h"
+#include "reports/LedgerWalk.h"
+#include "reports/ReportText.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+
+namespace tabulo {
+namespace {
+
+struct MonthLine {
+    int n = 0;  // its line number in the ledger
+    LedgerLine line;
+};
+
+const ItemEntry* ItemOf(const SharedState& s, int itemNo) {
+    if (itemNo < 1 || itemNo > kItemCount) return nullptr;
+    return &s.ItemTable[static_cast<std::size_t>(itemNo)];
+}
+
+// Only cash moves count in the month's total; deposits and the carry-over do not.
+bool IsTotalled(const ItemEntry* item) {
+    if (item == nullptr) return false;
+    const int k = item->ItemKubun;
+    return k == Kubun::Income || k == Kubun::IntoAccount || k == Kubun::Expense ||
+           k == Kubun::DebitAccount;
+}
+
+void FillRow(SharedState& s, int row, const LedgerLine& line) {
+    const ItemEntry* item = ItemOf(s, line.ItemNo);
+    if (line.ItemNo < 1) {
+        for (int c = 0; c < 8; ++c) SetPrintCell(s, c, row, {});
+        return;
+    }
+    SetPrintCell(s, 0, row, DottedDate(line.NenGetsuBi));
+    SetPrintCell(s, 1, row, Trim(line.Youbi));
+    SetPrintCell(s, 2, row, PadLeft(std::to_string(line.ItemNo), 3));
+    SetPrintCell(s, 3, row, item != nullptr ? item->ItemName : std::string());
+    SetPrintCell(s, 4, row, AmountCell(line.Indata));
+    SetPrintCell(s, 5, row, AmountCell(line.Outdata));
+    SetPrintCell(s, 6, row, AmountCell(line.Zandaka));
+    SetPrintCell(s, 7, row, Trim(line.Bikou));
+}
+
+}  // namespace
+
+Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
+                                           std::string_view monthKey) {
+    // The month's lines first, with their totals, so that an overflow ends the printout
+    // before any page is asked for.
+    std::vector<MonthLine> lines;
+    std::int64_t income = 0;
+    std::int64_t expense = 0;
+    bool overflow = false;
+    Status walked = WalkLedger(s, [&](int n, LedgerLine& line) {
+        if (MonthOf(line.NenGetsuBi) != monthKey) return true;
+        if (line.ItemNo >= 1 && IsTotalled(ItemOf(s, line.ItemNo))) {
+            income += line.Indata;
+            expense += line.Outdata;
+            if (!CheckedAmount(income) || !CheckedAmount(expense)) {
+                overflow = true;
+                return false;
+            }
+        }
+        lines.push_back({n, std::move(line)});
+        return true;
+    });
+    if (!walked) return walked.error();
+    if (overflow || !CheckedAmount(income - expense)) return OverflowError();
+
+    const int lineCount = s.LedgerHeader.LineCount;
+    s.PrintIncomeTotal = static_cast<Amount>(income);
+    s.PrintExpenseTotal = static_cast<Amount>(expense);
+    s.PrintBalanceTotal = static_cast<Amount>(income - expense);
+    s.PrintTitle =
+        s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) + "月度出納簿";
+
+    LedgerPageFrame frame;
+    frame.x0 = 10;
+    frame.footLabel = " 収　　支　　合　　計";
+    frame.footLabelDx = 15;
+    frame.note = "注記：収支合計欄の集計は繰越データ、預金の出し入れデータは除外されています。";
+
+    PrintDocument doc;
+    doc.name = "出納簿 " + std::string(monthKey) + "月";
+    PageWriter w(doc);
+    StartLedgerPage(w, s, frame);
+    int row = 1;
+    for (const MonthLine& m : lines) {
+        FillRow(s, row, m.line);
+        PrintLedgerRow(w, s, frame.x0, row, row);
+        ++row;
+        // Any further line of the ledger, of whatever month, turns the page.
+        if (row > kLinesPerPrintedPage && m.n < lineCount) {
+            if (!AskNextPage(prompt, w.PageCount() + 1)) break;
+            StartLedgerPage(w, s, frame);
+            ClearPrintColumns(s, kLinesPerPrintedPage);
+            row = 1;
+        }
+    }
+    PrintFootAmount(w, frame.x0 + 60, s.PrintIncomeTotal);
+    PrintFootAmount(w, frame.x0 + 80, s.PrintExpenseTotal);
+    PrintFootAmount(w, frame.x0 + 100, s.PrintBalanceTotal);
+    ClearPrintColumns(s, kLinesPerPrintedPage);
+    s.PrintTitle.clear();
+    return doc;
+}
+
+}  // namespace tabulo

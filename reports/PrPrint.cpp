@@ -25,7 +25,7 @@ void PrPrint::AskAndPrint(const QString& month) {
         if (doc)
             SendToPrinter(app_, *doc);
         else
-            ShowFileError(app_.prompt, doc.error());
+            ShowFileError(app_.prompt, doc.error(), app_.state);
     }
     app_.state.PrintTitle.clear();
 }

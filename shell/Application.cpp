@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -55,6 +57,30 @@ private:
     Prompt& prompt_;
 };
 
+// `tabulo --check-install`: brings the shipped files into the program folder as a start
+// does, says on standard output what it found and ends without a window, so that a
+// package can be checked on a machine without a display.
+int CheckInstall(const std::filesystem::path& shipped, const std::filesystem::path& programFolder) {
+    const ShippedCopyResult copy = CopyShippedFiles(shipped, programFolder);
+    ShippedCheckResult check = CheckShippedFiles(shipped, programFolder);
+    for (const std::string& failure : copy.failures)
+        check.problems.push_back("cannot copy " + failure);
+    // The layouts and reports are drawn for these faces; without them every printout
+    // falls back to a face of another width.
+    for (const char* family : {"IPAMincho", "IPAGothic"}) {
+        if (!QFontDatabase::hasFamily(QString::fromLatin1(family)))
+            check.problems.push_back(std::string("font ") + family + " is not installed");
+    }
+    std::printf("shipped files: %s\nprogram folder: %s\n", shipped.string().c_str(),
+                programFolder.string().c_str());
+    for (const std::string& file : check.present) std::printf("  found %s\n", file.c_str());
+    for (const std::string& problem : check.problems)
+        std::printf("  PROBLEM: %s\n", problem.c_str());
+    std::printf("install check %s\n", check.problems.empty() ? "passed" : "FAILED");
+    std::fflush(stdout);
+    return check.problems.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 struct Application::Parts {
@@ -80,7 +106,9 @@ int Application::Run() {
     // The name stands in for the title of a message box that has none. No display name
     // is set: it would be appended to every caption.
     QApplication::setApplicationName(QString::fromUtf8(kMainCaption));
-    QApplication::setWindowIcon(QIcon(ProgramIcon(32)));
+    // The installed icon when the desktop's theme has it; the drawn one in a build tree.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tabulo"), QIcon(ProgramIcon(32))));
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.tabulo.Tabulo"));
     RegisterFontSubstitutions();
     // Qt's own dialogs and menus (printer set-up, edit menus) speak Japanese too.
     if (p.qtTranslation.load(QStringLiteral("qtbase_ja"),
@@ -100,12 +128,14 @@ int Application::Run() {
                         48, "エラー確認");
         return 1;
     }
+    const std::filesystem::path exeFolder = QApplication::applicationDirPath().toStdString();
+    if (QApplication::arguments().contains(QStringLiteral("--check-install")))
+        return CheckInstall(ShippedFilesFolder(exeFolder), p.state.ProgramFolder);
 
     // A second copy hands over to the first and ends without a window.
     p.instance = std::make_unique<SingleInstance>(SingleInstance::ServerNameFor(p.state.ProgramFolder));
     if (!p.instance->BecomePrimary()) return 0;
 
-    const std::filesystem::path exeFolder = QApplication::applicationDirPath().toStdString();
     CopyShippedFiles(ShippedFilesFolder(exeFolder), p.state.ProgramFolder);
 
     p.printer = std::make_unique<PrinterHost>(p.state.ProgramFolder);
@@ -114,8 +144,12 @@ int Application::Run() {
     int exitCode = 0;
     p.startup = std::make_unique<BuTabulo>([&p, &exitCode, env] {
         if (CheckStartup(p.state, p.prompt, env) != StartupResult::Ready) {
+            // The program ends here. The start-up may run before the event loop does
+            // (showing the splash window processes events), where exit() is lost, so
+            // Run() also looks at exitCode before it enters the loop.
             exitCode = 1;
-            QApplication::quit();
+            p.startup->hide();
+            QApplication::exit(1);
             return;
         }
         p.main = std::make_unique<Tabulo>(p.state, p.prompt, p.printer.get(), p.help.get());
@@ -129,6 +163,7 @@ int Application::Run() {
     });
     QApplication::setQuitOnLastWindowClosed(false);
     p.startup->show();
+    if (exitCode != 0) return exitCode;
     const int code = QApplication::exec();
     return exitCode != 0 ? exitCode : code;
 }

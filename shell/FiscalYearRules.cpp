@@ -41,7 +41,7 @@ FiscalYearEntry RegisterFiscalYear(SharedState& s, std::string_view eraText,
     if (!written) {
         s.FiscalYear = keptYear;
         s.EraName = keptEra;
-        ShowFileError(prompt, written.error());
+        ShowFileError(prompt, written.error(), s);
         return FiscalYearEntry::Failed;
     }
     return FiscalYearEntry::Saved;

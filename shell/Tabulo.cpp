@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -23,6 +25,7 @@
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "shell/About.h"
+#include "shell/DataDisk.h"
 #include "shell/HelpHost.h"
 #include "shell/MentForm.h"
 #include "shell/MentForm2.h"
@@ -209,6 +212,14 @@ void Tabulo::MenuRead_Click() {
         });
     }
     if (ctx_.state.DataLoaded == 1) {
+        // A copy of the year as it was read, before anything of it is written in this run.
+        if (Status copied = AutoBackup(ctx_.state.ProgramFolder, ctx_.state.DataFolder,
+                                       std::chrono::system_clock::now());
+            !copied) {
+            ctx_.prompt.MsgBox("データの自動バックアップができませんでした。作業はこのまま続けられます。" +
+                                   std::string(LineBreak) + FileErrorMessage(copied.error()),
+                               MsgStyle::Exclamation, kErrorTitle);
+        }
         for (int i = ToolButton::Input; i <= ToolButton::Deposits; ++i) SetButtonEnabled(i, true);
         // The year is in memory: reading again or changing the drive would lose its place.
         SetButtonEnabled(ToolButton::Read, false);
@@ -287,12 +298,29 @@ void Tabulo::MenuPrSet_Click() {
     ReleaseButton(lastButton_);
 }
 
+namespace {
+
+// The disk actions' access to the drives, and the folder dialog for a drive whose
+// disk cannot be swapped.
+DiskServices DiskFor(QWidget* parent) {
+    DiskServices io;
+    io.chooseFolder = [parent]() -> std::optional<std::filesystem::path> {
+        const QString dir = QFileDialog::getExistingDirectory(
+            parent, QStringLiteral("書き込み先のフォルダーの選択"), QDir::homePath());
+        if (dir.isEmpty()) return std::nullopt;
+        return std::filesystem::path(dir.toStdString());
+    };
+    return io;
+}
+
+}  // namespace
+
 void Tabulo::MenuCopy_Click() {
-    // DISK BACKUP: the copy of the data disk to a backup disk comes here.
+    BackupDataDisk(ctx_.state, ctx_.prompt, DiskFor(this), !IsButtonEnabled(ToolButton::Input));
 }
 
 void Tabulo::MenuBackUp_Click() {
-    // NEXT-YEAR DISK: writing the next year's data disk comes here.
+    MakeNextYearDisk(ctx_.state, ctx_.prompt, DiskFor(this), !IsButtonEnabled(ToolButton::Input));
 }
 
 void Tabulo::MenuEnd_Click() {

@@ -93,6 +93,7 @@ Status BuildDataFolder(SharedState& s) {
     auto drive = ResolveDataDrive(s.ProgramFolder, s.SetupLines[1], ProcessEnvironment());
     if (!drive) return drive.error();
     s.DataFolder = drive->dataFolder;
+    s.DataFolderDisplay = drive->displayFolder;
     s.FiscalYearPath = s.DataFolder / "DATE.DAT";
     return Ok();
 }
@@ -127,8 +128,10 @@ public:
             if (st) return StepEnd::Done;
             const FileError& e = st.error();
             if (e.code == FileErrorCode::DiskNotReady) {
+                // キャンセル gives up the read: a user without the disk at hand is
+                // never held in the message.
                 int answer = prompt_.MsgBox(DisplayFolder() + " にデータディスクが準備されていません！！",
-                                            MsgStyle::Exclamation, kErrorTitle);
+                                            MsgStyle::Exclamation + MsgStyle::OkCancel, kErrorTitle);
                 if (answer == Answer::Ok) continue;
                 return StepEnd::Stopped;
             }
@@ -140,7 +143,7 @@ public:
                 int answer = prompt_.MsgBox("パスが有りません！！", MsgStyle::Exclamation, kErrorTitle);
                 return answer == Answer::Ok ? StepEnd::Skipped : StepEnd::Stopped;
             }
-            ShowFileError(prompt_, e);
+            ShowFileError(prompt_, e, s_);
             return StepEnd::Stopped;
         }
     }
@@ -444,6 +447,29 @@ std::string FileErrorMessage(const FileError& e) {
 
 void ShowFileError(Prompt& prompt, const FileError& e) {
     prompt.MsgBox(FileErrorMessage(e), MsgStyle::Exclamation, kErrorTitle);
+}
+
+std::string DisplayPath(const SharedState& s, const std::string& path) {
+    if (s.DataFolder.empty() || s.DataFolderDisplay.empty()) return path;
+    const std::filesystem::path p(path);
+    const auto rel = p.lexically_normal().lexically_relative(s.DataFolder.lexically_normal());
+    if (rel.empty() || *rel.begin() == "..") return path;
+    // A letter drive keeps the Windows form the user knows: A:\KEIRIDATA\KEIRI07.DAT.
+    const bool letter = s.DataFolderDisplay.size() > 2 && s.DataFolderDisplay[1] == ':';
+    if (rel == ".") return s.DataFolderDisplay;
+    std::string tail = rel.string();
+    if (letter) {
+        for (char& c : tail)
+            if (c == '/') c = '\\';
+        return s.DataFolderDisplay + "\\" + tail;
+    }
+    return (std::filesystem::path(s.DataFolderDisplay) / rel).string();
+}
+
+void ShowFileError(Prompt& prompt, const FileError& e, const SharedState& s) {
+    FileError shown = e;
+    shown.path = DisplayPath(s, e.path);
+    ShowFileError(prompt, shown);
 }
 
 }  // namespace tabulo

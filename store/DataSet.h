@@ -107,5 +107,10 @@ void ClearNameWork(SharedState& s);
 std::string FileErrorMessage(const FileError& e);
 // Shows FileErrorMessage with the title "エラー確認".
 void ShowFileError(Prompt& prompt, const FileError& e);
+// A file of the data folder as the user knows it: "A:\\KEIRIDATA\\KEIRI07.DAT" on a
+// letter drive, the real path on a directory drive; other paths unchanged.
+std::string DisplayPath(const SharedState& s, const std::string& path);
+// ShowFileError naming the file by its DisplayPath.
+void ShowFileError(Prompt& prompt, const FileError& e, const SharedState& s);
 
 }  // namespace tabulo

@@ -137,4 +137,11 @@ std::string DateToWeekdayShort(std::string_view date, std::string_view eraName, 
     return youbi;
 }
 
+std::string WeekdayText(std::string_view date, std::string_view eraName) {
+    if (date.size() != 6) return {};
+    YearLookup y = LookUpYear(eraName, date.substr(0, 2));
+    if (y.verdict != YearVerdict::Ok) return {};
+    return WeekdayOf(y.year, date.substr(2, 2), date.substr(4, 2));
+}
+
 }  // namespace tabulo

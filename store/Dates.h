@@ -22,5 +22,8 @@ std::optional<int> WesternYear(std::string_view eraName, std::string_view yy);
 WeekdayResult DateToWeekday(std::string_view date, std::string_view eraName, Prompt& prompt);
 // The weekday text used by the monthly income printout; "" for a date it cannot place.
 std::string DateToWeekdayShort(std::string_view date, std::string_view eraName, Prompt& prompt);
+// The weekday text of a six-character date with the cash book's years, without any
+// message: "" for a blank date, an unsupported year or a day the month does not have.
+std::string WeekdayText(std::string_view date, std::string_view eraName);
 
 }  // namespace tabulo

@@ -30,6 +30,7 @@ struct SharedState {
     std::string EraName;
     std::int16_t FiscalYearSpare = 0;
     std::filesystem::path DataFolder;
+    std::string DataFolderDisplay;  // "A:\KEIRIDATA" on a letter drive, else the real path
     std::filesystem::path FiscalYearPath;
     std::filesystem::path MasterPath;
     std::filesystem::path TaxReturnPath;

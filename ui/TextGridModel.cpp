@@ -1,5 +1,9 @@
 #include "ui/TextGridModel.h"
 
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTableView>
+
 namespace tabulo {
 
 TextGridModel::TextGridModel(int columns, QObject* parent)
@@ -56,6 +60,33 @@ QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole) return section < headers_.size() ? headers_[section] : QString();
     if (role == Qt::FontRole) return font_;
     return {};
+}
+
+QFont GridFont(double points) {
+    QFont f(QStringLiteral("ＭＳ ゴシック"));
+    f.setPointSizeF(points);
+    f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
+
+QTableView* MakeTextGrid(TextGridModel* model, const QFont& font, QWidget* parent) {
+    model->SetFont(font);
+    auto* grid = new QTableView(parent);
+    grid->setObjectName(QStringLiteral("Grid1"));
+    grid->setModel(model);
+    grid->setFont(font);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid->setTextElideMode(Qt::ElideNone);
+    grid->setWordWrap(false);
+    return grid;
 }
 
 }  // namespace tabulo

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <vector>
 
+class QTableView;
+
 namespace tabulo {
 
 class TextGridModel : public QAbstractTableModel {
@@ -36,5 +38,12 @@ private:
     std::vector<QStringList> rows_;
     QFont font_;
 };
+
+// The fixed-pitch Gothic face of the grids ("ＭＳ ゴシック") at `points`.
+QFont GridFont(double points);
+
+// A read-only view of `model` in `font` (which the model's cells take too): no row
+// heads, fixed column widths, one cell selected at a time, nothing elided or wrapped.
+QTableView* MakeTextGrid(TextGridModel* model, const QFont& font, QWidget* parent);
 
 }  // namespace tabulo

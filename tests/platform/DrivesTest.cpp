@@ -42,10 +42,11 @@ TEST(ResolveDataDrive, LetterMappedByEnvironment) {
     EXPECT_EQ(e->dataFolder, fs::path("/media/stick/KEIRIDATA"));
     EXPECT_EQ(e->displayFolder, "E:\\KEIRIDATA");
     EXPECT_FALSE(e->createWhenMissing);
-    // Drive A is always created, wherever it points.
+    // A pulled stick on drive A used to be made again as an empty folder on the
+    // local disk, and a new year offered there: a mapped drive is never created.
     auto a = ResolveDataDrive("/prog", "A", Env({{"TABULO_DRIVE_A", "/media/a"}}));
     ASSERT_TRUE(a.ok());
-    EXPECT_TRUE(a->createWhenMissing);
+    EXPECT_FALSE(a->createWhenMissing);
 }
 
 TEST(ResolveDataDrive, AbsolutePathIsItself) {
@@ -54,12 +55,11 @@ TEST(ResolveDataDrive, AbsolutePathIsItself) {
     EXPECT_EQ(p->dataFolder, fs::path("/mnt/share/KEIRIDATA"));
     EXPECT_EQ(p->displayFolder, "/mnt/share/KEIRIDATA");
     EXPECT_FALSE(p->createWhenMissing);
+    // Only drives/<L> belongs to the program; a path, even inside its folder, is the
+    // user's and is never created.
     auto under = ResolveDataDrive("/prog", "/prog/mine", Env({}));
     ASSERT_TRUE(under.ok());
-    EXPECT_TRUE(under->createWhenMissing);
-    auto sibling = ResolveDataDrive("/prog", "/program", Env({}));
-    ASSERT_TRUE(sibling.ok());
-    EXPECT_FALSE(sibling->createWhenMissing);
+    EXPECT_FALSE(under->createWhenMissing);
 }
 
 TEST(ResolveDataDrive, AnythingElseIsBadFileName) {

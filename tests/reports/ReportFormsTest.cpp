@@ -12,10 +12,24 @@
 #include <QTableView>
 #include <QTest>
 
-#include <chrono>
-#include <memory>
+#include <QPrinter>
 
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "cashbook/Aggregation.h"
 #include "cashbook/DataInp.h"
+#include "platform/PrinterHost.h"
+#include "reports/ItemLedger.h"
+#include "reports/MonthlyCashBook.h"
+#include "reports/MonthlyIncome.h"
+#include "reports/SummaryTable.h"
 #include "reports/Getsuji.h"
 #include "reports/InDataPrPrint.h"
 #include "reports/Koumoku.h"
@@ -24,6 +38,7 @@
 #include "tests/cashbook/LedgerFixture.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
+#include "tests/support/PdfText.h"
 #include "tests/support/RecordingPrinter.h"
 #include "ui/AppContext.h"
 #include "ui/TextGridModel.h"
@@ -54,7 +69,7 @@ std::string Year() {
     return H({"0500 00000000 00000000 00000000 00000000",
               "313330343031", kSun, "0700 88130000 00000000 00000000", kBlank16,
               "313330343032", kMon, "0100 e02e0000 00000000 00000000",
-              "8cbb8be094838fe32020202020202020",  // 現金売上 + 8 blanks
+              "8cbb8be094848fe32020202020202020",  // 現金売上 + 8 blanks
               "313330343032", kMon, "0800 00000000 b80b0000 00000000", kBlank16,
               "313330373135", kTue, "0800 00000000 20030000 00000000", kBlank16,
               "313330373136", kTue, "0100 d0070000 00000000 00000000", kBlank16});
@@ -83,6 +98,7 @@ protected:
     void SetUp() override {
         LedgerFixture::SetUp();
         s.ReportTitleName = "山田商店";
+        s.ItemTable[1].ItemKubun2 = 1;  // 売上 counts as sales in the income printout
         Load(Year());
         app.output = &printer;
         app.forms = &opener;
@@ -317,6 +333,49 @@ TEST_F(ReportForms, IncomeMonthDialogSaysWhenTheMonthHasNoLines) {
     ASSERT_EQ(printer.printed[0].pages.size(), 1u);
     EXPECT_TRUE(printer.HasText(0, 0, "平成13年04月度収入項目別データ"));
     EXPECT_TRUE(printer.HasText(0, 0, "    12,000"));
+}
+
+std::string PdfText(const std::filesystem::path& pdf) {
+    return testing::CommandOutput("pdftotext -layout '" + pdf.string() + "' -");
+}
+
+// Each printout played into a PDF reads, as text laid out by poppler, exactly as its
+// golden file. TABULO_SHOTS_DIR keeps the PDFs for a look.
+TEST_F(ReportForms, EachPrintoutPlaysIntoAPdfThatReadsAsItsGoldenText) {
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(AggregateYear(s, prompt).ok());
+    std::vector<std::pair<std::string, PrintDocument>> docs;
+    auto month = PrintMonthlyCashBook(s, prompt, "04");
+    ASSERT_TRUE(month.ok());
+    docs.emplace_back("cashbook-04", *month);
+    auto income = PrintMonthlyIncome(s, prompt, "04");
+    ASSERT_TRUE(income.ok() && income->has_value());
+    docs.emplace_back("income-04", **income);
+    FillSummaryPrintColumns(s, BuildSummaryGrid(s));
+    docs.emplace_back("summary", PrintSummaryTable(s, kSummaryCellCount));
+    auto item = SelectItemLines(s, 1);
+    ASSERT_TRUE(item.ok());
+    FillItemLedgerPrintColumns(s, item->rows);
+    docs.emplace_back("item-01", PrintItemLedger(s, prompt, 1));
+
+    PrinterHost host(dir.path());
+    host.Printer().setOutputFormat(QPrinter::PdfFormat);
+    host.SetClock([] { return std::string("20260415-1200"); });
+    const fs::path golden = fs::path(TABULO_TEST_DATA) / "golden";
+    for (const auto& [key, doc] : docs) {
+        ASSERT_TRUE(host.Print(doc)) << key;
+        const fs::path pdf = dir.path() / "PDF" / ("20260415-1200 " + doc.name + ".pdf");
+        ASSERT_TRUE(fs::exists(pdf)) << pdf;
+        if (const char* keep = std::getenv("TABULO_SHOTS_DIR"))
+            fs::copy_file(pdf, fs::path(keep) / (key + ".pdf"), fs::copy_options::overwrite_existing);
+        const std::string text = PdfText(pdf);
+        std::ifstream in(golden / (key + ".txt"), std::ios::binary);
+        ASSERT_TRUE(in.good()) << "no golden file " << (golden / (key + ".txt"))
+                               << "; the printout reads:\n" << text;
+        std::stringstream want;
+        want << in.rdbuf();
+        EXPECT_EQ(text, want.str()) << key;
+    }
 }
 
 }  // namespace

@@ -99,8 +99,10 @@ TEST(PrinterHostTest, OnePrinterForTheRunPrintingToPdfWithoutAnInstalledPrinter)
     EXPECT_EQ(host.Printer().pageLayout().pageSize().id(), QPageSize::A4);
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         EXPECT_TRUE(host.PrintsToFile());
-        EXPECT_EQ(host.Printer().outputFileName().toStdString(),
-                  (home.path() / "TABULO.pdf").string());
+        // Each printout goes into a file of its own in the PDF folder.
+        EXPECT_EQ(host.DefaultPdfFolder(), home.path() / "PDF");
+        host.SetClock([] { return std::string("20261208-0912"); });
+        EXPECT_EQ(host.PdfPathFor("出納簿 04月"), home.path() / "PDF" / "20261208-0912 出納簿 04月.pdf");
     } else {
         EXPECT_FALSE(host.PrintsToFile());
     }

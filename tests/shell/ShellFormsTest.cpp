@@ -28,6 +28,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "platform/SingleInstance.h"
 #include "shell/About.h"
@@ -424,6 +425,51 @@ TEST_F(MainWindow, SummaryAsksBeforeTotallingAndNeedsTheData) {
     EXPECT_EQ(opened, QStringLiteral("tabulo::Getsuji"));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Read));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Settings));
+}
+
+TEST_F(MainWindow, DiskActionsFromTheMenuAskAndStopAtEachNo) {
+    window.MenuBackUp_Click();
+    EXPECT_EQ(prompt.LastText(), "ファイルを読み込まないと翌年度のデータディスクは作成出来ません！！");
+    prompt.Answer(Answer::No);
+    window.MenuCopy_Click();
+    EXPECT_EQ(prompt.LastText(), "データディスクのバックアップしますか？");
+    EXPECT_FALSE(fs::exists(home.path() / "KEIRIDATA3"));
+
+    // Reading the year makes its automatic copy.
+    WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
+    window.MenuRead_Click();
+    ASSERT_EQ(s.DataLoaded, 1);
+    ASSERT_TRUE(fs::exists(home.path() / "backup"));
+    int copies = 0;
+    for (const auto& e : fs::directory_iterator(home.path() / "backup")) {
+        ++copies;
+        EXPECT_EQ(testing::ReadBytes(e.path() / "DATE.DAT"), kDateDat13);
+    }
+    EXPECT_EQ(copies, 1);
+    auto folderBytes = [this] {
+        std::map<std::string, std::string> m;
+        for (const auto& e : fs::directory_iterator(dataFolder))
+            if (e.is_regular_file()) m[e.path().filename().string()] = testing::ReadBytes(e.path());
+        return m;
+    };
+    const auto before = folderBytes();
+
+    prompt.Clear();
+    prompt.Answer(Answer::No);
+    window.MenuBackUp_Click();
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"翌年度のデータディスクを作成しますか？"});
+    prompt.Clear();
+    prompt.Answer(Answer::Yes);
+    prompt.Answer(Answer::No);
+    window.MenuBackUp_Click();
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[1].title, "セット確認");
+    prompt.Clear();
+    prompt.Answer(Answer::Yes);
+    prompt.Answer(Answer::No);
+    window.MenuCopy_Click();
+    EXPECT_EQ(prompt.LastText(), "作業を中止しました。");
+    EXPECT_EQ(folderBytes(), before);
 }
 
 // ---- Start-up window and about box ----

@@ -225,7 +225,8 @@ TEST_F(DataSetTest, MissingDiskAsksUntilItIsThere) {
     unsetenv("TABULO_DRIVE_B");
     ASSERT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(prompt.shown[0].text, "B:\\KEIRIDATA にデータディスクが準備されていません！！");
-    EXPECT_EQ(prompt.shown[0].style, 48);
+    // OK retries and キャンセル gives up: a user without the stick is never held there.
+    EXPECT_EQ(prompt.shown[0].style, MsgStyle::Exclamation + MsgStyle::OkCancel);
     EXPECT_EQ(prompt.shown[0].title, "エラー確認");
     EXPECT_EQ(s.FiscalYear, 13);
     EXPECT_EQ(s.DataLoaded, 1);

@@ -1,0 +1,54 @@
+#pragma once
+// The data disk on a desktop: the copy of the year's data folder onto a second disk
+// (through the staging folder KEIRIDATA3 in the program folder), the next year's disk
+// with the deposit balances carried over, and the automatic copies kept in the
+// program folder each time a year is read. Neither action ever writes into this
+// year's data folder: a drive whose disk was not swapped (the same folder on the same
+// device after the swap question) gets a folder chosen by the user instead, never this
+// year's own.
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/Drives.h"
+#include "platform/FileError.h"
+
+namespace tabulo {
+
+struct SharedState;
+class Prompt;
+
+struct DiskServices {
+    EnvLookup env = ProcessEnvironment();
+    // The folder dialog; nullopt when the user cancelled it.
+    std::function<std::optional<std::filesystem::path>()> chooseFolder;
+};
+
+enum class DiskOutcome { Refused, Cancelled, Failed, Done };
+
+// データディスクのバックアップ. `workFormOpen`: a form holds the books (Img(1) is off).
+DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServices& io,
+                           bool workFormOpen);
+
+// 翌年度データディスク作成. The shared state is the same afterwards as before.
+DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskServices& io,
+                             bool workFormOpen);
+
+// Copies every file of `from` (not its folders) into `to`, made when missing, each file
+// written beside its final name and renamed into place.
+Status CopyFolderFiles(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// ---- Automatic copies: <program folder>/backup/<yyyyMMdd-HHmmss>/ ----
+
+inline constexpr int kBackupsKept = 20;
+
+// Copies the data folder unless the newest copy already holds the same files, then
+// keeps the newest kBackupsKept copies and the first copy of every month.
+Status AutoBackup(const std::filesystem::path& programFolder,
+                  const std::filesystem::path& dataFolder,
+                  std::chrono::system_clock::time_point now);
+
+}  // namespace tabulo

@@ -1,0 +1,308 @@
+// The data-disk actions on a year read from hand-written files: the copy onto a second
+// disk, the next year's disk, the drive that cannot be swapped, failures half way, and
+// the automatic copies with their rotation. This year's folder must never change.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "platform/AtomicFile.h"
+#include "shell/CheckStartup.h"
+#include "shell/DataDisk.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "tests/support/FakePrompt.h"
+#include "tests/support/TempFolder.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakePrompt;
+using testing::FromHex;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+std::string Blanks(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "20";
+    return s;
+}
+std::string Zeros(int n) { return std::string(static_cast<std::size_t>(n) * 2, '0'); }
+
+// DATE.DAT: 13,"平成",0 CR LF in Shift-JIS (平成 = 95bd 90ac).
+const std::string kDate13 = FromHex("3133 2c 22 95bd90ac 22 2c 30 0d0a");
+const std::string kDate14 = FromHex("3134 2c 22 95bd90ac 22 2c 30 0d0a");
+// KEIRI13.DAT: one line of 1,000 income on item 1 (header totals as written by 終了).
+const std::string kLedger13 = FromHex(
+    "0100 00000000 e8030000 00000000 e8030000"
+    "313330343031 81698c8e816a 0100 e8030000 00000000 e8030000" + Blanks(16));
+
+// YOKIN<nn>.DAT with account 1 "MIZUHO": carried (hex, 4 bytes) and current balance
+// in slot 1 and in the totals.
+std::string Deposit(const std::string& carried, const std::string& current) {
+    std::string h;
+    h += Blanks(18) + "4d495a55484f" + Blanks(12);
+    for (int i = 2; i <= 20; ++i) h += Blanks(18);
+    for (int i = 0; i <= 20; ++i) h += Blanks(14);
+    h += Zeros(4) + carried + Zeros(19 * 4);  // CarriedBalance
+    h += Zeros(4) + current + Zeros(19 * 4);  // CurrentBalance
+    h += Zeros(21 * 4);                       // SpareAmount
+    for (int i = 0; i <= 20; ++i) h += Blanks(10);
+    h += carried + current;  // CarriedTotal, CurrentTotal
+    h += Blanks(394);
+    return FromHex(h);
+}
+
+// Every file of a folder tree with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> m;
+    if (!fs::exists(root)) return m;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) m[fs::relative(e.path(), root).string()] = ReadBytes(e.path());
+    return m;
+}
+
+class DataDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        s.ProgramFolder = home.path();
+        ASSERT_EQ(CheckStartup(s, prompt, [](const std::string&) { return std::nullopt; }),
+                  StartupResult::Ready);
+        year = home.path() / "drives" / "A" / "KEIRIDATA";
+        WriteBytes(year / "DATE.DAT", kDate13);
+        // MASTER.DAT as written, with an end-of-file mark after it that no writer of
+        // ours makes: the next year's copy must keep it, byte for byte.
+        s.MasterHeader[MasterField::BusinessName] = "山田商店";
+        s.ItemTable[1].ItemName = "売上";
+        s.ItemTable[1].ItemKubun = 1;
+        auto encoded = EncodeMasterFile(s.MasterHeader, s.ItemTable);
+        ASSERT_TRUE(encoded.ok());
+        master.assign(reinterpret_cast<const char*>(encoded->data()), encoded->size());
+        master += '\x1a';
+        WriteBytes(year / "MASTER.DAT", master);
+        WriteBytes(year / "KEIRI13.DAT", kLedger13);
+        WriteBytes(year / "YOKIN13.DAT", Deposit("10270000", "50c30000"));  // 10,000 / 50,000
+        ReadDataSet(s, prompt, {});
+        ASSERT_EQ(s.DataLoaded, 1) << prompt.LastText();
+        prompt.Clear();
+        before = Snapshot(year);
+        io.env = [this](const std::string& name) -> std::optional<std::string> {
+            if (name == "TABULO_DRIVE_A" && swapped) return stick.string();
+            return std::nullopt;
+        };
+        io.chooseFolder = [this]() -> std::optional<fs::path> {
+            if (choices.empty()) return std::nullopt;
+            fs::path p = choices.front();
+            choices.erase(choices.begin());
+            return p;
+        };
+        // Answering the swap question is putting the other disk in.
+        prompt.onShow = [this](const testing::ShownBox& box) {
+            if (box.title == "セット確認" || box.title == "フロッピーセット確認") swapped = swapOnQuestion;
+        };
+        stick = home.path() / "stick";
+        fs::create_directories(stick);
+    }
+    void ExpectThisYearUntouched() { EXPECT_EQ(Snapshot(year), before); }
+
+    TempFolder home;
+    SharedState s;
+    FakePrompt prompt;
+    DiskServices io;
+    fs::path year, stick;
+    std::string master;
+    std::map<std::string, std::string> before;
+    std::vector<fs::path> choices;
+    bool swapped = false;
+    bool swapOnQuestion = true;
+};
+
+TEST_F(DataDisk, NextYearDiskCarriesTheBalancesAndLeavesThisYearAsItWas) {
+    const SharedState kept = s;
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_EQ(prompt.Texts(),
+              (std::vector<std::string>{
+                  "翌年度のデータディスクを作成しますか？",
+                  "翌年のデータを書き込みします。フォーマット済みのディスクを(A)ドライブにセットしましたか？",
+                  "繰り越し処理が終了しました。ディスクを今年のディスクと取り替えて下さい"}));
+    EXPECT_EQ(prompt.shown[0].title, "作成確認");
+    EXPECT_EQ(prompt.shown[2].title, "取り替え確認");
+
+    const fs::path next = stick / "KEIRIDATA";
+    EXPECT_EQ(ReadBytes(next / "DATE.DAT"), kDate14);
+    EXPECT_EQ(ReadBytes(next / "KEIRI14.DAT"), std::string(18, '\0'));
+    // Carried balances are this year's current ones: 50,000 in slot 1 and the total.
+    EXPECT_EQ(ReadBytes(next / "YOKIN14.DAT"), Deposit("50c30000", "50c30000"));
+    EXPECT_EQ(ReadBytes(next / "MASTER.DAT"), master);
+    auto tax = ReadWholeFile(next / "SHINKOKU.DAT");
+    ASSERT_TRUE(tax.ok());
+    auto tables = DecodeTaxReturnFile(*tax, DefaultTaxReturnData());
+    ASSERT_TRUE(tables.ok());
+    for (const auto& line : tables->lines)
+        for (const auto& v : line)
+            if (v.type != TaxValue::Str) {
+                EXPECT_EQ(v.number, 0);
+            }
+
+    ExpectThisYearUntouched();
+    EXPECT_EQ(s.FiscalYear, kept.FiscalYear);
+    EXPECT_EQ(s.LedgerPath, kept.LedgerPath);
+    EXPECT_EQ(s.DepositPath, kept.DepositPath);
+    EXPECT_EQ(s.LedgerHeader, kept.LedgerHeader);
+    EXPECT_EQ(s.DepositBook, kept.DepositBook);
+    EXPECT_EQ(s.TaxReturnData, kept.TaxReturnData);
+}
+
+TEST_F(DataDisk, NextYearDiskNeedsTheDataAndNoOpenFormAndStopsAtEachNo) {
+    s.DataLoaded = 0;
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Refused);
+    EXPECT_EQ(prompt.LastText(), "ファイルを読み込まないと翌年度のデータディスクは作成出来ません！！");
+    s.DataLoaded = 1;
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, true), DiskOutcome::Refused);
+    EXPECT_EQ(prompt.LastText(), "ファイルが開いた状態では翌年度のデータディスクは作成出来ません！！");
+
+    prompt.Clear();
+    prompt.Answer(Answer::No);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Cancelled);
+    EXPECT_EQ(prompt.shown.size(), 1u);
+    prompt.Answer(Answer::Yes);
+    prompt.Answer(Answer::No);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Cancelled);
+    EXPECT_TRUE(Snapshot(stick).empty());
+    ExpectThisYearUntouched();
+}
+
+TEST_F(DataDisk, ADriveThatCannotBeSwappedGetsAChosenFolderNeverThisYearsOwn) {
+    swapOnQuestion = false;  // drive A is a folder of the program's own: no disk to swap
+    const fs::path other = home.path() / "usb";
+    choices = {home.path() / "drives" / "A", year, other};
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done);
+    const auto texts = prompt.Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                         "今年度のデータフォルダーには書き込めません！！\r\n別のフォルダーを選んでください。"),
+              2);
+    EXPECT_EQ(ReadBytes(other / "KEIRIDATA" / "DATE.DAT"), kDate14);
+    ExpectThisYearUntouched();
+    EXPECT_EQ(ReadBytes(year / "DATE.DAT"), kDate13);
+
+    // Cancelling the folder dialog ends the action with nothing written.
+    prompt.Clear();
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Cancelled);
+    EXPECT_EQ(prompt.LastText(), "作業を中止しました。");
+    ExpectThisYearUntouched();
+}
+
+TEST_F(DataDisk, BackupCopiesThroughTheStagingFolderOntoTheSwappedDisk) {
+    WriteBytes(home.path() / "KEIRIDATA3" / "OLD.DAT", "old");
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_EQ(prompt.Texts(),
+              (std::vector<std::string>{"データディスクのバックアップしますか？",
+                                        "フロッピーディスクをバックアップ用ディスクと交換してください。",
+                                        "終了しました。フロッピーディスクを元のデータディスクと交換してください。"}));
+    EXPECT_EQ(prompt.shown[0].title, "バックアップ確認");
+    EXPECT_EQ(prompt.shown[1].title, "フロッピーセット確認");
+    EXPECT_EQ(Snapshot(stick / "KEIRIDATA"), before);
+    EXPECT_EQ(Snapshot(home.path() / "KEIRIDATA3"), before);  // emptied first
+    ExpectThisYearUntouched();
+}
+
+TEST_F(DataDisk, BackupWithAFormOpenOrNoAtTheSwapWritesNothingToTheDisk) {
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, true), DiskOutcome::Refused);
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ファイルが開いた状態ではバックアップは出来ません！！"});
+
+    prompt.Clear();
+    prompt.Answer(Answer::Yes);
+    prompt.Answer(Answer::No);
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Cancelled);
+    EXPECT_EQ(prompt.LastText(), "作業を中止しました。");
+    EXPECT_EQ(Snapshot(home.path() / "KEIRIDATA3"), before);  // the staging folder stays filled
+    EXPECT_TRUE(Snapshot(stick).empty());
+    ExpectThisYearUntouched();
+}
+
+TEST_F(DataDisk, ACopyFailingHalfWayNamesTheProblemAndLeavesNoHalfFile) {
+    // The second disk has a folder where YOKIN13.DAT would go: that file cannot be written.
+    fs::create_directories(stick / "KEIRIDATA" / "YOKIN13.DAT");
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Failed);
+    EXPECT_NE(prompt.LastText().find("YOKIN13.DAT"), std::string::npos) << prompt.LastText();
+    EXPECT_EQ(prompt.shown.back().title, "エラー確認");
+    for (const auto& e : fs::directory_iterator(stick / "KEIRIDATA"))
+        EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
+    ExpectThisYearUntouched();
+}
+
+TEST_F(DataDisk, ANextEraYearOutsideTheEraIsRefused) {
+    s.EraName = "令和";
+    s.FiscalYear = 99;
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Failed);
+    EXPECT_NE(prompt.LastText().find("令和100年"), std::string::npos) << prompt.LastText();
+    EXPECT_TRUE(Snapshot(stick).empty());
+}
+
+TEST(DisplayPathTest, FilesOnALetterDriveAreNamedInTheDrivesForm) {
+    SharedState s;
+    s.ProgramFolder = "/home/u/.local/share/tabulo";
+    s.SetupLines[1] = "A";
+    ASSERT_TRUE(BuildDataFolder(s).ok());
+    EXPECT_EQ(DisplayPath(s, (s.DataFolder / "KEIRI07.DAT").string()), "A:\\KEIRIDATA\\KEIRI07.DAT");
+    EXPECT_EQ(DisplayPath(s, s.DataFolder.string()), "A:\\KEIRIDATA");
+    // Anything outside the data folder keeps its own path.
+    EXPECT_EQ(DisplayPath(s, "/tmp/x/KEIRI07.DAT"), "/tmp/x/KEIRI07.DAT");
+    EXPECT_EQ(DisplayPath(s, (s.ProgramFolder / "TAB_SET3.DAT").string()),
+              (s.ProgramFolder / "TAB_SET3.DAT").string());
+
+    // A directory drive shows its real path.
+    s.SetupLines[1] = "/media/usb";
+    ASSERT_TRUE(BuildDataFolder(s).ok());
+    EXPECT_EQ(DisplayPath(s, "/media/usb/KEIRIDATA/MASTER.DAT"), "/media/usb/KEIRIDATA/MASTER.DAT");
+
+    // The message box names the file that way.
+    s.SetupLines[1] = "A";
+    ASSERT_TRUE(BuildDataFolder(s).ok());
+    FakePrompt prompt;
+    FileError e = BadFormatError((s.DataFolder / "MASTER.DAT").string(), "3行目");
+    ShowFileError(prompt, e, s);
+    EXPECT_EQ(prompt.LastText(), "A:\\KEIRIDATA\\MASTER.DAT を読み込めません。\r\n3行目");
+}
+
+TEST_F(DataDisk, AutomaticCopiesSkipAnIdenticalYearAndKeepTwentyAndTheFirstOfEachMonth) {
+    using namespace std::chrono;
+    const fs::path root = home.path() / "backup";
+    // Twenty-five older copies, five a month from January to May.
+    for (int m = 1; m <= 5; ++m)
+        for (int d = 1; d <= 5; ++d) {
+            char name[32];
+            std::snprintf(name, sizeof name, "2026%02d%02d-120000", m, d);
+            WriteBytes(root / name / "DATE.DAT", "old");
+        }
+    const auto now = sys_days{year_month_day{std::chrono::year{2026}, month{6}, day{1}}} + hours{3};
+    ASSERT_TRUE(AutoBackup(home.path(), year, now).ok());
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(root)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 22u);  // the newest 20 and the first of January and February
+    EXPECT_EQ(names[0], "20260101-120000");
+    EXPECT_EQ(names[1], "20260201-120000");
+    EXPECT_EQ(names[2], "20260202-120000");
+    EXPECT_EQ(Snapshot(root / names.back()), before);
+
+    // The same year read again makes no copy; a changed file does.
+    ASSERT_TRUE(AutoBackup(home.path(), year, now + minutes{5}).ok());
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 22);
+    WriteBytes(year / "KEIRI13.DAT", kLedger13 + "x");
+    ASSERT_TRUE(AutoBackup(home.path(), year, now + minutes{10}).ok());
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 22);
+    names.clear();
+    for (const auto& e : fs::directory_iterator(root)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(ReadBytes(root / names.back() / "KEIRI13.DAT"), kLedger13 + "x");
+}
+
+}  // namespace
+}  // namespace tabulo
