@@ -87,6 +87,11 @@ class StatementForms : public ::testing::Test {
         QApplication::setActiveWindow(&w);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     }
+    // Optional screenshot of a screen, to look at: TABULO_SHOTS=<folder>.
+    static void Shot(QWidget& w, const char* name) {
+        if (const char* shots = std::getenv("TABULO_SHOTS"))
+            w.grab().save(QString::fromLocal8Bit(shots) + QLatin1Char('/') + QLatin1String(name));
+    }
     // Types `text` into `box` and leaves it with Tab.
     static void Type(QLineEdit* box, const QString& text) {
         box->setFocus();
@@ -133,6 +138,7 @@ TEST_F(StatementForms, Page1TypedClosingStockMovesTheLinesAndIsSaved) {
         EXPECT_EQ(form.Gaku(33)->text(), QStringLiteral("   599,000"));
         EXPECT_EQ(form.Gaku(43)->text(), QStringLiteral("   599,000"));
         EXPECT_EQ(form.Gaku(45)->text(), QStringLiteral("   499,000"));
+        Shot(form, "Syukei1.png");
 
         // More than 8 characters: a beep and 0.
         Type(form.Gaku(2), QStringLiteral("123456789"));
@@ -248,6 +254,7 @@ TEST_F(StatementForms, Page2MonthlySectionAndAWageRowSavedAndReadBack) {
         Type(form.SyukeiBox(1), QStringLiteral("20000"));
         Type(form.SyukeiBox(4), QStringLiteral("30000"));
         EXPECT_EQ(form.SyukeiBox(5)->text(), QStringLiteral("    50,000"));
+        Shot(form, "Syukei2.png");
         form.EndYesNo_Click();
     }
     const auto lines = FileLines(s.TaxReturnPath);
@@ -271,6 +278,13 @@ TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
         Syukei3 form(app);
         ASSERT_TRUE(form.Loaded());
         Show(form);
+        // The interest table's column reads 算入 (the old caption had 参入).
+        int expenseCaptions = 0;
+        for (QLabel* l : form.findChildren<QLabel*>()) {
+            EXPECT_FALSE(l->text().contains(QStringLiteral("参入"))) << l->text().toStdString();
+            expenseCaptions += l->text() == QStringLiteral("左の内必要経費算入額");
+        }
+        EXPECT_EQ(expenseCaptions, 3);  // interest, rent and fees
         form.Asset(1, Syukei3::Name1)->setText(QStringLiteral("軽自動車"));
         Type(form.Asset(1, Syukei3::KisoGaku), QStringLiteral("1000000"));
         Type(form.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
@@ -294,6 +308,7 @@ TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
         EXPECT_EQ(form.Asset(2, Syukei3::Hi)->text(), QStringLiteral("   100,000"));
 
         form.Memo()->setText(QStringLiteral("店舗改装"));
+        Shot(form, "Syukei3.png");
         form.EndYesNo_Click();
     }
     const auto lines = FileLines(s.TaxReturnPath);
