@@ -154,25 +154,29 @@ Result<bool> AggregateForExport(SharedState& s, Prompt& prompt, MonthlyTable& ta
 
 Result<bool> WriteCsvFolder(SharedState& s, Prompt& prompt, const std::filesystem::path& folder,
                             CsvEncoding encoding) {
-    auto save = [&](const char* name, const CsvRows& rows) -> Status {
-        const auto path = folder / name;
-        auto bytes = EncodeCsv(rows, encoding);
-        if (!bytes) {
-            FileError e = bytes.error();
-            e.path = path.string();
-            return e;
-        }
-        return AtomicSave(path, *bytes);
-    };
-    auto ledger = LedgerCsv(s);
-    if (!ledger) return ledger.error();
-    if (Status st = save(kLedgerCsvName, *ledger); !st) return st.error();
-    if (Status st = save(kDepositsCsvName, DepositsCsv(s)); !st) return st.error();
+    // Everything is worked out first, so that a refusal or an error writes no file.
     MonthlyTable table{};
     auto aggregated = AggregateForExport(s, prompt, table);
     if (!aggregated) return aggregated.error();
     if (!*aggregated) return false;
-    if (Status st = save(kSummaryCsvName, SummaryCsv(s, table)); !st) return st.error();
+    auto ledger = LedgerCsv(s);
+    if (!ledger) return ledger.error();
+    const CsvRows summary = SummaryCsv(s, table);
+    const CsvRows deposits = DepositsCsv(s);
+    const std::pair<const char*, const CsvRows*> files[] = {
+        {kLedgerCsvName, &*ledger}, {kSummaryCsvName, &summary}, {kDepositsCsvName, &deposits}};
+    std::vector<std::pair<std::filesystem::path, std::vector<std::byte>>> out;
+    for (const auto& [name, rows] : files) {
+        auto bytes = EncodeCsv(*rows, encoding);
+        if (!bytes) {
+            FileError e = bytes.error();
+            e.path = (folder / name).string();
+            return e;
+        }
+        out.emplace_back(folder / name, std::move(*bytes));
+    }
+    for (const auto& [path, bytes] : out)
+        if (Status st = AtomicSave(path, bytes); !st) return st.error();
     return true;
 }
 

@@ -47,7 +47,7 @@ inline constexpr const char* kSummaryCsvName = "月別集計表.csv";
 inline constexpr const char* kDepositsCsvName = "預金.csv";
 // Writes the three files (ledger, summary, deposits) into `folder`, each whole or
 // not at all. False (with the messages shown) when the date check refused the
-// summary; the ledger and deposit files are then still written.
+// summary; nothing is written then.
 Result<bool> WriteCsvFolder(SharedState& s, Prompt& prompt, const std::filesystem::path& folder,
                             CsvEncoding encoding);
 
