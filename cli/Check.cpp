@@ -12,6 +12,7 @@
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
+#include "store/Text.h"
 
 namespace tabulo {
 namespace {
@@ -24,7 +25,7 @@ FileError Named(FileError e, const std::filesystem::path& path) {
 }
 
 class Findings {
-public:
+  public:
     explicit Findings(CheckReport& r) : r_(r) {}
     void Fault(const std::filesystem::path& file, int line, std::string text) {
         r_.findings.push_back({true, NameOf(file), line, std::move(text)});
@@ -33,7 +34,7 @@ public:
         r_.findings.push_back({false, NameOf(file), line, std::move(text)});
     }
 
-private:
+  private:
     CheckReport& r_;
 };
 
@@ -50,8 +51,9 @@ void CompareTotals(Findings& f, const SharedState& s, const LedgerHeaderRecord& 
     for (const Field& x : fields) {
         if (x.stored == x.computed) continue;
         f.Note(s.LedgerPath, 0,
-               std::string("見出しの") + x.name + " " + std::to_string(x.stored) + " は、全行の合計では " +
-                   std::to_string(x.computed) + " です（出納簿を中断で閉じると更新されません）。");
+               std::string("見出しの") + x.name + " " + std::to_string(x.stored) +
+                   " は、全行の合計では " + std::to_string(x.computed) +
+                   " です（出納簿を中断で閉じると更新されません）。");
     }
 }
 
@@ -85,7 +87,8 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
         count = static_cast<int>(stored);
         whole = false;
     } else if ((bytes->size() - kLedgerHeaderSize) % kLedgerLineSize != 0) {
-        f.Note(s.LedgerPath, 0, "ファイルの末尾に 1 行に満たないバイトがあります（行数の範囲外）。");
+        f.Note(s.LedgerPath, 0,
+               "ファイルの末尾に 1 行に満たないバイトがあります（行数の範囲外）。");
     }
 
     LedgerDateRule dates;
@@ -106,12 +109,14 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
             f.Fault(s.LedgerPath, n,
                     "項目番号 " + std::to_string(line.ItemNo) + " は 0〜50 の範囲にありません。");
         }
+        // The program's own message, which names the line itself.
         if (std::string message = dates.Next(n, line); !message.empty())
-            f.Fault(s.LedgerPath, n, message);
+            f.Fault(s.LedgerPath, 0, Trim(message));
         if (balanceOk) {
             auto expected = balance.Next(n, line);
             if (!expected) {
-                f.Fault(s.LedgerPath, n, "残高の再計算が桁あふれします: " + expected.error().detail);
+                f.Fault(s.LedgerPath, n,
+                        "残高の再計算が桁あふれします: " + expected.error().detail);
                 balanceOk = false;
             } else if (*expected != line.Zandaka) {
                 f.Fault(s.LedgerPath, n,
@@ -141,8 +146,9 @@ void CheckDeposits(Findings& f, const SharedState& s) {
         f.Fault(s.DepositPath, 0, "現預金額の合計が桁あふれします。");
     } else if (current->CurrentTotal != book.CurrentTotal) {
         f.Fault(s.DepositPath, 0,
-                "現預金額の合計 " + std::to_string(book.CurrentTotal) + " は、口座 1〜20 の合計では " +
-                    std::to_string(current->CurrentTotal) + " です。");
+                "現預金額の合計 " + std::to_string(book.CurrentTotal) +
+                    " は、口座 1〜20 の合計では " + std::to_string(current->CurrentTotal) +
+                    " です。");
     }
     auto totals = DepositTable(book).Totals();
     if (!totals) {
@@ -150,16 +156,17 @@ void CheckDeposits(Findings& f, const SharedState& s) {
     } else if (totals->carried != book.CarriedTotal) {
         // The deposit book asks before correcting this total, and the user may keep it.
         f.Note(s.DepositPath, 0,
-               "繰越預金高の合計 " + std::to_string(book.CarriedTotal) + " は、口座 1〜20 の合計では " +
-                   std::to_string(totals->carried) + " です（訂正しないで登録できます）。");
+               "繰越預金高の合計 " + std::to_string(book.CarriedTotal) +
+                   " は、口座 1〜20 の合計では " + std::to_string(totals->carried) +
+                   " です（訂正しないで登録できます）。");
     }
 }
 
 }  // namespace
 
 int CheckReport::Faults() const {
-    return static_cast<int>(
-        std::count_if(findings.begin(), findings.end(), [](const CheckFinding& x) { return x.fault; }));
+    return static_cast<int>(std::count_if(findings.begin(), findings.end(),
+                                          [](const CheckFinding& x) { return x.fault; }));
 }
 
 int CheckReport::Notes() const { return static_cast<int>(findings.size()) - Faults(); }
@@ -179,7 +186,8 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
         if (!table) f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail);
     }
     std::error_code ec;
-    if (!std::filesystem::exists(s.DepositPath, ec) || std::filesystem::file_size(s.DepositPath, ec) == 0)
+    if (!std::filesystem::exists(s.DepositPath, ec) ||
+        std::filesystem::file_size(s.DepositPath, ec) == 0)
         f.Note(s.DepositPath, 0, "ファイルがありません（プログラムが読み込むと作成されます）。");
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);

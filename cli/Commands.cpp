@@ -31,7 +31,8 @@ int Refuse(std::ostream& err, const FileError& e) {
 Status WriteOutput(const std::filesystem::path& output, const std::vector<std::byte>& bytes,
                    std::ostream& out) {
     if (!output.empty()) return AtomicSave(output, bytes);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) return FileError{FileErrorCode::IoError, "-", "標準出力に書き込めません。", true};
     return Ok();

@@ -18,19 +18,19 @@ namespace tabulo {
 
 namespace ExitStatus {
 inline constexpr int Ok = 0;
-inline constexpr int Fault = 1;     // check found a fault
-inline constexpr int Refused = 2;   // bad arguments, or a folder or file that cannot be read
+inline constexpr int Fault = 1;    // check found a fault
+inline constexpr int Refused = 2;  // bad arguments, or a folder or file that cannot be read
 }  // namespace ExitStatus
 
 // The program's questions answered Yes (all pages at once); every other message
 // goes to `err`, one line each.
 class StreamPrompt : public Prompt {
-public:
+  public:
     explicit StreamPrompt(std::ostream& err) : err_(err) {}
     int MsgBox(std::string_view text, int style, std::string_view title) override;
     void Beep() override {}
 
-private:
+  private:
     std::ostream& err_;
 };
 

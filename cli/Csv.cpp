@@ -48,8 +48,8 @@ std::string DateText(const SharedState& s, const std::string& stored) {
 }
 
 std::vector<std::string> LedgerHeaderRow() {
-    return {"行", "年月日", "曜日", "項目", "項目名", "区分", "区分名",
-            "収入", "支出", "残高", "備考"};
+    return {"行",     "年月日", "曜日", "項目", "項目名", "区分",
+            "区分名", "収入",   "支出", "残高", "備考"};
 }
 
 std::vector<std::string> LedgerRow(const SharedState& s, int n, const LedgerLine& line) {
@@ -123,7 +123,8 @@ CsvRows SummaryCsv(const SharedState& s, const MonthlyTable& table) {
             row.push_back("合計");
         }
         for (int c = 1; c <= 14; ++c)
-            row.push_back(std::to_string(table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
+            row.push_back(
+                std::to_string(table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
         rows.push_back(std::move(row));
     }
     return rows;
@@ -138,7 +139,8 @@ CsvRows DepositsCsv(const SharedState& s) {
                         std::to_string(b.CarriedBalance[i]), std::to_string(b.CurrentBalance[i]),
                         TrimRight(b.Maturity[i])});
     }
-    rows.push_back({"", "合計", "", std::to_string(b.CarriedTotal), std::to_string(b.CurrentTotal), ""});
+    rows.push_back(
+        {"", "合計", "", std::to_string(b.CarriedTotal), std::to_string(b.CurrentTotal), ""});
     return rows;
 }
 

@@ -18,7 +18,8 @@ struct SharedState;
 // reports it, since it never writes.
 std::filesystem::path LedgerJournalPath(const SharedState& s);
 inline constexpr const char* kJournalMessage =
-    "中断された操作のジャーナルがあります。プログラムでデータを読み込むと、その操作は取り消されます。";
+    "中断された操作のジャーナルがあります。プログラムでデータを読み込むと、その操作は取り消されます"
+    "。";
 
 // The folder holding DATE.DAT: `folder` itself, or its KEIRIDATA subfolder when
 // only that holds one.

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
-
 #include <iostream>
 
 #include "cli/Commands.h"
@@ -18,22 +17,30 @@ using namespace tabulo;
 constexpr const char* kHelp =
     "使い方 / Usage:\n"
     "  tabulo-cli check DATAFOLDER\n"
-    "  tabulo-cli export ledger|summary|item N|deposits DATAFOLDER [-o FILE] [--encoding cp932|utf-8]\n"
+    "  tabulo-cli export ledger|summary|item N|deposits DATAFOLDER [-o FILE] [--encoding "
+    "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf\n"
     "\n"
-    "DATAFOLDER はデータフォルダー（DATE.DAT のあるフォルダー、またはその上の KEIRIDATA を含むフォルダー）です。\n"
+    "DATAFOLDER はデータフォルダー（DATE.DAT のあるフォルダー、またはその上の KEIRIDATA "
+    "を含むフォルダー）です。\n"
     "データフォルダーには何も書き込みません。\n"
     "DATAFOLDER is the data folder (the one holding DATE.DAT, or the folder above its KEIRIDATA).\n"
     "Nothing is ever written into it.\n"
     "\n"
-    "check     年度のファイル（DATE.DAT、MASTER.DAT、SHINKOKU.DAT、出納簿、預金）を調べ、誤りを行ごとに示します。\n"
+    "check     "
+    "年度のファイル（DATE.DAT、MASTER.DAT、SHINKOKU."
+    "DAT、出納簿、預金）を調べ、誤りを行ごとに示します。\n"
     "          Reads the year's files as the program does and reports each fault line by line.\n"
     "export    CSV（見出し行つき、CR LF、既定は Shift-JIS）を FILE または標準出力に書きます。\n"
-    "          ledger: 出納簿の全行 / every ledger line; summary: 月別集計表 / the monthly summary;\n"
-    "          item N: 項目 N の行 / the lines of item N (1..50); deposits: 預金 / the deposit accounts.\n"
-    "print     画面の印刷と同じ帳票を、全ページまとめて PDF にします（ページごとの確認はありません）。\n"
+    "          ledger: 出納簿の全行 / every ledger line; summary: 月別集計表 / the monthly "
+    "summary;\n"
+    "          item N: 項目 N の行 / the lines of item N (1..50); deposits: 預金 / the deposit "
+    "accounts.\n"
+    "print     画面の印刷と同じ帳票を、全ページまとめて PDF "
+    "にします（ページごとの確認はありません）。\n"
     "          month M: 月度出納簿 / the cash book of month M; income M: 月度収入項目別データ;\n"
-    "          summary: 月別の集計表; item N: 項目別集計; statement 1|2|3: 申告書 / statement pages.\n"
+    "          summary: 月別の集計表; item N: 項目別集計; statement 1|2|3: 申告書 / statement "
+    "pages.\n"
     "          Prints the window's reports into one PDF, all pages at once.\n"
     "\n"
     "オプション / Options:\n"
@@ -43,7 +50,8 @@ constexpr const char* kHelp =
     "  -v, --version            版 / version\n"
     "\n"
     "終了状態 / Exit status: 0 成功 / success; 1 check が誤りを見つけた / check found a fault;\n"
-    "  2 引数の誤り、読めないフォルダーやファイル / bad arguments, or an unreadable folder or file.\n";
+    "  2 引数の誤り、読めないフォルダーやファイル / bad arguments, or an unreadable folder or "
+    "file.\n";
 
 int Usage(const std::string& why) {
     std::cerr << "tabulo-cli: " << why << "\n"
@@ -91,7 +99,8 @@ int main(int argc, char** argv) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
-    const QCommandLineOption encoding(QStringLiteral("encoding"), QString(), QStringLiteral("ENCODING"));
+    const QCommandLineOption encoding(QStringLiteral("encoding"), QString(),
+                                      QStringLiteral("ENCODING"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions({output, encoding, help, version});
@@ -128,7 +137,8 @@ int main(int argc, char** argv) {
         } else if (r.what != "ledger" && r.what != "summary" && r.what != "deposits") {
             return Usage("export ledger|summary|item N|deposits DATAFOLDER");
         }
-        if (pos.size() != next + 1) return Usage("export ledger|summary|item N|deposits DATAFOLDER");
+        if (pos.size() != next + 1)
+            return Usage("export ledger|summary|item N|deposits DATAFOLDER");
         r.folder = PathOf(pos[next]);
         if (parser.isSet(output)) r.output = PathOf(parser.value(output));
         if (parser.isSet(encoding)) {
@@ -147,23 +157,27 @@ int main(int argc, char** argv) {
 
     if (command == QStringLiteral("print")) {
         PrintRequest r;
-        const char* usage = "print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf";
+        const char* usage =
+            "print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf";
         if (pos.size() < 3) return Usage(usage);
         r.what = pos[1].toStdString();
         int next = 2;
         if (r.what == "month" || r.what == "income" || r.what == "item" || r.what == "statement") {
             const int hi = r.what == "item" ? 50 : r.what == "statement" ? 3 : 12;
             auto n = pos.size() > 3 ? NumberIn(pos[2], 1, hi) : std::nullopt;
-            if (!n) return Usage(r.what + " の番号は 1〜" + std::to_string(hi) + " です / " + r.what +
-                                 " takes a number 1.." + std::to_string(hi));
+            if (!n)
+                return Usage(r.what + " の番号は 1〜" + std::to_string(hi) + " です / " + r.what +
+                             " takes a number 1.." + std::to_string(hi));
             r.number = *n;
             next = 3;
         } else if (r.what != "summary") {
             return Usage(usage);
         }
         if (pos.size() != next + 1) return Usage(usage);
-        if (!parser.isSet(output)) return Usage("print には -o FILE.pdf が要ります / print needs -o FILE.pdf");
-        if (parser.isSet(encoding)) return Usage("--encoding は export だけのオプションです / --encoding is for export");
+        if (!parser.isSet(output))
+            return Usage("print には -o FILE.pdf が要ります / print needs -o FILE.pdf");
+        if (parser.isSet(encoding))
+            return Usage("--encoding は export だけのオプションです / --encoding is for export");
         r.folder = PathOf(pos[next]);
         r.output = PathOf(parser.value(output));
         return RunPrint(argc, argv, r);
