@@ -88,13 +88,20 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
     return table;
 }
 
-Result<bool> AggregateYear(SharedState& s, Prompt& prompt) {
+Result<bool> AggregationDatesOk(SharedState& s, Prompt& prompt) {
     if (Status st = CheckLedgerDates(s, prompt); !st) return st.error();
     if (s.ErrorFlag != 0) {
         s.ErrorFlag = 0;
         prompt.MsgBox(kAggregationDateErrorMessage, MsgStyle::Ok, "");
         return false;
     }
+    return true;
+}
+
+Result<bool> AggregateYear(SharedState& s, Prompt& prompt) {
+    auto datesOk = AggregationDatesOk(s, prompt);
+    if (!datesOk) return datesOk.error();
+    if (!*datesOk) return false;
     if (Status st = RecalculateAll(s); !st) return st.error();
     auto table = ComputeMonthlyItemTable(s);
     if (!table) return table.error();

@@ -17,6 +17,10 @@ inline constexpr const char* kAggregationDateErrorMessage = "日付エラーの�
 // 1..12 or a total beyond 32 bits is an error; the table is then not produced.
 Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s);
 
+// The date check that opens the aggregation: each bad line reported, then
+// kAggregationDateErrorMessage; false when the dates refuse the aggregation.
+Result<bool> AggregationDatesOk(SharedState& s, Prompt& prompt);
+
 // The whole aggregation after the page has been saved: the date check (each bad line
 // reported, then kAggregationDateErrorMessage; false), the recalculation of every
 // balance and the table into MonthlyItemTable (true). On an error MonthlyItemTable

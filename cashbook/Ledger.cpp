@@ -272,6 +272,16 @@ Status RecalculateAll(SharedState& s) {
     return opened->Commit(s);
 }
 
+Result<Amount> ReferenceBalance::Next(int n, const LedgerLine& line) {
+    Tracker t{std::move(month_), balance_};
+    LedgerLine worked = line;
+    Status st = ApplyReferenceRule(t, n, worked, header_, items_);
+    month_ = std::move(t.month);
+    if (!st) return st.error();
+    balance_ = t.balance;
+    return worked.Zandaka;
+}
+
 Result<InsertOutcome> InsertLine(SharedState& s, int L) {
     const int count = s.LedgerHeader.LineCount;
     if (L < 1 || L > count) return InsertOutcome::Inserted;

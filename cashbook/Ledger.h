@@ -63,6 +63,22 @@ Status RecalculateFromPage(SharedState& s, int currentPage);
 // Recomputes every line from line 1 (line 1 from OpeningBalance).
 Status RecalculateAll(SharedState& s);
 
+// The balance RecalculateAll gives each line, one line at a time from line 1 in file
+// order, without touching the file: the balance restarts on the first dated line of
+// a new month. An overflow is an error.
+class ReferenceBalance {
+public:
+    ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items)
+        : header_(header), items_(items) {}
+    Result<Amount> Next(int n, const LedgerLine& line);
+
+private:
+    const LedgerHeaderRecord& header_;
+    const ItemTableArray& items_;
+    std::string month_;
+    Amount balance_ = 0;
+};
+
 enum class InsertOutcome { Inserted, CapacityFull };
 // Inserts a blank line at `line` (1..LineCount) and recomputes everything. Refused
 // with CapacityFull when the ledger already holds the line capacity of the settings.

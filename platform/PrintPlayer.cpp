@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <QString>
@@ -86,6 +87,20 @@ void PlayPage(QPainter& painter, const PrintPage& page, const QRectF& area, doub
         }
     }
     painter.restore();
+}
+
+bool PlayDocument(QPagedPaintDevice& device, double dpi, const PrintDocument& doc) {
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    const QRectF area(QPointF(0, 0),
+                      device.pageLayout().paintRectPixels(static_cast<int>(dpi)).size());
+    bool ok = true;
+    for (std::size_t i = 0; i < doc.pages.size() && ok; ++i) {
+        if (i > 0 && !device.newPage()) ok = false;
+        if (ok) PlayPage(painter, doc.pages[i], area, dpi);
+    }
+    if (!painter.end()) ok = false;
+    return ok;
 }
 
 }  // namespace tabulo

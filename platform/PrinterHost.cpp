@@ -25,9 +25,10 @@ PrinterHost::PrinterHost(std::filesystem::path programFolder)
     printer_->setPageSize(QPageSize(QPageSize::A4));
     printer_->setPageOrientation(QPageLayout::Portrait);
     printer_->setDocName(QStringLiteral("会計処理"));
-    // The printable area the layouts were drawn for: about the hard margins of an
-    // office laser printer.
-    printer_->setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+    // The printable area the layouts were drawn for.
+    printer_->setPageMargins(
+        QMarginsF(kPrintoutMarginMm, kPrintoutMarginMm, kPrintoutMarginMm, kPrintoutMarginMm),
+        QPageLayout::Millimeter);
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(QString::fromStdString((DefaultPdfFolder() / "TABULO.pdf").string()));
@@ -100,21 +101,7 @@ bool PrinterHost::Print(const PrintDocument& doc) {
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
 
-    bool ok = true;
-    {
-        QPainter painter;
-        if (!painter.begin(&printer)) {
-            ok = false;
-        } else {
-            const QRectF area(QPointF(0, 0),
-                              printer.pageLayout().paintRectPixels(printer.resolution()).size());
-            for (std::size_t i = 0; i < doc.pages.size() && ok; ++i) {
-                if (i > 0 && !printer.newPage()) ok = false;
-                if (ok) PlayPage(painter, doc.pages[i], area, printer.resolution());
-            }
-            if (!painter.end()) ok = false;
-        }
-    }
+    bool ok = PlayDocument(printer, printer.resolution(), doc);
     if (!pdf.empty()) {
         printer.setOutputFileName(chosenFile);
         if (ok && !std::filesystem::exists(pdf)) ok = false;

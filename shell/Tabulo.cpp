@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -16,6 +17,7 @@
 #include <optional>
 
 #include "cashbook/DataInp.h"
+#include "cli/Csv.h"
 #include "deposits/YokinForm.h"
 #include "master/MasForm.h"
 #include "reports/Getsuji.h"
@@ -137,6 +139,7 @@ void Tabulo::BuildMenus() {
     menu1->addSeparator();
     add(menu1, "データディスクのバックアップ(&B)", &Tabulo::MenuCopy_Click);
     add(menu1, "翌年度データディスク作成(&N)", &Tabulo::MenuBackUp_Click);
+    add(menu1, "CSVファイルに出力(&X)...", &Tabulo::MenuCsv_Click);
     menu1->addSeparator();
     add(menu1, "終了(&E)", &Tabulo::MenuEnd_Click);
 
@@ -321,6 +324,32 @@ void Tabulo::MenuCopy_Click() {
 
 void Tabulo::MenuBackUp_Click() {
     MakeNextYearDisk(ctx_.state, ctx_.prompt, DiskFor(this), !IsButtonEnabled(ToolButton::Input));
+}
+
+void Tabulo::MenuCsv_Click() {
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("CSVファイルを出力するフォルダーを選んでください"), QDir::homePath());
+    if (chosen.isEmpty()) return;
+    const std::filesystem::path folder = QFile::encodeName(chosen).toStdString();
+    bool present = false;
+    for (const char* name : {kLedgerCsvName, kSummaryCsvName, kDepositsCsvName})
+        present = present || std::filesystem::exists(folder / name);
+    if (present && ctx_.prompt.MsgBox("フォルダーにあるCSVファイルを上書きしますか？",
+                                      MsgStyle::YesNoWarning, "出力確認") != Answer::Yes) {
+        return;
+    }
+    std::optional<WaitCursor> wait(std::in_place);
+    auto written = WriteCsvFolder(ctx_.state, ctx_.prompt, folder, CsvEncoding::Cp932);
+    wait.reset();
+    if (!written) {
+        ShowFileError(ctx_.prompt, written.error(), ctx_.state);
+        return;
+    }
+    if (*written) statusBar()->showMessage(QStringLiteral("CSVファイルを出力しました: %1").arg(chosen));
 }
 
 void Tabulo::MenuEnd_Click() {

@@ -42,6 +42,8 @@ public:
     void MenuPrSet_Click();
     void MenuCopy_Click();
     void MenuBackUp_Click();
+    // CSVファイルに出力: the ledger, the summary and the deposits into a chosen folder.
+    void MenuCsv_Click();
     void MenuEnd_Click();
     void Summary_Click();
     void h1item_Click();

@@ -129,6 +129,24 @@ Result<LedgerLine> DecodeLedgerLine(std::span<const std::byte> bytes) {
     return line;
 }
 
+ScannedLedgerLine ScanLedgerLine(std::span<const std::byte, kLedgerLineSize> bytes) {
+    ScannedLedgerLine out;
+    auto text = [&](std::size_t at, std::size_t width, const char* field) {
+        auto t = GetText(&bytes[at], width, field);
+        if (t) return std::move(*t);
+        out.badFields.emplace_back(field);
+        return std::string();
+    };
+    out.line.NenGetsuBi = text(kDateAt, 6, "年月日");
+    out.line.Youbi = text(kYoubiAt, 6, "曜日");
+    out.line.ItemNo = GetI16(&bytes[kItemAt]);
+    out.line.Indata = GetI32(&bytes[kInAt]);
+    out.line.Outdata = GetI32(&bytes[kOutAt]);
+    out.line.Zandaka = GetI32(&bytes[kZandakaAt]);
+    out.line.Bikou = text(kBikouAt, 16, "備考");
+    return out;
+}
+
 Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book) {
     std::vector<std::byte> out(kDepositBookSize);
     for (int i = 0; i < kAccountSlots; ++i) {

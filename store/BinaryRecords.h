@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/FileError.h"
@@ -27,6 +28,13 @@ Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes);
 // Fails only when a text field has no CP932 form.
 Result<std::vector<std::byte>> EncodeLedgerLine(const LedgerLine& line);
 Result<LedgerLine> DecodeLedgerLine(std::span<const std::byte> bytes);
+// A line whose text fields may hold bytes that are not CP932: the numbers as stored,
+// each such field left empty and named ("年月日", "曜日", "備考") in badFields.
+struct ScannedLedgerLine {
+    LedgerLine line;
+    std::vector<std::string> badFields;
+};
+ScannedLedgerLine ScanLedgerLine(std::span<const std::byte, kLedgerLineSize> bytes);
 // The same into 42 bytes the caller holds (the ledger walks, without an allocation).
 Status EncodeLedgerLineTo(const LedgerLine& line, std::span<std::byte, kLedgerLineSize> out);
 

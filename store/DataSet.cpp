@@ -100,13 +100,17 @@ Status BuildDataFolder(SharedState& s) {
 
 Status BuildDataPaths(SharedState& s) {
     if (auto st = BuildDataFolder(s); !st) return st;
+    SetYearPaths(s);
+    return Ok();
+}
+
+void SetYearPaths(SharedState& s) {
     const std::string tag = YearTag(s.FiscalYear);
     s.MasterPath = s.DataFolder / "MASTER.DAT";
     s.TaxReturnPath = s.DataFolder / "SHINKOKU.DAT";
     s.LedgerPath = s.DataFolder / ("KEIRI" + tag + ".DAT");
     s.LedgerPath2 = s.DataFolder / ("KEIRI" + tag + ".DA2");
     s.DepositPath = s.DataFolder / ("YOKIN" + tag + ".DAT");
-    return Ok();
 }
 
 // ---- The read-data action ----
@@ -319,43 +323,61 @@ Status ReadLedgerHeader(SharedState& s) {
     }
     auto bytes = Load(path);
     if (!bytes) return bytes.error();
-    auto h = DecodeLedgerHeader(*bytes);
+    auto h = DecodeLedgerFile(*bytes, path);
+    if (!h) return h.error();
+    s.LedgerHeader = *h;
+    return Ok();
+}
+
+Result<LedgerHeaderRecord> DecodeLedgerFile(std::span<const std::byte> bytes,
+                                            const std::filesystem::path& path) {
+    auto h = DecodeLedgerHeader(bytes);
     if (!h) return WithPath(h.error(), path);
     if (h->LineCount < 0) {
         return BadFormatError(path.string(),
                               "行数が負の数（" + std::to_string(h->LineCount) + "）になっています。");
     }
-    if (LedgerLineOffset(h->LineCount + 1) > bytes->size()) {
+    if (LedgerLineOffset(h->LineCount + 1) > bytes.size()) {
         return BadFormatError(path.string(), "行数 " + std::to_string(h->LineCount) +
                                                  " に対してファイルが短すぎます。");
     }
-    s.LedgerHeader = *h;
-    return Ok();
+    return h;
 }
 
 // ---- Ledger walks ----
 
+bool LedgerTotalsRule::Add(const LedgerLine& line) {
+    if (__builtin_add_overflow(in_, line.Indata, &in_) ||
+        __builtin_add_overflow(out_, line.Outdata, &out_)) {
+        overflow_ = true;
+    }
+    return !overflow_;
+}
+
+std::optional<LedgerHeaderRecord> LedgerTotalsRule::Totals(LedgerHeaderRecord header) const {
+    Amount closing = 0;
+    if (overflow_ || __builtin_sub_overflow(in_, out_, &closing)) return std::nullopt;
+    header.TotalIn = in_;
+    header.TotalOut = out_;
+    header.ClosingBalance = closing;
+    return header;
+}
+
 Status ComputeLedgerTotals(SharedState& s) {
-    LedgerHeaderRecord h = s.LedgerHeader;
-    Amount in = h.OpeningBalance;
-    Amount out = 0;
+    const LedgerHeaderRecord& h = s.LedgerHeader;
+    LedgerTotalsRule totals(h.OpeningBalance);
     if (h.LineCount > 0) {
         auto file = LedgerFile::Open(s.LedgerPath);
         if (!file) return file.error();
         for (int n = 1; n <= h.LineCount; ++n) {
             auto line = file->ReadLine(n);
             if (!line) return line.error();
-            if (__builtin_add_overflow(in, line->Indata, &in) ||
-                __builtin_add_overflow(out, line->Outdata, &out)) {
-                return OverflowError(s.LedgerPath);
-            }
+            if (!totals.Add(*line)) return OverflowError(s.LedgerPath);
         }
     }
-    Amount closing = 0;
-    if (__builtin_sub_overflow(in, out, &closing)) return OverflowError(s.LedgerPath);
-    s.LedgerHeader.TotalIn = in;
-    s.LedgerHeader.TotalOut = out;
-    s.LedgerHeader.ClosingBalance = closing;
+    auto done = totals.Totals(h);
+    if (!done) return OverflowError(s.LedgerPath);
+    s.LedgerHeader = *done;
     return Ok();
 }
 
@@ -378,27 +400,27 @@ Status CheckLedgerDates(SharedState& s, Prompt& prompt) {
     if (count <= 0) return Ok();
     auto file = LedgerFile::Open(s.LedgerPath);
     if (!file) return file.error();
-    std::string remembered;
+    LedgerDateRule rule;
     for (int n = 1; n <= count; ++n) {
         auto line = file->ReadLine(n);
         if (!line) return line.error();
-        if (n == 1) remembered = line->NenGetsuBi;
-        if (line->ItemNo <= 0) continue;
-        const std::string number = " " + std::to_string(n);
-        if (IsBlank(line->NenGetsuBi)) {
-            prompt.MsgBox(number + "行の年月日が入力されていません！", MsgStyle::Exclamation,
-                          kErrorTitle);
-            s.ErrorFlag = -1;
-            continue;
-        }
-        if (line->NenGetsuBi < remembered) {
-            prompt.MsgBox(number + "行の年月日が前の行より以前の日付です！", MsgStyle::Exclamation,
-                          kErrorTitle);
-            s.ErrorFlag = -1;
-        }
-        remembered = line->NenGetsuBi;
+        std::string message = rule.Next(n, *line);
+        if (message.empty()) continue;
+        prompt.MsgBox(message, MsgStyle::Exclamation, kErrorTitle);
+        s.ErrorFlag = -1;
     }
     return Ok();
+}
+
+std::string LedgerDateRule::Next(int n, const LedgerLine& line) {
+    if (n == 1) remembered_ = line.NenGetsuBi;
+    if (line.ItemNo <= 0) return {};
+    const std::string number = " " + std::to_string(n);
+    if (IsBlank(line.NenGetsuBi)) return number + "行の年月日が入力されていません！";
+    std::string message;
+    if (line.NenGetsuBi < remembered_) message = number + "行の年月日が前の行より以前の日付です！";
+    remembered_ = line.NenGetsuBi;
+    return message;
 }
 
 // ---- Clearing ----

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,6 +35,8 @@ void UpdatePageLimit(SharedState& s);
 Status BuildDataFolder(SharedState& s);
 // DataFolder, MasterPath, TaxReturnPath, LedgerPath, LedgerPath2, DepositPath.
 Status BuildDataPaths(SharedState& s);
+// The year's file paths inside the DataFolder already set, named after FiscalYear.
+void SetYearPaths(SharedState& s);
 // The two-digit tag of the year in the file names ("09", "13").
 std::string YearTag(int fiscalYear);
 
@@ -57,6 +61,10 @@ Status LoadDepositBook(SharedState& s);
 Status SaveDepositBook(SharedState& s);
 // Reads the 18-byte header; an empty ledger file is deleted and LineCount set to 0.
 Status ReadLedgerHeader(SharedState& s);
+// The header of a non-empty ledger file read whole, refused (naming `path`) when its
+// LineCount is negative or points past the end of the file.
+Result<LedgerHeaderRecord> DecodeLedgerFile(std::span<const std::byte> bytes,
+                                            const std::filesystem::path& path);
 
 // ---- Byte-level forms of the text files (the path routines wrap these) ----
 // Strings are written in double quotes, which this style cannot escape: a double
@@ -97,6 +105,31 @@ Status ComputeLedgerTotals(SharedState& s);
 Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date);
 // Reports blank and out-of-order dates line by line; sets ErrorFlag to -1 if any.
 Status CheckLedgerDates(SharedState& s, Prompt& prompt);
+
+// The date rule of CheckLedgerDates, one line at a time in file order: the message
+// for line n ("" when the line is in order).
+class LedgerDateRule {
+public:
+    std::string Next(int n, const LedgerLine& line);
+
+private:
+    std::string remembered_;
+};
+
+// The totals rule of ComputeLedgerTotals, one line at a time: every line counts.
+class LedgerTotalsRule {
+public:
+    explicit LedgerTotalsRule(Amount openingBalance) : in_(openingBalance) {}
+    // False when a sum no longer fits an amount.
+    bool Add(const LedgerLine& line);
+    // The header with TotalIn, TotalOut and ClosingBalance; nullopt on an overflow.
+    std::optional<LedgerHeaderRecord> Totals(LedgerHeaderRecord header) const;
+
+private:
+    Amount in_ = 0;
+    Amount out_ = 0;
+    bool overflow_ = false;
+};
 
 // ---- Clearing ----
 void FillKubunNames(SharedState& s);

@@ -264,7 +264,8 @@ TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
     EXPECT_EQ(entries.join(QLatin1Char('|')),
               QStringLiteral("データ読み込み(&R)|-|データ入力(&I)|項目別表示(&H)|マスター登録(&S)|"
                              "預金データ入力(&Y)|-|環境設定(&K)|プリンター設定(&P)|-|"
-                             "データディスクのバックアップ(&B)|翌年度データディスク作成(&N)|-|終了(&E)"));
+                             "データディスクのバックアップ(&B)|翌年度データディスク作成(&N)|"
+                             "CSVファイルに出力(&X)...|-|終了(&E)"));
     entries.clear();
     for (QAction* a : menus[1]->menu()->actions()) entries << a->text();
     EXPECT_EQ(entries.join(QLatin1Char('|')),

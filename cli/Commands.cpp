@@ -1,0 +1,141 @@
+#include "cli/Commands.h"
+
+#include <ostream>
+
+#include "cli/Check.h"
+#include "cli/YearFolder.h"
+#include "platform/AtomicFile.h"
+#include "reports/ItemLedger.h"
+#include "reports/MonthlyCashBook.h"
+#include "reports/MonthlyIncome.h"
+#include "reports/SummaryTable.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+
+namespace tabulo {
+namespace {
+
+// The messages keep their CR LF inside the program; a terminal wants LF.
+std::string Lines(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
+
+int Refuse(std::ostream& err, const FileError& e) {
+    err << CliErrorText(e);
+    return ExitStatus::Refused;
+}
+
+Status WriteOutput(const std::filesystem::path& output, const std::vector<std::byte>& bytes,
+                   std::ostream& out) {
+    if (!output.empty()) return AtomicSave(output, bytes);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) return FileError{FileErrorCode::IoError, "-", "標準出力に書き込めません。", true};
+    return Ok();
+}
+
+}  // namespace
+
+int StreamPrompt::MsgBox(std::string_view text, int style, std::string_view) {
+    const int buttons = style % 16;
+    if (buttons == MsgStyle::YesNo || buttons == 3) return Answer::Yes;
+    err_ << Lines(text) << "\n";
+    return Answer::Ok;
+}
+
+std::string CliErrorText(const FileError& e) {
+    return "tabulo-cli: " + Lines(FileErrorMessage(e)) + "\n";
+}
+
+int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostream& err) {
+    auto report = CheckYearFolder(folder);
+    if (!report) return Refuse(err, report.error());
+    out << FormatCheckReport(*report);
+    out.flush();
+    return report->Faults() > 0 ? ExitStatus::Fault : ExitStatus::Ok;
+}
+
+int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
+    SharedState s;
+    if (Status st = LoadYearFolder(s, request.folder, false); !st) return Refuse(err, st.error());
+    StreamPrompt prompt(err);
+    CsvRows rows;
+    if (request.what == "ledger" || request.what == "item") {
+        auto r = request.what == "ledger" ? LedgerCsv(s) : ItemCsv(s, request.item);
+        if (!r) return Refuse(err, r.error());
+        rows = std::move(*r);
+    } else if (request.what == "summary") {
+        MonthlyTable table{};
+        auto aggregated = AggregateForExport(s, prompt, table);
+        if (!aggregated) return Refuse(err, aggregated.error());
+        // The date messages went to `err`; the ledger is named as the file at fault.
+        if (!*aggregated) {
+            err << "tabulo-cli: " << s.LedgerPath.string() << "\n";
+            return ExitStatus::Refused;
+        }
+        rows = SummaryCsv(s, table);
+    } else {
+        rows = DepositsCsv(s);
+    }
+    auto bytes = EncodeCsv(rows, request.encoding);
+    if (!bytes) return Refuse(err, bytes.error());
+    if (Status st = WriteOutput(request.output, *bytes, out); !st) return Refuse(err, st.error());
+    return ExitStatus::Ok;
+}
+
+std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ostream& err,
+                                           int& status) {
+    status = ExitStatus::Refused;
+    SharedState s;
+    const bool statement = request.what == "statement";
+    if (Status st = LoadYearFolder(s, request.folder, statement); !st) {
+        Refuse(err, st.error());
+        return std::nullopt;
+    }
+    StreamPrompt prompt(err);
+    auto fail = [&](const FileError& e) -> std::optional<PrintDocument> {
+        Refuse(err, e);
+        return std::nullopt;
+    };
+    std::optional<PrintDocument> doc;
+    const std::string monthKey = (request.number < 10 ? "0" : "") + std::to_string(request.number);
+    if (request.what == "month") {
+        auto r = PrintMonthlyCashBook(s, prompt, monthKey);
+        if (!r) return fail(r.error());
+        doc = std::move(*r);
+    } else if (request.what == "income") {
+        auto r = PrintMonthlyIncome(s, prompt, monthKey);
+        if (!r) return fail(r.error());
+        if (!*r) return std::nullopt;  // the month has no lines: its message is out
+        doc = std::move(**r);
+    } else if (request.what == "summary") {
+        MonthlyTable table{};
+        auto aggregated = AggregateForExport(s, prompt, table);
+        if (!aggregated) return fail(aggregated.error());
+        if (!*aggregated) {
+            err << "tabulo-cli: " << s.LedgerPath.string() << "\n";
+            return std::nullopt;
+        }
+        s.MonthlyItemTable = table;
+        FillSummaryPrintColumns(s, BuildSummaryGrid(s));
+        doc = PrintSummaryTable(s, kSummaryCellCount);
+    } else if (request.what == "item") {
+        auto selection = SelectItemLines(s, request.number);
+        if (!selection) return fail(selection.error());
+        FillItemLedgerPrintColumns(s, selection->rows);
+        doc = PrintItemLedger(s, prompt, request.number);
+    } else if (statement) {
+        // The statement pages come with the statement screens.
+        err << "tabulo-cli: 申告書の印刷はまだできません。 / printing the statement pages is not "
+               "available yet.\n";
+        return std::nullopt;
+    }
+    status = ExitStatus::Ok;
+    return doc;
+}
+
+}  // namespace tabulo

@@ -1,0 +1,103 @@
+#include "cli/YearFolder.h"
+
+#include <system_error>
+
+#include "platform/AtomicFile.h"
+#include "store/BinaryRecords.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+
+namespace tabulo {
+
+std::filesystem::path LedgerJournalPath(const SharedState& s) {
+    // Beside the ledger, named after it (KEIRI13.DAT -> KEIRI13.DAT-journal).
+    return s.LedgerPath.string() + "-journal";
+}
+
+std::filesystem::path YearFolderOf(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (!std::filesystem::exists(folder / "DATE.DAT", ec) &&
+        std::filesystem::exists(folder / "KEIRIDATA" / "DATE.DAT", ec)) {
+        return folder / "KEIRIDATA";
+    }
+    return folder;
+}
+
+Status OpenYearFolder(SharedState& s, const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        return FileError{FileErrorCode::PathNotFound, folder.string(),
+                         "データフォルダーが見つかりません。", false};
+    }
+    FillKubunNames(s);
+    s.DataFolder = YearFolderOf(folder);
+    s.DataFolderDisplay = s.DataFolder.string();
+    s.FiscalYearPath = s.DataFolder / "DATE.DAT";
+    auto year = ReadFiscalYearFile(s);
+    if (!year) return year.error();
+    if (!*year || s.FiscalYear <= 0) {
+        return FileError{FileErrorCode::FileNotFound, s.FiscalYearPath.string(),
+                         "年度ファイルが有りません！！", false};
+    }
+    SetYearPaths(s);
+    return LoadMaster(s);
+}
+
+bool JournalPresent(const SharedState& s) {
+    std::error_code ec;
+    return std::filesystem::exists(LedgerJournalPath(s), ec);
+}
+
+namespace {
+Result<std::vector<std::byte>> ReadNamed(const std::filesystem::path& path) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        FileError e = bytes.error();
+        e.path = path.string();
+        return e;
+    }
+    return bytes;
+}
+}  // namespace
+
+Status ReadLedgerHeaderOnly(SharedState& s) {
+    auto ledger = ReadNamed(s.LedgerPath);
+    if (!ledger) return ledger.error();
+    s.LedgerHeader = LedgerHeaderRecord{};
+    if (ledger->empty()) return Ok();
+    auto header = DecodeLedgerFile(*ledger, s.LedgerPath);
+    if (!header) return header.error();
+    s.LedgerHeader = *header;
+    return Ok();
+}
+
+Status ReadDepositBookOnly(SharedState& s) {
+    auto deposit = ReadNamed(s.DepositPath);
+    if (!deposit) return deposit.error();
+    if (deposit->empty()) {
+        s.DepositBook = ClearedDepositBook();
+        return Ok();
+    }
+    auto book = DecodeDepositBook(*deposit);
+    if (!book) {
+        FileError e = book.error();
+        e.path = s.DepositPath.string();
+        return e;
+    }
+    s.DepositBook = std::move(*book);
+    return Ok();
+}
+
+Status LoadYearFolder(SharedState& s, const std::filesystem::path& folder, bool withTaxReturn) {
+    if (Status st = OpenYearFolder(s, folder); !st) return st;
+    if (JournalPresent(s)) {
+        return FileError{FileErrorCode::BadFormat, LedgerJournalPath(s).string(), kJournalMessage,
+                         false};
+    }
+    if (withTaxReturn)
+        if (Status st = LoadTaxReturnData(s); !st) return st;
+    if (Status st = ReadLedgerHeaderOnly(s); !st) return st;
+    return ReadDepositBookOnly(s);
+}
+
+}  // namespace tabulo

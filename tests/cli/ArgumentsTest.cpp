@@ -1,0 +1,94 @@
+// The command line as a user types it, read into a request or refused with a reason.
+
+#include "cli/Arguments.h"
+
+#include <gtest/gtest.h>
+
+namespace tabulo {
+namespace {
+
+ParsedArguments Parse(std::vector<std::string> args) { return ParseArguments(args); }
+
+TEST(Arguments, OptionsMayStandAnywhereInEitherForm) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"export", "item", "7", "/d", "-o", "x.csv", "--encoding", "utf-8"},
+             {"-ox.csv", "export", "item", "7", "--encoding=UTF-8", "/d"},
+             {"export", "--output=x.csv", "item", "7", "/d", "--encoding", "utf8"},
+         }) {
+        auto p = Parse(args);
+        ASSERT_TRUE(p.request) << p.error;
+        EXPECT_EQ(p.request->kind, CliRequest::Export);
+        const ExportRequest& e = p.request->exportRequest;
+        EXPECT_EQ(e.what, "item");
+        EXPECT_EQ(e.item, 7);
+        EXPECT_EQ(e.folder, "/d");
+        EXPECT_EQ(e.output, "x.csv");
+        EXPECT_EQ(e.encoding, CsvEncoding::Utf8);
+    }
+    auto plain = Parse({"export", "ledger", "/d"});
+    ASSERT_TRUE(plain.request);
+    EXPECT_EQ(plain.request->exportRequest.encoding, CsvEncoding::Cp932);
+    EXPECT_TRUE(plain.request->exportRequest.output.empty());
+    // After "--" a folder may begin with a dash.
+    auto dashed = Parse({"check", "--", "-odd folder"});
+    ASSERT_TRUE(dashed.request) << dashed.error;
+    EXPECT_EQ(dashed.request->folder, "-odd folder");
+}
+
+TEST(Arguments, PrintTakesTheReportItsNumberAndAPdf) {
+    auto p = Parse({"print", "month", "4", "/d", "-o", "m.pdf"});
+    ASSERT_TRUE(p.request) << p.error;
+    EXPECT_EQ(p.request->kind, CliRequest::Print);
+    EXPECT_EQ(p.request->printRequest.what, "month");
+    EXPECT_EQ(p.request->printRequest.number, 4);
+    EXPECT_EQ(p.request->printRequest.output, "m.pdf");
+    auto s = Parse({"print", "summary", "/d", "-o", "s.pdf"});
+    ASSERT_TRUE(s.request) << s.error;
+    EXPECT_EQ(s.request->printRequest.number, 0);
+    EXPECT_TRUE(Parse({"print", "statement", "3", "/d", "-o", "s.pdf"}).request);
+}
+
+TEST(Arguments, HelpAndVersionWinOverEverythingElse) {
+    EXPECT_EQ(Parse({"--help"}).request->kind, CliRequest::Help);
+    EXPECT_EQ(Parse({"check", "-h"}).request->kind, CliRequest::Help);
+    EXPECT_EQ(Parse({"-v"}).request->kind, CliRequest::Version);
+    const std::string help = HelpText();
+    EXPECT_NE(help.find("使い方 / Usage"), std::string::npos);
+    EXPECT_NE(help.find("終了状態 / Exit status"), std::string::npos);
+}
+
+TEST(Arguments, WrongWordsNumbersAndOptionsAreRefusedWithAReason) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"check"},
+        {"check", "/d", "/e"},
+        {"check", "/d", "-o", "x"},
+        {"export", "ledger"},
+        {"export", "month", "4", "/d"},  // month is for print
+        {"export", "item", "0", "/d"},
+        {"export", "item", "51", "/d"},
+        {"export", "item", "7x", "/d"},
+        {"export", "item", "/d"},
+        {"export", "ledger", "/d", "--encoding", "latin1"},
+        {"export", "ledger", "/d", "-o"},
+        {"export", "ledger", "/d", "-o", "a", "-o", "b"},
+        {"export", "ledger", "/d", "--frobnicate"},
+        {"print", "month", "13", "/d", "-o", "x.pdf"},
+        {"print", "income", "0", "/d", "-o", "x.pdf"},
+        {"print", "statement", "4", "/d", "-o", "x.pdf"},
+        {"print", "deposits", "/d", "-o", "x.pdf"},
+        {"print", "summary", "/d"},
+        {"print", "summary", "/d", "-o", "x.pdf", "--encoding", "utf-8"},
+        {"delete", "/d"},
+    };
+    for (const auto& args : bad) {
+        auto p = Parse(args);
+        std::string joined;
+        for (const auto& a : args) joined += a + " ";
+        EXPECT_FALSE(p.request) << joined;
+        EXPECT_FALSE(p.error.empty()) << joined;
+    }
+}
+
+}  // namespace
+}  // namespace tabulo

@@ -1,0 +1,359 @@
+// End-to-end runs of the built tabulo-cli on fixture folders: its CSV files and its
+// check reports against expected files written by hand, one PDF per report, and the
+// bad-input cases of the data store, each leaving the folder exactly as it was.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempFolder.h"
+
+extern char** environ;
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FixturePath;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `args`, its output and errors caught in files of `temp`.
+Outcome Execute(const TempFolder& temp, const std::string& program,
+                const std::vector<std::string>& args) {
+    const fs::path outPath = temp / "stdout", errPath = temp / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    Outcome run;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        int st = 0;
+        waitpid(pid, &st, 0);
+        run.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadBytes(outPath);
+    run.err = ReadBytes(errPath);
+    return run;
+}
+
+std::string Expected(const std::string& name) {
+    const fs::path p = fs::path(TABULO_CLI_TESTS) / "expected" / name;
+    EXPECT_TRUE(fs::exists(p)) << "missing expected file " << p;
+    return ReadBytes(p);
+}
+
+// Every file of a folder with its bytes, to see that a command wrote nothing.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        files[e.path().filename().string()] = ReadBytes(e.path());
+    return files;
+}
+
+std::string FirstLines(const std::string& text, int count) {
+    std::size_t pos = 0;
+    for (int i = 0; i < count; ++i) pos = text.find('\n', pos) + 1;
+    return text.substr(0, pos);
+}
+
+class CliRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        year = temp / "KEIRIDATA";
+        fs::create_directories(year);
+        for (const char* name :
+             {"DATE.DAT", "MASTER.DAT", "SHINKOKU.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
+            fs::copy_file(FixturePath(name), year / name);
+    }
+    Outcome Cli(const std::vector<std::string>& args) { return Execute(temp, TABULO_CLI, args); }
+    // Runs and checks that the data folder is byte for byte as before.
+    Outcome Unchanged(const std::vector<std::string>& args) {
+        auto before = Snapshot(year);
+        Outcome r = Cli(args);
+        EXPECT_EQ(Snapshot(year), before) << "the folder changed";
+        return r;
+    }
+    TempFolder temp;
+    fs::path year;
+};
+
+TEST_F(CliRun, ExportsMatchTheHandWrittenFiles) {
+    const struct {
+        std::vector<std::string> what;
+        const char* expected;
+    } cases[] = {{{"ledger"}, "ledger.csv"},
+                 {{"summary"}, "summary.csv"},
+                 {{"item", "1"}, "item1.csv"},
+                 {{"deposits"}, "deposits.csv"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::vector<std::string> args{"export"};
+        args.insert(args.end(), c.what.begin(), c.what.end());
+        args.push_back(year.string());
+        args.insert(args.end(), {"--encoding", "utf-8"});
+        Outcome r = Unchanged(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, Expected(c.expected));
+    }
+}
+
+TEST_F(CliRun, CsvIsShiftJisByDefaultAndGoesIntoTheNamedFile) {
+    const fs::path out = temp / "out" / "ledger.csv";
+    fs::create_directories(out.parent_path());
+    Outcome r = Unchanged({"export", "ledger", year.string(), "-o", out.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    const std::string bytes = ReadBytes(out);
+    // "行,年月日" in CP932, and the first line ends in CR LF.
+    EXPECT_EQ(bytes.substr(0, 9), "\x8d\x73,\x94\x4e\x8c\x8e\x93\xfa");
+    EXPECT_EQ(bytes.substr(bytes.find('\n') - 1, 2), "\r\n");
+    // 売上 as the item name of line 1.
+    EXPECT_NE(bytes.find(",\x94\x84\x8f\xe3,"), std::string::npos);
+}
+
+TEST_F(CliRun, TheDataFolderMayBeNamedByTheDriveAbove) {
+    Outcome r = Unchanged({"export", "deposits", temp.path().string(), "--encoding", "utf-8"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Expected("deposits.csv"));
+}
+
+TEST_F(CliRun, CheckOfSoundBooksFindsNothing) {
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Expected("check-clean.txt"));
+}
+
+TEST_F(CliRun, StaleHeaderTotalsAreOnlyNoted) {
+    // The header as 中断 leaves it: totals of an earlier state (in 14000, closing 12800).
+    std::string ledger = ReadBytes(year / "KEIRI13.DAT");
+    ledger.replace(6, 4, std::string("\xb0\x36\x00\x00", 4));
+    ledger.replace(14, 4, std::string("\x00\x32\x00\x00", 4));
+    WriteBytes(year / "KEIRI13.DAT", ledger);
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Expected("check-stale.txt"));
+}
+
+TEST_F(CliRun, CheckNamesEachFaultOfADamagedLedger) {
+    // A truncated last line, a balance changed by hand, an item 77, dates out of
+    // order and blank, and remarks that are not Shift-JIS.
+    fs::copy_file(fs::path(TABULO_CLI_TESTS) / "data" / "KEIRI13-damaged.DAT", year / "KEIRI13.DAT",
+                  fs::copy_options::overwrite_existing);
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, Expected("check-damaged.txt"));
+}
+
+TEST_F(CliRun, CheckFindsDepositTotalsThatDisagree) {
+    std::string book = ReadBytes(year / "YOKIN13.DAT");
+    book.replace(1138, 4, std::string("\x00\x00\x00\x00", 4));  // CurrentTotal 0
+    WriteBytes(year / "YOKIN13.DAT", book);
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("YOKIN13.DAT: 現預金額の合計 0 は、口座 1〜20 の合計では 119995 です。"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliRun, CheckReportsAJournalAndRollsNothingBack) {
+    WriteBytes(year / "KEIRI13.DAT-journal", "journal");
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("KEIRI13.DAT-journal: 中断された操作のジャーナルがあります"),
+              std::string::npos)
+        << r.out;
+    // The other commands would read half an operation: they refuse.
+    Outcome e = Unchanged({"export", "ledger", year.string()});
+    EXPECT_EQ(e.status, 2);
+    EXPECT_NE(e.err.find("KEIRI13.DAT-journal"), std::string::npos) << e.err;
+}
+
+TEST_F(CliRun, MissingFilesAreReadAsTheProgramWouldWithoutCreatingThem) {
+    // The program would create the deposit book and delete the empty ledger.
+    fs::remove(year / "YOKIN13.DAT");
+    WriteBytes(year / "KEIRI13.DAT", "");
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("注記: KEIRI13.DAT: 空のファイルです"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("注記: YOKIN13.DAT: ファイルがありません"), std::string::npos) << r.out;
+    Outcome d = Unchanged({"export", "deposits", year.string(), "--encoding", "utf-8"});
+    EXPECT_EQ(d.status, 0) << d.err;
+    EXPECT_NE(d.out.find("\r\n,合計,,0,0,\r\n"), std::string::npos) << d.out;
+}
+
+// The data store's bad-input cases: every command ends with status 2 and a message
+// naming the file, and nothing is written. The check names the ledger's own faults
+// (a count past the end, text that is not Shift-JIS, a negative count) as faults.
+TEST_F(CliRun, MalformedFilesAreRefusedNamingTheFile) {
+    const std::string ledger = ReadBytes(FixturePath("KEIRI13.DAT"));
+    std::string negative = ledger;
+    negative[0] = '\xFF';
+    negative[1] = '\xFF';
+    std::string tooMany = ledger;
+    tooMany[0] = 4;
+    std::string badText = ledger;
+    badText[18 + 42 + 26] = '\x80';
+    const std::string master = ReadBytes(FixturePath("MASTER.DAT"));
+    const struct {
+        const char* file;
+        std::string bytes;
+        int checkStatus;
+        const char* why;
+    } cases[] = {
+        {"KEIRI13.DAT", negative, 1, "negative line count"},
+        {"KEIRI13.DAT", tooMany, 1, "line count past the end"},
+        {"KEIRI13.DAT", ledger.substr(0, 10), 2, "header cut short"},
+        {"KEIRI13.DAT", badText, 1, "no CP932 text in a line"},
+        {"YOKIN13.DAT", ReadBytes(FixturePath("YOKIN13.DAT")).substr(0, 1000), 2, "short record"},
+        {"MASTER.DAT", master.substr(0, 300), 2, "cut inside an item"},
+        {"MASTER.DAT", "\"a\",\"b\r\n", 2, "quote not closed"},
+        {"DATE.DAT", "\"13\",\"\x95\xbd\x90\xac\",0\r\n", 2, "text for a number"},
+        {"SHINKOKU.DAT", FirstLines(ReadBytes(FixturePath("SHINKOKU.DAT")), 46), 2,
+         "statement inputs cut inside group 9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string good = ReadBytes(year / c.file);
+        WriteBytes(year / c.file, c.bytes);
+        Outcome check = Unchanged({"check", year.string()});
+        EXPECT_EQ(check.status, c.checkStatus) << check.out << check.err;
+        EXPECT_NE((check.out + check.err).find(c.file), std::string::npos)
+            << check.out << check.err;
+        if (std::string(c.file) != "SHINKOKU.DAT") {
+            // Only the statement reads the tax-return inputs.
+            // A fault inside the ledger's lines stops only what reads the lines.
+            const bool lines = std::string(c.why) == "no CP932 text in a line";
+            for (const char* what : {"ledger", "summary", "deposits"}) {
+                if (lines && std::string(what) == "deposits") continue;
+                Outcome e = Unchanged({"export", what, year.string()});
+                EXPECT_EQ(e.status, 2) << what;
+                EXPECT_NE(e.err.find(c.file), std::string::npos) << what << ": " << e.err;
+                EXPECT_TRUE(e.out.empty()) << what;
+            }
+            Outcome p =
+                Unchanged({"print", "month", "4", year.string(), "-o", (temp / "p.pdf").string()});
+            EXPECT_EQ(p.status, 2);
+            EXPECT_NE(p.err.find(c.file), std::string::npos) << p.err;
+            EXPECT_FALSE(fs::exists(temp / "p.pdf"));
+        }
+        WriteBytes(year / c.file, good);
+    }
+}
+
+TEST_F(CliRun, BadArgumentsAndUnreadableFoldersGiveStatusTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate", year.string()},
+        {"check"},
+        {"check", (temp / "nowhere").string()},
+        {"export", "item", "51", year.string()},
+        {"export", "item", year.string()},
+        {"export", "ledger", year.string(), "--encoding", "latin1"},
+        {"print", "month", "13", year.string(), "-o", (temp / "x.pdf").string()},
+        {"print", "summary", year.string()},
+        {"print", "month", "4", year.string(), "-o", (temp / "x.pdf").string(), "--bogus"},
+    };
+    for (const auto& args : cases) {
+        Outcome r = Cli(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]) << " " << r.out;
+        EXPECT_FALSE(r.err.empty());
+    }
+    Outcome noYear = Cli({"check", temp.path().string() + "/out-of-year"});
+    EXPECT_EQ(noYear.status, 2);
+    fs::remove(year / "DATE.DAT");
+    Outcome missingDate = Cli({"export", "ledger", year.string()});
+    EXPECT_EQ(missingDate.status, 2);
+    EXPECT_NE(missingDate.err.find("DATE.DAT"), std::string::npos) << missingDate.err;
+    EXPECT_FALSE(fs::exists(year / "DATE.DAT"));
+}
+
+TEST_F(CliRun, HelpIsInJapaneseAndEnglish) {
+    Outcome r = Cli({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("使い方 / Usage:"), std::string::npos);
+    EXPECT_NE(r.out.find("tabulo-cli export ledger|summary|item N|deposits"), std::string::npos);
+    EXPECT_NE(r.out.find("Exit status"), std::string::npos);
+}
+
+TEST_F(CliRun, StatementPrintingSaysItIsNotAvailableYet) {
+    Outcome r =
+        Unchanged({"print", "statement", "1", year.string(), "-o", (temp / "s.pdf").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(temp / "s.pdf"));
+}
+
+// ---- print: one PDF per report, its page count and its text ----
+
+int PageCount(const TempFolder& temp, const fs::path& pdf) {
+    Outcome info = Execute(temp, "/usr/bin/pdfinfo", {pdf.string()});
+    const auto at = info.out.find("Pages:");
+    if (at == std::string::npos) return -1;
+    return std::stoi(info.out.substr(at + 6));
+}
+
+std::string PdfText(const TempFolder& temp, const fs::path& pdf) {
+    return Execute(temp, "/usr/bin/pdftotext", {"-layout", pdf.string(), "-"}).out;
+}
+
+TEST_F(CliRun, EachReportPrintsIntoAPdf) {
+    const struct {
+        std::vector<std::string> what;
+        int pages;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {{"month", "4"},
+         1,
+         {"山田商店", "平成13年04月度出納簿", "普通預金へ", "13,800", "収", "注記："}},
+        {{"income", "4"}, 1, {"平成13年04月度収入項目別データ", "5,000"}},
+        {{"summary"}, 2, {"月別の集計表", "中間集計", "年間集計", "売上", "5,000", "７月"}},
+        {{"item", "1"}, 1, {"平成13年度項目別集計", "売上", "5,000", "1 Page"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what[0]);
+        const fs::path pdf = temp / ("report-" + c.what[0] + ".pdf");
+        std::vector<std::string> args{"print"};
+        args.insert(args.end(), c.what.begin(), c.what.end());
+        args.insert(args.end(), {year.string(), "-o", pdf.string()});
+        Outcome r = Unchanged(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(PageCount(temp, pdf), c.pages);
+        const std::string text = PdfText(temp, pdf);
+        for (const auto& t : c.texts)
+            EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+    }
+}
+
+TEST_F(CliRun, IncomeOfAMonthWithoutLinesPrintsNothing) {
+    const fs::path pdf = temp / "empty.pdf";
+    Outcome r = Unchanged({"print", "income", "7", year.string(), "-o", pdf.string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("指定された月のデータはありません！"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(pdf));
+}
+
+}  // namespace
+}  // namespace tabulo
