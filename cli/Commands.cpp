@@ -5,12 +5,16 @@
 #include "cli/Check.h"
 #include "cli/YearFolder.h"
 #include "platform/AtomicFile.h"
+#include "platform/Drives.h"
+#include "platform/PrintDocument.h"
 #include "reports/ItemLedger.h"
 #include "reports/MonthlyCashBook.h"
 #include "reports/MonthlyIncome.h"
 #include "reports/SummaryTable.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
+#include "taxreturn/FormLayout.h"
+#include "taxreturn/StatementSlots.h"
 
 namespace tabulo {
 namespace {
@@ -21,6 +25,29 @@ std::string Lines(std::string_view text) {
     for (char c : text)
         if (c != '\r') out += c;
     return out;
+}
+
+// The layout of statement page `page`: the user's own in the program folder (as the
+// window prints it), else the one shipped with the program.
+std::filesystem::path StatementLayoutFile(int page) {
+    const std::filesystem::path own = LayoutPath(ProgramFolderPath(ProcessEnvironment()), page);
+    std::error_code ec;
+    if (std::filesystem::exists(own, ec)) return own;
+    for (const char* shipped : {TABULO_BUILD_SHIPPED_DIR, TABULO_INSTALL_SHIPPED_DIR}) {
+        const std::filesystem::path p = LayoutPath(shipped, page);
+        if (std::filesystem::exists(p, ec)) return p;
+    }
+    return own;
+}
+
+// A statement page in twips keeps its true size, centred on A4 inside the margins
+// every printout has.
+PrintDocument OnA4(const PrintDocument& page) {
+    constexpr double kTwipsPerMm = 1440.0 / 25.4;
+    const double m = kPrintoutMarginMm * kTwipsPerMm;
+    const double w = 210 * kTwipsPerMm;
+    const double h = 297 * kTwipsPerMm;
+    return FitToPaper(page, m, m, w - 2 * m, h - 2 * m, w, h);
 }
 
 int Refuse(std::ostream& err, const FileError& e) {
@@ -129,10 +156,25 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         FillItemLedgerPrintColumns(s, selection->rows);
         doc = PrintItemLedger(s, prompt, request.number);
     } else if (statement) {
-        // The statement pages come with the statement screens.
-        err << "tabulo-cli: 申告書の印刷はまだできません。 / printing the statement pages is not "
-               "available yet.\n";
-        return std::nullopt;
+        // The figures of the year's totals, as 集計 gives them to the statement screens,
+        // with the stored values of SHINKOKU.DAT; the whole page, form and data, on A4.
+        MonthlyTable table{};
+        auto aggregated = AggregateForExport(s, prompt, table);
+        if (!aggregated) return fail(aggregated.error());
+        if (!*aggregated) {
+            err << "tabulo-cli: " << s.LedgerPath.string() << "\n";
+            return std::nullopt;
+        }
+        const std::filesystem::path file = StatementLayoutFile(request.number);
+        auto layout = LoadFormLayout(file);
+        if (!layout) return fail(layout.error());
+        const std::vector<SlotText> slots =
+            OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData, request.number);
+        auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
+                                        "申告書" + std::to_string(request.number) + "ページ",
+                                        file.string());
+        if (!page) return fail(page.error());
+        doc = OnA4(*page);
     }
     status = ExitStatus::Ok;
     return doc;

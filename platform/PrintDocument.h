@@ -10,6 +10,10 @@
 
 namespace tabulo {
 
+// Every printout is laid over A4 portrait within these margins: about the hard
+// margins of an office laser printer.
+inline constexpr double kPrintoutMarginMm = 5;
+
 enum class DrawKind : std::uint8_t { Line, Box, Text };
 
 struct DrawOp {

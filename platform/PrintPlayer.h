@@ -5,6 +5,8 @@
 
 #include <QRectF>
 
+#include "platform/PrintDocument.h"
+
 class QPagedPaintDevice;
 class QPainter;
 
@@ -12,10 +14,6 @@ namespace tabulo {
 
 struct PrintPage;
 struct PrintDocument;
-
-// Every printout is laid over A4 portrait within these margins: about the hard
-// margins of an office laser printer.
-inline constexpr double kPrintoutMarginMm = 5;
 
 // `area` is the rectangle, in the painter's coordinates, that the page's
 // scaleWidth x scaleHeight units cover. `dpi` is the device's resolution, which

@@ -1,6 +1,7 @@
 #include "taxreturn/StatementSlots.h"
 
 #include "taxreturn/StatementFormats.h"
+#include "taxreturn/StatementPage3.h"
 
 namespace tabulo {
 namespace {
@@ -18,6 +19,36 @@ constexpr double kMemoSize = 7.4;
 SlotText Boxed(std::int64_t v, double size = kBoxSize) { return {BoxedAmount(v), size, 15}; }
 
 }  // namespace
+
+Page1Figures OpeningPage1(const ItemTableArray& items, const MonthlyTable& totals,
+                          const TaxReturnTables& t) {
+    return ComputePage1(items, totals, StoredStatementEntry(t, kOpeningStockLine),
+                        StoredStatementEntry(t, kClosingStockLine), StoredDeduction(t));
+}
+
+OpeningPage2Values OpeningPage2(const ItemTableArray& items, const MonthlyTable& totals,
+                                const TaxReturnTables& t) {
+    OpeningPage2Values v;
+    v.data = ReadPage2(t);
+    v.monthly = ComputeMonthlySection(items, totals);
+    const Figure7 f7 = ComputeFigure7(items, totals, t);
+    v.data.Syukei[7] = f7.value;
+    v.figure7FailedLines = f7.failedLines;
+    return v;
+}
+
+std::vector<SlotText> OpeningPageSlots(const MasterHeaderArray& header, const ItemTableArray& items,
+                                       const MonthlyTable& totals, const TaxReturnTables& t,
+                                       int page) {
+    switch (page) {
+    case 1: return Page1Slots(header, OpeningPage1(items, totals, t));
+    case 2: {
+        const OpeningPage2Values v = OpeningPage2(items, totals, t);
+        return Page2Slots(v.monthly, v.data);
+    }
+    default: return Page3Slots(ReadPage3(t));
+    }
+}
 
 std::string CharRange(const std::string& utf8, int first, int last) {
     std::string out;

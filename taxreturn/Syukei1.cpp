@@ -96,10 +96,8 @@ Syukei1::Syukei1(AppContext& app, QWidget* parent)
 
     if (!LoadFile()) return;
     loaded_ = true;
-    const TaxReturnTables& t = app_.state.TaxReturnData;
-    figures_ = ComputePage1(app_.state.ItemTable, app_.state.MonthlyItemTable,
-                            StoredStatementEntry(t, kOpeningStockLine),
-                            StoredStatementEntry(t, kClosingStockLine), StoredDeduction(t));
+    figures_ = OpeningPage1(app_.state.ItemTable, app_.state.MonthlyItemTable,
+                            app_.state.TaxReturnData);
     for (int n = 25; n <= 30; ++n) captions_[U(n)]->setText(Q(figures_.freeLineNames[U(n - 24)]));
     for (int n = 1; n <= kStatementLineCount; ++n) ShowLine(n);
     adjustSize();

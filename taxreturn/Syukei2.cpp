@@ -156,16 +156,15 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
 
     if (!LoadFile()) return;
     loaded_ = true;
-    data_ = ReadPage2(app_.state.TaxReturnData);
-    monthly_ = ComputeMonthlySection(app_.state.ItemTable, app_.state.MonthlyItemTable);
+    // Figure 7 is page 1's line 43, reversals and provisions included.
+    OpeningPage2Values opening =
+        OpeningPage2(app_.state.ItemTable, app_.state.MonthlyItemTable, app_.state.TaxReturnData);
+    data_ = std::move(opening.data);
+    monthly_ = std::move(opening.monthly);
     for (int i = 1; i <= 15; ++i) {
         gaku_[U(i)]->setText(Q(ScreenAmount(monthly_.sales[U(i)])));
         if (gaku1_[U(i)]) gaku1_[U(i)]->setText(Q(ScreenAmount(monthly_.purchases[U(i)])));
     }
-    // Figure 7 is page 1's line 43, reversals and provisions included.
-    const Figure7 f7 =
-        ComputeFigure7(app_.state.ItemTable, app_.state.MonthlyItemTable, app_.state.TaxReturnData);
-    data_.Syukei[7] = f7.value;
     for (int r = 1; r <= kFamilyRows; ++r) {
         family_[U(r)][Name]->setText(Q(data_.Name1[U(r)]));
         family_[U(r)][Zokugara]->setText(Q(data_.Zokugara[U(r)]));
@@ -187,7 +186,7 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
     adjustSize();
     CenterOnScreen(this);
     std::vector<std::string> failures = monthly_.failures;
-    for (int n : f7.failedLines) failures.push_back("１ページ (" + std::to_string(n) + ")");
+    for (int n : opening.figure7FailedLines) failures.push_back("１ページ (" + std::to_string(n) + ")");
     Tell(FailuresMessage(failures));
 }
 

@@ -297,14 +297,6 @@ TEST_F(CliRun, HelpIsInJapaneseAndEnglish) {
     EXPECT_NE(r.out.find("Exit status"), std::string::npos);
 }
 
-TEST_F(CliRun, StatementPrintingSaysItIsNotAvailableYet) {
-    Outcome r =
-        Unchanged({"print", "statement", "1", year.string(), "-o", (temp / "s.pdf").string()});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists(temp / "s.pdf"));
-}
-
 // ---- print: one PDF per report, its page count and its text ----
 
 int PageCount(const TempFolder& temp, const fs::path& pdf) {
@@ -345,6 +337,23 @@ TEST_F(CliRun, EachReportPrintsIntoAPdf) {
         for (const auto& t : c.texts)
             EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
     }
+}
+
+TEST_F(CliRun, StatementPagesPrintWithTheShippedLayouts) {
+    // A program folder without layouts of its own: the shipped ones are used.
+    setenv("TABULO_HOME", (temp / "home").c_str(), 1);
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE(page);
+        const fs::path pdf = temp / ("statement-" + std::to_string(page) + ".pdf");
+        Outcome r = Unchanged(
+            {"print", "statement", std::to_string(page), year.string(), "-o", pdf.string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(PageCount(temp, pdf), 1);
+        EXPECT_NE(PdfText(temp, pdf).find("青色申告決算書"), std::string::npos);
+    }
+    // The business name from MASTER.DAT lands on page 1.
+    EXPECT_NE(PdfText(temp, temp / "statement-1.pdf").find("山田"), std::string::npos);
+    unsetenv("TABULO_HOME");
 }
 
 TEST_F(CliRun, IncomeOfAMonthWithoutLinesPrintsNothing) {
