@@ -6,6 +6,7 @@
 #include "cashbook/Overflow.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
@@ -37,6 +38,12 @@ std::string MonthOf(std::string_view nenGetsuBi) {
 
 namespace {
 
+// The fields of a stored line the balance rules use, and its month.
+struct RawView {
+    RawLineFields f;
+    std::string month;
+};
+
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
 class Session {
@@ -49,15 +56,46 @@ public:
 
     Result<LedgerLine> Read(int n) { return file_.ReadLine(n); }
     Status Write(int n, const LedgerLine& line) { return file_.WriteLine(n, line); }
+    LedgerFile& file() { return file_; }
+
+    // A line's balance fields and month without decoding its texts.
+    Result<RawView> Raw(int n) {
+        if (!file_.HasLine(n)) return file_.ReadLine(n).error();
+        auto bytes = file_.RawLine(n);
+        auto month = RawLineMonth(bytes);
+        if (!month) {
+            FileError e = month.error();
+            e.path = file_.path().string();
+            e.detail = std::to_string(n) + " 行目: " + e.detail;
+            return e;
+        }
+        return RawView{ReadRawLineFields(bytes), std::move(*month)};
+    }
 
     LedgerHeaderRecord header;
     bool headerChanged = false;
 
-    // Sends everything out; the shared header follows the file only when it worked.
-    Status Commit(SharedState& s) {
+    // Sends everything out, with the deposit book `book` when the operation corrects
+    // an account: both files change or neither does. The shared state follows the
+    // files only when it worked.
+    Status Commit(SharedState& s, const std::optional<DepositBookRecord>& book = std::nullopt) {
         if (headerChanged) file_.WriteHeader(header);
-        Status st = file_.Commit();
-        if (st) s.LedgerHeader = header;
+        std::optional<StagedFile> deposit;
+        std::vector<FileChange> also;
+        if (book) {
+            auto staged = StageDepositBook(s, *book);
+            if (!staged) {
+                file_.Discard();
+                return staged.error();
+            }
+            deposit = std::move(*staged);
+            also.push_back(deposit->Change());
+        }
+        Status st = file_.Commit(also);
+        if (st) {
+            s.LedgerHeader = header;
+            if (book) s.DepositBook = *book;
+        }
         return st;
     }
 
@@ -72,39 +110,57 @@ struct Tracker {
 };
 
 // The reference rule for line n: the balance restarts on the first dated line of a
-// new month whatever its category; line 1 starts from OpeningBalance. Sets the
+// new month whatever its category; line 1 starts from OpeningBalance. Gives the
 // line's balance and moves the tracker on.
-Status ApplyReferenceRule(Tracker& t, int n, LedgerLine& line, const LedgerHeaderRecord& header,
-                          const ItemTableArray& items) {
-    std::string month = MonthOf(line.NenGetsuBi);
+Result<Amount> ReferenceBalance(Tracker& t, int n, const RawView& line,
+                                const LedgerHeaderRecord& header, const ItemTableArray& items) {
     if (t.month.empty()) {
-        t.month = std::move(month);
-    } else if (!month.empty() && month != t.month) {
-        t.month = std::move(month);
+        t.month = line.month;
+    } else if (!line.month.empty() && line.month != t.month) {
+        t.month = line.month;
         t.balance = 0;
     }
     std::int64_t z = (n == 1) ? header.OpeningBalance : t.balance;
-    if (IsCashCategory(CategoryOf(items, line.ItemNo)))
-        z += static_cast<std::int64_t>(line.Indata) - line.Outdata;
+    if (IsCashCategory(CategoryOf(items, line.f.itemNo)))
+        z += static_cast<std::int64_t>(line.f.indata) - line.f.outdata;
     auto checked = CheckedAmount(z);
     if (!checked) return OverflowError();
     t.balance = *checked;
-    line.Zandaka = *checked;
-    return Ok();
+    return *checked;
 }
 
-// The reference walk over lines from..LineCount. A line is rewritten only when its
-// balance changed (the bytes of an unchanged line would be the same).
+// The reference walk over lines from..LineCount. Only a balance that changed is
+// written, and only its four bytes.
 Result<Tracker> RecalcWalk(Session& ses, const ItemTableArray& items, int from, Tracker t) {
     for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
-        auto line = ses.Read(n);
+        auto line = ses.Raw(n);
         if (!line) return line.error();
-        const Amount before = line->Zandaka;
-        if (Status st = ApplyReferenceRule(t, n, *line, ses.header, items); !st) return st.error();
-        if (line->Zandaka != before)
-            if (Status w = ses.Write(n, *line); !w) return w.error();
+        auto z = ReferenceBalance(t, n, *line, ses.header, items);
+        if (!z) return z.error();
+        ses.file().SetBalance(n, *z);
     }
     return t;
+}
+
+// The 42 bytes of a line, for the walks that move lines.
+using LineBytes = std::array<std::byte, kLedgerLineSize>;
+
+LineBytes BlankLineBytes() {
+    LineBytes out{};
+    EncodeLedgerLineTo(BlankLedgerLine(0), out);  // a blank line always encodes
+    return out;
+}
+
+// Writes `bytes` as line n and gives it its balance by the reference rule.
+Status PlaceLine(Session& ses, Tracker& t, int n, const LineBytes& bytes,
+                 const ItemTableArray& items) {
+    ses.file().WriteRawLine(n, bytes);
+    auto line = ses.Raw(n);
+    if (!line) return line.error();
+    auto z = ReferenceBalance(t, n, *line, ses.header, items);
+    if (!z) return z.error();
+    ses.file().SetBalance(n, *z);
+    return Ok();
 }
 
 bool HasRemarks(std::string_view s) { return !IsBlank(s); }
@@ -196,27 +252,37 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
     }
 
     for (int n = L; n <= ses.header.LineCount; ++n) {
-        LedgerLine line;
-        if (n == L) {
-            if (!grown) {
-                auto stored = ses.Read(n);
-                if (!stored) return stored.error();
-                line = *stored;
-            } else {
-                line = BlankLedgerLine(0);
+        if (n != L) {
+            // A later line: only its balance can change.
+            auto stored = ses.Raw(n);
+            if (!stored) return stored.error();
+            Amount z = D;
+            if (IsCashCategory(CategoryOf(s.ItemTable, stored->f.itemNo))) {
+                if (!M.empty() && stored->month != M) D = 0;
+                auto checked =
+                    CheckedAmount(static_cast<std::int64_t>(D) + stored->f.indata - stored->f.outdata);
+                if (!checked) return OverflowError();
+                z = *checked;
             }
-            line.NenGetsuBi = row.date.substr(0, std::min<std::size_t>(row.date.size(), 6));
-            line.Youbi = row.youbi;
-            line.ItemNo = static_cast<std::int16_t>(row.itemNo);
-            line.Indata = side == 1 ? amount : 0;
-            line.Outdata = side == 1 ? 0 : amount;
-            line.Bikou = FittedRemarks(row.bikou);
-        } else {
+            D = z;
+            if (!stored->month.empty()) M = stored->month;
+            ses.file().SetBalance(n, z);
+            continue;
+        }
+        LedgerLine line;
+        if (!grown) {
             auto stored = ses.Read(n);
             if (!stored) return stored.error();
-            line = std::move(*stored);
+            line = *stored;
+        } else {
+            line = BlankLedgerLine(0);
         }
-        const Amount before = line.Zandaka;
+        line.NenGetsuBi = row.date.substr(0, std::min<std::size_t>(row.date.size(), 6));
+        line.Youbi = row.youbi;
+        line.ItemNo = static_cast<std::int16_t>(row.itemNo);
+        line.Indata = side == 1 ? amount : 0;
+        line.Outdata = side == 1 ? 0 : amount;
+        line.Bikou = FittedRemarks(row.bikou);
         const std::string lineMonth = MonthOf(line.NenGetsuBi);
         // Unlike the full recalculation, only a cash line restarts the month here.
         if (IsCashCategory(CategoryOf(s.ItemTable, line.ItemNo))) {
@@ -229,18 +295,12 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
         }
         D = line.Zandaka;
         if (!lineMonth.empty()) M = lineMonth;
-        if (n == L || line.Zandaka != before)
-            if (Status w = ses.Write(n, line); !w) return w.error();
+        if (Status w = ses.Write(n, line); !w) return w.error();
     }
     ses.header.ClosingBalance = D;
     ses.headerChanged = true;
-    if (Status st = ses.Commit(s); !st) return st;
-
-    if (book) {
-        s.DepositBook = *book;
-        return SaveDepositBalances(s);
-    }
-    return Ok();
+    // The ledger and the corrected account go out together.
+    return ses.Commit(s, book);
 }
 
 Status RecalculateFromPage(SharedState& s, int currentPage) {
@@ -284,26 +344,23 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
     // One pass does the move and the full recalculation: from line L on, each place
     // takes the line that was one place before it (line L the new blank one).
     Tracker t;
-    LedgerLine carry = BlankLedgerLine(0);
+    LineBytes carry = BlankLineBytes();
     for (int n = 1; n <= count + 1; ++n) {
-        LedgerLine line;
         if (n < L) {
-            auto stored = ses.Read(n);
-            if (!stored) return stored.error();
-            line = std::move(*stored);
-        } else {
-            line = std::move(carry);
-            if (n <= count) {
-                auto stored = ses.Read(n);  // read before its place is overwritten
-                if (!stored) return stored.error();
-                carry = std::move(*stored);
-            }
+            auto line = ses.Raw(n);
+            if (!line) return line.error();
+            auto z = ReferenceBalance(t, n, *line, ses.header, s.ItemTable);
+            if (!z) return z.error();
+            ses.file().SetBalance(n, *z);
+            continue;
         }
-        const Amount before = line.Zandaka;
-        if (Status st = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable); !st)
-            return st.error();
-        if (n >= L || line.Zandaka != before)
-            if (Status w = ses.Write(n, line); !w) return w.error();
+        LineBytes placed = carry;
+        if (n <= count) {
+            if (!ses.file().HasLine(n)) return ses.Read(n).error();
+            auto stored = ses.file().RawLine(n);  // taken before its place is overwritten
+            std::copy(stored.begin(), stored.end(), carry.begin());
+        }
+        if (Status st = PlaceLine(ses, t, n, placed, s.ItemTable); !st) return st.error();
     }
     if (Status st = ses.Commit(s); !st) return st.error();
     return InsertOutcome::Inserted;
@@ -333,23 +390,24 @@ Status DeleteLine(SharedState& s, int L, int account) {
     // takes the line after it; the old last place becomes blank with balance 0.
     Tracker t;
     for (int n = 1; n < count; ++n) {
-        auto stored = ses.Read(n < L ? n : n + 1);
-        if (!stored) return stored.error();
-        LedgerLine line = std::move(*stored);
-        const Amount before = line.Zandaka;
-        if (Status st = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable); !st)
-            return st.error();
-        if (n >= L || line.Zandaka != before)
-            if (Status w = ses.Write(n, line); !w) return w.error();
+        if (n < L) {
+            auto line = ses.Raw(n);
+            if (!line) return line.error();
+            auto z = ReferenceBalance(t, n, *line, ses.header, s.ItemTable);
+            if (!z) return z.error();
+            ses.file().SetBalance(n, *z);
+            continue;
+        }
+        if (!ses.file().HasLine(n + 1)) return ses.Read(n + 1).error();
+        LineBytes moved;
+        auto stored = ses.file().RawLine(n + 1);
+        std::copy(stored.begin(), stored.end(), moved.begin());
+        if (Status st = PlaceLine(ses, t, n, moved, s.ItemTable); !st) return st;
     }
-    if (Status w = ses.Write(count, BlankLedgerLine(0)); !w) return w.error();
+    ses.file().WriteRawLine(count, BlankLineBytes());
     ses.header.ClosingBalance = ses.header.LineCount > 0 ? t.balance : 0;
-    if (Status st = ses.Commit(s); !st) return st;
-    if (book) {
-        s.DepositBook = *book;
-        return SaveDepositBalances(s);
-    }
-    return Ok();
+    // The ledger and the corrected account go out together.
+    return ses.Commit(s, book);
 }
 
 Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {

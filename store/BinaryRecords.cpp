@@ -67,6 +67,33 @@ constexpr std::size_t kNameAt = 0, kNameWidth = 18, kNoAt = 378, kNoWidth = 14,
 
 }  // namespace
 
+std::int16_t GetRawInteger(const std::byte* p) { return GetI16(p); }
+Amount GetRawAmount(const std::byte* p) { return GetI32(p); }
+void PutRawAmount(std::byte* p, Amount v) { PutI32(p, v); }
+
+RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line) {
+    return {GetI16(&line[kItemAt]), GetI32(&line[kInAt]), GetI32(&line[kOutAt]),
+            GetI32(&line[kZandakaAt])};
+}
+
+Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line) {
+    const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
+    std::string_view date(p, 6);
+    // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
+    // trims the text; a plain ASCII date is its own text.
+    const auto first = date.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::string();
+    date = date.substr(first, date.find_last_not_of(' ') - first + 1);
+    auto plain = [](char c) { return c >= 0x20 && c < 0x7F && c != '\\' && c != '~'; };
+    if (std::all_of(date.begin(), date.end(), plain)) {
+        return date.size() <= 2 ? std::string() : std::string(date.substr(2, 2));
+    }
+    auto text = GetText(&line[kDateAt], 6, "年月日");
+    if (!text) return text.error();
+    std::string t = Trim(*text);
+    return t.size() <= 2 ? std::string() : t.substr(2, 2);
+}
+
 std::vector<std::byte> EncodeLedgerHeader(const LedgerHeaderRecord& h) {
     std::vector<std::byte> out(kLedgerHeaderSize);
     PutI16(&out[0], h.LineCount);

@@ -10,6 +10,7 @@
 #include "platform/Drives.h"
 #include "platform/Prompt.h"
 #include "store/BinaryRecords.h"
+#include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
@@ -248,7 +249,7 @@ Status SaveMaster(SharedState& s) {
     // ItemTable takes the edited items only once they are on the disk, so that a
     // failed save leaves the loaded tables matching the file.
     Status st = Save(s.MasterPath, EncodeMasterFile(s.MasterHeader, s.ItemTableEdit));
-    if (st) s.ItemTable = s.ItemTableEdit;
+    if (st || st.error().applied) s.ItemTable = s.ItemTableEdit;
     return st;
 }
 
@@ -279,7 +280,7 @@ Status LoadDepositBook(SharedState& s) {
         DepositBookRecord kept = s.DepositBook;
         s.DepositBook = cleared;
         Status st = SaveDepositBook(s);
-        if (!st) s.DepositBook = kept;
+        if (!st && !st.error().applied) s.DepositBook = kept;
         return st;
     }
     auto book = DecodeDepositBook(*bytes);
@@ -288,16 +289,35 @@ Status LoadDepositBook(SharedState& s) {
     return Ok();
 }
 
-Status SaveDepositBook(SharedState& s) {
-    auto record = EncodeDepositBook(s.DepositBook);
-    if (!record) return Save(s.DepositPath, record);
-    // The record sits at byte 1; anything another program put after it is kept.
-    auto old = Load(s.DepositPath);
-    if (old && old->size() > kDepositBookSize) {
-        record->insert(record->end(), old->begin() + static_cast<std::ptrdiff_t>(kDepositBookSize),
-                       old->end());
+Result<StagedFile> StageDepositBook(const SharedState& s, const DepositBookRecord& book) {
+    StagedFile staged;
+    staged.path = s.DepositPath;
+    auto record = EncodeDepositBook(book);
+    if (!record) {
+        FileError e = WithPath(record.error(), s.DepositPath);
+        e.writing = true;
+        return e;
     }
-    return Save(s.DepositPath, record);
+    // The record sits at byte 1; anything another program put after it is kept, so
+    // a file that cannot be read is not written either.
+    auto old = Load(s.DepositPath);
+    if (!old) return old.error();
+    std::error_code ec;
+    staged.existed = !old->empty() || std::filesystem::exists(s.DepositPath, ec);
+    staged.after = std::move(*record);
+    if (old->size() > kDepositBookSize) {
+        staged.after.insert(staged.after.end(),
+                            old->begin() + static_cast<std::ptrdiff_t>(kDepositBookSize),
+                            old->end());
+    }
+    staged.before = std::move(*old);
+    return staged;
+}
+
+Status SaveDepositBook(SharedState& s) {
+    auto staged = StageDepositBook(s, s.DepositBook);
+    if (!staged) return staged.error();
+    return AtomicSave(s.DepositPath, staged->after);
 }
 
 Status ReadLedgerHeader(SharedState& s) {
@@ -438,6 +458,10 @@ std::string FileErrorMessage(const FileError& e) {
     if (!e.detail.empty()) {
         if (!text.empty()) text += LineBreak;
         text += e.detail;
+    }
+    if (e.applied) {
+        text += LineBreak;
+        text += "内容は書き込まれましたが、ディスクへの書き込みの確定を確認できませんでした。";
     }
     return text;
 }

@@ -55,6 +55,10 @@ Status SaveTaxReturnData(SharedState& s);
 // Reads YOKIN<nn>.DAT; an empty or missing file is created with 21 cleared slots.
 Status LoadDepositBook(SharedState& s);
 Status SaveDepositBook(SharedState& s);
+// The deposit file as it is and as it would be with `book` at byte 1, the bytes after
+// the record kept. A file that cannot be read stops the save.
+struct StagedFile;
+Result<StagedFile> StageDepositBook(const SharedState& s, const DepositBookRecord& book);
 // Reads the 18-byte header; an empty ledger file is deleted and LineCount set to 0.
 Status ReadLedgerHeader(SharedState& s);
 

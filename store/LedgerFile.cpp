@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
 
 namespace tabulo {
@@ -20,6 +21,7 @@ struct LedgerFile::Impl {
     std::filesystem::path path;
     int fd = -1;
     bool readOnly = false;  // a write-protected disk can still be read
+    bool existed = true;    // false: Open created the file
     std::vector<std::byte> bytes;
     std::vector<std::byte> disk;
     std::size_t dirtyBegin = 0;
@@ -77,28 +79,15 @@ struct LedgerFile::Impl {
     }
 };
 
-namespace {
-
-bool PwriteAll(int fd, const std::byte* data, std::size_t size, off_t offset) {
-    while (size > 0) {
-        ssize_t n = ::pwrite(fd, data, size, offset);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
-}
-
-}  // namespace
 
 Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
     auto impl = std::make_unique<Impl>();
     impl->path = path;
-    impl->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    impl->fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (impl->fd < 0 && errno == ENOENT) {
+        impl->existed = false;
+        impl->fd = Files().Open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    }
     if (impl->fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
         impl->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         impl->readOnly = impl->fd >= 0;
@@ -168,27 +157,46 @@ Status LedgerFile::WriteLine(int n, const LedgerLine& line) {
     return Ok();
 }
 
-Status LedgerFile::Commit() {
+bool LedgerFile::HasLine(int n) const {
+    return n >= 1 && LedgerLineOffset(n) + kLedgerLineSize <= impl_->bytes.size();
+}
+
+std::span<const std::byte, kLedgerLineSize> LedgerFile::RawLine(int n) const {
+    return std::span<const std::byte, kLedgerLineSize>(impl_->bytes.data() + LedgerLineOffset(n),
+                                                      kLedgerLineSize);
+}
+
+void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes) {
+    impl_->Put(LedgerLineOffset(n), bytes);
+}
+
+void LedgerFile::SetBalance(int n, Amount zandaka) {
+    std::array<std::byte, 4> le;
+    PutRawAmount(le.data(), zandaka);
+    const std::size_t at = LedgerLineOffset(n) + kLedgerZandakaOffset;
+    if (std::equal(le.begin(), le.end(), impl_->bytes.begin() + static_cast<std::ptrdiff_t>(at)))
+        return;
+    impl_->Put(at, le);
+}
+
+Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
     Impl& f = *impl_;
-    if (f.dirtyBegin == f.dirtyEnd) return Ok();
-    const std::size_t begin = f.dirtyBegin, end = f.dirtyEnd;
-    const std::size_t oldSize = f.disk.size();
-    if (f.readOnly) return f.Error(EROFS, true);
-    if (!PwriteAll(f.fd, f.bytes.data() + begin, end - begin, static_cast<off_t>(begin)) ||
-        ::fdatasync(f.fd) != 0) {
-        int err = errno;
-        // Put back what was there: the old bytes of the range and the old length.
-        if (begin < oldSize) {
-            std::size_t keep = std::min(end, oldSize) - begin;
-            PwriteAll(f.fd, f.disk.data() + begin, keep, static_cast<off_t>(begin));
-        }
-        if (::ftruncate(f.fd, static_cast<off_t>(oldSize)) == 0) ::fdatasync(f.fd);
-        return f.Error(err, true);
+    if (f.dirtyBegin == f.dirtyEnd && alsoChanging.empty()) return Ok();
+    if (f.readOnly) {
+        Discard();
+        return f.Error(EROFS, true);
     }
-    if (f.disk.size() < f.bytes.size()) f.disk.resize(f.bytes.size());
-    std::copy(f.bytes.begin() + static_cast<std::ptrdiff_t>(begin),
-              f.bytes.begin() + static_cast<std::ptrdiff_t>(end),
-              f.disk.begin() + static_cast<std::ptrdiff_t>(begin));
+    std::vector<FileChange> changes;
+    if (f.dirtyBegin != f.dirtyEnd) {
+        changes.push_back(FileChange{f.path, f.existed, f.disk, f.bytes, f.dirtyBegin, f.dirtyEnd});
+    }
+    changes.insert(changes.end(), alsoChanging.begin(), alsoChanging.end());
+    if (Status st = CommitChanges(JournalPathFor(f.path), changes); !st) {
+        Discard();
+        return st;
+    }
+    f.disk = f.bytes;
+    f.existed = true;
     f.dirtyBegin = f.dirtyEnd = 0;
     return Ok();
 }

@@ -1,0 +1,74 @@
+#pragma once
+// The rollback journal of the cash book. Before the first byte of KEIRI<nn>.DAT or
+// YOKIN<nn>.DAT changes, the old bytes of every range an operation writes, with the
+// files' old lengths, go into KEIRI<nn>.JNL beside the ledger and are flushed; then
+// the files are written and flushed; removing the journal is the commit point. A
+// journal found later (the program was killed, the power went) is rolled back when
+// the data are read, so both files hold what they held before that operation. A
+// journal whose own write was cut short fails its checksum: the data files were never
+// touched, and it is simply removed. Nothing else reads or writes these files.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/FileError.h"
+
+namespace tabulo {
+
+// One file an operation changes: its contents before and after, and the range of
+// `after` that differs (written in place at the same offset).
+struct FileChange {
+    std::filesystem::path path;
+    bool existed = true;  // false: the operation creates the file (rolled back by removal)
+    std::span<const std::byte> before;
+    std::span<const std::byte> after;
+    std::size_t begin = 0;  // [begin, end) of `after` is written
+    std::size_t end = 0;
+};
+
+// A file's contents before and after, owned; Change() gives the range that differs.
+struct StagedFile {
+    std::filesystem::path path;
+    bool existed = true;
+    std::vector<std::byte> before;
+    std::vector<std::byte> after;
+    FileChange Change() const;
+};
+
+// KEIRI13.DAT -> KEIRI13.JNL.
+std::filesystem::path JournalPathFor(const std::filesystem::path& ledgerPath);
+
+// Writes the changes under the journal `journal`. Ok: every file holds its `after`.
+// An error: every file holds its `before` (or, when even putting them back failed,
+// the journal stays and the next read of the data puts them back).
+Status CommitChanges(const std::filesystem::path& journal, std::span<const FileChange> changes);
+
+enum class Recovery {
+    None,        // no journal
+    RolledBack,  // a whole journal: the files got their old bytes back
+    TornRemoved  // a journal cut short: the files were never touched
+};
+// Rolls back the journal `journal` if there is one. An error leaves the journal in
+// place (the next read tries again).
+Result<Recovery> RecoverJournal(const std::filesystem::path& journal);
+
+// The journal's bytes (exposed for the tests and the fuzzer).
+// Layout, little-endian: "TABJRNL1"; u32 number of files; for each file: u16 name
+// length, the file name (no folder), u8 existed, u64 old length, u64 offset, u32 count,
+// that many old bytes; then u32 length of everything before and u32 CRC-32 of it.
+std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes);
+struct JournalEntry {
+    std::string name;
+    bool existed = true;
+    std::uint64_t oldLength = 0;
+    std::uint64_t offset = 0;
+    std::vector<std::byte> oldBytes;
+};
+// An empty result with ok() false means torn or not ours.
+Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes);
+
+}  // namespace tabulo
