@@ -62,6 +62,8 @@ public:
     Result<RawView> Raw(int n) {
         if (!file_.HasLine(n)) return file_.ReadLine(n).error();
         auto bytes = file_.RawLine(n);
+        RawView view{ReadRawLineFields(bytes), {}};
+        if (PlainRawLineMonth(bytes, view.month)) return view;
         auto month = RawLineMonth(bytes);
         if (!month) {
             FileError e = month.error();

@@ -76,18 +76,27 @@ RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line
             GetI32(&line[kZandakaAt])};
 }
 
-Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line) {
+bool PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, std::string& month) {
     const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
     std::string_view date(p, 6);
     // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
     // trims the text; a plain ASCII date is its own text.
+    for (char c : date)
+        if (c < 0x20 || c >= 0x7F || c == '\\' || c == '~') return false;
     const auto first = date.find_first_not_of(' ');
-    if (first == std::string_view::npos) return std::string();
-    date = date.substr(first, date.find_last_not_of(' ') - first + 1);
-    auto plain = [](char c) { return c >= 0x20 && c < 0x7F && c != '\\' && c != '~'; };
-    if (std::all_of(date.begin(), date.end(), plain)) {
-        return date.size() <= 2 ? std::string() : std::string(date.substr(2, 2));
+    if (first == std::string_view::npos) {
+        month.clear();
+        return true;
     }
+    date = date.substr(first, date.find_last_not_of(' ') - first + 1);
+    if (date.size() <= 2) month.clear();
+    else month.assign(date.substr(2, 2));
+    return true;
+}
+
+Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line) {
+    std::string month;
+    if (PlainRawLineMonth(line, month)) return month;
     auto text = GetText(&line[kDateAt], 6, "年月日");
     if (!text) return text.error();
     std::string t = Trim(*text);

@@ -19,15 +19,20 @@
 
 namespace tabulo {
 
-// One file an operation changes: its contents before and after, and the range of
-// `after` that differs (written in place at the same offset).
+// [begin, end) of a file.
+struct ByteRange {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// One file an operation changes: its contents before and after, and the ranges of
+// `after` that differ (written in place at the same offsets; they do not overlap).
 struct FileChange {
     std::filesystem::path path;
     bool existed = true;  // false: the operation creates the file (rolled back by removal)
     std::span<const std::byte> before;
     std::span<const std::byte> after;
-    std::size_t begin = 0;  // [begin, end) of `after` is written
-    std::size_t end = 0;
+    std::vector<ByteRange> ranges;
 };
 
 // A file's contents before and after, owned; Change() gives the range that differs.
@@ -58,15 +63,19 @@ Result<Recovery> RecoverJournal(const std::filesystem::path& journal);
 
 // The journal's bytes (exposed for the tests and the fuzzer).
 // Layout, little-endian: "TABJRNL1"; u32 number of files; for each file: u16 name
-// length, the file name (no folder), u8 existed, u64 old length, u64 offset, u32 count,
-// that many old bytes; then u32 length of everything before and u32 CRC-32 of it.
+// length, the file name (no folder), u8 existed, u64 old length, u32 number of ranges,
+// and for each range u64 offset, u32 count and that many old bytes; then u32 length
+// of everything before and a u64 checksum of it.
 std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes);
+struct JournalRange {
+    std::uint64_t offset = 0;
+    std::vector<std::byte> oldBytes;
+};
 struct JournalEntry {
     std::string name;
     bool existed = true;
     std::uint64_t oldLength = 0;
-    std::uint64_t offset = 0;
-    std::vector<std::byte> oldBytes;
+    std::vector<JournalRange> ranges;
 };
 // An empty result with ok() false means torn or not ours.
 Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes);

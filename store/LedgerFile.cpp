@@ -16,7 +16,9 @@ namespace tabulo {
 
 // The file's bytes are read once at Open into `bytes`; `disk` keeps what the file
 // holds so that a failed Commit can put back what it may have overwritten.
-// [dirtyBegin, dirtyEnd) is the range changed since then.
+// [dirtyBegin, dirtyEnd) is the range of lines changed since then; the header is
+// tracked on its own, so that a post on the last line does not rewrite (and journal)
+// every line between.
 struct LedgerFile::Impl {
     std::filesystem::path path;
     int fd = -1;
@@ -26,6 +28,7 @@ struct LedgerFile::Impl {
     std::vector<std::byte> disk;
     std::size_t dirtyBegin = 0;
     std::size_t dirtyEnd = 0;
+    bool headerDirty = false;
 
     ~Impl() {
         if (fd >= 0) ::close(fd);
@@ -61,6 +64,10 @@ struct LedgerFile::Impl {
 
     void MarkDirty(std::size_t begin, std::size_t end) {
         if (begin >= end) return;
+        if (begin == 0 && end == kLedgerHeaderSize && bytes.size() >= kLedgerHeaderSize) {
+            headerDirty = true;
+            return;
+        }
         if (dirtyBegin == dirtyEnd) {
             dirtyBegin = begin;
             dirtyEnd = end;
@@ -171,39 +178,56 @@ void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize>
 }
 
 void LedgerFile::SetBalance(int n, Amount zandaka) {
+    const std::size_t at = LedgerLineOffset(n) + kLedgerZandakaOffset;
+    if (GetRawAmount(impl_->bytes.data() + at) == zandaka) return;
     std::array<std::byte, 4> le;
     PutRawAmount(le.data(), zandaka);
-    const std::size_t at = LedgerLineOffset(n) + kLedgerZandakaOffset;
-    if (std::equal(le.begin(), le.end(), impl_->bytes.begin() + static_cast<std::ptrdiff_t>(at)))
-        return;
     impl_->Put(at, le);
 }
 
 Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
     Impl& f = *impl_;
-    if (f.dirtyBegin == f.dirtyEnd && alsoChanging.empty()) return Ok();
+    const bool linesDirty = f.dirtyBegin != f.dirtyEnd;
+    if (!linesDirty && !f.headerDirty && alsoChanging.empty()) return Ok();
     if (f.readOnly) {
         Discard();
         return f.Error(EROFS, true);
     }
     std::vector<FileChange> changes;
-    if (f.dirtyBegin != f.dirtyEnd) {
-        changes.push_back(FileChange{f.path, f.existed, f.disk, f.bytes, f.dirtyBegin, f.dirtyEnd});
+    if (linesDirty || f.headerDirty) {
+        FileChange c{f.path, f.existed, f.disk, f.bytes, {}};
+        if (f.headerDirty && linesDirty && f.dirtyBegin <= kLedgerHeaderSize) {
+            c.ranges.push_back({0, std::max(f.dirtyEnd, kLedgerHeaderSize)});
+        } else {
+            if (f.headerDirty) c.ranges.push_back({0, kLedgerHeaderSize});
+            if (linesDirty) c.ranges.push_back({f.dirtyBegin, f.dirtyEnd});
+        }
+        changes.push_back(std::move(c));
     }
     changes.insert(changes.end(), alsoChanging.begin(), alsoChanging.end());
     if (Status st = CommitChanges(JournalPathFor(f.path), changes); !st) {
         Discard();
         return st;
     }
-    f.disk = f.bytes;
+    // What the file holds now: the old bytes with the written ranges.
+    f.disk.resize(f.bytes.size());
+    for (const FileChange& c : changes) {
+        if (c.path != f.path) continue;
+        for (const ByteRange& r : c.ranges)
+            std::copy(f.bytes.begin() + static_cast<std::ptrdiff_t>(r.begin),
+                      f.bytes.begin() + static_cast<std::ptrdiff_t>(r.end),
+                      f.disk.begin() + static_cast<std::ptrdiff_t>(r.begin));
+    }
     f.existed = true;
     f.dirtyBegin = f.dirtyEnd = 0;
+    f.headerDirty = false;
     return Ok();
 }
 
 void LedgerFile::Discard() {
     impl_->bytes = impl_->disk;
     impl_->dirtyBegin = impl_->dirtyEnd = 0;
+    impl_->headerDirty = false;
 }
 
 }  // namespace tabulo
