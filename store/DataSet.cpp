@@ -10,6 +10,7 @@
 #include "platform/Drives.h"
 #include "platform/Prompt.h"
 #include "store/BinaryRecords.h"
+#include "store/Dates.h"
 #include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
@@ -204,6 +205,9 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
             return routine(s);
         };
     };
+    // An operation cut short last time is undone before anything of the year is read.
+    if (!run(fileStep([&prompt](SharedState& st) { return RecoverInterruptedOperation(st, prompt); })))
+        return;
     if (!run(fileStep([](SharedState& st) { return LoadMaster(st); }))) return;
     if (!run(fileStep([](SharedState& st) { return ReadLedgerHeader(st); }))) return;
     if (!run(fileStep([&prompt](SharedState& st) { return CheckLedgerDates(st, prompt); }))) return;
@@ -211,6 +215,15 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
     if (!run(fileStep([](SharedState& st) { return LoadDepositBook(st); }))) return;
 
     if (complete) s.DataLoaded = 1;
+}
+
+Status RecoverInterruptedOperation(SharedState& s, Prompt& prompt) {
+    RemoveStaleTempFiles(s.DataFolder);
+    auto recovered = RecoverJournal(JournalPathFor(s.LedgerPath));
+    if (!recovered) return recovered.error();
+    if (*recovered == Recovery::RolledBack)
+        prompt.MsgBox(kRecoveredMessage, MsgStyle::Exclamation, kRecoveredTitle);
+    return Ok();
 }
 
 // ---- Single files ----
@@ -221,6 +234,16 @@ Result<bool> ReadFiscalYearFile(SharedState& s) {
     if (bytes->empty()) return false;
     auto v = DecodeFiscalYearFile(*bytes);
     if (!v) return WithPath(v.error(), s.FiscalYearPath);
+    // A year outside its era names files no date of the year could ever fall in
+    // (year 100 would even give the tag "00"): the file is refused before any path
+    // is formed from it, so nothing is created.
+    if (v->FiscalYear < 0 || v->FiscalYear > 99 ||
+        (v->FiscalYear > 0 && !WesternYear(v->EraName, YearTag(v->FiscalYear)))) {
+        return BadFormatError(s.FiscalYearPath.string(),
+                              "年度 " + std::to_string(v->FiscalYear) + " は" +
+                                  (v->EraName.empty() ? std::string("元号") : v->EraName) +
+                                  "の範囲外です。");
+    }
     s.FiscalYear = v->FiscalYear;
     s.EraName = v->EraName;
     s.FiscalYearSpare = v->FiscalYearSpare;

@@ -43,6 +43,16 @@ std::string YearTag(int fiscalYear);
 // year was read completely.
 void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& askFiscalYear);
 
+// The message shown once when reading the data undid an operation that was cut
+// short (the program was ended or the power went while it wrote).
+inline constexpr const char* kRecoveredMessage =
+    "前回の処理が途中で中断されていました。\r\n"
+    "中断される直前の操作を取り消して、データをその操作の前の状態に戻しました。";
+inline constexpr const char* kRecoveredTitle = "復旧確認";
+// Removes temporary files of interrupted saves and rolls back the journal of an
+// interrupted cash-book operation, telling the user once.
+Status RecoverInterruptedOperation(SharedState& s, Prompt& prompt);
+
 // ---- Single files ----
 // Result is false when DATE.DAT is empty (no fiscal year yet).
 Result<bool> ReadFiscalYearFile(SharedState& s);
