@@ -38,10 +38,30 @@ std::string MonthOf(std::string_view nenGetsuBi) {
 
 namespace {
 
+// A month as the balance rules compare it (the text of MonthOf, at most two bytes),
+// packed into a number so that the walks neither allocate nor compare strings.
+class MonthKey {
+public:
+    MonthKey() = default;
+    explicit MonthKey(std::string_view m) : MonthKey(m.data(), static_cast<int>(std::min<std::size_t>(m.size(), 2))) {}
+    MonthKey(const char* p, int length) {
+        code_ = static_cast<std::uint32_t>(length) << 16;
+        for (int i = 0; i < length; ++i)
+            code_ |= static_cast<std::uint32_t>(static_cast<unsigned char>(p[i])) << (8 * (1 - i));
+    }
+    bool empty() const { return code_ == 0; }
+    bool operator==(const MonthKey&) const = default;
+
+private:
+    std::uint32_t code_ = 0;
+};
+
+MonthKey MonthKeyOf(std::string_view nenGetsuBi) { return MonthKey(MonthOf(nenGetsuBi)); }
+
 // The fields of a stored line the balance rules use, and its month.
 struct RawView {
     RawLineFields f;
-    std::string month;
+    MonthKey month;
 };
 
 // One operation on the ledger: the open file, the header as it will be written,
@@ -62,8 +82,9 @@ public:
     Result<RawView> Raw(int n) {
         if (!file_.HasLine(n)) return file_.ReadLine(n).error();
         auto bytes = file_.RawLine(n);
-        RawView view{ReadRawLineFields(bytes), {}};
-        if (PlainRawLineMonth(bytes, view.month)) return view;
+        char plain[2];
+        if (int n = PlainRawLineMonth(bytes, plain); n >= 0)
+            return RawView{ReadRawLineFields(bytes), MonthKey(plain, n)};
         auto month = RawLineMonth(bytes);
         if (!month) {
             FileError e = month.error();
@@ -71,7 +92,7 @@ public:
             e.detail = std::to_string(n) + " 行目: " + e.detail;
             return e;
         }
-        return RawView{ReadRawLineFields(bytes), std::move(*month)};
+        return RawView{ReadRawLineFields(bytes), MonthKey(*month)};
     }
 
     LedgerHeaderRecord header;
@@ -107,8 +128,8 @@ private:
 };
 
 struct Tracker {
-    std::string month;  // M
-    Amount balance = 0; // R
+    MonthKey month;      // M
+    Amount balance = 0;  // R
 };
 
 // The reference rule for line n: the balance restarts on the first dated line of a
@@ -216,25 +237,26 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
 
     // The starting balance D and month M.
     Amount D = 0;
-    std::string M;
+    MonthKey M;
+    const MonthKey posted(month);
     if (L == 1) {
         D = ses.header.OpeningBalance;
     } else if (!grown) {
         auto prev = ses.Read(L - 1);
         if (!prev) return prev.error();
-        if (MonthOf(prev->NenGetsuBi) == month) {
+        if (MonthKeyOf(prev->NenGetsuBi) == posted) {
             D = prev->Zandaka;
-            M = MonthOf(prev->NenGetsuBi);
+            M = MonthKeyOf(prev->NenGetsuBi);
         } else if (HasItem(prev->ItemNo)) {
             D = 0;
-            M = MonthOf(prev->NenGetsuBi);
+            M = MonthKeyOf(prev->NenGetsuBi);
         } else {
             for (int n = L - 2; n >= 1; --n) {
                 auto earlier = ses.Read(n);
                 if (!earlier) return earlier.error();
                 if (!HasItem(earlier->ItemNo)) continue;
-                M = MonthOf(earlier->NenGetsuBi);
-                D = (M == month) ? earlier->Zandaka : 0;
+                M = MonthKeyOf(earlier->NenGetsuBi);
+                D = (M == posted) ? earlier->Zandaka : 0;
                 break;
             }
         }
@@ -245,7 +267,7 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
             auto last = ses.Read(C);
             if (!last) return last.error();
             D = last->Zandaka;
-            if (D != 0) M = MonthOf(last->NenGetsuBi);
+            if (D != 0) M = MonthKeyOf(last->NenGetsuBi);
         } else {
             D = ses.header.OpeningBalance;
         }
@@ -285,7 +307,7 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
         line.Indata = side == 1 ? amount : 0;
         line.Outdata = side == 1 ? 0 : amount;
         line.Bikou = FittedRemarks(row.bikou);
-        const std::string lineMonth = MonthOf(line.NenGetsuBi);
+        const MonthKey lineMonth = MonthKeyOf(line.NenGetsuBi);
         // Unlike the full recalculation, only a cash line restarts the month here.
         if (IsCashCategory(CategoryOf(s.ItemTable, line.ItemNo))) {
             if (!M.empty() && lineMonth != M) D = 0;
@@ -316,7 +338,7 @@ Status RecalculateFromPage(SharedState& s, int currentPage) {
         auto line = ses.Read(n);
         if (!line) return line.error();
         if (IsBlank(line->NenGetsuBi)) continue;
-        t.month = MonthOf(line->NenGetsuBi);
+        t.month = MonthKeyOf(line->NenGetsuBi);
         t.balance = line->Zandaka;
         break;
     }

@@ -76,27 +76,25 @@ RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line
             GetI32(&line[kZandakaAt])};
 }
 
-bool PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, std::string& month) {
+int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
     const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
-    std::string_view date(p, 6);
     // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
     // trims the text; a plain ASCII date is its own text.
-    for (char c : date)
-        if (c < 0x20 || c >= 0x7F || c == '\\' || c == '~') return false;
-    const auto first = date.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        month.clear();
-        return true;
+    int first = 0, last = 6;
+    for (int i = 0; i < 6; ++i) {
+        const char c = p[i];
+        if (c < 0x20 || c >= 0x7F || c == '\\' || c == '~') return -1;
     }
-    date = date.substr(first, date.find_last_not_of(' ') - first + 1);
-    if (date.size() <= 2) month.clear();
-    else month.assign(date.substr(2, 2));
-    return true;
+    while (first < last && p[first] == ' ') ++first;
+    while (last > first && p[last - 1] == ' ') --last;
+    const int length = std::min(std::max(last - first - 2, 0), 2);
+    for (int i = 0; i < length; ++i) month[i] = p[first + 2 + i];
+    return length;
 }
 
 Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line) {
-    std::string month;
-    if (PlainRawLineMonth(line, month)) return month;
+    char plain[2];
+    if (int n = PlainRawLineMonth(line, plain); n >= 0) return std::string(plain, static_cast<std::size_t>(n));
     auto text = GetText(&line[kDateAt], 6, "年月日");
     if (!text) return text.error();
     std::string t = Trim(*text);

@@ -47,9 +47,10 @@ RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line
 // Characters 3-4 of the trimmed date, as the text rules give them; "" for a date too
 // short. Fails only when a date that is not plain ASCII does not decode.
 Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line);
-// The same without decoding: false when the date is not plain ASCII (then
-// RawLineMonth decides).
-bool PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, std::string& month);
+// The same without decoding or allocating: the month's length (0 to 2) with its
+// characters in `month`, or -1 when the date is not plain ASCII (then RawLineMonth
+// decides).
+int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]);
 
 std::vector<std::byte> EncodeLedgerHeader(const LedgerHeaderRecord& h);
 Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes);
