@@ -41,9 +41,10 @@ namespace {
 // A month as the balance rules compare it (the text of MonthOf, at most two bytes),
 // packed into a number so that the walks neither allocate nor compare strings.
 class MonthKey {
-public:
+  public:
     MonthKey() = default;
-    explicit MonthKey(std::string_view m) : MonthKey(m.data(), static_cast<int>(std::min<std::size_t>(m.size(), 2))) {}
+    explicit MonthKey(std::string_view m)
+        : MonthKey(m.data(), static_cast<int>(std::min<std::size_t>(m.size(), 2))) {}
     MonthKey(const char* p, int length) {
         code_ = static_cast<std::uint32_t>(length) << 16;
         for (int i = 0; i < length; ++i)
@@ -52,7 +53,7 @@ public:
     bool empty() const { return code_ == 0; }
     bool operator==(const MonthKey&) const = default;
 
-private:
+  private:
     std::uint32_t code_ = 0;
 };
 
@@ -283,8 +284,8 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
             Amount z = D;
             if (IsCashCategory(CategoryOf(s.ItemTable, stored->f.itemNo))) {
                 if (!M.empty() && stored->month != M) D = 0;
-                auto checked =
-                    CheckedAmount(static_cast<std::int64_t>(D) + stored->f.indata - stored->f.outdata);
+                auto checked = CheckedAmount(static_cast<std::int64_t>(D) + stored->f.indata -
+                                             stored->f.outdata);
                 if (!checked) return OverflowError();
                 z = *checked;
             }

@@ -54,7 +54,8 @@ Status Apply(SharedState& s, const std::uint8_t* op) {
     switch (op[0] % 7) {
         case 0: {
             RowFields row{"1304" + std::to_string(10 + op[3] % 20), "（月）", op[3] % 9, "fuzz"};
-            DepositChange deposit{CategoryOf(s.ItemTable, op[3] % 9), op[2] % 21, static_cast<Amount>(op[3])};
+            DepositChange deposit{CategoryOf(s.ItemTable, op[3] % 9), op[2] % 21,
+                                  static_cast<Amount>(op[3])};
             return PostAmount(s, line, op[0] & 0x10 ? 1 : 2, amount, "04", row,
                               op[0] & 0x20 ? &deposit : nullptr);
         }
@@ -62,11 +63,16 @@ Status Apply(SharedState& s, const std::uint8_t* op) {
             auto r = InsertLine(s, line);
             return r ? Ok() : Status(r.error());
         }
-        case 2: return DeleteLine(s, line, op[2] % 21);
-        case 3: return RecalculateAll(s);
-        case 4: return RecalculateFromPage(s, op[1] % 5 + 1);
-        case 5: return FinishEntry(s);
-        default: return WriteLineDate(s, line, "130415", "（木）");
+        case 2:
+            return DeleteLine(s, line, op[2] % 21);
+        case 3:
+            return RecalculateAll(s);
+        case 4:
+            return RecalculateFromPage(s, op[1] % 5 + 1);
+        case 5:
+            return FinishEntry(s);
+        default:
+            return WriteLineDate(s, line, "130415", "（木）");
     }
 }
 
@@ -104,8 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Status st = Apply(s, data + k);
         fuzz::Require(!std::filesystem::exists(folder / "KEIRI13.JNL"), "no journal is left");
         if (!st) {
-            fuzz::Require(ReadAll(s.LedgerPath) == ledgerBefore, "a failed operation leaves the ledger");
-            fuzz::Require(ReadAll(s.DepositPath) == depositBefore, "a failed operation leaves the deposits");
+            fuzz::Require(ReadAll(s.LedgerPath) == ledgerBefore,
+                          "a failed operation leaves the ledger");
+            fuzz::Require(ReadAll(s.DepositPath) == depositBefore,
+                          "a failed operation leaves the deposits");
             fuzz::Require(s.LedgerHeader == headerBefore && s.DepositBook == bookBefore,
                           "a failed operation leaves memory");
             continue;

@@ -11,7 +11,7 @@
 namespace tabulo {
 
 class FileOps {
-public:
+  public:
     virtual ~FileOps() = default;
     // Each returns what the system call of the same name returns and sets errno.
     virtual int Open(const char* path, int flags, mode_t mode);
@@ -30,13 +30,13 @@ FileOps& Files();
 
 // Puts `ops` in place for its lifetime (tests only).
 class ScopedFileOps {
-public:
+  public:
     explicit ScopedFileOps(FileOps& ops);
     ~ScopedFileOps();
     ScopedFileOps(const ScopedFileOps&) = delete;
     ScopedFileOps& operator=(const ScopedFileOps&) = delete;
 
-private:
+  private:
     FileOps* previous_;
 };
 

@@ -94,7 +94,8 @@ int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&m
 
 Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line) {
     char plain[2];
-    if (int n = PlainRawLineMonth(line, plain); n >= 0) return std::string(plain, static_cast<std::size_t>(n));
+    if (int n = PlainRawLineMonth(line, plain); n >= 0)
+        return std::string(plain, static_cast<std::size_t>(n));
     auto text = GetText(&line[kDateAt], 6, "年月日");
     if (!text) return text.error();
     std::string t = Trim(*text);

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/FileError.h"

@@ -206,7 +206,8 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
         };
     };
     // An operation cut short last time is undone before anything of the year is read.
-    if (!run(fileStep([&prompt](SharedState& st) { return RecoverInterruptedOperation(st, prompt); })))
+    if (!run(fileStep(
+            [&prompt](SharedState& st) { return RecoverInterruptedOperation(st, prompt); })))
         return;
     if (!run(fileStep([](SharedState& st) { return LoadMaster(st); }))) return;
     if (!run(fileStep([](SharedState& st) { return ReadLedgerHeader(st); }))) return;

@@ -28,7 +28,8 @@ std::uint64_t Checksum(std::span<const std::byte> data) {
         h = (h ^ w) * 0x100000001b3ull;
         h ^= h >> 29;
     }
-    for (; i < data.size(); ++i) h = (h ^ std::to_integer<std::uint64_t>(data[i])) * 0x100000001b3ull;
+    for (; i < data.size(); ++i)
+        h = (h ^ std::to_integer<std::uint64_t>(data[i])) * 0x100000001b3ull;
     return h ^ data.size();
 }
 
@@ -37,7 +38,7 @@ void PutLe(std::vector<std::byte>& out, std::uint64_t v, int width) {
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const std::byte> b) : b_(b) {}
     bool Get(std::uint64_t& v, int width) {
         if (b_.size() - at_ < static_cast<std::size_t>(width)) return false;
@@ -55,7 +56,7 @@ public:
     }
     bool AtEnd() const { return at_ == b_.size(); }
 
-private:
+  private:
     std::span<const std::byte> b_;
     std::size_t at_ = 0;
 };
@@ -86,7 +87,8 @@ bool Restore(const std::filesystem::path& path, bool existed, std::uint64_t oldL
     if (fd < 0) return false;
     bool ok = true;
     for (const JournalRange& r : ranges) {
-        ok = ok && PwriteAllAt(fd, r.oldBytes.data(), r.oldBytes.size(), static_cast<off_t>(r.offset));
+        ok = ok &&
+             PwriteAllAt(fd, r.oldBytes.data(), r.oldBytes.size(), static_cast<off_t>(r.offset));
     }
     ok = ok && ops.Ftruncate(fd, static_cast<off_t>(oldLength)) == 0 && ops.Fdatasync(fd) == 0;
     int err = errno;

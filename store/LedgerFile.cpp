@@ -86,7 +86,6 @@ struct LedgerFile::Impl {
     }
 };
 
-
 Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
     auto impl = std::make_unique<Impl>();
     impl->path = path;
@@ -170,7 +169,7 @@ bool LedgerFile::HasLine(int n) const {
 
 std::span<const std::byte, kLedgerLineSize> LedgerFile::RawLine(int n) const {
     return std::span<const std::byte, kLedgerLineSize>(impl_->bytes.data() + LedgerLineOffset(n),
-                                                      kLedgerLineSize);
+                                                       kLedgerLineSize);
 }
 
 void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes) {

@@ -128,7 +128,8 @@ Result<MasterData> DecodeMasterFile(std::span<const std::byte> bytes,
     }
     // The master holds 50 items; lines beyond them would be lost on the next save.
     if (!r.AtEnd()) {
-        return BadFormatError({}, "項目が" + std::to_string(kItemCount) + "を超えて書かれています。");
+        return BadFormatError({},
+                              "項目が" + std::to_string(kItemCount) + "を超えて書かれています。");
     }
     return m;
 }

@@ -59,7 +59,7 @@ struct Operation {
 };
 
 class JournalFaults : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         program = temp.path() / "prog";
         data = program / "drives" / "A" / "KEIRIDATA";
@@ -78,7 +78,8 @@ protected:
         header[MasterField::BusinessName] = "試験商店";
         ItemTableArray items;
         auto item = [&](int n, const char* name, int kubun, const char* kubunName) {
-            items[static_cast<std::size_t>(n)] = {name, static_cast<std::int16_t>(kubun), kubunName, 0, 0};
+            items[static_cast<std::size_t>(n)] = {name, static_cast<std::int16_t>(kubun), kubunName,
+                                                  0, 0};
         };
         item(1, "売上", 1, "収入");
         item(2, "預金引出", 2, "収入");
@@ -91,9 +92,10 @@ protected:
         LedgerHeaderRecord h;
         h.LineCount = 5;
         std::vector<std::byte> ledger = EncodeLedgerHeader(h);
-        for (const LedgerLine& l : {Line("130401", 7, 10000, 0, 10000), Line("130402", 1, 5000, 0, 15000),
-                                    Line("130403", 2, 3000, 0, 18000), Line("130405", 4, 0, 2000, 16000),
-                                    Line("130406", 5, 0, 1000, 14000)}) {
+        for (const LedgerLine& l :
+             {Line("130401", 7, 10000, 0, 10000), Line("130402", 1, 5000, 0, 15000),
+              Line("130403", 2, 3000, 0, 18000), Line("130405", 4, 0, 2000, 16000),
+              Line("130406", 5, 0, 1000, 14000)}) {
             auto bytes = EncodeLedgerLine(l);
             ledger.insert(ledger.end(), bytes->begin(), bytes->end());
         }
@@ -151,8 +153,10 @@ protected:
                  DepositChange d{2, 1, 3000};
                  return PostAmount(s, 3, 1, 4500, "04", withdrawal, &d);
              }},
-            {"append", true, [=](SharedState& s) { return PostAmount(s, 6, 1, 700, "04", appended); }},
-            {"insert", true, [](SharedState& s) { return InsertLine(s, 2).ok() ? Ok() : Status(FileError{}); }},
+            {"append", true,
+             [=](SharedState& s) { return PostAmount(s, 6, 1, 700, "04", appended); }},
+            {"insert", true,
+             [](SharedState& s) { return InsertLine(s, 2).ok() ? Ok() : Status(FileError{}); }},
             {"delete with deposit", true, [](SharedState& s) { return DeleteLine(s, 3, 1); }},
             {"finish", true, [](SharedState& s) { return FinishEntry(s); }},
             {"recalculate", true, [](SharedState& s) { return RecalculateAll(s); }},
@@ -187,7 +191,8 @@ protected:
     // Runs `op` on a fresh read of the year with `files` in place, then reads the
     // data again and checks the outcome. Returns the number of fault points tried
     // (1, or 0 when the operation never reached call N).
-    int Try(const Operation& op, const Snapshot& after, FaultyFiles files, const std::string& what) {
+    int Try(const Operation& op, const Snapshot& after, FaultyFiles files,
+            const std::string& what) {
         SCOPED_TRACE(std::string(op.name) + ", " + what);
         Put(before);
         FakePrompt quiet;
@@ -254,8 +259,10 @@ TEST_F(JournalFaults, EveryFaultPointLeavesTheOldOrTheNewFiles) {
         ASSERT_FALSE(after == before) << op.name << " changed nothing";
         ASSERT_GT(counting.calls, 0) << op.name;
         for (int n = 1; n <= counting.calls; ++n) {
-            tried += Try(op, after, FaultyFiles(n, Fault::Fail), "call " + std::to_string(n) + " fails");
-            tried += Try(op, after, FaultyFiles(n, Fault::Stop), "stopped at call " + std::to_string(n));
+            tried +=
+                Try(op, after, FaultyFiles(n, Fault::Fail), "call " + std::to_string(n) + " fails");
+            tried +=
+                Try(op, after, FaultyFiles(n, Fault::Stop), "stopped at call " + std::to_string(n));
         }
     }
     std::printf("fault points tried: %d\n", tried);

@@ -1,16 +1,15 @@
-#include "store/DataSet.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
+#include "store/DataSet.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
-#include "platform/FileOps.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FaultyFiles.h"
 #include "tests/support/TempFolder.h"

@@ -1,5 +1,3 @@
-#include "store/Journal.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +5,7 @@
 
 #include "platform/FileOps.h"
 #include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
@@ -31,14 +30,17 @@ std::string Text(const std::vector<std::byte>& v) {
 }
 
 class JournalTest : public ::testing::Test {
-protected:
+  protected:
     // A change of two ranges in one file that grows, and a file the operation creates.
     void SetUp() override {
         ledgerBefore = "HEADER" + std::string(30, 'a');
         ledgerAfter = "header" + std::string(20, 'a') + "bbbbbbbbbbZZZZ";
         depositAfter = "NEW FILE";
         changes = {
-            FileChange{temp / "KEIRI13.DAT", true, AsBytes(ledgerBefore), AsBytes(ledgerAfter),
+            FileChange{temp / "KEIRI13.DAT",
+                       true,
+                       AsBytes(ledgerBefore),
+                       AsBytes(ledgerAfter),
                        {{0, 6}, {26, 40}}},
             FileChange{temp / "YOKIN13.DAT", false, {}, AsBytes(depositAfter), {{0, 8}}},
         };
@@ -68,7 +70,8 @@ TEST_F(JournalTest, HoldsTheOldBytesOfEveryRangeAndTheOldLengths) {
 TEST_F(JournalTest, AJournalCutShortOrChangedIsNeverTakenForWhole) {
     const std::vector<std::byte> whole = EncodeJournal(changes);
     for (std::size_t cut = 0; cut < whole.size(); ++cut) {
-        std::vector<std::byte> torn(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        std::vector<std::byte> torn(whole.begin(),
+                                    whole.begin() + static_cast<std::ptrdiff_t>(cut));
         EXPECT_FALSE(DecodeJournal(torn).ok()) << "cut at " << cut;
     }
     for (std::size_t at = 0; at < whole.size(); ++at) {
@@ -141,7 +144,7 @@ TEST_F(JournalTest, ACommitLeavesNoJournalAndAFailedOneTheOldFiles) {
 
 // Reading the data finds the journal of an operation that was cut short.
 class ReadWithJournal : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         s.ProgramFolder = temp / "prog";
         s.SetupLines = {"", "A", "2000", "0", "0", "0", "0", "0", "0"};
@@ -213,7 +216,8 @@ TEST(LedgerFileJournal, ACommitWritesTheLedgerAloneAndLeavesNoJournal) {
     EXPECT_FALSE(fs::exists(temp / "KEIRI13.JNL"));
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DA2"), "x");
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(temp.path())) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(temp.path()))
+        names.push_back(e.path().filename().string());
     EXPECT_EQ(names.size(), 2u);
 }
 

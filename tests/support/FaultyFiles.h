@@ -20,7 +20,7 @@ namespace tabulo::testing {
 enum class Fault { None, Fail, Stop };
 
 class FaultyFiles : public FileOps {
-public:
+  public:
     FaultyFiles() = default;
     FaultyFiles(int at, Fault how, std::size_t cut = 0) : at_(at), how_(how), cut_(cut) {}
 
@@ -52,7 +52,7 @@ public:
     }
     int Unlink(const char* path) override { return Gate(0) ? -1 : FileOps::Unlink(path); }
 
-private:
+  private:
     int Refuse() {
         errno = EIO;
         return -1;
