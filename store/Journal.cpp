@@ -78,6 +78,45 @@ std::span<const std::byte> OldPart(const FileChange& c, const ByteRange& r) {
     return c.before.subspan(r.begin, oldEnd - r.begin);
 }
 
+// The runs of old bytes that the new contents change, within the part of `range`
+// that lay inside the old file. Bytes the operation writes unchanged need no copy:
+// a walk that only moves balances journals four bytes a line, not whole lines. Runs
+// closer than a run's own header are joined.
+struct Run {
+    std::size_t begin;
+    std::size_t end;
+};
+std::vector<Run> ChangedRuns(const FileChange& c, const ByteRange& r) {
+    std::vector<Run> runs;
+    const std::size_t stop = std::min(r.end, c.before.size());
+    const std::byte* a = c.before.data();
+    const std::byte* b = c.after.data();
+    std::size_t i = r.begin;
+    while (i < stop) {
+        // Equal words are passed over eight bytes at a time.
+        while (i + 8 <= stop && std::memcmp(a + i, b + i, 8) == 0) i += 8;
+        while (i < stop && a[i] == b[i]) ++i;
+        if (i >= stop) break;
+        std::size_t end = i + 1;
+        while (end < stop && end - i < 0xFFFF) {
+            if (a[end] != b[end]) {
+                ++end;
+                continue;
+            }
+            std::size_t same = end;
+            while (same < stop && same - end < 6 && a[same] == b[same]) ++same;
+            if (same == stop || same - end >= 6) break;
+            end = same;
+        }
+        if (!runs.empty() && i - runs.back().end < 6 && end - runs.back().begin <= 0xFFFF)
+            runs.back().end = end;
+        else
+            runs.push_back({i, end});
+        i = end;
+    }
+    return runs;
+}
+
 // Gives one file its old bytes and length back, and flushes it.
 bool Restore(const std::filesystem::path& path, bool existed, std::uint64_t oldLength,
              const std::vector<JournalRange>& ranges) {
@@ -142,27 +181,44 @@ std::filesystem::path JournalPathFor(const std::filesystem::path& ledgerPath) {
 
 std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
     std::vector<std::byte> out;
+    std::vector<std::vector<Run>> runs;
     std::size_t size = sizeof kMagic + 4 + 12;
     for (const FileChange& c : changes) {
         size += 2 + c.path.filename().string().size() + 1 + 8 + 4;
-        for (const ByteRange& r : c.ranges) size += 12 + OldPart(c, r).size();
-    }
-    out.reserve(size);
-    for (char c : kMagic) out.push_back(static_cast<std::byte>(c));
-    PutLe(out, changes.size(), 4);
-    for (const FileChange& c : changes) {
-        const std::string name = c.path.filename().string();
-        PutLe(out, name.size(), 2);
-        for (char ch : name) out.push_back(static_cast<std::byte>(ch));
-        out.push_back(std::byte{c.existed ? std::uint8_t{1} : std::uint8_t{0}});
-        PutLe(out, c.before.size(), 8);
-        PutLe(out, c.ranges.size(), 4);
+        std::vector<Run> fileRuns;
         for (const ByteRange& r : c.ranges) {
-            // Only what the file held before: beyond its old end the old length cuts.
-            auto old = OldPart(c, r);
-            PutLe(out, r.begin, 8);
-            PutLe(out, old.size(), 4);
-            out.insert(out.end(), old.begin(), old.end());
+            auto more = ChangedRuns(c, r);
+            fileRuns.insert(fileRuns.end(), more.begin(), more.end());
+        }
+        for (const Run& run : fileRuns) size += 6 + (run.end - run.begin);
+        runs.push_back(std::move(fileRuns));
+    }
+    // Written in place into a buffer of the final size: a walk over a long year
+    // gives tens of thousands of runs.
+    out.resize(size - 12);
+    std::byte* p = out.data();
+    auto put = [&p](std::uint64_t v, int width) {
+        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+    };
+    std::memcpy(p, kMagic, sizeof kMagic);
+    p += sizeof kMagic;
+    put(changes.size(), 4);
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        const FileChange& c = changes[k];
+        const std::string name = c.path.filename().string();
+        put(name.size(), 2);
+        std::memcpy(p, name.data(), name.size());
+        p += name.size();
+        put(c.existed ? 1 : 0, 1);
+        put(c.before.size(), 8);
+        put(runs[k].size(), 4);
+        std::size_t at = 0;
+        for (const Run& run : runs[k]) {
+            put(run.begin - at, 4);
+            put(run.end - run.begin, 2);
+            std::memcpy(p, c.before.data() + run.begin, run.end - run.begin);
+            p += run.end - run.begin;
+            at = run.end;
         }
     }
     const std::size_t bodySize = out.size();
@@ -200,16 +256,18 @@ Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes
         e.name.assign(reinterpret_cast<const char*>(name.data()), name.size());
         e.existed = existed != 0;
         if (!IsPlainName(e.name) || existed > 1) return Torn({});
+        std::uint64_t at = 0;
         for (std::uint64_t k = 0; k < rangeCount; ++k) {
             JournalRange range;
-            std::uint64_t oldCount = 0;
+            std::uint64_t gap = 0, oldCount = 0;
             std::span<const std::byte> old;
-            if (!r.Get(range.offset, 8) || !r.Get(oldCount, 4) || !r.Take(oldCount, old))
-                return Torn({});
+            if (!r.Get(gap, 4) || !r.Get(oldCount, 2) || !r.Take(oldCount, old)) return Torn({});
+            range.offset = at + gap;
             // Old bytes lie inside the old length.
             if (range.offset > e.oldLength || oldCount > e.oldLength - range.offset)
                 return Torn({});
             range.oldBytes.assign(old.begin(), old.end());
+            at = range.offset + oldCount;
             e.ranges.push_back(std::move(range));
         }
         entries.push_back(std::move(e));

@@ -61,11 +61,14 @@ enum class Recovery {
 // place (the next read tries again).
 Result<Recovery> RecoverJournal(const std::filesystem::path& journal);
 
-// The journal's bytes (exposed for the tests and the fuzzer).
+// The journal's bytes (exposed for the tests and the fuzzer); each run of old bytes
+// comes back as one JournalRange.
 // Layout, little-endian: "TABJRNL1"; u32 number of files; for each file: u16 name
-// length, the file name (no folder), u8 existed, u64 old length, u32 number of ranges,
-// and for each range u64 offset, u32 count and that many old bytes; then u32 length
-// of everything before and a u64 checksum of it.
+// length, the file name (no folder), u8 existed, u64 old length, u32 number of runs,
+// and for each run of changed bytes u32 distance from the end of the run before (the
+// first: from byte 0), u16 count and that many old bytes; then u32 length of
+// everything before and a u64 checksum of it. Bytes an operation rewrites unchanged
+// are not kept: putting them back would change nothing.
 std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes);
 struct JournalRange {
     std::uint64_t offset = 0;
