@@ -87,6 +87,14 @@ struct LedgerFile::Impl {
 };
 
 Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
+    // A journal left by an operation whose put-back failed too (a disk that kept
+    // failing) is rolled back before the ledger is looked at again, so that no one
+    // sees, or builds on, half of that operation.
+    const std::filesystem::path journal = JournalPathFor(path);
+    if (::access(journal.c_str(), F_OK) == 0) {
+        auto recovered = RecoverJournal(journal);
+        if (!recovered) return recovered.error();
+    }
     auto impl = std::make_unique<Impl>();
     impl->path = path;
     impl->fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);

@@ -269,6 +269,42 @@ TEST_F(JournalFaults, EveryFaultPointLeavesTheOldOrTheNewFiles) {
     EXPECT_GT(tried, 100);
 }
 
+// The disk gives up in the middle of an operation and comes back (a stick pulled out
+// and put in again) without the data being read again: the next look at the book
+// finds the files as they were before the operation, as memory has them.
+TEST_F(JournalFaults, AnOperationCutShortIsUndoneBeforeTheBookIsShownAgain) {
+    for (const Operation& op : Operations()) {
+        if (!op.cashBook) continue;
+        Put(before);
+        FakePrompt prompt;
+        SharedState first = Fresh(prompt);
+        const auto page = ReadPage(first, 1);
+        ASSERT_TRUE(page.ok());
+        FaultyFiles counting;
+        {
+            ScopedFileOps use(counting);
+            ASSERT_TRUE(op.run(first).ok());
+        }
+        for (int n = 1; n <= counting.calls; ++n) {
+            SCOPED_TRACE(std::string(op.name) + ", gone at call " + std::to_string(n));
+            Put(before);
+            SharedState s = Fresh(prompt);
+            FaultyFiles files(n, Fault::Stop);
+            Status st = Ok();
+            {
+                ScopedFileOps use(files);
+                st = op.run(s);
+            }
+            ASSERT_FALSE(st.ok());
+            auto shown = ReadPage(s, 1);
+            ASSERT_TRUE(shown.ok());
+            EXPECT_TRUE(*shown == *page);
+            Snapshot now = Take();
+            EXPECT_TRUE(now == before);
+        }
+    }
+}
+
 // A power cut or a kill during a large write leaves part of it on the disk: the
 // journal's own write cut short is thrown away, a data file cut short is rolled back.
 TEST_F(JournalFaults, WritesCutShortLeaveTheOldFiles) {
