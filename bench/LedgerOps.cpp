@@ -70,7 +70,7 @@ private:
 };
 
 void Check(const Status& st, benchmark::State& state) {
-    if (!st) state.SkipWithError(st.error().detail.c_str());
+    if (!st) state.SkipWithError((st.error().path + ": " + st.error().detail).c_str());
 }
 
 void BM_PostAmountOnLine1(benchmark::State& state) {

@@ -80,20 +80,16 @@ public:
     LedgerFile& file() { return file_; }
 
     // A line's balance fields and month without decoding its texts.
-    Result<RawView> Raw(int n) {
-        if (!file_.HasLine(n)) return file_.ReadLine(n).error();
-        auto bytes = file_.RawLine(n);
-        char plain[2];
-        if (int n = PlainRawLineMonth(bytes, plain); n >= 0)
-            return RawView{ReadRawLineFields(bytes), MonthKey(plain, n)};
-        auto month = RawLineMonth(bytes);
-        if (!month) {
-            FileError e = month.error();
-            e.path = file_.path().string();
-            e.detail = std::to_string(n) + " 行目: " + e.detail;
-            return e;
+    Status Raw(int n, RawView& out) {
+        if (file_.HasLine(n)) {
+            auto bytes = file_.RawLine(n);
+            char plain[2];
+            if (int length = PlainRawLineMonth(bytes, plain); length >= 0) {
+                out = RawView{ReadRawLineFields(bytes), MonthKey(plain, length)};
+                return Ok();
+            }
         }
-        return RawView{ReadRawLineFields(bytes), MonthKey(*month)};
+        return RawSlow(n, out);
     }
 
     LedgerHeaderRecord header;
@@ -125,6 +121,20 @@ public:
 
 private:
     Session(LedgerFile f, const LedgerHeaderRecord& h) : header(h), file_(std::move(f)) {}
+    // A line the file does not hold, or whose date is not plain ASCII.
+    Status RawSlow(int n, RawView& out) {
+        if (!file_.HasLine(n)) return file_.ReadLine(n).error();
+        auto bytes = file_.RawLine(n);
+        auto month = RawLineMonth(bytes);
+        if (!month) {
+            FileError e = month.error();
+            e.path = file_.path().string();
+            e.detail = std::to_string(n) + " 行目: " + e.detail;
+            return e;
+        }
+        out = RawView{ReadRawLineFields(bytes), MonthKey(*month)};
+        return Ok();
+    }
     LedgerFile file_;
 };
 
@@ -157,9 +167,9 @@ Result<Amount> ReferenceBalance(Tracker& t, int n, const RawView& line,
 // written, and only its four bytes.
 Result<Tracker> RecalcWalk(Session& ses, const ItemTableArray& items, int from, Tracker t) {
     for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
-        auto line = ses.Raw(n);
-        if (!line) return line.error();
-        auto z = ReferenceBalance(t, n, *line, ses.header, items);
+        RawView line;
+        if (Status st = ses.Raw(n, line); !st) return st.error();
+        auto z = ReferenceBalance(t, n, line, ses.header, items);
         if (!z) return z.error();
         ses.file().SetBalance(n, *z);
     }
@@ -179,9 +189,9 @@ LineBytes BlankLineBytes() {
 Status PlaceLine(Session& ses, Tracker& t, int n, const LineBytes& bytes,
                  const ItemTableArray& items) {
     ses.file().WriteRawLine(n, bytes);
-    auto line = ses.Raw(n);
-    if (!line) return line.error();
-    auto z = ReferenceBalance(t, n, *line, ses.header, items);
+    RawView line;
+    if (Status st = ses.Raw(n, line); !st) return st.error();
+    auto z = ReferenceBalance(t, n, line, ses.header, items);
     if (!z) return z.error();
     ses.file().SetBalance(n, *z);
     return Ok();
@@ -279,18 +289,18 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
     for (int n = L; n <= ses.header.LineCount; ++n) {
         if (n != L) {
             // A later line: only its balance can change.
-            auto stored = ses.Raw(n);
-            if (!stored) return stored.error();
+            RawView stored;
+            if (Status st = ses.Raw(n, stored); !st) return st.error();
             Amount z = D;
-            if (IsCashCategory(CategoryOf(s.ItemTable, stored->f.itemNo))) {
-                if (!M.empty() && stored->month != M) D = 0;
-                auto checked = CheckedAmount(static_cast<std::int64_t>(D) + stored->f.indata -
-                                             stored->f.outdata);
+            if (IsCashCategory(CategoryOf(s.ItemTable, stored.f.itemNo))) {
+                if (!M.empty() && stored.month != M) D = 0;
+                auto checked = CheckedAmount(static_cast<std::int64_t>(D) + stored.f.indata -
+                                             stored.f.outdata);
                 if (!checked) return OverflowError();
                 z = *checked;
             }
             D = z;
-            if (!stored->month.empty()) M = stored->month;
+            if (!stored.month.empty()) M = stored.month;
             ses.file().SetBalance(n, z);
             continue;
         }
@@ -372,9 +382,9 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
     LineBytes carry = BlankLineBytes();
     for (int n = 1; n <= count + 1; ++n) {
         if (n < L) {
-            auto line = ses.Raw(n);
-            if (!line) return line.error();
-            auto z = ReferenceBalance(t, n, *line, ses.header, s.ItemTable);
+            RawView line;
+            if (Status st = ses.Raw(n, line); !st) return st.error();
+            auto z = ReferenceBalance(t, n, line, ses.header, s.ItemTable);
             if (!z) return z.error();
             ses.file().SetBalance(n, *z);
             continue;
@@ -416,9 +426,9 @@ Status DeleteLine(SharedState& s, int L, int account) {
     Tracker t;
     for (int n = 1; n < count; ++n) {
         if (n < L) {
-            auto line = ses.Raw(n);
-            if (!line) return line.error();
-            auto z = ReferenceBalance(t, n, *line, ses.header, s.ItemTable);
+            RawView line;
+            if (Status st = ses.Raw(n, line); !st) return st.error();
+            auto z = ReferenceBalance(t, n, line, ses.header, s.ItemTable);
             if (!z) return z.error();
             ses.file().SetBalance(n, *z);
             continue;
