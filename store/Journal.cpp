@@ -1,6 +1,7 @@
 #include "store/Journal.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,9 +34,6 @@ std::uint64_t Checksum(std::span<const std::byte> data) {
     return h ^ data.size();
 }
 
-void PutLe(std::vector<std::byte>& out, std::uint64_t v, int width) {
-    for (int i = 0; i < width; ++i) out.push_back(static_cast<std::byte>((v >> (8 * i)) & 0xFF));
-}
 
 class Reader {
   public:
@@ -195,13 +193,11 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
     }
     // Written in place into a buffer of the final size: a walk over a long year
     // gives tens of thousands of runs.
-    out.resize(size - 12);
-    std::byte* p = out.data();
+    out.resize(size);  // the mark, the body's length and its checksum come first
+    std::byte* p = out.data() + 20;
     auto put = [&p](std::uint64_t v, int width) {
         for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
     };
-    std::memcpy(p, kMagic, sizeof kMagic);
-    p += sizeof kMagic;
     put(changes.size(), 4);
     for (std::size_t k = 0; k < changes.size(); ++k) {
         const FileChange& c = changes[k];
@@ -221,27 +217,38 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
             at = run.end;
         }
     }
-    const std::size_t bodySize = out.size();
-    const std::uint64_t sum = Checksum(out);
-    PutLe(out, bodySize, 4);
-    PutLe(out, sum, 8);
+    const std::size_t bodySize = static_cast<std::size_t>(p - out.data()) - 20;
+    out.resize(20 + bodySize);
+    const std::uint64_t sum = Checksum(std::span<const std::byte>(out).subspan(20));
+    p = out.data();
+    std::memcpy(p, kMagic, sizeof kMagic);
+    p += sizeof kMagic;
+    put(bodySize, 4);
+    put(sum, 8);
     return out;
 }
 
 Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes) {
-    constexpr std::size_t kTrailer = 12;
-    if (bytes.size() < sizeof kMagic + 4 + kTrailer) return Torn({});
-    const std::size_t bodySize = bytes.size() - kTrailer;
-    Reader trailer(bytes.subspan(bodySize));
-    std::uint64_t recordedSize = 0, recordedSum = 0;
-    trailer.Get(recordedSize, 4);
-    trailer.Get(recordedSum, 8);
-    auto body = bytes.first(bodySize);
-    if (recordedSize != bodySize || recordedSum != Checksum(body) ||
-        std::memcmp(body.data(), kMagic, sizeof kMagic) != 0) {
-        return Torn({});
+    // A kept journal file may hold the remains of a longer earlier journal after
+    // this one: the recorded length says where it ends.
+    if (bytes.size() < 20) return Torn({});
+    // A clearing of the mark that was cut short leaves zeros before the rest of the
+    // mark: the operation was not committed, and its journal still counts.
+    bool cleared = true;
+    for (std::size_t i = 0; i < sizeof kMagic; ++i) {
+        const char c = static_cast<char>(bytes[i]);
+        if (c != kMagic[i] && c != 0) return Torn({});
+        cleared = cleared && c == 0;
     }
-    Reader r(body.subspan(sizeof kMagic));
+    if (cleared) return Torn({});
+    Reader head(bytes.subspan(sizeof kMagic, 12));
+    std::uint64_t bodySize = 0, recordedSum = 0;
+    head.Get(bodySize, 4);
+    head.Get(recordedSum, 8);
+    if (bodySize > bytes.size() - 20) return Torn({});
+    auto body = bytes.subspan(20, bodySize);
+    if (recordedSum != Checksum(body)) return Torn({});
+    Reader r(body);
     std::uint64_t count = 0;
     if (!r.Get(count, 4) || count > 16) return Torn({});
     std::vector<JournalEntry> entries;
@@ -276,42 +283,84 @@ Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes
     return entries;
 }
 
+namespace {
+
+// Clears the journal's mark so that it no longer counts (the commit point, and the
+// end of a put-back). The bytes are not flushed: should the power go before the
+// system writes them out, the journal counts again and the operation is undone as a
+// whole, which leaves the books consistent.
+bool ClearMark(const std::filesystem::path& journal) {
+    FileOps& ops = Files();
+    int fd = ops.Open(journal.c_str(), O_WRONLY | O_CLOEXEC, 0);
+    if (fd < 0) return errno == ENOENT;
+    const std::byte zeros[sizeof kMagic] = {};
+    bool ok = PwriteAllAt(fd, zeros, sizeof zeros, 0);
+    int err = errno;
+    ops.Close(fd);
+    errno = err;
+    return ok;
+}
+
+}  // namespace
+
+bool JournalIsLive(const std::filesystem::path& journal) {
+    int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char mark[sizeof kMagic] = {};
+    ssize_t n = ::pread(fd, mark, sizeof mark, 0);
+    ::close(fd);
+    // Anything but a cleared mark is looked at closely (a torn journal included).
+    if (n <= 0) return false;
+    for (ssize_t i = 0; i < n; ++i)
+        if (mark[i] != 0) return true;
+    return false;
+}
+
 Status CommitChanges(const std::filesystem::path& journal, std::span<const FileChange> changes) {
     FileOps& ops = Files();
     const std::string folder = FolderOf(journal);
     const std::vector<std::byte> record = EncodeJournal(changes);
 
-    // 1. The journal, flushed. A journal left by an earlier failure is rolled back
-    // first: it holds what the files held before that failure.
-    int fd = ops.Open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST) {
-        auto recovered = RecoverJournal(journal);
+    // 1. The journal, flushed. A journal that still counts (an earlier put-back
+    // failed) is rolled back first: it holds what the files held before that failure.
+    if (JournalIsLive(journal)) {
+        auto recovered = RecoverJournal(journal, AfterRecovery::Keep);
         if (!recovered) return recovered.error();
-        fd = ops.Open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
+    // The file is kept between operations with its mark cleared, so that an
+    // operation costs one write and flush more, not a file created and removed.
+    struct stat st {};
+    const bool existed = ::stat(journal.c_str(), &st) == 0;
+    const bool grows = !existed || static_cast<std::size_t>(st.st_size) < record.size();
+    int fd = ops.Open(journal.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return FileErrorFromErrno(errno, journal.string(), true);
-    if (!WriteAllTo(fd, record.data(), record.size()) || ops.Fsync(fd) != 0) {
-        int err = errno;
-        ops.Close(fd);
-        ops.Unlink(journal.c_str());  // the files are untouched; a torn journal is harmless
-        return FileErrorFromErrno(err, journal.string(), true);
+    // A journal that grows needs its length on the disk too; one that is new, its name.
+    bool ok = PwriteAllAt(fd, record.data(), record.size(), 0) &&
+              (grows ? ops.Fsync(fd) : ops.Fdatasync(fd)) == 0;
+    int err = errno;
+    if (ops.Close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
     }
-    if (ops.Close(fd) != 0 || SyncFolder(folder.c_str()) != 0) {
-        int err = errno;
-        ops.Unlink(journal.c_str());
+    if (ok && !existed && SyncFolder(folder.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ClearMark(journal);  // the files are untouched; a torn journal is harmless anyway
         return FileErrorFromErrno(err, journal.string(), true);
     }
 
     // 2. The files, each flushed.
     auto putBack = [&](FileError e) -> Status {
-        if (RestoreAll(changes)) ops.Unlink(journal.c_str());
+        if (RestoreAll(changes)) ClearMark(journal);
         return e;
     };
     bool created = false;
     for (const FileChange& c : changes) {
         fd = ops.Open(c.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0) return putBack(FileErrorFromErrno(errno, c.path.string(), true));
-        bool ok = true;
+        ok = true;
         for (const ByteRange& r : c.ranges) {
             ok = ok && PwriteAllAt(fd, c.after.data() + r.begin, r.end - r.begin,
                                    static_cast<off_t>(r.begin));
@@ -319,7 +368,7 @@ Status CommitChanges(const std::filesystem::path& journal, std::span<const FileC
         if (ok && c.after.size() < c.before.size())
             ok = ops.Ftruncate(fd, static_cast<off_t>(c.after.size())) == 0;
         if (ok) ok = ops.Fdatasync(fd) == 0;
-        int err = errno;
+        err = errno;
         if (ops.Close(fd) != 0 && ok) {
             ok = false;
             err = errno;
@@ -331,31 +380,37 @@ Status CommitChanges(const std::filesystem::path& journal, std::span<const FileC
     if (created && SyncFolder(folder.c_str()) != 0)
         return putBack(FileErrorFromErrno(errno, folder, true));
 
-    // 3. The commit point. The folder is not flushed after the removal: should the
-    // power go before the system writes it out, the journal comes back and the
-    // operation is undone as a whole, which leaves the books consistent.
-    if (ops.Unlink(journal.c_str()) != 0) {
-        int err = errno;
-        RestoreAll(changes);  // the journal stays: the next read rolls back anyway
+    // 3. The commit point: the journal no longer counts.
+    if (!ClearMark(journal)) {
+        err = errno;
+        RestoreAll(changes);  // the journal still counts: the next look rolls back anyway
         return FileErrorFromErrno(err, journal.string(), true);
     }
     return Ok();
 }
 
-Result<Recovery> RecoverJournal(const std::filesystem::path& journal) {
+Result<Recovery> RecoverJournal(const std::filesystem::path& journal, AfterRecovery after) {
     auto bytes = ReadWholeFile(journal);
     if (!bytes) return bytes.error();
     std::error_code ec;
     if (bytes->empty() && !std::filesystem::exists(journal, ec)) return Recovery::None;
     const std::filesystem::path folder = journal.parent_path();
-    auto entries = DecodeJournal(*bytes);
-    Recovery outcome = Recovery::TornRemoved;
-    if (entries) {
-        for (const JournalEntry& e : *entries) {
-            if (!Restore(folder / e.name, e.existed, e.oldLength, e.ranges))
-                return FileErrorFromErrno(errno, (folder / e.name).string(), true);
+    Recovery outcome = Recovery::None;
+    if (JournalIsLive(journal)) {
+        auto entries = DecodeJournal(*bytes);
+        outcome = Recovery::TornRemoved;
+        if (entries) {
+            for (const JournalEntry& e : *entries) {
+                if (!Restore(folder / e.name, e.existed, e.oldLength, e.ranges))
+                    return FileErrorFromErrno(errno, (folder / e.name).string(), true);
+            }
+            outcome = Recovery::RolledBack;
         }
-        outcome = Recovery::RolledBack;
+    }
+    if (after == AfterRecovery::Keep) {
+        if (outcome != Recovery::None && !ClearMark(journal))
+            return FileErrorFromErrno(errno, journal.string(), true);
+        return outcome;
     }
     if (Files().Unlink(journal.c_str()) != 0 && errno != ENOENT)
         return FileErrorFromErrno(errno, journal.string(), true);

@@ -2,11 +2,14 @@
 // The rollback journal of the cash book. Before the first byte of KEIRI<nn>.DAT or
 // YOKIN<nn>.DAT changes, the old bytes of every range an operation writes, with the
 // files' old lengths, go into KEIRI<nn>.JNL beside the ledger and are flushed; then
-// the files are written and flushed; removing the journal is the commit point. A
-// journal found later (the program was killed, the power went) is rolled back when
-// the data are read, so both files hold what they held before that operation. A
-// journal whose own write was cut short fails its checksum: the data files were never
-// touched, and it is simply removed. Nothing else reads or writes these files.
+// the files are written and flushed; clearing the journal's mark is the commit point.
+// The file itself stays between operations (creating and removing a file each time
+// would cost the file system a commit of its own) and is removed when the data are
+// next read. A journal found with its mark set (the program was killed, the power
+// went) is rolled back then, so both files hold what they held before that
+// operation. A journal whose own write was cut short fails its checksum: the data
+// files were never touched, and it is simply removed. Nothing else reads or writes
+// these files.
 
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +50,10 @@ struct StagedFile {
 // KEIRI13.DAT -> KEIRI13.JNL.
 std::filesystem::path JournalPathFor(const std::filesystem::path& ledgerPath);
 
+// Whether `journal` holds a journal that still counts (or the remains of one whose
+// own write was cut short): the mark at its start is not cleared.
+bool JournalIsLive(const std::filesystem::path& journal);
+
 // Writes the changes under the journal `journal`. Ok: every file holds its `after`.
 // An error: every file holds its `before` (or, when even putting them back failed,
 // the journal stays and the next read of the data puts them back).
@@ -57,18 +64,22 @@ enum class Recovery {
     RolledBack,  // a whole journal: the files got their old bytes back
     TornRemoved  // a journal cut short: the files were never touched
 };
-// Rolls back the journal `journal` if there is one. An error leaves the journal in
+// Reading the data removes the journal file; an operation that finds a journal that
+// still counts clears its mark and keeps the file for its own journal.
+enum class AfterRecovery { Remove, Keep };
+// Rolls back the journal `journal` if one counts. An error leaves the journal in
 // place (the next read tries again).
-Result<Recovery> RecoverJournal(const std::filesystem::path& journal);
+Result<Recovery> RecoverJournal(const std::filesystem::path& journal,
+                                AfterRecovery after = AfterRecovery::Remove);
 
 // The journal's bytes (exposed for the tests and the fuzzer); each run of old bytes
 // comes back as one JournalRange.
-// Layout, little-endian: "TABJRNL1"; u32 number of files; for each file: u16 name
+// Layout, little-endian: the mark "TABJRNL1" (eight zero bytes once cleared), u32
+// length of the body and u64 checksum of it; the body: u32 number of files; for each file: u16 name
 // length, the file name (no folder), u8 existed, u64 old length, u32 number of runs,
 // and for each run of changed bytes u32 distance from the end of the run before (the
-// first: from byte 0), u16 count and that many old bytes; then u32 length of
-// everything before and a u64 checksum of it. Bytes an operation rewrites unchanged
-// are not kept: putting them back would change nothing.
+// first: from byte 0), u16 count and that many old bytes. Bytes an operation
+// rewrites unchanged are not kept: putting them back would change nothing.
 std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes);
 struct JournalRange {
     std::uint64_t offset = 0;

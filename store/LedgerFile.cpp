@@ -91,8 +91,8 @@ Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
     // failing) is rolled back before the ledger is looked at again, so that no one
     // sees, or builds on, half of that operation.
     const std::filesystem::path journal = JournalPathFor(path);
-    if (::access(journal.c_str(), F_OK) == 0) {
-        auto recovered = RecoverJournal(journal);
+    if (JournalIsLive(journal)) {
+        auto recovered = RecoverJournal(journal, AfterRecovery::Keep);
         if (!recovered) return recovered.error();
     }
     auto impl = std::make_unique<Impl>();

@@ -119,12 +119,16 @@ TEST_F(JournalTest, ATornJournalIsRemovedAndTheFilesLeftAlone) {
     EXPECT_FALSE(fs::exists(journal));
 }
 
-TEST_F(JournalTest, ACommitLeavesNoJournalAndAFailedOneTheOldFiles) {
+TEST_F(JournalTest, ACommitLeavesNoJournalThatCountsAndAFailedOneTheOldFiles) {
     WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
     ASSERT_TRUE(CommitChanges(temp / "KEIRI13.JNL", changes).ok());
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerAfter);
     EXPECT_EQ(ReadBytes(temp / "YOKIN13.DAT"), depositAfter);
-    EXPECT_FALSE(fs::exists(temp / "KEIRI13.JNL"));
+    // The file is kept for the next operation, its mark cleared.
+    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.JNL").substr(0, 8), std::string(8, '\0'));
+    EXPECT_EQ(*RecoverJournal(temp / "KEIRI13.JNL", AfterRecovery::Keep), Recovery::None);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerAfter);
 
     WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
     fs::remove(temp / "YOKIN13.DAT");
@@ -139,7 +143,19 @@ TEST_F(JournalTest, ACommitLeavesNoJournalAndAFailedOneTheOldFiles) {
     EXPECT_FALSE(st.ok());
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
     EXPECT_FALSE(fs::exists(temp / "YOKIN13.DAT"));
+    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
+    // Reading the data removes the kept file.
+    EXPECT_EQ(*RecoverJournal(temp / "KEIRI13.JNL"), Recovery::None);
     EXPECT_FALSE(fs::exists(temp / "KEIRI13.JNL"));
+}
+
+TEST_F(JournalTest, AShorterJournalInAKeptFileEndsWhereItsLengthSays) {
+    const std::string journal = Text(EncodeJournal(changes));
+    std::string kept(5000, 'z');
+    kept.replace(0, journal.size(), journal);
+    auto entries = DecodeJournal(AsBytes(kept));
+    ASSERT_TRUE(entries.ok());
+    EXPECT_EQ(entries->size(), 2u);
 }
 
 // Reading the data finds the journal of an operation that was cut short.
@@ -213,12 +229,12 @@ TEST(LedgerFileJournal, ACommitWritesTheLedgerAloneAndLeavesNoJournal) {
     ASSERT_TRUE(f->WriteLine(1, BlankLedgerLine(5)).ok());
     ASSERT_TRUE(f->Commit().ok());
     EXPECT_EQ(fs::file_size(path), 18u + 42u);
-    EXPECT_FALSE(fs::exists(temp / "KEIRI13.JNL"));
+    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DA2"), "x");
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(temp.path()))
         names.push_back(e.path().filename().string());
-    EXPECT_EQ(names.size(), 2u);
+    EXPECT_EQ(names.size(), 3u);  // the ledger, the journal kept for the next one, .DA2
 }
 
 }  // namespace
