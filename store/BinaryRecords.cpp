@@ -78,6 +78,12 @@ RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line
 
 int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
     const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (digit(p[0]) && digit(p[1]) && digit(p[2]) && digit(p[3]) && digit(p[4]) && digit(p[5])) {
+        month[0] = p[2];  // the usual case: six digits
+        month[1] = p[3];
+        return 2;
+    }
     // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
     // trims the text; a plain ASCII date is its own text.
     int first = 0, last = 6;

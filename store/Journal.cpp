@@ -89,28 +89,32 @@ std::vector<Run> ChangedRuns(const FileChange& c, const ByteRange& r) {
     const std::size_t stop = std::min(r.end, c.before.size());
     const std::byte* a = c.before.data();
     const std::byte* b = c.after.data();
-    std::size_t i = r.begin;
+    auto differ = [&](std::size_t at) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + at, 8);
+        std::memcpy(&y, b + at, 8);
+        return x ^ y;
+    };
+    // The first differing byte at or after `at`, eight bytes at a time.
+    auto nextDiff = [&](std::size_t at) {
+        for (; at + 8 <= stop; at += 8)
+            if (std::uint64_t x = differ(at)) return at + static_cast<std::size_t>(__builtin_ctzll(x) / 8);
+        while (at < stop && a[at] == b[at]) ++at;
+        return at;
+    };
+    std::size_t i = nextDiff(r.begin);
     while (i < stop) {
-        // Equal words are passed over eight bytes at a time.
-        while (i + 8 <= stop && std::memcmp(a + i, b + i, 8) == 0) i += 8;
-        while (i < stop && a[i] == b[i]) ++i;
-        if (i >= stop) break;
         std::size_t end = i + 1;
-        while (end < stop && end - i < 0xFFFF) {
-            if (a[end] != b[end]) {
-                ++end;
-                continue;
-            }
-            std::size_t same = end;
-            while (same < stop && same - end < 6 && a[same] == b[same]) ++same;
-            if (same == stop || same - end >= 6) break;
-            end = same;
+        for (;;) {
+            while (end < stop && a[end] != b[end] && end - i < 0xFFFF) ++end;
+            if (end >= stop || end - i >= 0xFFFF) break;
+            // Runs closer than a run's own header are joined.
+            std::size_t next = nextDiff(end);
+            if (next >= stop || next - end >= 6 || next - i >= 0xFFFF) break;
+            end = next;
         }
-        if (!runs.empty() && i - runs.back().end < 6 && end - runs.back().begin <= 0xFFFF)
-            runs.back().end = end;
-        else
-            runs.push_back({i, end});
-        i = end;
+        runs.push_back({i, end});
+        i = nextDiff(end);
     }
     return runs;
 }
