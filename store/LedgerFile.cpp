@@ -15,7 +15,8 @@
 namespace tabulo {
 
 // The file's bytes are read once at Open into `bytes`; `disk` keeps what the file
-// holds so that a failed Commit can put back what it may have overwritten.
+// holds once `bytes` starts to differ (until then `diskIsBytes` saves the copy), for
+// the journal and for Discard.
 // [dirtyBegin, dirtyEnd) is the range of lines changed since then; the header is
 // tracked on its own, so that a post on the last line does not rewrite (and journal)
 // every line between.
@@ -26,6 +27,7 @@ struct LedgerFile::Impl {
     bool existed = true;    // false: Open created the file
     std::vector<std::byte> bytes;
     std::vector<std::byte> disk;
+    bool diskIsBytes = true;
     std::size_t dirtyBegin = 0;
     std::size_t dirtyEnd = 0;
     bool headerDirty = false;
@@ -35,6 +37,10 @@ struct LedgerFile::Impl {
     }
 
     void Put(std::size_t offset, std::span<const std::byte> data) {
+        if (diskIsBytes) {
+            disk = bytes;
+            diskIsBytes = false;
+        }
         if (bytes.size() < offset + data.size()) {
             // A line written past the end: the gap (at most the skipped line the
             // screen allows) becomes blank lines, never undefined bytes.
@@ -122,7 +128,6 @@ Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
         done += static_cast<std::size_t>(n);
     }
     impl->bytes.resize(done);
-    impl->disk = impl->bytes;
     return LedgerFile(std::move(impl));
 }
 
@@ -201,7 +206,7 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
         return f.Error(EROFS, true);
     }
     std::vector<FileChange> changes;
-    if (linesDirty || f.headerDirty) {
+    if ((linesDirty || f.headerDirty) && !f.diskIsBytes) {
         FileChange c{f.path, f.existed, f.disk, f.bytes, {}};
         if (f.headerDirty && linesDirty && f.dirtyBegin <= kLedgerHeaderSize) {
             c.ranges.push_back({0, std::max(f.dirtyEnd, kLedgerHeaderSize)});
@@ -216,15 +221,9 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
         Discard();
         return st;
     }
-    // What the file holds now: the old bytes with the written ranges.
-    f.disk.resize(f.bytes.size());
-    for (const FileChange& c : changes) {
-        if (c.path != f.path) continue;
-        for (const ByteRange& r : c.ranges)
-            std::copy(f.bytes.begin() + static_cast<std::ptrdiff_t>(r.begin),
-                      f.bytes.begin() + static_cast<std::ptrdiff_t>(r.end),
-                      f.disk.begin() + static_cast<std::ptrdiff_t>(r.begin));
-    }
+    // The file holds what `bytes` holds now.
+    f.disk.clear();
+    f.diskIsBytes = true;
     f.existed = true;
     f.dirtyBegin = f.dirtyEnd = 0;
     f.headerDirty = false;
@@ -232,7 +231,9 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
 }
 
 void LedgerFile::Discard() {
-    impl_->bytes = impl_->disk;
+    if (!impl_->diskIsBytes) impl_->bytes = std::move(impl_->disk);
+    impl_->disk.clear();
+    impl_->diskIsBytes = true;
     impl_->dirtyBegin = impl_->dirtyEnd = 0;
     impl_->headerDirty = false;
 }
