@@ -1,5 +1,6 @@
 // The cash book's ledger operations on a 10,000-line year: posting on line 1 (every
-// later balance changes), the full recalculation, showing one page, and inserting and
+// later balance changes), posting on the last line (the common case), the full
+// recalculation, showing one page, and inserting and
 // deleting at line 1.
 #include <benchmark/benchmark.h>
 
@@ -69,7 +70,7 @@ private:
 };
 
 void Check(const Status& st, benchmark::State& state) {
-    if (!st) state.SkipWithError(st.error().detail.c_str());
+    if (!st) state.SkipWithError((st.error().path + ": " + st.error().detail).c_str());
 }
 
 void BM_PostAmountOnLine1(benchmark::State& state) {
@@ -82,6 +83,17 @@ void BM_PostAmountOnLine1(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PostAmountOnLine1)->Unit(benchmark::kMillisecond);
+
+void BM_PostAmountOnLastLine(benchmark::State& state) {
+    Year y;
+    RowFields row{"130401", "（日）", 1, "ベンチ"};
+    Amount amount = 100;
+    for (auto _ : state) {
+        amount = amount == 100 ? 200 : 100;
+        Check(PostAmount(y.s, kLines, 1, amount, "04", row), state);
+    }
+}
+BENCHMARK(BM_PostAmountOnLastLine)->Unit(benchmark::kMillisecond);
 
 void BM_RecalculateAll(benchmark::State& state) {
     Year y;

@@ -6,6 +6,7 @@
 #include "cashbook/Overflow.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
@@ -37,6 +38,33 @@ std::string MonthOf(std::string_view nenGetsuBi) {
 
 namespace {
 
+// A month as the balance rules compare it (the text of MonthOf, at most two bytes),
+// packed into a number so that the walks neither allocate nor compare strings.
+class MonthKey {
+  public:
+    MonthKey() = default;
+    explicit MonthKey(std::string_view m)
+        : MonthKey(m.data(), static_cast<int>(std::min<std::size_t>(m.size(), 2))) {}
+    MonthKey(const char* p, int length) {
+        code_ = static_cast<std::uint32_t>(length) << 16;
+        for (int i = 0; i < length; ++i)
+            code_ |= static_cast<std::uint32_t>(static_cast<unsigned char>(p[i])) << (8 * (1 - i));
+    }
+    bool empty() const { return code_ == 0; }
+    bool operator==(const MonthKey&) const = default;
+
+  private:
+    std::uint32_t code_ = 0;
+};
+
+MonthKey MonthKeyOf(std::string_view nenGetsuBi) { return MonthKey(MonthOf(nenGetsuBi)); }
+
+// The fields of a stored line the balance rules use, and its month.
+struct RawView {
+    RawLineFields f;
+    MonthKey month;
+};
+
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
 class Session {
@@ -49,62 +77,124 @@ public:
 
     Result<LedgerLine> Read(int n) { return file_.ReadLine(n); }
     Status Write(int n, const LedgerLine& line) { return file_.WriteLine(n, line); }
+    LedgerFile& file() { return file_; }
+
+    // A line's balance fields and month without decoding its texts.
+    Status Raw(int n, RawView& out) {
+        if (file_.HasLine(n)) {
+            auto bytes = file_.RawLine(n);
+            char plain[2];
+            if (int length = PlainRawLineMonth(bytes, plain); length >= 0) {
+                out = RawView{ReadRawLineFields(bytes), MonthKey(plain, length)};
+                return Ok();
+            }
+        }
+        return RawSlow(n, out);
+    }
 
     LedgerHeaderRecord header;
     bool headerChanged = false;
 
-    // Sends everything out; the shared header follows the file only when it worked.
-    Status Commit(SharedState& s) {
+    // Sends everything out, with the deposit book `book` when the operation corrects
+    // an account: both files change or neither does. The shared state follows the
+    // files only when it worked.
+    Status Commit(SharedState& s, const std::optional<DepositBookRecord>& book = std::nullopt) {
         if (headerChanged) file_.WriteHeader(header);
-        Status st = file_.Commit();
-        if (st) s.LedgerHeader = header;
+        std::optional<StagedFile> deposit;
+        std::vector<FileChange> also;
+        if (book) {
+            auto staged = StageDepositBook(s, *book);
+            if (!staged) {
+                file_.Discard();
+                return staged.error();
+            }
+            deposit = std::move(*staged);
+            also.push_back(deposit->Change());
+        }
+        Status st = file_.Commit(also);
+        if (st) {
+            s.LedgerHeader = header;
+            if (book) s.DepositBook = *book;
+        }
         return st;
     }
 
 private:
     Session(LedgerFile f, const LedgerHeaderRecord& h) : header(h), file_(std::move(f)) {}
+    // A line the file does not hold, or whose date is not plain ASCII.
+    Status RawSlow(int n, RawView& out) {
+        if (!file_.HasLine(n)) return file_.ReadLine(n).error();
+        auto bytes = file_.RawLine(n);
+        auto month = RawLineMonth(bytes);
+        if (!month) {
+            FileError e = month.error();
+            e.path = file_.path().string();
+            e.detail = std::to_string(n) + " 行目: " + e.detail;
+            return e;
+        }
+        out = RawView{ReadRawLineFields(bytes), MonthKey(*month)};
+        return Ok();
+    }
     LedgerFile file_;
 };
 
 struct Tracker {
-    std::string month;  // M
-    Amount balance = 0; // R
+    MonthKey month;      // M
+    Amount balance = 0;  // R
 };
 
 // The reference rule for line n: the balance restarts on the first dated line of a
-// new month whatever its category; line 1 starts from OpeningBalance. Sets the
+// new month whatever its category; line 1 starts from OpeningBalance. Gives the
 // line's balance and moves the tracker on.
-Status ApplyReferenceRule(Tracker& t, int n, LedgerLine& line, const LedgerHeaderRecord& header,
-                          const ItemTableArray& items) {
-    std::string month = MonthOf(line.NenGetsuBi);
+Result<Amount> ReferenceBalance(Tracker& t, int n, const RawView& line,
+                                const LedgerHeaderRecord& header, const ItemTableArray& items) {
     if (t.month.empty()) {
-        t.month = std::move(month);
-    } else if (!month.empty() && month != t.month) {
-        t.month = std::move(month);
+        t.month = line.month;
+    } else if (!line.month.empty() && line.month != t.month) {
+        t.month = line.month;
         t.balance = 0;
     }
     std::int64_t z = (n == 1) ? header.OpeningBalance : t.balance;
-    if (IsCashCategory(CategoryOf(items, line.ItemNo)))
-        z += static_cast<std::int64_t>(line.Indata) - line.Outdata;
+    if (IsCashCategory(CategoryOf(items, line.f.itemNo)))
+        z += static_cast<std::int64_t>(line.f.indata) - line.f.outdata;
     auto checked = CheckedAmount(z);
     if (!checked) return OverflowError();
     t.balance = *checked;
-    line.Zandaka = *checked;
-    return Ok();
+    return *checked;
 }
 
-// The reference walk over lines from..LineCount. A line is rewritten only when its
-// balance changed (the bytes of an unchanged line would be the same).
+// The reference walk over lines from..LineCount. Only a balance that changed is
+// written, and only its four bytes.
 Result<Tracker> RecalcWalk(Session& ses, const ItemTableArray& items, int from, Tracker t) {
     for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
-        auto line = ses.Read(n);
-        if (!line) return line.error();
-        const Amount before = line->Zandaka;
-        if (Status st = ApplyReferenceRule(t, n, *line, ses.header, items); !st) return st.error();
-        if (line->Zandaka != before)
-            if (Status w = ses.Write(n, *line); !w) return w.error();
+        RawView line;
+        if (Status st = ses.Raw(n, line); !st) return st.error();
+        auto z = ReferenceBalance(t, n, line, ses.header, items);
+        if (!z) return z.error();
+        ses.file().SetBalance(n, *z);
     }
     return t;
+}
+
+// The 42 bytes of a line, for the walks that move lines.
+using LineBytes = std::array<std::byte, kLedgerLineSize>;
+
+LineBytes BlankLineBytes() {
+    LineBytes out{};
+    EncodeLedgerLineTo(BlankLedgerLine(0), out);  // a blank line always encodes
+    return out;
+}
+
+// Writes `bytes` as line n and gives it its balance by the reference rule.
+Status PlaceLine(Session& ses, Tracker& t, int n, const LineBytes& bytes,
+                 const ItemTableArray& items) {
+    ses.file().WriteRawLine(n, bytes);
+    RawView line;
+    if (Status st = ses.Raw(n, line); !st) return st.error();
+    auto z = ReferenceBalance(t, n, line, ses.header, items);
+    if (!z) return z.error();
+    ses.file().SetBalance(n, *z);
+    return Ok();
 }
 
 bool HasRemarks(std::string_view s) { return !IsBlank(s); }
@@ -158,25 +248,26 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
 
     // The starting balance D and month M.
     Amount D = 0;
-    std::string M;
+    MonthKey M;
+    const MonthKey posted(month);
     if (L == 1) {
         D = ses.header.OpeningBalance;
     } else if (!grown) {
         auto prev = ses.Read(L - 1);
         if (!prev) return prev.error();
-        if (MonthOf(prev->NenGetsuBi) == month) {
+        if (MonthKeyOf(prev->NenGetsuBi) == posted) {
             D = prev->Zandaka;
-            M = MonthOf(prev->NenGetsuBi);
+            M = MonthKeyOf(prev->NenGetsuBi);
         } else if (HasItem(prev->ItemNo)) {
             D = 0;
-            M = MonthOf(prev->NenGetsuBi);
+            M = MonthKeyOf(prev->NenGetsuBi);
         } else {
             for (int n = L - 2; n >= 1; --n) {
                 auto earlier = ses.Read(n);
                 if (!earlier) return earlier.error();
                 if (!HasItem(earlier->ItemNo)) continue;
-                M = MonthOf(earlier->NenGetsuBi);
-                D = (M == month) ? earlier->Zandaka : 0;
+                M = MonthKeyOf(earlier->NenGetsuBi);
+                D = (M == posted) ? earlier->Zandaka : 0;
                 break;
             }
         }
@@ -187,7 +278,7 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
             auto last = ses.Read(C);
             if (!last) return last.error();
             D = last->Zandaka;
-            if (D != 0) M = MonthOf(last->NenGetsuBi);
+            if (D != 0) M = MonthKeyOf(last->NenGetsuBi);
         } else {
             D = ses.header.OpeningBalance;
         }
@@ -196,28 +287,38 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
     }
 
     for (int n = L; n <= ses.header.LineCount; ++n) {
-        LedgerLine line;
-        if (n == L) {
-            if (!grown) {
-                auto stored = ses.Read(n);
-                if (!stored) return stored.error();
-                line = *stored;
-            } else {
-                line = BlankLedgerLine(0);
+        if (n != L) {
+            // A later line: only its balance can change.
+            RawView stored;
+            if (Status st = ses.Raw(n, stored); !st) return st.error();
+            Amount z = D;
+            if (IsCashCategory(CategoryOf(s.ItemTable, stored.f.itemNo))) {
+                if (!M.empty() && stored.month != M) D = 0;
+                auto checked = CheckedAmount(static_cast<std::int64_t>(D) + stored.f.indata -
+                                             stored.f.outdata);
+                if (!checked) return OverflowError();
+                z = *checked;
             }
-            line.NenGetsuBi = row.date.substr(0, std::min<std::size_t>(row.date.size(), 6));
-            line.Youbi = row.youbi;
-            line.ItemNo = static_cast<std::int16_t>(row.itemNo);
-            line.Indata = side == 1 ? amount : 0;
-            line.Outdata = side == 1 ? 0 : amount;
-            line.Bikou = FittedRemarks(row.bikou);
-        } else {
+            D = z;
+            if (!stored.month.empty()) M = stored.month;
+            ses.file().SetBalance(n, z);
+            continue;
+        }
+        LedgerLine line;
+        if (!grown) {
             auto stored = ses.Read(n);
             if (!stored) return stored.error();
-            line = std::move(*stored);
+            line = *stored;
+        } else {
+            line = BlankLedgerLine(0);
         }
-        const Amount before = line.Zandaka;
-        const std::string lineMonth = MonthOf(line.NenGetsuBi);
+        line.NenGetsuBi = row.date.substr(0, std::min<std::size_t>(row.date.size(), 6));
+        line.Youbi = row.youbi;
+        line.ItemNo = static_cast<std::int16_t>(row.itemNo);
+        line.Indata = side == 1 ? amount : 0;
+        line.Outdata = side == 1 ? 0 : amount;
+        line.Bikou = FittedRemarks(row.bikou);
+        const MonthKey lineMonth = MonthKeyOf(line.NenGetsuBi);
         // Unlike the full recalculation, only a cash line restarts the month here.
         if (IsCashCategory(CategoryOf(s.ItemTable, line.ItemNo))) {
             if (!M.empty() && lineMonth != M) D = 0;
@@ -229,18 +330,12 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
         }
         D = line.Zandaka;
         if (!lineMonth.empty()) M = lineMonth;
-        if (n == L || line.Zandaka != before)
-            if (Status w = ses.Write(n, line); !w) return w.error();
+        if (Status w = ses.Write(n, line); !w) return w.error();
     }
     ses.header.ClosingBalance = D;
     ses.headerChanged = true;
-    if (Status st = ses.Commit(s); !st) return st;
-
-    if (book) {
-        s.DepositBook = *book;
-        return SaveDepositBalances(s);
-    }
-    return Ok();
+    // The ledger and the corrected account go out together.
+    return ses.Commit(s, book);
 }
 
 Status RecalculateFromPage(SharedState& s, int currentPage) {
@@ -254,7 +349,7 @@ Status RecalculateFromPage(SharedState& s, int currentPage) {
         auto line = ses.Read(n);
         if (!line) return line.error();
         if (IsBlank(line->NenGetsuBi)) continue;
-        t.month = MonthOf(line->NenGetsuBi);
+        t.month = MonthKeyOf(line->NenGetsuBi);
         t.balance = line->Zandaka;
         break;
     }
@@ -294,26 +389,23 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
     // One pass does the move and the full recalculation: from line L on, each place
     // takes the line that was one place before it (line L the new blank one).
     Tracker t;
-    LedgerLine carry = BlankLedgerLine(0);
+    LineBytes carry = BlankLineBytes();
     for (int n = 1; n <= count + 1; ++n) {
-        LedgerLine line;
         if (n < L) {
-            auto stored = ses.Read(n);
-            if (!stored) return stored.error();
-            line = std::move(*stored);
-        } else {
-            line = std::move(carry);
-            if (n <= count) {
-                auto stored = ses.Read(n);  // read before its place is overwritten
-                if (!stored) return stored.error();
-                carry = std::move(*stored);
-            }
+            RawView line;
+            if (Status st = ses.Raw(n, line); !st) return st.error();
+            auto z = ReferenceBalance(t, n, line, ses.header, s.ItemTable);
+            if (!z) return z.error();
+            ses.file().SetBalance(n, *z);
+            continue;
         }
-        const Amount before = line.Zandaka;
-        if (Status st = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable); !st)
-            return st.error();
-        if (n >= L || line.Zandaka != before)
-            if (Status w = ses.Write(n, line); !w) return w.error();
+        LineBytes placed = carry;
+        if (n <= count) {
+            if (!ses.file().HasLine(n)) return ses.Read(n).error();
+            auto stored = ses.file().RawLine(n);  // taken before its place is overwritten
+            std::copy(stored.begin(), stored.end(), carry.begin());
+        }
+        if (Status st = PlaceLine(ses, t, n, placed, s.ItemTable); !st) return st.error();
     }
     if (Status st = ses.Commit(s); !st) return st.error();
     return InsertOutcome::Inserted;
@@ -343,23 +435,24 @@ Status DeleteLine(SharedState& s, int L, int account) {
     // takes the line after it; the old last place becomes blank with balance 0.
     Tracker t;
     for (int n = 1; n < count; ++n) {
-        auto stored = ses.Read(n < L ? n : n + 1);
-        if (!stored) return stored.error();
-        LedgerLine line = std::move(*stored);
-        const Amount before = line.Zandaka;
-        if (Status st = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable); !st)
-            return st.error();
-        if (n >= L || line.Zandaka != before)
-            if (Status w = ses.Write(n, line); !w) return w.error();
+        if (n < L) {
+            RawView line;
+            if (Status st = ses.Raw(n, line); !st) return st.error();
+            auto z = ReferenceBalance(t, n, line, ses.header, s.ItemTable);
+            if (!z) return z.error();
+            ses.file().SetBalance(n, *z);
+            continue;
+        }
+        if (!ses.file().HasLine(n + 1)) return ses.Read(n + 1).error();
+        LineBytes moved;
+        auto stored = ses.file().RawLine(n + 1);
+        std::copy(stored.begin(), stored.end(), moved.begin());
+        if (Status st = PlaceLine(ses, t, n, moved, s.ItemTable); !st) return st;
     }
-    if (Status w = ses.Write(count, BlankLedgerLine(0)); !w) return w.error();
+    ses.file().WriteRawLine(count, BlankLineBytes());
     ses.header.ClosingBalance = ses.header.LineCount > 0 ? t.balance : 0;
-    if (Status st = ses.Commit(s); !st) return st;
-    if (book) {
-        s.DepositBook = *book;
-        return SaveDepositBalances(s);
-    }
-    return Ok();
+    // The ledger and the corrected account go out together.
+    return ses.Commit(s, book);
 }
 
 Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {

@@ -2,8 +2,9 @@
 // The cash book's ledger operations: posting an amount with its running balance,
 // the two recalculations, line insert and delete, the single-field writes of the
 // entry screen, paging and the date search. Each operation opens the ledger file,
-// works out every change first and commits once, so an operation that fails (an
-// overflow, a refused insert, a file error) leaves the file as it was.
+// works out every change first and commits once through the rollback journal, so an
+// operation that fails (an overflow, a refused insert, a file error, a kill) leaves
+// the files as they were.
 
 #include <array>
 #include <optional>
@@ -54,7 +55,8 @@ struct DepositChange {
 // Posts `amount` on line `line` (side 1 income, else expense) with the row's fields,
 // recomputes the balances from that line to the end and writes the header with the
 // new ClosingBalance. With `deposit`, the account is corrected and the deposit file
-// written after the ledger; an overflow in either leaves both files untouched.
+// written in the same journalled commit: both files change or neither does, and the
+// shared state keeps what the files hold.
 Status PostAmount(SharedState& s, int line, int side, Amount amount, std::string_view month,
                   const RowFields& row, const DepositChange* deposit = nullptr);
 
@@ -84,7 +86,8 @@ enum class InsertOutcome { Inserted, CapacityFull };
 // with CapacityFull when the ledger already holds the line capacity of the settings.
 Result<InsertOutcome> InsertLine(SharedState& s, int line);
 // Deletes line `line` (1..LineCount) and recomputes everything. For a deposit line,
-// `account` (1..20) is the account that gets the amount back; 0 skips that.
+// `account` (1..20) is the account that gets the amount back (0 skips that), in the
+// same commit as the ledger.
 Status DeleteLine(SharedState& s, int line, int account);
 
 // Writes a valid date on a line; a line beyond LineCount raises LineCount (a skipped

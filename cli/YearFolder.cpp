@@ -1,5 +1,7 @@
 #include "cli/YearFolder.h"
 
+#include "store/Journal.h"
+
 #include <system_error>
 
 #include "platform/AtomicFile.h"
@@ -10,8 +12,7 @@
 namespace tabulo {
 
 std::filesystem::path LedgerJournalPath(const SharedState& s) {
-    // Beside the ledger, named after it (KEIRI13.DAT -> KEIRI13.DAT-journal).
-    return s.LedgerPath.string() + "-journal";
+    return JournalPathFor(s.LedgerPath);
 }
 
 std::filesystem::path YearFolderOf(const std::filesystem::path& folder) {
@@ -44,8 +45,8 @@ Status OpenYearFolder(SharedState& s, const std::filesystem::path& folder) {
 }
 
 bool JournalPresent(const SharedState& s) {
-    std::error_code ec;
-    return std::filesystem::exists(LedgerJournalPath(s), ec);
+    // The journal file stays between operations; only one whose mark is set counts.
+    return JournalIsLive(LedgerJournalPath(s));
 }
 
 namespace {

@@ -6,7 +6,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <regex>
 #include <string>
+#include <system_error>
+
+#include "platform/FileOps.h"
 
 namespace tabulo {
 namespace {
@@ -16,14 +21,14 @@ class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) Files().Close(fd_);
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
     // Closes now and reports the close's own failure (a delayed write error).
     int Close() {
-        int r = ::close(fd_);
+        int r = Files().Close(fd_);
         fd_ = -1;
         return r;
     }
@@ -32,18 +37,9 @@ private:
     int fd_;
 };
 
-bool WriteAll(int fd, const std::byte* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
+// When this program started: a temporary file of ours older than that was left by
+// an earlier run that was killed before its rename.
+const std::filesystem::file_time_type kProgramStart = std::filesystem::file_time_type::clock::now();
 
 std::filesystem::path TempPathBeside(const std::filesystem::path& path) {
     static std::atomic<unsigned> counter{0};
@@ -57,27 +53,46 @@ std::filesystem::path TempPathBeside(const std::filesystem::path& path) {
 Status AtomicSave(const std::filesystem::path& path, std::span<const std::byte> bytes) {
     const std::string target = path.string();
     std::filesystem::path temp = TempPathBeside(path);
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    Fd fd(Files().Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.get() < 0) return FileErrorFromErrno(errno, target, true);
     // Keep the permissions of the file being replaced.
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
 
     auto fail = [&](int err) {
-        ::unlink(temp.c_str());
+        Files().Unlink(temp.c_str());
         return FileErrorFromErrno(err, target, true);
     };
-    if (!WriteAll(fd.get(), bytes.data(), bytes.size())) return fail(errno);
-    if (::fsync(fd.get()) != 0) return fail(errno);
+    if (!WriteAllTo(fd.get(), bytes.data(), bytes.size())) return fail(errno);
+    if (Files().Fsync(fd.get()) != 0) return fail(errno);
     if (fd.Close() != 0) return fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+    if (Files().Rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
 
-    // Make the rename itself durable.
+    // Make the rename itself durable. The new contents are in place by now, so a
+    // failure here says so: the caller keeps them, and the user is told.
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    if (SyncFolder(folder.c_str()) != 0) {
+        FileError e = FileErrorFromErrno(errno, folder.string(), true);
+        e.applied = true;
+        return e;
+    }
     return Ok();
+}
+
+int RemoveStaleTempFiles(const std::filesystem::path& folder) {
+    // The names TempPathBeside gives: "." + file name + ".tmp" + pid + "-" + counter.
+    static const std::regex ours(R"(\..+\.tmp[0-9]+-[0-9]+)");
+    std::error_code ec;
+    int removed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_regular_file(ec) || !std::regex_match(name, ours)) continue;
+        auto written = entry.last_write_time(ec);
+        if (ec || written >= kProgramStart) continue;
+        if (std::filesystem::remove(entry.path(), ec)) ++removed;
+    }
+    return removed;
 }
 
 Result<std::vector<std::byte>> ReadWholeFile(const std::filesystem::path& path) {

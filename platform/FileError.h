@@ -26,6 +26,9 @@ struct FileError {
     std::string path;    // the file or folder concerned, as a native path
     std::string detail;  // what was wrong, in Japanese, for the user
     bool writing = false;  // the failure came while writing (for the message's verb)
+    // The new contents did reach the file and only making them durable failed (the
+    // flush of the folder after a rename): the caller keeps what it wrote.
+    bool applied = false;
 };
 
 // Builds the error for a failed system call on `path` from errno.

@@ -67,6 +67,47 @@ constexpr std::size_t kNameAt = 0, kNameWidth = 18, kNoAt = 378, kNoWidth = 14,
 
 }  // namespace
 
+std::int16_t GetRawInteger(const std::byte* p) { return GetI16(p); }
+Amount GetRawAmount(const std::byte* p) { return GetI32(p); }
+void PutRawAmount(std::byte* p, Amount v) { PutI32(p, v); }
+
+RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line) {
+    return {GetI16(&line[kItemAt]), GetI32(&line[kInAt]), GetI32(&line[kOutAt]),
+            GetI32(&line[kZandakaAt])};
+}
+
+int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
+    const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (digit(p[0]) && digit(p[1]) && digit(p[2]) && digit(p[3]) && digit(p[4]) && digit(p[5])) {
+        month[0] = p[2];  // the usual case: six digits
+        month[1] = p[3];
+        return 2;
+    }
+    // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
+    // trims the text; a plain ASCII date is its own text.
+    int first = 0, last = 6;
+    for (int i = 0; i < 6; ++i) {
+        const char c = p[i];
+        if (c < 0x20 || c >= 0x7F || c == '\\' || c == '~') return -1;
+    }
+    while (first < last && p[first] == ' ') ++first;
+    while (last > first && p[last - 1] == ' ') --last;
+    const int length = std::min(std::max(last - first - 2, 0), 2);
+    for (int i = 0; i < length; ++i) month[i] = p[first + 2 + i];
+    return length;
+}
+
+Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line) {
+    char plain[2];
+    if (int n = PlainRawLineMonth(line, plain); n >= 0)
+        return std::string(plain, static_cast<std::size_t>(n));
+    auto text = GetText(&line[kDateAt], 6, "年月日");
+    if (!text) return text.error();
+    std::string t = Trim(*text);
+    return t.size() <= 2 ? std::string() : t.substr(2, 2);
+}
+
 std::vector<std::byte> EncodeLedgerHeader(const LedgerHeaderRecord& h) {
     std::vector<std::byte> out(kLedgerHeaderSize);
     PutI16(&out[0], h.LineCount);

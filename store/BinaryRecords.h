@@ -4,6 +4,7 @@
 // strings in CP932 filled with blanks on the right.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,10 +18,39 @@ inline constexpr std::size_t kLedgerHeaderSize = 18;
 inline constexpr std::size_t kLedgerLineSize = 42;
 inline constexpr std::size_t kDepositBookSize = 1536;
 
+// Offsets of the fields the balance rules need, within a line's 42 bytes.
+inline constexpr std::size_t kLedgerDateOffset = 0;
+inline constexpr std::size_t kLedgerItemOffset = 12;
+inline constexpr std::size_t kLedgerIndataOffset = 14;
+inline constexpr std::size_t kLedgerOutdataOffset = 18;
+inline constexpr std::size_t kLedgerZandakaOffset = 22;
+
 // Byte offset (0-based) of ledger line n (1-based).
 constexpr std::size_t LedgerLineOffset(int n) {
     return kLedgerHeaderSize + static_cast<std::size_t>(n - 1) * kLedgerLineSize;
 }
+
+// Little-endian fields read and written in place.
+std::int16_t GetRawInteger(const std::byte* p);
+Amount GetRawAmount(const std::byte* p);
+void PutRawAmount(std::byte* p, Amount v);
+
+// The fields of a stored line that the balance rules use, read without decoding
+// its texts.
+struct RawLineFields {
+    std::int16_t itemNo = 0;
+    Amount indata = 0;
+    Amount outdata = 0;
+    Amount zandaka = 0;
+};
+RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line);
+// Characters 3-4 of the trimmed date, as the text rules give them; "" for a date too
+// short. Fails only when a date that is not plain ASCII does not decode.
+Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line);
+// The same without decoding or allocating: the month's length (0 to 2) with its
+// characters in `month`, or -1 when the date is not plain ASCII (then RawLineMonth
+// decides).
+int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]);
 
 std::vector<std::byte> EncodeLedgerHeader(const LedgerHeaderRecord& h);
 Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes);

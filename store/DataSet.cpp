@@ -10,6 +10,8 @@
 #include "platform/Drives.h"
 #include "platform/Prompt.h"
 #include "store/BinaryRecords.h"
+#include "store/Dates.h"
+#include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
@@ -210,6 +212,10 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
             return routine(s);
         };
     };
+    // An operation cut short last time is undone before anything of the year is read.
+    if (!run(fileStep(
+            [&prompt](SharedState& st) { return RecoverInterruptedOperation(st, prompt); })))
+        return;
     if (!run(fileStep([](SharedState& st) { return LoadMaster(st); }))) return;
     if (!run(fileStep([](SharedState& st) { return ReadLedgerHeader(st); }))) return;
     if (!run(fileStep([&prompt](SharedState& st) { return CheckLedgerDates(st, prompt); }))) return;
@@ -217,6 +223,15 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
     if (!run(fileStep([](SharedState& st) { return LoadDepositBook(st); }))) return;
 
     if (complete) s.DataLoaded = 1;
+}
+
+Status RecoverInterruptedOperation(SharedState& s, Prompt& prompt) {
+    RemoveStaleTempFiles(s.DataFolder);
+    auto recovered = RecoverJournal(JournalPathFor(s.LedgerPath));
+    if (!recovered) return recovered.error();
+    if (*recovered == Recovery::RolledBack)
+        prompt.MsgBox(kRecoveredMessage, MsgStyle::Exclamation, kRecoveredTitle);
+    return Ok();
 }
 
 // ---- Single files ----
@@ -227,6 +242,16 @@ Result<bool> ReadFiscalYearFile(SharedState& s) {
     if (bytes->empty()) return false;
     auto v = DecodeFiscalYearFile(*bytes);
     if (!v) return WithPath(v.error(), s.FiscalYearPath);
+    // A year outside its era names files no date of the year could ever fall in
+    // (year 100 would even give the tag "00"): the file is refused before any path
+    // is formed from it, so nothing is created.
+    if (v->FiscalYear < 0 || v->FiscalYear > 99 ||
+        (v->FiscalYear > 0 && !WesternYear(v->EraName, YearTag(v->FiscalYear)))) {
+        return BadFormatError(s.FiscalYearPath.string(),
+                              "年度 " + std::to_string(v->FiscalYear) + " は" +
+                                  (v->EraName.empty() ? std::string("元号") : v->EraName) +
+                                  "の範囲外です。");
+    }
     s.FiscalYear = v->FiscalYear;
     s.EraName = v->EraName;
     s.FiscalYearSpare = v->FiscalYearSpare;
@@ -255,7 +280,7 @@ Status SaveMaster(SharedState& s) {
     // ItemTable takes the edited items only once they are on the disk, so that a
     // failed save leaves the loaded tables matching the file.
     Status st = Save(s.MasterPath, EncodeMasterFile(s.MasterHeader, s.ItemTableEdit));
-    if (st) s.ItemTable = s.ItemTableEdit;
+    if (st || st.error().applied) s.ItemTable = s.ItemTableEdit;
     return st;
 }
 
@@ -286,7 +311,7 @@ Status LoadDepositBook(SharedState& s) {
         DepositBookRecord kept = s.DepositBook;
         s.DepositBook = cleared;
         Status st = SaveDepositBook(s);
-        if (!st) s.DepositBook = kept;
+        if (!st && !st.error().applied) s.DepositBook = kept;
         return st;
     }
     auto book = DecodeDepositBook(*bytes);
@@ -295,16 +320,35 @@ Status LoadDepositBook(SharedState& s) {
     return Ok();
 }
 
-Status SaveDepositBook(SharedState& s) {
-    auto record = EncodeDepositBook(s.DepositBook);
-    if (!record) return Save(s.DepositPath, record);
-    // The record sits at byte 1; anything another program put after it is kept.
-    auto old = Load(s.DepositPath);
-    if (old && old->size() > kDepositBookSize) {
-        record->insert(record->end(), old->begin() + static_cast<std::ptrdiff_t>(kDepositBookSize),
-                       old->end());
+Result<StagedFile> StageDepositBook(const SharedState& s, const DepositBookRecord& book) {
+    StagedFile staged;
+    staged.path = s.DepositPath;
+    auto record = EncodeDepositBook(book);
+    if (!record) {
+        FileError e = WithPath(record.error(), s.DepositPath);
+        e.writing = true;
+        return e;
     }
-    return Save(s.DepositPath, record);
+    // The record sits at byte 1; anything another program put after it is kept, so
+    // a file that cannot be read is not written either.
+    auto old = Load(s.DepositPath);
+    if (!old) return old.error();
+    std::error_code ec;
+    staged.existed = !old->empty() || std::filesystem::exists(s.DepositPath, ec);
+    staged.after = std::move(*record);
+    if (old->size() > kDepositBookSize) {
+        staged.after.insert(staged.after.end(),
+                            old->begin() + static_cast<std::ptrdiff_t>(kDepositBookSize),
+                            old->end());
+    }
+    staged.before = std::move(*old);
+    return staged;
+}
+
+Status SaveDepositBook(SharedState& s) {
+    auto staged = StageDepositBook(s, s.DepositBook);
+    if (!staged) return staged.error();
+    return AtomicSave(s.DepositPath, staged->after);
 }
 
 Status ReadLedgerHeader(SharedState& s) {
@@ -346,9 +390,11 @@ Result<LedgerHeaderRecord> DecodeLedgerFile(std::span<const std::byte> bytes,
 
 // ---- Ledger walks ----
 
-bool LedgerTotalsRule::Add(const LedgerLine& line) {
-    if (__builtin_add_overflow(in_, line.Indata, &in_) ||
-        __builtin_add_overflow(out_, line.Outdata, &out_)) {
+bool LedgerTotalsRule::Add(const LedgerLine& line) { return Add(line.Indata, line.Outdata); }
+
+bool LedgerTotalsRule::Add(Amount indata, Amount outdata) {
+    if (__builtin_add_overflow(in_, indata, &in_) ||
+        __builtin_add_overflow(out_, outdata, &out_)) {
         overflow_ = true;
     }
     return !overflow_;
@@ -370,9 +416,10 @@ Status ComputeLedgerTotals(SharedState& s) {
         auto file = LedgerFile::Open(s.LedgerPath);
         if (!file) return file.error();
         for (int n = 1; n <= h.LineCount; ++n) {
-            auto line = file->ReadLine(n);
-            if (!line) return line.error();
-            if (!totals.Add(*line)) return OverflowError(s.LedgerPath);
+            // Only the amounts count: they are read from the stored bytes.
+            if (!file->HasLine(n)) return file->ReadLine(n).error();
+            const RawLineFields line = ReadRawLineFields(file->RawLine(n));
+            if (!totals.Add(line.indata, line.outdata)) return OverflowError(s.LedgerPath);
         }
     }
     auto done = totals.Totals(h);
@@ -463,6 +510,10 @@ std::string FileErrorMessage(const FileError& e) {
     if (!e.detail.empty()) {
         if (!text.empty()) text += LineBreak;
         text += e.detail;
+    }
+    if (e.applied) {
+        text += LineBreak;
+        text += "内容は書き込まれましたが、ディスクへの書き込みの確定を確認できませんでした。";
     }
     return text;
 }

@@ -47,6 +47,16 @@ std::string YearTag(int fiscalYear);
 // year was read completely.
 void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& askFiscalYear);
 
+// The message shown once when reading the data undid an operation that was cut
+// short (the program was ended or the power went while it wrote).
+inline constexpr const char* kRecoveredMessage =
+    "前回の処理が途中で中断されていました。\r\n"
+    "中断される直前の操作を取り消して、データをその操作の前の状態に戻しました。";
+inline constexpr const char* kRecoveredTitle = "復旧確認";
+// Removes temporary files of interrupted saves and rolls back the journal of an
+// interrupted cash-book operation, telling the user once.
+Status RecoverInterruptedOperation(SharedState& s, Prompt& prompt);
+
 // ---- Single files ----
 // Result is false when DATE.DAT is empty (no fiscal year yet).
 Result<bool> ReadFiscalYearFile(SharedState& s);
@@ -59,6 +69,10 @@ Status SaveTaxReturnData(SharedState& s);
 // Reads YOKIN<nn>.DAT; an empty or missing file is created with 21 cleared slots.
 Status LoadDepositBook(SharedState& s);
 Status SaveDepositBook(SharedState& s);
+// The deposit file as it is and as it would be with `book` at byte 1, the bytes after
+// the record kept. A file that cannot be read stops the save.
+struct StagedFile;
+Result<StagedFile> StageDepositBook(const SharedState& s, const DepositBookRecord& book);
 // Reads the 18-byte header; an empty ledger file is deleted and LineCount set to 0.
 Status ReadLedgerHeader(SharedState& s);
 // The header of a non-empty ledger file read whole, refused (naming `path`) when its
@@ -122,6 +136,7 @@ public:
     explicit LedgerTotalsRule(Amount openingBalance) : in_(openingBalance) {}
     // False when a sum no longer fits an amount.
     bool Add(const LedgerLine& line);
+    bool Add(Amount indata, Amount outdata);
     // The header with TotalIn, TotalOut and ClosingBalance; nullopt on an overflow.
     std::optional<LedgerHeaderRecord> Totals(LedgerHeaderRecord header) const;
 

@@ -9,27 +9,38 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
 
 namespace tabulo {
 
 // The file's bytes are read once at Open into `bytes`; `disk` keeps what the file
-// holds so that a failed Commit can put back what it may have overwritten.
-// [dirtyBegin, dirtyEnd) is the range changed since then.
+// holds once `bytes` starts to differ (until then `diskIsBytes` saves the copy), for
+// the journal and for Discard.
+// [dirtyBegin, dirtyEnd) is the range of lines changed since then; the header is
+// tracked on its own, so that a post on the last line does not rewrite (and journal)
+// every line between.
 struct LedgerFile::Impl {
     std::filesystem::path path;
     int fd = -1;
     bool readOnly = false;  // a write-protected disk can still be read
+    bool existed = true;    // false: Open created the file
     std::vector<std::byte> bytes;
     std::vector<std::byte> disk;
+    bool diskIsBytes = true;
     std::size_t dirtyBegin = 0;
     std::size_t dirtyEnd = 0;
+    bool headerDirty = false;
 
     ~Impl() {
         if (fd >= 0) ::close(fd);
     }
 
     void Put(std::size_t offset, std::span<const std::byte> data) {
+        if (diskIsBytes) {
+            disk = bytes;
+            diskIsBytes = false;
+        }
         if (bytes.size() < offset + data.size()) {
             // A line written past the end: the gap (at most the skipped line the
             // screen allows) becomes blank lines, never undefined bytes.
@@ -59,6 +70,10 @@ struct LedgerFile::Impl {
 
     void MarkDirty(std::size_t begin, std::size_t end) {
         if (begin >= end) return;
+        if (begin == 0 && end == kLedgerHeaderSize && bytes.size() >= kLedgerHeaderSize) {
+            headerDirty = true;
+            return;
+        }
         if (dirtyBegin == dirtyEnd) {
             dirtyBegin = begin;
             dirtyEnd = end;
@@ -77,28 +92,22 @@ struct LedgerFile::Impl {
     }
 };
 
-namespace {
-
-bool PwriteAll(int fd, const std::byte* data, std::size_t size, off_t offset) {
-    while (size > 0) {
-        ssize_t n = ::pwrite(fd, data, size, offset);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
-}
-
-}  // namespace
-
 Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
+    // A journal left by an operation whose put-back failed too (a disk that kept
+    // failing) is rolled back before the ledger is looked at again, so that no one
+    // sees, or builds on, half of that operation.
+    const std::filesystem::path journal = JournalPathFor(path);
+    if (JournalIsLive(journal)) {
+        auto recovered = RecoverJournal(journal, AfterRecovery::Keep);
+        if (!recovered) return recovered.error();
+    }
     auto impl = std::make_unique<Impl>();
     impl->path = path;
-    impl->fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    impl->fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (impl->fd < 0 && errno == ENOENT) {
+        impl->existed = false;
+        impl->fd = Files().Open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    }
     if (impl->fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
         impl->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         impl->readOnly = impl->fd >= 0;
@@ -119,7 +128,6 @@ Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
         done += static_cast<std::size_t>(n);
     }
     impl->bytes.resize(done);
-    impl->disk = impl->bytes;
     return LedgerFile(std::move(impl));
 }
 
@@ -168,34 +176,66 @@ Status LedgerFile::WriteLine(int n, const LedgerLine& line) {
     return Ok();
 }
 
-Status LedgerFile::Commit() {
+bool LedgerFile::HasLine(int n) const {
+    return n >= 1 && LedgerLineOffset(n) + kLedgerLineSize <= impl_->bytes.size();
+}
+
+std::span<const std::byte, kLedgerLineSize> LedgerFile::RawLine(int n) const {
+    return std::span<const std::byte, kLedgerLineSize>(impl_->bytes.data() + LedgerLineOffset(n),
+                                                       kLedgerLineSize);
+}
+
+void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes) {
+    impl_->Put(LedgerLineOffset(n), bytes);
+}
+
+void LedgerFile::SetBalance(int n, Amount zandaka) {
+    const std::size_t at = LedgerLineOffset(n) + kLedgerZandakaOffset;
+    if (GetRawAmount(impl_->bytes.data() + at) == zandaka) return;
+    std::array<std::byte, 4> le;
+    PutRawAmount(le.data(), zandaka);
+    impl_->Put(at, le);
+}
+
+Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
     Impl& f = *impl_;
-    if (f.dirtyBegin == f.dirtyEnd) return Ok();
-    const std::size_t begin = f.dirtyBegin, end = f.dirtyEnd;
-    const std::size_t oldSize = f.disk.size();
-    if (f.readOnly) return f.Error(EROFS, true);
-    if (!PwriteAll(f.fd, f.bytes.data() + begin, end - begin, static_cast<off_t>(begin)) ||
-        ::fdatasync(f.fd) != 0) {
-        int err = errno;
-        // Put back what was there: the old bytes of the range and the old length.
-        if (begin < oldSize) {
-            std::size_t keep = std::min(end, oldSize) - begin;
-            PwriteAll(f.fd, f.disk.data() + begin, keep, static_cast<off_t>(begin));
-        }
-        if (::ftruncate(f.fd, static_cast<off_t>(oldSize)) == 0) ::fdatasync(f.fd);
-        return f.Error(err, true);
+    const bool linesDirty = f.dirtyBegin != f.dirtyEnd;
+    if (!linesDirty && !f.headerDirty && alsoChanging.empty()) return Ok();
+    if (f.readOnly) {
+        Discard();
+        return f.Error(EROFS, true);
     }
-    if (f.disk.size() < f.bytes.size()) f.disk.resize(f.bytes.size());
-    std::copy(f.bytes.begin() + static_cast<std::ptrdiff_t>(begin),
-              f.bytes.begin() + static_cast<std::ptrdiff_t>(end),
-              f.disk.begin() + static_cast<std::ptrdiff_t>(begin));
+    std::vector<FileChange> changes;
+    if ((linesDirty || f.headerDirty) && !f.diskIsBytes) {
+        FileChange c{f.path, f.existed, f.disk, f.bytes, {}};
+        if (f.headerDirty && linesDirty && f.dirtyBegin <= kLedgerHeaderSize) {
+            c.ranges.push_back({0, std::max(f.dirtyEnd, kLedgerHeaderSize)});
+        } else {
+            if (f.headerDirty) c.ranges.push_back({0, kLedgerHeaderSize});
+            if (linesDirty) c.ranges.push_back({f.dirtyBegin, f.dirtyEnd});
+        }
+        changes.push_back(std::move(c));
+    }
+    changes.insert(changes.end(), alsoChanging.begin(), alsoChanging.end());
+    if (Status st = CommitChanges(JournalPathFor(f.path), changes); !st) {
+        Discard();
+        return st;
+    }
+    // The file holds what `bytes` holds now.
+    f.disk.clear();
+    f.diskIsBytes = true;
+    f.existed = true;
     f.dirtyBegin = f.dirtyEnd = 0;
+    f.headerDirty = false;
     return Ok();
 }
 
 void LedgerFile::Discard() {
-    impl_->bytes = impl_->disk;
+    if (!impl_->diskIsBytes) impl_->bytes = std::move(impl_->disk);
+    impl_->disk.clear();
+    impl_->diskIsBytes = true;
     impl_->dirtyBegin = impl_->dirtyEnd = 0;
+    impl_->headerDirty = false;
 }
 
 }  // namespace tabulo

@@ -4,9 +4,11 @@
 // underneath, reads come from one block read and writes are gathered and go out in
 // one positioned write at Commit(), so walking 10,000 lines costs two system calls.
 // Nothing reaches the file before Commit(); an operation that fails half-way
-// (an overflow, say) simply does not commit. A Commit that fails (a full disk) puts
-// the file back as it was. One operation holds one LedgerFile: a second one opened
-// on the same file meanwhile would not see the first one's pending lines.
+// (an overflow, say) simply does not commit. Commit goes through the rollback journal
+// (store/Journal.h), together with the deposit file when the operation changes it, so
+// a failure or a kill at any point leaves both files as they were or as they are to
+// be. One operation holds one LedgerFile: a second one opened on the same file
+// meanwhile would not see the first one's pending lines.
 
 #include <cstddef>
 #include <filesystem>
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include "platform/FileError.h"
+#include "store/BinaryRecords.h"
+#include "store/Journal.h"
 #include "store/Records.h"
 
 namespace tabulo {
@@ -39,8 +43,19 @@ public:
     // (balance 0). Fails only when a text has no CP932 form.
     Status WriteLine(int n, const LedgerLine& line);
 
-    // Writes every pending change to the file and flushes it.
-    Status Commit();
+    // The ledger walks work on the stored bytes of a line, so that a line whose
+    // balance is all that changes is neither decoded nor encoded. HasLine(n) says
+    // whether the file holds line n; RawLine must only be asked for such a line.
+    bool HasLine(int n) const;
+    std::span<const std::byte, kLedgerLineSize> RawLine(int n) const;
+    void WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes);
+    // Stores a line's balance; nothing changes when it is the stored one.
+    void SetBalance(int n, Amount zandaka);
+
+    // Writes every pending change to the file, with `alsoChanging` (the deposit
+    // file) under the same journal, and flushes them. On failure nothing changed on
+    // the disk and the pending changes are dropped.
+    Status Commit(std::span<const FileChange> alsoChanging = {});
     // Drops every pending change.
     void Discard();
 

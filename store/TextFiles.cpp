@@ -126,6 +126,11 @@ Result<MasterData> DecodeMasterFile(std::span<const std::byte> bytes,
         item.ItemKubun3 = *kubun3;
         m.itemsRead = i;
     }
+    // The master holds 50 items; lines beyond them would be lost on the next save.
+    if (!r.AtEnd()) {
+        return BadFormatError({},
+                              "項目が" + std::to_string(kItemCount) + "を超えて書かれています。");
+    }
     return m;
 }
 

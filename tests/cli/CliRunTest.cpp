@@ -178,16 +178,19 @@ TEST_F(CliRun, CheckFindsDepositTotalsThatDisagree) {
 }
 
 TEST_F(CliRun, CheckReportsAJournalAndRollsNothingBack) {
-    WriteBytes(year / "KEIRI13.DAT-journal", "journal");
+    // A journal whose commit mark was cleared is the file kept between operations.
+    WriteBytes(year / "KEIRI13.JNL", std::string(8, '\0'));
+    EXPECT_EQ(Unchanged({"check", year.string()}).status, 0);
+    // One with its mark set: an operation was cut short.
+    WriteBytes(year / "KEIRI13.JNL", "TABJRNL1 and what an interrupted operation left");
     Outcome r = Unchanged({"check", year.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("KEIRI13.DAT-journal: 中断された操作のジャーナルがあります"),
-              std::string::npos)
+    EXPECT_NE(r.out.find("KEIRI13.JNL: 中断された操作のジャーナルがあります"), std::string::npos)
         << r.out;
     // The other commands would read half an operation: they refuse.
     Outcome e = Unchanged({"export", "ledger", year.string()});
     EXPECT_EQ(e.status, 2);
-    EXPECT_NE(e.err.find("KEIRI13.DAT-journal"), std::string::npos) << e.err;
+    EXPECT_NE(e.err.find("KEIRI13.JNL"), std::string::npos) << e.err;
 }
 
 TEST_F(CliRun, MissingFilesAreReadAsTheProgramWouldWithoutCreatingThem) {

@@ -1,15 +1,17 @@
-#include "store/DataSet.h"
-
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
+#include "store/DataSet.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "tests/support/FakePrompt.h"
+#include "tests/support/FaultyFiles.h"
 #include "tests/support/TempFolder.h"
 
 namespace tabulo {
@@ -190,6 +192,11 @@ TEST_F(DataSetTest, BadFilesAreReportedAndLeftAsTheyWere) {
         {"MASTER.DAT", master.substr(0, 300), "cut inside an item"},
         {"MASTER.DAT", "\"a\",\"b\r\n", "quote not closed"},
         {"DATE.DAT", "\"13\",\"\x95\xbd\x90\xac\",0\r\n", "text for a number"},
+        // Year 100 would name the files of year "00"; 平成 41 was never a year of the era.
+        {"DATE.DAT", "100,\"\x95\xbd\x90\xac\",0\r\n", "era year above 99"},
+        {"DATE.DAT", "41,\"\x95\xbd\x90\xac\",0\r\n", "era year past its era"},
+        // A 51st item would be dropped without a word and lost at the next save.
+        {"MASTER.DAT", master + "\"EXTRA\",1,\"\",0,0\r\n", "item lines past 50"},
     };
     for (const BadFile& c : cases) {
         SCOPED_TRACE(c.why);
@@ -206,7 +213,69 @@ TEST_F(DataSetTest, BadFilesAreReportedAndLeftAsTheyWere) {
         EXPECT_NE(prompt.LastText().find(c.name), std::string::npos) << prompt.LastText();
         EXPECT_EQ(prompt.shown.back().title, "エラー確認");
         EXPECT_EQ(ReadBytes(disk / c.name), c.bytes);
+        // Nothing is created from a refused file.
+        EXPECT_FALSE(fs::exists(disk / "YOKIN00.DAT"));
+        EXPECT_FALSE(fs::exists(disk / "KEIRI00.DAT"));
     }
+}
+
+TEST_F(DataSetTest, DepositSaveStopsWhenTheOldFileCannotBeRead) {
+    CopyFixtures();
+    s.FiscalYear = 13;
+    ASSERT_TRUE(BuildDataPaths(s).ok());
+    ASSERT_TRUE(LoadDepositBook(s).ok());
+    // The bytes after the record could not be kept: nothing is written.
+    fs::remove(s.DepositPath);
+    fs::create_directories(s.DepositPath / "unreadable");
+    s.DepositBook.CurrentBalance[1] = 1;
+    auto st = SaveDepositBook(s);
+    ASSERT_FALSE(st.ok());
+    EXPECT_NE(FileErrorMessage(st.error()).find("YOKIN13.DAT"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(s.DepositPath / "unreadable"));
+}
+
+TEST_F(DataSetTest, FailedFolderFlushAfterASaveIsReportedAndTheSaveKept) {
+    CopyFixtures();
+    s.FiscalYear = 13;
+    ASSERT_TRUE(BuildDataPaths(s).ok());
+    ASSERT_TRUE(LoadMaster(s).ok());
+    s.ItemTableEdit[1].ItemName = "新しい名前";
+    // A whole-file save makes: the write, the flush of the file, the rename, the
+    // flush of the folder.
+    testing::FaultyFiles files(4, testing::Fault::Fail);
+    Status st = Ok();
+    {
+        ScopedFileOps use(files);
+        st = SaveMaster(s);
+    }
+    ASSERT_TRUE(files.reached);
+    ASSERT_FALSE(st.ok());
+    EXPECT_TRUE(st.error().applied);
+    EXPECT_NE(FileErrorMessage(st.error()).find("確定"), std::string::npos);
+    // The file holds the new master, and so does memory.
+    SharedState again;
+    again.KubunNames = s.KubunNames;
+    again.MasterPath = s.MasterPath;
+    ASSERT_TRUE(LoadMaster(again).ok());
+    EXPECT_EQ(again.ItemTable[1].ItemName, "新しい名前");
+    EXPECT_EQ(s.ItemTable[1].ItemName, "新しい名前");
+}
+
+TEST_F(DataSetTest, ReadingRemovesOnlyStaleTemporaryFilesOfOurOwn) {
+    CopyFixtures();
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name : {".MASTER.DAT.tmp4242-0", ".YOKIN13.DAT.tmp17-3", ".notes.tmp"}) {
+        WriteBytes(disk / name, "left behind");
+        fs::last_write_time(disk / name, old);
+    }
+    // One of this run's saves, still on its way to its rename.
+    WriteBytes(disk / ".DATE.DAT.tmp99-1", "in progress");
+    Read();
+    ASSERT_EQ(s.DataLoaded, 1);
+    EXPECT_FALSE(fs::exists(disk / ".MASTER.DAT.tmp4242-0"));
+    EXPECT_FALSE(fs::exists(disk / ".YOKIN13.DAT.tmp17-3"));
+    EXPECT_TRUE(fs::exists(disk / ".notes.tmp"));
+    EXPECT_TRUE(fs::exists(disk / ".DATE.DAT.tmp99-1"));
 }
 
 TEST_F(DataSetTest, MissingDiskAsksUntilItIsThere) {

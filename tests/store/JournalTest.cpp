@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/FileOps.h"
+#include "store/DataSet.h"
+#include "store/Journal.h"
+#include "store/LedgerFile.h"
+#include "store/SharedState.h"
+#include "tests/support/FakePrompt.h"
+#include "tests/support/FaultyFiles.h"
+#include "tests/support/TempFolder.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakePrompt;
+using testing::FixturePath;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+std::span<const std::byte> AsBytes(const std::string& s) {
+    return std::as_bytes(std::span(s.data(), s.size()));
+}
+std::string Text(const std::vector<std::byte>& v) {
+    return std::string(reinterpret_cast<const char*>(v.data()), v.size());
+}
+
+class JournalTest : public ::testing::Test {
+  protected:
+    // A change of two ranges in one file that grows, and a file the operation creates.
+    void SetUp() override {
+        ledgerBefore = "HEADER" + std::string(30, 'a');
+        ledgerAfter = "header" + std::string(20, 'a') + "bbbbbbbbbbZZZZ";
+        depositAfter = "NEW FILE";
+        changes = {
+            FileChange{temp / "KEIRI13.DAT",
+                       true,
+                       AsBytes(ledgerBefore),
+                       AsBytes(ledgerAfter),
+                       {{0, 6}, {26, 40}}},
+            FileChange{temp / "YOKIN13.DAT", false, {}, AsBytes(depositAfter), {{0, 8}}},
+        };
+    }
+    TempFolder temp;
+    std::string ledgerBefore, ledgerAfter, depositAfter;
+    std::vector<FileChange> changes;
+};
+
+TEST_F(JournalTest, HoldsTheOldBytesOfEveryRangeAndTheOldLengths) {
+    auto entries = DecodeJournal(EncodeJournal(changes));
+    ASSERT_TRUE(entries.ok());
+    ASSERT_EQ(entries->size(), 2u);
+    const JournalEntry& ledger = (*entries)[0];
+    EXPECT_EQ(ledger.name, "KEIRI13.DAT");
+    EXPECT_TRUE(ledger.existed);
+    EXPECT_EQ(ledger.oldLength, 36u);
+    ASSERT_EQ(ledger.ranges.size(), 2u);
+    EXPECT_EQ(Text(ledger.ranges[0].oldBytes), "HEADER");
+    EXPECT_EQ(ledger.ranges[1].offset, 26u);
+    // Only the part that lay inside the old file: the rest goes with the old length.
+    EXPECT_EQ(Text(ledger.ranges[1].oldBytes), "aaaaaaaaaa");
+    EXPECT_FALSE((*entries)[1].existed);
+    EXPECT_EQ((*entries)[1].oldLength, 0u);
+}
+
+TEST_F(JournalTest, AJournalCutShortOrChangedIsNeverTakenForWhole) {
+    const std::vector<std::byte> whole = EncodeJournal(changes);
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        std::vector<std::byte> torn(whole.begin(),
+                                    whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        EXPECT_FALSE(DecodeJournal(torn).ok()) << "cut at " << cut;
+    }
+    for (std::size_t at = 0; at < whole.size(); ++at) {
+        std::vector<std::byte> changed = whole;
+        changed[at] ^= std::byte{0x01};
+        EXPECT_FALSE(DecodeJournal(changed).ok()) << "byte " << at;
+    }
+}
+
+TEST_F(JournalTest, ANameLeavingTheFolderIsRefused) {
+    std::string outside = "x";
+    std::vector<FileChange> bad = {
+        FileChange{temp / "sub" / "..", true, AsBytes(outside), AsBytes(outside), {{0, 1}}}};
+    EXPECT_FALSE(DecodeJournal(EncodeJournal(bad)).ok());
+}
+
+TEST_F(JournalTest, RecoveryPutsBackTheOldBytesAndLengthsAndRemovesNewFiles) {
+    WriteBytes(temp / "KEIRI13.DAT", ledgerAfter);
+    WriteBytes(temp / "YOKIN13.DAT", depositAfter);
+    const fs::path journal = temp / "KEIRI13.JNL";
+    WriteBytes(journal, Text(EncodeJournal(changes)));
+    auto r = RecoverJournal(journal);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(*r, Recovery::RolledBack);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
+    EXPECT_FALSE(fs::exists(temp / "YOKIN13.DAT"));
+    EXPECT_FALSE(fs::exists(journal));
+    // Rolling back is repeatable: a journal found again after a cut during recovery
+    // gives the same files.
+    WriteBytes(journal, Text(EncodeJournal(changes)));
+    ASSERT_TRUE(RecoverJournal(journal).ok());
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
+    EXPECT_EQ(*RecoverJournal(journal), Recovery::None);
+}
+
+TEST_F(JournalTest, ATornJournalIsRemovedAndTheFilesLeftAlone) {
+    WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
+    const fs::path journal = temp / "KEIRI13.JNL";
+    const std::string whole = Text(EncodeJournal(changes));
+    WriteBytes(journal, whole.substr(0, whole.size() / 2));
+    auto r = RecoverJournal(journal);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(*r, Recovery::TornRemoved);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
+    EXPECT_FALSE(fs::exists(journal));
+}
+
+TEST_F(JournalTest, ACommitLeavesNoJournalThatCountsAndAFailedOneTheOldFiles) {
+    WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
+    ASSERT_TRUE(CommitChanges(temp / "KEIRI13.JNL", changes).ok());
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerAfter);
+    EXPECT_EQ(ReadBytes(temp / "YOKIN13.DAT"), depositAfter);
+    // The file is kept for the next operation, its mark cleared.
+    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.JNL").substr(0, 8), std::string(8, '\0'));
+    EXPECT_EQ(*RecoverJournal(temp / "KEIRI13.JNL", AfterRecovery::Keep), Recovery::None);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerAfter);
+
+    WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
+    fs::remove(temp / "YOKIN13.DAT");
+    // The write of the second file fails (a full disk): the first is put back.
+    testing::FaultyFiles files(7, testing::Fault::Fail);
+    Status st = Ok();
+    {
+        ScopedFileOps use(files);
+        st = CommitChanges(temp / "KEIRI13.JNL", changes);
+    }
+    ASSERT_TRUE(files.reached);
+    EXPECT_FALSE(st.ok());
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
+    EXPECT_FALSE(fs::exists(temp / "YOKIN13.DAT"));
+    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
+    // Reading the data removes the kept file.
+    EXPECT_EQ(*RecoverJournal(temp / "KEIRI13.JNL"), Recovery::None);
+    EXPECT_FALSE(fs::exists(temp / "KEIRI13.JNL"));
+}
+
+TEST_F(JournalTest, AShorterJournalInAKeptFileEndsWhereItsLengthSays) {
+    const std::string journal = Text(EncodeJournal(changes));
+    std::string kept(5000, 'z');
+    kept.replace(0, journal.size(), journal);
+    auto entries = DecodeJournal(AsBytes(kept));
+    ASSERT_TRUE(entries.ok());
+    EXPECT_EQ(entries->size(), 2u);
+}
+
+// Reading the data finds the journal of an operation that was cut short.
+class ReadWithJournal : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        s.ProgramFolder = temp / "prog";
+        s.SetupLines = {"", "A", "2000", "0", "0", "0", "0", "0", "0"};
+        FillKubunNames(s);
+        disk = s.ProgramFolder / "drives" / "A" / "KEIRIDATA";
+        fs::create_directories(disk);
+        for (const char* name : {"DATE.DAT", "MASTER.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
+            fs::copy_file(FixturePath(name), disk / name);
+        WriteBytes(disk / "KEIRI13.DA2", "never touched");
+        ledger = ReadBytes(disk / "KEIRI13.DAT");
+        deposit = ReadBytes(disk / "YOKIN13.DAT");
+    }
+    TempFolder temp;
+    SharedState s;
+    FakePrompt prompt;
+    fs::path disk;
+    std::string ledger, deposit;
+};
+
+TEST_F(ReadWithJournal, AnInterruptedOperationIsUndoneAndTheUserToldOnce) {
+    // A post with a deposit correction that was killed after both files were written.
+    std::string newLedger = ledger, newDeposit = deposit;
+    newLedger[2] = '\x7f';
+    newDeposit[760] = '\x55';
+    std::vector<FileChange> changes = {
+        FileChange{disk / "KEIRI13.DAT", true, AsBytes(ledger), AsBytes(newLedger), {{0, 18}}},
+        FileChange{disk / "YOKIN13.DAT", true, AsBytes(deposit), AsBytes(newDeposit), {{760, 761}}},
+    };
+    WriteBytes(disk / "KEIRI13.JNL", Text(EncodeJournal(changes)));
+    WriteBytes(disk / "KEIRI13.DAT", newLedger);
+    WriteBytes(disk / "YOKIN13.DAT", newDeposit);
+
+    ReadDataSet(s, prompt, {});
+    EXPECT_EQ(s.DataLoaded, 1);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, kRecoveredMessage);
+    EXPECT_EQ(prompt.shown[0].title, "復旧確認");
+    EXPECT_EQ(ReadBytes(disk / "KEIRI13.DAT"), ledger);
+    EXPECT_EQ(ReadBytes(disk / "YOKIN13.DAT"), deposit);
+    EXPECT_FALSE(fs::exists(disk / "KEIRI13.JNL"));
+    EXPECT_EQ(ReadBytes(disk / "KEIRI13.DA2"), "never touched");
+
+    prompt.Clear();
+    ReadDataSet(s, prompt, {});
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(ReadWithJournal, ATornJournalGoesWithoutAWord) {
+    WriteBytes(disk / "KEIRI13.JNL", "TABJRNL1\x01");
+    ReadDataSet(s, prompt, {});
+    EXPECT_EQ(s.DataLoaded, 1);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_FALSE(fs::exists(disk / "KEIRI13.JNL"));
+    EXPECT_EQ(ReadBytes(disk / "KEIRI13.DAT"), ledger);
+}
+
+TEST(LedgerFileJournal, ACommitWritesTheLedgerAloneAndLeavesNoJournal) {
+    TempFolder temp;
+    const fs::path path = temp / "KEIRI13.DAT";
+    WriteBytes(temp / "KEIRI13.DA2", "x");
+    auto f = LedgerFile::Open(path);
+    ASSERT_TRUE(f.ok());
+    LedgerHeaderRecord h;
+    h.LineCount = 1;
+    f->WriteHeader(h);
+    ASSERT_TRUE(f->WriteLine(1, BlankLedgerLine(5)).ok());
+    ASSERT_TRUE(f->Commit().ok());
+    EXPECT_EQ(fs::file_size(path), 18u + 42u);
+    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DA2"), "x");
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(temp.path()))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names.size(), 3u);  // the ledger, the journal kept for the next one, .DA2
+}
+
+}  // namespace
+}  // namespace tabulo
