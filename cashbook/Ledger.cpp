@@ -146,8 +146,8 @@ struct Tracker {
 // The reference rule for line n: the balance restarts on the first dated line of a
 // new month whatever its category; line 1 starts from OpeningBalance. Gives the
 // line's balance and moves the tracker on.
-Result<Amount> ReferenceBalance(Tracker& t, int n, const RawView& line,
-                                const LedgerHeaderRecord& header, const ItemTableArray& items) {
+Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
+                                  const LedgerHeaderRecord& header, const ItemTableArray& items) {
     if (t.month.empty()) {
         t.month = line.month;
     } else if (!line.month.empty() && line.month != t.month) {
@@ -169,7 +169,7 @@ Result<Tracker> RecalcWalk(Session& ses, const ItemTableArray& items, int from, 
     for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
         RawView line;
         if (Status st = ses.Raw(n, line); !st) return st.error();
-        auto z = ReferenceBalance(t, n, line, ses.header, items);
+        auto z = ApplyReferenceRule(t, n, line, ses.header, items);
         if (!z) return z.error();
         ses.file().SetBalance(n, *z);
     }
@@ -191,7 +191,7 @@ Status PlaceLine(Session& ses, Tracker& t, int n, const LineBytes& bytes,
     ses.file().WriteRawLine(n, bytes);
     RawView line;
     if (Status st = ses.Raw(n, line); !st) return st.error();
-    auto z = ReferenceBalance(t, n, line, ses.header, items);
+    auto z = ApplyReferenceRule(t, n, line, ses.header, items);
     if (!z) return z.error();
     ses.file().SetBalance(n, *z);
     return Ok();
@@ -368,13 +368,19 @@ Status RecalculateAll(SharedState& s) {
 }
 
 Result<Amount> ReferenceBalance::Next(int n, const LedgerLine& line) {
-    Tracker t{std::move(month_), balance_};
-    LedgerLine worked = line;
-    Status st = ApplyReferenceRule(t, n, worked, header_, items_);
-    month_ = std::move(t.month);
-    if (!st) return st.error();
+    const MonthKey before(month_);
+    Tracker t{before, balance_};
+    RawLineFields f;
+    f.itemNo = line.ItemNo;
+    f.indata = line.Indata;
+    f.outdata = line.Outdata;
+    f.zandaka = line.Zandaka;
+    auto z = ApplyReferenceRule(t, n, RawView{f, MonthKeyOf(line.NenGetsuBi)}, header_, items_);
+    if (!z) return z.error();
+    // The tracker only ever moves to the line's own month.
+    if (!(t.month == before)) month_ = MonthOf(line.NenGetsuBi);
     balance_ = t.balance;
-    return worked.Zandaka;
+    return *z;
 }
 
 Result<InsertOutcome> InsertLine(SharedState& s, int L) {
@@ -394,7 +400,7 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
         if (n < L) {
             RawView line;
             if (Status st = ses.Raw(n, line); !st) return st.error();
-            auto z = ReferenceBalance(t, n, line, ses.header, s.ItemTable);
+            auto z = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable);
             if (!z) return z.error();
             ses.file().SetBalance(n, *z);
             continue;
@@ -438,7 +444,7 @@ Status DeleteLine(SharedState& s, int L, int account) {
         if (n < L) {
             RawView line;
             if (Status st = ses.Raw(n, line); !st) return st.error();
-            auto z = ReferenceBalance(t, n, line, ses.header, s.ItemTable);
+            auto z = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable);
             if (!z) return z.error();
             ses.file().SetBalance(n, *z);
             continue;

@@ -177,10 +177,13 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     SharedState s;
     if (Status st = OpenYearFolder(s, folder); !st) return st.error();
     if (Status st = LoadTaxReturnData(s); !st) return st.error();
-    if (JournalPresent(s)) f.Fault(LedgerJournalPath(s), 0, kJournalMessage);
+    const bool journal = JournalPresent(s);
+    if (journal) f.Fault(LedgerJournalPath(s), 0, kJournalMessage);
     auto linesRead = CheckLedger(f, s);
     if (!linesRead) return linesRead.error();
-    if (*linesRead && s.LedgerHeader.LineCount > 0) {
+    // The aggregation opens the ledger as the program does, which would roll the
+    // journal back: with a journal present it is left out, and nothing is written.
+    if (*linesRead && !journal && s.LedgerHeader.LineCount > 0) {
         // The aggregation's own refusals (a month outside 1..12, a total too large).
         auto table = ComputeMonthlyItemTable(s);
         if (!table) f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail);
