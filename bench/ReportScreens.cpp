@@ -14,6 +14,7 @@
 #include "platform/Prompt.h"
 #include "reports/ItemLedger.h"
 #include "reports/Koumoku.h"
+#include "bench/BenchScreens.h"
 #include "ui/AppContext.h"
 #include "ui/TextGridModel.h"
 
@@ -22,21 +23,8 @@
 namespace {
 
 using namespace tabulo;
-
-class NoToolbar : public Toolbar {
-public:
-    void SetButtonEnabled(int, bool) override {}
-    bool IsButtonEnabled(int) const override { return true; }
-};
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    static QApplication app(argc, argv);
-    return app;
-}
+using bench::App;
+using bench::NoToolbar;
 
 void BM_ItemLedgerSelect2000Lines(benchmark::State& state) {
     App();

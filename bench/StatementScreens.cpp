@@ -12,32 +12,20 @@
 #include "taxreturn/Syukei1.h"
 #include "taxreturn/Syukei2.h"
 #include "taxreturn/Syukei3.h"
+#include "bench/BenchScreens.h"
 #include "ui/AppContext.h"
 
 namespace {
 
 using namespace tabulo;
+using bench::App;
+using bench::NoToolbar;
 
 class SilentPrompt : public Prompt {
   public:
     int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
     void Beep() override {}
 };
-
-class NoToolbar : public Toolbar {
-  public:
-    void SetButtonEnabled(int, bool) override {}
-    bool IsButtonEnabled(int) const override { return true; }
-};
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    static QApplication app(argc, argv);
-    return app;
-}
 
 struct Year {
     Year() {
