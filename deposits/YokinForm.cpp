@@ -287,9 +287,13 @@ void YokinForm::EndYesNo_Click() {
     s.DepositBook = plan->book;
     Status saved = SaveDepositBook(s);
     if (!saved) {
-        s.DepositBook = previous;
         ShowFileError(app_.prompt, saved.error(), app_.state);
-        return;
+        // A save whose folder flush failed is on the disk all the same: memory keeps
+        // what the file holds, and the form is done.
+        if (!saved.error().applied) {
+            s.DepositBook = previous;
+            return;
+        }
     }
     Finish();
     accept();

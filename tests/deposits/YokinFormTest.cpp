@@ -14,6 +14,7 @@
 #include "store/BinaryRecords.h"
 #include "store/SharedState.h"
 #include "tests/master/FormKeys.h"
+#include "platform/FileOps.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
 #include "tests/support/TempFolder.h"
@@ -316,6 +317,44 @@ TEST_F(YokinFormTest, AFileThatIsNoDepositBookIsReportedAndLeftAlone) {
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(Written(), std::string(100, 'x'));
     EXPECT_TRUE(toolbar.enabled[4]);
+}
+
+// The folder flush after the rename fails: the book is on the disk all the same.
+class FolderFlushFails : public FileOps {
+  public:
+    int Rename(const char* from, const char* to) override {
+        renamed = true;
+        return FileOps::Rename(from, to);
+    }
+    int Fsync(int fd) override {
+        if (!renamed) return FileOps::Fsync(fd);
+        errno = EIO;
+        return -1;
+    }
+    bool renamed = false;
+};
+
+// The form used to put the old book back in memory while the file kept the new one.
+TEST_F(YokinFormTest, ASaveOnTheDiskWhoseFolderFlushFailedIsKeptInMemoryToo) {
+    WriteExisting();
+    YokinForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    EditCell(f, 1, 4, QStringLiteral("200000"));
+    FolderFlushFails ops;
+    {
+        ScopedFileOps scoped(ops);
+        Key(f.grid(), Qt::Key_F10);
+    }
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_NE(prompt.shown[1].text.find("内容は書き込まれましたが"), std::string::npos)
+        << prompt.shown[1].text;
+    EXPECT_FALSE(f.isVisible());
+    std::string expected = ExistingBook();
+    Put(expected, 756 + 4 * 1, "400d0300");  // current 200,000
+    Put(expected, 1138, "60ae0a00");         // current total 700,000
+    EXPECT_EQ(Written(), expected);
+    EXPECT_EQ(s.DepositBook.CurrentBalance[1], 200000);
+    EXPECT_EQ(s.DepositBook.CurrentTotal, 700000);
 }
 
 }  // namespace
