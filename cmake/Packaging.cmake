@@ -27,14 +27,21 @@ find_program(TABULO_GZIP gzip REQUIRED)
 set(tabulo_doc_out "${PROJECT_BINARY_DIR}/desktop")
 add_custom_command(
     OUTPUT "${tabulo_doc_out}/changelog.gz" "${tabulo_doc_out}/tabulo.1.gz"
+           "${tabulo_doc_out}/tabulo-cli.1.gz"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${tabulo_doc_out}"
     COMMAND sh -c "'${TABULO_GZIP}' -9nc '${tabulo_desktop_dir}/changelog' > '${tabulo_doc_out}/changelog.gz'"
     COMMAND sh -c "'${TABULO_GZIP}' -9nc '${tabulo_desktop_dir}/tabulo.1' > '${tabulo_doc_out}/tabulo.1.gz'"
+    COMMAND sh -c "'${TABULO_GZIP}' -9nc '${tabulo_desktop_dir}/tabulo-cli.1' > '${tabulo_doc_out}/tabulo-cli.1.gz'"
     DEPENDS "${tabulo_desktop_dir}/changelog" "${tabulo_desktop_dir}/tabulo.1"
+            "${tabulo_desktop_dir}/tabulo-cli.1"
     VERBATIM)
 add_custom_target(tabulo_docs ALL
-    DEPENDS "${tabulo_doc_out}/changelog.gz" "${tabulo_doc_out}/tabulo.1.gz")
+    DEPENDS "${tabulo_doc_out}/changelog.gz" "${tabulo_doc_out}/tabulo.1.gz"
+            "${tabulo_doc_out}/tabulo-cli.1.gz")
 install(FILES "${tabulo_doc_out}/tabulo.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET tabulo-cli)
+    install(FILES "${tabulo_doc_out}/tabulo-cli.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 install(FILES "${tabulo_doc_out}/changelog.gz" "${tabulo_desktop_dir}/copyright"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tabulo)
 
