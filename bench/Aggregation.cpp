@@ -1,9 +1,10 @@
 // 集計 as a whole on a 10,000-line year: the date check, the recalculation of every
 // balance and the table; and the table alone.
+#include "cashbook/Aggregation.h"
+
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchYear.h"
-#include "cashbook/Aggregation.h"
 #include "platform/Prompt.h"
 
 namespace {

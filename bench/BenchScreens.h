@@ -9,7 +9,7 @@
 namespace tabulo::bench {
 
 class NoToolbar : public Toolbar {
-public:
+  public:
     void SetButtonEnabled(int, bool) override {}
     bool IsButtonEnabled(int) const override { return true; }
 };

@@ -19,13 +19,13 @@ namespace tabulo::bench {
 inline constexpr int kYearLines = 10000;
 
 class YesPrompt : public Prompt {
-public:
+  public:
     int MsgBox(std::string_view, int, std::string_view) override { return Answer::Yes; }
     void Beep() override {}
 };
 
 class BenchYear {
-public:
+  public:
     explicit BenchYear(int oneItem = 0) {
         std::random_device rd;
         dir_ = std::filesystem::temp_directory_path() / ("tabulo-bench-" + std::to_string(rd()));
@@ -37,10 +37,15 @@ public:
         s.FiscalYear = 8;
         s.EraName = "令和";
         s.ReportTitleName = "山田商店";
-        const struct { int no; const char* name; int kubun; int kubun2; } items[] = {
-            {1, "売上", 1, 1}, {2, "預金引出", 2, 0}, {3, "振込入金", 3, 1}, {4, "仕入", 4, 0},
-            {5, "預入れ", 5, 0}, {6, "口座引落", 6, 0}, {7, "前月繰越", 7, 0}, {8, "旅費交通費", 4, 0},
-            {9, "家事消費", 1, 3}, {10, "雑収入", 1, 2}};
+        const struct {
+            int no;
+            const char* name;
+            int kubun;
+            int kubun2;
+        } items[] = {{1, "売上", 1, 1},     {2, "預金引出", 2, 0},   {3, "振込入金", 3, 1},
+                     {4, "仕入", 4, 0},     {5, "預入れ", 5, 0},     {6, "口座引落", 6, 0},
+                     {7, "前月繰越", 7, 0}, {8, "旅費交通費", 4, 0}, {9, "家事消費", 1, 3},
+                     {10, "雑収入", 1, 2}};
         for (const auto& it : items) {
             auto& e = s.ItemTable[static_cast<std::size_t>(it.no)];
             e.ItemName = it.name;
@@ -61,7 +66,7 @@ public:
             line.NenGetsuBi = date;
             line.Youbi = "（月）";
             static constexpr int kOthers[] = {1, 2, 3, 4, 5, 6, 7, 9, 10};
-            line.ItemNo = static_cast<std::int16_t>(oneItem > 0 ? oneItem
+            line.ItemNo = static_cast<std::int16_t>(oneItem > 0  ? oneItem
                                                     : n % 5 == 0 ? 8
                                                                  : kOthers[n % 9]);
             const int kubun = s.ItemTable[static_cast<std::size_t>(line.ItemNo)].ItemKubun;
@@ -89,7 +94,7 @@ public:
     const std::filesystem::path& folder() const { return dir_; }
     SharedState s;
 
-private:
+  private:
     std::filesystem::path dir_;
 };
 

@@ -4,21 +4,19 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-
+#include <QPrinter>
 #include <memory>
 #include <vector>
 
+#include "bench/BenchScreens.h"
 #include "bench/BenchYear.h"
 #include "platform/PrintDocument.h"
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "reports/ItemLedger.h"
 #include "reports/Koumoku.h"
-#include "bench/BenchScreens.h"
 #include "ui/AppContext.h"
 #include "ui/TextGridModel.h"
-
-#include <QPrinter>
 
 namespace {
 
@@ -59,6 +57,10 @@ void BM_ItemLedgerPrintIntoPdf(benchmark::State& state) {
         if (!host.Print(doc)) state.SkipWithError("printing failed");
     }
 }
-BENCHMARK(BM_ItemLedgerPrintIntoPdf)->Arg(50)->Arg(250)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ItemLedgerPrintIntoPdf)
+    ->Arg(50)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace

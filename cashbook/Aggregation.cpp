@@ -31,8 +31,9 @@ int MonthNumber(const std::string& date) {
 }
 
 FileError BadMonth(const SharedState& s, int line) {
-    return BadFormatError(s.LedgerPath.string(),
-                          std::to_string(line) + "行目の年月日の月が正しくないため集計できません！");
+    return BadFormatError(
+        s.LedgerPath.string(),
+        std::to_string(line) + "行目の年月日の月が正しくないため集計できません！");
 }
 
 }  // namespace
@@ -69,7 +70,7 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
         }
         for (int i = 1; i <= kItemCount; ++i) {
             const int kubun = s.ItemTable[static_cast<std::size_t>(i)].ItemKubun;
-            const int sign = (kubun == Kubun::Income || kubun == Kubun::IntoAccount) ? 1
+            const int sign = (kubun == Kubun::Income || kubun == Kubun::IntoAccount)     ? 1
                              : (kubun == Kubun::Expense || kubun == Kubun::DebitAccount) ? -1
                                                                                          : 0;
             for (int c = 1; c <= kYear; ++c) {
@@ -79,7 +80,8 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
         }
         for (int r = 1; r <= kNetRow; ++r) {
             for (int c = 1; c <= kYear; ++c) {
-                auto v = CheckedAmount(sums[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                auto v =
+                    CheckedAmount(sums[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
                 if (!v) return OverflowError();
                 table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = *v;
             }

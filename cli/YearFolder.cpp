@@ -1,12 +1,11 @@
 #include "cli/YearFolder.h"
 
-#include "store/Journal.h"
-
 #include <system_error>
 
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/SharedState.h"
 
 namespace tabulo {

@@ -22,8 +22,8 @@ struct DrawOp {
     double y1 = 0;
     double x2 = 0;  // a line's end, a box's opposite corner
     double y2 = 0;
-    int style = 0;  // DrawStyle: 0 solid, 2 dotted
-    int width = 1;  // DrawWidth in printer dots (1/300 inch)
+    int style = 0;            // DrawStyle: 0 solid, 2 dotted
+    int width = 1;            // DrawWidth in printer dots (1/300 inch)
     std::uint32_t color = 0;  // 0xRRGGBB
     std::string font;         // FontName, as the layouts name it ("ＭＳ 明朝")
     double size = 0;          // FontSize in points
@@ -46,7 +46,7 @@ struct PrintDocument {
 // The operations of the printer object, recorded into a document: set the font and
 // the pen, move the current position, draw. NewPage() is the page set-up.
 class PageWriter {
-public:
+  public:
     explicit PageWriter(PrintDocument& doc) : doc_(doc) {}
 
     void NewPage(double scaleWidth, double scaleHeight);
@@ -67,7 +67,7 @@ public:
     // CurrentX, CurrentY = (x, y), then Print.
     void PrintAt(double x, double y, std::string_view text);
 
-private:
+  private:
     PrintPage& Page();
     void Shape(DrawKind kind, double x1, double y1, double x2, double y2);
     PrintDocument& doc_;
@@ -75,7 +75,7 @@ private:
 
 // Where printouts go: the application's printer, or a recorder in the tests.
 class DocumentPrinter {
-public:
+  public:
     virtual ~DocumentPrinter() = default;
     // Sends every page of `doc` out as one print job; false when the printer failed.
     virtual bool Print(const PrintDocument& doc) = 0;

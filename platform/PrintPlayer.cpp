@@ -15,12 +15,18 @@ namespace {
 
 Qt::PenStyle PenStyleOf(int drawStyle) {
     switch (drawStyle) {
-    case 1: return Qt::DashLine;
-    case 2: return Qt::DotLine;
-    case 3: return Qt::DashDotLine;
-    case 4: return Qt::DashDotDotLine;
-    case 5: return Qt::NoPen;
-    default: return Qt::SolidLine;
+        case 1:
+            return Qt::DashLine;
+        case 2:
+            return Qt::DotLine;
+        case 3:
+            return Qt::DashDotLine;
+        case 4:
+            return Qt::DashDotDotLine;
+        case 5:
+            return Qt::NoPen;
+        default:
+            return Qt::SolidLine;
     }
 }
 
@@ -31,8 +37,8 @@ QColor ColorOf(std::uint32_t rgb) {
 
 }  // namespace
 
-void PlayPage(QPainter& painter, const PrintPage& page, const QRectF& area, double dpi,
-              double dx, double dy) {
+void PlayPage(QPainter& painter, const PrintPage& page, const QRectF& area, double dpi, double dx,
+              double dy) {
     if (page.scaleWidth <= 0 || page.scaleHeight <= 0) return;
     RegisterFontSubstitutions();
     const double sx = area.width() / page.scaleWidth;
@@ -51,39 +57,39 @@ void PlayPage(QPainter& painter, const PrintPage& page, const QRectF& area, doub
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     for (const DrawOp& op : page.ops) {
         switch (op.kind) {
-        case DrawKind::Line:
-        case DrawKind::Box: {
-            QPen pen(ColorOf(op.color));
-            pen.setWidthF(std::max(1, op.width) * dpi / 300.0);
-            pen.setStyle(PenStyleOf(op.style));
-            pen.setCapStyle(Qt::FlatCap);
-            pen.setJoinStyle(Qt::MiterJoin);
-            painter.setPen(pen);
-            painter.setBrush(Qt::NoBrush);
-            if (op.kind == DrawKind::Line) {
-                painter.drawLine(at(op.x1, op.y1), at(op.x2, op.y2));
-            } else {
-                painter.drawRect(QRectF(at(op.x1, op.y1), at(op.x2, op.y2)).normalized());
+            case DrawKind::Line:
+            case DrawKind::Box: {
+                QPen pen(ColorOf(op.color));
+                pen.setWidthF(std::max(1, op.width) * dpi / 300.0);
+                pen.setStyle(PenStyleOf(op.style));
+                pen.setCapStyle(Qt::FlatCap);
+                pen.setJoinStyle(Qt::MiterJoin);
+                painter.setPen(pen);
+                painter.setBrush(Qt::NoBrush);
+                if (op.kind == DrawKind::Line) {
+                    painter.drawLine(at(op.x1, op.y1), at(op.x2, op.y2));
+                } else {
+                    painter.drawRect(QRectF(at(op.x1, op.y1), at(op.x2, op.y2)).normalized());
+                }
+                break;
             }
-            break;
-        }
-        case DrawKind::Text: {
-            if (op.text.empty()) break;
-            const QString name = QString::fromStdString(op.font);
-            if (name != fontName || op.size != fontSize) {
-                fontName = name;
-                fontSize = op.size;
-                font = QFont(name);
-                // Point sizes relative to the device's resolution, whatever the painter's.
-                font.setPixelSize(std::max(1, static_cast<int>(op.size * dpi / 72.0 + 0.5)));
-                ascent = QFontMetricsF(font).ascent();
+            case DrawKind::Text: {
+                if (op.text.empty()) break;
+                const QString name = QString::fromStdString(op.font);
+                if (name != fontName || op.size != fontSize) {
+                    fontName = name;
+                    fontSize = op.size;
+                    font = QFont(name);
+                    // Point sizes relative to the device's resolution, whatever the painter's.
+                    font.setPixelSize(std::max(1, static_cast<int>(op.size * dpi / 72.0 + 0.5)));
+                    ascent = QFontMetricsF(font).ascent();
+                }
+                painter.setFont(font);
+                painter.setPen(ColorOf(op.color));
+                const QPointF p = at(op.x1, op.y1);
+                painter.drawText(QPointF(p.x(), p.y() + ascent), QString::fromStdString(op.text));
+                break;
             }
-            painter.setFont(font);
-            painter.setPen(ColorOf(op.color));
-            const QPointF p = at(op.x1, op.y1);
-            painter.drawText(QPointF(p.x(), p.y() + ascent), QString::fromStdString(op.text));
-            break;
-        }
         }
     }
     painter.restore();

@@ -4,10 +4,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
-
-#include <algorithm>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
@@ -44,7 +43,8 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     endYesNo_->setObjectName(QStringLiteral("EndYesNo"));
     endYesNo_->setToolTip(QStringLiteral("集計画面を閉じます"));
     const char* captions[3] = {"申告書１ページ印刷", "申告書２ページ印刷", "申告書３ページ印刷"};
-    const char* tips[3] = {"申告書１ページの画面へ", "申告書２ページの画面へ", "申告書３ページの画面へ"};
+    const char* tips[3] = {"申告書１ページの画面へ", "申告書２ページの画面へ",
+                           "申告書３ページの画面へ"};
     for (int i = 0; i < 3; ++i) {
         auto* b = new QPushButton(QString::fromUtf8(captions[i]), this);
         b->setObjectName(QStringLiteral("Page%1Print").arg(i + 1));
@@ -94,14 +94,16 @@ QString Getsuji::CellText(int row, int column) const {
 void Getsuji::BuildSummaryGrid() {
     const SummaryGrid texts = tabulo::BuildSummaryGrid(app_.state);
     QStringList heads;
-    for (int c = 0; c < kColumns; ++c) heads << QString::fromStdString(texts[0][static_cast<std::size_t>(c)]);
+    for (int c = 0; c < kColumns; ++c)
+        heads << QString::fromStdString(texts[0][static_cast<std::size_t>(c)]);
     model_->SetHeaders(heads);
     std::vector<QStringList> rows;
     rows.reserve(51);
     for (int r = 1; r <= 51; ++r) {
         QStringList row;
         for (int c = 0; c < kColumns; ++c)
-            row << QString::fromStdString(texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+            row << QString::fromStdString(
+                texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
         rows.push_back(std::move(row));
     }
     model_->SetRows(std::move(rows));
@@ -112,9 +114,12 @@ void Getsuji::BuildSummaryGrid() {
     // the 10-character amounts and 16-character names, so that nothing is cut.
     const QFontMetrics fm(grid1_->font());
     const int pad = 2 * grid1_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
-    grid1_->setColumnWidth(0, std::max(Px(kWidthNumber), fm.horizontalAdvance(QStringLiteral("000")) + pad));
-    grid1_->setColumnWidth(1, std::max(Px(kWidthName), fm.horizontalAdvance(QString(16, QChar(0x3000))) / 2 + pad));
-    const int amount = std::max(Px(kWidthAmount), fm.horizontalAdvance(QString(10, QLatin1Char('0'))) + pad);
+    grid1_->setColumnWidth(
+        0, std::max(Px(kWidthNumber), fm.horizontalAdvance(QStringLiteral("000")) + pad));
+    grid1_->setColumnWidth(
+        1, std::max(Px(kWidthName), fm.horizontalAdvance(QString(16, QChar(0x3000))) / 2 + pad));
+    const int amount =
+        std::max(Px(kWidthAmount), fm.horizontalAdvance(QString(10, QLatin1Char('0'))) + pad);
     for (int c = 2; c < kColumns; ++c) grid1_->setColumnWidth(c, amount);
     SetCurrentCell(1, 2);
 }

@@ -15,7 +15,7 @@ class TextGridModel;
 
 class Getsuji : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Getsuji(AppContext& app, QWidget* parent = nullptr);
     ~Getsuji() override;
 
@@ -32,7 +32,7 @@ public:
     void EndYesNo_Click();
     void PagePrint_Click(int page);
 
-private:
+  private:
     void BuildSummaryGrid();
     void SetCurrentCell(int row, int column);
 

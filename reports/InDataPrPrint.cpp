@@ -21,7 +21,8 @@ void InDataPrPrint::AskAndPrint(const QString& month) {
     TrimWorkingSet();
     {
         WaitCursor wait;
-        const std::string monthKey = QStringLiteral("%1").arg(month.toInt(), 2, 10, QLatin1Char('0')).toStdString();
+        const std::string monthKey =
+            QStringLiteral("%1").arg(month.toInt(), 2, 10, QLatin1Char('0')).toStdString();
         auto doc = PrintMonthlyIncome(app_.state, app_.prompt, monthKey);
         if (!doc)
             ShowFileError(app_.prompt, doc.error(), app_.state);

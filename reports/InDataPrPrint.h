@@ -7,10 +7,10 @@ namespace tabulo {
 
 class InDataPrPrint : public MonthPrintForm {
     Q_OBJECT
-public:
+  public:
     explicit InDataPrPrint(AppContext& app, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void AskAndPrint(const QString& month) override;
 };
 

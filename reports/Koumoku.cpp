@@ -10,7 +10,6 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 #include "platform/Prompt.h"
@@ -32,7 +31,7 @@ constexpr int kGridHeight = 4125;
 constexpr int Px(int twips) { return twips / 15; }
 
 // The buttons this form switches off while it is open; all but 読み込み come back.
-constexpr int kLocked[] = {ToolButton::Read, ToolButton::Input, ToolButton::ItemLedger,
+constexpr int kLocked[] = {ToolButton::Read,   ToolButton::Input,    ToolButton::ItemLedger,
                            ToolButton::Master, ToolButton::Deposits, ToolButton::End};
 constexpr int kRestored[] = {ToolButton::Input, ToolButton::ItemLedger, ToolButton::Master,
                              ToolButton::Deposits, ToolButton::End};
@@ -69,11 +68,14 @@ Koumoku::Koumoku(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     // that no date, amount or name is cut.
     const QFontMetrics fm(gothic);
     const int pad = 10;
-    const int needed[kColumns] = {
-        fm.horizontalAdvance(QStringLiteral("000000")), fm.horizontalAdvance(QStringLiteral("（月）")),
-        fm.horizontalAdvance(QStringLiteral("000")), fm.horizontalAdvance(QString(8, QChar(0x3000))),
-        fm.horizontalAdvance(QString(10, QLatin1Char('0'))), fm.horizontalAdvance(QString(10, QLatin1Char('0'))),
-        fm.horizontalAdvance(QString(10, QLatin1Char('0'))), fm.horizontalAdvance(QString(8, QChar(0x3000)))};
+    const int needed[kColumns] = {fm.horizontalAdvance(QStringLiteral("000000")),
+                                  fm.horizontalAdvance(QStringLiteral("（月）")),
+                                  fm.horizontalAdvance(QStringLiteral("000")),
+                                  fm.horizontalAdvance(QString(8, QChar(0x3000))),
+                                  fm.horizontalAdvance(QString(10, QLatin1Char('0'))),
+                                  fm.horizontalAdvance(QString(10, QLatin1Char('0'))),
+                                  fm.horizontalAdvance(QString(10, QLatin1Char('0'))),
+                                  fm.horizontalAdvance(QString(8, QChar(0x3000)))};
     int width = 2 * grid1_->frameWidth() + grid1_->verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < kColumns; ++c) {
         const int w = std::max(Px(kWidths[c]), needed[c] + pad);
@@ -204,9 +206,14 @@ void Koumoku::closeEvent(QCloseEvent* event) {
 
 bool Koumoku::FunctionKey(int key) {
     switch (key) {
-    case Qt::Key_F8: PrintData_Click(); return true;
-    case Qt::Key_F10: EndYesNo_Click(); return true;
-    default: return false;
+        case Qt::Key_F8:
+            PrintData_Click();
+            return true;
+        case Qt::Key_F10:
+            EndYesNo_Click();
+            return true;
+        default:
+            return false;
     }
 }
 

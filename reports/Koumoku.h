@@ -16,7 +16,7 @@ class TextGridModel;
 
 class Koumoku : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Koumoku(AppContext& app, QWidget* parent = nullptr);
     ~Koumoku() override;
 
@@ -33,14 +33,14 @@ public:
     void PrintData_Click();
     void EndYesNo_Click();
 
-public slots:
+  public slots:
     void reject() override;  // Esc asks like 終了
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     bool FunctionKey(int key);
 
     AppContext& app_;

@@ -13,7 +13,7 @@ struct AppContext;
 
 class MonthPrintForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     QComboBox* monthBox() const { return month_; }
     QPushButton* printButton() const { return print_; }
     QPushButton* endButton() const { return chudan_; }
@@ -23,7 +23,7 @@ public:
     void Print_Click();
     void Chudan_Click();
 
-protected:
+  protected:
     MonthPrintForm(AppContext& app, const QString& caption, const QString& objectName,
                    const QString& printTip, QWidget* parent);
     // The question asked before printing the month `month` ("4").
@@ -32,7 +32,7 @@ protected:
 
     AppContext& app_;
 
-private:
+  private:
     QComboBox* month_ = nullptr;
     QPushButton* print_ = nullptr;
     QPushButton* chudan_ = nullptr;

@@ -20,7 +20,8 @@ void PrPrint::AskAndPrint(const QString& month) {
     TrimWorkingSet();
     {
         WaitCursor wait;
-        const std::string monthKey = QStringLiteral("%1").arg(month.toInt(), 2, 10, QLatin1Char('0')).toStdString();
+        const std::string monthKey =
+            QStringLiteral("%1").arg(month.toInt(), 2, 10, QLatin1Char('0')).toStdString();
         auto doc = PrintMonthlyCashBook(app_.state, app_.prompt, monthKey);
         if (doc)
             SendToPrinter(app_, *doc);

@@ -7,10 +7,10 @@ namespace tabulo {
 
 class PrPrint : public MonthPrintForm {
     Q_OBJECT
-public:
+  public:
     explicit PrPrint(AppContext& app, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void AskAndPrint(const QString& month) override;
 };
 

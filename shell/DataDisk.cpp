@@ -108,8 +108,8 @@ Destination FindDestination(const SharedState& s, Prompt& prompt, const DiskServ
         if (!chosen) return Destination::Cancelled;
         const fs::path target = *chosen / "KEIRIDATA";
         if (SameOrInside(*chosen, s.DataFolder) || SameOrInside(target, s.DataFolder)) {
-            prompt.MsgBox("今年度のデータフォルダーには書き込めません！！" + std::string(LineBreak) +
-                              "別のフォルダーを選んでください。",
+            prompt.MsgBox("今年度のデータフォルダーには書き込めません！！" +
+                              std::string(LineBreak) + "別のフォルダーを選んでください。",
                           MsgStyle::Exclamation, kErrorTitle);
             continue;
         }
@@ -130,7 +130,8 @@ Status EmptyFolder(const fs::path& folder) {
     if (ec) return FileErrorFromErrno(ec.value(), folder.string(), true);
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         if (!entry.is_regular_file(ec)) continue;
-        if (!fs::remove(entry.path(), ec) && ec) return FileErrorFromErrno(ec.value(), entry.path().string(), true);
+        if (!fs::remove(entry.path(), ec) && ec)
+            return FileErrorFromErrno(ec.value(), entry.path().string(), true);
     }
     if (ec) return FileErrorFromErrno(ec.value(), folder.string());
     return Ok();
@@ -227,11 +228,13 @@ DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServi
     }
     fs::path target;
     switch (FindDestination(here, prompt, io, before, target)) {
-    case Destination::Found: break;
-    case Destination::Cancelled:
-        prompt.MsgBox("作業を中止しました。", MsgStyle::Exclamation, "中止確認");
-        return DiskOutcome::Cancelled;
-    case Destination::Failed: return DiskOutcome::Failed;
+        case Destination::Found:
+            break;
+        case Destination::Cancelled:
+            prompt.MsgBox("作業を中止しました。", MsgStyle::Exclamation, "中止確認");
+            return DiskOutcome::Cancelled;
+        case Destination::Failed:
+            return DiskOutcome::Failed;
     }
     if (Status copied = CopyFolderFiles(staging, target); !copied) {
         ReportFailure(prompt, here, copied.error());
@@ -288,11 +291,13 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
         return DiskOutcome::Cancelled;
     fs::path target;
     switch (FindDestination(s, prompt, io, before, target)) {
-    case Destination::Found: break;
-    case Destination::Cancelled:
-        prompt.MsgBox("作業を中止しました。", MsgStyle::Exclamation, "中止確認");
-        return DiskOutcome::Cancelled;
-    case Destination::Failed: return DiskOutcome::Failed;
+        case Destination::Found:
+            break;
+        case Destination::Cancelled:
+            prompt.MsgBox("作業を中止しました。", MsgStyle::Exclamation, "中止確認");
+            return DiskOutcome::Cancelled;
+        case Destination::Failed:
+            return DiskOutcome::Failed;
     }
 
     next.FiscalYear = static_cast<std::int16_t>(year);
@@ -306,10 +311,11 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
         ReportFailure(prompt, s, master.error());
         return DiskOutcome::Failed;
     }
-    Status st = master->empty()
-                    ? SaveBytes(target / "MASTER.DAT", EncodeMasterFile(s.MasterHeader, s.ItemTable))
-                    : AtomicSave(target / "MASTER.DAT", *master);
-    if (st) st = SaveBytes(target / ("KEIRI" + tag + ".DAT"), EncodeLedgerHeader(next.LedgerHeader));
+    Status st = master->empty() ? SaveBytes(target / "MASTER.DAT",
+                                            EncodeMasterFile(s.MasterHeader, s.ItemTable))
+                                : AtomicSave(target / "MASTER.DAT", *master);
+    if (st)
+        st = SaveBytes(target / ("KEIRI" + tag + ".DAT"), EncodeLedgerHeader(next.LedgerHeader));
     if (st) st = SaveBytes(target / ("YOKIN" + tag + ".DAT"), EncodeDepositBook(next.DepositBook));
     if (st) st = SaveBytes(target / "SHINKOKU.DAT", EncodeTaxReturnFile(next.TaxReturnData));
     // DATE.DAT last: a folder whose writing failed half way holds no year to read.
@@ -346,7 +352,8 @@ std::vector<fs::path> Copies(const fs::path& root) {
     for (const auto& entry : fs::directory_iterator(root, ec)) {
         const std::string name = entry.path().filename().string();
         if (entry.is_directory(ec) && name.size() >= 15 && name[8] == '-' &&
-            std::all_of(name.begin(), name.begin() + 8, [](char c) { return c >= '0' && c <= '9'; }))
+            std::all_of(name.begin(), name.begin() + 8,
+                        [](char c) { return c >= '0' && c <= '9'; }))
             out.push_back(entry.path());
     }
     std::sort(out.begin(), out.end());

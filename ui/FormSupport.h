@@ -11,7 +11,7 @@ struct PrintDocument;
 
 // The hourglass for the life of the object; always restored.
 class WaitCursor {
-public:
+  public:
     WaitCursor();
     ~WaitCursor();
     WaitCursor(const WaitCursor&) = delete;

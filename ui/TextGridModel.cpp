@@ -45,11 +45,14 @@ int TextGridModel::columnCount(const QModelIndex& parent) const {
 QVariant TextGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     switch (role) {
-    case Qt::DisplayRole: return Text(index.row(), index.column());
-    case Qt::TextAlignmentRole:
-        return QVariant::fromValue(alignment_[static_cast<std::size_t>(index.column())]);
-    case Qt::FontRole: return font_;
-    default: return {};
+        case Qt::DisplayRole:
+            return Text(index.row(), index.column());
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(alignment_[static_cast<std::size_t>(index.column())]);
+        case Qt::FontRole:
+            return font_;
+        default:
+            return {};
     }
 }
 

@@ -14,7 +14,7 @@ namespace tabulo {
 
 class TextGridModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     TextGridModel(int columns, QObject* parent = nullptr);
 
     void SetHeaders(const QStringList& headers);
@@ -31,7 +31,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-private:
+  private:
     int columns_;
     QStringList headers_;
     std::vector<Qt::Alignment> alignment_;

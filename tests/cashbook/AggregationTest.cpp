@@ -35,15 +35,42 @@ std::string H(std::initializer_list<std::string> parts) {
 //   9 131231 item 1  income   1,500
 std::string Year() {
     return H({"0900 00000000 00000000 00000000 00000000",
-              "313330313130", kSun, "0100 10270000 00000000 00000000", kBlank16,
-              "313330313131", kMon, "0800 00000000 c4090000 00000000", kBlank16,
-              "313330333230", kMon, "0300 a00f0000 00000000 00000000", kBlank16,
-              "313330373031", kSun, "0700 9f860100 00000000 00000000", kBlank16,
-              "313330373032", kMon, "0200 b80b0000 00000000 00000000", kBlank16,
-              "313330373033", kMon, "0500 00000000 e8030000 00000000", kBlank16,
-              "313330373135", kMon, "0800 00000000 20030000 00000000", kBlank16,
-              "313331323331", kMon, "0600 00000000 2c010000 00000000", kBlank16,
-              "313331323331", kMon, "0100 dc050000 00000000 00000000", kBlank16});
+              "313330313130",
+              kSun,
+              "0100 10270000 00000000 00000000",
+              kBlank16,
+              "313330313131",
+              kMon,
+              "0800 00000000 c4090000 00000000",
+              kBlank16,
+              "313330333230",
+              kMon,
+              "0300 a00f0000 00000000 00000000",
+              kBlank16,
+              "313330373031",
+              kSun,
+              "0700 9f860100 00000000 00000000",
+              kBlank16,
+              "313330373032",
+              kMon,
+              "0200 b80b0000 00000000 00000000",
+              kBlank16,
+              "313330373033",
+              kMon,
+              "0500 00000000 e8030000 00000000",
+              kBlank16,
+              "313330373135",
+              kMon,
+              "0800 00000000 20030000 00000000",
+              kBlank16,
+              "313331323331",
+              kMon,
+              "0600 00000000 2c010000 00000000",
+              kBlank16,
+              "313331323331",
+              kMon,
+              "0100 dc050000 00000000 00000000",
+              kBlank16});
 }
 
 TEST_F(Aggregation, TotalsPerItemAndMonthWithHalfYearYearAndNetLine) {
@@ -98,9 +125,9 @@ TEST_F(Aggregation, AggregateYearRecalculatesBalancesAndFillsTheSharedTable) {
 }
 
 TEST_F(Aggregation, ABlankDateOnALineWithAnItemStopsWithTheDateMessages) {
-    Load(H({"0200 00000000 00000000 00000000 00000000",
-            "313330313130", kSun, "0100 10270000 00000000 00000000", kBlank16,
-            "202020202020", "202020202020", "0400 00000000 64000000 00000000", kBlank16}));
+    Load(H({"0200 00000000 00000000 00000000 00000000", "313330313130", kSun,
+            "0100 10270000 00000000 00000000", kBlank16, "202020202020", "202020202020",
+            "0400 00000000 64000000 00000000", kBlank16}));
     s.MonthlyItemTable[1][1] = 42;
     testing::FakePrompt prompt;
     auto r = AggregateYear(s, prompt);
@@ -124,8 +151,8 @@ TEST_F(Aggregation, AnEmptyYearGivesAnEmptyTable) {
 
 TEST_F(Aggregation, AMonthOutsideOneToTwelveEndsWithAnErrorNamingTheLine) {
     // A line dated month 13 (a file not written by the cash book).
-    Load(H({"0100 00000000 00000000 00000000 00000000",
-            "313331333031", kSun, "0100 10270000 00000000 00000000", kBlank16}));
+    Load(H({"0100 00000000 00000000 00000000 00000000", "313331333031", kSun,
+            "0100 10270000 00000000 00000000", kBlank16}));
     auto t = ComputeMonthlyItemTable(s);
     ASSERT_FALSE(t.ok());
     EXPECT_EQ(t.error().code, FileErrorCode::BadFormat);
@@ -134,9 +161,9 @@ TEST_F(Aggregation, AMonthOutsideOneToTwelveEndsWithAnErrorNamingTheLine) {
 
 TEST_F(Aggregation, ATotalBeyondThirtyTwoBitsIsReportedAndTheTableKept) {
     // Two payments of 2,000,000,000 into an account (item 3) in January: the cell would pass 2^31.
-    Load(H({"0200 00000000 00000000 00000000 00000000",
-            "313330313130", kSun, "0300 00943577 00000000 00000000", kBlank16,
-            "313330313131", kMon, "0300 00943577 00000000 00000000", kBlank16}));
+    Load(H({"0200 00000000 00000000 00000000 00000000", "313330313130", kSun,
+            "0300 00943577 00000000 00000000", kBlank16, "313330313131", kMon,
+            "0300 00943577 00000000 00000000", kBlank16}));
     s.MonthlyItemTable[3][1] = 5;
     testing::FakePrompt prompt;
     auto r = AggregateYear(s, prompt);

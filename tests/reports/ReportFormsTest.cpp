@@ -8,12 +8,10 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-
-#include <QPrinter>
-
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -26,14 +24,14 @@
 #include "cashbook/Aggregation.h"
 #include "cashbook/DataInp.h"
 #include "platform/PrinterHost.h"
-#include "reports/ItemLedger.h"
-#include "reports/MonthlyCashBook.h"
-#include "reports/MonthlyIncome.h"
-#include "reports/SummaryTable.h"
 #include "reports/Getsuji.h"
 #include "reports/InDataPrPrint.h"
+#include "reports/ItemLedger.h"
 #include "reports/Koumoku.h"
+#include "reports/MonthlyCashBook.h"
+#include "reports/MonthlyIncome.h"
 #include "reports/PrPrint.h"
+#include "reports/SummaryTable.h"
 #include "store/SharedState.h"
 #include "tests/cashbook/LedgerFixture.h"
 #include "tests/support/FakePrompt.h"
@@ -67,12 +65,26 @@ std::string H(std::initializer_list<std::string> parts) {
 //   5 130716 item 1  income  2,000
 std::string Year() {
     return H({"0500 00000000 00000000 00000000 00000000",
-              "313330343031", kSun, "0700 88130000 00000000 00000000", kBlank16,
-              "313330343032", kMon, "0100 e02e0000 00000000 00000000",
+              "313330343031",
+              kSun,
+              "0700 88130000 00000000 00000000",
+              kBlank16,
+              "313330343032",
+              kMon,
+              "0100 e02e0000 00000000 00000000",
               "8cbb8be094848fe32020202020202020",  // 現金売上 + 8 blanks
-              "313330343032", kMon, "0800 00000000 b80b0000 00000000", kBlank16,
-              "313330373135", kTue, "0800 00000000 20030000 00000000", kBlank16,
-              "313330373136", kTue, "0100 d0070000 00000000 00000000", kBlank16});
+              "313330343032",
+              kMon,
+              "0800 00000000 b80b0000 00000000",
+              kBlank16,
+              "313330373135",
+              kTue,
+              "0800 00000000 20030000 00000000",
+              kBlank16,
+              "313330373136",
+              kTue,
+              "0100 d0070000 00000000 00000000",
+              kBlank16});
 }
 
 // Opens the forms the shell would, without showing them modally, and keeps what
@@ -94,7 +106,7 @@ struct RecordingOpener : FormOpener {
 };
 
 class ReportForms : public testing::LedgerFixture {
-protected:
+  protected:
     void SetUp() override {
         LedgerFixture::SetUp();
         s.ReportTitleName = "山田商店";
@@ -151,15 +163,15 @@ TEST_F(ReportForms, F7FromTheCashBookTotalsTheYearAndOpensTheFilledSummary) {
 }
 
 TEST_F(ReportForms, F7WithABadDateReportsTheLineAndOpensNothing) {
-    Load(H({"0200 00000000 00000000 00000000 00000000",
-            "313330343032", kMon, "0100 e02e0000 00000000 00000000", kBlank16,
-            "313330333032", kMon, "0800 00000000 b80b0000 00000000", kBlank16}));
+    Load(H({"0200 00000000 00000000 00000000 00000000", "313330343032", kMon,
+            "0100 e02e0000 00000000 00000000", kBlank16, "313330333032", kMon,
+            "0800 00000000 b80b0000 00000000", kBlank16}));
     DataInp form(app);
     Show(form);
     QTest::keyClick(Focus(form), Qt::Key_F7);
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"集計作業をしますか？",
-                                                         " 2行の年月日が前の行より以前の日付です！",
-                                                         "日付エラーのため集計できません！"}));
+                                                        " 2行の年月日が前の行より以前の日付です！",
+                                                        "日付エラーのため集計できません！"}));
     EXPECT_TRUE(opener.opened.empty());
 }
 
@@ -181,7 +193,8 @@ TEST_F(ReportForms, SummaryShowsBlankZerosSeparatorsAndTheNetLineInAFixedPitchFa
     EXPECT_EQ(g.CellText(0, 8), QStringLiteral("中間集計"));
     EXPECT_EQ(g.CellText(0, 15), QStringLiteral("年間集計"));
     EXPECT_EQ(g.CellText(1, 0), QStringLiteral("  1"));
-    EXPECT_EQ(g.CellText(1, 1), QStringLiteral("売上高（店頭・通信販売・卸売分）"));  // 16 characters
+    EXPECT_EQ(g.CellText(1, 1),
+              QStringLiteral("売上高（店頭・通信販売・卸売分）"));  // 16 characters
     EXPECT_EQ(g.CellText(1, 2), QStringLiteral(" 1,234,567"));
     EXPECT_EQ(g.CellText(2, 2), QString(10, QLatin1Char(' ')));
     EXPECT_EQ(g.CellText(51, 0), QString());
@@ -222,7 +235,8 @@ TEST_F(ReportForms, SummaryPrintsBothPagesWithoutAQuestionBetweenThem) {
 TEST_F(ReportForms, ItemLedgerPicksAnItemFromTheListAndShowsItsLinesAndTotal) {
     Koumoku k(app);
     Show(k);
-    for (int b : {0, 1, 2, 3, 4, 7}) EXPECT_FALSE(toolbar.enabled[static_cast<std::size_t>(b)]) << b;
+    for (int b : {0, 1, 2, 3, 4, 7})
+        EXPECT_FALSE(toolbar.enabled[static_cast<std::size_t>(b)]) << b;
     EXPECT_EQ(k.itemList()->count(), 50);
     EXPECT_EQ(k.itemList()->itemText(7), QStringLiteral(" 8 経費"));
     EXPECT_EQ(k.itemList()->currentIndex(), -1);
@@ -323,7 +337,7 @@ TEST_F(ReportForms, IncomeMonthDialogSaysWhenTheMonthHasNoLines) {
     d.monthBox()->setCurrentIndex(4);  // May: no lines
     QTest::mouseClick(d.printButton(), Qt::LeftButton);
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"5月の収入データを印刷しますか？",
-                                                         "指定された月のデータはありません！"}));
+                                                        "指定された月のデータはありません！"}));
     EXPECT_EQ(prompt.shown[0].title, "収入データ印刷確認");
     EXPECT_TRUE(printer.printed.empty());
 
@@ -367,11 +381,13 @@ TEST_F(ReportForms, EachPrintoutPlaysIntoAPdfThatReadsAsItsGoldenText) {
         const fs::path pdf = dir.path() / "PDF" / ("20260415-1200 " + doc.name + ".pdf");
         ASSERT_TRUE(fs::exists(pdf)) << pdf;
         if (const char* keep = std::getenv("TABULO_SHOTS_DIR"))
-            fs::copy_file(pdf, fs::path(keep) / (key + ".pdf"), fs::copy_options::overwrite_existing);
+            fs::copy_file(pdf, fs::path(keep) / (key + ".pdf"),
+                          fs::copy_options::overwrite_existing);
         const std::string text = PdfText(pdf);
         std::ifstream in(golden / (key + ".txt"), std::ios::binary);
         ASSERT_TRUE(in.good()) << "no golden file " << (golden / (key + ".txt"))
-                               << "; the printout reads:\n" << text;
+                               << "; the printout reads:\n"
+                               << text;
         std::stringstream want;
         want << in.rdbuf();
         EXPECT_EQ(text, want.str()) << key;

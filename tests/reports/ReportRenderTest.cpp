@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
-
 #include <array>
 #include <cstdio>
 #include <filesystem>

@@ -41,7 +41,8 @@ const std::string kDate14 = FromHex("3134 2c 22 95bd90ac 22 2c 30 0d0a");
 // KEIRI13.DAT: one line of 1,000 income on item 1 (header totals as written by 終了).
 const std::string kLedger13 = FromHex(
     "0100 00000000 e8030000 00000000 e8030000"
-    "313330343031 81698c8e816a 0100 e8030000 00000000 e8030000" + Blanks(16));
+    "313330343031 81698c8e816a 0100 e8030000 00000000 e8030000" +
+    Blanks(16));
 
 // YOKIN<nn>.DAT with account 1 "MIZUHO": carried (hex, 4 bytes) and current balance
 // in slot 1 and in the totals.
@@ -69,7 +70,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 }
 
 class DataDisk : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         s.ProgramFolder = home.path();
         ASSERT_EQ(CheckStartup(s, prompt, [](const std::string&) { return std::nullopt; }),
@@ -104,7 +105,8 @@ protected:
         };
         // Answering the swap question is putting the other disk in.
         prompt.onShow = [this](const testing::ShownBox& box) {
-            if (box.title == "セット確認" || box.title == "フロッピーセット確認") swapped = swapOnQuestion;
+            if (box.title == "セット確認" || box.title == "フロッピーセット確認")
+                swapped = swapOnQuestion;
         };
         stick = home.path() / "stick";
         fs::create_directories(stick);
@@ -129,7 +131,8 @@ TEST_F(DataDisk, NextYearDiskCarriesTheBalancesAndLeavesThisYearAsItWas) {
     EXPECT_EQ(prompt.Texts(),
               (std::vector<std::string>{
                   "翌年度のデータディスクを作成しますか？",
-                  "翌年のデータを書き込みします。フォーマット済みのディスクを(A)ドライブにセットしましたか？",
+                  "翌年のデータを書き込みします。フォーマット済みのディスクを(A)"
+                  "ドライブにセットしましたか？",
                   "繰り越し処理が終了しました。ディスクを今年のディスクと取り替えて下さい"}));
     EXPECT_EQ(prompt.shown[0].title, "作成確認");
     EXPECT_EQ(prompt.shown[2].title, "取り替え確認");
@@ -162,10 +165,12 @@ TEST_F(DataDisk, NextYearDiskCarriesTheBalancesAndLeavesThisYearAsItWas) {
 TEST_F(DataDisk, NextYearDiskNeedsTheDataAndNoOpenFormAndStopsAtEachNo) {
     s.DataLoaded = 0;
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Refused);
-    EXPECT_EQ(prompt.LastText(), "ファイルを読み込まないと翌年度のデータディスクは作成出来ません！！");
+    EXPECT_EQ(prompt.LastText(),
+              "ファイルを読み込まないと翌年度のデータディスクは作成出来ません！！");
     s.DataLoaded = 1;
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, true), DiskOutcome::Refused);
-    EXPECT_EQ(prompt.LastText(), "ファイルが開いた状態では翌年度のデータディスクは作成出来ません！！");
+    EXPECT_EQ(prompt.LastText(),
+              "ファイルが開いた状態では翌年度のデータディスクは作成出来ません！！");
 
     prompt.Clear();
     prompt.Answer(Answer::No);
@@ -184,9 +189,11 @@ TEST_F(DataDisk, ADriveThatCannotBeSwappedGetsAChosenFolderNeverThisYearsOwn) {
     choices = {home.path() / "drives" / "A", year, other};
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done);
     const auto texts = prompt.Texts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(),
-                         "今年度のデータフォルダーには書き込めません！！\r\n別のフォルダーを選んでください。"),
-              2);
+    EXPECT_EQ(
+        std::count(
+            texts.begin(), texts.end(),
+            "今年度のデータフォルダーには書き込めません！！\r\n別のフォルダーを選んでください。"),
+        2);
     EXPECT_EQ(ReadBytes(other / "KEIRIDATA" / "DATE.DAT"), kDate14);
     ExpectThisYearUntouched();
     EXPECT_EQ(ReadBytes(year / "DATE.DAT"), kDate13);
@@ -202,9 +209,10 @@ TEST_F(DataDisk, BackupCopiesThroughTheStagingFolderOntoTheSwappedDisk) {
     WriteBytes(home.path() / "KEIRIDATA3" / "OLD.DAT", "old");
     EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Done);
     EXPECT_EQ(prompt.Texts(),
-              (std::vector<std::string>{"データディスクのバックアップしますか？",
-                                        "フロッピーディスクをバックアップ用ディスクと交換してください。",
-                                        "終了しました。フロッピーディスクを元のデータディスクと交換してください。"}));
+              (std::vector<std::string>{
+                  "データディスクのバックアップしますか？",
+                  "フロッピーディスクをバックアップ用ディスクと交換してください。",
+                  "終了しました。フロッピーディスクを元のデータディスクと交換してください。"}));
     EXPECT_EQ(prompt.shown[0].title, "バックアップ確認");
     EXPECT_EQ(prompt.shown[1].title, "フロッピーセット確認");
     EXPECT_EQ(Snapshot(stick / "KEIRIDATA"), before);
@@ -214,7 +222,8 @@ TEST_F(DataDisk, BackupCopiesThroughTheStagingFolderOntoTheSwappedDisk) {
 
 TEST_F(DataDisk, BackupWithAFormOpenOrNoAtTheSwapWritesNothingToTheDisk) {
     EXPECT_EQ(BackupDataDisk(s, prompt, io, true), DiskOutcome::Refused);
-    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ファイルが開いた状態ではバックアップは出来ません！！"});
+    EXPECT_EQ(prompt.Texts(),
+              std::vector<std::string>{"ファイルが開いた状態ではバックアップは出来ません！！"});
 
     prompt.Clear();
     prompt.Answer(Answer::Yes);
@@ -250,7 +259,8 @@ TEST(DisplayPathTest, FilesOnALetterDriveAreNamedInTheDrivesForm) {
     s.ProgramFolder = "/home/u/.local/share/tabulo";
     s.SetupLines[1] = "A";
     ASSERT_TRUE(BuildDataFolder(s).ok());
-    EXPECT_EQ(DisplayPath(s, (s.DataFolder / "KEIRI07.DAT").string()), "A:\\KEIRIDATA\\KEIRI07.DAT");
+    EXPECT_EQ(DisplayPath(s, (s.DataFolder / "KEIRI07.DAT").string()),
+              "A:\\KEIRIDATA\\KEIRI07.DAT");
     EXPECT_EQ(DisplayPath(s, s.DataFolder.string()), "A:\\KEIRIDATA");
     // Anything outside the data folder keeps its own path.
     EXPECT_EQ(DisplayPath(s, "/tmp/x/KEIRI07.DAT"), "/tmp/x/KEIRI07.DAT");
@@ -284,7 +294,8 @@ TEST_F(DataDisk, AutomaticCopiesSkipAnIdenticalYearAndKeepTwentyAndTheFirstOfEac
     const auto now = sys_days{year_month_day{std::chrono::year{2026}, month{6}, day{1}}} + hours{3};
     ASSERT_TRUE(AutoBackup(home.path(), year, now).ok());
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(root)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(root))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     ASSERT_EQ(names.size(), 22u);  // the newest 20 and the first of January and February
     EXPECT_EQ(names[0], "20260101-120000");
@@ -299,7 +310,8 @@ TEST_F(DataDisk, AutomaticCopiesSkipAnIdenticalYearAndKeepTwentyAndTheFirstOfEac
     ASSERT_TRUE(AutoBackup(home.path(), year, now + minutes{10}).ok());
     EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 22);
     names.clear();
-    for (const auto& e : fs::directory_iterator(root)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(root))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(ReadBytes(root / names.back() / "KEIRI13.DAT"), kLedger13 + "x");
 }

@@ -2,9 +2,9 @@
 // Each test process keeps its user settings (QSettings) in a folder of its own, so
 // that tests running side by side never see each other's choices, and the
 // developer's own settings are never touched.
-#include <QApplication>
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -12,7 +12,8 @@
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    std::string config = (std::filesystem::temp_directory_path() / "tabulo-settings-XXXXXX").string();
+    std::string config =
+        (std::filesystem::temp_directory_path() / "tabulo-settings-XXXXXX").string();
     const bool own = mkdtemp(config.data()) != nullptr;
     if (own) setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     int result = 0;

@@ -8,7 +8,7 @@
 namespace tabulo::testing {
 
 class RecordingPrinter : public DocumentPrinter {
-public:
+  public:
     bool Print(const PrintDocument& doc) override {
         printed.push_back(doc);
         return !failing;
