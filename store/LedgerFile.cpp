@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/FileOps.h"
@@ -31,6 +32,11 @@ struct LedgerFile::Impl {
     std::size_t dirtyBegin = 0;
     std::size_t dirtyEnd = 0;
     bool headerDirty = false;
+    // The line bytes written since `disk` was taken, as sorted runs, so that the
+    // journal need not compare the whole dirty range; `touchedInOrder` false (a
+    // write before an earlier one) leaves the journal to compare.
+    std::vector<ByteRange> touched;
+    bool touchedInOrder = true;
 
     ~Impl() {
         if (fd >= 0) ::close(fd);
@@ -51,6 +57,29 @@ struct LedgerFile::Impl {
         }
         std::copy(data.begin(), data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
         MarkDirty(offset, offset + data.size());
+        if (!(offset == 0 && data.size() == kLedgerHeaderSize)) Touch(offset, offset + data.size());
+    }
+
+    void Touch(std::size_t begin, std::size_t end) {
+        if (!touchedInOrder) return;
+        if (touched.empty() || begin > touched.back().end) {
+            if (touched.empty()) touched.reserve(bytes.size() / kLedgerLineSize + 1);
+            touched.push_back({begin, end});
+        } else if (begin >= touched.back().begin) {
+            touched.back().end = std::max(touched.back().end, end);
+        } else {
+            touchedInOrder = false;
+            touched.clear();
+        }
+    }
+
+    void ClearChanges() {
+        disk.clear();
+        diskIsBytes = true;
+        dirtyBegin = dirtyEnd = 0;
+        headerDirty = false;
+        touched.clear();
+        touchedInOrder = true;
     }
 
     void FillBlankLines(std::size_t from, std::size_t to) {
@@ -159,7 +188,8 @@ Result<LedgerLine> LedgerFile::ReadLine(int n) {
         return impl_->Bad(
             BadFormatError({}, "出納帳に " + std::to_string(n) + " 行目がありません。"));
     }
-    auto line = DecodeLedgerLine(std::span<const std::byte>(impl_->bytes).subspan(at, kLedgerLineSize));
+    auto line =
+        DecodeLedgerLine(std::span<const std::byte>(impl_->bytes).subspan(at, kLedgerLineSize));
     if (!line) {
         FileError e = impl_->Bad(line.error());
         e.detail = std::to_string(n) + " 行目: " + e.detail;
@@ -191,10 +221,20 @@ void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize>
 
 void LedgerFile::SetBalance(int n, Amount zandaka) {
     const std::size_t at = LedgerLineOffset(n) + kLedgerZandakaOffset;
-    if (GetRawAmount(impl_->bytes.data() + at) == zandaka) return;
     std::array<std::byte, 4> le;
     PutRawAmount(le.data(), zandaka);
-    impl_->Put(at, le);
+    Impl& f = *impl_;
+    std::byte* stored = f.bytes.data() + at;
+    if (std::memcmp(stored, le.data(), le.size()) == 0) return;
+    // The line is there (the walks ask only for lines the file holds): the usual
+    // case of a walk, kept short.
+    if (!f.diskIsBytes && at + le.size() <= f.bytes.size()) {
+        std::memcpy(stored, le.data(), le.size());
+        f.MarkDirty(at, at + le.size());
+        f.Touch(at, at + le.size());
+        return;
+    }
+    f.Put(at, le);
 }
 
 Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
@@ -207,12 +247,19 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
     }
     std::vector<FileChange> changes;
     if ((linesDirty || f.headerDirty) && !f.diskIsBytes) {
-        FileChange c{f.path, f.existed, f.disk, f.bytes, {}};
+        FileChange c{f.path, f.existed, f.disk, f.bytes, {}, {}};
         if (f.headerDirty && linesDirty && f.dirtyBegin <= kLedgerHeaderSize) {
             c.ranges.push_back({0, std::max(f.dirtyEnd, kLedgerHeaderSize)});
         } else {
             if (f.headerDirty) c.ranges.push_back({0, kLedgerHeaderSize});
             if (linesDirty) c.ranges.push_back({f.dirtyBegin, f.dirtyEnd});
+        }
+        // What was written, as runs: the header (compared, it is short) and the
+        // line bytes touched.
+        if (f.touchedInOrder && (!linesDirty || !f.touched.empty()) &&
+            (!f.headerDirty || f.touched.empty() || f.touched.front().begin >= kLedgerHeaderSize)) {
+            if (f.headerDirty) c.touched.push_back({0, kLedgerHeaderSize});
+            c.touched.insert(c.touched.end(), f.touched.begin(), f.touched.end());
         }
         changes.push_back(std::move(c));
     }
@@ -222,20 +269,14 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
         return st;
     }
     // The file holds what `bytes` holds now.
-    f.disk.clear();
-    f.diskIsBytes = true;
+    f.ClearChanges();
     f.existed = true;
-    f.dirtyBegin = f.dirtyEnd = 0;
-    f.headerDirty = false;
     return Ok();
 }
 
 void LedgerFile::Discard() {
     if (!impl_->diskIsBytes) impl_->bytes = std::move(impl_->disk);
-    impl_->disk.clear();
-    impl_->diskIsBytes = true;
-    impl_->dirtyBegin = impl_->dirtyEnd = 0;
-    impl_->headerDirty = false;
+    impl_->ClearChanges();
 }
 
 }  // namespace tabulo
