@@ -127,27 +127,25 @@ std::vector<Run> FileRuns(const FileChange& c) {
         for (const ByteRange& r : c.ranges) AddChangedRuns(c, r, runs);
         return runs;
     }
-    for (std::size_t k = 0; k < c.touched.size(); ++k) {
-        const ByteRange& t = c.touched[k];
-        if (t.end < t.begin || (k > 0 && t.begin < c.touched[k - 1].end)) {
+    runs.reserve(c.touched.size());
+    const std::size_t oldSize = c.before.size();
+    std::size_t previousEnd = 0;
+    for (const ByteRange& t : c.touched) {
+        if (t.end < t.begin || t.begin < previousEnd) {
             // Not in order: compare instead, which is always right.
             FileChange whole = c;
             whole.touched.clear();
             return FileRuns(whole);
         }
-    }
-    runs.reserve(c.touched.size());
-    const std::size_t oldSize = c.before.size();
-    for (const ByteRange& t : c.touched) {
+        previousEnd = t.end;
         const std::size_t end = std::min(t.end, oldSize);
         if (t.begin >= end) continue;
         if (end - t.begin > 8) {
             AddChangedRuns(c, {t.begin, end}, runs);
             continue;
         }
-        if (!runs.empty() && t.begin >= runs.back().end && t.begin - runs.back().end < 6 &&
-            end - runs.back().begin < 0xFFFF) {
-            runs.back().end = std::max(runs.back().end, end);
+        if (!runs.empty() && t.begin - runs.back().end < 6 && end - runs.back().begin < 0xFFFF) {
+            runs.back().end = end;
         } else {
             runs.push_back({t.begin, end});
         }
@@ -246,10 +244,19 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
         put(runs[k].size(), 4);
         std::size_t at = 0;
         for (const Run& run : runs[k]) {
-            put(run.begin - at, 4);
-            put(run.end - run.begin, 2);
-            std::memcpy(p, c.before.data() + run.begin, run.end - run.begin);
-            p += run.end - run.begin;
+            const std::size_t gap = run.begin - at, count = run.end - run.begin;
+            const std::byte* old = c.before.data() + run.begin;
+            for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((gap >> (8 * i)) & 0xFF);
+            p[4] = static_cast<std::byte>(count & 0xFF);
+            p[5] = static_cast<std::byte>(count >> 8);
+            p += 6;
+            // Most runs are a balance's four bytes: copied here, not by a call.
+            if (count <= 8) {
+                for (std::size_t i = 0; i < count; ++i) p[i] = old[i];
+            } else {
+                std::memcpy(p, old, count);
+            }
+            p += count;
             at = run.end;
         }
     }

@@ -15,6 +15,30 @@
 
 namespace tabulo {
 
+namespace {
+// Leaves new elements uninitialised: the file's bytes are read straight over them,
+// so zeroing 400 KB first would be wasted.
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using Buffer = std::vector<std::byte, UninitialisedAllocator<std::byte>>;
+}  // namespace
+
 // The file's bytes are read once at Open into `bytes`; `disk` keeps what the file
 // holds once `bytes` starts to differ (until then `diskIsBytes` saves the copy), for
 // the journal and for Discard.
@@ -26,15 +50,17 @@ struct LedgerFile::Impl {
     int fd = -1;
     bool readOnly = false;  // a write-protected disk can still be read
     bool existed = true;    // false: Open created the file
-    std::vector<std::byte> bytes;
-    std::vector<std::byte> disk;
+    Buffer bytes;
+    Buffer disk;
     bool diskIsBytes = true;
     std::size_t dirtyBegin = 0;
     std::size_t dirtyEnd = 0;
     bool headerDirty = false;
     // The line bytes written since `disk` was taken, as sorted runs, so that the
     // journal need not compare the whole dirty range; `touchedInOrder` false (a
-    // write before an earlier one) leaves the journal to compare.
+    // write before an earlier one) leaves the journal to compare. The first entry,
+    // once there is one, is kept for the header, so that the runs can be handed
+    // over to the journal without a copy.
     std::vector<ByteRange> touched;
     bool touchedInOrder = true;
 
@@ -44,7 +70,8 @@ struct LedgerFile::Impl {
 
     void Put(std::size_t offset, std::span<const std::byte> data) {
         if (diskIsBytes) {
-            disk = bytes;
+            disk.resize(bytes.size());  // uninitialised, then copied in one go
+            std::memcpy(disk.data(), bytes.data(), bytes.size());
             diskIsBytes = false;
         }
         if (bytes.size() < offset + data.size()) {
@@ -62,8 +89,11 @@ struct LedgerFile::Impl {
 
     void Touch(std::size_t begin, std::size_t end) {
         if (!touchedInOrder) return;
-        if (touched.empty() || begin > touched.back().end) {
-            if (touched.empty()) touched.reserve(bytes.size() / kLedgerLineSize + 1);
+        if (touched.empty()) {
+            touched.reserve(bytes.size() / kLedgerLineSize + 2);
+            touched.push_back({0, 0});  // the header's place
+        }
+        if (begin > touched.back().end) {
             touched.push_back({begin, end});
         } else if (begin >= touched.back().begin) {
             touched.back().end = std::max(touched.back().end, end);
@@ -231,7 +261,10 @@ void LedgerFile::SetBalance(int n, Amount zandaka) {
     if (!f.diskIsBytes && at + le.size() <= f.bytes.size()) {
         std::memcpy(stored, le.data(), le.size());
         f.MarkDirty(at, at + le.size());
-        f.Touch(at, at + le.size());
+        if (f.touchedInOrder && !f.touched.empty() && at > f.touched.back().end)
+            f.touched.push_back({at, at + le.size()});
+        else
+            f.Touch(at, at + le.size());
         return;
     }
     f.Put(at, le);
@@ -256,10 +289,12 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
         }
         // What was written, as runs: the header (compared, it is short) and the
         // line bytes touched.
-        if (f.touchedInOrder && (!linesDirty || !f.touched.empty()) &&
-            (!f.headerDirty || f.touched.empty() || f.touched.front().begin >= kLedgerHeaderSize)) {
-            if (f.headerDirty) c.touched.push_back({0, kLedgerHeaderSize});
-            c.touched.insert(c.touched.end(), f.touched.begin(), f.touched.end());
+        if (f.touched.empty()) f.touched.push_back({0, 0});
+        if (f.touchedInOrder && (!linesDirty || f.touched.size() > 1) &&
+            (f.touched.size() < 2 || f.touched[1].begin >= kLedgerHeaderSize)) {
+            if (f.headerDirty)
+                f.touched.front().end = std::max(f.touched.front().end, kLedgerHeaderSize);
+            c.touched = std::move(f.touched);
         }
         changes.push_back(std::move(c));
     }
