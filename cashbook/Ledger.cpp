@@ -81,8 +81,8 @@ class Session {
 
     // A line's balance fields and month without decoding its texts.
     Status Raw(int n, RawView& out) {
-        if (file_.HasLine(n)) {
-            auto bytes = file_.RawLine(n);
+        if (const std::byte* stored = file_.FindRawLine(n)) {
+            std::span<const std::byte, kLedgerLineSize> bytes(stored, kLedgerLineSize);
             char plain[2];
             if (int length = PlainRawLineMonth(bytes, plain); length >= 0) {
                 out = RawView{ReadRawLineFields(bytes), MonthKey(plain, length)};

@@ -251,7 +251,9 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
             p[5] = static_cast<std::byte>(count >> 8);
             p += 6;
             // Most runs are a balance's four bytes: copied here, not by a call.
-            if (count <= 8) {
+            if (count == 4) {
+                std::memcpy(p, old, 4);
+            } else if (count < 8) {
                 for (std::size_t i = 0; i < count; ++i) p[i] = old[i];
             } else {
                 std::memcpy(p, old, count);

@@ -245,6 +245,12 @@ std::span<const std::byte, kLedgerLineSize> LedgerFile::RawLine(int n) const {
                                                        kLedgerLineSize);
 }
 
+const std::byte* LedgerFile::FindRawLine(int n) const {
+    if (n < 1) return nullptr;
+    const std::size_t at = LedgerLineOffset(n);
+    return at + kLedgerLineSize <= impl_->bytes.size() ? impl_->bytes.data() + at : nullptr;
+}
+
 void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes) {
     impl_->Put(LedgerLineOffset(n), bytes);
 }
