@@ -47,6 +47,11 @@ class MonthKey {
         : MonthKey(m.data(), static_cast<int>(std::min<std::size_t>(m.size(), 2))) {}
     MonthKey(const char* p, int length) {
         code_ = static_cast<std::uint32_t>(length) << 16;
+        if (length == 2) {  // the usual case, without the loop
+            code_ |= static_cast<std::uint32_t>(static_cast<unsigned char>(p[0])) << 8 |
+                     static_cast<std::uint32_t>(static_cast<unsigned char>(p[1]));
+            return;
+        }
         for (int i = 0; i < length; ++i)
             code_ |= static_cast<std::uint32_t>(static_cast<unsigned char>(p[i])) << (8 * (1 - i));
     }

@@ -93,19 +93,8 @@ std::int16_t GetRawInteger(const std::byte* p) { return GetI16(p); }
 Amount GetRawAmount(const std::byte* p) { return GetI32(p); }
 void PutRawAmount(std::byte* p, Amount v) { PutI32(p, v); }
 
-RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line) {
-    return {GetI16(&line[kItemAt]), GetI32(&line[kInAt]), GetI32(&line[kOutAt]),
-            GetI32(&line[kZandakaAt])};
-}
-
-int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
+int PlainRawLineMonthOther(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
     const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (digit(p[0]) && digit(p[1]) && digit(p[2]) && digit(p[3]) && digit(p[4]) && digit(p[5])) {
-        month[0] = p[2];  // the usual case: six digits
-        month[1] = p[3];
-        return 2;
-    }
     // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
     // trims the text; a plain ASCII date is its own text.
     int first = 0, last = 6;
