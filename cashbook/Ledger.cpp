@@ -47,6 +47,11 @@ class MonthKey {
         : MonthKey(m.data(), static_cast<int>(std::min<std::size_t>(m.size(), 2))) {}
     MonthKey(const char* p, int length) {
         code_ = static_cast<std::uint32_t>(length) << 16;
+        if (length == 2) {  // the usual case, without the loop
+            code_ |= static_cast<std::uint32_t>(static_cast<unsigned char>(p[0])) << 8 |
+                     static_cast<std::uint32_t>(static_cast<unsigned char>(p[1]));
+            return;
+        }
         for (int i = 0; i < length; ++i)
             code_ |= static_cast<std::uint32_t>(static_cast<unsigned char>(p[i])) << (8 * (1 - i));
     }
@@ -68,7 +73,7 @@ struct RawView {
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
 class Session {
-public:
+  public:
     static Result<Session> Open(const SharedState& s) {
         auto file = LedgerFile::Open(s.LedgerPath);
         if (!file) return file.error();
@@ -81,8 +86,8 @@ public:
 
     // A line's balance fields and month without decoding its texts.
     Status Raw(int n, RawView& out) {
-        if (file_.HasLine(n)) {
-            auto bytes = file_.RawLine(n);
+        if (const std::byte* stored = file_.FindRawLine(n)) {
+            std::span<const std::byte, kLedgerLineSize> bytes(stored, kLedgerLineSize);
             char plain[2];
             if (int length = PlainRawLineMonth(bytes, plain); length >= 0) {
                 out = RawView{ReadRawLineFields(bytes), MonthKey(plain, length)};
@@ -119,7 +124,7 @@ public:
         return st;
     }
 
-private:
+  private:
     Session(LedgerFile f, const LedgerHeaderRecord& h) : header(h), file_(std::move(f)) {}
     // A line the file does not hold, or whose date is not plain ASCII.
     Status RawSlow(int n, RawView& out) {
@@ -146,8 +151,26 @@ struct Tracker {
 // The reference rule for line n: the balance restarts on the first dated line of a
 // new month whatever its category; line 1 starts from OpeningBalance. Gives the
 // line's balance and moves the tracker on.
+// Whether each item number moves the cash balance, looked up once per operation
+// rather than once a line.
+class CashItems {
+  public:
+    explicit CashItems(const ItemTableArray& items) {
+        for (std::size_t i = 0; i < cash_.size(); ++i)
+            cash_[i] = IsCashCategory(CategoryOf(items, static_cast<int>(i)));
+    }
+    // Item numbers outside the table have no category.
+    bool operator()(int itemNo) const {
+        return itemNo >= 0 && static_cast<std::size_t>(itemNo) < cash_.size() &&
+               cash_[static_cast<std::size_t>(itemNo)];
+    }
+
+  private:
+    std::array<bool, kItemCount + 1> cash_{};
+};
+
 Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
-                                  const LedgerHeaderRecord& header, const ItemTableArray& items) {
+                                  const LedgerHeaderRecord& header, bool isCash) {
     if (t.month.empty()) {
         t.month = line.month;
     } else if (!line.month.empty() && line.month != t.month) {
@@ -155,8 +178,7 @@ Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
         t.balance = 0;
     }
     std::int64_t z = (n == 1) ? header.OpeningBalance : t.balance;
-    if (IsCashCategory(CategoryOf(items, line.f.itemNo)))
-        z += static_cast<std::int64_t>(line.f.indata) - line.f.outdata;
+    if (isCash) z += static_cast<std::int64_t>(line.f.indata) - line.f.outdata;
     auto checked = CheckedAmount(z);
     if (!checked) return OverflowError();
     t.balance = *checked;
@@ -165,11 +187,11 @@ Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
 
 // The reference walk over lines from..LineCount. Only a balance that changed is
 // written, and only its four bytes.
-Result<Tracker> RecalcWalk(Session& ses, const ItemTableArray& items, int from, Tracker t) {
+Result<Tracker> RecalcWalk(Session& ses, const CashItems& cash, int from, Tracker t) {
     for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
         RawView line;
         if (Status st = ses.Raw(n, line); !st) return st.error();
-        auto z = ApplyReferenceRule(t, n, line, ses.header, items);
+        auto z = ApplyReferenceRule(t, n, line, ses.header, cash(line.f.itemNo));
         if (!z) return z.error();
         ses.file().SetBalance(n, *z);
     }
@@ -186,12 +208,11 @@ LineBytes BlankLineBytes() {
 }
 
 // Writes `bytes` as line n and gives it its balance by the reference rule.
-Status PlaceLine(Session& ses, Tracker& t, int n, const LineBytes& bytes,
-                 const ItemTableArray& items) {
+Status PlaceLine(Session& ses, Tracker& t, int n, const LineBytes& bytes, const CashItems& cash) {
     ses.file().WriteRawLine(n, bytes);
     RawView line;
     if (Status st = ses.Raw(n, line); !st) return st.error();
-    auto z = ApplyReferenceRule(t, n, line, ses.header, items);
+    auto z = ApplyReferenceRule(t, n, line, ses.header, cash(line.f.itemNo));
     if (!z) return z.error();
     ses.file().SetBalance(n, *z);
     return Ok();
@@ -223,15 +244,13 @@ FileError RowOutOfReach(const SharedState& s) {
 
 Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_view month,
                   const RowFields& row, const DepositChange* deposit) {
-    if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767)
-        return RowOutOfReach(s);
+    if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767) return RowOutOfReach(s);
     // The deposit correction is worked out first: if it overflows, nothing is written.
     std::optional<DepositBookRecord> book;
     if (deposit && IsDepositCategory(deposit->kubun) && deposit->account >= 1 &&
         deposit->account <= kAccountCount) {
-        auto corrected =
-            CorrectForAmountChange(s.DepositBook, deposit->kubun, deposit->account,
-                                   deposit->oldAmount, amount);
+        auto corrected = CorrectForAmountChange(s.DepositBook, deposit->kubun, deposit->account,
+                                                deposit->oldAmount, amount);
         if (!corrected) return corrected.error();
         book = *corrected;
     }
@@ -286,13 +305,14 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
             if (Status w = ses.Write(n, BlankLedgerLine(D)); !w) return w.error();
     }
 
+    const CashItems cash(s.ItemTable);
     for (int n = L; n <= ses.header.LineCount; ++n) {
         if (n != L) {
             // A later line: only its balance can change.
             RawView stored;
             if (Status st = ses.Raw(n, stored); !st) return st.error();
             Amount z = D;
-            if (IsCashCategory(CategoryOf(s.ItemTable, stored.f.itemNo))) {
+            if (cash(stored.f.itemNo)) {
                 if (!M.empty() && stored.month != M) D = 0;
                 auto checked = CheckedAmount(static_cast<std::int64_t>(D) + stored.f.indata -
                                              stored.f.outdata);
@@ -353,7 +373,7 @@ Status RecalculateFromPage(SharedState& s, int currentPage) {
         t.balance = line->Zandaka;
         break;
     }
-    auto walked = RecalcWalk(ses, s.ItemTable, S, t);
+    auto walked = RecalcWalk(ses, CashItems(s.ItemTable), S, t);
     if (!walked) return walked.error();
     return ses.Commit(s);
 }
@@ -362,7 +382,7 @@ Status RecalculateAll(SharedState& s) {
     if (s.LedgerHeader.LineCount < 1) return Ok();
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
-    auto walked = RecalcWalk(*opened, s.ItemTable, 1, Tracker{});
+    auto walked = RecalcWalk(*opened, CashItems(s.ItemTable), 1, Tracker{});
     if (!walked) return walked.error();
     return opened->Commit(s);
 }
@@ -375,7 +395,8 @@ Result<Amount> ReferenceBalance::Next(int n, const LedgerLine& line) {
     f.indata = line.Indata;
     f.outdata = line.Outdata;
     f.zandaka = line.Zandaka;
-    auto z = ApplyReferenceRule(t, n, RawView{f, MonthKeyOf(line.NenGetsuBi)}, header_, items_);
+    auto z = ApplyReferenceRule(t, n, RawView{f, MonthKeyOf(line.NenGetsuBi)}, header_,
+                                IsCashCategory(CategoryOf(items_, line.ItemNo)));
     if (!z) return z.error();
     // The tracker only ever moves to the line's own month.
     if (!(t.month == before)) month_ = MonthOf(line.NenGetsuBi);
@@ -394,13 +415,14 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
     ses.headerChanged = true;
     // One pass does the move and the full recalculation: from line L on, each place
     // takes the line that was one place before it (line L the new blank one).
+    const CashItems cash(s.ItemTable);
     Tracker t;
     LineBytes carry = BlankLineBytes();
     for (int n = 1; n <= count + 1; ++n) {
         if (n < L) {
             RawView line;
             if (Status st = ses.Raw(n, line); !st) return st.error();
-            auto z = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable);
+            auto z = ApplyReferenceRule(t, n, line, ses.header, cash(line.f.itemNo));
             if (!z) return z.error();
             ses.file().SetBalance(n, *z);
             continue;
@@ -411,7 +433,7 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
             auto stored = ses.file().RawLine(n);  // taken before its place is overwritten
             std::copy(stored.begin(), stored.end(), carry.begin());
         }
-        if (Status st = PlaceLine(ses, t, n, placed, s.ItemTable); !st) return st.error();
+        if (Status st = PlaceLine(ses, t, n, placed, cash); !st) return st.error();
     }
     if (Status st = ses.Commit(s); !st) return st.error();
     return InsertOutcome::Inserted;
@@ -439,12 +461,13 @@ Status DeleteLine(SharedState& s, int L, int account) {
     ses.headerChanged = true;
     // One pass does the move and the full recalculation: from line L on, each place
     // takes the line after it; the old last place becomes blank with balance 0.
+    const CashItems cash(s.ItemTable);
     Tracker t;
     for (int n = 1; n < count; ++n) {
         if (n < L) {
             RawView line;
             if (Status st = ses.Raw(n, line); !st) return st.error();
-            auto z = ApplyReferenceRule(t, n, line, ses.header, s.ItemTable);
+            auto z = ApplyReferenceRule(t, n, line, ses.header, cash(line.f.itemNo));
             if (!z) return z.error();
             ses.file().SetBalance(n, *z);
             continue;
@@ -453,7 +476,7 @@ Status DeleteLine(SharedState& s, int L, int account) {
         LineBytes moved;
         auto stored = ses.file().RawLine(n + 1);
         std::copy(stored.begin(), stored.end(), moved.begin());
-        if (Status st = PlaceLine(ses, t, n, moved, s.ItemTable); !st) return st;
+        if (Status st = PlaceLine(ses, t, n, moved, cash); !st) return st;
     }
     ses.file().WriteRawLine(count, BlankLineBytes());
     ses.header.ClosingBalance = ses.header.LineCount > 0 ? t.balance : 0;
@@ -462,8 +485,7 @@ Status DeleteLine(SharedState& s, int L, int account) {
 }
 
 Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {
-    if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767)
-        return RowOutOfReach(s);
+    if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767) return RowOutOfReach(s);
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     Session& ses = *opened;
@@ -504,9 +526,8 @@ Status ChangeStoredLine(SharedState& s, int L, Change change) {
 }  // namespace
 
 Status WriteLineItem(SharedState& s, int L, int itemNo) {
-    return ChangeStoredLine(s, L, [&](LedgerLine& line) {
-        line.ItemNo = static_cast<std::int16_t>(itemNo);
-    });
+    return ChangeStoredLine(
+        s, L, [&](LedgerLine& line) { line.ItemNo = static_cast<std::int16_t>(itemNo); });
 }
 
 Status WriteLineRemarks(SharedState& s, int L, std::string_view bikou) {
@@ -544,7 +565,7 @@ Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPa
 }
 
 Result<std::array<std::optional<LedgerLine>, kRowsPerPage>> ReadPage(const SharedState& s,
-                                                                      int page) {
+                                                                     int page) {
     std::array<std::optional<LedgerLine>, kRowsPerPage> out;
     if (s.LedgerHeader.LineCount < LineOfRow(page, 1)) return out;
     auto file = LedgerFile::Open(s.LedgerPath);

@@ -1,6 +1,7 @@
 #include "store/BinaryRecords.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -9,31 +10,52 @@
 namespace tabulo {
 namespace {
 
-// Little-endian field access on a byte buffer.
+// Little-endian field access on a byte buffer. On a little-endian machine each is a
+// plain load or store: the ledger walks read four fields of every line.
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
 void PutI16(std::byte* p, std::int16_t v) {
     auto u = static_cast<std::uint16_t>(v);
-    p[0] = static_cast<std::byte>(u & 0xFF);
-    p[1] = static_cast<std::byte>(u >> 8);
+    if constexpr (kLittleEndian) {
+        std::memcpy(p, &u, 2);
+    } else {
+        p[0] = static_cast<std::byte>(u & 0xFF);
+        p[1] = static_cast<std::byte>(u >> 8);
+    }
 }
 void PutI32(std::byte* p, std::int32_t v) {
     auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
+    if constexpr (kLittleEndian) {
+        std::memcpy(p, &u, 4);
+    } else {
+        for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
+    }
 }
 std::int16_t GetI16(const std::byte* p) {
-    auto u = static_cast<std::uint16_t>(std::to_integer<unsigned>(p[0]) |
-                                        (std::to_integer<unsigned>(p[1]) << 8));
+    std::uint16_t u;
+    if constexpr (kLittleEndian) {
+        std::memcpy(&u, p, 2);
+    } else {
+        u = static_cast<std::uint16_t>(std::to_integer<unsigned>(p[0]) |
+                                       (std::to_integer<unsigned>(p[1]) << 8));
+    }
     return static_cast<std::int16_t>(u);
 }
 std::int32_t GetI32(const std::byte* p) {
     std::uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
+    if constexpr (kLittleEndian) {
+        std::memcpy(&u, p, 4);
+    } else {
+        for (int i = 0; i < 4; ++i) u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
+    }
     return static_cast<std::int32_t>(u);
 }
 
 // A fixed string field: CP932, cut at a character boundary, blanks to the right.
 Status PutText(std::byte* p, std::size_t width, const std::string& text, const char* field) {
     std::memset(p, ' ', width);
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         std::memcpy(p, text.data(), std::min(width, text.size()));
         return Ok();
     }
@@ -60,10 +82,10 @@ Result<std::string> GetText(const std::byte* p, std::size_t width, const char* f
 constexpr std::size_t kDateAt = 0, kYoubiAt = 6, kItemAt = 12, kInAt = 14, kOutAt = 18,
                       kZandakaAt = 22, kBikouAt = 26;
 // Deposit book fields (offsets within the 1,536 bytes).
-constexpr std::size_t kNameAt = 0, kNameWidth = 18, kNoAt = 378, kNoWidth = 14,
-                      kCarriedAt = 672, kCurrentAt = 756, kSpareAt = 840, kMaturityAt = 924,
-                      kMaturityWidth = 10, kCarriedTotalAt = 1134, kCurrentTotalAt = 1138,
-                      kNoteAt = 1142, kNoteWidth = 394;
+constexpr std::size_t kNameAt = 0, kNameWidth = 18, kNoAt = 378, kNoWidth = 14, kCarriedAt = 672,
+                      kCurrentAt = 756, kSpareAt = 840, kMaturityAt = 924, kMaturityWidth = 10,
+                      kCarriedTotalAt = 1134, kCurrentTotalAt = 1138, kNoteAt = 1142,
+                      kNoteWidth = 394;
 
 }  // namespace
 
@@ -71,19 +93,8 @@ std::int16_t GetRawInteger(const std::byte* p) { return GetI16(p); }
 Amount GetRawAmount(const std::byte* p) { return GetI32(p); }
 void PutRawAmount(std::byte* p, Amount v) { PutI32(p, v); }
 
-RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line) {
-    return {GetI16(&line[kItemAt]), GetI32(&line[kInAt]), GetI32(&line[kOutAt]),
-            GetI32(&line[kZandakaAt])};
-}
-
-int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
+int PlainRawLineMonthOther(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
     const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (digit(p[0]) && digit(p[1]) && digit(p[2]) && digit(p[3]) && digit(p[4]) && digit(p[5])) {
-        month[0] = p[2];  // the usual case: six digits
-        month[1] = p[3];
-        return 2;
-    }
     // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
     // trims the text; a plain ASCII date is its own text.
     int first = 0, last = 6;
@@ -197,7 +208,8 @@ Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book) 
             !r) {
             return r.error();
         }
-        if (auto r = PutText(&out[kNoAt + slot * kNoWidth], kNoWidth, book.AccountNo[slot], "口座No.");
+        if (auto r =
+                PutText(&out[kNoAt + slot * kNoWidth], kNoWidth, book.AccountNo[slot], "口座No.");
             !r) {
             return r.error();
         }
@@ -218,8 +230,8 @@ Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book) 
 
 Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes) {
     if (bytes.size() < kDepositBookSize) {
-        return BadFormatError({}, "預金データが途中で切れています（" + std::to_string(bytes.size()) +
-                                      " バイト）。");
+        return BadFormatError(
+            {}, "預金データが途中で切れています（" + std::to_string(bytes.size()) + " バイト）。");
     }
     DepositBookRecord book;
     for (int i = 0; i < kAccountSlots; ++i) {
@@ -228,7 +240,8 @@ Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes) {
         if (!name) return name.error();
         auto no = GetText(&bytes[kNoAt + slot * kNoWidth], kNoWidth, "口座No.");
         if (!no) return no.error();
-        auto maturity = GetText(&bytes[kMaturityAt + slot * kMaturityWidth], kMaturityWidth, "満期");
+        auto maturity =
+            GetText(&bytes[kMaturityAt + slot * kMaturityWidth], kMaturityWidth, "満期");
         if (!maturity) return maturity.error();
         book.AccountName[slot] = std::move(*name);
         book.AccountNo[slot] = std::move(*no);

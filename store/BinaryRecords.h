@@ -3,8 +3,10 @@
 // (42 bytes) and the deposit book (1,536 bytes). Little-endian, no padding, fixed
 // strings in CP932 filled with blanks on the right.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
@@ -43,14 +45,55 @@ struct RawLineFields {
     Amount outdata = 0;
     Amount zandaka = 0;
 };
-RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line);
+// Defined here so that a walk over every line of a year reads them in place.
+inline RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line) {
+    const std::byte* p = line.data();
+    RawLineFields f;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&f.itemNo, p + kLedgerItemOffset, 2);
+        std::memcpy(&f.indata, p + kLedgerIndataOffset, 4);
+        std::memcpy(&f.outdata, p + kLedgerOutdataOffset, 4);
+        std::memcpy(&f.zandaka, p + kLedgerZandakaOffset, 4);
+    } else {
+        auto load = [p](std::size_t at, int width) {
+            std::uint32_t u = 0;
+            for (int i = 0; i < width; ++i)
+                u |= std::to_integer<std::uint32_t>(p[at + static_cast<std::size_t>(i)]) << (8 * i);
+            return u;
+        };
+        f.itemNo =
+            static_cast<std::int16_t>(static_cast<std::uint16_t>(load(kLedgerItemOffset, 2)));
+        f.indata = static_cast<Amount>(load(kLedgerIndataOffset, 4));
+        f.outdata = static_cast<Amount>(load(kLedgerOutdataOffset, 4));
+        f.zandaka = static_cast<Amount>(load(kLedgerZandakaOffset, 4));
+    }
+    return f;
+}
 // Characters 3-4 of the trimmed date, as the text rules give them; "" for a date too
 // short. Fails only when a date that is not plain ASCII does not decode.
 Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> line);
 // The same without decoding or allocating: the month's length (0 to 2) with its
 // characters in `month`, or -1 when the date is not plain ASCII (then RawLineMonth
-// decides).
-int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]);
+// decides). The usual date, six digits, is looked at here; any other in
+// PlainRawLineMonthOther.
+int PlainRawLineMonthOther(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]);
+inline int PlainRawLineMonth(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
+    const char* p = reinterpret_cast<const char*>(line.data()) + kLedgerDateOffset;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Six digits at once: each byte 0x3_, and adding 6 leaves it 0x3_ (0-9).
+        std::uint64_t x = 0;
+        std::memcpy(&x, p, 6);
+        constexpr std::uint64_t high = 0x0000F0F0F0F0F0F0ull, digits = 0x0000303030303030ull;
+        if ((x & high) != digits || ((x + 0x0000060606060606ull) & high) != digits)
+            return PlainRawLineMonthOther(line, month);
+    } else {
+        for (int i = 0; i < 6; ++i)
+            if (p[i] < '0' || p[i] > '9') return PlainRawLineMonthOther(line, month);
+    }
+    month[0] = p[2];
+    month[1] = p[3];
+    return 2;
+}
 
 std::vector<std::byte> EncodeLedgerHeader(const LedgerHeaderRecord& h);
 Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes);

@@ -34,7 +34,6 @@ std::uint64_t Checksum(std::span<const std::byte> data) {
     return h ^ data.size();
 }
 
-
 class Reader {
   public:
     explicit Reader(std::span<const std::byte> b) : b_(b) {}
@@ -84,8 +83,7 @@ struct Run {
     std::size_t begin;
     std::size_t end;
 };
-std::vector<Run> ChangedRuns(const FileChange& c, const ByteRange& r) {
-    std::vector<Run> runs;
+void AddChangedRuns(const FileChange& c, const ByteRange& r, std::vector<Run>& runs) {
     const std::size_t stop = std::min(r.end, c.before.size());
     const std::byte* a = c.before.data();
     const std::byte* b = c.after.data();
@@ -98,7 +96,8 @@ std::vector<Run> ChangedRuns(const FileChange& c, const ByteRange& r) {
     // The first differing byte at or after `at`, eight bytes at a time.
     auto nextDiff = [&](std::size_t at) {
         for (; at + 8 <= stop; at += 8)
-            if (std::uint64_t x = differ(at)) return at + static_cast<std::size_t>(__builtin_ctzll(x) / 8);
+            if (std::uint64_t x = differ(at))
+                return at + static_cast<std::size_t>(__builtin_ctzll(x) / 8);
         while (at < stop && a[at] == b[at]) ++at;
         return at;
     };
@@ -115,6 +114,41 @@ std::vector<Run> ChangedRuns(const FileChange& c, const ByteRange& r) {
         }
         runs.push_back({i, end});
         i = nextDiff(end);
+    }
+}
+
+// The runs of old bytes to keep for one file. Runs the writer says it touched are
+// taken as they are when they are a balance's few bytes (comparing them would cost
+// more than keeping them) and compared otherwise; runs of the same length limit
+// closer than a run's header are joined.
+std::vector<Run> FileRuns(const FileChange& c) {
+    std::vector<Run> runs;
+    if (c.touched.empty()) {
+        for (const ByteRange& r : c.ranges) AddChangedRuns(c, r, runs);
+        return runs;
+    }
+    runs.reserve(c.touched.size());
+    const std::size_t oldSize = c.before.size();
+    std::size_t previousEnd = 0;
+    for (const ByteRange& t : c.touched) {
+        if (t.end < t.begin || t.begin < previousEnd) {
+            // Not in order: compare instead, which is always right.
+            FileChange whole = c;
+            whole.touched.clear();
+            return FileRuns(whole);
+        }
+        previousEnd = t.end;
+        const std::size_t end = std::min(t.end, oldSize);
+        if (t.begin >= end) continue;
+        if (end - t.begin > 8) {
+            AddChangedRuns(c, {t.begin, end}, runs);
+            continue;
+        }
+        if (!runs.empty() && t.begin - runs.back().end < 6 && end - runs.back().begin < 0xFFFF) {
+            runs.back().end = end;
+        } else {
+            runs.push_back({t.begin, end});
+        }
     }
     return runs;
 }
@@ -162,7 +196,7 @@ std::string FolderOf(const std::filesystem::path& p) {
 }  // namespace
 
 FileChange StagedFile::Change() const {
-    FileChange c{path, existed, before, after, {}};
+    FileChange c{path, existed, before, after, {}, {}};
     std::size_t common = std::min(before.size(), after.size());
     std::size_t first = 0;
     while (first < common && before[first] == after[first]) ++first;
@@ -187,11 +221,7 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
     std::size_t size = sizeof kMagic + 4 + 12;
     for (const FileChange& c : changes) {
         size += 2 + c.path.filename().string().size() + 1 + 8 + 4;
-        std::vector<Run> fileRuns;
-        for (const ByteRange& r : c.ranges) {
-            auto more = ChangedRuns(c, r);
-            fileRuns.insert(fileRuns.end(), more.begin(), more.end());
-        }
+        std::vector<Run> fileRuns = FileRuns(c);
         for (const Run& run : fileRuns) size += 6 + (run.end - run.begin);
         runs.push_back(std::move(fileRuns));
     }
@@ -214,10 +244,21 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
         put(runs[k].size(), 4);
         std::size_t at = 0;
         for (const Run& run : runs[k]) {
-            put(run.begin - at, 4);
-            put(run.end - run.begin, 2);
-            std::memcpy(p, c.before.data() + run.begin, run.end - run.begin);
-            p += run.end - run.begin;
+            const std::size_t gap = run.begin - at, count = run.end - run.begin;
+            const std::byte* old = c.before.data() + run.begin;
+            for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((gap >> (8 * i)) & 0xFF);
+            p[4] = static_cast<std::byte>(count & 0xFF);
+            p[5] = static_cast<std::byte>(count >> 8);
+            p += 6;
+            // Most runs are a balance's four bytes: copied here, not by a call.
+            if (count == 4) {
+                std::memcpy(p, old, 4);
+            } else if (count < 8) {
+                for (std::size_t i = 0; i < count; ++i) p[i] = old[i];
+            } else {
+                std::memcpy(p, old, count);
+            }
+            p += count;
             at = run.end;
         }
     }

@@ -36,6 +36,11 @@ struct FileChange {
     std::span<const std::byte> before;
     std::span<const std::byte> after;
     std::vector<ByteRange> ranges;
+    // When the writer knows which bytes it touched: sorted, non-overlapping runs
+    // that together hold every byte of `ranges` whose new value differs from the old
+    // one. The journal then looks only inside them instead of comparing the whole of
+    // `ranges`. Empty: the journal compares `ranges`.
+    std::vector<ByteRange> touched;
 };
 
 // A file's contents before and after, owned; Change() gives the range that differs.

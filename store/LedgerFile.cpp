@@ -7,12 +7,37 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
 
 namespace tabulo {
+
+namespace {
+// Leaves new elements uninitialised: the file's bytes are read straight over them,
+// so zeroing 400 KB first would be wasted.
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using Buffer = std::vector<std::byte, UninitialisedAllocator<std::byte>>;
+}  // namespace
 
 // The file's bytes are read once at Open into `bytes`; `disk` keeps what the file
 // holds once `bytes` starts to differ (until then `diskIsBytes` saves the copy), for
@@ -25,12 +50,19 @@ struct LedgerFile::Impl {
     int fd = -1;
     bool readOnly = false;  // a write-protected disk can still be read
     bool existed = true;    // false: Open created the file
-    std::vector<std::byte> bytes;
-    std::vector<std::byte> disk;
+    Buffer bytes;
+    Buffer disk;
     bool diskIsBytes = true;
     std::size_t dirtyBegin = 0;
     std::size_t dirtyEnd = 0;
     bool headerDirty = false;
+    // The line bytes written since `disk` was taken, as sorted runs, so that the
+    // journal need not compare the whole dirty range; `touchedInOrder` false (a
+    // write before an earlier one) leaves the journal to compare. The first entry,
+    // once there is one, is kept for the header, so that the runs can be handed
+    // over to the journal without a copy.
+    std::vector<ByteRange> touched;
+    bool touchedInOrder = true;
 
     ~Impl() {
         if (fd >= 0) ::close(fd);
@@ -38,7 +70,8 @@ struct LedgerFile::Impl {
 
     void Put(std::size_t offset, std::span<const std::byte> data) {
         if (diskIsBytes) {
-            disk = bytes;
+            disk.resize(bytes.size());  // uninitialised, then copied in one go
+            std::memcpy(disk.data(), bytes.data(), bytes.size());
             diskIsBytes = false;
         }
         if (bytes.size() < offset + data.size()) {
@@ -51,6 +84,32 @@ struct LedgerFile::Impl {
         }
         std::copy(data.begin(), data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
         MarkDirty(offset, offset + data.size());
+        if (!(offset == 0 && data.size() == kLedgerHeaderSize)) Touch(offset, offset + data.size());
+    }
+
+    void Touch(std::size_t begin, std::size_t end) {
+        if (!touchedInOrder) return;
+        if (touched.empty()) {
+            touched.reserve(bytes.size() / kLedgerLineSize + 2);
+            touched.push_back({0, 0});  // the header's place
+        }
+        if (begin > touched.back().end) {
+            touched.push_back({begin, end});
+        } else if (begin >= touched.back().begin) {
+            touched.back().end = std::max(touched.back().end, end);
+        } else {
+            touchedInOrder = false;
+            touched.clear();
+        }
+    }
+
+    void ClearChanges() {
+        disk.clear();
+        diskIsBytes = true;
+        dirtyBegin = dirtyEnd = 0;
+        headerDirty = false;
+        touched.clear();
+        touchedInOrder = true;
     }
 
     void FillBlankLines(std::size_t from, std::size_t to) {
@@ -159,7 +218,8 @@ Result<LedgerLine> LedgerFile::ReadLine(int n) {
         return impl_->Bad(
             BadFormatError({}, "出納帳に " + std::to_string(n) + " 行目がありません。"));
     }
-    auto line = DecodeLedgerLine(std::span<const std::byte>(impl_->bytes).subspan(at, kLedgerLineSize));
+    auto line =
+        DecodeLedgerLine(std::span<const std::byte>(impl_->bytes).subspan(at, kLedgerLineSize));
     if (!line) {
         FileError e = impl_->Bad(line.error());
         e.detail = std::to_string(n) + " 行目: " + e.detail;
@@ -185,16 +245,35 @@ std::span<const std::byte, kLedgerLineSize> LedgerFile::RawLine(int n) const {
                                                        kLedgerLineSize);
 }
 
+const std::byte* LedgerFile::FindRawLine(int n) const {
+    if (n < 1) return nullptr;
+    const std::size_t at = LedgerLineOffset(n);
+    return at + kLedgerLineSize <= impl_->bytes.size() ? impl_->bytes.data() + at : nullptr;
+}
+
 void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes) {
     impl_->Put(LedgerLineOffset(n), bytes);
 }
 
 void LedgerFile::SetBalance(int n, Amount zandaka) {
     const std::size_t at = LedgerLineOffset(n) + kLedgerZandakaOffset;
-    if (GetRawAmount(impl_->bytes.data() + at) == zandaka) return;
     std::array<std::byte, 4> le;
     PutRawAmount(le.data(), zandaka);
-    impl_->Put(at, le);
+    Impl& f = *impl_;
+    std::byte* stored = f.bytes.data() + at;
+    if (std::memcmp(stored, le.data(), le.size()) == 0) return;
+    // The line is there (the walks ask only for lines the file holds): the usual
+    // case of a walk, kept short.
+    if (!f.diskIsBytes && at + le.size() <= f.bytes.size()) {
+        std::memcpy(stored, le.data(), le.size());
+        f.MarkDirty(at, at + le.size());
+        if (f.touchedInOrder && !f.touched.empty() && at > f.touched.back().end)
+            f.touched.push_back({at, at + le.size()});
+        else
+            f.Touch(at, at + le.size());
+        return;
+    }
+    f.Put(at, le);
 }
 
 Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
@@ -207,12 +286,21 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
     }
     std::vector<FileChange> changes;
     if ((linesDirty || f.headerDirty) && !f.diskIsBytes) {
-        FileChange c{f.path, f.existed, f.disk, f.bytes, {}};
+        FileChange c{f.path, f.existed, f.disk, f.bytes, {}, {}};
         if (f.headerDirty && linesDirty && f.dirtyBegin <= kLedgerHeaderSize) {
             c.ranges.push_back({0, std::max(f.dirtyEnd, kLedgerHeaderSize)});
         } else {
             if (f.headerDirty) c.ranges.push_back({0, kLedgerHeaderSize});
             if (linesDirty) c.ranges.push_back({f.dirtyBegin, f.dirtyEnd});
+        }
+        // What was written, as runs: the header (compared, it is short) and the
+        // line bytes touched.
+        if (f.touched.empty()) f.touched.push_back({0, 0});
+        if (f.touchedInOrder && (!linesDirty || f.touched.size() > 1) &&
+            (f.touched.size() < 2 || f.touched[1].begin >= kLedgerHeaderSize)) {
+            if (f.headerDirty)
+                f.touched.front().end = std::max(f.touched.front().end, kLedgerHeaderSize);
+            c.touched = std::move(f.touched);
         }
         changes.push_back(std::move(c));
     }
@@ -222,20 +310,14 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
         return st;
     }
     // The file holds what `bytes` holds now.
-    f.disk.clear();
-    f.diskIsBytes = true;
+    f.ClearChanges();
     f.existed = true;
-    f.dirtyBegin = f.dirtyEnd = 0;
-    f.headerDirty = false;
     return Ok();
 }
 
 void LedgerFile::Discard() {
     if (!impl_->diskIsBytes) impl_->bytes = std::move(impl_->disk);
-    impl_->disk.clear();
-    impl_->diskIsBytes = true;
-    impl_->dirtyBegin = impl_->dirtyEnd = 0;
-    impl_->headerDirty = false;
+    impl_->ClearChanges();
 }
 
 }  // namespace tabulo

@@ -23,7 +23,7 @@
 namespace tabulo {
 
 class LedgerFile {
-public:
+  public:
     // Opens (creating an empty file when there is none) for reading and writing; a
     // write-protected file opens for reading, and Commit then fails.
     static Result<LedgerFile> Open(const std::filesystem::path& path);
@@ -48,6 +48,9 @@ public:
     // whether the file holds line n; RawLine must only be asked for such a line.
     bool HasLine(int n) const;
     std::span<const std::byte, kLedgerLineSize> RawLine(int n) const;
+    // The stored bytes of line n, or null when the file does not hold it (HasLine
+    // and RawLine in one call, for the walks).
+    const std::byte* FindRawLine(int n) const;
     void WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes);
     // Stores a line's balance; nothing changes when it is the stored one.
     void SetBalance(int n, Amount zandaka);
@@ -61,7 +64,7 @@ public:
 
     const std::filesystem::path& path() const;
 
-private:
+  private:
     struct Impl;
     explicit LedgerFile(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;

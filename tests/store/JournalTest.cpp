@@ -41,8 +41,9 @@ class JournalTest : public ::testing::Test {
                        true,
                        AsBytes(ledgerBefore),
                        AsBytes(ledgerAfter),
-                       {{0, 6}, {26, 40}}},
-            FileChange{temp / "YOKIN13.DAT", false, {}, AsBytes(depositAfter), {{0, 8}}},
+                       {{0, 6}, {26, 40}},
+                       {}},
+            FileChange{temp / "YOKIN13.DAT", false, {}, AsBytes(depositAfter), {{0, 8}}, {}},
         };
     }
     TempFolder temp;
@@ -67,6 +68,57 @@ TEST_F(JournalTest, HoldsTheOldBytesOfEveryRangeAndTheOldLengths) {
     EXPECT_EQ((*entries)[1].oldLength, 0u);
 }
 
+// Puts a decoded journal's old bytes back into `bytes`.
+std::string RolledBack(std::string bytes, const JournalEntry& e) {
+    for (const JournalRange& r : e.ranges)
+        for (std::size_t i = 0; i < r.oldBytes.size(); ++i)
+            bytes[r.offset + i] = static_cast<char>(r.oldBytes[i]);
+    bytes.resize(e.oldLength);
+    return bytes;
+}
+
+TEST(JournalTouchedRuns, RunsTheWriterTouchedRestoreTheSameBytesAsAComparison) {
+    // Lines of 42 bytes whose balances (4 bytes each) move, one line rewritten
+    // whole, a balance written back unchanged and the file grown by a line.
+    std::string before(8 + 42 * 20, 'x');
+    for (std::size_t i = 0; i < before.size(); ++i) before[i] = static_cast<char>('a' + i % 23);
+    std::string after = before + std::string(42, 'n');
+    std::vector<ByteRange> touched = {{0, 8}};
+    for (std::size_t line = 3; line < 21; ++line) {
+        const std::size_t at = 8 + 42 * line + 22;
+        touched.push_back({at, at + 4});
+        if (line == 9) continue;  // written with the value it had
+        for (std::size_t i = 0; i < 4; ++i) after[at + i] = static_cast<char>('0' + line % 10);
+    }
+    // Line 2 rewritten whole, with only its first and last bytes different.
+    after[8 + 42 * 2] = '!';
+    after[8 + 42 * 2 + 41] = '?';
+    touched.insert(touched.begin() + 1, ByteRange{8 + 42 * 2, 8 + 42 * 3});
+    after[3] = 'H';
+    const ByteRange whole{0, after.size()};
+    FileChange compared{"KEIRI13.DAT", true, AsBytes(before), AsBytes(after), {whole}, {}};
+    FileChange known = compared;
+    known.touched = touched;
+    auto fromCompare = DecodeJournal(EncodeJournal({&compared, 1}));
+    auto fromTouched = DecodeJournal(EncodeJournal({&known, 1}));
+    ASSERT_TRUE(fromCompare.ok());
+    ASSERT_TRUE(fromTouched.ok());
+    EXPECT_EQ(RolledBack(after, (*fromTouched)[0]), before);
+    EXPECT_EQ(RolledBack(after, (*fromCompare)[0]), before);
+    // Short runs are kept whole (the header, the balances of lines 3-19; line 20
+    // lies past the old length); the rewritten line was compared: two bytes.
+    std::size_t kept = 0;
+    for (const JournalRange& r : (*fromTouched)[0].ranges) kept += r.oldBytes.size();
+    EXPECT_EQ(kept, 8u + 2u + 17u * 4u);
+
+    // Runs out of order are not trusted: the journal compares instead.
+    FileChange shuffled = known;
+    std::swap(shuffled.touched[1], shuffled.touched[2]);
+    auto fromShuffled = DecodeJournal(EncodeJournal({&shuffled, 1}));
+    ASSERT_TRUE(fromShuffled.ok());
+    EXPECT_EQ(RolledBack(after, (*fromShuffled)[0]), before);
+}
+
 TEST_F(JournalTest, AJournalCutShortOrChangedIsNeverTakenForWhole) {
     const std::vector<std::byte> whole = EncodeJournal(changes);
     for (std::size_t cut = 0; cut < whole.size(); ++cut) {
@@ -84,7 +136,7 @@ TEST_F(JournalTest, AJournalCutShortOrChangedIsNeverTakenForWhole) {
 TEST_F(JournalTest, ANameLeavingTheFolderIsRefused) {
     std::string outside = "x";
     std::vector<FileChange> bad = {
-        FileChange{temp / "sub" / "..", true, AsBytes(outside), AsBytes(outside), {{0, 1}}}};
+        FileChange{temp / "sub" / "..", true, AsBytes(outside), AsBytes(outside), {{0, 1}}, {}}};
     EXPECT_FALSE(DecodeJournal(EncodeJournal(bad)).ok());
 }
 
@@ -186,8 +238,9 @@ TEST_F(ReadWithJournal, AnInterruptedOperationIsUndoneAndTheUserToldOnce) {
     newLedger[2] = '\x7f';
     newDeposit[760] = '\x55';
     std::vector<FileChange> changes = {
-        FileChange{disk / "KEIRI13.DAT", true, AsBytes(ledger), AsBytes(newLedger), {{0, 18}}},
-        FileChange{disk / "YOKIN13.DAT", true, AsBytes(deposit), AsBytes(newDeposit), {{760, 761}}},
+        FileChange{disk / "KEIRI13.DAT", true, AsBytes(ledger), AsBytes(newLedger), {{0, 18}}, {}},
+        FileChange{
+            disk / "YOKIN13.DAT", true, AsBytes(deposit), AsBytes(newDeposit), {{760, 761}}, {}},
     };
     WriteBytes(disk / "KEIRI13.JNL", Text(EncodeJournal(changes)));
     WriteBytes(disk / "KEIRI13.DAT", newLedger);
