@@ -27,6 +27,11 @@ constexpr int kWidthAmount = 1120;
 constexpr int kGridHeight = 8172;
 constexpr int Px(int twips) { return twips / 15; }
 
+// The screen of statement page 1..3.
+FormId StatementScreen(int page) {
+    return page == 1 ? FormId::Syukei1 : page == 2 ? FormId::Syukei2 : FormId::Syukei3;
+}
+
 }  // namespace
 
 Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
@@ -50,7 +55,7 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
         b->setObjectName(QStringLiteral("Page%1Print").arg(i + 1));
         b->setToolTip(QString::fromUtf8(tips[i]));
         pagePrint_[i] = b;
-        const FormId id = i == 0 ? FormId::Syukei1 : i == 1 ? FormId::Syukei2 : FormId::Syukei3;
+        const FormId id = StatementScreen(i + 1);
         b->setEnabled(app_.forms != nullptr && app_.forms->CanOpen(id));
         connect(b, &QPushButton::clicked, this, [this, i] { PagePrint_Click(i + 1); });
     }
@@ -153,7 +158,7 @@ void Getsuji::EndYesNo_Click() { accept(); }
 
 void Getsuji::PagePrint_Click(int page) {
     if (app_.forms == nullptr) return;
-    const FormId id = page == 1 ? FormId::Syukei1 : page == 2 ? FormId::Syukei2 : FormId::Syukei3;
+    const FormId id = StatementScreen(page);
     app_.forms->OpenForm(id, this);
     grid1_->setFocus();
 }
