@@ -49,7 +49,8 @@ Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item) {
         row[4] = AmountCell(line.Indata);
         row[5] = AmountCell(line.Outdata);
         row[6] = std::string(10, ' ');  // 残 stays empty: a balance of one item means nothing
-        row[7] = CutToBytes(line.Bikou, 16);
+        // The field is stored blank-filled; the screen and copied cells show the text only.
+        row[7] = CutToBytes(TrimRight(line.Bikou), 16);
         sel.rows.push_back(std::move(row));
         return true;
     });

@@ -17,6 +17,7 @@ namespace {
 
 struct MonthLine {
     int n = 0;  // its line number in the ledger
+    bool totalled = false;
     LedgerLine line;
 };
 
@@ -53,15 +54,16 @@ void FillRow(SharedState& s, int row, const LedgerLine& line) {
 
 Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
                                            std::string_view monthKey) {
-    // The month's lines first, with their totals, so that an overflow ends the printout
-    // before any page is asked for.
+    // The month's lines first, so that an overflow of the whole month's totals ends the
+    // printout before any page is asked for.
     std::vector<MonthLine> lines;
     std::int64_t income = 0;
     std::int64_t expense = 0;
     bool overflow = false;
     Status walked = WalkLedger(s, [&](int n, LedgerLine& line) {
         if (MonthOf(line.NenGetsuBi) != monthKey) return true;
-        if (line.ItemNo >= 1 && IsTotalled(ItemOf(s, line.ItemNo))) {
+        const bool totalled = line.ItemNo >= 1 && IsTotalled(ItemOf(s, line.ItemNo));
+        if (totalled) {
             income += line.Indata;
             expense += line.Outdata;
             if (!CheckedAmount(income) || !CheckedAmount(expense)) {
@@ -69,16 +71,16 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
                 return false;
             }
         }
-        lines.push_back({n, std::move(line)});
+        lines.push_back({n, totalled, std::move(line)});
         return true;
     });
     if (!walked) return walked.error();
     if (overflow || !CheckedAmount(income - expense)) return OverflowError();
 
     const int lineCount = s.LedgerHeader.LineCount;
-    s.PrintIncomeTotal = static_cast<Amount>(income);
-    s.PrintExpenseTotal = static_cast<Amount>(expense);
-    s.PrintBalanceTotal = static_cast<Amount>(income - expense);
+    s.PrintIncomeTotal = 0;
+    s.PrintExpenseTotal = 0;
+    s.PrintBalanceTotal = 0;
     s.PrintTitle =
         s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) + "月度出納簿";
 
@@ -92,8 +94,16 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
     doc.name = "出納簿 " + std::string(monthKey) + "月";
     PageWriter w(doc);
     StartLedgerPage(w, s, frame);
+    // The foot line totals the lines printed: No at a page question leaves the lines after
+    // it out of the total as well as off the paper.
+    income = 0;
+    expense = 0;
     int row = 1;
     for (const MonthLine& m : lines) {
+        if (m.totalled) {
+            income += m.line.Indata;
+            expense += m.line.Outdata;
+        }
         FillRow(s, row, m.line);
         PrintLedgerRow(w, s, frame.x0, row, row);
         ++row;
@@ -105,6 +115,15 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
             row = 1;
         }
     }
+    // Only negative amounts could make a part of the month overflow where the whole did not.
+    if (!CheckedAmount(income) || !CheckedAmount(expense) || !CheckedAmount(income - expense)) {
+        ClearPrintColumns(s, kLinesPerPrintedPage);
+        s.PrintTitle.clear();
+        return OverflowError();
+    }
+    s.PrintIncomeTotal = static_cast<Amount>(income);
+    s.PrintExpenseTotal = static_cast<Amount>(expense);
+    s.PrintBalanceTotal = static_cast<Amount>(income - expense);
     PrintFootAmount(w, frame.x0 + 60, s.PrintIncomeTotal);
     PrintFootAmount(w, frame.x0 + 80, s.PrintExpenseTotal);
     PrintFootAmount(w, frame.x0 + 100, s.PrintBalanceTotal);

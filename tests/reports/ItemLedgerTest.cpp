@@ -43,9 +43,9 @@ TEST_F(ItemLedger, SelectionListsTheItemsLinesWithTotalsAndOnlyTheIncomeLabel) {
     ASSERT_TRUE(sel.ok());
     ASSERT_EQ(sel->rows.size(), 3u);
     ExpectLines({sel->rows[0].begin(), sel->rows[0].end()},
-                {"080401", "（日）", "  4", "仕入", kTen, "       300", kTen, "ABC DEF         "});
+                {"080401", "（日）", "  4", "仕入", kTen, "       300", kTen, "ABC DEF"});
     ExpectLines({sel->rows[1].begin(), sel->rows[1].end()},
-                {"080405", "（日）", "  4", "仕入", "        50", kTen, kTen, "                "});
+                {"080405", "（日）", "  4", "仕入", "        50", kTen, kTen, ""});
     EXPECT_EQ(sel->rows[2][5], " 1,234,567");
     EXPECT_EQ(sel->income, 50);
     EXPECT_EQ(sel->expense, 1234867);
@@ -89,11 +89,11 @@ TEST_F(ItemLedger, PrintoutHasTheYearsTitleBothTotalsAndAnEmptyBalanceColumn) {
     ExpectLines(
         TextsAt(page, 19),
         {"T (9,19) 10.5 08.04.01", "T (22,19) 10.5 （日）", "T (32,19) 10.5   4",
-         "T (39,19) 10.5 仕入", "T (88,19) 10.5        300", "T (127,19) 10.5 ABC DEF         "});
+         "T (39,19) 10.5 仕入", "T (88,19) 10.5        300", "T (127,19) 10.5 ABC DEF"});
     ExpectLines(
         TextsAt(page, 23),
         {"T (9,23) 10.5 08.04.05", "T (22,23) 10.5 （日）", "T (32,23) 10.5   4",
-         "T (39,23) 10.5 仕入", "T (68,23) 10.5         50", "T (127,23) 10.5                 "});
+         "T (39,23) 10.5 仕入", "T (68,23) 10.5         50"});
     ExpectLines(TextsAt(page, 179), {"T (26,179) 10.5  合　　　　計", "T (68,179) 10.5         50",
                                      "T (88,179) 10.5  1,234,867"});
     for (const DrawOp& op : page.ops) {
@@ -120,7 +120,7 @@ TEST_F(ItemLedger, MoreLinesThanTheOldGridHeldAreAllListedAndPrinted) {
     ExpectLines(
         TextsAt(doc.pages[30], 19),
         {"T (9,19) 10.5 08.04.01", "T (22,19) 10.5 （日）", "T (32,19) 10.5   1",
-         "T (39,19) 10.5 売上", "T (68,19) 10.5          1", "T (127,19) 10.5                 "});
+         "T (39,19) 10.5 売上", "T (68,19) 10.5          1"});
     ExpectLines(TextsAt(doc.pages[30], 179),
                 {"T (26,179) 10.5  合　　　　計", "T (68,179) 10.5      1,201"});
 }

@@ -146,10 +146,10 @@ TEST_F(MonthlyCashBook, NoAtThePageBreakPutsTheTotalsOnThePageJustPrinted) {
     auto doc = PrintMonthlyCashBook(s, prompt, "04");
     ASSERT_TRUE(doc.ok());
     ASSERT_EQ(doc->pages.size(), 1u);
-    // The totals are the month's, all 45 lines.
+    // The totals are of the 40 lines printed; the five left off the paper are not in them.
     ExpectLines(TextsAt(doc->pages[0], 179),
-                {"T (25,179) 10.5  収　　支　　合　　計", "T (70,179) 10.5        450",
-                 "T (110,179) 10.5        450"});
+                {"T (25,179) 10.5  収　　支　　合　　計", "T (70,179) 10.5        400",
+                 "T (110,179) 10.5        400"});
     EXPECT_EQ(PrintCell(s, 0, 1), "");
 }
 

@@ -259,7 +259,9 @@ TEST_F(ReportForms, ItemLedgerPicksAnItemFromTheListAndShowsItsLinesAndTotal) {
     EXPECT_EQ(k.model()->Text(0, 4), QStringLiteral("    12,000"));
     EXPECT_EQ(k.model()->Text(0, 5), QString(10, QLatin1Char(' ')));
     EXPECT_EQ(k.model()->Text(0, 6), QString(10, QLatin1Char(' ')));
-    EXPECT_EQ(k.model()->Text(0, 7).trimmed(), QStringLiteral("現金売上"));
+    // The stored blanks after the remarks are not part of the cell.
+    EXPECT_EQ(k.model()->Text(0, 7), QStringLiteral("現金売上"));
+    EXPECT_EQ(k.model()->Text(1, 7), QString());
     EXPECT_EQ(k.inGaku()->text(), QStringLiteral("    14,000"));
     EXPECT_EQ(k.outGaku()->text(), QString());
 
@@ -327,6 +329,47 @@ TEST_F(ReportForms, CashBookMonthDialogStartsOnTodaysMonthAndPrintsTheChosenMont
 
     QTest::mouseClick(d.endButton(), Qt::LeftButton);
     EXPECT_FALSE(d.isVisible());
+}
+
+// 41 April lines of 売上: forty of 500 yen and a last one of 1,040 yen.
+std::string FortyOneAprilLines() {
+    std::string hex = "2900 00000000 00000000 00000000 00000000 ";
+    for (int n = 1; n <= 41; ++n) {
+        hex += H({"313330343031", kSun, n < 41 ? "0100 f4010000 00000000 00000000"
+                                               : "0100 10040000 00000000 00000000",
+                  kBlank16});
+    }
+    return hex;
+}
+
+// The foot line used to total the whole month although No at the page question had
+// left line 41 off the paper.
+TEST_F(ReportForms, MonthPrintoutTotalsOnlyTheLinesItPrinted) {
+    Load(FortyOneAprilLines());
+    PrPrint d(app);
+    Show(d);
+    ASSERT_EQ(d.MonthText(), QStringLiteral("4"));
+
+    prompt.Answer(Answer::Yes);
+    prompt.Answer(Answer::No);
+    d.printButton()->setFocus();
+    QTest::keyClick(d.printButton(), Qt::Key_Space);
+    EXPECT_EQ(prompt.Texts(),
+              (std::vector<std::string>{"4月のデータを印刷しますか？", " 2 ページを印刷しますか？"}));
+    ASSERT_EQ(printer.printed.size(), 1u);
+    ASSERT_EQ(printer.printed[0].pages.size(), 1u);
+    EXPECT_TRUE(printer.HasText(0, 0, "    20,000"));
+    EXPECT_FALSE(printer.HasText(0, 0, "    21,040"));
+    EXPECT_FALSE(printer.HasText(0, 0, "     1,040"));
+
+    // Yes at the question prints line 41 on page 2, and the total takes it in.
+    prompt.Clear();
+    QTest::keyClick(d.printButton(), Qt::Key_Space);
+    ASSERT_EQ(printer.printed.size(), 2u);
+    ASSERT_EQ(printer.printed[1].pages.size(), 2u);
+    EXPECT_TRUE(printer.HasText(1, 1, "     1,040"));
+    EXPECT_TRUE(printer.HasText(1, 1, "    21,040"));
+    EXPECT_FALSE(printer.HasText(1, 0, "    20,000"));
 }
 
 TEST_F(ReportForms, IncomeMonthDialogSaysWhenTheMonthHasNoLines) {
