@@ -60,17 +60,18 @@ std::vector<std::pair<fs::path, std::string>> KeptAside(const fs::path& folder) 
     return out;
 }
 
-Status WriteNewFile(const fs::path& path, std::span<const std::byte> bytes) {
+// `shownAs`: the name the file has once its folder is in place, for the message.
+Status WriteNewFile(const fs::path& path, std::span<const std::byte> bytes, const fs::path& shownAs) {
     FileOps& ops = Files();
     const int fd = ops.Open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return Failed(errno, path);
+    if (fd < 0) return Failed(errno, shownAs);
     bool ok = WriteAllTo(fd, bytes.data(), bytes.size()) && ops.Fsync(fd) == 0;
     int err = errno;
     if (ops.Close(fd) != 0 && ok) {
         ok = false;
         err = errno;
     }
-    if (!ok) return Failed(err, path);
+    if (!ok) return Failed(err, shownAs);
     return Ok();
 }
 
@@ -186,7 +187,8 @@ Status ReplaceFolder(const fs::path& folder, std::span<const FolderFile> files,
         return e;
     };
     for (const FolderFile& f : files)
-        if (Status st = WriteNewFile(fresh / f.name, f.bytes); !st) return discard(st.error());
+        if (Status st = WriteNewFile(fresh / f.name, f.bytes, folder / f.name); !st)
+            return discard(st.error());
     if (SyncFolder(fresh.c_str()) != 0) return discard(Failed(errno, fresh));
 
     // 2. In place. `aside`: where the old folder went, when it went anywhere.

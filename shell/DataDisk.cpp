@@ -494,6 +494,9 @@ Status SettleAutomaticCopies(const fs::path& programFolder) {
         if (!entry.path().filename().string().starts_with(".partial-")) continue;
         if (Status gone = RemoveTree(entry.path()); st && !gone) st = gone;
     }
+    // Copies the rotation let go of that could not go then.
+    if (Status pruned = Prune(root, static_cast<std::size_t>(kBackupsKept)); st && !pruned)
+        st = pruned;
     return st;
 }
 

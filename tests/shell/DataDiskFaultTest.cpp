@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <map>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "platform/Drives.h"
 #include "platform/FileOps.h"
@@ -320,15 +322,31 @@ TEST_F(CopyFaults, TheNextYearDiskIsTheOldFolderOrTheNewOneAfterEveryFault) {
 }
 
 TEST_F(CopyFaults, AnAutomaticCopyIsWholeOrAbsentAfterEveryFault) {
-    // Twenty older copies over four months: the new one lets one go.
+    // Twenty-one older copies over four months: the new one lets one go (the second
+    // of February; the first of each month stays).
     for (int m = 2; m <= 5; ++m)
-        for (int d = 1; d <= 5; ++d) {
+        for (int d = 1; d <= (m == 5 ? 6 : 5); ++d) {
             char name[32];
             std::snprintf(name, sizeof name, "2026%02d%02d-120000", m, d);
             WriteYear(home.path() / "backup" / name, 13, d % 3);
         }
-    for (bool canExchange : {true, false})
-        Sweep("automatic copy (one let go)", [this] { return AutoCopy(); }, canExchange, Copies);
+    for (bool canExchange : {true, false}) {
+        const Counts c =
+            Sweep("automatic copy (one let go)", [this] { return AutoCopy(); }, canExchange, Copies);
+        EXPECT_GT(c.runs, 0);
+    }
+    // What a run without faults leaves: the new copy, the second of February gone.
+    ASSERT_TRUE(AutoCopy());
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(home.path() / "backup"))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 21u);
+    EXPECT_EQ(names[0], "20260201-120000");
+    EXPECT_EQ(names[1], "20260203-120000");
+    Tree expected = TreeOf(year);
+    expected.erase("KEIRI13.JNL");
+    EXPECT_EQ(TreeOf(home.path() / "backup" / names.back()), expected);
 }
 
 }  // namespace
