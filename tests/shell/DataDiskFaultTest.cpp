@@ -257,21 +257,21 @@ class CopyFaults : public ::testing::Test {
         return c;
     }
 
-    bool Backup() {
+    // Runs a disk action; answering `question` is putting the other disk in.
+    bool WithSwapAt(const char* question, const std::function<DiskOutcome(Prompt&)>& action) {
         FakePrompt p;
         swapped = false;
-        p.onShow = [this](const testing::ShownBox& box) {
-            if (box.title == "フロッピーセット確認") swapped = true;
+        p.onShow = [this, question](const testing::ShownBox& box) {
+            if (box.title == question) swapped = true;
         };
-        return BackupDataDisk(s, p, io, false) == DiskOutcome::Done;
+        return action(p) == DiskOutcome::Done;
+    }
+    bool Backup() {
+        return WithSwapAt("フロッピーセット確認",
+                          [this](Prompt& p) { return BackupDataDisk(s, p, io, false); });
     }
     bool NextYear() {
-        FakePrompt p;
-        swapped = false;
-        p.onShow = [this](const testing::ShownBox& box) {
-            if (box.title == "セット確認") swapped = true;
-        };
-        return MakeNextYearDisk(s, p, io, false) == DiskOutcome::Done;
+        return WithSwapAt("セット確認", [this](Prompt& p) { return MakeNextYearDisk(s, p, io, false); });
     }
     bool AutoCopy() {
         using namespace std::chrono;
