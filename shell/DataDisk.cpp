@@ -217,6 +217,8 @@ bool Written(const Status& st) { return st.ok() || st.error().applied; }
 
 }  // namespace
 
+// The one place the copies settle the books' journal: each journal of the folder
+// whose mark is still set is rolled back by the journal's own recovery.
 Status SettleJournal(const fs::path& dataFolder) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dataFolder, ec)) {
