@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/WholeFolder.h"
+
 namespace tabulo {
 namespace {
 
@@ -95,6 +97,9 @@ Status ProbeDataFolder(const DataDrive& drive) {
         return e;
     }
     const std::string folder = drive.dataFolder.string();
+    // A copy of a whole year onto this disk that was cut short is finished or undone
+    // before anyone looks at the folder.
+    if (auto settled = SettleFolder(drive.dataFolder); !settled) return settled.error();
     if (::stat(drive.dataFolder.c_str(), &st) == 0) {
         if (!S_ISDIR(st.st_mode)) {
             FileError e;

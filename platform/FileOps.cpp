@@ -1,6 +1,9 @@
 #include "platform/FileOps.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +34,20 @@ int FileOps::Ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
 int FileOps::Rename(const char* from, const char* to) { return ::rename(from, to); }
 int FileOps::Unlink(const char* path) { return ::unlink(path); }
 int FileOps::Close(int fd) { return ::close(fd); }
+int FileOps::Mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
+int FileOps::Rmdir(const char* path) { return ::rmdir(path); }
+int FileOps::Exchange(const char* a, const char* b) {
+#if defined(RENAME_EXCHANGE)
+    return ::renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE);
+#elif defined(SYS_renameat2)
+    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, a, AT_FDCWD, b, 1u << 1));
+#else
+    (void)a;
+    (void)b;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
 
 FileOps& Files() { return current ? *current : SystemOps(); }
 

@@ -23,6 +23,11 @@ class FileOps {
     virtual int Rename(const char* from, const char* to);
     virtual int Unlink(const char* path);
     virtual int Close(int fd);
+    virtual int Mkdir(const char* path, mode_t mode);
+    virtual int Rmdir(const char* path);
+    // Swaps two names at once (renameat2 with RENAME_EXCHANGE). Fails with EINVAL,
+    // ENOSYS or EOPNOTSUPP where the file system cannot (a FAT stick).
+    virtual int Exchange(const char* a, const char* b);
 };
 
 // The layer in use: the real system unless a ScopedFileOps put another in place.

@@ -1,6 +1,7 @@
 #include "shell/CheckStartup.h"
 
 #include "platform/Prompt.h"
+#include "shell/DataDisk.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
@@ -27,6 +28,9 @@ StartupResult CheckStartup(SharedState& s, Prompt& prompt, const EnvLookup& env)
         return StartupResult::Failed;
     }
     FillKubunNames(s);
+    // What a copy cut short in the last run left in the program folder goes now; a
+    // failure here is tried again before the next copy.
+    SettleAutomaticCopies(s.ProgramFolder);
 
     for (;;) {
         auto drive = ResolveDataDrive(s.ProgramFolder, s.SetupLines[1], env);

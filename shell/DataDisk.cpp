@@ -3,16 +3,20 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <set>
 #include <system_error>
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileOps.h"
 #include "platform/Prompt.h"
+#include "platform/WholeFolder.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/Dates.h"
+#include "store/Journal.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "store/Text.h"
@@ -124,72 +128,113 @@ Destination FindDestination(const SharedState& s, Prompt& prompt, const DiskServ
     }
 }
 
-Status EmptyFolder(const fs::path& folder) {
+std::string Stamp(std::chrono::system_clock::time_point now) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
+    return buf;
+}
+
+bool EndsWithNoCase(const std::string& name, const std::string& tail) {
+    if (name.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(name[name.size() - tail.size() + i])) != tail[i])
+            return false;
+    return true;
+}
+
+// Whether a file of a data folder belongs in a copy of the year: not the journal
+// (between operations it holds nothing that counts), not a temporary file of a save.
+bool BelongsInCopy(const std::string& name) {
+    return !name.empty() && name[0] != '.' && !EndsWithNoCase(name, ".JNL");
+}
+
+// Every file of a data folder that a copy of the year takes, by name.
+Result<std::vector<FolderFile>> YearFiles(const fs::path& folder) {
+    std::vector<fs::path> paths;
     std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) return FileErrorFromErrno(ec.value(), folder.string(), true);
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        if (!entry.is_regular_file(ec)) continue;
-        if (!fs::remove(entry.path(), ec) && ec)
-            return FileErrorFromErrno(ec.value(), entry.path().string(), true);
-    }
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (entry.is_regular_file(ec) && BelongsInCopy(entry.path().filename().string()))
+            paths.push_back(entry.path());
     if (ec) return FileErrorFromErrno(ec.value(), folder.string());
-    return Ok();
-}
-
-Status SaveBytes(const fs::path& path, const Result<std::vector<std::byte>>& bytes) {
-    if (!bytes) {
-        FileError e = bytes.error();
-        e.path = path.string();
-        e.writing = true;
-        return e;
+    std::sort(paths.begin(), paths.end());
+    std::vector<FolderFile> files;
+    for (const fs::path& p : paths) {
+        auto bytes = ReadWholeFile(p);
+        if (!bytes) {
+            FileError e = bytes.error();
+            if (e.path.empty()) e.path = p.string();
+            return e;
+        }
+        files.push_back({p.filename().string(), std::move(*bytes)});
     }
-    return AtomicSave(path, *bytes);
+    return files;
 }
 
-// True when both folders hold the same files with the same bytes.
-bool SameFiles(const fs::path& a, const fs::path& b) {
-    auto names = [](const fs::path& folder) {
-        std::set<std::string> n;
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(folder, ec))
-            if (entry.is_regular_file(ec)) n.insert(entry.path().filename().string());
-        return n;
-    };
-    const auto na = names(a);
-    if (na != names(b)) return false;
-    for (const std::string& name : na) {
-        auto x = ReadWholeFile(a / name);
-        auto y = ReadWholeFile(b / name);
-        if (!x || !y || *x != *y) return false;
+// The names of the files and folders a folder holds (temporary files of ours and the
+// journal left out).
+std::vector<std::string> HeldNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (BelongsInCopy(entry.path().filename().string()))
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What a folder holds, for the question before it is replaced: the year of its
+// DATE.DAT when it names one, and its files.
+std::string WhatItHolds(const fs::path& folder, const std::vector<std::string>& names) {
+    std::string list;
+    for (std::size_t i = 0; i < names.size() && i < 4; ++i) list += (i ? "、" : "") + names[i];
+    if (names.size() > 4) list += " ほか" + std::to_string(names.size() - 4) + "個";
+    auto date = ReadWholeFile(folder / "DATE.DAT");
+    if (date && !date->empty()) {
+        if (auto y = DecodeFiscalYearFile(*date); y && y->FiscalYear > 0)
+            return Trim(y->EraName) + std::to_string(y->FiscalYear) + "年度のデータ（" + list + "）";
+    }
+    return "ファイル（" + list + "）";
+}
+
+// True when `folder` holds exactly `files`.
+bool Holds(const fs::path& folder, const std::vector<FolderFile>& files) {
+    std::vector<std::string> names;
+    for (const FolderFile& f : files) names.push_back(f.name);
+    if (HeldNames(folder) != names) return false;
+    for (const FolderFile& f : files) {
+        auto bytes = ReadWholeFile(folder / f.name);
+        if (!bytes || *bytes != f.bytes) return false;
     }
     return true;
 }
 
+// A result that put the new files in place counts as done: only the flush after the
+// last rename failed, and the folder holds the whole copy.
+bool Written(const Status& st) { return st.ok() || st.error().applied; }
+
 }  // namespace
 
-Status CopyFolderFiles(const fs::path& from, const fs::path& to) {
+// The one place the copies settle the books' journal: each journal of the folder
+// whose mark is still set is rolled back by the journal's own recovery.
+Status SettleJournal(const fs::path& dataFolder) {
     std::error_code ec;
-    fs::create_directories(to, ec);
-    if (ec) return FileErrorFromErrno(ec.value(), to.string(), true);
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(from, ec)) {
-        // Files only, and none of the temporary files of an interrupted save.
-        if (entry.is_regular_file(ec) && !entry.path().filename().string().starts_with("."))
-            files.push_back(entry.path());
-    }
-    if (ec) return FileErrorFromErrno(ec.value(), from.string());
-    std::sort(files.begin(), files.end());
-    for (const fs::path& f : files) {
-        auto bytes = ReadWholeFile(f);
-        if (!bytes) {
-            FileError e = bytes.error();
-            if (e.path.empty()) e.path = f.string();
-            return e;
-        }
-        if (Status st = AtomicSave(to / f.filename(), *bytes); !st) return st;
+    for (const auto& entry : fs::directory_iterator(dataFolder, ec)) {
+        const fs::path p = entry.path();
+        if (!entry.is_regular_file(ec) || !EndsWithNoCase(p.filename().string(), ".JNL")) continue;
+        if (!JournalIsLive(p)) continue;
+        if (auto recovered = RecoverJournal(p, AfterRecovery::Keep); !recovered)
+            return recovered.error();
     }
     return Ok();
+}
+
+Status CopyWholeFolder(const fs::path& from, const fs::path& to) {
+    auto files = YearFiles(from);
+    if (!files) return files.error();
+    return ReplaceFolder(to, *files);
 }
 
 DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServices& io,
@@ -213,10 +258,14 @@ DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServi
         here.DataFolder = drive->dataFolder;
         here.DataFolderDisplay = drive->displayFolder;
     }
+    // A copy cut short on this disk is finished or undone, and an operation cut short
+    // in its books is rolled back, before anything of it is copied.
+    Status st = Ok();
+    if (auto settled = SettleFolder(here.DataFolder); !settled) st = settled.error();
+    if (st) st = SettleJournal(here.DataFolder);
     const fs::path staging = s.ProgramFolder / "KEIRIDATA3";
-    Status st = EmptyFolder(staging);
-    if (st) st = CopyFolderFiles(here.DataFolder, staging);
-    if (!st) {
+    if (st) st = CopyWholeFolder(here.DataFolder, staging);
+    if (!Written(st)) {
         ReportFailure(prompt, here, st.error());
         return DiskOutcome::Failed;
     }
@@ -236,12 +285,33 @@ DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServi
         case Destination::Failed:
             return DiskOutcome::Failed;
     }
-    if (Status copied = CopyFolderFiles(staging, target); !copied) {
+    auto files = YearFiles(staging);
+    if (!files) {
+        ReportFailure(prompt, here, files.error());
+        return DiskOutcome::Failed;
+    }
+    // The copy replaces the folder on the backup disk whole. Files of another year
+    // there, which the copy would not replace, are kept in a folder beside it.
+    FolderReplacement how;
+    if (auto settled = SettleFolder(target); !settled) {
+        ReportFailure(prompt, here, settled.error());
+        return DiskOutcome::Failed;
+    }
+    for (const std::string& name : HeldNames(target)) {
+        const bool copied = std::any_of(files->begin(), files->end(),
+                                        [&](const FolderFile& f) { return f.name == name; });
+        if (!copied) how.keepTag = Stamp(std::chrono::system_clock::now());
+    }
+    const fs::path kept = how.keepTag.empty() ? fs::path() : KeptFolderPath(target, how.keepTag);
+    if (Status copied = ReplaceFolder(target, *files, how); !Written(copied)) {
         ReportFailure(prompt, here, copied.error());
         return DiskOutcome::Failed;
     }
-    prompt.MsgBox("終了しました。フロッピーディスクを元のデータディスクと交換してください。",
-                  MsgStyle::Exclamation, "取り替え確認");
+    std::string done = "終了しました。フロッピーディスクを元のデータディスクと交換してください。";
+    if (!kept.empty())
+        done += std::string(LineBreak) + "バックアップ用ディスクにあったデータは " +
+                DisplayPath(here, kept.string()) + " に残しました。";
+    prompt.MsgBox(done, MsgStyle::Exclamation, "取り替え確認");
     return DiskOutcome::Done;
 }
 
@@ -304,26 +374,63 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     next.LedgerHeader = LedgerHeaderRecord{};
     const std::string tag = YearTag(year);
     ClearTaxReturnNumbers(next.TaxReturnData);
-    // MASTER.DAT goes over unchanged, byte for byte; a year that never saved its
-    // master gets the tables in memory.
+    // MASTER.DAT goes over unchanged, byte for byte (an operation of this year cut
+    // short is rolled back first); a year that never saved its master gets the tables
+    // in memory.
+    if (Status settled = SettleJournal(s.DataFolder); !settled) {
+        ReportFailure(prompt, s, settled.error());
+        return DiskOutcome::Failed;
+    }
     auto master = ReadWholeFile(s.MasterPath);
     if (!master) {
         ReportFailure(prompt, s, master.error());
         return DiskOutcome::Failed;
     }
-    Status st = master->empty() ? SaveBytes(target / "MASTER.DAT",
-                                            EncodeMasterFile(s.MasterHeader, s.ItemTable))
-                                : AtomicSave(target / "MASTER.DAT", *master);
-    if (st)
-        st = SaveBytes(target / ("KEIRI" + tag + ".DAT"), EncodeLedgerHeader(next.LedgerHeader));
-    if (st) st = SaveBytes(target / ("YOKIN" + tag + ".DAT"), EncodeDepositBook(next.DepositBook));
-    if (st) st = SaveBytes(target / "SHINKOKU.DAT", EncodeTaxReturnFile(next.TaxReturnData));
-    // DATE.DAT last: a folder whose writing failed half way holds no year to read.
-    if (st)
-        st = SaveBytes(target / "DATE.DAT",
-                       EncodeFiscalYearFile({next.FiscalYear, next.EraName, next.FiscalYearSpare}));
+    std::vector<FolderFile> files;
+    Status st = Ok();
+    auto add = [&](const std::string& name, Result<std::vector<std::byte>> bytes) {
+        if (!st) return;
+        if (!bytes) {
+            FileError e = bytes.error();
+            e.path = (target / name).string();
+            e.writing = true;
+            st = e;
+            return;
+        }
+        files.push_back({name, std::move(*bytes)});
+    };
+    add("MASTER.DAT", master->empty() ? EncodeMasterFile(s.MasterHeader, s.ItemTable)
+                                      : Result<std::vector<std::byte>>(*master));
+    add("KEIRI" + tag + ".DAT", EncodeLedgerHeader(next.LedgerHeader));
+    add("YOKIN" + tag + ".DAT", EncodeDepositBook(next.DepositBook));
+    add("SHINKOKU.DAT", EncodeTaxReturnFile(next.TaxReturnData));
+    add("DATE.DAT", EncodeFiscalYearFile({next.FiscalYear, next.EraName, next.FiscalYearSpare}));
     if (!st) {
         ReportFailure(prompt, s, st.error());
+        return DiskOutcome::Failed;
+    }
+
+    // A folder that holds files already (a year's, a copy of this one) is replaced
+    // only when the user says so, and what it held is kept beside it.
+    if (auto settled = SettleFolder(target); !settled) {
+        ReportFailure(prompt, s, settled.error());
+        return DiskOutcome::Failed;
+    }
+    FolderReplacement how;
+    if (const auto held = HeldNames(target); !held.empty()) {
+        how.keepTag = Stamp(std::chrono::system_clock::now());
+        const fs::path kept = KeptFolderPath(target, how.keepTag);
+        if (prompt.MsgBox(DisplayPath(s, target.string()) + " には" + WhatItHolds(target, held) +
+                              "が有ります。" + std::string(LineBreak) + "今のデータを " +
+                              DisplayPath(s, kept.string()) +
+                              " に残して、翌年度のデータを書き込みますか？",
+                          MsgStyle::YesNoWarning, "上書き確認") != Answer::Yes) {
+            prompt.MsgBox("作業を中止しました。", MsgStyle::Exclamation, "中止確認");
+            return DiskOutcome::Cancelled;
+        }
+    }
+    if (Status written = ReplaceFolder(target, files, how); !Written(written)) {
+        ReportFailure(prompt, s, written.error());
         return DiskOutcome::Failed;
     }
     prompt.MsgBox("繰り越し処理が終了しました。ディスクを今年のディスクと取り替えて下さい",
@@ -335,73 +442,93 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
 
 namespace {
 
-std::string Stamp(std::chrono::system_clock::time_point now) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
-    return buf;
+// Whether a name is that of a finished copy: yyyyMMdd-HHmmss (with "-2" ... when two
+// were made in one second). A copy being written or removed has a name beginning
+// with a dot.
+bool IsCopyName(const std::string& name) {
+    return name.size() >= 15 && name[8] == '-' &&
+           std::all_of(name.begin(), name.begin() + 8, [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The copies, oldest first: folders named yyyyMMdd-HHmmss (with "-2" ... when two
-// were made in one second).
+// The finished copies, oldest first.
 std::vector<fs::path> Copies(const fs::path& root) {
     std::vector<fs::path> out;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(root, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_directory(ec) && name.size() >= 15 && name[8] == '-' &&
-            std::all_of(name.begin(), name.begin() + 8,
-                        [](char c) { return c >= '0' && c <= '9'; }))
+    for (const auto& entry : fs::directory_iterator(root, ec))
+        if (entry.is_directory(ec) && IsCopyName(entry.path().filename().string()))
             out.push_back(entry.path());
-    }
     std::sort(out.begin(), out.end());
     return out;
 }
 
+// Lets go of every copy but the newest `newest` and the first copy of every month.
+// Each goes under a name of its own first, so that a copy half removed never looks
+// like a copy.
+Status Prune(const fs::path& root, std::size_t newest) {
+    const std::vector<fs::path> copies = Copies(root);
+    std::set<std::string> months;
+    std::set<fs::path> keep;
+    for (const fs::path& c : copies)
+        if (months.insert(c.filename().string().substr(0, 6)).second) keep.insert(c);
+    for (std::size_t i = copies.size() > newest ? copies.size() - newest : 0; i < copies.size(); ++i)
+        keep.insert(copies[i]);
+    for (const fs::path& c : copies) {
+        if (keep.contains(c)) continue;
+        const fs::path going = root / ("." + c.filename().string() + ".old");
+        if (Files().Rename(c.c_str(), going.c_str()) != 0)
+            return FileErrorFromErrno(errno, c.string(), true);
+        if (Status st = RemoveTree(going); !st) return st;
+    }
+    return Ok();
+}
+
 }  // namespace
+
+Status SettleAutomaticCopies(const fs::path& programFolder) {
+    // The staging folder of the backup, then the copies.
+    Status st = SettleFolders(programFolder);
+    const fs::path root = programFolder / "backup";
+    std::error_code ec;
+    if (!fs::is_directory(root, ec)) return st;
+    if (Status copies = SettleFolders(root); st && !copies) st = copies;
+    // What an earlier version left of a copy cut short.
+    for (const auto& entry : fs::directory_iterator(root, ec)) {
+        if (!entry.path().filename().string().starts_with(".partial-")) continue;
+        if (Status gone = RemoveTree(entry.path()); st && !gone) st = gone;
+    }
+    // Copies the rotation let go of that could not go then.
+    if (Status pruned = Prune(root, static_cast<std::size_t>(kBackupsKept)); st && !pruned)
+        st = pruned;
+    return st;
+}
 
 Status AutoBackup(const fs::path& programFolder, const fs::path& dataFolder,
                   std::chrono::system_clock::time_point now) {
     const fs::path root = programFolder / "backup";
     std::error_code ec;
-    fs::create_directories(root, ec);
-    if (ec) return FileErrorFromErrno(ec.value(), root.string(), true);
+    if (!fs::is_directory(root, ec) && Files().Mkdir(root.c_str(), 0777) != 0 && errno != EEXIST)
+        return FileErrorFromErrno(errno, root.string(), true);
+    if (Status st = SettleAutomaticCopies(programFolder); !st) return st;
+    if (Status st = SettleJournal(dataFolder); !st) return st;
+    auto files = YearFiles(dataFolder);
+    if (!files) return files.error();
     std::vector<fs::path> copies = Copies(root);
-    if (!copies.empty() && SameFiles(copies.back(), dataFolder)) return Ok();
+    if (!copies.empty() && Holds(copies.back(), *files)) return Ok();
 
-    // Written under a temporary name and renamed when whole, so that a copy cut short
-    // never looks like a copy.
+    // Written beside its name and renamed when whole (see ReplaceFolder), so that a
+    // copy cut short never looks like a copy and never takes an older one's place.
     std::string name = Stamp(now);
-    for (int n = 2; fs::exists(root / name); ++n) name = Stamp(now) + "-" + std::to_string(n);
-    const fs::path partial = root / (".partial-" + name);
-    fs::remove_all(partial, ec);
-    if (Status st = CopyFolderFiles(dataFolder, partial); !st) {
-        fs::remove_all(partial, ec);
-        return st;
+    for (int n = 2; fs::exists(root / name, ec); ++n) name = Stamp(now) + "-" + std::to_string(n);
+    Status st = ReplaceFolder(root / name, *files);
+    if (!Written(st) && st.error().code == FileErrorCode::DiskFull) {
+        // A full disk: the copy that goes once this one is made goes first, and the
+        // copy is tried again.
+        if (Prune(root, static_cast<std::size_t>(kBackupsKept - 1)))
+            st = ReplaceFolder(root / name, *files);
     }
-    fs::rename(partial, root / name, ec);
-    if (ec) {
-        fs::remove_all(partial, ec);
-        return FileErrorFromErrno(ec.value(), (root / name).string(), true);
-    }
-
-    // Keep the newest copies and the first copy of every month.
-    copies = Copies(root);
-    std::set<std::string> firstOfMonth;
-    std::set<fs::path> keep;
-    for (const fs::path& c : copies) {
-        if (firstOfMonth.insert(c.filename().string().substr(0, 6)).second) keep.insert(c);
-    }
-    for (std::size_t i = copies.size() > static_cast<std::size_t>(kBackupsKept)
-                             ? copies.size() - kBackupsKept
-                             : 0;
-         i < copies.size(); ++i)
-        keep.insert(copies[i]);
-    for (const fs::path& c : copies) {
-        if (!keep.contains(c)) fs::remove_all(c, ec);
-    }
+    if (!Written(st)) return st;
+    // The copy is made; a copy that could not be let go is let go next time.
+    Prune(root, static_cast<std::size_t>(kBackupsKept));
     return Ok();
 }
 

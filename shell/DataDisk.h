@@ -37,18 +37,29 @@ DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServi
 DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskServices& io,
                              bool workFormOpen);
 
-// Copies every file of `from` (not its folders) into `to`, made when missing, each file
-// written beside its final name and renamed into place.
-Status CopyFolderFiles(const std::filesystem::path& from, const std::filesystem::path& to);
+// Replaces `to` whole with a copy of the year's files in `from` (every file but the
+// journal and temporary files of ours); see ReplaceFolder.
+Status CopyWholeFolder(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Rolls back an operation of the books in `dataFolder` cut short (a journal whose mark
+// is still set), so that a copy of the folder takes whole operations only.
+Status SettleJournal(const std::filesystem::path& dataFolder);
 
 // ---- Automatic copies: <program folder>/backup/<yyyyMMdd-HHmmss>/ ----
 
 inline constexpr int kBackupsKept = 20;
 
 // Copies the data folder unless the newest copy already holds the same files, then
-// keeps the newest kBackupsKept copies and the first copy of every month.
+// keeps the newest kBackupsKept copies and the first copy of every month. A copy is
+// written under a name beginning with a dot and renamed when whole; a copy let go is
+// renamed so before it is removed; on a full disk the copies that are to go go first.
+// Ok exactly when the new copy (or an identical newest one) is there.
 Status AutoBackup(const std::filesystem::path& programFolder,
                   const std::filesystem::path& dataFolder,
                   std::chrono::system_clock::time_point now);
+
+// Finishes or undoes what a copy cut short left in the program folder: the staging
+// folder KEIRIDATA3 and the automatic copies. Run at start-up and before each copy.
+Status SettleAutomaticCopies(const std::filesystem::path& programFolder);
 
 }  // namespace tabulo

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -11,9 +12,11 @@
 #include <string>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileOps.h"
 #include "shell/CheckStartup.h"
 #include "shell/DataDisk.h"
 #include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/TempFolder.h"
@@ -235,15 +238,147 @@ TEST_F(DataDisk, BackupWithAFormOpenOrNoAtTheSwapWritesNothingToTheDisk) {
     ExpectThisYearUntouched();
 }
 
-TEST_F(DataDisk, ACopyFailingHalfWayNamesTheProblemAndLeavesNoHalfFile) {
-    // The second disk has a folder where YOKIN13.DAT would go: that file cannot be written.
-    fs::create_directories(stick / "KEIRIDATA" / "YOKIN13.DAT");
-    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Failed);
+// A disk that fills up while one file is written (every other call goes through).
+class FullWhileWriting : public FileOps {
+  public:
+    explicit FullWhileWriting(std::string name) : name_(std::move(name)) {}
+    int Open(const char* path, int flags, mode_t mode) override {
+        const int fd = FileOps::Open(path, flags, mode);
+        if (std::string(path).ends_with("/" + name_)) fd_ = fd;
+        return fd;
+    }
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        if (fd == fd_) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return FileOps::Write(fd, data, size);
+    }
+
+  private:
+    std::string name_;
+    int fd_ = -1;
+};
+
+TEST_F(DataDisk, ACopyFailingHalfWayNamesTheProblemAndLeavesTheOlderBackupWhole) {
+    WriteBytes(stick / "KEIRIDATA" / "DATE.DAT", kDate13);
+    WriteBytes(stick / "KEIRIDATA" / "KEIRI13.DAT", std::string(18, '\0'));
+    const auto older = Snapshot(stick);
+    FullWhileWriting full("YOKIN13.DAT");
+    {
+        ScopedFileOps use(full);
+        EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Failed);
+    }
+    EXPECT_TRUE(prompt.LastText().starts_with("データが有りません！！")) << prompt.LastText();
     EXPECT_NE(prompt.LastText().find("YOKIN13.DAT"), std::string::npos) << prompt.LastText();
     EXPECT_EQ(prompt.shown.back().title, "エラー確認");
-    for (const auto& e : fs::directory_iterator(stick / "KEIRIDATA"))
+    EXPECT_EQ(Snapshot(stick), older);
+    for (const auto& e : fs::recursive_directory_iterator(stick))
         EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
     ExpectThisYearUntouched();
+}
+
+// The journal of the cash book stays on the data disk between operations with its
+// mark cleared; it holds nothing a copy needs. One whose mark is still set belongs
+// to an operation cut short: that operation is undone before anything is copied.
+TEST_F(DataDisk, NoCopyTakesTheJournalAndAnOperationCutShortIsUndoneFirst) {
+    WriteBytes(year / "KEIRI13.JNL", std::string(64, '\0'));
+    ASSERT_FALSE(JournalIsLive(year / "KEIRI13.JNL"));
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "KEIRI13.JNL"));
+    EXPECT_FALSE(fs::exists(home.path() / "KEIRIDATA3" / "KEIRI13.JNL"));
+    EXPECT_EQ(Snapshot(stick / "KEIRIDATA"), before);
+
+    fs::remove_all(stick);
+    fs::create_directories(stick);
+    swapped = false;  // the data disk is back in the drive
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "KEIRI13.JNL"));
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "KEIRI14.JNL"));
+
+    using namespace std::chrono;
+    const auto now = sys_days{year_month_day{std::chrono::year{2026}, month{6}, day{1}}} + hours{3};
+    ASSERT_TRUE(AutoBackup(home.path(), year, now).ok());
+    for (const auto& e : fs::recursive_directory_iterator(home.path() / "backup"))
+        EXPECT_NE(e.path().extension(), ".JNL") << e.path();
+
+    // An operation cut short after its journal was written and half of the ledger:
+    // the copies hold the ledger as it was before it.
+    std::string changed = kLedger13;
+    changed[2] = '\x7f';
+    changed[19] = 'X';
+    const auto asBytes = [](const std::string& t) {
+        std::vector<std::byte> b;
+        for (char c : t) b.push_back(static_cast<std::byte>(c));
+        return b;
+    };
+    const std::vector<std::byte> old = asBytes(kLedger13), now2 = asBytes(changed);
+    FileChange change{year / "KEIRI13.DAT", true, old, now2, {ByteRange{0, old.size()}}, {}};
+    const std::vector<std::byte> journal = EncodeJournal(std::span<const FileChange>(&change, 1));
+    WriteBytes(year / "KEIRI13.JNL", std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
+    WriteBytes(year / "KEIRI13.DAT", changed);
+    ASSERT_TRUE(JournalIsLive(year / "KEIRI13.JNL"));
+    fs::remove_all(stick);
+    fs::create_directories(stick);
+    swapped = false;
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "KEIRI13.DAT"), kLedger13);
+    EXPECT_EQ(ReadBytes(home.path() / "KEIRIDATA3" / "KEIRI13.DAT"), kLedger13);
+    EXPECT_EQ(ReadBytes(year / "KEIRI13.DAT"), kLedger13);
+    EXPECT_FALSE(JournalIsLive(year / "KEIRI13.JNL"));
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "KEIRI13.JNL"));
+}
+
+TEST_F(DataDisk, ANextYearDiskOverAYearAsksNamingItAndKeepsItBeside) {
+    WriteBytes(stick / "KEIRIDATA" / "DATE.DAT", kDate14);
+    WriteBytes(stick / "KEIRIDATA" / "KEIRI14.DAT", kLedger13);
+    WriteBytes(stick / "KEIRIDATA" / "MASTER.DAT", master);
+    const auto held = Snapshot(stick / "KEIRIDATA");
+
+    // No: nothing is written.
+    prompt.Answer(Answer::Yes);
+    prompt.Answer(Answer::Yes);
+    prompt.Answer(Answer::No);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Cancelled);
+    ASSERT_GE(prompt.shown.size(), 4u);
+    const testing::ShownBox question = prompt.shown[2];
+    EXPECT_EQ(question.title, "上書き確認");
+    EXPECT_EQ(question.style, MsgStyle::YesNoWarning);
+    EXPECT_NE(question.text.find("平成14年度のデータ（DATE.DAT、KEIRI14.DAT、MASTER.DAT）が有ります。"),
+              std::string::npos)
+        << question.text;
+    EXPECT_NE(question.text.find("KEIRIDATA-"), std::string::npos) << question.text;
+    EXPECT_EQ(prompt.LastText(), "作業を中止しました。");
+    EXPECT_EQ(Snapshot(stick / "KEIRIDATA"), held);
+    EXPECT_EQ(std::distance(fs::directory_iterator(stick), fs::directory_iterator()), 1);
+
+    // Yes: the new year in KEIRIDATA, the old one whole beside it under the name given.
+    prompt.Clear();
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "DATE.DAT"), kDate14);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "KEIRI14.DAT"), std::string(18, '\0'));
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(stick))
+        if (e.path().filename() != "KEIRIDATA") kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_NE(prompt.shown[2].text.find(kept[0].filename().string()), std::string::npos);
+    EXPECT_EQ(Snapshot(kept[0]), held);
+    ExpectThisYearUntouched();
+}
+
+TEST_F(DataDisk, ABackupOverAnotherYearKeepsThatYearBeside) {
+    WriteBytes(stick / "KEIRIDATA" / "DATE.DAT", FromHex("3132 2c 22 95bd90ac 22 2c 30 0d0a"));
+    WriteBytes(stick / "KEIRIDATA" / "KEIRI12.DAT", kLedger13);
+    const auto held = Snapshot(stick / "KEIRIDATA");
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_EQ(Snapshot(stick / "KEIRIDATA"), before);
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(stick))
+        if (e.path().filename() != "KEIRIDATA") kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(Snapshot(kept[0]), held);
+    EXPECT_NE(prompt.LastText().find(kept[0].filename().string()), std::string::npos)
+        << prompt.LastText();
 }
 
 TEST_F(DataDisk, ANextEraYearOutsideTheEraIsRefused) {
@@ -314,6 +449,96 @@ TEST_F(DataDisk, AutomaticCopiesSkipAnIdenticalYearAndKeepTwentyAndTheFirstOfEac
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(ReadBytes(root / names.back() / "KEIRI13.DAT"), kLedger13 + "x");
+}
+
+// A disk with no room left: writes fail until a copy is let go (renamed to go).
+class FullDisk : public FileOps {
+  public:
+    bool staysFull = false;
+    int letGo = 0;
+    int Rename(const char* from, const char* to) override {
+        const int r = FileOps::Rename(from, to);
+        if (r == 0 && std::string(to).ends_with(".old")) ++letGo;
+        return r;
+    }
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        if (staysFull || letGo == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return FileOps::Write(fd, data, size);
+    }
+};
+
+TEST_F(DataDisk, OnAFullDiskTheCopyThatGoesGoesFirstAndAFailedCopyNeverCounts) {
+    using namespace std::chrono;
+    const fs::path root = home.path() / "backup";
+    auto put = [&] {
+        fs::remove_all(root);
+        for (int d = 1; d <= 22; ++d) {
+            char name[32];
+            std::snprintf(name, sizeof name, "202605%02d-120000", d);
+            WriteBytes(root / name / "DATE.DAT", "old");
+        }
+    };
+    put();
+    auto names = [&] {
+        std::vector<std::string> n;
+        for (const auto& e : fs::directory_iterator(root)) n.push_back(e.path().filename().string());
+        std::sort(n.begin(), n.end());
+        return n;
+    };
+    const auto now = sys_days{year_month_day{std::chrono::year{2026}, month{5}, day{30}}} + hours{3};
+
+    // A disk that stays full: the copy fails and leaves nothing; the copies the
+    // rotation keeps once a copy is made are there, whole.
+    FullDisk full;
+    full.staysFull = true;
+    {
+        ScopedFileOps use(full);
+        Status st = AutoBackup(home.path(), year, now);
+        ASSERT_FALSE(st.ok());
+        EXPECT_EQ(st.error().code, FileErrorCode::DiskFull);
+    }
+    auto left = names();
+    EXPECT_EQ(left.size(), 20u);  // the first of May and the newest 19
+    EXPECT_EQ(left.front(), "20260501-120000");
+    for (const std::string& n : left) {
+        EXPECT_EQ(Snapshot(root / n), (std::map<std::string, std::string>{{"DATE.DAT", "old"}})) << n;
+    }
+
+    // Room is made by letting go the copies that go once this one is made: the copy
+    // is made, and the newest twenty and the first of the month are there.
+    put();
+    FullDisk room;
+    {
+        ScopedFileOps use(room);
+        ASSERT_TRUE(AutoBackup(home.path(), year, now).ok());
+    }
+    EXPECT_EQ(room.letGo, 2);
+    left = names();
+    ASSERT_EQ(left.size(), 21u);
+    EXPECT_EQ(left.front(), "20260501-120000");
+    EXPECT_EQ(Snapshot(root / left.back()), before);
+}
+
+TEST_F(DataDisk, WhatACopyCutShortLeftGoesAtTheNextStart) {
+    const fs::path root = home.path() / "backup";
+    WriteBytes(root / "20260101-120000" / "DATE.DAT", "whole");
+    WriteBytes(root / ".partial-20260102-120000" / "DATE.DAT", "half");
+    WriteBytes(root / ".20260103-120000.new" / "DATE.DAT", "half");
+    WriteBytes(root / ".20251201-120000.old" / "DATE.DAT", "going");
+    WriteBytes(home.path() / ".KEIRIDATA3.new" / "DATE.DAT", "half");
+    WriteBytes(home.path() / "KEIRIDATA3" / "DATE.DAT", "staged");
+    SharedState again;
+    again.ProgramFolder = home.path();
+    ASSERT_EQ(CheckStartup(again, prompt, [](const std::string&) { return std::nullopt; }),
+              StartupResult::Ready);
+    std::vector<std::string> n;
+    for (const auto& e : fs::directory_iterator(root)) n.push_back(e.path().filename().string());
+    EXPECT_EQ(n, std::vector<std::string>{"20260101-120000"});
+    EXPECT_FALSE(fs::exists(home.path() / ".KEIRIDATA3.new"));
+    EXPECT_EQ(ReadBytes(home.path() / "KEIRIDATA3" / "DATE.DAT"), "staged");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// A file layer for fault injection: counts every write, flush, truncate, rename and
-// removal an operation makes, and makes the Nth one fail (a full disk, an I/O error)
+// A file layer for fault injection: counts every write, flush, truncate, rename,
+// removal and folder creation an operation makes, and makes the Nth one fail (a full disk, an I/O error)
 // or stop there as a killed process would (that call and every later one do nothing),
 // optionally after writing only the first `cut` bytes of a write (a torn write).
 // Flushes are counted but not passed on: the tests look at the files, not the platters.
@@ -29,6 +29,9 @@ class FaultyFiles : public FileOps {
     bool stopped = false;
     // The size of every counted write by call number (0 for other calls).
     std::vector<std::size_t> writeSizes;
+    // False: two names cannot be swapped in one call, as on a FAT stick (the call
+    // fails at once and is not counted).
+    bool canExchange = true;
 
     int Open(const char* path, int flags, mode_t mode) override {
         if (stopped) return Refuse();
@@ -51,6 +54,17 @@ class FaultyFiles : public FileOps {
         return Gate(0) ? -1 : FileOps::Rename(from, to);
     }
     int Unlink(const char* path) override { return Gate(0) ? -1 : FileOps::Unlink(path); }
+    int Mkdir(const char* path, mode_t mode) override {
+        return Gate(0) ? -1 : FileOps::Mkdir(path, mode);
+    }
+    int Rmdir(const char* path) override { return Gate(0) ? -1 : FileOps::Rmdir(path); }
+    int Exchange(const char* a, const char* b) override {
+        if (!canExchange && !stopped) {
+            errno = EINVAL;
+            return -1;
+        }
+        return Gate(0) ? -1 : FileOps::Exchange(a, b);
+    }
 
   private:
     int Refuse() {
