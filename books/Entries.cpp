@@ -3,11 +3,16 @@
 #include <algorithm>
 
 #include "cashbook/Overflow.h"
+#include "store/BinaryRecords.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 
 namespace tabulo {
+namespace {
+// Where a cash-book line keeps its remarks (16 bytes), from the start of the line.
+constexpr std::size_t kRemarksOffset = 26;
+}  // namespace
 
 Result<std::optional<Posting>> DeriveEntry(int itemNo, Amount indata, Amount outdata,
                                            const ItemTableArray& items,
@@ -76,21 +81,40 @@ Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook
         if (!file) return file.error();
         std::string date;
         for (int n = 1; n <= count; ++n) {
-            auto line = file->ReadLine(n);
-            if (!line) return line.error();
-            auto posting = DeriveEntry(line->ItemNo, line->Indata, line->Outdata, s.ItemTable,
-                                       chosen);
+            // The amounts are read in place; the texts only of a line that posts.
+            const std::byte* raw = file->FindRawLine(n);
+            if (raw == nullptr) return file->ReadLine(n).error();  // names the short file
+            const RawLineFields f =
+                ReadRawLineFields(std::span<const std::byte, kLedgerLineSize>(raw, kLedgerLineSize));
+            auto posting = DeriveEntry(f.itemNo, f.indata, f.outdata, s.ItemTable, chosen);
             if (!posting) return posting.error();
-            const std::string lineDate = Trim(line->NenGetsuBi);
+            const bool posts = posting->has_value();
+            // A dated line sets the day even when it posts nothing (a carry-over).
+            const char* text = reinterpret_cast<const char*>(raw) + kLedgerDateOffset;
+            const bool plainDate = std::all_of(text, text + 6, [](char c) {
+                return c == ' ' || (c >= '0' && c <= '9');
+            });
+            std::string lineDate;
+            std::optional<std::string> remarks;
+            if (plainDate) lineDate = Trim(std::string_view(text, 6));
+            if (posts) remarks = FromCp932(std::string_view(text + kRemarksOffset, 16));
+            if (!plainDate || (posts && !remarks)) {
+                // A date or remarks that are not plain text: the line read whole says
+                // what is wrong with it.
+                auto line = file->ReadLine(n);
+                if (!line) return line.error();
+                lineDate = Trim(line->NenGetsuBi);
+                remarks = line->Bikou;
+            }
             if (!lineDate.empty()) date = lineDate;
-            if (!*posting) continue;
+            if (!posts) continue;
             slipsBefore(date, false);
             BookEntry e;
             e.number = n;
             e.date = date;
             e.posting = **posting;
-            e.itemNo = line->ItemNo;
-            e.remarks = TrimRight(line->Bikou);
+            e.itemNo = f.itemNo;
+            e.remarks = TrimRight(*remarks);
             journal.push_back(std::move(e));
         }
     }
