@@ -12,6 +12,7 @@
 #include "cli/BooksExport.h"
 #include "cli/Commands.h"
 #include "store/Text.h"
+#include "tests/books/BooksYear.h"
 #include "tests/support/TempFolder.h"
 
 namespace tabulo {
@@ -207,6 +208,46 @@ TEST_F(BooksExport, HledgerReadsTheJournalAndItsBalancesAreOurTrialBalance) {
     }
     EXPECT_EQ(theirs, ours);
     EXPECT_EQ(theirs.size(), 4u);
+}
+
+// A year of 6,000 lines over every category, with negative corrections, an item
+// without account, free lines named after their items, slips and opening balances:
+// hledger's balance of the journal is our trial balance, account by account.
+class BooksHledger : public testing::BooksYear {};
+
+TEST_F(BooksHledger, ALargeYearBalancesTheSameInHledger) {
+    if (!HledgerInstalled()) GTEST_SKIP() << "hledger is not installed";
+    using namespace testing::BookItem;
+    Item(15, "リース料", 4, 27);  // a free line of page 1
+    Opening(AccountCode::Cash, 300000);
+    Opening(AccountCode::Deposits, 2000000);
+    Opening(AccountCode::Loans, 500000);
+    Opening(AccountCode::Capital, 1800000);
+    const int items[] = {Sales,  Withdrawal, BankSales, Purchases, ToBank, Phone,     CarryOver,
+                         Repayment, Drawings, Loan,     Supplies,  NoAccount, Collection,
+                         Interest, 15};
+    for (int n = 0; n < 6000; ++n) {
+        char date[8];
+        std::snprintf(date, sizeof date, "13%02d%02d", n * 12 / 6000 + 1, n % 28 + 1);
+        const int item = items[n % std::size(items)];
+        Line(date, item, (n % 37 == 0 ? -1 : 1) * (100 + n % 977), n % 3 ? "備考" : "");
+        if (n % 50 == 0)
+            Slip(date, AccountCode::Receivables, AccountCode::Sales, 1000 + n, "掛売り");
+    }
+    const TrialBalance tb = Trial();
+    ASSERT_TRUE(tb.Balances());
+    auto journal = BuildJournal(s, book, accounts);
+    ASSERT_TRUE(journal.ok());
+    auto text = HledgerJournal(s, {book, accounts}, *journal);
+    ASSERT_TRUE(text.ok()) << text.error().detail;
+    const fs::path file = dir / "year.journal";
+    WriteBytes(file, *text);
+    std::map<std::string, long long> ours;
+    for (const TrialBalanceRow& r : tb.rows)
+        if (r.closing != 0) ours[LedgerAccountName(r.code, s.ItemTable)] = r.closing;
+    EXPECT_EQ(HledgerBalance(file, dir.path()), ours);
+    EXPECT_TRUE(ours.count("費用:リース料"));
+    EXPECT_TRUE(ours.count("資産:未設定科目"));
 }
 
 }  // namespace
