@@ -75,49 +75,41 @@ Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook
         }
     };
 
-    const int count = s.LedgerHeader.LineCount;
-    if (count >= 1) {
-        auto file = LedgerFile::Open(s.LedgerPath);
-        if (!file) return file.error();
-        std::string date;
-        for (int n = 1; n <= count; ++n) {
-            // The amounts are read in place; the texts only of a line that posts.
-            const std::byte* raw = file->FindRawLine(n);
-            if (raw == nullptr) return file->ReadLine(n).error();  // names the short file
-            const RawLineFields f =
-                ReadRawLineFields(std::span<const std::byte, kLedgerLineSize>(raw, kLedgerLineSize));
-            auto posting = DeriveEntry(f.itemNo, f.indata, f.outdata, s.ItemTable, chosen);
-            if (!posting) return posting.error();
-            const bool posts = posting->has_value();
-            // A dated line sets the day even when it posts nothing (a carry-over).
-            const char* text = reinterpret_cast<const char*>(raw) + kLedgerDateOffset;
-            const bool plainDate = std::all_of(text, text + 6, [](char c) {
-                return c == ' ' || (c >= '0' && c <= '9');
-            });
-            std::string lineDate;
-            std::optional<std::string> remarks;
-            if (plainDate) lineDate = Trim(std::string_view(text, 6));
-            if (posts) remarks = FromCp932(std::string_view(text + kRemarksOffset, 16));
-            if (!plainDate || (posts && !remarks)) {
-                // A date or remarks that are not plain text: the line read whole says
-                // what is wrong with it.
-                auto line = file->ReadLine(n);
-                if (!line) return line.error();
-                lineDate = Trim(line->NenGetsuBi);
-                remarks = line->Bikou;
-            }
-            if (!lineDate.empty()) date = lineDate;
-            if (!posts) continue;
-            slipsBefore(date, false);
-            BookEntry e;
-            e.number = n;
-            e.date = date;
-            e.posting = **posting;
-            e.itemNo = f.itemNo;
-            e.remarks = TrimRight(*remarks);
-            journal.push_back(std::move(e));
+    std::string date;
+    Status walked = WalkCashBookEntries(s, chosen, [&](LedgerFile& file, int n, const std::byte* raw,
+                                                       const std::optional<Posting>& posting) -> Status {
+        const bool posts = posting.has_value();
+        // A dated line sets the day even when it posts nothing (a carry-over); the
+        // texts are decoded only for a line that posts.
+        const char* text = reinterpret_cast<const char*>(raw) + kLedgerDateOffset;
+        const bool plainDate = std::all_of(text, text + 6, [](char c) {
+            return c == ' ' || (c >= '0' && c <= '9');
+        });
+        std::string lineDate;
+        std::optional<std::string> remarks;
+        if (plainDate) lineDate = Trim(std::string_view(text, 6));
+        if (posts) remarks = FromCp932(std::string_view(text + kRemarksOffset, 16));
+        if (!plainDate || (posts && !remarks)) {
+            // A date or remarks that are not plain text: the line read whole says
+            // what is wrong with it.
+            auto line = file.ReadLine(n);
+            if (!line) return line.error();
+            lineDate = Trim(line->NenGetsuBi);
+            remarks = line->Bikou;
         }
-    }
+        if (!lineDate.empty()) date = lineDate;
+        if (!posts) return Ok();
+        slipsBefore(date, false);
+        BookEntry e;
+        e.number = n;
+        e.date = date;
+        e.posting = *posting;
+        e.itemNo = GetRawInteger(raw + kLedgerItemOffset);
+        e.remarks = TrimRight(*remarks);
+        journal.push_back(std::move(e));
+        return Ok();
+    });
+    if (!walked) return walked.error();
     slipsBefore("999999", true);  // the rest, after the last cash-book line
     return journal;
 }

@@ -12,10 +12,11 @@
 #include "books/Accounts.h"
 #include "books/BooksFiles.h"
 #include "platform/FileError.h"
+#include "store/BinaryRecords.h"
+#include "store/LedgerFile.h"
+#include "store/SharedState.h"
 
 namespace tabulo {
-
-struct SharedState;
 
 struct Posting {
     int debit = 0;
@@ -39,6 +40,28 @@ Result<std::optional<Posting>> DeriveEntry(int itemNo, Amount indata, Amount out
                                            const ItemTableArray& items,
                                            const ItemAccountArray& chosen);
 
+// Calls visit(file, n, raw, posting) for every line n of the cash book, with the
+// line's stored bytes and its entry (nullopt when it makes none); the amounts are
+// read in place. A visit that fails ends the walk with its error. An empty year
+// opens no file.
+template <class Visit>
+Status WalkCashBookEntries(const SharedState& s, const ItemAccountArray& chosen, Visit visit) {
+    const int count = s.LedgerHeader.LineCount;
+    if (count < 1) return Ok();
+    auto file = LedgerFile::Open(s.LedgerPath);
+    if (!file) return file.error();
+    for (int n = 1; n <= count; ++n) {
+        const std::byte* raw = file->FindRawLine(n);
+        if (raw == nullptr) return file->ReadLine(n).error();  // names the short file
+        const RawLineFields f =
+            ReadRawLineFields(std::span<const std::byte, kLedgerLineSize>(raw, kLedgerLineSize));
+        auto posting = DeriveEntry(f.itemNo, f.indata, f.outdata, s.ItemTable, chosen);
+        if (!posting) return posting.error();
+        if (Status st = visit(*file, n, raw, *posting); !st) return st;
+    }
+    return Ok();
+}
+
 struct BookEntry {
     enum Source : std::uint8_t { CashBook, Slip };
     Source source = CashBook;
@@ -53,6 +76,7 @@ struct BookEntry {
 // the cash-book lines of its day and before the next day's (slips of one day in the
 // order they were kept). Reads the ledger; an empty year opens no file.
 Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook& book,
-                                               const ItemAccountArray& chosen);
+                                            const ItemAccountArray& chosen);
 
 }  // namespace tabulo
+

@@ -51,23 +51,15 @@ Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& boo
                                                       : -std::int64_t{o.Balance};
         sums.used[c] = true;
     }
-    const int count = s.LedgerHeader.LineCount;
-    if (count >= 1) {
-        auto file = LedgerFile::Open(s.LedgerPath);
-        if (!file) return file.error();
-        for (int n = 1; n <= count; ++n) {
-            const std::byte* raw = file->FindRawLine(n);
-            if (raw == nullptr) return file->ReadLine(n).error();  // names the short file
-            const RawLineFields f =
-                ReadRawLineFields(std::span<const std::byte, kLedgerLineSize>(raw, kLedgerLineSize));
-            auto posting = DeriveEntry(f.itemNo, f.indata, f.outdata, s.ItemTable, chosen);
-            if (!posting) return posting.error();
-            if (!*posting) continue;
-            if ((*posting)->unassigned && tb.unassignedLines++ == 0)
-                tb.firstUnassignedItem = f.itemNo;
-            sums.Post(**posting);
-        }
-    }
+    Status walked = WalkCashBookEntries(s, chosen, [&](LedgerFile&, int, const std::byte* raw,
+                                                       const std::optional<Posting>& posting) {
+        if (!posting) return Ok();
+        if (posting->unassigned && tb.unassignedLines++ == 0)
+            tb.firstUnassignedItem = GetRawInteger(raw + kLedgerItemOffset);
+        sums.Post(*posting);
+        return Ok();
+    });
+    if (!walked) return walked.error();
     for (const TransferSlip& slip : book.Slips)
         sums.Post({slip.DebitCode, slip.CreditCode, slip.SlipAmount, false});
 
