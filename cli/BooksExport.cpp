@@ -90,8 +90,15 @@ Result<YearBooks> LoadYearBooks(const SharedState& s) {
 std::string LedgerAccountName(int code, const ItemTableArray& items) {
     const Account* a = FindAccount(code);
     const char* side = a != nullptr ? SideName(a->side) : "資産";
-    std::string name = Plain(AccountName(code, items));
-    // A blank would end the name for a ledger tool when doubled; one is kept as it is.
+    // A colon in an item's name would make a sub-account of it.
+    std::string name;
+    for (char c : Plain(AccountName(code, items))) {
+        if (c == ':') {
+            name += "：";
+        } else {
+            name += c;
+        }
+    }
     return std::string(side) + ":" + name;
 }
 

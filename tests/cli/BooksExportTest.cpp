@@ -218,14 +218,15 @@ class BooksHledger : public testing::BooksYear {};
 TEST_F(BooksHledger, ALargeYearBalancesTheSameInHledger) {
     if (!HledgerInstalled()) GTEST_SKIP() << "hledger is not installed";
     using namespace testing::BookItem;
-    Item(15, "リース料", 4, 27);  // a free line of page 1
+    Item(15, "リース料", 4, 27);         // a free line of page 1
+    Item(16, "車両:燃料;  費", 4, 28);  // marks a ledger tool reads as its own
     Opening(AccountCode::Cash, 300000);
     Opening(AccountCode::Deposits, 2000000);
     Opening(AccountCode::Loans, 500000);
     Opening(AccountCode::Capital, 1800000);
     const int items[] = {Sales,  Withdrawal, BankSales, Purchases, ToBank, Phone,     CarryOver,
                          Repayment, Drawings, Loan,     Supplies,  NoAccount, Collection,
-                         Interest, 15};
+                         Interest, 15,       16};
     for (int n = 0; n < 6000; ++n) {
         char date[8];
         std::snprintf(date, sizeof date, "13%02d%02d", n * 12 / 6000 + 1, n % 28 + 1);
@@ -247,6 +248,7 @@ TEST_F(BooksHledger, ALargeYearBalancesTheSameInHledger) {
         if (r.closing != 0) ours[LedgerAccountName(r.code, s.ItemTable)] = r.closing;
     EXPECT_EQ(HledgerBalance(file, dir.path()), ours);
     EXPECT_TRUE(ours.count("費用:リース料"));
+    EXPECT_TRUE(ours.count("費用:車両：燃料； 費"));
     EXPECT_TRUE(ours.count("資産:未設定科目"));
 }
 
