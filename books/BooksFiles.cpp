@@ -157,18 +157,21 @@ Result<SlipBook> LoadSlipBook(const std::filesystem::path& path) {
     return DecodeSlipBook(*bytes, path.string());
 }
 
-Status SaveSlipBook(const std::filesystem::path& path, const SlipBook& book) {
+std::string SlipBookFault(const SlipBook& book) {
     for (std::size_t i = 0; i < book.Openings.size(); ++i) {
-        if (std::string why = OpeningFault(book.Openings[i]); !why.empty())
-            return FileError{FileErrorCode::BadFormat, path.string(), why, true};
+        if (std::string why = OpeningFault(book.Openings[i]); !why.empty()) return why;
         for (std::size_t k = 0; k < i; ++k)
             if (book.Openings[k].AccountCode == book.Openings[i].AccountCode)
-                return FileError{FileErrorCode::BadFormat, path.string(),
-                                 "期首残高の勘定科目が重複しています。", true};
+                return "期首残高の勘定科目が重複しています。";
     }
     for (const TransferSlip& slip : book.Slips)
-        if (std::string why = SlipFault(slip); !why.empty())
-            return FileError{FileErrorCode::BadFormat, path.string(), why, true};
+        if (std::string why = SlipFault(slip); !why.empty()) return why;
+    return {};
+}
+
+Status SaveSlipBook(const std::filesystem::path& path, const SlipBook& book) {
+    if (std::string why = SlipBookFault(book); !why.empty())
+        return FileError{FileErrorCode::BadFormat, path.string(), why, true};
     auto bytes = EncodeSlipBook(book);
     if (!bytes) return bytes.error();
     return AtomicSave(path, *bytes);

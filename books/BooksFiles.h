@@ -75,6 +75,10 @@ std::string SlipFault(const TransferSlip& slip);
 // Why an opening balance cannot be kept, or "": not a balance-sheet account.
 std::string OpeningFault(const OpeningBalance& opening);
 
+// The first fault of a whole book (an opening balance or slip refused as above, an
+// account opened twice), or "".
+std::string SlipBookFault(const SlipBook& book);
+
 Result<std::vector<std::byte>> EncodeSlipBook(const SlipBook& book);
 // `path` names the file in the messages.
 Result<SlipBook> DecodeSlipBook(std::span<const std::byte> bytes, const std::string& path);

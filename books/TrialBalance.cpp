@@ -45,6 +45,9 @@ Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& boo
                                        const ItemAccountArray& chosen) {
     Sums sums;
     TrialBalance tb;
+    // A book that did not come through its checks must not index past the sums.
+    if (std::string why = SlipBookFault(book); !why.empty())
+        return BadFormatError(SlipBookPath(s).string(), why);
     for (const OpeningBalance& o : book.Openings) {
         const auto c = static_cast<std::size_t>(o.AccountCode);
         sums.opening[c] += DebitNormal(o.AccountCode) ? std::int64_t{o.Balance}
