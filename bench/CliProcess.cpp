@@ -120,6 +120,14 @@ BENCHMARK_CAPTURE(Cli, export_summary, std::vector<std::string>{"export", "summa
 BENCHMARK_CAPTURE(Cli, export_ledger, std::vector<std::string>{"export", "ledger", "DIR"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Cli, export_trial_balance,
+                  std::vector<std::string>{"export", "trial-balance", "DIR"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Cli, export_journal_hledger,
+                  std::vector<std::string>{"export", "journal", "DIR", "--format", "hledger"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Cli, print_item_8,
                   std::vector<std::string>{"print", "item", "8", "DIR", "-o", "PDF"})
     ->UseRealTime()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times tabulo-cli as a user starts it (the whole process) on a 10,000-line year:
-# check, export summary and ledger, print of an item with 2,000 lines (50 pages) and
+# check, export summary, ledger, trial-balance and journal (hledger), print of an item with 2,000 lines (50 pages) and
 # of the summary. Prints the median wall time of each over 15 runs. Run by hand.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -8,7 +8,9 @@ namespace {
 const char* const kHelp =
     "使い方 / Usage:\n"
     "  tabulo-cli check DATAFOLDER\n"
-    "  tabulo-cli export ledger|summary|item N|deposits DATAFOLDER [-o FILE] [--encoding "
+    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance DATAFOLDER [-o FILE] "
+    "[--encoding cp932|utf-8]\n"
+    "  tabulo-cli export journal DATAFOLDER [--format csv|hledger] [-o FILE] [--encoding "
     "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf\n"
     "\n"
@@ -26,7 +28,10 @@ const char* const kHelp =
     "          ledger: 出納簿の全行 / every ledger line; summary: 月別集計表 / the monthly "
     "summary;\n"
     "          item N: 項目 N の行 / the lines of item N (1..50); deposits: 預金 / the deposit "
-    "accounts.\n"
+    "accounts;\n"
+    "          journal: 仕訳帳 / the journal (--format hledger: hledger・ledger の形式、UTF-8 / "
+    "a plain-text journal for hledger and ledger, UTF-8);\n"
+    "          trial-balance: 試算表 / the trial balance.\n"
     "print     画面の印刷と同じ帳票を、全ページまとめて PDF "
     "にします（ページごとの確認はありません）。\n"
     "          month M: 月度出納簿 / the cash book of month M; income M: 月度収入項目別データ;\n"
@@ -37,6 +42,7 @@ const char* const kHelp =
     "オプション / Options:\n"
     "  -o, --output FILE        出力ファイル / output file (export: standard output when omitted)\n"
     "  --encoding cp932|utf-8   CSV の文字コード（既定 cp932）/ CSV encoding (default cp932)\n"
+    "  --format csv|hledger     journal の形式（既定 csv）/ journal format (default csv)\n"
     "  -h, --help               この説明 / this help\n"
     "  -v, --version            版 / version\n"
     "\n"
@@ -69,7 +75,7 @@ const char* HelpText() { return kHelp; }
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     std::vector<std::string> words;
-    std::optional<std::string> output, encoding;
+    std::optional<std::string> output, encoding, format;
     bool help = false, version = false, optionsEnd = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -107,6 +113,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             if (!take(encoding, *e))
                 return Refuse(
                     "--encoding には cp932 か utf-8 を付けます / --encoding takes cp932 or utf-8");
+        } else if (auto f = joinedTo("--format")) {
+            if (!take(format, *f))
+                return Refuse(
+                    "--format には csv か hledger を付けます / --format takes csv or hledger");
         } else {
             return Refuse("知らないオプションです / unknown option: " + a);
         }
@@ -122,7 +132,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
     if (command == "check") {
         if (words.size() != 2) return Refuse("check DATAFOLDER");
-        if (output || encoding)
+        if (output || encoding || format)
             return Refuse("check にオプションはありません / check takes no options");
         r.kind = CliRequest::Check;
         r.folder = words[1];
@@ -135,7 +145,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     const char* usage =
         print
             ? "print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf"
-            : "export ledger|summary|item N|deposits DATAFOLDER [-o FILE] [--encoding cp932|utf-8]";
+            : "export ledger|summary|item N|deposits|journal|trial-balance DATAFOLDER [-o FILE] "
+              "[--encoding cp932|utf-8]";
     if (words.size() < 3) return Refuse(usage);
     const std::string what = words[1];
     std::size_t next = 2;
@@ -148,7 +159,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         }
         number = *n;
         next = 3;
-    } else if (!(what == "summary" || (!print && (what == "ledger" || what == "deposits")))) {
+    } else if (!(what == "summary" ||
+                 (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
+                             what == "trial-balance")))) {
         return Refuse(usage);
     }
     if (words.size() != next + 1) return Refuse(usage);
@@ -158,6 +171,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         if (!output) return Refuse("print には -o FILE.pdf が要ります / print needs -o FILE.pdf");
         if (encoding)
             return Refuse("--encoding は export だけのオプションです / --encoding is for export");
+        if (format)
+            return Refuse("--format は export journal だけのオプションです / --format is for "
+                          "export journal");
         r.kind = CliRequest::Print;
         r.printRequest = {what, number, folder, *output};
         return {r, {}};
@@ -177,6 +193,20 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         } else {
             return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
         }
+    }
+    if (format) {
+        if (what != "journal")
+            return Refuse("--format は export journal だけのオプションです / --format is for "
+                          "export journal");
+        if (*format != "csv" && *format != "hledger")
+            return Refuse("--format は csv か hledger です / --format takes csv or hledger");
+        // hledger and ledger read UTF-8 only.
+        if (*format == "hledger" && r.exportRequest.encoding != CsvEncoding::Utf8) {
+            if (encoding)
+                return Refuse("hledger の形式は UTF-8 だけです / the hledger format is UTF-8 only");
+            r.exportRequest.encoding = CsvEncoding::Utf8;
+        }
+        r.exportRequest.format = *format;
     }
     return {r, {}};
 }

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/BooksExport.h"
 #include "cli/Check.h"
 #include "cli/YearFolder.h"
 #include "platform/AtomicFile.h"
@@ -89,6 +90,13 @@ int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostrea
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
     SharedState s;
     if (Status st = LoadYearFolder(s, request.folder, false); !st) return Refuse(err, st.error());
+    if (request.what == "journal" || request.what == "trial-balance") {
+        auto bytes = BooksExportBytes(request, s);
+        if (!bytes) return Refuse(err, bytes.error());
+        if (Status st = WriteOutput(request.output, *bytes, out); !st)
+            return Refuse(err, st.error());
+        return ExitStatus::Ok;
+    }
     StreamPrompt prompt(err);
     CsvRows rows;
     if (request.what == "ledger" || request.what == "item") {

@@ -40,8 +40,9 @@ std::string CliErrorText(const FileError& e);
 int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostream& err);
 
 struct ExportRequest {
-    std::string what;  // ledger, summary, item, deposits
+    std::string what;  // ledger, summary, item, deposits, journal, trial-balance
     int item = 0;      // for item: 1..50
+    std::string format = "csv";  // journal: csv or hledger
     std::filesystem::path folder;
     std::filesystem::path output;  // empty: standard output
     CsvEncoding encoding = CsvEncoding::Cp932;

@@ -2,7 +2,8 @@
 # Installs the Debian packages that building, running and testing Tabulo need,
 # when any of them is missing. Options (any of them, together):
 #   --gui      an X server for looking at the program without a desktop (Xvfb)
-#   --package  what building and checking the .deb needs (scripts/package.sh)
+#   --package  what building and checking the .deb needs (scripts/package.sh), and
+#              what the full test run needs besides (hledger reads the exported journal)
 #   --ime      what scripts/check-ime.sh needs: Xvfb, ibus with mozc, xdotool
 #   --fcitx5   with --ime: fcitx5 with mozc and its Qt 6 front end
 set -euo pipefail
@@ -18,7 +19,7 @@ packages=(
 for option in "$@"; do
     case "$option" in
         --gui) packages+=(xvfb xauth) ;;
-        --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream) ;;
+        --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream hledger) ;;
         --ime) packages+=(xvfb xauth dbus-x11 ibus ibus-mozc xdotool imagemagick) ;;
         --fcitx5) packages+=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6) ;;
         *) echo "deps.sh: unknown option $option" >&2; exit 2 ;;

@@ -1,0 +1,229 @@
+#include "books/BooksFiles.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/AtomicFile.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "store/Text.h"
+#include "store/WriteStyle.h"
+
+namespace tabulo {
+namespace {
+
+void PutInteger(std::byte* p, std::int16_t v) {
+    const auto u = static_cast<std::uint16_t>(v);
+    p[0] = static_cast<std::byte>(u & 0xFF);
+    p[1] = static_cast<std::byte>(u >> 8);
+}
+void PutLong(std::byte* p, std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
+}
+std::int16_t GetInteger(const std::byte* p) {
+    return static_cast<std::int16_t>(std::to_integer<std::uint16_t>(p[0]) |
+                                     (std::to_integer<std::uint16_t>(p[1]) << 8));
+}
+std::int32_t GetLong(const std::byte* p) {
+    std::uint32_t u = 0;
+    for (int i = 0; i < 4; ++i) u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
+    return static_cast<std::int32_t>(u);
+}
+
+// A fixed field: the CP932 bytes filled with blanks; the caller has checked the width.
+void PutField(std::byte* p, std::size_t width, const std::string& cp932) {
+    std::memset(p, ' ', width);
+    std::memcpy(p, cp932.data(), std::min(width, cp932.size()));
+}
+
+bool IsDigits(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::filesystem::path ItemAccountsPath(const SharedState& s) {
+    return s.DataFolder / "KAMOKU.DAT";
+}
+
+std::filesystem::path SlipBookPath(const SharedState& s) {
+    // Beside the cash book of the year, as its own DataFolder may be unset in a test.
+    const std::filesystem::path folder =
+        s.LedgerPath.empty() ? s.DataFolder : s.LedgerPath.parent_path();
+    return folder / ("FURIKAE" + YearTag(s.FiscalYear) + ".DAT");
+}
+
+std::string SlipFault(const TransferSlip& slip) {
+    const std::string& d = slip.SlipDate;
+    if (d.size() != 6 || !IsDigits(d)) return "日付は年月日の６桁です。";
+    const int month = std::stoi(d.substr(2, 2)), day = std::stoi(d.substr(4, 2));
+    if (month < 1 || month > 12 || day < 1 || day > 31) return "日付は年月日の６桁です。";
+    if (FindAccount(slip.DebitCode) == nullptr || slip.DebitCode == AccountCode::Unassigned)
+        return "借方の勘定科目がありません。";
+    if (FindAccount(slip.CreditCode) == nullptr || slip.CreditCode == AccountCode::Unassigned)
+        return "貸方の勘定科目がありません。";
+    if (slip.DebitCode == slip.CreditCode) return "借方と貸方が同じ勘定科目です。";
+    if (slip.SlipAmount <= 0) return "金額は１円以上です。";
+    auto remarks = ToCp932(slip.SlipRemarks);
+    if (!remarks) return "摘要にシフトJISで書けない文字があります。";
+    if (remarks->size() > static_cast<std::size_t>(kSlipRemarksBytes))
+        return "摘要は全角１２文字（半角２４文字）までです。";
+    return {};
+}
+
+std::string OpeningFault(const OpeningBalance& opening) {
+    if (!IsBalanceSheetAccount(opening.AccountCode))
+        return "期首残高は貸借対照表の勘定科目にだけ入ります。";
+    return {};
+}
+
+Result<std::vector<std::byte>> EncodeSlipBook(const SlipBook& book) {
+    if (book.Openings.size() > static_cast<std::size_t>(INT16_MAX) ||
+        book.Slips.size() > static_cast<std::size_t>(INT32_MAX / kSlipRecordSize))
+        return BadFormatError({}, "振替伝票が多すぎます。");
+    std::vector<std::byte> out(kSlipHeaderSize + kOpeningRecordSize * book.Openings.size() +
+                               kSlipRecordSize * book.Slips.size());
+    std::byte* p = out.data();
+    std::memcpy(p, kSlipFileMark, 4);
+    PutInteger(p + 4, static_cast<std::int16_t>(book.Openings.size()));
+    PutLong(p + 6, static_cast<std::int32_t>(book.Slips.size()));
+    p += kSlipHeaderSize;
+    for (const OpeningBalance& o : book.Openings) {
+        PutInteger(p, o.AccountCode);
+        PutLong(p + 2, o.Balance);
+        p += kOpeningRecordSize;
+    }
+    for (const TransferSlip& slip : book.Slips) {
+        auto remarks = ToCp932(slip.SlipRemarks);
+        if (!remarks)
+            return FileError{FileErrorCode::NotEncodable, {}, "摘要にシフトJISで書けない文字があります。",
+                             true};
+        if (remarks->size() > static_cast<std::size_t>(kSlipRemarksBytes))
+            remarks = ToCp932(CutToBytes(slip.SlipRemarks, kSlipRemarksBytes));
+        PutField(p, 6, slip.SlipDate);
+        PutInteger(p + 6, slip.DebitCode);
+        PutInteger(p + 8, slip.CreditCode);
+        PutLong(p + 10, slip.SlipAmount);
+        PutField(p + 14, kSlipRemarksBytes, *remarks);
+        p += kSlipRecordSize;
+    }
+    return out;
+}
+
+Result<SlipBook> DecodeSlipBook(std::span<const std::byte> bytes, const std::string& path) {
+    if (bytes.size() < kSlipHeaderSize || std::memcmp(bytes.data(), kSlipFileMark, 4) != 0)
+        return BadFormatError(path, "振替伝票のファイルではありません。");
+    const int openings = GetInteger(bytes.data() + 4);
+    const std::int32_t slips = GetLong(bytes.data() + 6);
+    if (openings < 0 || slips < 0 ||
+        bytes.size() != kSlipHeaderSize + kOpeningRecordSize * static_cast<std::size_t>(openings) +
+                            kSlipRecordSize * static_cast<std::size_t>(slips))
+        return BadFormatError(path, "件数とファイルの長さが合いません。");
+    SlipBook book;
+    const std::byte* p = bytes.data() + kSlipHeaderSize;
+    for (int i = 1; i <= openings; ++i, p += kOpeningRecordSize) {
+        OpeningBalance o{GetInteger(p), GetLong(p + 2)};
+        if (std::string why = OpeningFault(o); !why.empty())
+            return BadFormatError(path, "期首残高 " + std::to_string(i) + ": " + why);
+        if (std::any_of(book.Openings.begin(), book.Openings.end(),
+                        [&](const OpeningBalance& x) { return x.AccountCode == o.AccountCode; }))
+            return BadFormatError(path, "期首残高 " + std::to_string(i) + ": 勘定科目が重複しています。");
+        book.Openings.push_back(o);
+    }
+    book.Slips.reserve(static_cast<std::size_t>(slips));
+    for (std::int32_t j = 1; j <= slips; ++j, p += kSlipRecordSize) {
+        TransferSlip slip;
+        slip.SlipDate.assign(reinterpret_cast<const char*>(p), 6);
+        slip.DebitCode = GetInteger(p + 6);
+        slip.CreditCode = GetInteger(p + 8);
+        slip.SlipAmount = GetLong(p + 10);
+        auto remarks =
+            FromCp932(std::string_view(reinterpret_cast<const char*>(p + 14), kSlipRemarksBytes));
+        if (!remarks)
+            return BadFormatError(path, "振替伝票 " + std::to_string(j) + ": 摘要が読めません。");
+        slip.SlipRemarks = TrimRight(*remarks);
+        if (std::string why = SlipFault(slip); !why.empty())
+            return BadFormatError(path, "振替伝票 " + std::to_string(j) + ": " + why);
+        book.Slips.push_back(std::move(slip));
+    }
+    return book;
+}
+
+Result<SlipBook> LoadSlipBook(const std::filesystem::path& path) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) return bytes.error();
+    if (bytes->empty()) return SlipBook{};
+    return DecodeSlipBook(*bytes, path.string());
+}
+
+std::string SlipBookFault(const SlipBook& book) {
+    for (std::size_t i = 0; i < book.Openings.size(); ++i) {
+        if (std::string why = OpeningFault(book.Openings[i]); !why.empty()) return why;
+        for (std::size_t k = 0; k < i; ++k)
+            if (book.Openings[k].AccountCode == book.Openings[i].AccountCode)
+                return "期首残高の勘定科目が重複しています。";
+    }
+    for (const TransferSlip& slip : book.Slips)
+        if (std::string why = SlipFault(slip); !why.empty()) return why;
+    return {};
+}
+
+Status SaveSlipBook(const std::filesystem::path& path, const SlipBook& book) {
+    if (std::string why = SlipBookFault(book); !why.empty())
+        return FileError{FileErrorCode::BadFormat, path.string(), why, true};
+    auto bytes = EncodeSlipBook(book);
+    if (!bytes) return bytes.error();
+    return AtomicSave(path, *bytes);
+}
+
+std::vector<std::byte> EncodeItemAccounts(const ItemAccountArray& accounts) {
+    WriteStyleWriter w;
+    for (int i = 1; i <= kItemCount; ++i) {
+        w.Number(i);
+        w.Number(accounts[static_cast<std::size_t>(i)]);
+        w.EndLine();
+    }
+    return w.Take();
+}
+
+Result<ItemAccountArray> DecodeItemAccounts(std::span<const std::byte> bytes,
+                                            const std::string& path) {
+    ItemAccountArray accounts{};
+    WriteStyleReader r(bytes);
+    for (int i = 1; i <= kItemCount; ++i) {
+        auto item = r.Int();
+        if (!item) return FileError{item.error().code, path, item.error().detail};
+        if (*item != i)
+            return BadFormatError(path, std::to_string(i) + "行目の項目番号が " + std::to_string(i) +
+                                            " ではありません。");
+        auto code = r.Int();
+        if (!code) return FileError{code.error().code, path, code.error().detail};
+        if (*code != 0 && !IsBalanceSheetAccount(*code))
+            return BadFormatError(path, std::to_string(i) +
+                                            "行目の勘定科目は貸借対照表の科目ではありません。");
+        accounts[static_cast<std::size_t>(i)] = *code;
+    }
+    if (!r.AtEnd()) return BadFormatError(path, "51行目以降に余分な値があります。");
+    return accounts;
+}
+
+Result<ItemAccountArray> LoadItemAccounts(const std::filesystem::path& path) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) return bytes.error();
+    if (bytes->empty()) return ItemAccountArray{};
+    return DecodeItemAccounts(*bytes, path.string());
+}
+
+Status SaveItemAccounts(const std::filesystem::path& path, const ItemAccountArray& accounts) {
+    for (int i = 1; i <= kItemCount; ++i) {
+        const int code = accounts[static_cast<std::size_t>(i)];
+        if (code != 0 && !IsBalanceSheetAccount(code))
+            return FileError{FileErrorCode::BadFormat, path.string(),
+                             "項目 " + std::to_string(i) + " の勘定科目は貸借対照表の科目ではありません。",
+                             true};
+    }
+    return AtomicSave(path, EncodeItemAccounts(accounts));
+}
+
+}  // namespace tabulo
