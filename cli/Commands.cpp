@@ -169,7 +169,8 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         auto layout = LoadFormLayout(file);
         if (!layout) return fail(layout.error());
         const std::vector<SlotText> slots =
-            OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData, request.number);
+            OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData,
+                             s.FiscalYear, request.number);
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
                                         "申告書" + std::to_string(request.number) + "ページ",
                                         file.string());

@@ -84,7 +84,7 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     grid1_->setMinimumWidth(width + grid1_->verticalScrollBar()->sizeHint().width());
     grid1_->setFixedHeight(Px(kGridHeight));
     adjustSize();
-    CenterOnScreen(this);
+    PlaceForm(this);
 }
 
 Getsuji::~Getsuji() = default;

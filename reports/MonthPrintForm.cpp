@@ -59,7 +59,7 @@ MonthPrintForm::MonthPrintForm(AppContext& app, const QString& caption, const QS
     adjustSize();
     setFixedSize(sizeHint());
     TrimWorkingSet();
-    CenterOnScreen(this);
+    PlaceForm(this);
 }
 
 QString MonthPrintForm::MonthText() const { return month_->currentText(); }
