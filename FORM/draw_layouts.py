@@ -73,15 +73,40 @@ class Layout:
         `least` whose wrapped lines fit, centred vertically (and horizontally when
         `center`). `lines` gives the lines instead of wrapping."""
         size_ = size
-        while True:
-            places = (x2 - x1 - 2 * pad) / (size_ * PT_HEIGHT)
+        one_line = None
+        if not lines:
+            # One line when a slightly smaller size allows it.
+            k = size
+            while k >= max(least, size - 1.0) - 1e-9:
+                if width(s) <= (x2 - x1 - 2 * pad) / (k * PT_HEIGHT) and \
+                        k * PT_HEIGHT <= y2 - y1 - 2 * pad:
+                    one_line = k
+                    break
+                k -= 0.5
+        if one_line:
+            size_, lines = one_line, [s]
+        def layout(k):
+            places = (x2 - x1 - 2 * pad) / (k * PT_HEIGHT)
             parts = lines or smart_wrap(s, places)
-            line_h = size_ * PT_HEIGHT * 1.1
             fits = all(width(p) <= places + 1e-6 for p in parts) and \
-                len(parts) * line_h - size_ * PT_HEIGHT * 0.1 <= y2 - y1 - 2 * pad
+                len(parts) * k * PT_HEIGHT * 1.1 - k * PT_HEIGHT * 0.1 <= y2 - y1 - 2 * pad
+            return parts, fits
+
+        while True:
+            parts, fits = layout(size_)
             if fits or size_ <= least:
                 break
             size_ -= 0.5
+        # Fewer lines (no lone last character) when a size at most 1.5 points smaller
+        # allows it.
+        k = size_ - 0.5
+        orphan = len(parts) > 1 and width(parts[-1]) <= 2
+        while fits and orphan and not lines and k >= max(least, size_ - 1.5) - 1e-9:
+            fewer, ok = layout(k)
+            if ok and len(fewer) < len(parts):
+                parts, size_ = fewer, k
+            k -= 0.5
+        line_h = size_ * PT_HEIGHT * 1.1
         hh = len(parts) * line_h - size_ * PT_HEIGHT * 0.1
         y0 = y1 + (y2 - y1 - hh) / 2
         for k, p in enumerate(parts):
@@ -504,7 +529,7 @@ def page2():
     calc_x0, calc_x1 = 985, 1955
     box_x = boxed_x(calc_x1, 8, 14)
     cap_x = calc_x0 + 50
-    frh2 = 72
+    frh2 = 84
 
     def figures(title, top, items, first):
         L.text(calc_x0, top - 50, title, 9)

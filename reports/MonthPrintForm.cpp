@@ -57,7 +57,6 @@ MonthPrintForm::MonthPrintForm(AppContext& app, const QString& caption, const QS
     buttons->addWidget(chudan_);
     grid->addLayout(buttons, 1, 0, 1, 3);
     adjustSize();
-    setFixedSize(sizeHint());
     TrimWorkingSet();
     PlaceForm(this);
 }

@@ -36,6 +36,8 @@ class StatementForm : public QDialog {
     QPushButton* endButton() const { return endYesNo_; }
     // The cross-page checks that fail, as shown under the page (hidden when none).
     QLabel* checksLabel() const { return checks_; }
+    // The widget the page lays its sections out in; it scrolls inside the form.
+    QWidget* Body() const { return body_; }
 
     void PrintOut_Click();
     void XYSet_Click();
@@ -63,8 +65,6 @@ class StatementForm : public QDialog {
     // Shows the cross-page checks of the page as it stands.
     void RefreshChecks();
 
-    // The widget the page lays its sections out in; it scrolls inside the form.
-    QWidget* Body() const { return body_; }
     // Puts the body, the checks and the buttons together, sizes the form to fit the
     // screen and places it over the main window. Called once the page is filled.
     void FinishLayout();
