@@ -291,8 +291,14 @@ TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
         Type(form.Asset(1, Syukei3::KisoGaku), QStringLiteral("1000000"));
         Type(form.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
         Type(form.Asset(1, Syukei3::Kikan), QStringLiteral("7"));
-        EXPECT_EQ(form.Asset(1, Syukei3::Hi)->text(), QStringLiteral("   145,833"));
+        // Tab went on to the row's next box, 普通償却費, ready for typing over.
+        EXPECT_TRUE(form.Asset(1, Syukei3::Hi)->hasFocus());
+        EXPECT_EQ(form.Asset(1, Syukei3::Hi)->text(), QStringLiteral("145833"));
         Type(form.Asset(1, Syukei3::Jigyo), QStringLiteral("60"));
+        EXPECT_EQ(form.Data().assets[1].Keihi, 87500);
+        form.Memo()->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(form.Asset(1, Syukei3::Hi)->text(), QStringLiteral("   145,833"));
         EXPECT_EQ(form.Asset(1, Syukei3::Keihi)->text(), QStringLiteral("    87,500"));
         EXPECT_EQ(form.Asset(11, Syukei3::Hi)->text(), QStringLiteral("   145,833"));
         EXPECT_EQ(form.Asset(11, Syukei3::Goukei)->text(), QStringLiteral("   145,833"));
