@@ -28,10 +28,12 @@ void PlaceForm(QWidget* form) {
                                                                     : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const QRect area = screen->availableGeometry();
-    // The window's frame around the form, as the window system will add it.
-    const QSize frame = form->isVisible() ? form->frameSize() - form->size() : QSize(16, 40);
-    const QSize room(std::max(200, area.width() - frame.width()),
-                     std::max(150, area.height() - frame.height()));
+    // The window's frame: as it is once shown; before that the room keeps space for a
+    // title bar and borders, and the form is centred by its own size.
+    const QSize frame = form->isVisible() ? form->frameSize() - form->size() : QSize(0, 0);
+    const QSize margin = form->isVisible() ? frame : QSize(16, 40);
+    const QSize room(std::max(200, area.width() - margin.width()),
+                     std::max(150, area.height() - margin.height()));
     if (form->width() > room.width() || form->height() > room.height())
         form->resize(form->size().boundedTo(room));
     const QSize outer = form->size() + frame;
