@@ -475,12 +475,15 @@ TEST_F(StatementForms, AnUnreadableTaxReturnFileIsReportedAndLeftAlone) {
 // comes out as one A4 page with its figures. With TABULO_KEEP_PDF set to a folder the
 // files stay there to be looked at.
 TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
+    s.FiscalYear = 7;
+    s.EraName = "令和";
     s.MasterHeader[MasterField::Address] = "東京都台東区浅草1-2-3";
     s.MasterHeader[MasterField::TradeName] = "山田商店";
     s.MasterHeader[MasterField::LineOfBusiness] = "食料品小売業";
+    s.MasterHeader[MasterField::AccountantAddress] = "東京都渋谷区神宮前1-1-1 神宮前ビル3階";
     Item(5, "水道光熱費", 0, 10);
-    Item(6, "減価償却費", 0, 18);
     Item(7, "消耗品費", 0, 17);
+    Item(8, "貸倒引当金繰入", 0, 39);
     s.MonthlyItemTable[1] = {};
     s.MonthlyItemTable[2] = {};
     for (int m = 1; m <= 12; ++m) {
@@ -492,8 +495,8 @@ TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
     s.MonthlyItemTable[2][14] = 2400000;
     s.MonthlyItemTable[3][14] = 1800000;
     s.MonthlyItemTable[5][14] = 240000;
-    s.MonthlyItemTable[6][14] = 350000;
     s.MonthlyItemTable[7][14] = 98000;
+    s.MonthlyItemTable[8][14] = 50000;
     const char* keep = std::getenv("TABULO_KEEP_PDF");
     const std::filesystem::path home = keep ? std::filesystem::path(keep) : dir.path();
     PrinterHost host(home);
@@ -503,29 +506,14 @@ TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
     app.printer = &host;
     app.output = &host;
     auto print = [](StatementPreview& p) { p.printButton()->click(); };
-    {
-        Syukei1 page1(app);
-        Show(page1);
-        page1.showPreview = print;
-        Type(page1.Gaku(2), QStringLiteral("300000"));
-        Type(page1.Gaku(5), QStringLiteral("280000"));
-        page1.PrintOut_Click();
-    }
-    {
-        Syukei2 page2(app);
-        Show(page2);
-        page2.showPreview = print;
-        page2.Employee(1, Syukei2::Name)->setText(QStringLiteral("佐藤一郎"));
-        Type(page2.Employee(1, Syukei2::Nenrei), QStringLiteral("34"));
-        Type(page2.Employee(1, Syukei2::Gtuki), QStringLiteral("12"));
-        Type(page2.Employee(1, Syukei2::KyuRyo), QStringLiteral("1800000"));
-        page2.PrintOut_Click();
-    }
+    // Page 3 first: its depreciation is page 1's line 18.
     {
         Syukei3 page3(app);
         Show(page3);
         page3.showPreview = print;
         page3.Asset(1, Syukei3::Name1)->setText(QStringLiteral("軽自動車"));
+        page3.Asset(1, Syukei3::SyouKyaku)->setText(QStringLiteral("定額法"));
+        Type(page3.Asset(1, Syukei3::Nensuu), QStringLiteral("4"));
         Type(page3.Asset(1, Syukei3::KisoGaku), QStringLiteral("1000000"));
         Type(page3.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
         Type(page3.Asset(1, Syukei3::Kikan), QStringLiteral("12"));
@@ -536,8 +524,37 @@ TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
         Type(page3.Asset(2, Syukei3::Jigyo), QStringLiteral("100"));
         page3.PrintOut_Click();
     }
+    {
+        Syukei2 page2(app);
+        Show(page2);
+        page2.showPreview = print;
+        page2.Employee(1, Syukei2::Name)->setText(QStringLiteral("佐藤一郎"));
+        Type(page2.Employee(1, Syukei2::Nenrei), QStringLiteral("34"));
+        Type(page2.Employee(1, Syukei2::Gtuki), QStringLiteral("12"));
+        Type(page2.Employee(1, Syukei2::KyuRyo), QStringLiteral("1800000"));
+        Type(page2.SyukeiBox(4), QStringLiteral("50000"));
+        // Wages and the provision agree with page 1.
+        EXPECT_TRUE(page2.checksLabel()->isHidden()) << page2.checksLabel()->text().toStdString();
+        page2.PrintOut_Click();
+    }
+    {
+        Syukei1 page1(app);
+        Show(page1);
+        page1.showPreview = print;
+        Type(page1.Gaku(2), QStringLiteral("300000"));
+        Type(page1.Gaku(5), QStringLiteral("280000"));
+        EXPECT_EQ(page1.Gaku(18)->text(), QStringLiteral("   250,000"));
+        EXPECT_TRUE(page1.checksLabel()->isHidden()) << page1.checksLabel()->text().toStdString();
+        Shot(page1, "Syukei1-year.png");
+        page1.PrintOut_Click();
+    }
     ASSERT_EQ(pdfs.size(), 3u);
-    const char* expect[3] = {"6 7 8 0 0 0 0", "1,800,000", "250,000"};
+    // Page 3, 2, 1 in that order: the year on each, page 3's expense total as line 18,
+    // and the current form's captions.
+    const std::vector<std::string> expect[3] = {
+        {"250,000", "定額法 4", "未償却残高"},
+        {"1,800,000", "年齢", "65万円又は55万円"},
+        {"6 7 8 0 0 0 0", "2 5 0 0 0 0", "期首商品"}};
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string cmd = "pdftotext -layout '" + pdfs[i].string() + "' - 2>/dev/null";
         std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
@@ -546,7 +563,12 @@ TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
         char buf[4096];
         while (std::size_t n = fread(buf, 1, sizeof buf, pipe.get())) text.append(buf, n);
         EXPECT_NE(text.find("青色申告決算書"), std::string::npos) << pdfs[i];
-        EXPECT_NE(text.find(expect[i]), std::string::npos) << pdfs[i] << "\n" << text;
+        std::string compact;
+        for (char c : text)
+            if (c != ' ' && c != '\n') compact += c;
+        EXPECT_NE(compact.find("令和7年分"), std::string::npos) << pdfs[i] << "\n" << text;
+        for (const std::string& e : expect[i])
+            EXPECT_NE(text.find(e), std::string::npos) << e << " in " << pdfs[i] << "\n" << text;
     }
 }
 
