@@ -53,9 +53,10 @@ void BM_Page1FiguresAndRender(benchmark::State& state) {
     const SharedState s = FullYear();
     const FormLayout layout = *ParseFormLayout(LayoutBytes(1), "layout");
     for (auto _ : state) {
-        const Page1Figures f = ComputePage1(s.ItemTable, s.MonthlyItemTable, 1000, 2000, 100000, 36000);
-        auto doc =
-            RenderStatementPage(layout, Page1Slots(s.MasterHeader, f, 13), {-10, 5}, true, "p", "f");
+        const Page1Figures f =
+            ComputePage1(s.ItemTable, s.MonthlyItemTable, 1000, 2000, 100000, 36000);
+        auto doc = RenderStatementPage(layout, Page1Slots(s.MasterHeader, f, 13), {-10, 5}, true,
+                                       "p", "f");
         benchmark::DoNotOptimize(doc);
     }
 }

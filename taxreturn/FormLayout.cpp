@@ -1,7 +1,6 @@
 #include "taxreturn/FormLayout.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <optional>
 

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyle>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <cmath>
 #include <optional>
 
@@ -116,8 +116,8 @@ void StatementForm::ChainFocus(const std::vector<QWidget*>& boxes) {
 }
 
 void StatementForm::RefreshChecks() {
-    const std::vector<std::string> checks = CrossPageChecks(
-        app_.state.ItemTable, app_.state.MonthlyItemTable, PageTables());
+    const std::vector<std::string> checks =
+        CrossPageChecks(app_.state.ItemTable, app_.state.MonthlyItemTable, PageTables());
     checks_->setText(QString::fromStdString(CrossPageChecksText(checks)));
     checks_->setVisible(!checks.empty());
 }

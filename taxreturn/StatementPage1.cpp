@@ -74,10 +74,14 @@ bool IsFormulaLine(int n) {
 std::string CircledNumber(int n) {
     // ① U+2460 .. ⑳, ㉑ U+3251 .. ㉟, ㊱ U+32B1 .. ㊿.
     char32_t c = 0;
-    if (n >= 1 && n <= 20) c = 0x2460 + static_cast<char32_t>(n - 1);
-    else if (n >= 21 && n <= 35) c = 0x3251 + static_cast<char32_t>(n - 21);
-    else if (n >= 36 && n <= 50) c = 0x32B1 + static_cast<char32_t>(n - 36);
-    else return "(" + std::to_string(n) + ")";
+    if (n >= 1 && n <= 20)
+        c = 0x2460 + static_cast<char32_t>(n - 1);
+    else if (n >= 21 && n <= 35)
+        c = 0x3251 + static_cast<char32_t>(n - 21);
+    else if (n >= 36 && n <= 50)
+        c = 0x32B1 + static_cast<char32_t>(n - 36);
+    else
+        return "(" + std::to_string(n) + ")";
     std::string out;
     out += static_cast<char>(0xE0 | (c >> 12));
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));

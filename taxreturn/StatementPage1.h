@@ -39,8 +39,8 @@ struct Page1Figures {
 // The line number as the form prints it: ① .. ㊿ (UTF-8); "(n)" outside 1..50.
 std::string CircledNumber(int n);
 
-// The caption of line N in the wording of the current form; the free lines 25..30 and the uncaptioned reversal
-// and provision lines (35, 36, 40, 41) have none of their own.
+// The caption of line N in the wording of the current form; the free lines 25..30 and the
+// uncaptioned reversal and provision lines (35, 36, 40, 41) have none of their own.
 std::string StatementLineCaption(int line);
 
 // The whole page from the item totals (column 14 of MonthlyItemTable), the two stock

@@ -53,12 +53,14 @@ std::vector<SlotText> OpeningPageSlots(const MasterHeaderArray& header, const It
                                        const MonthlyTable& totals, const TaxReturnTables& t,
                                        int fiscalYear, int page) {
     switch (page) {
-    case 1: return Page1Slots(header, OpeningPage1(items, totals, t), fiscalYear);
-    case 2: {
-        const OpeningPage2Values v = OpeningPage2(items, totals, t);
-        return Page2Slots(v.monthly, v.data, fiscalYear);
+        case 1:
+            return Page1Slots(header, OpeningPage1(items, totals, t), fiscalYear);
+        case 2: {
+            const OpeningPage2Values v = OpeningPage2(items, totals, t);
+            return Page2Slots(v.monthly, v.data, fiscalYear);
     }
-    default: return Page3Slots(ReadPage3(t), fiscalYear);
+    default:
+        return Page3Slots(ReadPage3(t), fiscalYear);
     }
 }
 
@@ -82,7 +84,7 @@ namespace {
 bool InNumber(const std::string& ch) {
     if (ch.size() == 1) return std::isdigit(static_cast<unsigned char>(ch[0])) || ch == "-";
     static constexpr std::string_view kWide[] = {"０", "１", "２", "３", "４", "５", "６",
-                                                 "７", "８", "９", "－", "‐", "ー"};
+                                                 "７", "８", "９", "－", "‐",  "ー"};
     for (std::string_view w : kWide)
         if (ch == w) return true;
     return false;
@@ -107,9 +109,12 @@ std::pair<std::string, std::string> SplitAddress(const std::string& text, int fi
         const std::string& after = chars[k];
         if (InNumber(before) && InNumber(after)) continue;  // never inside a number
         int rank = 1;
-        if (OneOf(before, "市区町村郡")) rank = 3;
-        else if (OneOf(before, "都道府県")) rank = 2;
-        else if (before == " " || before == "　") rank = 2;
+        if (OneOf(before, "市区町村郡"))
+            rank = 3;
+        else if (OneOf(before, "都道府県"))
+            rank = 2;
+        else if (before == " " || before == "　")
+            rank = 2;
         if (rank >= bestRank) {
             bestRank = rank;
             best = k;
@@ -145,7 +150,8 @@ std::vector<SlotText> Page1Slots(const MasterHeaderArray& h, const Page1Figures&
     header(h[MasterField::PhoneBusiness]);
     header(h[MasterField::Association]);
     // The accountant's address takes two lines, broken where an address breaks.
-    const auto [line1, line2] = SplitAddress(h[MasterField::AccountantAddress], FieldWidth::HeaderLine);
+    const auto [line1, line2] =
+        SplitAddress(h[MasterField::AccountantAddress], FieldWidth::HeaderLine);
     header(line1);
     header(line2);
     header(h[MasterField::AccountantName]);

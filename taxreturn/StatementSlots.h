@@ -44,8 +44,7 @@ inline constexpr int MemoChars = 175;  // the memo, 5 lines of 35 characters
 // `fiscalYear` is the era year of the books (FiscalYear).
 std::vector<SlotText> Page1Slots(const MasterHeaderArray& header, const Page1Figures& page,
                                  int fiscalYear);
-std::vector<SlotText> Page2Slots(const MonthlySection& monthly, const Page2Data& d,
-                                 int fiscalYear);
+std::vector<SlotText> Page2Slots(const MonthlySection& monthly, const Page2Data& d, int fiscalYear);
 std::vector<SlotText> Page3Slots(const Page3Data& d, int fiscalYear);
 // The year's slot: the era year "#0" right-aligned in 2 characters, optional.
 SlotText YearSlot(int fiscalYear);

@@ -11,8 +11,8 @@
 #include "platform/SystemInfo.h"
 #include "store/SharedState.h"
 #include "taxreturn/Print2Page.h"
-#include "taxreturn/StatementPage1.h"
 #include "taxreturn/StatementFormats.h"
+#include "taxreturn/StatementPage1.h"
 #include "taxreturn/StatementSlots.h"
 #include "ui/AppContext.h"
 #include "ui/FilteredLineEdit.h"
@@ -33,7 +33,8 @@ const char* const kFigureCaptions[12] = {
     "本年分の貸倒引当金繰入額（①＋④）",
     "本年分の不動産所得の金額",
     "青色申告特別控除前の所得金額",
-    "65万円又は55万円と⑥のいずれか少ない方の金額（不動産所得から差し引かれる青色申告特別控除額です。）",
+    "65万円又は55万円と⑥のいずれか少ない方の金額（不動産所得から差し引かれる青色申告特別控除額です"
+    "。）",
     "青色申告特別控除額（65万円又は55万円の青色申告特別控除を受ける場合）",
     "10万円と⑥のいずれか少ない方の金額（不動産所得から差し引かれる青色申告特別控除額です。）",
     "青色申告特別控除額（上記以外の場合）"};
@@ -72,9 +73,14 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
         auto* box = new QGroupBox(title, this);
         auto* g = new QGridLayout(box);
         g->setVerticalSpacing(1);
-        const char* heads[ColumnCount] = {
-            "氏名", "続柄", "年齢", "従事月数", familyTable ? "給料" : "給料賃金", "賞与", "合計",
-            "所得税及び復興特別\n所得税の源泉徴収税額"};
+        const char* heads[ColumnCount] = {"氏名",
+                                          "続柄",
+                                          "年齢",
+                                          "従事月数",
+                                          familyTable ? "給料" : "給料賃金",
+                                          "賞与",
+                                          "合計",
+                                          "所得税及び復興特別\n所得税の源泉徴収税額"};
         for (int c = 0; c < ColumnCount; ++c) {
             if (!familyTable && c == Zokugara) continue;
             QLabel* head = Caption(QString::fromUtf8(heads[c]), box);
@@ -281,7 +287,9 @@ void Syukei2::CollectBoxes() {
     WritePage2(app_.state.TaxReturnData, data_);
 }
 
-std::vector<SlotText> Syukei2::PageSlots() const { return Page2Slots(monthly_, data_, app_.state.FiscalYear); }
+std::vector<SlotText> Syukei2::PageSlots() const {
+    return Page2Slots(monthly_, data_, app_.state.FiscalYear);
+}
 
 std::unique_ptr<StatementPreview> Syukei2::MakePreview(std::vector<SlotText> texts) {
     return std::make_unique<Print2Page>(app_, std::move(texts), this);

@@ -33,20 +33,35 @@ bool IsRateKey(char32_t ch) { return AcceptRate(KeyCodeOf(ch)) == 0; }
 
 // The column heads of the current form (取得年月 in its two columns), broken where
 // the words allow.
-const char* const kHeads[Syukei3::ColumnCount] = {
-    "減価償却資産の\n名称等", "面積又は\n数量",     "取得年",           "取得月",
-    "取得価額",               "償却の基礎に\nなる金額", "償却方法",         "耐用\n年数",
-    "償却率",                 "償却期間\n（月）",   "本年分の\n普通償却費", "割増（特別）\n償却費",
-    "本年分の\n償却費合計",   "事業専用\n割合",     "本年分の必要\n経費算入額",
-    "未償却残高\n（期末残高）", "摘要"};
+const char* const kHeads[Syukei3::ColumnCount] = {"減価償却資産の\n名称等",
+                                                  "面積又は\n数量",
+                                                  "取得年",
+                                                  "取得月",
+                                                  "取得価額",
+                                                  "償却の基礎に\nなる金額",
+                                                  "償却方法",
+                                                  "耐用\n年数",
+                                                  "償却率",
+                                                  "償却期間\n（月）",
+                                                  "本年分の\n普通償却費",
+                                                  "割増（特別）\n償却費",
+                                                  "本年分の\n償却費合計",
+                                                  "事業専用\n割合",
+                                                  "本年分の必要\n経費算入額",
+                                                  "未償却残高\n（期末残高）",
+                                                  "摘要"};
 
 // The widest text of each text column, in half-width places.
 int TextWidth(int column) {
     switch (column) {
-        case Syukei3::Name1: return FieldWidth::AssetName;
-        case Syukei3::QT: return FieldWidth::Quantity;
-        case Syukei3::SyouKyaku: return FieldWidth::Method;
-        default: return FieldWidth::AssetNote;
+        case Syukei3::Name1:
+            return FieldWidth::AssetName;
+        case Syukei3::QT:
+            return FieldWidth::Quantity;
+        case Syukei3::SyouKyaku:
+            return FieldWidth::Method;
+        default:
+            return FieldWidth::AssetNote;
     }
 }
 
@@ -119,8 +134,7 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
         for (int r = 1; r <= 2; ++r) {
             for (std::size_t c = 0; c < columns.size(); ++c) {
                 const int width = columns[c].textWidth;
-                QLineEdit* e =
-                    width == 0 ? static_cast<QLineEdit*>(AmountBox({})) : TextBox(width);
+                QLineEdit* e = width == 0 ? static_cast<QLineEdit*>(AmountBox({})) : TextBox(width);
                 boxes[U(r)][c] = e;
                 tg->addWidget(e, r, static_cast<int>(c));
             }
@@ -379,7 +393,9 @@ void Syukei3::CollectBoxes() {
     WritePage3(app_.state.TaxReturnData, data_);
 }
 
-std::vector<SlotText> Syukei3::PageSlots() const { return Page3Slots(data_, app_.state.FiscalYear); }
+std::vector<SlotText> Syukei3::PageSlots() const {
+    return Page3Slots(data_, app_.state.FiscalYear);
+}
 
 std::unique_ptr<StatementPreview> Syukei3::MakePreview(std::vector<SlotText> texts) {
     return std::make_unique<Print3Page>(app_, std::move(texts), this);

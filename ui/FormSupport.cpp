@@ -24,8 +24,8 @@ void PlaceForm(QWidget* form) {
         over = active != form ? active : nullptr;
     }
     QScreen* screen = over != nullptr && over->screen() != nullptr ? over->screen()
-                      : form->screen() != nullptr                   ? form->screen()
-                                                                    : QGuiApplication::primaryScreen();
+                      : form->screen() != nullptr                  ? form->screen()
+                                                  : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const QRect area = screen->availableGeometry();
     // The window's frame: as it is once shown; before that the room keeps space for a

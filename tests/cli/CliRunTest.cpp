@@ -387,18 +387,20 @@ TEST_F(CliRun, StatementPagesCarryTheYearLine18FromPage3AndTodaysCaptions) {
         std::vector<std::string> absent;
     } cases[] = {
         {1, {"令和13年分", "3600", "売上（収入）金額", "期首商品"}, {"原価償却費"}},
-        {2, {"令和13年分", "65万円又は55万円と⑥のいずれか少ない方の金額", "年齢"},
+        {2,
+         {"令和13年分", "65万円又は55万円と⑥のいずれか少ない方の金額", "年齢"},
          {"年令", "５５万円"}},
         {3, {"令和13年分", "左のうち必要経費算入額", "所得税及び復興特別所得税"}, {"左の内"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);
         const fs::path pdf = temp / ("page-" + std::to_string(c.page) + ".pdf");
-        Outcome r = Unchanged({"print", "statement", std::to_string(c.page), year.string(), "-o",
-                               pdf.string()});
+        Outcome r = Unchanged(
+            {"print", "statement", std::to_string(c.page), year.string(), "-o", pdf.string()});
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string text = WithoutBlanks(PdfText(temp, pdf));
-        for (const auto& t : c.present) EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+        for (const auto& t : c.present)
+            EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
         for (const auto& t : c.absent) EXPECT_EQ(text.find(t), std::string::npos) << t;
     }
     // Line 18 as eight boxed digits: "3 6 0 0 0" right-aligned in its 15 places.

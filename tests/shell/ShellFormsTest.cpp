@@ -1,29 +1,26 @@
 // The main window, the settings and fiscal-year forms and the hand-over to a running copy.
 #include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QScreen>
-#include <QRegularExpression>
-#include <QTextBrowser>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
-
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -552,8 +549,8 @@ void ExpectFitsAndSitsOver(QWidget* w, const QWidget* over) {
         // test, smaller than a laptop's, has room for the window's least size).
         if (least.width() > area.width() || least.height() > area.height()) return;
         const QRect at = w->frameGeometry();
-        EXPECT_TRUE(area.contains(at)) << at.x() << "," << at.y() << " " << at.width() << "x"
-                                       << at.height();
+        EXPECT_TRUE(area.contains(at))
+            << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
         return;
     }
     const QPoint d = w->frameGeometry().center() - over->frameGeometry().center();
@@ -595,11 +592,11 @@ TEST_F(MainWindow, EveryWindowFitsASmallScreenResizesAndOpensOverTheMainWindow) 
     QApplication::processEvents();
     ExpectFitsAndSitsOver(&window, nullptr);
 
-    for (int button : {ToolButton::Input, ToolButton::Master, ToolButton::Deposits,
-                       ToolButton::ItemLedger}) {
+    for (int button :
+         {ToolButton::Input, ToolButton::Master, ToolButton::Deposits, ToolButton::ItemLedger}) {
         SCOPED_TRACE(button);
-        EXPECT_TRUE(CheckModal([&] { QTest::mouseClick(window.Img(button), Qt::LeftButton); },
-                               &window));
+        EXPECT_TRUE(
+            CheckModal([&] { QTest::mouseClick(window.Img(button), Qt::LeftButton); }, &window));
     }
     for (FormId id : {FormId::Getsuji, FormId::PrPrint, FormId::InDataPrPrint, FormId::Syukei1,
                       FormId::Syukei2, FormId::Syukei3, FormId::MentForm2}) {

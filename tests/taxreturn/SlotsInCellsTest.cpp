@@ -6,8 +6,8 @@
 
 #include <cmath>
 #include <functional>
-#include <optional>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 #include "store/Text.h"
@@ -113,8 +113,7 @@ std::vector<std::string> Overruns(const PrintPage& page, const std::vector<Segme
             else if (g.top < c.top - kSlack || g.bottom > c.bottom + kSlack)
                 why << "「" << g.ch << "」が縦にはみ出します (" << g.top << ".." << g.bottom
                     << " / " << c.top << ".." << c.bottom << ")";
-            else if (first && (c.left != first->left || c.right != first->right) &&
-                     !Boxed(op.text))
+            else if (first && (c.left != first->left || c.right != first->right) && !Boxed(op.text))
                 why << "「" << g.ch << "」が隣の枠に入ります";
             if (!why.str().empty()) {
                 out.push_back(what(k) + " 「" + op.text + "」: " + why.str());
@@ -137,14 +136,13 @@ std::string Widest(int width) { return Full(width / 2) + (width % 2 ? "8" : "");
 
 // Each page given the widest data its slots can hold.
 std::vector<SlotText> WidestPage(int page) {
-    constexpr Amount kRow = 9999999;    // what a row can hold with totals that still fit
+    constexpr Amount kRow = 9999999;  // what a row can hold with totals that still fit
     constexpr Amount kTotal = 99999999;
     switch (page) {
         case 1: {
             MasterHeaderArray h;
             for (int f : {MasterField::Address, MasterField::Location, MasterField::Association,
-                          MasterField::NameReading, MasterField::Name,
-                          MasterField::AccountantName})
+                          MasterField::NameReading, MasterField::Name, MasterField::AccountantName})
                 h[f] = Widest(FieldWidth::HeaderLine);
             h[MasterField::LineOfBusiness] = Full(12);
             h[MasterField::TradeName] = Full(12);
@@ -223,8 +221,8 @@ TEST(SlotsInCells, EveryTextOfTheShippedLayoutsStaysInsideItsCell) {
         auto doc = RenderStatementPage(*layout, texts, {}, false, "p", "f");
         ASSERT_TRUE(doc.ok());
         const std::vector<Segment> rules = Rules(layout->form);
-        for (const std::string& fault :
-             Overruns(layout->form, rules, [](std::size_t k) { return "見出し " + std::to_string(k); }))
+        for (const std::string& fault : Overruns(
+                 layout->form, rules, [](std::size_t k) { return "見出し " + std::to_string(k); }))
             ADD_FAILURE() << "page " << page << " " << fault;
         // The data ops come in slot order, empty texts left out.
         std::vector<std::size_t> slotOf;
@@ -261,7 +259,8 @@ TEST(SlotsInCells, ATextOverARuleIsCaught) {
     text.y1 = 100, text.text = "1 2 3";  // boxed digits may cross rules between boxes
     text.x1 = 400;
     data.ops.push_back(text);
-    const auto faults = Overruns(data, Rules(form), [](std::size_t k) { return std::to_string(k); });
+    const auto faults =
+        Overruns(data, Rules(form), [](std::size_t k) { return std::to_string(k); });
     ASSERT_EQ(faults.size(), 2u);
     EXPECT_EQ(faults[0].substr(0, 2), "1 ");
     EXPECT_EQ(faults[1].substr(0, 2), "2 ");

@@ -340,11 +340,10 @@ TEST_F(StatementForms, TabAndEnterGoAlongARowThenToTheNextRow) {
     Syukei3 form(app);
     ASSERT_TRUE(form.Loaded());
     Show(form);
-    const Syukei3::Column row[] = {Syukei3::QT,       Syukei3::Nen,       Syukei3::Tuki,
-                                   Syukei3::Gaku,     Syukei3::KisoGaku,  Syukei3::SyouKyaku,
-                                   Syukei3::Nensuu,   Syukei3::Ritsu,     Syukei3::Kikan,
-                                   Syukei3::Hi,       Syukei3::TokuHi,    Syukei3::Jigyo,
-                                   Syukei3::Keihi,    Syukei3::Zandaka,   Syukei3::Bikou};
+    const Syukei3::Column row[] = {
+        Syukei3::QT,        Syukei3::Nen,    Syukei3::Tuki,  Syukei3::Gaku,    Syukei3::KisoGaku,
+        Syukei3::SyouKyaku, Syukei3::Nensuu, Syukei3::Ritsu, Syukei3::Kikan,   Syukei3::Hi,
+        Syukei3::TokuHi,    Syukei3::Jigyo,  Syukei3::Keihi, Syukei3::Zandaka, Syukei3::Bikou};
     for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Return}) {
         SCOPED_TRACE(key == Qt::Key_Tab ? "Tab" : "Enter");
         form.Asset(3, Syukei3::Name1)->setFocus();
@@ -371,8 +370,8 @@ TEST_F(StatementForms, TabAndEnterGoAlongARowThenToTheNextRow) {
     Show(page2);
     page2.Employee(1, Syukei2::Name)->setFocus();
     QApplication::processEvents();
-    for (Syukei2::Column c : {Syukei2::Nenrei, Syukei2::Gtuki, Syukei2::KyuRyo, Syukei2::Syouyo,
-                              Syukei2::Gensen}) {
+    for (Syukei2::Column c :
+         {Syukei2::Nenrei, Syukei2::Gtuki, Syukei2::KyuRyo, Syukei2::Syouyo, Syukei2::Gensen}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QApplication::processEvents();
         EXPECT_EQ(QApplication::focusWidget(), page2.Employee(1, c)) << c;
@@ -551,10 +550,9 @@ TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
     ASSERT_EQ(pdfs.size(), 3u);
     // Page 3, 2, 1 in that order: the year on each, page 3's expense total as line 18,
     // and the current form's captions.
-    const std::vector<std::string> expect[3] = {
-        {"250,000", "定額法 4", "未償却残高"},
-        {"1,800,000", "年齢", "65万円又は55万円"},
-        {"6 7 8 0 0 0 0", "2 5 0 0 0 0", "期首商品"}};
+    const std::vector<std::string> expect[3] = {{"250,000", "定額法 4", "未償却残高"},
+                                                {"1,800,000", "年齢", "65万円又は55万円"},
+                                                {"6 7 8 0 0 0 0", "2 5 0 0 0 0", "期首商品"}};
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string cmd = "pdftotext -layout '" + pdfs[i].string() + "' - 2>/dev/null";
         std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
