@@ -12,7 +12,6 @@
 #include "ui/AppContext.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
-#include "ui/FormSupport.h"
 
 namespace tabulo {
 
@@ -44,7 +43,11 @@ PageSet::PageSet(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
 
 void PageSet::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    PlaceForm(this);
+    if (QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + ((area.width() - width()) * 3) / 5,
+             area.y() + ((area.height() - height()) * 3) / 4);
+    }
 }
 
 bool PageSet::eventFilter(QObject* watched, QEvent* event) {
