@@ -158,7 +158,7 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
                             {{"支払先の住所・氏名", FieldWidth::Payee},
                              {"本年中の報酬等の金額", 0},
                              {"左のうち必要経費算入額", 0},
-                             {"所得税及び復興特別所得税の源泉徴収税額", 0}},
+                             {"所得税及び復興特別所得税の\n源泉徴収税額", 0}},
                             fees_);
     // The breakdown amounts are stored and shown as they are left.
     for (int r = 1; r <= 2; ++r) {
