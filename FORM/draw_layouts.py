@@ -68,6 +68,65 @@ class Layout:
         w = len(s) * size * PT_HEIGHT
         self.text((x1 + x2 - w) / 2, y, s, size)
 
+    def fit(self, x1, x2, y1, y2, s, size=8, least=5, center=False, pad=4, lines=None):
+        """`s` inside the cell x1..x2, y1..y2: the largest size from `size` down to
+        `least` whose wrapped lines fit, centred vertically (and horizontally when
+        `center`). `lines` gives the lines instead of wrapping."""
+        size_ = size
+        one_line = None
+        if not lines:
+            # One line when a slightly smaller size allows it.
+            k = size
+            while k >= max(least, size - 1.0) - 1e-9:
+                if width(s) <= (x2 - x1 - 2 * pad) / (k * PT_HEIGHT) and \
+                        k * PT_HEIGHT <= y2 - y1 - 2 * pad:
+                    one_line = k
+                    break
+                k -= 0.5
+        if one_line:
+            size_, lines = one_line, [s]
+        def layout(k):
+            places = (x2 - x1 - 2 * pad) / (k * PT_HEIGHT)
+            parts = lines or smart_wrap(s, places)
+            fits = all(width(p) <= places + 1e-6 for p in parts) and \
+                len(parts) * k * PT_HEIGHT * 1.1 - k * PT_HEIGHT * 0.1 <= y2 - y1 - 2 * pad
+            return parts, fits
+
+        while True:
+            parts, fits = layout(size_)
+            if fits or size_ <= least:
+                break
+            size_ -= 0.5
+        # Fewer lines (no lone last character) when a size at most 1.5 points smaller
+        # allows it.
+        k = size_ - 0.5
+        orphan = len(parts) > 1 and width(parts[-1]) <= 2
+        while fits and orphan and not lines and k >= max(least, size_ - 1.5) - 1e-9:
+            fewer, ok = layout(k)
+            if ok and len(fewer) < len(parts):
+                parts, size_ = fewer, k
+            k -= 0.5
+        line_h = size_ * PT_HEIGHT * 1.1
+        hh = len(parts) * line_h - size_ * PT_HEIGHT * 0.1
+        y0 = y1 + (y2 - y1 - hh) / 2
+        for k, p in enumerate(parts):
+            w = width(p) * size_ * PT_HEIGHT
+            x = (x1 + x2 - w) / 2 if center else x1 + pad
+            self.text(x, y0 + k * line_h, p, size_)
+
+    def title(self, n):
+        """"令和□年分所得税青色申告決算書（一般用）" with the year's box clear of 和."""
+        self.pen(bold=True)
+        self.text(300, 30, "令和", 16)
+        self.box(425, 22, 525, 92)
+        self.text(535, 30, "年分所得税青色申告決算書（一般用）", 16)
+        self.text(1700, 40, "（%sページ）" % "１２３"[n - 1], 9)
+
+    def year_slot(self):
+        """The era year in the title's box. It is the page's last slot, so that the
+        slots before it stay where older layouts had them."""
+        self.slot(475 - 14 * UNIT_PER_PT_HALF, text_top(22, 70, 14), 14, MINCHO)
+
     def slot(self, x, y, size=0, name=""):
         self.rec(9, float(x), float(y), name, float(size))
         self.slots += 1
@@ -107,6 +166,9 @@ def boxed_x(right, boxes, size, margin=8):
     return right - margin - 2 * boxes * cw + cw / 2
 
 
+CIRCLED = " ①②③④⑤⑥⑦⑧⑨⑩⑪⑫⑬⑭⑮⑯⑰⑱⑲⑳"
+
+
 def text_top(row_top, row_h, size):
     return row_top + (row_h - size * PT_HEIGHT) / 2
 
@@ -114,15 +176,15 @@ def text_top(row_top, row_h, size):
 # ---------------------------------------------------------------- page 1
 PAGE1_CAPTIONS = {
     1: "売上（収入）金額（雑収入を含む）", 2: "期首商品（製品）棚卸高", 3: "仕入金額（製品製造原価）",
-    4: "小計（(2)＋(3)）", 5: "期末商品（製品）棚卸高", 6: "差引原価（(4)－(5)）",
-    7: "差引金額（(1)－(6)）", 8: "租税公課", 9: "荷造運賃", 10: "水道光熱費",
+    4: "小計（②＋③）", 5: "期末商品（製品）棚卸高", 6: "差引原価（④－⑤）",
+    7: "差引金額（①－⑥）", 8: "租税公課", 9: "荷造運賃", 10: "水道光熱費",
     11: "旅費交通費", 12: "通信費", 13: "広告宣伝費", 14: "接待交際費", 15: "損害保険料",
     16: "修繕費", 17: "消耗品費", 18: "減価償却費", 19: "福利厚生費", 20: "給料賃金",
     21: "外注工賃", 22: "利子割引料", 23: "地代家賃", 24: "貸倒金", 31: "雑費",
-    32: "計", 33: "差引金額（(7)－(32)）", 34: "貸倒引当金", 37: "計",
+    32: "計", 33: "差引金額（⑦－32）", 34: "貸倒引当金", 37: "計",
     38: "専従者給与", 39: "貸倒引当金", 42: "計",
-    43: "青色申告特別控除前の所得金額（(33)＋(37)－(42)）",
-    44: "青色申告特別控除額", 45: "所得金額（(43)－(44)）",
+    43: "青色申告特別控除前の所得金額（33＋37－42）",
+    44: "青色申告特別控除額", 45: "所得金額（43－44）",
 }
 
 
@@ -130,14 +192,88 @@ def wrap(s, n):
     return [s[i:i + n] for i in range(0, len(s), n)]
 
 
+def cw(ch):
+    """Width of a character in full-width places."""
+    return 0.5 if ord(ch) < 0x80 or 0xFF61 <= ord(ch) <= 0xFF9F else 1.0
+
+
+def width(s):
+    return sum(cw(ch) for ch in s)
+
+
+OPENING = "（(「［"
+CLOSING = "）)」］、。・"
+
+
+def tokens(s):
+    """Pieces a line may not break inside: a bracketed group, a run of digits, and a
+    closing bracket or mark with the character before it."""
+    out, i = [], 0
+    while i < len(s):
+        ch = s[i]
+        if ch in OPENING:
+            depth, j = 0, i
+            while j < len(s):
+                if s[j] in OPENING:
+                    depth += 1
+                elif s[j] in CLOSING[:4]:
+                    depth -= 1
+                    if depth == 0:
+                        break
+                j += 1
+            out.append(s[i:j + 1])
+            i = j + 1
+        elif ch.isdigit():
+            j = i
+            while j < len(s) and s[j].isdigit():
+                j += 1
+            out.append(s[i:j])
+            i = j
+        else:
+            out.append(ch)
+            i += 1
+    # A closing mark never starts a line: it goes with the piece before it.
+    merged = []
+    for t in out:
+        if merged and t[0] in CLOSING:
+            merged[-1] += t
+        else:
+            merged.append(t)
+    return merged
+
+
+def smart_wrap(s, places):
+    """Lines of at most `places` full-width places, broken between pieces only; a
+    piece wider than a line is cut by characters."""
+    lines, cur = [], ""
+    for t in tokens(s):
+        if width(cur + t) <= places:
+            cur += t
+            continue
+        if cur:
+            lines.append(cur)
+            cur = ""
+        while width(t) > places:
+            k, acc = 0, 0.0
+            while k < len(t) and acc + cw(t[k]) <= places:
+                acc += cw(t[k])
+                k += 1
+            k = max(k, 1)
+            # Keep a closing mark with the character before it.
+            while 1 < k < len(t) and t[k] in CLOSING:
+                k -= 1
+            lines.append(t[:k])
+            t = t[k:]
+        cur = t
+    if cur:
+        lines.append(cur)
+    return [l.strip(" ") for l in lines if l.strip(" ")]
+
+
 def page1():
     L = Layout("青色申告決算書（一般用）１ページ")
     # Title.
-    L.pen(bold=True)
-    L.text(560, 30, "年分所得税青色申告決算書（一般用）", 16)
-    L.text(1700, 40, "（１ページ）", 9)
-    L.text(30, 40, "令和", 11)
-    L.box(90, 30, 170, 90)
+    L.title(1)
     # Header block: labels on the left of each half, values beside them.
     top, rh = 120, 118
     left = [("住所", 1), ("事業所所在地", 1), ("業種名", 2), ("屋号", 2), ("加入団体名", 1)]
@@ -156,17 +292,10 @@ def page1():
     L.line(180, top, 180, top + 5 * rh)
     L.line(1185, top, 1185, top + 5 * rh)
 
-    def label(x, y, h, s):
-        size = 8 if len(s) <= 7 else 6.5
-        lines = wrap(s, 8) if len(s) > 8 else [s]
-        y0 = y + (h - len(lines) * size * PT_HEIGHT * 1.1) / 2
-        for k, part in enumerate(lines):
-            L.text(x, y0 + k * size * PT_HEIGHT * 1.1, part, size)
-
     for i, (s, _) in enumerate(left):
-        label(15, top + i * rh, rh, s)
+        L.fit(5, 180, top + i * rh, top + (i + 1) * rh, s, 8, pad=8)
     for i, (s, _) in enumerate(right):
-        label(985, top + i * rh2, rh2, s)
+        L.fit(975, 1185, top + i * rh2, top + (i + 1) * rh2, s, 8, pad=8)
     # Slots 1..15 in their order.
     h9 = 9 * PT_HEIGHT
 
@@ -211,7 +340,7 @@ def page1():
 
     for line in range(25, 31):
         c, y = row_top(line)
-        L.slot(xs0[c] + 68, text_top(y, row_h, 6.5), 6.5, MINCHO)
+        L.slot(xs0[c] + 68, text_top(y, row_h, 6), 6, MINCHO)
 
     # Period (slots 22..25) in the heading of the statement.
     L.pen(bold=True)
@@ -254,10 +383,8 @@ def page1():
             L.text(x0 + 6, text_top(y, row_h, 8), "%d" % line if line >= 10 else " %d" % line, 8)
             cap = PAGE1_CAPTIONS.get(line)
             if cap:
-                size, parts = (7, wrap(cap, 7)) if len(cap) <= 14 else (6, wrap(cap, 8))
-                hh = len(parts) * size * PT_HEIGHT * 1.1
-                for k, p in enumerate(parts):
-                    L.text(x0 + 68, y + (row_h - hh) / 2 + k * size * PT_HEIGHT * 1.1, p, size)
+                in_section = any(a <= line <= b for _, a, b in sections)
+                L.fit(x0 + (62 if in_section else 35), x0 + 245, y, y + row_h, cap, 7.5, pad=5)
             xslot = int(round(x0 + 250 + cw / 2))
             L.digit_boxes(xslot, y + 8, y + row_h - 8, 8, size14)
         # Section strips on the left of the captions.
@@ -277,20 +404,17 @@ def page1():
                     row_h, size14)
     L.text(1320, table_top + 12 * row_h + 30, "各種引当金・準備金等は、", 7)
     L.text(1320, table_top + 12 * row_h + 60, "繰戻額等・繰入額等の欄に記入します。", 7)
+    L.year_slot()
     return L
 
 
 # ---------------------------------------------------------------- page 2
 def page2():
     L = Layout("青色申告決算書（一般用）２ページ")
-    L.pen(bold=True)
-    L.text(560, 30, "年分所得税青色申告決算書（一般用）", 16)
-    L.text(1700, 40, "（２ページ）", 9)
+    L.title(2)
     # Slots 1 and 2: positions of the page's period, left empty.
     L.slot(30, 40, 10.5, MINCHO)
     L.slot(100, 40, 12, MINCHO)
-    L.text(30, 40, "令和", 11)
-    L.box(90, 30, 170, 90)
 
     # Monthly sales and purchases (left), rows of 1..12, 家事消費等, 雑収入, 計.
     top, rh = 170, 74
@@ -313,7 +437,7 @@ def page2():
             L.pen(bold=(i == 12 or i == 14))
             L.line(x0, y, x1 - 5, y)
             L.pen()
-        L.ctext(x0, xm, text_top(y, rh, 8), s, 8 if len(s) < 5 else 6.5)
+        L.fit(x0, xm, y, y + rh, s, 8, center=True)
     # Sales 1..12 (12 points, column format), then 13..15 boxed at 14 points.
     c12 = 12 * UNIT_PER_PT_HALF
     c14 = 14 * UNIT_PER_PT_HALF
@@ -346,7 +470,8 @@ def page2():
 
     def wage_table(title, top, rows, labels, with_relation):
         heads = ["氏　　名"] + (["続柄"] if with_relation else []) + \
-                ["年齢", "従事月数", "給料賃金", "賞　　与", "合　　計", "源泉徴収税額"]
+                ["年齢", "従事月数", "給料" if with_relation else "給料賃金", "賞　　与",
+                 "合　　計", "所得税及び復興特別所得税の源泉徴収税額"]
         xs_ = cols if with_relation else [5, 520, 620, 760, 1060, 1360, 1660, 1955]
         L.text(5, top - 50, title, 9)
         head_h, rh = 70, 64
@@ -358,8 +483,7 @@ def page2():
         for x in xs_[1:-1]:
             L.line(x, top, x, bottom)
         for i, h in enumerate(heads):
-            size = 8 if len(h) <= 5 else 6.5
-            L.ctext(xs_[i], xs_[i + 1], top + 20, h, size)
+            L.fit(xs_[i], xs_[i + 1], top, top + head_h, h, 8, center=True)
         for r in range(1, rows):
             L.pen(bold=(r == rows - 1))
             L.line(5, top + head_h + r * rh, 1955, top + head_h + r * rh)
@@ -405,7 +529,7 @@ def page2():
     calc_x0, calc_x1 = 985, 1955
     box_x = boxed_x(calc_x1, 8, 14)
     cap_x = calc_x0 + 50
-    frh2 = 72
+    frh2 = 84
 
     def figures(title, top, items, first):
         L.text(calc_x0, top - 50, title, 9)
@@ -419,24 +543,21 @@ def page2():
             y = top + i * frh2
             if i:
                 L.line(calc_x0, y, calc_x1, y)
-            L.text(calc_x0 + 8, text_top(y, frh2, 8), "(%d)" % (first + i) if first + i < 10 else "%d" % (first + i), 7)
-            parts = wrap(cap, 17)
-            size = 6.5
-            hh = len(parts) * size * PT_HEIGHT * 1.1
-            for k, p in enumerate(parts):
-                L.text(cap_x, y + (frh2 - hh) / 2 + k * size * PT_HEIGHT * 1.1, p, size)
+            L.fit(calc_x0, calc_x0 + 42, y, y + frh2, CIRCLED[first + i], 8, center=True)
+            L.fit(calc_x0 + 42, box_x - c14 / 2 - 8, y, y + frh2, cap, 7, pad=5)
             L.slot(box_x, text_top(y, frh2, 14), 14, MINCHO)
             L.digit_boxes(box_x, y + 6, y + frh2 - 6, 8, 14)
         return bottom
 
     b1 = figures("○貸倒引当金繰入額の計算", top, [
         "個別評価による本年分繰入額", "年末における一括評価による貸倒引当金の繰入れの対象となる貸金の合計額",
-        "本年分繰入限度額", "本年分繰入額", "本年分の貸倒引当金繰入額（(1)＋(4)）"], 1)
+        "本年分繰入限度額", "本年分繰入額", "本年分の貸倒引当金繰入額（①＋④）"], 1)
     figures("○青色申告特別控除額の計算", b1 + 80, [
         "本年分の不動産所得の金額", "青色申告特別控除前の所得金額",
-        "５５万円（４５万円）と(6)のいずれか少ない方の金額",
-        "青色申告特別控除額（５５万円（４５万円）の控除を受ける場合）",
-        "１０万円と(6)のいずれか少ない方の金額", "青色申告特別控除額（上記以外の場合）"], 6)
+        "65万円又は55万円と⑥のいずれか少ない方の金額（不動産所得から差し引かれる青色申告特別控除額です。）",
+        "青色申告特別控除額（65万円又は55万円の青色申告特別控除を受ける場合）",
+        "10万円と⑥のいずれか少ない方の金額（不動産所得から差し引かれる青色申告特別控除額です。）",
+        "青色申告特別控除額（上記以外の場合）"], 6)
 
     # 給料賃金の内訳: 5 persons, その他, and the total row.
     etop = fbottom + 110
@@ -460,30 +581,31 @@ def page2():
     gensen_x = boxed_x(exs[7], 6, 10.5)
     L.slot(gensen_x, tt, 10.5, MINCHO)
     L.digit_boxes(gensen_x, ty + 8, ty + erh - 8, 6, 10.5)
+    L.year_slot()
     return L
 
 
 # ---------------------------------------------------------------- page 3
 def page3():
     L = Layout("青色申告決算書（一般用）３ページ")
-    L.pen(bold=True)
-    L.text(560, 30, "年分所得税青色申告決算書（一般用）", 16)
-    L.text(1700, 40, "（３ページ）", 9)
-    L.text(30, 40, "令和", 11)
-    L.box(90, 30, 170, 90)
+    L.title(3)
+    # The rows print at 9 points (the names at 8.4): each column holds its widest
+    # text, the amounts "##,###,##0".
+    c9 = 9 * UNIT_PER_PT_HALF
     c10 = 10 * UNIT_PER_PT_HALF
     # Columns of the depreciation table: name, quantity, year, month, price, base,
     # method, life, rate, months, ordinary, extra, total, share, expense, balance, memo.
-    widths = [150, 66, 38, 38, 180, 180, 72, 38, 96, 38, 180, 180, 180, 60, 180, 180, 0]
-    heads = ["減価償却資産の名称等", "面積又は数量", "取得年", "取得月", "取得価額", "償却の基礎になる金額",
-             "償却方法", "耐用年数", "償却率", "償却期間", "本年分の普通償却費",
+    widths = [158, 72, 40, 40, 166, 166, 104, 40, 100, 40, 166, 166, 166, 56, 166, 166, 0]
+    heads = ["減価償却資産の名称等（繰延資産を含む）", "面積又は数量", "取得年", "取得月",
+             "取得価額（償却保証額）", "償却の基礎になる金額", "償却方法", "耐用年数",
+             "償却率又は改定償却率", "償却期間", "本年分の普通償却費",
              "割増（特別）償却費", "本年分の償却費合計", "事業専用割合", "本年分の必要経費算入額",
              "未償却残高（期末残高）", "摘要"]
     xs = [5]
     for w in widths[:-1]:
         xs.append(xs[-1] + w)
     xs.append(1955)
-    top, head_h, rh = 170, 130, 80
+    top, head_h, rh = 170, 150, 80
     L.text(5, top - 50, "○減価償却費の計算", 9)
     bottom = top + head_h + 11 * rh
     L.pen(bold=True)
@@ -493,13 +615,7 @@ def page3():
     for x in xs[1:-1]:
         L.line(x, top, x, bottom)
     for i, h in enumerate(heads):
-        w = xs[i + 1] - xs[i] - 4
-        size = 5.5 if w > 60 else 5
-        per = max(1, int(w / (size * PT_HEIGHT)))
-        parts = wrap(h, per)
-        hh = len(parts) * size * PT_HEIGHT * 1.1
-        for k, p in enumerate(parts):
-            L.ctext(xs[i], xs[i + 1], top + (head_h - hh) / 2 + k * size * PT_HEIGHT * 1.1, p, size)
+        L.fit(xs[i], xs[i + 1], top, top + head_h, h, 7, center=True, pad=3)
     for r in range(1, 11):
         L.pen(bold=(r == 10))
         L.line(5, top + head_h + r * rh, 1955, top + head_h + r * rh)
@@ -511,22 +627,23 @@ def page3():
     def slot_for(i, y, size):
         tt = text_top(y, rh, size)
         k = kinds[i]
+        c = size * UNIT_PER_PT_HALF
         if k in ("name", "text"):
             L.slot(xs[i] + 4, tt, size, MINCHO)
         elif k == "amt":
-            L.slot(xs[i + 1] - 3 - 10 * c10, tt, size, MINCHO)
+            L.slot(xs[i + 1] - 4 - 10 * c, tt, size, MINCHO)
         elif k == "n2":
-            L.slot(xs[i + 1] - 1 - 2 * c10, tt, size, MINCHO)
+            L.slot(xs[i + 1] - 4 - 2 * c, tt, size, MINCHO)
         else:
-            L.slot(xs[i + 1] - 3 - 3 * c10, tt, size, MINCHO)
+            L.slot(xs[i + 1] - 4 - 3 * c, tt, size, MINCHO)
 
     for r in range(10):
         y = top + head_h + r * rh
         for i in range(17):
-            slot_for(i, y, 8.4 if i == 0 else 10)
+            slot_for(i, y, 8.4 if i == 0 else 9)
     y = top + head_h + 10 * rh
     for i in (10, 11, 12, 14, 15, 16):
-        slot_for(i, y, 10)
+        slot_for(i, y, 9)
     # The totals row has nothing in the other columns.
     L.pen(dotted=True)
     for i in (1, 2, 3, 4, 5, 6, 7, 8, 9, 13):
@@ -545,8 +662,7 @@ def page3():
         for x in cols[1:-1]:
             L.line(x, top, x, bottom)
         for i, h in enumerate(heads):
-            size = 7 if len(h) < 14 else 6
-            L.ctext(cols[i], cols[i + 1], top + 20, h, size)
+            L.fit(cols[i], cols[i + 1], top, top + head_h2, h, 7, center=True)
         for r in range(2):
             y = top + head_h2 + r * rh2
             tt = text_top(y, rh2, 10)
@@ -564,7 +680,7 @@ def page3():
     b = breakdown("○地代家賃の内訳", b + 110,
                   [5, 655, 905, 1255, 1605, 1955],
                   ["支払先の住所・氏名", "賃借物件", "本年中の賃借料・権利金等（賃借料）",
-                   "（権利金等）", "左の賃借料のうち必要経費算入額"],
+                   "本年中の賃借料・権利金等（権利金等）", "左の賃借料のうち必要経費算入額"],
                   ["text", "text", "amt", "amt", "amt"])
     b = breakdown("○税理士・弁護士等の報酬・料金の内訳", b + 110,
                   [5, 905, 1255, 1605, 1955],
@@ -582,11 +698,13 @@ def page3():
     L.pen()
     for k in range(5):
         L.slot(25, mtop + 20 + k * line_h + 4, 7.4, MINCHO)
+    L.year_slot()
     return L
 
 
 if __name__ == "__main__":
-    expected = {1: 70, 2: 123, 3: 207}
+    # Each page's slots and the year's.
+    expected = {1: 71, 2: 124, 3: 208}
     for n, make in ((1, page1), (2, page2), (3, page3)):
         layout = make()
         if layout.slots != expected[n]:

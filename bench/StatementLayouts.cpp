@@ -53,9 +53,10 @@ void BM_Page1FiguresAndRender(benchmark::State& state) {
     const SharedState s = FullYear();
     const FormLayout layout = *ParseFormLayout(LayoutBytes(1), "layout");
     for (auto _ : state) {
-        const Page1Figures f = ComputePage1(s.ItemTable, s.MonthlyItemTable, 1000, 2000, 100000);
-        auto doc =
-            RenderStatementPage(layout, Page1Slots(s.MasterHeader, f), {-10, 5}, true, "p", "f");
+        const Page1Figures f =
+            ComputePage1(s.ItemTable, s.MonthlyItemTable, 1000, 2000, 100000, 36000);
+        auto doc = RenderStatementPage(layout, Page1Slots(s.MasterHeader, f, 13), {-10, 5}, true,
+                                       "p", "f");
         benchmark::DoNotOptimize(doc);
     }
 }
@@ -67,7 +68,7 @@ void BM_Page2MonthlyAndRender(benchmark::State& state) {
     Page2Data d;
     for (auto _ : state) {
         const MonthlySection m = ComputeMonthlySection(s.ItemTable, s.MonthlyItemTable);
-        auto doc = RenderStatementPage(layout, Page2Slots(m, d), {}, true, "p", "f");
+        auto doc = RenderStatementPage(layout, Page2Slots(m, d, 13), {}, true, "p", "f");
         benchmark::DoNotOptimize(doc);
     }
 }
@@ -81,7 +82,7 @@ void BM_Page3Render(benchmark::State& state) {
         d.assets[static_cast<std::size_t>(r)].Hi = 123456;
     }
     for (auto _ : state) {
-        auto doc = RenderStatementPage(layout, Page3Slots(d), {}, true, "p", "f");
+        auto doc = RenderStatementPage(layout, Page3Slots(d, 13), {}, true, "p", "f");
         benchmark::DoNotOptimize(doc);
     }
 }

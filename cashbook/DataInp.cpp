@@ -230,10 +230,7 @@ QPushButton* DataInp::MakeButton(ButtonId id, const QString& caption) {
 
 void DataInp::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    PlaceForm(this);
 }
 
 // ---- Helpers ----

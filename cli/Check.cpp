@@ -1,6 +1,7 @@
 #include "cli/Check.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "cashbook/Aggregation.h"
@@ -13,6 +14,7 @@
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
+#include "taxreturn/StatementChecks.h"
 
 namespace tabulo {
 namespace {
@@ -183,10 +185,23 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     if (!linesRead) return linesRead.error();
     // The aggregation opens the ledger as the program does, which would roll the
     // journal back: with a journal present it is left out, and nothing is written.
+    // The year's totals, as 集計 gives them to the statement pages; none without lines.
+    std::optional<MonthlyTable> totals;
     if (*linesRead && !journal && s.LedgerHeader.LineCount > 0) {
         // The aggregation's own refusals (a month outside 1..12, a total too large).
         auto table = ComputeMonthlyItemTable(s);
-        if (!table) f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail);
+        if (!table) {
+            f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail);
+        } else {
+            totals = *table;
+        }
+    } else if (*linesRead && !journal) {
+        totals = MonthlyTable{};
+    }
+    // The statement pages that disagree with each other: the user may still print them.
+    if (totals) {
+        for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData))
+            f.Note(s.TaxReturnPath, 0, std::move(text));
     }
     std::error_code ec;
     if (!std::filesystem::exists(s.DepositPath, ec) ||

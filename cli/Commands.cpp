@@ -176,8 +176,8 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         const std::filesystem::path file = StatementLayoutFile(request.number);
         auto layout = LoadFormLayout(file);
         if (!layout) return fail(layout.error());
-        const std::vector<SlotText> slots =
-            OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData, request.number);
+        const std::vector<SlotText> slots = OpeningPageSlots(
+            s.MasterHeader, s.ItemTable, table, s.TaxReturnData, s.FiscalYear, request.number);
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
                                         "申告書" + std::to_string(request.number) + "ページ",
                                         file.string());

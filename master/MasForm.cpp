@@ -18,6 +18,7 @@
 #include "ui/AppContext.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
+#include "ui/FormSupport.h"
 
 namespace tabulo {
 
@@ -112,7 +113,8 @@ MasForm::MasForm(AppContext& app, QWidget* parent)
     WatchFunctionKeys();
 
     app_.state.DataEntryOpen = 2;
-    if (parent) move(parent->mapToGlobal(QPoint(0, 0)));
+    adjustSize();
+    PlaceForm(this);
 }
 
 MasForm::~MasForm() { Finish(); }

@@ -81,10 +81,16 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
 
     int width = 2 * grid1_->frameWidth();
     for (int c = 0; c < kColumns; ++c) width += grid1_->columnWidth(c);
-    grid1_->setMinimumWidth(width + grid1_->verticalScrollBar()->sizeHint().width());
-    grid1_->setFixedHeight(Px(kGridHeight));
+    // The whole grid when the screen has room for it; on a smaller one the grid scrolls
+    // and the window may be made smaller.
+    grid1_->setMinimumSize(width + grid1_->verticalScrollBar()->sizeHint().width(),
+                           Px(kGridHeight));
     adjustSize();
-    CenterOnScreen(this);
+    const QSize whole = size();
+    grid1_->setMinimumSize(320, 160);
+    layout->activate();
+    resize(whole);
+    PlaceForm(this);
 }
 
 Getsuji::~Getsuji() = default;

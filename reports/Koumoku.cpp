@@ -128,7 +128,7 @@ Koumoku::Koumoku(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
     app_.state.PrintLineCount = 0;
     adjustSize();
-    CenterOnScreen(this);
+    PlaceForm(this);
 }
 
 Koumoku::~Koumoku() = default;

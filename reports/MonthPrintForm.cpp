@@ -57,9 +57,8 @@ MonthPrintForm::MonthPrintForm(AppContext& app, const QString& caption, const QS
     buttons->addWidget(chudan_);
     grid->addLayout(buttons, 1, 0, 1, 3);
     adjustSize();
-    setFixedSize(sizeHint());
     TrimWorkingSet();
-    CenterOnScreen(this);
+    PlaceForm(this);
 }
 
 QString MonthPrintForm::MonthText() const { return month_->currentText(); }

@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/FormSupport.h"
+
 namespace tabulo {
 
 HelpWindow::HelpWindow(std::filesystem::path helpFolder, QWidget* parent)
@@ -49,6 +51,8 @@ void HelpWindow::Open(const QString& fileName) {
         browser_->setHtml(QStringLiteral("<p>ヘルプファイル %1 が見つかりません。</p>")
                               .arg(QString::fromStdString(path.string()).toHtmlEscaped()));
     }
+    // The first time over the main window; after that where the user left it.
+    if (!isVisible()) PlaceForm(this);
     show();
     raise();
     activateWindow();

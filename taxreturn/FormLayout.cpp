@@ -1,5 +1,6 @@
 #include "taxreturn/FormLayout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -318,11 +319,14 @@ Result<PrintDocument> RenderStatementPage(const FormLayout& layout,
                                           const std::vector<SlotText>& texts, PrintOffsets offsets,
                                           bool withForm, const std::string& name,
                                           const std::string& fileName) {
-    if (texts.size() > layout.formSlots.size()) {
+    std::size_t required = texts.size();
+    while (required > 0 && texts[required - 1].optional) --required;
+    if (required > layout.formSlots.size()) {
         return BadFormatError(
             fileName, "データの位置が足りません（" + std::to_string(layout.formSlots.size()) +
-                          " か所、必要なのは " + std::to_string(texts.size()) + " か所）。");
+                          " か所、必要なのは " + std::to_string(required) + " か所）。");
     }
+    const std::size_t printed = std::min(texts.size(), layout.formSlots.size());
     PrintDocument doc;
     doc.name = name;
     PrintPage page;
@@ -333,7 +337,7 @@ Result<PrintDocument> RenderStatementPage(const FormLayout& layout,
     const double offY = offsets.y * layout.sy;
     std::string font = layout.dataFont;
     double size = 9;
-    for (std::size_t k = 0; k < texts.size(); ++k) {
+    for (std::size_t k = 0; k < printed; ++k) {
         const FormSlot& slot = layout.formSlots[k];
         const SlotText& t = texts[k];
         if (!slot.font.empty()) font = slot.font;

@@ -54,10 +54,13 @@ Result<FormLayout> LoadFormLayout(const std::filesystem::path& path);
 // What goes into one slot: the text and its font size (0: as in force). A text
 // longer than `fieldChars` half-width characters is moved left by the excess, so
 // that its end stays at the field's end.
+// A slot the layout may lack (one added to the pages after the first layouts were
+// drawn) is `optional`: a layout without it prints the rest of the page.
 struct SlotText {
     std::string text;
     double size = 0;
     int fieldChars = 0;
+    bool optional = false;
     bool operator==(const SlotText&) const = default;
 };
 
@@ -69,7 +72,8 @@ struct PrintOffsets {
 PrintOffsets OffsetsFromSettings(const std::string& xLine, const std::string& yLine);
 
 // The page: the form (when `withForm`) and the texts slot by slot, the data moved by
-// the offsets. Refuses data that need more slots than the layout has.
+// the offsets. Refuses data that need more slots than the layout has; optional texts
+// at the end go only where the layout has slots for them.
 Result<PrintDocument> RenderStatementPage(const FormLayout& layout,
                                           const std::vector<SlotText>& texts, PrintOffsets offsets,
                                           bool withForm, const std::string& name,

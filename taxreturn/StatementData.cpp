@@ -56,6 +56,8 @@ void StoreStatementEntry(TaxReturnTables& t, int index, Amount value) {
 
 Amount StoredDeduction(const TaxReturnTables& t) { return TaxNumber(t, G::Figures, 11, 1); }
 
+Amount StoredDepreciation(const TaxReturnTables& t) { return TaxNumber(t, G::AssetTotals, 1, 4); }
+
 Page2Data ReadPage2(const TaxReturnTables& t) {
     Page2Data d;
     for (int r = 1; r <= kFamilyRows; ++r) {

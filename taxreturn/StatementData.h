@@ -95,6 +95,8 @@ struct Page3Data {
 Amount StoredStatementEntry(const TaxReturnTables& t, int index);
 void StoreStatementEntry(TaxReturnTables& t, int index, Amount value);
 Amount StoredDeduction(const TaxReturnTables& t);
+// Page 3's 本年分の必要経費算入額 total (the totals row), as stored and printed.
+Amount StoredDepreciation(const TaxReturnTables& t);
 
 Page2Data ReadPage2(const TaxReturnTables& t);
 void WritePage2(TaxReturnTables& t, const Page2Data& d);

@@ -6,6 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <QValidator>
 #include <cmath>
 #include <optional>
 
@@ -13,6 +17,7 @@
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
+#include "taxreturn/StatementChecks.h"
 #include "taxreturn/StatementPreview.h"
 #include "ui/AppContext.h"
 #include "ui/FilteredLineEdit.h"
@@ -63,17 +68,58 @@ StatementForm::StatementForm(AppContext& app, int page, const QString& caption, 
     connect(xySet_, &QPushButton::clicked, this, &StatementForm::XYSet_Click);
     connect(endYesNo_, &QPushButton::clicked, this, &StatementForm::EndYesNo_Click);
     showPreview = [](StatementPreview& p) { p.exec(); };
+    body_ = new QWidget(this);
+    body_->setObjectName(QStringLiteral("Page"));
+    checks_ = new QLabel(this);
+    checks_->setObjectName(QStringLiteral("Checks"));
+    checks_->setWordWrap(true);
+    checks_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    checks_->setStyleSheet(QStringLiteral("color: #a00000;"));
+    checks_->hide();
+    setSizeGripEnabled(true);
 }
 
-QWidget* StatementForm::ButtonRow() {
-    auto* row = new QWidget(this);
-    auto* h = new QHBoxLayout(row);
-    h->setContentsMargins(0, 0, 0, 0);
-    h->addWidget(printOut_);
-    h->addWidget(xySet_);
-    h->addStretch();
-    h->addWidget(endYesNo_);
-    return row;
+void StatementForm::FinishLayout() {
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("Body"));
+    scroll->setWidget(body_);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(printOut_);
+    buttons->addWidget(xySet_);
+    buttons->addStretch();
+    buttons->addWidget(endYesNo_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(scroll, 1);
+    layout->addWidget(checks_);
+    layout->addLayout(buttons);
+    RefreshChecks();
+    // The whole page when the screen has room; otherwise the body scrolls and the
+    // buttons stay in sight.
+    const QSize content = body_->sizeHint();
+    const int scrollbar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QMargins m = layout->contentsMargins();
+    resize(content.width() + m.left() + m.right() + scrollbar + 4,
+           content.height() + m.top() + m.bottom() + buttons->sizeHint().height() +
+               checks_->sizeHint().height() + layout->spacing() * 2 + 4);
+    PlaceForm(this);
+}
+
+void StatementForm::ChainFocus(const std::vector<QWidget*>& boxes) {
+    QWidget* previous = nullptr;
+    for (QWidget* box : boxes) {
+        if (box == nullptr || box->focusPolicy() == Qt::NoFocus) continue;
+        if (previous != nullptr) QWidget::setTabOrder(previous, box);
+        previous = box;
+    }
+}
+
+void StatementForm::RefreshChecks() {
+    const std::vector<std::string> checks =
+        CrossPageChecks(app_.state.ItemTable, app_.state.MonthlyItemTable, PageTables());
+    checks_->setText(QString::fromStdString(CrossPageChecksText(checks)));
+    checks_->setVisible(!checks.empty());
 }
 
 bool StatementForm::LoadFile() {
@@ -153,9 +199,25 @@ FilteredLineEdit* StatementForm::NumberBox(const std::function<void()>& onLeave)
     return box;
 }
 
-QLineEdit* StatementForm::TextBox(int maxChars) {
+namespace {
+
+// Refuses a text wider than the printed cell holds.
+class WidthValidator : public QValidator {
+  public:
+    WidthValidator(int maxWidth, QObject* parent) : QValidator(parent), maxWidth_(maxWidth) {}
+    State validate(QString& input, int&) const override {
+        return Cp932Width(input.toStdString()) <= maxWidth_ ? Acceptable : Invalid;
+    }
+
+  private:
+    int maxWidth_;
+};
+
+}  // namespace
+
+QLineEdit* StatementForm::TextBox(int maxWidth) {
     auto* box = new QLineEdit(this);
-    if (maxChars > 0) box->setMaxLength(maxChars);
+    if (maxWidth > 0) box->setValidator(new WidthValidator(maxWidth, box));
     box->installEventFilter(this);
     return box;
 }
@@ -188,6 +250,7 @@ bool StatementForm::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::FocusOut) {
             for (auto& [b, handler] : leaveHandlers_)
                 if (b == box && handler) handler();
+            if (loaded_) RefreshChecks();
         } else if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             // Enter and Down go on to the next box, Up back; Enter is never typed.

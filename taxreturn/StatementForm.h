@@ -1,13 +1,16 @@
 #pragma once
 // What the three statement screens share: the buttons 印刷 / 座標調整 / 終了, saving
 // SHINKOKU.DAT on closing and before printing, the print question, the print-position
-// form, and amount boxes that drop their commas on entry and report when they are left.
+// form, amount boxes that drop their commas on entry and report when they are left,
+// the list of figures that disagree between the pages, and a body that scrolls when
+// the screen is smaller than the form.
 
 #include <QDialog>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "store/Records.h"
 #include "taxreturn/FormLayout.h"
 
 class QGridLayout;
@@ -31,6 +34,10 @@ class StatementForm : public QDialog {
     QPushButton* printButton() const { return printOut_; }
     QPushButton* offsetButton() const { return xySet_; }
     QPushButton* endButton() const { return endYesNo_; }
+    // The cross-page checks that fail, as shown under the page (hidden when none).
+    QLabel* checksLabel() const { return checks_; }
+    // The widget the page lays its sections out in; it scrolls inside the form.
+    QWidget* Body() const { return body_; }
 
     void PrintOut_Click();
     void XYSet_Click();
@@ -53,20 +60,29 @@ class StatementForm : public QDialog {
     virtual std::vector<SlotText> PageSlots() const = 0;
     // The page's print screen over those texts.
     virtual std::unique_ptr<StatementPreview> MakePreview(std::vector<SlotText> texts) = 0;
+    // The tax-return tables with this page's figures as they stand on the screen.
+    virtual TaxReturnTables PageTables() const = 0;
+    // Shows the cross-page checks of the page as it stands.
+    void RefreshChecks();
+
+    // Puts the body, the checks and the buttons together, sizes the form to fit the
+    // screen and places it over the main window. Called once the page is filled.
+    void FinishLayout();
+    // Tab and Enter follow `boxes` in this order (the ones that take the focus).
+    static void ChainFocus(const std::vector<QWidget*>& boxes);
 
     // An amount box: digits, "." and "-" only; commas dropped and the text trimmed
     // on entry; `onLeave` runs when it loses the focus.
     FilteredLineEdit* AmountBox(const std::function<void()>& onLeave);
-    // A text box whose value is collected on saving.
-    QLineEdit* TextBox(int maxChars = 0);
+    // A text box whose value is collected on saving, taking at most `maxWidth`
+    // half-width places (a full-width character takes two) when given.
+    QLineEdit* TextBox(int maxWidth = 0);
     // A number box for ages, months, years (digits only).
     FilteredLineEdit* NumberBox(const std::function<void()>& onLeave = {});
     QLineEdit* ShowBox();  // read-only figure
     // Runs `onLeave` whenever `box` loses the focus.
     void OnLeave(QLineEdit* box, std::function<void()> onLeave);
     static QLabel* Caption(const QString& text, QWidget* parent);
-    // The buttons row, to be added at the bottom of the form's layout.
-    QWidget* ButtonRow();
     // Shows `message` (when not empty) with the title "エラー確認".
     void Tell(const std::string& message);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +95,8 @@ class StatementForm : public QDialog {
     QPushButton* printOut_ = nullptr;
     QPushButton* xySet_ = nullptr;
     QPushButton* endYesNo_ = nullptr;
+    QWidget* body_ = nullptr;
+    QLabel* checks_ = nullptr;
     std::vector<std::pair<QLineEdit*, std::function<void()>>> leaveHandlers_;
 };
 

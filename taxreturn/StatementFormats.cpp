@@ -19,7 +19,9 @@ std::string PadLeft(const std::string& text, int width) {
     return n >= w ? text : std::string(w - n, ' ') + text;
 }
 
-std::string ScreenAmount(std::int64_t value) { return PadLeft(FormatAmount(value, false), 10); }
+std::string ScreenAmount(std::int64_t value) { return PadLeft(AmountText(value), 10); }
+
+std::string AmountText(std::int64_t value) { return FormatAmount(value, false); }
 
 std::string ScreenAmountOrEmpty(std::int64_t value) {
     return value == 0 ? std::string() : ScreenAmount(value);

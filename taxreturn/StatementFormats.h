@@ -11,6 +11,8 @@ namespace tabulo {
 
 // "##,###,##0" right-aligned in 10 characters; zero shows "0".
 std::string ScreenAmount(std::int64_t value);
+// "##,###,##0" without blanks ("1,234", "0"), for figures inside a sentence.
+std::string AmountText(std::int64_t value);
 // As ScreenAmount, but zero leaves the box empty.
 std::string ScreenAmountOrEmpty(std::int64_t value);
 // The printed column format "##,###,##0" in 10 characters; zero prints "-" in the

@@ -71,44 +71,62 @@ bool IsFormulaLine(int n) {
 
 }  // namespace
 
+std::string CircledNumber(int n) {
+    // ① U+2460 .. ⑳, ㉑ U+3251 .. ㉟, ㊱ U+32B1 .. ㊿.
+    char32_t c = 0;
+    if (n >= 1 && n <= 20)
+        c = 0x2460 + static_cast<char32_t>(n - 1);
+    else if (n >= 21 && n <= 35)
+        c = 0x3251 + static_cast<char32_t>(n - 21);
+    else if (n >= 36 && n <= 50)
+        c = 0x32B1 + static_cast<char32_t>(n - 36);
+    else
+        return "(" + std::to_string(n) + ")";
+    std::string out;
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+    return out;
+}
+
 std::string StatementLineCaption(int line) {
     switch (line) {
         case 1:
-            return "売上（収入）雑収入含む";
+            return "売上（収入）金額（雑収入を含む）";
         case 2:
-            return "期首棚卸高";
+            return "期首商品（製品）棚卸高";
         case 3:
-            return "仕入金額";
+            return "仕入金額（製品製造原価）";
         case 4:
-            return "小計（(2)＋(3)）";
+            return "小計（②＋③）";
         case 5:
-            return "期末棚卸高";
+            return "期末商品（製品）棚卸高";
         case 6:
-            return "差引原価（(4)-(5)）";
+            return "差引原価（④－⑤）";
         case 7:
-            return "差引金額（(1)－(6)）";
+            return "差引金額（①－⑥）";
         case 31:
             return "雑費";
         case 32:
-            return "　　　　　　計";
+            return "計";
         case 33:
-            return "差引金額（(７)－(３２)）";
+            return "差引金額（⑦－㉜）";
         case 34:
             return "貸倒引当金";
         case 37:
-            return "　　　　　計";
+            return "計";
         case 38:
             return "専従者給与";
         case 39:
             return "貸倒引当金";
         case 42:
-            return "　　　　　計";
+            return "計";
         case 43:
-            return "特別控除前の所得金額";
+            return "青色申告特別控除前の所得金額（㉝＋㊲－㊷）";
         case 44:
             return "青色申告特別控除額";
         case 45:
-            return "所得金額((43)-(44))";
+            return "所得金額（㊸－㊹）";
         default:
             break;
     }
@@ -117,8 +135,10 @@ std::string StatementLineCaption(int line) {
 }
 
 Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& totals,
-                          Amount openingStock, Amount closingStock, Amount deduction) {
+                          Amount openingStock, Amount closingStock, Amount deduction,
+                          Amount assetDepreciation) {
     Page1Figures f;
+    f.assetDepreciation = assetDepreciation;
     for (int n = 1; n <= kStatementLineCount; ++n) {
         std::optional<Amount> v;
         if (n == kOpeningStockLine) {
@@ -140,6 +160,10 @@ Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& total
                 }
             }
             v = ItemSum(items, totals, n);
+            if (n == kDepreciationLine && v) {
+                f.cashBookDepreciation = *v;
+                v = Add({*v, assetDepreciation});
+            }
         }
         if (v) {
             f.lines[static_cast<std::size_t>(n)] = *v;
@@ -148,6 +172,13 @@ Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& total
         }
     }
     return f;
+}
+
+Page1Figures OpeningPage1(const ItemTableArray& items, const MonthlyTable& totals,
+                          const TaxReturnTables& t) {
+    return ComputePage1(items, totals, StoredStatementEntry(t, kOpeningStockLine),
+                        StoredStatementEntry(t, kClosingStockLine), StoredDeduction(t),
+                        StoredDepreciation(t));
 }
 
 std::vector<int> EnterStock(StatementLineAmounts& lines, int line, Amount value,

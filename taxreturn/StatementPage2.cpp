@@ -120,9 +120,7 @@ bool RecomputeFigure5(Page2Data& d) {
 
 Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
                        const TaxReturnTables& t) {
-    const Page1Figures p =
-        ComputePage1(items, totals, StoredStatementEntry(t, kOpeningStockLine),
-                     StoredStatementEntry(t, kClosingStockLine), StoredDeduction(t));
+    const Page1Figures p = OpeningPage1(items, totals, t);
     return {p.lines[43], p.failedLines};
 }
 

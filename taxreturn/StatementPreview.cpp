@@ -118,7 +118,7 @@ StatementPreview::StatementPreview(AppContext& app, int page, std::vector<SlotTe
         want = want.boundedTo(QSize(avail.width() - 40, avail.height() - 60));
     }
     resize(want);
-    CenterOnScreen(this);
+    PlaceForm(this);
     // The page is ready.
     app_.prompt.Beep();
 }

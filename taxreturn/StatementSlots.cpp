@@ -1,5 +1,10 @@
 #include "taxreturn/StatementSlots.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "store/Text.h"
 #include "taxreturn/StatementFormats.h"
 #include "taxreturn/StatementPage3.h"
 
@@ -10,21 +15,28 @@ std::size_t U(int i) { return static_cast<std::size_t>(i); }
 
 constexpr double kHeaderSize = 9;
 constexpr double kBoxSize = 14;
-constexpr double kFreeCaptionSize = 6.5;
+constexpr double kFreeCaptionSize = 6;
 // Page 3: asset names, the rows, the memo.
 constexpr double kNameSize = 8.4;
-constexpr double kRowSize = 10;
+constexpr double kRowSize = 9;
 constexpr double kMemoSize = 7.4;
+constexpr double kYearSize = 14;
 
 SlotText Boxed(std::int64_t v, double size = kBoxSize) { return {BoxedAmount(v), size, 15}; }
 
-}  // namespace
-
-Page1Figures OpeningPage1(const ItemTableArray& items, const MonthlyTable& totals,
-                          const TaxReturnTables& t) {
-    return ComputePage1(items, totals, StoredStatementEntry(t, kOpeningStockLine),
-                        StoredStatementEntry(t, kClosingStockLine), StoredDeduction(t));
+// The characters of a UTF-8 text, one string each.
+std::vector<std::string> Characters(const std::string& utf8) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        out.push_back(utf8.substr(i, len));
+        i += len;
+    }
+    return out;
 }
+
+}  // namespace
 
 OpeningPage2Values OpeningPage2(const ItemTableArray& items, const MonthlyTable& totals,
                                 const TaxReturnTables& t) {
@@ -39,37 +51,89 @@ OpeningPage2Values OpeningPage2(const ItemTableArray& items, const MonthlyTable&
 
 std::vector<SlotText> OpeningPageSlots(const MasterHeaderArray& header, const ItemTableArray& items,
                                        const MonthlyTable& totals, const TaxReturnTables& t,
-                                       int page) {
+                                       int fiscalYear, int page) {
     switch (page) {
-    case 1: return Page1Slots(header, OpeningPage1(items, totals, t));
-    case 2: {
-        const OpeningPage2Values v = OpeningPage2(items, totals, t);
-        return Page2Slots(v.monthly, v.data);
+        case 1:
+            return Page1Slots(header, OpeningPage1(items, totals, t), fiscalYear);
+        case 2: {
+            const OpeningPage2Values v = OpeningPage2(items, totals, t);
+            return Page2Slots(v.monthly, v.data, fiscalYear);
     }
-    default: return Page3Slots(ReadPage3(t));
+    default:
+        return Page3Slots(ReadPage3(t), fiscalYear);
     }
+}
+
+SlotText YearSlot(int fiscalYear) {
+    SlotText year{fiscalYear > 0 ? SmallNumber(fiscalYear, 2) : std::string(), kYearSize, 2};
+    year.optional = true;
+    return year;
 }
 
 std::string CharRange(const std::string& utf8, int first, int last) {
     std::string out;
-    int index = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t len = 1;
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c >= 0xF0)
-            len = 4;
-        else if (c >= 0xE0)
-            len = 3;
-        else if (c >= 0xC0)
-            len = 2;
-        ++index;
-        if (index >= first && index <= last) out.append(utf8, i, len);
-        i += len;
-    }
+    const std::vector<std::string> chars = Characters(utf8);
+    for (int k = std::max(first, 1); k <= last && k <= static_cast<int>(chars.size()); ++k)
+        out += chars[static_cast<std::size_t>(k - 1)];
     return out;
 }
 
-std::vector<SlotText> Page1Slots(const MasterHeaderArray& h, const Page1Figures& page) {
+namespace {
+
+// A digit or a dash of a house number ("1-2-3", "１－２").
+bool InNumber(const std::string& ch) {
+    if (ch.size() == 1) return std::isdigit(static_cast<unsigned char>(ch[0])) || ch == "-";
+    static constexpr std::string_view kWide[] = {"０", "１", "２", "３", "４", "５", "６",
+                                                 "７", "８", "９", "－", "‐",  "ー"};
+    for (std::string_view w : kWide)
+        if (ch == w) return true;
+    return false;
+}
+
+bool OneOf(const std::string& ch, std::string_view set) {
+    return !ch.empty() && set.find(ch) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> SplitAddress(const std::string& text, int firstWidth) {
+    if (Cp932Width(text) <= firstWidth) return {text, {}};
+    const std::vector<std::string> chars = Characters(text);
+    std::size_t best = 0;
+    int bestRank = -1;
+    int width = 0;
+    for (std::size_t k = 1; k < chars.size(); ++k) {
+        width += Cp932Width(chars[k - 1]);
+        if (width > firstWidth) break;
+        const std::string& before = chars[k - 1];
+        const std::string& after = chars[k];
+        if (InNumber(before) && InNumber(after)) continue;  // never inside a number
+        int rank = 1;
+        if (OneOf(before, "市区町村郡"))
+            rank = 3;
+        else if (OneOf(before, "都道府県"))
+            rank = 2;
+        else if (before == " " || before == "　")
+            rank = 2;
+        if (rank >= bestRank) {
+            bestRank = rank;
+            best = k;
+        }
+    }
+    if (best == 0) {
+        // Nowhere natural within the line: as many characters as fit.
+        width = 0;
+        while (best < chars.size() && width + Cp932Width(chars[best]) <= firstWidth)
+            width += Cp932Width(chars[best++]);
+        if (best == 0) best = 1;
+    }
+    std::string first, rest;
+    for (std::size_t k = 0; k < chars.size(); ++k) (k < best ? first : rest) += chars[k];
+    return {first, rest};
+}
+
+std::vector<SlotText> Page1Slots(const MasterHeaderArray& h, const Page1Figures& page,
+                                 int fiscalYear) {
     std::vector<SlotText> s;
     auto header = [&](const std::string& text) { s.push_back({text, kHeaderSize, 0}); };
     auto split = [&](const std::string& text, int first) {
@@ -85,17 +149,22 @@ std::vector<SlotText> Page1Slots(const MasterHeaderArray& h, const Page1Figures&
     header(h[MasterField::PhoneHome]);
     header(h[MasterField::PhoneBusiness]);
     header(h[MasterField::Association]);
-    split(h[MasterField::AccountantAddress], 7);
+    // The accountant's address takes two lines, broken where an address breaks.
+    const auto [line1, line2] =
+        SplitAddress(h[MasterField::AccountantAddress], FieldWidth::HeaderLine);
+    header(line1);
+    header(line2);
     header(h[MasterField::AccountantName]);
     header(h[MasterField::AccountantPhone]);
     // The free lines' captions share their cell with the line's own caption width.
     for (int k = 1; k <= 6; ++k) s.push_back({page.freeLineNames[U(k)], kFreeCaptionSize, 0});
     for (const char* t : {"1", "1", "12", "31"}) header(t);
     for (int n = 1; n <= kStatementLineCount; ++n) s.push_back(Boxed(page.lines[U(n)]));
+    s.push_back(YearSlot(fiscalYear));
     return s;
 }
 
-std::vector<SlotText> Page2Slots(const MonthlySection& m, const Page2Data& d) {
+std::vector<SlotText> Page2Slots(const MonthlySection& m, const Page2Data& d, int fiscalYear) {
     constexpr double kColumnSize = 12;   // the monthly columns
     constexpr double kTableSize = 10.5;  // the wage tables
     std::vector<SlotText> s;
@@ -159,10 +228,11 @@ std::vector<SlotText> Page2Slots(const MonthlySection& m, const Page2Data& d) {
     amount(e.Syouyo[kEmployeeTotalRow]);
     amount(e.Goukei[kEmployeeTotalRow]);
     boxedSmall(e.Gensen[kEmployeeTotalRow], 6, true);
+    s.push_back(YearSlot(fiscalYear));
     return s;
 }
 
-std::vector<SlotText> Page3Slots(const Page3Data& d) {
+std::vector<SlotText> Page3Slots(const Page3Data& d, int fiscalYear) {
     std::vector<SlotText> s;
     auto text = [&](const std::string& t, double size = kRowSize) { s.push_back({t, size, 0}); };
     auto small = [&](std::int64_t v, int width) {
@@ -219,6 +289,7 @@ std::vector<SlotText> Page3Slots(const Page3Data& d) {
         amount(f.Gensen4);
     }
     for (int k = 0; k < 5; ++k) text(CharRange(d.Memo, 35 * k + 1, 35 * k + 35), kMemoSize);
+    s.push_back(YearSlot(fiscalYear));
     return s;
 }
 

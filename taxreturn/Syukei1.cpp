@@ -36,12 +36,12 @@ constexpr HeaderBox kHeader[13] = {{"事業所名", MasterField::BusinessName},
                                    {"屋号", MasterField::TradeName},
                                    {"氏名", MasterField::Name},
                                    {"フリガナ", MasterField::NameReading},
-                                   {"電話(自宅)", MasterField::PhoneHome},
-                                   {"電話(事業所)", MasterField::PhoneBusiness},
+                                   {"電話番号（自宅）", MasterField::PhoneHome},
+                                   {"電話番号（事業所）", MasterField::PhoneBusiness},
                                    {"加入団体名", MasterField::Association},
-                                   {"税理士住所", MasterField::AccountantAddress},
-                                   {"税理士氏名", MasterField::AccountantName},
-                                   {"税理士電話番号", MasterField::AccountantPhone}};
+                                   {"税理士等 事務所所在地", MasterField::AccountantAddress},
+                                   {"税理士等 氏名（名称）", MasterField::AccountantName},
+                                   {"税理士等 電話番号", MasterField::AccountantPhone}};
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -82,17 +82,16 @@ Syukei1::Syukei1(AppContext& app, QWidget* parent)
         box->setObjectName(QStringLiteral("Gaku_%1").arg(n));
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 14);
         gaku_[U(n)] = box;
-        auto* number = new QLabel(QString::number(n), statement);
+        auto* number = new QLabel(Q(CircledNumber(n)), statement);
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         captions_[U(n)] = new QLabel(Q(StatementLineCaption(n)), statement);
         sg->addWidget(number, row, column * 3);
         sg->addWidget(captions_[U(n)], row, column * 3 + 1);
         sg->addWidget(box, row, column * 3 + 2);
     }
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(Body());
     layout->addWidget(header);
     layout->addWidget(statement);
-    layout->addWidget(ButtonRow());
 
     if (!LoadFile()) return;
     loaded_ = true;
@@ -100,8 +99,7 @@ Syukei1::Syukei1(AppContext& app, QWidget* parent)
                             app_.state.TaxReturnData);
     for (int n = 25; n <= 30; ++n) captions_[U(n)]->setText(Q(figures_.freeLineNames[U(n - 24)]));
     for (int n = 1; n <= kStatementLineCount; ++n) ShowLine(n);
-    adjustSize();
-    CenterOnScreen(this);
+    FinishLayout();
     gaku_[kOpeningStockLine]->setFocus();
     Tell(FailedLinesMessage(figures_.failedLines));
 }
@@ -160,11 +158,15 @@ void Syukei1::CollectBoxes() {
 }
 
 std::vector<SlotText> Syukei1::PageSlots() const {
-    return Page1Slots(app_.state.MasterHeader, figures_);
+    return Page1Slots(app_.state.MasterHeader, figures_, app_.state.FiscalYear);
 }
 
 std::unique_ptr<StatementPreview> Syukei1::MakePreview(std::vector<SlotText> texts) {
     return std::make_unique<Print1Page>(app_, std::move(texts), this);
+}
+
+TaxReturnTables Syukei1::PageTables() const {
+    return app_.state.TaxReturnData;  // the stock entries are stored as they are left
 }
 
 }  // namespace tabulo

@@ -28,6 +28,7 @@ class Syukei1 : public StatementForm {
     void CollectBoxes() override;
     std::vector<SlotText> PageSlots() const override;
     std::unique_ptr<StatementPreview> MakePreview(std::vector<SlotText> texts) override;
+    TaxReturnTables PageTables() const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -12,6 +12,7 @@
 #include "store/SharedState.h"
 #include "taxreturn/Print2Page.h"
 #include "taxreturn/StatementFormats.h"
+#include "taxreturn/StatementPage1.h"
 #include "taxreturn/StatementSlots.h"
 #include "ui/AppContext.h"
 #include "ui/FilteredLineEdit.h"
@@ -26,15 +27,16 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 const char* const kFigureCaptions[12] = {
     "",
     "個別評価による本年分繰入額",
-    "対象になる賃金の合計額",
+    "年末における一括評価による貸倒引当金の繰入れの対象となる貸金の合計額",
     "本年分繰入限度額",
     "本年分繰入額",
-    "本年分の貸倒引当金繰入額（(1)+(4)）",
+    "本年分の貸倒引当金繰入額（①＋④）",
     "本年分の不動産所得の金額",
-    "青色申告特別控除前の金額",
-    "５５万円（４５万円）と(6)のいずれか少ない方の金額",
-    "青色申告特別控除額（５５万円（４５万円）の青色申告特別控除を受ける場合）",
-    "10万円と(6)のいずれか少ない方の金額",
+    "青色申告特別控除前の所得金額",
+    "65万円又は55万円と⑥のいずれか少ない方の金額（不動産所得から差し引かれる青色申告特別控除額です"
+    "。）",
+    "青色申告特別控除額（65万円又は55万円の青色申告特別控除を受ける場合）",
+    "10万円と⑥のいずれか少ない方の金額（不動産所得から差し引かれる青色申告特別控除額です。）",
     "青色申告特別控除額（上記以外の場合）"};
 
 }  // namespace
@@ -45,7 +47,7 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
     TrimWorkingSet();
 
     // ○月別売上金額及び仕入金額
-    auto* monthly = new QGroupBox(QStringLiteral("○月別売上金額及び仕入金額"), this);
+    auto* monthly = new QGroupBox(QStringLiteral("○月別売上（収入）金額及び仕入金額"), this);
     auto* mg = new QGridLayout(monthly);
     mg->setVerticalSpacing(1);
     mg->addWidget(Caption(QStringLiteral("月"), monthly), 0, 0);
@@ -71,11 +73,19 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
         auto* box = new QGroupBox(title, this);
         auto* g = new QGridLayout(box);
         g->setVerticalSpacing(1);
-        const char* heads[ColumnCount] = {"氏名", "続柄", "年令", "従事月数",
-                                          "給料", "賞与", "合計", "源泉徴収額"};
+        const char* heads[ColumnCount] = {"氏名",
+                                          "続柄",
+                                          "年齢",
+                                          "従事月数",
+                                          familyTable ? "給料" : "給料賃金",
+                                          "賞与",
+                                          "合計",
+                                          "所得税及び復興特別\n所得税の源泉徴収税額"};
         for (int c = 0; c < ColumnCount; ++c) {
             if (!familyTable && c == Zokugara) continue;
-            g->addWidget(Caption(QString::fromUtf8(heads[c]), box), 0, c);
+            QLabel* head = Caption(QString::fromUtf8(heads[c]), box);
+            head->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+            g->addWidget(head, 0, c);
         }
         for (int r = 1; r <= rows; ++r) {
             Row& row = familyTable ? family_[U(r)] : employees_[U(r)];
@@ -83,15 +93,15 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
             const bool person = r <= persons;
             const bool total = r == rows;
             if (person) {
-                row[Name] = TextBox();
-                if (familyTable) row[Zokugara] = TextBox();
+                row[Name] = TextBox(FieldWidth::PersonName);
+                if (familyTable) row[Zokugara] = TextBox(FieldWidth::Relation);
                 row[Nenrei] = NumberBox();
                 row[Gtuki] = NumberBox();
             } else {
                 g->addWidget(Caption(total ? QStringLiteral("計") : QStringLiteral("その他"), box),
                              r, Name);
                 if (!total) {
-                    ninzuu_ = TextBox();
+                    ninzuu_ = TextBox(FieldWidth::Persons);
                     ninzuu_->setObjectName(QStringLiteral("Ninzuu"));
                     ninzuu_->setPlaceholderText(QStringLiteral("人数"));
                     g->addWidget(ninzuu_, r, Nenrei);
@@ -128,7 +138,8 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
         g->setVerticalSpacing(1);
         for (int i = first; i <= last; ++i) {
             auto* caption = Caption(
-                QStringLiteral("(%1) ").arg(i) + QString::fromUtf8(kFigureCaptions[i]), box);
+                Q(CircledNumber(i)) + QStringLiteral(" ") + QString::fromUtf8(kFigureCaptions[i]),
+                box);
             caption->setWordWrap(true);
             g->addWidget(caption, i, 0);
             // Figure 5 is worked out and figure 7 comes from page 1.
@@ -148,11 +159,22 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
     right->addWidget(provision);
     right->addWidget(deduction);
     top->addLayout(right, 1);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(Body());
     layout->addLayout(top);
     layout->addWidget(employees);
     layout->addWidget(family);
-    layout->addWidget(ButtonRow());
+
+    // Tab and Enter go along each row from left to right, then to the next row, in the
+    // order of the screen: the figures, the employees, the family employees.
+    std::vector<QWidget*> order;
+    for (int i = 1; i <= kPage2Figures; ++i) order.push_back(syukei_[U(i)]);
+    for (int r = 1; r <= kEmployeeOtherRow; ++r) {
+        if (r == kEmployeeOtherRow) order.push_back(ninzuu_);
+        for (QLineEdit* box : employees_[U(r)]) order.push_back(box);
+    }
+    for (int r = 1; r <= kFamilyRows; ++r)
+        for (QLineEdit* box : family_[U(r)]) order.push_back(box);
+    ChainFocus(order);
 
     if (!LoadFile()) return;
     loaded_ = true;
@@ -183,8 +205,7 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
     ninzuu_->setText(Q(data_.Ninzuu));
     ShowWages();
     ShowFigures();
-    adjustSize();
-    CenterOnScreen(this);
+    FinishLayout();
     std::vector<std::string> failures = monthly_.failures;
     for (int n : opening.figure7FailedLines) failures.push_back("１ページ (" + std::to_string(n) + ")");
     Tell(FailuresMessage(failures));
@@ -266,10 +287,18 @@ void Syukei2::CollectBoxes() {
     WritePage2(app_.state.TaxReturnData, data_);
 }
 
-std::vector<SlotText> Syukei2::PageSlots() const { return Page2Slots(monthly_, data_); }
+std::vector<SlotText> Syukei2::PageSlots() const {
+    return Page2Slots(monthly_, data_, app_.state.FiscalYear);
+}
 
 std::unique_ptr<StatementPreview> Syukei2::MakePreview(std::vector<SlotText> texts) {
     return std::make_unique<Print2Page>(app_, std::move(texts), this);
+}
+
+TaxReturnTables Syukei2::PageTables() const {
+    TaxReturnTables t = app_.state.TaxReturnData;
+    WritePage2(t, data_);
+    return t;
 }
 
 }  // namespace tabulo

@@ -31,10 +31,39 @@ QString Small(std::int64_t v) { return v == 0 ? QString() : QString::number(v); 
 
 bool IsRateKey(char32_t ch) { return AcceptRate(KeyCodeOf(ch)) == 0; }
 
-const char* const kHeads[Syukei3::ColumnCount] = {
-    "償却資産の名称", "面積,数量", "取得年",     "月",         "取得価額",       "償却の基礎金額",
-    "償却方法",       "耐用年数",  "償却率",     "償却期間",   "　普通　償却費", "　割増　償却費",
-    "償却費　合計",   "専用割合",  "経費算入額", "未償却残高", "摘　　要"};
+// The column heads of the current form (取得年月 in its two columns), broken where
+// the words allow.
+const char* const kHeads[Syukei3::ColumnCount] = {"減価償却資産の\n名称等",
+                                                  "面積又は\n数量",
+                                                  "取得年",
+                                                  "取得月",
+                                                  "取得価額",
+                                                  "償却の基礎に\nなる金額",
+                                                  "償却方法",
+                                                  "耐用\n年数",
+                                                  "償却率",
+                                                  "償却期間\n（月）",
+                                                  "本年分の\n普通償却費",
+                                                  "割増（特別）\n償却費",
+                                                  "本年分の\n償却費合計",
+                                                  "事業専用\n割合",
+                                                  "本年分の必要\n経費算入額",
+                                                  "未償却残高\n（期末残高）",
+                                                  "摘要"};
+
+// The widest text of each text column, in half-width places.
+int TextWidth(int column) {
+    switch (column) {
+        case Syukei3::Name1:
+            return FieldWidth::AssetName;
+        case Syukei3::QT:
+            return FieldWidth::Quantity;
+        case Syukei3::SyouKyaku:
+            return FieldWidth::Method;
+        default:
+            return FieldWidth::AssetNote;
+    }
+}
 
 }  // namespace
 
@@ -49,7 +78,7 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
     g->setHorizontalSpacing(2);
     for (int c = 0; c < ColumnCount; ++c) {
         auto* head = Caption(QString::fromUtf8(kHeads[c]), schedule);
-        head->setWordWrap(true);
+        head->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         g->addWidget(head, 0, c);
     }
     for (int r = 1; r <= kAssetTotalRow; ++r) {
@@ -58,15 +87,16 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
         if (r == kAssetTotalRow) {
             g->addWidget(Caption(QStringLiteral("計"), schedule), r, Name1);
             for (Column c : {Hi, TokuHi, Goukei, Keihi, Zandaka}) row[c] = ShowBox();
-            row[Bikou] = TextBox();
+            row[Bikou] = TextBox(FieldWidth::AssetNote);
         } else {
-            for (Column c : {Name1, QT, SyouKyaku, Bikou}) row[c] = TextBox();
+            for (Column c : {Name1, QT, SyouKyaku, Bikou}) row[c] = TextBox(TextWidth(c));
             for (Column c : {Nen, Tuki, Nensuu, Kikan, Jigyo})
                 row[c] = NumberBox([this, r, c] { AssetLeft(r, c); });
             for (Column c : {Gaku, KisoGaku, Hi, TokuHi, Keihi, Zandaka})
                 row[c] = AmountBox([this, r, c] { AssetLeft(r, c); });
             auto* rate = new FilteredLineEdit(app_.prompt, this);
             rate->SetKeyFilter(IsRateKey);
+            rate->setMaxLength(FieldWidth::Rate);
             OnLeave(rate, [this, r] { AssetLeft(r, Ritsu); });
             row[Ritsu] = rate;
             row[Goukei] = ShowBox();
@@ -86,16 +116,25 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
         }
     }
 
-    auto table = [this](const QString& title, const std::vector<const char*>& heads,
-                        const std::vector<bool>& amount, auto& boxes) {
+    // Each table's columns: the head and, for a text, its widest text (0: an amount).
+    struct TableColumn {
+        const char* head;
+        int textWidth;
+    };
+    auto table = [this](const QString& title, const std::vector<TableColumn>& columns,
+                        auto& boxes) {
         auto* box = new QGroupBox(title, this);
         auto* tg = new QGridLayout(box);
         tg->setVerticalSpacing(1);
-        for (std::size_t c = 0; c < heads.size(); ++c)
-            tg->addWidget(Caption(QString::fromUtf8(heads[c]), box), 0, static_cast<int>(c));
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            QLabel* head = Caption(QString::fromUtf8(columns[c].head), box);
+            head->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+            tg->addWidget(head, 0, static_cast<int>(c));
+        }
         for (int r = 1; r <= 2; ++r) {
-            for (std::size_t c = 0; c < heads.size(); ++c) {
-                QLineEdit* e = amount[c] ? static_cast<QLineEdit*>(AmountBox({})) : TextBox();
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const int width = columns[c].textWidth;
+                QLineEdit* e = width == 0 ? static_cast<QLineEdit*>(AmountBox({})) : TextBox(width);
                 boxes[U(r)][c] = e;
                 tg->addWidget(e, r, static_cast<int>(c));
             }
@@ -103,17 +142,24 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
         return box;
     };
     QGroupBox* interest = table(QStringLiteral("○利子割引料の内訳（金融機関を除く）"),
-                                {"支払先の住所．氏名", "期末現在の借入金金額", "本年中の利子割引料",
-                                 "左の内必要経費算入額"},
-                                {false, true, true, true}, interest_);
-    QGroupBox* rent = table(
-        QStringLiteral("○地代家賃の内訳"),
-        {"支払先の住所．氏名", "賃貸物件", "本年中の賃貸料", "権利金", "左の内必要経費算入額"},
-        {false, false, true, true, true}, rent_);
-    QGroupBox* fees = table(
-        QStringLiteral("○税理士・弁護士等の報酬・料金の内訳"),
-        {"支払先の住所．氏名", "本年中の報酬等の金額", "左の内必要経費算入額", "源泉徴収　税額"},
-        {false, true, true, true}, fees_);
+                                {{"支払先の住所・氏名", FieldWidth::Payee},
+                                 {"期末現在の借入金等の金額", 0},
+                                 {"本年中の利子割引料", 0},
+                                 {"左のうち必要経費算入額", 0}},
+                                interest_);
+    QGroupBox* rent = table(QStringLiteral("○地代家賃の内訳"),
+                            {{"支払先の住所・氏名", FieldWidth::RentPayee},
+                             {"賃借物件", FieldWidth::Property},
+                             {"本年中の賃借料", 0},
+                             {"権利金等", 0},
+                             {"左の賃借料のうち\n必要経費算入額", 0}},
+                            rent_);
+    QGroupBox* fees = table(QStringLiteral("○税理士・弁護士等の報酬・料金の内訳"),
+                            {{"支払先の住所・氏名", FieldWidth::Payee},
+                             {"本年中の報酬等の金額", 0},
+                             {"左のうち必要経費算入額", 0},
+                             {"所得税及び復興特別所得税の\n源泉徴収税額", 0}},
+                            fees_);
     // The breakdown amounts are stored and shown as they are left.
     for (int r = 1; r <= 2; ++r) {
         InterestRow& i = data_.interest[U(r)];
@@ -133,11 +179,12 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
     }
     auto* memoBox = new QGroupBox(QStringLiteral("○本年中における特殊事情"), this);
     auto* ml = new QHBoxLayout(memoBox);
-    memo_ = TextBox(175);
+    memo_ = TextBox();
+    memo_->setMaxLength(FieldWidth::MemoChars);
     memo_->setObjectName(QStringLiteral("Memo"));
     ml->addWidget(memo_);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(Body());
     layout->addWidget(schedule);
     auto* lower = new QGridLayout;
     lower->addWidget(interest, 0, 0);
@@ -145,14 +192,26 @@ Syukei3::Syukei3(AppContext& app, QWidget* parent)
     lower->addWidget(fees, 1, 0);
     lower->addWidget(memoBox, 1, 1);
     layout->addLayout(lower);
-    layout->addWidget(ButtonRow());
+
+    // Tab and Enter go along an asset row from left to right, then to the next row, as
+    // on the form; then the breakdowns row by row and the memo.
+    std::vector<QWidget*> order;
+    for (int r = 1; r <= kAssetTotalRow; ++r)
+        for (QLineEdit* box : assets_[U(r)]) order.push_back(box);
+    for (int r = 1; r <= 2; ++r)
+        for (QLineEdit* box : interest_[U(r)]) order.push_back(box);
+    for (int r = 1; r <= 2; ++r)
+        for (QLineEdit* box : rent_[U(r)]) order.push_back(box);
+    for (int r = 1; r <= 2; ++r)
+        for (QLineEdit* box : fees_[U(r)]) order.push_back(box);
+    order.push_back(memo_);
+    ChainFocus(order);
 
     if (!LoadFile()) return;
     loaded_ = true;
     data_ = ReadPage3(app_.state.TaxReturnData);
     ShowAll();
-    adjustSize();
-    CenterOnScreen(this);
+    FinishLayout();
 }
 
 void Syukei3::ShowRow(int r) {
@@ -334,10 +393,18 @@ void Syukei3::CollectBoxes() {
     WritePage3(app_.state.TaxReturnData, data_);
 }
 
-std::vector<SlotText> Syukei3::PageSlots() const { return Page3Slots(data_); }
+std::vector<SlotText> Syukei3::PageSlots() const {
+    return Page3Slots(data_, app_.state.FiscalYear);
+}
 
 std::unique_ptr<StatementPreview> Syukei3::MakePreview(std::vector<SlotText> texts) {
     return std::make_unique<Print3Page>(app_, std::move(texts), this);
+}
+
+TaxReturnTables Syukei3::PageTables() const {
+    TaxReturnTables t = app_.state.TaxReturnData;
+    WritePage3(t, data_);
+    return t;
 }
 
 }  // namespace tabulo

@@ -55,6 +55,7 @@ class Syukei3 : public StatementForm {
     void CollectBoxes() override;
     std::vector<SlotText> PageSlots() const override;
     std::unique_ptr<StatementPreview> MakePreview(std::vector<SlotText> texts) override;
+    TaxReturnTables PageTables() const override;
 
   private:
     using Row = std::array<QLineEdit*, ColumnCount>;

@@ -1,6 +1,6 @@
 #pragma once
-// Small services the report forms share: the hourglass, centring a form on the
-// screen, and sending a printout to the application's printer.
+// Small services the forms share: the hourglass, placing a form over the main
+// window, and sending a printout to the application's printer.
 
 class QWidget;
 
@@ -18,8 +18,15 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Left = (screen width - form width) / 2, Top likewise, whole pixels.
-void CenterOnScreen(QWidget* form);
+// Places a form before it opens: no larger than the free area of its screen (a
+// form larger than that scrolls or shrinks inside), centred over the main window
+// (the top window of its parents, else the application's active window, else the
+// screen) and kept on the screen.
+void PlaceForm(QWidget* form);
+
+// The smallest screen the program is laid out for: every window fits it.
+inline constexpr int kSmallScreenWidth = 1366;
+inline constexpr int kSmallScreenHeight = 768;
 
 // Sends every page of `doc` to the printer as one job. A failure (or no printer at
 // all) shows "プリンターのエラーです。印刷できません！" with only an OK button.

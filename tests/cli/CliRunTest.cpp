@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "store/TaxReturnFile.h"
 #include "tests/support/TempFolder.h"
 
 extern char** environ;
@@ -139,6 +142,8 @@ TEST_F(CliRun, TheDataFolderMayBeNamedByTheDriveAbove) {
     EXPECT_EQ(r.out, Expected("deposits.csv"));
 }
 
+// Sound books: no faults. The fixture's statement pages disagree with each other,
+// which the check notes.
 TEST_F(CliRun, CheckOfSoundBooksFindsNothing) {
     Outcome r = Unchanged({"check", year.string()});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -357,6 +362,66 @@ TEST_F(CliRun, StatementPagesPrintWithTheShippedLayouts) {
     // The business name from MASTER.DAT lands on page 1.
     EXPECT_NE(PdfText(temp, temp / "statement-1.pdf").find("山田"), std::string::npos);
     unsetenv("TABULO_HOME");
+}
+
+std::string WithoutBlanks(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != ' ' && c != '\n') out += c;
+    return out;
+}
+
+// The statement said "令和□年分" with an empty box, and an asset's depreciation never
+// reached page 1. Each page now prints the year, page 1's line 18 is page 3's
+// 経費算入額 total, and the captions are the current form's.
+TEST_F(CliRun, StatementPagesCarryTheYearLine18FromPage3AndTodaysCaptions) {
+    SharedState st;
+    st.TaxReturnPath = year / "SHINKOKU.DAT";
+    ASSERT_TRUE(LoadTaxReturnData(st).ok());
+    SetTaxNumber(st.TaxReturnData, 8, 1, 4, 36000);  // page 3's totals row: 経費算入額
+    ASSERT_TRUE(SaveTaxReturnData(st).ok());
+    setenv("TABULO_HOME", (temp / "home").c_str(), 1);
+    const struct {
+        int page;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    } cases[] = {
+        {1, {"令和13年分", "3600", "売上（収入）金額", "期首商品"}, {"原価償却費"}},
+        {2,
+         {"令和13年分", "65万円又は55万円と⑥のいずれか少ない方の金額", "年齢"},
+         {"年令", "５５万円"}},
+        {3, {"令和13年分", "左のうち必要経費算入額", "所得税及び復興特別所得税"}, {"左の内"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        const fs::path pdf = temp / ("page-" + std::to_string(c.page) + ".pdf");
+        Outcome r = Unchanged(
+            {"print", "statement", std::to_string(c.page), year.string(), "-o", pdf.string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string text = WithoutBlanks(PdfText(temp, pdf));
+        for (const auto& t : c.present)
+            EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+        for (const auto& t : c.absent) EXPECT_EQ(text.find(t), std::string::npos) << t;
+    }
+    // Line 18 as eight boxed digits: "3 6 0 0 0" right-aligned in its 15 places.
+    EXPECT_NE(PdfText(temp, temp / "page-1.pdf").find("3 6 0 0 0"), std::string::npos);
+    unsetenv("TABULO_HOME");
+}
+
+// The pages disagreed with each other silently; the check names each pair (as notes:
+// the user may still print), and the statement's notes do not make it fail.
+TEST_F(CliRun, CheckNotesTheStatementFiguresThatDisagree) {
+    SharedState st;
+    st.TaxReturnPath = year / "SHINKOKU.DAT";
+    ASSERT_TRUE(LoadTaxReturnData(st).ok());
+    SetTaxNumber(st.TaxReturnData, 6, 7, 3, 1200000);  // 給料賃金の内訳: the 合計 of 計
+    ASSERT_TRUE(SaveTaxReturnData(st).ok());
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("注記: SHINKOKU.DAT: １ページ⑳給料賃金 0 と２ページの給料賃金の内訳の計 "
+                         "1,200,000 が一致しません。"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST_F(CliRun, IncomeOfAMonthWithoutLinesPrintsNothing) {

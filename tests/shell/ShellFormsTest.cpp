@@ -1,30 +1,28 @@
 // The main window, the settings and fiscal-year forms and the hand-over to a running copy.
 #include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QScreen>
-#include <QRegularExpression>
-#include <QTextBrowser>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
-
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -43,6 +41,7 @@
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
 #include "tests/support/TempFolder.h"
+#include "ui/FormSupport.h"
 
 namespace tabulo {
 namespace {
@@ -527,6 +526,97 @@ TEST_F(ShellForms, HelpMenuOpensTheBookAndEndingClosesIt) {
     EXPECT_EQ(help.usage, 1);
     window.MenuEnd_Click();
     EXPECT_EQ(help.closed, 1);
+}
+
+// ---- Window sizes and places ----
+
+// What a window must be on the smallest screen the program is laid out for: its least
+// size fits 1366 x 768 less a title bar and a taskbar, the user can make it larger, and
+// (when `over` is given and the form fits beside it) it sits centred over that window.
+void ExpectFitsAndSitsOver(QWidget* w, const QWidget* over) {
+    SCOPED_TRACE(w->metaObject()->className());
+    const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
+    EXPECT_LE(least.width(), kSmallScreenWidth);
+    EXPECT_LE(least.height(), kSmallScreenHeight - 40);
+    EXPECT_GT(w->maximumWidth(), least.width());
+    EXPECT_GT(w->maximumHeight(), least.height());
+    if (over == nullptr) return;
+    const QRect area = w->screen()->availableGeometry();
+    QRect centred(QPoint(), w->frameGeometry().size());
+    centred.moveCenter(over->frameGeometry().center());
+    if (!area.contains(centred)) {
+        // Too large to sit centred: kept on the screen instead (when the screen of the
+        // test, smaller than a laptop's, has room for the window's least size).
+        if (least.width() > area.width() || least.height() > area.height()) return;
+        const QRect at = w->frameGeometry();
+        EXPECT_TRUE(area.contains(at))
+            << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
+        return;
+    }
+    const QPoint d = w->frameGeometry().center() - over->frameGeometry().center();
+    EXPECT_LE(std::abs(d.x()), 2) << d.x();
+    EXPECT_LE(std::abs(d.y()), 2) << d.y();
+}
+
+// Runs `open`, which shows a modal form, and checks the form once it is up; false when
+// no form opened.
+bool CheckModal(const std::function<void()>& open, const QWidget* over) {
+    bool seen = false;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w == nullptr) return;
+        timer.stop();
+        seen = true;
+        ExpectFitsAndSitsOver(w, over);
+        // Statement screens ask before closing; a rejected dialog closes at once.
+        if (auto* d = qobject_cast<QDialog*>(w)) d->done(QDialog::Rejected);
+    });
+    timer.start();
+    open();
+    timer.stop();
+    return seen;
+}
+
+// The page-2 statement screen was taller than a laptop's screen and the help window
+// opened at the screen's corner. Every window now fits 1366 x 768 (scrolling where it
+// must), can be resized, and opens centred over the main window.
+TEST_F(MainWindow, EveryWindowFitsASmallScreenResizesAndOpensOverTheMainWindow) {
+    WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
+    window.MenuRead_Click();
+    ASSERT_EQ(s.DataLoaded, 1);
+    const QRect area = window.screen()->availableGeometry();
+    window.resize(area.width() / 2, area.height() / 2);
+    window.move(area.x() + area.width() / 5, area.y() + area.height() / 6);
+    QApplication::processEvents();
+    ExpectFitsAndSitsOver(&window, nullptr);
+
+    for (int button :
+         {ToolButton::Input, ToolButton::Master, ToolButton::Deposits, ToolButton::ItemLedger}) {
+        SCOPED_TRACE(button);
+        EXPECT_TRUE(
+            CheckModal([&] { QTest::mouseClick(window.Img(button), Qt::LeftButton); }, &window));
+    }
+    for (FormId id : {FormId::Getsuji, FormId::PrPrint, FormId::InDataPrPrint, FormId::Syukei1,
+                      FormId::Syukei2, FormId::Syukei3, FormId::MentForm2}) {
+        SCOPED_TRACE(static_cast<int>(id));
+        EXPECT_TRUE(CheckModal([&] { window.OpenForm(id, &window); }, &window));
+    }
+    About about(ctx, &window);
+    EXPECT_TRUE(CheckModal([&] { about.exec(); }, &window));
+    MentForm settings(ctx, &window);
+    EXPECT_TRUE(CheckModal([&] { settings.exec(); }, &window));
+    // The fiscal-year form's place is its own; its size is checked with the rest.
+    NendoInp year(ctx, &window);
+    ExpectFitsAndSitsOver(&year, nullptr);
+
+    // The help opens from the main window's menu, with the main window active.
+    QApplication::setActiveWindow(&window);
+    HelpWindow help(fs::path(TABULO_TEST_DATA).parent_path().parent_path() / "help");
+    help.ShowContents();
+    QApplication::processEvents();
+    ExpectFitsAndSitsOver(&help, &window);
 }
 
 fs::path HelpFolder() { return fs::path(TABULO_TEST_DATA).parent_path().parent_path() / "help"; }

@@ -160,6 +160,29 @@ TEST(FormLayout, OffsetsMoveTheDataAndNeverTheForm) {
     EXPECT_EQ(short_.error().path, "shinkoku-9.FRW");
 }
 
+// The year came to the pages after their first layouts: a layout drawn without its
+// slot prints the page without the year, one with it prints the year there.
+TEST(FormLayout, AnOlderLayoutWithoutTheYearSlotStillPrints) {
+    const FormLayout older = Parse(std::string(kA4Head) + "9,100,50,\"\",0\r\n0\r\n");
+    const FormLayout newer =
+        Parse(std::string(kA4Head) + "9,100,50,\"\",0\r\n9,300,50,\"\",0\r\n0\r\n");
+    SlotText year{"13", 14, 2};
+    year.optional = true;
+    const std::vector<SlotText> texts{{"A", 10, 0}, year};
+    auto a = RenderStatementPage(older, texts, {}, false, "p", "f");
+    ASSERT_TRUE(a.ok());
+    ASSERT_EQ(a->pages[0].ops.size(), 1u);
+    EXPECT_EQ(a->pages[0].ops[0].text, "A");
+    auto b = RenderStatementPage(newer, texts, {}, false, "p", "f");
+    ASSERT_TRUE(b.ok());
+    ASSERT_EQ(b->pages[0].ops.size(), 2u);
+    EXPECT_EQ(b->pages[0].ops[1].text, "13");
+    EXPECT_NEAR(b->pages[0].ops[1].x1, newer.formSlots[1].x, 1e-9);
+    // A slot that is not optional is still required.
+    const FormLayout none = Parse(std::string(kA4Head) + "0\r\n");
+    EXPECT_FALSE(RenderStatementPage(none, texts, {}, false, "p", "f").ok());
+}
+
 TEST(FormLayout, AFigureWiderThanItsBoxesMovesLeftInsteadOfBeingCut) {
     const FormLayout L =
         Parse(std::string(kA4Head) + "9,100,50,\"\",0\r\n9,100,90,\"\",0\r\n0\r\n");
@@ -182,7 +205,7 @@ TEST(FormLayout, ShippedLayoutsHaveTheSlotsOfTheirPages) {
         ASSERT_TRUE(L.ok()) << page << ": " << (L.ok() ? "" : L.error().detail);
         EXPECT_EQ(L->orientation, 1);
         EXPECT_EQ(L->paper, 1);
-        EXPECT_EQ(static_cast<int>(L->formSlots.size()), expected[page - 1]) << page;
+        EXPECT_EQ(static_cast<int>(L->formSlots.size()), expected[page - 1] + kYearSlots) << page;
         EXPECT_GT(L->form.ops.size(), 100u) << page;
         // Everything lies on the printable area.
         for (const DrawOp& op : L->form.ops) {

@@ -2,6 +2,7 @@
 // page 2's monthly section, wage totals and figure 7, page 3's depreciation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "store/DataSet.h"
@@ -25,7 +26,7 @@ struct Year {
         totals[i][14] = year;
     }
     Page1Figures Page1(Amount opening = 0, Amount closing = 0, Amount deduction = 100000) const {
-        return ComputePage1(items, totals, opening, closing, deduction);
+        return ComputePage1(items, totals, opening, closing, deduction, 0);
     }
 };
 
@@ -122,7 +123,17 @@ TEST(StatementPage1, FixedCaptionsIncludingTheCorrectedOnes) {
     EXPECT_EQ(StatementLineCaption(18), "減価償却費");
     EXPECT_EQ(StatementLineCaption(8), "租税公課");
     EXPECT_EQ(StatementLineCaption(24), "貸倒金");
-    EXPECT_EQ(StatementLineCaption(45), "所得金額((43)-(44))");
+    // The current form's wording, with its circled line numbers.
+    EXPECT_EQ(StatementLineCaption(45), "所得金額（㊸－㊹）");
+    EXPECT_EQ(StatementLineCaption(6), "差引原価（④－⑤）");
+    EXPECT_EQ(StatementLineCaption(2), "期首商品（製品）棚卸高");
+    EXPECT_EQ(StatementLineCaption(43), "青色申告特別控除前の所得金額（㉝＋㊲－㊷）");
+    EXPECT_EQ(CircledNumber(1), "①");
+    EXPECT_EQ(CircledNumber(20), "⑳");
+    EXPECT_EQ(CircledNumber(21), "㉑");
+    EXPECT_EQ(CircledNumber(35), "㉟");
+    EXPECT_EQ(CircledNumber(36), "㊱");
+    EXPECT_EQ(CircledNumber(45), "㊺");
     EXPECT_EQ(StatementLineCaption(35), "");
     EXPECT_EQ(StatementLineCaption(27), "");
 }
@@ -195,6 +206,46 @@ TEST(StatementPage2, Figure7IsPage1Line43WithReversalsAndProvisions) {
     const Figure7 f7 = ComputeFigure7(y.items, y.totals, t);
     EXPECT_EQ(f7.value, 3000000 + 20000 - 200000 + 50000 - 800000);
     EXPECT_EQ(f7.value, y.Page1(10000, 30000).lines[43]);
+}
+
+// Depreciation is never a cash line: an asset on page 3 with 経費算入額 36,000 used to
+// leave line 18 at 0, and the whole profit-and-loss statement wrong with it.
+TEST(StatementPage1, Line18TakesPage3sTotalAndTheLinesAfterItFollow) {
+    Year y;
+    y.Item(1, "売上", 1, 1, 1000000);
+    y.Item(2, "通信費", 0, 12, 50000);
+    TaxReturnTables t = DefaultTaxReturnData();
+    Page3Data p3 = ReadPage3(t);
+    p3.assets[1].Goukei = 60000;
+    p3.assets[1].Jigyo = 60;
+    p3.assets[1].Keihi = 36000;
+    p3.assets[kAssetTotalRow].Keihi = 36000;
+    WritePage3(t, p3);
+    EXPECT_EQ(StoredDepreciation(t), 36000);
+    const Page1Figures f = OpeningPage1(y.items, y.totals, t);
+    EXPECT_EQ(f.lines[18], 36000);
+    EXPECT_EQ(f.assetDepreciation, 36000);
+    EXPECT_EQ(f.cashBookDepreciation, 0);
+    EXPECT_EQ(f.lines[32], 50000 + 36000);
+    EXPECT_EQ(f.lines[33], 1000000 - 86000);
+    EXPECT_EQ(f.lines[43], 914000);
+    EXPECT_EQ(f.lines[45], 914000 - 100000);
+    // Page 2's figure 7 is the same line 43.
+    EXPECT_EQ(ComputeFigure7(y.items, y.totals, t).value, 914000);
+    // Cash-book amounts coded 18 are added, and kept apart so the screens can say so.
+    y.Item(3, "減価償却", 0, 18, 10000);
+    const Page1Figures both = OpeningPage1(y.items, y.totals, t);
+    EXPECT_EQ(both.lines[18], 46000);
+    EXPECT_EQ(both.cashBookDepreciation, 10000);
+    EXPECT_EQ(both.lines[43], 904000);
+}
+
+TEST(StatementPage1, Line18ThatWouldOverflowIsNamed) {
+    Year y;
+    y.Item(1, "減価償却", 0, 18, INT32_MAX);
+    const Page1Figures f = ComputePage1(y.items, y.totals, 0, 0, 0, 1);
+    EXPECT_NE(std::find(f.failedLines.begin(), f.failedLines.end(), 18), f.failedLines.end());
+    EXPECT_EQ(f.lines[18], 0);
 }
 
 AssetRow Asset(Amount base, const std::string& rate, int months) {

@@ -15,13 +15,13 @@ TEST(StatementSlots, Page1HeaderSplitsPeriodAndBoxedLines) {
     h[MasterField::TradeName] = "やまだ商店本店";             // after 5
     h[MasterField::Name] = "山田太郎";
     h[MasterField::NameReading] = "ヤマダタロウ";
-    h[MasterField::AccountantAddress] = "大阪府大阪市北区梅田";  // after 7
+    h[MasterField::AccountantAddress] = "大阪府大阪市北区梅田";  // fits one line
     Page1Figures p;
     p.freeLineNames[2] = "リース料";
     p.lines[1] = 1234567;
     p.lines[45] = -250000;
-    const auto s = Page1Slots(h, p);
-    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage1Slots));
+    const auto s = Page1Slots(h, p, 7);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage1Slots + kYearSlots));
     EXPECT_EQ(s[0].text, "東京都港区1-2-3");
     EXPECT_EQ(s[1].text, "同上");
     EXPECT_EQ(s[2].text, "食料品小売業");
@@ -30,8 +30,8 @@ TEST(StatementSlots, Page1HeaderSplitsPeriodAndBoxedLines) {
     EXPECT_EQ(s[5].text, "本店");
     EXPECT_EQ(s[6].text, "ヤマダタロウ");
     EXPECT_EQ(s[7].text, "山田太郎");
-    EXPECT_EQ(s[11].text, "大阪府大阪市北");
-    EXPECT_EQ(s[12].text, "区梅田");
+    EXPECT_EQ(s[11].text, "大阪府大阪市北区梅田");
+    EXPECT_EQ(s[12].text, "");
     EXPECT_EQ(s[16].text, "リース料");
     EXPECT_EQ(s[21].text, "1");
     EXPECT_EQ(s[23].text, "12");
@@ -42,6 +42,26 @@ TEST(StatementSlots, Page1HeaderSplitsPeriodAndBoxedLines) {
     EXPECT_EQ(s[25].fieldChars, 15);
     EXPECT_EQ(s[26].text, "              -");
     EXPECT_EQ(s[69].text, "  - 2 5 0 0 0 0");  // a loss on line 45
+    // The year goes last, so that a layout drawn without its slot still prints.
+    EXPECT_EQ(s[70].text, " 7");
+    EXPECT_TRUE(s[70].optional);
+    for (std::size_t k = 0; k < 70; ++k) EXPECT_FALSE(s[k].optional) << k;
+}
+
+// The accountant's address broke as "渋谷区1 / -1": it now breaks where an address
+// does, never inside a number, and stays on one line when it fits.
+TEST(StatementSlots, AnAddressBreaksAfterItsCityNeverInsideANumber) {
+    using P = std::pair<std::string, std::string>;
+    EXPECT_EQ(SplitAddress("東京都渋谷区1-1", 44), (P{"東京都渋谷区1-1", ""}));
+    EXPECT_EQ(SplitAddress("東京都渋谷区神宮前1-1-1", 20), (P{"東京都渋谷区", "神宮前1-1-1"}));
+    EXPECT_EQ(SplitAddress("神奈川県横浜市中区山下町1-23-456", 30),
+              (P{"神奈川県横浜市中区山下町", "1-23-456"}));
+    // No city within the line: after the prefecture.
+    EXPECT_EQ(SplitAddress("北海道ニセコ町字ニセコ123", 8), (P{"北海道", "ニセコ町字ニセコ123"}));
+    // Nothing natural: between a word and its number, not inside the number.
+    EXPECT_EQ(SplitAddress("ABCDEF12345678", 10), (P{"ABCDEF", "12345678"}));
+    // A line with room for nothing natural at all is cut where it is full.
+    EXPECT_EQ(SplitAddress("1234567890", 4), (P{"1234", "567890"}));
 }
 
 TEST(StatementSlots, Page2InItsOrder) {
@@ -66,8 +86,8 @@ TEST(StatementSlots, Page2InItsOrder) {
     d.employees.KyuRyo[1] = 1500000;
     d.Ninzuu = "2";
     d.employees.Gensen[7] = 45600;
-    const auto s = Page2Slots(m, d);
-    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage2Slots));
+    const auto s = Page2Slots(m, d, 13);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage2Slots + kYearSlots));
     EXPECT_EQ(s[0].text, "");
     EXPECT_EQ(s[1].text, "");
     EXPECT_EQ(s[2].text, "   120,000");        // January
@@ -94,6 +114,8 @@ TEST(StatementSlots, Page2InItsOrder) {
     EXPECT_EQ(s[113].text, "2");      // その他 persons
     EXPECT_EQ(s[118].text, "  1 3");  // employees' months, 3 boxes
     EXPECT_EQ(s[122].text, "  4 5 6 0 0");
+    EXPECT_EQ(s[123].text, "13");
+    EXPECT_TRUE(s[123].optional);
 }
 
 TEST(StatementSlots, Page3TakesItsTwoHundredAndSevenSlots) {
@@ -120,11 +142,13 @@ TEST(StatementSlots, Page3TakesItsTwoHundredAndSevenSlots) {
     d.rent[1].Buken = "店舗";
     d.fees[2].Gensen4 = 10210;
     d.Memo = std::string(36, 'x') + "改装のため休業";
-    const auto s = Page3Slots(d);
-    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage3Slots));
+    const auto s = Page3Slots(d, 8);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage3Slots + kYearSlots));
+    EXPECT_EQ(s.back().text, " 8");
+    EXPECT_TRUE(s.back().optional);
     EXPECT_EQ(s[0].text, "軽自動車");
     EXPECT_DOUBLE_EQ(s[0].size, 8.4);
-    EXPECT_DOUBLE_EQ(s[1].size, 10);
+    EXPECT_DOUBLE_EQ(s[1].size, 9);  // the rows print at 9 points to fit their columns
     EXPECT_EQ(s[2].text, " 5");
     EXPECT_EQ(s[4].text, " 1,200,000");
     EXPECT_EQ(s[8].text, "0.500");
