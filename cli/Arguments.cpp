@@ -5,9 +5,17 @@
 namespace tabulo {
 namespace {
 
-// The help, one part per command, in each language.
+// The help, one part per command, in each language; the commands' forms are the same
+// in both.
+const char* const kSynopsis =
+    "  tabulo-cli check [DATAFOLDER] [-v]\n"
+    "  tabulo-cli export ledger|summary|item N|deposits [DATAFOLDER] [-o FILE] [--encoding "
+    "cp932|utf-8]\n"
+    "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
+    "  tabulo-cli help [check|export|print]\n";
+
 struct HelpParts {
-    const char* usage;
+    const char* usage;  // the heading of the synopsis
     const char* folder;
     const char* check;
     const char* exportCsv;
@@ -16,12 +24,7 @@ struct HelpParts {
 };
 
 const HelpParts kJapanese{
-    "使い方:\n"
-    "  tabulo-cli check [DATAFOLDER] [-v]\n"
-    "  tabulo-cli export ledger|summary|item N|deposits [DATAFOLDER] [-o FILE] [--encoding "
-    "cp932|utf-8]\n"
-    "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
-    "  tabulo-cli help [check|export|print]\n",
+    "使い方:\n",
     "\n"
     "DATAFOLDER はデータフォルダー（DATE.DAT のあるフォルダー）、その上の KEIRIDATA を含むフォルダー、\n"
     "またはプログラムフォルダー（TAB_SET3.DAT のあるフォルダー）です。省略すると $TABULO_DATA を、\n"
@@ -55,12 +58,7 @@ const HelpParts kJapanese{
 };
 
 const HelpParts kEnglish{
-    "Usage:\n"
-    "  tabulo-cli check [DATAFOLDER] [-v]\n"
-    "  tabulo-cli export ledger|summary|item N|deposits [DATAFOLDER] [-o FILE] [--encoding "
-    "cp932|utf-8]\n"
-    "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
-    "  tabulo-cli help [check|export|print]\n",
+    "Usage:\n",
     "\n"
     "DATAFOLDER is the data folder (the one holding DATE.DAT), the folder above its KEIRIDATA,\n"
     "or the program folder (the one holding TAB_SET3.DAT). Without it, $TABULO_DATA is read,\n"
@@ -133,10 +131,11 @@ std::optional<int> RangeOf(const std::string& what, bool print) {
 
 std::string HelpText(bool japanese, const std::string& topic) {
     const HelpParts& h = japanese ? kJapanese : kEnglish;
-    if (topic == "check") return std::string(h.usage) + h.folder + h.check + h.options;
-    if (topic == "export") return std::string(h.usage) + h.folder + h.exportCsv + h.options;
-    if (topic == "print") return std::string(h.usage) + h.folder + h.print + h.options;
-    return std::string(h.usage) + h.folder + h.check + h.exportCsv + h.print + h.options;
+    const std::string head = std::string(h.usage) + kSynopsis + h.folder;
+    if (topic == "check") return head + h.check + h.options;
+    if (topic == "export") return head + h.exportCsv + h.options;
+    if (topic == "print") return head + h.print + h.options;
+    return head + h.check + h.exportCsv + h.print + h.options;
 }
 
 const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese) {

@@ -6,7 +6,7 @@ set -uo pipefail
 src="$(cd "$(dirname "$0")/../.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-failed=0
+. "$(dirname "$0")/../support/script-checks.sh"
 
 # make_path DIR [with-sudo]: the stand-ins and the few real tools the script uses.
 make_path() {
@@ -36,18 +36,6 @@ run_case() {
     env -i PATH="$dir/bin" LOG="$dir/log" FAKE_UID="$uid" \
         "$(command -v bash)" "$src/scripts/deps.sh" "$@" >"$dir/out" 2>&1
     echo $? >"$dir/rc"
-}
-expect() {  # expect NAME DESCRIPTION COMMAND...
-    local name="$1" what="$2"
-    shift 2
-    if "$@"; then
-        echo "ok    $name: $what"
-    else
-        echo "FAIL  $name: $what"
-        sed 's/^/      out: /' "$work/$name/out"
-        sed 's/^/      log: /' "$work/$name/log"
-        failed=$((failed + 1))
-    fi
 }
 log_is() { diff <(printf '%s\n' "${@:2}") "$work/$1/log" >/dev/null; }
 out_has() { grep -qF -- "$2" "$work/$1/out"; }

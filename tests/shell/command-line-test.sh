@@ -7,25 +7,13 @@ set -uo pipefail
 tabulo="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-failed=0
+. "$(dirname "$0")/../support/script-checks.sh"
 run() {  # run NAME LANG ARGS...: status, standard output and standard error kept
     local name="$1" lang="$2"
     shift 2
     env -u DISPLAY -u WAYLAND_DISPLAY -u LC_ALL -u LC_MESSAGES QT_QPA_PLATFORM=xcb LANG="$lang" \
         TABULO_HOME="$work/home-$name" "$tabulo" "$@" >"$work/$name.out" 2>"$work/$name.err"
     echo $? >"$work/$name.rc"
-}
-expect() {  # expect NAME DESCRIPTION COMMAND...
-    local name="$1" what="$2"
-    shift 2
-    if "$@"; then
-        echo "ok    $name: $what"
-    else
-        echo "FAIL  $name: $what (status $(cat "$work/$name.rc"))"
-        sed 's/^/      out: /' "$work/$name.out"
-        sed 's/^/      err: /' "$work/$name.err"
-        failed=$((failed + 1))
-    fi
 }
 rc_is() { [ "$(cat "$work/$1.rc")" = "$2" ]; }
 first_line() { [ "$(head -n1 "$work/$1.$2")" = "$3" ]; }
