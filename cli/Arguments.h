@@ -23,7 +23,7 @@ struct CliRequest {
 struct ParsedArguments {
     std::optional<CliRequest> request;
     std::string error;  // why the arguments were refused (Japanese / English)
-    std::string errorJa, errorEn;  // the same in one language each
+    std::string errorJa = {}, errorEn = {};  // the same in one language each
 };
 
 // `args` without the program name. Options may stand anywhere: -o FILE, -oFILE,

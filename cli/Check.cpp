@@ -1,7 +1,6 @@
 #include "cli/Check.h"
 
 #include <algorithm>
-#include <optional>
 #include <system_error>
 
 #include "cashbook/Aggregation.h"
@@ -113,9 +112,9 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
     // follow from its stored balance: a line that follows either is sound, so that one
     // fault (a balance changed by hand, an amount changed without recomputing, a wrong
     // item) is reported once and not again on every line after it.
-    std::optional<ReferenceBalance> balance;
-    balance.emplace(s.LedgerHeader, s.ItemTable);
-    std::optional<ReferenceBalance> fromStored;
+    ReferenceBalance balance(s.LedgerHeader, s.ItemTable);
+    ReferenceBalance fromStored(s.LedgerHeader, s.ItemTable);  // walks along for the months
+    bool followingStored = false;
     bool balanceOk = true;
     LedgerTotalsRule totals(s.LedgerHeader.OpeningBalance);
     bool totalsOk = true;
@@ -139,22 +138,18 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
         if (std::string message = dates.Next(n, line); !message.empty())
             f.Fault(s.LedgerPath, 0, Trim(message));
         if (balanceOk) {
-            auto expected = balance->Next(n, line);
-            std::optional<Amount> alternative;
-            if (fromStored) {
-                if (auto a = fromStored->Next(n, line)) alternative = *a;
-            }
+            auto expected = balance.Next(n, line);
+            auto alternative = fromStored.Next(n, line);
             if (!expected) {
                 f.Fault(s.LedgerPath, n, "残高の再計算が桁あふれします: " + expected.error().detail,
                         "recalculating the balance overflows: " + expected.error().detail);
                 balanceOk = false;
             } else if (*expected == line.Zandaka) {
-                fromStored.reset();
-            } else if (alternative && *alternative == line.Zandaka) {
+                followingStored = false;
+            } else if (followingStored && alternative && *alternative == line.Zandaka) {
                 // The line follows the stored balance of the line reported before it.
-                balance.reset();
-                balance.emplace(*fromStored);
-                fromStored.reset();
+                balance.ContinueFrom(line.Zandaka);
+                followingStored = false;
             } else {
                 // A line whose item is already reported moves the balance in no known
                 // way: its balance is not a fault of its own.
@@ -165,9 +160,8 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
                             "the balance " + std::to_string(line.Zandaka) + " is " +
                                 std::to_string(*expected) + " when recalculated.");
                 }
-                fromStored.reset();
-                fromStored.emplace(*balance);
-                fromStored->ContinueFrom(line.Zandaka);
+                fromStored.ContinueFrom(line.Zandaka);
+                followingStored = true;
             }
         }
         if (totalsOk && !totals.Add(line)) {
