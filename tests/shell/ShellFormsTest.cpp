@@ -285,11 +285,12 @@ TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
               QStringLiteral("データ読み込み(&R)|-|データ入力(&I)|項目別表示(&H)|マスター登録(&S)|"
                              "預金データ入力(&Y)|-|環境設定(&K)|プリンター設定(&P)|-|"
                              "データディスクのバックアップ(&B)|翌年度データディスク作成(&N)|"
-                             "CSVファイルに出力(&X)...|-|終了(&E)"));
+                             "CSVファイルに出力(&X)...|最後に出力したPDFを開く(&O)|"
+                             "PDFのフォルダーを開く(&F)|-|終了(&E)"));
     entries.clear();
     for (QAction* a : menus[1]->menu()->actions()) entries << a->text();
     EXPECT_EQ(entries.join(QLatin1Char('|')),
-              QStringLiteral("目次(&C)|ヘルプの使い方(&H)|バージョン情報(&A)"));
+              QStringLiteral("目次(&C)|はじめて使うとき(&F)|ヘルプの使い方(&H)|バージョン情報(&A)"));
     const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
                           "預金データ入力", "環境設定", "プリンター設定", "終了"};
     for (int i = 0; i < 8; ++i) {
