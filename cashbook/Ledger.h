@@ -73,6 +73,8 @@ public:
     ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items)
         : header_(header), items_(items) {}
     Result<Amount> Next(int n, const LedgerLine& line);
+    // Goes on from `balance` (a line's stored balance) instead of the one computed.
+    void ContinueFrom(Amount balance) { balance_ = balance; }
 
 private:
     const LedgerHeaderRecord& header_;

@@ -5,52 +5,117 @@
 namespace tabulo {
 namespace {
 
-const char* const kHelp =
-    "使い方 / Usage:\n"
-    "  tabulo-cli check DATAFOLDER\n"
-    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance DATAFOLDER [-o FILE] "
+// The help, one part per command, in each language; the commands' forms are the same
+// in both.
+const char* const kSynopsis =
+    "  tabulo-cli check [DATAFOLDER] [-v]\n"
+    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance [DATAFOLDER] [-o FILE] "
     "[--encoding cp932|utf-8]\n"
-    "  tabulo-cli export journal DATAFOLDER [--format csv|hledger] [-o FILE] [--encoding "
+    "  tabulo-cli export journal [DATAFOLDER] [--format csv|hledger] [-o FILE] [--encoding "
     "cp932|utf-8]\n"
-    "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf\n"
-    "\n"
-    "DATAFOLDER はデータフォルダー（DATE.DAT のあるフォルダー、またはその上の KEIRIDATA "
-    "を含むフォルダー）です。\n"
-    "データフォルダーには何も書き込みません。\n"
-    "DATAFOLDER is the data folder (the one holding DATE.DAT, or the folder above its KEIRIDATA).\n"
-    "Nothing is ever written into it.\n"
-    "\n"
-    "check     "
-    "年度のファイル（DATE.DAT、MASTER.DAT、SHINKOKU."
-    "DAT、出納簿、預金）を調べ、誤りを行ごとに示します。\n"
-    "          Reads the year's files as the program does and reports each fault line by line.\n"
-    "export    CSV（見出し行つき、CR LF、既定は Shift-JIS）を FILE または標準出力に書きます。\n"
-    "          ledger: 出納簿の全行 / every ledger line; summary: 月別集計表 / the monthly "
-    "summary;\n"
-    "          item N: 項目 N の行 / the lines of item N (1..50); deposits: 預金 / the deposit "
-    "accounts;\n"
-    "          journal: 仕訳帳 / the journal (--format hledger: hledger・ledger の形式、UTF-8 / "
-    "a plain-text journal for hledger and ledger, UTF-8);\n"
-    "          trial-balance: 試算表 / the trial balance.\n"
-    "print     画面の印刷と同じ帳票を、全ページまとめて PDF "
-    "にします（ページごとの確認はありません）。\n"
-    "          month M: 月度出納簿 / the cash book of month M; income M: 月度収入項目別データ;\n"
-    "          summary: 月別の集計表; item N: 項目別集計; statement 1|2|3: 申告書 / statement "
-    "pages.\n"
-    "          Prints the window's reports into one PDF, all pages at once.\n"
-    "\n"
-    "オプション / Options:\n"
-    "  -o, --output FILE        出力ファイル / output file (export: standard output when omitted)\n"
-    "  --encoding cp932|utf-8   CSV の文字コード（既定 cp932）/ CSV encoding (default cp932)\n"
-    "  --format csv|hledger     journal の形式（既定 csv）/ journal format (default csv)\n"
-    "  -h, --help               この説明 / this help\n"
-    "  -v, --version            版 / version\n"
-    "\n"
-    "終了状態 / Exit status: 0 成功 / success; 1 check が誤りを見つけた / check found a fault;\n"
-    "  2 引数の誤り、読めないフォルダーやファイル / bad arguments, or an unreadable folder or "
-    "file.\n";
+    "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
+    "  tabulo-cli help [check|export|print]\n";
 
-ParsedArguments Refuse(std::string why) { return {std::nullopt, std::move(why)}; }
+struct HelpParts {
+    const char* usage;  // the heading of the synopsis
+    const char* folder;
+    const char* check;
+    const char* exportCsv;
+    const char* print;
+    const char* options;
+};
+
+const HelpParts kJapanese{
+    "使い方:\n",
+    "\n"
+    "DATAFOLDER はデータフォルダー（DATE.DAT のあるフォルダー）、その上の KEIRIDATA を含むフォルダー、\n"
+    "またはプログラムフォルダー（TAB_SET3.DAT のあるフォルダー）です。省略すると $TABULO_DATA を、\n"
+    "それもなければプログラムのデータドライブ（ウィンドウが読むフォルダー。ふつうは\n"
+    "~/.local/share/tabulo/drives/A/KEIRIDATA）を読み、読んだフォルダーを標準エラーに示します。\n"
+    "データフォルダーには何も書き込みません。\n",
+    "\n"
+    "check     年度のファイル（DATE.DAT、MASTER.DAT、SHINKOKU.DAT、出納簿、預金）を調べ、誤りを\n"
+    "          行ごとに標準エラーに示します（一つの誤りは一度だけ）。誤りがなければ何も表示しません。\n"
+    "          -v を付けると、誤りがないときも結果と注記を標準出力に示します。\n",
+    "\n"
+    "export    CSV（見出し行つき、CR LF）を FILE または標準出力に書きます。\n"
+    "          ledger: 出納簿の全行; summary: 月別集計表; item N: 項目 N（1〜50）の行;\n"
+    "          deposits: 預金; journal: 仕訳帳（--format hledger: hledger・ledger の形式、UTF-8）;\n"
+    "          trial-balance: 試算表。\n"
+    "          --encoding cp932（既定）: Windows の Excel など、日本語の表計算ソフトがそのまま開きます。\n"
+    "          --encoding utf-8: 先頭に BOM を付けます。LibreOffice Calc など Linux や Mac の表計算\n"
+    "          ソフトは、これで文字コードを選ばずに開けます。\n",
+    "\n"
+    "print     画面の印刷と同じ帳票を、全ページまとめて PDF にします（ページごとの確認はありません）。\n"
+    "          month M: 月度出納簿; income M: 月度収入項目別データ; summary: 月別の集計表;\n"
+    "          item N: 項目別集計; statement 1|2|3: 申告書。\n",
+    "\n"
+    "オプション:\n"
+    "  -o, --output FILE        出力ファイル（export で省略すると標準出力）\n"
+    "  --encoding cp932|utf-8   CSV の文字コード（既定 cp932）\n"
+    "  --format csv|hledger     journal の形式（既定 csv）\n"
+    "  -v, --verbose            check: 誤りがなくても結果を示す\n"
+    "  -h, --help               この説明\n"
+    "  -V, --version            版\n"
+    "\n"
+    "終了状態: 0 成功; 1 check が誤りを見つけた; 2 引数の誤り、読めないフォルダーやファイル。\n",
+};
+
+const HelpParts kEnglish{
+    "Usage:\n",
+    "\n"
+    "DATAFOLDER is the data folder (the one holding DATE.DAT), the folder above its KEIRIDATA,\n"
+    "or the program folder (the one holding TAB_SET3.DAT). Without it, $TABULO_DATA is read,\n"
+    "else the program's data drive (the folder the window reads, normally\n"
+    "~/.local/share/tabulo/drives/A/KEIRIDATA); standard error names the folder read.\n"
+    "Nothing is ever written into it.\n",
+    "\n"
+    "check     Reads the year's files (DATE.DAT, MASTER.DAT, SHINKOKU.DAT, the ledger, the\n"
+    "          deposits) as the program does and reports each fault once, line by line, on\n"
+    "          standard error. Silent when there is none; -v reports the result and the notes\n"
+    "          on standard output then too.\n",
+    "\n"
+    "export    Writes CSV (a header row, CR LF) to FILE or standard output.\n"
+    "          ledger: every ledger line; summary: the monthly summary; item N: the lines of\n"
+    "          item N (1..50); deposits: the deposit accounts; journal: the journal of the\n"
+    "          double-entry books (--format hledger: a plain-text journal for hledger and\n"
+    "          ledger, UTF-8); trial-balance: the trial balance.\n"
+    "          --encoding cp932 (default): for Japanese office software such as Excel on Windows.\n"
+    "          --encoding utf-8: with a byte-order mark, which LibreOffice Calc and other\n"
+    "          spreadsheets on Linux or a Mac recognise without being told the character set.\n",
+    "\n"
+    "print     Prints the window's reports into one PDF, all pages at once.\n"
+    "          month M: the cash book of month M; income M: the income of month M by item;\n"
+    "          summary: the monthly summary table; item N: the lines of item N;\n"
+    "          statement 1|2|3: the statement pages.\n",
+    "\n"
+    "Options:\n"
+    "  -o, --output FILE        output file (export: standard output when omitted)\n"
+    "  --encoding cp932|utf-8   CSV encoding (default cp932)\n"
+    "  --format csv|hledger     journal format (default csv)\n"
+    "  -v, --verbose            check: report even when nothing is wrong\n"
+    "  -h, --help               this help\n"
+    "  -V, --version            the version\n"
+    "\n"
+    "Exit status: 0 success; 1 check found a fault; 2 bad arguments, or a folder or file that\n"
+    "cannot be read.\n",
+};
+
+// A refusal in both languages; `error` keeps them together.
+ParsedArguments Refuse(std::string ja, std::string en) {
+    ParsedArguments p;
+    p.error = ja + " / " + en;
+    p.errorJa = std::move(ja);
+    p.errorEn = std::move(en);
+    return p;
+}
+
+// A refusal written "Japanese / English", or the same in both.
+ParsedArguments Refuse(std::string why) {
+    const std::size_t split = why.find(" / ");
+    if (split == std::string::npos) return Refuse(why, why);
+    return Refuse(why.substr(0, split), why.substr(split + 3));
+}
 
 // A whole number within [lo, hi].
 std::optional<int> NumberIn(const std::string& text, int lo, int hi) {
@@ -71,12 +136,24 @@ std::optional<int> RangeOf(const std::string& what, bool print) {
 
 }  // namespace
 
-const char* HelpText() { return kHelp; }
+std::string HelpText(bool japanese, const std::string& topic) {
+    const HelpParts& h = japanese ? kJapanese : kEnglish;
+    const std::string head = std::string(h.usage) + kSynopsis + h.folder;
+    if (topic == "check") return head + h.check + h.options;
+    if (topic == "export") return head + h.exportCsv + h.options;
+    if (topic == "print") return head + h.print + h.options;
+    return head + h.check + h.exportCsv + h.print + h.options;
+}
+
+const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese) {
+    const std::string& one = japanese ? parsed.errorJa : parsed.errorEn;
+    return one.empty() ? parsed.error : one;
+}
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     std::vector<std::string> words;
     std::optional<std::string> output, encoding, format;
-    bool help = false, version = false, optionsEnd = false;
+    bool help = false, version = false, verbose = false, optionsEnd = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (optionsEnd || a.size() < 2 || a[0] != '-') {
@@ -104,8 +181,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             optionsEnd = true;
         } else if (a == "-h" || a == "--help") {
             help = true;
-        } else if (a == "-v" || a == "--version") {
+        } else if (a == "-V" || a == "--version") {
             version = true;
+        } else if (a == "-v" || a == "--verbose") {
+            verbose = true;
         } else if (auto o = a.size() > 2 && a[1] == '-' ? joinedTo("--output") : joinedTo("-o")) {
             if (!take(output, *o))
                 return Refuse("-o にはファイル名を一つ付けます / -o takes one file name");
@@ -118,10 +197,18 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
                 return Refuse(
                     "--format には csv か hledger を付けます / --format takes csv or hledger");
         } else {
-            return Refuse("知らないオプションです / unknown option: " + a);
+            return Refuse("知らないオプションです: " + a, "unknown option: " + a);
         }
     }
     CliRequest r;
+    // `help [COMMAND]` is --help, for that command.
+    if (!words.empty() && words[0] == "help") {
+        if (words.size() > 2 || (words.size() == 2 && words[1] != "check" &&
+                                 words[1] != "export" && words[1] != "print"))
+            return Refuse("help [check|export|print]");
+        help = true;
+        if (words.size() == 2) r.helpTopic = words[1];
+    }
     if (help) return {r, {}};
     if (version) {
         r.kind = CliRequest::Version;
@@ -131,30 +218,32 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     const std::string& command = words[0];
 
     if (command == "check") {
-        if (words.size() != 2) return Refuse("check DATAFOLDER");
+        if (words.size() > 2) return Refuse("check [DATAFOLDER] [-v]");
         if (output || encoding || format)
-            return Refuse("check にオプションはありません / check takes no options");
+            return Refuse("check にオプションは -v だけです / check takes no option but -v");
         r.kind = CliRequest::Check;
-        r.folder = words[1];
+        if (words.size() == 2) r.folder = words[1];
+        r.verbose = verbose;
         return {r, {}};
     }
+    if (verbose) return Refuse("-v は check だけのオプションです / -v is for check");
 
     const bool print = command == "print";
     if (command != "export" && !print)
-        return Refuse("知らないコマンドです / unknown command: " + command);
+        return Refuse("知らないコマンドです: " + command, "unknown command: " + command);
     const char* usage =
         print
-            ? "print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf"
-            : "export ledger|summary|item N|deposits|journal|trial-balance DATAFOLDER [-o FILE] "
+            ? "print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf"
+            : "export ledger|summary|item N|deposits|journal|trial-balance [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
-    if (words.size() < 3) return Refuse(usage);
+    if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
     std::size_t next = 2;
     int number = 0;
     if (auto hi = RangeOf(what, print)) {
-        auto n = words.size() > 3 ? NumberIn(words[2], 1, *hi) : std::nullopt;
+        auto n = words.size() > 2 ? NumberIn(words[2], 1, *hi) : std::nullopt;
         if (!n) {
-            return Refuse(what + " の番号は 1〜" + std::to_string(*hi) + " です / " + what +
+            return Refuse(what + " の番号は 1〜" + std::to_string(*hi) + " です", what +
                           " takes a number 1.." + std::to_string(*hi));
         }
         number = *n;
@@ -164,8 +253,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
                              what == "trial-balance")))) {
         return Refuse(usage);
     }
-    if (words.size() != next + 1) return Refuse(usage);
-    const std::filesystem::path folder = words[next];
+    if (words.size() > next + 1) return Refuse(usage);
+    const std::filesystem::path folder =
+        words.size() == next + 1 ? std::filesystem::path(words[next]) : std::filesystem::path();
 
     if (print) {
         if (!output) return Refuse("print には -o FILE.pdf が要ります / print needs -o FILE.pdf");

@@ -13,7 +13,9 @@ namespace tabulo {
 
 struct CliRequest {
     enum Kind { Help, Version, Check, Export, Print } kind = Help;
-    std::filesystem::path folder;  // check
+    std::filesystem::path folder;  // check; empty: the default data folder
+    bool verbose = false;          // -v: check reports on success too
+    std::string helpTopic;         // help COMMAND: check, export or print
     ExportRequest exportRequest;
     PrintRequest printRequest;
 };
@@ -21,14 +23,19 @@ struct CliRequest {
 struct ParsedArguments {
     std::optional<CliRequest> request;
     std::string error;  // why the arguments were refused (Japanese / English)
+    std::string errorJa = {}, errorEn = {};  // the same in one language each
 };
 
 // `args` without the program name. Options may stand anywhere: -o FILE, -oFILE,
-// --output FILE, --output=FILE, --encoding cp932|utf-8, -h/--help, -v/--version;
-// "--" ends the options.
+// --output FILE, --output=FILE, --encoding cp932|utf-8, -v/--verbose, -h/--help,
+// -V/--version; "--" ends the options. `help [COMMAND]` is --help. The data folder
+// may be left out (the default data folder).
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
-// The help text, in Japanese and English.
-const char* HelpText();
+// The help text in Japanese or English: all of it, or one command's part (check,
+// export, print; empty: all).
+std::string HelpText(bool japanese, const std::string& topic = {});
+// The help of a refusal in one language.
+const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese);
 
 }  // namespace tabulo

@@ -29,11 +29,13 @@ FileError Named(FileError e, const std::filesystem::path& path) {
 class Findings {
   public:
     explicit Findings(CheckReport& r) : r_(r) {}
-    void Fault(const std::filesystem::path& file, int line, std::string text) {
-        r_.findings.push_back({true, NameOf(file), line, std::move(text)});
+    // The text in Japanese and in English; a message of the program itself is the
+    // same in both.
+    void Fault(const std::filesystem::path& file, int line, std::string ja, std::string en = {}) {
+        r_.findings.push_back({true, NameOf(file), line, ja, en.empty() ? ja : en});
     }
-    void Note(const std::filesystem::path& file, int line, std::string text) {
-        r_.findings.push_back({false, NameOf(file), line, std::move(text)});
+    void Note(const std::filesystem::path& file, int line, std::string ja, std::string en = {}) {
+        r_.findings.push_back({false, NameOf(file), line, ja, en.empty() ? ja : en});
     }
 
   private:
@@ -47,15 +49,23 @@ void CompareTotals(Findings& f, const SharedState& s, const LedgerHeaderRecord& 
         const char* name;
         Amount stored, computed;
     };
-    const Field fields[] = {{"収入合計", stored.TotalIn, computed.TotalIn},
-                            {"支出合計", stored.TotalOut, computed.TotalOut},
-                            {"残高", stored.ClosingBalance, computed.ClosingBalance}};
-    for (const Field& x : fields) {
+    struct NamedField {
+        Field field;
+        const char* en;
+    };
+    const NamedField fields[] = {{{"収入合計", stored.TotalIn, computed.TotalIn}, "income total"},
+                                 {{"支出合計", stored.TotalOut, computed.TotalOut}, "expense total"},
+                                 {{"残高", stored.ClosingBalance, computed.ClosingBalance}, "balance"}};
+    for (const NamedField& n : fields) {
+        const Field& x = n.field;
         if (x.stored == x.computed) continue;
         f.Note(s.LedgerPath, 0,
                std::string("見出しの") + x.name + " " + std::to_string(x.stored) +
                    " は、全行の合計では " + std::to_string(x.computed) +
-                   " です（出納簿を中断で閉じると更新されません）。");
+                   " です（出納簿を中断で閉じると更新されません）。",
+               std::string("the header's ") + n.en + " " + std::to_string(x.stored) +
+                   " is " + std::to_string(x.computed) +
+                   " over all lines (closing the cash book with 中断 leaves it as it was).");
     }
 }
 
@@ -68,7 +78,8 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
     std::error_code ec;
     if (bytes->empty()) {
         if (std::filesystem::exists(s.LedgerPath, ec))
-            f.Note(s.LedgerPath, 0, "空のファイルです（プログラムが読み込むと削除されます）。");
+            f.Note(s.LedgerPath, 0, "空のファイルです（プログラムが読み込むと削除されます）。",
+                   "the file is empty (the program removes it when it reads the data).");
         return true;
     }
     auto header = DecodeLedgerHeader(*bytes);
@@ -78,23 +89,34 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
     int count = header->LineCount;
     const std::size_t stored = (bytes->size() - kLedgerHeaderSize) / kLedgerLineSize;
     if (count < 0) {
-        f.Fault(s.LedgerPath, 0, "行数が負の数（" + std::to_string(count) + "）になっています。");
+        f.Fault(s.LedgerPath, 0, "行数が負の数（" + std::to_string(count) + "）になっています。",
+                "the line count is negative (" + std::to_string(count) + ").");
         return false;
     }
     if (static_cast<std::size_t>(count) > stored) {
         f.Fault(s.LedgerPath, 0,
                 "行数 " + std::to_string(count) + " に対して、ファイル（" +
                     std::to_string(bytes->size()) + " バイト）には " + std::to_string(stored) +
-                    " 行分しかありません。");
+                    " 行分しかありません。",
+                "the line count is " + std::to_string(count) + ", but the file (" +
+                    std::to_string(bytes->size()) + " bytes) holds only " + std::to_string(stored) +
+                    " lines.");
         count = static_cast<int>(stored);
         whole = false;
     } else if ((bytes->size() - kLedgerHeaderSize) % kLedgerLineSize != 0) {
         f.Note(s.LedgerPath, 0,
-               "ファイルの末尾に 1 行に満たないバイトがあります（行数の範囲外）。");
+               "ファイルの末尾に 1 行に満たないバイトがあります（行数の範囲外）。",
+               "the file ends in bytes short of a line (beyond the line count).");
     }
 
     LedgerDateRule dates;
+    // The balances as the program computes them, and after a reported line those that
+    // follow from its stored balance: a line that follows either is sound, so that one
+    // fault (a balance changed by hand, an amount changed without recomputing, a wrong
+    // item) is reported once and not again on every line after it.
     ReferenceBalance balance(s.LedgerHeader, s.ItemTable);
+    ReferenceBalance fromStored(s.LedgerHeader, s.ItemTable);  // walks along for the months
+    bool followingStored = false;
     bool balanceOk = true;
     LedgerTotalsRule totals(s.LedgerHeader.OpeningBalance);
     bool totalsOk = true;
@@ -104,30 +126,49 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
         ScannedLedgerLine scanned = ScanLedgerLine(raw);
         const LedgerLine& line = scanned.line;
         for (const std::string& field : scanned.badFields) {
-            f.Fault(s.LedgerPath, n, field + "に Shift-JIS でないバイトがあります。");
+            f.Fault(s.LedgerPath, n, field + "に Shift-JIS でないバイトがあります。",
+                    "the field " + field + " holds bytes that are not Shift-JIS.");
             whole = false;
         }
-        if (line.ItemNo < 0 || line.ItemNo > kItemCount) {
+        const bool itemOk = line.ItemNo >= 0 && line.ItemNo <= kItemCount;
+        if (!itemOk) {
             f.Fault(s.LedgerPath, n,
-                    "項目番号 " + std::to_string(line.ItemNo) + " は 0〜50 の範囲にありません。");
+                    "項目番号 " + std::to_string(line.ItemNo) + " は 0〜50 の範囲にありません。",
+                    "the item number " + std::to_string(line.ItemNo) + " is not within 0..50.");
         }
         // The program's own message, which names the line itself.
         if (std::string message = dates.Next(n, line); !message.empty())
             f.Fault(s.LedgerPath, 0, Trim(message));
         if (balanceOk) {
             auto expected = balance.Next(n, line);
+            auto alternative = fromStored.Next(n, line);
             if (!expected) {
-                f.Fault(s.LedgerPath, n,
-                        "残高の再計算が桁あふれします: " + expected.error().detail);
+                f.Fault(s.LedgerPath, n, "残高の再計算が桁あふれします: " + expected.error().detail,
+                        "recalculating the balance overflows: " + expected.error().detail);
                 balanceOk = false;
-            } else if (*expected != line.Zandaka) {
-                f.Fault(s.LedgerPath, n,
-                        "残高 " + std::to_string(line.Zandaka) + " は、再計算すると " +
-                            std::to_string(*expected) + " です。");
+            } else if (*expected == line.Zandaka) {
+                followingStored = false;
+            } else if (followingStored && alternative && *alternative == line.Zandaka) {
+                // The line follows the stored balance of the line reported before it.
+                balance.ContinueFrom(line.Zandaka);
+                followingStored = false;
+            } else {
+                // A line whose item is already reported moves the balance in no known
+                // way: its balance is not a fault of its own.
+                if (itemOk) {
+                    f.Fault(s.LedgerPath, n,
+                            "残高 " + std::to_string(line.Zandaka) + " は、再計算すると " +
+                                std::to_string(*expected) + " です。",
+                            "the balance " + std::to_string(line.Zandaka) + " is " +
+                                std::to_string(*expected) + " when recalculated.");
+                }
+                fromStored.ContinueFrom(line.Zandaka);
+                followingStored = true;
             }
         }
         if (totalsOk && !totals.Add(line)) {
-            f.Fault(s.LedgerPath, n, "収入または支出の合計が桁あふれします。");
+            f.Fault(s.LedgerPath, n, "収入または支出の合計が桁あふれします。",
+                    "the income or expense total overflows.");
             totalsOk = false;
         }
     }
@@ -135,7 +176,7 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
         if (auto computed = totals.Totals(s.LedgerHeader)) {
             CompareTotals(f, s, s.LedgerHeader, *computed);
         } else {
-            f.Fault(s.LedgerPath, 0, "残高の合計が桁あふれします。");
+            f.Fault(s.LedgerPath, 0, "残高の合計が桁あふれします。", "the balance total overflows.");
         }
     }
     return whole;
@@ -145,22 +186,29 @@ void CheckDeposits(Findings& f, const SharedState& s) {
     const DepositBookRecord& book = s.DepositBook;
     auto current = WithCurrentTotal(book);
     if (!current) {
-        f.Fault(s.DepositPath, 0, "現預金額の合計が桁あふれします。");
+        f.Fault(s.DepositPath, 0, "現預金額の合計が桁あふれします。",
+                "the total of the present balances overflows.");
     } else if (current->CurrentTotal != book.CurrentTotal) {
         f.Fault(s.DepositPath, 0,
                 "現預金額の合計 " + std::to_string(book.CurrentTotal) +
                     " は、口座 1〜20 の合計では " + std::to_string(current->CurrentTotal) +
-                    " です。");
+                    " です。",
+                "the total of the present balances " + std::to_string(book.CurrentTotal) +
+                    " is " + std::to_string(current->CurrentTotal) + " over accounts 1..20.");
     }
     auto totals = DepositTable(book).Totals();
     if (!totals) {
-        f.Fault(s.DepositPath, 0, "繰越預金高の合計が桁あふれします。");
+        f.Fault(s.DepositPath, 0, "繰越預金高の合計が桁あふれします。",
+                "the total of the carried balances overflows.");
     } else if (totals->carried != book.CarriedTotal) {
         // The deposit book asks before correcting this total, and the user may keep it.
         f.Note(s.DepositPath, 0,
                "繰越預金高の合計 " + std::to_string(book.CarriedTotal) +
                    " は、口座 1〜20 の合計では " + std::to_string(totals->carried) +
-                   " です（訂正しないで登録できます）。");
+                   " です（訂正しないで登録できます）。",
+               "the total of the carried balances " + std::to_string(book.CarriedTotal) + " is " +
+                   std::to_string(totals->carried) +
+                   " over accounts 1..20 (the deposit book lets it be kept).");
     }
 }
 
@@ -180,7 +228,10 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     if (Status st = OpenYearFolder(s, folder); !st) return st.error();
     if (Status st = LoadTaxReturnData(s); !st) return st.error();
     const bool journal = JournalPresent(s);
-    if (journal) f.Fault(LedgerJournalPath(s), 0, kJournalMessage);
+    if (journal)
+        f.Fault(LedgerJournalPath(s), 0, kJournalMessage,
+                "an interrupted operation left its journal; the program takes that operation "
+                "back when it reads the data.");
     auto linesRead = CheckLedger(f, s);
     if (!linesRead) return linesRead.error();
     // The aggregation opens the ledger as the program does, which would roll the
@@ -191,7 +242,8 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
         // The aggregation's own refusals (a month outside 1..12, a total too large).
         auto table = ComputeMonthlyItemTable(s);
         if (!table) {
-            f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail);
+            f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail,
+                    "the year cannot be totalled: " + table.error().detail);
         } else {
             totals = *table;
         }
@@ -206,27 +258,32 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     std::error_code ec;
     if (!std::filesystem::exists(s.DepositPath, ec) ||
         std::filesystem::file_size(s.DepositPath, ec) == 0)
-        f.Note(s.DepositPath, 0, "ファイルがありません（プログラムが読み込むと作成されます）。");
+        f.Note(s.DepositPath, 0, "ファイルがありません（プログラムが読み込むと作成されます）。",
+               "the file is missing (the program makes it when it reads the data).");
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
     return report;
 }
 
-std::string FormatCheckReport(const CheckReport& report) {
+std::string FormatCheckReport(const CheckReport& report, bool japanese) {
     std::string out;
     for (const CheckFinding& x : report.findings) {
-        if (!x.fault) out += "注記: ";
+        if (!x.fault) out += japanese ? "注記: " : "note: ";
         out += x.file;
-        if (x.line > 0) out += " " + std::to_string(x.line) + "行";
-        out += ": " + x.text + "\n";
+        if (x.line > 0) out += japanese ? " " + std::to_string(x.line) + "行" : " line " + std::to_string(x.line);
+        out += ": " + (japanese ? x.text : x.textEn) + "\n";
     }
-    if (report.Faults() == 0) {
-        out += "誤りはありません";
+    const int faults = report.Faults(), notes = report.Notes();
+    if (japanese) {
+        out += faults == 0 ? std::string("誤りはありません") : "誤り " + std::to_string(faults) + " 件";
+        if (notes > 0) out += "（注記 " + std::to_string(notes) + " 件）";
+        out += "。\n";
     } else {
-        out += "誤り " + std::to_string(report.Faults()) + " 件";
+        out += faults == 0 ? std::string("No faults")
+                           : std::to_string(faults) + (faults == 1 ? " fault" : " faults");
+        if (notes > 0) out += " (" + std::to_string(notes) + (notes == 1 ? " note)" : " notes)");
+        out += ".\n";
     }
-    if (report.Notes() > 0) out += "（注記 " + std::to_string(report.Notes()) + " 件）";
-    out += "。\n";
     return out;
 }
 

@@ -15,6 +15,7 @@ struct CheckFinding {
     std::string file;   // the file's name in the data folder ("KEIRI13.DAT")
     int line = 0;       // ledger line, 0 for the file as a whole
     std::string text;
+    std::string textEn;  // the same in English (the program's own messages stay Japanese)
 };
 
 struct CheckReport {
@@ -28,7 +29,7 @@ struct CheckReport {
 Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder);
 
 // One finding per line ("KEIRI13.DAT 3行: ..." or "注記: ..."), then a last line
-// with the count of faults and notes.
-std::string FormatCheckReport(const CheckReport& report);
+// with the count of faults and notes; in Japanese or English.
+std::string FormatCheckReport(const CheckReport& report, bool japanese = true);
 
 }  // namespace tabulo

@@ -79,12 +79,20 @@ std::string CliErrorText(const FileError& e) {
     return "tabulo-cli: " + Lines(FileErrorMessage(e)) + "\n";
 }
 
-int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostream& err) {
+int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
+             bool verbose, bool japanese) {
     auto report = CheckYearFolder(folder);
     if (!report) return Refuse(err, report.error());
-    out << FormatCheckReport(*report);
-    out.flush();
-    return report->Faults() > 0 ? ExitStatus::Fault : ExitStatus::Ok;
+    if (report->Faults() > 0) {
+        err << FormatCheckReport(*report, japanese);
+        err.flush();
+        return ExitStatus::Fault;
+    }
+    if (verbose) {
+        out << FormatCheckReport(*report, japanese);
+        out.flush();
+    }
+    return ExitStatus::Ok;
 }
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {

@@ -37,7 +37,10 @@ class StreamPrompt : public Prompt {
 // "tabulo-cli: " and the message of a failed file operation, on one or more lines.
 std::string CliErrorText(const FileError& e);
 
-int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostream& err);
+// Faults go to `err` with the count, and the status is Fault; with none the check is
+// silent unless `verbose`, when the result and any notes go to `out`.
+int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
+             bool verbose = false, bool japanese = true);
 
 struct ExportRequest {
     std::string what;  // ledger, summary, item, deposits, journal, trial-balance

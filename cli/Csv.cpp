@@ -100,6 +100,9 @@ Result<std::vector<std::byte>> EncodeCsv(const CsvRows& rows, CsvEncoding encodi
             return e;
         }
         text = std::move(*bytes);
+    } else {
+        // The byte-order mark by which a spreadsheet knows UTF-8 without being told.
+        text.insert(0, "\xEF\xBB\xBF");
     }
     const auto* p = reinterpret_cast<const std::byte*>(text.data());
     return std::vector<std::byte>(p, p + text.size());

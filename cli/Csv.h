@@ -1,7 +1,7 @@
 #pragma once
 // The year's books as CSV files for a spreadsheet: a header row, CR LF line ends,
-// CP932 (what a Japanese spreadsheet opens directly) or UTF-8, amounts as plain
-// integers. The window's CSV menu entry and the command line write the same files.
+// CP932 (what a Japanese spreadsheet opens directly) or UTF-8 with a byte-order mark
+// (which spreadsheets on Linux recognise), amounts as plain integers. The window's CSV menu entry and the command line write the same files.
 
 #include <cstddef>
 #include <filesystem>

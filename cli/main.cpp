@@ -8,10 +8,13 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "cli/DataFolder.h"
+#include "platform/Locale.h"
 
 namespace {
 
@@ -29,26 +32,63 @@ std::filesystem::path PrintHelper() {
     return dir / "tabulo-cli-print";
 }
 
+// The data folder a command reads: the one given, or the default, named on `note`
+// when it was not given as it is. False (with the reason on `err`) when the default
+// cannot be had.
+bool ResolveFolder(std::filesystem::path& folder, const EnvLookup& env, bool japanese,
+                   std::ostream& err, std::ostream& note) {
+    auto chosen = ChooseDataFolder(folder, env);
+    if (!chosen) {
+        err << CliErrorText(chosen.error());
+        return false;
+    }
+    const std::string& how = japanese ? chosen->howJa : chosen->howEn;
+    if (!how.empty()) {
+        note << "tabulo-cli: " << (japanese ? "データフォルダー " : "data folder ")
+            << chosen->folder.string() << (japanese ? "（" : " (") << how << (japanese ? "）" : ")")
+            << "\n";
+    }
+    folder = chosen->folder;
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    const EnvLookup env = ProcessEnvironment();
+    const bool japanese = PrefersJapanese(env);
     ParsedArguments parsed = ParseArguments(args);
     if (!parsed.request) {
-        std::cerr << "tabulo-cli: " << parsed.error << "\n"
-                  << "詳しくは tabulo-cli --help / see tabulo-cli --help\n";
+        std::cerr << "tabulo-cli: " << RefusalIn(parsed, japanese) << "\n"
+                  << (japanese ? "詳しくは tabulo-cli help\n" : "See tabulo-cli help\n");
         return ExitStatus::Refused;
     }
-    const CliRequest& r = *parsed.request;
+    CliRequest r = *parsed.request;
+    std::filesystem::path* folder = r.kind == CliRequest::Check    ? &r.folder
+                                    : r.kind == CliRequest::Export ? &r.exportRequest.folder
+                                    : r.kind == CliRequest::Print  ? &r.printRequest.folder
+                                                                   : nullptr;
+    // check names a folder it chose only where it says anything at all.
+    std::ostringstream folderLine;
+    const bool check = r.kind == CliRequest::Check;
+    if (folder != nullptr &&
+        !ResolveFolder(*folder, env, japanese, std::cerr, check ? folderLine : std::cerr))
+        return ExitStatus::Refused;
     switch (r.kind) {
         case CliRequest::Help:
-            std::cout << HelpText();
+            std::cout << HelpText(japanese, r.helpTopic);
             return ExitStatus::Ok;
         case CliRequest::Version:
             std::cout << "tabulo-cli " << TABULO_VERSION << "\n";
             return ExitStatus::Ok;
-        case CliRequest::Check:
-            return RunCheck(r.folder, std::cout, std::cerr);
+        case CliRequest::Check: {
+            std::ostringstream faults;
+            const int status = RunCheck(r.folder, std::cout, faults, r.verbose, japanese);
+            if (r.verbose || !faults.str().empty()) std::cerr << folderLine.str();
+            std::cerr << faults.str();
+            return status;
+        }
         case CliRequest::Export:
             return RunExport(r.exportRequest, std::cout, std::cerr);
         case CliRequest::Print: {

@@ -32,6 +32,7 @@ PrinterHost::PrinterHost(std::filesystem::path programFolder)
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(QString::fromStdString((DefaultPdfFolder() / "TABULO.pdf").string()));
+        MakePdfFolder();
     }
     stamp_ = [] {
         return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")).toStdString();
@@ -42,7 +43,17 @@ PrinterHost::~PrinterHost() = default;
 
 QPrinter& PrinterHost::Printer() { return *printer_; }
 
+void PrinterHost::MakePdfFolder() const {
+    // The set-up dialog refuses a file in a folder that is not there.
+    std::error_code ec;
+    std::filesystem::create_directories(DefaultPdfFolder(), ec);
+}
+
 bool PrinterHost::PrinterSetup(QWidget* parent) {
+    if (PrintsToFile()) {
+        const std::filesystem::path proposed = printer_->outputFileName().toStdString();
+        if (proposed.parent_path() == DefaultPdfFolder()) MakePdfFolder();
+    }
     QPrintDialog dialog(printer_.get(), parent);
     dialog.setWindowTitle(QStringLiteral("プリンターの設定"));
     // Set-up only: no page range or copies to print now.

@@ -1,7 +1,8 @@
 #pragma once
 // The one printer of the whole run: every printout draws onto it, and the printer
 // set-up dialog changes it, so a choice holds between printouts. Without an installed
-// printer it prints into a PDF file in the program folder.
+// printer it prints into a PDF file in the program folder, whose PDF folder exists
+// from the start so that the set-up dialog accepts the file it proposes there.
 
 #include <filesystem>
 #include <functional>
@@ -41,6 +42,9 @@ public:
     void SetClock(std::function<std::string()> stamp);
 
 private:
+    // Makes the program's PDF folder, where it is missing.
+    void MakePdfFolder() const;
+
     std::filesystem::path programFolder_;
     std::unique_ptr<QPrinter> printer_;
     std::function<void(const std::filesystem::path&)> pdfNotice_;

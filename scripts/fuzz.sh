@@ -12,14 +12,7 @@ seconds="${1:-60}"
 shift || true
 build_dir="${TABULO_FUZZ_DIR:-build-fuzz}"
 
-if ! command -v clang++ >/dev/null 2>&1; then
-    echo "Installing clang"
-    sudo_cmd=()
-    if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends clang
-fi
-bash scripts/deps.sh
+bash scripts/deps.sh --fuzz
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

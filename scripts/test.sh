@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tabulo, builds and checks its Debian package, and
-# runs every test (form tests offscreen).
+# Installs what is missing, builds Tabulo with its tests and benchmarks, builds and
+# checks its Debian package, and runs every test (form tests offscreen, once with a
+# minimal font set and once with a desktop's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh --package
-bash scripts/build.sh
+bash scripts/deps.sh --tests --package
+# A build folder that scripts/run.sh made has the tests off: they are turned on here.
+bash scripts/build.sh -DTABULO_BUILD_TESTS=ON -DTABULO_BUILD_BENCH=ON
 package_rc=0
 { bash scripts/package.sh && bash scripts/check-package.sh; } || package_rc=$?
 cd "${TABULO_BUILD_DIR:-build}"

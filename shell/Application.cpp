@@ -2,12 +2,10 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -57,30 +55,6 @@ private:
     Prompt& prompt_;
 };
 
-// `tabulo --check-install`: brings the shipped files into the program folder as a start
-// does, says on standard output what it found and ends without a window, so that a
-// package can be checked on a machine without a display.
-int CheckInstall(const std::filesystem::path& shipped, const std::filesystem::path& programFolder) {
-    const ShippedCopyResult copy = CopyShippedFiles(shipped, programFolder);
-    ShippedCheckResult check = CheckShippedFiles(shipped, programFolder);
-    for (const std::string& failure : copy.failures)
-        check.problems.push_back("cannot copy " + failure);
-    // The layouts and reports are drawn for these faces; without them every printout
-    // falls back to a face of another width.
-    for (const char* family : {"IPAMincho", "IPAGothic"}) {
-        if (!QFontDatabase::hasFamily(QString::fromLatin1(family)))
-            check.problems.push_back(std::string("font ") + family + " is not installed");
-    }
-    std::printf("shipped files: %s\nprogram folder: %s\n", shipped.string().c_str(),
-                programFolder.string().c_str());
-    for (const std::string& file : check.present) std::printf("  found %s\n", file.c_str());
-    for (const std::string& problem : check.problems)
-        std::printf("  PROBLEM: %s\n", problem.c_str());
-    std::printf("install check %s\n", check.problems.empty() ? "passed" : "FAILED");
-    std::fflush(stdout);
-    return check.problems.empty() ? 0 : 1;
-}
-
 }  // namespace
 
 struct Application::Parts {
@@ -129,8 +103,6 @@ int Application::Run() {
         return 1;
     }
     const std::filesystem::path exeFolder = QApplication::applicationDirPath().toStdString();
-    if (QApplication::arguments().contains(QStringLiteral("--check-install")))
-        return CheckInstall(ShippedFilesFolder(exeFolder), p.state.ProgramFolder);
 
     // A second copy hands over to the first and ends without a window.
     p.instance = std::make_unique<SingleInstance>(SingleInstance::ServerNameFor(p.state.ProgramFolder));

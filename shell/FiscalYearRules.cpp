@@ -24,6 +24,11 @@ std::string ProposedEraName(std::chrono::year_month_day today) {
     return today >= year_month_day{year{2019}, May, day{1}} ? "令和" : "平成";
 }
 
+int ProposedEraYear(std::chrono::year_month_day today) {
+    const int western = static_cast<int>(today.year());
+    return ProposedEraName(today) == "令和" ? western - 2018 : western - 1988;
+}
+
 FiscalYearEntry RegisterFiscalYear(SharedState& s, std::string_view eraText,
                                    std::string_view yearText, Prompt& prompt) {
     const std::string era = FirstCharacters(eraText, 4);

@@ -12,6 +12,8 @@ class Prompt;
 
 // The era of `today`: "令和" from 1 May 2019, "平成" before.
 std::string ProposedEraName(std::chrono::year_month_day today);
+// The era year of `today` in that era: 8 for 2026 (令和8年), 31 for April 2019 (平成31年).
+int ProposedEraYear(std::chrono::year_month_day today);
 
 enum class FiscalYearEntry {
     Saved,    // EraName and FiscalYear set and DATE.DAT written

@@ -34,10 +34,15 @@ NendoInp::NendoInp(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx
     setWindowTitle(QStringLiteral("年度設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    auto* heading = new QLabel(QStringLiteral("帳簿の年度を入力してください。"), this);
+    // The form opens when a data disk has no year yet: usually the very first read.
+    auto* heading = new QLabel(
+        QStringLiteral("このデータディスクには、まだ帳簿の年度がありません。\n"
+                       "年号と年度を確かめて［登録］を押してください（Enter でも登録します）。"),
+        this);
     text1_ = new QLineEdit(this);
     text1_->setMaxLength(4);
-    text1_->setText(QString::fromStdString(ProposedEraName(ctx_.today())));
+    const std::chrono::year_month_day today = ctx_.today();
+    text1_->setText(QString::fromStdString(ProposedEraName(today)));
     text2_ = new QLineEdit(this);
     text2_->setMaxLength(2);
     text2_->setAlignment(Qt::AlignRight);
@@ -45,6 +50,9 @@ NendoInp::NendoInp(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx
     text2_->setAttribute(Qt::WA_InputMethodEnabled, false);
     text2_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), text2_));
+    // This year of the era is proposed, selected so that typing replaces it.
+    text2_->setText(QString::number(ProposedEraYear(today)));
+    text2_->selectAll();
     text1_->setFixedWidth(80);
     text2_->setFixedWidth(44);
     for (QLineEdit* box : {text1_, text2_}) box->installEventFilter(this);
@@ -75,8 +83,12 @@ NendoInp::NendoInp(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx
     layout->addSpacing(10);
     layout->addLayout(buttons);
 
-    // Placed at the top left of the screen.
-    move(0, 0);
+    // Centred over the main window, where the user is looking.
+    adjustSize();
+    if (parent != nullptr) {
+        const QRect over = parent->window()->frameGeometry();
+        move(over.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
     text2_->setFocus();
 }
 
@@ -91,7 +103,8 @@ bool NendoInp::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (IsEnter(key->key())) {
-        if (watched == touroku_) {
+        // Enter in the year box registers: the year is the last thing to type.
+        if (watched == touroku_ || watched == text2_) {
             Touroku_Click();
         } else {
             focusNextChild();

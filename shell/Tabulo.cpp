@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 
 #include <optional>
 
@@ -26,6 +28,7 @@
 #include "reports/PrPrint.h"
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
+#include "platform/UrlOpener.h"
 #include "shell/About.h"
 #include "shell/DataDisk.h"
 #include "shell/HelpHost.h"
@@ -36,6 +39,7 @@
 #include "shell/ToolIcons.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
+#include "store/Text.h"
 #include "taxreturn/Syukei1.h"
 #include "taxreturn/Syukei2.h"
 #include "taxreturn/Syukei3.h"
@@ -96,12 +100,11 @@ Tabulo::Tabulo(SharedState& state, Prompt& prompt, PrinterHost* printer, HelpHos
     BuildMenus();
     BuildToolbar();
     statusBar()->setSizeGripEnabled(false);
-    if (printer != nullptr) {
-        printer->OnPdfWritten([this](const std::filesystem::path& pdf) {
-            statusBar()->showMessage(
-                QStringLiteral("PDFに出力しました: %1").arg(QString::fromStdString(pdf.string())));
-        });
-    }
+    yearLabel_ = new QLabel(this);
+    yearLabel_->setObjectName(QStringLiteral("YearLabel"));
+    statusBar()->addWidget(yearLabel_, 1);
+    if (printer != nullptr)
+        printer->OnPdfWritten([this](const std::filesystem::path& pdf) { PdfWritten(pdf); });
 
     resize(960, 680);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -116,6 +119,7 @@ Tabulo::Tabulo(SharedState& state, Prompt& prompt, PrinterHost* printer, HelpHos
     ClearYearData(ctx_.state);
     ClearNameWork(ctx_.state);
     ctx_.state.DataEntryOpen = 0;
+    ShowLoadedYear();
 }
 
 Tabulo::~Tabulo() = default;
@@ -140,11 +144,17 @@ void Tabulo::BuildMenus() {
     add(menu1, "データディスクのバックアップ(&B)", &Tabulo::MenuCopy_Click);
     add(menu1, "翌年度データディスク作成(&N)", &Tabulo::MenuBackUp_Click);
     add(menu1, "CSVファイルに出力(&X)...", &Tabulo::MenuCsv_Click);
+    openPdf_ = add(menu1, "最後に出力したPDFを開く(&O)", &Tabulo::MenuOpenPdf_Click);
+    openPdf_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    openPdf_->setEnabled(false);  // until a printout has gone into a PDF file
+    pdfFolder_ = add(menu1, "PDFのフォルダーを開く(&F)", &Tabulo::MenuPdfFolder_Click);
+    pdfFolder_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     menu1->addSeparator();
     add(menu1, "終了(&E)", &Tabulo::MenuEnd_Click);
 
     QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     add(helpitem, "目次(&C)", &Tabulo::h1item_Click);
+    add(helpitem, "はじめて使うとき(&F)", &Tabulo::firstitem_Click);
     add(helpitem, "ヘルプの使い方(&H)", &Tabulo::h2item_Click);
     add(helpitem, "バージョン情報(&A)", &Tabulo::aboutitem_Click);
 }
@@ -228,6 +238,7 @@ void Tabulo::MenuRead_Click() {
         SetButtonEnabled(ToolButton::Read, false);
         SetButtonEnabled(ToolButton::Settings, false);
     }
+    ShowLoadedYear();
     ReleaseButton(lastButton_);
     if (QWidget* bar = Img(ToolButton::Read)->parentWidget()) bar->setFocus();
 }
@@ -292,6 +303,7 @@ void Tabulo::MenuMent_Click() {
     if (ctx_.state.DataLoaded == 0) {
         for (int i = ToolButton::Input; i <= ToolButton::Master; ++i) SetButtonEnabled(i, false);
     }
+    ShowLoadedYear();
     ReleaseButton(lastButton_);
 }
 
@@ -381,6 +393,10 @@ void Tabulo::h1item_Click() {
     if (ctx_.help != nullptr) ctx_.help->ShowContents();
 }
 
+void Tabulo::firstitem_Click() {
+    if (ctx_.help != nullptr) ctx_.help->ShowPage("first.html");
+}
+
 void Tabulo::h2item_Click() {
     if (ctx_.help != nullptr) ctx_.help->ShowHelpOnHelp();
 }
@@ -388,6 +404,72 @@ void Tabulo::h2item_Click() {
 void Tabulo::aboutitem_Click() {
     About box(ctx_, this);
     box.exec();
+}
+
+// ---- The year on show, and the PDF files of the printouts ----
+
+void Tabulo::ShowLoadedYear() {
+    const QString caption = QString::fromUtf8(kMainCaption);
+    if (ctx_.state.DataLoaded != 1) {
+        setWindowTitle(caption);
+        yearLabel_->setText(QStringLiteral(
+            "［読み込み］ボタンでデータを読み込んでください。"
+            "はじめて使うときは、ヘルプの「はじめて使うとき」をご覧ください。"));
+        return;
+    }
+    const QString year = QStringLiteral("%1%2年度")
+                             .arg(QString::fromStdString(Trim(ctx_.state.EraName)))
+                             .arg(ctx_.state.FiscalYear);
+    setWindowTitle(caption + QStringLiteral(" - ") + year);
+    yearLabel_->setText(QStringLiteral("%1のデータを読み込みました（%2）")
+                            .arg(year, QString::fromStdString(ctx_.state.DataFolderDisplay)));
+}
+
+void Tabulo::PdfWritten(const std::filesystem::path& pdf) {
+    lastPdf_ = pdf;
+    openPdf_->setEnabled(true);
+    statusBar()->showMessage(QStringLiteral("PDFに出力しました: %1（Ctrl+O で開きます）")
+                                 .arg(QString::fromStdString(pdf.string())));
+}
+
+namespace {
+UrlOpener& SystemUrlOpener() {
+    static DesktopUrlOpener desktop;
+    return desktop;
+}
+}  // namespace
+
+void Tabulo::MenuOpenPdf_Click() {
+    if (lastPdf_.empty()) return;
+    UrlOpener& urls = urls_ != nullptr ? *urls_ : SystemUrlOpener();
+    if (!std::filesystem::exists(lastPdf_)) {
+        ctx_.prompt.MsgBox("PDFファイルが見つかりません。" + std::string(LineBreak) + lastPdf_.string(),
+                           MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    if (!urls.Open(QUrl::fromLocalFile(QString::fromStdString(lastPdf_.string())))) {
+        ctx_.prompt.MsgBox("PDFを開くプログラムが見つかりません。" + std::string(LineBreak) +
+                               lastPdf_.string(),
+                           MsgStyle::Exclamation, kErrorTitle);
+    }
+}
+
+void Tabulo::MenuPdfFolder_Click() {
+    // The folder of the last PDF (the set-up dialog may have named another), else the
+    // program's own, which is made when it is not there yet.
+    std::filesystem::path folder = lastPdf_.empty() ? std::filesystem::path() : lastPdf_.parent_path();
+    if (folder.empty()) {
+        folder = ctx_.printer != nullptr ? ctx_.printer->DefaultPdfFolder()
+                                         : ctx_.state.ProgramFolder / "PDF";
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+    }
+    UrlOpener& urls = urls_ != nullptr ? *urls_ : SystemUrlOpener();
+    if (!urls.Open(QUrl::fromLocalFile(QString::fromStdString(folder.string())))) {
+        ctx_.prompt.MsgBox("フォルダーを開くプログラムが見つかりません。" + std::string(LineBreak) +
+                               folder.string(),
+                           MsgStyle::Exclamation, kErrorTitle);
+    }
 }
 
 void Tabulo::Activate() {

@@ -5,15 +5,19 @@
 #include <QMainWindow>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 
 #include "ui/AppContext.h"
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QToolButton;
 
 namespace tabulo {
+
+class UrlOpener;
 
 class Tabulo : public QMainWindow, public Toolbar, public FormOpener {
     Q_OBJECT
@@ -53,6 +57,19 @@ public:
     // Brings the window to the front (another copy of the program asked for it).
     void Activate();
 
+    // The PDF files of the printouts: the last one in the desktop's viewer (Ctrl+O),
+    // their folder in the file manager (Ctrl+Shift+O).
+    void MenuOpenPdf_Click();
+    void MenuPdfFolder_Click();
+    QAction* OpenPdfAction() const { return openPdf_; }
+    QAction* PdfFolderAction() const { return pdfFolder_; }
+    // The desktop that opens them; the system's unless a test gives its own.
+    void SetUrlOpener(UrlOpener* opener) { urls_ = opener; }
+    // はじめて使うとき: the help page for a first start.
+    void firstitem_Click();
+    // The status bar's line: what to do first, or which year is loaded.
+    QLabel* YearLabel() const { return yearLabel_; }
+
 signals:
     // The window has closed and the program is to end.
     void ended();
@@ -63,6 +80,9 @@ protected:
 private:
     void BuildMenus();
     void BuildToolbar();
+    // The caption and the status bar's line follow the loaded year.
+    void ShowLoadedYear();
+    void PdfWritten(const std::filesystem::path& pdf);
     void Img_Click(int index);
     void ReleaseButton(int index);
     // Opens a data form for button `index` when the year's data are loaded.
@@ -80,6 +100,11 @@ private:
     std::array<QToolButton*, 9> img_{};
     int lastButton_ = 0;
     bool ending_ = false;  // 終了 was confirmed: the window closes without the check
+    QLabel* yearLabel_ = nullptr;
+    QAction* openPdf_ = nullptr;
+    QAction* pdfFolder_ = nullptr;
+    std::filesystem::path lastPdf_;
+    UrlOpener* urls_ = nullptr;
 };
 
 }  // namespace tabulo

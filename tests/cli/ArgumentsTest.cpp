@@ -51,19 +51,52 @@ TEST(Arguments, PrintTakesTheReportItsNumberAndAPdf) {
 TEST(Arguments, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(Parse({"--help"}).request->kind, CliRequest::Help);
     EXPECT_EQ(Parse({"check", "-h"}).request->kind, CliRequest::Help);
-    EXPECT_EQ(Parse({"-v"}).request->kind, CliRequest::Version);
-    const std::string help = HelpText();
-    EXPECT_NE(help.find("使い方 / Usage"), std::string::npos);
-    EXPECT_NE(help.find("終了状態 / Exit status"), std::string::npos);
+    EXPECT_EQ(Parse({"--version"}).request->kind, CliRequest::Version);
+    EXPECT_EQ(Parse({"-V"}).request->kind, CliRequest::Version);
+    auto topic = Parse({"help", "check"});
+    ASSERT_TRUE(topic.request) << topic.error;
+    EXPECT_EQ(topic.request->kind, CliRequest::Help);
+    EXPECT_EQ(topic.request->helpTopic, "check");
+    EXPECT_EQ(Parse({"help"}).request->helpTopic, "");
+    EXPECT_FALSE(Parse({"help", "delete"}).request);
+    const std::string ja = HelpText(true), en = HelpText(false);
+    EXPECT_EQ(ja.rfind("使い方:", 0), 0u);
+    EXPECT_NE(ja.find("終了状態"), std::string::npos);
+    EXPECT_EQ(en.rfind("Usage:", 0), 0u);
+    EXPECT_NE(en.find("Exit status"), std::string::npos);
+    EXPECT_EQ(HelpText(false, "print").find("--encoding cp932 (default)"), std::string::npos);
+    EXPECT_NE(HelpText(false, "export").find("--encoding cp932 (default)"), std::string::npos);
+}
+
+TEST(Arguments, TheFolderMayBeLeftOutAndVerboseIsForCheck) {
+    auto check = Parse({"check", "-v"});
+    ASSERT_TRUE(check.request) << check.error;
+    EXPECT_EQ(check.request->kind, CliRequest::Check);
+    EXPECT_TRUE(check.request->folder.empty());
+    EXPECT_TRUE(check.request->verbose);
+    EXPECT_FALSE(Parse({"check", "/d"}).request->verbose);
+    auto item = Parse({"export", "item", "7"});
+    ASSERT_TRUE(item.request) << item.error;
+    EXPECT_EQ(item.request->exportRequest.item, 7);
+    EXPECT_TRUE(item.request->exportRequest.folder.empty());
+    auto print = Parse({"print", "month", "4", "-o", "m.pdf"});
+    ASSERT_TRUE(print.request) << print.error;
+    EXPECT_TRUE(print.request->printRequest.folder.empty());
+    auto refused = Parse({"export", "ledger", "-v"});
+    EXPECT_FALSE(refused.request);
+    // A refusal in each language alone.
+    auto unknown = Parse({"check", "--frobnicate"});
+    EXPECT_EQ(RefusalIn(unknown, true), "知らないオプションです: --frobnicate");
+    EXPECT_EQ(RefusalIn(unknown, false), "unknown option: --frobnicate");
 }
 
 TEST(Arguments, WrongWordsNumbersAndOptionsAreRefusedWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
         {},
-        {"check"},
         {"check", "/d", "/e"},
         {"check", "/d", "-o", "x"},
-        {"export", "ledger"},
+        {"export"},
+        {"export", "ledger", "/d", "/e"},
         {"export", "month", "4", "/d"},  // month is for print
         {"export", "item", "0", "/d"},
         {"export", "item", "51", "/d"},

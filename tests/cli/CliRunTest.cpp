@@ -35,9 +35,10 @@ struct Outcome {
     std::string err;
 };
 
-// Runs `program` with `args`, its output and errors caught in files of `temp`.
+// Runs `program` with `args`, its output and errors caught in files of `temp`. `env`
+// replaces the locale and the program's folders (NAME=VALUE; a bare NAME= is unset).
 Outcome Execute(const TempFolder& temp, const std::string& program,
-                const std::vector<std::string>& args) {
+                const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
     const fs::path outPath = temp / "stdout", errPath = temp / "stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -48,9 +49,22 @@ Outcome Execute(const TempFolder& temp, const std::string& program,
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    std::vector<std::string> vars;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string var = *e;
+        bool replaced = false;
+        for (const std::string& own : env)
+            replaced = replaced || var.compare(0, own.find('=') + 1, own, 0, own.find('=') + 1) == 0;
+        if (!replaced) vars.push_back(var);
+    }
+    for (const std::string& own : env)
+        if (own.back() != '=') vars.push_back(own);
+    std::vector<char*> envp;
+    for (auto& v : vars) envp.push_back(v.data());
+    envp.push_back(nullptr);
     pid_t pid = 0;
     Outcome run;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
         int st = 0;
         waitpid(pid, &st, 0);
         run.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
@@ -90,11 +104,26 @@ class CliRun : public ::testing::Test {
              {"DATE.DAT", "MASTER.DAT", "SHINKOKU.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
             fs::copy_file(FixturePath(name), year / name);
     }
-    Outcome Cli(const std::vector<std::string>& args) { return Execute(temp, TABULO_CLI, args); }
+    // Under a Japanese locale, with a program folder of the test's own and no
+    // $TABULO_DATA, unless `env` says otherwise.
+    Outcome Cli(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
+        std::vector<std::string> all{"LANG=ja_JP.UTF-8", "LC_ALL=", "LC_MESSAGES=",
+                                     "TABULO_HOME=" + (temp / "home").string(), "TABULO_DATA="};
+        all.insert(all.end(), env.begin(), env.end());
+        // A later NAME= wins over an earlier one.
+        std::vector<std::string> merged;
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            const std::string name = it->substr(0, it->find('=') + 1);
+            bool seen = false;
+            for (const auto& m : merged) seen = seen || m.rfind(name, 0) == 0;
+            if (!seen) merged.push_back(*it);
+        }
+        return Execute(temp, TABULO_CLI, args, merged);
+    }
     // Runs and checks that the data folder is byte for byte as before.
-    Outcome Unchanged(const std::vector<std::string>& args) {
+    Outcome Unchanged(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
         auto before = Snapshot(year);
-        Outcome r = Cli(args);
+        Outcome r = Cli(args, std::move(env));
         EXPECT_EQ(Snapshot(year), before) << "the folder changed";
         return r;
     }
@@ -118,7 +147,8 @@ TEST_F(CliRun, ExportsMatchTheHandWrittenFiles) {
         args.insert(args.end(), {"--encoding", "utf-8"});
         Outcome r = Unchanged(args);
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, Expected(c.expected));
+        // UTF-8 begins with the byte-order mark by which spreadsheets know it.
+        EXPECT_EQ(r.out, "\xEF\xBB\xBF" + Expected(c.expected));
     }
 }
 
@@ -139,15 +169,23 @@ TEST_F(CliRun, CsvIsShiftJisByDefaultAndGoesIntoTheNamedFile) {
 TEST_F(CliRun, TheDataFolderMayBeNamedByTheDriveAbove) {
     Outcome r = Unchanged({"export", "deposits", temp.path().string(), "--encoding", "utf-8"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, Expected("deposits.csv"));
+    EXPECT_EQ(r.out, "\xEF\xBB\xBF" + Expected("deposits.csv"));
+    EXPECT_EQ(r.err, "");  // a folder named on the command line is not named again
 }
 
 // Sound books: no faults. The fixture's statement pages disagree with each other,
-// which the check notes.
-TEST_F(CliRun, CheckOfSoundBooksFindsNothing) {
+// which the check notes with -v.
+TEST_F(CliRun, CheckOfSoundBooksSaysNothingUnlessAsked) {
     Outcome r = Unchanged({"check", year.string()});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, Expected("check-clean.txt"));
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    Outcome v = Unchanged({"check", "-v", year.string()});
+    EXPECT_EQ(v.status, 0) << v.err;
+    EXPECT_EQ(v.out, Expected("check-clean.txt"));
+    EXPECT_EQ(v.err, "");
+    Outcome en = Unchanged({"check", "--verbose", year.string()}, {"LANG=C.UTF-8"});
+    EXPECT_EQ(en.out, "No faults.\n");
 }
 
 TEST_F(CliRun, StaleHeaderTotalsAreOnlyNoted) {
@@ -156,9 +194,12 @@ TEST_F(CliRun, StaleHeaderTotalsAreOnlyNoted) {
     ledger.replace(6, 4, std::string("\xb0\x36\x00\x00", 4));
     ledger.replace(14, 4, std::string("\x00\x32\x00\x00", 4));
     WriteBytes(year / "KEIRI13.DAT", ledger);
-    Outcome r = Unchanged({"check", year.string()});
+    Outcome r = Unchanged({"check", "-v", year.string()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, Expected("check-stale.txt"));
+    // Notes alone are no fault: without -v nothing is said.
+    Outcome quiet = Unchanged({"check", year.string()});
+    EXPECT_EQ(quiet.out + quiet.err, "");
 }
 
 TEST_F(CliRun, CheckNamesEachFaultOfADamagedLedger) {
@@ -168,7 +209,46 @@ TEST_F(CliRun, CheckNamesEachFaultOfADamagedLedger) {
                   fs::copy_options::overwrite_existing);
     Outcome r = Unchanged({"check", year.string()});
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_EQ(r.out, Expected("check-damaged.txt"));
+    // Faults go to standard error.
+    EXPECT_EQ(r.err, Expected("check-damaged.txt"));
+    EXPECT_EQ(r.out, "");
+}
+
+// A wrong item number on one line is one fault: the balances after it, which follow
+// from the stored balance of that line, are not reported line after line.
+TEST_F(CliRun, OneWrongItemNumberIsReportedOnce) {
+    std::string ledger = ReadBytes(year / "KEIRI13.DAT");
+    ledger[18 + 12] = 77;  // line 1's item number
+    WriteBytes(year / "KEIRI13.DAT", ledger);
+    Outcome r = Unchanged({"check", year.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "KEIRI13.DAT 1行: 項目番号 77 は 0〜50 の範囲にありません。\n"
+              "誤り 1 件。\n");
+    Outcome en = Unchanged({"check", year.string()}, {"LANG=en_GB.UTF-8"});
+    EXPECT_EQ(en.err,
+              "KEIRI13.DAT line 1: the item number 77 is not within 0..50.\n"
+              "1 fault.\n");
+    // A balance changed by hand is reported on its line only.
+    ledger = ReadBytes(FixturePath("KEIRI13.DAT"));
+    ledger[18 + 22] = 0x10;  // line 1's balance 15000 -> 14864
+    WriteBytes(year / "KEIRI13.DAT", ledger);
+    Outcome balance = Unchanged({"check", year.string()});
+    EXPECT_EQ(balance.status, 1);
+    EXPECT_EQ(balance.err,
+              "KEIRI13.DAT 1行: 残高 14864 は、再計算すると 15000 です。\n"
+              "誤り 1 件。\n")
+        << balance.err;
+    // An amount changed without recomputing: the lines after it follow its stored
+    // balance, and only the changed line is reported.
+    ledger = ReadBytes(FixturePath("KEIRI13.DAT"));
+    ledger[18 + 14] = 0x70;  // line 1's income 5000 -> 4976, its balance left at 15000
+    WriteBytes(year / "KEIRI13.DAT", ledger);
+    Outcome amount = Unchanged({"check", year.string()});
+    EXPECT_EQ(amount.err.rfind("KEIRI13.DAT 1行: 残高 15000 は、再計算すると 14976 です。\n", 0), 0u)
+        << amount.err;
+    EXPECT_EQ(amount.err.find("2行"), std::string::npos) << amount.err;
+    EXPECT_EQ(amount.err.find("3行"), std::string::npos) << amount.err;
 }
 
 TEST_F(CliRun, CheckFindsDepositTotalsThatDisagree) {
@@ -177,9 +257,9 @@ TEST_F(CliRun, CheckFindsDepositTotalsThatDisagree) {
     WriteBytes(year / "YOKIN13.DAT", book);
     Outcome r = Unchanged({"check", year.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("YOKIN13.DAT: 現預金額の合計 0 は、口座 1〜20 の合計では 119995 です。"),
+    EXPECT_NE(r.err.find("YOKIN13.DAT: 現預金額の合計 0 は、口座 1〜20 の合計では 119995 です。"),
               std::string::npos)
-        << r.out;
+        << r.err;
 }
 
 TEST_F(CliRun, CheckReportsAJournalAndRollsNothingBack) {
@@ -190,8 +270,8 @@ TEST_F(CliRun, CheckReportsAJournalAndRollsNothingBack) {
     WriteBytes(year / "KEIRI13.JNL", "TABJRNL1 and what an interrupted operation left");
     Outcome r = Unchanged({"check", year.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("KEIRI13.JNL: 中断された操作のジャーナルがあります"), std::string::npos)
-        << r.out;
+    EXPECT_NE(r.err.find("KEIRI13.JNL: 中断された操作のジャーナルがあります"), std::string::npos)
+        << r.err;
     // The other commands would read half an operation: they refuse.
     Outcome e = Unchanged({"export", "ledger", year.string()});
     EXPECT_EQ(e.status, 2);
@@ -202,7 +282,7 @@ TEST_F(CliRun, MissingFilesAreReadAsTheProgramWouldWithoutCreatingThem) {
     // The program would create the deposit book and delete the empty ledger.
     fs::remove(year / "YOKIN13.DAT");
     WriteBytes(year / "KEIRI13.DAT", "");
-    Outcome r = Unchanged({"check", year.string()});
+    Outcome r = Unchanged({"check", "-v", year.string()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("注記: KEIRI13.DAT: 空のファイルです"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("注記: YOKIN13.DAT: ファイルがありません"), std::string::npos) << r.out;
@@ -274,7 +354,7 @@ TEST_F(CliRun, BadArgumentsAndUnreadableFoldersGiveStatusTwo) {
     const std::vector<std::vector<std::string>> cases = {
         {},
         {"frobnicate", year.string()},
-        {"check"},
+        {"check"},  // the default data folder of an empty program folder holds no year
         {"check", (temp / "nowhere").string()},
         {"export", "item", "51", year.string()},
         {"export", "item", year.string()},
@@ -297,12 +377,84 @@ TEST_F(CliRun, BadArgumentsAndUnreadableFoldersGiveStatusTwo) {
     EXPECT_FALSE(fs::exists(year / "DATE.DAT"));
 }
 
-TEST_F(CliRun, HelpIsInJapaneseAndEnglish) {
+TEST_F(CliRun, HelpAndMessagesFollowTheLocale) {
     Outcome r = Cli({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("使い方 / Usage:"), std::string::npos);
+    EXPECT_EQ(r.out.rfind("使い方:\n", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("tabulo-cli export ledger|summary|item N|deposits"), std::string::npos);
-    EXPECT_NE(r.out.find("Exit status"), std::string::npos);
+    EXPECT_NE(r.out.find("終了状態"), std::string::npos);
+    // Which encoding is for which spreadsheet.
+    EXPECT_NE(r.out.find("--encoding utf-8: 先頭に BOM を付けます"), std::string::npos);
+    Outcome en = Cli({"--help"}, {"LANG=C.UTF-8"});
+    EXPECT_EQ(en.out.rfind("Usage:\n", 0), 0u) << en.out;
+    EXPECT_NE(en.out.find("Exit status"), std::string::npos);
+    EXPECT_EQ(en.out.find("使い方"), std::string::npos);
+    // LC_ALL comes before LANG.
+    Outcome all = Cli({"--help"}, {"LANG=C.UTF-8", "LC_ALL=ja_JP.UTF-8"});
+    EXPECT_EQ(all.out, r.out);
+
+    // help [COMMAND] is --help, for that command.
+    Outcome help = Cli({"help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, r.out);
+    Outcome exportHelp = Cli({"help", "export"}, {"LANG=C.UTF-8"});
+    EXPECT_EQ(exportHelp.status, 0);
+    EXPECT_NE(exportHelp.out.find("byte-order mark"), std::string::npos);
+    EXPECT_EQ(exportHelp.out.find("Prints the window's reports"), std::string::npos);
+    EXPECT_EQ(Cli({"help", "frobnicate"}).status, 2);
+
+    // A refusal in the locale's language only.
+    Outcome ja = Cli({"export", "ledger", year.string(), "--frobnicate"});
+    EXPECT_EQ(ja.status, 2);
+    EXPECT_EQ(ja.err, "tabulo-cli: 知らないオプションです: --frobnicate\n詳しくは tabulo-cli help\n");
+    Outcome c = Cli({"export", "ledger", year.string(), "--frobnicate"}, {"LANG=C"});
+    EXPECT_EQ(c.err, "tabulo-cli: unknown option: --frobnicate\nSee tabulo-cli help\n");
+    Outcome version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tabulo-cli ", 0), 0u);
+}
+
+// Without a folder: $TABULO_DATA where set, else the data drive of the program's
+// settings file, the folder the window reads; standard error names it. A program
+// folder given on the command line leads to its year the same way.
+TEST_F(CliRun, WithoutAFolderTheProgramsOwnDataDriveIsRead) {
+    // The settings of a new program folder: drive A, drives/A/KEIRIDATA below it.
+    const fs::path home = temp / "home";
+    const fs::path driveA = home / "drives" / "A" / "KEIRIDATA";
+    fs::create_directories(driveA);
+    for (const auto& e : fs::directory_iterator(year)) fs::copy_file(e.path(), driveA / e.path().filename());
+    Outcome r = Cli({"export", "deposits", "--encoding", "utf-8"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "\xEF\xBB\xBF" + Expected("deposits.csv"));
+    EXPECT_EQ(r.err, "tabulo-cli: データフォルダー " + driveA.string() +
+                         "（プログラムのデータドライブ（" + (home / "TAB_SET3.DAT").string() + "））\n");
+    EXPECT_FALSE(fs::exists(home / "TAB_SET3.DAT"));  // nothing is written, not even that
+
+    // A settings file naming another drive: a directory.
+    WriteBytes(home / "TAB_SET3.DAT", temp.path().string() + "\r\n2000\r\n0\r\n0\r\n0\r\n");
+    Outcome other = Cli({"check", "-v"}, {"LANG=C.UTF-8"});
+    EXPECT_EQ(other.status, 0) << other.err;
+    EXPECT_EQ(other.err, "tabulo-cli: data folder " + year.string() + " (the program's data drive (" +
+                             (home / "TAB_SET3.DAT").string() + "))\n");
+    EXPECT_EQ(other.out, "No faults.\n");
+    // check without -v stays silent on sound books, folder line and all.
+    Outcome quiet = Cli({"check"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+
+    // The program folder named on the command line.
+    Outcome named = Cli({"export", "deposits", home.string(), "--encoding", "utf-8"}, {"LANG=C"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(named.out, "\xEF\xBB\xBF" + Expected("deposits.csv"));
+    EXPECT_NE(named.err.find("data folder " + year.string()), std::string::npos) << named.err;
+
+    // $TABULO_DATA comes first.
+    Outcome env = Cli({"export", "deposits"}, {"TABULO_DATA=" + driveA.string(), "LANG=C"});
+    EXPECT_EQ(env.status, 0) << env.err;
+    EXPECT_EQ(env.err, "tabulo-cli: data folder " + driveA.string() + " ($TABULO_DATA)\n");
+    Outcome missing = Cli({"check"}, {"TABULO_DATA=" + (temp / "nowhere").string()});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find((temp / "nowhere").string()), std::string::npos) << missing.err;
 }
 
 // ---- print: one PDF per report, its page count and its text ----

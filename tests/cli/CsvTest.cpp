@@ -25,13 +25,14 @@ TEST(CsvBytes, FieldsAreQuotedOnlyWhereASpreadsheetNeedsIt) {
     auto bytes =
         EncodeCsv({{"a", "b,c", "say \"hi\"", " pad", "", "-5"}, {"x\r\ny"}}, CsvEncoding::Utf8);
     ASSERT_TRUE(bytes.ok());
-    EXPECT_EQ(Str(*bytes), "a,\"b,c\",\"say \"\"hi\"\"\",\" pad\",,-5\r\n\"x\r\ny\"\r\n");
+    // UTF-8 begins with its byte-order mark.
+    EXPECT_EQ(Str(*bytes), "\xEF\xBB\xBF" "a,\"b,c\",\"say \"\"hi\"\"\",\" pad\",,-5\r\n\"x\r\ny\"\r\n");
 }
 
 TEST(CsvBytes, ShiftJisByDefaultAndRefusedWhenATextHasNoShiftJisForm) {
     auto sjis = EncodeCsv({{"売上", "ｶﾅ"}}, CsvEncoding::Cp932);
     ASSERT_TRUE(sjis.ok());
-    EXPECT_EQ(Str(*sjis), "\x94\x84\x8f\xe3,\xb6\xc5\r\n");
+    EXPECT_EQ(Str(*sjis), "\x94\x84\x8f\xe3,\xb6\xc5\r\n");  // no mark before CP932
     auto emoji = EncodeCsv({{"😀"}}, CsvEncoding::Cp932);
     ASSERT_FALSE(emoji.ok());
     EXPECT_EQ(emoji.error().code, FileErrorCode::NotEncodable);

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -199,7 +199,17 @@ TEST_F(ReportForms, SummaryShowsBlankZerosSeparatorsAndTheNetLineInAFixedPitchFa
     EXPECT_EQ(g.CellText(2, 2), QString(10, QLatin1Char(' ')));
     EXPECT_EQ(g.CellText(51, 0), QString());
     EXPECT_EQ(g.CellText(51, 15), QStringLiteral("   -45,000"));
-    EXPECT_TRUE(QFontInfo(g.grid()->font()).fixedPitch());
+    // The columns line up as the user sees them: the digits, the blank, the comma and
+    // the minus advance by one cell, a full-width character by two, in the grid's face.
+    const QFontMetricsF fm(g.grid()->font());
+    const qreal cell = fm.horizontalAdvance(QLatin1Char('0'));
+    EXPECT_GT(cell, 0);
+    for (QChar c : QStringLiteral("0123456789 ,-"))
+        EXPECT_EQ(fm.horizontalAdvance(c), cell) << "half-width " << QString(c).toStdString();
+    for (QChar c : QStringLiteral("１月売上高（）・中間集計"))
+        EXPECT_EQ(fm.horizontalAdvance(c), 2 * cell) << "full-width " << QString(c).toStdString();
+    EXPECT_EQ(fm.horizontalAdvance(g.CellText(1, 2)), 10 * cell);
+    EXPECT_EQ(fm.horizontalAdvance(g.CellText(1, 1)), 32 * cell);
     EXPECT_EQ(g.grid()->currentIndex().row(), 0);  // row 1, column 2
     EXPECT_EQ(g.grid()->currentIndex().column(), 2);
     // Only the statement pages this program has are offered.

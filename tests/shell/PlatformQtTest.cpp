@@ -7,7 +7,9 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -106,6 +108,46 @@ TEST(PrinterHostTest, OnePrinterForTheRunPrintingToPdfWithoutAnInstalledPrinter)
     } else {
         EXPECT_FALSE(host.PrintsToFile());
     }
+}
+
+// On a new program folder the set-up dialog proposes .../PDF/TABULO.pdf; OK used to
+// answer that the file was not writable, since the folder came only with the first
+// printout.
+TEST(PrinterHostTest, TheSetUpDialogAcceptsItsPdfFileOnANewProgramFolder) {
+    testing::TempFolder home;
+    PrinterHost host(home.path());
+    const std::filesystem::path proposed = home.path() / "PDF" / "TABULO.pdf";
+    host.Printer().setOutputFormat(QPrinter::PdfFormat);
+    host.Printer().setOutputFileName(QString::fromStdString(proposed.string()));
+    std::filesystem::remove_all(home.path() / "PDF");
+
+    bool sawDialog = false;
+    QStringList warnings;
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            warnings << box->text();
+            box->done(0);
+        } else if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
+            if (!sawDialog) {
+                sawDialog = true;
+                QTest::keyClick(dialog, Qt::Key_Return);  // OK
+            } else {
+                dialog->reject();  // the warning kept it open
+            }
+        }
+    });
+    poll->start();
+    const bool accepted = host.PrinterSetup(nullptr);
+    poll->stop();
+    delete poll;
+    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QStringLiteral(" / ")).toStdString();
+    EXPECT_TRUE(accepted);
+    EXPECT_TRUE(std::filesystem::is_directory(home.path() / "PDF"));
+    EXPECT_TRUE(host.PrintsToFile());
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <map>
 
+#include "platform/Locale.h"
 #include "platform/ShippedFiles.h"
 #include "platform/SystemInfo.h"
 #include "shell/CheckStartup.h"
+#include "shell/CommandLine.h"
 #include "shell/FiscalYearRules.h"
 #include "shell/SettingsRules.h"
 #include "store/SharedState.h"
@@ -277,6 +279,68 @@ TEST(ShippedFiles, FoundBesideTheExecutableOrInTheInstalledShareFolder) {
     fs::create_directories(tree.path() / "usr" / "bin");
     EXPECT_EQ(ShippedFilesFolder(tree.path() / "usr" / "bin"),
               tree.path() / "usr" / "share" / "tabulo");
+}
+
+// ---- tabulo's command line, read before Qt starts ----
+
+TEST(CommandLine, HelpVersionAndTheInstallCheckEndWithoutAWindow) {
+    EXPECT_EQ(ReadCommandLine({}).kind, LaunchKind::Window);
+    EXPECT_EQ(ReadCommandLine({"--help"}).kind, LaunchKind::Help);
+    EXPECT_EQ(ReadCommandLine({"-h"}).kind, LaunchKind::Help);
+    EXPECT_EQ(ReadCommandLine({"--version"}).kind, LaunchKind::Version);
+    EXPECT_EQ(ReadCommandLine({"--check-install"}).kind, LaunchKind::CheckInstall);
+    // The help answers whatever else was asked; the version comes before the check.
+    EXPECT_EQ(ReadCommandLine({"--check-install", "--help"}).kind, LaunchKind::Help);
+    EXPECT_EQ(ReadCommandLine({"--check-install", "--version"}).kind, LaunchKind::Version);
+}
+
+TEST(CommandLine, QtsOwnWindowOptionsPassAndEverythingElseIsRefused) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-platform", "offscreen"},
+                                               {"--platform", "xcb"},
+                                               {"-style=fusion"},
+                                               {"-session", "abc", "-reverse"},
+                                               {"-qwindowgeometry", "800x600", "--check-install"}}) {
+        const Launch l = ReadCommandLine(args);
+        EXPECT_NE(l.kind, LaunchKind::Refused) << args[0];
+    }
+    EXPECT_EQ(ReadCommandLine({"-qwindowgeometry", "800x600", "--check-install"}).kind,
+              LaunchKind::CheckInstall);
+    const Launch unknown = ReadCommandLine({"--frobnicate"});
+    EXPECT_EQ(unknown.kind, LaunchKind::Refused);
+    EXPECT_EQ(unknown.refused, "--frobnicate");
+    EXPECT_EQ(ReadCommandLine({"notes.txt"}).refused, "notes.txt");
+    EXPECT_EQ(ReadCommandLine({"-style"}).refused, "-style");      // its value is missing
+    EXPECT_EQ(ReadCommandLine({"-reverse=1"}).refused, "-reverse=1");  // takes no value
+    EXPECT_EQ(ReadCommandLine({"-"}).refused, "-");
+}
+
+TEST(CommandLine, TheUsageSpeaksTheLocalesLanguage) {
+    std::map<std::string, std::string> vars;
+    const EnvLookup env = [&vars](const std::string& name) -> std::optional<std::string> {
+        auto it = vars.find(name);
+        if (it == vars.end()) return std::nullopt;
+        return it->second;
+    };
+    EXPECT_FALSE(PrefersJapanese(env));
+    vars["LANG"] = "ja_JP.UTF-8";
+    EXPECT_TRUE(PrefersJapanese(env));
+    vars["LC_MESSAGES"] = "C";  // before LANG
+    EXPECT_FALSE(PrefersJapanese(env));
+    vars["LC_ALL"] = "ja_JP.eucJP";  // before both
+    EXPECT_TRUE(PrefersJapanese(env));
+    vars["LC_ALL"] = "";  // an empty one does not count
+    EXPECT_FALSE(PrefersJapanese(env));
+    EXPECT_EQ(TabuloUsage(true).rfind("使い方: tabulo", 0), 0u);
+    EXPECT_EQ(TabuloUsage(false).rfind("Usage: tabulo", 0), 0u);
+}
+
+TEST(FiscalYearRules, TheProposedYearIsTodaysYearOfItsEra) {
+    using namespace std::chrono;
+    EXPECT_EQ(ProposedEraYear(year{2026} / December / 8), 8);
+    EXPECT_EQ(ProposedEraYear(year{2019} / May / 1), 1);
+    EXPECT_EQ(ProposedEraYear(year{2019} / April / 30), 31);
+    EXPECT_EQ(ProposedEraYear(year{2001} / January / 1), 13);
 }
 
 }  // namespace

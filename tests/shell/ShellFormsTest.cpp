@@ -13,14 +13,17 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +31,9 @@
 #include <functional>
 #include <map>
 
+#include "platform/PrinterHost.h"
 #include "platform/SingleInstance.h"
+#include "platform/UrlOpener.h"
 #include "shell/About.h"
 #include "shell/BuTabulo.h"
 #include "shell/CheckStartup.h"
@@ -206,6 +211,21 @@ TEST_F(ShellForms, FiscalYearFormProposesTheEraOfToday) {
     EXPECT_EQ(heisei.Text1()->text(), QStringLiteral("平成"));
 }
 
+TEST_F(ShellForms, FiscalYearFormProposesThisYearOfTheEraSelectedForTyping) {
+    ctx.today = [] { return year{2026} / March / 1; };
+    NendoInp reiwa(ctx, nullptr);
+    EXPECT_EQ(reiwa.Text2()->text(), QStringLiteral("8"));
+    EXPECT_EQ(reiwa.Text2()->selectedText(), QStringLiteral("8"));
+    ctx.today = [] { return year{2019} / April / 30; };
+    NendoInp heisei(ctx, nullptr);
+    EXPECT_EQ(heisei.Text1()->text(), QStringLiteral("平成"));
+    EXPECT_EQ(heisei.Text2()->text(), QStringLiteral("31"));
+    ctx.today = [] { return year{2019} / May / 1; };
+    NendoInp first(ctx, nullptr);
+    EXPECT_EQ(first.Text1()->text(), QStringLiteral("令和"));
+    EXPECT_EQ(first.Text2()->text(), QStringLiteral("1"));
+}
+
 TEST_F(ShellForms, FiscalYearZeroOnlyBeepsAndOtherKeysAreRefused) {
     s.DataFolder = dataFolder;
     s.FiscalYearPath = dataFolder / "DATE.DAT";
@@ -230,10 +250,10 @@ TEST_F(ShellForms, RegisteringTheFiscalYearWritesDateDat) {
     NendoInp form(ctx, nullptr);
     Activate(form);
     form.Text2()->setFocus();
-    QTest::keyClicks(form.Text2(), QStringLiteral("13"));
-    QTest::keyClick(form.Text2(), Qt::Key_Return);  // on to 登録
-    QTest::keyClick(form.Touroku(), Qt::Key_Return);
+    QTest::keyClicks(form.Text2(), QStringLiteral("13"));  // replaces the proposed 30
+    QTest::keyClick(form.Text2(), Qt::Key_Return);  // Enter in the year box registers
     EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(s.FiscalYear, 13);
     EXPECT_EQ(s.EraName, "平成");
     EXPECT_EQ(ReadBytes(s.FiscalYearPath), kDateDat13);
@@ -264,11 +284,12 @@ TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
               QStringLiteral("データ読み込み(&R)|-|データ入力(&I)|項目別表示(&H)|マスター登録(&S)|"
                              "預金データ入力(&Y)|-|環境設定(&K)|プリンター設定(&P)|-|"
                              "データディスクのバックアップ(&B)|翌年度データディスク作成(&N)|"
-                             "CSVファイルに出力(&X)...|-|終了(&E)"));
+                             "CSVファイルに出力(&X)...|最後に出力したPDFを開く(&O)|"
+                             "PDFのフォルダーを開く(&F)|-|終了(&E)"));
     entries.clear();
     for (QAction* a : menus[1]->menu()->actions()) entries << a->text();
     EXPECT_EQ(entries.join(QLatin1Char('|')),
-              QStringLiteral("目次(&C)|ヘルプの使い方(&H)|バージョン情報(&A)"));
+              QStringLiteral("目次(&C)|はじめて使うとき(&F)|ヘルプの使い方(&H)|バージョン情報(&A)"));
     const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
                           "預金データ入力", "環境設定", "プリンター設定", "終了"};
     for (int i = 0; i < 8; ++i) {
@@ -342,6 +363,111 @@ TEST_F(MainWindow, AFailedReadLeavesReadingAndSettingsOpenForAnotherTry) {
     prompt.Clear();
     window.MenuInp_Click();
     EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
+}
+
+// A first start: the status bar says what to do; 読み込み on the fresh disk gives the
+// message, then the year form centred over the window with this year proposed, and
+// Enter registers it. Afterwards the caption and the status bar name the year.
+TEST_F(MainWindow, AFirstStartGuidesFromReadingToTheLoadedYear) {
+    window.resize(800, 600);
+    window.move(150, 90);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
+    EXPECT_TRUE(window.YearLabel()->text().contains(QStringLiteral("［読み込み］ボタン")));
+    EXPECT_TRUE(window.YearLabel()->text().contains(QStringLiteral("はじめて使うとき")));
+    window.Context().today = [] { return year{2026} / June / 3; };
+    QPoint formCentre, windowCentre;
+    QString proposed;
+    OnNextModal([&](QWidget* w) {
+        auto* form = qobject_cast<NendoInp*>(w);
+        ASSERT_NE(form, nullptr);
+        formCentre = form->frameGeometry().center();
+        windowCentre = window.frameGeometry().center();
+        proposed = form->Text1()->text() + form->Text2()->text();
+        EXPECT_EQ(form->focusWidget(), form->Text2());  // the year is where typing goes
+        QTest::keyClick(form->Text2(), Qt::Key_Return);
+    });
+    QTest::mouseClick(window.Img(ToolButton::Read), Qt::LeftButton);
+    EXPECT_EQ(prompt.shown.at(0).text, "年度ファイルが有りません！！");
+    EXPECT_EQ(proposed, QStringLiteral("令和8"));
+    EXPECT_LE((formCentre - windowCentre).manhattanLength(), 4)
+        << formCentre.x() << "," << formCentre.y() << " vs " << windowCentre.x() << ","
+        << windowCentre.y();
+    EXPECT_EQ(s.DataLoaded, 1);
+    EXPECT_EQ(ReadBytes(dataFolder / "DATE.DAT"), FromHex("38 2c 22 97df 9861 22 2c 30 0d0a"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理 - 令和8年度"));
+    EXPECT_TRUE(window.YearLabel()->text().startsWith(QStringLiteral("令和8年度のデータを読み込みました")))
+        << window.YearLabel()->text().toStdString();
+}
+
+// The help menu has the page for a first start.
+TEST_F(MainWindow, TheHelpMenuOpensThePageForAFirstStart) {
+    struct PageNotes : HelpHost {
+        std::vector<std::string> pages;
+        void ShowContents() override { pages.push_back("contents"); }
+        void ShowHelpOnHelp() override {}
+        void ShowPage(const std::string& name) override { pages.push_back(name); }
+        void CloseHelp() override {}
+    } help;
+    Tabulo withHelp(s, prompt, nullptr, &help);
+    QAction* first = nullptr;
+    for (QAction* a : withHelp.menuBar()->actions()[1]->menu()->actions())
+        if (a->text() == QStringLiteral("はじめて使うとき(&F)")) first = a;
+    ASSERT_NE(first, nullptr);
+    first->trigger();
+    EXPECT_EQ(help.pages, std::vector<std::string>{"first.html"});
+    EXPECT_TRUE(fs::exists(fs::path(TABULO_TEST_DATA).parent_path().parent_path() / "help" / "first.html"));
+}
+
+// After a printout into a PDF file, Ctrl+O hands that file to the desktop's viewer and
+// Ctrl+Shift+O its folder to the file manager.
+TEST_F(MainWindow, KeysOpenTheLastPdfAndThePdfFolder) {
+    struct Urls : UrlOpener {
+        std::vector<QUrl> opened;
+        bool answer = true;
+        bool Open(const QUrl& url) override {
+            opened.push_back(url);
+            return answer;
+        }
+    } urls;
+    PrinterHost printer(home.path());
+    printer.Printer().setOutputFormat(QPrinter::PdfFormat);
+    printer.Printer().setOutputFileName(
+        QString::fromStdString((printer.DefaultPdfFolder() / "TABULO.pdf").string()));
+    printer.SetClock([] { return std::string("20260603-1000"); });
+    Tabulo w(s, prompt, &printer, nullptr);
+    w.SetUrlOpener(&urls);
+    Activate(w);
+    EXPECT_FALSE(w.OpenPdfAction()->isEnabled());  // nothing printed yet
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(urls.opened.empty());
+
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(urls.opened.size(), 1u);
+    EXPECT_EQ(urls.opened[0], QUrl::fromLocalFile(QString::fromStdString((home.path() / "PDF").string())));
+    EXPECT_TRUE(fs::is_directory(home.path() / "PDF"));
+
+    PrintDocument doc;
+    doc.name = "出納簿 04月";
+    PageWriter page(doc);
+    page.NewPage(11906, 16838);
+    page.FontName = "ＭＳ 明朝";
+    page.Print("出納簿");
+    ASSERT_TRUE(printer.Print(doc));
+    const fs::path pdf = home.path() / "PDF" / "20260603-1000 出納簿 04月.pdf";
+    ASSERT_TRUE(fs::exists(pdf));
+    EXPECT_TRUE(w.statusBar()->currentMessage().contains(QString::fromStdString(pdf.string())));
+    EXPECT_TRUE(w.OpenPdfAction()->isEnabled());
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(urls.opened.size(), 2u);
+    EXPECT_EQ(urls.opened[1], QUrl::fromLocalFile(QString::fromStdString(pdf.string())));
+    EXPECT_TRUE(prompt.shown.empty());
+
+    // A desktop without a viewer: the user is told, with the file's name.
+    urls.answer = false;
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_NE(prompt.LastText().find("PDFを開くプログラムが見つかりません。"), std::string::npos);
+    EXPECT_NE(prompt.LastText().find(pdf.string()), std::string::npos);
 }
 
 TEST_F(MainWindow, ReadingAFreshDiskAsksForTheYear) {

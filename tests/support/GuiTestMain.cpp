@@ -1,7 +1,8 @@
 // Main of the form tests: one QApplication on the offscreen platform for all cases.
 // Each test process keeps its user settings (QSettings) in a folder of its own, so
 // that tests running side by side never see each other's choices, and the
-// developer's own settings are never touched.
+// developer's own settings are never touched. The fonts are those of the font set
+// that FONTCONFIG_FILE names (tests/CMakeLists.txt), with the program's substitutions.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+#include "platform/Fonts.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
@@ -19,6 +22,8 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         QApplication app(argc, argv);
+        // The faces the forms ask for resolve as they do in the program.
+        tabulo::RegisterFontSubstitutions();
         ::testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
     }
