@@ -17,6 +17,8 @@ const char* const kHelp =
     "データフォルダーには何も書き込みません。\n"
     "DATAFOLDER is the data folder (the one holding DATE.DAT, or the folder above its KEIRIDATA).\n"
     "Nothing is ever written into it.\n"
+    "-o がデータフォルダーの中やシンボリックリンク、通常のファイルでないものを指すときは出力しません。\n"
+    "-o is refused inside the data folder, on a symbolic link and on anything but a regular file.\n"
     "\n"
     "check     "
     "年度のファイル（DATE.DAT、MASTER.DAT、SHINKOKU."
@@ -36,6 +38,8 @@ const char* const kHelp =
     "\n"
     "オプション / Options:\n"
     "  -o, --output FILE        出力ファイル / output file (export: standard output when omitted)\n"
+    "  --force                  既にある出力ファイルを置き換えます（無いと置き換えません）/\n"
+    "                           replace an output file that exists (never without it)\n"
     "  --encoding cp932|utf-8   CSV の文字コード（既定 cp932）/ CSV encoding (default cp932)\n"
     "  -h, --help               この説明 / this help\n"
     "  -v, --version            版 / version\n"
@@ -71,6 +75,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     std::vector<std::string> words;
     std::optional<std::string> output, encoding;
     bool help = false, version = false, optionsEnd = false;
+    bool force = false;  // an existing output file may be replaced
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (optionsEnd || a.size() < 2 || a[0] != '-') {
@@ -100,6 +105,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             help = true;
         } else if (a == "-v" || a == "--version") {
             version = true;
+        } else if (a == "--force") {
+            force = true;
         } else if (auto o = a.size() > 2 && a[1] == '-' ? joinedTo("--output") : joinedTo("-o")) {
             if (!take(output, *o))
                 return Refuse("-o にはファイル名を一つ付けます / -o takes one file name");
@@ -122,7 +129,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
     if (command == "check") {
         if (words.size() != 2) return Refuse("check DATAFOLDER");
-        if (output || encoding)
+        if (output || encoding || force)
             return Refuse("check にオプションはありません / check takes no options");
         r.kind = CliRequest::Check;
         r.folder = words[1];
@@ -159,7 +166,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         if (encoding)
             return Refuse("--encoding は export だけのオプションです / --encoding is for export");
         r.kind = CliRequest::Print;
-        r.printRequest = {what, number, folder, *output};
+        r.printRequest = {what, number, folder, *output, force};
         return {r, {}};
     }
     r.kind = CliRequest::Export;
@@ -167,6 +174,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     r.exportRequest.item = number;
     r.exportRequest.folder = folder;
     if (output) r.exportRequest.output = *output;
+    r.exportRequest.force = force;
     if (encoding) {
         std::string e;
         for (char c : *encoding) e += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);

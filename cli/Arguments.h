@@ -24,7 +24,7 @@ struct ParsedArguments {
 };
 
 // `args` without the program name. Options may stand anywhere: -o FILE, -oFILE,
-// --output FILE, --output=FILE, --encoding cp932|utf-8, -h/--help, -v/--version;
+// --output FILE, --output=FILE, --force, --encoding cp932|utf-8, -h/--help, -v/--version;
 // "--" ends the options.
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 

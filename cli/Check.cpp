@@ -61,11 +61,14 @@ void CompareTotals(Findings& f, const SharedState& s, const LedgerHeaderRecord& 
 // aggregation (which reads them again) is not run; an error when the file cannot be
 // read or its header is cut short.
 Result<bool> CheckLedger(Findings& f, SharedState& s) {
-    auto bytes = ReadWholeFile(s.LedgerPath);
+    auto bytes = ReadWholeFile(s.LedgerPath, kMaxLedgerFileSize);
     if (!bytes) return Named(bytes.error(), s.LedgerPath);
     std::error_code ec;
     if (bytes->empty()) {
-        if (std::filesystem::exists(s.LedgerPath, ec))
+        // The program removes an empty ledger file, never a link that leads to one.
+        if (std::filesystem::is_symlink(s.LedgerPath, ec))
+            f.Note(s.LedgerPath, 0, "空のファイルへのリンクです（行はありません）。");
+        else if (std::filesystem::exists(s.LedgerPath, ec))
             f.Note(s.LedgerPath, 0, "空のファイルです（プログラムが読み込むと削除されます）。");
         return true;
     }

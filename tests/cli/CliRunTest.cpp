@@ -2,20 +2,14 @@
 // check reports against expected files written by hand, one PDF per report, and the
 // bad-input cases of the data store, each leaving the folder exactly as it was.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "tests/support/TempFolder.h"
-
-extern char** environ;
+#include "tests/cli/CliRun.h"
 
 namespace tabulo {
 namespace {
@@ -25,38 +19,9 @@ using testing::FixturePath;
 using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs `program` with `args`, its output and errors caught in files of `temp`.
-Outcome Execute(const TempFolder& temp, const std::string& program,
-                const std::vector<std::string>& args) {
-    const fs::path outPath = temp / "stdout", errPath = temp / "stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    Outcome run;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int st = 0;
-        waitpid(pid, &st, 0);
-        run.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadBytes(outPath);
-    run.err = ReadBytes(errPath);
-    return run;
-}
+using testing::Execute;
+using testing::Outcome;
+using testing::CliRun;
 
 std::string Expected(const std::string& name) {
     const fs::path p = fs::path(TABULO_CLI_TESTS) / "expected" / name;
@@ -64,40 +29,11 @@ std::string Expected(const std::string& name) {
     return ReadBytes(p);
 }
 
-// Every file of a folder with its bytes, to see that a command wrote nothing.
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        files[e.path().filename().string()] = ReadBytes(e.path());
-    return files;
-}
-
 std::string FirstLines(const std::string& text, int count) {
     std::size_t pos = 0;
     for (int i = 0; i < count; ++i) pos = text.find('\n', pos) + 1;
     return text.substr(0, pos);
 }
-
-class CliRun : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        year = temp / "KEIRIDATA";
-        fs::create_directories(year);
-        for (const char* name :
-             {"DATE.DAT", "MASTER.DAT", "SHINKOKU.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
-            fs::copy_file(FixturePath(name), year / name);
-    }
-    Outcome Cli(const std::vector<std::string>& args) { return Execute(temp, TABULO_CLI, args); }
-    // Runs and checks that the data folder is byte for byte as before.
-    Outcome Unchanged(const std::vector<std::string>& args) {
-        auto before = Snapshot(year);
-        Outcome r = Cli(args);
-        EXPECT_EQ(Snapshot(year), before) << "the folder changed";
-        return r;
-    }
-    TempFolder temp;
-    fs::path year;
-};
 
 TEST_F(CliRun, ExportsMatchTheHandWrittenFiles) {
     const struct {
