@@ -19,19 +19,10 @@ using namespace tabulo;
 namespace {
 
 const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        char name[] = "/tmp/tabulo-fuzz-journal-XXXXXX";
-        const char* made = ::mkdtemp(name);
-        fuzz::Require(made != nullptr, "temporary folder");
-        return std::filesystem::path(made);
-    }();
-    return folder;
+    return fuzz::TempFolder("/tmp/tabulo-fuzz-journal-XXXXXX");
 }
 
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using fuzz::ReadAll;
 
 void WriteAll(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);

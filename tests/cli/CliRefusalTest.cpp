@@ -101,7 +101,7 @@ TEST_F(CliRun, OutputGoesOnlyToARegularFileNeverThroughALinkOrOntoADevice) {
     fs::create_directories(temp / "folder");
     struct stat nullBefore {};
     ASSERT_EQ(::stat("/dev/null", &nullBefore), 0);
-    for (const std::string output : {(temp / "link.csv").string(), (temp / "fifo").string(),
+    for (const std::string& output : {(temp / "link.csv").string(), (temp / "fifo").string(),
                                      (temp / "folder").string(), std::string("/dev/null")}) {
         for (auto args : Writers(year, output)) {
             SCOPED_TRACE(output + ": " + args[0]);

@@ -45,6 +45,17 @@ protected:
     void Read() {
         ReadDataSet(s, prompt, [this] { ++asked; });
     }
+    // A fresh copy of the fixtures, changed by `damage`, read as at a new start.
+    void ReadDamagedCopy(const std::function<void()>& damage) {
+        fs::remove_all(disk);
+        CopyFixtures();
+        damage();
+        s = SharedState{};
+        s.ProgramFolder = temp / "prog";
+        s.SetupLines = {"", "A", "2000", "0", "0", "0", "0", "0", "0"};
+        prompt.Clear();
+        Read();
+    }
     TempFolder temp;
     SharedState s;
     FakePrompt prompt;
@@ -178,42 +189,36 @@ TEST_F(DataSetTest, LedgersThatAreHugeEndlessOrNoFileAreRefusedByTheRead) {
         const char* why;
         std::function<void()> make;
         fs::file_type type;
+        std::uintmax_t size;  // of a regular file
     } cases[] = {
         {"a sparse file of 8 GB", [&] { fs::resize_file(ledger, 8ull << 30); },
-         fs::file_type::regular},
+         fs::file_type::regular, 8ull << 30},
         {"one byte over the largest ledger",
-         [&] { fs::resize_file(ledger, kMaxLedgerFileSize + 1); }, fs::file_type::regular},
+         [&] { fs::resize_file(ledger, kMaxLedgerFileSize + 1); }, fs::file_type::regular,
+         kMaxLedgerFileSize + 1},
         {"a link to /dev/zero",
          [&] {
              fs::remove(ledger);
              fs::create_symlink("/dev/zero", ledger);
          },
-         fs::file_type::symlink},
+         fs::file_type::symlink, 0},
         {"a FIFO",
          [&] {
              fs::remove(ledger);
              ASSERT_EQ(::mkfifo(ledger.c_str(), 0600), 0);
          },
-         fs::file_type::fifo},
+         fs::file_type::fifo, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        fs::remove_all(disk);
-        CopyFixtures();
-        c.make();
-        const auto sizeBefore = fs::is_regular_file(fs::symlink_status(ledger)) ? fs::file_size(ledger) : 0;
-        s = SharedState{};
-        s.ProgramFolder = temp / "prog";
-        s.SetupLines = {"", "A", "2000", "0", "0", "0", "0", "0", "0"};
-        prompt.Clear();
-        Read();
+        ReadDamagedCopy(c.make);
         EXPECT_EQ(s.DataLoaded, 0);
         ASSERT_FALSE(prompt.shown.empty());
         EXPECT_NE(prompt.LastText().find("KEIRI13.DAT"), std::string::npos) << prompt.LastText();
         EXPECT_EQ(prompt.shown.back().title, "エラー確認");
         EXPECT_EQ(fs::symlink_status(ledger).type(), c.type);
         if (c.type == fs::file_type::regular) {
-            EXPECT_EQ(fs::file_size(ledger), sizeBefore);
+            EXPECT_EQ(fs::file_size(ledger), c.size);
         }
         // A cash-book operation opening the ledger refuses it in the same way.
         s.LedgerPath = ledger;
@@ -271,14 +276,7 @@ TEST_F(DataSetTest, BadFilesAreReportedAndLeftAsTheyWere) {
     };
     for (const BadFile& c : cases) {
         SCOPED_TRACE(c.why);
-        fs::remove_all(disk);
-        CopyFixtures();
-        WriteBytes(disk / c.name, c.bytes);
-        s = SharedState{};
-        s.ProgramFolder = temp / "prog";
-        s.SetupLines = {"", "A", "2000", "0", "0", "0", "0", "0", "0"};
-        prompt.Clear();
-        Read();
+        ReadDamagedCopy([&] { WriteBytes(disk / c.name, c.bytes); });
         EXPECT_EQ(s.DataLoaded, 0);
         ASSERT_FALSE(prompt.shown.empty());
         EXPECT_NE(prompt.LastText().find(c.name), std::string::npos) << prompt.LastText();

@@ -221,20 +221,6 @@ TEST_F(LedgerFileTest, TheLargestLedgerOpensAndOneByteMoreDoesNot) {
     EXPECT_EQ(std::filesystem::file_size(path), kMaxLedgerFileSize + 1);
 }
 
-TEST(LedgerFileNew, FirstPostingIntoANewLedger) {
-    // The first line of a new year goes into a file that had no bytes at all.
-    TempFolder temp;
-    auto path = temp / "KEIRI13.DAT";
-    auto f = LedgerFile::Open(path);
-    ASSERT_TRUE(f.ok());
-    LedgerHeaderRecord h;
-    h.LineCount = 1;
-    f->WriteHeader(h);
-    ASSERT_TRUE(f->WriteLine(1, BlankLedgerLine(7)).ok());
-    ASSERT_TRUE(f->Commit().ok());
-    EXPECT_EQ(ReadBytes(path).size(), kLedgerHeaderSize + kLedgerLineSize);
-}
-
 TEST(LedgerFileNew, MissingFolderIsAnError) {
     TempFolder temp;
     auto f = LedgerFile::Open(temp / "nowhere" / "KEIRI13.DAT");
