@@ -189,7 +189,8 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     if (*linesRead && !journal && s.LedgerHeader.LineCount > 0) {
         // The aggregation's own refusals (a month outside 1..12, a total too large).
         auto table = ComputeMonthlyItemTable(s);
-        if (!table) f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail);
+        if (!table)
+            f.Fault(s.LedgerPath, table.error().line, "集計できません: " + table.error().detail);
     }
     std::error_code ec;
     if (!std::filesystem::exists(s.DepositPath, ec) ||

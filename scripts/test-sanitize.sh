@@ -15,8 +15,11 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
     generator=()
     if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
     sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+    # The instrumented code makes GCC's flow warnings see ghosts inside the standard
+    # library; the plain build keeps them.
+    quiet="-Wno-maybe-uninitialized -Wno-stringop-overflow -Wno-stringop-overread -Wno-array-bounds -Wno-restrict -Wno-alloc-size-larger-than"
     cmake -S . -B "$build_dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_FLAGS="$sanitize" \
+        -DCMAKE_CXX_FLAGS="$sanitize $quiet" \
         -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
         -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
         -DTABULO_BUILD_BENCH=OFF

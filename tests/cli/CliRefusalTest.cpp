@@ -244,6 +244,10 @@ TEST_F(CliRun, SumsThatOverflowNameTheLedgerAndTheLine) {
         EXPECT_FALSE(fs::exists(temp / "o.pdf"));
         EXPECT_TRUE(r.out.empty());
     }
+    // check names the line of the aggregation's overflow as it names its own findings.
+    Outcome check = Unchanged({"check", year.string()});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(check.out.find("KEIRI13.DAT 2行: 集計できません: "), std::string::npos) << check.out;
     unsetenv("TABULO_HOME");
 }
 
