@@ -223,7 +223,7 @@ std::string Line(const char* date, int item, std::int64_t in, std::int64_t out) 
 TEST_F(CliRun, SumsThatOverflowNameTheLedgerAndTheLine) {
     // Two sales of 2,000,000,000 yen in April: the second takes every sum of them,
     // the month's, the summary's and the statement's, past what an amount holds.
-    WriteBytes(year / "KEIRI13.DAT", Le(3, 2) + Le(0, 16) + Line("130401", 1, 2000000000, 0) +
+    WriteBytes(year / "KEIRI13.DAT", Le(3, 2) + std::string(16, '\0') + Line("130401", 1, 2000000000, 0) +
                                          Line("130402", 1, 2000000000, 0) +
                                          Line("130403", 4, 0, 100));
     setenv("TABULO_HOME", (temp / "home").c_str(), 1);
