@@ -4,7 +4,7 @@
 # The first report of either sanitizer ends the process that made it, so that the
 # test fails. Arguments go to ctest, for example:
 #   scripts/test-sanitize.sh                 every test
-#   scripts/test-sanitize.sh -R 'store|cli'  only these
+#   scripts/test-sanitize.sh -R 'CliRun|LedgerFile'  only the tests whose names match
 # TABULO_SANITIZE_TARGETS="store_dataset_test cli_e2e_test" builds only those targets
 # (with what they need) instead of everything.
 set -euo pipefail
