@@ -36,13 +36,42 @@ FileError BadMonth(const SharedState& s, int line) {
         std::to_string(line) + "行目の年月日の月が正しくないため集計できません！");
 }
 
+// How an item's lines count in the net row: income up, expense down.
+int NetSign(int kubun) {
+    return (kubun == Kubun::Income || kubun == Kubun::IntoAccount)     ? 1
+           : (kubun == Kubun::Expense || kubun == Kubun::DebitAccount) ? -1
+                                                                       : 0;
+}
+
+// The line at which figure (row, column) of the table, summed in file order, first
+// leaves the range of an amount: the line its overflow is reported on. Only asked
+// once the lines have all been read and their months found good.
+int OverflowLine(const SharedState& s, LedgerFile& file, int row, int column) {
+    std::int64_t sum = 0;
+    for (int n = 1; n <= s.LedgerHeader.LineCount; ++n) {
+        auto line = file.ReadLine(n);
+        if (!line) return n;
+        const int item = line->ItemNo;
+        if (item <= 0 || item > kItemCount) continue;
+        const int kubun = s.ItemTable[static_cast<std::size_t>(item)].ItemKubun;
+        if (!Totalled(kubun)) continue;
+        const int month = MonthNumber(line->NenGetsuBi);
+        const int own = month <= 6 ? month : month + 1;
+        if (!(column == own || column == kYear || (column == kHalfYear && month <= 6))) continue;
+        const int sign = row == kNetRow ? NetSign(kubun) : item == row ? 1 : 0;
+        sum += sign * (static_cast<std::int64_t>(line->Indata) + line->Outdata);
+        if (!CheckedAmount(sum)) return n;
+    }
+    return 0;
+}
+
 }  // namespace
 
 Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
     MonthlyTable table{};
     const int count = s.LedgerHeader.LineCount;
     if (count > 0) {
-        auto file = LedgerFile::Open(s.LedgerPath);
+        auto file = OpenYearLedger(s);
         if (!file) return file.error();
         // Sums in 64 bits; every figure of the table must fit an amount, else the
         // aggregation ends with the overflow error instead of wrapping.
@@ -69,10 +98,7 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
             row[kYear] = first + second;
         }
         for (int i = 1; i <= kItemCount; ++i) {
-            const int kubun = s.ItemTable[static_cast<std::size_t>(i)].ItemKubun;
-            const int sign = (kubun == Kubun::Income || kubun == Kubun::IntoAccount)     ? 1
-                             : (kubun == Kubun::Expense || kubun == Kubun::DebitAccount) ? -1
-                                                                                         : 0;
+            const int sign = NetSign(s.ItemTable[static_cast<std::size_t>(i)].ItemKubun);
             for (int c = 1; c <= kYear; ++c) {
                 sums[kNetRow][static_cast<std::size_t>(c)] +=
                     sign * sums[static_cast<std::size_t>(i)][static_cast<std::size_t>(c)];
@@ -82,7 +108,7 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
             for (int c = 1; c <= kYear; ++c) {
                 auto v =
                     CheckedAmount(sums[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-                if (!v) return OverflowError();
+                if (!v) return LedgerOverflowError(s.LedgerPath, OverflowLine(s, *file, r, c));
                 table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = *v;
             }
         }

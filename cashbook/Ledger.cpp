@@ -75,7 +75,7 @@ struct RawView {
 class Session {
   public:
     static Result<Session> Open(const SharedState& s) {
-        auto file = LedgerFile::Open(s.LedgerPath);
+        auto file = OpenYearLedger(s);
         if (!file) return file.error();
         return Session(std::move(*file), s.LedgerHeader);
     }
@@ -568,7 +568,7 @@ Result<std::array<std::optional<LedgerLine>, kRowsPerPage>> ReadPage(const Share
                                                                      int page) {
     std::array<std::optional<LedgerLine>, kRowsPerPage> out;
     if (s.LedgerHeader.LineCount < LineOfRow(page, 1)) return out;
-    auto file = LedgerFile::Open(s.LedgerPath);
+    auto file = OpenYearLedger(s);
     if (!file) return file.error();
     for (int r = 1; r <= kRowsPerPage; ++r) {
         const int n = LineOfRow(page, r);
@@ -581,7 +581,7 @@ Result<std::array<std::optional<LedgerLine>, kRowsPerPage>> ReadPage(const Share
 }
 
 Result<LedgerLine> ReadLedgerLineAt(const SharedState& s, int L) {
-    auto file = LedgerFile::Open(s.LedgerPath);
+    auto file = OpenYearLedger(s);
     if (!file) return file.error();
     return file->ReadLine(L);
 }

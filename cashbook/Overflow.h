@@ -2,6 +2,7 @@
 // Checked 32-bit amount arithmetic: an overflow is reported, never wrapped.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 
 #include "platform/FileError.h"
@@ -18,6 +19,15 @@ inline std::optional<Amount> CheckedAmount(std::int64_t v) {
 
 inline FileError OverflowError() {
     return FileError{FileErrorCode::Overflow, {}, kOverflowMessage};
+}
+
+// A sum over the ledger that no longer fits, naming the file and the line whose
+// amount took it out of range.
+inline FileError LedgerOverflowError(const std::filesystem::path& ledger, int line) {
+    FileError e = OverflowError();
+    e.path = ledger.string();
+    e.line = line;
+    return e;
 }
 
 }  // namespace tabulo

@@ -51,7 +51,9 @@ const HelpParts kJapanese{
     "          item N: 項目別集計; statement 1|2|3: 申告書。\n",
     "\n"
     "オプション:\n"
-    "  -o, --output FILE        出力ファイル（export で省略すると標準出力）\n"
+    "  -o, --output FILE        出力ファイル（export で省略すると標準出力）。データフォルダーの中、\n"
+    "                           シンボリックリンク、通常のファイルでないものには書きません\n"
+    "  --force                  既にある出力ファイルを置き換えます（無いと置き換えません）\n"
     "  --encoding cp932|utf-8   CSV の文字コード（既定 cp932）\n"
     "  --format csv|hledger     journal の形式（既定 csv）\n"
     "  -v, --verbose            check: 誤りがなくても結果を示す\n"
@@ -90,7 +92,9 @@ const HelpParts kEnglish{
     "          statement 1|2|3: the statement pages.\n",
     "\n"
     "Options:\n"
-    "  -o, --output FILE        output file (export: standard output when omitted)\n"
+    "  -o, --output FILE        output file (export: standard output when omitted); never\n"
+    "                           inside the data folder, a symbolic link or a non-regular file\n"
+    "  --force                  replace an output file that exists (never without it)\n"
     "  --encoding cp932|utf-8   CSV encoding (default cp932)\n"
     "  --format csv|hledger     journal format (default csv)\n"
     "  -v, --verbose            check: report even when nothing is wrong\n"
@@ -154,6 +158,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     std::vector<std::string> words;
     std::optional<std::string> output, encoding, format;
     bool help = false, version = false, verbose = false, optionsEnd = false;
+    bool force = false;  // an existing output file may be replaced
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (optionsEnd || a.size() < 2 || a[0] != '-') {
@@ -185,6 +190,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             version = true;
         } else if (a == "-v" || a == "--verbose") {
             verbose = true;
+        } else if (a == "--force") {
+            force = true;
         } else if (auto o = a.size() > 2 && a[1] == '-' ? joinedTo("--output") : joinedTo("-o")) {
             if (!take(output, *o))
                 return Refuse("-o にはファイル名を一つ付けます / -o takes one file name");
@@ -219,7 +226,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
     if (command == "check") {
         if (words.size() > 2) return Refuse("check [DATAFOLDER] [-v]");
-        if (output || encoding || format)
+        if (output || encoding || format || force)
             return Refuse("check にオプションは -v だけです / check takes no option but -v");
         r.kind = CliRequest::Check;
         if (words.size() == 2) r.folder = words[1];
@@ -265,7 +272,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             return Refuse("--format は export journal だけのオプションです / --format is for "
                           "export journal");
         r.kind = CliRequest::Print;
-        r.printRequest = {what, number, folder, *output};
+        r.printRequest = {what, number, folder, *output, force};
         return {r, {}};
     }
     r.kind = CliRequest::Export;
@@ -273,6 +280,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     r.exportRequest.item = number;
     r.exportRequest.folder = folder;
     if (output) r.exportRequest.output = *output;
+    r.exportRequest.force = force;
     if (encoding) {
         std::string e;
         for (char c : *encoding) e += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);

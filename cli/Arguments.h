@@ -27,7 +27,7 @@ struct ParsedArguments {
 };
 
 // `args` without the program name. Options may stand anywhere: -o FILE, -oFILE,
-// --output FILE, --output=FILE, --encoding cp932|utf-8, -v/--verbose, -h/--help,
+// --output FILE, --output=FILE, --force, --encoding cp932|utf-8, -v/--verbose, -h/--help,
 // -V/--version; "--" ends the options. `help [COMMAND]` is --help. The data folder
 // may be left out (the default data folder).
 ParsedArguments ParseArguments(const std::vector<std::string>& args);

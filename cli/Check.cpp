@@ -73,11 +73,15 @@ void CompareTotals(Findings& f, const SharedState& s, const LedgerHeaderRecord& 
 // aggregation (which reads them again) is not run; an error when the file cannot be
 // read or its header is cut short.
 Result<bool> CheckLedger(Findings& f, SharedState& s) {
-    auto bytes = ReadWholeFile(s.LedgerPath);
+    auto bytes = ReadWholeFile(s.LedgerPath, kMaxLedgerFileSize);
     if (!bytes) return Named(bytes.error(), s.LedgerPath);
     std::error_code ec;
     if (bytes->empty()) {
-        if (std::filesystem::exists(s.LedgerPath, ec))
+        // The program removes an empty ledger file, never a link that leads to one.
+        if (std::filesystem::is_symlink(s.LedgerPath, ec))
+            f.Note(s.LedgerPath, 0, "空のファイルへのリンクです（行はありません）。",
+                   "a link to an empty file (no lines).");
+        else if (std::filesystem::exists(s.LedgerPath, ec))
             f.Note(s.LedgerPath, 0, "空のファイルです（プログラムが読み込むと削除されます）。",
                    "the file is empty (the program removes it when it reads the data).");
         return true;
@@ -242,7 +246,7 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
         // The aggregation's own refusals (a month outside 1..12, a total too large).
         auto table = ComputeMonthlyItemTable(s);
         if (!table) {
-            f.Fault(s.LedgerPath, 0, "集計できません: " + table.error().detail,
+            f.Fault(s.LedgerPath, table.error().line, "集計できません: " + table.error().detail,
                     "the year cannot be totalled: " + table.error().detail);
         } else {
             totals = *table;

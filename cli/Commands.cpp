@@ -1,5 +1,8 @@
 #include "cli/Commands.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <ostream>
 
 #include "cli/BooksExport.h"
@@ -66,7 +69,54 @@ Status WriteOutput(const std::filesystem::path& output, const std::vector<std::b
     return Ok();
 }
 
+FileError OutputRefused(const std::filesystem::path& output, std::string why) {
+    return FileError{FileErrorCode::PathFileAccess, output.string(), std::move(why), true};
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace
+
+Status CheckOutputPath(const std::filesystem::path& output,
+                       const std::filesystem::path& dataFolder, bool force) {
+    // Folders and files are compared by what the system resolves the names to, so
+    // that no spelling of the data folder slips through.
+    struct stat data {};
+    if (::stat(dataFolder.c_str(), &data) != 0) return FileErrorFromErrno(errno, dataFolder.string());
+    std::filesystem::path folder = output.parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    // The folder the file would land in and every folder above it.
+    for (std::filesystem::path p = std::filesystem::weakly_canonical(folder, ec);;
+         p = p.parent_path()) {
+        struct stat st {};
+        if (!ec && ::stat(p.c_str(), &st) == 0 && SameFile(st, data)) {
+            return OutputRefused(output, "データフォルダーの中には出力しません（" +
+                                             dataFolder.string() + "）。");
+        }
+        if (ec || p == p.parent_path()) break;
+    }
+    struct stat own {};
+    if (::lstat(output.c_str(), &own) != 0) return Ok();  // a new file
+    if (S_ISLNK(own.st_mode))
+        return OutputRefused(output, "シンボリックリンクには出力しません。");
+    if (!S_ISREG(own.st_mode))
+        return OutputRefused(output, "通常のファイルではないため出力しません。");
+    for (const auto& entry : std::filesystem::directory_iterator(dataFolder, ec)) {
+        struct stat st {};
+        if (::stat(entry.path().c_str(), &st) == 0 && SameFile(st, own)) {
+            return OutputRefused(output, "データフォルダーの " + entry.path().filename().string() +
+                                             " と同じファイルです。");
+        }
+    }
+    if (!force) {
+        return OutputRefused(output,
+                             "ファイルが既にあります。置き換えるときは --force を付けてください。");
+    }
+    return Ok();
+}
 
 int StreamPrompt::MsgBox(std::string_view text, int style, std::string_view) {
     const int buttons = style % 16;
@@ -98,6 +148,9 @@ int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostrea
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
     SharedState s;
     if (Status st = LoadYearFolder(s, request.folder, false); !st) return Refuse(err, st.error());
+    if (!request.output.empty())
+        if (Status st = CheckOutputPath(request.output, s.DataFolder, request.force); !st)
+            return Refuse(err, st.error());
     if (request.what == "journal" || request.what == "trial-balance") {
         auto bytes = BooksExportBytes(request, s);
         if (!bytes) return Refuse(err, bytes.error());
@@ -136,6 +189,10 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
     SharedState s;
     const bool statement = request.what == "statement";
     if (Status st = LoadYearFolder(s, request.folder, statement); !st) {
+        Refuse(err, st.error());
+        return std::nullopt;
+    }
+    if (Status st = CheckOutputPath(request.output, s.DataFolder, request.force); !st) {
         Refuse(err, st.error());
         return std::nullopt;
     }

@@ -37,6 +37,14 @@ class StreamPrompt : public Prompt {
 // "tabulo-cli: " and the message of a failed file operation, on one or more lines.
 std::string CliErrorText(const FileError& e);
 
+// Whether `output` may be written by a command that read `dataFolder`: never into
+// the data folder or a folder beneath it (however the path is spelt: "..", links,
+// another case), never over one of its files (a hard link elsewhere included), never
+// through a symbolic link or onto anything but a regular file, and over an existing
+// file only with `force`. The refusal names the output file.
+Status CheckOutputPath(const std::filesystem::path& output,
+                       const std::filesystem::path& dataFolder, bool force);
+
 // Faults go to `err` with the count, and the status is Fault; with none the check is
 // silent unless `verbose`, when the result and any notes go to `out`.
 int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostream& err,
@@ -49,6 +57,7 @@ struct ExportRequest {
     std::filesystem::path folder;
     std::filesystem::path output;  // empty: standard output
     CsvEncoding encoding = CsvEncoding::Cp932;
+    bool force = false;  // an existing output file may be replaced
 };
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err);
 
@@ -58,6 +67,7 @@ struct PrintRequest {
     int number = 0;    // month 1..12, item 1..50, statement page 1..3
     std::filesystem::path folder;
     std::filesystem::path output;
+    bool force = false;  // an existing output file may be replaced
 };
 // The report's pages as the window's printout draws them; nullopt with the reason
 // written to `err` (and the exit status in `status`) when there is nothing to print.

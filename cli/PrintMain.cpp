@@ -1,5 +1,5 @@
 // tabulo-cli-print: the print command of tabulo-cli, which starts it with the
-// request already checked: WHAT NUMBER DATAFOLDER FILE.pdf. The pages are painted on
+// request already checked: WHAT NUMBER DATAFOLDER FILE.pdf [--force]. The pages are painted on
 // Qt's offscreen platform; no window is ever shown.
 
 #include <QGuiApplication>
@@ -21,11 +21,12 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
 
 int main(int argc, char** argv) {
     using namespace tabulo;
-    if (argc != 5) {
+    const bool force = argc == 6 && std::string(argv[5]) == "--force";
+    if (argc != 5 && !force) {
         std::cerr << "tabulo-cli-print: tabulo-cli print を使ってください / use tabulo-cli print\n";
         return ExitStatus::Refused;
     }
-    PrintRequest request{argv[1], std::atoi(argv[2]), argv[3], argv[4]};
+    PrintRequest request{argv[1], std::atoi(argv[2]), argv[3], argv[4], force};
     qInstallMessageHandler(QuietQt);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;

@@ -30,6 +30,7 @@ Status OpenYearFolder(SharedState& s, const std::filesystem::path& folder) {
                          "データフォルダーが見つかりません。", false};
     }
     FillKubunNames(s);
+    s.ReadOnly = true;
     s.DataFolder = YearFolderOf(folder);
     s.DataFolderDisplay = s.DataFolder.string();
     s.FiscalYearPath = s.DataFolder / "DATE.DAT";
@@ -49,8 +50,9 @@ bool JournalPresent(const SharedState& s) {
 }
 
 namespace {
-Result<std::vector<std::byte>> ReadNamed(const std::filesystem::path& path) {
-    auto bytes = ReadWholeFile(path);
+Result<std::vector<std::byte>> ReadNamed(const std::filesystem::path& path,
+                                         std::size_t maxSize = kMaxWholeFileSize) {
+    auto bytes = ReadWholeFile(path, maxSize);
     if (!bytes) {
         FileError e = bytes.error();
         e.path = path.string();
@@ -61,7 +63,7 @@ Result<std::vector<std::byte>> ReadNamed(const std::filesystem::path& path) {
 }  // namespace
 
 Status ReadLedgerHeaderOnly(SharedState& s) {
-    auto ledger = ReadNamed(s.LedgerPath);
+    auto ledger = ReadNamed(s.LedgerPath, kMaxLedgerFileSize);
     if (!ledger) return ledger.error();
     s.LedgerHeader = LedgerHeaderRecord{};
     if (ledger->empty()) return Ok();

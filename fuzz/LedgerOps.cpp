@@ -28,20 +28,9 @@ namespace {
 
 constexpr std::size_t kOps = 8;  // bytes of operation codes, 4 per operation
 
-const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        char name[] = "/tmp/tabulo-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(name);
-        fuzz::Require(made != nullptr, "temporary folder");
-        return std::filesystem::path(made);
-    }();
-    return folder;
-}
+const std::filesystem::path& Folder() { return fuzz::TempFolder("/tmp/tabulo-fuzz-XXXXXX"); }
 
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using fuzz::ReadAll;
 
 void WriteAll(const std::filesystem::path& p, const std::byte* data, std::size_t size) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);

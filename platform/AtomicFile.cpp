@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -95,20 +96,42 @@ int RemoveStaleTempFiles(const std::filesystem::path& folder) {
     return removed;
 }
 
-Result<std::vector<std::byte>> ReadWholeFile(const std::filesystem::path& path) {
+std::optional<FileError> UnreadableKind(const struct stat& st, const std::string& path,
+                                        std::size_t maxSize) {
+    if (S_ISDIR(st.st_mode)) return FileErrorFromErrno(EISDIR, path);
+    if (!S_ISREG(st.st_mode))
+        return BadFormatError(path, "通常のファイルではありません（FIFO やデバイスは読みません）。");
+    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > maxSize) {
+        return BadFormatError(path, "ファイルが大きすぎます（" + std::to_string(st.st_size) +
+                                        " バイト、最大 " + std::to_string(maxSize) + " バイト）。");
+    }
+    return std::nullopt;
+}
+
+Result<std::vector<std::byte>> ReadWholeFile(const std::filesystem::path& path,
+                                             std::size_t maxSize) {
     const std::string name = path.string();
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK the open of a FIFO would wait for a writer.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT) return std::vector<std::byte>{};
         return FileErrorFromErrno(errno, name);
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return FileErrorFromErrno(errno, name);
-    if (S_ISDIR(st.st_mode)) return FileErrorFromErrno(EISDIR, name);
-    std::vector<std::byte> out(static_cast<std::size_t>(st.st_size));
+    if (auto refused = UnreadableKind(st, name, maxSize)) return *refused;
+    // One byte more than allowed is asked for, to see a file that grew meanwhile.
+    std::vector<std::byte> out(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t done = 0;
     for (;;) {
-        if (done == out.size()) out.resize(out.size() + 4096);  // the file grew meanwhile
+        if (done == out.size()) {
+            if (out.size() > maxSize) {
+                struct stat grown = st;
+                grown.st_size = static_cast<off_t>(out.size());
+                return *UnreadableKind(grown, name, maxSize);
+            }
+            out.resize(std::min(out.size() + 4096, maxSize + 1));
+        }
         ssize_t n = ::read(fd.get(), out.data() + done, out.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;

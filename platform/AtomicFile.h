@@ -1,8 +1,12 @@
 #pragma once
 // Whole-file and positioned file access with the program's error codes.
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <span>
 #include <vector>
 
@@ -18,7 +22,17 @@ Status AtomicSave(const std::filesystem::path& path, std::span<const std::byte> 
 // rename ("." + name + ".tmp<pid>-<n>"), those older than the running program only.
 // Returns how many went.
 int RemoveStaleTempFiles(const std::filesystem::path& folder);
-// The whole file; a missing file reads as empty.
-Result<std::vector<std::byte>> ReadWholeFile(const std::filesystem::path& path);
+// The most any whole-file read takes in: the program's text files are a few
+// kilobytes, its largest file (a full ledger) not 1.4 MB.
+inline constexpr std::size_t kMaxWholeFileSize = 16u << 20;
+// The whole file; a missing file reads as empty. Only a regular file is read (a
+// FIFO, a device or a link to one is refused without waiting on it), and one larger
+// than `maxSize` is refused before anything is read; both errors name the file.
+Result<std::vector<std::byte>> ReadWholeFile(const std::filesystem::path& path,
+                                             std::size_t maxSize = kMaxWholeFileSize);
+// The error for a file that is not a regular file, or one larger than `maxSize`
+// (nothing when `st` is a regular file within the size).
+std::optional<FileError> UnreadableKind(const struct stat& st, const std::string& path,
+                                        std::size_t maxSize);
 
 }  // namespace tabulo

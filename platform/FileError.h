@@ -29,6 +29,7 @@ struct FileError {
     // The new contents did reach the file and only making them durable failed (the
     // flush of the folder after a rename): the caller keeps what it wrote.
     bool applied = false;
+    int line = 0;  // the ledger line at fault (an amount that overflows a sum), 0 for none
 };
 
 // Builds the error for a failed system call on `path` from errno.

@@ -1,5 +1,7 @@
 #include "platform/PrintPlayer.h"
 
+#include <algorithm>
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -33,6 +35,14 @@ Qt::PenStyle PenStyleOf(int drawStyle) {
 QColor ColorOf(std::uint32_t rgb) {
     return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
                   static_cast<int>(rgb & 0xFF));
+}
+
+// A point size as whole device pixels, at least 1. The layout reader refuses absurd
+// sizes; whatever reaches here still never overflows the conversion to int.
+int PixelSize(double points, double dpi) {
+    const double pixels = points * dpi / 72.0 + 0.5;
+    if (!(pixels >= 1)) return 1;  // NaN included
+    return static_cast<int>(std::min(pixels, 1.0e6));
 }
 
 }  // namespace
@@ -81,7 +91,7 @@ void PlayPage(QPainter& painter, const PrintPage& page, const QRectF& area, doub
                     fontSize = op.size;
                     font = QFont(name);
                     // Point sizes relative to the device's resolution, whatever the painter's.
-                    font.setPixelSize(std::max(1, static_cast<int>(op.size * dpi / 72.0 + 0.5)));
+                    font.setPixelSize(PixelSize(op.size, dpi));
                     ascent = QFontMetricsF(font).ascent();
                 }
                 painter.setFont(font);

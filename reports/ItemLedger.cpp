@@ -32,13 +32,13 @@ Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item) {
     const std::string itemText = PadLeft(std::to_string(item), 3);
     std::int64_t income = 0;
     std::int64_t expense = 0;
-    bool overflow = false;
-    Status walked = WalkLedger(s, [&](int, LedgerLine& line) {
+    int overflowLine = 0;
+    Status walked = WalkLedger(s, [&](int n, LedgerLine& line) {
         if (line.ItemNo != item) return true;
         income += line.Indata;
         expense += line.Outdata;
         if (!CheckedAmount(income) || !CheckedAmount(expense)) {
-            overflow = true;
+            overflowLine = n;
             return false;
         }
         ItemLedgerRow row;
@@ -55,7 +55,7 @@ Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item) {
         return true;
     });
     if (!walked) return walked.error();
-    if (overflow) return OverflowError();
+    if (overflowLine > 0) return LedgerOverflowError(s.LedgerPath, overflowLine);
 
     sel.income = static_cast<Amount>(income);
     sel.expense = static_cast<Amount>(expense);

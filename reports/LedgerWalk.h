@@ -13,7 +13,7 @@ template <class Visit>
 Status WalkLedger(const SharedState& s, Visit visit) {
     const int count = s.LedgerHeader.LineCount;
     if (count < 1) return Ok();
-    auto file = LedgerFile::Open(s.LedgerPath);
+    auto file = OpenYearLedger(s);
     if (!file) return file.error();
     for (int n = 1; n <= count; ++n) {
         auto line = file->ReadLine(n);

@@ -60,12 +60,14 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
     std::int64_t income = 0;
     std::int64_t expense = 0;
     bool overflow = false;
+    int lastCounted = 0;  // the line an overflow is reported on
     Status walked = WalkLedger(s, [&](int n, LedgerLine& line) {
         if (MonthOf(line.NenGetsuBi) != monthKey) return true;
         const bool totalled = line.ItemNo >= 1 && IsTotalled(ItemOf(s, line.ItemNo));
         if (totalled) {
             income += line.Indata;
             expense += line.Outdata;
+            lastCounted = n;
             if (!CheckedAmount(income) || !CheckedAmount(expense)) {
                 overflow = true;
                 return false;
@@ -75,7 +77,8 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
         return true;
     });
     if (!walked) return walked.error();
-    if (overflow || !CheckedAmount(income - expense)) return OverflowError();
+    if (overflow || !CheckedAmount(income - expense))
+        return LedgerOverflowError(s.LedgerPath, lastCounted);
 
     const int lineCount = s.LedgerHeader.LineCount;
     s.PrintIncomeTotal = 0;

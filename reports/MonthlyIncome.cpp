@@ -46,8 +46,10 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
     DayTable otherSales{};
     DayTable homeUse{};
     bool found = false;
-    bool overflow = false;
-    Status walked = WalkLedger(s, [&](int, const LedgerLine& line) {
+    int overflowLine = 0;
+    // The last line that added to each day, to name it should that day's sum not fit.
+    std::array<int, kMonthRow + 1> lastLineOfDay{};
+    Status walked = WalkLedger(s, [&](int n, const LedgerLine& line) {
         const std::string month = MonthOf(line.NenGetsuBi);
         if (month.empty()) return true;
         if (month != monthKey) return !found;
@@ -69,13 +71,17 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
         }
         const int day = DayOf(line.NenGetsuBi);
         // A day the month cannot have still counts in the month's total.
-        if (day >= 1 && day <= 31) (*table)[static_cast<std::size_t>(day)] += line.Indata;
+        if (day >= 1 && day <= 31) {
+            (*table)[static_cast<std::size_t>(day)] += line.Indata;
+            lastLineOfDay[static_cast<std::size_t>(day)] = n;
+        }
         (*table)[kMonthRow] += line.Indata;
-        if (!CheckedAmount((*table)[kMonthRow])) overflow = true;
-        return !overflow;
+        lastLineOfDay[kMonthRow] = n;
+        if (!CheckedAmount((*table)[kMonthRow])) overflowLine = n;
+        return overflowLine == 0;
     });
     if (!walked) return walked.error();
-    if (overflow) return OverflowError();
+    if (overflowLine > 0) return LedgerOverflowError(s.LedgerPath, overflowLine);
     if (!found) {
         prompt.MsgBox(kNoMonthDataMessage, MsgStyle::Exclamation, "エラー確認");
         return std::optional<PrintDocument>{};
@@ -86,7 +92,7 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
         dayTotal[d] = sales[d] + otherSales[d] + homeUse[d];
         if (!CheckedAmount(sales[d]) || !CheckedAmount(otherSales[d]) ||
             !CheckedAmount(homeUse[d]) || !CheckedAmount(dayTotal[d])) {
-            return OverflowError();
+            return LedgerOverflowError(s.LedgerPath, lastLineOfDay[d]);
         }
     }
 

@@ -19,6 +19,9 @@ namespace tabulo {
 inline constexpr std::size_t kLedgerHeaderSize = 18;
 inline constexpr std::size_t kLedgerLineSize = 42;
 inline constexpr std::size_t kDepositBookSize = 1536;
+// The largest ledger the format can hold: LineCount is a 16-bit count.
+inline constexpr std::size_t kMaxLedgerLines = 32767;
+inline constexpr std::size_t kMaxLedgerFileSize = kLedgerHeaderSize + kMaxLedgerLines * kLedgerLineSize;
 
 // Offsets of the fields the balance rules need, within a line's 42 bytes.
 inline constexpr std::size_t kLedgerDateOffset = 0;

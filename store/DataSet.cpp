@@ -28,8 +28,9 @@ FileError WithPath(FileError e, const std::filesystem::path& path) {
 }
 
 // Reads a whole file, naming it in any error.
-Result<std::vector<std::byte>> Load(const std::filesystem::path& path) {
-    auto bytes = ReadWholeFile(path);
+Result<std::vector<std::byte>> Load(const std::filesystem::path& path,
+                                    std::size_t maxSize = kMaxWholeFileSize) {
+    auto bytes = ReadWholeFile(path, maxSize);
     if (!bytes) return WithPath(bytes.error(), path);
     return bytes;
 }
@@ -359,13 +360,19 @@ Status ReadLedgerHeader(SharedState& s) {
         s.LedgerHeader = LedgerHeaderRecord{};
         return Ok();
     }
+    // A FIFO, a device or a file larger than any ledger is refused before it is read.
+    if (auto refused = UnreadableKind(st, path.string(), kMaxLedgerFileSize)) return *refused;
     if (st.st_size == 0) {
-        // An empty ledger is no ledger: it is removed, and the year has no lines.
-        if (::unlink(path.c_str()) != 0) return FileErrorFromErrno(errno, path.string(), true);
+        // An empty ledger is no ledger: it is removed, and the year has no lines. Only
+        // the file itself goes: a link that leads to an empty file stays.
+        struct stat own {};
+        if (::lstat(path.c_str(), &own) == 0 && S_ISREG(own.st_mode) && own.st_size == 0 &&
+            ::unlink(path.c_str()) != 0)
+            return FileErrorFromErrno(errno, path.string(), true);
         s.LedgerHeader = LedgerHeaderRecord{};
         return Ok();
     }
-    auto bytes = Load(path);
+    auto bytes = Load(path, kMaxLedgerFileSize);
     if (!bytes) return bytes.error();
     auto h = DecodeLedgerFile(*bytes, path);
     if (!h) return h.error();
@@ -413,7 +420,7 @@ Status ComputeLedgerTotals(SharedState& s) {
     const LedgerHeaderRecord& h = s.LedgerHeader;
     LedgerTotalsRule totals(h.OpeningBalance);
     if (h.LineCount > 0) {
-        auto file = LedgerFile::Open(s.LedgerPath);
+        auto file = OpenYearLedger(s);
         if (!file) return file.error();
         for (int n = 1; n <= h.LineCount; ++n) {
             // Only the amounts count: they are read from the stored bytes.
@@ -431,7 +438,7 @@ Status ComputeLedgerTotals(SharedState& s) {
 Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date) {
     const int count = s.LedgerHeader.LineCount;
     if (count <= 0) return count;
-    auto file = LedgerFile::Open(s.LedgerPath);
+    auto file = OpenYearLedger(s);
     if (!file) return file.error();
     for (int n = 1; n <= count; ++n) {
         auto line = file->ReadLine(n);
@@ -445,7 +452,7 @@ Status CheckLedgerDates(SharedState& s, Prompt& prompt) {
     s.ErrorFlag = 0;
     const int count = s.LedgerHeader.LineCount;
     if (count <= 0) return Ok();
-    auto file = LedgerFile::Open(s.LedgerPath);
+    auto file = OpenYearLedger(s);
     if (!file) return file.error();
     LedgerDateRule rule;
     for (int n = 1; n <= count; ++n) {
@@ -504,6 +511,7 @@ std::string FileErrorMessage(const FileError& e) {
     if (e.code == FileErrorCode::Overflow) {
         text = "オーバーフローしました。";
         if (!e.path.empty()) text += LineBreak + e.path;
+        if (e.line > 0) text += " " + std::to_string(e.line) + "行目";
     } else if (!e.path.empty()) {
         text = e.path + (e.writing ? " に書き込めません。" : " を読み込めません。");
     }

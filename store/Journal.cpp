@@ -158,9 +158,16 @@ bool Restore(const std::filesystem::path& path, bool existed, std::uint64_t oldL
              const std::vector<JournalRange>& ranges) {
     FileOps& ops = Files();
     if (!existed) return ops.Unlink(path.c_str()) == 0 || errno == ENOENT;
-    int fd = ops.Open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ops.Open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool ok = true;
+    // Old bytes go back only into a regular file, never into a device or a FIFO
+    // that has taken a data file's name.
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && !S_ISREG(st.st_mode)) {
+        ok = false;
+        errno = EINVAL;
+    }
     for (const JournalRange& r : ranges) {
         ok = ok &&
              PwriteAllAt(fd, r.oldBytes.data(), r.oldBytes.size(), static_cast<off_t>(r.offset));
@@ -305,6 +312,8 @@ Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes
             !r.Get(e.oldLength, 8) || !r.Get(rangeCount, 4)) {
             return Torn({});
         }
+        // No file of ours was ever that long: putting the length back would make it so.
+        if (e.oldLength > kMaxWholeFileSize) return Torn({});
         e.name.assign(reinterpret_cast<const char*>(name.data()), name.size());
         e.existed = existed != 0;
         if (!IsPlainName(e.name) || existed > 1) return Torn({});
@@ -349,7 +358,8 @@ bool ClearMark(const std::filesystem::path& journal) {
 }  // namespace
 
 bool JournalIsLive(const std::filesystem::path& journal) {
-    int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO of that name is not waited on (its read fails: no journal).
+    int fd = ::open(journal.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     char mark[sizeof kMagic] = {};
     ssize_t n = ::pread(fd, mark, sizeof mark, 0);

@@ -10,8 +10,10 @@
 #include <cstring>
 #include <string>
 
+#include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
+#include "store/SharedState.h"
 
 namespace tabulo {
 
@@ -71,7 +73,8 @@ struct LedgerFile::Impl {
     void Put(std::size_t offset, std::span<const std::byte> data) {
         if (diskIsBytes) {
             disk.resize(bytes.size());  // uninitialised, then copied in one go
-            std::memcpy(disk.data(), bytes.data(), bytes.size());
+            // An empty buffer may have no storage at all: memcpy is not given null.
+            if (!bytes.empty()) std::memcpy(disk.data(), bytes.data(), bytes.size());
             diskIsBytes = false;
         }
         if (bytes.size() < offset + data.size()) {
@@ -151,29 +154,39 @@ struct LedgerFile::Impl {
     }
 };
 
-Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
+Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path, Access access) {
+    const bool readOnly = access == Access::ReadOnly;
+    // What the name stands for is looked at before it is opened: opening a device or
+    // a FIFO may itself do something (or wait).
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (auto refused = UnreadableKind(st, path.string(), kMaxLedgerFileSize)) return *refused;
+    } else if (errno != ENOENT || readOnly) {
+        return FileErrorFromErrno(errno, path.string());
+    }
     // A journal left by an operation whose put-back failed too (a disk that kept
     // failing) is rolled back before the ledger is looked at again, so that no one
     // sees, or builds on, half of that operation.
     const std::filesystem::path journal = JournalPathFor(path);
-    if (JournalIsLive(journal)) {
+    if (!readOnly && JournalIsLive(journal)) {
         auto recovered = RecoverJournal(journal, AfterRecovery::Keep);
         if (!recovered) return recovered.error();
     }
     auto impl = std::make_unique<Impl>();
     impl->path = path;
-    impl->fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (impl->fd < 0 && errno == ENOENT) {
+    impl->fd = readOnly ? -1 : ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (!readOnly && impl->fd < 0 && errno == ENOENT) {
         impl->existed = false;
         impl->fd = Files().Open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     }
-    if (impl->fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-        impl->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (readOnly || (impl->fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))) {
+        impl->fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         impl->readOnly = impl->fd >= 0;
     }
     if (impl->fd < 0) return FileErrorFromErrno(errno, path.string());
-    struct stat st {};
     if (::fstat(impl->fd, &st) != 0) return impl->Error(errno, false);
+    // The file may have been swapped between the look and the open.
+    if (auto refused = UnreadableKind(st, path.string(), kMaxLedgerFileSize)) return *refused;
     impl->bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
     while (done < impl->bytes.size()) {
@@ -313,6 +326,11 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
     f.ClearChanges();
     f.existed = true;
     return Ok();
+}
+
+Result<LedgerFile> OpenYearLedger(const SharedState& s) {
+    return LedgerFile::Open(s.LedgerPath,
+                            s.ReadOnly ? LedgerFile::Access::ReadOnly : LedgerFile::Access::ReadWrite);
 }
 
 void LedgerFile::Discard() {

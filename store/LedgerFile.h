@@ -22,11 +22,21 @@
 
 namespace tabulo {
 
+struct SharedState;
+
 class LedgerFile {
   public:
+    enum class Access {
+        ReadWrite,  // the program: creates a missing file, rolls a live journal back
+        ReadOnly,   // a tool that never writes: nothing is created or rolled back
+    };
     // Opens (creating an empty file when there is none) for reading and writing; a
-    // write-protected file opens for reading, and Commit then fails.
-    static Result<LedgerFile> Open(const std::filesystem::path& path);
+    // write-protected file opens for reading, and Commit then fails. ReadOnly opens
+    // an existing file for reading only (Commit fails) and leaves its journal alone.
+    // Only a regular file of at most kMaxLedgerFileSize bytes is opened; anything
+    // else (a FIFO, a device, a link to one, a file too large) is refused, naming it.
+    static Result<LedgerFile> Open(const std::filesystem::path& path,
+                                   Access access = Access::ReadWrite);
     LedgerFile(LedgerFile&&) noexcept;
     LedgerFile& operator=(LedgerFile&&) noexcept;
     ~LedgerFile();  // closes without committing
@@ -69,5 +79,9 @@ class LedgerFile {
     explicit LedgerFile(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
+
+// The year's ledger for one operation, read-only when the year was read by a tool
+// that never writes (SharedState::ReadOnly).
+Result<LedgerFile> OpenYearLedger(const SharedState& s);
 
 }  // namespace tabulo

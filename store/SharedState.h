@@ -78,6 +78,10 @@ struct SharedState {
     std::int16_t DataLoaded = 0;
     int DataEntryOpen = 0;     // 1 while the cash book is open, 2 for the item master
     int OffsetOnlyMode = 0;    // -1 while a statement page opens the print-position form
+
+    // The year was read by a tool that never writes (the command line): the ledger is
+    // opened for reading only, and nothing is created, removed or rolled back.
+    bool ReadOnly = false;
 };
 
 }  // namespace tabulo

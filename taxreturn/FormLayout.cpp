@@ -57,6 +57,14 @@ class Tokens {
     bool pendingComma_ = false;
 };
 
+// The sane range of a layout's values: the shipped forms place everything within
+// 3,000 units and use fonts of 6 to 16 points.
+constexpr double kMaxLayoutValue = 100000;
+constexpr double kMaxFontSize = 200;
+// How far from the page a mapped position (in twips) may lie: far beyond any paper,
+// well inside what a printer's coordinates hold.
+constexpr double kMaxLayoutTwips = 1000000;
+
 class Reader {
   public:
     Reader(std::span<const std::byte> bytes, const std::string& name) : t_(bytes), name_(name) {}
@@ -73,7 +81,11 @@ class Reader {
         }
         return t_.Next();
     }
-    Result<double> Number(const char* what) {
+    // A position or a length in layout units, within ±kMaxLayoutValue.
+    Result<double> Number(const char* what) { return Number(what, -kMaxLayoutValue, kMaxLayoutValue); }
+    // A font size in points, 0 (the size in force) to kMaxFontSize.
+    Result<double> FontSize(const char* what) { return Number(what, 0, kMaxFontSize); }
+    Result<double> Number(const char* what, double lo, double hi) {
         auto t = Take();
         if (!t) return Bad(std::string("ファイルが途中で終わっています（") + what + "）。");
         if (t->quoted) return Bad(std::string("数値のところに文字列があります（") + what + "）。");
@@ -82,7 +94,12 @@ class Reader {
         if (!s.empty() && !(std::isdigit(static_cast<unsigned char>(s[0])) || s[0] == '-' ||
                             s[0] == '+' || s[0] == '.'))
             return Bad(std::string("数値が正しくありません（") + what + "）: " + s);
-        return Val(s);
+        const double v = Val(s);
+        // A value no form could use (a font of 1e12 points) is a fault of the file, not
+        // something to hand on to the printer.
+        if (!std::isfinite(v) || v < lo || v > hi)
+            return Bad(std::string("数値が範囲外です（") + what + "）: " + s);
+        return v;
     }
     Result<int> Int16(const char* what) {
         auto v = Number(what);
@@ -145,7 +162,14 @@ Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::
     bool ended = false;
     auto mapX = [&](double x) { return (x + L.shiftX) * L.sx; };
     auto mapY = [&](double y) { return (y + L.frameY1) * L.sy; };
+    // A position that the frame's scale carries far off the paper is a fault.
+    auto onPaper = [&](double x, double y, const char* what) -> Status {
+        if (std::abs(mapX(x)) > kMaxLayoutTwips || std::abs(mapY(y)) > kMaxLayoutTwips)
+            return r.Bad(std::string("位置が用紙から大きく外れています（") + what + "）。");
+        return Ok();
+    };
     auto addSlot = [&](double x, double y, std::string font, double size) -> Status {
+        if (auto s = onPaper(x, y, "データの位置"); !s) return s.error();
         if (static_cast<int>(L.formSlots.size()) >= kMaxFormSlots)
             return r.Bad("データの位置が " + std::to_string(kMaxFormSlots) + " を超えています。");
         L.formSlots.push_back({mapX(x), mapY(y), std::move(font), size});
@@ -176,6 +200,8 @@ Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::
                 TRY_ASSIGN(y1, r.Number("線"));
                 TRY_ASSIGN(x2, r.Number("線"));
                 TRY_ASSIGN(y2, r.Number("線"));
+                if (auto s = onPaper(x1, y1, "線"); !s) return s.error();
+                if (auto s = onPaper(x2, y2, "線"); !s) return s.error();
                 pw.DrawWidth = pen.width;
                 pw.DrawStyle = pen.style;
                 // Lines and boxes land on whole twips.
@@ -191,12 +217,13 @@ Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::
                 TRY_ASSIGN(x, r.Number("文字の位置"));
                 TRY_ASSIGN(y, r.Number("文字の位置"));
                 TRY_ASSIGN(text, r.Text("文字"));
+                if (auto s = onPaper(x, y, "文字の位置"); !s) return s.error();
                 pw.PrintAt(mapX(x), mapY(y), text);
                 break;
             }
             case 5: {
                 TRY_ASSIGN(font, r.Text("書体"));
-                TRY_ASSIGN(size, r.Number("文字の大きさ"));
+                TRY_ASSIGN(size, r.FontSize("文字の大きさ"));
                 pw.FontName = font;
                 pw.FontSize = size;
                 break;
@@ -243,7 +270,7 @@ Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::
                 TRY_ASSIGN(x, r.Number("データの位置"));
                 TRY_ASSIGN(y, r.Number("データの位置"));
                 TRY_ASSIGN(font, r.Text("書体"));
-                TRY_ASSIGN(size, r.Number("文字の大きさ"));
+                TRY_ASSIGN(size, r.FontSize("文字の大きさ"));
                 if (!font.empty()) pw.FontName = font;
                 if (size != 0) pw.FontSize = size;
                 if (auto s = addSlot(x, y, font, size); !s) return s.error();
@@ -255,7 +282,7 @@ Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::
                 TRY_ASSIGN(y0, r.Int16("行の位置"));
                 TRY_ASSIGN(pitch, r.Int16("行の間隔"));
                 TRY_ASSIGN(font, r.Text("書体"));
-                TRY_ASSIGN(size, r.Number("文字の大きさ"));
+                TRY_ASSIGN(size, r.FontSize("文字の大きさ"));
                 int xs[20];
                 for (int& x : xs) {
                     TRY_ASSIGN(v, r.Int16("列の位置"));

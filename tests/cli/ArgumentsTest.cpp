@@ -48,6 +48,19 @@ TEST(Arguments, PrintTakesTheReportItsNumberAndAPdf) {
     EXPECT_TRUE(Parse({"print", "statement", "3", "/d", "-o", "s.pdf"}).request);
 }
 
+TEST(Arguments, ForceLetsAnExistingOutputBeReplaced) {
+    auto e = Parse({"export", "ledger", "/d", "-o", "x.csv", "--force"});
+    ASSERT_TRUE(e.request) << e.error;
+    EXPECT_TRUE(e.request->exportRequest.force);
+    auto p = Parse({"--force", "print", "month", "4", "/d", "-o", "m.pdf"});
+    ASSERT_TRUE(p.request) << p.error;
+    EXPECT_TRUE(p.request->printRequest.force);
+    EXPECT_FALSE(Parse({"print", "month", "4", "/d", "-o", "m.pdf"}).request->printRequest.force);
+    EXPECT_FALSE(Parse({"export", "ledger", "/d", "-o", "x.csv"}).request->exportRequest.force);
+    EXPECT_FALSE(Parse({"check", "/d", "--force"}).request);
+    EXPECT_NE(std::string(HelpText()).find("--force"), std::string::npos);
+}
+
 TEST(Arguments, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(Parse({"--help"}).request->kind, CliRequest::Help);
     EXPECT_EQ(Parse({"check", "-h"}).request->kind, CliRequest::Help);

@@ -2,23 +2,14 @@
 // check reports against expected files written by hand, one PDF per report, and the
 // bad-input cases of the data store, each leaving the folder exactly as it was.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "store/DataSet.h"
-#include "store/SharedState.h"
-#include "store/TaxReturnFile.h"
-#include "tests/support/TempFolder.h"
-
-extern char** environ;
+#include "tests/cli/CliRun.h"
 
 namespace tabulo {
 namespace {
@@ -28,52 +19,9 @@ using testing::FixturePath;
 using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs `program` with `args`, its output and errors caught in files of `temp`. `env`
-// replaces the locale and the program's folders (NAME=VALUE; a bare NAME= is unset).
-Outcome Execute(const TempFolder& temp, const std::string& program,
-                const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
-    const fs::path outPath = temp / "stdout", errPath = temp / "stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> vars;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string var = *e;
-        bool replaced = false;
-        for (const std::string& own : env)
-            replaced = replaced || var.compare(0, own.find('=') + 1, own, 0, own.find('=') + 1) == 0;
-        if (!replaced) vars.push_back(var);
-    }
-    for (const std::string& own : env)
-        if (own.back() != '=') vars.push_back(own);
-    std::vector<char*> envp;
-    for (auto& v : vars) envp.push_back(v.data());
-    envp.push_back(nullptr);
-    pid_t pid = 0;
-    Outcome run;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int st = 0;
-        waitpid(pid, &st, 0);
-        run.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadBytes(outPath);
-    run.err = ReadBytes(errPath);
-    return run;
-}
+using testing::Execute;
+using testing::Outcome;
+using testing::CliRun;
 
 std::string Expected(const std::string& name) {
     const fs::path p = fs::path(TABULO_CLI_TESTS) / "expected" / name;
@@ -81,55 +29,11 @@ std::string Expected(const std::string& name) {
     return ReadBytes(p);
 }
 
-// Every file of a folder with its bytes, to see that a command wrote nothing.
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        files[e.path().filename().string()] = ReadBytes(e.path());
-    return files;
-}
-
 std::string FirstLines(const std::string& text, int count) {
     std::size_t pos = 0;
     for (int i = 0; i < count; ++i) pos = text.find('\n', pos) + 1;
     return text.substr(0, pos);
 }
-
-class CliRun : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        year = temp / "KEIRIDATA";
-        fs::create_directories(year);
-        for (const char* name :
-             {"DATE.DAT", "MASTER.DAT", "SHINKOKU.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
-            fs::copy_file(FixturePath(name), year / name);
-    }
-    // Under a Japanese locale, with a program folder of the test's own and no
-    // $TABULO_DATA, unless `env` says otherwise.
-    Outcome Cli(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
-        std::vector<std::string> all{"LANG=ja_JP.UTF-8", "LC_ALL=", "LC_MESSAGES=",
-                                     "TABULO_HOME=" + (temp / "home").string(), "TABULO_DATA="};
-        all.insert(all.end(), env.begin(), env.end());
-        // A later NAME= wins over an earlier one.
-        std::vector<std::string> merged;
-        for (auto it = all.rbegin(); it != all.rend(); ++it) {
-            const std::string name = it->substr(0, it->find('=') + 1);
-            bool seen = false;
-            for (const auto& m : merged) seen = seen || m.rfind(name, 0) == 0;
-            if (!seen) merged.push_back(*it);
-        }
-        return Execute(temp, TABULO_CLI, args, merged);
-    }
-    // Runs and checks that the data folder is byte for byte as before.
-    Outcome Unchanged(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
-        auto before = Snapshot(year);
-        Outcome r = Cli(args, std::move(env));
-        EXPECT_EQ(Snapshot(year), before) << "the folder changed";
-        return r;
-    }
-    TempFolder temp;
-    fs::path year;
-};
 
 TEST_F(CliRun, ExportsMatchTheHandWrittenFiles) {
     const struct {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "cashbook/Aggregation.h"
 #include "cashbook/Ledger.h"
+#include "cli/YearFolder.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/LedgerFile.h"
@@ -148,6 +150,24 @@ TEST(YearPaths, NamedAfterTheYearInsideTheDataFolder) {
     EXPECT_EQ(s.DepositPath, "/media/stick/KEIRIDATA/YOKIN05.DAT");
     EXPECT_EQ(s.MasterPath, "/media/stick/KEIRIDATA/MASTER.DAT");
     EXPECT_EQ(s.TaxReturnPath, "/media/stick/KEIRIDATA/SHINKOKU.DAT");
+}
+
+TEST(YearFolderRead, TheCommandLineOpensTheLedgerForReadingOnly) {
+    TempFolder temp;
+    for (const char* name : {"DATE.DAT", "MASTER.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
+        std::filesystem::copy_file(FixturePath(name), temp / name);
+    SharedState s;
+    ASSERT_TRUE(LoadYearFolder(s, temp.path(), false).ok());
+    EXPECT_TRUE(s.ReadOnly);
+    EXPECT_EQ(s.LedgerHeader.LineCount, 3);
+    // What reads works; an operation that would write fails and changes nothing,
+    // however the file's permissions stand (root may write a protected file).
+    EXPECT_TRUE(ComputeMonthlyItemTable(s).ok());
+    const std::string before = ReadBytes(temp / "KEIRI13.DAT");
+    s.LedgerHeader.OpeningBalance += 1;
+    EXPECT_FALSE(RecalculateAll(s).ok());
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), before);
+    EXPECT_FALSE(std::filesystem::exists(temp / "KEIRI13.JNL"));
 }
 
 }  // namespace

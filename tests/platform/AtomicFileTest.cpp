@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 
@@ -99,6 +100,25 @@ TEST(ReadWholeFile, MissingReadsEmptyFolderIsError) {
     ASSERT_TRUE(f.ok());
     EXPECT_EQ(f->size(), 3u);
     EXPECT_FALSE(ReadWholeFile(temp.path()).ok());
+}
+
+TEST(ReadWholeFile, OnlyARegularFileWithinTheLimitIsRead) {
+    TempFolder temp;
+    WriteBytes(temp / "f", "12345");
+    EXPECT_EQ(ReadWholeFile(temp / "f", 5)->size(), 5u);
+    auto large = ReadWholeFile(temp / "f", 4);
+    ASSERT_FALSE(large.ok());
+    EXPECT_EQ(large.error().path, (temp / "f").string());
+    // A sparse file far larger than any file of the program is refused unread.
+    fs::resize_file(temp / "f", 8ull << 30);
+    EXPECT_FALSE(ReadWholeFile(temp / "f").ok());
+    // A FIFO is not waited on; a link to an endless device is not read.
+    ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
+    auto fifo = ReadWholeFile(temp / "fifo");
+    ASSERT_FALSE(fifo.ok());
+    EXPECT_EQ(fifo.error().path, (temp / "fifo").string());
+    fs::create_symlink("/dev/zero", temp / "zero");
+    EXPECT_FALSE(ReadWholeFile(temp / "zero").ok());
 }
 
 }  // namespace

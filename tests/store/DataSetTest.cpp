@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
@@ -42,6 +44,17 @@ protected:
     }
     void Read() {
         ReadDataSet(s, prompt, [this] { ++asked; });
+    }
+    // A fresh copy of the fixtures, changed by `damage`, read as at a new start.
+    void ReadDamagedCopy(const std::function<void()>& damage) {
+        fs::remove_all(disk);
+        CopyFixtures();
+        damage();
+        s = SharedState{};
+        s.ProgramFolder = temp / "prog";
+        s.SetupLines = {"", "A", "2000", "0", "0", "0", "0", "0", "0"};
+        prompt.Clear();
+        Read();
     }
     TempFolder temp;
     SharedState s;
@@ -167,6 +180,69 @@ TEST_F(DataSetTest, EmptyLedgerFileIsRemoved) {
     EXPECT_FALSE(fs::exists(disk / "KEIRI13.DAT"));
 }
 
+// A ledger that is no ledger file at all: a sparse file of 8 GB, one byte larger
+// than the format allows, a link to an endless device, a FIFO. The read refuses it
+// by name, without waiting and without removing or changing anything.
+TEST_F(DataSetTest, LedgersThatAreHugeEndlessOrNoFileAreRefusedByTheRead) {
+    const fs::path ledger = disk / "KEIRI13.DAT";
+    const struct {
+        const char* why;
+        std::function<void()> make;
+        fs::file_type type;
+        std::uintmax_t size;  // of a regular file
+    } cases[] = {
+        {"a sparse file of 8 GB", [&] { fs::resize_file(ledger, 8ull << 30); },
+         fs::file_type::regular, 8ull << 30},
+        {"one byte over the largest ledger",
+         [&] { fs::resize_file(ledger, kMaxLedgerFileSize + 1); }, fs::file_type::regular,
+         kMaxLedgerFileSize + 1},
+        {"a link to /dev/zero",
+         [&] {
+             fs::remove(ledger);
+             fs::create_symlink("/dev/zero", ledger);
+         },
+         fs::file_type::symlink, 0},
+        {"a FIFO",
+         [&] {
+             fs::remove(ledger);
+             ASSERT_EQ(::mkfifo(ledger.c_str(), 0600), 0);
+         },
+         fs::file_type::fifo, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        ReadDamagedCopy(c.make);
+        EXPECT_EQ(s.DataLoaded, 0);
+        ASSERT_FALSE(prompt.shown.empty());
+        EXPECT_NE(prompt.LastText().find("KEIRI13.DAT"), std::string::npos) << prompt.LastText();
+        EXPECT_EQ(prompt.shown.back().title, "エラー確認");
+        EXPECT_EQ(fs::symlink_status(ledger).type(), c.type);
+        if (c.type == fs::file_type::regular) {
+            EXPECT_EQ(fs::file_size(ledger), c.size);
+        }
+        // A cash-book operation opening the ledger refuses it in the same way.
+        s.LedgerPath = ledger;
+        auto opened = LedgerFile::Open(ledger);
+        ASSERT_FALSE(opened.ok());
+        EXPECT_EQ(opened.error().path, ledger.string());
+        EXPECT_EQ(fs::symlink_status(ledger).type(), c.type);
+    }
+}
+
+TEST_F(DataSetTest, OnlyAnEmptyRegularLedgerFileIsRemoved) {
+    // A link that leads to an empty file is no empty ledger of ours: it stays, and
+    // so does the file it leads to. The year has no lines either way.
+    CopyFixtures();
+    WriteBytes(temp / "empty", "");
+    fs::remove(disk / "KEIRI13.DAT");
+    fs::create_symlink(temp / "empty", disk / "KEIRI13.DAT");
+    Read();
+    EXPECT_EQ(s.DataLoaded, 1) << prompt.LastText();
+    EXPECT_EQ(s.LedgerHeader, LedgerHeaderRecord{});
+    EXPECT_TRUE(fs::is_symlink(disk / "KEIRI13.DAT"));
+    EXPECT_TRUE(fs::exists(temp / "empty"));
+}
+
 struct BadFile {
     const char* name;
     std::string bytes;
@@ -200,14 +276,7 @@ TEST_F(DataSetTest, BadFilesAreReportedAndLeftAsTheyWere) {
     };
     for (const BadFile& c : cases) {
         SCOPED_TRACE(c.why);
-        fs::remove_all(disk);
-        CopyFixtures();
-        WriteBytes(disk / c.name, c.bytes);
-        s = SharedState{};
-        s.ProgramFolder = temp / "prog";
-        s.SetupLines = {"", "A", "2000", "0", "0", "0", "0", "0", "0"};
-        prompt.Clear();
-        Read();
+        ReadDamagedCopy([&] { WriteBytes(disk / c.name, c.bytes); });
         EXPECT_EQ(s.DataLoaded, 0);
         ASSERT_FALSE(prompt.shown.empty());
         EXPECT_NE(prompt.LastText().find(c.name), std::string::npos) << prompt.LastText();

@@ -194,6 +194,33 @@ TEST(LedgerFileNew, ShortHeaderIsReported) {
     EXPECT_EQ(h.error().path, path.string());
 }
 
+TEST_F(LedgerFileTest, ReadOnlyOpenWritesNothingAndCreatesNothing) {
+    // The command line's open: the file reads, a commit fails and changes nothing,
+    // and no journal is made. (Root could write a write-protected file: the mode of
+    // the open, not the file's permissions, is what keeps it unchanged.)
+    auto f = LedgerFile::Open(path, LedgerFile::Access::ReadOnly);
+    ASSERT_TRUE(f.ok());
+    ASSERT_TRUE(f->ReadLine(3).ok());
+    f->SetBalance(1, 1);
+    EXPECT_FALSE(f->Commit().ok());
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_FALSE(std::filesystem::exists(temp / "KEIRI13.JNL"));
+    auto missing = LedgerFile::Open(temp / "KEIRI14.DAT", LedgerFile::Access::ReadOnly);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_NE(missing.error().path.find("KEIRI14.DAT"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(temp / "KEIRI14.DAT"));
+}
+
+TEST_F(LedgerFileTest, TheLargestLedgerOpensAndOneByteMoreDoesNot) {
+    std::filesystem::resize_file(path, kMaxLedgerFileSize);
+    EXPECT_TRUE(LedgerFile::Open(path).ok());
+    std::filesystem::resize_file(path, kMaxLedgerFileSize + 1);
+    auto f = LedgerFile::Open(path);
+    ASSERT_FALSE(f.ok());
+    EXPECT_EQ(f.error().path, path.string());
+    EXPECT_EQ(std::filesystem::file_size(path), kMaxLedgerFileSize + 1);
+}
+
 TEST(LedgerFileNew, MissingFolderIsAnError) {
     TempFolder temp;
     auto f = LedgerFile::Open(temp / "nowhere" / "KEIRI13.DAT");

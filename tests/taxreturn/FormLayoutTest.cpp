@@ -132,6 +132,40 @@ TEST(FormLayout, FaultyLayoutsAreRefusedWithTheReason) {
     EXPECT_NE(missing.error().path.find("shinkoku-1.FRW"), std::string::npos);
 }
 
+TEST(FormLayout, ValuesOutsideTheirSaneRangeAreLayoutErrors) {
+    const std::string head = kA4Head;
+    struct Case {
+        std::string record;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"5,\"明朝\",1000000000000\r\n", "数値が範囲外です（文字の大きさ）"},
+        {"5,\"明朝\",-9\r\n", "数値が範囲外です（文字の大きさ）"},
+        {"9,100,100,\"明朝\",201\r\n", "数値が範囲外です（文字の大きさ）"},
+        {"10,1,1,0,0,\"\",99999999,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n",
+         "数値が範囲外です（文字の大きさ）"},
+        {"2,0,0,100000000000,5\r\n", "数値が範囲外です（線）"},
+        {"4,-1000000,5,\"文字\"\r\n", "数値が範囲外です（文字の位置）"},
+        {"9,5,999999999999,\"\",0\r\n", "数値が範囲外です（データの位置）"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.record);
+        auto r = ParseFormLayout(Bytes(head + c.record + "0\r\n"), "test.FRW");
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().path, "test.FRW");
+        EXPECT_NE(r.error().detail.find(c.reason), std::string::npos) << r.error().detail;
+    }
+    // A frame a thousandth of a unit wide scales every position far off the paper.
+    const std::string tiny = "1,0,0,0.001,2880\r\n8,1,1,0\r\n";
+    EXPECT_NE(Detail(tiny + "2,0,0,10,10\r\n0\r\n").find("用紙から大きく外れています（線）"),
+              std::string::npos);
+    EXPECT_NE(Detail(tiny + "9,10,10,\"\",0\r\n0\r\n").find("用紙から大きく外れています"),
+              std::string::npos);
+    // The limits themselves are values a layout may hold.
+    const FormLayout L = Parse(head + "5,\"明朝\",200\r\n9,100000,-100000,\"\",0\r\n0\r\n");
+    EXPECT_EQ(L.formSlots.size(), 1u);
+}
+
 TEST(FormLayout, OffsetsMoveTheDataAndNeverTheForm) {
     const FormLayout L = Parse(std::string(kA4Head) +
                                "2,0,0,100,0\r\n9,100,50,\"\",0\r\n"
