@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/FileError.h"
+#include "store/BinaryRecords.h"
 #include "store/Records.h"
 
 namespace tabulo {
@@ -73,6 +74,8 @@ public:
     ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items)
         : header_(header), items_(items) {}
     Result<Amount> Next(int n, const LedgerLine& line);
+    // The same from the fields the rule reads: the numbers and the date text.
+    Result<Amount> Next(int n, const RawLineFields& fields, std::string_view date);
 
 private:
     const LedgerHeaderRecord& header_;

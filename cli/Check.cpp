@@ -57,6 +57,12 @@ void CompareTotals(Findings& f, const SharedState& s, const LedgerHeaderRecord& 
     }
 }
 
+// A text field of line n whose bytes are not Shift-JIS.
+void BadText(Findings& f, const SharedState& s, int n, bool& whole, const char* field) {
+    f.Fault(s.LedgerPath, n, std::string(field) + "に Shift-JIS でないバイトがあります。");
+    whole = false;
+}
+
 // The ledger line by line. False when the lines could not all be read, so that the
 // aggregation (which reads them again) is not run; an error when the file cannot be
 // read or its header is cut short.
@@ -97,34 +103,42 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
     LedgerTotalsRule totals(s.LedgerHeader.OpeningBalance);
     bool totalsOk = true;
     for (int n = 1; n <= count; ++n) {
-        std::span<const std::byte, kLedgerLineSize> raw(bytes->data() + LedgerLineOffset(n),
-                                                        kLedgerLineSize);
-        ScannedLedgerLine scanned = ScanLedgerLine(raw);
-        const LedgerLine& line = scanned.line;
-        for (const std::string& field : scanned.badFields) {
-            f.Fault(s.LedgerPath, n, field + "に Shift-JIS でないバイトがあります。");
-            whole = false;
+        // Each line is read in place: its texts are only checked, the date is its own
+        // bytes when plain ASCII (the usual six digits), and the numbers are loads.
+        const StoredLedgerLine line(bytes->data() + LedgerLineOffset(n));
+        std::string decodedDate;
+        std::string_view date;
+        if (line.PlainDate()) {
+            date = line.DateBytes();
+        } else if (auto text = line.Date()) {
+            decodedDate = std::move(*text);
+            date = decodedDate;
+        } else {
+            BadText(f, s, n, whole, "年月日");
         }
-        if (line.ItemNo < 0 || line.ItemNo > kItemCount) {
+        if (!line.YoubiReads()) BadText(f, s, n, whole, "曜日");
+        if (!line.BikouReads()) BadText(f, s, n, whole, "備考");
+        const RawLineFields fields = line.Fields();
+        if (fields.itemNo < 0 || fields.itemNo > kItemCount) {
             f.Fault(s.LedgerPath, n,
-                    "項目番号 " + std::to_string(line.ItemNo) + " は 0〜50 の範囲にありません。");
+                    "項目番号 " + std::to_string(fields.itemNo) + " は 0〜50 の範囲にありません。");
         }
         // The program's own message, which names the line itself.
-        if (std::string message = dates.Next(n, line); !message.empty())
+        if (std::string message = dates.Next(n, fields.itemNo, date); !message.empty())
             f.Fault(s.LedgerPath, 0, Trim(message));
         if (balanceOk) {
-            auto expected = balance.Next(n, line);
+            auto expected = balance.Next(n, fields, date);
             if (!expected) {
                 f.Fault(s.LedgerPath, n,
                         "残高の再計算が桁あふれします: " + expected.error().detail);
                 balanceOk = false;
-            } else if (*expected != line.Zandaka) {
+            } else if (*expected != fields.zandaka) {
                 f.Fault(s.LedgerPath, n,
-                        "残高 " + std::to_string(line.Zandaka) + " は、再計算すると " +
+                        "残高 " + std::to_string(fields.zandaka) + " は、再計算すると " +
                             std::to_string(*expected) + " です。");
             }
         }
-        if (totalsOk && !totals.Add(line)) {
+        if (totalsOk && !totals.Add(fields.indata, fields.outdata)) {
             f.Fault(s.LedgerPath, n, "収入または支出の合計が桁あふれします。");
             totalsOk = false;
         }

@@ -59,17 +59,22 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
     std::int64_t income = 0;
     std::int64_t expense = 0;
     bool overflow = false;
-    Status walked = WalkLedger(s, [&](int n, LedgerLine& line) {
-        if (MonthOf(line.NenGetsuBi) != monthKey) return true;
-        if (line.ItemNo >= 1 && IsTotalled(ItemOf(s, line.ItemNo))) {
-            income += line.Indata;
-            expense += line.Outdata;
+    Status walked = WalkLedger(s, [&](int n, StoredLedgerLine stored) -> Result<bool> {
+        auto date = StoredDate::Of(stored, s.LedgerPath, n);
+        if (!date) return date.error();
+        if (MonthOf(date->text()) != monthKey) return true;
+        // Only the month's lines are decoded whole, for their rows.
+        auto line = DecodeLedgerLineAt(s.LedgerPath, n, stored);
+        if (!line) return line.error();
+        if (line->ItemNo >= 1 && IsTotalled(ItemOf(s, line->ItemNo))) {
+            income += line->Indata;
+            expense += line->Outdata;
             if (!CheckedAmount(income) || !CheckedAmount(expense)) {
                 overflow = true;
                 return false;
             }
         }
-        lines.push_back({n, std::move(line)});
+        lines.push_back({n, std::move(*line)});
         return true;
     });
     if (!walked) return walked.error();

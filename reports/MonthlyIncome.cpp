@@ -47,14 +47,17 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
     DayTable homeUse{};
     bool found = false;
     bool overflow = false;
-    Status walked = WalkLedger(s, [&](int, const LedgerLine& line) {
-        const std::string month = MonthOf(line.NenGetsuBi);
+    Status walked = WalkLedger(s, [&](int n, StoredLedgerLine line) -> Result<bool> {
+        auto date = StoredDate::Of(line, s.LedgerPath, n);
+        if (!date) return date.error();
+        const std::string month = MonthOf(date->text());
         if (month.empty()) return true;
         if (month != monthKey) return !found;
         found = true;
-        if (line.ItemNo < 1 || line.ItemNo > kItemCount) return true;
+        const int itemNo = line.ItemNo();
+        if (itemNo < 1 || itemNo > kItemCount) return true;
         DayTable* table = nullptr;
-        switch (s.ItemTable[static_cast<std::size_t>(line.ItemNo)].ItemKubun2) {
+        switch (s.ItemTable[static_cast<std::size_t>(itemNo)].ItemKubun2) {
             case 1:
                 table = &sales;
                 break;
@@ -67,10 +70,11 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
             default:
                 return true;
         }
-        const int day = DayOf(line.NenGetsuBi);
+        const int day = DayOf(date->text());
+        const Amount indata = line.Indata();
         // A day the month cannot have still counts in the month's total.
-        if (day >= 1 && day <= 31) (*table)[static_cast<std::size_t>(day)] += line.Indata;
-        (*table)[kMonthRow] += line.Indata;
+        if (day >= 1 && day <= 31) (*table)[static_cast<std::size_t>(day)] += indata;
+        (*table)[kMonthRow] += indata;
         if (!CheckedAmount((*table)[kMonthRow])) overflow = true;
         return !overflow;
     });

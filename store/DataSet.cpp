@@ -13,6 +13,7 @@
 #include "store/Dates.h"
 #include "store/Journal.h"
 #include "store/LedgerFile.h"
+#include "store/StoredLedger.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "store/Text.h"
@@ -412,16 +413,11 @@ std::optional<LedgerHeaderRecord> LedgerTotalsRule::Totals(LedgerHeaderRecord he
 Status ComputeLedgerTotals(SharedState& s) {
     const LedgerHeaderRecord& h = s.LedgerHeader;
     LedgerTotalsRule totals(h.OpeningBalance);
-    if (h.LineCount > 0) {
-        auto file = LedgerFile::Open(s.LedgerPath);
-        if (!file) return file.error();
-        for (int n = 1; n <= h.LineCount; ++n) {
-            // Only the amounts count: they are read from the stored bytes.
-            if (!file->HasLine(n)) return file->ReadLine(n).error();
-            const RawLineFields line = ReadRawLineFields(file->RawLine(n));
-            if (!totals.Add(line.indata, line.outdata)) return OverflowError(s.LedgerPath);
-        }
-    }
+    // Only the amounts count: they are read in place.
+    Status walked = WalkStoredLines(s.LedgerPath, h.LineCount, [&](int, StoredLedgerLine line) {
+        return totals.Add(line.Indata(), line.Outdata());
+    }, LineTexts::Unchecked);
+    if (!walked) return walked;
     auto done = totals.Totals(h);
     if (!done) return OverflowError(s.LedgerPath);
     s.LedgerHeader = *done;
@@ -431,42 +427,50 @@ Status ComputeLedgerTotals(SharedState& s) {
 Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date) {
     const int count = s.LedgerHeader.LineCount;
     if (count <= 0) return count;
-    auto file = LedgerFile::Open(s.LedgerPath);
-    if (!file) return file.error();
-    for (int n = 1; n <= count; ++n) {
-        auto line = file->ReadLine(n);
-        if (!line) return line.error();
-        if (std::string_view(line->NenGetsuBi) >= date) return n;
-    }
-    return count;
+    int found = count;
+    Status bad = Ok();
+    Status walked = WalkStoredLines(s.LedgerPath, count, [&](int n, StoredLedgerLine line) {
+        auto stored = StoredDate::Of(line, s.LedgerPath, n);
+        if (!stored) {
+            bad = stored.error();
+            return false;
+        }
+        if (stored->text() < date) return true;
+        found = n;
+        return false;
+    });
+    if (!walked) return walked.error();
+    if (!bad) return bad.error();
+    return found;
 }
 
 Status CheckLedgerDates(SharedState& s, Prompt& prompt) {
     s.ErrorFlag = 0;
-    const int count = s.LedgerHeader.LineCount;
-    if (count <= 0) return Ok();
-    auto file = LedgerFile::Open(s.LedgerPath);
-    if (!file) return file.error();
     LedgerDateRule rule;
-    for (int n = 1; n <= count; ++n) {
-        auto line = file->ReadLine(n);
-        if (!line) return line.error();
-        std::string message = rule.Next(n, *line);
-        if (message.empty()) continue;
-        prompt.MsgBox(message, MsgStyle::Exclamation, kErrorTitle);
-        s.ErrorFlag = -1;
-    }
-    return Ok();
+    return WalkStoredLines(s.LedgerPath, s.LedgerHeader.LineCount,
+                           [&](int n, StoredLedgerLine line) -> Status {
+                               auto date = StoredDate::Of(line, s.LedgerPath, n);
+                               if (!date) return date.error();
+                               std::string message = rule.Next(n, line.ItemNo(), date->text());
+                               if (message.empty()) return Ok();
+                               prompt.MsgBox(message, MsgStyle::Exclamation, kErrorTitle);
+                               s.ErrorFlag = -1;
+                               return Ok();
+                           });
 }
 
 std::string LedgerDateRule::Next(int n, const LedgerLine& line) {
-    if (n == 1) remembered_ = line.NenGetsuBi;
-    if (line.ItemNo <= 0) return {};
-    const std::string number = " " + std::to_string(n);
-    if (IsBlank(line.NenGetsuBi)) return number + "行の年月日が入力されていません！";
+    return Next(n, line.ItemNo, line.NenGetsuBi);
+}
+
+std::string LedgerDateRule::Next(int n, int itemNo, std::string_view date) {
+    if (n == 1) remembered_ = date;
+    if (itemNo <= 0) return {};
+    if (IsBlank(date)) return " " + std::to_string(n) + "行の年月日が入力されていません！";
     std::string message;
-    if (line.NenGetsuBi < remembered_) message = number + "行の年月日が前の行より以前の日付です！";
-    remembered_ = line.NenGetsuBi;
+    if (date < std::string_view(remembered_))
+        message = " " + std::to_string(n) + "行の年月日が前の行より以前の日付です！";
+    remembered_ = date;
     return message;
 }
 

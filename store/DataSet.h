@@ -125,6 +125,8 @@ Status CheckLedgerDates(SharedState& s, Prompt& prompt);
 class LedgerDateRule {
 public:
     std::string Next(int n, const LedgerLine& line);
+    // The same from the fields the rule reads: the item number and the date text.
+    std::string Next(int n, int itemNo, std::string_view date);
 
 private:
     std::string remembered_;

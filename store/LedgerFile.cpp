@@ -12,6 +12,7 @@
 
 #include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
+#include "store/StoredLedger.h"
 
 namespace tabulo {
 
@@ -155,11 +156,7 @@ Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path) {
     // A journal left by an operation whose put-back failed too (a disk that kept
     // failing) is rolled back before the ledger is looked at again, so that no one
     // sees, or builds on, half of that operation.
-    const std::filesystem::path journal = JournalPathFor(path);
-    if (JournalIsLive(journal)) {
-        auto recovered = RecoverJournal(journal, AfterRecovery::Keep);
-        if (!recovered) return recovered.error();
-    }
+    if (Status st = RecoverLedgerJournal(path); !st) return st.error();
     auto impl = std::make_unique<Impl>();
     impl->path = path;
     impl->fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -212,20 +209,9 @@ void LedgerFile::WriteHeader(const LedgerHeaderRecord& header) {
 }
 
 Result<LedgerLine> LedgerFile::ReadLine(int n) {
-    if (n < 1) return impl_->Bad(BadFormatError({}, "出納帳の行番号が正しくありません。"));
-    std::size_t at = LedgerLineOffset(n);
-    if (at + kLedgerLineSize > impl_->bytes.size()) {
-        return impl_->Bad(
-            BadFormatError({}, "出納帳に " + std::to_string(n) + " 行目がありません。"));
-    }
-    auto line =
-        DecodeLedgerLine(std::span<const std::byte>(impl_->bytes).subspan(at, kLedgerLineSize));
-    if (!line) {
-        FileError e = impl_->Bad(line.error());
-        e.detail = std::to_string(n) + " 行目: " + e.detail;
-        return e;
-    }
-    return line;
+    const std::byte* stored = FindRawLine(n);
+    if (stored == nullptr) return MissingLedgerLine(impl_->path, n);
+    return DecodeLedgerLineAt(impl_->path, n, StoredLedgerLine(stored));
 }
 
 Status LedgerFile::WriteLine(int n, const LedgerLine& line) {
