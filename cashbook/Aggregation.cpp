@@ -51,19 +51,20 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
         // Sums in 64 bits; every figure of the table must fit an amount, else the
         // aggregation ends with the overflow error instead of wrapping.
         std::array<std::array<std::int64_t, 15>, 52> sums{};
+        StoredDate date;
+        // The date check that comes before the table has read every line's texts.
         Status walked = WalkStoredLines(s.LedgerPath, count, [&](int n, StoredLedgerLine line) {
             const int item = line.ItemNo();
             if (item <= 0 || item > kItemCount || !totalled[static_cast<std::size_t>(item)])
                 return Status(Ok());
-            auto date = StoredDate::Of(line, s.LedgerPath, n);
-            if (!date) return Status(date.error());
-            const int month = MonthNumber(date->text());
+            if (!date.Read(line, s.LedgerPath, n)) return Status(date.error());
+            const int month = MonthNumber(date.text());
             if (month < 1 || month > 12) return Status(BadMonth(s, n));
             const int column = month <= 6 ? month : month + 1;
             sums[static_cast<std::size_t>(item)][static_cast<std::size_t>(column)] +=
                 static_cast<std::int64_t>(line.Indata()) + line.Outdata();
             return Status(Ok());
-        });
+        }, LineTexts::Unchecked);
         if (!walked) return walked.error();
         for (int i = 1; i <= kItemCount; ++i) {
             auto& row = sums[static_cast<std::size_t>(i)];

@@ -60,6 +60,12 @@ class MonthKey {
     }
     bool empty() const { return code_ == 0; }
     bool operator==(const MonthKey&) const = default;
+    std::uint32_t code() const { return code_; }
+    static MonthKey FromCode(std::uint32_t code) {
+        MonthKey k;
+        k.code_ = code;
+        return k;
+    }
 
   private:
     std::uint32_t code_ = 0;
@@ -406,13 +412,13 @@ Status RecalculateFromPage(SharedState& s, int currentPage) {
     if (!stored) return stored.error();
     const int S = std::max((currentPage - 1) * kRowsPerPage, 1);
     Tracker t;
+    StoredDate date;
     for (int n = std::min(S - 1, count); n >= 1; --n) {
         auto line = stored->Line(n);
         if (!line) return line.error();
-        auto date = StoredDate::Of(*line, s.LedgerPath, n);
-        if (!date) return date.error();
-        if (IsBlank(date->text())) continue;
-        t.month = MonthKeyOf(date->text());
+        if (!date.Read(*line, s.LedgerPath, n)) return date.error();
+        if (IsBlank(date.text())) continue;
+        t.month = MonthKeyOf(date.text());
         t.balance = line->Zandaka();
         break;
     }
@@ -436,21 +442,27 @@ Status RecalculateAll(SharedState& s) {
     return opened->Commit(s);
 }
 
+ReferenceBalance::ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items)
+    : header_(header) {
+    for (std::size_t i = 0; i < cash_.size(); ++i)
+        cash_[i] = IsCashCategory(CategoryOf(items, static_cast<int>(i)));
+}
+
 Result<Amount> ReferenceBalance::Next(int n, const LedgerLine& line) {
     return Next(n, RawLineFields{line.ItemNo, line.Indata, line.Outdata, line.Zandaka},
                 line.NenGetsuBi);
 }
 
 Result<Amount> ReferenceBalance::Next(int n, const RawLineFields& f, std::string_view date) {
-    const MonthKey before(month_);
-    Tracker t{before, balance_};
-    auto z = ApplyReferenceRule(t, n, RawView{f, MonthKeyOf(date)}, header_,
-                                IsCashCategory(CategoryOf(items_, f.itemNo)));
-    if (!z) return z.error();
-    // The tracker only ever moves to the line's own month.
-    if (!(t.month == before)) month_ = MonthOf(date);
+    Tracker t{MonthKey::FromCode(month_), balance_};
+    Amount z = 0;
+    const auto item = static_cast<std::size_t>(static_cast<unsigned>(f.itemNo));
+    const bool isCash = item < cash_.size() && cash_[item];  // others have no category
+    if (!StepReferenceRule(t, n, RawView{f, MonthKeyOf(date)}, header_, isCash, z))
+        return OverflowError();
+    month_ = t.month.code();
     balance_ = t.balance;
-    return *z;
+    return z;
 }
 
 Result<InsertOutcome> InsertLine(SharedState& s, int L) {

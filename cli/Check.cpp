@@ -98,6 +98,7 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
     }
 
     LedgerDateRule dates;
+    LineTextCheck texts;
     ReferenceBalance balance(s.LedgerHeader, s.ItemTable);
     bool balanceOk = true;
     LedgerTotalsRule totals(s.LedgerHeader.OpeningBalance);
@@ -116,16 +117,16 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
         } else {
             BadText(f, s, n, whole, "年月日");
         }
-        if (!line.YoubiReads()) BadText(f, s, n, whole, "曜日");
-        if (!line.BikouReads()) BadText(f, s, n, whole, "備考");
+        if (!texts.YoubiReads(line)) BadText(f, s, n, whole, "曜日");
+        if (!texts.BikouReads(line)) BadText(f, s, n, whole, "備考");
         const RawLineFields fields = line.Fields();
         if (fields.itemNo < 0 || fields.itemNo > kItemCount) {
             f.Fault(s.LedgerPath, n,
                     "項目番号 " + std::to_string(fields.itemNo) + " は 0〜50 の範囲にありません。");
         }
         // The program's own message, which names the line itself.
-        if (std::string message = dates.Next(n, fields.itemNo, date); !message.empty())
-            f.Fault(s.LedgerPath, 0, Trim(message));
+        if (!dates.InOrder(n, fields.itemNo, date))
+            f.Fault(s.LedgerPath, 0, Trim(dates.Next(n, fields.itemNo, date)));
         if (balanceOk) {
             auto expected = balance.Next(n, fields, date);
             if (!expected) {

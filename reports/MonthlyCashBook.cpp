@@ -59,10 +59,10 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
     std::int64_t income = 0;
     std::int64_t expense = 0;
     bool overflow = false;
+    StoredDate date;
     Status walked = WalkLedger(s, [&](int n, StoredLedgerLine stored) -> Result<bool> {
-        auto date = StoredDate::Of(stored, s.LedgerPath, n);
-        if (!date) return date.error();
-        if (MonthOf(date->text()) != monthKey) return true;
+        if (!date.Read(stored, s.LedgerPath, n)) return date.error();
+        if (MonthOf(date.text()) != monthKey) return true;
         // Only the month's lines are decoded whole, for their rows.
         auto line = DecodeLedgerLineAt(s.LedgerPath, n, stored);
         if (!line) return line.error();

@@ -47,10 +47,10 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
     DayTable homeUse{};
     bool found = false;
     bool overflow = false;
+    StoredDate date;
     Status walked = WalkLedger(s, [&](int n, StoredLedgerLine line) -> Result<bool> {
-        auto date = StoredDate::Of(line, s.LedgerPath, n);
-        if (!date) return date.error();
-        const std::string month = MonthOf(date->text());
+        if (!date.Read(line, s.LedgerPath, n)) return date.error();
+        const std::string month = MonthOf(date.text());
         if (month.empty()) return true;
         if (month != monthKey) return !found;
         found = true;
@@ -70,7 +70,7 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
             default:
                 return true;
         }
-        const int day = DayOf(date->text());
+        const int day = DayOf(date.text());
         const Amount indata = line.Indata();
         // A day the month cannot have still counts in the month's total.
         if (day >= 1 && day <= 31) (*table)[static_cast<std::size_t>(day)] += indata;

@@ -155,9 +155,7 @@ bool StoredLedgerLine::BikouReads() const {
     return ReadsAsCp932(Text(kLedgerBikouOffset, kLedgerBikouWidth));
 }
 
-bool StoredLedgerLine::TextsRead() const {
-    return (PlainDate() || ReadsAsCp932(DateBytes())) && YoubiReads() && BikouReads();
-}
+bool StoredLedgerLine::DateReads() const { return ReadsAsCp932(DateBytes()); }
 
 Result<LedgerLine> StoredLedgerLine::Decode() const {
     LedgerLine line;

@@ -100,8 +100,7 @@ class StoredLedgerLine {
     // Whether the weekday and the remarks read as CP932, without converting them.
     bool YoubiReads() const;
     bool BikouReads() const;
-    // Whether every text of the line reads (Decode would succeed), without converting.
-    bool TextsRead() const;
+    bool DateReads() const;
     // The whole line, as DecodeLedgerLine gives it.
     Result<LedgerLine> Decode() const;
 
@@ -114,6 +113,42 @@ class StoredLedgerLine {
         return {reinterpret_cast<const char*>(p_) + at, width};
     }
     const std::byte* p_;
+};
+
+// Checks the texts of lines one after another (a walk over a year): a weekday or a
+// remark the same as the last one that read is not looked up again.
+class LineTextCheck {
+  public:
+    bool YoubiReads(StoredLedgerLine line) {
+        std::uint64_t y = 0;
+        std::memcpy(&y, line.bytes().data() + kLedgerYoubiOffset, kLedgerYoubiWidth);
+        if (haveYoubi_ && y == youbi_) return true;
+        if (!line.YoubiReads()) return false;
+        youbi_ = y;
+        haveYoubi_ = true;
+        return true;
+    }
+    bool BikouReads(StoredLedgerLine line) {
+        std::uint64_t b[2];
+        std::memcpy(b, line.bytes().data() + kLedgerBikouOffset, kLedgerBikouWidth);
+        if (haveBikou_ && b[0] == bikou_[0] && b[1] == bikou_[1]) return true;
+        if (!line.BikouReads()) return false;
+        bikou_[0] = b[0];
+        bikou_[1] = b[1];
+        haveBikou_ = true;
+        return true;
+    }
+    bool DateReads(StoredLedgerLine line) { return line.PlainDate() || line.DateReads(); }
+    // Whether every text of the line reads (its Decode would succeed).
+    bool TextsRead(StoredLedgerLine line) {
+        return DateReads(line) && YoubiReads(line) && BikouReads(line);
+    }
+
+  private:
+    std::uint64_t youbi_ = 0;
+    std::uint64_t bikou_[2] = {0, 0};
+    bool haveYoubi_ = false;
+    bool haveBikou_ = false;
 };
 
 // Defined here so that a walk over every line of a year reads them in place.

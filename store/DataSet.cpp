@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "platform/AtomicFile.h"
 #include "platform/Drives.h"
@@ -428,14 +430,14 @@ Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date) 
     const int count = s.LedgerHeader.LineCount;
     if (count <= 0) return count;
     int found = count;
+    StoredDate stored;
     Status bad = Ok();
     Status walked = WalkStoredLines(s.LedgerPath, count, [&](int n, StoredLedgerLine line) {
-        auto stored = StoredDate::Of(line, s.LedgerPath, n);
-        if (!stored) {
+        if (!stored.Read(line, s.LedgerPath, n)) {
             bad = stored.error();
             return false;
         }
-        if (stored->text() < date) return true;
+        if (stored.text() < date) return true;
         found = n;
         return false;
     });
@@ -447,16 +449,22 @@ Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date) 
 Status CheckLedgerDates(SharedState& s, Prompt& prompt) {
     s.ErrorFlag = 0;
     LedgerDateRule rule;
-    return WalkStoredLines(s.LedgerPath, s.LedgerHeader.LineCount,
-                           [&](int n, StoredLedgerLine line) -> Status {
-                               auto date = StoredDate::Of(line, s.LedgerPath, n);
-                               if (!date) return date.error();
-                               std::string message = rule.Next(n, line.ItemNo(), date->text());
-                               if (message.empty()) return Ok();
-                               prompt.MsgBox(message, MsgStyle::Exclamation, kErrorTitle);
-                               s.ErrorFlag = -1;
-                               return Ok();
-                           });
+    StoredDate date;
+    Status bad = Ok();
+    Status walked = WalkStoredLines(s.LedgerPath, s.LedgerHeader.LineCount,
+                                    [&](int n, StoredLedgerLine line) {
+                                        if (!date.Read(line, s.LedgerPath, n)) {
+                                            bad = date.error();
+                                            return false;
+                                        }
+                                        if (rule.InOrder(n, line.ItemNo(), date.text())) return true;
+                                        prompt.MsgBox(rule.Next(n, line.ItemNo(), date.text()),
+                                                      MsgStyle::Exclamation, kErrorTitle);
+                                        s.ErrorFlag = -1;
+                                        return true;
+                                    });
+    if (!walked) return walked;
+    return bad;
 }
 
 std::string LedgerDateRule::Next(int n, const LedgerLine& line) {
@@ -464,14 +472,49 @@ std::string LedgerDateRule::Next(int n, const LedgerLine& line) {
 }
 
 std::string LedgerDateRule::Next(int n, int itemNo, std::string_view date) {
-    if (n == 1) remembered_ = date;
+    if (n == 1) Remember(date);
     if (itemNo <= 0) return {};
     if (IsBlank(date)) return " " + std::to_string(n) + "行の年月日が入力されていません！";
     std::string message;
-    if (date < std::string_view(remembered_))
-        message = " " + std::to_string(n) + "行の年月日が前の行より以前の日付です！";
-    remembered_ = date;
+    if (date < remembered()) message = " " + std::to_string(n) + "行の年月日が前の行より以前の日付です！";
+    Remember(date);
     return message;
+}
+
+bool LedgerDateRule::InOrder(int n, int itemNo, std::string_view date) {
+    // The usual date, six characters without blanks, after another such date: compared
+    // as one number (the bytes in order, most significant first), remembered in place.
+    if (n > 1 && date.size() == 6 && rememberedLength_ == 6) {
+        if (itemNo <= 0) return true;
+        if (date.front() != ' ' && date.back() != ' ' && date.find(' ') == std::string_view::npos) {
+            std::uint64_t now = 0, before = 0;
+            std::memcpy(&now, date.data(), 6);
+            std::memcpy(&before, remembered_.data(), 6);
+            if constexpr (std::endian::native == std::endian::little) {
+                now = __builtin_bswap64(now);
+                before = __builtin_bswap64(before);
+            }
+            if (now < before) return false;
+            std::memcpy(remembered_.data(), date.data(), 6);
+            return true;
+        }
+    }
+    if (n == 1) Remember(date);
+    if (itemNo <= 0) return true;
+    if (IsBlank(date) || date < remembered()) return false;  // Next gives the message
+    Remember(date);
+    return true;
+}
+
+void LedgerDateRule::Remember(std::string_view date) {
+    if (date.size() <= remembered_.size()) {
+        std::memcpy(remembered_.data(), date.data(), date.size());
+        rememberedLength_ = date.size();
+        long_.clear();
+    } else {
+        long_.assign(date);
+        rememberedLength_ = kLong;
+    }
 }
 
 // ---- Clearing ----

@@ -32,18 +32,15 @@ FileError BadLedgerLine(const std::filesystem::path& ledger, int n, FileError e)
     return e;
 }
 
-Result<StoredDate> StoredDate::Of(StoredLedgerLine line, const std::filesystem::path& ledger,
-                                  int n) {
-    StoredDate out;
-    if (line.PlainDate()) {
-        out.bytes_ = line.DateBytes();
-        return out;
-    }
+bool StoredDate::ReadDecoded(StoredLedgerLine line, const std::filesystem::path& ledger, int n) {
     auto text = line.Date();
-    if (!text) return BadLedgerLine(ledger, n, text.error());
-    out.plain_ = false;
-    out.decoded_ = std::move(*text);
-    return out;
+    if (!text) {
+        error_ = BadLedgerLine(ledger, n, text.error());
+        return false;
+    }
+    decoded_ = std::move(*text);
+    text_ = decoded_;
+    return true;
 }
 
 Result<StoredLedger> StoredLedger::Read(const std::filesystem::path& path, int first, int last) {

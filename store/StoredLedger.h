@@ -59,18 +59,27 @@ class StoredLedger {
     std::size_t size_ = 0;
 };
 
-// The date text of a stored line: its bytes themselves when they are plain ASCII
-// (the usual six digits, read in place), else the decoded text; an error names line n.
+// The date text of stored lines, one line at a time (one object serves a whole
+// walk): the line's bytes themselves when they are plain ASCII (the usual six digits,
+// read in place), else the decoded text.
 class StoredDate {
   public:
-    static Result<StoredDate> Of(StoredLedgerLine line, const std::filesystem::path& ledger,
-                                 int n);
-    std::string_view text() const { return plain_ ? bytes_ : std::string_view(decoded_); }
+    // False when the date of line n does not read; error() then names the line.
+    bool Read(StoredLedgerLine line, const std::filesystem::path& ledger, int n) {
+        if (line.PlainDate()) [[likely]] {
+            text_ = line.DateBytes();
+            return true;
+        }
+        return ReadDecoded(line, ledger, n);
+    }
+    std::string_view text() const { return text_; }
+    const FileError& error() const { return error_; }
 
   private:
-    bool plain_ = true;
-    std::string_view bytes_;
+    bool ReadDecoded(StoredLedgerLine line, const std::filesystem::path& ledger, int n);
+    std::string_view text_;
     std::string decoded_;
+    FileError error_;
 };
 
 // Whether a walk refuses a line whose texts do not read as CP932 (with the error
@@ -90,9 +99,10 @@ Status WalkStoredLines(const std::filesystem::path& path, int count, Visit visit
     if (!ledger) return ledger.error();
     const int held = std::min(ledger->count(), count);
     const std::byte* p = ledger->data();
+    LineTextCheck check;
     for (int n = 1; n <= held; ++n, p += kLedgerLineSize) {
         const StoredLedgerLine line(p);
-        if (texts == LineTexts::Checked && !line.TextsRead()) [[unlikely]] {
+        if (texts == LineTexts::Checked && !check.TextsRead(line)) [[unlikely]] {
             if (auto decoded = DecodeLedgerLineAt(path, n, line); !decoded) return decoded.error();
         }
         using Returned = decltype(visit(n, line));
