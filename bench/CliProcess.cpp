@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,82 +14,26 @@
 #include <string>
 #include <vector>
 
-#include "BenchYear.h"
-#include "cashbook/Ledger.h"
-#include "platform/AtomicFile.h"
-#include "store/DataSet.h"
-#include "store/LedgerFile.h"
+#include "BenchFolder.h"
 
 extern char** environ;
 
 namespace tabulo::bench {
 namespace {
 
-// The benchmark year as a whole data folder: DATE.DAT, MASTER.DAT, SHINKOKU.DAT, the
-// ledger with its balances and totals worked out, and a cleared deposit book.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        SharedState& s = year_.s;
-        {
-            // Dates in order within each month, as the date check wants them.
-            auto f = LedgerFile::Open(s.LedgerPath);
-            int first = 1;
-            std::string month;
-            for (int n = 1; n <= kYearLines; ++n) {
-                LedgerLine line = *f->ReadLine(n);
-                if (line.NenGetsuBi.substr(2, 2) != month) {
-                    month = line.NenGetsuBi.substr(2, 2);
-                    first = n;
-                }
-                const int day = std::min(28, (n - first) * 28 / 834 + 1);
-                line.NenGetsuBi =
-                    line.NenGetsuBi.substr(0, 4) + (day < 10 ? "0" : "") + std::to_string(day);
-                if (!f->WriteLine(n, line).ok()) std::abort();
-            }
-            if (!f->Commit().ok()) std::abort();
-        }
-        if (!RecalculateAll(s).ok() || !ComputeLedgerTotals(s).ok()) std::abort();
-        {
-            auto f = LedgerFile::Open(s.LedgerPath);
-            f->WriteHeader(s.LedgerHeader);
-            if (!f->Commit().ok()) std::abort();
-        }
-        folder_ = year_.folder() / "KEIRIDATA";
-        std::filesystem::create_directories(folder_);
-        std::filesystem::copy_file(s.LedgerPath,
-                                   folder_ / ("KEIRI" + YearTag(s.FiscalYear) + ".DAT"));
-        auto save = [&](const char* name, const Result<std::vector<std::byte>>& bytes) {
-            if (!bytes || !AtomicSave(folder_ / name, *bytes).ok()) std::abort();
-        };
-        save("DATE.DAT", EncodeFiscalYearFile({s.FiscalYear, s.EraName, 0}));
-        MasterHeaderArray header;
-        header[MasterField::BusinessName] = s.ReportTitleName;
-        save("MASTER.DAT", EncodeMasterFile(header, s.ItemTable));
-        save("SHINKOKU.DAT", EncodeTaxReturnFile(DefaultTaxReturnData()));
-        save(("YOKIN" + YearTag(s.FiscalYear) + ".DAT").c_str(),
-             EncodeDepositBook(ClearedDepositBook()));
-    }
-    const std::filesystem::path& folder() const { return folder_; }
-
-  private:
-    BenchYear year_;
-    std::filesystem::path folder_;
-};
-
 BenchFolder& Folder() {
     static BenchFolder folder;
     return folder;
 }
 
-// Runs tabulo-cli with `args`, its output to /dev/null; aborts on an unexpected status.
-void RunCli(const std::vector<std::string>& args, int expected) {
+// Runs `program` with `args`, its output to /dev/null; aborts on an unexpected status.
+void Run(const std::string& program, const std::vector<std::string>& args, int expected) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::string program = TABULO_CLI;
-    std::vector<char*> argv{program.data()};
+    std::string name = program;
+    std::vector<char*> argv{name.data()};
     std::vector<std::string> copy = args;
     for (auto& a : copy) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -101,14 +46,21 @@ void RunCli(const std::vector<std::string>& args, int expected) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != expected) std::abort();
 }
 
-void Cli(benchmark::State& state, std::vector<std::string> args) {
-    const std::string folder = Folder().folder().string();
-    const std::string pdf = (Folder().folder().parent_path() / "out.pdf").string();
+// `args` with DIR (the data folder), PDF (an output file) and JOURNAL (the year as a
+// ledger-format journal) filled in.
+std::vector<std::string> Filled(std::vector<std::string> args) {
+    const std::filesystem::path folder = Folder().folder();
     for (auto& a : args) {
-        if (a == "DIR") a = folder;
-        if (a == "PDF") a = pdf;
+        if (a == "DIR") a = folder.string();
+        if (a == "PDF") a = (folder.parent_path() / "out.pdf").string();
+        if (a == "JOURNAL") a = (folder.parent_path() / "year.ledger").string();
     }
-    for (auto _ : state) RunCli(args, 0);
+    return args;
+}
+
+void Cli(benchmark::State& state, std::vector<std::string> args) {
+    args = Filled(std::move(args));
+    for (auto _ : state) Run(TABULO_CLI, args, 0);
 }
 
 BENCHMARK_CAPTURE(Cli, check, std::vector<std::string>{"check", "DIR"})
@@ -136,6 +88,45 @@ BENCHMARK_CAPTURE(Cli, print_summary,
                   std::vector<std::string>{"print", "summary", "DIR", "-o", "PDF"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// The peers, on the same year in the same run, each only when it is there: another
+// build of tabulo-cli named by TABULO_BASE_CLI (to compare two builds), and ledger and
+// hledger on the year as a journal, as `bal --monthly` (their per-item monthly totals).
+std::string OnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "";
+    for (std::size_t at = 0; at <= dirs.size();) {
+        std::size_t end = dirs.find(':', at);
+        if (end == std::string::npos) end = dirs.size();
+        const std::filesystem::path candidate = std::filesystem::path(dirs.substr(at, end - at)) / name;
+        if (end > at && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+        at = end + 1;
+    }
+    return {};
+}
+
+void Peer(benchmark::State& state, const std::string& program, std::vector<std::string> args) {
+    args = Filled(std::move(args));
+    for (auto _ : state) Run(program, args, 0);
+}
+
+const bool kPeers = [] {
+    auto add = [](const std::string& name, const std::string& program,
+                  std::vector<std::string> args) {
+        benchmark::RegisterBenchmark(name.c_str(), Peer, program, std::move(args))
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    };
+    if (const char* base = std::getenv("TABULO_BASE_CLI"); base != nullptr && *base != 0) {
+        add("Base/check", base, {"check", "DIR"});
+        add("Base/export_summary", base, {"export", "summary", "DIR"});
+    }
+    if (std::string ledger = OnPath("ledger"); !ledger.empty())
+        add("Peer/ledger_bal_monthly", ledger, {"-f", "JOURNAL", "bal", "--monthly"});
+    if (std::string hledger = OnPath("hledger"); !hledger.empty())
+        add("Peer/hledger_bal_monthly", hledger, {"-f", "JOURNAL", "bal", "--monthly"});
+    return true;
+}();
 
 }  // namespace
 }  // namespace tabulo::bench

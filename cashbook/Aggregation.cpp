@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "cashbook/Ledger.h"
 #include "cashbook/Overflow.h"
 #include "platform/Prompt.h"
 #include "store/DataSet.h"
-#include "store/LedgerFile.h"
+#include "store/StoredLedger.h"
 
 namespace tabulo {
 namespace {
@@ -22,7 +23,7 @@ bool Totalled(int kubun) {
 }
 
 // Characters 3-4 of the date as a number; -1 when they are not two digits.
-int MonthNumber(const std::string& date) {
+int MonthNumber(std::string_view date) {
     if (date.size() < 4) return -1;
     const char a = date[2];
     const char b = date[3];
@@ -46,10 +47,12 @@ int NetSign(int kubun) {
 // The line at which figure (row, column) of the table, summed in file order, first
 // leaves the range of an amount: the line its overflow is reported on. Only asked
 // once the lines have all been read and their months found good.
-int OverflowLine(const SharedState& s, LedgerFile& file, int row, int column) {
+int OverflowLine(const SharedState& s, int row, int column) {
+    auto stored = StoredLedger::Read(s, 1, s.LedgerHeader.LineCount);
+    if (!stored) return 0;
     std::int64_t sum = 0;
     for (int n = 1; n <= s.LedgerHeader.LineCount; ++n) {
-        auto line = file.ReadLine(n);
+        auto line = stored->Decode(n);
         if (!line) return n;
         const int item = line->ItemNo;
         if (item <= 0 || item > kItemCount) continue;
@@ -71,23 +74,29 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
     MonthlyTable table{};
     const int count = s.LedgerHeader.LineCount;
     if (count > 0) {
-        auto file = OpenYearLedger(s);
-        if (!file) return file.error();
+        // Which items are totalled, looked up once rather than once a line.
+        std::array<bool, kItemCount + 1> totalled{};
+        for (int i = 1; i <= kItemCount; ++i)
+            totalled[static_cast<std::size_t>(i)] =
+                Totalled(s.ItemTable[static_cast<std::size_t>(i)].ItemKubun);
         // Sums in 64 bits; every figure of the table must fit an amount, else the
         // aggregation ends with the overflow error instead of wrapping.
         std::array<std::array<std::int64_t, 15>, 52> sums{};
-        for (int n = 1; n <= count; ++n) {
-            auto line = file->ReadLine(n);
-            if (!line) return line.error();
-            const int item = line->ItemNo;
-            if (item <= 0 || item > kItemCount) continue;
-            if (!Totalled(s.ItemTable[static_cast<std::size_t>(item)].ItemKubun)) continue;
-            const int month = MonthNumber(line->NenGetsuBi);
-            if (month < 1 || month > 12) return BadMonth(s, n);
+        StoredDate date;
+        // The date check that comes before the table has read every line's texts.
+        Status walked = WalkStoredLines(s, count, [&](int n, StoredLedgerLine line) {
+            const int item = line.ItemNo();
+            if (item <= 0 || item > kItemCount || !totalled[static_cast<std::size_t>(item)])
+                return Status(Ok());
+            if (!date.Read(line, s.LedgerPath, n)) return Status(date.error());
+            const int month = MonthNumber(date.text());
+            if (month < 1 || month > 12) return Status(BadMonth(s, n));
             const int column = month <= 6 ? month : month + 1;
             sums[static_cast<std::size_t>(item)][static_cast<std::size_t>(column)] +=
-                static_cast<std::int64_t>(line->Indata) + line->Outdata;
-        }
+                static_cast<std::int64_t>(line.Indata()) + line.Outdata();
+            return Status(Ok());
+        }, LineTexts::Unchecked);
+        if (!walked) return walked.error();
         for (int i = 1; i <= kItemCount; ++i) {
             auto& row = sums[static_cast<std::size_t>(i)];
             std::int64_t first = 0;
@@ -108,7 +117,7 @@ Result<MonthlyTable> ComputeMonthlyItemTable(const SharedState& s) {
             for (int c = 1; c <= kYear; ++c) {
                 auto v =
                     CheckedAmount(sums[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
-                if (!v) return LedgerOverflowError(s.LedgerPath, OverflowLine(s, *file, r, c));
+                if (!v) return LedgerOverflowError(s.LedgerPath, OverflowLine(s, r, c));
                 table[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = *v;
             }
         }

@@ -1,6 +1,8 @@
 #include "cashbook/Ledger.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "cashbook/Categories.h"
 #include "cashbook/Overflow.h"
@@ -8,6 +10,7 @@
 #include "store/DataSet.h"
 #include "store/Journal.h"
 #include "store/LedgerFile.h"
+#include "store/StoredLedger.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 
@@ -57,18 +60,51 @@ class MonthKey {
     }
     bool empty() const { return code_ == 0; }
     bool operator==(const MonthKey&) const = default;
+    std::uint32_t code() const { return code_; }
+    static MonthKey FromCode(std::uint32_t code) {
+        MonthKey k;
+        k.code_ = code;
+        return k;
+    }
 
   private:
     std::uint32_t code_ = 0;
 };
 
-MonthKey MonthKeyOf(std::string_view nenGetsuBi) { return MonthKey(MonthOf(nenGetsuBi)); }
+MonthKey MonthKeyOf(std::string_view nenGetsuBi) {
+    // Six characters without blanks at either end trim to themselves.
+    if (nenGetsuBi.size() == 6 && nenGetsuBi.front() != ' ' && nenGetsuBi.back() != ' ')
+        return MonthKey(nenGetsuBi.data() + 2, 2);
+    return MonthKey(MonthOf(nenGetsuBi));
+}
 
 // The fields of a stored line the balance rules use, and its month.
 struct RawView {
     RawLineFields f;
     MonthKey month;
 };
+
+// The balance fields and month of a stored line, in place; false for a date that is
+// not plain ASCII (RawOf then decodes it).
+inline bool PlainRawOf(const std::byte* stored, RawView& out) {
+    std::span<const std::byte, kLedgerLineSize> bytes(stored, kLedgerLineSize);
+    char plain[2];
+    const int length = PlainRawLineMonth(bytes, plain);
+    if (length < 0) return false;
+    out = RawView{ReadRawLineFields(bytes), MonthKey(plain, length)};
+    return true;
+}
+
+// The balance fields and month of stored line n without decoding its texts; a date
+// that is not plain ASCII is decoded (an error names the line).
+Status RawOf(const std::byte* stored, int n, const std::filesystem::path& ledger, RawView& out) {
+    if (PlainRawOf(stored, out)) return Ok();
+    std::span<const std::byte, kLedgerLineSize> bytes(stored, kLedgerLineSize);
+    auto month = RawLineMonth(bytes);
+    if (!month) return BadLedgerLine(ledger, n, month.error());
+    out = RawView{ReadRawLineFields(bytes), MonthKey(*month)};
+    return Ok();
+}
 
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
@@ -86,15 +122,8 @@ class Session {
 
     // A line's balance fields and month without decoding its texts.
     Status Raw(int n, RawView& out) {
-        if (const std::byte* stored = file_.FindRawLine(n)) {
-            std::span<const std::byte, kLedgerLineSize> bytes(stored, kLedgerLineSize);
-            char plain[2];
-            if (int length = PlainRawLineMonth(bytes, plain); length >= 0) {
-                out = RawView{ReadRawLineFields(bytes), MonthKey(plain, length)};
-                return Ok();
-            }
-        }
-        return RawSlow(n, out);
+        if (const std::byte* stored = file_.FindRawLine(n)) return RawOf(stored, n, file_.path(), out);
+        return MissingLedgerLine(file_.path(), n);
     }
 
     LedgerHeaderRecord header;
@@ -126,20 +155,6 @@ class Session {
 
   private:
     Session(LedgerFile f, const LedgerHeaderRecord& h) : header(h), file_(std::move(f)) {}
-    // A line the file does not hold, or whose date is not plain ASCII.
-    Status RawSlow(int n, RawView& out) {
-        if (!file_.HasLine(n)) return file_.ReadLine(n).error();
-        auto bytes = file_.RawLine(n);
-        auto month = RawLineMonth(bytes);
-        if (!month) {
-            FileError e = month.error();
-            e.path = file_.path().string();
-            e.detail = std::to_string(n) + " 行目: " + e.detail;
-            return e;
-        }
-        out = RawView{ReadRawLineFields(bytes), MonthKey(*month)};
-        return Ok();
-    }
     LedgerFile file_;
 };
 
@@ -161,16 +176,17 @@ class CashItems {
     }
     // Item numbers outside the table have no category.
     bool operator()(int itemNo) const {
-        return itemNo >= 0 && static_cast<std::size_t>(itemNo) < cash_.size() &&
-               cash_[static_cast<std::size_t>(itemNo)];
+        const auto i = static_cast<std::size_t>(static_cast<unsigned>(itemNo));
+        return i < cash_.size() && cash_[i];
     }
 
   private:
     std::array<bool, kItemCount + 1> cash_{};
 };
 
-Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
-                                  const LedgerHeaderRecord& header, bool isCash) {
+// The rule itself, kept inline for the walks: false on an overflow.
+inline bool StepReferenceRule(Tracker& t, int n, const RawView& line,
+                              const LedgerHeaderRecord& header, bool isCash, Amount& balance) {
     if (t.month.empty()) {
         t.month = line.month;
     } else if (!line.month.empty() && line.month != t.month) {
@@ -179,10 +195,16 @@ Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
     }
     std::int64_t z = (n == 1) ? header.OpeningBalance : t.balance;
     if (isCash) z += static_cast<std::int64_t>(line.f.indata) - line.f.outdata;
-    auto checked = CheckedAmount(z);
-    if (!checked) return OverflowError();
-    t.balance = *checked;
-    return *checked;
+    if (z < INT32_MIN || z > INT32_MAX) return false;
+    t.balance = balance = static_cast<Amount>(z);
+    return true;
+}
+
+Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
+                                  const LedgerHeaderRecord& header, bool isCash) {
+    Amount z = 0;
+    if (!StepReferenceRule(t, n, line, header, isCash, z)) return OverflowError();
+    return z;
 }
 
 // The reference walk over lines from..LineCount. Only a balance that changed is
@@ -196,6 +218,29 @@ Result<Tracker> RecalcWalk(Session& ses, const CashItems& cash, int from, Tracke
         ses.file().SetBalance(n, *z);
     }
     return t;
+}
+
+// Whether the reference walk over lines from..LineCount would leave every stored
+// balance as it is: the same rule as RecalcWalk, on a read of the file.
+Result<bool> BalancesHold(const StoredLedger& stored, const LedgerHeaderRecord& header,
+                          const CashItems& cash, int from, Tracker t) {
+    // `stored` holds the file from line 1.
+    const int first = std::max(from, 1);
+    const int held = std::min(static_cast<int>(header.LineCount), stored.count());
+    for (int n = first; n <= held; ++n) {
+        const std::byte* p = stored.data() + static_cast<std::size_t>(n - 1) * kLedgerLineSize;
+        RawView line;
+        if (!PlainRawOf(p, line)) [[unlikely]] {
+            if (Status st = RawOf(p, n, stored.path(), line); !st) return st.error();
+        }
+        Amount z = 0;
+        if (!StepReferenceRule(t, n, line, header, cash(line.f.itemNo), z)) [[unlikely]]
+            return OverflowError();
+        if (z != line.f.zandaka) return false;
+    }
+    if (held < header.LineCount && first <= header.LineCount)
+        return MissingLedgerLine(stored.path(), std::max(held + 1, first));
+    return true;
 }
 
 // The 42 bytes of a line, for the walks that move lines.
@@ -359,23 +404,33 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
 }
 
 Status RecalculateFromPage(SharedState& s, int currentPage) {
-    if (s.LedgerHeader.LineCount < 1) return Ok();
-    auto opened = Session::Open(s);
-    if (!opened) return opened.error();
-    Session& ses = *opened;
+    const int count = s.LedgerHeader.LineCount;
+    if (count < 1) return Ok();
+    // The walk runs first on a read of the file: on a page change the balances
+    // usually hold already, and then the file is not opened for writing at all.
+    auto stored = StoredLedger::Read(s, 1, count);
+    if (!stored) return stored.error();
     const int S = std::max((currentPage - 1) * kRowsPerPage, 1);
     Tracker t;
-    for (int n = std::min(S - 1, static_cast<int>(ses.header.LineCount)); n >= 1; --n) {
-        auto line = ses.Read(n);
+    StoredDate date;
+    for (int n = std::min(S - 1, count); n >= 1; --n) {
+        auto line = stored->Line(n);
         if (!line) return line.error();
-        if (IsBlank(line->NenGetsuBi)) continue;
-        t.month = MonthKeyOf(line->NenGetsuBi);
-        t.balance = line->Zandaka;
+        if (!date.Read(*line, s.LedgerPath, n)) return date.error();
+        if (IsBlank(date.text())) continue;
+        t.month = MonthKeyOf(date.text());
+        t.balance = line->Zandaka();
         break;
     }
-    auto walked = RecalcWalk(ses, CashItems(s.ItemTable), S, t);
+    const CashItems cash(s.ItemTable);
+    auto hold = BalancesHold(*stored, s.LedgerHeader, cash, S, t);
+    if (!hold) return hold.error();
+    if (*hold) return Ok();
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    auto walked = RecalcWalk(*opened, cash, S, t);
     if (!walked) return walked.error();
-    return ses.Commit(s);
+    return opened->Commit(s);
 }
 
 Status RecalculateAll(SharedState& s) {
@@ -387,21 +442,27 @@ Status RecalculateAll(SharedState& s) {
     return opened->Commit(s);
 }
 
+ReferenceBalance::ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items)
+    : header_(header) {
+    for (std::size_t i = 0; i < cash_.size(); ++i)
+        cash_[i] = IsCashCategory(CategoryOf(items, static_cast<int>(i)));
+}
+
 Result<Amount> ReferenceBalance::Next(int n, const LedgerLine& line) {
-    const MonthKey before(month_);
-    Tracker t{before, balance_};
-    RawLineFields f;
-    f.itemNo = line.ItemNo;
-    f.indata = line.Indata;
-    f.outdata = line.Outdata;
-    f.zandaka = line.Zandaka;
-    auto z = ApplyReferenceRule(t, n, RawView{f, MonthKeyOf(line.NenGetsuBi)}, header_,
-                                IsCashCategory(CategoryOf(items_, line.ItemNo)));
-    if (!z) return z.error();
-    // The tracker only ever moves to the line's own month.
-    if (!(t.month == before)) month_ = MonthOf(line.NenGetsuBi);
+    return Next(n, RawLineFields{line.ItemNo, line.Indata, line.Outdata, line.Zandaka},
+                line.NenGetsuBi);
+}
+
+Result<Amount> ReferenceBalance::Next(int n, const RawLineFields& f, std::string_view date) {
+    Tracker t{MonthKey::FromCode(month_), balance_};
+    Amount z = 0;
+    const auto item = static_cast<std::size_t>(static_cast<unsigned>(f.itemNo));
+    const bool isCash = item < cash_.size() && cash_[item];  // others have no category
+    if (!StepReferenceRule(t, n, RawView{f, MonthKeyOf(date)}, header_, isCash, z))
+        return OverflowError();
+    month_ = t.month.code();
     balance_ = t.balance;
-    return *z;
+    return z;
 }
 
 Result<InsertOutcome> InsertLine(SharedState& s, int L) {
@@ -535,23 +596,26 @@ Status WriteLineRemarks(SharedState& s, int L, std::string_view bikou) {
 }
 
 Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows) {
-    if (s.LedgerHeader.LineCount < LineOfRow(page, 1)) return Ok();
-    auto opened = Session::Open(s);
-    if (!opened) return opened.error();
-    Session& ses = *opened;
-    for (int r = 1; r <= kRowsPerPage; ++r) {
-        const int n = LineOfRow(page, r);
-        if (n > ses.header.LineCount) break;
-        const RowFields& f = rows[static_cast<std::size_t>(r - 1)];
-        auto stored = ses.Read(n);
-        if (!stored) return stored.error();
-        LedgerLine line = *stored;
+    const int first = LineOfRow(page, 1);
+    const int count = s.LedgerHeader.LineCount;
+    if (count < first) return Ok();
+    const int last = std::min(LineOfRow(page, kRowsPerPage), count);
+    // The rows are compared with a read of the page's lines first: a page that was not
+    // touched (the usual page change) opens nothing for writing.
+    auto stored = StoredLedger::Read(s, first, last);
+    if (!stored) return stored.error();
+    std::vector<std::pair<int, LedgerLine>> changed;
+    for (int n = first; n <= last; ++n) {
+        const RowFields& f = rows[static_cast<std::size_t>(n - first)];
+        auto read = stored->Decode(n);
+        if (!read) return read.error();
+        LedgerLine line = *read;
         line.NenGetsuBi = f.date.substr(0, std::min<std::size_t>(f.date.size(), 6));
         line.ItemNo = static_cast<std::int16_t>(f.itemNo);
         line.Youbi = Trim(f.youbi);
         line.Bikou = FittedRemarks(f.bikou);
         // Compared as they will be stored, so a page that was not touched writes nothing.
-        LedgerLine same = *stored;
+        LedgerLine same = *read;
         same.NenGetsuBi = TrimRight(same.NenGetsuBi);
         same.Youbi = TrimRight(same.Youbi);
         same.Bikou = TrimRight(same.Bikou);
@@ -559,31 +623,37 @@ Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPa
         now.NenGetsuBi = TrimRight(now.NenGetsuBi);
         now.Bikou = TrimRight(now.Bikou);
         if (now == same) continue;
-        if (Status w = ses.Write(n, line); !w) return w;
+        changed.emplace_back(n, std::move(line));
     }
-    return ses.Commit(s);
+    if (changed.empty()) return Ok();
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    for (const auto& [n, line] : changed)
+        if (Status w = opened->Write(n, line); !w) return w;
+    return opened->Commit(s);
 }
 
 Result<std::array<std::optional<LedgerLine>, kRowsPerPage>> ReadPage(const SharedState& s,
                                                                      int page) {
     std::array<std::optional<LedgerLine>, kRowsPerPage> out;
-    if (s.LedgerHeader.LineCount < LineOfRow(page, 1)) return out;
-    auto file = OpenYearLedger(s);
-    if (!file) return file.error();
-    for (int r = 1; r <= kRowsPerPage; ++r) {
-        const int n = LineOfRow(page, r);
-        if (n > s.LedgerHeader.LineCount) break;
-        auto line = file->ReadLine(n);
+    const int first = LineOfRow(page, 1);
+    const int count = s.LedgerHeader.LineCount;
+    if (count < first) return out;
+    const int last = std::min(LineOfRow(page, kRowsPerPage), count);
+    auto stored = StoredLedger::Read(s, first, last);
+    if (!stored) return stored.error();
+    for (int n = first; n <= last; ++n) {
+        auto line = stored->Decode(n);
         if (!line) return line.error();
-        out[static_cast<std::size_t>(r - 1)] = std::move(*line);
+        out[static_cast<std::size_t>(n - first)] = std::move(*line);
     }
     return out;
 }
 
 Result<LedgerLine> ReadLedgerLineAt(const SharedState& s, int L) {
-    auto file = OpenYearLedger(s);
-    if (!file) return file.error();
-    return file->ReadLine(L);
+    auto stored = StoredLedger::Read(s, L, L);
+    if (!stored) return stored.error();
+    return stored->Decode(L);
 }
 
 Status FinishEntry(SharedState& s) {

@@ -7,11 +7,13 @@
 // the files as they were.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/FileError.h"
+#include "store/BinaryRecords.h"
 #include "store/Records.h"
 
 namespace tabulo {
@@ -70,16 +72,17 @@ Status RecalculateAll(SharedState& s);
 // a new month. An overflow is an error.
 class ReferenceBalance {
 public:
-    ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items)
-        : header_(header), items_(items) {}
+    ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items);
     Result<Amount> Next(int n, const LedgerLine& line);
     // Goes on from `balance` (a line's stored balance) instead of the one computed.
     void ContinueFrom(Amount balance) { balance_ = balance; }
+    // The same from the fields the rule reads: the numbers and the date text.
+    Result<Amount> Next(int n, const RawLineFields& fields, std::string_view date);
 
 private:
     const LedgerHeaderRecord& header_;
-    const ItemTableArray& items_;
-    std::string month_;
+    std::array<bool, kItemCount + 1> cash_{};  // items whose lines move the cash balance
+    std::uint32_t month_ = 0;  // the month as the balance rules compare it, packed
     Amount balance_ = 0;
 };
 

@@ -69,6 +69,13 @@ void CompareTotals(Findings& f, const SharedState& s, const LedgerHeaderRecord& 
     }
 }
 
+// A text field of line n whose bytes are not Shift-JIS.
+void BadText(Findings& f, const SharedState& s, int n, bool& whole, const char* field) {
+    f.Fault(s.LedgerPath, n, std::string(field) + "に Shift-JIS でないバイトがあります。",
+            std::string("the field ") + field + " holds bytes that are not Shift-JIS.");
+    whole = false;
+}
+
 // The ledger line by line. False when the lines could not all be read, so that the
 // aggregation (which reads them again) is not run; an error when the file cannot be
 // read or its header is cut short.
@@ -118,6 +125,7 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
     // follow from its stored balance: a line that follows either is sound, so that one
     // fault (a balance changed by hand, an amount changed without recomputing, a wrong
     // item) is reported once and not again on every line after it.
+    LineTextCheck texts;
     ReferenceBalance balance(s.LedgerHeader, s.ItemTable);
     ReferenceBalance fromStored(s.LedgerHeader, s.ItemTable);  // walks along for the months
     bool followingStored = false;
@@ -125,52 +133,59 @@ Result<bool> CheckLedger(Findings& f, SharedState& s) {
     LedgerTotalsRule totals(s.LedgerHeader.OpeningBalance);
     bool totalsOk = true;
     for (int n = 1; n <= count; ++n) {
-        std::span<const std::byte, kLedgerLineSize> raw(bytes->data() + LedgerLineOffset(n),
-                                                        kLedgerLineSize);
-        ScannedLedgerLine scanned = ScanLedgerLine(raw);
-        const LedgerLine& line = scanned.line;
-        for (const std::string& field : scanned.badFields) {
-            f.Fault(s.LedgerPath, n, field + "に Shift-JIS でないバイトがあります。",
-                    "the field " + field + " holds bytes that are not Shift-JIS.");
-            whole = false;
+        // Each line is read in place: its texts are only checked, the date is its own
+        // bytes when plain ASCII (the usual six digits), and the numbers are loads.
+        const StoredLedgerLine line(bytes->data() + LedgerLineOffset(n));
+        std::string decodedDate;
+        std::string_view date;
+        if (line.PlainDate()) {
+            date = line.DateBytes();
+        } else if (auto text = line.Date()) {
+            decodedDate = std::move(*text);
+            date = decodedDate;
+        } else {
+            BadText(f, s, n, whole, "年月日");
         }
-        const bool itemOk = line.ItemNo >= 0 && line.ItemNo <= kItemCount;
+        if (!texts.YoubiReads(line)) BadText(f, s, n, whole, "曜日");
+        if (!texts.BikouReads(line)) BadText(f, s, n, whole, "備考");
+        const RawLineFields fields = line.Fields();
+        const bool itemOk = fields.itemNo >= 0 && fields.itemNo <= kItemCount;
         if (!itemOk) {
             f.Fault(s.LedgerPath, n,
-                    "項目番号 " + std::to_string(line.ItemNo) + " は 0〜50 の範囲にありません。",
-                    "the item number " + std::to_string(line.ItemNo) + " is not within 0..50.");
+                    "項目番号 " + std::to_string(fields.itemNo) + " は 0〜50 の範囲にありません。",
+                    "the item number " + std::to_string(fields.itemNo) + " is not within 0..50.");
         }
         // The program's own message, which names the line itself.
-        if (std::string message = dates.Next(n, line); !message.empty())
-            f.Fault(s.LedgerPath, 0, Trim(message));
+        if (!dates.InOrder(n, fields.itemNo, date))
+            f.Fault(s.LedgerPath, 0, Trim(dates.Next(n, fields.itemNo, date)));
         if (balanceOk) {
-            auto expected = balance.Next(n, line);
-            auto alternative = fromStored.Next(n, line);
+            auto expected = balance.Next(n, fields, date);
+            auto alternative = fromStored.Next(n, fields, date);
             if (!expected) {
                 f.Fault(s.LedgerPath, n, "残高の再計算が桁あふれします: " + expected.error().detail,
                         "recalculating the balance overflows: " + expected.error().detail);
                 balanceOk = false;
-            } else if (*expected == line.Zandaka) {
+            } else if (*expected == fields.zandaka) {
                 followingStored = false;
-            } else if (followingStored && alternative && *alternative == line.Zandaka) {
+            } else if (followingStored && alternative && *alternative == fields.zandaka) {
                 // The line follows the stored balance of the line reported before it.
-                balance.ContinueFrom(line.Zandaka);
+                balance.ContinueFrom(fields.zandaka);
                 followingStored = false;
             } else {
                 // A line whose item is already reported moves the balance in no known
                 // way: its balance is not a fault of its own.
                 if (itemOk) {
                     f.Fault(s.LedgerPath, n,
-                            "残高 " + std::to_string(line.Zandaka) + " は、再計算すると " +
+                            "残高 " + std::to_string(fields.zandaka) + " は、再計算すると " +
                                 std::to_string(*expected) + " です。",
-                            "the balance " + std::to_string(line.Zandaka) + " is " +
+                            "the balance " + std::to_string(fields.zandaka) + " is " +
                                 std::to_string(*expected) + " when recalculated.");
                 }
-                fromStored.ContinueFrom(line.Zandaka);
+                fromStored.ContinueFrom(fields.zandaka);
                 followingStored = true;
             }
         }
-        if (totalsOk && !totals.Add(line)) {
+        if (totalsOk && !totals.Add(fields.indata, fields.outdata)) {
             f.Fault(s.LedgerPath, n, "収入または支出の合計が桁あふれします。",
                     "the income or expense total overflows.");
             totalsOk = false;

@@ -71,9 +71,12 @@ std::vector<std::string> LedgerRow(const SharedState& s, int n, const LedgerLine
 
 Result<CsvRows> LedgerRows(const SharedState& s, int onlyItem) {
     CsvRows rows{LedgerHeaderRow()};
-    Status st = WalkLedger(s, [&](int n, const LedgerLine& line) {
-        if (onlyItem == 0 || line.ItemNo == onlyItem) rows.push_back(LedgerRow(s, n, line));
-        return true;
+    Status st = WalkLedger(s, [&](int n, StoredLedgerLine stored) -> Status {
+        if (onlyItem != 0 && stored.ItemNo() != onlyItem) return Ok();
+        auto line = DecodeLedgerLineAt(s.LedgerPath, n, stored);
+        if (!line) return line.error();
+        rows.push_back(LedgerRow(s, n, *line));
+        return Ok();
     });
     if (!st) return st.error();
     return rows;

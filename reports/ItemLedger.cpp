@@ -33,8 +33,12 @@ Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item) {
     std::int64_t income = 0;
     std::int64_t expense = 0;
     int overflowLine = 0;
-    Status walked = WalkLedger(s, [&](int n, LedgerLine& line) {
-        if (line.ItemNo != item) return true;
+    Status walked = WalkLedger(s, [&](int n, StoredLedgerLine stored) -> Result<bool> {
+        if (stored.ItemNo() != item) return true;
+        // Only the item's own lines are decoded, for their rows.
+        auto decoded = DecodeLedgerLineAt(s.LedgerPath, n, stored);
+        if (!decoded) return decoded.error();
+        LedgerLine& line = *decoded;
         income += line.Indata;
         expense += line.Outdata;
         if (!CheckedAmount(income) || !CheckedAmount(expense)) {

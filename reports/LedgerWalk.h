@@ -1,26 +1,20 @@
 #pragma once
-// Reading the year's ledger for a report: one open, lines 1..LineCount in file order.
+// Reading the year's ledger for a report: one read, lines 1..LineCount in file order,
+// each looked at in place (StoredLedgerLine) so that a report decodes only the fields
+// it prints.
 
 #include "platform/FileError.h"
-#include "store/LedgerFile.h"
 #include "store/SharedState.h"
+#include "store/StoredLedger.h"
 
 namespace tabulo {
 
-// Calls visit(n, line) for every line; a visit that returns false ends the walk.
-// An empty year opens nothing (and so creates no file).
+// Calls visit(n, StoredLedgerLine) for every line; a visit returns a bool (false ends
+// the walk), a Status or a Result<bool> (an error ends the walk with it). An empty
+// year reads nothing.
 template <class Visit>
 Status WalkLedger(const SharedState& s, Visit visit) {
-    const int count = s.LedgerHeader.LineCount;
-    if (count < 1) return Ok();
-    auto file = OpenYearLedger(s);
-    if (!file) return file.error();
-    for (int n = 1; n <= count; ++n) {
-        auto line = file->ReadLine(n);
-        if (!line) return line.error();
-        if (!visit(n, *line)) break;
-    }
-    return Ok();
+    return WalkStoredLines(s, s.LedgerHeader.LineCount, visit);
 }
 
 }  // namespace tabulo

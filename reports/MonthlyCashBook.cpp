@@ -61,19 +61,24 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
     std::int64_t expense = 0;
     bool overflow = false;
     int lastCounted = 0;  // the line an overflow is reported on
-    Status walked = WalkLedger(s, [&](int n, LedgerLine& line) {
-        if (MonthOf(line.NenGetsuBi) != monthKey) return true;
-        const bool totalled = line.ItemNo >= 1 && IsTotalled(ItemOf(s, line.ItemNo));
+    StoredDate date;
+    Status walked = WalkLedger(s, [&](int n, StoredLedgerLine stored) -> Result<bool> {
+        if (!date.Read(stored, s.LedgerPath, n)) return date.error();
+        if (MonthOf(date.text()) != monthKey) return true;
+        // Only the month's lines are decoded whole, for their rows.
+        auto line = DecodeLedgerLineAt(s.LedgerPath, n, stored);
+        if (!line) return line.error();
+        const bool totalled = line->ItemNo >= 1 && IsTotalled(ItemOf(s, line->ItemNo));
         if (totalled) {
-            income += line.Indata;
-            expense += line.Outdata;
+            income += line->Indata;
+            expense += line->Outdata;
             lastCounted = n;
             if (!CheckedAmount(income) || !CheckedAmount(expense)) {
                 overflow = true;
                 return false;
             }
         }
-        lines.push_back({n, totalled, std::move(line)});
+        lines.push_back({n, totalled, std::move(*line)});
         return true;
     });
     if (!walked) return walked.error();

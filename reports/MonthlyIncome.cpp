@@ -49,14 +49,17 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
     int overflowLine = 0;
     // The last line that added to each day, to name it should that day's sum not fit.
     std::array<int, kMonthRow + 1> lastLineOfDay{};
-    Status walked = WalkLedger(s, [&](int n, const LedgerLine& line) {
-        const std::string month = MonthOf(line.NenGetsuBi);
+    StoredDate date;
+    Status walked = WalkLedger(s, [&](int n, StoredLedgerLine line) -> Result<bool> {
+        if (!date.Read(line, s.LedgerPath, n)) return date.error();
+        const std::string month = MonthOf(date.text());
         if (month.empty()) return true;
         if (month != monthKey) return !found;
         found = true;
-        if (line.ItemNo < 1 || line.ItemNo > kItemCount) return true;
+        const int itemNo = line.ItemNo();
+        if (itemNo < 1 || itemNo > kItemCount) return true;
         DayTable* table = nullptr;
-        switch (s.ItemTable[static_cast<std::size_t>(line.ItemNo)].ItemKubun2) {
+        switch (s.ItemTable[static_cast<std::size_t>(itemNo)].ItemKubun2) {
             case 1:
                 table = &sales;
                 break;
@@ -69,13 +72,14 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
             default:
                 return true;
         }
-        const int day = DayOf(line.NenGetsuBi);
+        const int day = DayOf(date.text());
+        const Amount indata = line.Indata();
         // A day the month cannot have still counts in the month's total.
         if (day >= 1 && day <= 31) {
-            (*table)[static_cast<std::size_t>(day)] += line.Indata;
+            (*table)[static_cast<std::size_t>(day)] += indata;
             lastLineOfDay[static_cast<std::size_t>(day)] = n;
         }
-        (*table)[kMonthRow] += line.Indata;
+        (*table)[kMonthRow] += indata;
         lastLineOfDay[kMonthRow] = n;
         if (!CheckedAmount((*table)[kMonthRow])) overflowLine = n;
         return overflowLine == 0;

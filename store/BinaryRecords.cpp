@@ -31,25 +31,8 @@ void PutI32(std::byte* p, std::int32_t v) {
         for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
     }
 }
-std::int16_t GetI16(const std::byte* p) {
-    std::uint16_t u;
-    if constexpr (kLittleEndian) {
-        std::memcpy(&u, p, 2);
-    } else {
-        u = static_cast<std::uint16_t>(std::to_integer<unsigned>(p[0]) |
-                                       (std::to_integer<unsigned>(p[1]) << 8));
-    }
-    return static_cast<std::int16_t>(u);
-}
-std::int32_t GetI32(const std::byte* p) {
-    std::uint32_t u = 0;
-    if constexpr (kLittleEndian) {
-        std::memcpy(&u, p, 4);
-    } else {
-        for (int i = 0; i < 4; ++i) u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
-    }
-    return static_cast<std::int32_t>(u);
-}
+std::int16_t GetI16(const std::byte* p) { return GetRawInteger(p); }
+std::int32_t GetI32(const std::byte* p) { return GetRawAmount(p); }
 
 // A fixed string field: CP932, cut at a character boundary, blanks to the right.
 Status PutText(std::byte* p, std::size_t width, const std::string& text, const char* field) {
@@ -78,9 +61,6 @@ Result<std::string> GetText(const std::byte* p, std::size_t width, const char* f
     return *text;
 }
 
-// Ledger line fields (offsets within the 42 bytes).
-constexpr std::size_t kDateAt = 0, kYoubiAt = 6, kItemAt = 12, kInAt = 14, kOutAt = 18,
-                      kZandakaAt = 22, kBikouAt = 26;
 // Deposit book fields (offsets within the 1,536 bytes).
 constexpr std::size_t kNameAt = 0, kNameWidth = 18, kNoAt = 378, kNoWidth = 14, kCarriedAt = 672,
                       kCurrentAt = 756, kSpareAt = 840, kMaturityAt = 924, kMaturityWidth = 10,
@@ -89,12 +69,10 @@ constexpr std::size_t kNameAt = 0, kNameWidth = 18, kNoAt = 378, kNoWidth = 14, 
 
 }  // namespace
 
-std::int16_t GetRawInteger(const std::byte* p) { return GetI16(p); }
-Amount GetRawAmount(const std::byte* p) { return GetI32(p); }
 void PutRawAmount(std::byte* p, Amount v) { PutI32(p, v); }
 
 int PlainRawLineMonthOther(std::span<const std::byte, kLedgerLineSize> line, char (&month)[2]) {
-    const char* p = reinterpret_cast<const char*>(line.data()) + kDateAt;
+    const char* p = reinterpret_cast<const char*>(line.data()) + kLedgerDateOffset;
     // Blanks (0x20) are never part of a double-byte character, so trimming the bytes
     // trims the text; a plain ASCII date is its own text.
     int first = 0, last = 6;
@@ -113,7 +91,7 @@ Result<std::string> RawLineMonth(std::span<const std::byte, kLedgerLineSize> lin
     char plain[2];
     if (int n = PlainRawLineMonth(line, plain); n >= 0)
         return std::string(plain, static_cast<std::size_t>(n));
-    auto text = GetText(&line[kDateAt], 6, "年月日");
+    auto text = GetText(&line[kLedgerDateOffset], kLedgerDateWidth, "年月日");
     if (!text) return text.error();
     std::string t = Trim(*text);
     return t.size() <= 2 ? std::string() : t.substr(2, 2);
@@ -143,13 +121,13 @@ Result<LedgerHeaderRecord> DecodeLedgerHeader(std::span<const std::byte> bytes) 
 }
 
 Status EncodeLedgerLineTo(const LedgerLine& line, std::span<std::byte, kLedgerLineSize> out) {
-    if (auto r = PutText(&out[kDateAt], 6, line.NenGetsuBi, "年月日"); !r) return r;
-    if (auto r = PutText(&out[kYoubiAt], 6, line.Youbi, "曜日"); !r) return r;
-    PutI16(&out[kItemAt], line.ItemNo);
-    PutI32(&out[kInAt], line.Indata);
-    PutI32(&out[kOutAt], line.Outdata);
-    PutI32(&out[kZandakaAt], line.Zandaka);
-    return PutText(&out[kBikouAt], 16, line.Bikou, "備考");
+    if (auto r = PutText(&out[kLedgerDateOffset], kLedgerDateWidth, line.NenGetsuBi, "年月日"); !r) return r;
+    if (auto r = PutText(&out[kLedgerYoubiOffset], kLedgerYoubiWidth, line.Youbi, "曜日"); !r) return r;
+    PutI16(&out[kLedgerItemOffset], line.ItemNo);
+    PutI32(&out[kLedgerIndataOffset], line.Indata);
+    PutI32(&out[kLedgerOutdataOffset], line.Outdata);
+    PutI32(&out[kLedgerZandakaOffset], line.Zandaka);
+    return PutText(&out[kLedgerBikouOffset], kLedgerBikouWidth, line.Bikou, "備考");
 }
 
 Result<std::vector<std::byte>> EncodeLedgerLine(const LedgerLine& line) {
@@ -160,25 +138,48 @@ Result<std::vector<std::byte>> EncodeLedgerLine(const LedgerLine& line) {
     return out;
 }
 
+Result<std::string> StoredLedgerLine::Date() const {
+    if (PlainDate()) return std::string(DateBytes());
+    return GetText(p_ + kLedgerDateOffset, kLedgerDateWidth, "年月日");
+}
+Result<std::string> StoredLedgerLine::Youbi() const {
+    return GetText(p_ + kLedgerYoubiOffset, kLedgerYoubiWidth, "曜日");
+}
+Result<std::string> StoredLedgerLine::Bikou() const {
+    return GetText(p_ + kLedgerBikouOffset, kLedgerBikouWidth, "備考");
+}
+bool StoredLedgerLine::YoubiReads() const {
+    return ReadsAsCp932(Text(kLedgerYoubiOffset, kLedgerYoubiWidth));
+}
+bool StoredLedgerLine::BikouReads() const {
+    return ReadsAsCp932(Text(kLedgerBikouOffset, kLedgerBikouWidth));
+}
+
+bool StoredLedgerLine::DateReads() const { return ReadsAsCp932(DateBytes()); }
+
+Result<LedgerLine> StoredLedgerLine::Decode() const {
+    LedgerLine line;
+    auto date = Date();
+    if (!date) return date.error();
+    auto youbi = Youbi();
+    if (!youbi) return youbi.error();
+    auto bikou = Bikou();
+    if (!bikou) return bikou.error();
+    line.NenGetsuBi = std::move(*date);
+    line.Youbi = std::move(*youbi);
+    line.ItemNo = ItemNo();
+    line.Indata = Indata();
+    line.Outdata = Outdata();
+    line.Zandaka = Zandaka();
+    line.Bikou = std::move(*bikou);
+    return line;
+}
+
 Result<LedgerLine> DecodeLedgerLine(std::span<const std::byte> bytes) {
     if (bytes.size() < kLedgerLineSize) {
         return BadFormatError({}, "出納帳の行が途中で切れています。");
     }
-    LedgerLine line;
-    auto date = GetText(&bytes[kDateAt], 6, "年月日");
-    if (!date) return date.error();
-    auto youbi = GetText(&bytes[kYoubiAt], 6, "曜日");
-    if (!youbi) return youbi.error();
-    auto bikou = GetText(&bytes[kBikouAt], 16, "備考");
-    if (!bikou) return bikou.error();
-    line.NenGetsuBi = std::move(*date);
-    line.Youbi = std::move(*youbi);
-    line.ItemNo = GetI16(&bytes[kItemAt]);
-    line.Indata = GetI32(&bytes[kInAt]);
-    line.Outdata = GetI32(&bytes[kOutAt]);
-    line.Zandaka = GetI32(&bytes[kZandakaAt]);
-    line.Bikou = std::move(*bikou);
-    return line;
+    return StoredLedgerLine(bytes.data()).Decode();
 }
 
 ScannedLedgerLine ScanLedgerLine(std::span<const std::byte, kLedgerLineSize> bytes) {
@@ -189,13 +190,14 @@ ScannedLedgerLine ScanLedgerLine(std::span<const std::byte, kLedgerLineSize> byt
         out.badFields.emplace_back(field);
         return std::string();
     };
-    out.line.NenGetsuBi = text(kDateAt, 6, "年月日");
-    out.line.Youbi = text(kYoubiAt, 6, "曜日");
-    out.line.ItemNo = GetI16(&bytes[kItemAt]);
-    out.line.Indata = GetI32(&bytes[kInAt]);
-    out.line.Outdata = GetI32(&bytes[kOutAt]);
-    out.line.Zandaka = GetI32(&bytes[kZandakaAt]);
-    out.line.Bikou = text(kBikouAt, 16, "備考");
+    const StoredLedgerLine stored(bytes);
+    out.line.NenGetsuBi = text(kLedgerDateOffset, kLedgerDateWidth, "年月日");
+    out.line.Youbi = text(kLedgerYoubiOffset, kLedgerYoubiWidth, "曜日");
+    out.line.ItemNo = stored.ItemNo();
+    out.line.Indata = stored.Indata();
+    out.line.Outdata = stored.Outdata();
+    out.line.Zandaka = stored.Zandaka();
+    out.line.Bikou = text(kLedgerBikouOffset, kLedgerBikouWidth, "備考");
     return out;
 }
 

@@ -23,21 +23,44 @@ inline constexpr std::size_t kDepositBookSize = 1536;
 inline constexpr std::size_t kMaxLedgerLines = 32767;
 inline constexpr std::size_t kMaxLedgerFileSize = kLedgerHeaderSize + kMaxLedgerLines * kLedgerLineSize;
 
-// Offsets of the fields the balance rules need, within a line's 42 bytes.
+// Where each field of a stored line lies within its 42 bytes: the one description of
+// the layout, for the coder below and for every walk that reads lines in place.
 inline constexpr std::size_t kLedgerDateOffset = 0;
+inline constexpr std::size_t kLedgerDateWidth = 6;
+inline constexpr std::size_t kLedgerYoubiOffset = 6;
+inline constexpr std::size_t kLedgerYoubiWidth = 6;
 inline constexpr std::size_t kLedgerItemOffset = 12;
 inline constexpr std::size_t kLedgerIndataOffset = 14;
 inline constexpr std::size_t kLedgerOutdataOffset = 18;
 inline constexpr std::size_t kLedgerZandakaOffset = 22;
+inline constexpr std::size_t kLedgerBikouOffset = 26;
+inline constexpr std::size_t kLedgerBikouWidth = 16;
 
 // Byte offset (0-based) of ledger line n (1-based).
 constexpr std::size_t LedgerLineOffset(int n) {
     return kLedgerHeaderSize + static_cast<std::size_t>(n - 1) * kLedgerLineSize;
 }
 
-// Little-endian fields read and written in place.
-std::int16_t GetRawInteger(const std::byte* p);
-Amount GetRawAmount(const std::byte* p);
+// Little-endian fields read and written in place: on a little-endian machine each is a
+// plain load or store.
+inline std::uint32_t LoadLittleEndian(const std::byte* p, int width) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t u = 0;
+        std::memcpy(&u, p, static_cast<std::size_t>(width));
+        return u;
+    } else {
+        std::uint32_t u = 0;
+        for (int i = 0; i < width; ++i)
+            u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
+        return u;
+    }
+}
+inline std::int16_t GetRawInteger(const std::byte* p) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(LoadLittleEndian(p, 2)));
+}
+inline Amount GetRawAmount(const std::byte* p) {
+    return static_cast<Amount>(LoadLittleEndian(p, 4));
+}
 void PutRawAmount(std::byte* p, Amount v);
 
 // The fields of a stored line that the balance rules use, read without decoding
@@ -48,29 +71,92 @@ struct RawLineFields {
     Amount outdata = 0;
     Amount zandaka = 0;
 };
+
+// A line as the file stores it, read in place: each field is read when it is asked
+// for, and only the texts asked for are converted from CP932. The walks over a year
+// use this rather than decoding whole lines.
+class StoredLedgerLine {
+  public:
+    explicit StoredLedgerLine(const std::byte* line) : p_(line) {}
+    explicit StoredLedgerLine(std::span<const std::byte, kLedgerLineSize> line)
+        : p_(line.data()) {}
+
+    std::int16_t ItemNo() const { return GetRawInteger(p_ + kLedgerItemOffset); }
+    Amount Indata() const { return GetRawAmount(p_ + kLedgerIndataOffset); }
+    Amount Outdata() const { return GetRawAmount(p_ + kLedgerOutdataOffset); }
+    Amount Zandaka() const { return GetRawAmount(p_ + kLedgerZandakaOffset); }
+    RawLineFields Fields() const { return {ItemNo(), Indata(), Outdata(), Zandaka()}; }
+
+    // The date's six stored bytes, blanks included. When PlainDate() they are its
+    // text too (plain ASCII reads as itself), so the usual date needs no conversion.
+    std::string_view DateBytes() const { return Text(kLedgerDateOffset, kLedgerDateWidth); }
+    bool PlainDate() const {
+        std::uint64_t x = 0;
+        std::memcpy(&x, p_ + kLedgerDateOffset, kLedgerDateWidth);
+        return (x & 0x8080808080808080ull) == 0;
+    }
+    // The texts as the program holds them (UTF-8, blanks kept); an error names the
+    // field whose bytes are not CP932.
+    Result<std::string> Date() const;
+    Result<std::string> Youbi() const;
+    Result<std::string> Bikou() const;
+    // Whether the weekday and the remarks read as CP932, without converting them.
+    bool YoubiReads() const;
+    bool BikouReads() const;
+    bool DateReads() const;
+    // The whole line, as DecodeLedgerLine gives it.
+    Result<LedgerLine> Decode() const;
+
+    std::span<const std::byte, kLedgerLineSize> bytes() const {
+        return std::span<const std::byte, kLedgerLineSize>(p_, kLedgerLineSize);
+    }
+
+  private:
+    std::string_view Text(std::size_t at, std::size_t width) const {
+        return {reinterpret_cast<const char*>(p_) + at, width};
+    }
+    const std::byte* p_;
+};
+
+// Checks the texts of lines one after another (a walk over a year): a weekday or a
+// remark the same as the last one that read is not looked up again.
+class LineTextCheck {
+  public:
+    bool YoubiReads(StoredLedgerLine line) {
+        std::uint64_t y = 0;
+        std::memcpy(&y, line.bytes().data() + kLedgerYoubiOffset, kLedgerYoubiWidth);
+        if (haveYoubi_ && y == youbi_) return true;
+        if (!line.YoubiReads()) return false;
+        youbi_ = y;
+        haveYoubi_ = true;
+        return true;
+    }
+    bool BikouReads(StoredLedgerLine line) {
+        std::uint64_t b[2];
+        std::memcpy(b, line.bytes().data() + kLedgerBikouOffset, kLedgerBikouWidth);
+        if (haveBikou_ && b[0] == bikou_[0] && b[1] == bikou_[1]) return true;
+        if (!line.BikouReads()) return false;
+        bikou_[0] = b[0];
+        bikou_[1] = b[1];
+        haveBikou_ = true;
+        return true;
+    }
+    bool DateReads(StoredLedgerLine line) { return line.PlainDate() || line.DateReads(); }
+    // Whether every text of the line reads (its Decode would succeed).
+    bool TextsRead(StoredLedgerLine line) {
+        return DateReads(line) && YoubiReads(line) && BikouReads(line);
+    }
+
+  private:
+    std::uint64_t youbi_ = 0;
+    std::uint64_t bikou_[2] = {0, 0};
+    bool haveYoubi_ = false;
+    bool haveBikou_ = false;
+};
+
 // Defined here so that a walk over every line of a year reads them in place.
 inline RawLineFields ReadRawLineFields(std::span<const std::byte, kLedgerLineSize> line) {
-    const std::byte* p = line.data();
-    RawLineFields f;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&f.itemNo, p + kLedgerItemOffset, 2);
-        std::memcpy(&f.indata, p + kLedgerIndataOffset, 4);
-        std::memcpy(&f.outdata, p + kLedgerOutdataOffset, 4);
-        std::memcpy(&f.zandaka, p + kLedgerZandakaOffset, 4);
-    } else {
-        auto load = [p](std::size_t at, int width) {
-            std::uint32_t u = 0;
-            for (int i = 0; i < width; ++i)
-                u |= std::to_integer<std::uint32_t>(p[at + static_cast<std::size_t>(i)]) << (8 * i);
-            return u;
-        };
-        f.itemNo =
-            static_cast<std::int16_t>(static_cast<std::uint16_t>(load(kLedgerItemOffset, 2)));
-        f.indata = static_cast<Amount>(load(kLedgerIndataOffset, 4));
-        f.outdata = static_cast<Amount>(load(kLedgerOutdataOffset, 4));
-        f.zandaka = static_cast<Amount>(load(kLedgerZandakaOffset, 4));
-    }
-    return f;
+    return StoredLedgerLine(line).Fields();
 }
 // Characters 3-4 of the trimmed date, as the text rules give them; "" for a date too
 // short. Fails only when a date that is not plain ASCII does not decode.

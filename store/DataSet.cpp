@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "platform/AtomicFile.h"
 #include "platform/Drives.h"
@@ -13,6 +15,7 @@
 #include "store/Dates.h"
 #include "store/Journal.h"
 #include "store/LedgerFile.h"
+#include "store/StoredLedger.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "store/Text.h"
@@ -419,16 +422,11 @@ std::optional<LedgerHeaderRecord> LedgerTotalsRule::Totals(LedgerHeaderRecord he
 Status ComputeLedgerTotals(SharedState& s) {
     const LedgerHeaderRecord& h = s.LedgerHeader;
     LedgerTotalsRule totals(h.OpeningBalance);
-    if (h.LineCount > 0) {
-        auto file = OpenYearLedger(s);
-        if (!file) return file.error();
-        for (int n = 1; n <= h.LineCount; ++n) {
-            // Only the amounts count: they are read from the stored bytes.
-            if (!file->HasLine(n)) return file->ReadLine(n).error();
-            const RawLineFields line = ReadRawLineFields(file->RawLine(n));
-            if (!totals.Add(line.indata, line.outdata)) return OverflowError(s.LedgerPath);
-        }
-    }
+    // Only the amounts count: they are read in place.
+    Status walked = WalkStoredLines(s, h.LineCount, [&](int, StoredLedgerLine line) {
+        return totals.Add(line.Indata(), line.Outdata());
+    }, LineTexts::Unchecked);
+    if (!walked) return walked;
     auto done = totals.Totals(h);
     if (!done) return OverflowError(s.LedgerPath);
     s.LedgerHeader = *done;
@@ -438,43 +436,92 @@ Status ComputeLedgerTotals(SharedState& s) {
 Result<int> FindFirstLineOnOrAfter(const SharedState& s, std::string_view date) {
     const int count = s.LedgerHeader.LineCount;
     if (count <= 0) return count;
-    auto file = OpenYearLedger(s);
-    if (!file) return file.error();
-    for (int n = 1; n <= count; ++n) {
-        auto line = file->ReadLine(n);
-        if (!line) return line.error();
-        if (std::string_view(line->NenGetsuBi) >= date) return n;
-    }
-    return count;
+    int found = count;
+    StoredDate stored;
+    Status bad = Ok();
+    Status walked = WalkStoredLines(s, count, [&](int n, StoredLedgerLine line) {
+        if (!stored.Read(line, s.LedgerPath, n)) {
+            bad = stored.error();
+            return false;
+        }
+        if (stored.text() < date) return true;
+        found = n;
+        return false;
+    });
+    if (!walked) return walked.error();
+    if (!bad) return bad.error();
+    return found;
 }
 
 Status CheckLedgerDates(SharedState& s, Prompt& prompt) {
     s.ErrorFlag = 0;
-    const int count = s.LedgerHeader.LineCount;
-    if (count <= 0) return Ok();
-    auto file = OpenYearLedger(s);
-    if (!file) return file.error();
     LedgerDateRule rule;
-    for (int n = 1; n <= count; ++n) {
-        auto line = file->ReadLine(n);
-        if (!line) return line.error();
-        std::string message = rule.Next(n, *line);
-        if (message.empty()) continue;
-        prompt.MsgBox(message, MsgStyle::Exclamation, kErrorTitle);
-        s.ErrorFlag = -1;
-    }
-    return Ok();
+    StoredDate date;
+    Status bad = Ok();
+    Status walked = WalkStoredLines(s, s.LedgerHeader.LineCount,
+                                    [&](int n, StoredLedgerLine line) {
+                                        if (!date.Read(line, s.LedgerPath, n)) {
+                                            bad = date.error();
+                                            return false;
+                                        }
+                                        if (rule.InOrder(n, line.ItemNo(), date.text())) return true;
+                                        prompt.MsgBox(rule.Next(n, line.ItemNo(), date.text()),
+                                                      MsgStyle::Exclamation, kErrorTitle);
+                                        s.ErrorFlag = -1;
+                                        return true;
+                                    });
+    if (!walked) return walked;
+    return bad;
 }
 
 std::string LedgerDateRule::Next(int n, const LedgerLine& line) {
-    if (n == 1) remembered_ = line.NenGetsuBi;
-    if (line.ItemNo <= 0) return {};
-    const std::string number = " " + std::to_string(n);
-    if (IsBlank(line.NenGetsuBi)) return number + "行の年月日が入力されていません！";
+    return Next(n, line.ItemNo, line.NenGetsuBi);
+}
+
+std::string LedgerDateRule::Next(int n, int itemNo, std::string_view date) {
+    if (n == 1) Remember(date);
+    if (itemNo <= 0) return {};
+    if (IsBlank(date)) return " " + std::to_string(n) + "行の年月日が入力されていません！";
     std::string message;
-    if (line.NenGetsuBi < remembered_) message = number + "行の年月日が前の行より以前の日付です！";
-    remembered_ = line.NenGetsuBi;
+    if (date < remembered()) message = " " + std::to_string(n) + "行の年月日が前の行より以前の日付です！";
+    Remember(date);
     return message;
+}
+
+bool LedgerDateRule::InOrder(int n, int itemNo, std::string_view date) {
+    // The usual date, six characters without blanks, after another such date: compared
+    // as one number (the bytes in order, most significant first), remembered in place.
+    if (n > 1 && date.size() == 6 && rememberedLength_ == 6) {
+        if (itemNo <= 0) return true;
+        if (date.front() != ' ' && date.back() != ' ' && date.find(' ') == std::string_view::npos) {
+            std::uint64_t now = 0, before = 0;
+            std::memcpy(&now, date.data(), 6);
+            std::memcpy(&before, remembered_.data(), 6);
+            if constexpr (std::endian::native == std::endian::little) {
+                now = __builtin_bswap64(now);
+                before = __builtin_bswap64(before);
+            }
+            if (now < before) return false;
+            std::memcpy(remembered_.data(), date.data(), 6);
+            return true;
+        }
+    }
+    if (n == 1) Remember(date);
+    if (itemNo <= 0) return true;
+    if (IsBlank(date) || date < remembered()) return false;  // Next gives the message
+    Remember(date);
+    return true;
+}
+
+void LedgerDateRule::Remember(std::string_view date) {
+    if (date.size() <= remembered_.size()) {
+        std::memcpy(remembered_.data(), date.data(), date.size());
+        rememberedLength_ = date.size();
+        long_.clear();
+    } else {
+        long_.assign(date);
+        rememberedLength_ = kLong;
+    }
 }
 
 // ---- Clearing ----

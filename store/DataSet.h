@@ -125,9 +125,24 @@ Status CheckLedgerDates(SharedState& s, Prompt& prompt);
 class LedgerDateRule {
 public:
     std::string Next(int n, const LedgerLine& line);
+    // The same from the fields the rule reads: the item number and the date text.
+    std::string Next(int n, int itemNo, std::string_view date);
+    // True when line n is in order (Next would give ""), moving the rule on as Next
+    // does; false leaves the rule as it was, for Next to give the message.
+    bool InOrder(int n, int itemNo, std::string_view date);
 
 private:
-    std::string remembered_;
+    // The date of the last dated line: kept in place (a stored date is at most 18
+    // bytes of text), so that walking a year copies no strings.
+    void Remember(std::string_view date);
+    std::string_view remembered() const {
+        return rememberedLength_ == kLong ? std::string_view(long_)
+                                          : std::string_view(remembered_.data(), rememberedLength_);
+    }
+    static constexpr std::size_t kLong = static_cast<std::size_t>(-1);
+    std::array<char, 24> remembered_{};
+    std::size_t rememberedLength_ = 0;
+    std::string long_;
 };
 
 // The totals rule of ComputeLedgerTotals, one line at a time: every line counts.

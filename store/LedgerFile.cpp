@@ -14,6 +14,7 @@
 #include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
 #include "store/SharedState.h"
+#include "store/StoredLedger.h"
 
 namespace tabulo {
 
@@ -167,11 +168,8 @@ Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path, Access ac
     // A journal left by an operation whose put-back failed too (a disk that kept
     // failing) is rolled back before the ledger is looked at again, so that no one
     // sees, or builds on, half of that operation.
-    const std::filesystem::path journal = JournalPathFor(path);
-    if (!readOnly && JournalIsLive(journal)) {
-        auto recovered = RecoverJournal(journal, AfterRecovery::Keep);
-        if (!recovered) return recovered.error();
-    }
+    if (!readOnly)
+        if (Status st = RecoverLedgerJournal(path); !st) return st.error();
     auto impl = std::make_unique<Impl>();
     impl->path = path;
     impl->fd = readOnly ? -1 : ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
@@ -225,20 +223,9 @@ void LedgerFile::WriteHeader(const LedgerHeaderRecord& header) {
 }
 
 Result<LedgerLine> LedgerFile::ReadLine(int n) {
-    if (n < 1) return impl_->Bad(BadFormatError({}, "出納帳の行番号が正しくありません。"));
-    std::size_t at = LedgerLineOffset(n);
-    if (at + kLedgerLineSize > impl_->bytes.size()) {
-        return impl_->Bad(
-            BadFormatError({}, "出納帳に " + std::to_string(n) + " 行目がありません。"));
-    }
-    auto line =
-        DecodeLedgerLine(std::span<const std::byte>(impl_->bytes).subspan(at, kLedgerLineSize));
-    if (!line) {
-        FileError e = impl_->Bad(line.error());
-        e.detail = std::to_string(n) + " 行目: " + e.detail;
-        return e;
-    }
-    return line;
+    const std::byte* stored = FindRawLine(n);
+    if (stored == nullptr) return MissingLedgerLine(impl_->path, n);
+    return DecodeLedgerLineAt(impl_->path, n, StoredLedgerLine(stored));
 }
 
 Status LedgerFile::WriteLine(int n, const LedgerLine& line) {

@@ -177,6 +177,41 @@ std::optional<std::string> FromCp932(std::string_view bytes) {
     return CachedFromCp932(bytes);
 }
 
+bool ReadsAsCp932(std::string_view bytes) {
+    // The same few fields (weekdays, remarks) come again and again: their answers are
+    // kept, keyed by the bytes themselves (up to 24, as three words), so that checking
+    // a year costs a few loads a field and allocates nothing.
+    constexpr std::size_t kKeyWords = 3, kEntries = 256;
+    if (bytes.size() > kKeyWords * 8) return CachedFromCp932(bytes).has_value();
+    std::array<std::uint64_t, kKeyWords> key{};
+    // The widths of the ledger's texts as fixed loads; any other as a copy.
+    if (bytes.size() == 16) {
+        std::memcpy(&key[0], bytes.data(), 8);
+        std::memcpy(&key[1], bytes.data() + 8, 8);
+    } else if (bytes.size() == 6) {
+        std::memcpy(&key[0], bytes.data(), 6);
+    } else {
+        std::memcpy(key.data(), bytes.data(), bytes.size());
+    }
+    if (((key[0] | key[1] | key[2]) & 0x8080808080808080ull) == 0) return true;  // ASCII
+    struct Entry {
+        std::array<std::uint64_t, kKeyWords> key;
+        std::size_t length = kKeyWords * 8 + 1;  // none yet
+        bool reads = false;
+    };
+    // Initial-exec: the table is reached without a call, like a plain static.
+    __attribute__((tls_model("initial-exec"))) thread_local std::array<Entry, kEntries> entries;
+    const std::uint64_t h = (key[0] * 0x9E3779B97F4A7C15ull) ^ (key[1] * 0xC2B2AE3D27D4EB4Full) ^
+                            (key[2] * 0x165667B19E3779F9ull) ^ bytes.size();
+    Entry& e = entries[(h >> 40) % kEntries];
+    if (e.length == bytes.size() && e.key[0] == key[0] && e.key[1] == key[1] && e.key[2] == key[2])
+        return e.reads;
+    e.reads = CachedFromCp932(bytes).has_value();
+    e.length = bytes.size();
+    e.key = key;
+    return e.reads;
+}
+
 bool IsCp932Text(std::string_view utf8) { return ToCp932(utf8).has_value(); }
 
 int Cp932Width(std::string_view utf8) {

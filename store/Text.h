@@ -15,6 +15,9 @@ namespace tabulo {
 std::optional<std::string> ToCp932(std::string_view utf8);
 // CP932 bytes -> UTF-8; nullopt when the bytes are not valid CP932.
 std::optional<std::string> FromCp932(std::string_view bytes);
+// Whether FromCp932 would convert `bytes`, without making the text: the check of a
+// stored field that is not otherwise read.
+bool ReadsAsCp932(std::string_view bytes);
 // True when every character has a CP932 form.
 bool IsCp932Text(std::string_view utf8);
 // Width in CP932 bytes (1 for ASCII and half-width katakana, 2 for double-byte).

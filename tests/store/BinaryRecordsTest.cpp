@@ -68,6 +68,40 @@ TEST(LedgerRecords, LineMatchesLayout) {
     EXPECT_EQ(Str(*bytes), FromHex(kLine1Hex));
 }
 
+// A stored line read in place gives what decoding it whole gives, field by field; its
+// texts are only checked until asked for, and a text that is not CP932 is caught by
+// the check as by the decoder.
+TEST(LedgerRecords, StoredLineReadInPlaceAgreesWithTheDecoder) {
+    const std::string bytes = FromHex(kLine1Hex);
+    const StoredLedgerLine line(reinterpret_cast<const std::byte*>(bytes.data()));
+    EXPECT_EQ(line.ItemNo(), 1);
+    EXPECT_EQ(line.Indata(), 5000);
+    EXPECT_EQ(line.Outdata(), 0);
+    EXPECT_EQ(line.Zandaka(), 15000);
+    EXPECT_TRUE(line.PlainDate());
+    EXPECT_EQ(line.DateBytes(), "130401");
+    EXPECT_EQ(*line.Youbi(), "（日）");
+    EXPECT_EQ(*line.Bikou(), "売上            ");
+    LineTextCheck check;
+    EXPECT_TRUE(check.TextsRead(line));
+
+    std::string bad = bytes;
+    bad[26] = '\x80';  // a lone byte that no CP932 character starts with
+    const StoredLedgerLine badLine(reinterpret_cast<const std::byte*>(bad.data()));
+    EXPECT_FALSE(badLine.BikouReads());
+    EXPECT_FALSE(check.TextsRead(badLine));  // after a good remark, not taken as the same
+    EXPECT_TRUE(check.TextsRead(line));
+    EXPECT_FALSE(badLine.Decode().ok());
+
+    // A date in full-width digits is not plain: it is decoded, as the decoder does.
+    std::string wide = bytes;
+    wide.replace(0, 6, FromHex("824f 8250 8251"));  // ０１２
+    const StoredLedgerLine wideLine(reinterpret_cast<const std::byte*>(wide.data()));
+    EXPECT_FALSE(wideLine.PlainDate());
+    EXPECT_EQ(*wideLine.Date(), "０１２");
+    EXPECT_EQ(*wideLine.Date(), DecodeLedgerLine(Bytes(wide))->NenGetsuBi);
+}
+
 TEST(LedgerRecords, TextFieldsAreCutAtCharacterBoundaryAndPadded) {
     LedgerLine line = BlankLedgerLine(0);
     line.NenGetsuBi = "1304";

@@ -528,6 +528,29 @@ TEST_F(LedgerWalkTest, FirstLineOnOrAfterADate) {
     EXPECT_EQ(*FindFirstLineOnOrAfter(s, "130403"), 3);  // none: LineCount
 }
 
+// The in-place form of the date rule says "in order" exactly where the rule gives no
+// message, on plain, blank, earlier and non-item lines alike.
+TEST(LedgerDateRuleTest, InOrderAgreesWithTheMessages) {
+    const struct {
+        int item;
+        const char* date;
+    } lines[] = {{1, "130402"}, {1, "130403"}, {1, "130401"}, {0, "130301"}, {1, "      "},
+                 {1, "130405"}, {1, " 13040"}, {1, "130404"}, {1, "130501"}, {1, "130501"}};
+    LedgerDateRule messages;
+    LedgerDateRule inPlace;
+    int n = 0;
+    for (const auto& l : lines) {
+        ++n;
+        SCOPED_TRACE(n);
+        const std::string message = messages.Next(n, l.item, l.date);
+        const bool inOrder = inPlace.InOrder(n, l.item, l.date);
+        EXPECT_EQ(inOrder, message.empty()) << message;
+        if (!inOrder) {
+            EXPECT_EQ(inPlace.Next(n, l.item, l.date), message);
+        }
+    }
+}
+
 TEST_F(LedgerWalkTest, DateCheckReportsLineByLine) {
     std::vector<LedgerLine> lines = {
         Line("130405", 1), Line("      ", 1), Line("      ", 0), Line("130401", 2),

@@ -1,0 +1,52 @@
+// The memory the window holds on a 10,000-line year: the year read, the cash book
+// open on its last page, the aggregation run and the summary screen shown, on Qt's
+// offscreen platform. Reported as counters: RSS (resident now) and HWM (the peak), in
+// MB, read from /proc/self/status.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <fstream>
+#include <string>
+
+#include "bench/BenchFolder.h"
+#include "bench/BenchScreens.h"
+#include "cashbook/Aggregation.h"
+#include "cashbook/DataInp.h"
+#include "reports/Getsuji.h"
+#include "ui/AppContext.h"
+
+namespace {
+
+using namespace tabulo;
+
+double StatusMb(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0) return std::stod(line.substr(std::string(key).size())) / 1024;
+    return 0;
+}
+
+void BM_CashBookAndSummaryShown(benchmark::State& state) {
+    QApplication& app = bench::App();
+    bench::BenchFolder folder;
+    SharedState& s = const_cast<SharedState&>(folder.state());
+    bench::YesPrompt prompt;
+    bench::NoToolbar toolbar;
+    AppContext ctx{s, prompt, toolbar};
+    for (auto _ : state) {
+        DataInp cashBook(ctx);
+        cashBook.show();
+        app.processEvents();
+        auto totalled = AggregateYear(s, prompt);
+        if (!totalled || !*totalled) state.SkipWithError("aggregation refused");
+        Getsuji summary(ctx);
+        summary.show();
+        app.processEvents();
+        state.counters["RSS_MB"] = StatusMb("VmRSS:");
+        state.counters["HWM_MB"] = StatusMb("VmHWM:");
+    }
+}
+BENCHMARK(BM_CashBookAndSummaryShown)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
