@@ -52,7 +52,7 @@ TEST_F(Year, CashOnlyYear) {
     // Page 1 from the item totals, as the statement screen computes it today.
     auto totals = ComputeMonthlyItemTable(s);
     ASSERT_TRUE(totals.ok());
-    const Page1Figures page1 = ComputePage1(s.ItemTable, *totals, 0, 0, 100000);
+    const Page1Figures page1 = ComputePage1(s.ItemTable, *totals, 0, 0, 100000, 0);
     for (const TrialBalanceRow& r : tb.rows) {
         const Account* a = FindAccount(r.code);
         if (a->side != AccountSide::Income && a->side != AccountSide::Expense) continue;

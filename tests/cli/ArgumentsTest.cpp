@@ -58,7 +58,8 @@ TEST(Arguments, ForceLetsAnExistingOutputBeReplaced) {
     EXPECT_FALSE(Parse({"print", "month", "4", "/d", "-o", "m.pdf"}).request->printRequest.force);
     EXPECT_FALSE(Parse({"export", "ledger", "/d", "-o", "x.csv"}).request->exportRequest.force);
     EXPECT_FALSE(Parse({"check", "/d", "--force"}).request);
-    EXPECT_NE(std::string(HelpText()).find("--force"), std::string::npos);
+    EXPECT_NE(HelpText(true).find("--force"), std::string::npos);
+    EXPECT_NE(HelpText(false).find("--force"), std::string::npos);
 }
 
 TEST(Arguments, HelpAndVersionWinOverEverythingElse) {

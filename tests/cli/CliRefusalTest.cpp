@@ -247,7 +247,7 @@ TEST_F(CliRun, SumsThatOverflowNameTheLedgerAndTheLine) {
     // check names the line of the aggregation's overflow as it names its own findings.
     Outcome check = Unchanged({"check", year.string()});
     EXPECT_EQ(check.status, 1);
-    EXPECT_NE(check.out.find("KEIRI13.DAT 2行: 集計できません: "), std::string::npos) << check.out;
+    EXPECT_NE(check.err.find("KEIRI13.DAT 2行: 集計できません: "), std::string::npos) << check.err;
     unsetenv("TABULO_HOME");
 }
 
