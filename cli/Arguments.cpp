@@ -11,12 +11,13 @@ const char* const kHelp =
     "  tabulo-cli export ledger|summary|item N|deposits DATAFOLDER [-o FILE] [--encoding "
     "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 DATAFOLDER -o FILE.pdf\n"
+    "  tabulo-cli restore COPY DATAFOLDER\n"
     "\n"
     "DATAFOLDER はデータフォルダー（DATE.DAT のあるフォルダー、またはその上の KEIRIDATA "
     "を含むフォルダー）です。\n"
-    "データフォルダーには何も書き込みません。\n"
+    "データフォルダーには何も書き込みません（restore だけはファイルを置き換えます）。\n"
     "DATAFOLDER is the data folder (the one holding DATE.DAT, or the folder above its KEIRIDATA).\n"
-    "Nothing is ever written into it.\n"
+    "Nothing is ever written into it (restore alone replaces its files).\n"
     "\n"
     "check     "
     "年度のファイル（DATE.DAT、MASTER.DAT、SHINKOKU."
@@ -33,6 +34,10 @@ const char* const kHelp =
     "          summary: 月別の集計表; item N: 項目別集計; statement 1|2|3: 申告書 / statement "
     "pages.\n"
     "          Prints the window's reports into one PDF, all pages at once.\n"
+    "restore   自動バックアップのコピー COPY（backup/20261208-091500 など）をデータフォルダーに戻します。\n"
+    "          中断された操作の記録を先に片づけ、置き換える前のファイルは新しいコピーとして残します。\n"
+    "          Brings back an automatic copy: the folder's journal is settled first, and the files\n"
+    "          replaced are kept as one more copy beside it.\n"
     "\n"
     "オプション / Options:\n"
     "  -o, --output FILE        出力ファイル / output file (export: standard output when omitted)\n"
@@ -126,6 +131,16 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             return Refuse("check にオプションはありません / check takes no options");
         r.kind = CliRequest::Check;
         r.folder = words[1];
+        return {r, {}};
+    }
+
+    if (command == "restore") {
+        if (words.size() != 3) return Refuse("restore COPY DATAFOLDER");
+        if (output || encoding)
+            return Refuse("restore にオプションはありません / restore takes no options");
+        r.kind = CliRequest::Restore;
+        r.copy = words[1];
+        r.folder = words[2];
         return {r, {}};
     }
 

@@ -12,8 +12,9 @@
 namespace tabulo {
 
 struct CliRequest {
-    enum Kind { Help, Version, Check, Export, Print } kind = Help;
-    std::filesystem::path folder;  // check
+    enum Kind { Help, Version, Check, Export, Print, Restore } kind = Help;
+    std::filesystem::path folder;  // check, restore
+    std::filesystem::path copy;    // restore
     ExportRequest exportRequest;
     PrintRequest printRequest;
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "cli/Restore.h"
 
 namespace {
 
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
             return RunCheck(r.folder, std::cout, std::cerr);
         case CliRequest::Export:
             return RunExport(r.exportRequest, std::cout, std::cerr);
+        case CliRequest::Restore:
+            return RunRestore(r.copy, r.folder, std::cout, std::cerr);
         case CliRequest::Print: {
             const PrintRequest& p = r.printRequest;
             const std::string helper = PrintHelper().string();
