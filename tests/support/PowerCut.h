@@ -242,13 +242,14 @@ class CrashPoint {
         return out;
     }
 
-    // The subsets of the pending units to try: all of them up to 2^10; beyond that
+    // The subsets of the pending units to try: all of them up to 2^`whole` (2^10 by
+    // default); beyond that
     // none, all, each unit alone, each unit left out, every prefix and every suffix
     // in the order written, and 64 drawn at random (a fixed seed).
-    std::vector<std::vector<bool>> Subsets() const {
+    std::vector<std::vector<bool>> Subsets(std::size_t whole = 10) const {
         const std::size_t n = pending_.size();
         std::vector<std::vector<bool>> out;
-        if (n <= 10) {
+        if (n <= whole) {
             for (std::uint32_t mask = 0; mask < (1u << n); ++mask) {
                 std::vector<bool> s(n);
                 for (std::size_t i = 0; i < n; ++i) s[i] = (mask >> i) & 1u;
@@ -269,7 +270,7 @@ class CrashPoint {
             out.back()[i] = false;
         }
         std::mt19937 random(static_cast<unsigned>(n));
-        for (int k = 0; k < 64; ++k) {
+        for (std::size_t k = 0; k < std::min<std::size_t>(64, 8 * whole); ++k) {
             std::vector<bool> s(n);
             for (std::size_t i = 0; i < n; ++i) s[i] = (random() & 1u) != 0;
             out.push_back(s);
