@@ -81,8 +81,17 @@ struct LedgerFile::Impl {
             disk.resize(diskSize);  // uninitialised: only what is saved is ever read
             changed = true;
         }
+        // Past the old end there is nothing to keep, but the stretch must still reach
+        // the old end: the journal and Discard read all of it.
+        begin = std::min(begin, diskSize);
         end = std::min(end, diskSize);
-        if (begin >= end) return;
+        if (begin >= end) {
+            if (savedBegin != savedEnd && end > savedEnd) {
+                std::memcpy(disk.data() + savedEnd, bytes.data() + savedEnd, end - savedEnd);
+                savedEnd = end;
+            }
+            return;
+        }
         if (begin < kLedgerHeaderSize) {
             if (!headerSaved) {
                 const std::size_t h = std::min(kLedgerHeaderSize, diskSize);
