@@ -14,7 +14,8 @@ const char* const kSynopsis =
     "  tabulo-cli export journal [DATAFOLDER] [--format csv|hledger] [-o FILE] [--encoding "
     "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
-    "  tabulo-cli help [check|export|print]\n";
+    "  tabulo-cli restore COPY DATAFOLDER\n"
+    "  tabulo-cli help [check|export|print|restore]\n";
 
 struct HelpParts {
     const char* usage;  // the heading of the synopsis
@@ -22,6 +23,7 @@ struct HelpParts {
     const char* check;
     const char* exportCsv;
     const char* print;
+    const char* restore;
     const char* options;
 };
 
@@ -32,7 +34,7 @@ const HelpParts kJapanese{
     "またはプログラムフォルダー（TAB_SET3.DAT のあるフォルダー）です。省略すると $TABULO_DATA を、\n"
     "それもなければプログラムのデータドライブ（ウィンドウが読むフォルダー。ふつうは\n"
     "~/.local/share/tabulo/drives/A/KEIRIDATA）を読み、読んだフォルダーを標準エラーに示します。\n"
-    "データフォルダーには何も書き込みません。\n",
+    "データフォルダーには何も書き込みません（restore だけはファイルを置き換えます）。\n",
     "\n"
     "check     年度のファイル（DATE.DAT、MASTER.DAT、SHINKOKU.DAT、出納簿、預金）を調べ、誤りを\n"
     "          行ごとに標準エラーに示します（一つの誤りは一度だけ）。誤りがなければ何も表示しません。\n"
@@ -49,6 +51,10 @@ const HelpParts kJapanese{
     "print     画面の印刷と同じ帳票を、全ページまとめて PDF にします（ページごとの確認はありません）。\n"
     "          month M: 月度出納簿; income M: 月度収入項目別データ; summary: 月別の集計表;\n"
     "          item N: 項目別集計; statement 1|2|3: 申告書。\n",
+    "\n"
+    "restore   自動バックアップのコピー COPY（backup/20261208-091500 など）をデータフォルダーに戻します。\n"
+    "          中断された操作の記録を先に片づけ、置き換える前のファイルは新しいコピーとして残します。\n"
+    "          データフォルダーに書き込むのは restore だけです。\n",
     "\n"
     "オプション:\n"
     "  -o, --output FILE        出力ファイル（export で省略すると標準出力）。データフォルダーの中、\n"
@@ -70,7 +76,7 @@ const HelpParts kEnglish{
     "or the program folder (the one holding TAB_SET3.DAT). Without it, $TABULO_DATA is read,\n"
     "else the program's data drive (the folder the window reads, normally\n"
     "~/.local/share/tabulo/drives/A/KEIRIDATA); standard error names the folder read.\n"
-    "Nothing is ever written into it.\n",
+    "Nothing is ever written into it (restore alone replaces its files).\n",
     "\n"
     "check     Reads the year's files (DATE.DAT, MASTER.DAT, SHINKOKU.DAT, the ledger, the\n"
     "          deposits) as the program does and reports each fault once, line by line, on\n"
@@ -90,6 +96,10 @@ const HelpParts kEnglish{
     "          month M: the cash book of month M; income M: the income of month M by item;\n"
     "          summary: the monthly summary table; item N: the lines of item N;\n"
     "          statement 1|2|3: the statement pages.\n",
+    "\n"
+    "restore   Brings back an automatic copy COPY (backup/20261208-091500, say) into the data\n"
+    "          folder: its journal is settled first, and the files replaced are kept as one more\n"
+    "          copy. restore is the only command that writes into the data folder.\n",
     "\n"
     "Options:\n"
     "  -o, --output FILE        output file (export: standard output when omitted); never\n"
@@ -146,7 +156,8 @@ std::string HelpText(bool japanese, const std::string& topic) {
     if (topic == "check") return head + h.check + h.options;
     if (topic == "export") return head + h.exportCsv + h.options;
     if (topic == "print") return head + h.print + h.options;
-    return head + h.check + h.exportCsv + h.print + h.options;
+    if (topic == "restore") return head + h.restore;
+    return head + h.check + h.exportCsv + h.print + h.restore + h.options;
 }
 
 const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese) {
@@ -211,8 +222,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     // `help [COMMAND]` is --help, for that command.
     if (!words.empty() && words[0] == "help") {
         if (words.size() > 2 || (words.size() == 2 && words[1] != "check" &&
-                                 words[1] != "export" && words[1] != "print"))
-            return Refuse("help [check|export|print]");
+                                 words[1] != "export" && words[1] != "print" &&
+                                 words[1] != "restore"))
+            return Refuse("help [check|export|print|restore]");
         help = true;
         if (words.size() == 2) r.helpTopic = words[1];
     }
@@ -234,6 +246,16 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         return {r, {}};
     }
     if (verbose) return Refuse("-v は check だけのオプションです / -v is for check");
+
+    if (command == "restore") {
+        if (words.size() != 3) return Refuse("restore COPY DATAFOLDER");
+        if (output || encoding || format || force)
+            return Refuse("restore にオプションはありません / restore takes no options");
+        r.kind = CliRequest::Restore;
+        r.copy = words[1];
+        r.folder = words[2];
+        return {r, {}};
+    }
 
     const bool print = command == "print";
     if (command != "export" && !print)

@@ -12,8 +12,9 @@
 namespace tabulo {
 
 struct CliRequest {
-    enum Kind { Help, Version, Check, Export, Print } kind = Help;
-    std::filesystem::path folder;  // check; empty: the default data folder
+    enum Kind { Help, Version, Check, Export, Print, Restore } kind = Help;
+    std::filesystem::path folder;  // check, restore; empty: the default data folder
+    std::filesystem::path copy;    // restore
     bool verbose = false;          // -v: check reports on success too
     std::string helpTopic;         // help COMMAND: check, export or print
     ExportRequest exportRequest;

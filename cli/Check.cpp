@@ -247,10 +247,7 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     if (Status st = OpenYearFolder(s, folder); !st) return st.error();
     if (Status st = LoadTaxReturnData(s); !st) return st.error();
     const bool journal = JournalPresent(s);
-    if (journal)
-        f.Fault(LedgerJournalPath(s), 0, kJournalMessage,
-                "an interrupted operation left its journal; the program takes that operation "
-                "back when it reads the data.");
+    if (journal) f.Fault(LedgerJournalPath(s), 0, JournalMessage(s));
     auto linesRead = CheckLedger(f, s);
     if (!linesRead) return linesRead.error();
     // The aggregation opens the ledger as the program does, which would roll the

@@ -49,6 +49,24 @@ bool JournalPresent(const SharedState& s) {
     return JournalIsLive(LedgerJournalPath(s));
 }
 
+std::string JournalMessage(const SharedState& s) {
+    auto verdict = InspectJournal(LedgerJournalPath(s));
+    if (!verdict) return kJournalMessage;
+    switch (*verdict) {
+        case Recovery::Completed:
+            return "中断された操作のジャーナルがありますが、その操作は最後まで書き込まれています。"
+                   "プログラムでデータを読み込むと、ジャーナルは削除され、データはこのままです。";
+        case Recovery::SetAside:
+            return "中断された操作のジャーナルがありますが、今のデータには当てはまりません。"
+                   "プログラムでデータを読み込むと、データはこのままで、ジャーナルは別の名前で残されます。";
+        case Recovery::TornRemoved:
+            return "壊れたジャーナルがあります。プログラムでデータを読み込むと、ジャーナルは削除され、"
+                   "データはこのままです。";
+        default:
+            return kJournalMessage;
+    }
+}
+
 namespace {
 Result<std::vector<std::byte>> ReadNamed(const std::filesystem::path& path,
                                          std::size_t maxSize = kMaxWholeFileSize) {
@@ -93,8 +111,8 @@ Status ReadDepositBookOnly(SharedState& s) {
 Status LoadYearFolder(SharedState& s, const std::filesystem::path& folder, bool withTaxReturn) {
     if (Status st = OpenYearFolder(s, folder); !st) return st;
     if (JournalPresent(s)) {
-        return FileError{FileErrorCode::BadFormat, LedgerJournalPath(s).string(), kJournalMessage,
-                         false};
+        return FileError{FileErrorCode::BadFormat, LedgerJournalPath(s).string(),
+                         JournalMessage(s), false};
     }
     if (withTaxReturn)
         if (Status st = LoadTaxReturnData(s); !st) return st;

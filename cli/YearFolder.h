@@ -6,6 +6,7 @@
 // it is and the tables take what the program would have made of it.
 
 #include <filesystem>
+#include <string>
 
 #include "platform/FileError.h"
 
@@ -20,6 +21,10 @@ std::filesystem::path LedgerJournalPath(const SharedState& s);
 inline constexpr const char* kJournalMessage =
     "中断された操作のジャーナルがあります。プログラムでデータを読み込むと、その操作は取り消されます"
     "。";
+// What the program's read will do with the journal present, said as the report's
+// text: undo the operation, drop a journal whose operation had written everything,
+// set aside one that does not match the files, or remove a damaged one.
+std::string JournalMessage(const SharedState& s);
 
 // The folder holding DATE.DAT: `folder` itself, or its KEIRIDATA subfolder when
 // only that holds one.

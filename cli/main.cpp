@@ -15,6 +15,7 @@
 #include "cli/Arguments.h"
 #include "cli/DataFolder.h"
 #include "platform/Locale.h"
+#include "cli/Restore.h"
 
 namespace {
 
@@ -91,6 +92,8 @@ int main(int argc, char** argv) {
         }
         case CliRequest::Export:
             return RunExport(r.exportRequest, std::cout, std::cerr);
+        case CliRequest::Restore:
+            return RunRestore(r.copy, r.folder, std::cout, std::cerr);
         case CliRequest::Print: {
             const PrintRequest& p = r.printRequest;
             const std::string helper = PrintHelper().string();

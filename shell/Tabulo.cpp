@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -38,6 +39,8 @@
 #include "shell/ProgramInfo.h"
 #include "shell/ToolIcons.h"
 #include "store/DataSet.h"
+#include "store/Journal.h"
+#include "store/Restore.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 #include "taxreturn/Syukei1.h"
@@ -143,6 +146,7 @@ void Tabulo::BuildMenus() {
     menu1->addSeparator();
     add(menu1, "データディスクのバックアップ(&B)", &Tabulo::MenuCopy_Click);
     add(menu1, "翌年度データディスク作成(&N)", &Tabulo::MenuBackUp_Click);
+    add(menu1, "自動バックアップから戻す(&O)...", &Tabulo::MenuRestore_Click);
     add(menu1, "CSVファイルに出力(&X)...", &Tabulo::MenuCsv_Click);
     openPdf_ = add(menu1, "最後に出力したPDFを開く(&O)", &Tabulo::MenuOpenPdf_Click);
     openPdf_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -338,6 +342,64 @@ void Tabulo::MenuBackUp_Click() {
     MakeNextYearDisk(ctx_.state, ctx_.prompt, DiskFor(this), !IsButtonEnabled(ToolButton::Input));
 }
 
+void Tabulo::MenuRestore_Click() {
+    if (ctx_.state.DataLoaded == 1 && !IsButtonEnabled(ToolButton::Input)) {
+        ctx_.prompt.MsgBox("ファイルが開いた状態では元に戻せません！！", MsgStyle::Exclamation,
+                           kErrorTitle);
+        return;
+    }
+    const std::vector<std::filesystem::path> copies = FinishedCopies(ctx_.state.ProgramFolder);
+    if (copies.empty()) {
+        ctx_.prompt.MsgBox("自動バックアップのコピーがありません。", MsgStyle::Exclamation,
+                           kErrorTitle);
+        return;
+    }
+    if (ctx_.state.DataFolder.empty()) {
+        if (Status st = BuildDataFolder(ctx_.state); !st) {
+            ShowFileError(ctx_.prompt, st.error(), ctx_.state);
+            return;
+        }
+    }
+    QStringList names;
+    for (const auto& c : copies)
+        names << QString::fromStdString(CopyDisplayName(c.filename().string()));
+    bool chosen = false;
+    const QString picked = QInputDialog::getItem(
+        this, QStringLiteral("自動バックアップから戻す"),
+        QStringLiteral("戻すコピーの日時を選んでください（新しい順）:"), names, 0, false, &chosen);
+    if (!chosen) return;
+    const auto at = static_cast<std::size_t>(names.indexOf(picked));
+    if (at >= copies.size()) return;
+    if (ctx_.prompt.MsgBox(picked.toStdString() + " のコピーにデータを戻しますか？" +
+                               std::string(LineBreak) +
+                               "今のデータフォルダーのファイルは、別のコピーとして残します。",
+                           MsgStyle::YesNoWarning, "復元確認") != Answer::Yes)
+        return;
+    Result<RestoreReport> report = [&] {
+        WaitCursor wait;
+        const std::time_t t =
+            std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+        return RestoreCopy(copies[at], ctx_.state.DataFolder, ctx_.state.ProgramFolder / "backup",
+                           stamp);
+    }();
+    if (!report) {
+        ShowFileError(ctx_.prompt, report.error(), ctx_.state);
+        return;
+    }
+    // The year in memory is no longer the one on the disk: it is read again.
+    ClearYearData(ctx_.state);
+    for (int i = ToolButton::Input; i <= ToolButton::Deposits; ++i) SetButtonEnabled(i, false);
+    SetButtonEnabled(ToolButton::Read, true);
+    SetButtonEnabled(ToolButton::Settings, true);
+    ctx_.prompt.MsgBox(DescribeRestore(*report, LineBreak) + std::string(LineBreak) +
+                           "「データ読み込み」でデータを読み込んでください。",
+                       MsgStyle::Exclamation, "復元確認");
+}
+
 void Tabulo::MenuCsv_Click() {
     if (ctx_.state.DataLoaded != 1) {
         ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
@@ -489,6 +551,9 @@ void Tabulo::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // The journal kept between operations goes with the program: the data disk holds
+    // the described files only.
+    if (!ctx_.state.DataFolder.empty()) SettleDataFolder(ctx_.state.DataFolder);
     if (ctx_.help != nullptr) ctx_.help->CloseHelp();
     emit ended();
 }

@@ -46,6 +46,7 @@ public:
     void MenuPrSet_Click();
     void MenuCopy_Click();
     void MenuBackUp_Click();
+    void MenuRestore_Click();
     // CSVファイルに出力: the ledger, the summary and the deposits into a chosen folder.
     void MenuCsv_Click();
     void MenuEnd_Click();

@@ -231,10 +231,26 @@ void ReadDataSet(SharedState& s, Prompt& prompt, const std::function<void()>& as
 
 Status RecoverInterruptedOperation(SharedState& s, Prompt& prompt) {
     RemoveStaleTempFiles(s.DataFolder);
-    auto recovered = RecoverJournal(JournalPathFor(s.LedgerPath));
-    if (!recovered) return recovered.error();
-    if (*recovered == Recovery::RolledBack)
+    auto settled = SettleJournal(JournalPathFor(s.LedgerPath));
+    if (!settled) return settled.error();
+    if (settled->outcome == Recovery::RolledBack)
         prompt.MsgBox(kRecoveredMessage, MsgStyle::Exclamation, kRecoveredTitle);
+    if (settled->outcome == Recovery::SetAside)
+        prompt.MsgBox(SetAsideMessage(settled->setAsideAs.filename().string()),
+                      MsgStyle::Exclamation, kRecoveredTitle);
+    return Ok();
+}
+
+std::string SetAsideMessage(const std::string& keptAs) {
+    return "前回中断された処理の記録がありましたが、その後にデータが書き換えられているため、"
+           "記録は使わずにデータをそのままにしました。\r\n記録は " +
+           keptAs + " という名前で残してあります。";
+}
+
+Status SettleBeforeWrite(const SharedState& s) {
+    if (s.LedgerPath.empty()) return Ok();
+    auto settled = SettleJournal(JournalPathFor(s.LedgerPath), AfterRecovery::Keep);
+    if (!settled) return settled.error();
     return Ok();
 }
 
@@ -263,6 +279,7 @@ Result<bool> ReadFiscalYearFile(SharedState& s) {
 }
 
 Status WriteFiscalYearFile(SharedState& s) {
+    if (Status st = SettleBeforeWrite(s); !st) return st;
     return Save(s.FiscalYearPath,
                 EncodeFiscalYearFile({s.FiscalYear, s.EraName, s.FiscalYearSpare}));
 }
@@ -281,6 +298,7 @@ Status LoadMaster(SharedState& s) {
 }
 
 Status SaveMaster(SharedState& s) {
+    if (Status settled = SettleBeforeWrite(s); !settled) return settled;
     // ItemTable takes the edited items only once they are on the disk, so that a
     // failed save leaves the loaded tables matching the file.
     Status st = Save(s.MasterPath, EncodeMasterFile(s.MasterHeader, s.ItemTableEdit));
@@ -302,6 +320,7 @@ Status LoadTaxReturnData(SharedState& s) {
 }
 
 Status SaveTaxReturnData(SharedState& s) {
+    if (Status st = SettleBeforeWrite(s); !st) return st;
     return Save(s.TaxReturnPath, EncodeTaxReturnFile(s.TaxReturnData));
 }
 
@@ -350,6 +369,9 @@ Result<StagedFile> StageDepositBook(const SharedState& s, const DepositBookRecor
 }
 
 Status SaveDepositBook(SharedState& s) {
+    // The deposit file is one the cash book's journal covers: an older journal must
+    // never be applied over this save.
+    if (Status st = SettleBeforeWrite(s); !st) return st;
     auto staged = StageDepositBook(s, s.DepositBook);
     if (!staged) return staged.error();
     return AtomicSave(s.DepositPath, staged->after);

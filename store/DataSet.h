@@ -53,9 +53,16 @@ inline constexpr const char* kRecoveredMessage =
     "前回の処理が途中で中断されていました。\r\n"
     "中断される直前の操作を取り消して、データをその操作の前の状態に戻しました。";
 inline constexpr const char* kRecoveredTitle = "復旧確認";
-// Removes temporary files of interrupted saves and rolls back the journal of an
-// interrupted cash-book operation, telling the user once.
+// Removes temporary files of interrupted saves and settles the journal of an
+// interrupted cash-book operation: rolled back (telling the user once), dropped when
+// the operation had written everything, or set aside when the files are no longer
+// the ones it was written for (telling the user once, with the name it is kept under).
 Status RecoverInterruptedOperation(SharedState& s, Prompt& prompt);
+std::string SetAsideMessage(const std::string& keptAs);
+// Settles the cash book's journal (its cleared mark made durable, or a journal that
+// still counts rolled back) before a save writes a file of the data folder, so that
+// no older journal can be applied over what is saved.
+Status SettleBeforeWrite(const SharedState& s);
 
 // ---- Single files ----
 // Result is false when DATE.DAT is empty (no fiscal year yet).

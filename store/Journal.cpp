@@ -8,6 +8,8 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
@@ -15,11 +17,15 @@
 namespace tabulo {
 namespace {
 
-constexpr char kMagic[8] = {'T', 'A', 'B', 'J', 'R', 'N', 'L', '1'};
+namespace fs = std::filesystem;
+
+constexpr char kMagic[8] = {'T', 'A', 'B', 'J', 'R', 'N', 'L', '2'};
+constexpr std::size_t kHead = sizeof kMagic + 12;
 
 // A 64-bit checksum taken eight bytes at a time (FNV-1a over words, folded): it
 // only has to tell a journal whose write was cut short or overwritten from a whole
-// one, and must cost little beside the write of the journal itself.
+// one, and a range as written from anything else, and must cost little beside the
+// write of the journal itself.
 std::uint64_t Checksum(std::span<const std::byte> data) {
     std::uint64_t h = 0xcbf29ce484222325ull;
     std::size_t i = 0;
@@ -58,21 +64,26 @@ class Reader {
     std::size_t at_ = 0;
 };
 
-FileError Torn(const std::filesystem::path& journal) {
+FileError Torn(const fs::path& journal) {
     return BadFormatError(journal.string(), "中断された処理の記録が壊れています。");
 }
 
-// A name inside the journal must stay inside the data folder.
-bool IsPlainName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\0') == std::string::npos;
+// The files a journal may name: this year's ledger and deposit file, with their
+// limits. Anything else (a path, another file of the folder) is not ours.
+std::uint64_t LimitOf(const std::string& name) {
+    auto digits = [&](std::size_t at) {
+        return name[at] >= '0' && name[at] <= '9' && name[at + 1] >= '0' && name[at + 1] <= '9';
+    };
+    if (name.size() != 11 || !digits(5) || name.compare(7, 4, ".DAT") != 0) return 0;
+    if (name.starts_with("KEIRI")) return kMaxLedgerFileSize;
+    if (name.starts_with("YOKIN")) return kMaxDepositFileSize;
+    return 0;
 }
 
-// The old bytes of `range` that lay inside the file's old length.
-std::span<const std::byte> OldPart(const FileChange& c, const ByteRange& r) {
-    std::size_t oldEnd = std::min(r.end, c.before.size());
-    if (r.begin >= oldEnd) return {};
-    return c.before.subspan(r.begin, oldEnd - r.begin);
+// The number of sector pieces of [from, to).
+std::uint64_t PiecesBetween(std::uint64_t from, std::uint64_t to) {
+    if (to <= from) return 0;
+    return (to - 1) / kSectorSize - from / kSectorSize + 1;
 }
 
 // The runs of old bytes that the new contents change, within the part of `range`
@@ -84,7 +95,7 @@ struct Run {
     std::size_t end;
 };
 void AddChangedRuns(const FileChange& c, const ByteRange& r, std::vector<Run>& runs) {
-    const std::size_t stop = std::min(r.end, c.before.size());
+    const std::size_t stop = std::min({r.end, c.before.size(), c.after.size()});
     const std::byte* a = c.before.data();
     const std::byte* b = c.after.data();
     auto differ = [&](std::size_t at) {
@@ -128,7 +139,7 @@ std::vector<Run> FileRuns(const FileChange& c) {
         return runs;
     }
     runs.reserve(c.touched.size());
-    const std::size_t oldSize = c.before.size();
+    const std::size_t oldSize = std::min(c.before.size(), c.after.size());
     std::size_t previousEnd = 0;
     for (const ByteRange& t : c.touched) {
         if (t.end < t.begin || t.begin < previousEnd) {
@@ -153,12 +164,109 @@ std::vector<Run> FileRuns(const FileChange& c) {
     return runs;
 }
 
+
+// Runs cut where a sector ends: a power cut leaves each sector old or new, so each
+// run is then wholly one or the other.
+std::vector<Run> SplitAtSectors(const std::vector<Run>& runs) {
+    std::vector<Run> out;
+    out.reserve(runs.size());
+    for (Run r : runs) {
+        while (r.begin < r.end) {
+            const std::size_t sectorEnd = (r.begin / kSectorSize + 1) * kSectorSize;
+            const std::size_t end = std::min(r.end, sectorEnd);
+            out.push_back({r.begin, end});
+            r.begin = end;
+        }
+    }
+    return out;
+}
+
+// Every run of one file the journal keeps: the changed bytes inside both lengths and,
+// when the file shrinks, all of the old bytes past the new length.
+std::vector<Run> JournalRuns(const FileChange& c) {
+    std::vector<Run> runs = FileRuns(c);
+    const std::size_t common = std::min(c.before.size(), c.after.size());
+    std::vector<Run> clamped;
+    clamped.reserve(runs.size() + 1);
+    for (const Run& r : runs)
+        if (r.begin < common) clamped.push_back({r.begin, std::min(r.end, common)});
+    if (c.before.size() > c.after.size()) clamped.push_back({common, c.before.size()});
+    return SplitAtSectors(clamped);
+}
+
+// The state of one file measured against its journal entry.
+struct FileState {
+    bool foreign = false;  // some range holds neither what it held nor what was written
+    bool allOld = true;
+    bool allNew = true;
+};
+
+FileState Measure(const JournalEntry& e, const fs::path& path) {
+    FileState st;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        // Missing: as before an operation that created it, foreign otherwise.
+        st.allNew = false;
+        st.foreign = e.existed;
+        return st;
+    }
+    const std::uint64_t low = std::min(e.oldLength, e.newLength);
+    const std::uint64_t high = std::max(e.oldLength, e.newLength);
+    if (!S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_size) < low ||
+        static_cast<std::uint64_t>(info.st_size) > high) {
+        st.foreign = true;
+        return st;
+    }
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        st.foreign = true;
+        return st;
+    }
+    const std::vector<std::byte>& b = *bytes;
+    const std::uint64_t length = b.size();
+    st.allOld = length == e.oldLength;
+    st.allNew = length == e.newLength;
+    for (const JournalRange& r : e.ranges) {
+        const std::uint64_t end = r.offset + r.oldBytes.size();
+        if (r.offset >= e.newLength) {
+            // Past the new length: old while the file still reaches it.
+            if (length > r.offset) {
+                const std::size_t have = static_cast<std::size_t>(std::min(end, length) - r.offset);
+                if (std::memcmp(b.data() + r.offset, r.oldBytes.data(), have) != 0) {
+                    st.foreign = true;
+                    return st;
+                }
+            }
+            continue;
+        }
+        std::span<const std::byte> now(b.data() + r.offset, r.oldBytes.size());
+        const bool isOld = std::equal(now.begin(), now.end(), r.oldBytes.begin());
+        const bool isNew = PieceSum(now) == r.newSum;
+        if (!isOld && !isNew) {
+            st.foreign = true;
+            return st;
+        }
+        st.allOld = st.allOld && isOld;
+        st.allNew = st.allNew && isNew;
+    }
+    std::uint64_t at = e.oldLength;
+    for (std::uint32_t sum : e.tailSums) {
+        const std::uint64_t end = std::min((at / kSectorSize + 1) * kSectorSize, e.newLength);
+        // Bytes not yet written there do not matter: rolling back cuts them off.
+        if (end > length ||
+            PieceSum(std::span<const std::byte>(b.data() + at, static_cast<std::size_t>(end - at))) !=
+                sum)
+            st.allNew = false;
+        at = end;
+    }
+    return st;
+}
+
 // Gives one file its old bytes and length back, and flushes it.
-bool Restore(const std::filesystem::path& path, bool existed, std::uint64_t oldLength,
-             const std::vector<JournalRange>& ranges) {
+bool Restore(const fs::path& path, const JournalEntry& e) {
     FileOps& ops = Files();
-    if (!existed) return ops.Unlink(path.c_str()) == 0 || errno == ENOENT;
-    int fd = ops.Open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (!e.existed) return ops.Unlink(path.c_str()) == 0 || errno == ENOENT;
+    int fd = ops.Open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC, 0);
     if (fd < 0) return false;
     // Old bytes go back only into a regular file, never into a device or a FIFO
     // that has taken a data file's name.
@@ -168,39 +276,201 @@ bool Restore(const std::filesystem::path& path, bool existed, std::uint64_t oldL
         ok = false;
         errno = EINVAL;
     }
-    for (const JournalRange& r : ranges) {
+    for (const JournalRange& r : e.ranges) {
         ok = ok &&
              PwriteAllAt(fd, r.oldBytes.data(), r.oldBytes.size(), static_cast<off_t>(r.offset));
     }
-    ok = ok && ops.Ftruncate(fd, static_cast<off_t>(oldLength)) == 0 && ops.Fdatasync(fd) == 0;
+    ok = ok && ops.Ftruncate(fd, static_cast<off_t>(e.oldLength)) == 0 && ops.Fdatasync(fd) == 0;
     int err = errno;
     ops.Close(fd);
     errno = err;
     return ok;
 }
 
-std::vector<JournalRange> OldRanges(const FileChange& c) {
-    std::vector<JournalRange> out;
-    for (const ByteRange& r : c.ranges) {
-        auto old = OldPart(c, r);
-        out.push_back({r.begin, std::vector<std::byte>(old.begin(), old.end())});
+// Flushes a file the journal found whole, so that dropping the journal is safe.
+bool FlushFile(const fs::path& path) {
+    int fd = Files().Open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return errno == ENOENT;
+    bool ok = Files().Fdatasync(fd) == 0;
+    int err = errno;
+    Files().Close(fd);
+    errno = err;
+    return ok;
+}
+
+std::vector<JournalEntry> EntriesOf(std::span<const FileChange> changes) {
+    std::vector<JournalEntry> out;
+    for (const FileChange& c : changes) {
+        JournalEntry e;
+        e.existed = c.existed;
+        e.oldLength = c.before.size();
+        for (const ByteRange& r : c.ranges) {
+            const std::size_t end = std::min(r.end, c.before.size());
+            if (r.begin >= end) continue;
+            e.ranges.push_back({r.begin, {c.before.begin() + static_cast<std::ptrdiff_t>(r.begin),
+                                          c.before.begin() + static_cast<std::ptrdiff_t>(end)},
+                                0});
+        }
+        if (c.before.size() > c.after.size())
+            e.ranges.push_back({c.after.size(),
+                                {c.before.begin() + static_cast<std::ptrdiff_t>(c.after.size()),
+                                 c.before.end()},
+                                0});
+        out.push_back(std::move(e));
     }
     return out;
 }
 
 bool RestoreAll(std::span<const FileChange> changes) {
     bool ok = true;
-    for (const FileChange& c : changes)
-        ok = Restore(c.path, c.existed, c.before.size(), OldRanges(c)) && ok;
+    const std::vector<JournalEntry> entries = EntriesOf(changes);
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        ok = Restore(changes[i].path, entries[i]) && ok;
     return ok;
 }
 
-std::string FolderOf(const std::filesystem::path& p) {
-    std::filesystem::path folder = p.parent_path();
+std::string FolderOf(const fs::path& p) {
+    fs::path folder = p.parent_path();
     return folder.empty() ? std::string(".") : folder.string();
 }
 
+// Journals whose mark was cleared after the last operation without a flush of its
+// own: settling one flushes it.
+std::mutex unflushedLock;
+std::set<std::string>& Unflushed() {
+    static std::set<std::string> paths;
+    return paths;
+}
+void NoteUnflushed(const fs::path& journal, bool unflushed) {
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    if (unflushed)
+        Unflushed().insert(journal.string());
+    else
+        Unflushed().erase(journal.string());
+}
+// Journals of operations this program reported as failed while their put-back
+// failed too: found whole, they are still rolled back, as the caller was told.
+std::set<std::string>& Failed() {
+    static std::set<std::string> paths;
+    return paths;
+}
+void NoteFailed(const fs::path& journal, bool failed) {
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    if (failed)
+        Failed().insert(journal.string());
+    else
+        Failed().erase(journal.string());
+}
+bool HasFailed(const fs::path& journal) {
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    return Failed().contains(journal.string());
+}
+bool IsUnflushed(const fs::path& journal) {
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    return Unflushed().contains(journal.string());
+}
+
+// Clears the journal's mark so that it no longer counts, flushing it when `flush`.
+bool ClearMark(const fs::path& journal, bool flush) {
+    FileOps& ops = Files();
+    int fd = ops.Open(journal.c_str(), O_WRONLY | O_CLOEXEC, 0);
+    if (fd < 0) return errno == ENOENT;
+    const std::byte zeros[sizeof kMagic] = {};
+    bool ok = PwriteAllAt(fd, zeros, sizeof zeros, 0) && (!flush || ops.Fdatasync(fd) == 0);
+    int err = errno;
+    ops.Close(fd);
+    errno = err;
+    if (ok) NoteUnflushed(journal, !flush);
+    return ok;
+}
+
+// The name a journal that does not fit its files is kept under.
+fs::path AsideName(const fs::path& journal) {
+    const std::string stem = journal.stem().string();
+    std::error_code ec;
+    for (int n = 1;; ++n) {
+        fs::path p = journal.parent_path() / (stem + "-ASIDE" + std::to_string(n) + ".JNL");
+        if (!fs::exists(p, ec)) return p;
+    }
+}
+
+enum class Plan { None, RollBack, Complete, SetAside, Damaged };
+
+struct Judged {
+    Plan plan = Plan::None;
+    std::vector<JournalEntry> entries;
+};
+
+// What the journal's files call for; reads only.
+Result<Judged> Judge(const fs::path& journal) {
+    Judged out;
+    if (!JournalIsLive(journal)) return out;
+    auto bytes = ReadWholeFile(journal);
+    if (!bytes) return bytes.error();
+    auto entries = DecodeJournal(*bytes);
+    if (!entries) {
+        out.plan = Plan::Damaged;
+        return out;
+    }
+    // Only this year's files: KEIRI13.JNL covers KEIRI13.DAT and YOKIN13.DAT.
+    const std::string stem = journal.stem().string();
+    for (const JournalEntry& e : *entries) {
+        if (stem.size() != 7 || e.name.substr(5, 2) != stem.substr(5)) {
+            out.plan = Plan::Damaged;
+            return out;
+        }
+    }
+    const fs::path folder = journal.parent_path();
+    bool foreign = false, allNew = true;
+    for (const JournalEntry& e : *entries) {
+        FileState st = Measure(e, folder / e.name);
+        foreign = foreign || st.foreign;
+        allNew = allNew && st.allNew;
+    }
+    out.plan = foreign ? Plan::SetAside
+               : allNew && !HasFailed(journal) ? Plan::Complete
+                                               : Plan::RollBack;
+    out.entries = std::move(*entries);
+    return out;
+}
+
+Recovery OutcomeOf(Plan p) {
+    switch (p) {
+        case Plan::None: return Recovery::None;
+        case Plan::RollBack: return Recovery::RolledBack;
+        case Plan::Complete: return Recovery::Completed;
+        case Plan::SetAside: return Recovery::SetAside;
+        case Plan::Damaged: return Recovery::TornRemoved;
+    }
+    return Recovery::None;
+}
+
+// Makes a journal that no longer counts stay so: removed, or its mark flushed.
+Status Retire(const fs::path& journal, AfterRecovery after) {
+    FileOps& ops = Files();
+    if (after == AfterRecovery::Keep) {
+        if (!ClearMark(journal, true)) return FileErrorFromErrno(errno, journal.string(), true);
+        return Ok();
+    }
+    if (ops.Unlink(journal.c_str()) != 0) {
+        if (errno != ENOENT) return FileErrorFromErrno(errno, journal.string(), true);
+        NoteUnflushed(journal, false);
+        return Ok();
+    }
+    NoteUnflushed(journal, false);
+    if (SyncFolder(FolderOf(journal).c_str()) != 0)
+        return FileErrorFromErrno(errno, FolderOf(journal), true);
+    return Ok();
+}
+
 }  // namespace
+
+std::uint64_t JournalBodyChecksum(std::span<const std::byte> body) { return Checksum(body); }
+
+std::uint32_t PieceSum(std::span<const std::byte> bytes) {
+    const std::uint64_t h = Checksum(bytes);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
 
 FileChange StagedFile::Change() const {
     FileChange c{path, existed, before, after, {}, {}};
@@ -216,26 +486,31 @@ FileChange StagedFile::Change() const {
     return c;
 }
 
-std::filesystem::path JournalPathFor(const std::filesystem::path& ledgerPath) {
-    std::filesystem::path p = ledgerPath;
+fs::path JournalPathFor(const fs::path& ledgerPath) {
+    fs::path p = ledgerPath;
     p.replace_extension(".JNL");
     return p;
+}
+
+bool IsJournalFileName(const std::string& name) {
+    return name.size() >= 11 && name.starts_with("KEIRI") && name.ends_with(".JNL");
 }
 
 std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
     std::vector<std::byte> out;
     std::vector<std::vector<Run>> runs;
-    std::size_t size = sizeof kMagic + 4 + 12;
+    std::size_t size = kHead + 4;
     for (const FileChange& c : changes) {
-        size += 2 + c.path.filename().string().size() + 1 + 8 + 4;
-        std::vector<Run> fileRuns = FileRuns(c);
-        for (const Run& run : fileRuns) size += 6 + (run.end - run.begin);
+        size += 2 + c.path.filename().string().size() + 1 + 8 + 8 + 4 + 4;
+        std::vector<Run> fileRuns = JournalRuns(c);
+        for (const Run& run : fileRuns) size += 10 + (run.end - run.begin);
+        size += 4 * PiecesBetween(c.before.size(), c.after.size());
         runs.push_back(std::move(fileRuns));
     }
     // Written in place into a buffer of the final size: a walk over a long year
     // gives tens of thousands of runs.
     out.resize(size);  // the mark, the body's length and its checksum come first
-    std::byte* p = out.data() + 20;
+    std::byte* p = out.data() + kHead;
     auto put = [&p](std::uint64_t v, int width) {
         for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
     };
@@ -248,6 +523,7 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
         p += name.size();
         put(c.existed ? 1 : 0, 1);
         put(c.before.size(), 8);
+        put(c.after.size(), 8);
         put(runs[k].size(), 4);
         std::size_t at = 0;
         for (const Run& run : runs[k]) {
@@ -266,12 +542,22 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
                 std::memcpy(p, old, count);
             }
             p += count;
+            const std::uint32_t sum =
+                run.begin < c.after.size() ? PieceSum(c.after.subspan(run.begin, count)) : 0;
+            put(sum, 4);
             at = run.end;
         }
+        const std::size_t from = c.before.size(), to = c.after.size();
+        put(PiecesBetween(from, to), 4);
+        for (std::size_t piece = from; piece < to;) {
+            const std::size_t end = std::min((piece / kSectorSize + 1) * kSectorSize, to);
+            put(PieceSum(c.after.subspan(piece, end - piece)), 4);
+            piece = end;
+        }
     }
-    const std::size_t bodySize = static_cast<std::size_t>(p - out.data()) - 20;
-    out.resize(20 + bodySize);
-    const std::uint64_t sum = Checksum(std::span<const std::byte>(out).subspan(20));
+    const std::size_t bodySize = static_cast<std::size_t>(p - out.data()) - kHead;
+    out.resize(kHead + bodySize);
+    const std::uint64_t sum = Checksum(std::span<const std::byte>(out).subspan(kHead));
     p = out.data();
     std::memcpy(p, kMagic, sizeof kMagic);
     p += sizeof kMagic;
@@ -283,9 +569,9 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
 Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes) {
     // A kept journal file may hold the remains of a longer earlier journal after
     // this one: the recorded length says where it ends.
-    if (bytes.size() < 20) return Torn({});
+    if (bytes.size() < kHead) return Torn({});
     // A clearing of the mark that was cut short leaves zeros before the rest of the
-    // mark: the operation was not committed, and its journal still counts.
+    // mark: the journal still counts.
     bool cleared = true;
     for (std::size_t i = 0; i < sizeof kMagic; ++i) {
         const char c = static_cast<char>(bytes[i]);
@@ -297,39 +583,58 @@ Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes
     std::uint64_t bodySize = 0, recordedSum = 0;
     head.Get(bodySize, 4);
     head.Get(recordedSum, 8);
-    if (bodySize > bytes.size() - 20) return Torn({});
-    auto body = bytes.subspan(20, bodySize);
+    if (bodySize > bytes.size() - kHead) return Torn({});
+    auto body = bytes.subspan(kHead, bodySize);
     if (recordedSum != Checksum(body)) return Torn({});
     Reader r(body);
     std::uint64_t count = 0;
-    if (!r.Get(count, 4) || count > 16) return Torn({});
+    if (!r.Get(count, 4) || count > 2) return Torn({});
     std::vector<JournalEntry> entries;
     for (std::uint64_t i = 0; i < count; ++i) {
         JournalEntry e;
-        std::uint64_t nameLength = 0, existed = 0, rangeCount = 0;
+        std::uint64_t nameLength = 0, existed = 0, rangeCount = 0, tailCount = 0;
         std::span<const std::byte> name;
         if (!r.Get(nameLength, 2) || !r.Take(nameLength, name) || !r.Get(existed, 1) ||
-            !r.Get(e.oldLength, 8) || !r.Get(rangeCount, 4)) {
+            !r.Get(e.oldLength, 8) || !r.Get(e.newLength, 8) || !r.Get(rangeCount, 4)) {
             return Torn({});
         }
         // No file of ours was ever that long: putting the length back would make it so.
         if (e.oldLength > kMaxWholeFileSize) return Torn({});
         e.name.assign(reinterpret_cast<const char*>(name.data()), name.size());
         e.existed = existed != 0;
-        if (!IsPlainName(e.name) || existed > 1) return Torn({});
+        // Lengths beyond what the file can be, or a created file with an old length,
+        // are a damaged journal: nothing may be extended or cut by them.
+        const std::uint64_t limit = LimitOf(e.name);
+        if (limit == 0 || existed > 1 || e.oldLength > limit || e.newLength > limit ||
+            (!e.existed && e.oldLength != 0))
+            return Torn({});
+        for (const JournalEntry& seen : entries)
+            if (seen.name == e.name) return Torn({});
         std::uint64_t at = 0;
         for (std::uint64_t k = 0; k < rangeCount; ++k) {
             JournalRange range;
-            std::uint64_t gap = 0, oldCount = 0;
+            std::uint64_t gap = 0, oldCount = 0, sum = 0;
             std::span<const std::byte> old;
-            if (!r.Get(gap, 4) || !r.Get(oldCount, 2) || !r.Take(oldCount, old)) return Torn({});
+            if (!r.Get(gap, 4) || !r.Get(oldCount, 2) || !r.Take(oldCount, old) || !r.Get(sum, 4))
+                return Torn({});
             range.offset = at + gap;
-            // Old bytes lie inside the old length.
-            if (range.offset > e.oldLength || oldCount > e.oldLength - range.offset)
+            // Old bytes lie inside the old length and inside one sector.
+            if (oldCount == 0 || range.offset > e.oldLength ||
+                oldCount > e.oldLength - range.offset ||
+                range.offset % kSectorSize + oldCount > kSectorSize ||
+                (range.offset < e.newLength && oldCount > e.newLength - range.offset))
                 return Torn({});
             range.oldBytes.assign(old.begin(), old.end());
+            range.newSum = static_cast<std::uint32_t>(sum);
             at = range.offset + oldCount;
             e.ranges.push_back(std::move(range));
+        }
+        if (!r.Get(tailCount, 4) || tailCount != PiecesBetween(e.oldLength, e.newLength))
+            return Torn({});
+        for (std::uint64_t k = 0; k < tailCount; ++k) {
+            std::uint64_t sum = 0;
+            if (!r.Get(sum, 4)) return Torn({});
+            e.tailSums.push_back(static_cast<std::uint32_t>(sum));
         }
         entries.push_back(std::move(e));
     }
@@ -337,27 +642,7 @@ Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes
     return entries;
 }
 
-namespace {
-
-// Clears the journal's mark so that it no longer counts (the commit point, and the
-// end of a put-back). The bytes are not flushed: should the power go before the
-// system writes them out, the journal counts again and the operation is undone as a
-// whole, which leaves the books consistent.
-bool ClearMark(const std::filesystem::path& journal) {
-    FileOps& ops = Files();
-    int fd = ops.Open(journal.c_str(), O_WRONLY | O_CLOEXEC, 0);
-    if (fd < 0) return errno == ENOENT;
-    const std::byte zeros[sizeof kMagic] = {};
-    bool ok = PwriteAllAt(fd, zeros, sizeof zeros, 0);
-    int err = errno;
-    ops.Close(fd);
-    errno = err;
-    return ok;
-}
-
-}  // namespace
-
-bool JournalIsLive(const std::filesystem::path& journal) {
+bool JournalIsLive(const fs::path& journal) {
     // O_NONBLOCK: a FIFO of that name is not waited on (its read fails: no journal).
     int fd = ::open(journal.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
@@ -371,19 +656,24 @@ bool JournalIsLive(const std::filesystem::path& journal) {
     return false;
 }
 
-Status CommitChanges(const std::filesystem::path& journal, std::span<const FileChange> changes) {
+Status CommitChanges(const fs::path& journal, std::span<const FileChange> changes) {
     FileOps& ops = Files();
     const std::string folder = FolderOf(journal);
+    for (const FileChange& c : changes) {
+        const std::uint64_t limit = LimitOf(c.path.filename().string());
+        if (limit == 0 || c.after.size() > limit || c.before.size() > limit)
+            return BadFormatError(c.path.string(), "ファイルが大きすぎます。");
+    }
     const std::vector<std::byte> record = EncodeJournal(changes);
 
     // 1. The journal, flushed. A journal that still counts (an earlier put-back
-    // failed) is rolled back first: it holds what the files held before that failure.
+    // failed) is settled first.
     if (JournalIsLive(journal)) {
-        auto recovered = RecoverJournal(journal, AfterRecovery::Keep);
-        if (!recovered) return recovered.error();
+        auto settled = SettleJournal(journal, AfterRecovery::Keep);
+        if (!settled) return settled.error();
     }
     // The file is kept between operations with its mark cleared, so that an
-    // operation costs one write and flush more, not a file created and removed.
+    // operation costs a write and a flush, not a file created and removed.
     struct stat st {};
     const bool existed = ::stat(journal.c_str(), &st) == 0;
     const bool grows = !existed || static_cast<std::size_t>(st.st_size) < record.size();
@@ -402,13 +692,16 @@ Status CommitChanges(const std::filesystem::path& journal, std::span<const FileC
         err = errno;
     }
     if (!ok) {
-        ClearMark(journal);  // the files are untouched; a torn journal is harmless anyway
+        ClearMark(journal, false);  // the files are untouched; a torn journal is harmless
         return FileErrorFromErrno(err, journal.string(), true);
     }
+    NoteUnflushed(journal, false);
 
-    // 2. The files, each flushed.
+    // 2. The files, each flushed. Once the last flush is back the operation is done:
+    // a journal found with every range as written is dropped, not rolled back.
     auto putBack = [&](FileError e) -> Status {
-        if (RestoreAll(changes)) ClearMark(journal);
+        if (RestoreAll(changes) && ClearMark(journal, true)) return e;
+        NoteFailed(journal, true);
         return e;
     };
     bool created = false;
@@ -435,42 +728,88 @@ Status CommitChanges(const std::filesystem::path& journal, std::span<const FileC
     if (created && SyncFolder(folder.c_str()) != 0)
         return putBack(FileErrorFromErrno(errno, folder, true));
 
-    // 3. The commit point: the journal no longer counts.
-    if (!ClearMark(journal)) {
-        err = errno;
-        RestoreAll(changes);  // the journal still counts: the next look rolls back anyway
-        return FileErrorFromErrno(err, journal.string(), true);
-    }
+    // 3. The mark is cleared without a flush: the files are whole and flushed, so
+    // should the mark come back after a power cut the journal is only dropped.
+    // Anything else that writes these files settles the journal first.
+    ClearMark(journal, false);
     return Ok();
 }
 
-Result<Recovery> RecoverJournal(const std::filesystem::path& journal, AfterRecovery after) {
-    auto bytes = ReadWholeFile(journal);
-    if (!bytes) return bytes.error();
-    std::error_code ec;
-    if (bytes->empty() && !std::filesystem::exists(journal, ec)) return Recovery::None;
-    const std::filesystem::path folder = journal.parent_path();
-    Recovery outcome = Recovery::None;
-    if (JournalIsLive(journal)) {
-        auto entries = DecodeJournal(*bytes);
-        outcome = Recovery::TornRemoved;
-        if (entries) {
-            for (const JournalEntry& e : *entries) {
-                if (!Restore(folder / e.name, e.existed, e.oldLength, e.ranges))
-                    return FileErrorFromErrno(errno, (folder / e.name).string(), true);
-            }
-            outcome = Recovery::RolledBack;
+Result<Settled> SettleJournal(const fs::path& journal, AfterRecovery after) {
+    Settled out;
+    out.journal = journal;
+    auto judged = Judge(journal);
+    if (!judged) return judged.error();
+    const fs::path folder = journal.parent_path();
+    out.outcome = OutcomeOf(judged->plan);
+    switch (judged->plan) {
+        case Plan::None: {
+            std::error_code ec;
+            if (after == AfterRecovery::Keep && !IsUnflushed(journal)) return out;
+            if (after == AfterRecovery::Remove && !fs::exists(journal, ec)) return out;
+            break;
         }
+        case Plan::RollBack:
+            for (const JournalEntry& e : judged->entries)
+                if (!Restore(folder / e.name, e))
+                    return FileErrorFromErrno(errno, (folder / e.name).string(), true);
+            if (std::any_of(judged->entries.begin(), judged->entries.end(),
+                            [](const JournalEntry& e) { return !e.existed; }) &&
+                SyncFolder(FolderOf(journal).c_str()) != 0)
+                return FileErrorFromErrno(errno, FolderOf(journal), true);
+            break;
+        case Plan::Complete:
+            for (const JournalEntry& e : judged->entries)
+                if (!FlushFile(folder / e.name))
+                    return FileErrorFromErrno(errno, (folder / e.name).string(), true);
+            break;
+        case Plan::SetAside: {
+            out.setAsideAs = AsideName(journal);
+            if (Files().Rename(journal.c_str(), out.setAsideAs.c_str()) != 0)
+                return FileErrorFromErrno(errno, journal.string(), true);
+            NoteUnflushed(journal, false);
+            NoteFailed(journal, false);
+            if (SyncFolder(FolderOf(journal).c_str()) != 0)
+                return FileErrorFromErrno(errno, FolderOf(journal), true);
+            return out;
+        }
+        case Plan::Damaged:
+            break;
     }
-    if (after == AfterRecovery::Keep) {
-        if (outcome != Recovery::None && !ClearMark(journal))
-            return FileErrorFromErrno(errno, journal.string(), true);
-        return outcome;
+    if (Status st = Retire(journal, after); !st) return st.error();
+    NoteFailed(journal, false);
+    return out;
+}
+
+Result<Recovery> RecoverJournal(const fs::path& journal, AfterRecovery after) {
+    auto settled = SettleJournal(journal, after);
+    if (!settled) return settled.error();
+    return settled->outcome;
+}
+
+Result<Recovery> InspectJournal(const fs::path& journal) {
+    auto judged = Judge(journal);
+    if (!judged) return judged.error();
+    return OutcomeOf(judged->plan);
+}
+
+Result<std::vector<Settled>> SettleDataFolder(const fs::path& dataFolder, AfterRecovery after) {
+    std::vector<fs::path> journals;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dataFolder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == 11 && IsJournalFileName(name)) journals.push_back(entry.path());
     }
-    if (Files().Unlink(journal.c_str()) != 0 && errno != ENOENT)
-        return FileErrorFromErrno(errno, journal.string(), true);
-    SyncFolder(FolderOf(journal).c_str());
-    return outcome;
+    if (ec && ec != std::errc::no_such_file_or_directory)
+        return FileErrorFromErrno(ec.value(), dataFolder.string());
+    std::sort(journals.begin(), journals.end());
+    std::vector<Settled> out;
+    for (const fs::path& j : journals) {
+        auto settled = SettleJournal(j, after);
+        if (!settled) return settled.error();
+        out.push_back(std::move(*settled));
+    }
+    return out;
 }
 
 }  // namespace tabulo

@@ -42,9 +42,12 @@ struct UninitialisedAllocator : std::allocator<T> {
 using Buffer = std::vector<std::byte, UninitialisedAllocator<std::byte>>;
 }  // namespace
 
-// The file's bytes are read once at Open into `bytes`; `disk` keeps what the file
-// holds once `bytes` starts to differ (until then `diskIsBytes` saves the copy), for
-// the journal and for Discard.
+// The file's bytes are read once at Open into `bytes`. Before a byte of them first
+// changes, its old value goes to the same place in `disk`, for the journal and for
+// Discard: the header on its own, the lines as one stretch [savedBegin, savedEnd)
+// that grows to cover every line written (its other bytes are never looked at, and
+// are never even filled). So a post on the last line keeps the old bytes of the
+// lines it rewrites, not a copy of the whole year.
 // [dirtyBegin, dirtyEnd) is the range of lines changed since then; the header is
 // tracked on its own, so that a post on the last line does not rewrite (and journal)
 // every line between.
@@ -55,7 +58,11 @@ struct LedgerFile::Impl {
     bool existed = true;    // false: Open created the file
     Buffer bytes;
     Buffer disk;
-    bool diskIsBytes = true;
+    std::size_t diskSize = 0;  // the length of the file on the disk
+    bool changed = false;
+    bool headerSaved = false;
+    std::size_t savedBegin = 0;
+    std::size_t savedEnd = 0;
     std::size_t dirtyBegin = 0;
     std::size_t dirtyEnd = 0;
     bool headerDirty = false;
@@ -71,13 +78,54 @@ struct LedgerFile::Impl {
         if (fd >= 0) ::close(fd);
     }
 
-    void Put(std::size_t offset, std::span<const std::byte> data) {
-        if (diskIsBytes) {
-            disk.resize(bytes.size());  // uninitialised, then copied in one go
-            // An empty buffer may have no storage at all: memcpy is not given null.
-            if (!bytes.empty()) std::memcpy(disk.data(), bytes.data(), bytes.size());
-            diskIsBytes = false;
+    // Keeps the old bytes of [begin, end) before they change.
+    void Save(std::size_t begin, std::size_t end) {
+        if (!changed) {
+            disk.resize(diskSize);  // uninitialised: only what is saved is ever read
+            changed = true;
         }
+        // Past the old end there is nothing to keep, but the stretch must still reach
+        // the old end: the journal and Discard read all of it.
+        begin = std::min(begin, diskSize);
+        end = std::min(end, diskSize);
+        if (begin >= end) {
+            if (savedBegin != savedEnd && end > savedEnd) {
+                std::memcpy(disk.data() + savedEnd, bytes.data() + savedEnd, end - savedEnd);
+                savedEnd = end;
+            }
+            return;
+        }
+        if (begin < kLedgerHeaderSize) {
+            if (!headerSaved) {
+                const std::size_t h = std::min(kLedgerHeaderSize, diskSize);
+                if (h > 0) std::memcpy(disk.data(), bytes.data(), h);
+                headerSaved = true;
+            }
+            begin = kLedgerHeaderSize;
+            if (begin >= end) return;
+        }
+        if (savedBegin == savedEnd) {
+            std::memcpy(disk.data() + begin, bytes.data() + begin, end - begin);
+            savedBegin = begin;
+            savedEnd = end;
+            return;
+        }
+        // Bytes outside the stretch have not changed yet: they are taken as they are.
+        if (begin < savedBegin) {
+            std::memcpy(disk.data() + begin, bytes.data() + begin, savedBegin - begin);
+            savedBegin = begin;
+        }
+        if (end > savedEnd) {
+            std::memcpy(disk.data() + savedEnd, bytes.data() + savedEnd, end - savedEnd);
+            savedEnd = end;
+        }
+    }
+    bool Saved(std::size_t begin, std::size_t end) const {
+        return changed && (begin >= diskSize || (begin >= savedBegin && end <= savedEnd));
+    }
+
+    void Put(std::size_t offset, std::span<const std::byte> data) {
+        Save(offset, offset + data.size());
         if (bytes.size() < offset + data.size()) {
             // A line written past the end: the gap (at most the skipped line the
             // screen allows) becomes blank lines, never undefined bytes.
@@ -94,7 +142,7 @@ struct LedgerFile::Impl {
     void Touch(std::size_t begin, std::size_t end) {
         if (!touchedInOrder) return;
         if (touched.empty()) {
-            touched.reserve(bytes.size() / kLedgerLineSize + 2);
+            touched.reserve(std::max<std::size_t>(16, (dirtyEnd - dirtyBegin) / kLedgerLineSize + 2));
             touched.push_back({0, 0});  // the header's place
         }
         if (begin > touched.back().end) {
@@ -107,13 +155,27 @@ struct LedgerFile::Impl {
         }
     }
 
-    void ClearChanges() {
+    // Every pending change is on the disk (`committed`) or dropped.
+    void ClearChanges(bool committed) {
+        if (committed) diskSize = bytes.size();
         disk.clear();
-        diskIsBytes = true;
+        changed = false;
+        headerSaved = false;
+        savedBegin = savedEnd = 0;
         dirtyBegin = dirtyEnd = 0;
         headerDirty = false;
         touched.clear();
         touchedInOrder = true;
+    }
+
+    // Puts the saved old bytes back into `bytes`.
+    void Undo() {
+        if (!changed) return;
+        if (headerSaved)
+            std::memcpy(bytes.data(), disk.data(), std::min(kLedgerHeaderSize, diskSize));
+        if (savedBegin < savedEnd)
+            std::memcpy(bytes.data() + savedBegin, disk.data() + savedBegin, savedEnd - savedBegin);
+        bytes.resize(diskSize);
     }
 
     void FillBlankLines(std::size_t from, std::size_t to) {
@@ -198,6 +260,7 @@ Result<LedgerFile> LedgerFile::Open(const std::filesystem::path& path, Access ac
         done += static_cast<std::size_t>(n);
     }
     impl->bytes.resize(done);
+    impl->diskSize = done;
     return LedgerFile(std::move(impl));
 }
 
@@ -264,7 +327,8 @@ void LedgerFile::SetBalance(int n, Amount zandaka) {
     if (std::memcmp(stored, le.data(), le.size()) == 0) return;
     // The line is there (the walks ask only for lines the file holds): the usual
     // case of a walk, kept short.
-    if (!f.diskIsBytes && at + le.size() <= f.bytes.size()) {
+    if (at + le.size() <= f.bytes.size()) {
+        if (!f.Saved(at, at + le.size())) f.Save(at, at + le.size());
         std::memcpy(stored, le.data(), le.size());
         f.MarkDirty(at, at + le.size());
         if (f.touchedInOrder && !f.touched.empty() && at > f.touched.back().end)
@@ -285,8 +349,10 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
         return f.Error(EROFS, true);
     }
     std::vector<FileChange> changes;
-    if ((linesDirty || f.headerDirty) && !f.diskIsBytes) {
-        FileChange c{f.path, f.existed, f.disk, f.bytes, {}, {}};
+    if ((linesDirty || f.headerDirty) && f.changed) {
+        // Only the saved bytes of `disk` lie inside the ranges the journal reads.
+        FileChange c{f.path, f.existed, std::span<const std::byte>(f.disk.data(), f.diskSize),
+                     f.bytes, {}, {}};
         if (f.headerDirty && linesDirty && f.dirtyBegin <= kLedgerHeaderSize) {
             c.ranges.push_back({0, std::max(f.dirtyEnd, kLedgerHeaderSize)});
         } else {
@@ -310,7 +376,7 @@ Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
         return st;
     }
     // The file holds what `bytes` holds now.
-    f.ClearChanges();
+    f.ClearChanges(true);
     f.existed = true;
     return Ok();
 }
@@ -321,8 +387,8 @@ Result<LedgerFile> OpenYearLedger(const SharedState& s) {
 }
 
 void LedgerFile::Discard() {
-    if (!impl_->diskIsBytes) impl_->bytes = std::move(impl_->disk);
-    impl_->ClearChanges();
+    impl_->Undo();
+    impl_->ClearChanges(false);
 }
 
 }  // namespace tabulo

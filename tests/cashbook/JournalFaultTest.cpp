@@ -20,9 +20,11 @@
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/Journal.h"
+#include "store/Restore.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FaultyFiles.h"
+#include "tests/support/PowerCut.h"
 #include "tests/support/TempFolder.h"
 
 namespace tabulo {
@@ -50,6 +52,14 @@ LedgerLine Line(const char* date, int item, Amount in, Amount out, Amount z) {
     l.Indata = in;
     l.Outdata = out;
     return l;
+}
+
+// The data files as a read leaves them, without the journal's own files.
+Snapshot DataOnly(Snapshot snap) {
+    std::erase_if(snap, [](const auto& e) {
+        return e.first.starts_with("data/") && IsJournalFileName(e.first.substr(5));
+    });
+    return snap;
 }
 
 struct Operation {
@@ -154,7 +164,9 @@ class JournalFaults : public ::testing::Test {
                  return PostAmount(s, 3, 1, 4500, "04", withdrawal, &d);
              }},
             {"append", true,
-             [=](SharedState& s) { return PostAmount(s, 6, 1, 700, "04", appended); }},
+             [=](SharedState& s) {
+                 return PostAmount(s, s.LedgerHeader.LineCount + 1, 1, 700, "04", appended);
+             }},
             {"insert", true,
              [](SharedState& s) { return InsertLine(s, 2).ok() ? Ok() : Status(FileError{}); }},
             {"delete with deposit", true, [](SharedState& s) { return DeleteLine(s, 3, 1); }},
@@ -286,6 +298,10 @@ TEST_F(JournalFaults, AnOperationCutShortIsUndoneBeforeTheBookIsShownAgain) {
             ScopedFileOps use(counting);
             ASSERT_TRUE(op.run(first).ok());
         }
+        const auto pageAfter = ReadPage(first, 1);
+        ASSERT_TRUE(pageAfter.ok());
+        Fresh(prompt);
+        const Snapshot after = DataOnly(Take());
         for (int n = 1; n <= counting.calls; ++n) {
             SCOPED_TRACE(std::string(op.name) + ", gone at call " + std::to_string(n));
             Put(before);
@@ -296,14 +312,13 @@ TEST_F(JournalFaults, AnOperationCutShortIsUndoneBeforeTheBookIsShownAgain) {
                 ScopedFileOps use(files);
                 st = op.run(s);
             }
-            ASSERT_FALSE(st.ok());
+            // Once the files are written and flushed the operation is done, whatever
+            // becomes of the journal's mark after that.
             auto shown = ReadPage(s, 1);
             ASSERT_TRUE(shown.ok());
-            EXPECT_TRUE(*shown == *page);
-            Snapshot now = Take();
+            EXPECT_TRUE(*shown == (st.ok() ? *pageAfter : *page));
             EXPECT_FALSE(JournalIsLive(data / "KEIRI13.JNL"));
-            now.erase("data/KEIRI13.JNL");
-            EXPECT_TRUE(now == before);
+            EXPECT_TRUE(DataOnly(Take()) == (st.ok() ? after : DataOnly(before)));
         }
     }
 }
@@ -323,19 +338,343 @@ TEST_F(JournalFaults, WritesCutShortLeaveTheOldFiles) {
         }
         Fresh(prompt);  // the kept journal goes when the data are read
         const Snapshot after = Take();
+        // The last flush: a write after it (the journal's mark cleared) comes after
+        // the operation is done.
+        int lastFlush = 0;
+        for (int n = 1; n <= counting.calls; ++n)
+            if (counting.writeSizes[static_cast<std::size_t>(n - 1)] == 0) lastFlush = n;
         for (int n = 1; n <= counting.calls; ++n) {
             const std::size_t size = counting.writeSizes[static_cast<std::size_t>(n - 1)];
             if (size < 2) continue;
-            for (std::size_t cut : {std::size_t{1}, size / 2, size - 1}) {
+            for (std::size_t cut : {std::size_t{1}, size / 2, size - 1, std::size_t{512},
+                                    std::size_t{1024}}) {
+                if (cut >= size) continue;
                 SCOPED_TRACE(std::string(op.name) + ": write " + std::to_string(n) + " cut at " +
                              std::to_string(cut));
-                tried += Try(op, after, FaultyFiles(n, Fault::Stop, cut), "torn");
-                EXPECT_TRUE(Take() == before);
+                FaultyFiles files(n, Fault::Stop, cut);
+                files.sectorCuts = true;
+                tried += Try(op, after, files, "torn");
+                EXPECT_TRUE(Take() == (op.cashBook && n > lastFlush ? after : before));
             }
         }
     }
     std::printf("torn writes tried: %d\n", tried);
     EXPECT_GT(tried, 30);
+}
+
+
+// ---- Power cuts ----
+
+
+struct Step {
+    const char* name;
+    std::function<Status(SharedState&)> run;
+};
+struct Scenario {
+    std::string name;
+    std::vector<Step> steps;
+};
+
+class PowerCuts : public JournalFaults {
+  protected:
+    // A year of 30 lines, so that a walk's writes span several sectors.
+    void SetUp() override {
+        JournalFaults::SetUp();
+        LedgerHeaderRecord h;
+        h.LineCount = 30;
+        std::vector<std::byte> ledger = EncodeLedgerHeader(h);
+        Amount balance = 10000;
+        for (int n = 1; n <= 30; ++n) {
+            const int item = n == 1 ? 7 : n == 3 ? 2 : n == 5 ? 5 : n % 2 == 0 ? 1 : 4;
+            const Amount in = item == 4 || item == 5 ? 0 : n == 1 ? 10000 : 100 + n;
+            const Amount out = item == 4 || item == 5 ? 50 + n : 0;
+            balance += in - out;
+            char date[7];
+            std::snprintf(date, sizeof date, "1304%02d", n);
+            auto bytes = EncodeLedgerLine(Line(date, item, in, out, balance));
+            ledger.insert(ledger.end(), bytes->begin(), bytes->end());
+        }
+        WriteBytes(data / "KEIRI13.DAT", Bytes(ledger));
+        before = Take();
+    }
+
+    void PutData(const std::map<std::string, std::string>& files) {
+        for (const auto& e : fs::directory_iterator(data))
+            if (e.is_regular_file()) fs::remove(e.path());
+        for (const auto& [name, bytes] : files) WriteBytes(data / name, bytes);
+    }
+
+    static std::vector<Scenario> Scenarios() {
+        std::vector<Scenario> out;
+        for (const Operation& op : Operations())
+            if (op.cashBook) out.push_back({op.name, {{op.name, op.run}}});
+        const auto ops = Operations();
+        auto find = [&](const char* name) {
+            for (const Operation& op : ops)
+                if (std::string(op.name) == name) return Step{op.name, op.run};
+            return Step{};
+        };
+        out.push_back({"post with deposit, then the deposit book saved",
+                       {find("post with deposit"), find("save deposit book")}});
+        out.push_back({"delete with deposit, then the deposit book saved",
+                       {find("delete with deposit"), find("save deposit book")}});
+        out.push_back(
+            {"post, then a statement page saved", {find("post"), find("save tax return")}});
+        out.push_back({"post with deposit, then a statement page saved",
+                       {find("post with deposit"), find("save tax return")}});
+        return out;
+    }
+
+    // Reads the data after a cut and checks what the read gives: one of `allowed`,
+    // no journal that still counts, nothing set aside. Returns the snapshot.
+    Snapshot ReadAfterCut(const std::vector<const Snapshot*>& allowed, const std::string& what) {
+        FakePrompt prompt;
+        SharedState again = Fresh(prompt);
+        const Snapshot now = DataOnly(Take());
+        bool matches = false;
+        for (const Snapshot* a : allowed) matches = matches || now == *a;
+        EXPECT_TRUE(matches) << what;
+        EXPECT_FALSE(JournalIsLive(data / "KEIRI13.JNL")) << what;
+        for (const auto& box : prompt.shown)
+            EXPECT_EQ(box.text.find("ASIDE"), std::string::npos) << what << ": " << box.text;
+        return now;
+    }
+
+    // Every crash state of the scenario, by write and by sector. Returns how many.
+    long CutEverywhere(const Scenario& sc, bool bySector, long& ofRecovery) {
+        SCOPED_TRACE(sc.name + (bySector ? ", by sector" : ", by write"));
+        Put(before);
+        FakePrompt quiet;
+        SharedState s = Fresh(quiet);
+        std::vector<Snapshot> snaps{DataOnly(Take())};
+        std::vector<std::size_t> doneAt;
+        testing::PowerCutFiles run(data);
+        for (const Step& step : sc.steps) {
+            {
+                ScopedFileOps use(run);
+                EXPECT_TRUE(step.run(s).ok()) << step.name;
+            }
+            doneAt.push_back(run.ops.size());
+            snaps.push_back(DataOnly(Take()));
+        }
+        EXPECT_FALSE(snaps.back() == snaps.front());
+        long states = 0;
+        long liveSeen = 0;  // every 64th state with a journal that counts is cut again
+        for (std::size_t k = 0; k <= run.ops.size(); ++k) {
+            // Steps reported done before the cut must stay done.
+            std::size_t done = 0;
+            while (done < doneAt.size() && doneAt[done] <= k) ++done;
+            std::vector<const Snapshot*> allowed{&snaps[done]};
+            if (done < sc.steps.size()) allowed.push_back(&snaps[done + 1]);
+            testing::CrashPoint cut(run, k, bySector);
+            int n = 0;
+            for (const std::vector<bool>& subset : cut.Subsets()) {
+                for (std::size_t names = 0; names <= cut.NameOps(); ++names) {
+                    const std::string what = "cut after op " + std::to_string(k) + ", state " +
+                                             std::to_string(n++);
+                    const auto files = cut.Files(subset, names);
+                    PutData(files);
+                    const bool live = JournalIsLive(data / "KEIRI13.JNL");
+                    ++states;
+                    if (!live || bySector || liveSeen++ % 64 != 0) {
+                        ReadAfterCut(allowed, what);
+                        continue;
+                    }
+                    // A cut during the recovery itself: its own writes, cut anywhere.
+                    testing::PowerCutFiles recovery(data);
+                    Snapshot first;
+                    {
+                        ScopedFileOps use(recovery);
+                        first = ReadAfterCut(allowed, what);
+                    }
+                    const Snapshot* outcome = nullptr;
+                    for (const Snapshot* a : allowed)
+                        if (*a == first) outcome = a;
+                    if (outcome == nullptr) continue;
+                    for (std::size_t r = 0; r < recovery.ops.size(); ++r) {
+                        testing::CrashPoint again(recovery, r, false);
+                        for (const std::vector<bool>& sub : again.Subsets(2)) {
+                            PutData(again.Files(sub, again.NameOps()));
+                            ++ofRecovery;
+                            ReadAfterCut(allowed, what + ", recovery cut after op " +
+                                                      std::to_string(r));
+                        }
+                    }
+                }
+            }
+        }
+        return states;
+    }
+};
+
+TEST_F(PowerCuts, EveryCrashStateReadsAsTheOldOrTheNewFilesAndDoneStaysDone) {
+    long states = 0, ofRecovery = 0;
+    for (const Scenario& sc : Scenarios()) {
+        const long before = states;
+        states += CutEverywhere(sc, false, ofRecovery);
+        states += CutEverywhere(sc, true, ofRecovery);
+        std::printf("%s: %ld crash states\n", sc.name.c_str(), states - before);
+    }
+    std::printf("power-cut states tried: %ld, and %ld more cut during the recovery\n", states,
+                ofRecovery);
+    EXPECT_GT(states, 500);
+    EXPECT_GT(ofRecovery, 20);
+}
+
+// Case 1: the journal of a posting whose cleared mark never reached the disk, then a
+// save of the deposit book: the posting and the save both stay.
+TEST_F(PowerCuts, AStaleJournalIsNeverRolledOverALaterSave) {
+    Put(before);
+    FakePrompt prompt;
+    SharedState s = Fresh(prompt);
+    DepositChange d{2, 1, 3000};
+    RowFields withdrawal{"130403", "（月）", 2, ""};
+    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d).ok());
+    const std::string journal = ReadBytes(data / "KEIRI13.JNL");
+    // The mark as it was before it was cleared: the power went before the page with
+    // the cleared mark was written back.
+    auto markSet = [&] {
+        std::string j = ReadBytes(data / "KEIRI13.JNL");
+        j.replace(0, 8, "TABJRNL2");
+        WriteBytes(data / "KEIRI13.JNL", j);
+    };
+    markSet();
+    s.DepositBook.AccountName[2] = "定期預金";
+    s.DepositBook.CurrentBalance[2] = 13;
+    s.DepositBook.CurrentTotal += 13;
+    ASSERT_TRUE(SaveDepositBook(s).ok());
+    EXPECT_FALSE(JournalIsLive(data / "KEIRI13.JNL"));
+    const Snapshot saved = DataOnly(Take());
+    prompt.Clear();
+    SharedState again = Fresh(prompt);
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+    EXPECT_TRUE(DataOnly(Take()) == saved);
+    EXPECT_EQ(again.DepositBook.CurrentBalance[1], s.DepositBook.CurrentBalance[1]);
+    EXPECT_EQ(again.DepositBook.CurrentBalance[2], 13);
+    EXPECT_EQ(again.DepositBook.CurrentTotal, s.DepositBook.CurrentTotal);
+
+    // The same journal found beside a deposit file written by something that did not
+    // settle it (a copy put back by hand): the files stay, the journal is set aside
+    // under its own name, and the user is told once.
+    WriteBytes(data / "KEIRI13.JNL", journal);
+    markSet();
+    const std::string handWritten = ReadBytes(data / "YOKIN13.DAT");
+    std::string changed = handWritten;
+    changed[756 + 4] = '\x01';  // account 1's balance, one of the posting's ranges
+    WriteBytes(data / "YOKIN13.DAT", changed);
+    const Snapshot byHand = DataOnly(Take());
+    prompt.Clear();
+    Fresh(prompt);
+    EXPECT_TRUE(DataOnly(Take()) == byHand);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_NE(prompt.shown[0].text.find("KEIRI13-ASIDE1.JNL"), std::string::npos);
+    EXPECT_EQ(prompt.shown[0].text, SetAsideMessage("KEIRI13-ASIDE1.JNL"));
+    EXPECT_FALSE(fs::exists(data / "KEIRI13.JNL"));
+    EXPECT_EQ(ReadBytes(data / "KEIRI13-ASIDE1.JNL").substr(0, 8), "TABJRNL2");
+    prompt.Clear();
+    Fresh(prompt);
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+// Case 2: an automatic copy restored over a folder that an interrupted operation
+// left with its journal: the year is exactly the copy, and the replaced files are
+// kept as one more copy.
+TEST_F(PowerCuts, RestoringACopyOverAnInterruptedOperationGivesExactlyTheCopy) {
+    Put(before);
+    const fs::path copy = program / "backup" / "20261201-090000";
+    fs::create_directories(copy);
+    for (const auto& e : fs::directory_iterator(data)) fs::copy_file(e.path(), copy / e.path().filename());
+    fs::create_directories(program / "backup" / ".partial-20261202-090000");
+    // A later posting, then one cut short after its journal and part of its writes.
+    FakePrompt prompt;
+    SharedState s = Fresh(prompt);
+    RowFields income{"130402", "（月）", 1, ""};
+    ASSERT_TRUE(PostAmount(s, 2, 1, 6000, "04", income).ok());
+    const Snapshot posted = DataOnly(Take());
+    DepositChange d{2, 1, 3000};
+    RowFields withdrawal{"130403", "（月）", 2, ""};
+    FaultyFiles cut(5, Fault::Stop);
+    {
+        ScopedFileOps use(cut);
+        EXPECT_FALSE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d).ok());
+    }
+    ASSERT_TRUE(JournalIsLive(data / "KEIRI13.JNL"));
+
+    auto copies = FinishedCopies(program);
+    ASSERT_EQ(copies.size(), 1u);  // the half-written one is not offered
+    auto report = RestoreCopy(copies[0], data, program / "backup", "20261208-100000");
+    ASSERT_TRUE(report.ok()) << FileErrorMessage(report.error());
+    EXPECT_EQ(report->keptAs, program / "backup" / "20261208-100000");
+    ASSERT_EQ(report->journals.size(), 1u);
+    EXPECT_EQ(report->journals[0].outcome, Recovery::RolledBack);
+    const std::string said = DescribeRestore(*report, "\n");
+    EXPECT_NE(said.find("2026/12/01 09:00:00 のコピーからデータを戻しました。"), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("取り消して"), std::string::npos) << said;
+
+    prompt.Clear();
+    SharedState again = Fresh(prompt);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(DataOnly(Take()) == DataOnly(before));
+    EXPECT_EQ(again.LedgerHeader.LineCount, 30);
+    for (const auto& e : fs::directory_iterator(copy))
+        EXPECT_EQ(ReadBytes(data / e.path().filename()), ReadBytes(e.path()));
+    // The files replaced are the year as it was after the first posting.
+    for (const auto& [name, bytes] : posted) {
+        if (name.starts_with("data/")) {
+            EXPECT_EQ(ReadBytes(program / "backup" / "20261208-100000" / name.substr(5)), bytes)
+                << name;
+        }
+    }
+    EXPECT_EQ(FinishedCopies(program).size(), 2u);
+}
+
+// Case 4: a journal with a valid checksum whose old length is far beyond what a
+// ledger can be is damaged: nothing is extended, the journal goes.
+TEST_F(PowerCuts, AJournalBeyondTheFilesLimitsIsRemovedAsDamaged) {
+    Put(before);
+    const std::string ledger = ReadBytes(data / "KEIRI13.DAT");
+    std::string changedLedger = ledger;
+    changedLedger[30] ^= 0x01;
+    std::vector<FileChange> changes = {FileChange{
+        data / "KEIRI13.DAT", true,
+        std::as_bytes(std::span(ledger.data(), ledger.size())),
+        std::as_bytes(std::span(changedLedger.data(), changedLedger.size())), {{30, 31}}, {}}};
+    std::vector<std::byte> j = EncodeJournal(changes);
+    ASSERT_TRUE(DecodeJournal(j).ok());
+    // The file's old length sits after the file count, the name's length, the name
+    // and the flag: 20 + 4 + 2 + 11 + 1.
+    const std::size_t at = 20 + 4 + 2 + 11 + 1;
+    const std::uint64_t huge = 1ull << 40;
+    for (int i = 0; i < 8; ++i) j[at + static_cast<std::size_t>(i)] = std::byte((huge >> (8 * i)) & 0xFF);
+    const std::uint64_t sum = JournalBodyChecksum(std::span<const std::byte>(j).subspan(20));
+    for (int i = 0; i < 8; ++i) j[12 + static_cast<std::size_t>(i)] = std::byte((sum >> (8 * i)) & 0xFF);
+    EXPECT_FALSE(DecodeJournal(j).ok());
+    WriteBytes(data / "KEIRI13.JNL", std::string(reinterpret_cast<const char*>(j.data()), j.size()));
+    WriteBytes(data / "KEIRI13.DAT", changedLedger);
+    EXPECT_EQ(*InspectJournal(data / "KEIRI13.JNL"), Recovery::TornRemoved);
+    FakePrompt prompt;
+    Fresh(prompt);
+    EXPECT_EQ(fs::file_size(data / "KEIRI13.DAT"), ledger.size());
+    EXPECT_EQ(ReadBytes(data / "KEIRI13.DAT"), changedLedger);
+    EXPECT_FALSE(fs::exists(data / "KEIRI13.JNL"));
+}
+
+// Ending the program removes the journal kept between operations: the data disk the
+// user takes away holds the described files only.
+TEST_F(PowerCuts, SettlingTheFolderLeavesOnlyTheDataFiles) {
+    Put(before);
+    FakePrompt prompt;
+    SharedState s = Fresh(prompt);
+    RowFields income{"130402", "（月）", 1, ""};
+    ASSERT_TRUE(PostAmount(s, 2, 1, 6000, "04", income).ok());
+    ASSERT_TRUE(fs::exists(data / "KEIRI13.JNL"));
+    auto settled = SettleDataFolder(data);
+    ASSERT_TRUE(settled.ok());
+    ASSERT_EQ(settled->size(), 1u);
+    EXPECT_EQ((*settled)[0].outcome, Recovery::None);
+    for (const auto& e : fs::directory_iterator(data))
+        EXPECT_TRUE(IsDataFileName(e.path().filename().string())) << e.path();
 }
 
 }  // namespace

@@ -6,10 +6,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "tests/cli/CliRun.h"
@@ -186,16 +189,93 @@ TEST_F(CliRun, CheckReportsAJournalAndRollsNothingBack) {
     // A journal whose commit mark was cleared is the file kept between operations.
     WriteBytes(year / "KEIRI13.JNL", std::string(8, '\0'));
     EXPECT_EQ(Unchanged({"check", year.string()}).status, 0);
-    // One with its mark set: an operation was cut short.
-    WriteBytes(year / "KEIRI13.JNL", "TABJRNL1 and what an interrupted operation left");
+    // One with its mark set but cut short itself: the read only removes it.
+    WriteBytes(year / "KEIRI13.JNL", "TABJRNL2 and what an interrupted operation left");
+    Outcome torn = Unchanged({"check", year.string()});
+    EXPECT_EQ(torn.status, 1);
+    EXPECT_NE(torn.out.find("KEIRI13.JNL: 壊れたジャーナルがあります。プログラムでデータを読み込むと、"
+                            "ジャーナルは削除され、データはこのままです。"),
+              std::string::npos)
+        << torn.out;
+    // A whole one whose operation wrote part of its ranges: the read undoes it.
+    const std::string ledger = ReadBytes(year / "KEIRI13.DAT");
+    std::string newLedger = ledger;
+    newLedger[2] = static_cast<char>(newLedger[2] ^ 0x7f);
+    const std::string deposit = ReadBytes(year / "YOKIN13.DAT");
+    std::string newDeposit = deposit;
+    newDeposit[760] = static_cast<char>(newDeposit[760] ^ 0x55);
+    auto bytes = [](const std::string& t) { return std::as_bytes(std::span(t.data(), t.size())); };
+    std::vector<FileChange> changes = {
+        FileChange{year / "KEIRI13.DAT", true, bytes(ledger), bytes(newLedger), {{2, 3}}, {}},
+        FileChange{year / "YOKIN13.DAT", true, bytes(deposit), bytes(newDeposit), {{760, 761}}, {}}};
+    const std::vector<std::byte> journal = EncodeJournal(changes);
+    WriteBytes(year / "KEIRI13.JNL",
+               std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
+    WriteBytes(year / "KEIRI13.DAT", newLedger);
     Outcome r = Unchanged({"check", year.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("KEIRI13.JNL: 中断された操作のジャーナルがあります"), std::string::npos)
+    EXPECT_NE(r.err.find("KEIRI13.JNL: 中断された操作のジャーナルがあります。プログラムでデータを読み込むと、"
+                         "その操作は取り消されます。"),
+              std::string::npos)
         << r.err;
+    // Both files as the operation wrote them: the read drops the journal.
+    WriteBytes(year / "YOKIN13.DAT", newDeposit);
+    Outcome done = Unchanged({"check", year.string()});
+    EXPECT_NE(done.err.find("その操作は最後まで書き込まれています"), std::string::npos) << done.err;
+    // The deposit file saved since: the read sets the journal aside.
+    newDeposit[760] = 'x';
+    WriteBytes(year / "YOKIN13.DAT", newDeposit);
+    Outcome aside = Unchanged({"check", year.string()});
+    EXPECT_NE(aside.err.find("今のデータには当てはまりません"), std::string::npos) << aside.err;
     // The other commands would read half an operation: they refuse.
     Outcome e = Unchanged({"export", "ledger", year.string()});
     EXPECT_EQ(e.status, 2);
     EXPECT_NE(e.err.find("KEIRI13.JNL"), std::string::npos) << e.err;
+}
+
+// restore brings an automatic copy back over a folder that an interrupted operation
+// left with its journal: the files are the copy's, the journal never touches them,
+// the files replaced are kept as one more copy; only finished copies are taken.
+TEST_F(CliRun, RestoreBringsBackAFinishedCopyAndKeepsTheFilesItReplaces) {
+    const fs::path backup = temp / "prog" / "backup";
+    const fs::path copy = backup / "20261201-090000";
+    fs::create_directories(copy);
+    const auto original = Snapshot(year);
+    for (const auto& [name, bytes] : original) WriteBytes(copy / name, bytes);
+    const fs::path partial = backup / ".partial-20261202-090000";
+    fs::create_directories(partial);
+    for (const auto& [name, bytes] : original) WriteBytes(partial / name, bytes);
+    EXPECT_EQ(Unchanged({"restore", partial.string(), year.string()}).status, 2);
+
+    // Later work, and an operation cut short with half of its writes done.
+    std::string ledger = ReadBytes(year / "KEIRI13.DAT");
+    ledger[20] = static_cast<char>(ledger[20] ^ 1);
+    WriteBytes(year / "KEIRI13.DAT", ledger);
+    const auto later = Snapshot(year);
+    std::string newLedger = ledger;
+    newLedger[2] = static_cast<char>(newLedger[2] ^ 0x7f);
+    auto bytes = [](const std::string& t) { return std::as_bytes(std::span(t.data(), t.size())); };
+    std::vector<FileChange> changes = {
+        FileChange{year / "KEIRI13.DAT", true, bytes(ledger), bytes(newLedger), {{2, 3}}, {}}};
+    const std::vector<std::byte> journal = EncodeJournal(changes);
+    WriteBytes(year / "KEIRI13.JNL",
+               std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
+
+    Outcome r = Cli({"restore", copy.string(), year.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("2026/12/01 09:00:00 のコピーからデータを戻しました。"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("取り消して"), std::string::npos) << r.out;
+    EXPECT_EQ(Snapshot(year), original);
+    // The files replaced (the later work, the cut-short operation undone) are a copy.
+    int copies = 0;
+    for (const auto& e : fs::directory_iterator(backup)) {
+        const std::string name = e.path().filename().string();
+        if (name.starts_with(".") || e.path() == copy) continue;
+        ++copies;
+        EXPECT_EQ(Snapshot(e.path()), later) << name;
+    }
+    EXPECT_EQ(copies, 1);
 }
 
 TEST_F(CliRun, MissingFilesAreReadAsTheProgramWouldWithoutCreatingThem) {

@@ -141,8 +141,9 @@ TEST_F(JournalTest, ANameLeavingTheFolderIsRefused) {
 }
 
 TEST_F(JournalTest, RecoveryPutsBackTheOldBytesAndLengthsAndRemovesNewFiles) {
+    // Cut short after the ledger was written and part of the new file.
     WriteBytes(temp / "KEIRI13.DAT", ledgerAfter);
-    WriteBytes(temp / "YOKIN13.DAT", depositAfter);
+    WriteBytes(temp / "YOKIN13.DAT", depositAfter.substr(0, 3));
     const fs::path journal = temp / "KEIRI13.JNL";
     WriteBytes(journal, Text(EncodeJournal(changes)));
     auto r = RecoverJournal(journal);
@@ -233,7 +234,7 @@ class ReadWithJournal : public ::testing::Test {
 };
 
 TEST_F(ReadWithJournal, AnInterruptedOperationIsUndoneAndTheUserToldOnce) {
-    // A post with a deposit correction that was killed after both files were written.
+    // A post with a deposit correction that was killed after the ledger was written.
     std::string newLedger = ledger, newDeposit = deposit;
     newLedger[2] = '\x7f';
     newDeposit[760] = '\x55';
@@ -244,7 +245,6 @@ TEST_F(ReadWithJournal, AnInterruptedOperationIsUndoneAndTheUserToldOnce) {
     };
     WriteBytes(disk / "KEIRI13.JNL", Text(EncodeJournal(changes)));
     WriteBytes(disk / "KEIRI13.DAT", newLedger);
-    WriteBytes(disk / "YOKIN13.DAT", newDeposit);
 
     ReadDataSet(s, prompt, {});
     EXPECT_EQ(s.DataLoaded, 1);
@@ -261,8 +261,30 @@ TEST_F(ReadWithJournal, AnInterruptedOperationIsUndoneAndTheUserToldOnce) {
     EXPECT_TRUE(prompt.shown.empty());
 }
 
+TEST_F(ReadWithJournal, AnOperationThatWroteEverythingStaysDone) {
+    // Both files written and flushed; only the cleared mark was lost to a power cut.
+    std::string newLedger = ledger, newDeposit = deposit;
+    newLedger[2] = '\x7f';
+    newDeposit[760] = '\x55';
+    std::vector<FileChange> changes = {
+        FileChange{disk / "KEIRI13.DAT", true, AsBytes(ledger), AsBytes(newLedger), {{0, 18}}, {}},
+        FileChange{
+            disk / "YOKIN13.DAT", true, AsBytes(deposit), AsBytes(newDeposit), {{760, 761}}, {}},
+    };
+    WriteBytes(disk / "KEIRI13.JNL", Text(EncodeJournal(changes)));
+    WriteBytes(disk / "KEIRI13.DAT", newLedger);
+    WriteBytes(disk / "YOKIN13.DAT", newDeposit);
+    EXPECT_EQ(*InspectJournal(disk / "KEIRI13.JNL"), Recovery::Completed);
+    ReadDataSet(s, prompt, {});
+    EXPECT_EQ(s.DataLoaded, 1);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(ReadBytes(disk / "KEIRI13.DAT"), newLedger);
+    EXPECT_EQ(ReadBytes(disk / "YOKIN13.DAT"), newDeposit);
+    EXPECT_FALSE(fs::exists(disk / "KEIRI13.JNL"));
+}
+
 TEST_F(ReadWithJournal, ATornJournalGoesWithoutAWord) {
-    WriteBytes(disk / "KEIRI13.JNL", "TABJRNL1\x01");
+    WriteBytes(disk / "KEIRI13.JNL", "TABJRNL2\x01");
     ReadDataSet(s, prompt, {});
     EXPECT_EQ(s.DataLoaded, 1);
     EXPECT_TRUE(prompt.shown.empty());

@@ -32,6 +32,8 @@ class FaultyFiles : public FileOps {
     // False: two names cannot be swapped in one call, as on a FAT stick (the call
     // fails at once and is not counted).
     bool canExchange = true;
+    // A cut write keeps whole sectors of the file only (positioned writes).
+    bool sectorCuts = false;
 
     int Open(const char* path, int flags, mode_t mode) override {
         if (stopped) return Refuse();
@@ -42,7 +44,17 @@ class FaultyFiles : public FileOps {
         return FileOps::Write(fd, data, size);
     }
     ssize_t Pwrite(int fd, const void* data, std::size_t size, off_t offset) override {
-        if (Gate(size, [&](std::size_t n) { return ::pwrite(fd, data, n, offset); })) return -1;
+        if (Gate(size, [&](std::size_t n) {
+                if (sectorCuts) {
+                    // Only whole 512-byte sectors of the file: what a disk or the kernel
+                    // can leave of a write.
+                    const auto end = static_cast<off_t>((static_cast<std::size_t>(offset) + n) / 512 * 512);
+                    if (end <= offset) return ssize_t{0};
+                    n = static_cast<std::size_t>(end - offset);
+                }
+                return ::pwrite(fd, data, n, offset);
+            }))
+            return -1;
         return FileOps::Pwrite(fd, data, size, offset);
     }
     int Fsync(int) override { return Gate(0) ? -1 : 0; }
