@@ -217,17 +217,12 @@ bool Written(const Status& st) { return st.ok() || st.error().applied; }
 
 }  // namespace
 
-// The one place the copies settle the books' journal: each journal of the folder
-// whose mark is still set is rolled back by the journal's own recovery.
-Status SettleJournal(const fs::path& dataFolder) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dataFolder, ec)) {
-        const fs::path p = entry.path();
-        if (!entry.is_regular_file(ec) || !EndsWithNoCase(p.filename().string(), ".JNL")) continue;
-        if (!JournalIsLive(p)) continue;
-        if (auto recovered = RecoverJournal(p, AfterRecovery::Keep); !recovered)
-            return recovered.error();
-    }
+// The one place the copies settle the books' journal: every journal of the folder is
+// committed, rolled back or set aside as its files say, and removed, so that a copy
+// never carries one and no later write can be undone by it.
+Status SettleFolderJournals(const fs::path& dataFolder) {
+    auto settled = SettleDataFolder(dataFolder, AfterRecovery::Remove);
+    if (!settled) return settled.error();
     return Ok();
 }
 
@@ -262,7 +257,7 @@ DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServi
     // in its books is rolled back, before anything of it is copied.
     Status st = Ok();
     if (auto settled = SettleFolder(here.DataFolder); !settled) st = settled.error();
-    if (st) st = SettleJournal(here.DataFolder);
+    if (st) st = SettleFolderJournals(here.DataFolder);
     const fs::path staging = s.ProgramFolder / "KEIRIDATA3";
     if (st) st = CopyWholeFolder(here.DataFolder, staging);
     if (!Written(st)) {
@@ -377,7 +372,7 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     // MASTER.DAT goes over unchanged, byte for byte (an operation of this year cut
     // short is rolled back first); a year that never saved its master gets the tables
     // in memory.
-    if (Status settled = SettleJournal(s.DataFolder); !settled) {
+    if (Status settled = SettleFolderJournals(s.DataFolder); !settled) {
         ReportFailure(prompt, s, settled.error());
         return DiskOutcome::Failed;
     }
@@ -509,7 +504,7 @@ Status AutoBackup(const fs::path& programFolder, const fs::path& dataFolder,
     if (!fs::is_directory(root, ec) && Files().Mkdir(root.c_str(), 0777) != 0 && errno != EEXIST)
         return FileErrorFromErrno(errno, root.string(), true);
     if (Status st = SettleAutomaticCopies(programFolder); !st) return st;
-    if (Status st = SettleJournal(dataFolder); !st) return st;
+    if (Status st = SettleFolderJournals(dataFolder); !st) return st;
     auto files = YearFiles(dataFolder);
     if (!files) return files.error();
     std::vector<fs::path> copies = Copies(root);

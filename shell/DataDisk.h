@@ -41,9 +41,9 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
 // journal and temporary files of ours); see ReplaceFolder.
 Status CopyWholeFolder(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// Rolls back an operation of the books in `dataFolder` cut short (a journal whose mark
-// is still set), so that a copy of the folder takes whole operations only.
-Status SettleJournal(const std::filesystem::path& dataFolder);
+// Settles every journal of `dataFolder` (committed, rolled back or set aside, then
+// removed), so that a copy of the folder takes whole operations only.
+Status SettleFolderJournals(const std::filesystem::path& dataFolder);
 
 // ---- Automatic copies: <program folder>/backup/<yyyyMMdd-HHmmss>/ ----
 

@@ -146,7 +146,7 @@ void Tabulo::BuildMenus() {
     menu1->addSeparator();
     add(menu1, "データディスクのバックアップ(&B)", &Tabulo::MenuCopy_Click);
     add(menu1, "翌年度データディスク作成(&N)", &Tabulo::MenuBackUp_Click);
-    add(menu1, "自動バックアップから戻す(&O)...", &Tabulo::MenuRestore_Click);
+    add(menu1, "自動バックアップから戻す(&M)...", &Tabulo::MenuRestore_Click);
     add(menu1, "CSVファイルに出力(&X)...", &Tabulo::MenuCsv_Click);
     openPdf_ = add(menu1, "最後に出力したPDFを開く(&O)", &Tabulo::MenuOpenPdf_Click);
     openPdf_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));

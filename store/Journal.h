@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/FileError.h"
+#include "store/BinaryRecords.h"
 
 namespace tabulo {
 
@@ -61,9 +62,8 @@ struct StagedFile {
 
 // The unit a disk writes whole.
 inline constexpr std::size_t kSectorSize = 512;
-// The largest files the journal covers: a ledger of 32,767 lines, and a deposit file
-// (its record and whatever follows it) of 1 MiB.
-inline constexpr std::uint64_t kMaxLedgerFileSize = 18 + 32767ull * 42;
+// The largest files the journal covers: a ledger of 32,767 lines (kMaxLedgerFileSize),
+// and a deposit file (its record and whatever follows it) of 1 MiB.
 inline constexpr std::uint64_t kMaxDepositFileSize = 1ull << 20;
 
 // KEIRI13.DAT -> KEIRI13.JNL.

@@ -28,6 +28,7 @@ using testing::WriteBytes;
 using testing::Execute;
 using testing::Outcome;
 using testing::CliRun;
+using testing::Snapshot;
 
 // The fixture's statement pages disagree with each other in three figures: check
 // notes them after its faults.
@@ -193,10 +194,10 @@ TEST_F(CliRun, CheckReportsAJournalAndRollsNothingBack) {
     WriteBytes(year / "KEIRI13.JNL", "TABJRNL2 and what an interrupted operation left");
     Outcome torn = Unchanged({"check", year.string()});
     EXPECT_EQ(torn.status, 1);
-    EXPECT_NE(torn.out.find("KEIRI13.JNL: 壊れたジャーナルがあります。プログラムでデータを読み込むと、"
+    EXPECT_NE(torn.err.find("KEIRI13.JNL: 壊れたジャーナルがあります。プログラムでデータを読み込むと、"
                             "ジャーナルは削除され、データはこのままです。"),
               std::string::npos)
-        << torn.out;
+        << torn.err;
     // A whole one whose operation wrote part of its ranges: the read undoes it.
     const std::string ledger = ReadBytes(year / "KEIRI13.DAT");
     std::string newLedger = ledger;

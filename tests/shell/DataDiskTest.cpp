@@ -302,8 +302,8 @@ TEST_F(DataDisk, NoCopyTakesTheJournalAndAnOperationCutShortIsUndoneFirst) {
     for (const auto& e : fs::recursive_directory_iterator(home.path() / "backup"))
         EXPECT_NE(e.path().extension(), ".JNL") << e.path();
 
-    // An operation cut short after its journal was written and half of the ledger:
-    // the copies hold the ledger as it was before it.
+    // An operation cut short after its journal was written, before the ledger was: the
+    // copies hold the ledger as it was before it, and carry no journal.
     std::string changed = kLedger13;
     changed[2] = '\x7f';
     changed[19] = 'X';
@@ -316,7 +316,6 @@ TEST_F(DataDisk, NoCopyTakesTheJournalAndAnOperationCutShortIsUndoneFirst) {
     FileChange change{year / "KEIRI13.DAT", true, old, now2, {ByteRange{0, old.size()}}, {}};
     const std::vector<std::byte> journal = EncodeJournal(std::span<const FileChange>(&change, 1));
     WriteBytes(year / "KEIRI13.JNL", std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
-    WriteBytes(year / "KEIRI13.DAT", changed);
     ASSERT_TRUE(JournalIsLive(year / "KEIRI13.JNL"));
     fs::remove_all(stick);
     fs::create_directories(stick);
@@ -327,6 +326,18 @@ TEST_F(DataDisk, NoCopyTakesTheJournalAndAnOperationCutShortIsUndoneFirst) {
     EXPECT_EQ(ReadBytes(year / "KEIRI13.DAT"), kLedger13);
     EXPECT_FALSE(JournalIsLive(year / "KEIRI13.JNL"));
     EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "KEIRI13.JNL"));
+
+    // The same operation with every write on the disk had finished: the backup keeps
+    // it, and never undoes it through the journal it left.
+    WriteBytes(year / "KEIRI13.JNL", std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
+    WriteBytes(year / "KEIRI13.DAT", changed);
+    fs::remove_all(stick);
+    fs::create_directories(stick);
+    swapped = false;
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "KEIRI13.DAT"), changed);
+    EXPECT_EQ(ReadBytes(year / "KEIRI13.DAT"), changed);
+    EXPECT_FALSE(fs::exists(year / "KEIRI13.JNL"));
 }
 
 TEST_F(DataDisk, ANextYearDiskOverAYearAsksNamingItAndKeepsItBeside) {
