@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "books/BooksFiles.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "platform/Prompt.h"
@@ -400,6 +401,10 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     add("YOKIN" + tag + ".DAT", EncodeDepositBook(next.DepositBook));
     add("SHINKOKU.DAT", EncodeTaxReturnFile(next.TaxReturnData));
     add("DATE.DAT", EncodeFiscalYearFile({next.FiscalYear, next.EraName, next.FiscalYearSpare}));
+    // The item accounts of the double-entry books go over like the master they belong
+    // to, byte for byte; a year that never chose one has no such file.
+    if (std::error_code ec; fs::is_regular_file(ItemAccountsPath(s), ec))
+        add(ItemAccountsPath(s).filename().string(), ReadWholeFile(ItemAccountsPath(s)));
     if (!st) {
         ReportFailure(prompt, s, st.error());
         return DiskOutcome::Failed;

@@ -163,6 +163,17 @@ TEST_F(DataDisk, NextYearDiskCarriesTheBalancesAndLeavesThisYearAsItWas) {
     EXPECT_EQ(s.LedgerHeader, kept.LedgerHeader);
     EXPECT_EQ(s.DepositBook, kept.DepositBook);
     EXPECT_EQ(s.TaxReturnData, kept.TaxReturnData);
+    // A year that never chose item accounts gives the next year none either.
+    EXPECT_FALSE(fs::exists(next / "KAMOKU.DAT"));
+}
+
+// The item accounts of the double-entry books belong with the master: the next year
+// gets them byte for byte.
+TEST_F(DataDisk, NextYearDiskTakesTheItemAccountsAlong) {
+    const std::string accounts = "\"1\",106\r\n\"2\",0\r\n";
+    WriteBytes(year / "KAMOKU.DAT", accounts);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "KAMOKU.DAT"), accounts);
 }
 
 TEST_F(DataDisk, NextYearDiskNeedsTheDataAndNoOpenFormAndStopsAtEachNo) {
