@@ -1,0 +1,225 @@
+#include "ebooks/History.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "platform/AtomicFile.h"
+#include "store/BinaryRecords.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+
+namespace tabulo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kSizeAt = 0;
+constexpr std::size_t kSequenceAt = 4;
+constexpr std::size_t kWhenAt = 8;
+constexpr std::size_t kOperationAt = 22;
+constexpr std::size_t kTargetAt = 24;
+constexpr std::size_t kUndoOfAt = 28;
+constexpr std::size_t kOldSizeAt = 32;
+constexpr std::size_t kNewSizeAt = 34;
+constexpr std::size_t kValuesAt = 36;
+// After the values: the check and the size again.
+constexpr std::size_t kTrailerSize = 8;
+
+constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t c = n;
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
+        t[n] = c;
+    }
+    return t;
+}
+constexpr auto kCrcTable = MakeCrcTable();
+
+std::uint32_t Load32(const std::byte* p) { return LoadLittleEndian(p, 4); }
+std::uint16_t Load16(const std::byte* p) {
+    return static_cast<std::uint16_t>(LoadLittleEndian(p, 2));
+}
+void Put(std::vector<std::byte>& out, std::uint32_t v, int width) {
+    for (int i = 0; i < width; ++i) out.push_back(static_cast<std::byte>((v >> (8 * i)) & 0xff));
+}
+
+bool IsDigits(const std::string& s, std::size_t n) {
+    if (s.size() != n) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+std::uint32_t ChainedCheck(std::uint32_t previous, std::span<const std::byte> body) {
+    std::array<std::byte, 4> prev{};
+    for (int i = 0; i < 4; ++i) prev[i] = static_cast<std::byte>((previous >> (8 * i)) & 0xff);
+    return HistoryCrc32(body, HistoryCrc32(prev));
+}
+
+std::string RecordWord(std::uint32_t sequence) {
+    return "履歴の記録 " + std::to_string(sequence) + " ";
+}
+
+}  // namespace
+
+const char* HistoryOperationName(HistoryOperation op) {
+    switch (op) {
+    case HistoryOperation::CashBookPost: return "出納簿 記帳";
+    case HistoryOperation::CashBookChange: return "出納簿 訂正";
+    case HistoryOperation::CashBookInsert: return "出納簿 挿入";
+    case HistoryOperation::CashBookDelete: return "出納簿 削除";
+    case HistoryOperation::DepositChange: return "預金 訂正";
+    case HistoryOperation::SlipAdd: return "振替伝票 追加";
+    case HistoryOperation::SlipChange: return "振替伝票 訂正";
+    case HistoryOperation::SlipDelete: return "振替伝票 削除";
+    case HistoryOperation::OpeningChange: return "期首残高 訂正";
+    case HistoryOperation::ItemAccountChange: return "項目の勘定科目 訂正";
+    case HistoryOperation::ElectronicBooksOn: return "電子帳簿 開始";
+    case HistoryOperation::ElectronicBooksOff: return "電子帳簿 終了";
+    }
+    return "不明な操作";
+}
+
+fs::path HistoryPath(const SharedState& s) {
+    const fs::path folder = s.LedgerPath.empty() ? s.DataFolder : s.LedgerPath.parent_path();
+    return folder / ("RIREKI" + YearTag(s.FiscalYear) + ".DAT");
+}
+
+std::uint32_t HistoryCrc32(std::span<const std::byte> bytes, std::uint32_t crc) {
+    std::uint32_t c = ~crc;
+    for (std::byte b : bytes) c = kCrcTable[(c ^ std::to_integer<std::uint32_t>(b)) & 0xff] ^ (c >> 8);
+    return ~c;
+}
+
+Result<std::vector<std::byte>> EncodeHistoryAppend(const HistoryTail& tail, HistoryRecord record) {
+    if (!IsDigits(record.When, kHistoryWhenBytes))
+        return BadFormatError("", "履歴の日時が正しくありません。");
+    if (record.OldBytes.size() > kHistoryMaxValueBytes || record.NewBytes.size() > kHistoryMaxValueBytes)
+        return BadFormatError("", "履歴に記録する内容が大きすぎます。");
+    const auto size = static_cast<std::uint32_t>(kHistoryRecordFixedSize + record.OldBytes.size() +
+                                                 record.NewBytes.size());
+    std::vector<std::byte> out;
+    out.reserve(kHistoryHeaderSize + size);
+    if (tail.FileSize == 0)
+        for (std::size_t i = 0; i < kHistoryHeaderSize; ++i) out.push_back(static_cast<std::byte>(kHistoryFileMark[i]));
+    const std::size_t start = out.size();
+    Put(out, size, 4);
+    Put(out, tail.NextSequence, 4);
+    for (char c : record.When) out.push_back(static_cast<std::byte>(c));
+    Put(out, static_cast<std::uint16_t>(record.Operation), 2);
+    Put(out, static_cast<std::uint32_t>(record.Target), 4);
+    Put(out, record.UndoOf, 4);
+    Put(out, static_cast<std::uint32_t>(record.OldBytes.size()), 2);
+    Put(out, static_cast<std::uint32_t>(record.NewBytes.size()), 2);
+    out.insert(out.end(), record.OldBytes.begin(), record.OldBytes.end());
+    out.insert(out.end(), record.NewBytes.begin(), record.NewBytes.end());
+    const std::uint32_t check =
+        ChainedCheck(tail.LastCheck, std::span<const std::byte>(out).subspan(start));
+    Put(out, check, 4);
+    Put(out, size, 4);
+    return out;
+}
+
+Result<HistoryTail> ReadHistoryTail(const fs::path& path) {
+    std::error_code ec;
+    const auto fileSize = fs::file_size(path, ec);
+    if (ec) {
+        if (ec == std::errc::no_such_file_or_directory) return HistoryTail{};
+        return FileErrorFromErrno(ec.value(), path.string());
+    }
+    if (fileSize == 0) return HistoryTail{};
+    const auto damaged = [&] {
+        return BadFormatError(path.string(), "履歴ファイルの終わりが記録の区切りになっていません。");
+    };
+    if (fileSize == kHistoryHeaderSize) return HistoryTail{fileSize, 1, 0};
+    if (fileSize < kHistoryHeaderSize + kHistoryRecordFixedSize) return damaged();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return FileErrorFromErrno(errno, path.string());
+    std::array<std::byte, 4> sizeBytes{};
+    in.seekg(static_cast<std::streamoff>(fileSize - 4));
+    in.read(reinterpret_cast<char*>(sizeBytes.data()), 4);
+    const std::uint32_t size = Load32(sizeBytes.data());
+    if (!in || size < kHistoryRecordFixedSize || size > fileSize - kHistoryHeaderSize) return damaged();
+    std::vector<std::byte> record(size);
+    in.seekg(static_cast<std::streamoff>(fileSize - size));
+    in.read(reinterpret_cast<char*>(record.data()), static_cast<std::streamsize>(size));
+    if (!in || Load32(record.data() + kSizeAt) != size) return damaged();
+    return HistoryTail{fileSize, Load32(record.data() + kSequenceAt) + 1,
+                       Load32(record.data() + size - kTrailerSize)};
+}
+
+HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
+    HistoryContents out;
+    if (bytes.empty()) return out;
+    if (bytes.size() < kHistoryHeaderSize ||
+        std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) != 0) {
+        out.Damage.push_back({1, 0, "履歴ファイルの先頭が正しくありません。"});
+        return out;
+    }
+    std::size_t at = kHistoryHeaderSize;
+    std::uint32_t previousCheck = 0;
+    std::uint32_t expected = 1;
+    while (at < bytes.size()) {
+        const std::size_t left = bytes.size() - at;
+        const std::byte* p = bytes.data() + at;
+        const std::uint32_t size = left >= 4 ? Load32(p) : 0;
+        if (left < kHistoryRecordFixedSize || size < kHistoryRecordFixedSize || size > left ||
+            Load32(p + size - 4) != size ||
+            kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) != size) {
+            out.Damage.push_back({expected, at, RecordWord(expected) + "の大きさが壊れています。以降の記録は読めません。"});
+            return out;
+        }
+        HistoryRecord r;
+        r.Sequence = Load32(p + kSequenceAt);
+        r.When.assign(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
+        const std::uint16_t op = Load16(p + kOperationAt);
+        r.Operation = static_cast<HistoryOperation>(op);
+        r.Target = static_cast<std::int32_t>(Load32(p + kTargetAt));
+        r.UndoOf = Load32(p + kUndoOfAt);
+        const std::size_t oldSize = Load16(p + kOldSizeAt);
+        const std::size_t newSize = Load16(p + kNewSizeAt);
+        r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
+        r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
+        const std::size_t bodySize = size - kTrailerSize;
+        const std::uint32_t stored = Load32(p + bodySize);
+        std::string why;
+        std::uint32_t named = expected;
+        if (r.Sequence != expected) {
+            named = r.Sequence;
+            why = r.Sequence > expected ? "の前に記録が抜けています（" + std::to_string(expected) + "〜" +
+                                              std::to_string(r.Sequence - 1) + "）。"
+                                        : "の通し番号が順になっていません（" + std::to_string(expected) +
+                                              " のはずです）。";
+        } else if (ChainedCheck(previousCheck, std::span<const std::byte>(p, bodySize)) != stored)
+            why = "の内容が書き換えられているか、壊れています。";
+        else if (op < 1 || op > kHistoryOperationLast)
+            why = "の操作の種類が正しくありません。";
+        else if (!IsDigits(r.When, kHistoryWhenBytes))
+            why = "の日時が正しくありません。";
+        if (!why.empty()) out.Damage.push_back({named, at, RecordWord(named) + why});
+        // After a gap the numbering goes on from the record found, so that one
+        // missing record is reported once.
+        expected = std::max(expected, r.Sequence) + 1;
+        out.Records.push_back(std::move(r));
+        previousCheck = stored;
+        at += size;
+    }
+    return out;
+}
+
+Result<HistoryContents> LoadHistory(const fs::path& path) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        if (bytes.error().code == FileErrorCode::FileNotFound) return HistoryContents{};
+        return bytes.error();
+    }
+    return DecodeHistory(*bytes);
+}
+
+}  // namespace tabulo

@@ -1,0 +1,123 @@
+#pragma once
+// The year's history of changes to the books (訂正・削除の履歴): every change a user
+// makes is appended as one record, and nothing ever rewrites or removes a record. Each
+// record carries a check that chains it to the one before, so a record whose bytes
+// were changed afterwards, or one taken out, is found and named.
+//
+// RIREKI<nn>.DAT (binary, little-endian, no padding; <nn> as KEIRI<nn>.DAT):
+//   header, 4 bytes:
+//     0  4  fixed string  "RRK1" (the format mark)
+//   record, 44 + OldSize + NewSize bytes each, one after another to the file's end:
+//     0  4  Long          RecordSize: the whole record's bytes, this field included
+//     4  4  Long          Sequence: 1 for the year's first record, one more each next
+//     8 14  fixed string  When: the local time of the change, "YYYYMMDDhhmmss"
+//    22  2  Integer       Operation (HistoryOperation below)
+//    24  4  Long          Target: the cash-book line, the slip, the deposit account
+//                         or the balance-sheet account the change is to
+//    28  4  Long          UndoOf: the Sequence of the change this one undoes, else 0
+//    32  2  Integer       OldSize
+//    34  2  Integer       NewSize
+//    36  OldSize bytes    OldBytes: the record as it was stored before the change
+//                         (a 42-byte cash-book line, a 38-byte slip, ...); none when
+//                         the change adds it
+//    ..  NewSize bytes    NewBytes: the record as stored after; none when deleted
+//    ..  4  Long          Check: the CRC-32 (as zlib computes it) of the Check of the
+//                         record before (4 bytes; 0 for the first record) followed by
+//                         this record's bytes from RecordSize to the end of NewBytes
+//    ..  4  Long          RecordSize again, so the last record is found from the end
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/FileError.h"
+
+namespace tabulo {
+
+struct SharedState;
+
+inline constexpr const char* kHistoryFileMark = "RRK1";
+inline constexpr std::size_t kHistoryHeaderSize = 4;
+inline constexpr std::size_t kHistoryRecordFixedSize = 44;
+inline constexpr std::size_t kHistoryWhenBytes = 14;
+// A record's old or new bytes: the largest stored record a change names.
+inline constexpr std::size_t kHistoryMaxValueBytes = 4096;
+
+enum class HistoryOperation : std::int16_t {
+    CashBookPost = 1,    // a line added after the last one
+    CashBookChange = 2,  // a line's fields changed
+    CashBookInsert = 3,  // a line inserted before another
+    CashBookDelete = 4,  // a line deleted
+    DepositChange = 5,   // a deposit account's name or balance changed
+    SlipAdd = 6,
+    SlipChange = 7,
+    SlipDelete = 8,
+    OpeningChange = 9,      // an opening balance (期首残高) set, changed or cleared
+    ItemAccountChange = 10, // the balance-sheet account chosen for an item
+    ElectronicBooksOn = 11, // the electronic-books setting switched on
+    ElectronicBooksOff = 12,
+};
+inline constexpr int kHistoryOperationLast = 12;
+
+struct HistoryRecord {
+    std::uint32_t Sequence = 0;
+    std::string When;  // "YYYYMMDDhhmmss"
+    HistoryOperation Operation = HistoryOperation::CashBookPost;
+    std::int32_t Target = 0;
+    std::uint32_t UndoOf = 0;
+    std::vector<std::byte> OldBytes;
+    std::vector<std::byte> NewBytes;
+    bool operator==(const HistoryRecord&) const = default;
+};
+
+// The operation's name as the history screen and the command line show it.
+const char* HistoryOperationName(HistoryOperation op);
+
+std::filesystem::path HistoryPath(const SharedState& s);
+
+// What appending to a history needs to know of what it holds: the next Sequence and
+// the Check of its last record. A file that does not exist yet starts at 1 and 0.
+struct HistoryTail {
+    std::uint64_t FileSize = 0;  // 0: no file yet; the append writes the header too
+    std::uint32_t NextSequence = 1;
+    std::uint32_t LastCheck = 0;
+};
+
+// The CRC-32 the records' checks use, continued from `crc` (0 to start).
+std::uint32_t HistoryCrc32(std::span<const std::byte> bytes, std::uint32_t crc = 0);
+
+// The bytes that append `record` to a history whose end is `tail` (the header first
+// when the file is new). The record's Sequence is taken from the tail. Fails when the
+// old or new bytes are larger than a record may hold, or When is not 14 digits.
+Result<std::vector<std::byte>> EncodeHistoryAppend(const HistoryTail& tail, HistoryRecord record);
+
+// The tail of the history at `path`, read from the file's last record only. A missing
+// file gives the empty tail; a file whose end is not a whole record is an error that
+// names the file (the append is refused, nothing is written).
+Result<HistoryTail> ReadHistoryTail(const std::filesystem::path& path);
+
+// A record whose bytes do not hold together.
+struct HistoryDamage {
+    std::uint32_t Sequence = 0;  // the number the record has, or should have, in order
+    std::uint64_t Offset = 0;    // where its bytes begin in the file
+    std::string Reason;          // in Japanese, for the check and the history screen
+};
+
+struct HistoryContents {
+    std::vector<HistoryRecord> Records;  // every record read, in order
+    std::vector<HistoryDamage> Damage;   // empty when every record holds together
+};
+
+// Reads a whole history. A record whose check fails but whose sizes hold together is
+// reported and kept in `Records` (the screen can still show it, marked); reading goes
+// on with the next one. A record whose sizes do not hold together ends the reading
+// with a report, as nothing after it can be found reliably.
+HistoryContents DecodeHistory(std::span<const std::byte> bytes);
+
+// DecodeHistory of the file at `path`; a missing file is an empty history.
+Result<HistoryContents> LoadHistory(const std::filesystem::path& path);
+
+}  // namespace tabulo

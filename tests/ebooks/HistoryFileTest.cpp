@@ -1,0 +1,166 @@
+// The history file against a dump written from its table (checks computed with zlib's
+// CRC-32), the appends that grow it, and what reading reports of a history whose bytes
+// were changed, cut or taken out.
+
+#include <gtest/gtest.h>
+
+#include "ebooks/History.h"
+#include "store/SharedState.h"
+#include "tests/support/TempFolder.h"
+
+namespace tabulo {
+namespace {
+
+using testing::FromHex;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+std::vector<std::byte> Bytes(const std::string& s) {
+    const auto* p = reinterpret_cast<const std::byte*>(s.data());
+    return {p, p + s.size()};
+}
+
+// RIREKI13.DAT: a line posted, deleted, and the delete undone by putting it back.
+const std::string kRecord1 =
+    "30000000 01000000 3230323631323038303933303030"  // 48 bytes, 1, 20261208093000
+    "0100 0c000000 00000000 0000 0400"                // post, line 12, undoes nothing, 0 old, 4 new
+    "41424344"                                        // new: ABCD
+    "a9879bc7 30000000";                              // check, 48 again
+const std::string kRecord2 =
+    "30000000 02000000 3230323631323038303933313035"  // 2, 20261208093105
+    "0400 0c000000 00000000 0400 0000"                // delete, line 12, 4 old, 0 new
+    "41424344"                                        // old: ABCD
+    "1a099ac8 30000000";
+const std::string kRecord3 =
+    "30000000 03000000 3230323631323038303933323130"  // 3, 20261208093210
+    "0300 0c000000 02000000 0000 0400"                // insert, line 12, undoes record 2
+    "41424344"
+    "693ce360 30000000";
+const std::string kMark = "52524b31";  // RRK1
+
+std::string Dump() { return FromHex(kMark + kRecord1 + kRecord2 + kRecord3); }
+
+std::vector<HistoryRecord> ExpectedRecords() {
+    return {
+        {1, "20261208093000", HistoryOperation::CashBookPost, 12, 0, {}, Bytes("ABCD")},
+        {2, "20261208093105", HistoryOperation::CashBookDelete, 12, 0, Bytes("ABCD"), {}},
+        {3, "20261208093210", HistoryOperation::CashBookInsert, 12, 2, {}, Bytes("ABCD")},
+    };
+}
+
+std::span<const std::byte> Span(const std::string& s) {
+    return std::as_bytes(std::span(s.data(), s.size()));
+}
+
+TEST(HistoryFile, ReadsEveryFieldOfADumpWrittenFromTheTable) {
+    const HistoryContents h = DecodeHistory(Span(Dump()));
+    EXPECT_TRUE(h.Damage.empty());
+    EXPECT_EQ(h.Records, ExpectedRecords());
+    EXPECT_STREQ(HistoryOperationName(h.Records[2].Operation), "出納簿 挿入");
+}
+
+TEST(HistoryFile, AppendsGrowTheFileByteForByteAsTheTableSays) {
+    TempFolder dir;
+    SharedState s;
+    s.DataFolder = dir.path();
+    s.FiscalYear = 13;
+    const auto path = HistoryPath(s);
+    EXPECT_EQ(path.filename(), "RIREKI13.DAT");
+
+    for (const HistoryRecord& r : ExpectedRecords()) {
+        auto tail = ReadHistoryTail(path);
+        ASSERT_TRUE(tail.ok());
+        HistoryRecord unnumbered = r;
+        unnumbered.Sequence = 0;  // the tail numbers it
+        auto bytes = EncodeHistoryAppend(*tail, unnumbered);
+        ASSERT_TRUE(bytes.ok());
+        std::string file = std::filesystem::exists(path) ? ReadBytes(path) : "";
+        file.append(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        WriteBytes(path, file);
+    }
+    EXPECT_EQ(ReadBytes(path), Dump());
+
+    auto tail = ReadHistoryTail(path);
+    ASSERT_TRUE(tail.ok());
+    EXPECT_EQ(tail->FileSize, 4u + 3 * 48);
+    EXPECT_EQ(tail->NextSequence, 4u);
+    EXPECT_EQ(tail->LastCheck, 0x60e33c69u);
+}
+
+TEST(HistoryFile, AMissingFileIsAnEmptyHistoryAndACutOneRefusesTheAppend) {
+    TempFolder dir;
+    const auto path = dir.path() / "RIREKI13.DAT";
+    auto tail = ReadHistoryTail(path);
+    ASSERT_TRUE(tail.ok());
+    EXPECT_EQ(tail->FileSize, 0u);
+    EXPECT_EQ(tail->NextSequence, 1u);
+    auto loaded = LoadHistory(path);
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_TRUE(loaded->Records.empty());
+    EXPECT_TRUE(loaded->Damage.empty());
+
+    WriteBytes(path, Dump().substr(0, Dump().size() - 3));
+    EXPECT_FALSE(ReadHistoryTail(path).ok());
+}
+
+TEST(HistoryFile, RefusesARecordItCannotHold) {
+    HistoryRecord r = ExpectedRecords()[0];
+    r.When = "2026-12-08";
+    EXPECT_FALSE(EncodeHistoryAppend({}, r).ok());
+    r = ExpectedRecords()[0];
+    r.NewBytes.assign(kHistoryMaxValueBytes + 1, std::byte{0x20});
+    EXPECT_FALSE(EncodeHistoryAppend({}, r).ok());
+}
+
+TEST(HistoryFile, NamesARecordWhoseBytesWereChangedAndReadsOnPastIt) {
+    std::string bytes = Dump();
+    // Record 2's old amount: ABCD -> ABCE.
+    bytes[4 + 48 + 36 + 3] = 'E';
+    const HistoryContents h = DecodeHistory(Span(bytes));
+    ASSERT_EQ(h.Damage.size(), 1u);
+    EXPECT_EQ(h.Damage[0].Sequence, 2u);
+    EXPECT_EQ(h.Damage[0].Offset, 52u);
+    EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の内容が書き換えられているか、壊れています。");
+    EXPECT_EQ(h.Records.size(), 3u);
+}
+
+TEST(HistoryFile, NamesTheGapWhereARecordWasTakenOut) {
+    const std::string bytes = FromHex(kMark + kRecord1 + kRecord3);
+    const HistoryContents h = DecodeHistory(Span(bytes));
+    ASSERT_EQ(h.Damage.size(), 1u);
+    EXPECT_EQ(h.Damage[0].Sequence, 3u);
+    EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 3 の前に記録が抜けています（2〜2）。");
+}
+
+TEST(HistoryFile, ARewrittenRecordWithARecomputedCheckBreaksTheChainAtTheNextOne) {
+    // The record changed and its own check made to fit: the record after it was
+    // chained to the old check, so that one fails.
+    std::string bytes = FromHex(kMark + kRecord1 + kRecord2 + kRecord3);
+    bytes[4 + 48 + 36 + 3] = 'E';
+    const std::uint32_t prev = 0xc79b87a9u;
+    std::array<std::byte, 4> p{};
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((prev >> (8 * i)) & 0xff);
+    const std::uint32_t forged =
+        HistoryCrc32(Span(bytes).subspan(52, 40), HistoryCrc32(p));
+    for (int i = 0; i < 4; ++i) bytes[52 + 40 + i] = static_cast<char>((forged >> (8 * i)) & 0xff);
+    const HistoryContents h = DecodeHistory(Span(bytes));
+    ASSERT_EQ(h.Damage.size(), 1u);
+    EXPECT_EQ(h.Damage[0].Sequence, 3u);
+}
+
+TEST(HistoryFile, ASizeThatDoesNotHoldTogetherEndsTheReadingWithAReport) {
+    std::string bytes = Dump();
+    bytes[4 + 48] = 0x7f;  // record 2's size
+    const HistoryContents h = DecodeHistory(Span(bytes));
+    EXPECT_EQ(h.Records.size(), 1u);
+    ASSERT_EQ(h.Damage.size(), 1u);
+    EXPECT_EQ(h.Damage[0].Sequence, 2u);
+
+    const HistoryContents wrongMark = DecodeHistory(Span(FromHex("52524b32" + kRecord1)));
+    EXPECT_TRUE(wrongMark.Records.empty());
+    ASSERT_EQ(wrongMark.Damage.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tabulo
