@@ -1,0 +1,132 @@
+#include "ebooks/HistoryText.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "books/BooksFiles.h"
+#include "store/BinaryRecords.h"
+#include "store/Text.h"
+
+namespace tabulo {
+
+namespace {
+
+std::string DateWords(std::string_view yymmdd) {
+    if (yymmdd.size() != 6 || !std::all_of(yymmdd.begin(), yymmdd.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::string(yymmdd);
+    const auto part = [&](std::size_t at) { return std::to_string(std::stoi(std::string(yymmdd.substr(at, 2)))); };
+    return part(0) + "年" + part(2) + "月" + part(4) + "日";
+}
+
+std::string Yen(Amount v) { return FormatAmount(v, false) + "円"; }
+
+std::string LineWords(std::span<const std::byte> bytes, const ItemTableArray& items) {
+    if (bytes.size() != kLedgerLineSize) return "（" + std::to_string(bytes.size()) + " バイト）";
+    const StoredLedgerLine line(bytes.data());
+    std::string out = DateWords(line.DateBytes());
+    const int item = line.ItemNo();
+    out += " ";
+    out += item >= 1 && item <= kItemCount && !TrimRight(items[item].ItemName).empty()
+               ? TrimRight(items[item].ItemName)
+               : "項目" + std::to_string(item);
+    if (line.Indata() != 0) out += " 入金 " + Yen(line.Indata());
+    if (line.Outdata() != 0) out += " 出金 " + Yen(line.Outdata());
+    if (auto bikou = line.Bikou(); bikou && !TrimRight(*bikou).empty()) out += " " + TrimRight(*bikou);
+    return out;
+}
+
+std::string SlipWords(std::span<const std::byte> bytes, const ItemTableArray& items) {
+    if (bytes.size() != kSlipRecordSize) return "（" + std::to_string(bytes.size()) + " バイト）";
+    // One slip read as a book of one slip, so that the slip's layout is read in one place.
+    std::vector<std::byte> book(kSlipHeaderSize, std::byte{0});
+    std::memcpy(book.data(), kSlipFileMark, 4);
+    book[6] = std::byte{1};
+    book.insert(book.end(), bytes.begin(), bytes.end());
+    auto decoded = DecodeSlipBook(book, "");
+    if (!decoded || decoded->Slips.size() != 1) return "（読めない伝票）";
+    const TransferSlip& s = decoded->Slips[0];
+    std::string out = DateWords(s.SlipDate) + " " + AccountName(s.DebitCode, items) + " / " +
+                      AccountName(s.CreditCode, items) + " " + Yen(s.SlipAmount);
+    if (!s.SlipRemarks.empty()) out += " " + s.SlipRemarks;
+    return out;
+}
+
+std::string AmountWords(std::span<const std::byte> bytes) {
+    if (bytes.size() != 4) return "（" + std::to_string(bytes.size()) + " バイト）";
+    return Yen(GetRawAmount(bytes.data()));
+}
+
+std::string ValueWords(HistoryOperation op, std::span<const std::byte> bytes, const ItemTableArray& items) {
+    if (bytes.empty()) return {};
+    switch (op) {
+    case HistoryOperation::CashBookPost:
+    case HistoryOperation::CashBookChange:
+    case HistoryOperation::CashBookInsert:
+    case HistoryOperation::CashBookDelete: return LineWords(bytes, items);
+    case HistoryOperation::SlipAdd:
+    case HistoryOperation::SlipChange:
+    case HistoryOperation::SlipDelete: return SlipWords(bytes, items);
+    case HistoryOperation::OpeningChange: return AmountWords(bytes);
+    case HistoryOperation::ItemAccountChange:
+        if (bytes.size() == 2) {
+            const int code = GetRawInteger(bytes.data());
+            return code == 0 ? "なし" : AccountName(code, items);
+        }
+        break;
+    case HistoryOperation::DepositChange:
+    case HistoryOperation::ElectronicBooksOn:
+    case HistoryOperation::ElectronicBooksOff: break;
+    }
+    return "（" + std::to_string(bytes.size()) + " バイト）";
+}
+
+std::string TargetWords(const HistoryRecord& r, const ItemTableArray& items) {
+    const std::string n = std::to_string(r.Target);
+    switch (r.Operation) {
+    case HistoryOperation::CashBookPost:
+    case HistoryOperation::CashBookChange:
+    case HistoryOperation::CashBookInsert:
+    case HistoryOperation::CashBookDelete: return "出納簿:" + n;
+    case HistoryOperation::SlipAdd:
+    case HistoryOperation::SlipChange:
+    case HistoryOperation::SlipDelete: return "振替:" + n;
+    case HistoryOperation::DepositChange: return "預金:" + n;
+    case HistoryOperation::OpeningChange: return "期首:" + AccountName(r.Target, items);
+    case HistoryOperation::ItemAccountChange: return "項目:" + n;
+    case HistoryOperation::ElectronicBooksOn:
+    case HistoryOperation::ElectronicBooksOff: return "設定";
+    }
+    return n;
+}
+
+}  // namespace
+
+HistoryRow DescribeHistoryRecord(const HistoryRecord& r, const ItemTableArray& items) {
+    HistoryRow row;
+    row.Sequence = r.Sequence;
+    const std::string& w = r.When;
+    row.When = w.size() == kHistoryWhenBytes ? w.substr(0, 4) + "-" + w.substr(4, 2) + "-" + w.substr(6, 2) + " " +
+                                                   w.substr(8, 2) + ":" + w.substr(10, 2) + ":" + w.substr(12, 2)
+                                             : w;
+    row.Operation = HistoryOperationName(r.Operation);
+    if (r.UndoOf != 0) row.Operation = "元に戻す（" + std::to_string(r.UndoOf) + "）: " + row.Operation;
+    row.Target = TargetWords(r, items);
+    row.Before = ValueWords(r.Operation, r.OldBytes, items);
+    row.After = ValueWords(r.Operation, r.NewBytes, items);
+    return row;
+}
+
+std::vector<HistoryRow> DescribeHistory(const HistoryContents& history, const ItemTableArray& items) {
+    std::set<std::uint32_t> damaged;
+    for (const HistoryDamage& d : history.Damage) damaged.insert(d.Sequence);
+    std::vector<HistoryRow> rows;
+    rows.reserve(history.Records.size());
+    for (auto it = history.Records.rbegin(); it != history.Records.rend(); ++it) {
+        rows.push_back(DescribeHistoryRecord(*it, items));
+        rows.back().Damaged = damaged.count(it->Sequence) > 0;
+    }
+    return rows;
+}
+
+}  // namespace tabulo
