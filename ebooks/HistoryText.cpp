@@ -19,6 +19,11 @@ std::string DateWords(std::string_view yymmdd) {
     return part(0) + "年" + part(2) + "月" + part(4) + "日";
 }
 
+bool IsCashBookOperation(HistoryOperation op) {
+    return op == HistoryOperation::CashBookPost || op == HistoryOperation::CashBookChange ||
+           op == HistoryOperation::CashBookInsert || op == HistoryOperation::CashBookDelete;
+}
+
 std::string Yen(Amount v) { return FormatAmount(v, false) + "円"; }
 
 std::string LineWords(std::span<const std::byte> bytes, const ItemTableArray& items) {
@@ -118,11 +123,23 @@ HistoryRow DescribeHistoryRecord(const HistoryRecord& r, const ItemTableArray& i
 }
 
 std::vector<HistoryRow> DescribeHistory(const HistoryContents& history, const ItemTableArray& items) {
+    return SelectHistory(history, {}, items);
+}
+
+std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const HistoryFilter& filter,
+                                      const ItemTableArray& items) {
     std::set<std::uint32_t> damaged;
     for (const HistoryDamage& d : history.Damage) damaged.insert(d.Sequence);
+    const auto selected = [&](const HistoryRecord& r) {
+        if (filter.Line != 0 && (!IsCashBookOperation(r.Operation) || r.Target != filter.Line)) return false;
+        const std::string_view day = std::string_view(r.When).substr(0, 8);
+        if (!filter.From.empty() && day < filter.From) return false;
+        if (!filter.To.empty() && day > filter.To) return false;
+        return filter.Operation == 0 || static_cast<int>(r.Operation) == filter.Operation;
+    };
     std::vector<HistoryRow> rows;
-    rows.reserve(history.Records.size());
     for (auto it = history.Records.rbegin(); it != history.Records.rend(); ++it) {
+        if (!selected(*it)) continue;
         rows.push_back(DescribeHistoryRecord(*it, items));
         rows.back().Damaged = damaged.count(it->Sequence) > 0;
     }

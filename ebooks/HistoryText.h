@@ -27,4 +27,18 @@ HistoryRow DescribeHistoryRecord(const HistoryRecord& record, const ItemTableArr
 // Every record's row, newest first, damaged records marked.
 std::vector<HistoryRow> DescribeHistory(const HistoryContents& history, const ItemTableArray& items);
 
+// Which records the history screen and `tabulo-cli history` list.
+struct HistoryFilter {
+    int Line = 0;            // a cash-book line: only the changes made to that line; 0: all
+    std::string From;        // "YYYYMMDD": changes made on or after that day; "": no limit
+    std::string To;          // "YYYYMMDD": on or before; "": no limit
+    int Operation = 0;       // a HistoryOperation; 0: every operation
+};
+
+// The rows of the records `filter` selects, newest first. A cash-book line's history
+// is the changes made to the line under that number at the time (an insert or a delete
+// before it renumbers the lines after it).
+std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const HistoryFilter& filter,
+                                      const ItemTableArray& items);
+
 }  // namespace tabulo

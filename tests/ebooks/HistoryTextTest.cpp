@@ -66,5 +66,28 @@ TEST(HistoryText, ListsNewestFirstAndMarksTheDamagedRecord) {
     EXPECT_TRUE(rows[1].Damaged);
 }
 
+
+TEST(HistoryText, SelectsByLineDayAndOperation) {
+    HistoryContents h;
+    h.Records.push_back({1, "20261130235959", HistoryOperation::CashBookPost, 12, 0, {}, Hex(kLine)});
+    h.Records.push_back({2, "20261201000000", HistoryOperation::CashBookChange, 12, 0, Hex(kLine), Hex(kLine)});
+    h.Records.push_back({3, "20261201120000", HistoryOperation::SlipAdd, 12, 0, {}, Hex(kSlip)});
+    h.Records.push_back({4, "20261202080000", HistoryOperation::CashBookDelete, 13, 0, Hex(kLine), {}});
+    const auto numbers = [&](const HistoryFilter& f) {
+        std::vector<std::uint32_t> out;
+        for (const HistoryRow& r : SelectHistory(h, f, Items())) out.push_back(r.Sequence);
+        return out;
+    };
+    using V = std::vector<std::uint32_t>;
+    EXPECT_EQ(numbers({}), (V{4, 3, 2, 1}));
+    // Line 12 of the cash book: not slip 12.
+    EXPECT_EQ(numbers({12, "", "", 0}), (V{2, 1}));
+    // The day's ends are inside.
+    EXPECT_EQ(numbers({0, "20261201", "20261201", 0}), (V{3, 2}));
+    EXPECT_EQ(numbers({0, "20261201", "", static_cast<int>(HistoryOperation::CashBookDelete)}), (V{4}));
+    EXPECT_EQ(numbers({12, "", "20261130", 0}), (V{1}));
+    EXPECT_TRUE(numbers({99, "", "", 0}).empty());
+}
+
 }  // namespace
 }  // namespace tabulo
