@@ -1,6 +1,7 @@
 #include "ebooks/HistoryText.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <set>
 
@@ -120,6 +121,21 @@ HistoryRow DescribeHistoryRecord(const HistoryRecord& r, const ItemTableArray& i
     row.Before = ValueWords(r.Operation, r.OldBytes, items);
     row.After = ValueWords(r.Operation, r.NewBytes, items);
     return row;
+}
+
+std::string HistoryDay(std::string_view text) {
+    std::string digits;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') digits.push_back(c);
+        else if (c != '-' && c != '/') return {};
+    }
+    if (digits.size() != 8) return {};
+    const int month = std::stoi(digits.substr(4, 2));
+    const int day = std::stoi(digits.substr(6, 2));
+    const std::chrono::year_month_day ymd{std::chrono::year(std::stoi(digits.substr(0, 4))),
+                                          std::chrono::month(static_cast<unsigned>(month)),
+                                          std::chrono::day(static_cast<unsigned>(day))};
+    return ymd.ok() ? digits : std::string{};
 }
 
 std::vector<HistoryRow> DescribeHistory(const HistoryContents& history, const ItemTableArray& items) {

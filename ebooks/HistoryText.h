@@ -35,6 +35,10 @@ struct HistoryFilter {
     int Operation = 0;       // a HistoryOperation; 0: every operation
 };
 
+// A day as the history screen and `tabulo-cli history` take it: "2026-12-01",
+// "2026/12/01" or "20261201" -> "20261201"; "" for anything else (an empty text too).
+std::string HistoryDay(std::string_view text);
+
 // The rows of the records `filter` selects, newest first. A cash-book line's history
 // is the changes made to the line under that number at the time (an insert or a delete
 // before it renumbers the lines after it).

@@ -89,5 +89,16 @@ TEST(HistoryText, SelectsByLineDayAndOperation) {
     EXPECT_TRUE(numbers({99, "", "", 0}).empty());
 }
 
+TEST(HistoryText, TakesADayInTheUsualWesternForms) {
+    EXPECT_EQ(HistoryDay("2026-12-01"), "20261201");
+    EXPECT_EQ(HistoryDay("2026/12/01"), "20261201");
+    EXPECT_EQ(HistoryDay("20261201"), "20261201");
+    EXPECT_EQ(HistoryDay("2026-02-29"), "");
+    EXPECT_EQ(HistoryDay("2028-02-29"), "20280229");
+    EXPECT_EQ(HistoryDay("2026-13-01"), "");
+    EXPECT_EQ(HistoryDay("R08-12-01"), "");
+    EXPECT_EQ(HistoryDay(""), "");
+}
+
 }  // namespace
 }  // namespace tabulo
