@@ -21,7 +21,7 @@ std::vector<std::byte> Hex(const std::string& hex) {
 // A cash-book line as stored: 130405, (土), item 1, in 80,000, out 0, balance
 // 120,000, remarks 掛売り.
 const char* const kLine =
-    "313330343035 2893798129 20"  // 130405, "(土)" + blank
+    "313330343035 81699379816a"  // 130405, （土）
     "0100 80380100 00000000 c0d40100"
     "8a7c948482e8 20202020202020202020";
 // A slip as stored: 130520 現金 (101) / 売掛金 (106) 80,000, remarks ABC.
