@@ -196,7 +196,10 @@ void BookView::EndYesNo_Click() {
 
 bool BookView::FunctionKey(int key) {
     switch (key) {
-        case Qt::Key_F10: EndYesNo_Click(); return true;
+        case Qt::Key_F10:
+        case Qt::Key_Escape:  // nothing to lose on a view
+            EndYesNo_Click();
+            return true;
         default: return false;
     }
 }

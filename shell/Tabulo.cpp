@@ -287,13 +287,13 @@ void Tabulo::MenuItemAccounts_Click() {
     OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<ItemAccountForm>(ctx_, this); });
 }
 void Tabulo::MenuJournal_Click() {
-    OpenDataForm(ToolButton::Input, [this] { ShowBookView(BookView::Kind::Journal); });
+    OpenDataForm(ToolButton::Input, [this] { ShowBookView(static_cast<int>(BookView::Kind::Journal)); });
 }
 void Tabulo::MenuLedger_Click() {
-    OpenDataForm(ToolButton::Input, [this] { ShowBookView(BookView::Kind::Ledger); });
+    OpenDataForm(ToolButton::Input, [this] { ShowBookView(static_cast<int>(BookView::Kind::Ledger)); });
 }
 void Tabulo::MenuTrialBalance_Click() {
-    OpenDataForm(ToolButton::Input, [this] { ShowBookView(BookView::Kind::TrialBalance); });
+    OpenDataForm(ToolButton::Input, [this] { ShowBookView(static_cast<int>(BookView::Kind::TrialBalance)); });
 }
 
 void Tabulo::ShowBookView(int kind) {
