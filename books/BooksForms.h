@@ -23,7 +23,7 @@ bool LoadBooks(AppContext& app, SlipBook& book, ItemAccountArray& accounts);
 void ReportBooksError(AppContext& app, const FileError& e);
 
 // 勘定科目の選択: the chart's accounts as "101 現金", one a line. Enter or a double
-// click chooses, Esc closes without a choice; typing digits moves to the code typed.
+// click chooses, Esc closes without a choice.
 class AccountPicker : public QDialog {
     Q_OBJECT
   public:
