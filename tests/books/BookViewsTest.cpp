@@ -7,6 +7,7 @@
 #include "books/BookViews.h"
 #include "books/Slips.h"
 #include "cashbook/Overflow.h"
+#include "store/Journal.h"
 #include "tests/books/BooksYear.h"
 
 namespace tabulo {
@@ -60,6 +61,46 @@ TEST_F(Year, ARefusedChangeOrRemovalWritesNothing) {
     EXPECT_FALSE(DeleteSlip(s, accounts, book, 2).ok());
     EXPECT_EQ(book, kept);
     EXPECT_EQ(ReadBytes(SlipBookPath(s)), before);
+}
+
+// A cash-book operation cut short after its files were written leaves a journal that
+// still counts; a slip kept afterwards settles it first, so that the journal can never
+// be applied over the folder later.
+TEST_F(Year, KeepingASlipSettlesAnUnfinishedCashBookJournalFirst) {
+    Line("130105", Sales, 1000);
+    WriteLedger();
+    const std::string now = ReadBytes(s.LedgerPath);
+    std::string old = now;
+    old.back() = static_cast<char>(old.back() ^ 0x01);
+    auto bytes = [](const std::string& text) {
+        return std::vector<std::byte>(reinterpret_cast<const std::byte*>(text.data()),
+                                      reinterpret_cast<const std::byte*>(text.data()) + text.size());
+    };
+    const std::vector<std::byte> before = bytes(old), after = bytes(now);
+    FileChange change;
+    change.path = s.LedgerPath;
+    change.before = before;
+    change.after = after;
+    change.ranges = {{now.size() - 4, now.size()}};
+    const std::vector<std::byte> journal = EncodeJournal(std::span<const FileChange>(&change, 1));
+    const auto journalPath = JournalPathFor(s.LedgerPath);
+    testing::WriteBytes(journalPath, std::string(reinterpret_cast<const char*>(journal.data()),
+                                                 journal.size()));
+    ASSERT_TRUE(JournalIsLive(journalPath));
+
+    ASSERT_TRUE(KeepSlip(s, accounts, book, {"130410", 106, 1, 5000, ""}).ok());
+    EXPECT_FALSE(JournalIsLive(journalPath));
+    EXPECT_EQ(ReadBytes(s.LedgerPath), now);  // the operation had finished: kept as written
+    EXPECT_EQ(LoadSlipBook(SlipBookPath(s))->Slips.size(), 1u);
+
+    // The items' accounts settle the same way.
+    testing::WriteBytes(journalPath, std::string(reinterpret_cast<const char*>(journal.data()),
+                                                 journal.size()));
+    ASSERT_TRUE(JournalIsLive(journalPath));
+    ItemAccountArray changed{};
+    changed[NoAccount] = AccountCode::OwnerDrawings;
+    ASSERT_TRUE(KeepItemAccounts(s, book, accounts, changed).ok());
+    EXPECT_FALSE(JournalIsLive(journalPath));
 }
 
 TEST(OpeningSides, TheSidesAndTheCapitalThatBalancesThem) {
