@@ -33,30 +33,14 @@ ItemAccountForm::ItemAccountForm(AppContext& app, QWidget* parent)
     const QFontMetrics fm(gothic);
     const int ch = fm.horizontalAdvance(QLatin1Char('0'));
 
-    grid_ = new QTableWidget(kItemCount, ColumnCount, this);
-    grid_->setObjectName(QStringLiteral("ItemAccountGrid"));
-    grid_->setFont(gothic);
-    grid_->setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("項目名"),
-                                      QStringLiteral("区分3"), QStringLiteral("勘定科目")});
-    grid_->verticalHeader()->hide();
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_ = MakeEntryGrid(this, QStringLiteral("ItemAccountGrid"), kItemCount,
+                          {QStringLiteral("No."), QStringLiteral("項目名"), QStringLiteral("区分3"),
+                           QStringLiteral("勘定科目")},
+                          {ch * 3 + 20, fm.horizontalAdvance(QString(8, QChar(0x3000))) + 20,
+                           fm.horizontalAdvance(QStringLiteral("区分3")) + 20,
+                           fm.horizontalAdvance(QString(12, QChar(0x3000))) + 20});
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setTabKeyNavigation(false);
-    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->horizontalHeader()->setHighlightSections(false);
-    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->verticalHeader()->setDefaultSectionSize(fm.height() + 6);
-    const int widths[ColumnCount] = {ch * 3 + 20, fm.horizontalAdvance(QString(8, QChar(0x3000))) + 20,
-                                     fm.horizontalAdvance(QStringLiteral("区分3")) + 20,
-                                     fm.horizontalAdvance(QString(12, QChar(0x3000))) + 20};
-    int width = 2 * grid_->frameWidth() + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
-    for (int c = 0; c < ColumnCount; ++c) {
-        grid_->setColumnWidth(c, widths[c]);
-        width += widths[c];
-    }
-    grid_->setFixedWidth(width);
-    grid_->setMinimumHeight(grid_->horizontalHeader()->sizeHint().height() +
-                            18 * grid_->verticalHeader()->defaultSectionSize());
     for (int i = 1; i <= kItemCount; ++i) ShowItem(i);
     grid_->installEventFilter(this);
     connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { Choose_Click(); });
@@ -65,29 +49,9 @@ ItemAccountForm::ItemAccountForm(AppContext& app, QWidget* parent)
         if (row >= 0 && column != ColAccount) grid_->setCurrentCell(row, ColAccount);
     });
 
-    auto* note = new QLabel(
-        QStringLiteral("収入でも経費でもない項目（事業主貸、借入金の返済など）に、\n"
-                       "貸借対照表の勘定科目を決めます。\n"
-                       "勘定科目の欄でEnterキー、ダブルクリックまたはF2で\n"
-                       "一覧から選びます。Deleteキーで指定を外します。\n"
-                       "区分3が申告書１ページの行を示す項目はその科目になり、\n"
-                       "ここでは変えられません（灰色の行）。"),
-        this);
-    note->setObjectName(QStringLiteral("Coment"));
-    note->setFrameShape(QFrame::Panel);
-    note->setFrameShadow(QFrame::Sunken);
-    note->setMargin(6);
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setMinimumHeight(36);
-        return b;
-    };
-    auto* choose = makeButton("Choose", "科目選択(F2)");
-    auto* touroku = makeButton("Touroku", "登録(F10)");
-    auto* chudan = makeButton("Chudan", "中断(F5)");
+    auto* choose = SideButton(this, "Choose", "科目選択(F2)");
+    auto* touroku = SideButton(this, "Touroku", "登録(F10)");
+    auto* chudan = SideButton(this, "Chudan", "中断(F5)");
     connect(choose, &QPushButton::clicked, this, &ItemAccountForm::Choose_Click);
     connect(touroku, &QPushButton::clicked, this, &ItemAccountForm::Touroku_Click);
     connect(chudan, &QPushButton::clicked, this, &ItemAccountForm::Chudan_Click);
@@ -95,17 +59,17 @@ ItemAccountForm::ItemAccountForm(AppContext& app, QWidget* parent)
         choose->setEnabled(false);
         touroku->setEnabled(false);
     }
-    auto* side = new QVBoxLayout;
-    side->addWidget(note);
-    side->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(choose);
-    buttons->addWidget(touroku);
-    buttons->addWidget(chudan);
-    side->addLayout(buttons);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grid_);
-    layout->addLayout(side);
+    layout->addLayout(SidePanel(
+        this, nullptr,
+        QStringLiteral("収入でも経費でもない項目（事業主貸、借入金の返済など）に、\n"
+                       "貸借対照表の勘定科目を決めます。\n"
+                       "勘定科目の欄でEnterキー、ダブルクリックまたはF2で\n"
+                       "一覧から選びます。Deleteキーで指定を外します。\n"
+                       "区分3が申告書１ページの行を示す項目はその科目になり、\n"
+                       "ここでは変えられません（灰色の行）。"),
+        {choose, touroku, chudan}));
 
     WatchFunctionKeys();
     for (int i = 1; i <= kItemCount; ++i)
@@ -131,14 +95,8 @@ void ItemAccountForm::ShowItem(int itemNo) {
     const int row = itemNo - 1;
     const bool choosable = Choosable(itemNo);
     const int account = ItemAccount(itemNo, app_.state.ItemTable, edited_);
-    const QColor fixed(0xE0, 0xE0, 0xE0);
     auto set = [&](int column, const QString& text, Qt::Alignment align) {
-        auto* cell = new QTableWidgetItem(text);
-        cell->setTextAlignment(align | Qt::AlignVCenter);
-        const bool editable = column == ColAccount && choosable;
-        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        if (!editable) cell->setBackground(fixed);
-        grid_->setItem(row, column, cell);
+        grid_->setItem(row, column, EntryCell(text, align, column == ColAccount && choosable));
     };
     set(ColNo, QString::number(itemNo), Qt::AlignRight);
     set(ColName, Q(TrimRight(item.ItemName)), Qt::AlignLeft);

@@ -47,31 +47,14 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
     const QFont gothic = GridFont(11);
     const QFontMetrics fm(gothic);
 
-    grid_ = new QTableWidget(0, ColumnCount, this);
-    grid_->setObjectName(QStringLiteral("OpeningGrid"));
-    grid_->setFont(gothic);
-    grid_->setHorizontalHeaderLabels({QStringLiteral("番号"), QStringLiteral("勘定科目"),
-                                      QStringLiteral("区分"), QStringLiteral("1月1日の金額")});
-    grid_->verticalHeader()->hide();
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->horizontalHeader()->setHighlightSections(false);
-    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->verticalHeader()->setDefaultSectionSize(fm.height() + 6);
     const int ch = fm.horizontalAdvance(QLatin1Char('0'));
-    const int widths[ColumnCount] = {ch * 5 + 16, fm.horizontalAdvance(QString(9, QChar(0x3000))) + 16,
-                                     fm.horizontalAdvance(QStringLiteral("資産")) + 20,
-                                     std::max(ch * 15, fm.horizontalAdvance(QStringLiteral("1月1日の金額"))) + 20};
-    int width = 2 * grid_->frameWidth() + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
-    for (int c = 0; c < ColumnCount; ++c) {
-        grid_->setColumnWidth(c, widths[c]);
-        width += widths[c];
-    }
-    grid_->setFixedWidth(width);
-    grid_->setMinimumHeight(grid_->horizontalHeader()->sizeHint().height() +
-                            18 * grid_->verticalHeader()->defaultSectionSize());
-
-    const QColor fixed(0xE0, 0xE0, 0xE0);
+    grid_ = MakeEntryGrid(
+        this, QStringLiteral("OpeningGrid"), 0,
+        {QStringLiteral("番号"), QStringLiteral("勘定科目"), QStringLiteral("区分"),
+         QStringLiteral("1月1日の金額")},
+        {ch * 5 + 16, fm.horizontalAdvance(QString(9, QChar(0x3000))) + 16,
+         fm.horizontalAdvance(QStringLiteral("資産")) + 20,
+         std::max(ch * 15, fm.horizontalAdvance(QStringLiteral("1月1日の金額"))) + 20});
     for (const AccountChoice& a : AccountChoices(app_.state.ItemTable, true)) {
         const int row = grid_->rowCount();
         grid_->insertRow(row);
@@ -79,17 +62,10 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
         Amount balance = 0;
         for (const OpeningBalance& o : book_.Openings)
             if (o.AccountCode == a.code) balance = o.Balance;
-        auto set = [&](int column, const QString& text, Qt::Alignment align, bool editable) {
-            auto* cell = new QTableWidgetItem(text);
-            cell->setTextAlignment(align | Qt::AlignVCenter);
-            cell->setFlags(editable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled);
-            if (!editable) cell->setBackground(fixed);
-            grid_->setItem(row, column, cell);
-        };
-        set(ColCode, QString::number(a.code), Qt::AlignRight, false);
-        set(ColName, Q(a.name), Qt::AlignLeft, false);
-        set(ColSide, QString::fromUtf8(SideText(a.code)), Qt::AlignCenter, false);
-        set(ColAmount, Q(FormatAmount(balance, true)), Qt::AlignRight, true);
+        grid_->setItem(row, ColCode, EntryCell(QString::number(a.code), Qt::AlignRight, false));
+        grid_->setItem(row, ColName, EntryCell(Q(a.name), Qt::AlignLeft, false));
+        grid_->setItem(row, ColSide, EntryCell(QString::fromUtf8(SideText(a.code)), Qt::AlignCenter, false));
+        grid_->setItem(row, ColAmount, EntryCell(Q(FormatAmount(balance, true)), Qt::AlignRight, true));
     }
 
     GridCellEditor::Hooks hooks;
@@ -133,29 +109,9 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
     totals->addWidget(new QLabel(QStringLiteral("差額"), this), 2, 0);
     totals->addWidget(difference_, 2, 1);
 
-    auto* note = new QLabel(
-        QStringLiteral("金額の欄をクリックするかEnterキーを押して入力します。\n"
-                       "もう一度Enterキーで確定、Escキーで元に戻ります。\n"
-                       "借方と貸方の差額は元入金(F6)で元入金に入れられます。\n"
-                       "期首残高は年の初めに一度入力します。翌年度には\n"
-                       "翌年度データディスク作成で期末の残高が移ります。"),
-        this);
-    note->setObjectName(QStringLiteral("Coment"));
-    note->setFrameShape(QFrame::Panel);
-    note->setFrameShadow(QFrame::Sunken);
-    note->setMargin(6);
-
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setMinimumHeight(36);
-        return b;
-    };
-    auto* capital = makeButton("Capital", "元入金(F6)");
-    auto* touroku = makeButton("Touroku", "登録(F10)");
-    auto* chudan = makeButton("Chudan", "中断(F5)");
+    auto* capital = SideButton(this, "Capital", "元入金(F6)");
+    auto* touroku = SideButton(this, "Touroku", "登録(F10)");
+    auto* chudan = SideButton(this, "Chudan", "中断(F5)");
     connect(capital, &QPushButton::clicked, this, &OpeningForm::Capital_Click);
     connect(touroku, &QPushButton::clicked, this, &OpeningForm::Touroku_Click);
     connect(chudan, &QPushButton::clicked, this, &OpeningForm::Chudan_Click);
@@ -163,20 +119,16 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
         capital->setEnabled(false);
         touroku->setEnabled(false);
     }
-
-    auto* side = new QVBoxLayout;
-    side->addLayout(totals);
-    side->addSpacing(12);
-    side->addWidget(note);
-    side->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(capital);
-    buttons->addWidget(touroku);
-    buttons->addWidget(chudan);
-    side->addLayout(buttons);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grid_);
-    layout->addLayout(side);
+    layout->addLayout(SidePanel(
+        this, totals,
+        QStringLiteral("金額の欄をクリックするかEnterキーを押して入力します。\n"
+                       "もう一度Enterキーで確定、Escキーで元に戻ります。\n"
+                       "借方と貸方の差額は元入金(F6)で元入金に入れられます。\n"
+                       "期首残高は年の初めに一度入力します。翌年度には\n"
+                       "翌年度データディスク作成で期末の残高が移ります。"),
+        {capital, touroku, chudan}));
 
     ShowTotals();
     WatchFunctionKeys();
