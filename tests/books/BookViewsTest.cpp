@@ -9,6 +9,7 @@
 #include "cashbook/Overflow.h"
 #include "store/Journal.h"
 #include "tests/books/BooksYear.h"
+#include "tests/books/SmallYear.h"
 
 namespace tabulo {
 namespace {
@@ -163,18 +164,10 @@ TEST_F(Year, ItemAccountsThatWouldCarryAnAccountPastThirtyTwoBitsAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(ItemAccountsPath(s)));
 }
 
-// A small year: cash 1,000 and 元入金 1,000 at the start, a cash sale, a purchase in
-// cash and a sale on credit.
-class SmallYear : public Year {
+class SmallYear : public testing::WithSmallYear<Year> {
   protected:
     void SetUp() override {
-        Year::SetUp();
-        Opening(AccountCode::Cash, 1000);
-        Opening(AccountCode::Capital, 1000);
-        Line("130105", Sales, 10000, "店頭");
-        Line("130110", Purchases, 3000);
-        Slip("130120", AccountCode::Receivables, AccountCode::Sales, 5000, "掛売り");
-        WriteLedger();
+        WithSmallYear::SetUp();
         auto j = BuildJournal(s, book, accounts);
         ASSERT_TRUE(j.ok());
         journal = *j;

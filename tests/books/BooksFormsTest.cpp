@@ -29,9 +29,11 @@
 #include "master/MasForm.h"
 #include "platform/Prompt.h"
 #include "tests/books/BooksYear.h"
+#include "tests/books/SmallYear.h"
 #include "tests/master/FormKeys.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
+#include "tests/support/ModalDialogs.h"
 #include "ui/AppContext.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/GridCellEditor.h"
@@ -65,26 +67,9 @@ class BooksScreens : public testing::BooksYear {
     }
     void TearDown() override { alive.reset(); }
 
-    // Runs `act` on the next modal dialog that opens, from that dialog's own loop.
+    // Runs `act` on the account list when it opens.
     void OnModal(std::function<void(QWidget*)> act) {
-        auto poll = std::make_shared<std::function<void()>>();
-        auto tries = std::make_shared<int>(0);
-        std::weak_ptr<bool> live = alive;
-        *poll = [act, poll, tries, live] {
-            if (live.expired()) return;
-            QWidget* m = QApplication::activeModalWidget();
-            if (m && m->isVisible() && m->objectName() == QStringLiteral("AccountPicker")) {
-                QPointer<QWidget> dialog(m);
-                QTimer::singleShot(10, [act, dialog, live] {
-                    if (dialog && !live.expired()) act(dialog);
-                });
-            } else if (++*tries < 400) {
-                QTimer::singleShot(5, *poll);
-            } else {
-                ADD_FAILURE() << "no account list opened";
-            }
-        };
-        QTimer::singleShot(0, *poll);
+        testing::OnNextModal(alive, nullptr, std::move(act), QStringLiteral("AccountPicker"));
     }
     // Picks account `code` in the account list with the arrow keys and Enter.
     void PickWithKeys(int code) {
@@ -449,16 +434,10 @@ TEST_F(BooksScreens, TheItemAccountsCancelWritesNothingAndTheMasterOpensThem) {
 
 // ---- The views ----
 
-class BooksViews : public BooksScreens {
+class BooksViews : public testing::WithSmallYear<BooksScreens> {
   protected:
     void SetUp() override {
-        BooksScreens::SetUp();
-        Opening(AccountCode::Cash, 1000);
-        Opening(AccountCode::Capital, 1000);
-        Line("130105", Sales, 10000, "店頭");
-        Line("130110", Purchases, 3000);
-        Slip("130120", AccountCode::Receivables, AccountCode::Sales, 5000, "掛売り");
-        WriteLedger();
+        WithSmallYear::SetUp();
         ASSERT_TRUE(SaveSlipBook(SlipBookPath(s), book).ok());
     }
 };
