@@ -228,6 +228,7 @@ void SlipForm::ShowAccountName(Field f) {
 void SlipForm::ChooseAccount(Field f) {
     const int current = std::max(0, AccountIn(f));
     const int chosen = PickAccount(app_, false, false, current, this);
+    activateWindow();  // back from the list, typing goes on here
     if (chosen > 0) {
         field(f)->setText(QString::number(chosen));
         field(static_cast<Field>(f + 1))->setFocus();
@@ -331,9 +332,10 @@ void SlipForm::ClearEntry(bool keepDate) {
 
 void SlipForm::Accounts_Click() {
     if (!loaded_) return;
-    if (field(FieldCredit)->hasFocus())
+    // The field last given the focus, even while another window is still active.
+    if (focusWidget() == field(FieldCredit))
         ChooseAccount(FieldCredit);
-    else if (field(FieldDebit)->hasFocus())
+    else if (focusWidget() == field(FieldDebit))
         ChooseAccount(FieldDebit);
     else
         app_.prompt.Beep();

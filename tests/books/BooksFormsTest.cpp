@@ -162,10 +162,12 @@ TEST_F(BooksScreens, AnAccountIsChosenFromTheListWhenItsFieldIsBlank) {
     Key(f.field(SlipForm::FieldDebit), Qt::Key_Return);  // blank: the list opens
     EXPECT_EQ(f.field(SlipForm::FieldDebit)->text(), QStringLiteral("130"));
     EXPECT_EQ(f.debitName()->text(), QStringLiteral("事業主貸"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     EXPECT_TRUE(f.field(SlipForm::FieldCredit)->hasFocus());
     PickWithKeys(AccountCode::Purchases);
     Key(f.field(SlipForm::FieldCredit), Qt::Key_F2);  // F2 opens it too
     EXPECT_EQ(f.field(SlipForm::FieldCredit)->text(), QStringLiteral("3"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     Type(f.field(SlipForm::FieldAmount), QStringLiteral("1200"));
     Type(f.field(SlipForm::FieldRemarks), QStringLiteral("家事消費"));
     ASSERT_EQ(Stored().Slips.size(), 1u);
