@@ -1,5 +1,7 @@
 #include "books/OpeningForm.h"
 
+#include <cstdint>
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -76,8 +78,9 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
         return plain;
     };
     hooks.commit = [this](int, int, const QString& typed) -> std::optional<QString> {
+        // The lowest 32-bit value has no opposite, and the books negate balances.
         auto value = AmountFromText(S(typed.trimmed()));
-        if (!value) {
+        if (!value || *value == INT32_MIN) {
             app_.prompt.MsgBox(kOverflowMessage, MsgStyle::Exclamation, "エラー確認");
             return std::nullopt;
         }

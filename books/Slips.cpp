@@ -91,8 +91,9 @@ Result<Amount> BalancingCapital(const std::vector<OpeningBalance>& openings) {
         if (o.AccountCode == AccountCode::Capital) continue;
         capital += DebitNormal(o.AccountCode) ? std::int64_t{o.Balance} : -std::int64_t{o.Balance};
     }
+    // The lowest 32-bit value has no opposite: the books negate balances.
     auto amount = CheckedAmount(capital);
-    if (!amount) return OverflowError();
+    if (!amount || *amount == INT32_MIN) return OverflowError();
     return *amount;
 }
 

@@ -127,6 +127,7 @@ TEST(OpeningSides, TheSidesAndTheCapitalThatBalancesThem) {
               kOverflowMessage);
     EXPECT_FALSE(BalancingCapital({{AccountCode::Cash, 2000000000}, {AccountCode::Loans, -2000000000}})
                      .ok());
+    EXPECT_FALSE(BalancingCapital({{AccountCode::Loans, 2147483647}, {AccountCode::Payables, 1}}).ok());
 }
 
 TEST_F(Year, ItemAccountsAreCheckedThenKeptInTheirOwnFile) {

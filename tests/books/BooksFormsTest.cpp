@@ -362,6 +362,13 @@ TEST_F(BooksScreens, KeptOpeningsShowAgainAndAnAmountBeyondThirtyTwoBitsIsRefuse
     Key(f.cellEditor()->editor(), Qt::Key_Return);
     EXPECT_EQ(prompt.LastText(), kOverflowMessage);
     EXPECT_TRUE(f.cellEditor()->IsEditing());  // the box stays open for a correction
+    // Nor the lowest 32-bit value, whose opposite the books could not hold.
+    f.cellEditor()->editor()->clear();
+    TypeText(f.cellEditor()->editor(), QStringLiteral("-2147483648"));
+    prompt.Clear();
+    Key(f.cellEditor()->editor(), Qt::Key_Return);
+    EXPECT_EQ(prompt.LastText(), kOverflowMessage);
+    EXPECT_TRUE(f.cellEditor()->IsEditing());
     Key(f.cellEditor()->editor(), Qt::Key_Escape);
     EXPECT_FALSE(f.cellEditor()->IsEditing());
 
