@@ -4,6 +4,7 @@
 // whole; a refused or failed change leaves the file and the book in memory as they
 // were.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -27,5 +28,37 @@ Status KeepSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& 
 // account that is not on the balance sheet, a total beyond 32 bits).
 Status KeepOpenings(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                     const std::vector<OpeningBalance>& openings);
+
+// Replaces slip `index` (0-based, in kept order) with `slip` and saves; refused like
+// KeepSlip. The slip keeps its number; the journal places it by its date.
+Status ChangeSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+                  std::size_t index, const TransferSlip& slip);
+
+// Removes slip `index` and saves; refused when the figures left would pass 32 bits.
+Status DeleteSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+                  std::size_t index);
+
+// The slips' indices in date order; slips of one day in the order they were kept.
+std::vector<std::size_t> SlipsByDate(const SlipBook& book);
+
+// The opening balance sheet's two sides: the debit balances (assets, 事業主貸) and the
+// credit balances (liabilities and capital). Overflow error beyond 32 bits.
+struct OpeningSides {
+    Amount debit = 0;
+    Amount credit = 0;
+    bool Balances() const { return debit == credit; }
+};
+Result<OpeningSides> SumOpenings(const std::vector<OpeningBalance>& openings);
+
+// The 元入金 that makes the openings balance: the debit side less every credit
+// balance but 元入金's own. Overflow error beyond 32 bits.
+Result<Amount> BalancingCapital(const std::vector<OpeningBalance>& openings);
+
+// Keeps the balance-sheet accounts chosen for the items (KAMOKU.DAT) and makes
+// `chosen` follow the file. Refused with the reason when an account is not on the
+// balance sheet or when the year's figures, read with the new accounts, would pass
+// 32 bits; nothing is written then.
+Status KeepItemAccounts(const SharedState& s, const SlipBook& book, ItemAccountArray& chosen,
+                        const ItemAccountArray& changed);
 
 }  // namespace tabulo

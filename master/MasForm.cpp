@@ -100,14 +100,19 @@ MasForm::MasForm(AppContext& app, QWidget* parent)
     inputData_ = makeButton("InputData", "項目入力(F2)", "マスター項目入力へ移動します");
     touroku_ = makeButton("Touroku", "登録(F10)", "登録して終了します");
     chudan_ = makeButton("Chudan", "中断(F5)", "作業を中断して終了します");
+    kamoku_ = makeButton("Kamoku", "勘定科目(F6)",
+                         "収入でも経費でもない項目の勘定科目（複式簿記）を決めます");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(inputData_);
+    buttons->addWidget(kamoku_);
     buttons->addWidget(touroku_);
     buttons->addWidget(chudan_);
     side->addLayout(buttons);
     connect(inputData_, &QPushButton::clicked, this, &MasForm::MoveToGrid);
     connect(touroku_, &QPushButton::clicked, this, &MasForm::Touroku_Click);
     connect(chudan_, &QPushButton::clicked, this, &MasForm::Chudan_Click);
+    connect(kamoku_, &QPushButton::clicked, this, &MasForm::Kamoku_Click);
+    kamoku_->setEnabled(app_.forms != nullptr && app_.forms->CanOpen(FormId::ItemAccounts));
 
     FillGrid();
     WatchFunctionKeys();
@@ -284,6 +289,16 @@ void MasForm::Chudan_Click() {
     QDialog::reject();
 }
 
+void MasForm::Kamoku_Click() {
+    if (cellEditor_->IsEditing() || !kamoku_->isEnabled()) {
+        app_.prompt.Beep();
+        return;
+    }
+    // The accounts screen reads the items as last saved.
+    app_.forms->OpenForm(FormId::ItemAccounts, this);
+    grid_->setFocus(Qt::OtherFocusReason);
+}
+
 void MasForm::OnFinish() { app_.state.DataEntryOpen = 0; }
 
 
@@ -295,6 +310,9 @@ bool MasForm::FunctionKey(int key) {
             return true;
         case Qt::Key_F5:
             Chudan_Click();
+            return true;
+        case Qt::Key_F6:
+            Kamoku_Click();
             return true;
         case Qt::Key_F2:
             if (cellEditor_->IsEditing()) {

@@ -28,6 +28,8 @@ class MasForm : public GridForm {
     // 登録(F10) and 中断(F5); public so that the main window's menu can reach them.
     void Touroku_Click();
     void Chudan_Click();
+    // 勘定科目(F6): the balance-sheet accounts of the items, on a screen of their own.
+    void Kamoku_Click();
 
     QTableWidget* grid() const { return grid_; }
     GridCellEditor* cellEditor() const { return cellEditor_; }
@@ -50,6 +52,7 @@ class MasForm : public GridForm {
     QPushButton* touroku_ = nullptr;
     QPushButton* chudan_ = nullptr;
     QPushButton* inputData_ = nullptr;
+    QPushButton* kamoku_ = nullptr;
 };
 
 }  // namespace tabulo

@@ -19,6 +19,10 @@
 
 #include <optional>
 
+#include "books/BookView.h"
+#include "books/ItemAccountForm.h"
+#include "books/OpeningForm.h"
+#include "books/SlipForm.h"
 #include "cashbook/DataInp.h"
 #include "cli/Csv.h"
 #include "deposits/YokinForm.h"
@@ -62,8 +66,8 @@ void ShowModal(AppContext& ctx, QWidget* parent) {
     form.exec();
 }
 
-// A statement page that could not read the tax-return file has told the user why
-// and is not shown.
+// A statement page that could not read the tax-return file (or a screen of the books
+// that could not read its files) has told the user why and is not shown.
 template <class Form>
 void ShowStatementPage(AppContext& ctx, QWidget* parent) {
     std::optional<WaitCursor> wait(std::in_place);
@@ -155,6 +159,15 @@ void Tabulo::BuildMenus() {
     pdfFolder_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     menu1->addSeparator();
     add(menu1, "終了(&E)", &Tabulo::MenuEnd_Click);
+
+    QMenu* books = menuBar()->addMenu(QStringLiteral("複式簿記(&B)"));
+    add(books, "振替伝票入力(&F)", &Tabulo::MenuSlips_Click);
+    add(books, "期首残高(&O)", &Tabulo::MenuOpenings_Click);
+    add(books, "項目の勘定科目(&A)", &Tabulo::MenuItemAccounts_Click);
+    books->addSeparator();
+    add(books, "仕訳帳(&J)", &Tabulo::MenuJournal_Click);
+    add(books, "総勘定元帳(&L)", &Tabulo::MenuLedger_Click);
+    add(books, "試算表(&T)", &Tabulo::MenuTrialBalance_Click);
 
     QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     add(helpitem, "目次(&C)", &Tabulo::h1item_Click);
@@ -263,6 +276,33 @@ void Tabulo::MenuHyouji_Click() { OpenDataForm(ToolButton::ItemLedger, [this] { 
 void Tabulo::MenuMaster_Click() { OpenDataForm(ToolButton::Master, [this] { ShowMasForm(); }); }
 void Tabulo::MenuYokin_Click() { OpenDataForm(ToolButton::Deposits, [this] { ShowYokinForm(); }); }
 
+// The books' screens open, like the cash book, once the year is read.
+void Tabulo::MenuSlips_Click() {
+    OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<SlipForm>(ctx_, this); });
+}
+void Tabulo::MenuOpenings_Click() {
+    OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<OpeningForm>(ctx_, this); });
+}
+void Tabulo::MenuItemAccounts_Click() {
+    OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<ItemAccountForm>(ctx_, this); });
+}
+void Tabulo::MenuJournal_Click() {
+    OpenDataForm(ToolButton::Input, [this] { ShowBookView(static_cast<int>(BookView::Kind::Journal)); });
+}
+void Tabulo::MenuLedger_Click() {
+    OpenDataForm(ToolButton::Input, [this] { ShowBookView(static_cast<int>(BookView::Kind::Ledger)); });
+}
+void Tabulo::MenuTrialBalance_Click() {
+    OpenDataForm(ToolButton::Input, [this] { ShowBookView(static_cast<int>(BookView::Kind::TrialBalance)); });
+}
+
+void Tabulo::ShowBookView(int kind) {
+    std::optional<WaitCursor> wait(std::in_place);
+    BookView view(ctx_, static_cast<BookView::Kind>(kind), this);
+    wait.reset();
+    if (view.Loaded()) view.exec();
+}
+
 // ---- The data forms: each opens here, modally. ----
 
 void Tabulo::ShowDataInp() {
@@ -294,6 +334,7 @@ void Tabulo::OpenForm(FormId id, QWidget* parent) {
     case FormId::Syukei2: ShowStatementPage<Syukei2>(ctx_, parent); break;
     case FormId::Syukei3: ShowStatementPage<Syukei3>(ctx_, parent); break;
     case FormId::MentForm2: ShowModal<MentForm2>(ctx_, parent); break;
+    case FormId::ItemAccounts: ShowStatementPage<ItemAccountForm>(ctx_, parent); break;
     }
 }
 

@@ -51,6 +51,14 @@ public:
     void MenuCsv_Click();
     void MenuEnd_Click();
     void Summary_Click();
+    // 複式簿記: the transfer slips, the opening balances, the items' accounts and the
+    // views of the journal, the general ledger and the trial balance.
+    void MenuSlips_Click();
+    void MenuOpenings_Click();
+    void MenuItemAccounts_Click();
+    void MenuJournal_Click();
+    void MenuLedger_Click();
+    void MenuTrialBalance_Click();
     void h1item_Click();
     void h2item_Click();
     void aboutitem_Click();
@@ -95,6 +103,7 @@ private:
     void ShowMasForm();
     void ShowYokinForm();
     void ShowGetsuji();
+    void ShowBookView(int kind);  // a BookView::Kind
 
     AppContext ctx_;
     QMdiArea* mdi_ = nullptr;

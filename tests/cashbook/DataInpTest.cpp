@@ -33,6 +33,7 @@
 #include "tests/cashbook/LedgerFixture.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
+#include "tests/support/ModalDialogs.h"
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -120,27 +121,7 @@ protected:
     // Runs `act` on the next modal dialog that opens over the form. Gives up after
     // two seconds, and never outlives the test.
     void OnModal(std::function<void(QWidget*)> act) {
-        auto poll = std::make_shared<std::function<void()>>();
-        auto tries = std::make_shared<int>(0);
-        std::weak_ptr<bool> live = alive;
-        QDialog* self = form.get();
-        *poll = [act, poll, tries, live, self] {
-            if (live.expired()) return;
-            QWidget* m = QApplication::activeModalWidget();
-            if (m && m != self && m->isVisible()) {
-                // Acted on from the dialog's own event loop: a dialog closed while
-                // it is still being shown would leave exec() waiting.
-                QPointer<QWidget> dialog(m);
-                QTimer::singleShot(10, [act, dialog, live] {
-                    if (dialog && !live.expired()) act(dialog);
-                });
-            } else if (++*tries < 400) {
-                QTimer::singleShot(5, *poll);
-            } else {
-                ADD_FAILURE() << "no dialog opened";
-            }
-        };
-        QTimer::singleShot(0, *poll);
+        testing::OnNextModal(alive, form.get(), std::move(act));
     }
     // Picks item `item` in the item chooser with the arrow keys and Enter.
     void ChooseItemWithKeys(int item) {

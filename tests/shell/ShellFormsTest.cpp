@@ -274,9 +274,10 @@ struct MainWindow : ShellForms {
 TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
     const auto menus = window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("選択メニュー(&M)"));
-    EXPECT_EQ(menus[1]->text(), QStringLiteral("ヘルプ(&H)"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("複式簿記(&B)"));
+    EXPECT_EQ(menus[2]->text(), QStringLiteral("ヘルプ(&H)"));
     QStringList entries;
     for (QAction* a : menus[0]->menu()->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -288,7 +289,21 @@ TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
                              "CSVファイルに出力(&X)...|最後に出力したPDFを開く(&O)|"
                              "PDFのフォルダーを開く(&F)|-|終了(&E)"));
     entries.clear();
-    for (QAction* a : menus[1]->menu()->actions()) entries << a->text();
+    for (QAction* a : menus[1]->menu()->actions())
+        entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(entries.join(QLatin1Char('|')),
+              QStringLiteral("振替伝票入力(&F)|期首残高(&O)|項目の勘定科目(&A)|-|仕訳帳(&J)|"
+                             "総勘定元帳(&L)|試算表(&T)"));
+    // Like the cash book, the books open only once a year is read.
+    for (QAction* a : menus[1]->menu()->actions()) {
+        if (a->isSeparator()) continue;
+        prompt.Clear();
+        a->trigger();
+        EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データを読み込んでください！！"})
+            << a->text().toStdString();
+    }
+    entries.clear();
+    for (QAction* a : menus[2]->menu()->actions()) entries << a->text();
     EXPECT_EQ(entries.join(QLatin1Char('|')),
               QStringLiteral("目次(&C)|はじめて使うとき(&F)|ヘルプの使い方(&H)|バージョン情報(&A)"));
     const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
@@ -411,7 +426,7 @@ TEST_F(MainWindow, TheHelpMenuOpensThePageForAFirstStart) {
     } help;
     Tabulo withHelp(s, prompt, nullptr, &help);
     QAction* first = nullptr;
-    for (QAction* a : withHelp.menuBar()->actions()[1]->menu()->actions())
+    for (QAction* a : withHelp.menuBar()->actions()[2]->menu()->actions())
         if (a->text() == QStringLiteral("はじめて使うとき(&F)")) first = a;
     ASSERT_NE(first, nullptr);
     first->trigger();

@@ -1,0 +1,207 @@
+#include "books/BookView.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "books/BookViews.h"
+#include "books/BooksForms.h"
+#include "books/TrialBalance.h"
+#include "platform/Prompt.h"
+#include "store/SharedState.h"
+#include "ui/AppContext.h"
+#include "ui/FormSupport.h"
+#include "ui/TextGridModel.h"
+
+namespace tabulo {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+const char* Caption(BookView::Kind kind) {
+    switch (kind) {
+        case BookView::Kind::Journal: return "仕訳帳";
+        case BookView::Kind::Ledger: return "総勘定元帳";
+        case BookView::Kind::TrialBalance: return "試算表";
+    }
+    return "";
+}
+
+}  // namespace
+
+BookView::BookView(AppContext& app, Kind kind, QWidget* parent)
+    : GridForm(app, QString::fromUtf8(Caption(kind)), QStringLiteral("BookView"), parent),
+      kind_(kind) {
+    const QFont gothic = GridFont(10.8);
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    layout->addLayout(top);
+    auto* title = new QLabel(QStringLiteral("%1　%2%3年")
+                                 .arg(QString::fromUtf8(Caption(kind)), Q(app_.state.EraName))
+                                 .arg(app_.state.FiscalYear),
+                             this);
+    title->setStyleSheet(QStringLiteral("font-weight:bold;"));
+    top->addWidget(title);
+    top->addSpacing(24);
+    if (kind == Kind::Ledger) {
+        top->addWidget(new QLabel(QStringLiteral("勘定科目"), this));
+        accountList_ = new QComboBox(this);
+        accountList_->setObjectName(QStringLiteral("AccountList"));
+        accountList_->setFont(gothic);
+        accountList_->setMaxVisibleItems(20);
+        accountList_->setMinimumWidth(QFontMetrics(gothic).horizontalAdvance(QString(12, QChar(0x3000))));
+        top->addWidget(accountList_);
+        connect(accountList_, &QComboBox::currentIndexChanged, this, &BookView::AccountList_Click);
+    }
+    top->addStretch(1);
+
+    model_ = new TextGridModel(kind == Kind::TrialBalance ? 5 : 6, this);
+    grid_ = MakeTextGrid(model_, gothic, this);
+    grid_->setObjectName(QStringLiteral("BookGrid"));
+    layout->addWidget(grid_, 1);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("BooksNote"));
+    layout->addWidget(note_);
+
+    auto* end = new QPushButton(QStringLiteral("終了(F10)"), this);
+    end->setObjectName(QStringLiteral("EndYesNo"));
+    end->setAutoDefault(false);
+    end->setFocusPolicy(Qt::NoFocus);
+    end->setMinimumHeight(32);
+    connect(end, &QPushButton::clicked, this, &BookView::EndYesNo_Click);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(end);
+    layout->addLayout(buttons);
+
+    switch (kind) {
+        case Kind::Journal:
+            SetColumns({QStringLiteral("年月日"), QStringLiteral("借方科目"), QStringLiteral("貸方科目"),
+                        QStringLiteral("金額"), QStringLiteral("摘要"), QStringLiteral("出所")},
+                       {7, 18, 18, 13, 34, 13}, {3});
+            break;
+        case Kind::Ledger:
+            SetColumns({QStringLiteral("年月日"), QStringLiteral("相手科目"), QStringLiteral("摘要"),
+                        QStringLiteral("借方"), QStringLiteral("貸方"), QStringLiteral("残高")},
+                       {7, 18, 34, 13, 13, 14}, {3, 4, 5});
+            break;
+        case Kind::TrialBalance:
+            SetColumns({QStringLiteral("勘定科目"), QStringLiteral("期首残高"), QStringLiteral("借方"),
+                        QStringLiteral("貸方"), QStringLiteral("期末残高")},
+                       {18, 14, 14, 14, 14}, {1, 2, 3, 4});
+            break;
+    }
+
+    {
+        WaitCursor wait;
+        if (LoadBooks(app_, book_, accounts_)) {
+            if (kind == Kind::TrialBalance) {
+                auto tb = BuildTrialBalance(app_.state, book_, accounts_);
+                if (tb) {
+                    Show(TrialBalanceViewRows(*tb, app_.state.ItemTable));
+                    note_->setText(Q(TrialBalanceNote(*tb, app_.state.ItemTable)));
+                    if (!tb->Balances()) note_->setStyleSheet(QStringLiteral("color:#C00000;"));
+                    loaded_ = true;
+                } else {
+                    ReportBooksError(app_, tb.error());
+                }
+            } else {
+                auto journal = BuildJournal(app_.state, book_, accounts_);
+                if (journal) {
+                    journal_ = std::move(*journal);
+                    loaded_ = true;
+                } else {
+                    ReportBooksError(app_, journal.error());
+                }
+            }
+        }
+    }
+    if (loaded_ && kind == Kind::Journal) {
+        Show(JournalViewRows(journal_, book_, app_.state.ItemTable));
+        note_->setText(QStringLiteral("仕訳 %1 件").arg(journal_.size()));
+    }
+    if (loaded_ && kind == Kind::Ledger) {
+        codes_ = LedgerAccounts(journal_, book_);
+        const QSignalBlocker block(accountList_);
+        for (int code : codes_)
+            accountList_->addItem(
+                QStringLiteral("%1 %2").arg(code, 3).arg(Q(AccountName(code, app_.state.ItemTable))));
+        accountList_->setCurrentIndex(-1);
+    }
+
+    WatchFunctionKeys();
+    resize(std::min(width(), kSmallScreenWidth - 40), std::min(640, kSmallScreenHeight - 80));
+    PlaceForm(this);
+    if (accountList_ != nullptr)
+        accountList_->setFocus();
+    else
+        grid_->setFocus();
+}
+
+BookView::~BookView() { Finish(); }
+
+void BookView::SetColumns(const QStringList& heads, const std::vector<int>& chars,
+                          const std::vector<int>& rightAligned) {
+    model_->SetHeaders(heads);
+    for (int c : rightAligned) model_->SetAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    const QFontMetrics fm(grid_->font());
+    const int half = fm.horizontalAdvance(QLatin1Char('0'));
+    int width = 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width();
+    for (std::size_t c = 0; c < chars.size(); ++c) {
+        const int w = std::max(half * chars[c], fm.horizontalAdvance(heads[static_cast<int>(c)])) + 12;
+        grid_->setColumnWidth(static_cast<int>(c), w);
+        width += w;
+    }
+    grid_->setMinimumWidth(width);
+    setMinimumWidth(width + 24);
+}
+
+template <class Rows>
+void BookView::Show(const Rows& rows) {
+    std::vector<QStringList> texts;
+    texts.reserve(rows.size());
+    for (const auto& r : rows) {
+        QStringList row;
+        row.reserve(static_cast<int>(r.size()));
+        for (const std::string& t : r) row << Q(t);
+        texts.push_back(std::move(row));
+    }
+    model_->SetRows(std::move(texts));
+    grid_->scrollToTop();
+    if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 0));
+}
+
+void BookView::AccountList_Click(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= codes_.size()) return;
+    auto ledger = BuildGeneralLedger(journal_, book_, codes_[static_cast<std::size_t>(index)]);
+    if (!ledger) {
+        model_->Clear();
+        ReportBooksError(app_, ledger.error());
+        return;
+    }
+    Show(LedgerViewRows(*ledger, app_.state.ItemTable));
+    note_->setText(QStringLiteral("%1 件").arg(ledger->rows.size()));
+}
+
+void BookView::EndYesNo_Click() {
+    Finish();
+    accept();
+}
+
+bool BookView::FunctionKey(int key) {
+    switch (key) {
+        case Qt::Key_F10:
+        case Qt::Key_Escape:  // nothing to lose on a view
+            EndYesNo_Click();
+            return true;
+        default: return false;
+    }
+}
+
+}  // namespace tabulo
