@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "cashbook/DataInp.h"
+#include "ebooks/KensakuForm.h"
 #include "cli/Csv.h"
 #include "deposits/YokinForm.h"
 #include "master/MasForm.h"
@@ -140,6 +141,8 @@ void Tabulo::BuildMenus() {
     add(menu1, "項目別表示(&H)", &Tabulo::MenuHyouji_Click);
     add(menu1, "マスター登録(&S)", &Tabulo::MenuMaster_Click);
     add(menu1, "預金データ入力(&Y)", &Tabulo::MenuYokin_Click);
+    searchAction_ = add(menu1, "検索(&F)...", &Tabulo::MenuKensaku_Click);
+    searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     menu1->addSeparator();
     add(menu1, "環境設定(&K)", &Tabulo::MenuMent_Click);
     add(menu1, "プリンター設定(&P)", &Tabulo::MenuPrSet_Click);
@@ -186,6 +189,19 @@ void Tabulo::BuildToolbar() {
         // Reading, the data forms, the settings and ending are separate groups.
         if (i == 0 || i == 4 || i == 6) bar->addSeparator();
     }
+    // The search stands apart from the nine buttons the forms switch off: every form
+    // is modal, so it cannot be reached while one is open.
+    bar->addSeparator();
+    searchButton_ = new QToolButton(bar);
+    searchButton_->setIcon(SearchToolIcon());
+    searchButton_->setText(QStringLiteral("検索"));
+    searchButton_->setToolTip(QStringLiteral("検索 (Ctrl+F)"));
+    searchButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    searchButton_->setAutoRaise(false);
+    searchButton_->setMinimumWidth(78);
+    searchButton_->setObjectName(QStringLiteral("SearchButton"));
+    connect(searchButton_, &QToolButton::clicked, this, [this] { MenuKensaku_Click(); });
+    bar->addWidget(searchButton_);
 }
 
 void Tabulo::SetButtonEnabled(int index, bool enabled) { Img(index)->setEnabled(enabled); }
@@ -298,6 +314,24 @@ void Tabulo::OpenForm(FormId id, QWidget* parent) {
 }
 
 bool Tabulo::CanOpen(FormId) const { return true; }
+
+bool Tabulo::OpenEntrySource(EntrySource source, int number, QWidget* parent) {
+    if (source != EntrySource::CashBookLine) return false;  // no slip screen in this build
+    std::optional<WaitCursor> wait(std::in_place);
+    DataInp form(ctx_, parent);
+    form.GoToLine(number);
+    wait.reset();
+    form.exec();
+    return true;
+}
+
+void Tabulo::MenuKensaku_Click() {
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    ShowModal<KensakuForm>(ctx_, this);
+}
 
 // ----
 
