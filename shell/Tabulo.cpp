@@ -141,8 +141,6 @@ void Tabulo::BuildMenus() {
     add(menu1, "項目別表示(&H)", &Tabulo::MenuHyouji_Click);
     add(menu1, "マスター登録(&S)", &Tabulo::MenuMaster_Click);
     add(menu1, "預金データ入力(&Y)", &Tabulo::MenuYokin_Click);
-    searchAction_ = add(menu1, "検索(&F)...", &Tabulo::MenuKensaku_Click);
-    searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     menu1->addSeparator();
     add(menu1, "環境設定(&K)", &Tabulo::MenuMent_Click);
     add(menu1, "プリンター設定(&P)", &Tabulo::MenuPrSet_Click);
@@ -158,6 +156,13 @@ void Tabulo::BuildMenus() {
     pdfFolder_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     menu1->addSeparator();
     add(menu1, "終了(&E)", &Tabulo::MenuEnd_Click);
+
+    // 検索 is the toolbar's search button and Ctrl+F anywhere in the window.
+    searchAction_ = new QAction(QStringLiteral("検索"), this);
+    searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    searchAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(searchAction_, &QAction::triggered, this, [this] { MenuKensaku_Click(); });
+    addAction(searchAction_);
 
     QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     add(helpitem, "目次(&C)", &Tabulo::h1item_Click);
