@@ -11,6 +11,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "platform/Prompt.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"

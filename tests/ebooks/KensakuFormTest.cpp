@@ -201,11 +201,11 @@ TEST_F(SearchScreen, ARefusedConditionIsShownAndKeepsTheCursorInItsField) {
 }
 
 TEST_F(SearchScreen, CtrlFOpensTheSearchAndAResultOpensTheCashBookOnItsLine) {
+    const LedgerHeaderRecord header = s.LedgerHeader;
     Tabulo window{s, prompt, nullptr, nullptr};
-    // The window starts with no year; this one is loaded.
-    SharedState loaded = s;
-    BooksYear::SetUp();  // the items and paths again, as the read would have set them
-    s.LedgerHeader = loaded.LedgerHeader;
+    // The window starts with no year; this one is loaded, as the read would load it.
+    BooksYear::SetUp();
+    s.LedgerHeader = header;
     s.PageLimit = 200;
     s.DataLoaded = 1;
     Activate(window);
