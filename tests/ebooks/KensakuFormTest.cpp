@@ -163,6 +163,7 @@ TEST_F(SearchScreen, EnterSearchesAndEnterOnAResultOpensItsSource) {
 
     // A double click opens a result too.
     const QRect cell = form.results()->visualRect(form.resultModel()->index(0, 2));
+    QTest::mouseClick(form.results()->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(form.results()->viewport(), Qt::LeftButton, {}, cell.center());
     ASSERT_EQ(opener.asked.size(), 3u);
     EXPECT_EQ(opener.asked[2], (std::pair{EntrySource::CashBookLine, 23}));
@@ -191,7 +192,8 @@ TEST_F(SearchScreen, ARefusedConditionIsShownAndKeepsTheCursorInItsField) {
     EXPECT_EQ(form.resultModel()->Text(2, 0), QStringLiteral("出納簿:12"));
 
     // Nothing found says so; 条件クリア empties everything.
-    QTest::keyClicks(form.account(), QStringLiteral("買掛金"));
+    form.account()->setFocus();
+    Ime(form.account(), QStringLiteral("買掛金"));
     QTest::keyClick(form.account(), Qt::Key_Return);
     EXPECT_EQ(form.resultModel()->rowCount(), 0);
     EXPECT_EQ(form.countLabel()->text(), QStringLiteral("該当なし"));
@@ -235,7 +237,7 @@ TEST_F(SearchScreen, CtrlFOpensTheSearchAndAResultOpensTheCashBookOnItsLine) {
                     return;
                 }
                 cashBookPage = cashBook->currentPage();
-                cashBookFocus = QApplication::focusWidget();
+                cashBookFocus = cashBook->focusWidget();
                 expectedFocus = cashBook->field(DataInp::ColDate, 3);
                 cashBook->Chudan_Click();  // 中断: Yes
             },
