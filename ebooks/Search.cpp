@@ -222,8 +222,8 @@ ReadConditions ReadSearchConditions(const SearchInput& input, const std::string&
     return {c, {}};
 }
 
-std::vector<SearchRow> FilterEntries(const std::vector<BookEntry>& journal,
-                                     const SearchConditions& c, const std::string& eraName) {
+std::vector<SearchRow> FilterEntries(std::vector<BookEntry> journal, const SearchConditions& c,
+                                     const std::string& eraName) {
     // The Western year of each era year, looked up once.
     std::array<int, 100> years;
     years.fill(-1);
@@ -236,7 +236,7 @@ std::vector<SearchRow> FilterEntries(const std::vector<BookEntry>& journal,
     };
     const bool byDate = c.from || c.to;
     std::vector<SearchRow> rows;
-    for (const BookEntry& e : journal) {
+    for (BookEntry& e : journal) {
         const Posting& p = e.posting;
         if (c.item && (e.source != BookEntry::CashBook || e.itemNo != *c.item)) continue;
         if (c.account && p.debit != *c.account && p.credit != *c.account) continue;
@@ -245,7 +245,7 @@ std::vector<SearchRow> FilterEntries(const std::vector<BookEntry>& journal,
         const int day = western(e.date);
         if (byDate && (day == 0 || (c.from && day < *c.from) || (c.to && day > *c.to))) continue;
         if (!c.text.empty() && !HoldsFolded(FoldForSearch(e.remarks), c.text)) continue;
-        rows.push_back({e, day});
+        rows.push_back({std::move(e), day});
     }
     return rows;
 }
@@ -257,7 +257,7 @@ Result<std::vector<SearchRow>> SearchYear(const SharedState& s, const SearchCond
     if (!chosen) return chosen.error();
     auto journal = BuildJournal(s, *book, *chosen);
     if (!journal) return journal.error();
-    return FilterEntries(*journal, c, s.EraName);
+    return FilterEntries(std::move(*journal), c, s.EraName);
 }
 
 std::string SourceLabel(const BookEntry& e) {

@@ -66,8 +66,9 @@ struct SearchRow {
 
 // The entries of `journal` (BuildJournal's order: by date, a day's slips after its
 // cash-book lines) that meet `c`. `eraName` places the dates.
-std::vector<SearchRow> FilterEntries(const std::vector<BookEntry>& journal,
-                                     const SearchConditions& c, const std::string& eraName);
+// The entries found are moved out of `journal`.
+std::vector<SearchRow> FilterEntries(std::vector<BookEntry> journal, const SearchConditions& c,
+                                     const std::string& eraName);
 
 // The year's cash book and its slip and item-account files read as they are (nothing
 // is written) and searched.
