@@ -1,5 +1,7 @@
 #include "books/SlipForm.h"
 
+#include <algorithm>
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -354,6 +356,17 @@ void SlipForm::Select_Click() {
     }
     if (grid_->currentIndex().row() < 0) grid_->setCurrentIndex(model_->index(0, 0));
     grid_->setFocus();
+}
+
+bool SlipForm::GoToSlip(int number) {
+    if (!loaded_ || number < 1) return false;
+    const auto it = std::find(order_.begin(), order_.end(), static_cast<std::size_t>(number - 1));
+    if (it == order_.end()) return false;
+    const int row = static_cast<int>(it - order_.begin());
+    grid_->setCurrentIndex(model_->index(row, 0));
+    grid_->scrollTo(model_->index(row, 0));
+    grid_->setFocus();
+    return true;
 }
 
 void SlipForm::Keep_Click() {

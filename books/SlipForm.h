@@ -49,6 +49,9 @@ class SlipForm : public GridForm {
     void Remove_Click();
     void Chudan_Click();
     void Select_Click();
+    // Puts the cursor on slip `number` (1-based, as kept) in the list, as a jump from
+    // the search; false when there is no such slip.
+    bool GoToSlip(int number);
     void Keep_Click();
     void EndYesNo_Click();
 

@@ -81,6 +81,17 @@ DataInp::DataInp(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
 
 DataInp::~DataInp() = default;
 
+void DataInp::GoToLine(int line) {
+    if (line < 1 || line > LineCount()) return;
+    const int page = (line + 9) / 10;
+    if (page > app_.state.PageLimit) return;
+    page_ = page;
+    ShowPage();
+    focusCol_ = ColDate;
+    focusRow_ = line - (page - 1) * 10;
+    field(ColDate, focusRow_)->setFocus();
+}
+
 // ---- Building the screen ----
 
 void DataInp::BuildScreen() {

@@ -39,6 +39,10 @@ public:
     QLabel* coution() const { return coution_; }
     QPushButton* button(ButtonId id) const { return buttons_.at(static_cast<std::size_t>(id)); }
     int currentPage() const { return page_; }
+    // Shows the page of ledger line `line` with the cursor in its date field (a jump
+    // from the search); a line the ledger does not hold leaves the opening page. Call
+    // before the form is shown.
+    void GoToLine(int line);
 
     // The buttons; public so that the main window's menu can reach them.
     void UpCopy_Click();

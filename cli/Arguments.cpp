@@ -1,6 +1,10 @@
 #include "cli/Arguments.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+
+#include "store/Text.h"
 
 namespace tabulo {
 namespace {
@@ -15,7 +19,10 @@ const char* const kSynopsis =
     "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
     "  tabulo-cli restore COPY DATAFOLDER\n"
-    "  tabulo-cli help [check|export|print|restore]\n";
+    "  tabulo-cli search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] [--amount N]\n"
+    "                    [--text T] [--account A] [--item I] [--format table|csv] [--encoding "
+    "utf-8|cp932]\n"
+    "  tabulo-cli help [check|export|print|restore|search]\n";
 
 struct HelpParts {
     const char* usage;  // the heading of the synopsis
@@ -25,6 +32,7 @@ struct HelpParts {
     const char* print;
     const char* restore;
     const char* options;
+    const char* search;
 };
 
 const HelpParts kJapanese{
@@ -67,6 +75,17 @@ const HelpParts kJapanese{
     "  -V, --version            版\n"
     "\n"
     "終了状態: 0 成功; 1 check が誤りを見つけた; 2 引数の誤り、読めないフォルダーやファイル。\n",
+    "\n"
+    "search    出納簿の行（取引になる行。繰越の行と金額のない行は除く）と振替伝票を、条件で探して\n"
+    "          表にします。条件はいくつでも組み合わせられ、すべてに合うものを示します。\n"
+    "          --from/--to DATE: 取引の日付の範囲（両端を含む）。2026-04-01、2026/4/1、20260401、\n"
+    "          出納簿と同じ 080401、月だけの 2026-04 のどれでも。\n"
+    "          --min/--max N: 金額の範囲（両端を含む）; --amount N: その金額だけ。\n"
+    "          --text T: 備考・摘要の一部（全角・半角、英字の大文字・小文字を区別しません）。\n"
+    "          --account A: 勘定科目のコードか名前（借方・貸方のどちらか）。\n"
+    "          --item I: 項目の番号か名前（出納簿の行だけ）。\n"
+    "          --format csv: 見出し行と一件一行の CSV（先頭の列が 出納簿:123 や 振替:5）。UTF-8、\n"
+    "          --encoding cp932 で Shift-JIS。\n",
 };
 
 const HelpParts kEnglish{
@@ -113,6 +132,17 @@ const HelpParts kEnglish{
     "\n"
     "Exit status: 0 success; 1 check found a fault; 2 bad arguments, or a folder or file that\n"
     "cannot be read.\n",
+    "\n"
+    "search    Finds the cash-book lines that are transactions (not the carry-over lines, not\n"
+    "          lines without an amount) and the transfer slips that meet every condition given.\n"
+    "          --from/--to DATE: the transaction date range, both ends included: 2026-04-01,\n"
+    "          2026/4/1, 20260401, 080401 as the cash book writes it, or a month 2026-04.\n"
+    "          --min/--max N: the amount range, both ends included; --amount N: that amount.\n"
+    "          --text T: part of the remarks (full-width and half-width forms and the case of\n"
+    "          Latin letters alike). --account A: an account's code or name, on either side.\n"
+    "          --item I: an item's number or name (cash-book lines only).\n"
+    "          --format csv: a header row and one row per transaction, the first field naming\n"
+    "          its source (出納簿:123, 振替:5); UTF-8, or Shift-JIS with --encoding cp932.\n",
 };
 
 // A refusal in both languages; `error` keeps them together.
@@ -157,7 +187,8 @@ std::string HelpText(bool japanese, const std::string& topic) {
     if (topic == "export") return head + h.exportCsv + h.options;
     if (topic == "print") return head + h.print + h.options;
     if (topic == "restore") return head + h.restore;
-    return head + h.check + h.exportCsv + h.print + h.restore + h.options;
+    if (topic == "search") return head + h.search + h.options;
+    return head + h.check + h.exportCsv + h.print + h.restore + h.search + h.options;
 }
 
 const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese) {
@@ -170,6 +201,14 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     std::optional<std::string> output, encoding, format;
     bool help = false, version = false, verbose = false, optionsEnd = false;
     bool force = false;  // an existing output file may be replaced
+    // search's conditions, each with its value.
+    struct Condition {
+        const char* name;
+        std::optional<std::string> value;
+    };
+    std::array<Condition, 8> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
+                                         {"--max", {}}, {"--amount", {}}, {"--text", {}},
+                                         {"--account", {}}, {"--item", {}}}};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (optionsEnd || a.size() < 2 || a[0] != '-') {
@@ -214,17 +253,25 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             if (!take(format, *f))
                 return Refuse(
                     "--format には csv か hledger を付けます / --format takes csv or hledger");
+        } else if (auto c = std::find_if(conditions.begin(), conditions.end(),
+                                         [&](const Condition& c) { return joinedTo(c.name); });
+                   c != conditions.end()) {
+            if (!take(c->value, *joinedTo(c->name)))
+                return Refuse(std::string(c->name) + " には値を一つ付けます",
+                              std::string(c->name) + " takes one value");
         } else {
             return Refuse("知らないオプションです: " + a, "unknown option: " + a);
         }
     }
+    const bool anyCondition = std::any_of(conditions.begin(), conditions.end(),
+                                          [](const Condition& c) { return c.value.has_value(); });
     CliRequest r;
     // `help [COMMAND]` is --help, for that command.
     if (!words.empty() && words[0] == "help") {
         if (words.size() > 2 || (words.size() == 2 && words[1] != "check" &&
                                  words[1] != "export" && words[1] != "print" &&
-                                 words[1] != "restore"))
-            return Refuse("help [check|export|print|restore]");
+                                 words[1] != "restore" && words[1] != "search"))
+            return Refuse("help [check|export|print|restore|search]");
         help = true;
         if (words.size() == 2) r.helpTopic = words[1];
     }
@@ -235,6 +282,55 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
     if (words.empty()) return Refuse("コマンドがありません / no command given");
     const std::string& command = words[0];
+
+    if (command == "search") {
+        if (words.size() > 2)
+            return Refuse("search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] "
+                          "[--amount N] [--text T] [--account A] [--item I] [--format table|csv]");
+        if (verbose || output || force)
+            return Refuse("search は結果を標準出力に示します（-v、-o、--force はありません） / "
+                          "search prints to standard output (no -v, -o or --force)");
+        r.kind = CliRequest::Search;
+        SearchRequest& q = r.searchRequest;
+        if (words.size() == 2) q.folder = words[1];
+        auto value = [&](int i) { return conditions[static_cast<std::size_t>(i)].value; };
+        if (value(4) && (value(2) || value(3)))
+            return Refuse("--amount と --min/--max は一緒に使えません / --amount cannot go with "
+                          "--min or --max");
+        q.input.from = value(0).value_or("");
+        q.input.to = value(1).value_or("");
+        q.input.min = value(4).value_or(value(2).value_or(""));
+        q.input.max = value(4).value_or(value(3).value_or(""));
+        q.input.text = value(5).value_or("");
+        q.input.account = value(6).value_or("");
+        q.input.item = value(7).value_or("");
+        // A condition given empty would quietly match everything.
+        for (const Condition& c : conditions)
+            if (c.value && Trim(*c.value).empty())
+                return Refuse(std::string(c.name) + " の値が空です",
+                              std::string(c.name) + " is given an empty value");
+        if (format && *format != "csv" && *format != "table")
+            return Refuse("search の --format は table か csv です / search's --format takes "
+                          "table or csv");
+        q.csv = format && *format == "csv";
+        if (encoding) {
+            std::string e;
+            for (char ch : *encoding)
+                e += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+            if (e == "cp932" || e == "shift_jis" || e == "sjis") {
+                q.encoding = CsvEncoding::Cp932;
+            } else if (e != "utf-8" && e != "utf8") {
+                return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
+            }
+            if (!q.csv)
+                return Refuse("--encoding は --format csv のときだけです / --encoding goes with "
+                              "--format csv");
+        }
+        return {r, {}};
+    }
+    if (anyCondition)
+        return Refuse("--from などの条件は search だけのオプションです / --from and the other "
+                      "conditions are for search");
 
     if (command == "check") {
         if (words.size() > 2) return Refuse("check [DATAFOLDER] [-v]");

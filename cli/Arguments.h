@@ -8,17 +8,19 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/SearchCommand.h"
 
 namespace tabulo {
 
 struct CliRequest {
-    enum Kind { Help, Version, Check, Export, Print, Restore } kind = Help;
+    enum Kind { Help, Version, Check, Export, Print, Restore, Search } kind = Help;
     std::filesystem::path folder;  // check, restore; empty: the default data folder
     std::filesystem::path copy;    // restore
     bool verbose = false;          // -v: check reports on success too
     std::string helpTopic;         // help COMMAND: check, export or print
     ExportRequest exportRequest;
     PrintRequest printRequest;
+    SearchRequest searchRequest;
 };
 
 struct ParsedArguments {
@@ -29,12 +31,13 @@ struct ParsedArguments {
 
 // `args` without the program name. Options may stand anywhere: -o FILE, -oFILE,
 // --output FILE, --output=FILE, --force, --encoding cp932|utf-8, -v/--verbose, -h/--help,
-// -V/--version; "--" ends the options. `help [COMMAND]` is --help. The data folder
+// -V/--version; search's conditions --from, --to, --min, --max, --amount, --text,
+// --account, --item (each VALUE, or =VALUE) and --format table|csv; "--" ends the options. `help [COMMAND]` is --help. The data folder
 // may be left out (the default data folder).
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
 // The help text in Japanese or English: all of it, or one command's part (check,
-// export, print; empty: all).
+// export, print, restore, search; empty: all).
 std::string HelpText(bool japanese, const std::string& topic = {});
 // The help of a refusal in one language.
 const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese);

@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
     std::filesystem::path* folder = r.kind == CliRequest::Check    ? &r.folder
                                     : r.kind == CliRequest::Export ? &r.exportRequest.folder
                                     : r.kind == CliRequest::Print  ? &r.printRequest.folder
+                                    : r.kind == CliRequest::Search ? &r.searchRequest.folder
                                                                    : nullptr;
     // check names a folder it chose only where it says anything at all.
     std::ostringstream folderLine;
@@ -92,6 +93,8 @@ int main(int argc, char** argv) {
         }
         case CliRequest::Export:
             return RunExport(r.exportRequest, std::cout, std::cerr);
+        case CliRequest::Search:
+            return RunSearch(r.searchRequest, std::cout, std::cerr, japanese);
         case CliRequest::Restore:
             return RunRestore(r.copy, r.folder, std::cout, std::cerr);
         case CliRequest::Print: {

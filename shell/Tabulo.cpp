@@ -24,6 +24,7 @@
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
 #include "cashbook/DataInp.h"
+#include "ebooks/KensakuForm.h"
 #include "cli/Csv.h"
 #include "deposits/YokinForm.h"
 #include "master/MasForm.h"
@@ -169,6 +170,13 @@ void Tabulo::BuildMenus() {
     add(books, "総勘定元帳(&L)", &Tabulo::MenuLedger_Click);
     add(books, "試算表(&T)", &Tabulo::MenuTrialBalance_Click);
 
+    // 検索 is the toolbar's search button and Ctrl+F anywhere in the window.
+    searchAction_ = new QAction(QStringLiteral("検索"), this);
+    searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    searchAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(searchAction_, &QAction::triggered, this, [this] { MenuKensaku_Click(); });
+    addAction(searchAction_);
+
     QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     add(helpitem, "目次(&C)", &Tabulo::h1item_Click);
     add(helpitem, "はじめて使うとき(&F)", &Tabulo::firstitem_Click);
@@ -199,6 +207,19 @@ void Tabulo::BuildToolbar() {
         // Reading, the data forms, the settings and ending are separate groups.
         if (i == 0 || i == 4 || i == 6) bar->addSeparator();
     }
+    // The search stands apart from the nine buttons the forms switch off: every form
+    // is modal, so it cannot be reached while one is open.
+    bar->addSeparator();
+    searchButton_ = new QToolButton(bar);
+    searchButton_->setIcon(SearchToolIcon());
+    searchButton_->setText(QStringLiteral("検索"));
+    searchButton_->setToolTip(QStringLiteral("検索 (Ctrl+F)"));
+    searchButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    searchButton_->setAutoRaise(false);
+    searchButton_->setMinimumWidth(78);
+    searchButton_->setObjectName(QStringLiteral("SearchButton"));
+    connect(searchButton_, &QToolButton::clicked, this, [this] { MenuKensaku_Click(); });
+    bar->addWidget(searchButton_);
 }
 
 void Tabulo::SetButtonEnabled(int index, bool enabled) { Img(index)->setEnabled(enabled); }
@@ -339,6 +360,30 @@ void Tabulo::OpenForm(FormId id, QWidget* parent) {
 }
 
 bool Tabulo::CanOpen(FormId) const { return true; }
+
+bool Tabulo::OpenEntrySource(EntrySource source, int number, QWidget* parent) {
+    std::optional<WaitCursor> wait(std::in_place);
+    if (source == EntrySource::Slip) {
+        SlipForm form(ctx_, parent);
+        wait.reset();
+        if (!form.Loaded() || !form.GoToSlip(number)) return false;
+        form.exec();
+        return true;
+    }
+    DataInp form(ctx_, parent);
+    form.GoToLine(number);
+    wait.reset();
+    form.exec();
+    return true;
+}
+
+void Tabulo::MenuKensaku_Click() {
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    ShowModal<KensakuForm>(ctx_, this);
+}
 
 // ----
 

@@ -32,6 +32,7 @@ public:
     bool IsButtonEnabled(int index) const override;
     void OpenForm(FormId id, QWidget* parent) override;
     bool CanOpen(FormId id) const override;
+    bool OpenEntrySource(EntrySource source, int number, QWidget* parent) override;
 
     QToolButton* Img(int index) const { return img_.at(static_cast<std::size_t>(index)); }
     int LastButton() const { return lastButton_; }
@@ -42,6 +43,11 @@ public:
     void MenuHyouji_Click();
     void MenuMaster_Click();
     void MenuYokin_Click();
+    // 検索 (Ctrl+F, the toolbar's search button): the year's transactions by date,
+    // amount, text, account and item.
+    void MenuKensaku_Click();
+    QToolButton* SearchButton() const { return searchButton_; }
+    QAction* SearchAction() const { return searchAction_; }
     void MenuMent_Click();
     void MenuPrSet_Click();
     void MenuCopy_Click();
@@ -112,6 +118,8 @@ private:
     bool ending_ = false;  // 終了 was confirmed: the window closes without the check
     QLabel* yearLabel_ = nullptr;
     QAction* openPdf_ = nullptr;
+    QAction* searchAction_ = nullptr;
+    QToolButton* searchButton_ = nullptr;
     QAction* pdfFolder_ = nullptr;
     std::filesystem::path lastPdf_;
     UrlOpener* urls_ = nullptr;

@@ -181,6 +181,18 @@ void Chart(QPainter& p) {  // 月毎の項目別集計: a bar chart
     }
 }
 
+void Magnifier(QPainter& p) {  // 検索: a page of the books under a magnifier
+    p.setPen(QPen(kOutline, 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4, 3, 18, 24));
+    p.setPen(QPen(QColor(0x9a, 0xa4, 0xb0), 1.6));
+    for (int i = 0; i < 5; ++i) p.drawLine(QPointF(7, 8 + i * 4), QPointF(19, 8 + i * 4));
+    p.setPen(QPen(kOutline, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(QColor(0xff, 0xe8, 0x8a, 200));
+    p.drawEllipse(QPointF(18, 15), 7, 7);
+    p.drawLine(QPointF(23, 20), QPointF(29, 27));
+}
+
 QPixmap Draw(int index, int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
@@ -197,6 +209,7 @@ QPixmap Draw(int index, int size) {
     case 5: Gear(p); break;
     case 6: PrinterPicture(p); break;
     case 7: Exit(p); break;
+    case 9: Magnifier(p); break;
     default: Chart(p); break;
     }
     return pm;
@@ -211,5 +224,7 @@ QIcon ToolIcon(int index) {
 }
 
 QPixmap ProgramIcon(int size) { return Draw(1, size); }
+
+QIcon SearchToolIcon() { return ToolIcon(9); }
 
 }  // namespace tabulo

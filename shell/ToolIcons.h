@@ -10,5 +10,7 @@ namespace tabulo {
 // The picture of toolbar button Img(index), 0..8.
 QIcon ToolIcon(int index);
 QPixmap ProgramIcon(int size);
+// The picture of the search button beside them.
+QIcon SearchToolIcon();
 
 }  // namespace tabulo

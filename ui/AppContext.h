@@ -42,6 +42,8 @@ enum class FormId {
     Getsuji, PrPrint, InDataPrPrint, Syukei1, Syukei2, Syukei3, MentForm2,
     ItemAccounts,  // the items' balance-sheet accounts, from the item master
 };
+// Where a journal entry was kept: a line of the cash book or a transfer slip.
+enum class EntrySource { CashBookLine, Slip };
 class FormOpener {
 public:
     virtual ~FormOpener() = default;
@@ -49,6 +51,10 @@ public:
     virtual void OpenForm(FormId id, QWidget* parent) = 0;
     // False for a form this build of the program does not have yet.
     virtual bool CanOpen(FormId id) const = 0;
+    // Shows where an entry was kept, modally over `parent`: the cash book at line
+    // `number` with the cursor on it, or slip `number` on the slip screen. False, with
+    // nothing shown, when this build has no screen for that source; the caller says so.
+    virtual bool OpenEntrySource(EntrySource, int /*number*/, QWidget* /*parent*/) { return false; }
 };
 
 struct AppContext {
