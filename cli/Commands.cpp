@@ -228,6 +228,10 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         if (!selection) return fail(selection.error());
         FillItemLedgerPrintColumns(s, selection->rows);
         doc = PrintItemLedger(s, prompt, request.number);
+    } else if (request.what == "journal" || request.what == "ledger") {
+        auto printout = BooksPrintout(s, request);
+        if (!printout) return fail(printout.error());
+        doc = std::move(*printout);
     } else if (statement) {
         // The figures of the year's totals, as 集計 gives them to the statement screens,
         // with the stored values of SHINKOKU.DAT; the whole page, form and data, on A4.
@@ -241,8 +245,13 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         const std::filesystem::path file = StatementLayoutFile(request.number);
         auto layout = LoadFormLayout(file);
         if (!layout) return fail(layout.error());
-        const std::vector<SlotText> slots = OpeningPageSlots(
-            s.MasterHeader, s.ItemTable, table, s.TaxReturnData, s.FiscalYear, request.number);
+        // Page 1 (and page 2's figure 7) from the journal: the slips' amounts join the
+        // year's totals.
+        auto slips = YearSlipLines(s);
+        if (!slips) return fail(slips.error());
+        const std::vector<SlotText> slots =
+            OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData, s.FiscalYear,
+                             request.number, &*slips);
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
                                         "申告書" + std::to_string(request.number) + "ページ",
                                         file.string());

@@ -58,6 +58,7 @@ struct ExportRequest {
     std::filesystem::path output;  // empty: standard output
     CsvEncoding encoding = CsvEncoding::Cp932;
     bool force = false;  // an existing output file may be replaced
+    std::string account;  // ledger: the account by its code or its name
 };
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err);
 

@@ -48,8 +48,8 @@ std::vector<std::string> CrossPageChecks(const Page1Figures& page1, const Monthl
 }
 
 std::vector<std::string> CrossPageChecks(const ItemTableArray& items, const MonthlyTable& totals,
-                                         const TaxReturnTables& t) {
-    return CrossPageChecks(OpeningPage1(items, totals, t), ComputeMonthlySection(items, totals),
+                                         const TaxReturnTables& t, const SlipLineAmounts* slips) {
+    return CrossPageChecks(OpeningPage1(items, totals, t, slips), ComputeMonthlySection(items, totals),
                            ReadPage2(t), ReadPage3(t));
 }
 

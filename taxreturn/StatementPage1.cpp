@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "books/Accounts.h"
 #include "cashbook/Overflow.h"
 
 namespace tabulo {
@@ -134,9 +135,32 @@ std::string StatementLineCaption(int line) {
     return {};
 }
 
+Result<SlipLineAmounts> SlipsByStatementLine(const SlipBook& book) {
+    std::array<std::int64_t, 49> sums{};
+    auto post = [&](int code, std::int64_t debit) {
+        if (code < 1 || code > kStatementLineCount) return true;
+        const Account* a = FindAccount(code);
+        if (a == nullptr || code == kOpeningStockLine || code == kClosingStockLine) return true;
+        sums[static_cast<std::size_t>(code)] += a->side == AccountSide::Income ? -debit : debit;
+        return CheckedAmount(sums[static_cast<std::size_t>(code)]).has_value();
+    };
+    for (const TransferSlip& slip : book.Slips)
+        if (!post(slip.DebitCode, slip.SlipAmount) || !post(slip.CreditCode, -std::int64_t{slip.SlipAmount}))
+            return OverflowError();
+    SlipLineAmounts out{};
+    for (std::size_t n = 0; n < sums.size(); ++n) out[n] = static_cast<Amount>(sums[n]);
+    return out;
+}
+
+Result<SlipLineAmounts> YearSlipLines(const SharedState& s) {
+    auto book = LoadSlipBook(SlipBookPath(s));
+    if (!book) return book.error();
+    return SlipsByStatementLine(*book);
+}
+
 Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& totals,
                           Amount openingStock, Amount closingStock, Amount deduction,
-                          Amount assetDepreciation) {
+                          Amount assetDepreciation, const SlipLineAmounts* slips) {
     Page1Figures f;
     f.assetDepreciation = assetDepreciation;
     for (int n = 1; n <= kStatementLineCount; ++n) {
@@ -160,10 +184,9 @@ Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& total
                 }
             }
             v = ItemSum(items, totals, n);
-            if (n == kDepreciationLine && v) {
-                f.cashBookDepreciation = *v;
-                v = Add({*v, assetDepreciation});
-            }
+            if (n == kDepreciationLine && v) f.cashBookDepreciation = *v;
+            if (slips != nullptr && v) v = Add({*v, (*slips)[static_cast<std::size_t>(n)]});
+            if (n == kDepreciationLine && v) v = Add({*v, assetDepreciation});
         }
         if (v) {
             f.lines[static_cast<std::size_t>(n)] = *v;
@@ -175,10 +198,10 @@ Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& total
 }
 
 Page1Figures OpeningPage1(const ItemTableArray& items, const MonthlyTable& totals,
-                          const TaxReturnTables& t) {
+                          const TaxReturnTables& t, const SlipLineAmounts* slips) {
     return ComputePage1(items, totals, StoredStatementEntry(t, kOpeningStockLine),
                         StoredStatementEntry(t, kClosingStockLine), StoredDeduction(t),
-                        StoredDepreciation(t));
+                        StoredDepreciation(t), slips);
 }
 
 std::vector<int> EnterStock(StatementLineAmounts& lines, int line, Amount value,

@@ -1,7 +1,9 @@
 #include "taxreturn/StatementPage2.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include "books/BooksChecks.h"
 #include "cashbook/Overflow.h"
 #include "taxreturn/StatementPage1.h"
 
@@ -119,9 +121,20 @@ bool RecomputeFigure5(Page2Data& d) {
 }
 
 Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
-                       const TaxReturnTables& t) {
-    const Page1Figures p = OpeningPage1(items, totals, t);
+                       const TaxReturnTables& t, const SlipLineAmounts* slips) {
+    const Page1Figures p = OpeningPage1(items, totals, t, slips);
     return {p.lines[43], p.failedLines};
+}
+
+DeductionOffer OfferDeduction(bool doubleEntry, Amount figure6, Amount figure7) {
+    DeductionOffer o;
+    o.doubleEntry = doubleEntry;
+    o.limit = doubleEntry ? kDoubleEntryDeduction : kSimpleDeduction;
+    const Amount realEstate = std::clamp<Amount>(figure6, 0, o.limit);
+    const Amount rest = std::clamp<Amount>(figure7, 0, o.limit - realEstate);
+    o.figures[doubleEntry ? 8 : 10] = realEstate;
+    o.figures[doubleEntry ? 9 : 11] = rest;
+    return o;
 }
 
 std::string FailuresMessage(const std::vector<std::string>& failures) {
