@@ -47,6 +47,23 @@ TEST(BooksArguments, JournalTakesAFormatAndHledgerIsUtf8) {
     EXPECT_EQ(tb.request->exportRequest.output, fs::path("t.csv"));
 }
 
+TEST(BooksArguments, PrintTakesTheJournalAndTheLedgerOfAnAccount) {
+    auto journal = Parse({"print", "journal", "/d", "-o", "j.pdf"});
+    ASSERT_TRUE(journal.request) << journal.error;
+    EXPECT_EQ(journal.request->kind, CliRequest::Print);
+    EXPECT_EQ(journal.request->printRequest.what, "journal");
+    EXPECT_EQ(journal.request->printRequest.folder, fs::path("/d"));
+    auto ledger = Parse({"print", "ledger", "売掛金", "/d", "-o", "l.pdf"});
+    ASSERT_TRUE(ledger.request) << ledger.error;
+    EXPECT_EQ(ledger.request->printRequest.what, "ledger");
+    EXPECT_EQ(ledger.request->printRequest.account, "売掛金");
+    EXPECT_EQ(ledger.request->printRequest.folder, fs::path("/d"));
+    auto byCode = Parse({"print", "ledger", "101", "-o", "l.pdf"});
+    ASSERT_TRUE(byCode.request) << byCode.error;
+    EXPECT_EQ(byCode.request->printRequest.account, "101");
+    EXPECT_EQ(byCode.request->printRequest.folder, fs::path());
+}
+
 TEST(BooksArguments, RefusesFormatsWhereTheyMeanNothing) {
     const std::vector<std::vector<std::string>> refused = {
         {"export", "journal", "/d", "--format", "hledger", "--encoding", "cp932"},
@@ -58,7 +75,10 @@ TEST(BooksArguments, RefusesFormatsWhereTheyMeanNothing) {
         {"check", "/d", "--format", "csv"},
         {"print", "summary", "/d", "-o", "x.pdf", "--format", "csv"},
         {"export", "journal", "3", "/d"},
-        {"print", "journal", "/d", "-o", "x.pdf"},
+        {"print", "journal", "/d", "--format", "csv", "-o", "x.pdf"},
+        {"print", "trial-balance", "/d", "-o", "x.pdf"},
+        {"print", "ledger", "-o", "x.pdf"},  // no account
+        {"print", "journal", "/d"},          // no output
     };
     for (const auto& args : refused) {
         auto p = Parse(args);
@@ -253,6 +273,58 @@ TEST_F(BooksHledger, ALargeYearBalancesTheSameInHledger) {
     EXPECT_TRUE(ours.count("費用:リース料"));
     EXPECT_TRUE(ours.count("費用:車両：燃料； 費"));
     EXPECT_TRUE(ours.count("資産:未設定科目"));
+}
+
+// print journal and print ledger: the pages of the fixture's books, the account by
+// its code or its name, and an account that the chart does not have refused.
+TEST_F(BooksExport, PrintJournalAndLedgerArePagesOfTheBooks) {
+    const auto before = Snapshot();
+    TempFolder out;
+    auto print = [&](const std::string& what, const std::string& account, int& status) {
+        std::ostringstream err;
+        PrintRequest r{what, 0, dir.path(), out / "p.pdf", false, account};
+        auto doc = BuildPrintout(r, err, status);
+        if (!doc) ADD_FAILURE() << err.str();
+        return doc;
+    };
+    auto texts = [](const PrintDocument& doc) {
+        std::vector<std::string> t;
+        for (const PrintPage& p : doc.pages)
+            for (const DrawOp& op : p.ops)
+                if (op.kind == DrawKind::Text) t.push_back(op.text);
+        return t;
+    };
+    auto has = [](const std::vector<std::string>& t, const std::string& text) {
+        return std::find(t.begin(), t.end(), text) != t.end();
+    };
+    int status = 0;
+    auto journal = print("journal", "", status);
+    ASSERT_TRUE(journal);
+    ASSERT_EQ(journal->pages.size(), 1u);
+    EXPECT_EQ(journal->name, "仕訳帳");
+    const auto j = texts(*journal);
+    EXPECT_TRUE(has(j, "仕　訳　帳"));
+    EXPECT_TRUE(has(j, "期首残高"));
+    EXPECT_TRUE(has(j, "売掛金"));
+    EXPECT_TRUE(has(j, "- 1 / 1 -"));
+
+    auto byName = print("ledger", "売掛金", status);
+    auto byCode = print("ledger", "106", status);
+    ASSERT_TRUE(byName && byCode);
+    EXPECT_EQ(byName->pages.size(), 1u);
+    EXPECT_EQ(byName->pages[0].ops, byCode->pages[0].ops);
+    const auto l = texts(*byName);
+    EXPECT_TRUE(has(l, "総勘定元帳　売掛金（106）"));
+    EXPECT_TRUE(has(l, "前期繰越"));
+    // 80,000 up with the sale and back to 0 with the collection.
+    EXPECT_TRUE(has(l, "        80,000"));
+    EXPECT_TRUE(has(l, "合計"));
+
+    std::ostringstream err;
+    PrintRequest unknown{"ledger", 0, dir.path(), out / "p.pdf", false, "売掛"};
+    EXPECT_FALSE(BuildPrintout(unknown, err, status));
+    EXPECT_NE(err.str().find("勘定科目がありません: 売掛"), std::string::npos) << err.str();
+    EXPECT_EQ(Snapshot(), before);
 }
 
 }  // namespace
