@@ -300,7 +300,7 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     }
     // The statement pages that disagree with each other: the user may still print them.
     if (totals) {
-        auto slips = YearSlipLines(s);
+        auto slips = YearSlipFigures(s);
         if (!slips) return slips.error();
         for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData, &*slips))
             f.Note(s.TaxReturnPath, 0, std::move(text));

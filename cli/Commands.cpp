@@ -247,7 +247,7 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         if (!layout) return fail(layout.error());
         // Page 1 (and page 2's figure 7) from the journal: the slips' amounts join the
         // year's totals.
-        auto slips = YearSlipLines(s);
+        auto slips = YearSlipFigures(s);
         if (!slips) return fail(slips.error());
         const std::vector<SlotText> slots =
             OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData, s.FiscalYear,

@@ -26,7 +26,7 @@ std::vector<std::string> CrossPageChecks(const Page1Figures& page1, const Monthl
 // would open.
 std::vector<std::string> CrossPageChecks(const ItemTableArray& items, const MonthlyTable& totals,
                                          const TaxReturnTables& t,
-                                         const SlipLineAmounts* slips = nullptr);
+                                         const SlipFigures* slips = nullptr);
 
 // The list as a screen shows it: a heading line and one line per check; empty when
 // every check holds.

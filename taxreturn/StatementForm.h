@@ -93,7 +93,7 @@ class StatementForm : public QDialog {
     int page_;
     bool loaded_ = false;
     // What the transfer slips post to page 1's lines (all 0 in a year without them).
-    SlipLineAmounts slipLines_{};
+    SlipFigures slipFigures_{};
 
   private:
     QPushButton* printOut_ = nullptr;

@@ -24,7 +24,10 @@ struct MonthlySection {
 // Month m of an item row: column m for January..June, m + 1 for July..December.
 int MonthColumn(int month);
 
-MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyTable& totals);
+// With `slips`, the transfer slips to 売上 and 仕入 join their months (家事消費 its
+// own column), as page 1 takes them.
+MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyTable& totals,
+                                     const SlipFigures* slips = nullptr);
 
 enum class WageColumn { KyuRyo, Syouyo, Gensen };
 
@@ -45,7 +48,7 @@ struct Figure7 {
     std::vector<int> failedLines;
 };
 Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
-                       const TaxReturnTables& t, const SlipLineAmounts* slips = nullptr);
+                       const TaxReturnTables& t, const SlipFigures* slips = nullptr);
 
 // The special deduction figures 8–11 the books allow, from figure 6 (the real-estate
 // income, which takes its part first) and figure 7 (the income before the deduction):

@@ -182,7 +182,7 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
     // Figure 7 is page 1's line 43, reversals and provisions included.
     OpeningPage2Values opening =
         OpeningPage2(app_.state.ItemTable, app_.state.MonthlyItemTable, app_.state.TaxReturnData,
-                     &slipLines_);
+                     &slipFigures_);
     data_ = std::move(opening.data);
     monthly_ = std::move(opening.monthly);
     // Which special deduction the books allow: 55万円 for books kept by double entry

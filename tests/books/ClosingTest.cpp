@@ -206,10 +206,12 @@ TEST_F(CarriedYear, PageOneComesFromTheJournal) {
     SaveBooks();
     auto totals = ComputeMonthlyItemTable(s);
     ASSERT_TRUE(totals.ok());
-    auto slips = YearSlipLines(s);
+    auto slips = YearSlipFigures(s);
     ASSERT_TRUE(slips.ok());
-    EXPECT_EQ((*slips)[1], 80000);
-    EXPECT_EQ((*slips)[17], 5000);
+    EXPECT_EQ(slips->lines[1], 80000);
+    EXPECT_EQ(slips->lines[17], 5000);
+    EXPECT_EQ(slips->sales[6], 80000);  // the credit sale of June
+    EXPECT_EQ(slips->sales[7], 0);
     const Page1Figures page1 = OpeningPage1(s.ItemTable, *totals, s.TaxReturnData, &*slips);
     EXPECT_EQ(page1.lines[1], 480000);  // the credit sale joins the cash sales
     EXPECT_EQ(page1.lines[17], 5000);

@@ -10,6 +10,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/BooksExport.h"
+#include "cli/Check.h"
 #include "cli/Commands.h"
 #include "store/Text.h"
 #include "tests/books/BooksYear.h"
@@ -325,6 +326,49 @@ TEST_F(BooksExport, PrintJournalAndLedgerArePagesOfTheBooks) {
     EXPECT_FALSE(BuildPrintout(unknown, err, status));
     EXPECT_NE(err.str().find("勘定科目がありません: 売掛"), std::string::npos) << err.str();
     EXPECT_EQ(Snapshot(), before);
+}
+
+// check and the double-entry books: the fixture's openings put 150,000 in 現金 where the
+// cash book closes at 13,800, and no deposit account holds the deposit book's 119,995.
+TEST_F(BooksExport, CheckReportsCashAndDepositsThatDisagreeAndBooksThatDoNotBalance) {
+    auto booksFindings = [&] {
+        auto report = CheckYearFolder(dir.path());
+        EXPECT_TRUE(report.ok());
+        std::vector<std::string> texts;
+        if (!report) return texts;
+        for (const CheckFinding& f : report->findings)
+            if (f.file == "FURIKAE13.DAT") {
+                EXPECT_TRUE(f.fault) << f.text;
+                texts.push_back(f.text);
+            }
+        return texts;
+    };
+    const auto before = Snapshot();
+    EXPECT_EQ(booksFindings(),
+              (std::vector<std::string>{
+                  "現金勘定の残高 233800 は、出納簿の残高 13800 と違います。",
+                  "預金勘定（当座預金、定期預金、その他の預金）の残高 1200 は、預金帳の現預金額 "
+                  "119995 と違います。"}));
+    EXPECT_EQ(Snapshot(), before);
+
+    // Openings that agree with both books: 現金 10,000 (13,800 less the year's 3,800)
+    // and その他の預金 118,795 (119,995 less the year's 1,200), 元入金 the rest.
+    // FRK1, three openings, no slips: 101 10,000; 104 118,795; 302 128,795.
+    WriteBytes(dir / "FURIKAE13.DAT",
+               testing::FromHex("46524b31 0300 00000000 6500 10270000 6800 0bd00100 2e01 "
+                                "1bf70100"));
+    EXPECT_TRUE(booksFindings().empty());
+
+    // 元入金 typed 1 short: the trial balance does not balance.
+    WriteBytes(dir / "FURIKAE13.DAT",
+               testing::FromHex("46524b31 0300 00000000 6500 10270000 6800 0bd00100 2e01 "
+                                "1af70100"));
+    EXPECT_EQ(booksFindings(),
+              std::vector<std::string>{"試算表の借方と貸方が合いません（期首残高の差を確かめて下さい）。"});
+
+    // A year without a slip book compares nothing: its cash account has no opening.
+    fs::remove(dir / "FURIKAE13.DAT");
+    EXPECT_TRUE(booksFindings().empty());
 }
 
 }  // namespace
