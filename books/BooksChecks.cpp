@@ -33,14 +33,14 @@ Result<BooksStanding> StandingOfBooks(const SharedState& s, const SlipBook& book
 
 Result<BooksStanding> YearBooksStanding(const SharedState& s) {
     std::error_code ec;
-    const bool keepsBooks = std::filesystem::is_regular_file(SlipBookPath(s), ec);
+    if (!std::filesystem::is_regular_file(SlipBookPath(s), ec)) return BooksStanding{};
     auto book = LoadSlipBook(SlipBookPath(s));
     if (!book) return book.error();
     auto chosen = LoadItemAccounts(ItemAccountsPath(s));
     if (!chosen) return chosen.error();
     auto tb = BuildTrialBalance(s, *book, *chosen);
     if (!tb) return tb.error();
-    return StandingOfBooks(s, *book, *tb, keepsBooks);
+    return StandingOfBooks(s, *book, *tb, true);
 }
 
 }  // namespace tabulo

@@ -41,8 +41,8 @@ struct BooksStanding {
 Result<BooksStanding> StandingOfBooks(const SharedState& s, const SlipBook& book,
                                       const TrialBalance& tb, bool keepsBooks);
 
-// The same, reading the year's books files (a year without FURIKAE<nn>.DAT keeps no
-// books; its trial balance is still worked out from the cash book).
+// The same, reading the year's books files. A year without FURIKAE<nn>.DAT keeps no
+// books: nothing is read or worked out, and the answer is only keepsBooks = false.
 Result<BooksStanding> YearBooksStanding(const SharedState& s);
 
 }  // namespace tabulo

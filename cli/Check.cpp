@@ -232,9 +232,9 @@ void CheckDeposits(Findings& f, const SharedState& s) {
     }
 }
 
-// The double-entry books: a trial balance that does not balance, and (for a year that
-// keeps a slip book) cash or deposit accounts that disagree with the cash book or the
-// deposit book.
+// The double-entry books of a year that keeps a slip book: a trial balance that does
+// not balance, and cash or deposit accounts that disagree with the cash book or the
+// deposit book. (Without openings the entries alone always balance.)
 void CheckBooks(Findings& f, const SharedState& s) {
     auto b = YearBooksStanding(s);
     if (!b) {
@@ -245,10 +245,10 @@ void CheckBooks(Findings& f, const SharedState& s) {
     }
     const std::filesystem::path file = SlipBookPath(s);
     auto yen = [](Amount a) { return std::to_string(a); };
+    if (!b->keepsBooks) return;
     if (!b->balances)
         f.Fault(file, 0, "試算表の借方と貸方が合いません（期首残高の差を確かめて下さい）。",
                 "the trial balance does not balance (look at the opening balances).");
-    if (!b->keepsBooks) return;
     if (!b->CashAgrees())
         f.Fault(file, 0,
                 "現金勘定の残高 " + yen(b->cashAccount) + " は、出納簿の残高 " + yen(b->cashBook) +

@@ -197,7 +197,8 @@ TEST_F(DataDisk, ADamagedSlipBookStopsTheNextYearDiskWithNothingWritten) {
     before = Snapshot(year);
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Failed);
     EXPECT_NE(prompt.LastText().find("FURIKAE13.DAT"), std::string::npos) << prompt.LastText();
-    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA"));
+    // The disk's folder (made when the disk was looked at) holds nothing.
+    EXPECT_TRUE(Snapshot(stick).empty());
     ExpectThisYearUntouched();
 }
 
