@@ -147,7 +147,9 @@ int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostrea
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
     SharedState s;
-    if (Status st = LoadYearFolder(s, request.folder, false); !st) return Refuse(err, st.error());
+    // The books' closing entries come from the statement's stock and depreciation.
+    const bool books = request.what == "journal" || request.what == "trial-balance";
+    if (Status st = LoadYearFolder(s, request.folder, books); !st) return Refuse(err, st.error());
     if (!request.output.empty())
         if (Status st = CheckOutputPath(request.output, s.DataFolder, request.force); !st)
             return Refuse(err, st.error());
@@ -188,7 +190,8 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
     status = ExitStatus::Refused;
     SharedState s;
     const bool statement = request.what == "statement";
-    if (Status st = LoadYearFolder(s, request.folder, statement); !st) {
+    const bool books = request.what == "journal" || request.what == "ledger";
+    if (Status st = LoadYearFolder(s, request.folder, statement || books); !st) {
         Refuse(err, st.error());
         return std::nullopt;
     }

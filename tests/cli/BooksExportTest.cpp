@@ -12,7 +12,10 @@
 #include "cli/BooksExport.h"
 #include "cli/Check.h"
 #include "cli/Commands.h"
+#include "store/DataSet.h"
 #include "store/Text.h"
+#include "taxreturn/StatementData.h"
+#include "taxreturn/StatementPage1.h"
 #include "tests/books/BooksYear.h"
 #include "tests/support/TempFolder.h"
 
@@ -371,5 +374,32 @@ TEST_F(BooksExport, CheckReportsCashAndDepositsThatDisagreeAndBooksThatDoNotBala
     EXPECT_TRUE(booksFindings().empty());
 }
 
+// The statement's stock figures make closing entries that every export of the books
+// takes: 期首商品棚卸高 40,000 and 期末商品棚卸高 55,000 against 棚卸資産.
+TEST_F(BooksExport, TheClosingEntriesOfTheStatementReachTheExports) {
+    TaxReturnTables t = DefaultTaxReturnData();
+    StoreStatementEntry(t, kOpeningStockLine, 40000);
+    StoreStatementEntry(t, kClosingStockLine, 55000);
+    auto bytes = EncodeTaxReturnFile(t);
+    ASSERT_TRUE(bytes.ok());
+    WriteBytes(dir / "SHINKOKU.DAT", std::string(reinterpret_cast<const char*>(bytes->data()),
+                                                 bytes->size()));
+    const auto before = Snapshot();
+    Run tb = Export({"trial-balance", dir.path().string(), "--encoding", "utf-8"});
+    EXPECT_EQ(tb.status, ExitStatus::Ok) << tb.err;
+    for (const char* row : {"2,期首商品棚卸高,費用,0,40000,0,40000\r\n",
+                            "5,期末商品棚卸高,収益,0,0,55000,-55000\r\n",
+                            "108,棚卸資産,資産,0,55000,40000,15000\r\n",
+                            ",合計,,0,261200,261200,0\r\n"})
+        EXPECT_NE(tb.out.find(row), std::string::npos) << row << tb.out;
+    Run journal = Export({"journal", dir.path().string(), "--encoding", "utf-8"});
+    EXPECT_EQ(journal.status, ExitStatus::Ok) << journal.err;
+    EXPECT_NE(journal.out.find("2001-12-31,2,期首商品棚卸高,108,棚卸資産,40000,期首商品棚卸高,決算整理,1,"),
+              std::string::npos)
+        << journal.out;
+    EXPECT_EQ(Snapshot(), before);
+}
+
 }  // namespace
 }  // namespace tabulo
+
