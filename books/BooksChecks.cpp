@@ -1,7 +1,6 @@
 #include "books/BooksChecks.h"
 
-#include <filesystem>
-
+#include "books/Closing.h"
 #include "cashbook/Overflow.h"
 #include "store/SharedState.h"
 
@@ -32,15 +31,10 @@ Result<BooksStanding> StandingOfBooks(const SharedState& s, const SlipBook& book
 }
 
 Result<BooksStanding> YearBooksStanding(const SharedState& s) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(SlipBookPath(s), ec)) return BooksStanding{};
-    auto book = LoadSlipBook(SlipBookPath(s));
-    if (!book) return book.error();
-    auto chosen = LoadItemAccounts(ItemAccountsPath(s));
-    if (!chosen) return chosen.error();
-    auto tb = BuildTrialBalance(s, *book, *chosen);
-    if (!tb) return tb.error();
-    return StandingOfBooks(s, *book, *tb, true);
+    auto year = ReadYearTrial(s);
+    if (!year) return year.error();
+    if (!*year) return BooksStanding{};
+    return StandingOfBooks(s, (*year)->book, (*year)->tb, true);
 }
 
 }  // namespace tabulo

@@ -110,16 +110,27 @@ Result<std::vector<OpeningBalance>> CarriedOpenings(const TrialBalance& tb) {
     return out;
 }
 
-Result<std::optional<SlipBook>> NextYearSlipBook(const SharedState& s) {
+Result<std::optional<YearTrial>> ReadYearTrial(const SharedState& s) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(SlipBookPath(s), ec)) return std::optional<SlipBook>{};
+    if (!std::filesystem::is_regular_file(SlipBookPath(s), ec)) return std::optional<YearTrial>{};
+    YearTrial y;
     auto book = LoadSlipBook(SlipBookPath(s));
     if (!book) return book.error();
+    y.book = std::move(*book);
     auto chosen = LoadItemAccounts(ItemAccountsPath(s));
     if (!chosen) return chosen.error();
-    auto tb = BuildTrialBalance(s, *book, *chosen);
+    y.chosen = *chosen;
+    auto tb = BuildTrialBalance(s, y.book, y.chosen);
     if (!tb) return tb.error();
-    auto openings = CarriedOpenings(*tb);
+    y.tb = std::move(*tb);
+    return std::optional<YearTrial>{std::move(y)};
+}
+
+Result<std::optional<SlipBook>> NextYearSlipBook(const SharedState& s) {
+    auto year = ReadYearTrial(s);
+    if (!year) return year.error();
+    if (!*year) return std::optional<SlipBook>{};
+    auto openings = CarriedOpenings((*year)->tb);
     if (!openings) return openings.error();
     SlipBook next;
     next.Openings = std::move(*openings);

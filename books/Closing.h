@@ -63,6 +63,15 @@ Result<std::vector<ClosingEntry>> YearClosingEntries(const SharedState& s);
 // balance beyond 32 bits is an overflow error.
 Result<std::vector<OpeningBalance>> CarriedOpenings(const TrialBalance& tb);
 
+// The books of the year in `s` read from its files (FURIKAE<nn>.DAT and KAMOKU.DAT)
+// with their trial balance; nullopt when the year keeps no slip book.
+struct YearTrial {
+    SlipBook book;
+    ItemAccountArray chosen{};
+    TrialBalance tb;
+};
+Result<std::optional<YearTrial>> ReadYearTrial(const SharedState& s);
+
 // The slip book the next year starts from: the carried openings of the year in `s`
 // (read from its files: the cash book, KAMOKU.DAT and FURIKAE<nn>.DAT, with the closing
 // entries of its tax-return tables) and no slips. nullopt when the year keeps no slip
