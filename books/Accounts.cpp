@@ -9,13 +9,16 @@ namespace {
 
 using enum AccountSide;
 
-// Page 1 (損益計算書): the lines items feed. Lines 2, 4–7, 32, 33, 37 and 42–45 are
-// stock entries or sums, not accounts.
+// Page 1 (損益計算書): the lines items feed, and the stock lines 2 and 5 that only the
+// closing entries post to (期末商品棚卸高 lessens the cost of sales, so it stands with
+// the credit side). Lines 4, 6, 7, 32, 33, 37 and 42–45 are sums, not accounts.
 // Page 4 (貸借対照表): the named rows of the asset column, then of the liability and
 // capital column; 事業主貸 stands last in the asset column.
 constexpr Account kChart[] = {
     {1, "売上（収入）金額", Income},
+    {2, "期首商品棚卸高", Expense},
     {3, "仕入金額", Expense},
+    {5, "期末商品棚卸高", Income},
     {8, "租税公課", Expense},
     {9, "荷造運賃", Expense},
     {10, "水道光熱費", Expense},
@@ -100,6 +103,11 @@ bool IsBalanceSheetAccount(int code) {
     return code > 100 && code != AccountCode::Unassigned && FindAccount(code) != nullptr;
 }
 
+bool SlipAccount(int code) {
+    return FindAccount(code) != nullptr && code != AccountCode::Unassigned &&
+           code != AccountCode::OpeningStock && code != AccountCode::ClosingStock;
+}
+
 bool DebitNormal(int code) {
     const Account* a = FindAccount(code);
     return a != nullptr && (a->side == Asset || a->side == Expense);
@@ -123,7 +131,9 @@ std::string AccountName(int code, const ItemTableArray& items) {
 int ItemAccount(int itemNo, const ItemTableArray& items, const ItemAccountArray& chosen) {
     if (itemNo < 1 || itemNo > kItemCount) return 0;
     const int line = items[static_cast<std::size_t>(itemNo)].ItemKubun3;
-    if (line >= 1 && line <= 45 && FindAccount(line) != nullptr) return line;
+    if (line >= 1 && line <= 45 && line != AccountCode::OpeningStock &&
+        line != AccountCode::ClosingStock && FindAccount(line) != nullptr)
+        return line;
     const int own = chosen[static_cast<std::size_t>(itemNo)];
     return IsBalanceSheetAccount(own) ? own : 0;
 }

@@ -21,11 +21,14 @@ struct Account {
 
 namespace AccountCode {
 inline constexpr int Sales = 1;           // 売上（収入）金額
+inline constexpr int OpeningStock = 2;    // 期首商品棚卸高: closing entries only
 inline constexpr int Purchases = 3;       // 仕入金額
+inline constexpr int ClosingStock = 5;    // 期末商品棚卸高: closing entries only
 inline constexpr int Depreciation = 18;   // 減価償却費
 inline constexpr int Cash = 101;          // 現金
 inline constexpr int Deposits = 104;      // その他の預金: where the cash book's deposit lines go
 inline constexpr int Receivables = 106;   // 売掛金
+inline constexpr int Stock = 108;         // 棚卸資産
 inline constexpr int OwnerDrawings = 130; // 事業主貸
 inline constexpr int Payables = 202;      // 買掛金
 inline constexpr int Loans = 203;         // 借入金
@@ -44,6 +47,9 @@ const Account* FindAccount(int code);
 // A balance-sheet account (page 4): the only kind an item may be given by hand and
 // the only kind with an opening balance.
 bool IsBalanceSheetAccount(int code);
+// An account a transfer slip may name: any of the chart but 未設定科目 and the stock
+// lines, which are typed on page 1 and posted by the closing entries only.
+bool SlipAccount(int code);
 // True when the account's balance grows on the debit side (assets, expenses, 事業主貸).
 bool DebitNormal(int code);
 
@@ -57,7 +63,8 @@ std::string AccountName(int code, const ItemTableArray& items);
 using ItemAccountArray = std::array<std::int16_t, kItemCount + 1>;
 
 // The account an item's cash-book lines post to besides cash or deposits: the page-1
-// line its statement code names, else the balance-sheet account chosen for it, else
+// line its statement code names (not the stock lines 2 and 5, which only the closing
+// entries post to), else the balance-sheet account chosen for it, else
 // 0 (none). Item numbers outside 1..50 have none.
 int ItemAccount(int itemNo, const ItemTableArray& items, const ItemAccountArray& chosen);
 

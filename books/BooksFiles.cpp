@@ -59,10 +59,8 @@ std::string SlipFault(const TransferSlip& slip) {
     if (d.size() != 6 || !IsDigits(d)) return "日付は年月日の６桁です。";
     const int month = std::stoi(d.substr(2, 2)), day = std::stoi(d.substr(4, 2));
     if (month < 1 || month > 12 || day < 1 || day > 31) return "日付は年月日の６桁です。";
-    if (FindAccount(slip.DebitCode) == nullptr || slip.DebitCode == AccountCode::Unassigned)
-        return "借方の勘定科目がありません。";
-    if (FindAccount(slip.CreditCode) == nullptr || slip.CreditCode == AccountCode::Unassigned)
-        return "貸方の勘定科目がありません。";
+    if (!SlipAccount(slip.DebitCode)) return "借方の勘定科目がありません。";
+    if (!SlipAccount(slip.CreditCode)) return "貸方の勘定科目がありません。";
     if (slip.DebitCode == slip.CreditCode) return "借方と貸方が同じ勘定科目です。";
     if (slip.SlipAmount <= 0) return "金額は１円以上です。";
     auto remarks = ToCp932(slip.SlipRemarks);

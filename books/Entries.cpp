@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "books/Closing.h"
 #include "cashbook/Overflow.h"
 #include "store/BinaryRecords.h"
 #include "store/LedgerFile.h"
@@ -45,6 +46,15 @@ Result<std::optional<Posting>> DeriveEntry(int itemNo, Amount indata, Amount out
         default: p.debit = own, p.credit = Deposits; break;  // 口座引落とし
     }
     return std::optional<Posting>{p};
+}
+
+const char* EntrySourceName(BookEntry::Source source) {
+    switch (source) {
+        case BookEntry::CashBook: return "出納簿";
+        case BookEntry::Slip: return "振替伝票";
+        case BookEntry::Closing: break;
+    }
+    return "決算整理";
 }
 
 Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook& book,
@@ -111,6 +121,18 @@ Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook
     });
     if (!walked) return walked.error();
     slipsBefore("999999", true);  // the rest, after the last cash-book line
+    auto closing = YearClosingEntries(s);
+    if (!closing) return closing.error();
+    const std::string yearEnd = ClosingDate(s);
+    for (std::size_t i = 0; i < closing->size(); ++i) {
+        BookEntry e;
+        e.source = BookEntry::Closing;
+        e.number = static_cast<int>(i) + 1;
+        e.date = yearEnd;
+        e.posting = (*closing)[i].posting;
+        e.remarks = std::move((*closing)[i].remarks);
+        journal.push_back(std::move(e));
+    }
     return journal;
 }
 

@@ -63,18 +63,23 @@ Status WalkCashBookEntries(const SharedState& s, const ItemAccountArray& chosen,
 }
 
 struct BookEntry {
-    enum Source : std::uint8_t { CashBook, Slip };
+    // Closing: a closing entry of the year end (Closing.h), made, never stored.
+    enum Source : std::uint8_t { CashBook, Slip, Closing };
     Source source = CashBook;
-    int number = 0;    // the cash-book line, or the slip (1-based)
+    int number = 0;    // the cash-book line, the slip or the closing entry (1-based)
     std::string date;  // YYMMDD; a cash-book line without a date takes the one before it
     Posting posting;
     int itemNo = 0;    // cash-book lines
     std::string remarks;
 };
 
+// Where an entry comes from, as the journal names it: 出納簿, 振替伝票 or 決算整理.
+const char* EntrySourceName(BookEntry::Source source);
+
 // The year's entries in date order: cash-book lines in their order, each slip after
 // the cash-book lines of its day and before the next day's (slips of one day in the
-// order they were kept). Reads the ledger; an empty year opens no file.
+// order they were kept), then the closing entries dated 31 December. Reads the
+// ledger; an empty year opens no file.
 Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook& book,
                                             const ItemAccountArray& chosen);
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "books/Closing.h"
 #include "cashbook/Ledger.h"
 #include "cashbook/Overflow.h"
 #include "store/BinaryRecords.h"
@@ -65,6 +66,9 @@ Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& boo
     if (!walked) return walked.error();
     for (const TransferSlip& slip : book.Slips)
         sums.Post({slip.DebitCode, slip.CreditCode, slip.SlipAmount, false});
+    auto closing = YearClosingEntries(s);
+    if (!closing) return closing.error();
+    for (const ClosingEntry& e : *closing) sums.Post(e.posting);
 
     std::int64_t openingDebit = 0, openingCredit = 0, debitTotal = 0, creditTotal = 0,
                  closingDebit = 0, closingCredit = 0;

@@ -37,7 +37,7 @@ struct TrialBalance {
 };
 
 // The trial balance of the year: the opening balances, every cash-book line through
-// DeriveEntry and every slip. Reads the ledger's stored amounts in place. Any figure
+// DeriveEntry, every slip and the closing entries. Reads the ledger's stored amounts in place. Any figure
 // beyond 32 bits is an overflow error.
 Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& book,
                                        const ItemAccountArray& chosen);

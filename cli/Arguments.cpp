@@ -18,6 +18,7 @@ const char* const kSynopsis =
     "  tabulo-cli export journal [DATAFOLDER] [--format csv|hledger] [-o FILE] [--encoding "
     "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
+    "  tabulo-cli print journal|ledger ACCOUNT [DATAFOLDER] -o FILE.pdf\n"
     "  tabulo-cli restore COPY DATAFOLDER\n"
     "  tabulo-cli search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] [--amount N]\n"
     "                    [--text T] [--account A] [--item I] [--format table|csv] [--encoding "
@@ -58,7 +59,8 @@ const HelpParts kJapanese{
     "\n"
     "print     画面の印刷と同じ帳票を、全ページまとめて PDF にします（ページごとの確認はありません）。\n"
     "          month M: 月度出納簿; income M: 月度収入項目別データ; summary: 月別の集計表;\n"
-    "          item N: 項目別集計; statement 1|2|3: 申告書。\n",
+    "          item N: 項目別集計; statement 1|2|3: 申告書。\n"
+    "          journal: 仕訳帳; ledger ACCOUNT: 総勘定元帳（ACCOUNT は勘定科目のコードか名前）。\n",
     "\n"
     "restore   自動バックアップのコピー COPY（backup/20261208-091500 など）をデータフォルダーに戻します。\n"
     "          中断された操作の記録を先に片づけ、置き換える前のファイルは新しいコピーとして残します。\n"
@@ -114,7 +116,9 @@ const HelpParts kEnglish{
     "print     Prints the window's reports into one PDF, all pages at once.\n"
     "          month M: the cash book of month M; income M: the income of month M by item;\n"
     "          summary: the monthly summary table; item N: the lines of item N;\n"
-    "          statement 1|2|3: the statement pages.\n",
+    "          statement 1|2|3: the statement pages.\n"
+    "          journal: the journal; ledger ACCOUNT: the general ledger of one account\n"
+    "          (ACCOUNT by its code or its name).\n",
     "\n"
     "restore   Brings back an automatic copy COPY (backup/20261208-091500, say) into the data\n"
     "          folder: its journal is settled first, and the files replaced are kept as one more\n"
@@ -358,13 +362,15 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         return Refuse("知らないコマンドです: " + command, "unknown command: " + command);
     const char* usage =
         print
-            ? "print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf"
+            ? "print month M|income M|summary|item N|statement 1|2|3|journal|ledger ACCOUNT "
+              "[DATAFOLDER] -o FILE.pdf"
             : "export ledger|summary|item N|deposits|journal|trial-balance [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
     if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
     std::size_t next = 2;
     int number = 0;
+    std::string account;
     if (auto hi = RangeOf(what, print)) {
         auto n = words.size() > 2 ? NumberIn(words[2], 1, *hi) : std::nullopt;
         if (!n) {
@@ -373,7 +379,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         }
         number = *n;
         next = 3;
-    } else if (!(what == "summary" ||
+    } else if (print && what == "ledger") {
+        // The account of the general ledger, by its code or its name.
+        if (words.size() < 3 || words[2].empty() || words[2][0] == '-')
+            return Refuse("ledger には勘定科目が要ります / ledger needs an account");
+        account = words[2];
+        next = 3;
+    } else if (!(what == "summary" || (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
                              what == "trial-balance")))) {
         return Refuse(usage);
@@ -390,7 +402,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             return Refuse("--format は export journal だけのオプションです / --format is for "
                           "export journal");
         r.kind = CliRequest::Print;
-        r.printRequest = {what, number, folder, *output, force};
+        r.printRequest = {what, number, folder, *output, force, account};
         return {r, {}};
     }
     r.kind = CliRequest::Export;

@@ -1,6 +1,7 @@
 #include "cli/BooksExport.h"
 
 #include <cstdio>
+#include "books/BooksPrint.h"
 #include "cli/Commands.h"
 #include "store/DataSet.h"
 #include "store/Dates.h"
@@ -49,11 +50,14 @@ std::string IsoDate(const SharedState& s, const std::string& date) {
 }
 
 std::string Where(const BookEntry& e) {
-    return (e.source == BookEntry::CashBook ? "出納簿 " : "振替伝票 ") + std::to_string(e.number);
+    return std::string(EntrySourceName(e.source)) + " " + std::to_string(e.number);
 }
 
 FileError DateError(const SharedState& s, const BookEntry& e) {
-    const auto& path = e.source == BookEntry::CashBook ? s.LedgerPath : SlipBookPath(s);
+    // A closing entry is dated by the fiscal year, which the tables name.
+    const auto path = e.source == BookEntry::CashBook ? s.LedgerPath
+                      : e.source == BookEntry::Slip   ? SlipBookPath(s)
+                                                      : s.FiscalYearPath;
     return BadFormatError(path.string(), Where(e) + " の日付が読めません。");
 }
 
@@ -127,7 +131,7 @@ Result<std::string> HledgerJournal(const SharedState& s, const YearBooks& books,
         const std::string date = IsoDate(s, e.date);
         if (date.empty()) return DateError(s, e);
         const std::string description =
-            e.source == BookEntry::CashBook ? Plain(ItemName(s, e.itemNo)) : "振替伝票";
+            e.source == BookEntry::CashBook ? Plain(ItemName(s, e.itemNo)) : EntrySourceName(e.source);
         out += date + " " + (description.empty() ? std::string("出納簿") : description) +
                "  ; " + Where(e);
         const std::string remarks = Plain(e.remarks);
@@ -163,7 +167,7 @@ Result<CsvRows> JournalCsv(const SharedState& s, const YearBooks& books,
                         std::to_string(e.posting.credit),
                         AccountName(e.posting.credit, s.ItemTable),
                         std::to_string(e.posting.amount), e.remarks,
-                        e.source == BookEntry::CashBook ? "出納簿" : "振替伝票",
+                        EntrySourceName(e.source),
                         std::to_string(e.number),
                         e.source == BookEntry::CashBook ? ItemName(s, e.itemNo) : ""});
     }
@@ -207,6 +211,20 @@ Result<std::vector<std::byte>> BooksExportBytes(const ExportRequest& request,
     auto rows = JournalCsv(s, *books, *journal);
     if (!rows) return rows.error();
     return EncodeCsv(*rows, request.encoding);
+}
+
+Result<PrintDocument> BooksPrintout(const SharedState& s, const PrintRequest& request) {
+    auto books = LoadYearBooks(s);
+    if (!books) return books.error();
+    auto journal = BuildJournal(s, books->book, books->accounts);
+    if (!journal) return journal.error();
+    if (request.what == "journal") return PrintJournal(s, books->book, *journal);
+    const int code = AccountNamed(request.account, s.ItemTable);
+    if (code == 0)
+        return FileError{FileErrorCode::BadFormat, {}, "勘定科目がありません: " + request.account};
+    auto ledger = BuildGeneralLedger(*journal, books->book, code);
+    if (!ledger) return ledger.error();
+    return PrintGeneralLedger(s, *ledger);
 }
 
 }  // namespace tabulo

@@ -6,10 +6,12 @@
 
 #include "books/TrialBalance.h"
 #include "cli/Csv.h"
+#include "platform/PrintDocument.h"
 
 namespace tabulo {
 
 struct ExportRequest;
+struct PrintRequest;
 
 // What the books of a year are made of, read without writing a byte.
 struct YearBooks {
@@ -38,6 +40,10 @@ Result<CsvRows> JournalCsv(const SharedState& s, const YearBooks& books,
 // コード, 勘定科目, 区分, 期首残高, 借方, 貸方, 期末残高 for every account with a figure,
 // balances with the debit side positive, and the 合計 row.
 CsvRows TrialBalanceCsv(const SharedState& s, const TrialBalance& tb);
+
+// print journal and print ledger ACCOUNT: the pages the window's book screens print.
+// An account that the chart does not name is refused.
+Result<PrintDocument> BooksPrintout(const SharedState& s, const PrintRequest& request);
 
 // The bytes of export journal (CSV or hledger) and export trial-balance (CSV), from
 // the year read into `s` and its books files.

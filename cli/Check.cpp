@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "books/BooksChecks.h"
 #include "cashbook/Aggregation.h"
 #include "cashbook/Categories.h"
 #include "cashbook/Ledger.h"
@@ -231,6 +232,37 @@ void CheckDeposits(Findings& f, const SharedState& s) {
     }
 }
 
+// The double-entry books of a year that keeps a slip book: a trial balance that does
+// not balance, and cash or deposit accounts that disagree with the cash book or the
+// deposit book. (Without openings the entries alone always balance.)
+void CheckBooks(Findings& f, const SharedState& s) {
+    auto b = YearBooksStanding(s);
+    if (!b) {
+        f.Fault(b.error().path.empty() ? SlipBookPath(s) : std::filesystem::path(b.error().path),
+                b.error().line, "複式簿記の帳簿を計算できません: " + b.error().detail,
+                "the double-entry books cannot be worked out: " + b.error().detail);
+        return;
+    }
+    const std::filesystem::path file = SlipBookPath(s);
+    auto yen = [](Amount a) { return std::to_string(a); };
+    if (!b->keepsBooks) return;
+    if (!b->balances)
+        f.Fault(file, 0, "試算表の借方と貸方が合いません（期首残高の差を確かめて下さい）。",
+                "the trial balance does not balance (look at the opening balances).");
+    if (!b->CashAgrees())
+        f.Fault(file, 0,
+                "現金勘定の残高 " + yen(b->cashAccount) + " は、出納簿の残高 " + yen(b->cashBook) +
+                    " と違います。",
+                "the cash account's balance " + yen(b->cashAccount) +
+                    " differs from the cash book's balance " + yen(b->cashBook) + ".");
+    if (!b->DepositsAgree())
+        f.Fault(file, 0,
+                "預金勘定（当座預金、定期預金、その他の預金）の残高 " + yen(b->depositAccounts) +
+                    " は、預金帳の現預金額 " + yen(b->depositBook) + " と違います。",
+                "the deposit accounts' balance " + yen(b->depositAccounts) +
+                    " differs from the deposit book's total " + yen(b->depositBook) + ".");
+}
+
 }  // namespace
 
 int CheckReport::Faults() const {
@@ -268,7 +300,9 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     }
     // The statement pages that disagree with each other: the user may still print them.
     if (totals) {
-        for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData))
+        auto slips = YearSlipFigures(s);
+        if (!slips) return slips.error();
+        for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData, &*slips))
             f.Note(s.TaxReturnPath, 0, std::move(text));
     }
     std::error_code ec;
@@ -278,6 +312,7 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
                "the file is missing (the program makes it when it reads the data).");
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
+    if (totals && *linesRead && !journal) CheckBooks(f, s);
     return report;
 }
 

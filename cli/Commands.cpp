@@ -147,7 +147,9 @@ int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostrea
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
     SharedState s;
-    if (Status st = LoadYearFolder(s, request.folder, false); !st) return Refuse(err, st.error());
+    // The books' closing entries come from the statement's stock and depreciation.
+    const bool books = request.what == "journal" || request.what == "trial-balance";
+    if (Status st = LoadYearFolder(s, request.folder, books); !st) return Refuse(err, st.error());
     if (!request.output.empty())
         if (Status st = CheckOutputPath(request.output, s.DataFolder, request.force); !st)
             return Refuse(err, st.error());
@@ -188,7 +190,8 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
     status = ExitStatus::Refused;
     SharedState s;
     const bool statement = request.what == "statement";
-    if (Status st = LoadYearFolder(s, request.folder, statement); !st) {
+    const bool books = request.what == "journal" || request.what == "ledger";
+    if (Status st = LoadYearFolder(s, request.folder, statement || books); !st) {
         Refuse(err, st.error());
         return std::nullopt;
     }
@@ -228,6 +231,10 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         if (!selection) return fail(selection.error());
         FillItemLedgerPrintColumns(s, selection->rows);
         doc = PrintItemLedger(s, prompt, request.number);
+    } else if (request.what == "journal" || request.what == "ledger") {
+        auto printout = BooksPrintout(s, request);
+        if (!printout) return fail(printout.error());
+        doc = std::move(*printout);
     } else if (statement) {
         // The figures of the year's totals, as 集計 gives them to the statement screens,
         // with the stored values of SHINKOKU.DAT; the whole page, form and data, on A4.
@@ -241,8 +248,13 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         const std::filesystem::path file = StatementLayoutFile(request.number);
         auto layout = LoadFormLayout(file);
         if (!layout) return fail(layout.error());
-        const std::vector<SlotText> slots = OpeningPageSlots(
-            s.MasterHeader, s.ItemTable, table, s.TaxReturnData, s.FiscalYear, request.number);
+        // Page 1 (and page 2's figure 7) from the journal: the slips' amounts join the
+        // year's totals.
+        auto slips = YearSlipFigures(s);
+        if (!slips) return fail(slips.error());
+        const std::vector<SlotText> slots =
+            OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData, s.FiscalYear,
+                             request.number, &*slips);
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
                                         "申告書" + std::to_string(request.number) + "ページ",
                                         file.string());

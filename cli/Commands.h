@@ -63,11 +63,12 @@ int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err
 
 // The reports print knows, and the numbers each takes.
 struct PrintRequest {
-    std::string what;  // month, income, summary, item, statement
+    std::string what;  // month, income, summary, item, statement, journal, ledger
     int number = 0;    // month 1..12, item 1..50, statement page 1..3
     std::filesystem::path folder;
     std::filesystem::path output;
     bool force = false;  // an existing output file may be replaced
+    std::string account;  // ledger: the account by its code or its name
 };
 // The report's pages as the window's printout draws them; nullopt with the reason
 // written to `err` (and the exit status in `status`) when there is nothing to print.

@@ -1,5 +1,6 @@
 // tabulo-cli-print: the print command of tabulo-cli, which starts it with the
-// request already checked: WHAT NUMBER DATAFOLDER FILE.pdf [--force]. The pages are painted on
+// request already checked: WHAT NUMBER DATAFOLDER FILE.pdf [--force] [--account=ACCOUNT]
+// (the general ledger's account). The pages are painted on
 // Qt's offscreen platform; no window is ever shown.
 
 #include <QGuiApplication>
@@ -21,12 +22,23 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
 
 int main(int argc, char** argv) {
     using namespace tabulo;
-    const bool force = argc == 6 && std::string(argv[5]) == "--force";
-    if (argc != 5 && !force) {
+    bool force = false, known = argc >= 5;
+    std::string account;
+    for (int i = 5; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--force" && !force) {
+            force = true;
+        } else if (arg.starts_with("--account=") && account.empty()) {
+            account = arg.substr(10);
+        } else {
+            known = false;
+        }
+    }
+    if (!known) {
         std::cerr << "tabulo-cli-print: tabulo-cli print を使ってください / use tabulo-cli print\n";
         return ExitStatus::Refused;
     }
-    PrintRequest request{argv[1], std::atoi(argv[2]), argv[3], argv[4], force};
+    PrintRequest request{argv[1], std::atoi(argv[2]), argv[3], argv[4], force, account};
     qInstallMessageHandler(QuietQt);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;

@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
             std::vector<std::string> helperArgs{helper, p.what, std::to_string(p.number),
                                                 p.folder.string(), p.output.string()};
             if (p.force) helperArgs.push_back("--force");
+            if (!p.account.empty()) helperArgs.push_back("--account=" + p.account);
             std::vector<char*> v;
             for (auto& a : helperArgs) v.push_back(a.data());
             v.push_back(nullptr);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "books/BooksFiles.h"
+#include "books/Closing.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "platform/Prompt.h"
@@ -338,6 +339,8 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
         ReportFailure(prompt, s, st.error());
         return DiskOutcome::Failed;
     }
+    // This year's figures the closing entries are made from, as stored.
+    const TaxReturnTables storedTables = next.TaxReturnData;
     // The next era year must still be a year of the era (and two digits).
     const int year = s.FiscalYear + 1;
     char yy[8];
@@ -377,6 +380,16 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
         ReportFailure(prompt, s, settled.error());
         return DiskOutcome::Failed;
     }
+    // The double-entry books carry their closing balances over as the next year's
+    // opening ones (worked out from this year's settled files, closing entries
+    // included).
+    SharedState thisYear = s;
+    thisYear.TaxReturnData = storedTables;
+    auto nextBook = NextYearSlipBook(thisYear);
+    if (!nextBook) {
+        ReportFailure(prompt, s, nextBook.error());
+        return DiskOutcome::Failed;
+    }
     auto master = ReadWholeFile(s.MasterPath);
     if (!master) {
         ReportFailure(prompt, s, master.error());
@@ -405,6 +418,9 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     // to, byte for byte; a year that never chose one has no such file.
     if (std::error_code ec; fs::is_regular_file(ItemAccountsPath(s), ec))
         add(ItemAccountsPath(s).filename().string(), ReadWholeFile(ItemAccountsPath(s)));
+    // The slip book of the next year: its opening balances only. A year without one
+    // gives the next year none either.
+    if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
     if (!st) {
         ReportFailure(prompt, s, st.error());
         return DiskOutcome::Failed;

@@ -48,8 +48,9 @@ std::vector<std::string> CrossPageChecks(const Page1Figures& page1, const Monthl
 }
 
 std::vector<std::string> CrossPageChecks(const ItemTableArray& items, const MonthlyTable& totals,
-                                         const TaxReturnTables& t) {
-    return CrossPageChecks(OpeningPage1(items, totals, t), ComputeMonthlySection(items, totals),
+                                         const TaxReturnTables& t, const SlipFigures* slips) {
+    return CrossPageChecks(OpeningPage1(items, totals, t, slips),
+                           ComputeMonthlySection(items, totals, slips),
                            ReadPage2(t), ReadPage3(t));
 }
 

@@ -10,6 +10,7 @@
 #include "store/SharedState.h"
 #include "taxreturn/StatementData.h"
 #include "taxreturn/StatementPage1.h"
+#include "taxreturn/StatementPage1.h"
 #include "taxreturn/StatementPage2.h"
 
 namespace tabulo {
@@ -24,7 +25,8 @@ std::vector<std::string> CrossPageChecks(const Page1Figures& page1, const Monthl
 // The same from the year's totals and the stored tax-return tables, as the pages
 // would open.
 std::vector<std::string> CrossPageChecks(const ItemTableArray& items, const MonthlyTable& totals,
-                                         const TaxReturnTables& t);
+                                         const TaxReturnTables& t,
+                                         const SlipFigures* slips = nullptr);
 
 // The list as a screen shows it: a heading line and one line per check; empty when
 // every check holds.

@@ -54,7 +54,12 @@ void StoreStatementEntry(TaxReturnTables& t, int index, Amount value) {
     SetTaxNumber(t, G::Entries, index, 1, value);
 }
 
-Amount StoredDeduction(const TaxReturnTables& t) { return TaxNumber(t, G::Figures, 11, 1); }
+Amount StoredDeduction(const TaxReturnTables& t) {
+    // Figure 9 is the deduction of books kept by double entry, figure 11 that of any
+    // other books; a year claims one of them.
+    const Amount doubleEntry = TaxNumber(t, G::Figures, 9, 1);
+    return doubleEntry != 0 ? doubleEntry : TaxNumber(t, G::Figures, 11, 1);
+}
 
 Amount StoredDepreciation(const TaxReturnTables& t) { return TaxNumber(t, G::AssetTotals, 1, 4); }
 

@@ -91,7 +91,8 @@ struct Page3Data {
 };
 
 // Page 1: the stock entries (values 2 and 5 of the last 48 values of the file) and
-// the deduction (page 2's figure 11).
+// the deduction: page 2's figure 9 (the 55万円 deduction) when it is not 0, else
+// figure 11 (the 10万円 one).
 Amount StoredStatementEntry(const TaxReturnTables& t, int index);
 void StoreStatementEntry(TaxReturnTables& t, int index, Amount value);
 Amount StoredDeduction(const TaxReturnTables& t);

@@ -117,7 +117,7 @@ void StatementForm::ChainFocus(const std::vector<QWidget*>& boxes) {
 
 void StatementForm::RefreshChecks() {
     const std::vector<std::string> checks =
-        CrossPageChecks(app_.state.ItemTable, app_.state.MonthlyItemTable, PageTables());
+        CrossPageChecks(app_.state.ItemTable, app_.state.MonthlyItemTable, PageTables(), &slipFigures_);
     checks_->setText(QString::fromStdString(CrossPageChecksText(checks)));
     checks_->setVisible(!checks.empty());
 }
@@ -127,6 +127,12 @@ bool StatementForm::LoadFile() {
         ShowFileError(app_.prompt, st.error());
         return false;
     }
+    auto slips = YearSlipFigures(app_.state);
+    if (!slips) {
+        ShowFileError(app_.prompt, slips.error());
+        return false;
+    }
+    slipFigures_ = *slips;
     return true;
 }
 

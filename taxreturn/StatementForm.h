@@ -12,6 +12,7 @@
 
 #include "store/Records.h"
 #include "taxreturn/FormLayout.h"
+#include "taxreturn/StatementPage1.h"
 
 class QGridLayout;
 class QLabel;
@@ -51,7 +52,8 @@ class StatementForm : public QDialog {
   protected:
     StatementForm(AppContext& app, int page, const QString& caption, QWidget* parent);
 
-    // Fills the tax-return tables from the file; false (after a message) on failure.
+    // Fills the tax-return tables from the file and reads what the year's transfer
+    // slips post to page 1; false (after a message) on failure.
     bool LoadFile();
     // Puts the boxes into the tables and writes the file; false after a message.
     virtual void CollectBoxes() = 0;
@@ -90,6 +92,8 @@ class StatementForm : public QDialog {
     AppContext& app_;
     int page_;
     bool loaded_ = false;
+    // What the transfer slips post to page 1's lines (all 0 in a year without them).
+    SlipFigures slipFigures_{};
 
   private:
     QPushButton* printOut_ = nullptr;

@@ -1,8 +1,10 @@
 #include "taxreturn/StatementPage1.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
+#include "books/Accounts.h"
 #include "cashbook/Overflow.h"
 
 namespace tabulo {
@@ -134,9 +136,51 @@ std::string StatementLineCaption(int line) {
     return {};
 }
 
+Result<SlipFigures> SlipFiguresOf(const SlipBook& book) {
+    std::array<std::int64_t, 49> lines{};
+    std::array<std::int64_t, 16> sales{}, purchases{};
+    // `debit`: the amount signed with the debit side positive.
+    auto post = [&](int code, int other, int month, std::int64_t debit) {
+        if (code < 1 || code > kStatementLineCount) return true;
+        const Account* a = FindAccount(code);
+        if (a == nullptr || code == kOpeningStockLine || code == kClosingStockLine) return true;
+        std::int64_t& line = lines[static_cast<std::size_t>(code)];
+        line += a->side == AccountSide::Income ? -debit : debit;
+        if (!CheckedAmount(line)) return false;
+        std::int64_t* monthly = nullptr;
+        if (code == AccountCode::Sales)
+            monthly = &sales[static_cast<std::size_t>(other == AccountCode::OwnerDrawings ? 13 : month)];
+        if (code == AccountCode::Purchases) monthly = &purchases[static_cast<std::size_t>(month)];
+        if (monthly == nullptr) return true;
+        *monthly += code == AccountCode::Sales ? -debit : debit;
+        return CheckedAmount(*monthly).has_value();
+    };
+    for (const TransferSlip& slip : book.Slips) {
+        // A kept slip's date is checked; one that is not counts in no month.
+        const int month = slip.SlipDate.size() == 6 ? std::atoi(slip.SlipDate.substr(2, 2).c_str()) : 0;
+        const int m = month >= 1 && month <= 12 ? month : 0;
+        if (!post(slip.DebitCode, slip.CreditCode, m, slip.SlipAmount) ||
+            !post(slip.CreditCode, slip.DebitCode, m, -std::int64_t{slip.SlipAmount}))
+            return OverflowError();
+    }
+    SlipFigures out;
+    for (std::size_t n = 0; n < lines.size(); ++n) out.lines[n] = static_cast<Amount>(lines[n]);
+    for (std::size_t m = 1; m <= 13; ++m) {
+        out.sales[m] = static_cast<Amount>(sales[m]);
+        out.purchases[m] = static_cast<Amount>(purchases[m]);
+    }
+    return out;
+}
+
+Result<SlipFigures> YearSlipFigures(const SharedState& s) {
+    auto book = LoadSlipBook(SlipBookPath(s));
+    if (!book) return book.error();
+    return SlipFiguresOf(*book);
+}
+
 Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& totals,
                           Amount openingStock, Amount closingStock, Amount deduction,
-                          Amount assetDepreciation) {
+                          Amount assetDepreciation, const SlipFigures* slips) {
     Page1Figures f;
     f.assetDepreciation = assetDepreciation;
     for (int n = 1; n <= kStatementLineCount; ++n) {
@@ -160,10 +204,9 @@ Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& total
                 }
             }
             v = ItemSum(items, totals, n);
-            if (n == kDepreciationLine && v) {
-                f.cashBookDepreciation = *v;
-                v = Add({*v, assetDepreciation});
-            }
+            if (n == kDepreciationLine && v) f.cashBookDepreciation = *v;
+            if (slips != nullptr && v) v = Add({*v, slips->lines[static_cast<std::size_t>(n)]});
+            if (n == kDepreciationLine && v) v = Add({*v, assetDepreciation});
         }
         if (v) {
             f.lines[static_cast<std::size_t>(n)] = *v;
@@ -175,10 +218,10 @@ Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& total
 }
 
 Page1Figures OpeningPage1(const ItemTableArray& items, const MonthlyTable& totals,
-                          const TaxReturnTables& t) {
+                          const TaxReturnTables& t, const SlipFigures* slips) {
     return ComputePage1(items, totals, StoredStatementEntry(t, kOpeningStockLine),
                         StoredStatementEntry(t, kClosingStockLine), StoredDeduction(t),
-                        StoredDepreciation(t));
+                        StoredDepreciation(t), slips);
 }
 
 std::vector<int> EnterStock(StatementLineAmounts& lines, int line, Amount value,

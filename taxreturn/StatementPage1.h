@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "books/BooksFiles.h"
+#include "platform/FileError.h"
 #include "store/Records.h"
 #include "store/SharedState.h"
 #include "taxreturn/StatementData.h"
@@ -43,17 +45,34 @@ std::string CircledNumber(int n);
 // uncaptioned reversal and provision lines (35, 36, 40, 41) have none of their own.
 std::string StatementLineCaption(int line);
 
-// The whole page from the item totals (column 14 of MonthlyItemTable), the two stock
-// entries, the deduction (page 2's figure 11) and page 3's 経費算入額 total, which
-// line 18 adds to the cash-book items coded 18.
+// What the transfer slips of the double-entry books post to the statement: `lines`
+// to the lines items feed, on each line's own side (an income line's credits less its
+// debits, an expense line's debits less its credits), element N is line N; `sales`
+// and `purchases` to 売上 and 仕入 by the slip's month (1..12) as page 2 counts them,
+// a sale against 事業主貸 (家事消費) in sales 13. With the cash-book lines (the item
+// totals) they make the journal's figures.
+struct SlipFigures {
+    StatementLineAmounts lines{};
+    std::array<Amount, 16> sales{};
+    std::array<Amount, 16> purchases{};
+};
+Result<SlipFigures> SlipFiguresOf(const SlipBook& book);
+// The same for the year in `s`, read from its FURIKAE<nn>.DAT (all 0 without one):
+// what the screens and tabulo-cli hand to the page functions below.
+Result<SlipFigures> YearSlipFigures(const SharedState& s);
+
+// The whole page from the journal: the item totals (column 14 of MonthlyItemTable)
+// and the slips' amounts when given, the two stock entries, the deduction (page 2's
+// figure 11) and page 3's 経費算入額 total, which line 18 adds to the cash-book items
+// coded 18. A year without slips gives the page of its cash book alone.
 Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& totals,
                           Amount openingStock, Amount closingStock, Amount deduction,
-                          Amount assetDepreciation);
+                          Amount assetDepreciation, const SlipFigures* slips = nullptr);
 
-// The page as its screen shows it on opening: the year's totals with the stock
-// entries, the deduction and page 3's total stored in the tax-return tables.
+// The page as its screen shows it on opening: the year's totals (and slips) with the
+// stock entries, the deduction and page 3's total stored in the tax-return tables.
 Page1Figures OpeningPage1(const ItemTableArray& items, const MonthlyTable& totals,
-                          const TaxReturnTables& t);
+                          const TaxReturnTables& t, const SlipFigures* slips = nullptr);
 
 // Stock line 2 or 5 has been typed: stores it and works out the lines that depend on
 // it (4 and 6, or 6; then 7, 33, 43, 45). Returns the lines that could not be

@@ -1,7 +1,9 @@
 #include "taxreturn/StatementPage2.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include "books/BooksChecks.h"
 #include "cashbook/Overflow.h"
 #include "taxreturn/StatementPage1.h"
 
@@ -27,8 +29,15 @@ bool TotalColumn(std::array<Amount, 8>& col, int persons) {
 
 int MonthColumn(int month) { return month <= 6 ? month : month + 1; }
 
-MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyTable& totals) {
+MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyTable& totals,
+                                     const SlipFigures* slips) {
     MonthlySection s;
+    // The slips' part of a month (or of 家事消費等), when the year has slips.
+    auto withSlips = [&](std::optional<Amount> v, const std::array<Amount, 16> SlipFigures::*column,
+                         int index) -> std::optional<Amount> {
+        if (!v || slips == nullptr) return v;
+        return CheckedAmount(std::int64_t{*v} + ((*slips).*column)[U(index)]);
+    };
     auto sumOf = [&](auto matches, int column) -> std::optional<Amount> {
         std::int64_t sum = 0;
         for (int i = 1; i <= kItemCount; ++i) {
@@ -51,13 +60,13 @@ MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyT
         if (!CheckedAmount(total)) ok = false;
     };
     for (int m = 1; m <= 12; ++m) {
-        auto sales = sumOf(isSales, MonthColumn(m));
+        auto sales = withSlips(sumOf(isSales, MonthColumn(m)), &SlipFigures::sales, m);
         if (sales)
             s.sales[U(m)] = *sales;
         else
             s.failures.push_back("売上 " + MonthName(m));
         addTo(salesTotal, salesOk, sales);
-        auto purchases = sumOf(isPurchase, MonthColumn(m));
+        auto purchases = withSlips(sumOf(isPurchase, MonthColumn(m)), &SlipFigures::purchases, m);
         if (purchases)
             s.purchases[U(m)] = *purchases;
         else
@@ -75,7 +84,7 @@ MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyT
         }
         return static_cast<Amount>(sum);
     };
-    auto home = yearSum(isHome);
+    auto home = withSlips(yearSum(isHome), &SlipFigures::sales, 13);
     if (home)
         s.sales[13] = *home;
     else
@@ -119,9 +128,20 @@ bool RecomputeFigure5(Page2Data& d) {
 }
 
 Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
-                       const TaxReturnTables& t) {
-    const Page1Figures p = OpeningPage1(items, totals, t);
+                       const TaxReturnTables& t, const SlipFigures* slips) {
+    const Page1Figures p = OpeningPage1(items, totals, t, slips);
     return {p.lines[43], p.failedLines};
+}
+
+DeductionOffer OfferDeduction(bool doubleEntry, Amount figure6, Amount figure7) {
+    DeductionOffer o;
+    o.doubleEntry = doubleEntry;
+    o.limit = doubleEntry ? kDoubleEntryDeduction : kSimpleDeduction;
+    const Amount realEstate = std::clamp<Amount>(figure6, 0, o.limit);
+    const Amount rest = std::clamp<Amount>(figure7, 0, o.limit - realEstate);
+    o.figures[doubleEntry ? 8 : 10] = realEstate;
+    o.figures[doubleEntry ? 9 : 11] = rest;
+    return o;
 }
 
 std::string FailuresMessage(const std::vector<std::string>& failures) {

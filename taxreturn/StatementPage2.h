@@ -9,6 +9,7 @@
 
 #include "store/SharedState.h"
 #include "taxreturn/StatementData.h"
+#include "taxreturn/StatementPage1.h"
 
 namespace tabulo {
 
@@ -23,7 +24,10 @@ struct MonthlySection {
 // Month m of an item row: column m for January..June, m + 1 for July..December.
 int MonthColumn(int month);
 
-MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyTable& totals);
+// With `slips`, the transfer slips to 売上 and 仕入 join their months (家事消費 its
+// own column), as page 1 takes them.
+MonthlySection ComputeMonthlySection(const ItemTableArray& items, const MonthlyTable& totals,
+                                     const SlipFigures* slips = nullptr);
 
 enum class WageColumn { KyuRyo, Syouyo, Gensen };
 
@@ -44,7 +48,19 @@ struct Figure7 {
     std::vector<int> failedLines;
 };
 Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
-                       const TaxReturnTables& t);
+                       const TaxReturnTables& t, const SlipFigures* slips = nullptr);
+
+// The special deduction figures 8–11 the books allow, from figure 6 (the real-estate
+// income, which takes its part first) and figure 7 (the income before the deduction):
+// books kept by double entry (BooksStanding::AllowsDoubleEntryDeduction) fill 8 and 9
+// with the 55万円 limit, any other books 10 and 11 with the 10万円 limit; a figure
+// below 0 counts as 0.
+struct DeductionOffer {
+    bool doubleEntry = false;
+    Amount limit = 0;
+    std::array<Amount, 12> figures{};  // 8..11 used
+};
+DeductionOffer OfferDeduction(bool doubleEntry, Amount figure6, Amount figure7);
 
 // "金額が大きすぎるため計算できません！" naming the figures of `failures`.
 std::string FailuresMessage(const std::vector<std::string>& failures);

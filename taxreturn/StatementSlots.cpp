@@ -39,11 +39,11 @@ std::vector<std::string> Characters(const std::string& utf8) {
 }  // namespace
 
 OpeningPage2Values OpeningPage2(const ItemTableArray& items, const MonthlyTable& totals,
-                                const TaxReturnTables& t) {
+                                const TaxReturnTables& t, const SlipFigures* slips) {
     OpeningPage2Values v;
     v.data = ReadPage2(t);
-    v.monthly = ComputeMonthlySection(items, totals);
-    const Figure7 f7 = ComputeFigure7(items, totals, t);
+    v.monthly = ComputeMonthlySection(items, totals, slips);
+    const Figure7 f7 = ComputeFigure7(items, totals, t, slips);
     v.data.Syukei[7] = f7.value;
     v.figure7FailedLines = f7.failedLines;
     return v;
@@ -51,12 +51,12 @@ OpeningPage2Values OpeningPage2(const ItemTableArray& items, const MonthlyTable&
 
 std::vector<SlotText> OpeningPageSlots(const MasterHeaderArray& header, const ItemTableArray& items,
                                        const MonthlyTable& totals, const TaxReturnTables& t,
-                                       int fiscalYear, int page) {
+                                       int fiscalYear, int page, const SlipFigures* slips) {
     switch (page) {
         case 1:
-            return Page1Slots(header, OpeningPage1(items, totals, t), fiscalYear);
+            return Page1Slots(header, OpeningPage1(items, totals, t, slips), fiscalYear);
         case 2: {
-            const OpeningPage2Values v = OpeningPage2(items, totals, t);
+            const OpeningPage2Values v = OpeningPage2(items, totals, t, slips);
             return Page2Slots(v.monthly, v.data, fiscalYear);
     }
     default:

@@ -58,11 +58,12 @@ struct OpeningPage2Values {
     std::vector<int> figure7FailedLines;  // page 1's lines that could not be worked out
 };
 OpeningPage2Values OpeningPage2(const ItemTableArray& items, const MonthlyTable& totals,
-                                const TaxReturnTables& t);
+                                const TaxReturnTables& t, const SlipFigures* slips = nullptr);
 // The slots of page `page` (1..3) on opening, for printing without the screen.
 std::vector<SlotText> OpeningPageSlots(const MasterHeaderArray& header, const ItemTableArray& items,
                                        const MonthlyTable& totals, const TaxReturnTables& t,
-                                       int fiscalYear, int page);
+                                       int fiscalYear, int page,
+                                       const SlipFigures* slips = nullptr);
 
 // A text in two lines: the first at most `firstWidth` half-width places, broken at
 // a natural place of an address (after the 市区町村 or the 都道府県, at a blank) and

@@ -96,7 +96,7 @@ Syukei1::Syukei1(AppContext& app, QWidget* parent)
     if (!LoadFile()) return;
     loaded_ = true;
     figures_ = OpeningPage1(app_.state.ItemTable, app_.state.MonthlyItemTable,
-                            app_.state.TaxReturnData);
+                            app_.state.TaxReturnData, &slipFigures_);
     for (int n = 25; n <= 30; ++n) captions_[U(n)]->setText(Q(figures_.freeLineNames[U(n - 24)]));
     for (int n = 1; n <= kStatementLineCount; ++n) ShowLine(n);
     FinishLayout();

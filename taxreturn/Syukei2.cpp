@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "books/BooksChecks.h"
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
 #include "store/SharedState.h"
@@ -180,9 +181,15 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
     loaded_ = true;
     // Figure 7 is page 1's line 43, reversals and provisions included.
     OpeningPage2Values opening =
-        OpeningPage2(app_.state.ItemTable, app_.state.MonthlyItemTable, app_.state.TaxReturnData);
+        OpeningPage2(app_.state.ItemTable, app_.state.MonthlyItemTable, app_.state.TaxReturnData,
+                     &slipFigures_);
     data_ = std::move(opening.data);
     monthly_ = std::move(opening.monthly);
+    // Which special deduction the books allow: 55万円 for books kept by double entry
+    // that balance, 10万円 otherwise (also when the books cannot be worked out).
+    auto standing = YearBooksStanding(app_.state);
+    offer_.doubleEntry = standing && standing->AllowsDoubleEntryDeduction();
+    OfferDeductionFigures();
     for (int i = 1; i <= 15; ++i) {
         gaku_[U(i)]->setText(Q(ScreenAmount(monthly_.sales[U(i)])));
         if (gaku1_[U(i)]) gaku1_[U(i)]->setText(Q(ScreenAmount(monthly_.purchases[U(i)])));
@@ -258,7 +265,17 @@ void Syukei2::SyukeiLeft(int i) {
     }
     data_.Syukei[U(i)] = *v;
     if ((i == 1 || i == 4) && !RecomputeFigure5(data_)) Tell(FailuresMessage({"(5)"}));
+    if (i == 6) OfferDeductionFigures();
     ShowFigures();
+}
+
+void Syukei2::OfferDeductionFigures() {
+    bool untouched = true;
+    for (int i = 8; i <= 11; ++i)
+        untouched = untouched && (data_.Syukei[U(i)] == 0 || data_.Syukei[U(i)] == offer_.figures[U(i)]);
+    offer_ = OfferDeduction(offer_.doubleEntry, data_.Syukei[6], data_.Syukei[7]);
+    if (!untouched) return;  // typed by the user: kept
+    for (int i = 8; i <= 11; ++i) data_.Syukei[U(i)] = offer_.figures[U(i)];
 }
 
 void Syukei2::CollectBoxes() {

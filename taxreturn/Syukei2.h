@@ -28,6 +28,8 @@ class Syukei2 : public StatementForm {
     QLineEdit* Ninzuu() const { return ninzuu_; }
     QLineEdit* SyukeiBox(int i) const { return syukei_[static_cast<std::size_t>(i)]; }
     const Page2Data& Data() const { return data_; }
+    // The special deduction the year's books allow, as offered on opening.
+    const DeductionOffer& Offer() const { return offer_; }
 
   protected:
     void CollectBoxes() override;
@@ -41,9 +43,12 @@ class Syukei2 : public StatementForm {
     void SyukeiLeft(int i);
     void ShowWages();
     void ShowFigures();
+    // Figures 8–11 from the books' offer while they hold the last offer (or nothing).
+    void OfferDeductionFigures();
 
     Page2Data data_;
     MonthlySection monthly_;
+    DeductionOffer offer_;
     std::array<QLineEdit*, 16> gaku_{};
     std::array<QLineEdit*, 16> gaku1_{};
     std::array<Row, 6> family_{};

@@ -10,19 +10,38 @@ namespace tabulo {
 namespace {
 
 TEST(ChartOfAccounts, EveryPageOneLineAnItemFeedsIsAnAccountOnItsSide) {
-    // The lines items feed on page 1; the others are stock entries and sums.
+    // The lines items feed on page 1 and the two stock lines the closing entries post
+    // to; the others are sums.
     for (int line = 1; line <= 45; ++line) {
         const bool fed = line == 1 || line == 3 || (line >= 8 && line <= 31) ||
                          (line >= 34 && line <= 36) || (line >= 38 && line <= 41);
+        const bool stock = line == 2 || line == 5;
         const Account* a = FindAccount(line);
-        ASSERT_EQ(a != nullptr, fed) << "line " << line;
+        ASSERT_EQ(a != nullptr, fed || stock) << "line " << line;
         if (!a) continue;
-        const bool income = line == 1 || (line >= 34 && line <= 36);
+        // 期末商品棚卸高 lessens the cost of sales: it stands with the credit side.
+        const bool income = line == 1 || line == 5 || (line >= 34 && line <= 36);
         EXPECT_EQ(a->side, income ? AccountSide::Income : AccountSide::Expense) << line;
         EXPECT_FALSE(IsBalanceSheetAccount(line));
     }
     EXPECT_STREQ(FindAccount(18)->name, "減価償却費");
     EXPECT_STREQ(FindAccount(31)->name, "雑費");
+    EXPECT_STREQ(FindAccount(AccountCode::OpeningStock)->name, "期首商品棚卸高");
+    EXPECT_STREQ(FindAccount(AccountCode::ClosingStock)->name, "期末商品棚卸高");
+}
+
+TEST(ChartOfAccounts, AnItemCodedToAStockLineHasNoAccountOfItsOwn) {
+    // Lines 2 and 5 are typed on page 1, never summed from items: an item coded to
+    // one posts where an item without a line does.
+    ItemTableArray items{};
+    ItemAccountArray chosen{};
+    items[1].ItemKubun3 = 2;
+    items[2].ItemKubun3 = 5;
+    items[3].ItemKubun3 = 5;
+    chosen[3] = AccountCode::Stock;
+    EXPECT_EQ(ItemAccount(1, items, chosen), 0);
+    EXPECT_EQ(ItemAccount(2, items, chosen), 0);
+    EXPECT_EQ(ItemAccount(3, items, chosen), AccountCode::Stock);
 }
 
 TEST(ChartOfAccounts, PageFourRowsCarryTheirColumnsAndNormalSides) {

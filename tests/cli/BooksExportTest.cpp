@@ -10,8 +10,12 @@
 
 #include "cli/Arguments.h"
 #include "cli/BooksExport.h"
+#include "cli/Check.h"
 #include "cli/Commands.h"
+#include "store/DataSet.h"
 #include "store/Text.h"
+#include "taxreturn/StatementData.h"
+#include "taxreturn/StatementPage1.h"
 #include "tests/books/BooksYear.h"
 #include "tests/support/TempFolder.h"
 
@@ -47,6 +51,23 @@ TEST(BooksArguments, JournalTakesAFormatAndHledgerIsUtf8) {
     EXPECT_EQ(tb.request->exportRequest.output, fs::path("t.csv"));
 }
 
+TEST(BooksArguments, PrintTakesTheJournalAndTheLedgerOfAnAccount) {
+    auto journal = Parse({"print", "journal", "/d", "-o", "j.pdf"});
+    ASSERT_TRUE(journal.request) << journal.error;
+    EXPECT_EQ(journal.request->kind, CliRequest::Print);
+    EXPECT_EQ(journal.request->printRequest.what, "journal");
+    EXPECT_EQ(journal.request->printRequest.folder, fs::path("/d"));
+    auto ledger = Parse({"print", "ledger", "売掛金", "/d", "-o", "l.pdf"});
+    ASSERT_TRUE(ledger.request) << ledger.error;
+    EXPECT_EQ(ledger.request->printRequest.what, "ledger");
+    EXPECT_EQ(ledger.request->printRequest.account, "売掛金");
+    EXPECT_EQ(ledger.request->printRequest.folder, fs::path("/d"));
+    auto byCode = Parse({"print", "ledger", "101", "-o", "l.pdf"});
+    ASSERT_TRUE(byCode.request) << byCode.error;
+    EXPECT_EQ(byCode.request->printRequest.account, "101");
+    EXPECT_EQ(byCode.request->printRequest.folder, fs::path());
+}
+
 TEST(BooksArguments, RefusesFormatsWhereTheyMeanNothing) {
     const std::vector<std::vector<std::string>> refused = {
         {"export", "journal", "/d", "--format", "hledger", "--encoding", "cp932"},
@@ -58,7 +79,10 @@ TEST(BooksArguments, RefusesFormatsWhereTheyMeanNothing) {
         {"check", "/d", "--format", "csv"},
         {"print", "summary", "/d", "-o", "x.pdf", "--format", "csv"},
         {"export", "journal", "3", "/d"},
-        {"print", "journal", "/d", "-o", "x.pdf"},
+        {"print", "journal", "/d", "--format", "csv", "-o", "x.pdf"},
+        {"print", "trial-balance", "/d", "-o", "x.pdf"},
+        {"print", "ledger", "-o", "x.pdf"},  // no account
+        {"print", "journal", "/d"},          // no output
     };
     for (const auto& args : refused) {
         auto p = Parse(args);
@@ -255,5 +279,127 @@ TEST_F(BooksHledger, ALargeYearBalancesTheSameInHledger) {
     EXPECT_TRUE(ours.count("資産:未設定科目"));
 }
 
+// print journal and print ledger: the pages of the fixture's books, the account by
+// its code or its name, and an account that the chart does not have refused.
+TEST_F(BooksExport, PrintJournalAndLedgerArePagesOfTheBooks) {
+    const auto before = Snapshot();
+    TempFolder out;
+    auto print = [&](const std::string& what, const std::string& account, int& status) {
+        std::ostringstream err;
+        PrintRequest r{what, 0, dir.path(), out / "p.pdf", false, account};
+        auto doc = BuildPrintout(r, err, status);
+        if (!doc) ADD_FAILURE() << err.str();
+        return doc;
+    };
+    auto texts = [](const PrintDocument& doc) {
+        std::vector<std::string> t;
+        for (const PrintPage& p : doc.pages)
+            for (const DrawOp& op : p.ops)
+                if (op.kind == DrawKind::Text) t.push_back(op.text);
+        return t;
+    };
+    auto has = [](const std::vector<std::string>& t, const std::string& text) {
+        return std::find(t.begin(), t.end(), text) != t.end();
+    };
+    int status = 0;
+    auto journal = print("journal", "", status);
+    ASSERT_TRUE(journal);
+    ASSERT_EQ(journal->pages.size(), 1u);
+    EXPECT_EQ(journal->name, "仕訳帳");
+    const auto j = texts(*journal);
+    EXPECT_TRUE(has(j, "仕　訳　帳"));
+    EXPECT_TRUE(has(j, "期首残高"));
+    EXPECT_TRUE(has(j, "売掛金"));
+    EXPECT_TRUE(has(j, "- 1 / 1 -"));
+
+    auto byName = print("ledger", "売掛金", status);
+    auto byCode = print("ledger", "106", status);
+    ASSERT_TRUE(byName && byCode);
+    EXPECT_EQ(byName->pages.size(), 1u);
+    EXPECT_EQ(byName->pages[0].ops, byCode->pages[0].ops);
+    const auto l = texts(*byName);
+    EXPECT_TRUE(has(l, "総勘定元帳　売掛金（106）"));
+    EXPECT_TRUE(has(l, "前期繰越"));
+    // 80,000 up with the sale and back to 0 with the collection.
+    EXPECT_TRUE(has(l, "        80,000"));
+    EXPECT_TRUE(has(l, "合計"));
+
+    std::ostringstream err;
+    PrintRequest unknown{"ledger", 0, dir.path(), out / "p.pdf", false, "売掛"};
+    EXPECT_FALSE(BuildPrintout(unknown, err, status));
+    EXPECT_NE(err.str().find("勘定科目がありません: 売掛"), std::string::npos) << err.str();
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// check and the double-entry books: the fixture's openings put 150,000 in 現金 where the
+// cash book closes at 13,800, and no deposit account holds the deposit book's 119,995.
+TEST_F(BooksExport, CheckReportsCashAndDepositsThatDisagreeAndBooksThatDoNotBalance) {
+    auto booksFindings = [&] {
+        auto report = CheckYearFolder(dir.path());
+        EXPECT_TRUE(report.ok());
+        std::vector<std::string> texts;
+        if (!report) return texts;
+        for (const CheckFinding& f : report->findings)
+            if (f.file == "FURIKAE13.DAT") {
+                EXPECT_TRUE(f.fault) << f.text;
+                texts.push_back(f.text);
+            }
+        return texts;
+    };
+    const auto before = Snapshot();
+    EXPECT_EQ(booksFindings(),
+              (std::vector<std::string>{
+                  "現金勘定の残高 233800 は、出納簿の残高 13800 と違います。",
+                  "預金勘定（当座預金、定期預金、その他の預金）の残高 1200 は、預金帳の現預金額 "
+                  "119995 と違います。"}));
+    EXPECT_EQ(Snapshot(), before);
+
+    // Openings that agree with both books: 現金 10,000 (13,800 less the year's 3,800)
+    // and その他の預金 118,795 (119,995 less the year's 1,200), 元入金 the rest.
+    // FRK1, three openings, no slips: 101 10,000; 104 118,795; 302 128,795.
+    WriteBytes(dir / "FURIKAE13.DAT",
+               testing::FromHex("46524b31 0300 00000000 6500 10270000 6800 0bd00100 2e01 "
+                                "1bf70100"));
+    EXPECT_TRUE(booksFindings().empty());
+
+    // 元入金 typed 1 short: the trial balance does not balance.
+    WriteBytes(dir / "FURIKAE13.DAT",
+               testing::FromHex("46524b31 0300 00000000 6500 10270000 6800 0bd00100 2e01 "
+                                "1af70100"));
+    EXPECT_EQ(booksFindings(),
+              std::vector<std::string>{"試算表の借方と貸方が合いません（期首残高の差を確かめて下さい）。"});
+
+    // A year without a slip book compares nothing: its cash account has no opening.
+    fs::remove(dir / "FURIKAE13.DAT");
+    EXPECT_TRUE(booksFindings().empty());
+}
+
+// The statement's stock figures make closing entries that every export of the books
+// takes: 期首商品棚卸高 40,000 and 期末商品棚卸高 55,000 against 棚卸資産.
+TEST_F(BooksExport, TheClosingEntriesOfTheStatementReachTheExports) {
+    TaxReturnTables t = DefaultTaxReturnData();
+    StoreStatementEntry(t, kOpeningStockLine, 40000);
+    StoreStatementEntry(t, kClosingStockLine, 55000);
+    auto bytes = EncodeTaxReturnFile(t);
+    ASSERT_TRUE(bytes.ok());
+    WriteBytes(dir / "SHINKOKU.DAT", std::string(reinterpret_cast<const char*>(bytes->data()),
+                                                 bytes->size()));
+    const auto before = Snapshot();
+    Run tb = Export({"trial-balance", dir.path().string(), "--encoding", "utf-8"});
+    EXPECT_EQ(tb.status, ExitStatus::Ok) << tb.err;
+    for (const char* row : {"2,期首商品棚卸高,費用,0,40000,0,40000\r\n",
+                            "5,期末商品棚卸高,収益,0,0,55000,-55000\r\n",
+                            "108,棚卸資産,資産,0,55000,40000,15000\r\n",
+                            ",合計,,0,261200,261200,0\r\n"})
+        EXPECT_NE(tb.out.find(row), std::string::npos) << row << tb.out;
+    Run journal = Export({"journal", dir.path().string(), "--encoding", "utf-8"});
+    EXPECT_EQ(journal.status, ExitStatus::Ok) << journal.err;
+    EXPECT_NE(journal.out.find("2001-12-31,2,期首商品棚卸高,108,棚卸資産,40000,期首商品棚卸高,決算整理,1,"),
+              std::string::npos)
+        << journal.out;
+    EXPECT_EQ(Snapshot(), before);
+}
+
 }  // namespace
 }  // namespace tabulo
+

@@ -39,6 +39,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FakePrompt;
 using testing::Fault;
+using testing::FromHex;
 using testing::FaultyFiles;
 using testing::ReadBytes;
 using testing::TempFolder;
@@ -136,6 +137,10 @@ class CopyFaults : public ::testing::Test {
         book.CurrentBalance[1] = 50000 + era;
         book.CurrentTotal = 50000 + era;
         WriteBytes(folder / ("YOKIN" + std::string(tag) + ".DAT"), Bytes(EncodeDepositBook(book)));
+        // The double-entry books: 現金 (101) 1,000 and 元入金 (302) 1,000 to open with;
+        // the next year's disk writes the next year's openings from them.
+        WriteBytes(folder / ("FURIKAE" + std::string(tag) + ".DAT"),
+                   FromHex("46524b31 0200 00000000 6500 e8030000 2e01 e8030000"));
     }
 
     void PutTree(const fs::path& root, const Tree& t) {

@@ -176,6 +176,32 @@ TEST_F(DataDisk, NextYearDiskTakesTheItemAccountsAlong) {
     EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "KAMOKU.DAT"), accounts);
 }
 
+// The double-entry books go over as the next year's opening balance sheet: 現金
+// 5,000 + the year's 1,000 = 6,000, and 元入金 5,000 + the 1,000 of the year (its item
+// names no account here, so it folds into 元入金 like the income) = 6,000.
+TEST_F(DataDisk, NextYearDiskCarriesTheClosingBalancesAsOpenings) {
+    // FRK1, two openings, no slips; 現金 (101) 5,000; 元入金 (302) 5,000.
+    WriteBytes(year / "FURIKAE13.DAT",
+               FromHex("46524b31 0200 00000000 6500 88130000 2e01 88130000"));
+    before = Snapshot(year);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "FURIKAE14.DAT"),
+              FromHex("46524b31 0200 00000000 6500 70170000 2e01 70170000"));
+    ExpectThisYearUntouched();
+}
+
+// A slip book the next year cannot be worked out from stops the disk before anything
+// is written, naming the file.
+TEST_F(DataDisk, ADamagedSlipBookStopsTheNextYearDiskWithNothingWritten) {
+    WriteBytes(year / "FURIKAE13.DAT", FromHex("46524b31 0200 00000000 6500 8813"));
+    before = Snapshot(year);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Failed);
+    EXPECT_NE(prompt.LastText().find("FURIKAE13.DAT"), std::string::npos) << prompt.LastText();
+    // The disk's folder (made when the disk was looked at) holds nothing.
+    EXPECT_TRUE(Snapshot(stick).empty());
+    ExpectThisYearUntouched();
+}
+
 TEST_F(DataDisk, NextYearDiskNeedsTheDataAndNoOpenFormAndStopsAtEachNo) {
     s.DataLoaded = 0;
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Refused);
