@@ -1,5 +1,7 @@
 #include "books/BookView.h"
 
+#include <optional>
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "books/BookViews.h"
+#include "books/BooksPrint.h"
 #include "books/BooksForms.h"
 #include "books/TrialBalance.h"
 #include "platform/Prompt.h"
@@ -75,8 +78,15 @@ BookView::BookView(AppContext& app, Kind kind, QWidget* parent)
     end->setFocusPolicy(Qt::NoFocus);
     end->setMinimumHeight(32);
     connect(end, &QPushButton::clicked, this, &BookView::EndYesNo_Click);
+    auto* print = new QPushButton(QStringLiteral("印刷(F8)"), this);
+    print->setObjectName(QStringLiteral("PrintData"));
+    print->setAutoDefault(false);
+    print->setFocusPolicy(Qt::NoFocus);
+    print->setMinimumHeight(32);
+    connect(print, &QPushButton::clicked, this, &BookView::PrintData_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(print);
     buttons->addWidget(end);
     layout->addLayout(buttons);
 
@@ -189,6 +199,43 @@ void BookView::AccountList_Click(int index) {
     note_->setText(QStringLiteral("%1 件").arg(ledger->rows.size()));
 }
 
+void BookView::PrintData_Click() {
+    if (!loaded_) return;
+    const int index = accountList_ ? accountList_->currentIndex() : -1;
+    if (kind_ == Kind::Ledger && (index < 0 || static_cast<std::size_t>(index) >= codes_.size())) {
+        app_.prompt.MsgBox("勘定科目を選択してください！", MsgStyle::Ok, "");
+        return;
+    }
+    if (app_.prompt.MsgBox("印刷しますか？", MsgStyle::YesNoWarning, "印刷確認") != Answer::Yes) return;
+    std::optional<PrintDocument> doc;
+    {
+        WaitCursor wait;
+        switch (kind_) {
+            case Kind::Journal: doc = PrintJournal(app_.state, book_, journal_); break;
+            case Kind::Ledger: {
+                auto ledger = BuildGeneralLedger(journal_, book_, codes_[static_cast<std::size_t>(index)]);
+                if (!ledger) {
+                    ReportBooksError(app_, ledger.error());
+                    return;
+                }
+                doc = PrintGeneralLedger(app_.state, *ledger);
+                break;
+            }
+            case Kind::TrialBalance: {
+                auto tb = BuildTrialBalance(app_.state, book_, accounts_);
+                if (!tb) {
+                    ReportBooksError(app_, tb.error());
+                    return;
+                }
+                doc = PrintTrialBalance(app_.state, *tb);
+                break;
+            }
+        }
+        SendToPrinter(app_, *doc);
+    }
+    grid_->setFocus();
+}
+
 void BookView::EndYesNo_Click() {
     Finish();
     accept();
@@ -196,6 +243,7 @@ void BookView::EndYesNo_Click() {
 
 bool BookView::FunctionKey(int key) {
     switch (key) {
+        case Qt::Key_F8: PrintData_Click(); return true;
         case Qt::Key_F10:
         case Qt::Key_Escape:  // nothing to lose on a view
             EndYesNo_Click();

@@ -35,6 +35,8 @@ class BookView : public GridForm {
 
     // Shows the ledger of the account at list index `index`.
     void AccountList_Click(int index);
+    // Prints what the view shows (the ledger of the chosen account) after asking.
+    void PrintData_Click();
     void EndYesNo_Click();
 
   protected:

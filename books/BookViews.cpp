@@ -27,8 +27,7 @@ std::string Description(const BookEntry& e, const ItemTableArray& items) {
 }  // namespace
 
 std::string EntrySource(const BookEntry& entry) {
-    return (entry.source == BookEntry::CashBook ? "出納簿 " : "振替伝票 ") +
-           std::to_string(entry.number);
+    return std::string(EntrySourceName(entry.source)) + " " + std::to_string(entry.number);
 }
 
 std::vector<JournalViewRow> JournalViewRows(const std::vector<BookEntry>& journal,

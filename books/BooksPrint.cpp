@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "books/BookViews.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 
@@ -158,6 +159,15 @@ PrintDocument PrintGeneralLedger(const SharedState& s, const GeneralLedger& ledg
     return PrintTable(s, "総勘定元帳 " + account,
                       "総勘定元帳　" + account + "（" + std::to_string(ledger.code) + "）", columns,
                       rows);
+}
+
+PrintDocument PrintTrialBalance(const SharedState& s, const TrialBalance& tb) {
+    const std::vector<Column> columns = {{"勘定科目", kLeft},        {"期首残高", kLeft + 50, 16},
+                                         {"借方", kLeft + 85, 16},     {"貸方", kLeft + 120, 16},
+                                         {"期末残高", kLeft + 155, 16}};
+    std::vector<Row> rows;
+    for (const TrialBalanceViewRow& r : TrialBalanceViewRows(tb, s.ItemTable)) rows.emplace_back(r.begin(), r.end());
+    return PrintTable(s, "試算表", "試　算　表", columns, rows);
 }
 
 int AccountNamed(std::string_view text, const ItemTableArray& items) {

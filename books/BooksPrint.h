@@ -25,6 +25,10 @@ PrintDocument PrintJournal(const SharedState& s, const SlipBook& book,
 // and the running 残高 on the account's own side, then the totals.
 PrintDocument PrintGeneralLedger(const SharedState& s, const GeneralLedger& ledger);
 
+// The trial balance as its screen shows it: 勘定科目, 期首残高, 借方, 貸方, 期末残高
+// (balances signed with debit positive), the totals last.
+PrintDocument PrintTrialBalance(const SharedState& s, const TrialBalance& tb);
+
 // The account a user names by its code ("101") or its name as the books show it
 // ("現金"); 0 when none is so named.
 int AccountNamed(std::string_view text, const ItemTableArray& items);

@@ -237,6 +237,8 @@ std::vector<SearchRow> FilterEntries(std::vector<BookEntry> journal, const Searc
     const bool byDate = c.from || c.to;
     std::vector<SearchRow> rows;
     for (BookEntry& e : journal) {
+        // The year-end entries are made from the statement, not typed: no source to show.
+        if (e.source == BookEntry::Closing) continue;
         const Posting& p = e.posting;
         if (c.item && (e.source != BookEntry::CashBook || e.itemNo != *c.item)) continue;
         if (c.account && p.debit != *c.account && p.credit != *c.account) continue;

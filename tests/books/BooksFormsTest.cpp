@@ -34,6 +34,7 @@
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
 #include "tests/support/ModalDialogs.h"
+#include "tests/support/RecordingPrinter.h"
 #include "ui/AppContext.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/GridCellEditor.h"
@@ -495,6 +496,49 @@ TEST_F(BooksViews, TheLedgerOfTheAccountChosenByKeysRunsItsBalance) {
     EXPECT_EQ(Row(v.model(), 3), (QStringList{QString(), QString(), QStringLiteral("合計"),
                                               QStringLiteral("10,000"), QStringLiteral("3,000"),
                                               QStringLiteral("8,000")}));
+}
+
+TEST_F(BooksViews, F8PrintsWhatTheViewShows) {
+    testing::RecordingPrinter printer;
+    app.output = &printer;
+    {
+        BookView v(app, BookView::Kind::TrialBalance);
+        ASSERT_TRUE(testing::ShowActive(&v));
+        Key(v.grid(), Qt::Key_F8);
+        EXPECT_EQ(prompt.LastText(), "印刷しますか？");
+        ASSERT_EQ(printer.printed.size(), 1u);
+        EXPECT_EQ(printer.printed[0].name, "試算表");
+        const auto texts = printer.Texts(0, 0);
+        const auto has = [&](const std::string& t) {
+            return std::find_if(texts.begin(), texts.end(), [&](const std::string& x) {
+                       return x.find(t) != std::string::npos;
+                   }) != texts.end();
+        };
+        EXPECT_TRUE(has("試　算　表"));
+        EXPECT_TRUE(has("現金"));
+        EXPECT_TRUE(has("18,000"));
+        Key(v.grid(), Qt::Key_Escape);
+    }
+    {
+        // The ledger prints the account chosen, and asks for one first.
+        BookView v(app, BookView::Kind::Ledger);
+        ASSERT_TRUE(testing::ShowActive(&v));
+        Key(v.grid(), Qt::Key_F8);
+        EXPECT_EQ(prompt.LastText(), "勘定科目を選択してください！");
+        EXPECT_EQ(printer.printed.size(), 1u);
+        v.accountList()->setCurrentIndex(0);
+        Key(v.grid(), Qt::Key_F8);
+        ASSERT_EQ(printer.printed.size(), 2u);
+        EXPECT_EQ(printer.printed[1].name.rfind("総勘定元帳 ", 0), 0u);
+        Key(v.grid(), Qt::Key_Escape);
+    }
+    // The journal answered No prints nothing.
+    BookView v(app, BookView::Kind::Journal);
+    ASSERT_TRUE(testing::ShowActive(&v));
+    prompt.Answer(Answer::No);
+    Key(v.grid(), Qt::Key_F8);
+    EXPECT_EQ(printer.printed.size(), 2u);
+    Key(v.grid(), Qt::Key_Escape);
 }
 
 TEST_F(BooksViews, TheTrialBalanceSaysWhetherDebitsEqualCredits) {
