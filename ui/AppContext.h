@@ -38,7 +38,7 @@ inline constexpr int Summary = 8;
 // Forms of a subsystem above the caller's own (the summary from the cash book, the
 // statement pages from the summary, the print-position form from the statement
 // pages) are opened by the shell through this.
-enum class FormId { Getsuji, PrPrint, InDataPrPrint, Syukei1, Syukei2, Syukei3, MentForm2 };
+enum class FormId { Getsuji, PrPrint, InDataPrPrint, Syukei1, Syukei2, Syukei3, MentForm2, Syukei4 };
 class FormOpener {
 public:
     virtual ~FormOpener() = default;
