@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "books/BalanceSheet.h"
 #include "cashbook/Aggregation.h"
 #include "cashbook/Categories.h"
 #include "cashbook/Ledger.h"
@@ -231,6 +232,24 @@ void CheckDeposits(Findings& f, const SharedState& s) {
     }
 }
 
+// The balance sheet of statement page 4, for a year that keeps double-entry books:
+// sides that differ are noted with both totals (the page still prints).
+void CheckBalanceSheet(Findings& f, const SharedState& s) {
+    std::error_code ec;
+    if (!std::filesystem::exists(SlipBookPath(s), ec) &&
+        !std::filesystem::exists(ItemAccountsPath(s), ec))
+        return;
+    auto sheet = YearBalanceSheet(s);
+    if (!sheet) {
+        f.Fault(sheet.error().path.empty() ? SlipBookPath(s) : std::filesystem::path(sheet.error().path),
+                0, "貸借対照表を作れません: " + sheet.error().detail,
+                "the balance sheet cannot be made: " + sheet.error().detail);
+        return;
+    }
+    if (sheet->SidesAgree()) return;
+    for (std::string& text : BalanceSheetNotes(*sheet)) f.Note(SlipBookPath(s), 0, std::move(text));
+}
+
 }  // namespace
 
 int CheckReport::Faults() const {
@@ -270,6 +289,7 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     if (totals) {
         for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData))
             f.Note(s.TaxReturnPath, 0, std::move(text));
+        CheckBalanceSheet(f, s);
     }
     std::error_code ec;
     if (!std::filesystem::exists(s.DepositPath, ec) ||
