@@ -792,14 +792,13 @@ def page4():
     xn, xcap, xamt = mx0 + strip, mx0 + strip + num_w, mx1 - amt
     mrh = (BS_ROWS * rh) / 23.0
     L.pen(bold=True)
-    L.text(mx0, top - 62, "製造原価の計算", 9)
+    L.text(mx0, top - 100, "製造原価の計算", 9)
+    L.text(mx0, top - 52, "（原価計算を行っていない人は、記入する必要はありません。）", 6)
     L.box(mx0, top, mx1, bottom)
     L.pen()
     L.line(mx0, body, mx1, body)
     L.line(xcap, top, xcap, bottom)
     L.line(xamt, top, xamt, bottom)
-    L.fit(mx0, xcap, top, body, "（原価計算を行っていない人は、記入する必要はありません。）", 6,
-          least=4.5, pad=3)
     L.fit(xcap, xamt, top, body, "科　　目", 8, center=True)
     L.fit(xamt, mx1, top, body, "金　額（円）", 8, center=True)
     sections = [("原材料費", 1, 5), ("その他の製造経費", 7, 18)]

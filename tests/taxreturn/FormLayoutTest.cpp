@@ -9,6 +9,7 @@
 #include "store/SharedState.h"
 #include "store/Text.h"
 #include "taxreturn/FormLayout.h"
+#include "taxreturn/StatementPage4.h"
 #include "taxreturn/StatementSlots.h"
 #include "tests/support/TempFolder.h"
 
