@@ -132,7 +132,7 @@ TEST_F(BalanceSheetExport, CheckNotesSidesThatDifferAndNothingWhenTheyAgree) {
     EXPECT_TRUE(Notes().empty());
     // 元入金 kept as 140,000 against 150,000 of cash: both days 10,000 apart.
     std::string bytes = ReadBytes(dir / "FURIKAE13.DAT");
-    const std::string capital = "\x2e\x01\xf0\x49\x02\x00";
+    const std::string capital("\x2e\x01\xf0\x49\x02\x00", 6);
     const std::size_t at = bytes.find(capital);
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at, capital.size(), std::string("\x2e\x01\xe0\x22\x02\x00", 6));  // 140000
