@@ -727,8 +727,8 @@ def page4():
     # The balance sheet: two columns, each caption | 1月1日 | 12月31日.
     L.pen(bold=True)
     L.text(240, top - 75, "貸　借　対　照　表", 14)
-    L.text(640, top - 62, "（資産負債調）", 9)
-    L.text(900, top - 62, "（12月31日現在）", 9)
+    L.text(720, top - 62, "（資産負債調）", 9)
+    L.text(960, top - 62, "（12月31日現在）", 9)
     sides = [(5, 635), (635, 1265)]
     cap_w, amt_w = 230, 200
     for side, (x0, x1) in enumerate(sides):
