@@ -10,6 +10,7 @@
 #include "cashbook/Overflow.h"
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
+#include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "taxreturn/Print4Page.h"
 #include "taxreturn/StatementFormats.h"

@@ -11,50 +11,18 @@
 #include "cli/Check.h"
 #include "cli/Commands.h"
 #include "store/Text.h"
+#include "tests/cli/BooksFolder.h"
 #include "tests/support/TempFolder.h"
 
 namespace tabulo {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FixturePath;
 using testing::ReadBytes;
-using testing::TempFolder;
 using testing::WriteBytes;
 
-class BalanceSheetExport : public ::testing::Test {
+class BalanceSheetExport : public testing::BooksFolder {
   protected:
-    void SetUp() override {
-        for (const char* name : {"DATE.DAT", "MASTER.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
-            WriteBytes(dir / name, ReadBytes(FixturePath(name)));
-        for (const char* name : {"KAMOKU.DAT", "FURIKAE13.DAT"})
-            WriteBytes(dir / name, ReadBytes(FixturePath(std::string("books/") + name)));
-    }
-    struct Run {
-        int status = -1;
-        std::string out, err;
-    };
-    Run Export(std::vector<std::string> args) {
-        args.insert(args.begin(), "export");
-        auto p = ParseArguments(args);
-        EXPECT_TRUE(p.request) << p.error;
-        if (!p.request) return {};
-        std::ostringstream out, err;
-        Run r;
-        r.status = RunExport(p.request->exportRequest, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
-    std::map<std::string, std::string> Snapshot() const {
-        std::map<std::string, std::string> files;
-        for (const auto& e : fs::directory_iterator(dir.path()))
-            files[e.path().filename().string()] = ReadBytes(e.path());
-        return files;
-    }
-    static std::string Expected(const std::string& name) {
-        return ReadBytes(fs::path(TABULO_CLI_TESTS) / "expected" / name);
-    }
     std::vector<std::string> Notes() {
         auto report = CheckYearFolder(dir.path());
         EXPECT_TRUE(report.ok());
@@ -64,7 +32,6 @@ class BalanceSheetExport : public ::testing::Test {
                 if (f.text.find("貸借対照表") != std::string::npos) out.push_back(f.text);
         return out;
     }
-    TempFolder dir;
 };
 
 TEST(BalanceSheetArguments, ExportBalanceSheetAndPrintStatement4AreKnownWords) {
