@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the three statement layouts (shinkoku-1.FRW .. shinkoku-3.FRW).
+"""Draws the four statement layouts (shinkoku-1.FRW .. shinkoku-4.FRW).
 
 The layouts are data the program reads at run time; this script is where their
 coordinates come from. Units are 0.1 mm on the printable area of A4 portrait
-(frame 0..1960 x 0..2830). Run it from this folder; it rewrites the three files
+(frame 0..1960 x 0..2830). Run it from this folder; it rewrites the four files
 in CP932 with CR LF line ends.
 
 Fixed-pitch data fonts: a half-width character at S points is S x 10 twips wide,
@@ -120,7 +120,7 @@ class Layout:
         self.text(300, 30, "令和", 16)
         self.box(425, 22, 525, 92)
         self.text(535, 30, "年分所得税青色申告決算書（一般用）", 16)
-        self.text(1700, 40, "（%sページ）" % "１２３"[n - 1], 9)
+        self.text(1700, 40, "（%sページ）" % "１２３４"[n - 1], 9)
 
     def year_slot(self):
         """The era year in the title's box. It is the page's last slot, so that the
@@ -702,10 +702,138 @@ def page3():
     return L
 
 
+# ---------------------------------------------------------------- page 4
+BS_ASSETS = ["現金", "当座預金", "定期預金", "その他の預金", "受取手形", "売掛金", "有価証券",
+             "棚卸資産", "前払金", "貸付金", "建物", "建物附属設備", "機械装置", "車両運搬具",
+             "工具器具備品", "土地"]
+BS_CLAIMS = ["支払手形", "買掛金", "借入金", "未払金", "前受金", "預り金"]
+BS_ROWS = 24  # rows of each column, the 合計 row last
+COST_CAPTIONS = {
+    1: "期首原材料棚卸高", 2: "原材料仕入高", 3: "小計（①＋②）", 4: "期末原材料棚卸高",
+    5: "差引原材料費（③－④）", 6: "労務費", 7: "外注工賃", 8: "電力費", 9: "水道光熱費",
+    10: "修繕費", 11: "減価償却費", 17: "雑費", 18: "計", 19: "総製造費（⑤＋⑥＋⑱）",
+    20: "期首半製品・仕掛品棚卸高", 21: "小計（⑲＋⑳）", 22: "期末半製品・仕掛品棚卸高",
+    23: "製品製造原価（21－22）",
+}
+
+
+def page4():
+    L = Layout("青色申告決算書（一般用）４ページ")
+    L.title(4)
+    c9 = 9 * UNIT_PER_PT_HALF
+    top, head_h, rh = 250, 130, 80
+    body = top + head_h
+    bottom = body + BS_ROWS * rh
+    # The balance sheet: two columns, each caption | 1月1日 | 12月31日.
+    L.pen(bold=True)
+    L.text(240, top - 75, "貸　借　対　照　表", 14)
+    L.text(720, top - 62, "（資産負債調）", 9)
+    L.text(960, top - 62, "（12月31日現在）", 9)
+    sides = [(5, 635), (635, 1265)]
+    cap_w, amt_w = 230, 200
+    for side, (x0, x1) in enumerate(sides):
+        xc, xo = x0 + cap_w, x0 + cap_w + amt_w
+        L.pen(bold=True)
+        L.box(x0, top, x1, bottom)
+        L.pen()
+        L.line(x0, top + 55, x1, top + 55)
+        L.line(x0, body, x1, body)
+        L.line(xc, top + 55, xc, bottom)
+        L.line(xo, top + 55, xo, bottom)
+        L.fit(x0, x1, top, top + 55, "資　産　の　部" if side == 0 else "負　債　・　資　本　の　部",
+              9, center=True)
+        L.fit(x0, xc, top + 55, body, "科　　目", 8, center=True)
+        L.fit(xc, xo, top + 55, body, "1月1日（期首）", 8, center=True)
+        L.fit(xo, x1, top + 55, body, "12月31日（期末）", 8, center=True)
+        for r in range(1, BS_ROWS):
+            L.pen(bold=(r == BS_ROWS - 1))
+            L.line(x0, body + r * rh, x1, body + r * rh)
+        L.pen()
+    # Captions: the asset rows, blank rows, 事業主貸 and 合計; the liability rows,
+    # blank rows, 貸倒引当金, blank rows, 事業主借, 元入金, the income and 合計.
+    asset_rows = {i: s for i, s in enumerate(BS_ASSETS)}
+    asset_rows[22] = "事業主貸"
+    asset_rows[23] = "合計"
+    claim_rows = {i: s for i, s in enumerate(BS_CLAIMS)}
+    claim_rows[13] = "貸倒引当金"
+    claim_rows[20] = "事業主借"
+    claim_rows[21] = "元入金"
+    claim_rows[22] = "青色申告特別控除前の所得金額"
+    claim_rows[23] = "合計"
+    for (x0, _), rows in zip(sides, (asset_rows, claim_rows)):
+        for i, cap in rows.items():
+            y = body + i * rh
+            L.fit(x0, x0 + cap_w, y, y + rh, cap, 8, pad=8, center=(cap == "合計"))
+    # The income has no 1 January figure.
+    L.pen(dotted=True)
+    y = body + 22 * rh
+    L.line(sides[1][0] + cap_w, y + rh, sides[1][0] + cap_w + amt_w, y)
+    L.pen()
+
+    def amount_slots(x0, row):
+        y = text_top(body + row * rh, rh, 9)
+        L.slot(x0 + cap_w + amt_w - 8 - 10 * c9, y, 9, MINCHO)
+        L.slot(x0 + cap_w + 2 * amt_w - 8 - 10 * c9, y, 9, MINCHO)
+
+    # Slots 1..36: the asset rows (both days), 事業主貸, 合計.
+    for i in list(range(16)) + [22, 23]:
+        amount_slots(sides[0][0], i)
+    # Slots 37..57: the liability rows, 貸倒引当金, 事業主借, 元入金 (both days), the
+    # income (31 December), 合計 (both days).
+    for i in list(range(6)) + [13, 20, 21]:
+        amount_slots(sides[1][0], i)
+    L.slot(sides[1][0] + cap_w + 2 * amt_w - 8 - 10 * c9, text_top(body + 22 * rh, rh, 9), 9,
+           MINCHO)
+    amount_slots(sides[1][0], 23)
+
+    # 製造原価の計算: 23 lines, the sections on the left strip.
+    mx0, mx1 = 1295, 1955
+    strip, num_w, amt = 35, 45, 200
+    xn, xcap, xamt = mx0 + strip, mx0 + strip + num_w, mx1 - amt
+    mrh = (BS_ROWS * rh) / 23.0
+    L.pen(bold=True)
+    L.text(mx0, top - 100, "製造原価の計算", 9)
+    L.text(mx0, top - 52, "（原価計算を行っていない人は、記入する必要はありません。）", 6)
+    L.box(mx0, top, mx1, bottom)
+    L.pen()
+    L.line(mx0, body, mx1, body)
+    L.line(xcap, top, xcap, bottom)
+    L.line(xamt, top, xamt, bottom)
+    L.fit(xcap, xamt, top, body, "科　　目", 8, center=True)
+    L.fit(xamt, mx1, top, body, "金　額（円）", 8, center=True)
+    sections = [("原材料費", 1, 5), ("その他の製造経費", 7, 18)]
+    inside = set()
+    for _, a, b in sections:
+        inside.update(range(a + 1, b + 1))
+    for line in range(1, 24):
+        y = body + (line - 1) * mrh
+        if line > 1:
+            L.pen(bold=line in (6, 19, 23))
+            L.line(mx0 if line not in inside else xn, y, mx1, y)
+            L.pen()
+        L.fit(xn, xcap, y, y + mrh, "%d" % line, 7, center=True, pad=2)
+        cap = COST_CAPTIONS.get(line)
+        if cap:
+            L.fit(xcap, xamt, y, y + mrh, cap, 8, pad=6)
+    L.line(xn, body, xn, bottom)
+    for name, a, b in sections:
+        ya = body + (a - 1) * mrh
+        yb = body + b * mrh
+        L.vtext(mx0 + 9, ya + (yb - ya - len(name) * 6 * PT_HEIGHT * 1.05) / 2, name, 6)
+    # Slots 58..62: the names of the free lines 12..16.
+    for line in range(12, 17):
+        L.slot(xcap + 6, text_top(body + (line - 1) * mrh, mrh, 9), 9, MINCHO)
+    # Slots 63..85: the lines 1..23.
+    for line in range(1, 24):
+        L.slot(mx1 - 8 - 10 * c9, text_top(body + (line - 1) * mrh, mrh, 9), 9, MINCHO)
+    L.year_slot()
+    return L
+
+
 if __name__ == "__main__":
     # Each page's slots and the year's.
-    expected = {1: 71, 2: 124, 3: 208}
-    for n, make in ((1, page1), (2, page2), (3, page3)):
+    expected = {1: 71, 2: 124, 3: 208, 4: 86}
+    for n, make in ((1, page1), (2, page2), (3, page3), (4, page4)):
         layout = make()
         if layout.slots != expected[n]:
             sys.exit("page %d: %d slots, %d expected" % (n, layout.slots, expected[n]))

@@ -13,11 +13,13 @@ namespace {
 // in both.
 const char* const kSynopsis =
     "  tabulo-cli check [DATAFOLDER] [-v]\n"
-    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance [DATAFOLDER] [-o FILE] "
+    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet [DATAFOLDER] "
+    "[-o FILE] "
     "[--encoding cp932|utf-8]\n"
     "  tabulo-cli export journal [DATAFOLDER] [--format csv|hledger] [-o FILE] [--encoding "
     "cp932|utf-8]\n"
-    "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3 [DATAFOLDER] -o FILE.pdf\n"
+    "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3|4 [DATAFOLDER] -o "
+    "FILE.pdf\n"
     "  tabulo-cli print journal|ledger ACCOUNT [DATAFOLDER] -o FILE.pdf\n"
     "  tabulo-cli restore COPY DATAFOLDER\n"
     "  tabulo-cli search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] [--amount N]\n"
@@ -52,14 +54,14 @@ const HelpParts kJapanese{
     "export    CSV（見出し行つき、CR LF）を FILE または標準出力に書きます。\n"
     "          ledger: 出納簿の全行; summary: 月別集計表; item N: 項目 N（1〜50）の行;\n"
     "          deposits: 預金; journal: 仕訳帳（--format hledger: hledger・ledger の形式、UTF-8）;\n"
-    "          trial-balance: 試算表。\n"
+    "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）。\n"
     "          --encoding cp932（既定）: Windows の Excel など、日本語の表計算ソフトがそのまま開きます。\n"
     "          --encoding utf-8: 先頭に BOM を付けます。LibreOffice Calc など Linux や Mac の表計算\n"
     "          ソフトは、これで文字コードを選ばずに開けます。\n",
     "\n"
     "print     画面の印刷と同じ帳票を、全ページまとめて PDF にします（ページごとの確認はありません）。\n"
     "          month M: 月度出納簿; income M: 月度収入項目別データ; summary: 月別の集計表;\n"
-    "          item N: 項目別集計; statement 1|2|3: 申告書。\n"
+    "          item N: 項目別集計; statement 1|2|3|4: 申告書。\n"
     "          journal: 仕訳帳; ledger ACCOUNT: 総勘定元帳（ACCOUNT は勘定科目のコードか名前）。\n",
     "\n"
     "restore   自動バックアップのコピー COPY（backup/20261208-091500 など）をデータフォルダーに戻します。\n"
@@ -108,7 +110,8 @@ const HelpParts kEnglish{
     "          ledger: every ledger line; summary: the monthly summary; item N: the lines of\n"
     "          item N (1..50); deposits: the deposit accounts; journal: the journal of the\n"
     "          double-entry books (--format hledger: a plain-text journal for hledger and\n"
-    "          ledger, UTF-8); trial-balance: the trial balance.\n"
+    "          ledger, UTF-8); trial-balance: the trial balance; balance-sheet: the balance\n"
+    "          sheet of statement page 4 (with the manufacturing cost when kept).\n"
     "          --encoding cp932 (default): for Japanese office software such as Excel on Windows.\n"
     "          --encoding utf-8: with a byte-order mark, which LibreOffice Calc and other\n"
     "          spreadsheets on Linux or a Mac recognise without being told the character set.\n",
@@ -116,7 +119,7 @@ const HelpParts kEnglish{
     "print     Prints the window's reports into one PDF, all pages at once.\n"
     "          month M: the cash book of month M; income M: the income of month M by item;\n"
     "          summary: the monthly summary table; item N: the lines of item N;\n"
-    "          statement 1|2|3: the statement pages.\n"
+    "          statement 1|2|3|4: the statement pages.\n"
     "          journal: the journal; ledger ACCOUNT: the general ledger of one account\n"
     "          (ACCOUNT by its code or its name).\n",
     "\n"
@@ -178,7 +181,7 @@ std::optional<int> NumberIn(const std::string& text, int lo, int hi) {
 std::optional<int> RangeOf(const std::string& what, bool print) {
     if (what == "item") return 50;
     if (print && (what == "month" || what == "income")) return 12;
-    if (print && what == "statement") return 3;
+    if (print && what == "statement") return 4;
     return std::nullopt;
 }
 
@@ -362,9 +365,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         return Refuse("知らないコマンドです: " + command, "unknown command: " + command);
     const char* usage =
         print
-            ? "print month M|income M|summary|item N|statement 1|2|3|journal|ledger ACCOUNT "
+            ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
               "[DATAFOLDER] -o FILE.pdf"
-            : "export ledger|summary|item N|deposits|journal|trial-balance [DATAFOLDER] [-o FILE] "
+            : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet "
+              "[DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
     if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
@@ -387,7 +391,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         next = 3;
     } else if (!(what == "summary" || (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
-                             what == "trial-balance")))) {
+                             what == "trial-balance" || what == "balance-sheet")))) {
         return Refuse(usage);
     }
     if (words.size() > next + 1) return Refuse(usage);

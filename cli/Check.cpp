@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "books/BalanceSheet.h"
 #include "books/BooksChecks.h"
 #include "cashbook/Aggregation.h"
 #include "cashbook/Categories.h"
@@ -263,6 +264,21 @@ void CheckBooks(Findings& f, const SharedState& s) {
                     " differs from the deposit book's total " + yen(b->depositBook) + ".");
 }
 
+// The balance sheet of statement page 4, for a year that keeps double-entry books:
+// sides that differ are noted with both totals (the page still prints).
+void CheckBalanceSheet(Findings& f, const SharedState& s) {
+    std::error_code ec;
+    if (!std::filesystem::exists(SlipBookPath(s), ec) &&
+        !std::filesystem::exists(ItemAccountsPath(s), ec))
+        return;
+    auto sheet = YearBalanceSheet(s);
+    // Books that cannot be read or worked out are reported once, by the check of the
+    // books.
+    if (!sheet) return;
+    if (sheet->SidesAgree()) return;
+    for (std::string& text : BalanceSheetNotes(*sheet)) f.Note(SlipBookPath(s), 0, std::move(text));
+}
+
 }  // namespace
 
 int CheckReport::Faults() const {
@@ -304,6 +320,7 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
         if (!slips) return slips.error();
         for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData, &*slips))
             f.Note(s.TaxReturnPath, 0, std::move(text));
+        CheckBalanceSheet(f, s);
     }
     std::error_code ec;
     if (!std::filesystem::exists(s.DepositPath, ec) ||

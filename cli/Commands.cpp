@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <ostream>
 
+#include "cli/BalanceSheetExport.h"
 #include "cli/BooksExport.h"
 #include "cli/Check.h"
 #include "cli/YearFolder.h"
@@ -18,6 +19,7 @@
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "taxreturn/FormLayout.h"
+#include "taxreturn/StatementPage4.h"
 #include "taxreturn/StatementSlots.h"
 
 namespace tabulo {
@@ -162,7 +164,11 @@ int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err
     }
     StreamPrompt prompt(err);
     CsvRows rows;
-    if (request.what == "ledger" || request.what == "item") {
+    if (request.what == "balance-sheet") {
+        auto page = OpeningPage4(s);
+        if (!page) return Refuse(err, page.error());
+        rows = BalanceSheetCsv(s, page->sheet, page->cost);
+    } else if (request.what == "ledger" || request.what == "item") {
         auto r = request.what == "ledger" ? LedgerCsv(s) : ItemCsv(s, request.item);
         if (!r) return Refuse(err, r.error());
         rows = std::move(*r);
@@ -248,13 +254,20 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         const std::filesystem::path file = StatementLayoutFile(request.number);
         auto layout = LoadFormLayout(file);
         if (!layout) return fail(layout.error());
-        // Page 1 (and page 2's figure 7) from the journal: the slips' amounts join the
-        // year's totals.
-        auto slips = YearSlipFigures(s);
-        if (!slips) return fail(slips.error());
-        const std::vector<SlotText> slots =
-            OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData, s.FiscalYear,
-                             request.number, &*slips);
+        std::vector<SlotText> slots;
+        if (request.number == 4) {
+            // Page 4 comes from the double-entry books and the manufacturing figures.
+            auto page4 = OpeningPage4(s);
+            if (!page4) return fail(page4.error());
+            slots = Page4Slots(*page4, s.FiscalYear);
+        } else {
+            // Page 1 (and page 2's figure 7) from the journal: the slips' amounts join
+            // the year's totals.
+            auto slips = YearSlipFigures(s);
+            if (!slips) return fail(slips.error());
+            slots = OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData,
+                                     s.FiscalYear, request.number, &*slips);
+        }
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
                                         "申告書" + std::to_string(request.number) + "ページ",
                                         file.string());

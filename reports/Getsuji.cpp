@@ -27,9 +27,14 @@ constexpr int kWidthAmount = 1120;
 constexpr int kGridHeight = 8172;
 constexpr int Px(int twips) { return twips / 15; }
 
-// The screen of statement page 1..3.
+// The screen of statement page 1..4.
 FormId StatementScreen(int page) {
-    return page == 1 ? FormId::Syukei1 : page == 2 ? FormId::Syukei2 : FormId::Syukei3;
+    switch (page) {
+        case 1: return FormId::Syukei1;
+        case 2: return FormId::Syukei2;
+        case 3: return FormId::Syukei3;
+        default: return FormId::Syukei4;
+    }
 }
 
 }  // namespace
@@ -47,10 +52,11 @@ Getsuji::Getsuji(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     endYesNo_ = new QPushButton(QStringLiteral("終了(&X)"), this);
     endYesNo_->setObjectName(QStringLiteral("EndYesNo"));
     endYesNo_->setToolTip(QStringLiteral("集計画面を閉じます"));
-    const char* captions[3] = {"申告書１ページ印刷", "申告書２ページ印刷", "申告書３ページ印刷"};
-    const char* tips[3] = {"申告書１ページの画面へ", "申告書２ページの画面へ",
-                           "申告書３ページの画面へ"};
-    for (int i = 0; i < 3; ++i) {
+    const char* captions[4] = {"申告書１ページ印刷", "申告書２ページ印刷", "申告書３ページ印刷",
+                               "申告書４ページ印刷"};
+    const char* tips[4] = {"申告書１ページの画面へ", "申告書２ページの画面へ",
+                           "申告書３ページの画面へ", "申告書４ページの画面へ"};
+    for (int i = 0; i < 4; ++i) {
         auto* b = new QPushButton(QString::fromUtf8(captions[i]), this);
         b->setObjectName(QStringLiteral("Page%1Print").arg(i + 1));
         b->setToolTip(QString::fromUtf8(tips[i]));

@@ -41,7 +41,7 @@ class Getsuji : public QDialog {
     TextGridModel* model_ = nullptr;
     QPushButton* printOut_ = nullptr;
     QPushButton* endYesNo_ = nullptr;
-    QPushButton* pagePrint_[3] = {nullptr, nullptr, nullptr};
+    QPushButton* pagePrint_[4] = {nullptr, nullptr, nullptr, nullptr};
 };
 
 }  // namespace tabulo

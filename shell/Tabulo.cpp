@@ -51,6 +51,7 @@
 #include "taxreturn/Syukei1.h"
 #include "taxreturn/Syukei2.h"
 #include "taxreturn/Syukei3.h"
+#include "taxreturn/Syukei4.h"
 #include "ui/FormSupport.h"
 
 namespace tabulo {
@@ -354,6 +355,7 @@ void Tabulo::OpenForm(FormId id, QWidget* parent) {
     case FormId::Syukei1: ShowStatementPage<Syukei1>(ctx_, parent); break;
     case FormId::Syukei2: ShowStatementPage<Syukei2>(ctx_, parent); break;
     case FormId::Syukei3: ShowStatementPage<Syukei3>(ctx_, parent); break;
+    case FormId::Syukei4: ShowStatementPage<Syukei4>(ctx_, parent); break;
     case FormId::MentForm2: ShowModal<MentForm2>(ctx_, parent); break;
     case FormId::ItemAccounts: ShowStatementPage<ItemAccountForm>(ctx_, parent); break;
     }

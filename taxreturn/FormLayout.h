@@ -88,7 +88,7 @@ PrintDocument FitToPaper(const PrintDocument& doc, double areaLeft, double areaT
                          double areaWidth, double areaHeight, double paperWidth,
                          double paperHeight);
 
-// The layout file of page `page` (1..3) under the program folder.
+// The layout file of page `page` (1..4) under the program folder.
 std::filesystem::path LayoutPath(const std::filesystem::path& programFolder, int page);
 
 }  // namespace tabulo

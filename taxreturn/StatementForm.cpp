@@ -26,7 +26,7 @@
 namespace tabulo {
 namespace {
 
-const char* const kPageDigits[] = {"", "１", "２", "３"};
+const char* const kPageDigits[] = {"", "１", "２", "３", "４"};
 
 bool IsNumberKey(char32_t ch) { return AcceptNumber(KeyCodeOf(ch)) == 0; }
 bool IsDigitKey(char32_t ch) { return AcceptDigits(KeyCodeOf(ch)) == 0; }

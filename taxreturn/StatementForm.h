@@ -1,5 +1,5 @@
 #pragma once
-// What the three statement screens share: the buttons 印刷 / 座標調整 / 終了, saving
+// What the statement screens share: the buttons 印刷 / 座標調整 / 終了, saving
 // SHINKOKU.DAT on closing and before printing, the print question, the print-position
 // form, amount boxes that drop their commas on entry and report when they are left,
 // the list of figures that disagree between the pages, and a body that scrolls when
@@ -55,9 +55,11 @@ class StatementForm : public QDialog {
     // Fills the tax-return tables from the file and reads what the year's transfer
     // slips post to page 1; false (after a message) on failure.
     bool LoadFile();
-    // Puts the boxes into the tables and writes the file; false after a message.
+    // Puts the boxes into the tables.
     virtual void CollectBoxes() = 0;
-    bool Save();
+    // Collects the boxes and writes the file; false after a message. A page that keeps
+    // figures of its own elsewhere writes them too.
+    virtual bool Save();
     // The slot texts of the page as it stands.
     virtual std::vector<SlotText> PageSlots() const = 0;
     // The page's print screen over those texts.

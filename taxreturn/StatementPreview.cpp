@@ -25,9 +25,10 @@ namespace tabulo {
 namespace {
 
 constexpr double kZoom = 0.75;
-const char* const kCaptions[] = {"", "１ページ印刷", "２ページ印刷", "３ページ印刷"};
+const char* const kCaptions[] = {"", "１ページ印刷", "２ページ印刷", "３ページ印刷",
+                                 "４ページ印刷"};
 const char* const kDocNames[] = {"", "青色申告決算書 1ページ", "青色申告決算書 2ページ",
-                                 "青色申告決算書 3ページ"};
+                                 "青色申告決算書 3ページ", "青色申告決算書 4ページ"};
 
 QSettings UserSettings() { return QSettings(QStringLiteral("Tabulo"), QStringLiteral("Tabulo")); }
 

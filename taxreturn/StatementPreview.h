@@ -1,5 +1,5 @@
 #pragma once
-// The print preview of a statement page (１ページ印刷 .. ３ページ印刷): the whole A4
+// The print preview of a statement page (１ページ印刷 .. ４ページ印刷): the whole A4
 // page at 75 %, the form in navy and the data in black, as it will print; 印刷 sends
 // it to the printer, with the choice to print the data alone onto pre-printed forms.
 
@@ -35,7 +35,7 @@ class PagePreviewWidget : public QWidget {
 class StatementPreview : public QDialog {
     Q_OBJECT
   public:
-    // Reads the layout of page `page` (1..3) and renders `texts` into it. When the
+    // Reads the layout of page `page` (1..4) and renders `texts` into it. When the
     // layout cannot be used the user is told (naming the file) and Rendered() is false.
     StatementPreview(AppContext& app, int page, std::vector<SlotText> texts, QWidget* parent);
 

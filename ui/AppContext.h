@@ -41,6 +41,7 @@ inline constexpr int Summary = 8;
 enum class FormId {
     Getsuji, PrPrint, InDataPrPrint, Syukei1, Syukei2, Syukei3, MentForm2,
     ItemAccounts,  // the items' balance-sheet accounts, from the item master
+    Syukei4,
 };
 // Where a journal entry was kept: a line of the cash book or a transfer slip.
 enum class EntrySource { CashBookLine, Slip };

@@ -122,7 +122,7 @@ TEST(Arguments, WrongWordsNumbersAndOptionsAreRefusedWithAReason) {
         {"export", "ledger", "/d", "--frobnicate"},
         {"print", "month", "13", "/d", "-o", "x.pdf"},
         {"print", "income", "0", "/d", "-o", "x.pdf"},
-        {"print", "statement", "4", "/d", "-o", "x.pdf"},
+        {"print", "statement", "5", "/d", "-o", "x.pdf"},
         {"print", "deposits", "/d", "-o", "x.pdf"},
         {"print", "summary", "/d"},
         {"print", "summary", "/d", "-o", "x.pdf", "--encoding", "utf-8"},

@@ -503,7 +503,7 @@ TEST_F(CliRun, EachReportPrintsIntoAPdf) {
 TEST_F(CliRun, StatementPagesPrintWithTheShippedLayouts) {
     // A program folder without layouts of its own: the shipped ones are used.
     setenv("TABULO_HOME", (temp / "home").c_str(), 1);
-    for (int page = 1; page <= 3; ++page) {
+    for (int page = 1; page <= 4; ++page) {
         SCOPED_TRACE(page);
         const fs::path pdf = temp / ("statement-" + std::to_string(page) + ".pdf");
         Outcome r = Unchanged(
@@ -544,6 +544,10 @@ TEST_F(CliRun, StatementPagesCarryTheYearLine18FromPage3AndTodaysCaptions) {
          {"令和13年分", "65万円又は55万円と⑥のいずれか少ない方の金額", "年齢"},
          {"年令", "５５万円"}},
         {3, {"令和13年分", "左のうち必要経費算入額", "所得税及び復興特別所得税"}, {"左の内"}},
+        {4,
+         {"令和13年分", "（資産負債調）", "1月1日（期首）", "製造原価の計算", "元入金",
+          "期末半製品・仕掛品棚卸高"},
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);

@@ -741,7 +741,7 @@ TEST_F(MainWindow, EveryWindowFitsASmallScreenResizesAndOpensOverTheMainWindow) 
             CheckModal([&] { QTest::mouseClick(window.Img(button), Qt::LeftButton); }, &window));
     }
     for (FormId id : {FormId::Getsuji, FormId::PrPrint, FormId::InDataPrPrint, FormId::Syukei1,
-                      FormId::Syukei2, FormId::Syukei3, FormId::MentForm2}) {
+                      FormId::Syukei2, FormId::Syukei3, FormId::Syukei4, FormId::MentForm2}) {
         SCOPED_TRACE(static_cast<int>(id));
         EXPECT_TRUE(CheckModal([&] { window.OpenForm(id, &window); }, &window));
     }

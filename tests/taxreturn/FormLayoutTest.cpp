@@ -9,6 +9,7 @@
 #include "store/SharedState.h"
 #include "store/Text.h"
 #include "taxreturn/FormLayout.h"
+#include "taxreturn/StatementPage4.h"
 #include "taxreturn/StatementSlots.h"
 #include "tests/support/TempFolder.h"
 
@@ -233,8 +234,8 @@ TEST(FormLayout, AFigureWiderThanItsBoxesMovesLeftInsteadOfBeingCut) {
 // The shipped layouts: each reads, fits A4 portrait and has exactly its page's formSlots.
 TEST(FormLayout, ShippedLayoutsHaveTheSlotsOfTheirPages) {
     const std::filesystem::path folder = std::filesystem::path(TABULO_SOURCE_DIR) / "FORM";
-    const int expected[3] = {kPage1Slots, kPage2Slots, kPage3Slots};
-    for (int page = 1; page <= 3; ++page) {
+    const int expected[4] = {kPage1Slots, kPage2Slots, kPage3Slots, kPage4Slots};
+    for (int page = 1; page <= 4; ++page) {
         auto L = LoadFormLayout(LayoutPath(folder.parent_path(), page));
         ASSERT_TRUE(L.ok()) << page << ": " << (L.ok() ? "" : L.error().detail);
         EXPECT_EQ(L->orientation, 1);
@@ -267,7 +268,7 @@ TEST(FormLayout, ShippedLayoutsReachTheProgramFolderAtFirstStart) {
     testing::TempFolder home;
     const auto copied = CopyShippedFiles(ShippedFilesFolder(TABULO_EXE_DIR), home.path());
     EXPECT_TRUE(copied.failures.empty());
-    for (int page = 1; page <= 3; ++page) {
+    for (int page = 1; page <= 4; ++page) {
         const auto path = LayoutPath(home.path(), page);
         ASSERT_TRUE(std::filesystem::exists(path)) << path;
         EXPECT_TRUE(LoadFormLayout(path).ok()) << path;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "taxreturn/StatementFormats.h"
+#include "taxreturn/StatementPage4.h"
 #include "taxreturn/StatementSlots.h"
 
 namespace tabulo {
@@ -165,6 +166,51 @@ TEST(StatementSlots, Page3TakesItsTwoHundredAndSevenSlots) {
     EXPECT_EQ(s[203].text, "x改装のため休業");
     EXPECT_DOUBLE_EQ(s[203].size, 7.4);
     EXPECT_EQ(s[206].text, "");
+}
+
+// Page 4, slot by slot: the asset rows on both days, 合計, the other column with the
+// income on 31 December alone, the manufacturing names and lines, the year.
+TEST(StatementSlots, Page4InTheLayoutsOrder) {
+    Page4Figures p;
+    for (int code : {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115,
+                     116, 130})
+        p.sheet.assets.push_back({code, 0, 0});
+    for (int code : {201, 202, 203, 204, 205, 206, 207, 301, 302})
+        p.sheet.claims.push_back({code, 0, 0});
+    p.sheet.assets[0] = {101, 100000, 200000};
+    p.sheet.assets[16] = {130, 0, 30000};
+    p.sheet.assetsOpening = 100000;
+    p.sheet.assetsClosing = 230000;
+    p.sheet.claims[2] = {203, 50000, 40000};
+    p.sheet.claims[8] = {302, 50000, 50000};
+    p.sheet.income = -60000;
+    p.sheet.claimsOpening = 100000;
+    p.sheet.claimsClosing = 30000;
+    p.cost.freeNames[0] = "包装材料";
+    p.cost.lines[1] = 1234;
+    p.cost.lines[23] = 7654321;
+    const auto s = Page4Slots(p, 7);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(kPage4Slots + kYearSlots));
+    EXPECT_EQ(s[0].text, "   100,000");
+    EXPECT_EQ(s[1].text, "   200,000");
+    EXPECT_DOUBLE_EQ(s[1].size, 9);
+    EXPECT_EQ(s[2].text, "");  // 当座預金: nothing on either day
+    EXPECT_EQ(s[32].text, "");
+    EXPECT_EQ(s[33].text, "    30,000");  // 事業主貸
+    EXPECT_EQ(s[34].text, "   100,000");  // 合計
+    EXPECT_EQ(s[35].text, "   230,000");
+    EXPECT_EQ(s[40].text, "    50,000");  // 借入金
+    EXPECT_EQ(s[41].text, "    40,000");
+    EXPECT_EQ(s[52].text, "    50,000");  // 元入金
+    EXPECT_EQ(s[54].text, "   -60,000");  // the income, a loss
+    EXPECT_EQ(s[55].text, "   100,000");
+    EXPECT_EQ(s[56].text, "    30,000");
+    EXPECT_EQ(s[57].text, "包装材料");
+    EXPECT_EQ(s[61].text, "");
+    EXPECT_EQ(s[62].text, "     1,234");
+    EXPECT_EQ(s[84].text, " 7,654,321");
+    EXPECT_EQ(s[85].text, " 7");
+    EXPECT_TRUE(s[85].optional);
 }
 
 }  // namespace
