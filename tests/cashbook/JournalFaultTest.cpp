@@ -441,6 +441,8 @@ class PowerCuts : public JournalFaults {
     // Every crash state of the scenario, by write and by sector. Returns how many.
     long CutEverywhere(const Scenario& sc, bool bySector, long& ofRecovery) {
         SCOPED_TRACE(sc.name + (bySector ? ", by sector" : ", by write"));
+        testing::UnflushedFiles noWaiting;
+        ScopedFileOps use(noWaiting);
         Put(before);
         FakePrompt quiet;
         SharedState s = Fresh(quiet);
