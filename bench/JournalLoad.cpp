@@ -78,7 +78,6 @@ class Year {
         auto deposit = EncodeDepositBook(s.DepositBook);
         std::ofstream(s.DepositPath, std::ios::binary)
             .write(reinterpret_cast<const char*>(deposit->data()), static_cast<std::streamsize>(deposit->size()));
-        ::sync();
     }
     ~Year() {
         SettleDataFolder(dir_);

@@ -375,25 +375,43 @@ std::optional<std::uint64_t> FailedFrom(const fs::path& journal) {
     return it->second;
 }
 // Redo logs this program wrote and whose every record it has also written into the
-// files: their length as written. Such a log needs no settling before a read by this
-// program (the files already hold what it says), only before a write by another hand.
-std::map<std::string, std::uint64_t>& Known() {
-    static std::map<std::string, std::uint64_t> paths;
+// files, as they were then (the file and its length). Such a log needs no settling
+// before a read by this program (the files already hold what it says), only before
+// a write by another hand; a log replaced or changed since is not this one.
+struct LogIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    bool operator==(const LogIdentity&) const = default;
+};
+std::map<std::string, LogIdentity>& Known() {
+    static std::map<std::string, LogIdentity> paths;
     return paths;
 }
-void NoteKnown(const fs::path& journal, std::optional<std::uint64_t> size) {
+std::optional<LogIdentity> IdentityOf(const fs::path& journal) {
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return LogIdentity{st.st_dev, st.st_ino, st.st_size};
+}
+void RememberLog(const fs::path& journal) {
+    const std::optional<LogIdentity> id = IdentityOf(journal);
     std::lock_guard<std::mutex> hold(unflushedLock);
-    if (size)
-        Known()[journal.string()] = *size;
+    if (id)
+        Known()[journal.string()] = *id;
     else
         Known().erase(journal.string());
 }
-std::optional<std::uint64_t> KnownSize(const fs::path& journal) {
+void ForgetLog(const fs::path& journal) {
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    Known().erase(journal.string());
+}
+bool IsKnownLog(const fs::path& journal) {
+    const std::optional<LogIdentity> id = IdentityOf(journal);
     std::lock_guard<std::mutex> hold(unflushedLock);
     auto it = Known().find(journal.string());
-    if (it == Known().end()) return std::nullopt;
-    return it->second;
+    return id && it != Known().end() && it->second == *id;
 }
+
 bool IsUnflushed(const fs::path& journal) {
     std::lock_guard<std::mutex> hold(unflushedLock);
     return Unflushed().contains(journal.string());
@@ -429,6 +447,8 @@ struct Judged {
     Plan plan = Plan::None;
     std::vector<JournalEntry> entries;
 };
+
+bool LiveOnDisk(const fs::path& journal);
 
 bool LiveOnDisk(const fs::path& journal);
 
@@ -885,7 +905,7 @@ bool ResetLog(const fs::path& journal) {
     const int err = errno;
     ops.Close(fd);
     errno = err;
-    if (ok) NoteKnown(journal, kLogHead);
+    if (ok) RememberLog(journal);
     return ok;
 }
 
@@ -935,16 +955,14 @@ Result<Settled> SettleLog(const fs::path& journal, AfterRecovery after) {
     auto judged = JudgeLog(journal);
     if (!judged) return judged.error();
     out.outcome = OutcomeOf(judged->plan);
-    std::uint64_t size = 0;
-    FormatOf(journal, size);
     // An empty log this program keeps is left as it is.
-    if (judged->plan == Plan::None && after == AfterRecovery::Keep && KnownSize(journal) == size)
+    if (judged->plan == Plan::None && after == AfterRecovery::Keep && IsKnownLog(journal))
         return out;
     if (judged->plan == Plan::SetAside) {
         out.setAsideAs = AsideName(journal);
         if (Files().Rename(journal.c_str(), out.setAsideAs.c_str()) != 0)
             return FileErrorFromErrno(errno, journal.string(), true);
-        NoteKnown(journal, std::nullopt);
+        ForgetLog(journal);
         NoteFailed(journal, false);
         if (SyncFolder(FolderOf(journal).c_str()) != 0)
             return FileErrorFromErrno(errno, FolderOf(journal), true);
@@ -960,7 +978,7 @@ Result<Settled> SettleLog(const fs::path& journal, AfterRecovery after) {
     if (after == AfterRecovery::Keep) {
         if (!ResetLog(journal)) return FileErrorFromErrno(errno, journal.string(), true);
     } else {
-        NoteKnown(journal, std::nullopt);
+        ForgetLog(journal);
         if (Files().Unlink(journal.c_str()) != 0) {
             if (errno != ENOENT) return FileErrorFromErrno(errno, journal.string(), true);
         } else if (SyncFolder(FolderOf(journal).c_str()) != 0) {
@@ -984,7 +1002,7 @@ void BackOut(const fs::path& journal, std::span<const FileChange> changes, std::
              ops.Fdatasync(fd) == 0;
         if (fd >= 0) ops.Close(fd);
     }
-    NoteKnown(journal, std::nullopt);
+    ForgetLog(journal);
     if (!ok) NoteFailed(journal, true, recordAt);
 }
 
@@ -993,8 +1011,7 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
     const std::vector<std::byte> body = EncodeRecordBody(changes);
     std::uint64_t size = 0;
     Format format = FormatOf(journal, size);
-    const std::optional<std::uint64_t> known = KnownSize(journal);
-    bool append = format == Format::Redo && known && *known == size;
+    bool append = format == Format::Redo && IsKnownLog(journal);
     // A record of a failed operation that never reached the log leaves nothing to undo.
     if (!append && !LiveOnDisk(journal)) NoteFailed(journal, false);
     // A log this program did not write (or whose last operation failed) is settled
@@ -1057,7 +1074,7 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
             return FileErrorFromErrno(err, c.path.string(), true);
         }
     }
-    NoteKnown(journal, recordAt + record.size());
+    RememberLog(journal);
     return Ok();
 }
 
@@ -1244,7 +1261,7 @@ bool JournalIsLive(const fs::path& journal) {
     std::uint64_t size = 0;
     const Format format = FormatOf(journal, size);
     // A log this program wrote and has written into the files counts for others only.
-    if (format == Format::Redo && KnownSize(journal) == size) return false;
+    if (format == Format::Redo && IsKnownLog(journal)) return false;
     return LiveOnDisk(journal);
 }
 

@@ -420,6 +420,19 @@ class PowerCuts : public JournalFaults {
             {"post, then a statement page saved", {find("post"), find("save tax return")}});
         out.push_back({"post with deposit, then a statement page saved",
                        {find("post with deposit"), find("save tax return")}});
+        // Several operations in one log, their files' writes all unflushed.
+        out.push_back({"post, then append, then delete with deposit",
+                       {find("post"), find("append"), find("delete with deposit")}});
+        // A log full after one operation: the next settles it before its own record.
+        const Step post = find("post with deposit");
+        const Step insert = find("insert");
+        out.push_back({"post with deposit, then insert into a full log",
+                       {post, {"insert into a full log", [insert](SharedState& s) {
+                            SetJournalSettleSize(64);
+                            Status st = insert.run(s);
+                            SetJournalSettleSize(kJournalSettleSize);
+                            return st;
+                        }}}});
         return out;
     }
 
@@ -459,7 +472,7 @@ class PowerCuts : public JournalFaults {
         }
         EXPECT_FALSE(snaps.back() == snaps.front());
         long states = 0;
-        long liveSeen = 0;  // every 64th state with a journal that counts is cut again
+        long liveSeen = 0;  // every 8th state with a journal that counts is cut again
         for (std::size_t k = 0; k <= run.ops.size(); ++k) {
             // Steps reported done before the cut must stay done.
             std::size_t done = 0;
@@ -476,7 +489,7 @@ class PowerCuts : public JournalFaults {
                     PutData(files);
                     const bool live = JournalIsLive(data / "KEIRI13.JNL");
                     ++states;
-                    if (!live || bySector || liveSeen++ % 64 != 0) {
+                    if (!live || bySector || liveSeen++ % 8 != 0) {
                         ReadAfterCut(allowed, what);
                         continue;
                     }
@@ -507,19 +520,28 @@ class PowerCuts : public JournalFaults {
     }
 };
 
-TEST_F(PowerCuts, EveryCrashStateReadsAsTheOldOrTheNewFilesAndDoneStaysDone) {
-    long states = 0, ofRecovery = 0;
-    for (const Scenario& sc : Scenarios()) {
-        const long before = states;
-        states += CutEverywhere(sc, false, ofRecovery);
-        states += CutEverywhere(sc, true, ofRecovery);
-        std::printf("%s: %ld crash states\n", sc.name.c_str(), states - before);
-    }
-    std::printf("power-cut states tried: %ld, and %ld more cut during the recovery\n", states,
-                ofRecovery);
-    EXPECT_GT(states, 500);
-    EXPECT_GT(ofRecovery, 20);
+// One test a scenario, so that a run on several cores shares them out.
+constexpr int kPowerCutScenarios = 13;
+
+TEST_F(PowerCuts, EveryScenarioHasItsTest) {
+    EXPECT_EQ(Scenarios().size(), static_cast<std::size_t>(kPowerCutScenarios));
 }
+
+class PowerCutScenario : public PowerCuts, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PowerCutScenario, EveryCrashStateReadsAsTheOldOrTheNewFilesAndDoneStaysDone) {
+    const std::vector<Scenario> all = Scenarios();
+    ASSERT_LT(static_cast<std::size_t>(GetParam()), all.size());
+    const Scenario& sc = all[static_cast<std::size_t>(GetParam())];
+    long ofRecovery = 0;
+    const long states = CutEverywhere(sc, false, ofRecovery) + CutEverywhere(sc, true, ofRecovery);
+    std::printf("%s: %ld crash states, and %ld more cut during the recovery\n", sc.name.c_str(),
+                states, ofRecovery);
+    EXPECT_GT(states, 20);
+    EXPECT_GT(ofRecovery, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachScenario, PowerCutScenario, ::testing::Range(0, kPowerCutScenarios));
 
 // Case 1 with the redo log: a posting with a deposit correction, then a save of the
 // deposit book. The save settles the log before it writes (the posting written into
