@@ -66,6 +66,23 @@ class Reader {
     std::size_t at_ = 0;
 };
 
+// A file's head in either kind of journal: u16 name length, the name (no folder), u8
+// existed, u64 old length, u64 new length, u32 number of runs. Returns the end.
+std::byte* PutFileHead(std::byte* p, const FileChange& c, std::size_t runs) {
+    auto put = [&p](std::uint64_t v, int width) {
+        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+    };
+    const std::string name = c.path.filename().string();
+    put(name.size(), 2);
+    std::memcpy(p, name.data(), name.size());
+    p += name.size();
+    put(c.existed ? 1 : 0, 1);
+    put(c.before.size(), 8);
+    put(c.after.size(), 8);
+    put(runs, 4);
+    return p;
+}
+
 FileError Torn(const fs::path& journal) {
     return BadFormatError(journal.string(), "中断された処理の記録が壊れています。");
 }
@@ -618,14 +635,7 @@ std::vector<std::byte> EncodeRecordBody(std::span<const FileChange> changes) {
     put(changes.size(), 4);
     for (std::size_t k = 0; k < changes.size(); ++k) {
         const FileChange& c = changes[k];
-        const std::string name = c.path.filename().string();
-        put(name.size(), 2);
-        std::memcpy(p, name.data(), name.size());
-        p += name.size();
-        put(c.existed ? 1 : 0, 1);
-        put(c.before.size(), 8);
-        put(c.after.size(), 8);
-        put(runs[k].size(), 4);
+        p = PutFileHead(p, c, runs[k].size());
         std::size_t at = 0;
         for (const Run& r : runs[k]) {
             const std::size_t count = r.end - r.begin;
@@ -1132,14 +1142,7 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
     put(changes.size(), 4);
     for (std::size_t k = 0; k < changes.size(); ++k) {
         const FileChange& c = changes[k];
-        const std::string name = c.path.filename().string();
-        put(name.size(), 2);
-        std::memcpy(p, name.data(), name.size());
-        p += name.size();
-        put(c.existed ? 1 : 0, 1);
-        put(c.before.size(), 8);
-        put(c.after.size(), 8);
-        put(runs[k].size(), 4);
+        p = PutFileHead(p, c, runs[k].size());
         std::size_t at = 0;
         for (const Run& run : runs[k]) {
             const std::size_t gap = run.begin - at, count = run.end - run.begin;
