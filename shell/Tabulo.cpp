@@ -329,6 +329,11 @@ void Tabulo::ShowBookView(int kind) {
 
 void Tabulo::ShowDataInp() {
     ShowModal<DataInp>(ctx_, this);
+    // The cash book's journal is written into the files and emptied when the book
+    // closes, so that the folder outside the cash book holds the data files alone
+    // (for the command line, a copy). Should that fail, the journal stays and the
+    // next read of the data settles it: nothing is lost, so nothing is said.
+    SettleBeforeWrite(ctx_.state);
 }
 
 void Tabulo::ShowKoumoku() {

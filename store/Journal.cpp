@@ -8,7 +8,9 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 
 #include "platform/AtomicFile.h"
@@ -63,6 +65,23 @@ class Reader {
     std::span<const std::byte> b_;
     std::size_t at_ = 0;
 };
+
+// A file's head in either kind of journal: u16 name length, the name (no folder), u8
+// existed, u64 old length, u64 new length, u32 number of runs. Returns the end.
+std::byte* PutFileHead(std::byte* p, const FileChange& c, std::size_t runs) {
+    auto put = [&p](std::uint64_t v, int width) {
+        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+    };
+    const std::string name = c.path.filename().string();
+    put(name.size(), 2);
+    std::memcpy(p, name.data(), name.size());
+    p += name.size();
+    put(c.existed ? 1 : 0, 1);
+    put(c.before.size(), 8);
+    put(c.after.size(), 8);
+    put(runs, 4);
+    return p;
+}
 
 FileError Torn(const fs::path& journal) {
     return BadFormatError(journal.string(), "中断された処理の記録が壊れています。");
@@ -350,14 +369,15 @@ void NoteUnflushed(const fs::path& journal, bool unflushed) {
 }
 // Journals of operations this program reported as failed while their put-back
 // failed too: found whole, they are still rolled back, as the caller was told.
-std::set<std::string>& Failed() {
-    static std::set<std::string> paths;
+// For a redo log: the offset of the first record that is to be undone.
+std::map<std::string, std::uint64_t>& Failed() {
+    static std::map<std::string, std::uint64_t> paths;
     return paths;
 }
-void NoteFailed(const fs::path& journal, bool failed) {
+void NoteFailed(const fs::path& journal, bool failed, std::uint64_t from = 0) {
     std::lock_guard<std::mutex> hold(unflushedLock);
     if (failed)
-        Failed().insert(journal.string());
+        Failed()[journal.string()] = from;
     else
         Failed().erase(journal.string());
 }
@@ -365,6 +385,50 @@ bool HasFailed(const fs::path& journal) {
     std::lock_guard<std::mutex> hold(unflushedLock);
     return Failed().contains(journal.string());
 }
+std::optional<std::uint64_t> FailedFrom(const fs::path& journal) {
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    auto it = Failed().find(journal.string());
+    if (it == Failed().end()) return std::nullopt;
+    return it->second;
+}
+// Redo logs this program wrote and whose every record it has also written into the
+// files, as they were then (the file and its length). Such a log needs no settling
+// before a read by this program (the files already hold what it says), only before
+// a write by another hand; a log replaced or changed since is not this one.
+struct LogIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    bool operator==(const LogIdentity&) const = default;
+};
+std::map<std::string, LogIdentity>& Known() {
+    static std::map<std::string, LogIdentity> paths;
+    return paths;
+}
+std::optional<LogIdentity> IdentityOf(const fs::path& journal) {
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return LogIdentity{st.st_dev, st.st_ino, st.st_size};
+}
+void RememberLog(const fs::path& journal) {
+    const std::optional<LogIdentity> id = IdentityOf(journal);
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    if (id)
+        Known()[journal.string()] = *id;
+    else
+        Known().erase(journal.string());
+}
+void ForgetLog(const fs::path& journal) {
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    Known().erase(journal.string());
+}
+bool IsKnownLog(const fs::path& journal) {
+    const std::optional<LogIdentity> id = IdentityOf(journal);
+    std::lock_guard<std::mutex> hold(unflushedLock);
+    auto it = Known().find(journal.string());
+    return id && it != Known().end() && it->second == *id;
+}
+
 bool IsUnflushed(const fs::path& journal) {
     std::lock_guard<std::mutex> hold(unflushedLock);
     return Unflushed().contains(journal.string());
@@ -401,10 +465,14 @@ struct Judged {
     std::vector<JournalEntry> entries;
 };
 
+bool LiveOnDisk(const fs::path& journal);
+
+bool LiveOnDisk(const fs::path& journal);
+
 // What the journal's files call for; reads only.
 Result<Judged> Judge(const fs::path& journal) {
     Judged out;
-    if (!JournalIsLive(journal)) return out;
+    if (!LiveOnDisk(journal)) return out;
     auto bytes = ReadWholeFile(journal);
     if (!bytes) return bytes.error();
     auto entries = DecodeJournal(*bytes);
@@ -463,6 +531,563 @@ Status Retire(const fs::path& journal, AfterRecovery after) {
     return Ok();
 }
 
+
+// ---- The redo log ----
+//
+// KEIRI<nn>.JNL as a redo log: the mark "TABJRNL3", then one record an operation.
+// An operation appends its record (the old and the new bytes of every run it
+// changes, and the files' old and new lengths) and flushes the log: that one flush
+// is its commit. The files are then written in place without a flush of their own.
+// Before anything else writes these files, when the log grows past its limit and
+// when the program ends, the log is settled: every record is written into the files
+// again where they do not hold it yet, the files are flushed, and only then is the
+// log emptied (or removed). Writing a record again is harmless, so a cut during the
+// settling is settled again by the next read.
+
+constexpr char kLogMagic[8] = {'T', 'A', 'B', 'J', 'R', 'N', 'L', '3'};
+constexpr std::size_t kLogHead = sizeof kLogMagic;
+constexpr std::size_t kRecordHead = 12;  // u32 length of the body, u64 checksum
+
+std::uint64_t logLimit = kJournalSettleSize;
+JournalDesign design = JournalDesign::RedoLog;
+
+enum class Format { Missing, Empty, Cleared, Undo, Redo };
+
+// What the file at `journal` holds, by its mark; `size` gets its length.
+Format FormatOf(const fs::path& journal, std::uint64_t& size) {
+    size = 0;
+    // O_NONBLOCK: a FIFO of that name is not waited on (its read fails: no journal).
+    int fd = ::open(journal.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? Format::Missing : Format::Empty;
+    struct stat st {};
+    char mark[sizeof kLogMagic] = {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const ssize_t n = regular ? ::pread(fd, mark, sizeof mark, 0) : 0;
+    ::close(fd);
+    if (n <= 0) return Format::Empty;
+    size = static_cast<std::uint64_t>(st.st_size);
+    bool zero = true;
+    for (ssize_t i = 0; i < n; ++i) zero = zero && mark[i] == 0;
+    if (zero) return Format::Cleared;
+    if (n == sizeof mark && std::memcmp(mark, kLogMagic, sizeof mark) == 0) return Format::Redo;
+    // Anything else is looked at closely as a rollback journal (a torn one included).
+    return Format::Undo;
+}
+
+// Whether the file holds anything that a read must settle, whoever wrote it.
+bool LiveOnDisk(const fs::path& journal) {
+    std::uint64_t size = 0;
+    switch (FormatOf(journal, size)) {
+        case Format::Redo: return size > kLogHead;
+        case Format::Undo: return true;
+        default: return false;
+    }
+}
+
+std::uint64_t RecordChecksum(std::span<const std::byte> body, std::uint64_t at) {
+    // The record's place is part of its checksum: a record is valid only where it
+    // was written.
+    return Checksum(body) ^ (at * 0x9E3779B97F4A7C15ull);
+}
+
+// The runs of one file a record keeps: the changed bytes within both lengths and all
+// of the bytes between the two lengths, each inside one sector.
+std::vector<Run> RecordRuns(const FileChange& c) {
+    std::vector<Run> runs = FileRuns(c);
+    const std::size_t common = std::min(c.before.size(), c.after.size());
+    const std::size_t high = std::max(c.before.size(), c.after.size());
+    std::erase_if(runs, [&](const Run& r) { return r.begin >= common; });
+    for (Run& r : runs) r.end = std::min(r.end, common);
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.begin < b.begin; });
+    // Runs that overlap (ranges given out of order) are joined.
+    std::vector<Run> joined;
+    for (const Run& r : runs) {
+        if (!joined.empty() && r.begin <= joined.back().end)
+            joined.back().end = std::max(joined.back().end, r.end);
+        else
+            joined.push_back(r);
+    }
+    if (high > common) joined.push_back({common, high});
+    return SplitAtSectors(joined);
+}
+
+// The body of one record: u32 number of files; for each file: u16 name length, the
+// name, u8 existed, u64 old length, u64 new length, u32 number of runs, and for each
+// run u32 distance from the end of the run before, u16 count, the run's old bytes
+// (those inside the old length) and its new bytes (those inside the new length).
+std::vector<std::byte> EncodeRecordBody(std::span<const FileChange> changes) {
+    std::vector<std::vector<Run>> runs;
+    std::size_t size = 4;
+    for (const FileChange& c : changes) {
+        runs.push_back(RecordRuns(c));
+        size += 2 + c.path.filename().string().size() + 1 + 8 + 8 + 4;
+        for (const Run& r : runs.back()) {
+            size += 6;
+            if (r.begin < c.before.size()) size += r.end - r.begin;
+            if (r.begin < c.after.size()) size += r.end - r.begin;
+        }
+    }
+    std::vector<std::byte> out(size);
+    std::byte* p = out.data();
+    auto put = [&p](std::uint64_t v, int width) {
+        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+    };
+    put(changes.size(), 4);
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        const FileChange& c = changes[k];
+        p = PutFileHead(p, c, runs[k].size());
+        std::size_t at = 0;
+        for (const Run& r : runs[k]) {
+            const std::size_t count = r.end - r.begin;
+            put(r.begin - at, 4);
+            put(count, 2);
+            if (r.begin < c.before.size()) {
+                std::memcpy(p, c.before.data() + r.begin, count);
+                p += count;
+            }
+            if (r.begin < c.after.size()) {
+                std::memcpy(p, c.after.data() + r.begin, count);
+                p += count;
+            }
+            at = r.end;
+        }
+    }
+    return out;
+}
+
+std::vector<std::byte> RecordAt(std::span<const std::byte> body, std::uint64_t at) {
+    std::vector<std::byte> out(kRecordHead + body.size());
+    const std::uint64_t length = body.size(), sum = RecordChecksum(body, at);
+    for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = std::byte((length >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 8; ++i) out[static_cast<std::size_t>(4 + i)] = std::byte((sum >> (8 * i)) & 0xFF);
+    std::memcpy(out.data() + kRecordHead, body.data(), body.size());
+    return out;
+}
+
+struct LogRun {
+    std::uint64_t offset = 0;
+    std::size_t count = 0;
+    std::size_t oldAt = 0, oldCount = 0;  // in the log's bytes
+    std::size_t newAt = 0, newCount = 0;
+};
+struct LogFileChange {
+    std::string name;
+    bool existed = true;
+    std::uint64_t oldLength = 0, newLength = 0;
+    std::vector<LogRun> runs;
+};
+struct LogRecord {
+    std::uint64_t at = 0;
+    std::vector<LogFileChange> files;
+};
+struct ParsedLog {
+    std::vector<std::byte> bytes;
+    std::vector<LogRecord> records;
+    bool torn = false;     // something after the last whole record: an operation cut short
+    bool damaged = false;  // not a log of ours, or a record beyond these files' limits
+};
+
+// Reads one record's body; false: damaged.
+bool DecodeRecord(const std::vector<std::byte>& bytes, std::size_t from, std::size_t length,
+                  const std::string& stem, LogRecord& rec) {
+    Reader r(std::span<const std::byte>(bytes).subspan(from, length));
+    std::size_t at = from;  // where `r` is, in `bytes`
+    auto get = [&](std::uint64_t& v, int width) {
+        if (!r.Get(v, width)) return false;
+        at += static_cast<std::size_t>(width);
+        return true;
+    };
+    std::uint64_t count = 0;
+    if (!get(count, 4) || count == 0 || count > 2) return false;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        LogFileChange f;
+        std::uint64_t nameLength = 0, existed = 0, runCount = 0;
+        std::span<const std::byte> name;
+        if (!get(nameLength, 2) || !r.Take(nameLength, name)) return false;
+        at += nameLength;
+        if (!get(existed, 1) || !get(f.oldLength, 8) || !get(f.newLength, 8) || !get(runCount, 4))
+            return false;
+        f.name.assign(reinterpret_cast<const char*>(name.data()), name.size());
+        f.existed = existed != 0;
+        const std::uint64_t limit = LimitOf(f.name);
+        if (limit == 0 || existed > 1 || f.oldLength > limit || f.newLength > limit ||
+            (!f.existed && f.oldLength != 0) || stem.size() != 7 ||
+            f.name.compare(5, 2, stem, 5, 2) != 0)
+            return false;
+        for (const LogFileChange& seen : rec.files)
+            if (seen.name == f.name) return false;
+        const std::uint64_t common = std::min(f.oldLength, f.newLength);
+        const std::uint64_t high = std::max(f.oldLength, f.newLength);
+        std::uint64_t end = 0;
+        for (std::uint64_t k = 0; k < runCount; ++k) {
+            std::uint64_t gap = 0, n = 0;
+            if (!get(gap, 4) || !get(n, 2)) return false;
+            LogRun run;
+            run.offset = end + gap;
+            run.count = static_cast<std::size_t>(n);
+            // Inside one sector, inside the longer length, and wholly on one side of
+            // the shorter one.
+            if (n == 0 || run.offset % kSectorSize + n > kSectorSize || run.offset > high ||
+                n > high - run.offset || (run.offset < common && run.offset + n > common))
+                return false;
+            std::span<const std::byte> part;
+            if (run.offset < f.oldLength) {
+                run.oldAt = at;
+                run.oldCount = run.count;
+                if (!r.Take(run.count, part)) return false;
+                at += run.count;
+            }
+            if (run.offset < f.newLength) {
+                run.newAt = at;
+                run.newCount = run.count;
+                if (!r.Take(run.count, part)) return false;
+                at += run.count;
+            }
+            end = run.offset + n;
+            f.runs.push_back(run);
+        }
+        rec.files.push_back(std::move(f));
+    }
+    return r.AtEnd();
+}
+
+Result<ParsedLog> ReadLog(const fs::path& journal) {
+    ParsedLog log;
+    auto bytes = ReadWholeFile(journal);
+    if (!bytes) return bytes.error();
+    log.bytes = std::move(*bytes);
+    const std::vector<std::byte>& b = log.bytes;
+    if (b.size() < kLogHead || std::memcmp(b.data(), kLogMagic, kLogHead) != 0) {
+        log.damaged = true;
+        return log;
+    }
+    const std::string stem = journal.stem().string();
+    std::size_t at = kLogHead;
+    while (at < b.size()) {
+        Reader head(std::span<const std::byte>(b).subspan(at));
+        std::uint64_t length = 0, sum = 0;
+        if (!head.Get(length, 4) || !head.Get(sum, 8) || length > b.size() - at - kRecordHead ||
+            RecordChecksum(std::span<const std::byte>(b).subspan(at + kRecordHead, length), at) != sum) {
+            log.torn = true;
+            break;
+        }
+        LogRecord rec;
+        rec.at = at;
+        if (!DecodeRecord(b, at + kRecordHead, static_cast<std::size_t>(length), stem, rec)) {
+            log.damaged = true;
+            return log;
+        }
+        log.records.push_back(std::move(rec));
+        at += kRecordHead + static_cast<std::size_t>(length);
+    }
+    return log;
+}
+
+// One file of the log: what it holds now and what settling gives it.
+struct LogTarget {
+    fs::path path;
+    bool present = false;  // the file is there now
+    std::vector<std::byte> now;
+    bool exists = true;  // after settling
+    std::vector<std::byte> bytes;
+    bool foreign = false;
+};
+
+// Measures one file against every record that changed it and works out what it
+// must hold: every record written again, then the records from `undoFrom` on undone,
+// last first. A byte a record changed must hold the value it had before the first
+// such record or the value one of them wrote (the records' writes may reach the disk
+// in any order, but each byte always holds some value it was given); the length must
+// lie within the lengths the records gave the file.
+LogTarget TargetOf(const ParsedLog& log, const fs::path& folder, const std::string& name,
+                   std::uint64_t undoFrom) {
+    LogTarget t;
+    t.path = folder / name;
+    std::vector<const LogFileChange*> changes;
+    std::vector<std::uint64_t> at;
+    for (const LogRecord& rec : log.records)
+        for (const LogFileChange& f : rec.files)
+            if (f.name == name) {
+                changes.push_back(&f);
+                at.push_back(rec.at);
+            }
+    const std::byte* b = log.bytes.data();
+    struct stat info {};
+    if (::stat(t.path.c_str(), &info) == 0) {
+        t.present = true;
+        auto bytes = ReadWholeFile(t.path);
+        if (!S_ISREG(info.st_mode) || !bytes) {
+            t.foreign = true;
+            return t;
+        }
+        t.now = std::move(*bytes);
+    }
+    std::uint64_t low = changes.front()->oldLength, high = low;
+    for (const LogFileChange* f : changes) {
+        low = std::min(low, f->newLength);
+        high = std::max(high, f->newLength);
+    }
+    if (t.present ? (t.now.size() < low || t.now.size() > high) : changes.front()->existed) {
+        t.foreign = true;
+        return t;
+    }
+    // 0: not changed by any record; 1: changed, holding none of its values so far;
+    // 2: holding one of them.
+    std::vector<std::uint8_t> state(static_cast<std::size_t>(low), 0);
+    for (const LogFileChange* f : changes) {
+        for (const LogRun& run : f->runs) {
+            if (run.offset >= low) break;
+            const std::size_t end = static_cast<std::size_t>(std::min<std::uint64_t>(run.offset + run.count, low));
+            for (std::size_t p = static_cast<std::size_t>(run.offset); p < end; ++p) {
+                const std::size_t k = p - static_cast<std::size_t>(run.offset);
+                if (state[p] == 0) state[p] = t.now[p] == b[run.oldAt + k] ? 2 : 1;
+                if (state[p] == 1 && t.now[p] == b[run.newAt + k]) state[p] = 2;
+            }
+        }
+    }
+    if (std::find(state.begin(), state.end(), std::uint8_t{1}) != state.end()) {
+        t.foreign = true;
+        return t;
+    }
+    t.bytes = t.now;
+    for (const LogFileChange* f : changes) {
+        t.bytes.resize(static_cast<std::size_t>(f->newLength), std::byte{0});
+        for (const LogRun& run : f->runs)
+            if (run.newCount > 0)
+                std::memcpy(t.bytes.data() + run.offset, b + run.newAt, run.newCount);
+    }
+    for (std::size_t i = changes.size(); i-- > 0;) {
+        if (at[i] < undoFrom) break;
+        const LogFileChange* f = changes[i];
+        t.bytes.resize(static_cast<std::size_t>(f->oldLength), std::byte{0});
+        for (const LogRun& run : f->runs)
+            if (run.oldCount > 0)
+                std::memcpy(t.bytes.data() + run.offset, b + run.oldAt, run.oldCount);
+        t.exists = f->existed;
+    }
+    return t;
+}
+
+// Gives a file what its target says and flushes it; writes only the bytes that differ.
+bool WriteTarget(const LogTarget& t) {
+    FileOps& ops = Files();
+    if (!t.exists) return !t.present || ops.Unlink(t.path.c_str()) == 0 || errno == ENOENT;
+    int fd = ops.Open(t.path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && !S_ISREG(st.st_mode)) {
+        ok = false;
+        errno = EINVAL;
+    }
+    const std::size_t common = std::min(t.now.size(), t.bytes.size());
+    std::size_t i = 0;
+    while (ok && i < common) {
+        if (t.now[i] == t.bytes[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1, same = 0;
+        for (; end < common && same < 64; ++end) same = t.now[end] == t.bytes[end] ? same + 1 : 0;
+        end -= same;
+        ok = PwriteAllAt(fd, t.bytes.data() + i, end - i, static_cast<off_t>(i));
+        i = end;
+    }
+    if (ok && t.bytes.size() > t.now.size())
+        ok = PwriteAllAt(fd, t.bytes.data() + common, t.bytes.size() - common,
+                         static_cast<off_t>(common));
+    if (ok && t.bytes.size() < t.now.size())
+        ok = ops.Ftruncate(fd, static_cast<off_t>(t.bytes.size())) == 0;
+    ok = ok && ops.Fdatasync(fd) == 0;
+    const int err = errno;
+    ops.Close(fd);
+    errno = err;
+    return ok;
+}
+
+// Empties a log and flushes it: the mark alone.
+bool ResetLog(const fs::path& journal) {
+    FileOps& ops = Files();
+    int fd = ops.Open(journal.c_str(), O_WRONLY | O_CLOEXEC, 0);
+    if (fd < 0) return errno == ENOENT;
+    bool ok = PwriteAllAt(fd, reinterpret_cast<const std::byte*>(kLogMagic), kLogHead, 0) &&
+              ops.Ftruncate(fd, static_cast<off_t>(kLogHead)) == 0 && ops.Fdatasync(fd) == 0;
+    const int err = errno;
+    ops.Close(fd);
+    errno = err;
+    if (ok) RememberLog(journal);
+    return ok;
+}
+
+struct LogPlan {
+    Plan plan = Plan::None;
+    std::vector<LogTarget> targets;
+    bool namesChange = false;  // a file is created or removed: the folder is flushed
+};
+
+Result<LogPlan> JudgeLog(const fs::path& journal) {
+    LogPlan out;
+    auto log = ReadLog(journal);
+    if (!log) return log.error();
+    if (log->damaged) {
+        out.plan = Plan::Damaged;
+        return out;
+    }
+    const std::optional<std::uint64_t> failed = FailedFrom(journal);
+    const std::uint64_t undoFrom = failed ? *failed : ~std::uint64_t{0};
+    std::vector<std::string> names;
+    bool undone = false;
+    for (const LogRecord& rec : log->records) {
+        undone = undone || rec.at >= undoFrom;
+        for (const LogFileChange& f : rec.files) {
+            if (std::find(names.begin(), names.end(), f.name) == names.end()) names.push_back(f.name);
+            out.namesChange = out.namesChange || !f.existed;
+        }
+    }
+    std::sort(names.begin(), names.end());
+    bool foreign = false;
+    for (const std::string& name : names) {
+        out.targets.push_back(TargetOf(*log, journal.parent_path(), name, undoFrom));
+        foreign = foreign || out.targets.back().foreign;
+    }
+    out.plan = foreign                    ? Plan::SetAside
+               : log->torn || undone       ? Plan::RollBack
+               : log->records.empty()      ? Plan::None
+                                           : Plan::Complete;
+    return out;
+}
+
+// Settles a redo log: writes its records into the files again (or sets it aside),
+// flushes the files, then empties or removes the log.
+Result<Settled> SettleLog(const fs::path& journal, AfterRecovery after) {
+    Settled out;
+    out.journal = journal;
+    auto judged = JudgeLog(journal);
+    if (!judged) return judged.error();
+    out.outcome = OutcomeOf(judged->plan);
+    // An empty log this program keeps is left as it is.
+    if (judged->plan == Plan::None && after == AfterRecovery::Keep && IsKnownLog(journal))
+        return out;
+    if (judged->plan == Plan::SetAside) {
+        out.setAsideAs = AsideName(journal);
+        if (Files().Rename(journal.c_str(), out.setAsideAs.c_str()) != 0)
+            return FileErrorFromErrno(errno, journal.string(), true);
+        ForgetLog(journal);
+        NoteFailed(journal, false);
+        if (SyncFolder(FolderOf(journal).c_str()) != 0)
+            return FileErrorFromErrno(errno, FolderOf(journal), true);
+        return out;
+    }
+    if (judged->plan != Plan::Damaged) {
+        for (const LogTarget& t : judged->targets)
+            if (!WriteTarget(t)) return FileErrorFromErrno(errno, t.path.string(), true);
+        if (judged->namesChange && SyncFolder(FolderOf(journal).c_str()) != 0)
+            return FileErrorFromErrno(errno, FolderOf(journal), true);
+    }
+    // The files are on the disk: the log may go.
+    if (after == AfterRecovery::Keep) {
+        if (!ResetLog(journal)) return FileErrorFromErrno(errno, journal.string(), true);
+    } else {
+        ForgetLog(journal);
+        if (Files().Unlink(journal.c_str()) != 0) {
+            if (errno != ENOENT) return FileErrorFromErrno(errno, journal.string(), true);
+        } else if (SyncFolder(FolderOf(journal).c_str()) != 0) {
+            return FileErrorFromErrno(errno, FolderOf(journal), true);
+        }
+    }
+    NoteFailed(journal, false);
+    return out;
+}
+
+// Takes a redo log's record back out after its operation failed: the files get their
+// old bytes (flushed), then the log its old length (flushed). When even that fails,
+// the program remembers to undo the record when it next settles the log.
+void BackOut(const fs::path& journal, std::span<const FileChange> changes, std::uint64_t recordAt,
+             bool filesWritten) {
+    FileOps& ops = Files();
+    bool ok = !filesWritten || RestoreAll(changes);
+    if (ok) {
+        int fd = ops.Open(journal.c_str(), O_WRONLY | O_CLOEXEC, 0);
+        ok = fd >= 0 && ops.Ftruncate(fd, static_cast<off_t>(recordAt)) == 0 &&
+             ops.Fdatasync(fd) == 0;
+        if (fd >= 0) ops.Close(fd);
+    }
+    ForgetLog(journal);
+    if (!ok) NoteFailed(journal, true, recordAt);
+}
+
+Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> changes) {
+    FileOps& ops = Files();
+    const std::vector<std::byte> body = EncodeRecordBody(changes);
+    std::uint64_t size = 0;
+    Format format = FormatOf(journal, size);
+    bool append = format == Format::Redo && IsKnownLog(journal);
+    // A record of a failed operation that never reached the log leaves nothing to undo.
+    if (!append && !LiveOnDisk(journal)) NoteFailed(journal, false);
+    // A log this program did not write (or whose last operation failed) is settled
+    // first; so is one that has grown past its limit.
+    if ((!append && LiveOnDisk(journal)) ||
+        (append && size > kLogHead && size + kRecordHead + body.size() > logLimit)) {
+        auto settled = SettleJournal(journal, AfterRecovery::Keep);
+        if (!settled) return settled.error();
+        format = FormatOf(journal, size);
+        append = format == Format::Redo && size == kLogHead;
+    }
+    const std::uint64_t recordAt = append ? size : kLogHead;
+    std::vector<std::byte> out;
+    if (!append) out.assign(reinterpret_cast<const std::byte*>(kLogMagic),
+                            reinterpret_cast<const std::byte*>(kLogMagic) + kLogHead);
+    const std::vector<std::byte> record = RecordAt(body, recordAt);
+    out.insert(out.end(), record.begin(), record.end());
+
+    // 1. The record, flushed: the commit. A new log needs its name on the disk too.
+    const bool created = format == Format::Missing;
+    int fd = ops.Open(journal.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return FileErrorFromErrno(errno, journal.string(), true);
+    bool ok = PwriteAllAt(fd, out.data(), out.size(), static_cast<off_t>(append ? size : 0));
+    // Whatever an earlier file of that name held past the new log goes.
+    if (ok && !append && !created)
+        ok = ops.Ftruncate(fd, static_cast<off_t>(out.size())) == 0;
+    ok = ok && (created ? ops.Fsync(fd) : ops.Fdatasync(fd)) == 0;
+    int err = errno;
+    if (ops.Close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && created && SyncFolder(FolderOf(journal).c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        BackOut(journal, changes, recordAt, false);
+        return FileErrorFromErrno(err, journal.string(), true);
+    }
+
+    // 2. The files, in place, without a flush: the record holds what they must hold.
+    for (const FileChange& c : changes) {
+        fd = ops.Open(c.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        ok = fd >= 0;
+        err = errno;
+        for (const ByteRange& r : c.ranges) {
+            ok = ok && PwriteAllAt(fd, c.after.data() + r.begin, r.end - r.begin,
+                                   static_cast<off_t>(r.begin));
+        }
+        if (ok && c.after.size() < c.before.size())
+            ok = ops.Ftruncate(fd, static_cast<off_t>(c.after.size())) == 0;
+        if (!ok) err = errno;
+        if (fd >= 0 && ops.Close(fd) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (!ok) {
+            BackOut(journal, changes, recordAt, true);
+            return FileErrorFromErrno(err, c.path.string(), true);
+        }
+    }
+    RememberLog(journal);
+    return Ok();
+}
+
 }  // namespace
 
 std::uint64_t JournalBodyChecksum(std::span<const std::byte> body) { return Checksum(body); }
@@ -517,14 +1142,7 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
     put(changes.size(), 4);
     for (std::size_t k = 0; k < changes.size(); ++k) {
         const FileChange& c = changes[k];
-        const std::string name = c.path.filename().string();
-        put(name.size(), 2);
-        std::memcpy(p, name.data(), name.size());
-        p += name.size();
-        put(c.existed ? 1 : 0, 1);
-        put(c.before.size(), 8);
-        put(c.after.size(), 8);
-        put(runs[k].size(), 4);
+        p = PutFileHead(p, c, runs[k].size());
         std::size_t at = 0;
         for (const Run& run : runs[k]) {
             const std::size_t gap = run.begin - at, count = run.end - run.begin;
@@ -643,32 +1261,42 @@ Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes
 }
 
 bool JournalIsLive(const fs::path& journal) {
-    // O_NONBLOCK: a FIFO of that name is not waited on (its read fails: no journal).
-    int fd = ::open(journal.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    char mark[sizeof kMagic] = {};
-    ssize_t n = ::pread(fd, mark, sizeof mark, 0);
-    ::close(fd);
-    // Anything but a cleared mark is looked at closely (a torn journal included).
-    if (n <= 0) return false;
-    for (ssize_t i = 0; i < n; ++i)
-        if (mark[i] != 0) return true;
-    return false;
+    std::uint64_t size = 0;
+    const Format format = FormatOf(journal, size);
+    // A log this program wrote and has written into the files counts for others only.
+    if (format == Format::Redo && IsKnownLog(journal)) return false;
+    return LiveOnDisk(journal);
 }
 
+namespace {
+Status CommitWithRollbackJournal(const fs::path& journal, std::span<const FileChange> changes);
+}  // namespace
+
+void UseJournalDesign(JournalDesign d) { design = d; }
+
+void SetJournalSettleSize(std::uint64_t bytes) { logLimit = bytes; }
+
 Status CommitChanges(const fs::path& journal, std::span<const FileChange> changes) {
-    FileOps& ops = Files();
-    const std::string folder = FolderOf(journal);
     for (const FileChange& c : changes) {
         const std::uint64_t limit = LimitOf(c.path.filename().string());
         if (limit == 0 || c.after.size() > limit || c.before.size() > limit)
             return BadFormatError(c.path.string(), "ファイルが大きすぎます。");
     }
+    if (design == JournalDesign::RedoLog) return CommitWithRedoLog(journal, changes);
+    return CommitWithRollbackJournal(journal, changes);
+}
+
+namespace {
+// The rollback design: the old bytes are journalled and flushed, then each file is
+// written and flushed, then the mark is cleared without a flush.
+Status CommitWithRollbackJournal(const fs::path& journal, std::span<const FileChange> changes) {
+    FileOps& ops = Files();
+    const std::string folder = FolderOf(journal);
     const std::vector<std::byte> record = EncodeJournal(changes);
 
     // 1. The journal, flushed. A journal that still counts (an earlier put-back
-    // failed) is settled first.
-    if (JournalIsLive(journal)) {
+    // failed, or a redo log) is settled first.
+    if (LiveOnDisk(journal)) {
         auto settled = SettleJournal(journal, AfterRecovery::Keep);
         if (!settled) return settled.error();
     }
@@ -734,8 +1362,11 @@ Status CommitChanges(const fs::path& journal, std::span<const FileChange> change
     ClearMark(journal, false);
     return Ok();
 }
+}  // namespace
 
 Result<Settled> SettleJournal(const fs::path& journal, AfterRecovery after) {
+    std::uint64_t size = 0;
+    if (FormatOf(journal, size) == Format::Redo) return SettleLog(journal, after);
     Settled out;
     out.journal = journal;
     auto judged = Judge(journal);
@@ -788,6 +1419,12 @@ Result<Recovery> RecoverJournal(const fs::path& journal, AfterRecovery after) {
 }
 
 Result<Recovery> InspectJournal(const fs::path& journal) {
+    std::uint64_t size = 0;
+    if (FormatOf(journal, size) == Format::Redo) {
+        auto judged = JudgeLog(journal);
+        if (!judged) return judged.error();
+        return OutcomeOf(judged->plan);
+    }
     auto judged = Judge(journal);
     if (!judged) return judged.error();
     return OutcomeOf(judged->plan);

@@ -1,21 +1,28 @@
 #pragma once
-// The rollback journal of the cash book. Before the first byte of KEIRI<nn>.DAT or
-// YOKIN<nn>.DAT changes, the old bytes of every range an operation writes go into
-// KEIRI<nn>.JNL beside the ledger and are flushed; then the files are written and
-// flushed. From that flush on the operation is done: a journal found later whose files
-// hold every range as the operation wrote it is simply dropped, so a power cut after
-// the screen moved on never undoes what the user saw saved. The mark at the journal's
-// start is cleared afterwards without a flush of its own; before anything else writes
-// these files the journal is settled (its cleared mark flushed, or the journal rolled
-// back), so that no older journal can ever be applied over a newer save.
+// The journal of the cash book, KEIRI<nn>.JNL beside the ledger: a redo log. An
+// operation appends one record to it, holding for every range it changes in
+// KEIRI<nn>.DAT and YOKIN<nn>.DAT the old and the new bytes and each file's old and
+// new length, and flushes the log: that single flush is the commit, and from it on
+// the operation is done. The files are then written in place without a flush of
+// their own. The log is settled (every record written into the files again where
+// they do not hold it yet, the files flushed, then the log emptied or removed) before
+// anything else writes these files, before a copy or a restore of the folder, when
+// it grows past kJournalSettleSize and when the program ends; a read that finds a log
+// settles it the same way, so a power cut at any point leaves each operation either
+// wholly there or wholly absent, and every operation that was reported done there.
 //
-// A journal applies only to the files it was written for: it records each file's old
-// and new length, and for every range a checksum of the bytes the operation wrote, one
-// per 512-byte sector. A read that finds a range holding neither its old nor its new
-// bytes (the files were saved since, restored from a copy or replaced by hand) keeps
-// the files and sets the journal aside under another name. A journal whose own write
-// was cut short fails its checksum (the data files were never touched) and is removed,
-// as is one whose lengths or ranges lie beyond what these files can be.
+// A log applies only to the files it was written for: every byte a record changed
+// must hold the value it had before the log's first change to it or a value one of
+// its records wrote, and each file's length must lie within the lengths the records
+// gave it. A read that finds the files otherwise (restored from a copy, replaced by
+// hand) keeps the files and sets the log aside under another name. A record whose
+// own write was cut short fails its checksum and was never written into the files;
+// a log naming other files or lengths beyond these files' limits is removed.
+//
+// An older program wrote a rollback journal instead (the mark "TABJRNL2"): the old
+// bytes of every range, flushed before the files were written and flushed. One found
+// on the disk is still settled as such: rolled back, dropped when its files hold
+// every range as written, or set aside.
 
 #include <cstddef>
 #include <cstdint>
@@ -66,22 +73,34 @@ inline constexpr std::size_t kSectorSize = 512;
 // and a deposit file (its record and whatever follows it) of 1 MiB.
 inline constexpr std::uint64_t kMaxDepositFileSize = 1ull << 20;
 
+// The log is settled when an operation would take it past this length.
+inline constexpr std::uint64_t kJournalSettleSize = 1u << 20;
+// Another limit (the tests use a small one to reach the settling often).
+void SetJournalSettleSize(std::uint64_t bytes);
+
+// How CommitChanges writes: the redo log, or the older rollback journal (kept so that
+// the benchmarks can measure both designs side by side).
+enum class JournalDesign { RedoLog, RollbackJournal };
+void UseJournalDesign(JournalDesign design);
+
 // KEIRI13.DAT -> KEIRI13.JNL.
 std::filesystem::path JournalPathFor(const std::filesystem::path& ledgerPath);
 
-// Whether `journal` holds a journal that still counts (or the remains of one whose
-// own write was cut short): the mark at its start is not cleared.
+// Whether `journal` holds a journal that a read must settle: a rollback journal whose
+// mark is not cleared (or the remains of one whose own write was cut short), or a
+// redo log with records that this program has not itself written into the files.
 bool JournalIsLive(const std::filesystem::path& journal);
 
-// Writes the changes under the journal `journal`. Ok: every file holds its `after`,
-// flushed. An error: every file holds its `before` (or, when even putting them back
-// failed, the journal stays and the next look at the data puts them back).
+// Writes the changes under the journal `journal`. Ok: the operation is on the disk
+// (its record flushed; the files hold their `after`). An error: every file holds its
+// `before` (or, when even putting them back failed, the next settling of the journal
+// puts them back).
 Status CommitChanges(const std::filesystem::path& journal, std::span<const FileChange> changes);
 
 enum class Recovery {
     None,         // no journal that counts
-    RolledBack,   // the operation was cut short: the files got their old bytes back
-    Completed,    // the operation had written everything: the files stay as they are
+    RolledBack,   // the operation was cut short: the files are as they were before it
+    Completed,    // the operations were done: the files hold them (written again if need be)
     SetAside,     // the files are not the ones it was written for: kept, journal renamed
     TornRemoved   // damaged (cut short, or beyond the files' limits): removed
 };

@@ -338,11 +338,9 @@ TEST_F(JournalFaults, WritesCutShortLeaveTheOldFiles) {
         }
         Fresh(prompt);  // the kept journal goes when the data are read
         const Snapshot after = Take();
-        // The last flush: a write after it (the journal's mark cleared) comes after
-        // the operation is done.
-        int lastFlush = 0;
-        for (int n = 1; n <= counting.calls; ++n)
-            if (counting.writeSizes[static_cast<std::size_t>(n - 1)] == 0) lastFlush = n;
+        // A write cut short fails the operation, and the operation is undone: also
+        // one of the files' writes after the log's flush (a process killed there for
+        // real leaves a committed record, which the power-cut tests below follow).
         for (int n = 1; n <= counting.calls; ++n) {
             const std::size_t size = counting.writeSizes[static_cast<std::size_t>(n - 1)];
             if (size < 2) continue;
@@ -354,7 +352,7 @@ TEST_F(JournalFaults, WritesCutShortLeaveTheOldFiles) {
                 FaultyFiles files(n, Fault::Stop, cut);
                 files.sectorCuts = true;
                 tried += Try(op, after, files, "torn");
-                EXPECT_TRUE(Take() == (op.cashBook && n > lastFlush ? after : before));
+                EXPECT_TRUE(Take() == before);
             }
         }
     }
@@ -422,6 +420,19 @@ class PowerCuts : public JournalFaults {
             {"post, then a statement page saved", {find("post"), find("save tax return")}});
         out.push_back({"post with deposit, then a statement page saved",
                        {find("post with deposit"), find("save tax return")}});
+        // Several operations in one log, their files' writes all unflushed.
+        out.push_back({"post, then append, then delete with deposit",
+                       {find("post"), find("append"), find("delete with deposit")}});
+        // A log full after one operation: the next settles it before its own record.
+        const Step post = find("post with deposit");
+        const Step insert = find("insert");
+        out.push_back({"post with deposit, then insert into a full log",
+                       {post, {"insert into a full log", [insert](SharedState& s) {
+                            SetJournalSettleSize(64);
+                            Status st = insert.run(s);
+                            SetJournalSettleSize(kJournalSettleSize);
+                            return st;
+                        }}}});
         return out;
     }
 
@@ -443,6 +454,8 @@ class PowerCuts : public JournalFaults {
     // Every crash state of the scenario, by write and by sector. Returns how many.
     long CutEverywhere(const Scenario& sc, bool bySector, long& ofRecovery) {
         SCOPED_TRACE(sc.name + (bySector ? ", by sector" : ", by write"));
+        testing::UnflushedFiles noWaiting;
+        ScopedFileOps use(noWaiting);
         Put(before);
         FakePrompt quiet;
         SharedState s = Fresh(quiet);
@@ -459,7 +472,7 @@ class PowerCuts : public JournalFaults {
         }
         EXPECT_FALSE(snaps.back() == snaps.front());
         long states = 0;
-        long liveSeen = 0;  // every 64th state with a journal that counts is cut again
+        long liveSeen = 0;  // every 8th state with a journal that counts is cut again
         for (std::size_t k = 0; k <= run.ops.size(); ++k) {
             // Steps reported done before the cut must stay done.
             std::size_t done = 0;
@@ -476,7 +489,7 @@ class PowerCuts : public JournalFaults {
                     PutData(files);
                     const bool live = JournalIsLive(data / "KEIRI13.JNL");
                     ++states;
-                    if (!live || bySector || liveSeen++ % 64 != 0) {
+                    if (!live || bySector || liveSeen++ % 8 != 0) {
                         ReadAfterCut(allowed, what);
                         continue;
                     }
@@ -507,29 +520,83 @@ class PowerCuts : public JournalFaults {
     }
 };
 
-TEST_F(PowerCuts, EveryCrashStateReadsAsTheOldOrTheNewFilesAndDoneStaysDone) {
-    long states = 0, ofRecovery = 0;
-    for (const Scenario& sc : Scenarios()) {
-        const long before = states;
-        states += CutEverywhere(sc, false, ofRecovery);
-        states += CutEverywhere(sc, true, ofRecovery);
-        std::printf("%s: %ld crash states\n", sc.name.c_str(), states - before);
-    }
-    std::printf("power-cut states tried: %ld, and %ld more cut during the recovery\n", states,
-                ofRecovery);
-    EXPECT_GT(states, 500);
-    EXPECT_GT(ofRecovery, 20);
+// One test a scenario, so that a run on several cores shares them out.
+constexpr int kPowerCutScenarios = 13;
+
+TEST_F(PowerCuts, EveryScenarioHasItsTest) {
+    EXPECT_EQ(Scenarios().size(), static_cast<std::size_t>(kPowerCutScenarios));
 }
 
-// Case 1: the journal of a posting whose cleared mark never reached the disk, then a
-// save of the deposit book: the posting and the save both stay.
-TEST_F(PowerCuts, AStaleJournalIsNeverRolledOverALaterSave) {
+class PowerCutScenario : public PowerCuts, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PowerCutScenario, EveryCrashStateReadsAsTheOldOrTheNewFilesAndDoneStaysDone) {
+    const std::vector<Scenario> all = Scenarios();
+    ASSERT_LT(static_cast<std::size_t>(GetParam()), all.size());
+    const Scenario& sc = all[static_cast<std::size_t>(GetParam())];
+    long ofRecovery = 0;
+    const long states = CutEverywhere(sc, false, ofRecovery) + CutEverywhere(sc, true, ofRecovery);
+    std::printf("%s: %ld crash states, and %ld more cut during the recovery\n", sc.name.c_str(),
+                states, ofRecovery);
+    EXPECT_GT(states, 20);
+    EXPECT_GT(ofRecovery, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachScenario, PowerCutScenario, ::testing::Range(0, kPowerCutScenarios));
+
+// Case 1 with the redo log: a posting with a deposit correction, then a save of the
+// deposit book. The save settles the log before it writes (the posting written into
+// the files and flushed, the log emptied and flushed), so no power cut can bring the
+// posting's record back over the save; found again all the same (put back by hand),
+// it does not fit the saved files and is set aside, never written over them.
+TEST_F(PowerCuts, ALogIsSettledBeforeALaterSaveAndNeverWrittenOverIt) {
     Put(before);
     FakePrompt prompt;
     SharedState s = Fresh(prompt);
     DepositChange d{2, 1, 3000};
     RowFields withdrawal{"130403", "（月）", 2, ""};
     ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d).ok());
+    const std::string log = ReadBytes(data / "KEIRI13.JNL");
+    ASSERT_EQ(log.substr(0, 8), "TABJRNL3");
+    ASSERT_GT(log.size(), 8u);
+    s.DepositBook.AccountName[2] = "定期預金";
+    s.DepositBook.CurrentBalance[2] = 13;
+    s.DepositBook.CurrentTotal += 13;
+    ASSERT_TRUE(SaveDepositBook(s).ok());
+    EXPECT_EQ(ReadBytes(data / "KEIRI13.JNL"), "TABJRNL3");
+    const Snapshot saved = DataOnly(Take());
+    prompt.Clear();
+    SharedState again = Fresh(prompt);
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+    EXPECT_TRUE(DataOnly(Take()) == saved);
+    EXPECT_EQ(again.DepositBook.CurrentBalance[1], s.DepositBook.CurrentBalance[1]);
+    EXPECT_EQ(again.DepositBook.CurrentBalance[2], 13);
+    EXPECT_EQ(again.DepositBook.CurrentTotal, s.DepositBook.CurrentTotal);
+
+    WriteBytes(data / "KEIRI13.JNL", log);
+    prompt.Clear();
+    Fresh(prompt);
+    EXPECT_TRUE(DataOnly(Take()) == saved);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, SetAsideMessage("KEIRI13-ASIDE1.JNL"));
+    EXPECT_EQ(ReadBytes(data / "KEIRI13-ASIDE1.JNL"), log);
+    prompt.Clear();
+    Fresh(prompt);
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+// Case 1 with a rollback journal, as an older program left them: the journal of a
+// posting whose cleared mark never reached the disk, then a save of the deposit
+// book: the posting and the save both stay.
+TEST_F(PowerCuts, AStaleRollbackJournalIsNeverRolledOverALaterSave) {
+    Put(before);
+    FakePrompt prompt;
+    SharedState s = Fresh(prompt);
+    DepositChange d{2, 1, 3000};
+    RowFields withdrawal{"130403", "（月）", 2, ""};
+    UseJournalDesign(JournalDesign::RollbackJournal);
+    const Status posted = PostAmount(s, 3, 1, 4500, "04", withdrawal, &d);
+    UseJournalDesign(JournalDesign::RedoLog);
+    ASSERT_TRUE(posted.ok());
     const std::string journal = ReadBytes(data / "KEIRI13.JNL");
     // The mark as it was before it was cleared: the power went before the page with
     // the cleared mark was written back.
@@ -672,7 +739,8 @@ TEST_F(PowerCuts, SettlingTheFolderLeavesOnlyTheDataFiles) {
     auto settled = SettleDataFolder(data);
     ASSERT_TRUE(settled.ok());
     ASSERT_EQ(settled->size(), 1u);
-    EXPECT_EQ((*settled)[0].outcome, Recovery::None);
+    // The posting's record, already in the files, is flushed with them.
+    EXPECT_EQ((*settled)[0].outcome, Recovery::Completed);
     for (const auto& e : fs::directory_iterator(data))
         EXPECT_TRUE(IsDataFileName(e.path().filename().string())) << e.path();
 }

@@ -172,34 +172,191 @@ TEST_F(JournalTest, ATornJournalIsRemovedAndTheFilesLeftAlone) {
     EXPECT_FALSE(fs::exists(journal));
 }
 
-TEST_F(JournalTest, ACommitLeavesNoJournalThatCountsAndAFailedOneTheOldFiles) {
+TEST_F(JournalTest, ACommitIsOneFlushOfTheLogAndAFailedOneLeavesTheOldFiles) {
     WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
-    ASSERT_TRUE(CommitChanges(temp / "KEIRI13.JNL", changes).ok());
+    const fs::path journal = temp / "KEIRI13.JNL";
+    testing::FaultyFiles first;
+    {
+        ScopedFileOps use(first);
+        ASSERT_TRUE(CommitChanges(journal, changes).ok());
+    }
+    // A new log: its own flush and its folder's.
+    EXPECT_EQ(first.flushCalls.size(), 2u);
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerAfter);
     EXPECT_EQ(ReadBytes(temp / "YOKIN13.DAT"), depositAfter);
-    // The file is kept for the next operation, its mark cleared.
-    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
-    EXPECT_EQ(ReadBytes(temp / "KEIRI13.JNL").substr(0, 8), std::string(8, '\0'));
-    EXPECT_EQ(*RecoverJournal(temp / "KEIRI13.JNL", AfterRecovery::Keep), Recovery::None);
-    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerAfter);
+    // The log keeps the record; this program has written it into the files, so
+    // nothing is left for a read of its own to settle.
+    EXPECT_EQ(ReadBytes(journal).substr(0, 8), "TABJRNL3");
+    EXPECT_FALSE(JournalIsLive(journal));
 
-    WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
-    fs::remove(temp / "YOKIN13.DAT");
-    // The write of the second file fails (a full disk): the first is put back.
-    testing::FaultyFiles files(7, testing::Fault::Fail);
-    Status st = Ok();
+    // The next operation appends to the log: one flush, nothing else.
+    std::vector<FileChange> back = {FileChange{temp / "KEIRI13.DAT", true, AsBytes(ledgerAfter),
+                                               AsBytes(ledgerBefore), {{0, 36}}, {}}};
+    testing::FaultyFiles second;
     {
-        ScopedFileOps use(files);
-        st = CommitChanges(temp / "KEIRI13.JNL", changes);
+        ScopedFileOps use(second);
+        ASSERT_TRUE(CommitChanges(journal, back).ok());
     }
-    ASSERT_TRUE(files.reached);
-    EXPECT_FALSE(st.ok());
+    EXPECT_EQ(second.flushCalls.size(), 1u);
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
-    EXPECT_FALSE(fs::exists(temp / "YOKIN13.DAT"));
-    EXPECT_FALSE(JournalIsLive(temp / "KEIRI13.JNL"));
-    // Reading the data removes the kept file.
-    EXPECT_EQ(*RecoverJournal(temp / "KEIRI13.JNL"), Recovery::None);
-    EXPECT_FALSE(fs::exists(temp / "KEIRI13.JNL"));
+    // Settling writes nothing new, flushes the files and empties the log.
+    EXPECT_EQ(*RecoverJournal(journal, AfterRecovery::Keep), Recovery::Completed);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
+    EXPECT_EQ(ReadBytes(temp / "YOKIN13.DAT"), depositAfter);
+    EXPECT_EQ(ReadBytes(journal), "TABJRNL3");
+    EXPECT_EQ(*RecoverJournal(journal, AfterRecovery::Keep), Recovery::None);
+
+    // Each call of a commit failing in turn (a full disk, an I/O error): the old files,
+    // and nothing for the next read to undo.
+    int tried = 0;
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE("call " + std::to_string(n) + " fails");
+        fs::remove(journal);
+        WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
+        fs::remove(temp / "YOKIN13.DAT");
+        testing::FaultyFiles files(n, testing::Fault::Fail);
+        Status st = Ok();
+        {
+            ScopedFileOps use(files);
+            st = CommitChanges(journal, changes);
+        }
+        if (!files.reached) break;
+        ++tried;
+        EXPECT_FALSE(st.ok());
+        EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
+        EXPECT_FALSE(fs::exists(temp / "YOKIN13.DAT"));
+        EXPECT_FALSE(JournalIsLive(journal));
+        EXPECT_EQ(*RecoverJournal(journal), Recovery::None);
+        EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
+        EXPECT_FALSE(fs::exists(journal));
+    }
+    EXPECT_GE(tried, 6);
+}
+
+// A log as its layout says, written here byte by byte: the mark, then one record
+// (u32 length of the body, u64 checksum of the body mixed with the record's place)
+// with one file and two runs.
+std::string HandWrittenLog(std::uint64_t oldLength, bool goodSum) {
+    auto le = [](std::uint64_t v, int width) {
+        std::string out;
+        for (int i = 0; i < width; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return out;
+    };
+    std::string body = le(1, 4) + le(11, 2) + "KEIRI13.DAT" + le(1, 1) + le(oldLength, 8) +
+                       le(40, 8) + le(2, 4);
+    body += le(0, 4) + le(6, 2) + "HEADER" + "header";           // bytes 0..5
+    body += le(30, 4) + le(4, 2) + "ZZZZ";                        // 36..39, new only
+    std::uint64_t sum = JournalBodyChecksum(AsBytes(body)) ^ (8 * 0x9E3779B97F4A7C15ull);
+    if (!goodSum) sum ^= 1;
+    return "TABJRNL3" + le(body.size(), 4) + le(sum, 8) + body;
+}
+
+TEST(RedoLog, ARecordIsWrittenIntoTheFilesAgainWhereverTheyDoNotHoldItYet) {
+    TempFolder temp;
+    const fs::path journal = temp / "KEIRI13.JNL";
+    const std::string before = "HEADER" + std::string(30, 'a');
+    const std::string after = "header" + std::string(30, 'a') + "ZZZZ";
+    // The record reached the log; of the files' writes, none, the first, or all.
+    for (const std::string& now : {before, "header" + std::string(30, 'a'), after}) {
+        SCOPED_TRACE(now);
+        WriteBytes(temp / "KEIRI13.DAT", now);
+        WriteBytes(journal, HandWrittenLog(36, true));
+        EXPECT_EQ(*InspectJournal(journal), Recovery::Completed);
+        EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), now);  // looking writes nothing
+        EXPECT_EQ(*RecoverJournal(journal), Recovery::Completed);
+        EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), after);
+        EXPECT_FALSE(fs::exists(journal));
+    }
+    // The record's own write cut short: the files never saw it; the operation is
+    // reported as undone.
+    WriteBytes(temp / "KEIRI13.DAT", before);
+    std::string torn = HandWrittenLog(36, true);
+    WriteBytes(journal, torn.substr(0, torn.size() - 3));
+    EXPECT_EQ(*RecoverJournal(journal), Recovery::RolledBack);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), before);
+    WriteBytes(journal, HandWrittenLog(36, false));
+    EXPECT_EQ(*RecoverJournal(journal), Recovery::RolledBack);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), before);
+    // Files that hold neither (restored from a copy, replaced by hand) are kept and
+    // the log is set aside.
+    const std::string other = "HEADEX" + std::string(30, 'a');
+    WriteBytes(temp / "KEIRI13.DAT", other);
+    WriteBytes(journal, HandWrittenLog(36, true));
+    auto settled = SettleJournal(journal);
+    ASSERT_TRUE(settled.ok());
+    EXPECT_EQ(settled->outcome, Recovery::SetAside);
+    EXPECT_EQ(settled->setAsideAs, temp / "KEIRI13-ASIDE1.JNL");
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), other);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13-ASIDE1.JNL"), HandWrittenLog(36, true));
+    // So is a file longer than any length the log gave it.
+    fs::remove(temp / "KEIRI13-ASIDE1.JNL");
+    WriteBytes(temp / "KEIRI13.DAT", after + "x");
+    WriteBytes(journal, HandWrittenLog(36, true));
+    EXPECT_EQ(*RecoverJournal(journal), Recovery::SetAside);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), after + "x");
+}
+
+// A record with a good checksum whose old length lies far beyond what a ledger can
+// be: the log is damaged and goes; nothing is extended.
+TEST(RedoLog, ARecordBeyondTheFilesLimitsIsRemovedAsDamaged) {
+    TempFolder temp;
+    const fs::path journal = temp / "KEIRI13.JNL";
+    const std::string ledger = "HEADER" + std::string(30, 'a');
+    WriteBytes(temp / "KEIRI13.DAT", ledger);
+    WriteBytes(journal, HandWrittenLog(1ull << 40, true));
+    EXPECT_EQ(*InspectJournal(journal), Recovery::TornRemoved);
+    EXPECT_EQ(*RecoverJournal(journal), Recovery::TornRemoved);
+    EXPECT_EQ(fs::file_size(temp / "KEIRI13.DAT"), ledger.size());
+    EXPECT_FALSE(fs::exists(journal));
+}
+
+// Many operations: the log is settled whenever it would grow past its limit, and
+// the files always end as the last operation left them.
+TEST(RedoLog, AFullLogIsSettledBeforeItGrowsFurther) {
+    TempFolder temp;
+    const fs::path journal = temp / "KEIRI13.JNL";
+    SetJournalSettleSize(300);
+    std::string ledger(600, 'a');
+    WriteBytes(temp / "KEIRI13.DAT", ledger);
+    std::size_t longest = 0;
+    for (int k = 0; k < 40; ++k) {
+        std::string next = ledger;
+        next[static_cast<std::size_t>(k * 13 % 600)] = static_cast<char>('A' + k % 26);
+        if (k % 7 == 3) next += std::string(50, 'n');     // grows
+        if (k % 7 == 5) next.resize(next.size() - 20);    // shrinks
+        std::vector<FileChange> c = {FileChange{temp / "KEIRI13.DAT", true, AsBytes(ledger),
+                                                AsBytes(next), {{0, next.size()}}, {}}};
+        testing::FaultyFiles counting;
+        {
+            ScopedFileOps use(counting);
+            ASSERT_TRUE(CommitChanges(journal, c).ok());
+        }
+        ledger = next;
+        longest = std::max<std::size_t>(longest, fs::file_size(journal));
+        EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledger);
+    }
+    SetJournalSettleSize(kJournalSettleSize);
+    EXPECT_LE(longest, 300u + 200u);  // one record past the limit at most
+    EXPECT_EQ(*RecoverJournal(journal), Recovery::Completed);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledger);
+}
+
+// A log left by another run of the program (its files not yet known to hold it) is
+// settled before a new record goes in.
+TEST_F(JournalTest, ALogFromAnotherRunIsSettledBeforeTheNextOperation) {
+    const fs::path journal = temp / "KEIRI13.JNL";
+    WriteBytes(temp / "KEIRI13.DAT", "HEADER" + std::string(30, 'a'));
+    WriteBytes(journal, HandWrittenLog(36, true));
+    EXPECT_TRUE(JournalIsLive(journal));
+    const std::string settled = "header" + std::string(30, 'a') + "ZZZZ";
+    std::string next = settled;
+    next[10] = 'q';
+    std::vector<FileChange> c = {FileChange{temp / "KEIRI13.DAT", true, AsBytes(settled),
+                                            AsBytes(next), {{10, 11}}, {}}};
+    ASSERT_TRUE(CommitChanges(journal, c).ok());
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), next);
+    EXPECT_EQ(*RecoverJournal(journal), Recovery::Completed);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), next);
 }
 
 TEST_F(JournalTest, AShorterJournalInAKeptFileEndsWhereItsLengthSays) {

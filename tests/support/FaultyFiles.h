@@ -29,6 +29,8 @@ class FaultyFiles : public FileOps {
     bool stopped = false;
     // The size of every counted write by call number (0 for other calls).
     std::vector<std::size_t> writeSizes;
+    // The numbers of the calls that were flushes (fsync, fdatasync).
+    std::vector<int> flushCalls;
     // False: two names cannot be swapped in one call, as on a FAT stick (the call
     // fails at once and is not counted).
     bool canExchange = true;
@@ -57,8 +59,8 @@ class FaultyFiles : public FileOps {
             return -1;
         return FileOps::Pwrite(fd, data, size, offset);
     }
-    int Fsync(int) override { return Gate(0) ? -1 : 0; }
-    int Fdatasync(int) override { return Gate(0) ? -1 : 0; }
+    int Fsync(int) override { return Flush(); }
+    int Fdatasync(int) override { return Flush(); }
     int Ftruncate(int fd, off_t length) override {
         return Gate(0) ? -1 : FileOps::Ftruncate(fd, length);
     }
@@ -79,6 +81,11 @@ class FaultyFiles : public FileOps {
     }
 
   private:
+    int Flush() {
+        if (Gate(0)) return -1;
+        flushCalls.push_back(calls);
+        return 0;
+    }
     int Refuse() {
         errno = EIO;
         return -1;
