@@ -26,7 +26,7 @@ std::string Description(const BookEntry& e, const ItemTableArray& items) {
 
 }  // namespace
 
-std::string EntrySource(const BookEntry& entry) {
+std::string EntrySourceText(const BookEntry& entry) {
     return std::string(EntrySourceName(entry.source)) + " " + std::to_string(entry.number);
 }
 
@@ -46,7 +46,7 @@ std::vector<JournalViewRow> JournalViewRows(const std::vector<BookEntry>& journa
     for (const BookEntry& e : journal) {
         rows.push_back({e.date, AccountName(e.posting.debit, items),
                         AccountName(e.posting.credit, items), Yen(e.posting.amount),
-                        Description(e, items), EntrySource(e)});
+                        Description(e, items), EntrySourceText(e)});
     }
     return rows;
 }

@@ -47,7 +47,7 @@ std::vector<SlipViewRow> SlipViewRows(const SlipBook& book, const ItemTableArray
 std::vector<int> LedgerAccounts(const std::vector<BookEntry>& journal, const SlipBook& book);
 
 // "出納簿 12" or "振替伝票 3": where an entry comes from.
-std::string EntrySource(const BookEntry& entry);
+std::string EntrySourceText(const BookEntry& entry);
 
 // The accounts a screen lists to choose from: code and name, in the chart's order.
 // `balanceSheetOnly` keeps the page-4 accounts.
