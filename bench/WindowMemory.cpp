@@ -1,7 +1,8 @@
 // The memory the window holds on a 10,000-line year: the year read, the cash book
 // open on its last page, the aggregation run and the summary screen shown, on Qt's
 // offscreen platform. Reported as counters: RSS (resident now) and HWM (the peak), in
-// MB, read from /proc/self/status.
+// MB, read from /proc/self/status. The peak is the process's: run one benchmark per
+// process (--benchmark_filter), BM_WholeWindow for the program as the user has it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -12,7 +13,11 @@
 #include "bench/BenchScreens.h"
 #include "cashbook/Aggregation.h"
 #include "cashbook/DataInp.h"
+#include "platform/Fonts.h"
+#include "platform/PrinterHost.h"
 #include "reports/Getsuji.h"
+#include "shell/HelpWindow.h"
+#include "shell/Tabulo.h"
 #include "ui/AppContext.h"
 
 namespace {
@@ -48,5 +53,37 @@ void BM_CashBookAndSummaryShown(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CashBookAndSummaryShown)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The whole window as the program sets it up: its fonts, the printer host and the
+// help window, the main window shown with the year read, the cash book opened from
+// it, 集計 run and the summary screen shown over both.
+void BM_WholeWindow(benchmark::State& state) {
+    QApplication& app = bench::App();
+    RegisterFontSubstitutions();
+    QFont uiFont(QStringLiteral("IPAPGothic"));
+    uiFont.setPointSize(10);
+    QApplication::setFont(uiFont);
+    bench::BenchFolder folder;
+    SharedState& s = const_cast<SharedState&>(folder.state());
+    bench::YesPrompt prompt;
+    PrinterHost printer(folder.state().LedgerPath.parent_path());
+    HelpWindow help(folder.state().LedgerPath.parent_path() / "help");
+    for (auto _ : state) {
+        Tabulo main(s, prompt, &printer, &help);
+        main.show();
+        app.processEvents();
+        DataInp cashBook(main.Context(), &main);
+        cashBook.show();
+        app.processEvents();
+        auto totalled = AggregateYear(s, prompt);
+        if (!totalled || !*totalled) state.SkipWithError("aggregation refused");
+        Getsuji summary(main.Context(), &cashBook);
+        summary.show();
+        app.processEvents();
+        state.counters["RSS_MB"] = StatusMb("VmRSS:");
+        state.counters["HWM_MB"] = StatusMb("VmHWM:");
+    }
+}
+BENCHMARK(BM_WholeWindow)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

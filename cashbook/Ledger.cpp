@@ -106,6 +106,49 @@ Status RawOf(const std::byte* stored, int n, const std::filesystem::path& ledger
     return Ok();
 }
 
+// Whether each item number moves the cash balance, looked up once per operation
+// rather than once a line.
+class CashItems {
+  public:
+    explicit CashItems(const ItemTableArray& items) {
+        for (std::size_t i = 0; i < cash_.size(); ++i)
+            cash_[i] = IsCashCategory(CategoryOf(items, static_cast<int>(i)));
+    }
+    // Item numbers outside the table have no category.
+    bool operator()(int itemNo) const {
+        const auto i = static_cast<std::size_t>(static_cast<unsigned>(itemNo));
+        return i < cash_.size() && cash_[i];
+    }
+    const std::array<bool, kItemCount + 1>& flags() const { return cash_; }
+
+  private:
+    std::array<bool, kItemCount + 1> cash_{};
+};
+
+// How many lines from line 1 are known to hold the balance the full recalculation
+// gives them, in the ledger file as stamped `stamp`: 0 when nothing is known of that
+// file, header or item table.
+int KnownToHold(const SharedState& s, const FileStamp& stamp, const CashItems& cash) {
+    const LedgerBalanceMark& m = s.BalanceMark;
+    if (!m.known || !stamp.present() || !(m.stamp == stamp) || m.path != s.LedgerPath ||
+        m.openingBalance != s.LedgerHeader.OpeningBalance ||
+        m.lineCount != s.LedgerHeader.LineCount || m.cashItems != cash.flags())
+        return 0;
+    return std::clamp(m.holdsThrough, 0, m.lineCount);
+}
+
+// Remembers that lines 1..holdsThrough of the ledger file as stamped `stamp` hold
+// (with the header and items of `s` as they are now).
+void MarkBalances(SharedState& s, const FileStamp& stamp, const CashItems& cash, int holdsThrough) {
+    if (!stamp.present()) {
+        s.BalanceMark = LedgerBalanceMark{};
+        return;
+    }
+    const int count = s.LedgerHeader.LineCount;
+    s.BalanceMark = LedgerBalanceMark{true,  stamp, s.LedgerPath, s.LedgerHeader.OpeningBalance,
+                                      count, cash.flags(), std::clamp(holdsThrough, 0, count)};
+}
+
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
 class Session {
@@ -113,7 +156,10 @@ class Session {
     static Result<Session> Open(const SharedState& s) {
         auto file = OpenYearLedger(s);
         if (!file) return file.error();
-        return Session(std::move(*file), s.LedgerHeader);
+        Session ses(std::move(*file), s.LedgerHeader);
+        // Stamped after the read, so that a write meanwhile makes nothing known.
+        ses.known = KnownToHold(s, StampOf(s.LedgerPath), CashItems(s.ItemTable));
+        return ses;
     }
 
     Result<LedgerLine> Read(int n) { return file_.ReadLine(n); }
@@ -128,11 +174,15 @@ class Session {
 
     LedgerHeaderRecord header;
     bool headerChanged = false;
+    // Lines from line 1 known to hold the full recalculation's balance when opened.
+    int known = 0;
 
     // Sends everything out, with the deposit book `book` when the operation corrects
     // an account: both files change or neither does. The shared state follows the
-    // files only when it worked.
-    Status Commit(SharedState& s, const std::optional<DepositBookRecord>& book = std::nullopt) {
+    // files only when it worked; then lines 1..holdsAfter are known to hold the full
+    // recalculation's balance.
+    Status Commit(SharedState& s, int holdsAfter,
+                  const std::optional<DepositBookRecord>& book = std::nullopt) {
         if (headerChanged) file_.WriteHeader(header);
         std::optional<StagedFile> deposit;
         std::vector<FileChange> also;
@@ -149,6 +199,9 @@ class Session {
         if (st) {
             s.LedgerHeader = header;
             if (book) s.DepositBook = *book;
+            MarkBalances(s, StampOf(file_.path()), CashItems(s.ItemTable), holdsAfter);
+        } else {
+            s.BalanceMark = LedgerBalanceMark{};
         }
         return st;
     }
@@ -166,23 +219,6 @@ struct Tracker {
 // The reference rule for line n: the balance restarts on the first dated line of a
 // new month whatever its category; line 1 starts from OpeningBalance. Gives the
 // line's balance and moves the tracker on.
-// Whether each item number moves the cash balance, looked up once per operation
-// rather than once a line.
-class CashItems {
-  public:
-    explicit CashItems(const ItemTableArray& items) {
-        for (std::size_t i = 0; i < cash_.size(); ++i)
-            cash_[i] = IsCashCategory(CategoryOf(items, static_cast<int>(i)));
-    }
-    // Item numbers outside the table have no category.
-    bool operator()(int itemNo) const {
-        const auto i = static_cast<std::size_t>(static_cast<unsigned>(itemNo));
-        return i < cash_.size() && cash_[i];
-    }
-
-  private:
-    std::array<bool, kItemCount + 1> cash_{};
-};
 
 // The rule itself, kept inline for the walks: false on an overflow.
 inline bool StepReferenceRule(Tracker& t, int n, const RawView& line,
@@ -221,14 +257,16 @@ Result<Tracker> RecalcWalk(Session& ses, const CashItems& cash, int from, Tracke
 }
 
 // Whether the reference walk over lines from..LineCount would leave every stored
-// balance as it is: the same rule as RecalcWalk, on a read of the file.
+// balance as it is: the same rule as RecalcWalk, on a read of the file that holds
+// the lines from `from` on.
 Result<bool> BalancesHold(const StoredLedger& stored, const LedgerHeaderRecord& header,
                           const CashItems& cash, int from, Tracker t) {
-    // `stored` holds the file from line 1.
     const int first = std::max(from, 1);
-    const int held = std::min(static_cast<int>(header.LineCount), stored.count());
+    const int held =
+        std::min(static_cast<int>(header.LineCount), stored.first() + stored.count() - 1);
     for (int n = first; n <= held; ++n) {
-        const std::byte* p = stored.data() + static_cast<std::size_t>(n - 1) * kLedgerLineSize;
+        const std::byte* p =
+            stored.data() + static_cast<std::size_t>(n - stored.first()) * kLedgerLineSize;
         RawView line;
         if (!PlainRawOf(p, line)) [[unlikely]] {
             if (Status st = RawOf(p, n, stored.path(), line); !st) return st.error();
@@ -241,6 +279,73 @@ Result<bool> BalancesHold(const StoredLedger& stored, const LedgerHeaderRecord& 
     if (held < header.LineCount && first <= header.LineCount)
         return MissingLedgerLine(stored.path(), std::max(held + 1, first));
     return true;
+}
+
+// How far from line 1 the stored balances are the full recalculation's, on a read of
+// the file from line 1: the walk stops at the first line that differs, overflows or
+// does not read (that line is not counted). `before` is the state after line
+// `beforeLine` (when the walk gets that far), `last` the state after line `holds`.
+struct HoldingPrefix {
+    int holds = 0;
+    Tracker before;
+    Tracker last;
+};
+HoldingPrefix WalkHoldingPrefix(const StoredLedger& stored, const LedgerHeaderRecord& header,
+                                const CashItems& cash, int beforeLine) {
+    HoldingPrefix out;
+    Tracker t;
+    const int held = std::min(static_cast<int>(header.LineCount), stored.count());
+    const std::byte* p = stored.data();
+    for (int n = 1; n <= held; ++n, p += kLedgerLineSize) {
+        RawView line;
+        if (!PlainRawOf(p, line)) [[unlikely]] {
+            if (!RawOf(p, n, stored.path(), line)) break;
+        }
+        Amount z = 0;
+        if (!StepReferenceRule(t, n, line, header, cash(line.f.itemNo), z)) [[unlikely]]
+            break;
+        if (z != line.f.zandaka) break;
+        out.holds = n;
+        out.last = t;
+        if (n == beforeLine) out.before = t;
+    }
+    return out;
+}
+
+// The walk back of RecalculateFromPage, from line `from` down to the first line
+// `stored` holds: the nearest line with a date gives the month and balance the walk
+// starts from. False when none of those lines has a date.
+Result<bool> PageWalkStart(const StoredLedger& stored, const std::filesystem::path& ledger,
+                           int from, Tracker& t) {
+    StoredDate date;
+    for (int n = from; n >= stored.first(); --n) {
+        auto line = stored.Line(n);
+        if (!line) return line.error();
+        if (!date.Read(*line, ledger, n)) return date.error();
+        if (IsBlank(date.text())) continue;
+        t.month = MonthKeyOf(date.text());
+        t.balance = line->Zandaka();
+        return true;
+    }
+    return false;
+}
+
+// The state of the full recalculation after line n (1..), whose balance holds: the
+// month of the nearest line up to n that has one, and line n's balance. False when
+// `stored` does not reach back far enough to tell.
+bool HeldStateAfter(const StoredLedger& stored, int n, Tracker& t) {
+    const std::byte* at = stored.Find(n);
+    if (at == nullptr) return false;
+    t = Tracker{};
+    t.balance = StoredLedgerLine(at).Zandaka();
+    for (int k = n; k >= stored.first(); --k) {
+        RawView line;
+        if (!RawOf(stored.Find(k), k, stored.path(), line)) return false;
+        if (line.month.empty()) continue;
+        t.month = line.month;
+        return true;
+    }
+    return stored.first() == 1;  // no line from line 1 on has a month
 }
 
 // The 42 bytes of a line, for the walks that move lines.
@@ -399,38 +504,112 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
     }
     ses.header.ClosingBalance = D;
     ses.headerChanged = true;
-    // The ledger and the corrected account go out together.
-    return ses.Commit(s, book);
+    // The ledger and the corrected account go out together. The lines before the
+    // posted one are as they were.
+    return ses.Commit(s, std::min(ses.known, L - 1), book);
 }
+
+namespace {
+
+// How many lines before a page are read to find where its walk starts.
+constexpr int kLookBack = 64;
+
+// The walk of RecalculateFromPage from line `from` on, starting from `t`: checked on
+// a read of the file first, so that balances that hold open nothing for writing.
+// Afterwards lines 1..holdsAfter are known to hold; when nothing had to change,
+// 1..holdsIfHeld.
+Status FinishPageWalk(SharedState& s, const StoredLedger& stored, const CashItems& cash, int from,
+                      Tracker t, int holdsIfHeld, int holdsAfter) {
+    auto hold = BalancesHold(stored, s.LedgerHeader, cash, from, t);
+    if (!hold) return hold.error();
+    if (*hold) {
+        MarkBalances(s, stored.stamp(), cash, holdsIfHeld);
+        return Ok();
+    }
+    auto opened = Session::Open(s);
+    if (!opened) return opened.error();
+    auto walked = RecalcWalk(*opened, cash, from, t);
+    if (!walked) return walked.error();
+    return opened->Commit(s, holdsAfter);
+}
+
+// The walk from the page when the balances are known to hold through line `known`
+// (at least S-1) and the walk starts where the full recalculation stands: only the
+// lines after `known` can change. False when the file read does not tell (it changed
+// meanwhile, or the month lies further back); the caller then walks the whole year.
+Result<bool> WalkOnFromKnown(SharedState& s, const CashItems& cash, const FileStamp& stamp,
+                             int known) {
+    const int count = s.LedgerHeader.LineCount;
+    if (known >= count) return true;
+    auto tail = StoredLedger::Read(s, std::max(known - kLookBack + 1, 1), count);
+    if (!tail) return tail.error();
+    if (!(tail->stamp() == stamp)) return false;
+    Tracker t;
+    if (known >= 1 && !HeldStateAfter(*tail, known, t)) return false;
+    if (Status st = FinishPageWalk(s, *tail, cash, known + 1, t, count, count); !st)
+        return st.error();
+    return true;
+}
+
+}  // namespace
 
 Status RecalculateFromPage(SharedState& s, int currentPage) {
     const int count = s.LedgerHeader.LineCount;
     if (count < 1) return Ok();
-    // The walk runs first on a read of the file: on a page change the balances
-    // usually hold already, and then the file is not opened for writing at all.
+    const int S = std::max((currentPage - 1) * kRowsPerPage, 1);
+    const int back = std::min(S - 1, count);  // the walk back starts here (0: none)
+    const CashItems cash(s.ItemTable);
+
+    // Usually the program itself wrote or walked this very file last and knows how
+    // far its balances hold: then only the lines just before the page are read, to
+    // see that the walk from the page starts where the full recalculation stands,
+    // and only the lines after those known are walked.
+    {
+        const int hi = std::max(back, 1);
+        auto near = StoredLedger::Read(s, std::max(hi - kLookBack + 1, 1), hi);
+        if (!near) return near.error();
+        if (near->first() + near->count() - 1 == hi) {
+            Tracker t;
+            bool found = false;
+            if (back >= 1) {
+                auto r = PageWalkStart(*near, s.LedgerPath, back, t);
+                if (!r) return r.error();
+                found = *r;
+            }
+            // Whether the lines read tell where the walk starts.
+            const bool told = S == 1 || found || near->first() == 1;
+            if (told && S > count) return Ok();  // no line from the page on
+            // With line S-1 known to hold, the walk starts where the full
+            // recalculation stands when it starts from S-1's month (that of the dated
+            // line found, as nothing dated lies between; none when there is none) and
+            // from S-1's balance.
+            const int known = KnownToHold(s, near->stamp(), cash);
+            const bool sameStart =
+                told && known >= S - 1 &&
+                (S == 1 || ((!found || !t.month.empty()) &&
+                            t.balance == StoredLedgerLine(near->Find(S - 1)).Zandaka()));
+            if (sameStart) {
+                auto done = WalkOnFromKnown(s, cash, near->stamp(), known);
+                if (!done) return done.error();
+                if (*done) return Ok();
+            }
+        }
+    }
+
+    // Otherwise the whole year is read: the walk back as above, and the walk from the
+    // page, with how far from line 1 the balances hold worked out on the way.
     auto stored = StoredLedger::Read(s, 1, count);
     if (!stored) return stored.error();
-    const int S = std::max((currentPage - 1) * kRowsPerPage, 1);
     Tracker t;
-    StoredDate date;
-    for (int n = std::min(S - 1, count); n >= 1; --n) {
-        auto line = stored->Line(n);
-        if (!line) return line.error();
-        if (!date.Read(*line, s.LedgerPath, n)) return date.error();
-        if (IsBlank(date.text())) continue;
-        t.month = MonthKeyOf(date.text());
-        t.balance = line->Zandaka();
-        break;
-    }
-    const CashItems cash(s.ItemTable);
-    auto hold = BalancesHold(*stored, s.LedgerHeader, cash, S, t);
-    if (!hold) return hold.error();
-    if (*hold) return Ok();
-    auto opened = Session::Open(s);
-    if (!opened) return opened.error();
-    auto walked = RecalcWalk(*opened, cash, S, t);
-    if (!walked) return walked.error();
-    return opened->Commit(s);
+    if (back >= 1)
+        if (auto r = PageWalkStart(*stored, s.LedgerPath, back, t); !r) return r.error();
+    if (S > count) return Ok();
+    const HoldingPrefix prefix = WalkHoldingPrefix(*stored, s.LedgerHeader, cash, S - 1);
+    const bool sameStart = S == 1 || (prefix.holds >= S - 1 && t.month == prefix.before.month &&
+                                      t.balance == prefix.before.balance);
+    if (sameStart)
+        return FinishPageWalk(s, *stored, cash, prefix.holds + 1, prefix.last, count, count);
+    return FinishPageWalk(s, *stored, cash, S, t, prefix.holds, std::min(prefix.holds, S - 1));
 }
 
 Status RecalculateAll(SharedState& s) {
@@ -439,7 +618,7 @@ Status RecalculateAll(SharedState& s) {
     if (!opened) return opened.error();
     auto walked = RecalcWalk(*opened, CashItems(s.ItemTable), 1, Tracker{});
     if (!walked) return walked.error();
-    return opened->Commit(s);
+    return opened->Commit(s, opened->header.LineCount);
 }
 
 ReferenceBalance::ReferenceBalance(const LedgerHeaderRecord& header, const ItemTableArray& items)
@@ -496,7 +675,7 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
         }
         if (Status st = PlaceLine(ses, t, n, placed, cash); !st) return st.error();
     }
-    if (Status st = ses.Commit(s); !st) return st.error();
+    if (Status st = ses.Commit(s, ses.header.LineCount); !st) return st.error();
     return InsertOutcome::Inserted;
 }
 
@@ -542,7 +721,7 @@ Status DeleteLine(SharedState& s, int L, int account) {
     ses.file().WriteRawLine(count, BlankLineBytes());
     ses.header.ClosingBalance = ses.header.LineCount > 0 ? t.balance : 0;
     // The ledger and the corrected account go out together.
-    return ses.Commit(s, book);
+    return ses.Commit(s, ses.header.LineCount, book);
 }
 
 Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {
@@ -567,13 +746,14 @@ Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_v
     line.NenGetsuBi = std::string(date.substr(0, 6));
     line.Youbi = std::string(youbi);
     if (Status w = ses.Write(L, line); !w) return w;
-    return ses.Commit(s);
+    return ses.Commit(s, std::min(ses.known, L - 1));
 }
 
 namespace {
 
+// `balancesMove`: the change reaches a field the balances depend on.
 template <class Change>
-Status ChangeStoredLine(SharedState& s, int L, Change change) {
+Status ChangeStoredLine(SharedState& s, int L, bool balancesMove, Change change) {
     if (L < 1 || L > s.LedgerHeader.LineCount) return Ok();
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
@@ -581,18 +761,19 @@ Status ChangeStoredLine(SharedState& s, int L, Change change) {
     if (!line) return line.error();
     change(*line);
     if (Status w = opened->Write(L, *line); !w) return w;
-    return opened->Commit(s);
+    return opened->Commit(s, balancesMove ? std::min(opened->known, L - 1) : opened->known);
 }
 
 }  // namespace
 
 Status WriteLineItem(SharedState& s, int L, int itemNo) {
     return ChangeStoredLine(
-        s, L, [&](LedgerLine& line) { line.ItemNo = static_cast<std::int16_t>(itemNo); });
+        s, L, true, [&](LedgerLine& line) { line.ItemNo = static_cast<std::int16_t>(itemNo); });
 }
 
 Status WriteLineRemarks(SharedState& s, int L, std::string_view bikou) {
-    return ChangeStoredLine(s, L, [&](LedgerLine& line) { line.Bikou = FittedRemarks(bikou); });
+    return ChangeStoredLine(s, L, false,
+                            [&](LedgerLine& line) { line.Bikou = FittedRemarks(bikou); });
 }
 
 Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows) {
@@ -605,6 +786,7 @@ Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPa
     auto stored = StoredLedger::Read(s, first, last);
     if (!stored) return stored.error();
     std::vector<std::pair<int, LedgerLine>> changed;
+    int balancesFrom = last + 1;  // the first line whose date or item changes
     for (int n = first; n <= last; ++n) {
         const RowFields& f = rows[static_cast<std::size_t>(n - first)];
         auto read = stored->Decode(n);
@@ -623,6 +805,8 @@ Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPa
         now.NenGetsuBi = TrimRight(now.NenGetsuBi);
         now.Bikou = TrimRight(now.Bikou);
         if (now == same) continue;
+        if (now.NenGetsuBi != same.NenGetsuBi || now.ItemNo != same.ItemNo)
+            balancesFrom = std::min(balancesFrom, n);
         changed.emplace_back(n, std::move(line));
     }
     if (changed.empty()) return Ok();
@@ -630,7 +814,7 @@ Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPa
     if (!opened) return opened.error();
     for (const auto& [n, line] : changed)
         if (Status w = opened->Write(n, line); !w) return w;
-    return opened->Commit(s);
+    return opened->Commit(s, std::min(opened->known, balancesFrom - 1));
 }
 
 Result<std::array<std::optional<LedgerLine>, kRowsPerPage>> ReadPage(const SharedState& s,
@@ -668,7 +852,7 @@ Status FinishEntry(SharedState& s) {
         return opened.error();
     }
     opened->headerChanged = true;
-    Status st = opened->Commit(s);
+    Status st = opened->Commit(s, opened->known);
     if (!st) s.LedgerHeader = before;
     return st;
 }

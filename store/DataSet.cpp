@@ -379,6 +379,8 @@ Status SaveDepositBook(SharedState& s) {
 
 Status ReadLedgerHeader(SharedState& s) {
     const auto& path = s.LedgerPath;
+    // The year read afresh: what the cash book knew of the old file's balances goes.
+    s.BalanceMark = LedgerBalanceMark{};
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno != ENOENT) return FileErrorFromErrno(errno, path.string());
@@ -556,6 +558,7 @@ void ClearYearData(SharedState& s) {
     s.FiscalYear = 0;
     s.EraName.clear();
     s.LedgerHeader = LedgerHeaderRecord{};
+    s.BalanceMark = LedgerBalanceMark{};
     s.CurrentLine = BlankLedgerLine(0);
     s.CurrentLineNo = 0;
     s.MasterHeader[MasterField::BusinessName].clear();

@@ -18,6 +18,37 @@ inline constexpr const char* LineBreak = "\r\n";
 // January..June, 7 the half-year, 8..13 July..December, 14 the year.
 using MonthlyTable = std::array<std::array<Amount, 15>, 52>;
 
+// A file as the system last saw it: which file it is, its length and when its bytes
+// or its entry last changed. A file written by anyone since has another stamp; a file
+// that could not be looked at has none (`length` -1).
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t length = -1;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    std::int64_t changedSeconds = 0;
+    std::int64_t changedNanoseconds = 0;
+    bool present() const { return length >= 0; }
+    bool operator==(const FileStamp&) const = default;
+};
+
+// What the cash book knows of the running balances of the ledger file it last wrote
+// or walked whole: the file as it was then, the opening balance, line count and item
+// categories the balances were worked out with, and how many lines from line 1 hold
+// the balance that the full recalculation gives them. Anything else (the file written
+// behind the program's back, another year, another item table) and nothing is known:
+// the next page change walks the whole year again.
+struct LedgerBalanceMark {
+    bool known = false;
+    FileStamp stamp;
+    std::filesystem::path path;
+    Amount openingBalance = 0;
+    int lineCount = 0;
+    std::array<bool, kItemCount + 1> cashItems{};  // items whose lines move the cash balance
+    int holdsThrough = 0;
+};
+
 struct SharedState {
     // Program folder (with the settings file, drives/, FORM/, help) and environment.
     std::filesystem::path ProgramFolder;
@@ -45,6 +76,7 @@ struct SharedState {
     ItemTableArray ItemTableEdit;
     std::array<std::string, 8> KubunNames;
     LedgerHeaderRecord LedgerHeader;
+    LedgerBalanceMark BalanceMark;  // kept by the cash book's operations
     LedgerLine CurrentLine;
     int CurrentLineNo = 0;
     DepositBookRecord DepositBook;

@@ -13,6 +13,28 @@
 
 namespace tabulo {
 
+namespace {
+
+FileStamp StampOfStat(const struct stat& st) {
+    FileStamp out;
+    out.device = static_cast<std::uint64_t>(st.st_dev);
+    out.inode = static_cast<std::uint64_t>(st.st_ino);
+    out.length = static_cast<std::int64_t>(st.st_size);
+    out.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    out.modifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    out.changedSeconds = static_cast<std::int64_t>(st.st_ctim.tv_sec);
+    out.changedNanoseconds = static_cast<std::int64_t>(st.st_ctim.tv_nsec);
+    return out;
+}
+
+}  // namespace
+
+FileStamp StampOf(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return StampOfStat(st);
+}
+
 Status RecoverLedgerJournal(const std::filesystem::path& ledger) {
     const std::filesystem::path journal = JournalPathFor(ledger);
     if (JournalIsLive(journal)) {
@@ -68,7 +90,10 @@ Result<StoredLedger> StoredLedger::Read(const std::filesystem::path& path, int f
     const std::size_t begin = LedgerLineOffset(out.first_);
     const std::size_t fileSize = static_cast<std::size_t>(st.st_size);
     const std::size_t end = std::min(fileSize, LedgerLineOffset(last + 1));
-    if (end <= begin) return out;
+    if (end <= begin) {
+        out.stamp_ = StampOfStat(st);
+        return out;
+    }
     // Left uninitialised: the file's bytes are read straight over them.
     out.bytes_.reset(new std::byte[end - begin]);
     std::size_t done = 0;
@@ -83,6 +108,9 @@ Result<StoredLedger> StoredLedger::Read(const std::filesystem::path& path, int f
         done += static_cast<std::size_t>(n);
     }
     out.size_ = done;
+    // Stamped after the read: a write meanwhile leaves a stamp that no earlier look
+    // at the file had, so what was read is never taken for what was seen before.
+    if (::fstat(fd, &st) == 0) out.stamp_ = StampOfStat(st);
     return out;
 }
 

@@ -28,6 +28,9 @@ FileError BadLedgerLine(const std::filesystem::path& ledger, int n, FileError e)
 Result<LedgerLine> DecodeLedgerLineAt(const std::filesystem::path& ledger, int n,
                                       StoredLedgerLine line);
 
+// The stamp of the file `path` now; none when it cannot be looked at.
+FileStamp StampOf(const std::filesystem::path& path);
+
 class StoredLedger {
   public:
     // Lines first..last (1-based) of the file, as many of them as it holds. A file that
@@ -60,9 +63,14 @@ class StoredLedger {
     const std::byte* data() const { return bytes_.get(); }
     int count() const { return static_cast<int>(size_ / kLedgerLineSize); }
     const std::filesystem::path& path() const { return path_; }
+    // The first line asked for, and the stamp of the file as it was read (none when
+    // there was no file).
+    int first() const { return first_; }
+    const FileStamp& stamp() const { return stamp_; }
 
   private:
     std::filesystem::path path_;
+    FileStamp stamp_;
     int first_ = 1;
     std::unique_ptr<std::byte[]> bytes_;
     std::size_t size_ = 0;

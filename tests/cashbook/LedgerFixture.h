@@ -75,6 +75,7 @@ protected:
         auto header = DecodeLedgerHeader(std::as_bytes(std::span(bytes.data(), 18)));
         ASSERT_TRUE(header.ok());
         s.LedgerHeader = *header;
+        s.BalanceMark = LedgerBalanceMark{};  // the year read afresh
     }
     std::string File() const { return ReadBytes(s.LedgerPath); }
     // Compares the whole ledger file with a hand-written dump.
