@@ -17,8 +17,10 @@ make_path() {
     printf '#!%s\nexit 1\n' "$(command -v bash)" >"$bin/dpkg-query"
     printf '#!%s\n[ "$1" = -u ] && echo "$FAKE_UID"\n' "$(command -v bash)" >"$bin/id"
     # Each stand-in notes its arguments; sudo and su then run what they were given.
-    printf '#!%s\necho "apt-get $*" >>"$LOG"\n' "$(command -v bash)" >"$bin/apt-get"
-    printf '#!%s\necho "su $*" >>"$LOG"\n[ "$1" = root ] && [ "$2" = -c ] && exec bash -c "$3"\nexit 1\n' \
+    # FAKE_APT_RC makes apt-get fail as it does (100); FAKE_SU_REFUSE makes su refuse
+    # the password as it does (1, nothing run).
+    printf '#!%s\necho "apt-get $*" >>"$LOG"\nexit "${FAKE_APT_RC:-0}"\n' "$(command -v bash)" >"$bin/apt-get"
+    printf '#!%s\necho "su $*" >>"$LOG"\n[ -n "${FAKE_SU_REFUSE:-}" ] && exit 1\n[ "$1" = root ] && [ "$2" = -c ] && exec bash -c "$3"\nexit 1\n' \
         "$(command -v bash)" >"$bin/su"
     if [ "${2:-}" = with-sudo ]; then
         printf '#!%s\necho "sudo $*" >>"$LOG"\nexec "$@"\n' "$(command -v bash)" >"$bin/sudo"
@@ -33,7 +35,8 @@ run_case() {
     local dir="$work/$name"
     make_path "$dir/bin" "$sudo"
     : >"$dir/log"
-    env -i PATH="$dir/bin" LOG="$dir/log" FAKE_UID="$uid" \
+    env -i PATH="$dir/bin" LOG="$dir/log" FAKE_UID="$uid" FAKE_APT_RC="${FAKE_APT_RC:-0}" \
+        FAKE_SU_REFUSE="${FAKE_SU_REFUSE:-}" \
         "$(command -v bash)" "$src/scripts/deps.sh" "$@" >"$dir/out" 2>&1
     echo $? >"$dir/rc"
 }
@@ -66,6 +69,20 @@ expect nosudo "one line says what is installed, why, and that su asks for the ro
     out_has nosudo "installing $program (to build and run Tabulo) with apt-get as root; su asks for the root password"
 expect nosudo "no 'command not found'" sh -c "! grep -q 'not found' '$work/nosudo/out'"
 expect nosudo "succeeds" rc_is nosudo 0
+
+# A refused root password and an apt-get that cannot install (no network, a full disk)
+# each end with status 1 and a line that names what went wrong.
+FAKE_SU_REFUSE=1 run_case refused 1000 no-sudo
+expect refused "a refused password runs no apt-get" log_is refused \
+    "su root -c apt-get update -qq && $install_line $program "
+expect refused "says su failed" out_has refused "deps.sh: su failed (a wrong root password?)"
+expect refused "fails" rc_is refused 1
+FAKE_APT_RC=100 run_case aptfails 1000 no-sudo
+expect aptfails "stops after the failed update" log_is aptfails \
+    "su root -c apt-get update -qq && $install_line $program " "apt-get update -qq"
+expect aptfails "says apt-get failed, not su" sh -c \
+    "grep -qF 'deps.sh: apt-get could not install the packages' '$work/aptfails/out' && ! grep -q 'su failed' '$work/aptfails/out'"
+expect aptfails "fails" rc_is aptfails 1
 
 run_case tests 1000 no-sudo --tests
 expect tests "--tests adds the test tools and the desktop fonts" \
