@@ -96,8 +96,9 @@ expect unknown "and installs nothing" test ! -s "$work/unknown/log"
 # run.sh as a user without sudo on a fresh source tree: the program's packages through
 # su, a build folder configured without the tests and benchmarks, only the program's
 # targets built, then the program started with the arguments given.
-run_script() {  # run_script NAME: run.sh with cmake standing in for the build
+run_script() {  # run_script NAME ARGS...: run.sh with cmake standing in for the build
     local name="$1" dir="$work/$1"
+    shift
     make_path "$dir/bin" no-sudo
     for tool in dirname nproc mkdir chmod; do ln -s "$(command -v "$tool")" "$dir/bin/$tool"; done
     printf '#!%s\necho "cmake $*" >>"$LOG"\nif [ "$1" = --build ]; then mkdir -p "$2/shell"; printf "#!%s\\necho \\"tabulo \\$*\\" >>\\"\\$LOG\\"\\n" "$(command -v bash)" >"$2/shell/tabulo"; chmod +x "$2/shell/tabulo"; fi\n' \
@@ -105,10 +106,10 @@ run_script() {  # run_script NAME: run.sh with cmake standing in for the build
     chmod +x "$dir/bin/cmake"
     : >>"$dir/log"
     env -i PATH="$dir/bin" LOG="$dir/log" FAKE_UID=1000 TABULO_BUILD_DIR="$dir/build" \
-        "$(command -v bash)" "$src/scripts/run.sh" --check-install >"$dir/out" 2>&1
+        ${RUN_ENV:-} "$(command -v bash)" "$src/scripts/run.sh" "$@" >"$dir/out" 2>&1
     echo $? >"$dir/rc"
 }
-run_script run
+run_script run --check-install
 expect run "installs the program's packages through su, configures without tests, builds the program, starts it" log_is run \
     "su root -c apt-get update -qq && $install_line $program " \
     "apt-get update -qq" "apt-get install -y -qq --no-install-recommends $program" \
@@ -120,11 +121,22 @@ expect run "succeeds" rc_is run 0
 # A build folder that already exists keeps its settings (the tests stay on once
 # scripts/test.sh turned them on); only the program is built.
 mkdir -p "$work/again/build" && touch "$work/again/build/CMakeCache.txt"
-run_script again
+run_script again --check-install
 expect again "an existing build folder is not configured again" log_is again \
     "su root -c apt-get update -qq && $install_line $program " \
     "apt-get update -qq" "apt-get install -y -qq --no-install-recommends $program" \
     "cmake --build $work/again/build --parallel $(nproc) --target tabulo --target tabulo-cli" \
     "tabulo --check-install"
+
+# Started without arguments where there is no display, the program is built but not
+# started (Qt would abort with advice to reinstall); with a display it starts.
+run_script nodisplay
+expect nodisplay "builds the program but does not start it" sh -c \
+    "grep -q 'cmake --build' '$work/nodisplay/log' && ! grep -q '^tabulo' '$work/nodisplay/log'"
+expect nodisplay "says there is no display" out_has nodisplay "there is no display to open its window on"
+expect nodisplay "fails" rc_is nodisplay 1
+RUN_ENV="DISPLAY=:0" run_script display
+expect display "with a display the program starts" grep -qx "tabulo " "$work/display/log"
+expect display "succeeds" rc_is display 0
 
 [ "$failed" -eq 0 ]
