@@ -61,8 +61,14 @@ else
     echo "deps.sh: installing ${missing[*]} ($why) with apt-get as root; su asks for the root password"
     printf -v command '%q ' "${update[@]}"
     printf -v install_command '%q ' "${install[@]}"
-    su root -c "$command&& $install_command" || {
-        echo "deps.sh: su failed; install the packages above as root, then run this again" >&2
+    # su ends with 1 when the password is refused; apt-get ends with 100 on any error.
+    status=0
+    su root -c "$command&& $install_command" || status=$?
+    if [ "$status" -eq 100 ]; then
+        echo "deps.sh: apt-get could not install the packages (see its messages above); install them as root, then run this again" >&2
         exit 1
-    }
+    elif [ "$status" -ne 0 ]; then
+        echo "deps.sh: su failed (a wrong root password?); run this again, or install the packages above as root" >&2
+        exit 1
+    fi
 fi

@@ -17,13 +17,18 @@ make_path() {
     printf '#!%s\nexit 1\n' "$(command -v bash)" >"$bin/dpkg-query"
     printf '#!%s\n[ "$1" = -u ] && echo "$FAKE_UID"\n' "$(command -v bash)" >"$bin/id"
     # Each stand-in notes its arguments; sudo and su then run what they were given.
-    printf '#!%s\necho "apt-get $*" >>"$LOG"\n' "$(command -v bash)" >"$bin/apt-get"
-    printf '#!%s\necho "su $*" >>"$LOG"\n[ "$1" = root ] && [ "$2" = -c ] && exec bash -c "$3"\nexit 1\n' \
+    # FAKE_APT_RC makes apt-get fail as it does (100); FAKE_SU_REFUSE makes su refuse
+    # the password as it does (1, nothing run).
+    printf '#!%s\necho "apt-get $*" >>"$LOG"\nexit "${FAKE_APT_RC:-0}"\n' "$(command -v bash)" >"$bin/apt-get"
+    printf '#!%s\necho "su $*" >>"$LOG"\n[ -n "${FAKE_SU_REFUSE:-}" ] && exit 1\n[ "$1" = root ] && [ "$2" = -c ] && exec bash -c "$3"\nexit 1\n' \
         "$(command -v bash)" >"$bin/su"
     if [ "${2:-}" = with-sudo ]; then
         printf '#!%s\necho "sudo $*" >>"$LOG"\nexec "$@"\n' "$(command -v bash)" >"$bin/sudo"
     fi
-    chmod +x "$bin"/*
+    # Only the stand-ins: chmod on the links would reach the real tools, which a user
+    # who is not root may not change.
+    local f
+    for f in "$bin"/*; do [ -L "$f" ] || chmod +x "$f"; done
 }
 
 # run_case NAME UID SUDO OPTIONS...: runs deps.sh, keeps its output and the log.
@@ -33,7 +38,8 @@ run_case() {
     local dir="$work/$name"
     make_path "$dir/bin" "$sudo"
     : >"$dir/log"
-    env -i PATH="$dir/bin" LOG="$dir/log" FAKE_UID="$uid" \
+    env -i PATH="$dir/bin" LOG="$dir/log" FAKE_UID="$uid" FAKE_APT_RC="${FAKE_APT_RC:-0}" \
+        FAKE_SU_REFUSE="${FAKE_SU_REFUSE:-}" \
         "$(command -v bash)" "$src/scripts/deps.sh" "$@" >"$dir/out" 2>&1
     echo $? >"$dir/rc"
 }
@@ -67,6 +73,20 @@ expect nosudo "one line says what is installed, why, and that su asks for the ro
 expect nosudo "no 'command not found'" sh -c "! grep -q 'not found' '$work/nosudo/out'"
 expect nosudo "succeeds" rc_is nosudo 0
 
+# A refused root password and an apt-get that cannot install (no network, a full disk)
+# each end with status 1 and a line that names what went wrong.
+FAKE_SU_REFUSE=1 run_case refused 1000 no-sudo
+expect refused "a refused password runs no apt-get" log_is refused \
+    "su root -c apt-get update -qq && $install_line $program "
+expect refused "says su failed" out_has refused "deps.sh: su failed (a wrong root password?)"
+expect refused "fails" rc_is refused 1
+FAKE_APT_RC=100 run_case aptfails 1000 no-sudo
+expect aptfails "stops after the failed update" log_is aptfails \
+    "su root -c apt-get update -qq && $install_line $program " "apt-get update -qq"
+expect aptfails "says apt-get failed, not su" sh -c \
+    "grep -qF 'deps.sh: apt-get could not install the packages' '$work/aptfails/out' && ! grep -q 'su failed' '$work/aptfails/out'"
+expect aptfails "fails" rc_is aptfails 1
+
 run_case tests 1000 no-sudo --tests
 expect tests "--tests adds the test tools and the desktop fonts" \
     grep -qF -- "$program $tests" "$work/tests/log"
@@ -79,8 +99,9 @@ expect unknown "and installs nothing" test ! -s "$work/unknown/log"
 # run.sh as a user without sudo on a fresh source tree: the program's packages through
 # su, a build folder configured without the tests and benchmarks, only the program's
 # targets built, then the program started with the arguments given.
-run_script() {  # run_script NAME: run.sh with cmake standing in for the build
+run_script() {  # run_script NAME ARGS...: run.sh with cmake standing in for the build
     local name="$1" dir="$work/$1"
+    shift
     make_path "$dir/bin" no-sudo
     for tool in dirname nproc mkdir chmod; do ln -s "$(command -v "$tool")" "$dir/bin/$tool"; done
     printf '#!%s\necho "cmake $*" >>"$LOG"\nif [ "$1" = --build ]; then mkdir -p "$2/shell"; printf "#!%s\\necho \\"tabulo \\$*\\" >>\\"\\$LOG\\"\\n" "$(command -v bash)" >"$2/shell/tabulo"; chmod +x "$2/shell/tabulo"; fi\n' \
@@ -88,10 +109,10 @@ run_script() {  # run_script NAME: run.sh with cmake standing in for the build
     chmod +x "$dir/bin/cmake"
     : >>"$dir/log"
     env -i PATH="$dir/bin" LOG="$dir/log" FAKE_UID=1000 TABULO_BUILD_DIR="$dir/build" \
-        "$(command -v bash)" "$src/scripts/run.sh" --check-install >"$dir/out" 2>&1
+        ${RUN_ENV:-} "$(command -v bash)" "$src/scripts/run.sh" "$@" >"$dir/out" 2>&1
     echo $? >"$dir/rc"
 }
-run_script run
+run_script run --check-install
 expect run "installs the program's packages through su, configures without tests, builds the program, starts it" log_is run \
     "su root -c apt-get update -qq && $install_line $program " \
     "apt-get update -qq" "apt-get install -y -qq --no-install-recommends $program" \
@@ -103,11 +124,22 @@ expect run "succeeds" rc_is run 0
 # A build folder that already exists keeps its settings (the tests stay on once
 # scripts/test.sh turned them on); only the program is built.
 mkdir -p "$work/again/build" && touch "$work/again/build/CMakeCache.txt"
-run_script again
+run_script again --check-install
 expect again "an existing build folder is not configured again" log_is again \
     "su root -c apt-get update -qq && $install_line $program " \
     "apt-get update -qq" "apt-get install -y -qq --no-install-recommends $program" \
     "cmake --build $work/again/build --parallel $(nproc) --target tabulo --target tabulo-cli" \
     "tabulo --check-install"
+
+# Started without arguments where there is no display, the program is built but not
+# started (Qt would abort with advice to reinstall); with a display it starts.
+run_script nodisplay
+expect nodisplay "builds the program but does not start it" sh -c \
+    "grep -q 'cmake --build' '$work/nodisplay/log' && ! grep -q '^tabulo' '$work/nodisplay/log'"
+expect nodisplay "says there is no display" out_has nodisplay "there is no display to open its window on"
+expect nodisplay "fails" rc_is nodisplay 1
+RUN_ENV="DISPLAY=:0" run_script display
+expect display "with a display the program starts" grep -qx "tabulo " "$work/display/log"
+expect display "succeeds" rc_is display 0
 
 [ "$failed" -eq 0 ]
