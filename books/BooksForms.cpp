@@ -20,6 +20,12 @@
 namespace tabulo {
 
 bool LoadBooks(AppContext& app, SlipBook& book, ItemAccountArray& accounts) {
+    // The statement's figures as saved: the year-end entries (stock, depreciation) come
+    // from them, as on the command line and on page 4.
+    if (Status st = LoadTaxReturnData(app.state); !st) {
+        ShowFileError(app.prompt, st.error(), app.state);
+        return false;
+    }
     auto loaded = LoadSlipBook(SlipBookPath(app.state));
     if (!loaded) {
         ShowFileError(app.prompt, loaded.error(), app.state);
