@@ -10,6 +10,7 @@
 #include "cli/Arguments.h"
 #include "cli/SearchCommand.h"
 #include "store/Text.h"
+#include "tests/cli/BooksFolder.h"
 #include "tests/support/TempFolder.h"
 
 namespace tabulo {
@@ -90,18 +91,8 @@ TEST(SearchArguments, HelpNamesTheCommandInBothLanguages) {
 // The fixture year (平成13 = 2001): cash-book lines 1 売上 5,000 "売上" and 2 普通預金へ
 // 1,200 "ABC" (line 3 makes no entry), slips 1 売掛金 / 売上 80,000 "掛売り" and 2 現金 /
 // 売掛金 80,000 "ABC".
-class SearchCommand : public ::testing::Test {
+class SearchCommand : public testing::BooksFolder {
   protected:
-    void SetUp() override {
-        for (const char* name : {"DATE.DAT", "MASTER.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
-            WriteBytes(dir / name, ReadBytes(FixturePath(name)));
-        for (const char* name : {"KAMOKU.DAT", "FURIKAE13.DAT"})
-            WriteBytes(dir / name, ReadBytes(FixturePath(std::string("books/") + name)));
-    }
-    struct Run {
-        int status = -1;
-        std::string out, err;
-    };
     Run Search(std::vector<std::string> args, bool japanese = true) {
         args.insert(args.begin(), {"search", dir.path().string()});
         auto p = ParseArguments(args);
@@ -114,13 +105,6 @@ class SearchCommand : public ::testing::Test {
         r.err = err.str();
         return r;
     }
-    std::map<std::string, std::string> Snapshot() const {
-        std::map<std::string, std::string> files;
-        for (const auto& e : fs::directory_iterator(dir.path()))
-            files[e.path().filename().string()] = ReadBytes(e.path());
-        return files;
-    }
-    TempFolder dir;
 };
 
 TEST_F(SearchCommand, TheTableAlignsItsColumnsAsATerminalShowsThem) {
