@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
@@ -61,7 +60,6 @@ struct RecordingOpener : FormOpener {
 class StatementForms : public ::testing::Test {
   protected:
     void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
         StatementPreview::SetDataOnlySetting(false);
         s.ProgramFolder = TABULO_SOURCE_DIR;  // FORM/ with the shipped layouts
         s.TaxReturnPath = dir / "SHINKOKU.DAT";
