@@ -115,7 +115,9 @@ HistoryRow DescribeHistoryRecord(const HistoryRecord& r, const ItemTableArray& i
     row.When = w.size() == kHistoryWhenBytes ? w.substr(0, 4) + "-" + w.substr(4, 2) + "-" + w.substr(6, 2) + " " +
                                                    w.substr(8, 2) + ":" + w.substr(10, 2) + ":" + w.substr(12, 2)
                                              : w;
-    row.Operation = HistoryOperationName(r.Operation);
+    row.Action = HistoryOperationName(r.Operation);
+    row.UndoOf = r.UndoOf;
+    row.Operation = row.Action;
     if (r.UndoOf != 0) row.Operation = "元に戻す（" + std::to_string(r.UndoOf) + "）: " + row.Operation;
     row.Target = TargetWords(r, items);
     row.Before = ValueWords(r.Operation, r.OldBytes, items);

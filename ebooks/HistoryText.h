@@ -19,6 +19,8 @@ struct HistoryRow {
     std::string Before;     // the stored values in words, "" when there were none
     std::string After;
     bool Damaged = false;   // the record's bytes do not hold together
+    std::string Action;     // the operation's name alone, "出納簿 削除" also for an undo
+    std::uint32_t UndoOf = 0;  // the number of the change this one undoes, else 0
 };
 
 // A record's row. Items name the cash book's items; an account is named by the chart.
