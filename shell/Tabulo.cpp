@@ -25,6 +25,7 @@
 #include "books/SlipForm.h"
 #include "cashbook/DataInp.h"
 #include "ebooks/KensakuForm.h"
+#include "ebooks/Rireki.h"
 #include "cli/Csv.h"
 #include "deposits/YokinForm.h"
 #include "master/MasForm.h"
@@ -178,6 +179,12 @@ void Tabulo::BuildMenus() {
     connect(searchAction_, &QAction::triggered, this, [this] { MenuKensaku_Click(); });
     addAction(searchAction_);
 
+    // The electronic books: the search and the history of changes, side by side.
+    QMenu* ebooks = menuBar()->addMenu(QStringLiteral("電子帳簿(&E)"));
+    searchAction_->setText(QStringLiteral("検索(&K)"));
+    ebooks->addAction(searchAction_);
+    historyAction_ = add(ebooks, "履歴(&R)", &Tabulo::MenuRireki_Click);
+
     QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     add(helpitem, "目次(&C)", &Tabulo::h1item_Click);
     add(helpitem, "はじめて使うとき(&F)", &Tabulo::firstitem_Click);
@@ -221,6 +228,16 @@ void Tabulo::BuildToolbar() {
     searchButton_->setObjectName(QStringLiteral("SearchButton"));
     connect(searchButton_, &QToolButton::clicked, this, [this] { MenuKensaku_Click(); });
     bar->addWidget(searchButton_);
+    historyButton_ = new QToolButton(bar);
+    historyButton_->setIcon(HistoryToolIcon());
+    historyButton_->setText(QStringLiteral("履歴"));
+    historyButton_->setToolTip(QStringLiteral("訂正・削除の履歴"));
+    historyButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    historyButton_->setAutoRaise(false);
+    historyButton_->setMinimumWidth(78);
+    historyButton_->setObjectName(QStringLiteral("HistoryButton"));
+    connect(historyButton_, &QToolButton::clicked, this, [this] { MenuRireki_Click(); });
+    bar->addWidget(historyButton_);
 }
 
 void Tabulo::SetButtonEnabled(int index, bool enabled) { Img(index)->setEnabled(enabled); }
@@ -382,6 +399,22 @@ bool Tabulo::OpenEntrySource(EntrySource source, int number, QWidget* parent) {
     wait.reset();
     form.exec();
     return true;
+}
+
+bool Tabulo::OpenLineHistory(int line, QWidget* parent) {
+    std::optional<WaitCursor> wait(std::in_place);
+    Rireki form(ctx_, line, parent);
+    wait.reset();
+    form.exec();
+    return true;
+}
+
+void Tabulo::MenuRireki_Click() {
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    OpenLineHistory(0, this);
 }
 
 void Tabulo::MenuKensaku_Click() {
