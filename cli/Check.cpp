@@ -1,7 +1,6 @@
 #include "cli/Check.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <system_error>
 
@@ -17,6 +16,7 @@
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/Restore.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 #include "taxreturn/StatementChecks.h"
@@ -291,10 +291,7 @@ void CheckHistories(Findings& f, const SharedState& s) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(own.parent_path(), ec)) {
         const std::string name = NameOf(entry.path());
-        if (name.size() == 12 && name.starts_with("RIREKI") && name.ends_with(".DAT") &&
-            std::isdigit(static_cast<unsigned char>(name[6])) != 0 &&
-            std::isdigit(static_cast<unsigned char>(name[7])) != 0)
-            files.push_back(entry.path());
+        if (IsHistoryFileName(name)) files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
     for (const std::filesystem::path& file : files) {
