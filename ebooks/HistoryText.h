@@ -47,4 +47,11 @@ std::string HistoryDay(std::string_view text);
 std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const HistoryFilter& filter,
                                       const ItemTableArray& items);
 
+// The same records as positions in `history.Records`, newest first, for a screen that
+// puts only the rows it shows into words (DescribeHistoryRecord, and Damaged from
+// DamagedSequences).
+std::vector<std::size_t> SelectHistoryRecords(const HistoryContents& history, const HistoryFilter& filter);
+// The numbers of the damaged records, sorted.
+std::vector<std::uint32_t> DamagedSequences(const HistoryContents& history);
+
 }  // namespace tabulo
