@@ -74,7 +74,7 @@ Rireki::Rireki(AppContext& app, int line, QWidget* parent) : QDialog(parent), ap
     const QFontMetrics fm(gothic);
     const int widths[kColumns] = {fm.horizontalAdvance(QStringLiteral("※00000")),
                                   fm.horizontalAdvance(QStringLiteral("2026-12-08 09:30:00")),
-                                  fm.horizontalAdvance(QString(12, QChar(0x3000))),
+                                  fm.horizontalAdvance(QStringLiteral("元に戻す（00000）: 振替伝票 削除")),
                                   fm.horizontalAdvance(QStringLiteral("出納簿:32767")),
                                   fm.horizontalAdvance(QString(20, QChar(0x3000))),
                                   fm.horizontalAdvance(QString(20, QChar(0x3000)))};

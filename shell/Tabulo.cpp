@@ -215,29 +215,27 @@ void Tabulo::BuildToolbar() {
         // Reading, the data forms, the settings and ending are separate groups.
         if (i == 0 || i == 4 || i == 6) bar->addSeparator();
     }
-    // The search stands apart from the nine buttons the forms switch off: every form
+    // The search and the history stand apart from the nine buttons the forms switch off: every form
     // is modal, so it cannot be reached while one is open.
     bar->addSeparator();
-    searchButton_ = new QToolButton(bar);
-    searchButton_->setIcon(SearchToolIcon());
-    searchButton_->setText(QStringLiteral("検索"));
-    searchButton_->setToolTip(QStringLiteral("検索 (Ctrl+F)"));
-    searchButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    searchButton_->setAutoRaise(false);
-    searchButton_->setMinimumWidth(78);
-    searchButton_->setObjectName(QStringLiteral("SearchButton"));
-    connect(searchButton_, &QToolButton::clicked, this, [this] { MenuKensaku_Click(); });
-    bar->addWidget(searchButton_);
-    historyButton_ = new QToolButton(bar);
-    historyButton_->setIcon(HistoryToolIcon());
-    historyButton_->setText(QStringLiteral("履歴"));
-    historyButton_->setToolTip(QStringLiteral("訂正・削除の履歴"));
-    historyButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    historyButton_->setAutoRaise(false);
-    historyButton_->setMinimumWidth(78);
-    historyButton_->setObjectName(QStringLiteral("HistoryButton"));
-    connect(historyButton_, &QToolButton::clicked, this, [this] { MenuRireki_Click(); });
-    bar->addWidget(historyButton_);
+    auto aside = [this, bar](const QIcon& icon, const QString& text, const QString& tip, const QString& name,
+                             void (Tabulo::*slot)()) {
+        auto* b = new QToolButton(bar);
+        b->setIcon(icon);
+        b->setText(text);
+        b->setToolTip(tip);
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(false);
+        b->setMinimumWidth(78);
+        b->setObjectName(name);
+        connect(b, &QToolButton::clicked, this, [this, slot] { (this->*slot)(); });
+        bar->addWidget(b);
+        return b;
+    };
+    searchButton_ = aside(SearchToolIcon(), QStringLiteral("検索"), QStringLiteral("検索 (Ctrl+F)"),
+                          QStringLiteral("SearchButton"), &Tabulo::MenuKensaku_Click);
+    historyButton_ = aside(HistoryToolIcon(), QStringLiteral("履歴"), QStringLiteral("訂正・削除の履歴"),
+                           QStringLiteral("HistoryButton"), &Tabulo::MenuRireki_Click);
 }
 
 void Tabulo::SetButtonEnabled(int index, bool enabled) { Img(index)->setEnabled(enabled); }
