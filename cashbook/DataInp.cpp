@@ -195,6 +195,7 @@ void DataInp::BuildScreen() {
     keys->addWidget(MakeButton(Sakujo, QStringLiteral("削除(F4)")));
     keys->addWidget(MakeButton(Chudan, QStringLiteral("中断(F5)")));
     keys->addWidget(MakeButton(Kensaku, QStringLiteral("ページ検索(F6)")));
+    keys->addWidget(MakeButton(LineHistory, QStringLiteral("行履歴(Shift+F6)")));
     keys->addWidget(MakeButton(Syukei, QStringLiteral("集計(F7)")));
     keys->addWidget(MakeButton(DataPrint, QStringLiteral("印刷(F8)")));
     keys->addWidget(MakeButton(IndataPrint, QStringLiteral("収入印刷(F9)")));
@@ -227,6 +228,7 @@ void DataInp::BuildScreen() {
     connect(button(MaeKensaku), &QPushButton::clicked, this, &DataInp::MaeKensaku_Click);
     connect(button(UshiroKensaku), &QPushButton::clicked, this, &DataInp::UshiroKensaku_Click);
     connect(button(EndPage), &QPushButton::clicked, this, &DataInp::EndPage_Click);
+    connect(button(LineHistory), &QPushButton::clicked, this, &DataInp::LineHistory_Click);
 }
 
 QPushButton* DataInp::MakeButton(ButtonId id, const QString& caption) {
@@ -566,7 +568,7 @@ bool DataInp::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DataInp::keyPressEvent(QKeyEvent* event) {
-    if (FunctionKey(event->key())) return;
+    if (ShiftedKey(event) || FunctionKey(event->key())) return;
     if (event->key() == Qt::Key_Escape) return;
     QDialog::keyPressEvent(event);
 }
@@ -606,6 +608,16 @@ bool DataInp::FunctionKey(int key) {
     }
 }
 
+// The function keys with Shift, which are not the plain keys' actions.
+bool DataInp::ShiftedKey(const QKeyEvent* key) {
+    if (key->modifiers() != Qt::ShiftModifier) return false;
+    if (key->key() == Qt::Key_F6) {
+        LineHistory_Click();
+        return true;
+    }
+    return false;
+}
+
 bool DataInp::AmountBlocked(int col, int row) const {
     const int cat = rowCategory_[static_cast<std::size_t>(row - 1)];
     return field(col, row)->isReadOnly() || (IsDepositCategory(cat) && !app_.state.AccountChosen);
@@ -613,7 +625,7 @@ bool DataInp::AmountBlocked(int col, int row) const {
 
 // True when the key is used up here.
 bool DataInp::FieldKey(int col, int row, QKeyEvent* key) {
-    if (FunctionKey(key->key())) return true;
+    if (ShiftedKey(key) || FunctionKey(key->key())) return true;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -1027,6 +1039,13 @@ void DataInp::EndPage_Click() {
         ChangePage(last, focusCol_, focusRow_);
     else
         EndAction();
+}
+
+void DataInp::LineHistory_Click() {
+    // Leaving the field writes it, so that its change is in the history shown.
+    if (!BeginAction()) return;
+    if (app_.forms == nullptr || !app_.forms->OpenLineHistory(LineOf(focusRow_), this)) app_.prompt.Beep();
+    EndAction();
 }
 
 }  // namespace tabulo

@@ -25,7 +25,7 @@ public:
     enum Column { ColDate = 1, ColKubun, ColIn, ColOut, ColBikou, ColYoubi, ColName, ColZandaka };
     enum ButtonId {
         UpCopy, Insart, Sakujo, Chudan, Kensaku, Syukei, DataPrint, IndataPrint, EndYesNo,
-        ReCalk, TopPage, MaeKensaku, UshiroKensaku, EndPage, ButtonCount
+        ReCalk, TopPage, MaeKensaku, UshiroKensaku, EndPage, LineHistory, ButtonCount
     };
 
     explicit DataInp(AppContext& app, QWidget* parent = nullptr);
@@ -59,6 +59,8 @@ public:
     void MaeKensaku_Click();
     void UshiroKensaku_Click();
     void EndPage_Click();
+    // 行履歴 (Shift+F6): the history of changes of the cursor's line.
+    void LineHistory_Click();
 
 public slots:
     void reject() override;  // Esc does not close the cash book
@@ -113,6 +115,7 @@ private:
     bool FieldKey(int col, int row, QKeyEvent* key);
     bool TypedText(int col, int row, const QString& text);
     bool FunctionKey(int key);
+    bool ShiftedKey(const QKeyEvent* key);
     void MoveNext(int col, int row);
     void MovePrev(int col, int row);
     void MoveVertical(int col, int row, int step);

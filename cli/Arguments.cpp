@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 
+#include "ebooks/HistoryText.h"
 #include "store/Text.h"
 
 namespace tabulo {
@@ -25,7 +26,9 @@ const char* const kSynopsis =
     "  tabulo-cli search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] [--amount N]\n"
     "                    [--text T] [--account A] [--item I] [--format table|csv] [--encoding "
     "utf-8|cp932]\n"
-    "  tabulo-cli help [check|export|print|restore|search]\n";
+    "  tabulo-cli history [DATAFOLDER] [--line N] [--from DATE] [--to DATE] [--format table|csv]\n"
+    "                     [--encoding utf-8|cp932]\n"
+    "  tabulo-cli help [check|export|print|restore|search|history]\n";
 
 struct HelpParts {
     const char* usage;  // the heading of the synopsis
@@ -36,6 +39,7 @@ struct HelpParts {
     const char* restore;
     const char* options;
     const char* search;
+    const char* history;
 };
 
 const HelpParts kJapanese{
@@ -78,7 +82,8 @@ const HelpParts kJapanese{
     "  -h, --help               この説明\n"
     "  -V, --version            版\n"
     "\n"
-    "終了状態: 0 成功; 1 check が誤りを見つけた; 2 引数の誤り、読めないフォルダーやファイル。\n",
+    "終了状態: 0 成功; 1 check が誤りを見つけた、history が壊れた記録を見つけた; 2 引数の誤り、\n"
+    "読めないフォルダーやファイル。\n",
     "\n"
     "search    出納簿の行（取引になる行。繰越の行と金額のない行は除く）と振替伝票を、条件で探して\n"
     "          表にします。条件はいくつでも組み合わせられ、すべてに合うものを示します。\n"
@@ -90,6 +95,16 @@ const HelpParts kJapanese{
     "          --item I: 項目の番号か名前（出納簿の行だけ）。\n"
     "          --format csv: 見出し行と一件一行の CSV（先頭の列が 出納簿:123 や 振替:5）。UTF-8、\n"
     "          --encoding cp932 で Shift-JIS。\n",
+    "\n"
+    "history   年度の訂正・削除の履歴（RIREKI<nn>.DAT）を、新しいものから順に表にします。\n"
+    "          --line N: 出納簿の N 行目への変更だけ（その時の行番号で）。\n"
+    "          --from/--to DATE: 変更した日の範囲（両端を含む）。2026-04-01、2026/04/01、20260401。\n"
+    "          --format csv: 見出し行と一件一行の CSV。先頭の列が変更の対象で、出納簿:123（出納簿の行）、\n"
+    "          振替:5（振替伝票）、預金:3（預金の口座）、期首:現金（勘定科目の期首残高）、項目:12（項目の\n"
+    "          勘定科目）、設定（電子帳簿の設定）。続いて日時、操作、変更前、変更後、取消対象（元に戻した\n"
+    "          変更の番号）、番号、状態。UTF-8、--encoding cp932 で Shift-JIS。\n"
+    "          壊れた記録は ※ の印（CSV では状態が 破損）を付けて示し、標準エラーにその番号と何が\n"
+    "          おかしいかを示して、終了状態 1 で終わります。\n",
 };
 
 const HelpParts kEnglish{
@@ -137,8 +152,8 @@ const HelpParts kEnglish{
     "  -h, --help               this help\n"
     "  -V, --version            the version\n"
     "\n"
-    "Exit status: 0 success; 1 check found a fault; 2 bad arguments, or a folder or file that\n"
-    "cannot be read.\n",
+    "Exit status: 0 success; 1 check found a fault, or history a damaged record; 2 bad\n"
+    "arguments, or a folder or file that cannot be read.\n",
     "\n"
     "search    Finds the cash-book lines that are transactions (not the carry-over lines, not\n"
     "          lines without an amount) and the transfer slips that meet every condition given.\n"
@@ -150,6 +165,19 @@ const HelpParts kEnglish{
     "          --item I: an item's number or name (cash-book lines only).\n"
     "          --format csv: a header row and one row per transaction, the first field naming\n"
     "          its source (出納簿:123, 振替:5); UTF-8, or Shift-JIS with --encoding cp932.\n",
+    "\n"
+    "history   Lists the year's history of corrections and deletions (RIREKI<nn>.DAT), newest\n"
+    "          first. --line N: the changes made to cash-book line N (numbered as it was then).\n"
+    "          --from/--to DATE: the days the changes were made, both ends included: 2026-04-01,\n"
+    "          2026/04/01 or 20260401.\n"
+    "          --format csv: a header row and one row per change, the first field naming what\n"
+    "          was changed: 出納簿:123 (a cash-book line), 振替:5 (a transfer slip), 預金:3 (a\n"
+    "          deposit account), 期首:現金 (an account's opening balance), 項目:12 (an item's\n"
+    "          account), 設定 (the electronic-books setting); then the time, the operation, the\n"
+    "          values before and after, the number of the change an undo undid, the number and\n"
+    "          the state. UTF-8, or Shift-JIS with --encoding cp932.\n"
+    "          A damaged record is listed marked ※ (state 破損 in the CSV), standard error names\n"
+    "          it and what is wrong, and the exit status is 1.\n",
 };
 
 // A refusal in both languages; `error` keeps them together.
@@ -185,6 +213,28 @@ std::optional<int> RangeOf(const std::string& what, bool print) {
     return std::nullopt;
 }
 
+// --format table|csv and --encoding of a command that lists on standard output: a
+// refusal, or nothing with `csv` and `chosen` set.
+std::optional<ParsedArguments> ReadListingFormat(const std::string& command,
+                                                 const std::optional<std::string>& format,
+                                                 const std::optional<std::string>& encoding, bool& csv,
+                                                 CsvEncoding& chosen) {
+    if (format && *format != "csv" && *format != "table")
+        return Refuse(command + " の --format は table か csv です / " + command +
+                      "'s --format takes table or csv");
+    csv = format && *format == "csv";
+    if (!encoding) return std::nullopt;
+    std::string e;
+    for (char ch : *encoding) e += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+    if (e == "cp932" || e == "shift_jis" || e == "sjis")
+        chosen = CsvEncoding::Cp932;
+    else if (e != "utf-8" && e != "utf8")
+        return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
+    if (!csv)
+        return Refuse("--encoding は --format csv のときだけです / --encoding goes with --format csv");
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string HelpText(bool japanese, const std::string& topic) {
@@ -195,7 +245,8 @@ std::string HelpText(bool japanese, const std::string& topic) {
     if (topic == "print") return head + h.print + h.options;
     if (topic == "restore") return head + h.restore;
     if (topic == "search") return head + h.search + h.options;
-    return head + h.check + h.exportCsv + h.print + h.restore + h.search + h.options;
+    if (topic == "history") return head + h.history + h.options;
+    return head + h.check + h.exportCsv + h.print + h.restore + h.search + h.history + h.options;
 }
 
 const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese) {
@@ -213,9 +264,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         const char* name;
         std::optional<std::string> value;
     };
-    std::array<Condition, 8> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
+    std::array<Condition, 9> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
                                          {"--max", {}}, {"--amount", {}}, {"--text", {}},
-                                         {"--account", {}}, {"--item", {}}}};
+                                         {"--account", {}}, {"--item", {}}, {"--line", {}}}};
+    constexpr std::size_t kLine = 8;  // history's alone
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (optionsEnd || a.size() < 2 || a[0] != '-') {
@@ -277,8 +329,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     if (!words.empty() && words[0] == "help") {
         if (words.size() > 2 || (words.size() == 2 && words[1] != "check" &&
                                  words[1] != "export" && words[1] != "print" &&
-                                 words[1] != "restore" && words[1] != "search"))
-            return Refuse("help [check|export|print|restore|search]");
+                                 words[1] != "restore" && words[1] != "search" &&
+                                 words[1] != "history"))
+            return Refuse("help [check|export|print|restore|search|history]");
         help = true;
         if (words.size() == 2) r.helpTopic = words[1];
     }
@@ -316,28 +369,53 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             if (c.value && Trim(*c.value).empty())
                 return Refuse(std::string(c.name) + " の値が空です",
                               std::string(c.name) + " is given an empty value");
-        if (format && *format != "csv" && *format != "table")
-            return Refuse("search の --format は table か csv です / search's --format takes "
-                          "table or csv");
-        q.csv = format && *format == "csv";
-        if (encoding) {
-            std::string e;
-            for (char ch : *encoding)
-                e += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-            if (e == "cp932" || e == "shift_jis" || e == "sjis") {
-                q.encoding = CsvEncoding::Cp932;
-            } else if (e != "utf-8" && e != "utf8") {
-                return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
-            }
-            if (!q.csv)
-                return Refuse("--encoding は --format csv のときだけです / --encoding goes with "
-                              "--format csv");
+        if (conditions[kLine].value)
+            return Refuse("--line は history だけのオプションです / --line is for history");
+        if (auto refused = ReadListingFormat("search", format, encoding, q.csv, q.encoding))
+            return *refused;
+        return {r, {}};
+    }
+    if (command == "history") {
+        if (words.size() > 2)
+            return Refuse("history [DATAFOLDER] [--line N] [--from DATE] [--to DATE] "
+                          "[--format table|csv]");
+        if (verbose || output || force)
+            return Refuse("history は結果を標準出力に示します（-v、-o、--force はありません） / "
+                          "history prints to standard output (no -v, -o or --force)");
+        r.kind = CliRequest::History;
+        HistoryRequest& q = r.historyRequest;
+        if (words.size() == 2) q.folder = words[1];
+        for (std::size_t i = 2; i < kLine; ++i)
+            if (conditions[i].value)
+                return Refuse(std::string(conditions[i].name) + " は search だけのオプションです",
+                              std::string(conditions[i].name) + " is for search");
+        for (const Condition& c : conditions)
+            if (c.value && Trim(*c.value).empty())
+                return Refuse(std::string(c.name) + " の値が空です",
+                              std::string(c.name) + " is given an empty value");
+        if (const auto& line = conditions[kLine].value) {
+            auto n = NumberIn(Trim(*line), 1, 32767);
+            if (!n)
+                return Refuse("--line は 1〜32767 の行番号です: " + *line,
+                              "--line takes a line number 1..32767: " + *line);
+            q.filter.Line = *n;
         }
+        for (auto [c, day] : {std::pair{&conditions[0], &q.filter.From}, std::pair{&conditions[1], &q.filter.To}}) {
+            if (!c->value) continue;
+            *day = HistoryDay(Trim(*c->value));
+            if (day->empty())
+                return Refuse("日付が正しくありません: " + *c->value + "（2026-04-01 のように）",
+                              "not a date: " + *c->value + " (write it as 2026-04-01)");
+        }
+        if (!q.filter.From.empty() && !q.filter.To.empty() && q.filter.From > q.filter.To)
+            return Refuse("--from の日付が --to の日付より後です / --from is after --to");
+        if (auto refused = ReadListingFormat("history", format, encoding, q.csv, q.encoding))
+            return *refused;
         return {r, {}};
     }
     if (anyCondition)
-        return Refuse("--from などの条件は search だけのオプションです / --from and the other "
-                      "conditions are for search");
+        return Refuse("--from などの条件は search と history だけのオプションです / --from and the "
+                      "other conditions are for search and history");
 
     if (command == "check") {
         if (words.size() > 2) return Refuse("check [DATAFOLDER] [-v]");

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/HistoryCommand.h"
 #include "cli/SearchCommand.h"
 
 namespace tabulo {
 
 struct CliRequest {
-    enum Kind { Help, Version, Check, Export, Print, Restore, Search } kind = Help;
+    enum Kind { Help, Version, Check, Export, Print, Restore, Search, History } kind = Help;
     std::filesystem::path folder;  // check, restore; empty: the default data folder
     std::filesystem::path copy;    // restore
     bool verbose = false;          // -v: check reports on success too
@@ -21,6 +22,7 @@ struct CliRequest {
     ExportRequest exportRequest;
     PrintRequest printRequest;
     SearchRequest searchRequest;
+    HistoryRequest historyRequest;
 };
 
 struct ParsedArguments {
@@ -32,12 +34,13 @@ struct ParsedArguments {
 // `args` without the program name. Options may stand anywhere: -o FILE, -oFILE,
 // --output FILE, --output=FILE, --force, --encoding cp932|utf-8, -v/--verbose, -h/--help,
 // -V/--version; search's conditions --from, --to, --min, --max, --amount, --text,
-// --account, --item (each VALUE, or =VALUE) and --format table|csv; "--" ends the options. `help [COMMAND]` is --help. The data folder
+// --account, --item (each VALUE, or =VALUE) and --format table|csv; history's --line N,
+// --from and --to; "--" ends the options. `help [COMMAND]` is --help. The data folder
 // may be left out (the default data folder).
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
 // The help text in Japanese or English: all of it, or one command's part (check,
-// export, print, restore, search; empty: all).
+// export, print, restore, search, history; empty: all).
 std::string HelpText(bool japanese, const std::string& topic = {});
 // The help of a refusal in one language.
 const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese);

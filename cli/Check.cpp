@@ -9,11 +9,14 @@
 #include "cashbook/Aggregation.h"
 #include "cashbook/Categories.h"
 #include "cashbook/Ledger.h"
+#include "cli/HistoryCommand.h"
 #include "cli/YearFolder.h"
 #include "deposits/DepositTable.h"
+#include "store/History.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/Restore.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 #include "taxreturn/StatementChecks.h"
@@ -279,6 +282,29 @@ void CheckBalanceSheet(Findings& f, const SharedState& s) {
     for (std::string& text : BalanceSheetNotes(*sheet)) f.Note(SlipBookPath(s), 0, std::move(text));
 }
 
+// The histories of changes in the folder: the year's own and those the next-year disk
+// carried over from the years before. Each damaged record is a fault naming it; a
+// clean history adds nothing.
+void CheckHistories(Findings& f, const SharedState& s) {
+    const std::filesystem::path own = HistoryPath(s);
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(own.parent_path(), ec)) {
+        const std::string name = NameOf(entry.path());
+        if (IsHistoryFileName(name)) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::filesystem::path& file : files) {
+        auto history = LoadHistory(file);
+        if (!history) {
+            f.Fault(file, 0, "読めません: " + FileErrorMessage(history.error()),
+                    "cannot be read: " + FileErrorMessage(history.error()));
+            continue;
+        }
+        for (const HistoryDamage& d : history->Damage) f.Fault(file, 0, d.Reason, HistoryDamageInEnglish(d));
+    }
+}
+
 }  // namespace
 
 int CheckReport::Faults() const {
@@ -330,6 +356,7 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
     if (totals && *linesRead && !journal) CheckBooks(f, s);
+    CheckHistories(f, s);
     return report;
 }
 

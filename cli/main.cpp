@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
                                     : r.kind == CliRequest::Export ? &r.exportRequest.folder
                                     : r.kind == CliRequest::Print  ? &r.printRequest.folder
                                     : r.kind == CliRequest::Search ? &r.searchRequest.folder
-                                                                   : nullptr;
+                                    : r.kind == CliRequest::History ? &r.historyRequest.folder
+                                                                    : nullptr;
     // check names a folder it chose only where it says anything at all.
     std::ostringstream folderLine;
     const bool check = r.kind == CliRequest::Check;
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
             return RunExport(r.exportRequest, std::cout, std::cerr);
         case CliRequest::Search:
             return RunSearch(r.searchRequest, std::cout, std::cerr, japanese);
+        case CliRequest::History:
+            return RunHistory(r.historyRequest, std::cout, std::cerr, japanese);
         case CliRequest::Restore:
             return RunRestore(r.copy, r.folder, std::cout, std::cerr);
         case CliRequest::Print: {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <set>
 
 #include "books/BooksFiles.h"
 #include "store/BinaryRecords.h"
@@ -115,7 +114,9 @@ HistoryRow DescribeHistoryRecord(const HistoryRecord& r, const ItemTableArray& i
     row.When = w.size() == kHistoryWhenBytes ? w.substr(0, 4) + "-" + w.substr(4, 2) + "-" + w.substr(6, 2) + " " +
                                                    w.substr(8, 2) + ":" + w.substr(10, 2) + ":" + w.substr(12, 2)
                                              : w;
-    row.Operation = HistoryOperationName(r.Operation);
+    row.Action = HistoryOperationName(r.Operation);
+    row.UndoOf = r.UndoOf;
+    row.Operation = row.Action;
     if (r.UndoOf != 0) row.Operation = "元に戻す（" + std::to_string(r.UndoOf) + "）: " + row.Operation;
     row.Target = TargetWords(r, items);
     row.Before = ValueWords(r.Operation, r.OldBytes, items);
@@ -142,10 +143,7 @@ std::vector<HistoryRow> DescribeHistory(const HistoryContents& history, const It
     return SelectHistory(history, {}, items);
 }
 
-std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const HistoryFilter& filter,
-                                      const ItemTableArray& items) {
-    std::set<std::uint32_t> damaged;
-    for (const HistoryDamage& d : history.Damage) damaged.insert(d.Sequence);
+std::vector<std::size_t> SelectHistoryRecords(const HistoryContents& history, const HistoryFilter& filter) {
     const auto selected = [&](const HistoryRecord& r) {
         if (filter.Line != 0 && (!IsCashBookOperation(r.Operation) || r.Target != filter.Line)) return false;
         const std::string_view day = std::string_view(r.When).substr(0, 8);
@@ -153,11 +151,27 @@ std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const Hist
         if (!filter.To.empty() && day > filter.To) return false;
         return filter.Operation == 0 || static_cast<int>(r.Operation) == filter.Operation;
     };
+    std::vector<std::size_t> out;
+    for (std::size_t i = history.Records.size(); i-- > 0;)
+        if (selected(history.Records[i])) out.push_back(i);
+    return out;
+}
+
+std::vector<std::uint32_t> DamagedSequences(const HistoryContents& history) {
+    std::vector<std::uint32_t> out;
+    for (const HistoryDamage& d : history.Damage) out.push_back(d.Sequence);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const HistoryFilter& filter,
+                                      const ItemTableArray& items) {
+    const std::vector<std::uint32_t> damaged = DamagedSequences(history);
     std::vector<HistoryRow> rows;
-    for (auto it = history.Records.rbegin(); it != history.Records.rend(); ++it) {
-        if (!selected(*it)) continue;
-        rows.push_back(DescribeHistoryRecord(*it, items));
-        rows.back().Damaged = damaged.count(it->Sequence) > 0;
+    for (std::size_t i : SelectHistoryRecords(history, filter)) {
+        const HistoryRecord& r = history.Records[i];
+        rows.push_back(DescribeHistoryRecord(r, items));
+        rows.back().Damaged = std::binary_search(damaged.begin(), damaged.end(), r.Sequence);
     }
     return rows;
 }

@@ -19,6 +19,8 @@ struct HistoryRow {
     std::string Before;     // the stored values in words, "" when there were none
     std::string After;
     bool Damaged = false;   // the record's bytes do not hold together
+    std::string Action;     // the operation's name alone, "出納簿 削除" also for an undo
+    std::uint32_t UndoOf = 0;  // the number of the change this one undoes, else 0
 };
 
 // A record's row. Items name the cash book's items; an account is named by the chart.
@@ -44,5 +46,12 @@ std::string HistoryDay(std::string_view text);
 // before it renumbers the lines after it).
 std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const HistoryFilter& filter,
                                       const ItemTableArray& items);
+
+// The same records as positions in `history.Records`, newest first, for a screen that
+// puts only the rows it shows into words (DescribeHistoryRecord, and Damaged from
+// DamagedSequences).
+std::vector<std::size_t> SelectHistoryRecords(const HistoryContents& history, const HistoryFilter& filter);
+// The numbers of the damaged records, sorted.
+std::vector<std::uint32_t> DamagedSequences(const HistoryContents& history);
 
 }  // namespace tabulo

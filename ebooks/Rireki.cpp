@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "store/History.h"
 #include "ebooks/HistoryText.h"
@@ -73,7 +74,7 @@ Rireki::Rireki(AppContext& app, int line, QWidget* parent) : QDialog(parent), ap
     const QFontMetrics fm(gothic);
     const int widths[kColumns] = {fm.horizontalAdvance(QStringLiteral("※00000")),
                                   fm.horizontalAdvance(QStringLiteral("2026-12-08 09:30:00")),
-                                  fm.horizontalAdvance(QString(12, QChar(0x3000))),
+                                  fm.horizontalAdvance(QStringLiteral("元に戻す（00000）: 振替伝票 削除")),
                                   fm.horizontalAdvance(QStringLiteral("出納簿:32767")),
                                   fm.horizontalAdvance(QString(20, QChar(0x3000))),
                                   fm.horizontalAdvance(QString(20, QChar(0x3000)))};
@@ -162,13 +163,17 @@ void Rireki::ShowHistory() {
         damage_->setText(reasons.join(QLatin1Char('\n')));
         damage_->show();
     }
-    std::vector<QStringList> rows;
-    for (const HistoryRow& r : SelectHistory(*history, filter, app_.state.ItemTable)) {
-        const QString number = (r.Damaged ? QStringLiteral("※") : QString()) + QString::number(r.Sequence);
-        rows.push_back({number, Q(r.When), Q(r.Operation), Q(r.Target), Q(r.Before), Q(r.After)});
-    }
-    count_->setText(QStringLiteral("%1 件").arg(rows.size()));
-    model_->SetRows(std::move(rows));
+    history_ = std::make_unique<HistoryContents>(std::move(*history));
+    listed_ = SelectHistoryRecords(*history_, filter);
+    damaged_ = DamagedSequences(*history_);
+    count_->setText(QStringLiteral("%1 件").arg(listed_.size()));
+    model_->SetLazyRows(static_cast<int>(listed_.size()), [this](int row) {
+        const HistoryRecord& record = history_->Records[listed_[static_cast<std::size_t>(row)]];
+        const HistoryRow r = DescribeHistoryRecord(record, app_.state.ItemTable);
+        const bool damaged = std::binary_search(damaged_.begin(), damaged_.end(), r.Sequence);
+        const QString number = (damaged ? QStringLiteral("※") : QString()) + QString::number(r.Sequence);
+        return QStringList{number, Q(r.When), Q(r.Operation), Q(r.Target), Q(r.Before), Q(r.After)};
+    });
     grid_->scrollToTop();
     if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 0));
 }

@@ -5,6 +5,10 @@
 
 #include <QDialog>
 
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -14,6 +18,7 @@ class QTableView;
 namespace tabulo {
 
 struct AppContext;
+struct HistoryContents;
 class TextGridModel;
 
 class Rireki : public QDialog {
@@ -50,6 +55,11 @@ class Rireki : public QDialog {
     TextGridModel* model_ = nullptr;
     QLabel* damage_ = nullptr;
     QLabel* count_ = nullptr;
+    // The history read, the records listed (newest first) and the damaged ones: the
+    // rows are put into words as they are shown.
+    std::unique_ptr<HistoryContents> history_;
+    std::vector<std::size_t> listed_;
+    std::vector<std::uint32_t> damaged_;
 };
 
 }  // namespace tabulo

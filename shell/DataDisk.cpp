@@ -19,6 +19,7 @@
 #include "store/DataSet.h"
 #include "store/Dates.h"
 #include "store/Journal.h"
+#include "store/Restore.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "store/Text.h"
@@ -421,6 +422,20 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     // The slip book of the next year: its opening balances only. A year without one
     // gives the next year none either.
     if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
+    // The histories of changes go along byte for byte, this year's and those carried
+    // from the years before, so that the disk in use keeps every year's history; the
+    // next year's own begins with its first change.
+    {
+        std::error_code ec;
+        const fs::path folder = ItemAccountsPath(s).parent_path();
+        std::vector<fs::path> histories;
+        for (const auto& entry : fs::directory_iterator(folder, ec))
+            if (IsHistoryFileName(entry.path().filename().string()) && entry.is_regular_file(ec))
+                histories.push_back(entry.path());
+        if (ec && st) st = FileErrorFromErrno(ec.value(), folder.string());
+        std::sort(histories.begin(), histories.end());
+        for (const fs::path& h : histories) add(h.filename().string(), ReadWholeFile(h));
+    }
     if (!st) {
         ReportFailure(prompt, s, st.error());
         return DiskOutcome::Failed;

@@ -25,6 +25,7 @@
 #include "books/SlipForm.h"
 #include "cashbook/DataInp.h"
 #include "ebooks/KensakuForm.h"
+#include "ebooks/Rireki.h"
 #include "cli/Csv.h"
 #include "deposits/YokinForm.h"
 #include "master/MasForm.h"
@@ -178,6 +179,12 @@ void Tabulo::BuildMenus() {
     connect(searchAction_, &QAction::triggered, this, [this] { MenuKensaku_Click(); });
     addAction(searchAction_);
 
+    // The electronic books: the search and the history of changes, side by side.
+    QMenu* ebooks = menuBar()->addMenu(QStringLiteral("電子帳簿(&E)"));
+    searchAction_->setText(QStringLiteral("検索(&K)"));
+    ebooks->addAction(searchAction_);
+    historyAction_ = add(ebooks, "履歴(&R)", &Tabulo::MenuRireki_Click);
+
     QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     add(helpitem, "目次(&C)", &Tabulo::h1item_Click);
     add(helpitem, "はじめて使うとき(&F)", &Tabulo::firstitem_Click);
@@ -208,19 +215,27 @@ void Tabulo::BuildToolbar() {
         // Reading, the data forms, the settings and ending are separate groups.
         if (i == 0 || i == 4 || i == 6) bar->addSeparator();
     }
-    // The search stands apart from the nine buttons the forms switch off: every form
+    // The search and the history stand apart from the nine buttons the forms switch off: every form
     // is modal, so it cannot be reached while one is open.
     bar->addSeparator();
-    searchButton_ = new QToolButton(bar);
-    searchButton_->setIcon(SearchToolIcon());
-    searchButton_->setText(QStringLiteral("検索"));
-    searchButton_->setToolTip(QStringLiteral("検索 (Ctrl+F)"));
-    searchButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    searchButton_->setAutoRaise(false);
-    searchButton_->setMinimumWidth(78);
-    searchButton_->setObjectName(QStringLiteral("SearchButton"));
-    connect(searchButton_, &QToolButton::clicked, this, [this] { MenuKensaku_Click(); });
-    bar->addWidget(searchButton_);
+    auto aside = [this, bar](const QIcon& icon, const QString& text, const QString& tip, const QString& name,
+                             void (Tabulo::*slot)()) {
+        auto* b = new QToolButton(bar);
+        b->setIcon(icon);
+        b->setText(text);
+        b->setToolTip(tip);
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(false);
+        b->setMinimumWidth(78);
+        b->setObjectName(name);
+        connect(b, &QToolButton::clicked, this, [this, slot] { (this->*slot)(); });
+        bar->addWidget(b);
+        return b;
+    };
+    searchButton_ = aside(SearchToolIcon(), QStringLiteral("検索"), QStringLiteral("検索 (Ctrl+F)"),
+                          QStringLiteral("SearchButton"), &Tabulo::MenuKensaku_Click);
+    historyButton_ = aside(HistoryToolIcon(), QStringLiteral("履歴"), QStringLiteral("訂正・削除の履歴"),
+                           QStringLiteral("HistoryButton"), &Tabulo::MenuRireki_Click);
 }
 
 void Tabulo::SetButtonEnabled(int index, bool enabled) { Img(index)->setEnabled(enabled); }
@@ -382,6 +397,22 @@ bool Tabulo::OpenEntrySource(EntrySource source, int number, QWidget* parent) {
     wait.reset();
     form.exec();
     return true;
+}
+
+bool Tabulo::OpenLineHistory(int line, QWidget* parent) {
+    std::optional<WaitCursor> wait(std::in_place);
+    Rireki form(ctx_, line, parent);
+    wait.reset();
+    form.exec();
+    return true;
+}
+
+void Tabulo::MenuRireki_Click() {
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    OpenLineHistory(0, this);
 }
 
 void Tabulo::MenuKensaku_Click() {

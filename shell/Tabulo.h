@@ -33,6 +33,7 @@ public:
     void OpenForm(FormId id, QWidget* parent) override;
     bool CanOpen(FormId id) const override;
     bool OpenEntrySource(EntrySource source, int number, QWidget* parent) override;
+    bool OpenLineHistory(int line, QWidget* parent) override;
 
     QToolButton* Img(int index) const { return img_.at(static_cast<std::size_t>(index)); }
     int LastButton() const { return lastButton_; }
@@ -48,6 +49,10 @@ public:
     void MenuKensaku_Click();
     QToolButton* SearchButton() const { return searchButton_; }
     QAction* SearchAction() const { return searchAction_; }
+    // 履歴 (the menu and the toolbar's button beside the search): the year's changes.
+    void MenuRireki_Click();
+    QToolButton* HistoryButton() const { return historyButton_; }
+    QAction* HistoryAction() const { return historyAction_; }
     void MenuMent_Click();
     void MenuPrSet_Click();
     void MenuCopy_Click();
@@ -120,6 +125,8 @@ private:
     QAction* openPdf_ = nullptr;
     QAction* searchAction_ = nullptr;
     QToolButton* searchButton_ = nullptr;
+    QAction* historyAction_ = nullptr;
+    QToolButton* historyButton_ = nullptr;
     QAction* pdfFolder_ = nullptr;
     std::filesystem::path lastPdf_;
     UrlOpener* urls_ = nullptr;

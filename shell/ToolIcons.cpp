@@ -193,6 +193,24 @@ void Magnifier(QPainter& p) {  // 検索: a page of the books under a magnifier
     p.drawLine(QPointF(23, 20), QPointF(29, 27));
 }
 
+void Clock(QPainter& p) {  // 履歴: a page of the books with a clock turning back
+    p.setPen(QPen(kOutline, 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(3, 3, 18, 24));
+    p.setPen(QPen(QColor(0x9a, 0xa4, 0xb0), 1.6));
+    for (int i = 0; i < 4; ++i) p.drawLine(QPointF(6, 8 + i * 4), QPointF(18, 8 + i * 4));
+    p.setPen(QPen(kOutline, 1.6));
+    p.setBrush(QColor(0xd8, 0xea, 0xff));
+    p.drawEllipse(QPointF(20, 20), 8, 8);
+    p.setPen(QPen(kOutline, 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(20, 20), QPointF(20, 15));
+    p.drawLine(QPointF(20, 20), QPointF(23.5, 22));
+    p.setPen(QPen(QColor(0xd0, 0x40, 0x30), 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(10, 10, 20, 20), 100 * 16, 70 * 16);
+    p.drawLine(QPointF(12.2, 15.5), QPointF(10.5, 18.5));
+    p.drawLine(QPointF(12.2, 15.5), QPointF(15.2, 16.6));
+}
+
 QPixmap Draw(int index, int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
@@ -210,6 +228,7 @@ QPixmap Draw(int index, int size) {
     case 6: PrinterPicture(p); break;
     case 7: Exit(p); break;
     case 9: Magnifier(p); break;
+    case 10: Clock(p); break;
     default: Chart(p); break;
     }
     return pm;
@@ -226,5 +245,7 @@ QIcon ToolIcon(int index) {
 QPixmap ProgramIcon(int size) { return Draw(1, size); }
 
 QIcon SearchToolIcon() { return ToolIcon(9); }
+
+QIcon HistoryToolIcon() { return ToolIcon(10); }
 
 }  // namespace tabulo

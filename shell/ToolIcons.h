@@ -12,5 +12,7 @@ QIcon ToolIcon(int index);
 QPixmap ProgramIcon(int size);
 // The picture of the search button beside them.
 QIcon SearchToolIcon();
+// The picture of the history button beside the search.
+QIcon HistoryToolIcon();
 
 }  // namespace tabulo

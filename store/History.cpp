@@ -160,7 +160,7 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
     if (bytes.empty()) return out;
     if (bytes.size() < kHistoryHeaderSize ||
         std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) != 0) {
-        out.Damage.push_back({1, 0, "履歴ファイルの先頭が正しくありません。"});
+        out.Damage.push_back({1, 0, "履歴ファイルの先頭が正しくありません。", HistoryFault::Header});
         return out;
     }
     std::size_t at = kHistoryHeaderSize;
@@ -170,10 +170,26 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
         const std::size_t left = bytes.size() - at;
         const std::byte* p = bytes.data() + at;
         const std::uint32_t size = left >= 4 ? Load32(p) : 0;
-        if (left < kHistoryRecordFixedSize || size < kHistoryRecordFixedSize || size > left ||
-            Load32(p + size - 4) != size ||
-            kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) != size) {
-            out.Damage.push_back({expected, at, RecordWord(expected) + "の大きさが壊れています。以降の記録は読めません。"});
+        // A record whose leading fields agree with each other but which runs past the
+        // end of the file was cut short (a write that never finished, a copy that
+        // stopped); any other disagreement of the sizes is a broken size.
+        const bool sizesReadable = left >= kValuesAt;
+        const bool sizesAgree = sizesReadable && size >= kHistoryRecordFixedSize &&
+                                kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) == size;
+        const bool cutShort =
+            left < 4 || (sizesReadable ? sizesAgree && size > left
+                                       : size >= kHistoryRecordFixedSize &&
+                                             size <= kHistoryRecordFixedSize + 2 * kHistoryMaxValueBytes);
+        if (cutShort) {
+            out.Damage.push_back({expected, at,
+                                  RecordWord(expected) + "の途中でファイルが終わっています（" +
+                                      std::to_string(left) + " バイトしかありません）。",
+                                  HistoryFault::CutShort});
+            return out;
+        }
+        if (!sizesAgree || size > left || Load32(p + size - 4) != size) {
+            out.Damage.push_back({expected, at, RecordWord(expected) + "の大きさが壊れています。以降の記録は読めません。",
+                                  HistoryFault::Size});
             return out;
         }
         HistoryRecord r;
@@ -190,20 +206,25 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
         const std::size_t bodySize = size - kTrailerSize;
         const std::uint32_t stored = Load32(p + bodySize);
         std::string why;
+        HistoryFault fault = HistoryFault::Changed;
         std::uint32_t named = expected;
         if (r.Sequence != expected) {
             named = r.Sequence;
+            fault = r.Sequence > expected ? HistoryFault::Missing : HistoryFault::OutOfOrder;
             why = r.Sequence > expected ? "の前に記録が抜けています（" + std::to_string(expected) + "〜" +
                                               std::to_string(r.Sequence - 1) + "）。"
                                         : "の通し番号が順になっていません（" + std::to_string(expected) +
                                               " のはずです）。";
-        } else if (ChainedCheck(previousCheck, std::span<const std::byte>(p, bodySize)) != stored)
+        } else if (ChainedCheck(previousCheck, std::span<const std::byte>(p, bodySize)) != stored) {
             why = "の内容が書き換えられているか、壊れています。";
-        else if (op < 1 || op > kHistoryOperationLast)
+        } else if (op < 1 || op > kHistoryOperationLast) {
+            fault = HistoryFault::Operation;
             why = "の操作の種類が正しくありません。";
-        else if (!IsDigits(r.When, kHistoryWhenBytes))
+        } else if (!IsDigits(r.When, kHistoryWhenBytes)) {
+            fault = HistoryFault::When;
             why = "の日時が正しくありません。";
-        if (!why.empty()) out.Damage.push_back({named, at, RecordWord(named) + why});
+        }
+        if (!why.empty()) out.Damage.push_back({named, at, RecordWord(named) + why, fault});
         // After a gap the numbering goes on from the record found, so that one
         // missing record is reported once.
         expected = std::max(expected, r.Sequence) + 1;

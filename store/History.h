@@ -101,11 +101,24 @@ Result<std::vector<std::byte>> EncodeHistoryAppend(const HistoryTail& tail, Hist
 // names the file (the append is refused, nothing is written).
 Result<HistoryTail> ReadHistoryTail(const std::filesystem::path& path);
 
+// What is wrong with a damaged record.
+enum class HistoryFault {
+    Header,     // the file does not begin with the format mark
+    Size,       // the record's sizes do not agree: nothing after it can be read
+    CutShort,   // the file ends inside the record
+    Missing,    // records before this one were taken out
+    OutOfOrder, // its number is one already used
+    Changed,    // its bytes were changed after it was written (the check fails)
+    Operation,  // an operation the program does not know
+    When,       // a time that is not 14 digits
+};
+
 // A record whose bytes do not hold together.
 struct HistoryDamage {
     std::uint32_t Sequence = 0;  // the number the record has, or should have, in order
     std::uint64_t Offset = 0;    // where its bytes begin in the file
     std::string Reason;          // in Japanese, for the check and the history screen
+    HistoryFault Fault = HistoryFault::Changed;
 };
 
 struct HistoryContents {

@@ -102,11 +102,20 @@ std::string CopyDisplayName(const std::string& name) {
            (name.size() > 15 ? " (" + name.substr(16) + ")" : "");
 }
 
+// NAME<nn>.DAT (or .<ext>) for a stem of letters.
+bool YearFileName(const std::string& name, const std::string& stem, const std::string& ext = "DAT") {
+    const std::size_t n = stem.size();
+    return name.size() == n + 2 + 1 + ext.size() && name.compare(0, n, stem) == 0 && Digits(name, n, 2) &&
+           name[n + 2] == '.' && name.compare(n + 3, std::string::npos, ext) == 0;
+}
+
+bool IsHistoryFileName(const std::string& name) { return YearFileName(name, "RIREKI"); }
+
 bool IsDataFileName(const std::string& name) {
-    if (name == "DATE.DAT" || name == "MASTER.DAT" || name == "SHINKOKU.DAT") return true;
-    if (name.size() != 11 || !Digits(name, 5, 2) || name[7] != '.') return false;
-    const std::string stem = name.substr(0, 5), ext = name.substr(8);
-    return (stem == "KEIRI" && (ext == "DAT" || ext == "DA2")) || (stem == "YOKIN" && ext == "DAT");
+    if (name == "DATE.DAT" || name == "MASTER.DAT" || name == "SHINKOKU.DAT" || name == "KAMOKU.DAT")
+        return true;
+    return YearFileName(name, "KEIRI") || YearFileName(name, "KEIRI", "DA2") || YearFileName(name, "YOKIN") ||
+           YearFileName(name, "FURIKAE") || YearFileName(name, "SEIZO") || IsHistoryFileName(name);
 }
 
 Result<RestoreReport> RestoreCopy(const fs::path& copy, const fs::path& dataFolder,

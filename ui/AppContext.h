@@ -56,6 +56,9 @@ public:
     // `number` with the cursor on it, or slip `number` on the slip screen. False, with
     // nothing shown, when this build has no screen for that source; the caller says so.
     virtual bool OpenEntrySource(EntrySource, int /*number*/, QWidget* /*parent*/) { return false; }
+    // Shows the history of changes narrowed to cash-book line `line`, modally over
+    // `parent`. False, with nothing shown, when this build has no history screen.
+    virtual bool OpenLineHistory(int /*line*/, QWidget* /*parent*/) { return false; }
 };
 
 struct AppContext {

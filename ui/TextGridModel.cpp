@@ -1,6 +1,7 @@
 #include "ui/TextGridModel.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -23,6 +24,16 @@ void TextGridModel::SetAlignment(int column, Qt::Alignment alignment) {
 void TextGridModel::SetRows(std::vector<QStringList> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    make_ = nullptr;
+    made_.clear();
+    endResetModel();
+}
+
+void TextGridModel::SetLazyRows(int count, std::function<QStringList(int row)> make) {
+    beginResetModel();
+    rows_.assign(static_cast<std::size_t>(std::max(count, 0)), QStringList());
+    made_.assign(rows_.size(), false);
+    make_ = std::move(make);
     endResetModel();
 }
 
@@ -30,7 +41,12 @@ void TextGridModel::Clear() { SetRows({}); }
 
 QString TextGridModel::Text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columns_) return {};
-    const QStringList& r = rows_[static_cast<std::size_t>(row)];
+    const auto at = static_cast<std::size_t>(row);
+    if (make_ && !made_[at]) {
+        rows_[at] = make_(row);
+        made_[at] = true;
+    }
+    const QStringList& r = rows_[at];
     return column < r.size() ? r[column] : QString();
 }
 

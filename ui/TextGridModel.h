@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class QTableView;
@@ -22,6 +23,10 @@ class TextGridModel : public QAbstractTableModel {
     void SetFont(const QFont& font) { font_ = font; }
     // Replaces every row; each row holds `columns` texts.
     void SetRows(std::vector<QStringList> rows);
+    // Replaces every row with `count` rows whose texts are made when first asked for
+    // (a row scrolled to, Text): for a long grid whose rows are costly to make and
+    // mostly never looked at.
+    void SetLazyRows(int count, std::function<QStringList(int row)> make);
     void Clear();
     QString Text(int row, int column) const;
 
@@ -35,7 +40,10 @@ class TextGridModel : public QAbstractTableModel {
     int columns_;
     QStringList headers_;
     std::vector<Qt::Alignment> alignment_;
-    std::vector<QStringList> rows_;
+    mutable std::vector<QStringList> rows_;
+    // The lazy rows' maker and which of them it has made.
+    std::function<QStringList(int)> make_;
+    mutable std::vector<bool> made_;
     QFont font_;
 };
 

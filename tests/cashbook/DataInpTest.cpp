@@ -544,3 +544,44 @@ TEST_F(CashBookWithLines, AFilledPageShowsWholeAmountsInAFixedPitchFace) {
 
 }  // namespace
 }  // namespace tabulo
+
+namespace tabulo {
+namespace {
+
+// The history screens the cash book asks the shell for.
+struct HistoryOpener : FormOpener {
+    void OpenForm(FormId, QWidget*) override {}
+    bool CanOpen(FormId) const override { return true; }
+    bool OpenLineHistory(int line, QWidget*) override {
+        lines.push_back(line);
+        return true;
+    }
+    std::vector<int> lines;
+};
+
+TEST_F(CashBookWithLines, ShiftF6AndTheButtonShowTheHistoryOfTheCursorsLine) {
+    HistoryOpener opener;
+    app.forms = &opener;
+    Open();
+    EXPECT_EQ(form->button(DataInp::LineHistory)->text(), QStringLiteral("行履歴(Shift+F6)"));
+    Key(Qt::Key_Up);  // line 2
+    QTest::keyClick(Focus(), Qt::Key_F6, Qt::ShiftModifier);
+    Key(Qt::Key_Up);  // line 1
+    QTest::keyClick(Focus(), Qt::Key_F6, Qt::ShiftModifier);
+    Key(Qt::Key_Down, 2);  // the next free line: its number still has a history
+    form->button(DataInp::LineHistory)->click();
+    EXPECT_EQ(opener.lines, (std::vector<int>{2, 1, 3}));
+    EXPECT_EQ(form->field(DataInp::ColDate, 3), Focus());  // the cursor stays on its line
+    EXPECT_EQ(prompt.beeps, 0);
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(CashBookWithLines, WithoutAHistoryScreenTheKeyOnlyBeeps) {
+    Open();  // no shell: app.forms is null
+    QTest::keyClick(Focus(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(prompt.beeps, 1);
+    EXPECT_EQ(form->field(DataInp::ColDate, 3), Focus());
+}
+
+}  // namespace
+}  // namespace tabulo

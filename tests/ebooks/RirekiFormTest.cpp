@@ -6,10 +6,17 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+#include <memory>
 
 #include "store/History.h"
 #include "ebooks/Rireki.h"
+#include "shell/Tabulo.h"
 #include "tests/cashbook/LedgerFixture.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
@@ -128,6 +135,74 @@ TEST_F(RirekiForm, NamesADamagedRecordAndMarksItsRow) {
     ASSERT_FALSE(r.damageLabel()->isHidden());
     EXPECT_EQ(r.damageLabel()->text(), QStringLiteral("履歴の記録 2 の内容が書き換えられているか、壊れています。"));
     EXPECT_EQ(Numbers(r), (Q{"4", "3", "※2", "1"}));
+}
+
+// Runs `act` on the next history screen that opens, from its own event loop, and
+// closes it; fails after two seconds without one.
+void OnHistoryScreen(std::function<void(Rireki&)> act) {
+    auto poll = std::make_shared<std::function<void()>>();
+    auto tries = std::make_shared<int>(0);
+    *poll = [act, poll, tries] {
+        QPointer<Rireki> screen = qobject_cast<Rireki*>(QApplication::activeModalWidget());
+        if (screen && screen->isVisible()) {
+            act(*screen);
+            screen->accept();
+        } else if (++*tries < 400) {
+            QTimer::singleShot(5, *poll);
+        } else {
+            ADD_FAILURE() << "no history screen opened";
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+TEST_F(RirekiForm, TheMainWindowOpensItFromTheMenuBesideTheSearchAndFromTheToolbar) {
+    const SharedState year = s;
+    Tabulo window{s, prompt, nullptr, nullptr};
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Without a year read, the data are asked for.
+    window.MenuRireki_Click();
+    EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
+    s = year;  // the year as the read would load it
+    s.DataLoaded = 1;
+
+    QMenu* ebooks = nullptr;
+    for (QAction* a : window.menuBar()->actions())
+        if (a->text() == QStringLiteral("電子帳簿(&E)")) ebooks = a->menu();
+    ASSERT_NE(ebooks, nullptr);
+    ASSERT_EQ(ebooks->actions().size(), 2);
+    EXPECT_EQ(ebooks->actions()[0], window.SearchAction());
+    EXPECT_EQ(ebooks->actions()[1], window.HistoryAction());
+    EXPECT_EQ(window.HistoryAction()->text(), QStringLiteral("履歴(&R)"));
+
+    std::vector<std::string> fromMenu, fromButton;
+    OnHistoryScreen([&](Rireki& r) { fromMenu = Numbers(r); });
+    window.HistoryAction()->trigger();
+    EXPECT_EQ(fromMenu, (Q{"4", "3", "2", "1"}));
+
+    ASSERT_NE(window.HistoryButton(), nullptr);
+    EXPECT_EQ(window.HistoryButton()->text(), QStringLiteral("履歴"));
+    EXPECT_FALSE(window.HistoryButton()->icon().isNull());
+    OnHistoryScreen([&](Rireki& r) { fromButton = Numbers(r); });
+    window.HistoryButton()->click();
+    EXPECT_EQ(fromButton, (Q{"4", "3", "2", "1"}));
+}
+
+TEST_F(RirekiForm, TheCashBooksKeyOpensItThroughTheMainWindowForOneLine) {
+    const SharedState year = s;
+    Tabulo window{s, prompt, nullptr, nullptr};
+    s = year;  // the window starts with no year; this one is loaded
+    s.DataLoaded = 1;
+    std::string line;
+    std::vector<std::string> numbers;
+    OnHistoryScreen([&](Rireki& r) {
+        line = r.lineField()->text().toStdString();
+        numbers = Numbers(r);
+    });
+    EXPECT_TRUE(window.OpenLineHistory(2, &window));
+    EXPECT_EQ(line, "2");
+    EXPECT_EQ(numbers, (Q{"2", "1"}));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "shell/DataDisk.h"
 #include "store/DataSet.h"
 #include "store/Journal.h"
+#include "store/Restore.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/TempFolder.h"
@@ -375,6 +376,67 @@ TEST_F(DataDisk, NoCopyTakesTheJournalAndAnOperationCutShortIsUndoneFirst) {
     EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "KEIRI13.DAT"), changed);
     EXPECT_EQ(ReadBytes(year / "KEIRI13.DAT"), changed);
     EXPECT_FALSE(fs::exists(year / "KEIRI13.JNL"));
+}
+
+// The histories of changes travel with the year byte for byte: onto the backup disk,
+// into the automatic copies, onto the next year's disk (with one carried from an
+// earlier year), and back with a restore, which keeps the ones it replaces.
+TEST_F(DataDisk, TheHistoriesTravelByteForByteWithEveryCopyAndComeBackWithARestore) {
+    // The mark, then bytes a text-mode copy or a trimming writer would change.
+    const std::string h13 = FromHex("52524b31 30000000 01000000 0d0a 1a 00 20 ff 0a 0d 00000000");
+    const std::string h12 = FromHex("52524b31 2c000000 01000000 00 1a 20 20 0d");
+    WriteBytes(year / "RIREKI13.DAT", h13);
+    WriteBytes(year / "RIREKI12.DAT", h12);
+    before = Snapshot(year);
+
+    EXPECT_EQ(BackupDataDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "RIREKI13.DAT"), h13);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "RIREKI12.DAT"), h12);
+
+    using namespace std::chrono;
+    const auto now = sys_days{year_month_day{std::chrono::year{2026}, month{6}, day{1}}} + hours{3};
+    ASSERT_TRUE(AutoBackup(home.path(), year, now).ok());
+    const std::vector<fs::path> copies = FinishedCopies(home.path());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(ReadBytes(copies[0] / "RIREKI13.DAT"), h13);
+    EXPECT_EQ(ReadBytes(copies[0] / "RIREKI12.DAT"), h12);
+
+    fs::remove_all(stick);
+    fs::create_directories(stick);
+    swapped = false;  // the data disk is back in the drive
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "RIREKI13.DAT"), h13);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "RIREKI12.DAT"), h12);
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "RIREKI14.DAT"));  // begins with its first change
+    ExpectThisYearUntouched();
+
+    // After the copy the year grew: one more change in its history and a slip book. A
+    // restore of the copy brings back the history and the books as they were then,
+    // and the replaced files are kept whole in a copy of their own.
+    const std::string grown = h13 + FromHex("2c000000 02000000");
+    WriteBytes(year / "RIREKI13.DAT", grown);
+    const std::string slips = FromHex("46524b31 0000 00000000");
+    WriteBytes(year / "FURIKAE13.DAT", slips);
+    auto restored = RestoreCopy(copies[0], year, home.path() / "backup", "20260601-050000");
+    ASSERT_TRUE(restored.ok()) << restored.error().detail;
+    EXPECT_EQ(ReadBytes(year / "RIREKI13.DAT"), h13);
+    EXPECT_EQ(ReadBytes(year / "RIREKI12.DAT"), h12);
+    EXPECT_FALSE(fs::exists(year / "FURIKAE13.DAT"));
+    EXPECT_EQ(restored->removed, std::vector<std::string>{"FURIKAE13.DAT"});
+    EXPECT_EQ(ReadBytes(restored->keptAs / "RIREKI13.DAT"), grown);
+    EXPECT_EQ(ReadBytes(restored->keptAs / "FURIKAE13.DAT"), slips);
+    EXPECT_EQ(Snapshot(year), before);
+}
+
+TEST(DataFileNames, TheBooksAndTheHistoriesAreDataFilesACopyCarries) {
+    for (const char* name : {"DATE.DAT", "MASTER.DAT", "SHINKOKU.DAT", "KAMOKU.DAT", "KEIRI13.DAT",
+                             "KEIRI13.DA2", "YOKIN07.DAT", "FURIKAE13.DAT", "SEIZO13.DAT", "RIREKI13.DAT"})
+        EXPECT_TRUE(IsDataFileName(name)) << name;
+    for (const char* name : {"KEIRI13.JNL", "RIREKI1.DAT", "RIREKI131.DAT", "RIREKIab.DAT", "rireki13.dat",
+                             "FURIKAE13.DA2", ".RIREKI13.DAT", "KEIRI13.DAT.tmp", "出納簿.csv"})
+        EXPECT_FALSE(IsDataFileName(name)) << name;
+    EXPECT_TRUE(IsHistoryFileName("RIREKI00.DAT"));
+    EXPECT_FALSE(IsHistoryFileName("FURIKAE13.DAT"));
 }
 
 TEST_F(DataDisk, ANextYearDiskOverAYearAsksNamingItAndKeepsItBeside) {

@@ -274,10 +274,14 @@ struct MainWindow : ShellForms {
 TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
     const auto menus = window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("選択メニュー(&M)"));
     EXPECT_EQ(menus[1]->text(), QStringLiteral("複式簿記(&B)"));
-    EXPECT_EQ(menus[2]->text(), QStringLiteral("ヘルプ(&H)"));
+    EXPECT_EQ(menus[2]->text(), QStringLiteral("電子帳簿(&E)"));
+    EXPECT_EQ(menus[3]->text(), QStringLiteral("ヘルプ(&H)"));
+    QStringList ebooks;
+    for (QAction* a : menus[2]->menu()->actions()) ebooks << a->text();
+    EXPECT_EQ(ebooks.join(QLatin1Char('|')), QStringLiteral("検索(&K)|履歴(&R)"));
     QStringList entries;
     for (QAction* a : menus[0]->menu()->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -302,8 +306,15 @@ TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
         EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データを読み込んでください！！"})
             << a->text().toStdString();
     }
+    // The search and the history too.
+    for (QAction* a : menus[2]->menu()->actions()) {
+        prompt.Clear();
+        a->trigger();
+        EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データを読み込んでください！！"})
+            << a->text().toStdString();
+    }
     entries.clear();
-    for (QAction* a : menus[2]->menu()->actions()) entries << a->text();
+    for (QAction* a : menus[3]->menu()->actions()) entries << a->text();
     EXPECT_EQ(entries.join(QLatin1Char('|')),
               QStringLiteral("目次(&C)|はじめて使うとき(&F)|ヘルプの使い方(&H)|バージョン情報(&A)"));
     const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
@@ -426,7 +437,7 @@ TEST_F(MainWindow, TheHelpMenuOpensThePageForAFirstStart) {
     } help;
     Tabulo withHelp(s, prompt, nullptr, &help);
     QAction* first = nullptr;
-    for (QAction* a : withHelp.menuBar()->actions()[2]->menu()->actions())
+    for (QAction* a : withHelp.menuBar()->actions().back()->menu()->actions())
         if (a->text() == QStringLiteral("はじめて使うとき(&F)")) first = a;
     ASSERT_NE(first, nullptr);
     first->trigger();

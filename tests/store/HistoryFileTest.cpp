@@ -224,6 +224,34 @@ TEST(HistoryFile, AnOperationOnAnotherYearsHistoryIsRefusedBeforeAnythingIsWritt
     EXPECT_FALSE(CommitChanges(JournalPathFor(ledger), changes).ok());
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "RIREKI14.DAT"));
     EXPECT_FALSE(std::filesystem::exists(JournalPathFor(ledger)));
+
+TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
+    // The file ends inside record 3, its leading fields whole or not even those.
+    for (std::size_t keep : {4u + 48 + 48 + 40, 4u + 48 + 48 + 20, 4u + 48 + 48 + 2}) {
+        const HistoryContents cut = DecodeHistory(Span(Dump().substr(0, keep)));
+        EXPECT_EQ(cut.Records.size(), 2u) << keep;
+        ASSERT_EQ(cut.Damage.size(), 1u) << keep;
+        EXPECT_EQ(cut.Damage[0].Sequence, 3u);
+        EXPECT_EQ(cut.Damage[0].Fault, HistoryFault::CutShort) << keep;
+        EXPECT_EQ(cut.Damage[0].Reason, "履歴の記録 3 の途中でファイルが終わっています（" +
+                                            std::to_string(keep - 100) + " バイトしかありません）。");
+    }
+    // A size that disagrees with the values' sizes, larger than what is left or not.
+    for (char size : {'\x7f', '\x2f'}) {
+        std::string bytes = Dump();
+        bytes[4 + 48] = size;
+        const HistoryContents h = DecodeHistory(Span(bytes));
+        ASSERT_EQ(h.Damage.size(), 1u);
+        EXPECT_EQ(h.Damage[0].Fault, HistoryFault::Size);
+        EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の大きさが壊れています。以降の記録は読めません。");
+    }
+    // The kinds of the other damage.
+    EXPECT_EQ(DecodeHistory(Span(FromHex(kMark + kRecord1 + kRecord3))).Damage.at(0).Fault,
+              HistoryFault::Missing);
+    std::string changed = Dump();
+    changed[4 + 48 + 36 + 3] = 'E';
+    EXPECT_EQ(DecodeHistory(Span(changed)).Damage.at(0).Fault, HistoryFault::Changed);
+    EXPECT_EQ(DecodeHistory(Span(FromHex("52524b32" + kRecord1))).Damage.at(0).Fault, HistoryFault::Header);
 }
 
 }  // namespace

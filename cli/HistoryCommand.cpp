@@ -1,0 +1,101 @@
+#include "cli/HistoryCommand.h"
+
+#include <ostream>
+
+#include "cli/Commands.h"
+#include "cli/Listing.h"
+#include "cli/YearFolder.h"
+#include "store/History.h"
+#include "store/SharedState.h"
+
+namespace tabulo {
+
+namespace {
+
+std::string Numbered(const HistoryRow& row) {
+    return (row.Damaged ? "※" : "") + std::to_string(row.Sequence);
+}
+
+}  // namespace
+
+std::string HistoryTable(const std::vector<HistoryRow>& rows, bool japanese) {
+    std::vector<std::vector<std::string>> lines;
+    if (japanese)
+        lines.push_back({"番号", "日時", "操作", "出所", "変更前", "変更後"});
+    else
+        lines.push_back({"No.", "When", "Operation", "Source", "Before", "After"});
+    int damaged = 0;
+    for (const HistoryRow& row : rows) {
+        lines.push_back({Numbered(row), row.When, row.Operation, row.Target, row.Before, row.After});
+        damaged += row.Damaged ? 1 : 0;
+    }
+    constexpr int kNumber = 0;  // right-aligned
+    std::string out = AlignedColumns(lines, {kNumber});
+    if (japanese) {
+        out += std::to_string(rows.size()) + " 件";
+        if (damaged > 0) out += "（※ 壊れた記録 " + std::to_string(damaged) + " 件）";
+    } else {
+        out += std::to_string(rows.size()) + (rows.size() == 1 ? " change" : " changes");
+        if (damaged > 0) out += " (※ " + std::to_string(damaged) + " damaged)";
+    }
+    return out + "\n";
+}
+
+CsvRows HistoryCsv(const std::vector<HistoryRow>& rows) {
+    CsvRows csv{{"出所", "日時", "操作", "変更前", "変更後", "取消対象", "番号", "状態"}};
+    for (const HistoryRow& row : rows)
+        csv.push_back({row.Target, row.When, row.Action, row.Before, row.After,
+                       row.UndoOf == 0 ? std::string() : std::to_string(row.UndoOf),
+                       std::to_string(row.Sequence), row.Damaged ? "破損" : ""});
+    return csv;
+}
+
+std::string HistoryDamageInEnglish(const HistoryDamage& d) {
+    const std::string record = "history record " + std::to_string(d.Sequence);
+    switch (d.Fault) {
+    case HistoryFault::Header: return "the history file does not begin with its mark RRK1.";
+    case HistoryFault::Size: return record + ": its size is broken; the records after it cannot be read.";
+    case HistoryFault::CutShort: return record + ": the file ends inside it (cut short).";
+    case HistoryFault::Missing: return record + ": records before it were taken out.";
+    case HistoryFault::OutOfOrder: return record + ": its number is out of order.";
+    case HistoryFault::Changed: return record + ": its bytes were changed after it was written, or are damaged.";
+    case HistoryFault::Operation: return record + ": its operation is not one the program knows.";
+    case HistoryFault::When: return record + ": its time is not a valid one.";
+    }
+    return record + ": damaged.";
+}
+
+int RunHistory(const HistoryRequest& request, std::ostream& out, std::ostream& err, bool japanese) {
+    SharedState s;
+    // The history is read without the books themselves, so that it can still be read
+    // when a book is damaged; an operation cut short is refused as for search, since
+    // the program's next read undoes it.
+    if (Status st = OpenYearFolder(s, request.folder); !st) {
+        err << CliErrorText(st.error());
+        return ExitStatus::Refused;
+    }
+    if (JournalPresent(s)) {
+        err << CliErrorText(
+            FileError{FileErrorCode::BadFormat, LedgerJournalPath(s).string(), JournalMessage(s), false});
+        return ExitStatus::Refused;
+    }
+    const std::filesystem::path path = HistoryPath(s);
+    auto history = LoadHistory(path);
+    if (!history) {
+        err << CliErrorText(history.error());
+        return ExitStatus::Refused;
+    }
+    const std::vector<HistoryRow> rows = SelectHistory(*history, request.filter, s.ItemTable);
+    if (!request.csv)
+        out << HistoryTable(rows, japanese);
+    else if (!WriteCsvStream(HistoryCsv(rows), request.encoding, out, err))
+        return ExitStatus::Refused;
+    const int written = FinishListing(out, err, japanese);
+    if (written != ExitStatus::Ok) return written;
+    for (const HistoryDamage& d : history->Damage)
+        err << "tabulo-cli: " << path.filename().string() << ": "
+            << (japanese ? d.Reason : HistoryDamageInEnglish(d)) << "\n";
+    return history->Damage.empty() ? ExitStatus::Ok : ExitStatus::Fault;
+}
+
+}  // namespace tabulo
