@@ -224,6 +224,7 @@ TEST(HistoryFile, AnOperationOnAnotherYearsHistoryIsRefusedBeforeAnythingIsWritt
     EXPECT_FALSE(CommitChanges(JournalPathFor(ledger), changes).ok());
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "RIREKI14.DAT"));
     EXPECT_FALSE(std::filesystem::exists(JournalPathFor(ledger)));
+}
 
 TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
     // The file ends inside record 3, its leading fields whole or not even those.
