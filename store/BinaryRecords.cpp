@@ -230,6 +230,23 @@ Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book) 
     return out;
 }
 
+std::vector<std::byte> DepositAccountBytes(std::span<const std::byte> record, int slot) {
+    const auto i = static_cast<std::size_t>(slot);
+    std::vector<std::byte> out;
+    out.reserve(kDepositAccountBytes);
+    const auto take = [&](std::size_t at, std::size_t width) {
+        out.insert(out.end(), record.begin() + static_cast<std::ptrdiff_t>(at),
+                   record.begin() + static_cast<std::ptrdiff_t>(at + width));
+    };
+    take(kNameAt + i * kNameWidth, kNameWidth);
+    take(kNoAt + i * kNoWidth, kNoWidth);
+    take(kCarriedAt + i * 4, 4);
+    take(kCurrentAt + i * 4, 4);
+    take(kSpareAt + i * 4, 4);
+    take(kMaturityAt + i * kMaturityWidth, kMaturityWidth);
+    return out;
+}
+
 Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes) {
     if (bytes.size() < kDepositBookSize) {
         return BadFormatError(

@@ -201,6 +201,12 @@ ScannedLedgerLine ScanLedgerLine(std::span<const std::byte, kLedgerLineSize> byt
 Status EncodeLedgerLineTo(const LedgerLine& line, std::span<std::byte, kLedgerLineSize> out);
 
 Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book);
+// A deposit account's own stored bytes, as the history keeps them: its fields in the
+// order of the record (名称 18, 口座No. 14, 前年繰越 4, 現在高 4, 予備 4, 満期 10),
+// each taken from where the record keeps it, 54 bytes. `record` is a whole deposit
+// book (at least kDepositBookSize bytes); `slot` 0..kAccountSlots-1.
+inline constexpr std::size_t kDepositAccountBytes = 54;
+std::vector<std::byte> DepositAccountBytes(std::span<const std::byte> record, int slot);
 Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes);
 
 // A blank line: no date, no weekday, item 0, no amounts, the given balance.
