@@ -201,16 +201,21 @@ ScannedLedgerLine ScanLedgerLine(std::span<const std::byte, kLedgerLineSize> byt
 Status EncodeLedgerLineTo(const LedgerLine& line, std::span<std::byte, kLedgerLineSize> out);
 
 Result<std::vector<std::byte>> EncodeDepositBook(const DepositBookRecord& book);
-// A deposit account's own stored bytes, as the history keeps them: its fields in the
-// order of the record (名称 18, 口座No. 14, 前年繰越 4, 現在高 4, 予備 4, 満期 10),
-// each taken from where the record keeps it, 54 bytes. `record` is a whole deposit
-// book (at least kDepositBookSize bytes); `slot` 0..kAccountSlots-1.
-inline constexpr std::size_t kDepositAccountBytes = 54;
-std::vector<std::byte> DepositAccountBytes(std::span<const std::byte> record, int slot);
 Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes);
 
 // A blank line: no date, no weekday, item 0, no amounts, the given balance.
 LedgerLine BlankLedgerLine(Amount zandaka = 0);
+// One deposit account as the year's history keeps it (a DepositChange record's old
+// and new bytes), 62 bytes: the account's own fields in the order the deposit record
+// keeps them (name 18, account number 14, carried balance 4, current balance 4, spare
+// amount 4, maturity 10), then the record's two totals (carried 4, current 4), all
+// copied as stored. `record` is the 1,536-byte deposit record; `account` 0..20.
+inline constexpr std::size_t kDepositAccountBytes = 62;
+std::vector<std::byte> DepositAccountBytes(std::span<const std::byte> record, int account);
+// Puts such bytes back into a deposit record, each field where it is kept.
+void PutDepositAccountBytes(std::span<std::byte> record, int account,
+                            std::span<const std::byte> bytes);
+
 // A deposit book with every slot cleared (blanks and zeros).
 DepositBookRecord ClearedDepositBook();
 

@@ -27,8 +27,8 @@ Result<std::uint32_t> CommitRecorded(const SharedState& s, const StagedFile& fil
         if (!staged) {
             FileError e = staged.error();
             e.path = historyPath.string();
-            e.detail = "履歴に記録できないため、" + file.path.filename().string() +
-                       " は保存しませんでした。" + e.detail;
+            e.detail = "履歴ファイル " + historyPath.filename().string() + " に記録できないため、" +
+                       file.path.filename().string() + " は保存しませんでした。" + e.detail;
             e.writing = true;
             e.applied = false;
             return e;
@@ -54,7 +54,10 @@ std::vector<HistoryRecord> DepositChangeRecords(std::span<const std::byte> befor
     for (int slot = 0; slot < kAccountSlots; ++slot) {
         auto a = DepositAccountBytes(old, slot);
         auto b = DepositAccountBytes(now, slot);
-        if (a == b) continue;
+        // An account changed when its own fields did; the totals that follow them in
+        // its bytes move with every account, and are recorded with the one that moved.
+        const auto own = static_cast<std::ptrdiff_t>(kDepositAccountBytes - 8);
+        if (std::equal(a.begin(), a.begin() + own, b.begin())) continue;
         HistoryRecord r;
         r.Operation = HistoryOperation::DepositChange;
         r.Target = slot;

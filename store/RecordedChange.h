@@ -31,7 +31,8 @@ Result<std::uint32_t> CommitRecorded(const SharedState& s, const StagedFile& fil
                                      std::vector<HistoryRecord> records);
 
 // The deposit changes between two contents of YOKIN<nn>.DAT: one DepositChange record
-// for each account whose stored bytes (DepositAccountBytes) differ, Target = the
+// for each account whose own fields differ, holding its bytes as the history keeps
+// them (DepositAccountBytes: its fields, then the book's totals), Target = the
 // account's slot. A missing or short file counts as the cleared book.
 std::vector<HistoryRecord> DepositChangeRecords(std::span<const std::byte> before,
                                                 std::span<const std::byte> after);

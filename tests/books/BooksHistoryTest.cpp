@@ -131,19 +131,26 @@ TEST_F(BooksHistory, TheDepositBookRecordsEachAccountWhoseStoredBytesChanged) {
     s.DepositBook.AccountNo[3] = "1234567";
     s.DepositBook.CarriedBalance[3] = 100000;
     s.DepositBook.CurrentBalance[3] = 150000;
+    s.DepositBook.CarriedTotal = 100000;
+    s.DepositBook.CurrentTotal = 150000;
     ASSERT_TRUE(SaveDepositBook(s).ok());
     s.DepositBook.CurrentBalance[3] = 140000;
+    s.DepositBook.CurrentTotal = 140000;
     ASSERT_TRUE(SaveDepositBook(s).ok());
-    // Name 18, number 14, carried, current, spare, maturity 10.
+    // Name 18, number 14, carried, current, spare, maturity 10, then the book's
+    // carried and current totals.
     const std::string cleared = "202020202020202020202020202020202020"
                                 "2020202020202020202020202020"
-                                "00000000 00000000 00000000 20202020202020202020";
+                                "00000000 00000000 00000000 20202020202020202020"
+                                "00000000 00000000";
     const std::string mizuho = "82dd82b882d9 202020202020202020202020"
                                "31323334353637 20202020202020"
-                               "a0860100 f0490200 00000000 20202020202020202020";
+                               "a0860100 f0490200 00000000 20202020202020202020"
+                               "a0860100 f0490200";
     const std::string lower = "82dd82b882d9 202020202020202020202020"
                               "31323334353637 20202020202020"
-                              "a0860100 e0220200 00000000 20202020202020202020";
+                              "a0860100 e0220200 00000000 20202020202020202020"
+                              "a0860100 e0220200";
     const std::vector<HistoryRecord> expected = {
         Expect(1, HistoryOperation::DepositChange, 3, cleared, mizuho),
         Expect(2, HistoryOperation::DepositChange, 3, mizuho, lower),
@@ -160,7 +167,7 @@ TEST_F(BooksHistory, AHistoryThatCannotBeAppendedToRefusesTheSaveAndNothingIsWri
     Status st = KeepSlip(s, accounts, book, kA);
     ASSERT_FALSE(st.ok());
     EXPECT_EQ(fs::path(st.error().path).filename(), "RIREKI13.DAT");
-    EXPECT_NE(st.error().detail.find("履歴に記録できないため、FURIKAE13.DAT は保存しませんでした。"),
+    EXPECT_NE(st.error().detail.find("履歴ファイル RIREKI13.DAT に記録できないため、FURIKAE13.DAT は保存しませんでした。"),
               std::string::npos)
         << st.error().detail;
     EXPECT_FALSE(fs::exists(Slips()));
