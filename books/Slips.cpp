@@ -33,10 +33,10 @@ HistoryRecord Record(HistoryOperation op, std::int32_t target, std::vector<std::
     return r;
 }
 
-// The slip book as the file holds it now, and `after` to replace it.
-Result<StagedFile> StageSlipBook(const SharedState& s, std::vector<std::byte> after) {
+// The file at `path` as it holds it now, and `after` to replace it.
+Result<StagedFile> StageWholeFile(const std::filesystem::path& path, std::vector<std::byte> after) {
     StagedFile staged;
-    staged.path = SlipBookPath(s);
+    staged.path = path;
     auto before = ReadWholeFile(staged.path);
     if (!before) return before.error();
     std::error_code ec;
@@ -97,7 +97,7 @@ Result<Saved> SaveChecked(const SharedState& s, const ItemAccountArray& chosen, 
         e.path = SlipBookPath(s).string();
         return e;
     }
-    auto staged = StageSlipBook(s, std::move(*bytes));
+    auto staged = StageWholeFile(SlipBookPath(s), std::move(*bytes));
     if (!staged) return staged.error();
     auto sequence = CommitRecorded(s, *staged, describe(staged->before, staged->after));
     if (!sequence) return sequence.error();
@@ -120,6 +120,16 @@ void RememberSlip(SharedState& s, HistoryOperation op, std::size_t index, const 
     s.SlipUndo.push_back(std::move(step));
 }
 
+// Saves a slip added, changed or deleted at `index`, with its history record, and
+// remembers it for 元に戻す.
+Status SaveSlipOperation(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+                         SlipBook changed, HistoryOperation op, std::size_t index) {
+    auto saved = SaveChecked(s, chosen, book, std::move(changed), SlipRecords(op, index));
+    if (!saved) return saved.error();
+    RememberSlip(s, op, index, *saved);
+    return Ok();
+}
+
 // Why a slip cannot be kept in this year, or "".
 std::string SlipYearFault(const SharedState& s, const TransferSlip& slip) {
     if (std::string why = SlipFault(slip); !why.empty()) return why;
@@ -137,11 +147,7 @@ Status KeepSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
     SlipBook changed = book;
     changed.Slips.push_back(slip);
     const std::size_t index = changed.Slips.size() - 1;
-    auto saved = SaveChecked(s, chosen, book, std::move(changed),
-                             SlipRecords(HistoryOperation::SlipAdd, index));
-    if (!saved) return saved.error();
-    RememberSlip(s, HistoryOperation::SlipAdd, index, *saved);
-    return Ok();
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipAdd, index);
 }
 
 Status ChangeSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
@@ -150,11 +156,7 @@ Status ChangeSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book
     if (std::string why = SlipYearFault(s, slip); !why.empty()) return Refused(s, why);
     SlipBook changed = book;
     changed.Slips[index] = slip;
-    auto saved = SaveChecked(s, chosen, book, std::move(changed),
-                             SlipRecords(HistoryOperation::SlipChange, index));
-    if (!saved) return saved.error();
-    RememberSlip(s, HistoryOperation::SlipChange, index, *saved);
-    return Ok();
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipChange, index);
 }
 
 Status DeleteSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
@@ -162,11 +164,7 @@ Status DeleteSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book
     if (index >= book.Slips.size()) return Refused(s, "その振替伝票はありません。");
     SlipBook changed = book;
     changed.Slips.erase(changed.Slips.begin() + static_cast<std::ptrdiff_t>(index));
-    auto saved = SaveChecked(s, chosen, book, std::move(changed),
-                             SlipRecords(HistoryOperation::SlipDelete, index));
-    if (!saved) return saved.error();
-    RememberSlip(s, HistoryOperation::SlipDelete, index, *saved);
-    return Ok();
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipDelete, index);
 }
 
 Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book) {
@@ -175,7 +173,7 @@ Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book) 
     const auto op = static_cast<HistoryOperation>(step.Operation);
     const std::string number = "振替伝票 " + std::to_string(step.Target);
     if (Status settled = SettleBeforeWrite(s); !settled) return settled;
-    auto staged = StageSlipBook(s, {});
+    auto staged = StageWholeFile(SlipBookPath(s), {});
     if (!staged) return staged.error();
     const std::vector<std::byte>& now = staged->before;
     const auto index = static_cast<std::size_t>(step.Target - 1);
@@ -263,18 +261,12 @@ Status KeepItemAccounts(const SharedState& s, const SlipBook& book, ItemAccountA
     auto tb = BuildTrialBalance(s, book, changed);
     if (!tb) return tb.error();
     if (Status settled = SettleBeforeWrite(s); !settled) return settled;
-    StagedFile staged;
-    staged.path = ItemAccountsPath(s);
-    auto old = ReadWholeFile(staged.path);
-    if (!old) return old.error();
-    std::error_code ec;
-    staged.existed = !old->empty() || std::filesystem::exists(staged.path, ec);
+    auto staged = StageWholeFile(ItemAccountsPath(s), EncodeItemAccounts(changed));
+    if (!staged) return staged.error();
     // The accounts the file held: those in memory when it cannot be read as such.
     ItemAccountArray held = chosen;
-    if (old->empty()) held = ItemAccountArray{};
-    else if (auto decoded = DecodeItemAccounts(*old, staged.path.string())) held = *decoded;
-    staged.before = std::move(*old);
-    staged.after = EncodeItemAccounts(changed);
+    if (staged->before.empty()) held = ItemAccountArray{};
+    else if (auto decoded = DecodeItemAccounts(staged->before, staged->path.string())) held = *decoded;
     std::vector<HistoryRecord> records;
     const auto code = [](int c) {
         const auto u = static_cast<std::uint16_t>(c);
@@ -286,7 +278,7 @@ Status KeepItemAccounts(const SharedState& s, const SlipBook& book, ItemAccountA
             records.push_back(Record(HistoryOperation::ItemAccountChange, i, code(held[n]),
                                      code(changed[n])));
     }
-    auto sequence = CommitRecorded(s, staged, std::move(records));
+    auto sequence = CommitRecorded(s, *staged, std::move(records));
     if (!sequence) return sequence.error();
     chosen = changed;
     return Ok();
