@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "platform/AtomicFile.h"
 #include "store/DataSet.h"
@@ -175,6 +176,49 @@ Status SaveSlipBook(const std::filesystem::path& path, const SlipBook& book) {
     return AtomicSave(path, *bytes);
 }
 
+namespace {
+
+// Where the slips begin and how many there are, when `file` is a slip book's bytes.
+struct SlipBookShape {
+    std::size_t openings = 0;
+    std::size_t slips = 0;
+};
+std::optional<SlipBookShape> ShapeOf(std::span<const std::byte> file) {
+    if (file.size() < kSlipHeaderSize || std::memcmp(file.data(), kSlipFileMark, 4) != 0)
+        return std::nullopt;
+    const int openings = GetInteger(file.data() + 4);
+    const std::int32_t slips = GetLong(file.data() + 6);
+    if (openings < 0 || slips < 0) return std::nullopt;
+    return SlipBookShape{static_cast<std::size_t>(openings), static_cast<std::size_t>(slips)};
+}
+
+}  // namespace
+
+std::vector<std::byte> StoredSlip(std::span<const std::byte> file, std::size_t index) {
+    const auto shape = ShapeOf(file);
+    if (!shape || index >= shape->slips) return {};
+    const std::size_t at =
+        kSlipHeaderSize + kOpeningRecordSize * shape->openings + kSlipRecordSize * index;
+    if (at + kSlipRecordSize > file.size()) return {};
+    return {file.begin() + static_cast<std::ptrdiff_t>(at),
+            file.begin() + static_cast<std::ptrdiff_t>(at + kSlipRecordSize)};
+}
+
+std::vector<std::pair<std::int16_t, std::vector<std::byte>>> StoredOpenings(
+    std::span<const std::byte> file) {
+    std::vector<std::pair<std::int16_t, std::vector<std::byte>>> out;
+    const auto shape = ShapeOf(file);
+    if (!shape) return out;
+    for (std::size_t i = 0; i < shape->openings; ++i) {
+        const std::size_t at = kSlipHeaderSize + kOpeningRecordSize * i;
+        if (at + kOpeningRecordSize > file.size()) break;
+        out.emplace_back(GetInteger(file.data() + at),
+                         std::vector<std::byte>(file.begin() + static_cast<std::ptrdiff_t>(at + 2),
+                                                file.begin() + static_cast<std::ptrdiff_t>(at + 6)));
+    }
+    return out;
+}
+
 std::vector<std::byte> EncodeItemAccounts(const ItemAccountArray& accounts) {
     WriteStyleWriter w;
     for (int i = 1; i <= kItemCount; ++i) {
@@ -213,14 +257,18 @@ Result<ItemAccountArray> LoadItemAccounts(const std::filesystem::path& path) {
     return DecodeItemAccounts(*bytes, path.string());
 }
 
-Status SaveItemAccounts(const std::filesystem::path& path, const ItemAccountArray& accounts) {
+std::string ItemAccountsFault(const ItemAccountArray& accounts) {
     for (int i = 1; i <= kItemCount; ++i) {
         const int code = accounts[static_cast<std::size_t>(i)];
         if (code != 0 && !IsBalanceSheetAccount(code))
-            return FileError{FileErrorCode::BadFormat, path.string(),
-                             "項目 " + std::to_string(i) + " の勘定科目は貸借対照表の科目ではありません。",
-                             true};
+            return "項目 " + std::to_string(i) + " の勘定科目は貸借対照表の科目ではありません。";
     }
+    return {};
+}
+
+Status SaveItemAccounts(const std::filesystem::path& path, const ItemAccountArray& accounts) {
+    if (std::string why = ItemAccountsFault(accounts); !why.empty())
+        return FileError{FileErrorCode::BadFormat, path.string(), why, true};
     return AtomicSave(path, EncodeItemAccounts(accounts));
 }
 

@@ -28,6 +28,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "books/Accounts.h"
@@ -85,14 +86,28 @@ Result<SlipBook> DecodeSlipBook(std::span<const std::byte> bytes, const std::str
 // A missing or empty file is a year without slips or openings.
 Result<SlipBook> LoadSlipBook(const std::filesystem::path& path);
 // Checks every slip and opening first; writes nothing when one is refused. The file
-// is replaced whole (written beside, flushed, renamed).
+// is replaced whole (written beside, flushed, renamed) and nothing is recorded in the
+// year's history: for a file made whole at once (a year's sample, the tests' folders).
+// The screens' changes go through Slips.h, which records each one.
 Status SaveSlipBook(const std::filesystem::path& path, const SlipBook& book);
+
+// The stored bytes of slip `index` (0-based, kept order) in the bytes of a slip book,
+// or none when the bytes hold no such slip.
+std::vector<std::byte> StoredSlip(std::span<const std::byte> file, std::size_t index);
+// The opening balances in the bytes of a slip book: each account's code with the 4
+// stored bytes of its balance, in stored order (none for bytes that are no slip book).
+std::vector<std::pair<std::int16_t, std::vector<std::byte>>> StoredOpenings(
+    std::span<const std::byte> file);
 
 std::vector<std::byte> EncodeItemAccounts(const ItemAccountArray& accounts);
 Result<ItemAccountArray> DecodeItemAccounts(std::span<const std::byte> bytes,
                                             const std::string& path);
 // A missing or empty file: no item has an account chosen.
 Result<ItemAccountArray> LoadItemAccounts(const std::filesystem::path& path);
+// Writes KAMOKU.DAT whole (written beside, flushed, renamed), with nothing recorded:
+// as SaveSlipBook. The screen's changes go through KeepItemAccounts (Slips.h).
 Status SaveItemAccounts(const std::filesystem::path& path, const ItemAccountArray& accounts);
+// Why an item's account cannot be kept ("" when every one can): not on the balance sheet.
+std::string ItemAccountsFault(const ItemAccountArray& accounts);
 
 }  // namespace tabulo

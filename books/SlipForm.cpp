@@ -188,6 +188,7 @@ void SlipForm::BuildScreen() {
     make(Select, "SelectSlip", "伝票選択(F6)");
     make(Keep, "Touroku", "登録(F9)");
     make(EndYesNo, "EndYesNo", "終了(F10)");
+    make(Undo, "Undo", "元に戻す(Ctrl+Z)");
     layout->addLayout(keys);
     connect(button(Accounts), &QPushButton::clicked, this, &SlipForm::Accounts_Click);
     connect(button(NewSlip), &QPushButton::clicked, this, &SlipForm::NewSlip_Click);
@@ -196,6 +197,7 @@ void SlipForm::BuildScreen() {
     connect(button(Select), &QPushButton::clicked, this, &SlipForm::Select_Click);
     connect(button(Keep), &QPushButton::clicked, this, &SlipForm::Keep_Click);
     connect(button(EndYesNo), &QPushButton::clicked, this, &SlipForm::EndYesNo_Click);
+    connect(button(Undo), &QPushButton::clicked, this, &SlipForm::Undo_Click);
     if (!loaded_)
         for (QPushButton* b : buttons_)
             if (b != button(Chudan) && b != button(EndYesNo)) b->setEnabled(false);
@@ -265,6 +267,12 @@ void SlipForm::FieldEnter(Field f) {
 bool SlipForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl+Z is the screen's 元に戻す, not the undo of the text being typed.
+        if (key->key() == Qt::Key_Z && key->modifiers() == Qt::ControlModifier &&
+            (watched == grid_ || std::find(fields_.begin(), fields_.end(), watched) != fields_.end())) {
+            Undo_Click();
+            return true;
+        }
         if (watched == grid_ && key->modifiers() == Qt::NoModifier) {
             switch (key->key()) {
                 case Qt::Key_Return:
@@ -419,6 +427,19 @@ void SlipForm::Remove_Click() {
     if (!st) {
         ReportBooksError(app_, st.error());
         if (!st.error().applied) return;
+    }
+    FillGrid();
+    ClearEntry(true);
+    field(FieldDate)->setFocus();
+}
+
+void SlipForm::Undo_Click() {
+    if (!loaded_) return;
+    Status st = UndoSlip(app_.state, accounts_, book_);
+    if (!st) {
+        app_.prompt.Beep();
+        ReportBooksError(app_, st.error());
+        return;
     }
     FillGrid();
     ClearEntry(true);

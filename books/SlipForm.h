@@ -4,6 +4,7 @@
 // slip is typed in the entry line (date, debit account, credit account, amount,
 // remarks; Enter moves on and keeps the slip from the last field); the year's slips
 // stand below in date order. A slip is kept at once; a refused one writes nothing.
+// Ctrl+Z undoes the last slip operation of the session.
 
 #include <array>
 #include <cstddef>
@@ -25,7 +26,7 @@ class SlipForm : public GridForm {
     Q_OBJECT
   public:
     enum Field { FieldDate, FieldDebit, FieldCredit, FieldAmount, FieldRemarks, FieldCount };
-    enum ButtonId { Accounts, NewSlip, Remove, Chudan, Select, Keep, EndYesNo, ButtonCount };
+    enum ButtonId { Accounts, NewSlip, Remove, Chudan, Select, Keep, EndYesNo, Undo, ButtonCount };
 
     explicit SlipForm(AppContext& app, QWidget* parent = nullptr);
     ~SlipForm() override;
@@ -54,6 +55,9 @@ class SlipForm : public GridForm {
     bool GoToSlip(int number);
     void Keep_Click();
     void EndYesNo_Click();
+    // 元に戻す (Ctrl+Z): undoes the last slip added, changed or deleted in this session;
+    // a refusal says why and changes nothing.
+    void Undo_Click();
 
   protected:
     void Cancel() override { Chudan_Click(); }

@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <map>
 
 #include "cashbook/Overflow.h"
 
 #include "books/TrialBalance.h"
+#include "platform/AtomicFile.h"
+#include "store/History.h"
+#include "store/RecordedChange.h"
 #include "store/DataSet.h"
 #include "store/Dates.h"
 #include "store/SharedState.h"
@@ -17,19 +22,112 @@ FileError Refused(const SharedState& s, std::string why) {
     return FileError{FileErrorCode::BadFormat, SlipBookPath(s).string(), std::move(why), true};
 }
 
-// The changed book is checked whole, as the trial balance will read it, then saved;
-// the book in memory follows what the file holds.
-Status SaveChecked(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                   SlipBook changed) {
+HistoryRecord Record(HistoryOperation op, std::int32_t target, std::vector<std::byte> old,
+                     std::vector<std::byte> now, std::uint32_t undoOf = 0) {
+    HistoryRecord r;
+    r.Operation = op;
+    r.Target = target;
+    r.UndoOf = undoOf;
+    r.OldBytes = std::move(old);
+    r.NewBytes = std::move(now);
+    return r;
+}
+
+// The file at `path` as it holds it now, and `after` to replace it.
+Result<StagedFile> StageWholeFile(const std::filesystem::path& path, std::vector<std::byte> after) {
+    StagedFile staged;
+    staged.path = path;
+    auto before = ReadWholeFile(staged.path);
+    if (!before) return before.error();
+    std::error_code ec;
+    staged.existed = !before->empty() || std::filesystem::exists(staged.path, ec);
+    staged.before = std::move(*before);
+    staged.after = std::move(after);
+    return staged;
+}
+
+// What a change to the book records in the history, from the file's bytes before and
+// after it.
+using Describe = std::function<std::vector<HistoryRecord>(std::span<const std::byte> before,
+                                                          std::span<const std::byte> after)>;
+
+// The records of a slip added, changed or deleted at `index`.
+Describe SlipRecords(HistoryOperation op, std::size_t index) {
+    return [op, index](std::span<const std::byte> before, std::span<const std::byte> after) {
+        const bool hadIt = op != HistoryOperation::SlipAdd;
+        const bool hasIt = op != HistoryOperation::SlipDelete;
+        return std::vector<HistoryRecord>{
+            Record(op, static_cast<std::int32_t>(index + 1),
+                   hadIt ? StoredSlip(before, index) : std::vector<std::byte>{},
+                   hasIt ? StoredSlip(after, index) : std::vector<std::byte>{})};
+    };
+}
+
+// One record for each account whose opening balance was set, changed or cleared.
+std::vector<HistoryRecord> OpeningRecords(std::span<const std::byte> before,
+                                          std::span<const std::byte> after) {
+    std::map<std::int16_t, std::pair<std::vector<std::byte>, std::vector<std::byte>>> byAccount;
+    for (auto& [code, balance] : StoredOpenings(before)) byAccount[code].first = std::move(balance);
+    for (auto& [code, balance] : StoredOpenings(after)) byAccount[code].second = std::move(balance);
+    std::vector<HistoryRecord> records;
+    for (auto& [code, change] : byAccount)
+        if (change.first != change.second)
+            records.push_back(Record(HistoryOperation::OpeningChange, code, std::move(change.first),
+                                     std::move(change.second)));
+    return records;
+}
+
+// The changed book is checked whole, as the trial balance will read it, then saved
+// with its history records; the book in memory follows what the file holds. Gives
+// the file as written and the Sequence of the first record (0: nothing changed).
+struct Saved {
+    StagedFile file;
+    std::uint32_t sequence = 0;
+};
+Result<Saved> SaveChecked(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+                          SlipBook changed, const Describe& describe) {
     if (std::string why = SlipBookFault(changed); !why.empty()) return Refused(s, why);
     auto tb = BuildTrialBalance(s, changed, chosen);
     if (!tb) return tb.error();
-    // An interrupted cash-book operation is settled first, so that no older journal
-    // can later be applied over the folder this save changes.
-    if (Status settled = SettleBeforeWrite(s); !settled) return settled;
-    Status st = SaveSlipBook(SlipBookPath(s), changed);
-    if (st || st.error().applied) book = std::move(changed);
-    return st;
+    // An interrupted operation is settled first, so that the file is read as it stands.
+    if (Status settled = SettleBeforeWrite(s); !settled) return settled.error();
+    auto bytes = EncodeSlipBook(changed);
+    if (!bytes) {
+        FileError e = bytes.error();
+        e.path = SlipBookPath(s).string();
+        return e;
+    }
+    auto staged = StageWholeFile(SlipBookPath(s), std::move(*bytes));
+    if (!staged) return staged.error();
+    auto sequence = CommitRecorded(s, *staged, describe(staged->before, staged->after));
+    if (!sequence) return sequence.error();
+    book = std::move(changed);
+    return Saved{std::move(*staged), *sequence};
+}
+
+// Remembers a slip operation for 元に戻す.
+void RememberSlip(SharedState& s, HistoryOperation op, std::size_t index, const Saved& saved) {
+    if (saved.sequence == 0) return;  // nothing changed, nothing to undo
+    SlipUndoStep step;
+    step.Operation = static_cast<std::int16_t>(op);
+    step.Target = static_cast<std::int32_t>(index + 1);
+    step.Sequence = saved.sequence;
+    if (op != HistoryOperation::SlipAdd) step.OldBytes = StoredSlip(saved.file.before, index);
+    if (op != HistoryOperation::SlipDelete) step.NewBytes = StoredSlip(saved.file.after, index);
+    step.File = saved.file.path;
+    step.FileSize = saved.file.after.size();
+    step.FileCheck = HistoryCrc32(saved.file.after);
+    s.SlipUndo.push_back(std::move(step));
+}
+
+// Saves a slip added, changed or deleted at `index`, with its history record, and
+// remembers it for 元に戻す.
+Status SaveSlipOperation(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+                         SlipBook changed, HistoryOperation op, std::size_t index) {
+    auto saved = SaveChecked(s, chosen, book, std::move(changed), SlipRecords(op, index));
+    if (!saved) return saved.error();
+    RememberSlip(s, op, index, *saved);
+    return Ok();
 }
 
 // Why a slip cannot be kept in this year, or "".
@@ -43,29 +141,88 @@ std::string SlipYearFault(const SharedState& s, const TransferSlip& slip) {
 
 }  // namespace
 
-Status KeepSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+Status KeepSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                 const TransferSlip& slip) {
     if (std::string why = SlipYearFault(s, slip); !why.empty()) return Refused(s, why);
     SlipBook changed = book;
     changed.Slips.push_back(slip);
-    return SaveChecked(s, chosen, book, std::move(changed));
+    const std::size_t index = changed.Slips.size() - 1;
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipAdd, index);
 }
 
-Status ChangeSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+Status ChangeSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                   std::size_t index, const TransferSlip& slip) {
     if (index >= book.Slips.size()) return Refused(s, "その振替伝票はありません。");
     if (std::string why = SlipYearFault(s, slip); !why.empty()) return Refused(s, why);
     SlipBook changed = book;
     changed.Slips[index] = slip;
-    return SaveChecked(s, chosen, book, std::move(changed));
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipChange, index);
 }
 
-Status DeleteSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+Status DeleteSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                   std::size_t index) {
     if (index >= book.Slips.size()) return Refused(s, "その振替伝票はありません。");
     SlipBook changed = book;
     changed.Slips.erase(changed.Slips.begin() + static_cast<std::ptrdiff_t>(index));
-    return SaveChecked(s, chosen, book, std::move(changed));
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipDelete, index);
+}
+
+Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book) {
+    if (s.SlipUndo.empty()) return Refused(s, kNothingToUndoMessage);
+    const SlipUndoStep& step = s.SlipUndo.back();
+    const auto op = static_cast<HistoryOperation>(step.Operation);
+    const std::string number = "振替伝票 " + std::to_string(step.Target);
+    if (Status settled = SettleBeforeWrite(s); !settled) return settled;
+    auto staged = StageWholeFile(SlipBookPath(s), {});
+    if (!staged) return staged.error();
+    const std::vector<std::byte>& now = staged->before;
+    const auto index = static_cast<std::size_t>(step.Target - 1);
+    // The slip itself first, so that the message says the more useful thing.
+    if (op != HistoryOperation::SlipDelete && StoredSlip(now, index) != step.NewBytes)
+        return Refused(s, number + " はその後また変更されているため、元に戻せません。");
+    if (step.File != staged->path || now.size() != step.FileSize ||
+        HistoryCrc32(now) != step.FileCheck)
+        return Refused(s, "振替伝票のファイルがその後ほかで変更されているため、" + number +
+                              " の操作は元に戻せません。");
+    // The file as it was before the operation: the slip's bytes taken out, put back or
+    // put in again where they were, and the count with them.
+    std::vector<std::byte> before = now;
+    const std::size_t slipsAt = kSlipHeaderSize + kOpeningRecordSize * StoredOpenings(now).size();
+    const auto pos = before.begin() + static_cast<std::ptrdiff_t>(slipsAt + kSlipRecordSize * index);
+    auto count = static_cast<std::int32_t>((now.size() - slipsAt) / kSlipRecordSize);
+    HistoryOperation undo = op;
+    switch (op) {
+        case HistoryOperation::SlipAdd:
+            before.erase(pos, pos + static_cast<std::ptrdiff_t>(kSlipRecordSize));
+            count -= 1;
+            undo = HistoryOperation::SlipDelete;
+            break;
+        case HistoryOperation::SlipChange:
+            std::copy(step.OldBytes.begin(), step.OldBytes.end(), pos);
+            break;
+        default:
+            before.insert(pos, step.OldBytes.begin(), step.OldBytes.end());
+            count += 1;
+            undo = HistoryOperation::SlipAdd;
+            break;
+    }
+    for (int i = 0; i < 4; ++i)
+        before[6 + static_cast<std::size_t>(i)] =
+            static_cast<std::byte>((static_cast<std::uint32_t>(count) >> (8 * i)) & 0xFF);
+    auto restored = DecodeSlipBook(before, staged->path.string());
+    if (!restored) return restored.error();
+    // The year's figures are read again with the slip as it was: the cash book may
+    // have changed since.
+    auto tb = BuildTrialBalance(s, *restored, chosen);
+    if (!tb) return tb.error();
+    staged->after = std::move(before);
+    const HistoryRecord record =
+        Record(undo, step.Target, step.NewBytes, step.OldBytes, step.Sequence);
+    auto sequence = CommitRecorded(s, *staged, {record});
+    if (!sequence) return sequence.error();
+    book = std::move(*restored);
+    s.SlipUndo.pop_back();
+    return Ok();
 }
 
 std::vector<std::size_t> SlipsByDate(const SlipBook& book) {
@@ -99,26 +256,41 @@ Result<Amount> BalancingCapital(const std::vector<OpeningBalance>& openings) {
 
 Status KeepItemAccounts(const SharedState& s, const SlipBook& book, ItemAccountArray& chosen,
                         const ItemAccountArray& changed) {
-    for (int i = 1; i <= kItemCount; ++i) {
-        const int code = changed[static_cast<std::size_t>(i)];
-        if (code != 0 && !IsBalanceSheetAccount(code))
-            return FileError{FileErrorCode::BadFormat, ItemAccountsPath(s).string(),
-                             "項目 " + std::to_string(i) + " の勘定科目は貸借対照表の科目ではありません。",
-                             true};
-    }
+    if (std::string why = ItemAccountsFault(changed); !why.empty())
+        return FileError{FileErrorCode::BadFormat, ItemAccountsPath(s).string(), why, true};
     auto tb = BuildTrialBalance(s, book, changed);
     if (!tb) return tb.error();
     if (Status settled = SettleBeforeWrite(s); !settled) return settled;
-    Status st = SaveItemAccounts(ItemAccountsPath(s), changed);
-    if (st || st.error().applied) chosen = changed;
-    return st;
+    auto staged = StageWholeFile(ItemAccountsPath(s), EncodeItemAccounts(changed));
+    if (!staged) return staged.error();
+    // The accounts the file held: those in memory when it cannot be read as such.
+    ItemAccountArray held = chosen;
+    if (staged->before.empty()) held = ItemAccountArray{};
+    else if (auto decoded = DecodeItemAccounts(staged->before, staged->path.string())) held = *decoded;
+    std::vector<HistoryRecord> records;
+    const auto code = [](int c) {
+        const auto u = static_cast<std::uint16_t>(c);
+        return std::vector<std::byte>{static_cast<std::byte>(u & 0xFF), static_cast<std::byte>(u >> 8)};
+    };
+    for (int i = 1; i <= kItemCount; ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        if (held[n] != changed[n])
+            records.push_back(Record(HistoryOperation::ItemAccountChange, i, code(held[n]),
+                                     code(changed[n])));
+    }
+    auto sequence = CommitRecorded(s, *staged, std::move(records));
+    if (!sequence) return sequence.error();
+    chosen = changed;
+    return Ok();
 }
 
 Status KeepOpenings(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                     const std::vector<OpeningBalance>& openings) {
     SlipBook changed = book;
     changed.Openings = openings;
-    return SaveChecked(s, chosen, book, std::move(changed));
+    auto saved = SaveChecked(s, chosen, book, std::move(changed), OpeningRecords);
+    if (!saved) return saved.error();
+    return Ok();
 }
 
 }  // namespace tabulo

@@ -1,8 +1,9 @@
 #pragma once
 // Keeping a transfer slip or the opening balance sheet: what the slip screen and the
-// opening-balance screen will call. Each checks first, then writes FURIKAE<nn>.DAT
-// whole; a refused or failed change leaves the file and the book in memory as they
-// were.
+// opening-balance screen call. Each checks first, then writes FURIKAE<nn>.DAT together
+// with the year's history (one record for each slip, opening balance or item account
+// changed, holding its stored bytes before and after); a refused or failed change
+// leaves the files and the book in memory as they were.
 
 #include <cstddef>
 #include <string>
@@ -21,7 +22,7 @@ inline constexpr const char* kSlipYearMessage = "振替伝票の日付は今年�
 // Adds `slip` to `book` (at the end) and saves. Refused with the reason when the slip
 // is faulty (SlipFault), dated outside the fiscal year, or would carry an account's
 // figures of the year beyond 32 bits (the overflow message).
-Status KeepSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+Status KeepSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                 const TransferSlip& slip);
 
 // Replaces the opening balances and saves; refused like KeepSlip (an account twice, an
@@ -31,12 +32,20 @@ Status KeepOpenings(const SharedState& s, const ItemAccountArray& chosen, SlipBo
 
 // Replaces slip `index` (0-based, in kept order) with `slip` and saves; refused like
 // KeepSlip. The slip keeps its number; the journal places it by its date.
-Status ChangeSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+Status ChangeSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                   std::size_t index, const TransferSlip& slip);
 
 // Removes slip `index` and saves; refused when the figures left would pass 32 bits.
-Status DeleteSlip(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+Status DeleteSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                   std::size_t index);
+
+// 元に戻す: undoes the last slip operation of this session (s.SlipUndo) as a new change
+// whose history record names the undone one (UndoOf). The slip book is then byte for
+// byte as before that operation. Refused with the reason, changing nothing, when
+// there is none, when the slip was changed again since, when the file is no longer as
+// the operation left it, or when the figures would pass 32 bits.
+inline constexpr const char* kNothingToUndoMessage = "元に戻す振替伝票の操作はありません。";
+Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book);
 
 // The slips' indices in date order; slips of one day in the order they were kept.
 std::vector<std::size_t> SlipsByDate(const SlipBook& book);

@@ -15,6 +15,7 @@
 #include "store/Dates.h"
 #include "store/Journal.h"
 #include "store/LedgerFile.h"
+#include "store/RecordedChange.h"
 #include "store/StoredLedger.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
@@ -374,7 +375,11 @@ Status SaveDepositBook(SharedState& s) {
     if (Status st = SettleBeforeWrite(s); !st) return st;
     auto staged = StageDepositBook(s, s.DepositBook);
     if (!staged) return staged.error();
-    return AtomicSave(s.DepositPath, staged->after);
+    // Each account whose stored bytes change is recorded in the year's history, in the
+    // same commit as the file.
+    auto done = CommitRecorded(s, *staged, DepositChangeRecords(staged->before, staged->after));
+    if (!done) return done.error();
+    return Ok();
 }
 
 Status ReadLedgerHeader(SharedState& s) {

@@ -3,6 +3,7 @@
 // one instance and hands it to every form; a test builds a fresh one.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -48,6 +49,18 @@ struct LedgerBalanceMark {
     int lineCount = 0;
     std::array<bool, kItemCount + 1> cashItems{};  // items whose lines move the cash balance
     int holdsThrough = 0;
+};
+
+// One slip operation of this session that 元に戻す (Ctrl+Z) can undo.
+struct SlipUndoStep {
+    std::int16_t Operation = 0;       // as the history names it: added, changed, deleted
+    std::int32_t Target = 0;          // the slip's number (1-based, in kept order)
+    std::uint32_t Sequence = 0;       // the history record the operation wrote
+    std::vector<std::byte> OldBytes;  // the slip's stored bytes before (none: added)
+    std::vector<std::byte> NewBytes;  // and after (none: deleted)
+    std::filesystem::path File;       // the slip book it changed
+    std::uint64_t FileSize = 0;       // that file as the operation left it (its length
+    std::uint32_t FileCheck = 0;      // and CRC-32): an undo refuses a file otherwise
 };
 
 struct SharedState {
@@ -118,6 +131,10 @@ struct SharedState {
     // The clock the year's history stamps its records with ("YYYYMMDDhhmmss", local
     // time); empty: the system's clock.
     std::function<std::string()> HistoryClock;
+    // The slip screen's operations of this session (a slip added, changed or deleted),
+    // oldest first: Ctrl+Z undoes the last one and takes it off. Kept here rather than
+    // in the screen, so that closing the screen and opening it again keeps them.
+    std::vector<SlipUndoStep> SlipUndo;
 };
 
 }  // namespace tabulo

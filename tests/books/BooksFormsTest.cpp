@@ -28,6 +28,7 @@
 #include "cashbook/Overflow.h"
 #include "master/MasForm.h"
 #include "platform/Prompt.h"
+#include "store/History.h"
 #include "tests/books/BooksYear.h"
 #include "tests/books/SmallYear.h"
 #include "tests/master/FormKeys.h"
@@ -277,6 +278,81 @@ TEST_F(BooksScreens, ASlipIsChangedAndRemovedFromTheList) {
     Key(f.field(SlipForm::FieldDate), Qt::Key_F4);
     EXPECT_EQ(prompt.LastText(), "削除する振替伝票を選んでください！！");
     EXPECT_EQ(Stored().Slips.size(), 1u);
+}
+
+// 元に戻す: Ctrl+Z takes back the screen's last slip operations one by one, each time
+// leaving the file byte for byte as it was before; the history keeps them all.
+TEST_F(BooksScreens, CtrlZUndoesTheLastSlipOperationsAndSaysWhyWhenItCannot) {
+    WriteLedger();
+    s.HistoryClock = [] { return std::string("20261208101500"); };
+    Slip("130410", AccountCode::Receivables, AccountCode::Sales, 5000, "掛売り");
+    ASSERT_TRUE(SaveSlipBook(SlipBookPath(s), book).ok());
+    const std::string first = ReadBytes(SlipBookPath(s));
+    SlipForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    EXPECT_EQ(f.button(SlipForm::Undo)->text(), QStringLiteral("元に戻す(Ctrl+Z)"));
+
+    Type(f.field(SlipForm::FieldDate), QStringLiteral("130402"));
+    Type(f.field(SlipForm::FieldDebit), QStringLiteral("130"));
+    Type(f.field(SlipForm::FieldCredit), QStringLiteral("1"));
+    Type(f.field(SlipForm::FieldAmount), QStringLiteral("700"));
+    Type(f.field(SlipForm::FieldRemarks), QStringLiteral("家事消費"));
+    const std::string added = ReadBytes(SlipBookPath(s));
+    ASSERT_EQ(Stored().Slips.size(), 2u);
+    f.grid()->setFocus();
+    f.grid()->setCurrentIndex(f.model()->index(1, 0));  // slip 1 of 10 April
+    Key(f.grid(), Qt::Key_Delete);                      // answered Yes
+    ASSERT_EQ(Stored().Slips.size(), 1u);
+    EXPECT_EQ(Stored().Slips[0].SlipAmount, 700);
+
+    prompt.Clear();
+    f.field(SlipForm::FieldDate)->setFocus();
+    QTest::keyClick(f.field(SlipForm::FieldDate), Qt::Key_Z, Qt::ControlModifier);  // the delete undone
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+    EXPECT_EQ(ReadBytes(SlipBookPath(s)), added);
+    EXPECT_EQ(f.model()->rowCount(), 2);
+    EXPECT_EQ(f.book(), Stored());
+    EXPECT_EQ(f.field(SlipForm::FieldDate)->text(), QStringLiteral("130402"));  // not the text's undo
+    f.grid()->setFocus();
+    QTest::keyClick(f.grid(), Qt::Key_Z, Qt::ControlModifier);  // the slip typed undone
+    EXPECT_EQ(ReadBytes(SlipBookPath(s)), first);
+    EXPECT_EQ(f.model()->rowCount(), 1);
+    EXPECT_EQ(f.model()->Text(0, 1), QStringLiteral("130410"));
+
+    const int beeps = prompt.beeps;
+    QTest::keyClick(f.grid(), Qt::Key_Z, Qt::ControlModifier);  // nothing left to undo
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, kNothingToUndoMessage);
+    EXPECT_EQ(prompt.shown[0].style, MsgStyle::Exclamation);
+    EXPECT_EQ(prompt.beeps, beeps + 1);
+    EXPECT_EQ(ReadBytes(SlipBookPath(s)), first);
+
+    auto history = LoadHistory(HistoryPath(s));
+    ASSERT_TRUE(history.ok());
+    ASSERT_EQ(history->Records.size(), 4u);
+    EXPECT_EQ(history->Records[2].Operation, HistoryOperation::SlipAdd);
+    EXPECT_EQ(history->Records[2].UndoOf, 2u);
+    EXPECT_EQ(history->Records[3].Operation, HistoryOperation::SlipDelete);
+    EXPECT_EQ(history->Records[3].UndoOf, 1u);
+
+    // A slip kept, then the file changed by another program: the undo says why.
+    f.field(SlipForm::FieldDate)->setFocus();
+    Type(f.field(SlipForm::FieldDate), QStringLiteral("130403"));
+    Type(f.field(SlipForm::FieldDebit), QStringLiteral("130"));
+    Type(f.field(SlipForm::FieldCredit), QStringLiteral("1"));
+    Type(f.field(SlipForm::FieldAmount), QStringLiteral("900"));
+    Type(f.field(SlipForm::FieldRemarks), QString());
+    SlipBook outside = Stored();
+    outside.Openings.push_back({AccountCode::Cash, 1000});
+    ASSERT_TRUE(SaveSlipBook(SlipBookPath(s), outside).ok());
+    const std::string changed = ReadBytes(SlipBookPath(s));
+    prompt.Clear();
+    QTest::keyClick(f.field(SlipForm::FieldDate), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text,
+              "振替伝票のファイルがその後ほかで変更されているため、振替伝票 2 の操作は元に戻せません。");
+    EXPECT_EQ(ReadBytes(SlipBookPath(s)), changed);
+    EXPECT_EQ(f.model()->rowCount(), 2);
 }
 
 TEST_F(BooksScreens, ADamagedSlipFileIsNamedAndNothingCanBeTyped) {

@@ -1,0 +1,364 @@
+// The year's history as the books' changes write it: a record for each slip, opening
+// balance, item account and deposit account changed, holding its stored bytes before
+// and after (hand-written from the layouts below), written in one commit with the
+// change; 元に戻す on the slips; and power cuts at every point of each operation.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "books/Slips.h"
+#include "platform/FileOps.h"
+#include "store/DataSet.h"
+#include "store/History.h"
+#include "store/Journal.h"
+#include "store/RecordedChange.h"
+#include "tests/books/BooksYear.h"
+#include "tests/support/PowerCut.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+using Year = testing::BooksYear;
+using testing::FromHex;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+std::vector<std::byte> Hex(const std::string& hex) {
+    const std::string s = FromHex(hex);
+    const auto* p = reinterpret_cast<const std::byte*>(s.data());
+    return {p, p + s.size()};
+}
+
+// Slips as FURIKAE<nn>.DAT stores them: date, debit, credit, amount, 24 bytes of remarks.
+const std::string kBlanks16 = "20202020202020202020202020202020";
+// 130405 売掛金 / 売上 80,000 掛売り
+const std::string kSlipA = "313330343035 6a00 0100 80380100 8a7c948482e8" + kBlanks16 + "2020";
+// the same for 90,000
+const std::string kSlipA2 = "313330343035 6a00 0100 905f0100 8a7c948482e8" + kBlanks16 + "2020";
+// 130402 事業主貸 / 売上 700 家事消費
+const std::string kSlipB = "313330343032 8200 0100 bc020000 89c68e968fc194ef" + kBlanks16;
+
+const TransferSlip kA{"130405", AccountCode::Receivables, AccountCode::Sales, 80000, "掛売り"};
+const TransferSlip kA2{"130405", AccountCode::Receivables, AccountCode::Sales, 90000, "掛売り"};
+const TransferSlip kB{"130402", AccountCode::OwnerDrawings, AccountCode::Sales, 700, "家事消費"};
+
+HistoryRecord Expect(std::uint32_t seq, HistoryOperation op, std::int32_t target,
+                     const std::string& oldHex, const std::string& newHex, std::uint32_t undoOf = 0) {
+    return {seq, "20261208101500", op, target, undoOf, Hex(oldHex), Hex(newHex)};
+}
+
+class BooksHistory : public Year {
+  protected:
+    void SetUp() override {
+        Year::SetUp();
+        s.HistoryClock = [] { return std::string("20261208101500"); };
+        WriteLedger();
+    }
+    std::vector<HistoryRecord> History() {
+        auto h = LoadHistory(HistoryPath(s));
+        EXPECT_TRUE(h.ok());
+        if (!h.ok()) return {};
+        EXPECT_TRUE(h->Damage.empty());
+        return h->Records;
+    }
+    fs::path Slips() const { return SlipBookPath(s); }
+};
+
+TEST_F(BooksHistory, EachSlipOperationRecordsTheSlipsStoredBytes) {
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2).ok());
+    ASSERT_TRUE(DeleteSlip(s, accounts, book, 1).ok());
+    // A change that changes nothing writes nothing and records nothing.
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2).ok());
+    const std::vector<HistoryRecord> expected = {
+        Expect(1, HistoryOperation::SlipAdd, 1, "", kSlipA),
+        Expect(2, HistoryOperation::SlipAdd, 2, "", kSlipB),
+        Expect(3, HistoryOperation::SlipChange, 1, kSlipA, kSlipA2),
+        Expect(4, HistoryOperation::SlipDelete, 2, kSlipB, ""),
+    };
+    EXPECT_EQ(History(), expected);
+    EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 01000000" + kSlipA2));
+    EXPECT_EQ(s.SlipUndo.size(), 4u);
+    EXPECT_EQ(HistoryPath(s), dir / "RIREKI13.DAT");
+}
+
+TEST_F(BooksHistory, OpeningBalancesRecordEachAccountSetChangedOrCleared) {
+    using O = OpeningBalance;
+    ASSERT_TRUE(KeepOpenings(s, accounts, book, {O{101, 50000}, O{302, 50000}}).ok());
+    ASSERT_TRUE(KeepOpenings(s, accounts, book, {O{302, 50000}, O{101, 70000}, O{106, 20000}}).ok());
+    ASSERT_TRUE(KeepOpenings(s, accounts, book, {O{101, 70000}}).ok());
+    const std::vector<HistoryRecord> expected = {
+        Expect(1, HistoryOperation::OpeningChange, 101, "", "50c30000"),
+        Expect(2, HistoryOperation::OpeningChange, 302, "", "50c30000"),
+        Expect(3, HistoryOperation::OpeningChange, 101, "50c30000", "70110100"),
+        Expect(4, HistoryOperation::OpeningChange, 106, "", "204e0000"),
+        Expect(5, HistoryOperation::OpeningChange, 106, "204e0000", ""),
+        Expect(6, HistoryOperation::OpeningChange, 302, "50c30000", ""),
+    };
+    EXPECT_EQ(History(), expected);
+    EXPECT_TRUE(s.SlipUndo.empty());  // only the slips are undone
+}
+
+TEST_F(BooksHistory, ItemAccountsRecordEachItemWhoseAccountChanged) {
+    ItemAccountArray chosen{};
+    ItemAccountArray changed{};
+    changed[8] = AccountCode::Loans;
+    changed[13] = AccountCode::Receivables;
+    ASSERT_TRUE(KeepItemAccounts(s, book, chosen, changed).ok());
+    changed[13] = 0;
+    changed[11] = AccountCode::Cash;
+    ASSERT_TRUE(KeepItemAccounts(s, book, chosen, changed).ok());
+    EXPECT_EQ(chosen, changed);
+    const std::vector<HistoryRecord> expected = {
+        Expect(1, HistoryOperation::ItemAccountChange, 8, "0000", "cb00"),
+        Expect(2, HistoryOperation::ItemAccountChange, 13, "0000", "6a00"),
+        Expect(3, HistoryOperation::ItemAccountChange, 11, "0000", "6500"),
+        Expect(4, HistoryOperation::ItemAccountChange, 13, "6a00", "0000"),
+    };
+    EXPECT_EQ(History(), expected);
+    EXPECT_EQ(*LoadItemAccounts(ItemAccountsPath(s)), changed);
+}
+
+TEST_F(BooksHistory, TheDepositBookRecordsEachAccountWhoseStoredBytesChanged) {
+    s.DepositBook = ClearedDepositBook();
+    s.DepositBook.AccountName[3] = "みずほ";
+    s.DepositBook.AccountNo[3] = "1234567";
+    s.DepositBook.CarriedBalance[3] = 100000;
+    s.DepositBook.CurrentBalance[3] = 150000;
+    s.DepositBook.CarriedTotal = 100000;
+    s.DepositBook.CurrentTotal = 150000;
+    ASSERT_TRUE(SaveDepositBook(s).ok());
+    s.DepositBook.CurrentBalance[3] = 140000;
+    s.DepositBook.CurrentTotal = 140000;
+    ASSERT_TRUE(SaveDepositBook(s).ok());
+    // Name 18, number 14, carried, current, spare, maturity 10, then the book's
+    // carried and current totals.
+    const std::string cleared = "202020202020202020202020202020202020"
+                                "2020202020202020202020202020"
+                                "00000000 00000000 00000000 20202020202020202020"
+                                "00000000 00000000";
+    const std::string mizuho = "82dd82b882d9 202020202020202020202020"
+                               "31323334353637 20202020202020"
+                               "a0860100 f0490200 00000000 20202020202020202020"
+                               "a0860100 f0490200";
+    const std::string lower = "82dd82b882d9 202020202020202020202020"
+                              "31323334353637 20202020202020"
+                              "a0860100 e0220200 00000000 20202020202020202020"
+                              "a0860100 e0220200";
+    const std::vector<HistoryRecord> expected = {
+        Expect(1, HistoryOperation::DepositChange, 3, cleared, mizuho),
+        Expect(2, HistoryOperation::DepositChange, 3, mizuho, lower),
+    };
+    EXPECT_EQ(History(), expected);
+    // A save that changes nothing records nothing.
+    ASSERT_TRUE(SaveDepositBook(s).ok());
+    EXPECT_EQ(History().size(), 2u);
+}
+
+TEST_F(BooksHistory, AHistoryThatCannotBeAppendedToRefusesTheSaveAndNothingIsWritten) {
+    const std::string damaged = FromHex("52524b31 300000");  // the mark and a cut record
+    WriteBytes(HistoryPath(s), damaged);
+    Status st = KeepSlip(s, accounts, book, kA);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(fs::path(st.error().path).filename(), "RIREKI13.DAT");
+    EXPECT_NE(st.error().detail.find("履歴ファイル RIREKI13.DAT に記録できないため、FURIKAE13.DAT は保存しませんでした。"),
+              std::string::npos)
+        << st.error().detail;
+    EXPECT_FALSE(fs::exists(Slips()));
+    EXPECT_TRUE(book.Slips.empty());
+    EXPECT_TRUE(s.SlipUndo.empty());
+    EXPECT_EQ(ReadBytes(HistoryPath(s)), damaged);
+
+    ItemAccountArray chosen{}, changed{};
+    changed[8] = AccountCode::Loans;
+    EXPECT_FALSE(KeepItemAccounts(s, book, chosen, changed).ok());
+    EXPECT_FALSE(fs::exists(ItemAccountsPath(s)));
+    EXPECT_EQ(chosen, ItemAccountArray{});
+
+    s.DepositBook = ClearedDepositBook();
+    s.DepositBook.AccountName[1] = "口座";
+    EXPECT_FALSE(SaveDepositBook(s).ok());
+    EXPECT_FALSE(fs::exists(s.DepositPath));
+    EXPECT_EQ(ReadBytes(HistoryPath(s)), damaged);
+}
+
+// Undo: each operation undone, newest first, leaves the slip book byte for byte as it
+// was before it; the history keeps both and names the undone record.
+TEST_F(BooksHistory, UndoingEachSlipOperationGivesBackTheFileAsItWas) {
+    ASSERT_TRUE(KeepOpenings(s, accounts, book, {{101, 50000}}).ok());
+    std::vector<std::string> files{ReadBytes(Slips())};
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    files.push_back(ReadBytes(Slips()));
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
+    files.push_back(ReadBytes(Slips()));
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2).ok());
+    files.push_back(ReadBytes(Slips()));
+    ASSERT_TRUE(DeleteSlip(s, accounts, book, 0).ok());
+    files.push_back(ReadBytes(Slips()));
+    EXPECT_EQ(files[4], FromHex("46524b31 0100 01000000 6500 50c30000" + kSlipB));
+
+    for (int k = 3; k >= 0; --k) {
+        const std::string history = ReadBytes(HistoryPath(s));
+        ASSERT_TRUE(UndoSlip(s, accounts, book).ok()) << k;
+        EXPECT_EQ(ReadBytes(Slips()), files[static_cast<std::size_t>(k)]) << k;
+        EXPECT_EQ(*LoadSlipBook(Slips()), book) << k;
+        // The history only grew, by one record.
+        const std::string grown = ReadBytes(HistoryPath(s));
+        EXPECT_EQ(grown.substr(0, history.size()), history) << k;
+    }
+    const auto records = History();
+    ASSERT_EQ(records.size(), 9u);
+    const std::vector<HistoryRecord> undone = {
+        Expect(6, HistoryOperation::SlipAdd, 1, "", kSlipA2, 5),
+        Expect(7, HistoryOperation::SlipChange, 1, kSlipA2, kSlipA, 4),
+        Expect(8, HistoryOperation::SlipDelete, 2, kSlipB, "", 3),
+        Expect(9, HistoryOperation::SlipDelete, 1, kSlipA, "", 2),
+    };
+    EXPECT_EQ(std::vector<HistoryRecord>(records.begin() + 5, records.end()), undone);
+    EXPECT_TRUE(s.SlipUndo.empty());
+
+    const std::string history = ReadBytes(HistoryPath(s));
+    Status none = UndoSlip(s, accounts, book);
+    ASSERT_FALSE(none.ok());
+    EXPECT_EQ(none.error().detail, kNothingToUndoMessage);
+    EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
+    EXPECT_EQ(ReadBytes(Slips()), files[0]);
+}
+
+TEST_F(BooksHistory, AnUndoIsRefusedWhenTheSlipOrTheFileChangedSinceAndChangesNothing) {
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
+    // The same slip changed again by another window of the program (its own state).
+    SharedState other = s;
+    other.SlipUndo.clear();
+    SlipBook otherBook = book;
+    ASSERT_TRUE(ChangeSlip(other, accounts, otherBook, 1, {"130402", 130, 1, 800, "家事消費"}).ok());
+    const std::string file = ReadBytes(Slips()), history = ReadBytes(HistoryPath(s));
+    const SlipBook held = book;
+    Status st = UndoSlip(s, accounts, book);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.error().detail, "振替伝票 2 はその後また変更されているため、元に戻せません。");
+    EXPECT_EQ(ReadBytes(Slips()), file);
+    EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
+    EXPECT_EQ(book, held);
+    EXPECT_EQ(s.SlipUndo.size(), 2u);
+
+    // The slip as it was, but the file changed behind the program's back (an opening
+    // balance written by another program).
+    ASSERT_TRUE(ChangeSlip(other, accounts, otherBook, 1, kB).ok());
+    SlipBook outside = otherBook;
+    outside.Openings.push_back({101, 1});
+    ASSERT_TRUE(SaveSlipBook(Slips(), outside).ok());
+    const std::string changed = ReadBytes(Slips()), grown = ReadBytes(HistoryPath(s));
+    st = UndoSlip(s, accounts, book);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.error().detail,
+              "振替伝票のファイルがその後ほかで変更されているため、振替伝票 2 の操作は元に戻せません。");
+    EXPECT_EQ(ReadBytes(Slips()), changed);
+    EXPECT_EQ(ReadBytes(HistoryPath(s)), grown);
+    EXPECT_EQ(s.SlipUndo.size(), 2u);
+}
+
+// A power cut at every point of each operation: whatever reached the disk, once the
+// log is settled the history holds the operation's records exactly when the file
+// holds its change; after the whole run both hold it.
+class BooksPowerCuts : public BooksHistory {
+  protected:
+    using Files = std::map<std::string, std::string>;
+    static std::optional<std::string> Get(const Files& f, const std::string& name) {
+        auto it = f.find(name);
+        if (it == f.end()) return std::nullopt;
+        return it->second;
+    }
+    Files Take() {
+        Files out;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.is_regular_file()) out[e.path().filename().string()] = ReadBytes(e.path());
+        return out;
+    }
+    void Put(const Files& files) {
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.is_regular_file()) fs::remove(e.path());
+        for (const auto& [name, bytes] : files) WriteBytes(dir / name, bytes);
+    }
+
+    // Runs `op` once watched, then puts every crash state of it on the disk and
+    // settles the log as the next read does. Returns how many states were tried.
+    long CutEverywhere(const std::string& file, const std::function<Status()>& op) {
+        SCOPED_TRACE(file);
+        testing::UnflushedFiles noWaiting;
+        ScopedFileOps quick(noWaiting);
+        EXPECT_TRUE(SettleJournal(YearJournalPathOf()).ok());
+        const Files before = Take();
+        testing::PowerCutFiles run(dir.path());
+        {
+            ScopedFileOps watched(run);
+            EXPECT_TRUE(op().ok());
+        }
+        // The reads below see the log settled, as the next start would.
+        EXPECT_TRUE(SettleJournal(YearJournalPathOf()).ok());
+        const Files after = Take();
+        const auto pair = [&](const Files& f) {
+            return std::make_pair(Get(f, file), Get(f, "RIREKI13.DAT"));
+        };
+        EXPECT_TRUE(Get(before, file) != Get(after, file));
+        EXPECT_TRUE(Get(before, "RIREKI13.DAT") != Get(after, "RIREKI13.DAT"));
+        long states = 0;
+        for (const bool bySector : {false, true}) {
+            for (std::size_t k = 0; k <= run.ops.size(); ++k) {
+                testing::CrashPoint cut(run, k, bySector);
+                for (const std::vector<bool>& subset : cut.Subsets()) {
+                    for (std::size_t names = 0; names <= cut.NameOps(); ++names) {
+                        Put(cut.Files(subset, names));
+                        const auto settled = SettleJournal(YearJournalPathOf());
+                        EXPECT_TRUE(settled.ok());
+                        ++states;
+                        const auto now = pair(Take());
+                        const bool old = now == pair(before), done = now == pair(after);
+                        EXPECT_TRUE(old || done)
+                            << "cut after op " << k << (bySector ? " by sector" : "");
+                        if (k == run.ops.size()) {
+                            EXPECT_TRUE(done) << "the operation was reported done";
+                        }
+                    }
+                }
+            }
+        }
+        Put(after);
+        return states;
+    }
+    fs::path YearJournalPathOf() const { return JournalPathFor(s.LedgerPath); }
+};
+
+TEST_F(BooksPowerCuts, EveryCrashStateHoldsTheRecordsExactlyWhenTheFileHoldsTheChange) {
+    using O = OpeningBalance;
+    ASSERT_TRUE(KeepOpenings(s, accounts, book, {O{101, 50000}}).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    long states = 0;
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return KeepSlip(s, accounts, book, kB); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return ChangeSlip(s, accounts, book, 0, kA2); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return DeleteSlip(s, accounts, book, 1); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return UndoSlip(s, accounts, book); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] {
+        return KeepOpenings(s, accounts, book, {O{101, 60000}, O{302, 60000}});
+    });
+    ItemAccountArray chosen{}, changed{};
+    changed[8] = AccountCode::Loans;
+    states += CutEverywhere("KAMOKU.DAT", [&] { return KeepItemAccounts(s, book, chosen, changed); });
+    s.DepositBook = ClearedDepositBook();
+    s.DepositBook.AccountName[2] = "みずほ";
+    s.DepositBook.CurrentBalance[2] = 150000;
+    states += CutEverywhere("YOKIN13.DAT", [&] { return SaveDepositBook(s); });
+    std::printf("%ld crash states\n", states);
+    EXPECT_GT(states, 100);
+    EXPECT_EQ(History().size(), 10u);  // two for the openings
+}
+
+}  // namespace
+}  // namespace tabulo
