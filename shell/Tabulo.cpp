@@ -384,6 +384,23 @@ bool Tabulo::OpenEntrySource(EntrySource source, int number, QWidget* parent) {
     return true;
 }
 
+std::optional<int> Tabulo::OpenJournalEntry(EntrySource source, int number, QWidget* parent) {
+    std::optional<WaitCursor> wait(std::in_place);
+    BookView view(ctx_, BookView::Kind::Journal, parent);
+    wait.reset();
+    if (!view.Loaded()) return std::nullopt;
+    const EntryKey key{source == EntrySource::Slip ? BookEntry::Slip : BookEntry::CashBook, number};
+    if (!view.ShowEntry(key)) {
+        ctx_.prompt.MsgBox(kNoEntryForSource, MsgStyle::Ok, "");
+        return std::nullopt;
+    }
+    sourcesBelow_.push_back(source);
+    view.SetOpenedFrom(BookView::From::Menu, sourcesBelow_);
+    view.exec();
+    sourcesBelow_.pop_back();
+    return view.SourceBack();
+}
+
 void Tabulo::MenuKensaku_Click() {
     if (ctx_.state.DataLoaded != 1) {
         ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);

@@ -7,6 +7,8 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "ui/AppContext.h"
 
@@ -33,6 +35,7 @@ public:
     void OpenForm(FormId id, QWidget* parent) override;
     bool CanOpen(FormId id) const override;
     bool OpenEntrySource(EntrySource source, int number, QWidget* parent) override;
+    std::optional<int> OpenJournalEntry(EntrySource source, int number, QWidget* parent) override;
 
     QToolButton* Img(int index) const { return img_.at(static_cast<std::size_t>(index)); }
     int LastButton() const { return lastButton_; }
@@ -123,6 +126,8 @@ private:
     QAction* pdfFolder_ = nullptr;
     std::filesystem::path lastPdf_;
     UrlOpener* urls_ = nullptr;
+    // The cash-book and slip screens the journal was opened from, innermost last.
+    std::vector<EntrySource> sourcesBelow_;
 };
 
 }  // namespace tabulo

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -56,6 +57,15 @@ public:
     // `number` with the cursor on it, or slip `number` on the slip screen. False, with
     // nothing shown, when this build has no screen for that source; the caller says so.
     virtual bool OpenEntrySource(EntrySource, int /*number*/, QWidget* /*parent*/) { return false; }
+    // Shows the journal (仕訳帳) with the cursor on the entry made from the cash-book
+    // line or slip `number`, modally over `parent`, the screen of that source. From the
+    // journal the user may go on to the ledgers; when they ask there for another line
+    // or slip of the same source, the views close and its number is returned for the
+    // caller to move to. nullopt otherwise, also when the line or slip makes no entry
+    // (the user has been told).
+    virtual std::optional<int> OpenJournalEntry(EntrySource, int /*number*/, QWidget* /*parent*/) {
+        return std::nullopt;
+    }
 };
 
 struct AppContext {

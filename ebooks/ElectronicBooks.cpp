@@ -1,0 +1,164 @@
+#include "ebooks/ElectronicBooks.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/FileOps.h"
+#include "store/SharedState.h"
+
+namespace tabulo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool ChangesTheBooks(HistoryOperation op) {
+    return op != HistoryOperation::ElectronicBooksOn && op != HistoryOperation::ElectronicBooksOff;
+}
+
+}  // namespace
+
+Status AppendHistoryRecord(const fs::path& path, const HistoryRecord& record) {
+    auto tail = ReadHistoryTail(path);
+    if (!tail) return tail.error();
+    auto bytes = EncodeHistoryAppend(*tail, record);
+    if (!bytes) {
+        FileError e = bytes.error();
+        e.path = path.string();
+        e.writing = true;
+        return e;
+    }
+    const bool created = tail->FileSize == 0 && !fs::exists(path);
+    FileOps& files = Files();
+    const int fd = files.Open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return FileErrorFromErrno(errno, path.string(), true);
+    const auto fail = [&](int err) -> Status {
+        // Back to what the file was: its old size, or no file at all.
+        if (created) {
+            files.Close(fd);
+            files.Unlink(path.c_str());
+        } else {
+            if (files.Ftruncate(fd, static_cast<off_t>(tail->FileSize)) == 0) files.Fsync(fd);
+            files.Close(fd);
+        }
+        return FileErrorFromErrno(err, path.string(), true);
+    };
+    // Nothing may have been added since the tail was read, nor the name taken by
+    // something else than a file.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return fail(errno);
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) != tail->FileSize) {
+        files.Close(fd);
+        return BadFormatError(path.string(), "履歴ファイルが読んだ後に変わっています。");
+    }
+    if (!PwriteAllAt(fd, bytes->data(), bytes->size(), static_cast<off_t>(tail->FileSize)))
+        return fail(errno != 0 ? errno : EIO);
+    if (files.Fsync(fd) != 0) return fail(errno);
+    if (created && SyncFolder(path.parent_path().empty() ? "." : path.parent_path().c_str()) != 0)
+        return fail(errno);
+    if (files.Close(fd) != 0) {
+        // The bytes are flushed already; a failed close loses nothing.
+    }
+    return Ok();
+}
+
+ElectronicBooksSetting SettingOfElectronicBooks(const std::vector<HistoryRecord>& records) {
+    ElectronicBooksSetting s;
+    for (const HistoryRecord& r : records) {
+        if (r.Operation == HistoryOperation::ElectronicBooksOn) {
+            s = {true, r.When, r.Target == kCarriedOverTarget};
+        } else if (r.Operation == HistoryOperation::ElectronicBooksOff) {
+            s = {false, r.When, false};
+        }
+    }
+    return s;
+}
+
+ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history) {
+    ElectronicBooksStanding out;
+    out.setting = SettingOfElectronicBooks(history.Records);
+    bool seenOn = false, changedBefore = false, off = false;
+    for (const HistoryRecord& r : history.Records) {
+        if (r.Operation == HistoryOperation::ElectronicBooksOn)
+            seenOn = true;
+        else if (r.Operation == HistoryOperation::ElectronicBooksOff)
+            off = true;
+        else if (!seenOn && ChangesTheBooks(r.Operation))
+            changedBefore = true;
+    }
+    if (!history.Damage.empty())
+        out.reason = kEbooksDamaged;
+    else if (!seenOn)
+        out.reason = kEbooksNeverOn;
+    else if (off)
+        out.reason = kEbooksSwitchedOff;
+    else if (changedBefore)
+        out.reason = kEbooksOnLate;
+    out.wholeYear = out.reason.empty();
+    return out;
+}
+
+Result<ElectronicBooksStanding> YearElectronicBooksStanding(const SharedState& s) {
+    auto history = LoadHistory(HistoryPath(s));
+    if (!history) return history.error();
+    return StandingOfElectronicBooks(*history);
+}
+
+HistoryRecord ElectronicBooksRecord(bool on, const std::string& when, bool carriedOver) {
+    HistoryRecord r;
+    r.When = when;
+    r.Operation = on ? HistoryOperation::ElectronicBooksOn : HistoryOperation::ElectronicBooksOff;
+    r.Target = on && carriedOver ? kCarriedOverTarget : 0;
+    return r;
+}
+
+Status SwitchElectronicBooks(const SharedState& s, bool on, const std::string& when) {
+    return AppendHistoryRecord(HistoryPath(s), ElectronicBooksRecord(on, when));
+}
+
+std::string HistoryTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
+    return text;
+}
+
+SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const ElectronicBooksStanding& ebooks) {
+    SpecialDeduction d{books, ebooks, kSimpleDeduction};
+    if (books.AllowsDoubleEntryDeduction())
+        d.limit = ebooks.wholeYear ? kElectronicBooksDeduction : kDoubleEntryDeduction;
+    return d;
+}
+
+ElectronicBooksStanding ElectronicBooksForDeduction(const SharedState& s) {
+    auto read = YearElectronicBooksStanding(s);
+    if (read) return *read;
+    ElectronicBooksStanding none;
+    none.reason = kEbooksUnreadable;
+    return none;
+}
+
+SpecialDeduction YearSpecialDeduction(const SharedState& s) {
+    auto books = YearBooksStanding(s);
+    return SpecialDeductionOf(books ? *books : BooksStanding{}, ElectronicBooksForDeduction(s));
+}
+
+std::string SpecialDeductionWords(const SpecialDeduction& d) {
+    const std::string man = std::to_string(d.limit / 10000) + "万円";
+    std::string why;
+    if (d.limit == kElectronicBooksDeduction)
+        why = "複式簿記の帳簿を、年の初めから優良な電子帳簿として記録しています";
+    else if (d.limit == kDoubleEntryDeduction)
+        why = d.ebooks.reason.substr(0, d.ebooks.reason.rfind("。"));
+    else
+        why = "期首残高から記帳し、借方と貸方が一致し、勘定科目のない項目の行がない複式簿記の帳簿ではありません";
+    return "青色申告特別控除の限度額は " + man + " です（" + why + "）。";
+}
+
+}  // namespace tabulo
