@@ -108,6 +108,31 @@ Result<ElectronicBooksStanding> YearElectronicBooksStanding(const SharedState& s
     return StandingOfElectronicBooks(*history);
 }
 
+namespace {
+
+// "2027年01月05日 09:00" of "20270105090000".
+std::string WhenWords(const std::string& when) {
+    if (when.size() != kHistoryWhenBytes) return when;
+    return when.substr(0, 4) + "年" + when.substr(4, 2) + "月" + when.substr(6, 2) + "日 " +
+           when.substr(8, 2) + ":" + when.substr(10, 2);
+}
+
+}  // namespace
+
+std::string ElectronicBooksSettingWords(const ElectronicBooksSetting& setting) {
+    if (setting.since.empty()) return "記録していません。";
+    if (!setting.on) return WhenWords(setting.since) + " に記録を終了しました。";
+    if (setting.carriedOver)
+        return "前年から引き続き記録しています（" + WhenWords(setting.since) +
+               " の翌年度データディスク作成から）。";
+    return WhenWords(setting.since) + " から記録しています。";
+}
+
+std::string ElectronicBooksYearWords(const ElectronicBooksStanding& standing) {
+    if (standing.wholeYear) return "この年は、年の初めから優良な電子帳簿として記録しています。";
+    return "この年は、年の初めから記録しているとは言えません: " + standing.reason;
+}
+
 HistoryRecord ElectronicBooksRecord(bool on, const std::string& when, bool carriedOver) {
     HistoryRecord r;
     r.When = when;

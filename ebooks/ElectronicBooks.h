@@ -61,6 +61,11 @@ inline constexpr const char* kEbooksOnLate = "優良な電子帳簿の設定の�
 inline constexpr const char* kEbooksDamaged = "履歴ファイルに壊れた記録があります。";
 inline constexpr const char* kEbooksUnreadable = "履歴ファイルを読めません。";
 
+// What the setting screen says of the setting: "2027年01月05日 09:00 から記録して
+// います。", and of the year (wholeYear, or the reason why not).
+std::string ElectronicBooksSettingWords(const ElectronicBooksSetting& setting);
+std::string ElectronicBooksYearWords(const ElectronicBooksStanding& standing);
+
 // The record that switches the setting, made at `when` ("YYYYMMDDhhmmss").
 HistoryRecord ElectronicBooksRecord(bool on, const std::string& when, bool carriedOver = false);
 // Appends it to the year's history.

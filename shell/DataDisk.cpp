@@ -11,6 +11,7 @@
 
 #include "books/BooksFiles.h"
 #include "books/Closing.h"
+#include "ebooks/ElectronicBooks.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "platform/Prompt.h"
@@ -390,6 +391,12 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
         ReportFailure(prompt, s, nextBook.error());
         return DiskOutcome::Failed;
     }
+    // The electronic-books setting, from this year's history.
+    auto ebooks = YearElectronicBooksStanding(s);
+    if (!ebooks) {
+        ReportFailure(prompt, s, ebooks.error());
+        return DiskOutcome::Failed;
+    }
     auto master = ReadWholeFile(s.MasterPath);
     if (!master) {
         ReportFailure(prompt, s, master.error());
@@ -421,6 +428,11 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     // The slip book of the next year: its opening balances only. A year without one
     // gives the next year none either.
     if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
+    // Books kept as electronic books go on being kept so: the next year's history
+    // starts with the setting, before any change to its books.
+    if (ebooks->setting.on)
+        add("RIREKI" + tag + ".DAT",
+            EncodeHistoryAppend(HistoryTail{}, ElectronicBooksRecord(true, HistoryTimeNow(), true)));
     if (!st) {
         ReportFailure(prompt, s, st.error());
         return DiskOutcome::Failed;

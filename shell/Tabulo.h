@@ -68,6 +68,8 @@ public:
     void MenuJournal_Click();
     void MenuLedger_Click();
     void MenuTrialBalance_Click();
+    // 電子帳簿の設定: whether the books are kept as electronic books, in the history.
+    void MenuDenshi_Click();
     void h1item_Click();
     void h2item_Click();
     void aboutitem_Click();
