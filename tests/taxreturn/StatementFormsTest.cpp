@@ -798,6 +798,12 @@ class DeductionOnPage2 : public StatementForms {
         }
     }
     static QString Box(const Syukei2& f, int i) { return f.SyukeiBox(i)->text().trimmed(); }
+    // Types ⑥ and leaves the figures (a figure being typed shows no separators).
+    static void TypeFigure6(Syukei2& f, const QString& text) {
+        Type(f.SyukeiBox(6), text);
+        f.Employee(1, Syukei2::Name)->setFocus();
+        QApplication::processEvents();
+    }
     static QString Figures(const Syukei2& f) {
         return QStringList{Box(f, 8), Box(f, 9), Box(f, 10), Box(f, 11)}.join(QLatin1Char('|'));
     }
@@ -813,7 +819,7 @@ TEST_F(DeductionOnPage2, SixtyFiveWhenTheBooksWereKeptAsElectronicBooksAllYear) 
     EXPECT_EQ(Figures(f), QStringLiteral("|650,000||"));
     EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("65万円")), -1);
     // Real-estate income typed in ⑥ takes its part first.
-    Type(f.SyukeiBox(6), QStringLiteral("200000"));
+    TypeFigure6(f, QStringLiteral("200000"));
     EXPECT_EQ(Figures(f), QStringLiteral("200,000|450,000||"));
     Shot(f, "Syukei2-65.png");
 }
@@ -827,8 +833,12 @@ TEST_F(DeductionOnPage2, FiftyFiveWhenTheSettingCameLateOrWasSwitchedOff) {
         EXPECT_EQ(Figures(f), QStringLiteral("|550,000||"));
         EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("55万円")), -1);
         EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("帳簿の変更が記録されています")), -1);
-        Type(f.SyukeiBox(6), QStringLiteral("200000"));
+        TypeFigure6(f, QStringLiteral("200000"));
         EXPECT_EQ(Figures(f), QStringLiteral("200,000|350,000||"));
+        // A figure typed by the user is kept when ⑥ changes again.
+        Type(f.SyukeiBox(9), QStringLiteral("300000"));
+        TypeFigure6(f, QStringLiteral("100000"));
+        EXPECT_EQ(Figures(f), QStringLiteral("200,000|300,000||"));
     }
     std::filesystem::remove(HistoryPath(s));
     History({HistoryOperation::ElectronicBooksOn, HistoryOperation::CashBookPost,
