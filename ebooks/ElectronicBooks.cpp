@@ -181,8 +181,15 @@ std::string SpecialDeductionWords(const SpecialDeduction& d) {
         why = "複式簿記の帳簿を、年の初めから優良な電子帳簿として記録しています";
     else if (d.limit == kDoubleEntryDeduction)
         why = d.ebooks.reason.substr(0, d.ebooks.reason.rfind("。"));
+    else if (!d.books.keepsBooks)
+        why = "複式簿記の帳簿（振替伝票のファイル）がありません";
+    else if (!d.books.hasOpenings)
+        why = "複式簿記の帳簿に期首残高が入力されていません";
+    else if (!d.books.balances)
+        why = "試算表の借方と貸方が一致していません";
     else
-        why = "期首残高から記帳し、借方と貸方が一致し、勘定科目のない項目の行がない複式簿記の帳簿ではありません";
+        why = "勘定科目のない項目の行があり、未設定科目に " + std::to_string(d.books.unassigned) +
+              " 円残っています";
     return "青色申告特別控除の限度額は " + man + " です（" + why + "）。";
 }
 

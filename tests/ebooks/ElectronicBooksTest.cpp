@@ -128,6 +128,11 @@ TEST(ElectronicBooksRule, SixtyFiveOnlyWhenTheBooksAllowFiftyFiveAndTheModeWasOn
     EXPECT_EQ(SpecialDeductionWords(SpecialDeductionOf(books, allYear)),
               "青色申告特別控除の限度額は 65万円 です（複式簿記の帳簿を、年の初めから優良な電子帳簿として"
               "記録しています）。");
+    EXPECT_EQ(SpecialDeductionWords(SpecialDeductionOf(sidesDiffer, allYear)),
+              "青色申告特別控除の限度額は 10万円 です（勘定科目のない項目の行があり、未設定科目に 300 円"
+              "残っています）。");
+    EXPECT_EQ(SpecialDeductionWords(SpecialDeductionOf(BooksStanding{}, allYear)),
+              "青色申告特別控除の限度額は 10万円 です（複式簿記の帳簿（振替伝票のファイル）がありません）。");
     EXPECT_EQ(SpecialDeductionWords(SpecialDeductionOf(books, late)),
               "青色申告特別控除の限度額は 55万円 です（優良な電子帳簿の設定の前に、帳簿の変更が記録されて"
               "います）。");
