@@ -772,14 +772,10 @@ TEST_F(Page4Screen, ThePagePrintsToPdf) {
 // A year kept by double entry from balanced openings (現金 100,000 = 借入金 50,000 +
 // 元入金 50,000) with a sale on credit by slip, and sales of 3,000,000: the income
 // before the deduction is well above every limit. The history decides 65万円.
-class DeductionOnPage2 : public StatementForms {
+class DeductionOnPage2 : public Page4Screen {
   protected:
     void SetUp() override {
-        StatementForms::SetUp();
-        s.DataFolder = dir.path();
-        s.LedgerPath = dir / "KEIRI07.DAT";
-        s.FiscalYear = 7;
-        s.EraName = "令和";
+        Page4Screen::SetUp();
         s.MonthlyItemTable[1][14] = 3000000;
         SlipBook book;
         book.Openings = {{AccountCode::Cash, 100000}, {AccountCode::Loans, 50000},
