@@ -83,7 +83,7 @@ void DenshiForm::OnBox_Click(bool checked) {
     const char* question = checked ? "優良な電子帳簿としての記録を開始しますか？"
                                    : "優良な電子帳簿としての記録を終了しますか？（この年は65万円の控除を受けられなくなります）";
     if (app_.prompt.MsgBox(question, MsgStyle::YesNoWarning, "設定確認") == Answer::Yes) {
-        const Status st = SwitchElectronicBooks(app_.state, checked, HistoryTimeNow());
+        const Status st = SwitchElectronicBooks(app_.state, checked);
         if (!st) {
             const FileError& e = st.error();
             app_.prompt.MsgBox("設定を記録できませんでした（何も変更していません）。\r\n" + e.path + "\r\n" + e.detail,

@@ -1,18 +1,10 @@
 #include "ebooks/ElectronicBooks.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <ctime>
-
-#include "platform/FileOps.h"
+#include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/SharedState.h"
 
 namespace tabulo {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -22,48 +14,17 @@ bool ChangesTheBooks(HistoryOperation op) {
 
 }  // namespace
 
-Status AppendHistoryRecord(const fs::path& path, const HistoryRecord& record) {
-    auto tail = ReadHistoryTail(path);
-    if (!tail) return tail.error();
-    auto bytes = EncodeHistoryAppend(*tail, record);
-    if (!bytes) {
-        FileError e = bytes.error();
-        e.path = path.string();
-        e.writing = true;
+Status AppendHistoryRecord(const SharedState& s, const HistoryRecord& record) {
+    if (s.LedgerPath.empty()) return BadFormatError("", "年度のデータが読み込まれていません。");
+    if (Status settled = SettleBeforeWrite(s); !settled) return settled;
+    auto staged = HistoryAppend::Stage(HistoryPath(s), std::span<const HistoryRecord>(&record, 1));
+    if (!staged) {
+        FileError e = staged.error();
+        if (e.path.empty()) e.path = HistoryPath(s).string();
         return e;
     }
-    const bool created = tail->FileSize == 0 && !fs::exists(path);
-    FileOps& files = Files();
-    const int fd = files.Open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return FileErrorFromErrno(errno, path.string(), true);
-    const auto fail = [&](int err) -> Status {
-        // Back to what the file was: its old size, or no file at all.
-        if (created) {
-            files.Close(fd);
-            files.Unlink(path.c_str());
-        } else {
-            if (files.Ftruncate(fd, static_cast<off_t>(tail->FileSize)) == 0) files.Fsync(fd);
-            files.Close(fd);
-        }
-        return FileErrorFromErrno(err, path.string(), true);
-    };
-    // Nothing may have been added since the tail was read, nor the name taken by
-    // something else than a file.
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return fail(errno);
-    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) != tail->FileSize) {
-        files.Close(fd);
-        return BadFormatError(path.string(), "履歴ファイルが読んだ後に変わっています。");
-    }
-    if (!PwriteAllAt(fd, bytes->data(), bytes->size(), static_cast<off_t>(tail->FileSize)))
-        return fail(errno != 0 ? errno : EIO);
-    if (files.Fsync(fd) != 0) return fail(errno);
-    if (created && SyncFolder(path.parent_path().empty() ? "." : path.parent_path().c_str()) != 0)
-        return fail(errno);
-    if (files.Close(fd) != 0) {
-        // The bytes are flushed already; a failed close loses nothing.
-    }
-    return Ok();
+    const FileChange change = staged->Change();
+    return CommitChanges(JournalPathFor(s.LedgerPath), std::span<const FileChange>(&change, 1));
 }
 
 ElectronicBooksSetting SettingOfElectronicBooks(const std::vector<HistoryRecord>& records) {
@@ -141,17 +102,8 @@ HistoryRecord ElectronicBooksRecord(bool on, const std::string& when, bool carri
     return r;
 }
 
-Status SwitchElectronicBooks(const SharedState& s, bool on, const std::string& when) {
-    return AppendHistoryRecord(HistoryPath(s), ElectronicBooksRecord(on, when));
-}
-
-std::string HistoryTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
-    return text;
+Status SwitchElectronicBooks(const SharedState& s, bool on) {
+    return AppendHistoryRecord(s, ElectronicBooksRecord(on, HistoryNow(s)));
 }
 
 SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const ElectronicBooksStanding& ebooks) {

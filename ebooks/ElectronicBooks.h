@@ -22,18 +22,17 @@
 #include <vector>
 
 #include "books/BooksChecks.h"
-#include "ebooks/History.h"
+#include "store/History.h"
 #include "platform/FileError.h"
 
 namespace tabulo {
 
 struct SharedState;
 
-// Appends `record` to the history at `path` (creating it with its header): the bytes
-// are written at the end the tail names, the file is flushed, and a new file's folder
-// too. A history whose end is not a whole record is refused; on any failure the file
-// is left as it was (cut back to its old size, or removed when it was new).
-Status AppendHistoryRecord(const std::filesystem::path& path, const HistoryRecord& record);
+// Appends `record` to the year's history as one operation under the cash book's redo
+// log (settled first): the history holds it, or, on any failure, is as it was. A
+// history whose end is not a whole record is refused.
+Status AppendHistoryRecord(const SharedState& s, const HistoryRecord& record);
 
 // The Target of an On record the next-year disk wrote (0: switched by the user).
 inline constexpr std::int32_t kCarriedOverTarget = 1;
@@ -68,10 +67,8 @@ std::string ElectronicBooksYearWords(const ElectronicBooksStanding& standing);
 
 // The record that switches the setting, made at `when` ("YYYYMMDDhhmmss").
 HistoryRecord ElectronicBooksRecord(bool on, const std::string& when, bool carriedOver = false);
-// Appends it to the year's history.
-Status SwitchElectronicBooks(const SharedState& s, bool on, const std::string& when);
-// The local time now as the history writes it.
-std::string HistoryTimeNow();
+// Appends it to the year's history, made now (HistoryNow).
+Status SwitchElectronicBooks(const SharedState& s, bool on);
 
 // The special deduction the year allows, and why.
 struct SpecialDeduction {

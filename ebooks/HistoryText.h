@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "books/Accounts.h"
-#include "ebooks/History.h"
+#include "store/History.h"
 
 namespace tabulo {
 

@@ -10,7 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "ebooks/History.h"
+#include "store/History.h"
 #include "ebooks/HistoryText.h"
 #include "platform/Prompt.h"
 #include "store/DataSet.h"

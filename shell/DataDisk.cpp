@@ -432,7 +432,7 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     // starts with the setting, before any change to its books.
     if (ebooks->setting.on)
         add("RIREKI" + tag + ".DAT",
-            EncodeHistoryAppend(HistoryTail{}, ElectronicBooksRecord(true, HistoryTimeNow(), true)));
+            EncodeHistoryAppend(HistoryTail{}, ElectronicBooksRecord(true, HistoryNow(s), true)));
     if (!st) {
         ReportFailure(prompt, s, st.error());
         return DiskOutcome::Failed;

@@ -87,16 +87,35 @@ FileError Torn(const fs::path& journal) {
     return BadFormatError(journal.string(), "中断された処理の記録が壊れています。");
 }
 
-// The files a journal may name: this year's ledger and deposit file, with their
-// limits. Anything else (a path, another file of the folder) is not ours.
+// The two digits of the year in a year file's name (RIREKI13.DAT -> "13"), else "".
+std::string YearTagOf(const std::string& name) {
+    if (name.size() < 8 || !name.ends_with(".DAT")) return {};
+    const std::size_t at = name.size() - 6;
+    if (name[at] < '0' || name[at] > '9' || name[at + 1] < '0' || name[at + 1] > '9') return {};
+    return name.substr(at, 2);
+}
+
+// The files a journal may name, with their limits: this year's ledger, deposit file,
+// history and slip book, and the item accounts (one file for every year). Anything
+// else (a path, another file of the folder) is not ours.
 std::uint64_t LimitOf(const std::string& name) {
-    auto digits = [&](std::size_t at) {
-        return name[at] >= '0' && name[at] <= '9' && name[at + 1] >= '0' && name[at + 1] <= '9';
-    };
-    if (name.size() != 11 || !digits(5) || name.compare(7, 4, ".DAT") != 0) return 0;
-    if (name.starts_with("KEIRI")) return kMaxLedgerFileSize;
-    if (name.starts_with("YOKIN")) return kMaxDepositFileSize;
+    if (name == "KAMOKU.DAT") return kMaxItemAccountsFileSize;
+    const std::string tag = YearTagOf(name);
+    if (tag.empty()) return 0;
+    const std::string base = name.substr(0, name.size() - 6);
+    if (base == "KEIRI") return kMaxLedgerFileSize;
+    if (base == "YOKIN") return kMaxDepositFileSize;
+    if (base == "RIREKI") return kMaxHistoryFileSize;
+    if (base == "FURIKAE") return kMaxSlipFileSize;
     return 0;
+}
+
+// Whether the journal `stem` (KEIRI13) may name the file `name`: a file of its own
+// year, or one that every year shares.
+bool SameYear(const std::string& name, const std::string& stem) {
+    const std::string tag = YearTagOf(name);
+    if (tag.empty()) return name == "KAMOKU.DAT";
+    return stem.size() == 7 && stem.compare(5, 2, tag) == 0;
 }
 
 // The number of sector pieces of [from, to).
@@ -483,7 +502,7 @@ Result<Judged> Judge(const fs::path& journal) {
     // Only this year's files: KEIRI13.JNL covers KEIRI13.DAT and YOKIN13.DAT.
     const std::string stem = journal.stem().string();
     for (const JournalEntry& e : *entries) {
-        if (stem.size() != 7 || e.name.substr(5, 2) != stem.substr(5)) {
+        if (!SameYear(e.name, stem)) {
             out.plan = Plan::Damaged;
             return out;
         }
@@ -698,7 +717,7 @@ bool DecodeRecord(const std::vector<std::byte>& bytes, std::size_t from, std::si
         return true;
     };
     std::uint64_t count = 0;
-    if (!get(count, 4) || count == 0 || count > 2) return false;
+    if (!get(count, 4) || count == 0 || count > kMaxFilesPerOperation) return false;
     for (std::uint64_t i = 0; i < count; ++i) {
         LogFileChange f;
         std::uint64_t nameLength = 0, existed = 0, runCount = 0;
@@ -711,8 +730,7 @@ bool DecodeRecord(const std::vector<std::byte>& bytes, std::size_t from, std::si
         f.existed = existed != 0;
         const std::uint64_t limit = LimitOf(f.name);
         if (limit == 0 || existed > 1 || f.oldLength > limit || f.newLength > limit ||
-            (!f.existed && f.oldLength != 0) || stem.size() != 7 ||
-            f.name.compare(5, 2, stem, 5, 2) != 0)
+            (!f.existed && f.oldLength != 0) || !SameYear(f.name, stem))
             return false;
         for (const LogFileChange& seen : rec.files)
             if (seen.name == f.name) return false;
@@ -815,7 +833,7 @@ LogTarget TargetOf(const ParsedLog& log, const fs::path& folder, const std::stri
     struct stat info {};
     if (::stat(t.path.c_str(), &info) == 0) {
         t.present = true;
-        auto bytes = ReadWholeFile(t.path);
+        auto bytes = ReadWholeFile(t.path, static_cast<std::size_t>(LimitOf(name)));
         if (!S_ISREG(info.st_mode) || !bytes) {
             t.foreign = true;
             return t;
@@ -1281,6 +1299,9 @@ Status CommitChanges(const fs::path& journal, std::span<const FileChange> change
         const std::uint64_t limit = LimitOf(c.path.filename().string());
         if (limit == 0 || c.after.size() > limit || c.before.size() > limit)
             return BadFormatError(c.path.string(), "ファイルが大きすぎます。");
+        // The log of KEIRI13 covers only that year's files (and those every year shares).
+        if (!SameYear(c.path.filename().string(), journal.stem().string()))
+            return BadFormatError(c.path.string(), "この年度のファイルではありません。");
     }
     if (design == JournalDesign::RedoLog) return CommitWithRedoLog(journal, changes);
     return CommitWithRollbackJournal(journal, changes);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,9 @@ struct SharedState {
     // The year was read by a tool that never writes (the command line): the ledger is
     // opened for reading only, and nothing is created, removed or rolled back.
     bool ReadOnly = false;
+    // The clock the year's history stamps its records with ("YYYYMMDDhhmmss", local
+    // time); empty: the system's clock.
+    std::function<std::string()> HistoryClock;
 };
 
 }  // namespace tabulo

@@ -180,7 +180,8 @@ int main(int argc, char** argv) {
     }
     {
         // The electronic-books setting, switched on before the year's first change.
-        if (!SwitchElectronicBooks(s, true, "20010104090000")) return 1;
+        s.HistoryClock = [] { return std::string("20010104090000"); };
+        if (!SwitchElectronicBooks(s, true)) return 1;
         DenshiForm f(app);
         Shoot(&f, "denshiform");
     }

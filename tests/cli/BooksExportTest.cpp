@@ -369,8 +369,11 @@ TEST_F(BooksExport, CheckNotesTheDeductionTheBooksAndTheHistoryAllow) {
                                 "1bf70100"));
     EXPECT_EQ(deduction(), (std::vector<std::string>{
                                "青色申告特別控除の限度額は 55万円 です（優良な電子帳簿の設定がされていません）。"}));
-    ASSERT_TRUE(AppendHistoryRecord(dir / "RIREKI13.DAT",
-                                    ElectronicBooksRecord(true, "20010101090000")).ok());
+    SharedState year;
+    year.DataFolder = dir.path();
+    year.LedgerPath = dir / "KEIRI13.DAT";
+    year.FiscalYear = 13;
+    ASSERT_TRUE(AppendHistoryRecord(year, ElectronicBooksRecord(true, "20010101090000")).ok());
     const auto before = Snapshot();
     EXPECT_EQ(deduction(), (std::vector<std::string>{
                                "青色申告特別控除の限度額は 65万円 です（複式簿記の帳簿を、年の初めから優良な"

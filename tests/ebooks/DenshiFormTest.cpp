@@ -29,6 +29,7 @@ class DenshiScreen : public ::testing::Test {
         s.LedgerPath = dir / "KEIRI08.DAT";
         s.FiscalYear = 8;
         s.EraName = "令和";
+        s.HistoryClock = [] { return std::string("20260105090000"); };
     }
     static void Show(QWidget& w) {
         w.show();
@@ -68,8 +69,9 @@ TEST_F(DenshiScreen, SwitchingOnAndOffIsRecordedAndReadBackFromTheHistory) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].Operation, HistoryOperation::ElectronicBooksOn);
     EXPECT_EQ(records[0].Target, 0);
+    EXPECT_EQ(records[0].When, "20260105090000");
     EXPECT_TRUE(f.onBox()->isChecked());
-    EXPECT_TRUE(f.settingLabel()->text().endsWith(QStringLiteral(" から記録しています。")));
+    EXPECT_EQ(f.settingLabel()->text(), QStringLiteral("2026年01月05日 09:00 から記録しています。"));
     EXPECT_EQ(f.yearLabel()->text(),
               QStringLiteral("この年は、年の初めから優良な電子帳簿として記録しています。"));
 
@@ -79,12 +81,13 @@ TEST_F(DenshiScreen, SwitchingOnAndOffIsRecordedAndReadBackFromTheHistory) {
     EXPECT_EQ(Records().size(), 1u);
     EXPECT_TRUE(f.onBox()->isChecked());
 
+    s.HistoryClock = [] { return std::string("20260610120000"); };
     Switch(f);  // off, answered Yes
     records = Records();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].Operation, HistoryOperation::ElectronicBooksOff);
     EXPECT_FALSE(f.onBox()->isChecked());
-    EXPECT_TRUE(f.settingLabel()->text().endsWith(QStringLiteral(" に記録を終了しました。")));
+    EXPECT_EQ(f.settingLabel()->text(), QStringLiteral("2026年06月10日 12:00 に記録を終了しました。"));
     EXPECT_NE(f.yearLabel()->text().indexOf(QString::fromUtf8(kEbooksSwitchedOff)), -1);
 }
 

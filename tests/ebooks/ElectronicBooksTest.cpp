@@ -6,6 +6,7 @@
 
 #include "ebooks/ElectronicBooks.h"
 #include "platform/FileOps.h"
+#include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "tests/support/FaultyFiles.h"
 #include "tests/support/TempFolder.h"
@@ -145,6 +146,7 @@ class EbooksFile : public ::testing::Test {
         s.DataFolder = dir.path();
         s.LedgerPath = dir / "KEIRI14.DAT";
         s.FiscalYear = 14;
+        s.HistoryClock = [] { return std::string("20270610120000"); };
     }
     std::filesystem::path Path() const { return HistoryPath(s); }
     TempFolder dir;
@@ -163,14 +165,14 @@ const std::string kOff =
     "af888715 2c000000";
 
 TEST_F(EbooksFile, SwitchingAppendsTheRecordsOfTheTableAndTheSettingIsReadBack) {
-    ASSERT_TRUE(AppendHistoryRecord(Path(), ElectronicBooksRecord(true, "20270101090000", true)).ok());
+    ASSERT_TRUE(AppendHistoryRecord(s, ElectronicBooksRecord(true, "20270101090000", true)).ok());
     EXPECT_EQ(ReadBytes(Path()), FromHex("52524b31" + kOnCarried));
     auto standing = YearElectronicBooksStanding(s);
     ASSERT_TRUE(standing.ok());
     EXPECT_TRUE(standing->wholeYear);
     EXPECT_TRUE(standing->setting.carriedOver);
 
-    ASSERT_TRUE(SwitchElectronicBooks(s, false, "20270610120000").ok());
+    ASSERT_TRUE(SwitchElectronicBooks(s, false).ok());
     EXPECT_EQ(ReadBytes(Path()), FromHex("52524b31" + kOnCarried + kOff));
     standing = YearElectronicBooksStanding(s);
     ASSERT_TRUE(standing.ok());
@@ -187,42 +189,50 @@ TEST_F(EbooksFile, SwitchingAppendsTheRecordsOfTheTableAndTheSettingIsReadBack) 
 TEST_F(EbooksFile, ADamagedEndOrABadRecordIsRefusedAndTheFileLeftAsItWas) {
     WriteBytes(Path(), FromHex("52524b31" + kOnCarried + "2c0000"));  // a record cut short
     const std::string before = ReadBytes(Path());
-    EXPECT_FALSE(SwitchElectronicBooks(s, false, "20270610120000").ok());
+    EXPECT_FALSE(SwitchElectronicBooks(s, false).ok());
     EXPECT_EQ(ReadBytes(Path()), before);
 
     WriteBytes(Path(), FromHex("52524b31" + kOnCarried));
     const std::string whole = ReadBytes(Path());
-    EXPECT_FALSE(SwitchElectronicBooks(s, false, "2027-06-10").ok());  // not 14 digits
+    EXPECT_FALSE(AppendHistoryRecord(s, ElectronicBooksRecord(false, "2027-06-10")).ok());  // not 14 digits
     EXPECT_EQ(ReadBytes(Path()), whole);
 }
 
 TEST_F(EbooksFile, AFailureAtAnyWriteOrFlushLeavesTheHistoryAsItWas) {
     for (bool existing : {false, true}) {
-        // Count the calls of a whole append.
-        std::filesystem::remove(Path());
-        if (existing) WriteBytes(Path(), FromHex("52524b31" + kOnCarried));
+        const auto reset = [&] {
+            std::filesystem::remove(Path());
+            std::filesystem::remove(JournalPathFor(s.LedgerPath));
+            if (existing) WriteBytes(Path(), FromHex("52524b31" + kOnCarried));
+        };
+        // Count the calls of a whole switch.
+        reset();
         int calls = 0;
         {
             testing::FaultyFiles count;
             ScopedFileOps scope(count);
-            ASSERT_TRUE(SwitchElectronicBooks(s, false, "20270610120000").ok());
+            ASSERT_TRUE(SwitchElectronicBooks(s, false).ok());
             calls = count.calls;
         }
         ASSERT_GE(calls, 2);  // the write and the flush at least
         for (int at = 1; at <= calls; ++at) {
-            std::filesystem::remove(Path());
-            if (existing) WriteBytes(Path(), FromHex("52524b31" + kOnCarried));
+            reset();
+            bool done = false;
             {
                 testing::FaultyFiles files(at, testing::Fault::Fail);
                 ScopedFileOps scope(files);
-                const Status st = SwitchElectronicBooks(s, false, "20270610120000");
+                done = SwitchElectronicBooks(s, false).ok();
                 ASSERT_TRUE(files.reached) << at;
-                EXPECT_FALSE(st.ok()) << at;
             }
-            if (existing)
-                EXPECT_EQ(ReadBytes(Path()), FromHex("52524b31" + kOnCarried)) << at;
-            else
-                EXPECT_FALSE(std::filesystem::exists(Path())) << at;
+            // After what the next write or read settles: the switch whole when it was
+            // reported done, else the history as it was.
+            ASSERT_TRUE(SettleBeforeWrite(s).ok()) << at;
+            auto h = LoadHistory(Path());
+            ASSERT_TRUE(h.ok()) << at;
+            EXPECT_TRUE(h->Damage.empty()) << at;
+            EXPECT_EQ(h->Records.size(), (existing ? 1u : 0u) + (done ? 1u : 0u)) << at;
+            if (!done && existing) EXPECT_EQ(ReadBytes(Path()), FromHex("52524b31" + kOnCarried)) << at;
+            if (!done && !existing) EXPECT_FALSE(std::filesystem::exists(Path())) << at;
         }
     }
 }

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "ebooks/History.h"
+#include "store/History.h"
 #include "ebooks/Rireki.h"
 #include "tests/cashbook/LedgerFixture.h"
 #include "tests/support/FakePrompt.h"

@@ -205,6 +205,7 @@ TEST_F(DataDisk, NextYearDiskCarriesTheElectronicBooksSettingWhenItIsOn) {
     for (int i = 0; i < 4; ++i) onRecord += static_cast<char>((check1 >> (8 * i)) & 0xff);
     onRecord += FromHex("2c000000");
     WriteBytes(year / "RIREKI13.DAT", FromHex("52524b31") + onRecord);
+    s.HistoryClock = [] { return std::string("20261228170000"); };
     before = Snapshot(year);
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
     ExpectThisYearUntouched();
@@ -215,13 +216,15 @@ TEST_F(DataDisk, NextYearDiskCarriesTheElectronicBooksSettingWhenItIsOn) {
     EXPECT_EQ(next->Records[0].Operation, HistoryOperation::ElectronicBooksOn);
     EXPECT_EQ(next->Records[0].Target, kCarriedOverTarget);
     EXPECT_EQ(next->Records[0].Sequence, 1u);
+    EXPECT_EQ(next->Records[0].When, "20261228170000");  // made with the disk
     const auto standing = StandingOfElectronicBooks(*next);
     EXPECT_TRUE(standing.wholeYear);
     EXPECT_TRUE(standing.setting.carriedOver);
 
     // Switched off this year: nothing carried.
     fs::remove_all(stick / "KEIRIDATA");
-    ASSERT_TRUE(SwitchElectronicBooks(s, false, "20260610120000").ok());
+    s.HistoryClock = [] { return std::string("20260610120000"); };
+    ASSERT_TRUE(SwitchElectronicBooks(s, false).ok());
     before = Snapshot(year);
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
     EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "RIREKI14.DAT"));

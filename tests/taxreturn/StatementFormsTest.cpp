@@ -790,7 +790,7 @@ class DeductionOnPage2 : public Page4Screen {
             r.When = "202701050900" + std::string(minute < 10 ? "0" : "") + std::to_string(minute);
             ++minute;
             r.Operation = op;
-            ASSERT_TRUE(AppendHistoryRecord(HistoryPath(s), r).ok());
+            ASSERT_TRUE(AppendHistoryRecord(s, r).ok());
         }
     }
     static QString Box(const Syukei2& f, int i) { return f.SyukeiBox(i)->text().trimmed(); }

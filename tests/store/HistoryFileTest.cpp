@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ebooks/History.h"
+#include "store/History.h"
+#include "store/Journal.h"
 #include "store/SharedState.h"
 #include "tests/support/TempFolder.h"
 
@@ -160,6 +161,69 @@ TEST(HistoryFile, ASizeThatDoesNotHoldTogetherEndsTheReadingWithAReport) {
     const HistoryContents wrongMark = DecodeHistory(Span(FromHex("52524b32" + kRecord1)));
     EXPECT_TRUE(wrongMark.Records.empty());
     ASSERT_EQ(wrongMark.Damage.size(), 1u);
+}
+
+// Records staged with an operation go out under the cash book's redo log: the log's
+// record holds the history's new bytes, so a power cut after the commit leaves a
+// history that the next read completes together with the file it changed.
+TEST(HistoryFile, StagedRecordsGoOutWithTheOperationAndAreReplayedAfterACut) {
+    TempFolder dir;
+    const auto history = dir.path() / "RIREKI13.DAT";
+    const auto ledger = dir.path() / "KEIRI13.DAT";
+    const auto journal = JournalPathFor(ledger);
+    WriteBytes(history, FromHex(kMark + kRecord1));
+    const std::string oldLedger = "old ledger bytes", newLedger = "new ledger bytes, longer";
+    WriteBytes(ledger, oldLedger);
+
+    std::vector<HistoryRecord> records = {ExpectedRecords()[1], ExpectedRecords()[2]};
+    records[0].Sequence = records[1].Sequence = 99;  // numbered by the file, not the caller
+    auto staged = HistoryAppend::Stage(history, records);
+    ASSERT_TRUE(staged.ok());
+    EXPECT_EQ(staged->FirstSequence(), 2u);
+    EXPECT_EQ(staged->OldLength(), 52u);
+    EXPECT_EQ(staged->NewLength(), 52u + 96u);
+    StagedFile ledgerChange{ledger, true, Bytes(oldLedger), Bytes(newLedger)};
+    const std::vector<FileChange> changes = {ledgerChange.Change(), staged->Change()};
+    ASSERT_TRUE(CommitChanges(journal, changes).ok());
+    EXPECT_EQ(ReadBytes(history), Dump());
+    EXPECT_EQ(ReadBytes(ledger), newLedger);
+
+    // The cut: the log reached the disk, the in-place writes did not.
+    WriteBytes(history, FromHex(kMark + kRecord1));
+    WriteBytes(ledger, oldLedger);
+    auto settled = SettleJournal(journal);
+    ASSERT_TRUE(settled.ok());
+    EXPECT_EQ(settled->outcome, Recovery::Completed);
+    EXPECT_EQ(ReadBytes(history), Dump());
+    EXPECT_EQ(ReadBytes(ledger), newLedger);
+    EXPECT_EQ(LoadHistory(history)->Records, ExpectedRecords());
+}
+
+TEST(HistoryFile, TheFirstStagedRecordCreatesTheFileWithItsMark) {
+    TempFolder dir;
+    const auto history = dir.path() / "RIREKI13.DAT";
+    const auto ledger = dir.path() / "KEIRI13.DAT";
+    WriteBytes(ledger, "ledger");
+    auto staged = HistoryAppend::Stage(history, std::vector<HistoryRecord>{ExpectedRecords()[0]});
+    ASSERT_TRUE(staged.ok());
+    StagedFile ledgerChange{ledger, true, Bytes("ledger"), Bytes("LEDGER")};
+    const std::vector<FileChange> changes = {ledgerChange.Change(), staged->Change()};
+    ASSERT_TRUE(CommitChanges(JournalPathFor(ledger), changes).ok());
+    EXPECT_EQ(ReadBytes(history), FromHex(kMark + kRecord1));
+}
+
+TEST(HistoryFile, AnOperationOnAnotherYearsHistoryIsRefusedBeforeAnythingIsWritten) {
+    TempFolder dir;
+    const auto ledger = dir.path() / "KEIRI13.DAT";
+    WriteBytes(ledger, "ledger");
+    auto staged = HistoryAppend::Stage(dir.path() / "RIREKI14.DAT",
+                                       std::vector<HistoryRecord>{ExpectedRecords()[0]});
+    ASSERT_TRUE(staged.ok());
+    const std::vector<FileChange> changes = {staged->Change()};
+    // A read of the log would refuse a file of another year: so does the commit.
+    EXPECT_FALSE(CommitChanges(JournalPathFor(ledger), changes).ok());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "RIREKI14.DAT"));
+    EXPECT_FALSE(std::filesystem::exists(JournalPathFor(ledger)));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-#include "ebooks/History.h"
+#include "store/History.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 
 #include "platform/AtomicFile.h"
@@ -220,6 +221,55 @@ Result<HistoryContents> LoadHistory(const fs::path& path) {
         return bytes.error();
     }
     return DecodeHistory(*bytes);
+}
+
+std::string HistoryNow(const SharedState& s) {
+    if (s.HistoryClock) return s.HistoryClock();
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y%m%d%H%M%S", &tm);
+    return buf;
+}
+
+Result<HistoryAppend> HistoryAppend::Stage(const fs::path& path,
+                                           std::span<const HistoryRecord> records) {
+    auto tail = ReadHistoryTail(path);
+    if (!tail) return tail.error();
+    HistoryAppend out;
+    out.path_ = path;
+    out.existed_ = tail->FileSize != 0 || fs::exists(path);
+    out.oldLength_ = tail->FileSize;
+    out.first_ = tail->NextSequence;
+    std::vector<std::byte> bytes;
+    HistoryTail at = *tail;
+    for (const HistoryRecord& r : records) {
+        auto encoded = EncodeHistoryAppend(at, r);
+        if (!encoded) return encoded.error();
+        at.LastCheck = Load32(encoded->data() + encoded->size() - kTrailerSize);
+        at.NextSequence += 1;
+        at.FileSize += encoded->size();
+        bytes.insert(bytes.end(), encoded->begin(), encoded->end());
+    }
+    out.newLength_ = out.oldLength_ + bytes.size();
+    if (out.newLength_ > kMaxHistoryFileSize)
+        return BadFormatError(path.string(), "履歴ファイルが大きすぎます。");
+    // Left uninitialised below the old end: never read (see buffer_).
+    out.buffer_.reset(new std::byte[out.newLength_]);
+    std::memcpy(out.buffer_.get() + out.oldLength_, bytes.data(), bytes.size());
+    return out;
+}
+
+FileChange HistoryAppend::Change() const {
+    FileChange c;
+    c.path = path_;
+    c.existed = existed_;
+    c.before = std::span<const std::byte>(buffer_.get(), oldLength_);
+    c.after = std::span<const std::byte>(buffer_.get(), newLength_);
+    c.ranges.push_back({oldLength_, newLength_});
+    c.touched.push_back({oldLength_, newLength_});
+    return c;
 }
 
 }  // namespace tabulo

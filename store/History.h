@@ -29,11 +29,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/FileError.h"
+#include "store/Journal.h"
 
 namespace tabulo {
 
@@ -119,5 +121,37 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes);
 
 // DecodeHistory of the file at `path`; a missing file is an empty history.
 Result<HistoryContents> LoadHistory(const std::filesystem::path& path);
+
+// The local time now as a record's When ("YYYYMMDDhhmmss"), from the clock of `s`
+// (s.HistoryClock, for the tests) or else the system's.
+std::string HistoryNow(const SharedState& s);
+
+// Records appended to the history as part of an operation: staged here, and written
+// with the operation's other changes under the cash book's redo log (CommitChanges),
+// so that after a crash the history and the books agree. Staging reads only the
+// file's last record; the file's earlier bytes are neither read nor held.
+class HistoryAppend {
+  public:
+    // Encodes `records` after the end of the history at `path`, numbered on from
+    // its last record. Fails (nothing staged) when the history's end is damaged or a
+    // record cannot be held (see EncodeHistoryAppend).
+    static Result<HistoryAppend> Stage(const std::filesystem::path& path,
+                                       std::span<const HistoryRecord> records);
+    // The change for CommitChanges: the appended bytes after the old end.
+    FileChange Change() const;
+    // The Sequence the first staged record was given (the others follow it).
+    std::uint32_t FirstSequence() const { return first_; }
+    std::uint64_t OldLength() const { return oldLength_; }
+    std::uint64_t NewLength() const { return newLength_; }
+
+  private:
+    std::filesystem::path path_;
+    bool existed_ = false;
+    std::uint64_t oldLength_ = 0, newLength_ = 0;
+    std::uint32_t first_ = 1;
+    // newLength_ bytes of which only [oldLength_, newLength_) are set: CommitChanges
+    // reads a file's bytes only inside the ranges it writes.
+    std::shared_ptr<std::byte[]> buffer_;
+};
 
 }  // namespace tabulo
