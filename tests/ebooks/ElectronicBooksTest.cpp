@@ -231,8 +231,12 @@ TEST_F(EbooksFile, AFailureAtAnyWriteOrFlushLeavesTheHistoryAsItWas) {
             ASSERT_TRUE(h.ok()) << at;
             EXPECT_TRUE(h->Damage.empty()) << at;
             EXPECT_EQ(h->Records.size(), (existing ? 1u : 0u) + (done ? 1u : 0u)) << at;
-            if (!done && existing) EXPECT_EQ(ReadBytes(Path()), FromHex("52524b31" + kOnCarried)) << at;
-            if (!done && !existing) EXPECT_FALSE(std::filesystem::exists(Path())) << at;
+            if (!done && existing) {
+                EXPECT_EQ(ReadBytes(Path()), FromHex("52524b31" + kOnCarried)) << at;
+            }
+            if (!done && !existing) {
+                EXPECT_FALSE(std::filesystem::exists(Path())) << at;
+            }
         }
     }
 }
