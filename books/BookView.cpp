@@ -1,5 +1,6 @@
 #include "books/BookView.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <QComboBox>
@@ -86,6 +87,25 @@ BookView::BookView(AppContext& app, Kind kind, QWidget* parent)
     connect(print, &QPushButton::clicked, this, &BookView::PrintData_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    // The links between the journal, the ledgers and where the entries were kept.
+    auto link = [&](const char* name, const char* caption, auto slot) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setMinimumHeight(32);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+    };
+    if (kind == Kind::Journal) {
+        link("DebitLedger", "借方元帳(F5)", [this] { OpenLedger_Click(true); });
+        link("CreditLedger", "貸方元帳(F6)", [this] { OpenLedger_Click(false); });
+    } else if (kind == Kind::Ledger) {
+        link("JournalEntry", "仕訳帳(F4)", [this] { OpenJournal_Click(); });
+        link("Counterpart", "相手科目(F6)", [this] { OpenCounterpart_Click(); });
+    }
+    if (kind != Kind::TrialBalance) link("EntrySource", "出所(F7)", [this] { OpenSource_Click(); });
+    buttons->addSpacing(12);
     buttons->addWidget(print);
     buttons->addWidget(end);
     layout->addLayout(buttons);
@@ -189,6 +209,7 @@ void BookView::Show(const Rows& rows) {
 
 void BookView::AccountList_Click(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= codes_.size()) return;
+    ledger_.reset();
     auto ledger = BuildGeneralLedger(journal_, book_, codes_[static_cast<std::size_t>(index)]);
     if (!ledger) {
         model_->Clear();
@@ -197,6 +218,174 @@ void BookView::AccountList_Click(int index) {
     }
     Show(LedgerViewRows(*ledger, app_.state.ItemTable));
     note_->setText(QStringLiteral("%1 件").arg(ledger->rows.size()));
+    ledger_ = std::move(*ledger);
+}
+
+void BookView::SetOpenedFrom(From from, std::vector<EntrySource> sourcesBelow) {
+    from_ = from;
+    sourcesBelow_ = std::move(sourcesBelow);
+}
+
+void BookView::SelectRow(int row) {
+    if (row < 0 || row >= model_->rowCount()) return;
+    const QModelIndex at = model_->index(row, 0);
+    grid_->setCurrentIndex(at);
+    grid_->scrollTo(at, QAbstractItemView::PositionAtCenter);
+    grid_->setFocus();
+}
+
+bool BookView::ShowEntry(EntryKey key) {
+    const auto entry = FindEntry(journal_, key);
+    if (!entry) return false;
+    return ShowPosting(DebitPosting(journal_, *entry));
+}
+
+bool BookView::ShowPosting(LedgerPlace place) {
+    if (!loaded_ || place.entry >= journal_.size()) return false;
+    if (kind_ == Kind::Journal) {
+        SelectRow(JournalRowOfEntry(book_, place.entry));
+        return true;
+    }
+    if (kind_ != Kind::Ledger) return false;
+    const auto code = std::find(codes_.begin(), codes_.end(), place.account);
+    if (code == codes_.end()) return false;
+    const int index = static_cast<int>(code - codes_.begin());
+    if (accountList_->currentIndex() != index || !ledger_)
+        accountList_->setCurrentIndex(index);  // shows the account's ledger
+    if (!ledger_) return false;
+    const auto row = LedgerRowOfEntry(journal_, *ledger_, place.entry);
+    if (!row) return false;
+    SelectRow(*row);
+    return true;
+}
+
+std::optional<std::size_t> BookView::CurrentEntry() const {
+    if (!loaded_) return std::nullopt;
+    const int row = grid_->currentIndex().isValid() ? grid_->currentIndex().row() : -1;
+    if (kind_ == Kind::Journal) return EntryOfJournalRow(journal_, book_, row);
+    if (kind_ == Kind::Ledger && ledger_) return EntryOfLedgerRow(journal_, *ledger_, row);
+    return std::nullopt;
+}
+
+int BookView::CurrentAccount() const { return ledger_ ? ledger_->code : 0; }
+
+void BookView::Refuse(const char* text) {
+    app_.prompt.MsgBox(text, MsgStyle::Ok, "");
+    grid_->setFocus();
+}
+
+void BookView::OpenJournal_Click() {
+    const auto entry = CurrentEntry();
+    if (!entry) return Refuse(kNoEntryOnRow);
+    if (from_ == From::Journal) return GoBack(*entry, CurrentAccount());
+    OpenOther(*entry, CurrentAccount());
+}
+
+void BookView::OpenLedger_Click(bool debit) {
+    const auto entry = CurrentEntry();
+    if (!entry) return Refuse(kNoEntryOnRow);
+    const LedgerPlace place = debit ? DebitPosting(journal_, *entry) : CreditPosting(journal_, *entry);
+    if (from_ == From::Ledger) return GoBack(place.entry, place.account);
+    OpenOther(place.entry, place.account);
+}
+
+void BookView::OpenCounterpart_Click() {
+    const auto entry = CurrentEntry();
+    if (!entry) return Refuse(kNoEntryOnRow);
+    ShowPosting(CounterpartPosting(journal_, *entry, CurrentAccount()));
+}
+
+void BookView::OpenSource_Click() {
+    const auto entry = CurrentEntry();
+    if (!entry) return Refuse(kNoEntryOnRow);
+    const BookEntry& e = journal_[*entry];
+    if (e.source == BookEntry::Closing) return Refuse(kClosingHasNoSource);
+    const EntrySource source = e.source == BookEntry::Slip ? EntrySource::Slip : EntrySource::CashBookLine;
+    if (!sourcesBelow_.empty() && sourcesBelow_.back() == source) {
+        // Back to the screen the user came from, at this line or slip.
+        sourceBack_ = e.number;
+        EndYesNo_Click();
+        return;
+    }
+    if (std::find(sourcesBelow_.begin(), sourcesBelow_.end(), source) != sourcesBelow_.end())
+        return Refuse(source == EntrySource::Slip ? kSlipScreenBelow : kCashBookScreenBelow);
+    const EntryKey key = KeyOf(e);
+    if (app_.forms == nullptr || !app_.forms->OpenEntrySource(source, e.number, this)) {
+        app_.prompt.MsgBox(EntrySourceText(e) + " を表示できません。", MsgStyle::Exclamation, "エラー確認");
+        grid_->setFocus();
+        return;
+    }
+    // The line or slip may have been changed there: the view is worked out again.
+    Reload(key);
+}
+
+void BookView::Reload(EntryKey key) {
+    const int account = CurrentAccount();
+    SlipBook book;
+    ItemAccountArray accounts{};
+    std::optional<std::vector<BookEntry>> journal;
+    {
+        WaitCursor wait;
+        if (LoadBooks(app_, book, accounts)) {
+            auto built = BuildJournal(app_.state, book, accounts);
+            if (built)
+                journal = std::move(*built);
+            else
+                ReportBooksError(app_, built.error());
+        }
+    }
+    if (!journal) return;  // the view keeps what it showed
+    ledger_.reset();
+    book_ = std::move(book);
+    accounts_ = accounts;
+    journal_ = std::move(*journal);
+    if (kind_ == Kind::Journal) {
+        Show(JournalViewRows(journal_, book_, app_.state.ItemTable));
+        note_->setText(QStringLiteral("仕訳 %1 件").arg(journal_.size()));
+    } else {
+        codes_ = LedgerAccounts(journal_, book_);
+        const QSignalBlocker block(accountList_);
+        accountList_->clear();
+        for (int code : codes_)
+            accountList_->addItem(
+                QStringLiteral("%1 %2").arg(code, 3).arg(Q(AccountName(code, app_.state.ItemTable))));
+        accountList_->setCurrentIndex(-1);
+        model_->Clear();
+    }
+    const auto entry = FindEntry(journal_, key);
+    if (kind_ == Kind::Journal) {
+        if (entry) ShowPosting({0, *entry});
+    } else if (!entry || !ShowPosting({account, *entry})) {
+        const auto code = std::find(codes_.begin(), codes_.end(), account);
+        if (code != codes_.end()) accountList_->setCurrentIndex(static_cast<int>(code - codes_.begin()));
+    }
+    grid_->setFocus();
+}
+
+void BookView::OpenOther(std::size_t entry, int account) {
+    const EntryKey key = KeyOf(journal_[entry]);
+    const Kind otherKind = kind_ == Kind::Journal ? Kind::Ledger : Kind::Journal;
+    BookView other(app_, otherKind, this);
+    if (!other.Loaded()) return;
+    other.SetOpenedFrom(kind_ == Kind::Journal ? From::Journal : From::Ledger, sourcesBelow_);
+    if (const auto there = FindEntry(other.journal_, key)) other.ShowPosting({account, *there});
+    other.exec();
+    if (other.sourceBack_) {
+        // The user asked for the source screen beneath: every view closes down to it.
+        sourceBack_ = other.sourceBack_;
+        EndYesNo_Click();
+        return;
+    }
+    if (other.back_ && other.back_->entry < other.journal_.size()) {
+        const EntryKey backKey = KeyOf(other.journal_[other.back_->entry]);
+        if (const auto here = FindEntry(journal_, backKey)) ShowPosting({other.back_->account, *here});
+    }
+    grid_->setFocus();
+}
+
+void BookView::GoBack(std::size_t entry, int account) {
+    back_ = LedgerPlace{account, entry};
+    EndYesNo_Click();
 }
 
 void BookView::PrintData_Click() {
@@ -243,6 +432,26 @@ void BookView::EndYesNo_Click() {
 
 bool BookView::FunctionKey(int key) {
     switch (key) {
+        case Qt::Key_F4:
+            if (kind_ != Kind::Ledger) return false;
+            OpenJournal_Click();
+            return true;
+        case Qt::Key_F5:
+            if (kind_ != Kind::Journal) return false;
+            OpenLedger_Click(true);
+            return true;
+        case Qt::Key_F6:
+            if (kind_ == Kind::Journal)
+                OpenLedger_Click(false);
+            else if (kind_ == Kind::Ledger)
+                OpenCounterpart_Click();
+            else
+                return false;
+            return true;
+        case Qt::Key_F7:
+            if (kind_ == Kind::TrialBalance) return false;
+            OpenSource_Click();
+            return true;
         case Qt::Key_F8: PrintData_Click(); return true;
         case Qt::Key_F10:
         case Qt::Key_Escape:  // nothing to lose on a view

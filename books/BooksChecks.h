@@ -9,6 +9,7 @@
 namespace tabulo {
 
 // The special deductions of the blue return the books decide between.
+inline constexpr Amount kElectronicBooksDeduction = 650000;  // 65万円: and kept as electronic books
 inline constexpr Amount kDoubleEntryDeduction = 550000;  // 55万円: books by double entry
 inline constexpr Amount kSimpleDeduction = 100000;       // 10万円: any other books
 

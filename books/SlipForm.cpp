@@ -310,6 +310,14 @@ bool SlipForm::FunctionKey(int key) {
         case Qt::Key_F6: Select_Click(); return true;
         case Qt::Key_F9: Keep_Click(); return true;
         case Qt::Key_F10: EndYesNo_Click(); return true;
+        case Qt::Key_F11:  // 仕訳: the journal at the entry of the slip being changed or listed
+            if (const auto slip = editing_ ? editing_ : CurrentSlip(); slip && app_.forms != nullptr) {
+                if (const auto back = app_.forms->OpenJournalEntry(EntrySource::Slip, static_cast<int>(*slip) + 1, this))
+                    GoToSlip(*back);
+            } else {
+                app_.prompt.Beep();
+            }
+            return true;
         default: return false;
     }
 }

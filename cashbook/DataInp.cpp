@@ -604,6 +604,11 @@ bool DataInp::FunctionKey(int key) {
     case Qt::Key_F8: DataPrint_Click(); return true;
     case Qt::Key_F9: IndataPrint_Click(); return true;
     case Qt::Key_F10: EndYesNo_Click(); return true;
+    case Qt::Key_F11:  // 仕訳: the journal at this line's entry
+        if (app_.forms != nullptr)
+            if (const auto line = app_.forms->OpenJournalEntry(EntrySource::CashBookLine, LineOf(focusRow_), this))
+                GoToLine(*line);
+        return true;
     default: return false;
     }
 }

@@ -13,6 +13,7 @@
 #include "cli/YearFolder.h"
 #include "deposits/DepositTable.h"
 #include "store/History.h"
+#include "ebooks/ElectronicBooks.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
@@ -265,6 +266,10 @@ void CheckBooks(Findings& f, const SharedState& s) {
                     " は、預金帳の現預金額 " + yen(b->depositBook) + " と違います。",
                 "the deposit accounts' balance " + yen(b->depositAccounts) +
                     " differs from the deposit book's total " + yen(b->depositBook) + ".");
+    // The special deduction the books allow, as page 2 offers it.
+    const SpecialDeduction d = SpecialDeductionOf(*b, ElectronicBooksForDeduction(s));
+    f.Note(HistoryPath(s), 0, SpecialDeductionWords(d),
+           "the blue return's special deduction is limited to " + yen(d.limit) + " yen.");
 }
 
 // The balance sheet of statement page 4, for a year that keeps double-entry books:

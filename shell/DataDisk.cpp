@@ -11,6 +11,7 @@
 
 #include "books/BooksFiles.h"
 #include "books/Closing.h"
+#include "ebooks/ElectronicBooks.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "platform/Prompt.h"
@@ -391,6 +392,12 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
         ReportFailure(prompt, s, nextBook.error());
         return DiskOutcome::Failed;
     }
+    // The electronic-books setting, from this year's history.
+    auto ebooks = YearElectronicBooksStanding(s);
+    if (!ebooks) {
+        ReportFailure(prompt, s, ebooks.error());
+        return DiskOutcome::Failed;
+    }
     auto master = ReadWholeFile(s.MasterPath);
     if (!master) {
         ReportFailure(prompt, s, master.error());
@@ -424,18 +431,24 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
     // The histories of changes go along byte for byte, this year's and those carried
     // from the years before, so that the disk in use keeps every year's history; the
-    // next year's own begins with its first change.
+    // next year's own begins with its first change (or the setting below).
     {
         std::error_code ec;
         const fs::path folder = ItemAccountsPath(s).parent_path();
         std::vector<fs::path> histories;
         for (const auto& entry : fs::directory_iterator(folder, ec))
-            if (IsHistoryFileName(entry.path().filename().string()) && entry.is_regular_file(ec))
+            if (IsHistoryFileName(entry.path().filename().string()) &&
+                entry.path().filename() != "RIREKI" + tag + ".DAT" && entry.is_regular_file(ec))
                 histories.push_back(entry.path());
         if (ec && st) st = FileErrorFromErrno(ec.value(), folder.string());
         std::sort(histories.begin(), histories.end());
         for (const fs::path& h : histories) add(h.filename().string(), ReadWholeFile(h));
     }
+    // Books kept as electronic books go on being kept so: the next year's history
+    // starts with the setting, before any change to its books.
+    if (ebooks->setting.on)
+        add("RIREKI" + tag + ".DAT",
+            EncodeHistoryAppend(HistoryTail{}, ElectronicBooksRecord(true, HistoryNow(s), true)));
     if (!st) {
         ReportFailure(prompt, s, st.error());
         return DiskOutcome::Failed;

@@ -24,6 +24,7 @@
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
 #include "cashbook/DataInp.h"
+#include "ebooks/DenshiForm.h"
 #include "ebooks/KensakuForm.h"
 #include "ebooks/Rireki.h"
 #include "cli/Csv.h"
@@ -171,6 +172,8 @@ void Tabulo::BuildMenus() {
     add(books, "仕訳帳(&J)", &Tabulo::MenuJournal_Click);
     add(books, "総勘定元帳(&L)", &Tabulo::MenuLedger_Click);
     add(books, "試算表(&T)", &Tabulo::MenuTrialBalance_Click);
+    books->addSeparator();
+    add(books, "電子帳簿の設定(&E)...", &Tabulo::MenuDenshi_Click);
 
     // 検索 is the toolbar's search button and Ctrl+F anywhere in the window.
     searchAction_ = new QAction(QStringLiteral("検索"), this);
@@ -413,6 +416,31 @@ void Tabulo::MenuRireki_Click() {
         return;
     }
     OpenLineHistory(0, this);
+}
+
+std::optional<int> Tabulo::OpenJournalEntry(EntrySource source, int number, QWidget* parent) {
+    std::optional<WaitCursor> wait(std::in_place);
+    BookView view(ctx_, BookView::Kind::Journal, parent);
+    wait.reset();
+    if (!view.Loaded()) return std::nullopt;
+    const EntryKey key{source == EntrySource::Slip ? BookEntry::Slip : BookEntry::CashBook, number};
+    if (!view.ShowEntry(key)) {
+        ctx_.prompt.MsgBox(kNoEntryForSource, MsgStyle::Ok, "");
+        return std::nullopt;
+    }
+    sourcesBelow_.push_back(source);
+    view.SetOpenedFrom(BookView::From::Menu, sourcesBelow_);
+    view.exec();
+    sourcesBelow_.pop_back();
+    return view.SourceBack();
+}
+
+void Tabulo::MenuDenshi_Click() {
+    if (ctx_.state.DataLoaded != 1) {
+        ctx_.prompt.MsgBox("データを読み込んでください！！", MsgStyle::Exclamation, kErrorTitle);
+        return;
+    }
+    ShowModal<DenshiForm>(ctx_, this);
 }
 
 void Tabulo::MenuKensaku_Click() {

@@ -7,6 +7,8 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "ui/AppContext.h"
 
@@ -34,6 +36,7 @@ public:
     bool CanOpen(FormId id) const override;
     bool OpenEntrySource(EntrySource source, int number, QWidget* parent) override;
     bool OpenLineHistory(int line, QWidget* parent) override;
+    std::optional<int> OpenJournalEntry(EntrySource source, int number, QWidget* parent) override;
 
     QToolButton* Img(int index) const { return img_.at(static_cast<std::size_t>(index)); }
     int LastButton() const { return lastButton_; }
@@ -70,6 +73,8 @@ public:
     void MenuJournal_Click();
     void MenuLedger_Click();
     void MenuTrialBalance_Click();
+    // 電子帳簿の設定: whether the books are kept as electronic books, in the history.
+    void MenuDenshi_Click();
     void h1item_Click();
     void h2item_Click();
     void aboutitem_Click();
@@ -130,6 +135,8 @@ private:
     QAction* pdfFolder_ = nullptr;
     std::filesystem::path lastPdf_;
     UrlOpener* urls_ = nullptr;
+    // The cash-book and slip screens the journal was opened from, innermost last.
+    std::vector<EntrySource> sourcesBelow_;
 };
 
 }  // namespace tabulo

@@ -134,9 +134,14 @@ Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
 }
 
 DeductionOffer OfferDeduction(bool doubleEntry, Amount figure6, Amount figure7) {
+    return OfferDeduction(doubleEntry ? kDoubleEntryDeduction : kSimpleDeduction, figure6, figure7);
+}
+
+DeductionOffer OfferDeduction(Amount limit, Amount figure6, Amount figure7) {
     DeductionOffer o;
+    const bool doubleEntry = limit > kSimpleDeduction;
     o.doubleEntry = doubleEntry;
-    o.limit = doubleEntry ? kDoubleEntryDeduction : kSimpleDeduction;
+    o.limit = limit;
     const Amount realEstate = std::clamp<Amount>(figure6, 0, o.limit);
     const Amount rest = std::clamp<Amount>(figure7, 0, o.limit - realEstate);
     o.figures[doubleEntry ? 8 : 10] = realEstate;

@@ -53,13 +53,17 @@ Figure7 ComputeFigure7(const ItemTableArray& items, const MonthlyTable& totals,
 // The special deduction figures 8–11 the books allow, from figure 6 (the real-estate
 // income, which takes its part first) and figure 7 (the income before the deduction):
 // books kept by double entry (BooksStanding::AllowsDoubleEntryDeduction) fill 8 and 9
-// with the 55万円 limit, any other books 10 and 11 with the 10万円 limit; a figure
-// below 0 counts as 0.
+// with their limit (65万円 when kept as electronic books all year, else 55万円), any
+// other books 10 and 11 with the 10万円 limit; a figure below 0 counts as 0.
 struct DeductionOffer {
     bool doubleEntry = false;
     Amount limit = 0;
     std::array<Amount, 12> figures{};  // 8..11 used
 };
+// `limit` is the year's (kElectronicBooksDeduction, kDoubleEntryDeduction or
+// kSimpleDeduction); the first two fill 8 and 9.
+DeductionOffer OfferDeduction(Amount limit, Amount figure6, Amount figure7);
+// The 55万円 or 10万円 offer.
 DeductionOffer OfferDeduction(bool doubleEntry, Amount figure6, Amount figure7);
 
 // "金額が大きすぎるため計算できません！" naming the figures of `failures`.

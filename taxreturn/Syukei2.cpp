@@ -159,6 +159,10 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
     auto* right = new QVBoxLayout;
     right->addWidget(provision);
     right->addWidget(deduction);
+    deductionNote_ = new QLabel(this);
+    deductionNote_->setObjectName(QStringLiteral("DeductionNote"));
+    deductionNote_->setWordWrap(true);
+    right->addWidget(deductionNote_);
     top->addLayout(right, 1);
     auto* layout = new QVBoxLayout(Body());
     layout->addLayout(top);
@@ -185,10 +189,12 @@ Syukei2::Syukei2(AppContext& app, QWidget* parent)
                      &slipFigures_);
     data_ = std::move(opening.data);
     monthly_ = std::move(opening.monthly);
-    // Which special deduction the books allow: 55万円 for books kept by double entry
-    // that balance, 10万円 otherwise (also when the books cannot be worked out).
-    auto standing = YearBooksStanding(app_.state);
-    offer_.doubleEntry = standing && standing->AllowsDoubleEntryDeduction();
+    // Which special deduction the books allow: 65万円 for books kept by double entry
+    // that balance and were kept as electronic books all year, 55万円 for the others
+    // kept by double entry, 10万円 otherwise (also when the books cannot be worked out).
+    deduction_ = YearSpecialDeduction(app_.state);
+    offer_.limit = deduction_.limit;
+    deductionNote_->setText(Q(SpecialDeductionWords(deduction_)));
     OfferDeductionFigures();
     for (int i = 1; i <= 15; ++i) {
         gaku_[U(i)]->setText(Q(ScreenAmount(monthly_.sales[U(i)])));
@@ -270,10 +276,18 @@ void Syukei2::SyukeiLeft(int i) {
 }
 
 void Syukei2::OfferDeductionFigures() {
+    // A figure the program put there is replaced: 0, the last offer, or what any limit
+    // offers (a new year's file starts with the 10万円 one). Figures typed are kept.
+    const DeductionOffer before = offer_;
+    offer_ = OfferDeduction(offer_.limit, data_.Syukei[6], data_.Syukei[7]);
     bool untouched = true;
-    for (int i = 8; i <= 11; ++i)
-        untouched = untouched && (data_.Syukei[U(i)] == 0 || data_.Syukei[U(i)] == offer_.figures[U(i)]);
-    offer_ = OfferDeduction(offer_.doubleEntry, data_.Syukei[6], data_.Syukei[7]);
+    for (int i = 8; i <= 11; ++i) {
+        const Amount v = data_.Syukei[U(i)];
+        bool offered = v == 0 || v == before.figures[U(i)];
+        for (Amount limit : {kSimpleDeduction, kDoubleEntryDeduction, kElectronicBooksDeduction})
+            offered = offered || v == OfferDeduction(limit, data_.Syukei[6], data_.Syukei[7]).figures[U(i)];
+        untouched = untouched && offered;
+    }
     if (!untouched) return;  // typed by the user: kept
     for (int i = 8; i <= 11; ++i) data_.Syukei[U(i)] = offer_.figures[U(i)];
 }

@@ -5,9 +5,12 @@
 
 #include <array>
 
+#include "ebooks/ElectronicBooks.h"
 #include "taxreturn/StatementData.h"
 #include "taxreturn/StatementForm.h"
 #include "taxreturn/StatementPage2.h"
+
+class QLabel;
 
 namespace tabulo {
 
@@ -30,6 +33,8 @@ class Syukei2 : public StatementForm {
     const Page2Data& Data() const { return data_; }
     // The special deduction the year's books allow, as offered on opening.
     const DeductionOffer& Offer() const { return offer_; }
+    // Which limit the year allows and why, under the deduction's figures.
+    QLabel* DeductionNote() const { return deductionNote_; }
 
   protected:
     void CollectBoxes() override;
@@ -49,6 +54,8 @@ class Syukei2 : public StatementForm {
     Page2Data data_;
     MonthlySection monthly_;
     DeductionOffer offer_;
+    SpecialDeduction deduction_;
+    QLabel* deductionNote_ = nullptr;
     std::array<QLineEdit*, 16> gaku_{};
     std::array<QLineEdit*, 16> gaku1_{};
     std::array<Row, 6> family_{};

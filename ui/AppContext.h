@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -59,6 +60,16 @@ public:
     // Shows the history of changes narrowed to cash-book line `line`, modally over
     // `parent`. False, with nothing shown, when this build has no history screen.
     virtual bool OpenLineHistory(int /*line*/, QWidget* /*parent*/) { return false; }
+
+    // Shows the journal (仕訳帳) with the cursor on the entry made from the cash-book
+    // line or slip `number`, modally over `parent`, the screen of that source. From the
+    // journal the user may go on to the ledgers; when they ask there for another line
+    // or slip of the same source, the views close and its number is returned for the
+    // caller to move to. nullopt otherwise, also when the line or slip makes no entry
+    // (the user has been told).
+    virtual std::optional<int> OpenJournalEntry(EntrySource, int /*number*/, QWidget* /*parent*/) {
+        return std::nullopt;
+    }
 };
 
 struct AppContext {

@@ -20,7 +20,10 @@
 #include "books/ItemAccountForm.h"
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
+#include "ebooks/DenshiForm.h"
+#include "ebooks/ElectronicBooks.h"
 #include "master/MasForm.h"
+#include "taxreturn/Syukei2.h"
 #include "platform/Fonts.h"
 #include "store/BinaryRecords.h"
 #include "store/SharedState.h"
@@ -165,6 +168,28 @@ int main(int argc, char** argv) {
     {
         BookView v(app, BookView::Kind::TrialBalance);
         Shoot(&v, "trialbalance");
+    }
+    {
+        // The journal with the cursor on a slip, and the ledger at its debit posting.
+        BookView v(app, BookView::Kind::Journal);
+        v.ShowEntry({BookEntry::Slip, 1});
+        Shoot(&v, "journal-at-slip");
+        BookView l(app, BookView::Kind::Ledger, &v);
+        l.ShowEntry({BookEntry::Slip, 1});
+        Shoot(&l, "ledger-at-posting");
+    }
+    {
+        // The electronic-books setting, switched on before the year's first change.
+        s.HistoryClock = [] { return std::string("20010104090000"); };
+        if (!SwitchElectronicBooks(s, true)) return 1;
+        DenshiForm f(app);
+        Shoot(&f, "denshiform");
+    }
+    {
+        s.TaxReturnPath = data / "SHINKOKU.DAT";
+        s.MonthlyItemTable[1][14] = 3000000;
+        Syukei2 f(app);
+        Shoot(&f, "syukei2");
     }
     for (const auto& b : prompt.shown) std::cerr << "message: " << b.text << "\n";
     std::cout << "written to " << out << "\n";

@@ -542,6 +542,36 @@ TEST_F(CashBookWithLines, AFilledPageShowsWholeAmountsInAFixedPitchFace) {
     if (!keep.isEmpty()) shot.save(QString::fromLocal8Bit(keep) + QStringLiteral("/DataInp.png"));
 }
 
+// F11 shows the journal at the entry of the cursor's line, and moves to the line the
+// user went back to from there.
+TEST_F(CashBookWithLines, F11OpensTheJournalAtTheLineAndFollowsTheLineChosenThere) {
+    struct JournalOpener : FormOpener {
+        void OpenForm(FormId, QWidget*) override {}
+        bool CanOpen(FormId) const override { return true; }
+        std::optional<int> OpenJournalEntry(EntrySource source, int number, QWidget*) override {
+            asked.push_back({source, number});
+            return back;
+        }
+        std::vector<std::pair<EntrySource, int>> asked;
+        std::optional<int> back;
+    } opener;
+    app.forms = &opener;
+    Open();
+    const std::string before = File();
+    form->field(DataInp::ColDate, 2)->setFocus();
+    Key(Qt::Key_F11);
+    ASSERT_EQ(opener.asked.size(), 1u);
+    EXPECT_EQ(opener.asked[0], std::make_pair(EntrySource::CashBookLine, 2));
+    EXPECT_EQ(Focus(), form->field(DataInp::ColDate, 2));  // nothing chosen there
+
+    opener.back = 1;
+    Key(Qt::Key_F11);
+    ASSERT_EQ(opener.asked.size(), 2u);
+    EXPECT_EQ(Focus(), form->field(DataInp::ColDate, 1));
+    EXPECT_EQ(File(), before);  // nothing written on the way
+    app.forms = nullptr;
+}
+
 }  // namespace
 }  // namespace tabulo
 

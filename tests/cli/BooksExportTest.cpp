@@ -12,6 +12,7 @@
 #include "cli/BooksExport.h"
 #include "cli/Check.h"
 #include "cli/Commands.h"
+#include "ebooks/ElectronicBooks.h"
 #include "store/DataSet.h"
 #include "store/Text.h"
 #include "taxreturn/StatementData.h"
@@ -350,6 +351,39 @@ TEST_F(BooksExport, CheckReportsCashAndDepositsThatDisagreeAndBooksThatDoNotBala
 
 // The statement's stock figures make closing entries that every export of the books
 // takes: 期首商品棚卸高 40,000 and 期末商品棚卸高 55,000 against 棚卸資産.
+// check names the special deduction of a year kept by double entry, as page 2 offers
+// it: 55万円 until the history shows the books kept as electronic books all year.
+TEST_F(BooksExport, CheckNotesTheDeductionTheBooksAndTheHistoryAllow) {
+    auto deduction = [&] {
+        auto report = CheckYearFolder(dir.path());
+        EXPECT_TRUE(report.ok());
+        std::vector<std::string> texts;
+        if (report)
+            for (const CheckFinding& f : report->findings)
+                if (f.file == "RIREKI13.DAT") texts.push_back(f.text);
+        return texts;
+    };
+    // Openings that agree with both books (see the check of the books above).
+    WriteBytes(dir / "FURIKAE13.DAT",
+               testing::FromHex("46524b31 0300 00000000 6500 10270000 6800 0bd00100 2e01 "
+                                "1bf70100"));
+    EXPECT_EQ(deduction(), (std::vector<std::string>{
+                               "青色申告特別控除の限度額は 55万円 です（優良な電子帳簿の設定がされていません）。"}));
+    SharedState year;
+    year.DataFolder = dir.path();
+    year.LedgerPath = dir / "KEIRI13.DAT";
+    year.FiscalYear = 13;
+    ASSERT_TRUE(AppendHistoryRecord(year, ElectronicBooksRecord(true, "20010101090000")).ok());
+    const auto before = Snapshot();
+    EXPECT_EQ(deduction(), (std::vector<std::string>{
+                               "青色申告特別控除の限度額は 65万円 です（複式簿記の帳簿を、年の初めから優良な"
+                               "電子帳簿として記録しています）。"}));
+    EXPECT_EQ(Snapshot(), before);
+    // A year without a slip book keeps no books: nothing is said.
+    std::filesystem::remove(dir / "FURIKAE13.DAT");
+    EXPECT_TRUE(deduction().empty());
+}
+
 TEST_F(BooksExport, TheClosingEntriesOfTheStatementReachTheExports) {
     TaxReturnTables t = DefaultTaxReturnData();
     StoreStatementEntry(t, kOpeningStockLine, 40000);

@@ -14,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "shell/CheckStartup.h"
+#include "ebooks/ElectronicBooks.h"
 #include "shell/DataDisk.h"
 #include "store/DataSet.h"
 #include "store/Journal.h"
@@ -189,6 +190,45 @@ TEST_F(DataDisk, NextYearDiskCarriesTheClosingBalancesAsOpenings) {
     EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "FURIKAE14.DAT"),
               FromHex("46524b31 0200 00000000 6500 70170000 2e01 70170000"));
     ExpectThisYearUntouched();
+}
+
+// Books kept as electronic books go on so: the next year's history starts with the
+// setting, marked as carried over, and counts for the whole year. A year that switched
+// the setting off (or never had it) gives the next year no history.
+TEST_F(DataDisk, NextYearDiskCarriesTheElectronicBooksSettingWhenItIsOn) {
+    // RRK1; On at 2026-01-05 09:00 (user), then Off at 2026-06-10 12:00.
+    const std::string on =
+        "2c000000 01000000 3230323630313035303930303030 0b00 00000000 00000000 0000 0000";
+    const std::string onBytes = FromHex(on);
+    const std::string checked = FromHex("00000000") + onBytes;  // the check before: 0
+    const auto check1 = HistoryCrc32(std::as_bytes(std::span(checked.data(), checked.size())));
+    std::string onRecord = onBytes;
+    for (int i = 0; i < 4; ++i) onRecord += static_cast<char>((check1 >> (8 * i)) & 0xff);
+    onRecord += FromHex("2c000000");
+    WriteBytes(year / "RIREKI13.DAT", FromHex("52524b31") + onRecord);
+    s.HistoryClock = [] { return std::string("20261228170000"); };
+    before = Snapshot(year);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    ExpectThisYearUntouched();
+    auto next = LoadHistory(stick / "KEIRIDATA" / "RIREKI14.DAT");
+    ASSERT_TRUE(next.ok());
+    EXPECT_TRUE(next->Damage.empty());
+    ASSERT_EQ(next->Records.size(), 1u);
+    EXPECT_EQ(next->Records[0].Operation, HistoryOperation::ElectronicBooksOn);
+    EXPECT_EQ(next->Records[0].Target, kCarriedOverTarget);
+    EXPECT_EQ(next->Records[0].Sequence, 1u);
+    EXPECT_EQ(next->Records[0].When, "20261228170000");  // made with the disk
+    const auto standing = StandingOfElectronicBooks(*next);
+    EXPECT_TRUE(standing.wholeYear);
+    EXPECT_TRUE(standing.setting.carriedOver);
+
+    // Switched off this year: nothing carried.
+    fs::remove_all(stick / "KEIRIDATA");
+    s.HistoryClock = [] { return std::string("20260610120000"); };
+    ASSERT_TRUE(SwitchElectronicBooks(s, false).ok());
+    before = Snapshot(year);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "RIREKI14.DAT"));
 }
 
 // A slip book the next year cannot be worked out from stops the disk before anything

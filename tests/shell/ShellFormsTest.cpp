@@ -41,6 +41,7 @@
 #include "shell/MentForm.h"
 #include "shell/MentForm2.h"
 #include "shell/NendoInp.h"
+#include "books/BookLinks.h"
 #include "shell/Tabulo.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
@@ -297,7 +298,7 @@ TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
         entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(entries.join(QLatin1Char('|')),
               QStringLiteral("振替伝票入力(&F)|期首残高(&O)|項目の勘定科目(&A)|-|仕訳帳(&J)|"
-                             "総勘定元帳(&L)|試算表(&T)"));
+                             "総勘定元帳(&L)|試算表(&T)|-|電子帳簿の設定(&E)..."));
     // Like the cash book, the books open only once a year is read.
     for (QAction* a : menus[1]->menu()->actions()) {
         if (a->isSeparator()) continue;
@@ -374,6 +375,25 @@ TEST_F(MainWindow, AfterReadingTheButtonsOpenTheirForms) {
         EXPECT_EQ(opened, QString::fromLatin1(className));
         EXPECT_FALSE(window.Img(button)->isDown());
     }
+}
+
+// The electronic-books setting opens from the books' menu once a year is read; the
+// journal asked for from a line that makes no entry says so and opens nothing.
+TEST_F(MainWindow, TheSettingScreenAndTheJournalOfALineOpenOverTheWindow) {
+    WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
+    window.MenuRead_Click();
+    ASSERT_EQ(s.DataLoaded, 1);
+    QString opened;
+    OnNextModal([&opened](QWidget* w) {
+        opened = QString::fromLatin1(w->metaObject()->className());
+        static_cast<QDialog*>(w)->done(QDialog::Accepted);
+    });
+    window.MenuDenshi_Click();
+    EXPECT_EQ(opened, QStringLiteral("tabulo::DenshiForm"));
+
+    prompt.Clear();
+    EXPECT_EQ(window.OpenJournalEntry(EntrySource::CashBookLine, 1, &window), std::nullopt);
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{kNoEntryForSource});
 }
 
 // After a failed read the read button used to stay off, so only a restart could read.

@@ -16,6 +16,8 @@
 
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
+#include "books/BooksFiles.h"
+#include "ebooks/ElectronicBooks.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "taxreturn/StatementPreview.h"
@@ -763,6 +765,94 @@ TEST_F(Page4Screen, ThePagePrintsToPdf) {
     for (const char* want : {"令和7年分", "（資産負債調）", "現金", "元入金", "製造原価の計算",
                              "180,000", "400,000", "除前の所得金額"})
         EXPECT_NE(compact.find(want), std::string::npos) << want << "\n" << text;
+}
+
+// ---- The special deduction page 2 offers ----
+
+// A year kept by double entry from balanced openings (現金 100,000 = 借入金 50,000 +
+// 元入金 50,000) with a sale on credit by slip, and sales of 3,000,000: the income
+// before the deduction is well above every limit. The history decides 65万円.
+class DeductionOnPage2 : public Page4Screen {
+  protected:
+    void SetUp() override {
+        Page4Screen::SetUp();
+        s.MonthlyItemTable[1][14] = 3000000;
+        SlipBook book;
+        book.Openings = {{AccountCode::Cash, 100000}, {AccountCode::Loans, 50000},
+                         {AccountCode::Capital, 50000}};
+        book.Slips = {{"070410", AccountCode::Receivables, AccountCode::Sales, 80000, "掛売り"}};
+        ASSERT_TRUE(SaveSlipBook(SlipBookPath(s), book).ok());
+    }
+    void History(std::initializer_list<HistoryOperation> ops) {
+        int minute = 0;
+        for (HistoryOperation op : ops) {
+            HistoryRecord r;
+            r.When = "202701050900" + std::string(minute < 10 ? "0" : "") + std::to_string(minute);
+            ++minute;
+            r.Operation = op;
+            ASSERT_TRUE(AppendHistoryRecord(s, r).ok());
+        }
+    }
+    static QString Box(const Syukei2& f, int i) { return f.SyukeiBox(i)->text().trimmed(); }
+    // Types ⑥ and leaves the figures (a figure being typed shows no separators).
+    static void TypeFigure6(Syukei2& f, const QString& text) {
+        Type(f.SyukeiBox(6), text);
+        f.Employee(1, Syukei2::Name)->setFocus();
+        QApplication::processEvents();
+    }
+    static QString Figures(const Syukei2& f) {
+        return QStringList{Box(f, 8), Box(f, 9), Box(f, 10), Box(f, 11)}.join(QLatin1Char('|'));
+    }
+};
+
+TEST_F(DeductionOnPage2, SixtyFiveWhenTheBooksWereKeptAsElectronicBooksAllYear) {
+    History({HistoryOperation::ElectronicBooksOn, HistoryOperation::CashBookPost,
+             HistoryOperation::SlipAdd});
+    Syukei2 f(app);
+    ASSERT_TRUE(f.Loaded());
+    Show(f);
+    EXPECT_EQ(f.Offer().limit, 650000);
+    EXPECT_EQ(Figures(f), QStringLiteral("|650,000||"));
+    EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("65万円")), -1);
+    // Real-estate income typed in ⑥ takes its part first.
+    TypeFigure6(f, QStringLiteral("200000"));
+    EXPECT_EQ(Figures(f), QStringLiteral("200,000|450,000||"));
+    Shot(f, "Syukei2-65.png");
+}
+
+TEST_F(DeductionOnPage2, FiftyFiveWhenTheSettingCameLateOrWasSwitchedOff) {
+    History({HistoryOperation::CashBookPost, HistoryOperation::ElectronicBooksOn});
+    {
+        Syukei2 f(app);
+        Show(f);
+        EXPECT_EQ(f.Offer().limit, 550000);
+        EXPECT_EQ(Figures(f), QStringLiteral("|550,000||"));
+        EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("55万円")), -1);
+        EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("帳簿の変更が記録されています")), -1);
+        TypeFigure6(f, QStringLiteral("200000"));
+        EXPECT_EQ(Figures(f), QStringLiteral("200,000|350,000||"));
+        // A figure typed by the user is kept when ⑥ changes again.
+        Type(f.SyukeiBox(9), QStringLiteral("300000"));
+        TypeFigure6(f, QStringLiteral("100000"));
+        EXPECT_EQ(Figures(f), QStringLiteral("200,000|300,000||"));
+    }
+    std::filesystem::remove(HistoryPath(s));
+    History({HistoryOperation::ElectronicBooksOn, HistoryOperation::CashBookPost,
+             HistoryOperation::ElectronicBooksOff, HistoryOperation::ElectronicBooksOn});
+    Syukei2 f(app);
+    Show(f);
+    EXPECT_EQ(Figures(f), QStringLiteral("|550,000||"));
+    EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("途中で終了")), -1);
+}
+
+TEST_F(DeductionOnPage2, TenWithoutDoubleEntryBooksEvenWhenElectronic) {
+    History({HistoryOperation::ElectronicBooksOn});
+    std::filesystem::remove(SlipBookPath(s));
+    Syukei2 f(app);
+    Show(f);
+    EXPECT_EQ(f.Offer().limit, 100000);
+    EXPECT_EQ(Figures(f), QStringLiteral("|||100,000"));
+    EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("10万円")), -1);
 }
 
 }  // namespace
