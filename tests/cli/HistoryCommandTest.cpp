@@ -198,15 +198,13 @@ class HistoryCheck : public testing::BooksFolder {
         EXPECT_TRUE(report.ok());
         return report ? report->findings : std::vector<CheckFinding>{};
     }
-    // What check finds beyond the year without a history.
+    // The faults check finds in the history (besides them, a year that keeps books is
+    // told which deduction a damaged history leaves it).
     std::vector<std::string> HistoryFaults(const std::string& bytes) {
         WriteBytes(dir / "RIREKI13.DAT", bytes);
         std::vector<std::string> out;
         for (const CheckFinding& f : Findings())
-            if (f.file == "RIREKI13.DAT") {
-                EXPECT_TRUE(f.fault);
-                out.push_back(f.text);
-            }
+            if (f.file == "RIREKI13.DAT" && f.fault) out.push_back(f.text);
         return out;
     }
 };
