@@ -1,6 +1,7 @@
 #include "store/BinaryRecords.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -258,6 +259,51 @@ Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes) {
     if (!note) return note.error();
     book.DepositNote = std::move(*note);
     return book;
+}
+
+namespace {
+// Where each of the 62 bytes of a deposit account's history value lies in the record.
+struct DepositPiece {
+    std::size_t at;     // the first slot's field
+    std::size_t width;  // one slot's width (0: a total, the same for every account)
+};
+constexpr std::array<DepositPiece, 8> kDepositPieces{{{kNameAt, kNameWidth},
+                                                      {kNoAt, kNoWidth},
+                                                      {kCarriedAt, 4},
+                                                      {kCurrentAt, 4},
+                                                      {kSpareAt, 4},
+                                                      {kMaturityAt, kMaturityWidth},
+                                                      {kCarriedTotalAt, 0},
+                                                      {kCurrentTotalAt, 0}}};
+std::size_t PieceWidth(const DepositPiece& p) { return p.width == 0 ? 4 : p.width; }
+std::size_t PieceOffset(const DepositPiece& p, int account) {
+    return p.at + static_cast<std::size_t>(account) * p.width;
+}
+}  // namespace
+
+std::vector<std::byte> DepositAccountBytes(std::span<const std::byte> record, int account) {
+    std::vector<std::byte> out;
+    out.reserve(kDepositAccountBytes);
+    if (account < 0 || account >= kAccountSlots || record.size() < kDepositBookSize) return out;
+    for (const DepositPiece& p : kDepositPieces) {
+        const std::size_t at = PieceOffset(p, account);
+        out.insert(out.end(), record.begin() + static_cast<std::ptrdiff_t>(at),
+                   record.begin() + static_cast<std::ptrdiff_t>(at + PieceWidth(p)));
+    }
+    return out;
+}
+
+void PutDepositAccountBytes(std::span<std::byte> record, int account,
+                            std::span<const std::byte> bytes) {
+    if (account < 0 || account >= kAccountSlots || record.size() < kDepositBookSize ||
+        bytes.size() != kDepositAccountBytes)
+        return;
+    std::size_t from = 0;
+    for (const DepositPiece& p : kDepositPieces) {
+        const std::size_t w = PieceWidth(p);
+        std::memcpy(record.data() + PieceOffset(p, account), bytes.data() + from, w);
+        from += w;
+    }
 }
 
 LedgerLine BlankLedgerLine(Amount zandaka) {

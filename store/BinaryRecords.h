@@ -205,6 +205,17 @@ Result<DepositBookRecord> DecodeDepositBook(std::span<const std::byte> bytes);
 
 // A blank line: no date, no weekday, item 0, no amounts, the given balance.
 LedgerLine BlankLedgerLine(Amount zandaka = 0);
+// One deposit account as the year's history keeps it (a DepositChange record's old
+// and new bytes), 62 bytes: the account's own fields in the order the deposit record
+// keeps them (name 18, account number 14, carried balance 4, current balance 4, spare
+// amount 4, maturity 10), then the record's two totals (carried 4, current 4), all
+// copied as stored. `record` is the 1,536-byte deposit record; `account` 0..20.
+inline constexpr std::size_t kDepositAccountBytes = 62;
+std::vector<std::byte> DepositAccountBytes(std::span<const std::byte> record, int account);
+// Puts such bytes back into a deposit record, each field where it is kept.
+void PutDepositAccountBytes(std::span<std::byte> record, int account,
+                            std::span<const std::byte> bytes);
+
 // A deposit book with every slot cleared (blanks and zeros).
 DepositBookRecord ClearedDepositBook();
 

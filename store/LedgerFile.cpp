@@ -386,6 +386,50 @@ Result<LedgerFile> OpenYearLedger(const SharedState& s) {
                             s.ReadOnly ? LedgerFile::Access::ReadOnly : LedgerFile::Access::ReadWrite);
 }
 
+LedgerImage LedgerFile::PendingImage() const {
+    const Impl& f = *impl_;
+    LedgerImage out;
+    out.oldLength = f.diskSize;
+    out.newLength = f.bytes.size();
+    // A byte before the operation: its saved copy once it changed, else as it is.
+    const auto old = [&](std::size_t i) {
+        const bool saved = f.changed && (i < kLedgerHeaderSize ? f.headerSaved
+                                                               : i >= f.savedBegin && i < f.savedEnd);
+        return saved ? f.disk[i] : f.bytes[i];
+    };
+    for (std::size_t i = 0; i < std::min(kLedgerHeaderSize, f.diskSize); ++i)
+        out.headerBefore.push_back(old(i));
+    out.headerAfter.assign(f.bytes.begin(),
+                           f.bytes.begin() + static_cast<std::ptrdiff_t>(
+                                                 std::min(kLedgerHeaderSize, f.bytes.size())));
+    if (f.dirtyBegin == f.dirtyEnd || f.dirtyEnd <= kLedgerHeaderSize) return out;
+    // Whole lines: the stretch starts and ends on a line's bounds.
+    const std::size_t begin = std::max(f.dirtyBegin, kLedgerHeaderSize);
+    std::size_t from = kLedgerHeaderSize + (begin - kLedgerHeaderSize) / kLedgerLineSize * kLedgerLineSize;
+    std::size_t to = kLedgerHeaderSize + (f.dirtyEnd - kLedgerHeaderSize + kLedgerLineSize - 1) /
+                                             kLedgerLineSize * kLedgerLineSize;
+    to = std::min(to, f.bytes.size());
+    if (from >= to) return out;
+    out.linesFrom = from;
+    const std::size_t oldTo = std::min(to, f.diskSize);
+    if (oldTo > from) {
+        // Copied in pieces: the saved stretch from its copy, the rest as it stands.
+        out.linesBefore.assign(f.bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                               f.bytes.begin() + static_cast<std::ptrdiff_t>(oldTo));
+        if (f.changed && f.savedBegin < f.savedEnd) {
+            const std::size_t b = std::max(from, f.savedBegin), e = std::min(oldTo, f.savedEnd);
+            if (b < e) std::memcpy(out.linesBefore.data() + (b - from), f.disk.data() + b, e - b);
+        }
+    }
+    out.linesAfter.assign(f.bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                          f.bytes.begin() + static_cast<std::ptrdiff_t>(to));
+    return out;
+}
+
+std::span<const std::byte> LedgerFile::Bytes() const {
+    return std::span<const std::byte>(impl_->bytes.data(), impl_->bytes.size());
+}
+
 void LedgerFile::Discard() {
     impl_->Undo();
     impl_->ClearChanges(false);

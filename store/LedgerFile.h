@@ -11,6 +11,8 @@
 // meanwhile would not see the first one's pending lines.
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -23,6 +25,19 @@
 namespace tabulo {
 
 struct SharedState;
+
+// What an operation's pending changes do to the ledger file, kept so that the
+// operation can be undone later: the lengths and the header before and after, and the
+// bytes before and after of the stretch of whole lines it changed.
+struct LedgerImage {
+    std::uint64_t oldLength = 0;
+    std::uint64_t newLength = 0;
+    std::vector<std::byte> headerBefore;  // the first min(18, length) bytes
+    std::vector<std::byte> headerAfter;
+    std::size_t linesFrom = 0;            // where the stretch begins; 0: no line changed
+    std::vector<std::byte> linesBefore;   // [linesFrom, min(end of stretch, oldLength))
+    std::vector<std::byte> linesAfter;    // [linesFrom, end of stretch)
+};
 
 class LedgerFile {
   public:
@@ -71,6 +86,10 @@ class LedgerFile {
     Status Commit(std::span<const FileChange> alsoChanging = {});
     // Drops every pending change.
     void Discard();
+    // The pending changes as an image for a later undo (before Commit).
+    LedgerImage PendingImage() const;
+    // The whole file as it stands, pending changes included.
+    std::span<const std::byte> Bytes() const;
 
     const std::filesystem::path& path() const;
 
