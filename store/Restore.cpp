@@ -104,6 +104,9 @@ std::string CopyDisplayName(const std::string& name) {
 
 bool IsDataFileName(const std::string& name) {
     if (name == "DATE.DAT" || name == "MASTER.DAT" || name == "SHINKOKU.DAT") return true;
+    if (name.size() == 12 && name.starts_with("RIREKI") && Digits(name, 6, 2) &&
+        name.substr(8) == ".DAT")
+        return true;  // the year's history goes wherever the year's books go
     if (name.size() != 11 || !Digits(name, 5, 2) || name[7] != '.') return false;
     const std::string stem = name.substr(0, 5), ext = name.substr(8);
     return (stem == "KEIRI" && (ext == "DAT" || ext == "DA2")) || (stem == "YOKIN" && ext == "DAT");

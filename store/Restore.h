@@ -22,7 +22,7 @@ std::vector<std::filesystem::path> FinishedCopies(const std::filesystem::path& p
 // "2026/12/08 09:15:00" for a copy named 20261208-091500.
 std::string CopyDisplayName(const std::string& name);
 // Whether a file name is one of the data folder's own files (DATE.DAT, MASTER.DAT,
-// SHINKOKU.DAT, KEIRI<nn>.DAT, KEIRI<nn>.DA2, YOKIN<nn>.DAT): the files a copy carries
+// SHINKOKU.DAT, KEIRI<nn>.DAT, KEIRI<nn>.DA2, YOKIN<nn>.DAT, RIREKI<nn>.DAT): the files a copy carries
 // and a restore replaces.
 bool IsDataFileName(const std::string& name);
 
