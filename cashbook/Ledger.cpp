@@ -176,11 +176,28 @@ FileError HistoryRefused(const SharedState& s, FileError e) {
     return e;
 }
 
-void RememberForUndo(SharedState& s, CashBookUndoStep step) {
-    if (s.CashBookUndo.size() >= kCashBookUndoSteps)
-        s.CashBookUndo.erase(s.CashBookUndo.begin());
-    s.CashBookUndo.push_back(std::move(step));
+std::size_t ImageBytes(const CashBookUndoStep& step) {
+    return step.Ledger.linesBefore.size() + step.Ledger.linesAfter.size();
 }
+
+// Keeps the step for 元に戻す; the oldest steps are forgotten past the count or the
+// memory the undo list may hold (the newest is always kept).
+void RememberForUndo(SharedState& s, CashBookUndoStep step) {
+    auto& list = s.CashBookUndo;
+    list.push_back(std::move(step));
+    std::size_t bytes = 0;
+    for (const CashBookUndoStep& kept : list) bytes += ImageBytes(kept);
+    std::size_t drop = 0;
+    while (list.size() - drop > 1 &&
+           (list.size() - drop > kCashBookUndoSteps || bytes > kCashBookUndoBytes)) {
+        bytes -= ImageBytes(list[drop]);
+        ++drop;
+    }
+    if (drop > 0) list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(drop));
+}
+
+// Off only in the benchmark that measures what recording costs.
+bool recordHistory = true;
 
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
@@ -250,6 +267,7 @@ class Session {
         }
         std::optional<HistoryAppend> appended;
         LedgerImage image;
+        if (!recordHistory) records.clear();
         if (!records.empty()) {
             const std::string when = HistoryNow(s);
             for (HistoryRecord& r : records) r.When = when;
@@ -477,6 +495,8 @@ FileError RowOutOfReach(const SharedState& s) {
     return FileError{FileErrorCode::BadFormat, s.LedgerPath.string(), "この行には入力できません！"};
 }
 }  // namespace
+
+void RecordCashBookHistory(bool on) { recordHistory = on; }
 
 Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_view month,
                   const RowFields& row, const DepositChange* deposit) {

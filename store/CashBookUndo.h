@@ -18,7 +18,10 @@ struct CashBookUndoStep {
     LedgerImage Ledger;
 };
 
-// The most operations kept; the oldest is forgotten past this.
+// The most operations kept, and the most bytes of ledger images they may hold (an
+// insert at line 1 of a full year keeps twice the year's lines); the oldest are
+// forgotten past either.
 inline constexpr std::size_t kCashBookUndoSteps = 100;
+inline constexpr std::size_t kCashBookUndoBytes = 16u << 20;
 
 }  // namespace tabulo
