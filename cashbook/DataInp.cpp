@@ -528,6 +528,15 @@ void DataInp::EndAction() {
 
 // ---- Events ----
 
+namespace {
+// Ctrl+Z: 元に戻す.
+bool IsUndoKey(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Z &&
+           (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+}  // namespace
+
+
 bool DataInp::eventFilter(QObject* watched, QEvent* event) {
     int col = 0, row = 0;
     if (!Locate(watched, col, row)) return QDialog::eventFilter(watched, event);
@@ -617,13 +626,6 @@ bool DataInp::AmountBlocked(int col, int row) const {
     const int cat = rowCategory_[static_cast<std::size_t>(row - 1)];
     return field(col, row)->isReadOnly() || (IsDepositCategory(cat) && !app_.state.AccountChosen);
 }
-
-namespace {
-bool IsUndoKey(const QKeyEvent* key) {
-    return key->key() == Qt::Key_Z &&
-           (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
-}
-}  // namespace
 
 // True when the key is used up here.
 bool DataInp::FieldKey(int col, int row, QKeyEvent* key) {

@@ -1,6 +1,7 @@
 #include "cashbook/Undo.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <vector>

@@ -162,6 +162,18 @@ TEST_F(CashBookHistory, FieldChangesRecordOneRecordALineAndAPageSaveOneForEachLi
                          }));
 }
 
+TEST_F(CashBookHistory, ADateOnANewLineIsAPostAndAnItemChangedIsAChange) {
+    ASSERT_TRUE(WriteLineDate(s, 4, "130409", "（水）").ok());
+    ASSERT_TRUE(WriteLineItem(s, 2, 8).ok());
+    // The new line carries the last balance, 16,000; line 2's item 4 becomes 8.
+    const std::string line4 = H({"313330343039", kWed, "0000 00000000 00000000 803e0000", kBlank16});
+    const std::string line2 = H({"313330343032", kTue, "0800 00000000 d0070000 c8320000", kBlank16});
+    EXPECT_EQ(Records(), (std::vector<HistoryRecord>{
+                             Rec(1, HistoryOperation::CashBookPost, 4, 0, "", line4),
+                             Rec(2, HistoryOperation::CashBookChange, 2, 0, kLine2, line2),
+                         }));
+}
+
 TEST_F(CashBookHistory, InsertAndDeleteRecordTheLineAddedOrTakenAndTheAccountCorrected) {
     ASSERT_TRUE(InsertLine(s, 2).ok());
     ASSERT_TRUE(DeleteLine(s, 4, 1).ok());  // the withdrawal, now line 4
