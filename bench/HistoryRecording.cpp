@@ -59,6 +59,7 @@ void WriteHistory(const BenchYear& y, int count, benchmark::State& state) {
 
 void Post(benchmark::State& state, int line, const char* date, bool recording) {
     BenchYear y;
+    y.s.FiscalYear = 13;  // the year the ledger's name carries (KEIRI13.DAT): RIREKI13.DAT
     WriteHistory(y, kHistoryRecords, state);
     RecordCashBookHistory(recording);
     const RowFields row{date, "（月）", 1, "ベンチ"};
