@@ -176,9 +176,7 @@ FileError HistoryRefused(const SharedState& s, FileError e) {
     return e;
 }
 
-std::size_t ImageBytes(const CashBookUndoStep& step) {
-    return step.Ledger.linesBefore.size() + step.Ledger.linesAfter.size();
-}
+std::size_t ImageBytes(const CashBookUndoStep& step) { return step.Ledger.Bytes(); }
 
 // Keeps the step for 元に戻す; the oldest steps are forgotten past the count or the
 // memory the undo list may hold (the newest is always kept).

@@ -46,16 +46,36 @@ std::string ChangedSince(const SharedState& s) {
            "）がこの操作の後にほかから変更されているため、元に戻せません。";
 }
 
-// Why the ledger no longer holds what the operation left, or "" when it does.
+std::string LineChanged(std::size_t at) {
+    const auto n = static_cast<int>((at - kLedgerHeaderSize) / kLedgerLineSize) + 1;
+    return "出納帳の " + std::to_string(n) + " 行目がこの操作の後に変更されているため、元に戻せません。";
+}
+
+// Why the ledger no longer holds what the operation left, or "" when it does. Only
+// entry fields count: a balance the walks recomputed since is no change.
 std::string LedgerRefusal(const SharedState& s, const LedgerImage& image, const Bytes& now) {
     if (now.size() != image.newLength || image.headerAfter.size() < 2 || now.size() < 2 ||
         std::memcmp(now.data(), image.headerAfter.data(), 2) != 0)  // the line count
         return ChangedSince(s);
-    for (std::size_t at = 0; at + kLedgerLineSize <= image.linesAfter.size(); at += kLedgerLineSize) {
-        if (SameEntry(now.data() + image.linesFrom + at, image.linesAfter.data() + at)) continue;
-        const int n = static_cast<int>((image.linesFrom + at - kLedgerHeaderSize) / kLedgerLineSize) + 1;
-        return "出納帳の " + std::to_string(n) +
-               " 行目がこの操作の後に変更されているため、元に戻せません。";
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < image.runAt.size(); ++i) {
+        const std::size_t at = image.runAt[i], size = image.runSize[i];
+        const std::byte* after = image.runAfter.data() + from;
+        from += size;
+        if ((at - kLedgerHeaderSize) % kLedgerLineSize != 0) continue;  // a balance alone
+        const bool same = size == kLedgerLineSize ? SameEntry(now.data() + at, after)
+                                                  : std::memcmp(now.data() + at, after, size) == 0;
+        if (!same) return LineChanged(at);
+    }
+    // The lines it added.
+    for (std::size_t at = image.oldLength; at < image.newLength; ++at) {
+        if (now[at] == image.grown[at - image.oldLength]) continue;
+        const std::size_t line = at < kLedgerHeaderSize ? at
+                                                        : at - (at - kLedgerHeaderSize) % kLedgerLineSize;
+        const std::size_t offset = (at - kLedgerHeaderSize) % kLedgerLineSize;
+        if (at >= kLedgerHeaderSize && offset >= kLedgerZandakaOffset && offset < kLedgerBikouOffset)
+            continue;  // a balance
+        return line < kLedgerHeaderSize ? ChangedSince(s) : LineChanged(line);
     }
     return {};
 }
@@ -65,9 +85,11 @@ Bytes LedgerBefore(const LedgerImage& image, const Bytes& now) {
     Bytes out = now;
     out.resize(image.oldLength, std::byte{0});
     std::copy(image.headerBefore.begin(), image.headerBefore.end(), out.begin());
-    if (image.linesFrom > 0)
-        std::copy(image.linesBefore.begin(), image.linesBefore.end(),
-                  out.begin() + static_cast<std::ptrdiff_t>(image.linesFrom));
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < image.runAt.size(); ++i) {
+        std::memcpy(out.data() + image.runAt[i], image.runBefore.data() + from, image.runSize[i]);
+        from += image.runSize[i];
+    }
     return out;
 }
 

@@ -391,38 +391,42 @@ LedgerImage LedgerFile::PendingImage() const {
     LedgerImage out;
     out.oldLength = f.diskSize;
     out.newLength = f.bytes.size();
-    // A byte before the operation: its saved copy once it changed, else as it is.
-    const auto old = [&](std::size_t i) {
-        const bool saved = f.changed && (i < kLedgerHeaderSize ? f.headerSaved
-                                                               : i >= f.savedBegin && i < f.savedEnd);
-        return saved ? f.disk[i] : f.bytes[i];
-    };
-    for (std::size_t i = 0; i < std::min(kLedgerHeaderSize, f.diskSize); ++i)
-        out.headerBefore.push_back(old(i));
+    const std::size_t h = std::min(kLedgerHeaderSize, f.diskSize);
+    const std::byte* oldHeader = f.changed && f.headerSaved ? f.disk.data() : f.bytes.data();
+    out.headerBefore.assign(oldHeader, oldHeader + h);
     out.headerAfter.assign(f.bytes.begin(),
                            f.bytes.begin() + static_cast<std::ptrdiff_t>(
                                                  std::min(kLedgerHeaderSize, f.bytes.size())));
-    if (f.dirtyBegin == f.dirtyEnd || f.dirtyEnd <= kLedgerHeaderSize) return out;
-    // Whole lines: the stretch starts and ends on a line's bounds.
-    const std::size_t begin = std::max(f.dirtyBegin, kLedgerHeaderSize);
-    std::size_t from = kLedgerHeaderSize + (begin - kLedgerHeaderSize) / kLedgerLineSize * kLedgerLineSize;
-    std::size_t to = kLedgerHeaderSize + (f.dirtyEnd - kLedgerHeaderSize + kLedgerLineSize - 1) /
+    if (f.bytes.size() > f.diskSize)
+        out.grown.assign(f.bytes.begin() + static_cast<std::ptrdiff_t>(f.diskSize), f.bytes.end());
+    // Only the saved stretch can differ from the file on the disk.
+    if (!f.changed || f.savedBegin >= f.savedEnd) return out;
+    const std::size_t oldTo = std::min(f.savedEnd, f.diskSize);
+    std::size_t at = kLedgerHeaderSize + (std::max(f.savedBegin, kLedgerHeaderSize) - kLedgerHeaderSize) /
                                              kLedgerLineSize * kLedgerLineSize;
-    to = std::min(to, f.bytes.size());
-    if (from >= to) return out;
-    out.linesFrom = from;
-    const std::size_t oldTo = std::min(to, f.diskSize);
-    if (oldTo > from) {
-        // Copied in pieces: the saved stretch from its copy, the rest as it stands.
-        out.linesBefore.assign(f.bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                               f.bytes.begin() + static_cast<std::ptrdiff_t>(oldTo));
-        if (f.changed && f.savedBegin < f.savedEnd) {
-            const std::size_t b = std::max(from, f.savedBegin), e = std::min(oldTo, f.savedEnd);
-            if (b < e) std::memcpy(out.linesBefore.data() + (b - from), f.disk.data() + b, e - b);
+    std::array<std::byte, kLedgerLineSize> old;
+    for (; at < oldTo; at += kLedgerLineSize) {
+        const std::size_t len = std::min(kLedgerLineSize, f.diskSize - at);
+        // The old line: its saved bytes, the rest as they stand (never changed).
+        std::memcpy(old.data(), f.bytes.data() + at, len);
+        const std::size_t b = std::max(at, f.savedBegin), e = std::min(at + len, f.savedEnd);
+        if (b < e) std::memcpy(old.data() + (b - at), f.disk.data() + b, e - b);
+        const std::byte* now = f.bytes.data() + at;
+        if (std::memcmp(old.data(), now, len) == 0) continue;
+        std::size_t runAt = at, runLen = len;
+        if (len == kLedgerLineSize &&
+            std::memcmp(old.data(), now, kLedgerZandakaOffset) == 0 &&
+            std::memcmp(old.data() + kLedgerBikouOffset, now + kLedgerBikouOffset,
+                        kLedgerLineSize - kLedgerBikouOffset) == 0) {
+            runAt = at + kLedgerZandakaOffset;  // the balance alone moved
+            runLen = kLedgerBikouOffset - kLedgerZandakaOffset;
         }
+        out.runAt.push_back(static_cast<std::uint32_t>(runAt));
+        out.runSize.push_back(static_cast<std::uint8_t>(runLen));
+        const std::byte* o = old.data() + (runAt - at);
+        out.runBefore.insert(out.runBefore.end(), o, o + runLen);
+        out.runAfter.insert(out.runAfter.end(), f.bytes.data() + runAt, f.bytes.data() + runAt + runLen);
     }
-    out.linesAfter.assign(f.bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                          f.bytes.begin() + static_cast<std::ptrdiff_t>(to));
     return out;
 }
 

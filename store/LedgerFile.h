@@ -27,16 +27,23 @@ namespace tabulo {
 struct SharedState;
 
 // What an operation's pending changes do to the ledger file, kept so that the
-// operation can be undone later: the lengths and the header before and after, and the
-// bytes before and after of the stretch of whole lines it changed.
+// operation can be undone later: the lengths and the header before and after, the
+// lines it changed within the old length as runs (a whole line whose entry changed,
+// or only the balance field of a line whose balance alone moved), and the bytes it
+// added past the old length.
 struct LedgerImage {
     std::uint64_t oldLength = 0;
     std::uint64_t newLength = 0;
     std::vector<std::byte> headerBefore;  // the first min(18, length) bytes
     std::vector<std::byte> headerAfter;
-    std::size_t linesFrom = 0;            // where the stretch begins; 0: no line changed
-    std::vector<std::byte> linesBefore;   // [linesFrom, min(end of stretch, oldLength))
-    std::vector<std::byte> linesAfter;    // [linesFrom, end of stretch)
+    std::vector<std::uint32_t> runAt;     // where each run begins in the file
+    std::vector<std::uint8_t> runSize;    // its length: 4 for a balance, else the line
+    std::vector<std::byte> runBefore;     // the runs' old bytes, one after another
+    std::vector<std::byte> runAfter;      // their new bytes, likewise
+    std::vector<std::byte> grown;         // the bytes [oldLength, newLength) after
+    std::size_t Bytes() const {
+        return runBefore.size() + runAfter.size() + grown.size() + runAt.size() * 5;
+    }
 };
 
 class LedgerFile {
