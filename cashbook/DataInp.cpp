@@ -24,6 +24,7 @@
 #include "cashbook/PageSet.h"
 #include "cashbook/PageView.h"
 #include "cashbook/SelectKubun.h"
+#include "cashbook/Undo.h"
 #include "deposits/SelYokin.h"
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
@@ -204,6 +205,7 @@ void DataInp::BuildScreen() {
     auto* pages = new QHBoxLayout;
     pages->setSpacing(3);
     pages->addWidget(MakeButton(ReCalk, QStringLiteral("再計算")));
+    pages->addWidget(MakeButton(Modosu, QStringLiteral("元に戻す(Ctrl+Z)")));
     pages->addStretch(1);
     pages->addWidget(MakeButton(TopPage, QStringLiteral("最初のページへ")));
     pages->addWidget(MakeButton(MaeKensaku, QStringLiteral("前のページへ")));
@@ -223,6 +225,7 @@ void DataInp::BuildScreen() {
     connect(button(DataPrint), &QPushButton::clicked, this, &DataInp::DataPrint_Click);
     connect(button(IndataPrint), &QPushButton::clicked, this, &DataInp::IndataPrint_Click);
     connect(button(EndYesNo), &QPushButton::clicked, this, &DataInp::EndYesNo_Click);
+    connect(button(Modosu), &QPushButton::clicked, this, &DataInp::Modosu_Click);
     connect(button(ReCalk), &QPushButton::clicked, this, &DataInp::ReCalk_Click);
     connect(button(TopPage), &QPushButton::clicked, this, &DataInp::TopPage_Click);
     connect(button(MaeKensaku), &QPushButton::clicked, this, &DataInp::MaeKensaku_Click);
@@ -527,6 +530,15 @@ void DataInp::EndAction() {
 
 // ---- Events ----
 
+namespace {
+// Ctrl+Z: 元に戻す.
+bool IsUndoKey(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Z &&
+           (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+}  // namespace
+
+
 bool DataInp::eventFilter(QObject* watched, QEvent* event) {
     int col = 0, row = 0;
     if (!Locate(watched, col, row)) return QDialog::eventFilter(watched, event);
@@ -568,6 +580,10 @@ bool DataInp::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DataInp::keyPressEvent(QKeyEvent* event) {
+    if (IsUndoKey(event)) {
+        Modosu_Click();
+        return;
+    }
     if (ShiftedKey(event) || FunctionKey(event->key())) return;
     if (event->key() == Qt::Key_Escape) return;
     QDialog::keyPressEvent(event);
@@ -630,6 +646,11 @@ bool DataInp::AmountBlocked(int col, int row) const {
 
 // True when the key is used up here.
 bool DataInp::FieldKey(int col, int row, QKeyEvent* key) {
+    // Ctrl+Z undoes the last change to the book, not the typing in the field.
+    if (IsUndoKey(key)) {
+        Modosu_Click();
+        return true;
+    }
     if (ShiftedKey(key) || FunctionKey(key->key())) return true;
     switch (key->key()) {
     case Qt::Key_Return:
@@ -999,6 +1020,25 @@ void DataInp::EndYesNo_Click() {
             Report(st.error());
         }
     }
+    EndAction();
+}
+
+void DataInp::Modosu_Click() {
+    if (!BeginAction()) return;
+    auto undone = UndoLastCashBookOperation(app_.state);
+    if (!undone) {
+        Report(undone.error());
+    } else if (!undone->undone) {
+        app_.prompt.Beep();
+        app_.prompt.MsgBox(undone->refusal, MsgStyle::Exclamation, "元に戻す");
+    } else {
+        // The page of the line it was about, read afresh; the rows shown are not
+        // saved over what was undone.
+        const int line = std::clamp(undone->line, 1, LineCount() + 1);
+        page_ = std::clamp(PageOfLine(line), 1, static_cast<int>(app_.state.PageLimit));
+        focusRow_ = std::clamp(line - (page_ - 1) * kRowsPerPage, 1, kRowsPerPage);
+    }
+    ShowPage();
     EndAction();
 }
 

@@ -25,7 +25,7 @@ public:
     enum Column { ColDate = 1, ColKubun, ColIn, ColOut, ColBikou, ColYoubi, ColName, ColZandaka };
     enum ButtonId {
         UpCopy, Insart, Sakujo, Chudan, Kensaku, Syukei, DataPrint, IndataPrint, EndYesNo,
-        ReCalk, TopPage, MaeKensaku, UshiroKensaku, EndPage, LineHistory, ButtonCount
+        ReCalk, TopPage, MaeKensaku, UshiroKensaku, EndPage, LineHistory, Modosu, ButtonCount
     };
 
     explicit DataInp(AppContext& app, QWidget* parent = nullptr);
@@ -61,6 +61,8 @@ public:
     void EndPage_Click();
     // 行履歴 (Shift+F6): the history of changes of the cursor's line.
     void LineHistory_Click();
+    // 元に戻す (Ctrl+Z): takes back the last change this run made to the cash book.
+    void Modosu_Click();
 
 public slots:
     void reject() override;  // Esc does not close the cash book

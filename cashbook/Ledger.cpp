@@ -8,6 +8,7 @@
 #include "cashbook/Overflow.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/History.h"
 #include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/StoredLedger.h"
@@ -149,6 +150,53 @@ void MarkBalances(SharedState& s, const FileStamp& stamp, const CashItems& cash,
                                       count, cash.flags(), std::clamp(holdsThrough, 0, count)};
 }
 
+// The record of a deposit account the operation corrects; none when its bytes stay.
+std::optional<HistoryRecord> DepositRecord(const SharedState& s, const StagedFile& deposit,
+                                           int account) {
+    if (account < 1 || account > kAccountCount) return std::nullopt;
+    std::vector<std::byte> before = deposit.before;
+    if (before.size() < kDepositBookSize) {
+        // No deposit file yet (or a short one): the book as the program held it.
+        auto encoded = EncodeDepositBook(s.DepositBook);
+        if (encoded) before = std::move(*encoded);
+    }
+    auto oldBytes = DepositAccountBytes(before, account);
+    auto newBytes = DepositAccountBytes(deposit.after, account);
+    if (oldBytes == newBytes) return std::nullopt;
+    return HistoryRecord{0, {}, HistoryOperation::DepositChange, account, 0, std::move(oldBytes),
+                         std::move(newBytes)};
+}
+
+// A history that cannot take the operation's records refuses the operation.
+FileError HistoryRefused(const SharedState& s, FileError e) {
+    e.path = HistoryPath(s).string();
+    e.writing = true;
+    if (!e.detail.empty()) e.detail += LineBreak;
+    e.detail += "履歴に記録できないため、この変更は書き込みませんでした。";
+    return e;
+}
+
+std::size_t ImageBytes(const CashBookUndoStep& step) { return step.Ledger.Bytes(); }
+
+// Keeps the step for 元に戻す; the oldest steps are forgotten past the count or the
+// memory the undo list may hold (the newest is always kept).
+void RememberForUndo(SharedState& s, CashBookUndoStep step) {
+    auto& list = s.CashBookUndo;
+    list.push_back(std::move(step));
+    std::size_t bytes = 0;
+    for (const CashBookUndoStep& kept : list) bytes += ImageBytes(kept);
+    std::size_t drop = 0;
+    while (list.size() - drop > 1 &&
+           (list.size() - drop > kCashBookUndoSteps || bytes > kCashBookUndoBytes)) {
+        bytes -= ImageBytes(list[drop]);
+        ++drop;
+    }
+    if (drop > 0) list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(drop));
+}
+
+// Off only in the benchmark that measures what recording costs.
+bool recordHistory = true;
+
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
 class Session {
@@ -181,11 +229,30 @@ class Session {
     // an account: both files change or neither does. The shared state follows the
     // files only when it worked; then lines 1..holdsAfter are known to hold the full
     // recalculation's balance.
+    // The stored bytes of line n as they stand (pending writes included).
+    std::vector<std::byte> StoredBytes(int n) const {
+        auto raw = file_.RawLine(n);
+        return {raw.begin(), raw.end()};
+    }
+    // Notes a change to line n for the year's history; a line written unchanged is
+    // no change.
+    void Record(HistoryOperation op, int n, std::vector<std::byte> oldBytes,
+                std::vector<std::byte> newBytes) {
+        if (op == HistoryOperation::CashBookChange && oldBytes == newBytes) return;
+        history.push_back(HistoryRecord{0, {}, op, n, 0, std::move(oldBytes), std::move(newBytes)});
+    }
+
+    // Sends everything out, with the deposit book `book` when the operation corrects
+    // account `account`, and the history records of the operation: all the files
+    // change or none does. The shared state follows the files only when it worked;
+    // then lines 1..holdsAfter are known to hold the full recalculation's balance.
     Status Commit(SharedState& s, int holdsAfter,
-                  const std::optional<DepositBookRecord>& book = std::nullopt) {
+                  const std::optional<DepositBookRecord>& book = std::nullopt, int account = 0) {
         if (headerChanged) file_.WriteHeader(header);
         std::optional<StagedFile> deposit;
         std::vector<FileChange> also;
+        std::vector<HistoryRecord> records = std::move(history);
+        history.clear();
         if (book) {
             auto staged = StageDepositBook(s, *book);
             if (!staged) {
@@ -194,17 +261,41 @@ class Session {
             }
             deposit = std::move(*staged);
             also.push_back(deposit->Change());
+            if (auto moved = DepositRecord(s, *deposit, account)) records.push_back(std::move(*moved));
+        }
+        std::optional<HistoryAppend> appended;
+        LedgerImage image;
+        if (!recordHistory) records.clear();
+        if (!records.empty()) {
+            const std::string when = HistoryNow(s);
+            for (HistoryRecord& r : records) r.When = when;
+            auto staged = HistoryAppend::Stage(HistoryPath(s), records);
+            if (!staged) {
+                file_.Discard();
+                return HistoryRefused(s, staged.error());
+            }
+            appended = std::move(*staged);
+            also.push_back(appended->Change());
+            image = file_.PendingImage();
         }
         Status st = file_.Commit(also);
         if (st) {
             s.LedgerHeader = header;
             if (book) s.DepositBook = *book;
             MarkBalances(s, StampOf(file_.path()), CashItems(s.ItemTable), holdsAfter);
+            if (appended) {
+                for (std::size_t i = 0; i < records.size(); ++i)
+                    records[i].Sequence = appended->FirstSequence() + static_cast<std::uint32_t>(i);
+                RememberForUndo(s, CashBookUndoStep{s.LedgerPath, std::move(records), std::move(image)});
+            }
         } else {
             s.BalanceMark = LedgerBalanceMark{};
         }
         return st;
     }
+
+    // The operation's history records, noted with Record.
+    std::vector<HistoryRecord> history;
 
   private:
     Session(LedgerFile f, const LedgerHeaderRecord& h) : header(h), file_(std::move(f)) {}
@@ -386,11 +477,24 @@ Result<Amount> BalanceAtEnd(Session& ses) {
 }  // namespace
 
 namespace {
+// The history of a line typed on: a line within the ledger (`count` lines before the
+// operation) changed, else the lines added up to it (a skipped one blank).
+void RecordTypedLine(Session& ses, int count, int L, std::vector<std::byte> before) {
+    if (L <= count) {
+        ses.Record(HistoryOperation::CashBookChange, L, std::move(before), ses.StoredBytes(L));
+        return;
+    }
+    for (int n = std::max(count + 1, 1); n <= L; ++n)
+        ses.Record(HistoryOperation::CashBookPost, n, {}, ses.StoredBytes(n));
+}
+
 // At most one line can be skipped; a line further on is never written.
 FileError RowOutOfReach(const SharedState& s) {
     return FileError{FileErrorCode::BadFormat, s.LedgerPath.string(), "この行には入力できません！"};
 }
 }  // namespace
+
+void RecordCashBookHistory(bool on) { recordHistory = on; }
 
 Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_view month,
                   const RowFields& row, const DepositChange* deposit) {
@@ -455,6 +559,9 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
             if (Status w = ses.Write(n, BlankLedgerLine(D)); !w) return w.error();
     }
 
+    // The line as it was, for the history.
+    std::vector<std::byte> before;
+    if (!grown && ses.file().HasLine(L)) before = ses.StoredBytes(L);
     const CashItems cash(s.ItemTable);
     for (int n = L; n <= ses.header.LineCount; ++n) {
         if (n != L) {
@@ -504,9 +611,10 @@ Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_vi
     }
     ses.header.ClosingBalance = D;
     ses.headerChanged = true;
-    // The ledger and the corrected account go out together. The lines before the
-    // posted one are as they were.
-    return ses.Commit(s, std::min(ses.known, L - 1), book);
+    RecordTypedLine(ses, C, L, std::move(before));
+    // The ledger, the corrected account and the history go out together. The lines
+    // before the posted one are as they were.
+    return ses.Commit(s, std::min(ses.known, L - 1), book, book ? deposit->account : 0);
 }
 
 namespace {
@@ -675,6 +783,7 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
         }
         if (Status st = PlaceLine(ses, t, n, placed, cash); !st) return st.error();
     }
+    ses.Record(HistoryOperation::CashBookInsert, L, {}, ses.StoredBytes(L));
     if (Status st = ses.Commit(s, ses.header.LineCount); !st) return st.error();
     return InsertOutcome::Inserted;
 }
@@ -687,6 +796,7 @@ Status DeleteLine(SharedState& s, int L, int account) {
     Session& ses = *opened;
     auto doomed = ses.Read(L);
     if (!doomed) return doomed.error();
+    ses.Record(HistoryOperation::CashBookDelete, L, ses.StoredBytes(L), {});
 
     // The account gets the line's amount back; worked out before anything is written.
     std::optional<DepositBookRecord> book;
@@ -720,8 +830,8 @@ Status DeleteLine(SharedState& s, int L, int account) {
     }
     ses.file().WriteRawLine(count, BlankLineBytes());
     ses.header.ClosingBalance = ses.header.LineCount > 0 ? t.balance : 0;
-    // The ledger and the corrected account go out together.
-    return ses.Commit(s, ses.header.LineCount, book);
+    // The ledger, the corrected account and the history go out together.
+    return ses.Commit(s, ses.header.LineCount, book, book ? account : 0);
 }
 
 Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {
@@ -729,11 +839,14 @@ Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_v
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     Session& ses = *opened;
+    const int count = ses.header.LineCount;
+    std::vector<std::byte> before;
     LedgerLine line;
     if (L <= ses.header.LineCount) {
         auto stored = ses.Read(L);
         if (!stored) return stored.error();
         line = *stored;
+        before = ses.StoredBytes(L);
     } else {
         auto start = BalanceAtEnd(ses);
         if (!start) return start.error();
@@ -746,6 +859,7 @@ Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_v
     line.NenGetsuBi = std::string(date.substr(0, 6));
     line.Youbi = std::string(youbi);
     if (Status w = ses.Write(L, line); !w) return w;
+    RecordTypedLine(ses, count, L, std::move(before));
     return ses.Commit(s, std::min(ses.known, L - 1));
 }
 
@@ -759,8 +873,10 @@ Status ChangeStoredLine(SharedState& s, int L, bool balancesMove, Change change)
     if (!opened) return opened.error();
     auto line = opened->Read(L);
     if (!line) return line.error();
+    std::vector<std::byte> before = opened->StoredBytes(L);
     change(*line);
     if (Status w = opened->Write(L, *line); !w) return w;
+    opened->Record(HistoryOperation::CashBookChange, L, std::move(before), opened->StoredBytes(L));
     return opened->Commit(s, balancesMove ? std::min(opened->known, L - 1) : opened->known);
 }
 
@@ -812,8 +928,14 @@ Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPa
     if (changed.empty()) return Ok();
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
-    for (const auto& [n, line] : changed)
+    for (const auto& [n, line] : changed) {
+        if (!opened->file().HasLine(n)) return opened->Read(n).error();
+        std::vector<std::byte> before = opened->StoredBytes(n);
         if (Status w = opened->Write(n, line); !w) return w;
+        // One record a line.
+        opened->Record(HistoryOperation::CashBookChange, n, std::move(before),
+                       opened->StoredBytes(n));
+    }
     return opened->Commit(s, std::min(opened->known, balancesFrom - 1));
 }
 

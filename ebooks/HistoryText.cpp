@@ -62,6 +62,21 @@ std::string AmountWords(std::span<const std::byte> bytes) {
     return Yen(GetRawAmount(bytes.data()));
 }
 
+// A deposit account as the history keeps it (DepositAccountBytes): its name, number
+// and current balance.
+std::string DepositWords(std::span<const std::byte> bytes) {
+    if (bytes.size() != kDepositAccountBytes) return "（" + std::to_string(bytes.size()) + " バイト）";
+    const auto text = [&](std::size_t at, std::size_t width) {
+        auto t = FromCp932(std::string_view(reinterpret_cast<const char*>(bytes.data()) + at, width));
+        return t ? TrimRight(*t) : std::string("？");
+    };
+    std::string out = text(0, 18);
+    if (out.empty()) out = "（名称なし）";
+    if (std::string no = text(18, 14); !no.empty()) out += " " + no;
+    out += " 残高 " + Yen(GetRawAmount(bytes.data() + 36));
+    return out;
+}
+
 std::string ValueWords(HistoryOperation op, std::span<const std::byte> bytes, const ItemTableArray& items) {
     if (bytes.empty()) return {};
     switch (op) {
@@ -79,7 +94,7 @@ std::string ValueWords(HistoryOperation op, std::span<const std::byte> bytes, co
             return code == 0 ? "なし" : AccountName(code, items);
         }
         break;
-    case HistoryOperation::DepositChange:
+    case HistoryOperation::DepositChange: return DepositWords(bytes);
     case HistoryOperation::ElectronicBooksOn:
     case HistoryOperation::ElectronicBooksOff: break;
     }

@@ -25,6 +25,30 @@
 //                         record before (4 bytes; 0 for the first record) followed by
 //                         this record's bytes from RecordSize to the end of NewBytes
 //    ..  4  Long          RecordSize again, so the last record is found from the end
+//
+// What the cash book records (an operation's records are appended together, in the
+// same journalled write as the books they describe):
+//   CashBookPost    Target the line added after the last one; NewBytes the 42 bytes
+//                   stored there. A line skipped over is added as a blank line, and
+//                   recorded so, before the typed one.
+//   CashBookChange  Target the line; OldBytes and NewBytes its 42 stored bytes. A page
+//                   saved with several lines changed writes one record a line.
+//   CashBookInsert  Target the line inserted (the lines from it on move one down);
+//                   NewBytes the blank line stored there.
+//   CashBookDelete  Target the line deleted (the lines after it move one up);
+//                   OldBytes the 42 bytes it held.
+//   DepositChange   Target the deposit account (1..20); OldBytes and NewBytes 62 bytes
+//                   each: the account's fields as YOKIN<nn>.DAT keeps them (name 18,
+//                   account number 14, carried 4, current 4 and spare 4 balances,
+//                   maturity 10) then the file's carried and current totals (4 each).
+// A line's bytes include its balance as stored at that moment. The balances that the
+// walk after a change recomputes in later lines are derived from the entries and are
+// not recorded; neither is a recalculation (再計算), nor the totals of the ledger's
+// header, as neither changes an entry.
+// An undo (UndoOf set) records the opposite change: a post or an insert undone is a
+// CashBookDelete of that line, a delete undone a CashBookInsert holding the line
+// again, a change or a deposit change undone the same operation with the bytes the
+// other way round; the records of an operation are undone last first.
 
 #include <cstddef>
 #include <cstdint>

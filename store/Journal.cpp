@@ -1224,7 +1224,7 @@ Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes
     if (recordedSum != Checksum(body)) return Torn({});
     Reader r(body);
     std::uint64_t count = 0;
-    if (!r.Get(count, 4) || count > 2) return Torn({});
+    if (!r.Get(count, 4) || count > kMaxFilesPerOperation) return Torn({});
     std::vector<JournalEntry> entries;
     for (std::uint64_t i = 0; i < count; ++i) {
         JournalEntry e;

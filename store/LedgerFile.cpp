@@ -386,6 +386,54 @@ Result<LedgerFile> OpenYearLedger(const SharedState& s) {
                             s.ReadOnly ? LedgerFile::Access::ReadOnly : LedgerFile::Access::ReadWrite);
 }
 
+LedgerImage LedgerFile::PendingImage() const {
+    const Impl& f = *impl_;
+    LedgerImage out;
+    out.oldLength = f.diskSize;
+    out.newLength = f.bytes.size();
+    const std::size_t h = std::min(kLedgerHeaderSize, f.diskSize);
+    const std::byte* oldHeader = f.changed && f.headerSaved ? f.disk.data() : f.bytes.data();
+    out.headerBefore.assign(oldHeader, oldHeader + h);
+    out.headerAfter.assign(f.bytes.begin(),
+                           f.bytes.begin() + static_cast<std::ptrdiff_t>(
+                                                 std::min(kLedgerHeaderSize, f.bytes.size())));
+    if (f.bytes.size() > f.diskSize)
+        out.grown.assign(f.bytes.begin() + static_cast<std::ptrdiff_t>(f.diskSize), f.bytes.end());
+    // Only the saved stretch can differ from the file on the disk.
+    if (!f.changed || f.savedBegin >= f.savedEnd) return out;
+    const std::size_t oldTo = std::min(f.savedEnd, f.diskSize);
+    std::size_t at = kLedgerHeaderSize + (std::max(f.savedBegin, kLedgerHeaderSize) - kLedgerHeaderSize) /
+                                             kLedgerLineSize * kLedgerLineSize;
+    std::array<std::byte, kLedgerLineSize> old;
+    for (; at < oldTo; at += kLedgerLineSize) {
+        const std::size_t len = std::min(kLedgerLineSize, f.diskSize - at);
+        // The old line: its saved bytes, the rest as they stand (never changed).
+        std::memcpy(old.data(), f.bytes.data() + at, len);
+        const std::size_t b = std::max(at, f.savedBegin), e = std::min(at + len, f.savedEnd);
+        if (b < e) std::memcpy(old.data() + (b - at), f.disk.data() + b, e - b);
+        const std::byte* now = f.bytes.data() + at;
+        if (std::memcmp(old.data(), now, len) == 0) continue;
+        std::size_t runAt = at, runLen = len;
+        if (len == kLedgerLineSize &&
+            std::memcmp(old.data(), now, kLedgerZandakaOffset) == 0 &&
+            std::memcmp(old.data() + kLedgerBikouOffset, now + kLedgerBikouOffset,
+                        kLedgerLineSize - kLedgerBikouOffset) == 0) {
+            runAt = at + kLedgerZandakaOffset;  // the balance alone moved
+            runLen = kLedgerBikouOffset - kLedgerZandakaOffset;
+        }
+        out.runAt.push_back(static_cast<std::uint32_t>(runAt));
+        out.runSize.push_back(static_cast<std::uint8_t>(runLen));
+        const std::byte* o = old.data() + (runAt - at);
+        out.runBefore.insert(out.runBefore.end(), o, o + runLen);
+        out.runAfter.insert(out.runAfter.end(), f.bytes.data() + runAt, f.bytes.data() + runAt + runLen);
+    }
+    return out;
+}
+
+std::span<const std::byte> LedgerFile::Bytes() const {
+    return std::span<const std::byte>(impl_->bytes.data(), impl_->bytes.size());
+}
+
 void LedgerFile::Discard() {
     impl_->Undo();
     impl_->ClearChanges(false);

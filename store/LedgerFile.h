@@ -11,6 +11,8 @@
 // meanwhile would not see the first one's pending lines.
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -23,6 +25,26 @@
 namespace tabulo {
 
 struct SharedState;
+
+// What an operation's pending changes do to the ledger file, kept so that the
+// operation can be undone later: the lengths and the header before and after, the
+// lines it changed within the old length as runs (a whole line whose entry changed,
+// or only the balance field of a line whose balance alone moved), and the bytes it
+// added past the old length.
+struct LedgerImage {
+    std::uint64_t oldLength = 0;
+    std::uint64_t newLength = 0;
+    std::vector<std::byte> headerBefore;  // the first min(18, length) bytes
+    std::vector<std::byte> headerAfter;
+    std::vector<std::uint32_t> runAt;     // where each run begins in the file
+    std::vector<std::uint8_t> runSize;    // its length: 4 for a balance, else the line
+    std::vector<std::byte> runBefore;     // the runs' old bytes, one after another
+    std::vector<std::byte> runAfter;      // their new bytes, likewise
+    std::vector<std::byte> grown;         // the bytes [oldLength, newLength) after
+    std::size_t Bytes() const {
+        return runBefore.size() + runAfter.size() + grown.size() + runAt.size() * 5;
+    }
+};
 
 class LedgerFile {
   public:
@@ -71,6 +93,10 @@ class LedgerFile {
     Status Commit(std::span<const FileChange> alsoChanging = {});
     // Drops every pending change.
     void Discard();
+    // The pending changes as an image for a later undo (before Commit).
+    LedgerImage PendingImage() const;
+    // The whole file as it stands, pending changes included.
+    std::span<const std::byte> Bytes() const;
 
     const std::filesystem::path& path() const;
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "store/CashBookUndo.h"
 #include "store/Records.h"
 
 namespace tabulo {
@@ -91,6 +92,10 @@ struct SharedState {
     std::array<std::string, 8> KubunNames;
     LedgerHeaderRecord LedgerHeader;
     LedgerBalanceMark BalanceMark;  // kept by the cash book's operations
+    // The cash book's operations of this run that 元に戻す (Ctrl+Z) can still take
+    // back, oldest first: each change, post, insert or delete that was written adds
+    // one; an undo takes the last one off. Kept in memory only: a new run starts empty.
+    std::vector<CashBookUndoStep> CashBookUndo;
     LedgerLine CurrentLine;
     int CurrentLineNo = 0;
     DepositBookRecord DepositBook;

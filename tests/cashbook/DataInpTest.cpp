@@ -27,6 +27,9 @@
 #include "cashbook/Ledger.h"
 #include "cashbook/PageSet.h"
 #include "cashbook/SelectKubun.h"
+#include "cashbook/Undo.h"
+#include "store/History.h"
+#include "store/Journal.h"
 #include "ui/AppContext.h"
 #include "store/BinaryRecords.h"
 #include "store/Text.h"
@@ -373,6 +376,63 @@ TEST_F(CashBookWithLines, ClosingTheAccountChooserWithoutAChoiceDeletesWithoutCo
     EXPECT_EQ(s.LedgerHeader.LineCount, 1);
     EXPECT_EQ(testing::LedgerDump(testing::ReadBytes(s.DepositPath)),
               testing::LedgerDump(testing::FromHex(DepositFile("50c30000"))));
+}
+
+TEST_F(CashBookWithLines, CtrlZUndoesTheDeleteAndTheAccountItCorrectedThenHasNothingLeft) {
+    Open();
+    EXPECT_EQ(form->button(DataInp::Modosu)->text(), QStringLiteral("元に戻す(Ctrl+Z)"));
+    Key(Qt::Key_Up);
+    OnModal([](QWidget* m) { QTest::keyClick(m->findChild<QListWidget*>(), Qt::Key_Return); });
+    prompt.Answer(Answer::Yes);  // 行削除しますか？
+    Key(Qt::Key_F4);
+    ASSERT_EQ(s.LedgerHeader.LineCount, 1);
+    prompt.Clear();
+
+    QTest::keyClick(Focus(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+    // Both files as before the delete, the line shown again.
+    EXPECT_EQ(testing::LedgerDump(File()), testing::LedgerDump(testing::FromHex(ledger)));
+    EXPECT_EQ(testing::LedgerDump(testing::ReadBytes(s.DepositPath)),
+              testing::LedgerDump(testing::FromHex(DepositFile("50c30000"))));
+    EXPECT_EQ(Text(DataInp::ColDate, 2), QStringLiteral("130402"));
+    EXPECT_EQ(form->dataMaxLabel()->text(), QStringLiteral("2"));
+    // The delete and the account's correction, and their undo.
+    auto history = LoadHistory(HistoryPath(s));
+    ASSERT_TRUE(history.ok());
+    ASSERT_EQ(history->Records.size(), 4u);
+    EXPECT_EQ(history->Records[2].UndoOf, 2u);
+    EXPECT_EQ(history->Records[3].UndoOf, 1u);
+    EXPECT_EQ(history->Records[3].Operation, HistoryOperation::CashBookInsert);
+
+    QTest::keyClick(Focus(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, kNothingToUndoMessage);
+    EXPECT_EQ(prompt.shown[0].title, "元に戻す");
+    EXPECT_EQ(prompt.beeps, 1);
+    EXPECT_EQ(testing::LedgerDump(File()), testing::LedgerDump(testing::FromHex(ledger)));
+}
+
+TEST_F(CashBookWithLines, AnUndoNoLongerPossibleSaysWhichLineChangedAndWritesNothing) {
+    Open();
+    Key(Qt::Key_Up);
+    Key(Qt::Key_Up);  // line 1
+    prompt.Answer(Answer::Yes);
+    Key(Qt::Key_F3);  // a blank line inserted before line 1
+    ASSERT_EQ(s.LedgerHeader.LineCount, 3);
+    // Line 1 typed on behind the program's back (its log settled first, as a read
+    // of the year does).
+    ASSERT_TRUE(SettleJournal(JournalPathFor(s.LedgerPath)).ok());
+    std::string bytes = File();
+    bytes[18 + 26] = 'X';
+    testing::WriteBytes(s.LedgerPath, bytes);
+    const std::string history = testing::ReadBytes(HistoryPath(s));
+    prompt.Clear();
+    QTest::keyClick(Focus(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text,
+              "出納帳の 1 行目がこの操作の後に変更されているため、元に戻せません。");
+    EXPECT_EQ(File(), bytes);
+    EXPECT_EQ(testing::ReadBytes(HistoryPath(s)), history);
 }
 
 TEST_F(CashBookWithLines, TheItemChooserRefusesToTurnADepositLineIntoAnotherCategory) {

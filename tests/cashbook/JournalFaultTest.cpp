@@ -16,9 +16,11 @@
 
 #include "cashbook/Categories.h"
 #include "cashbook/Ledger.h"
+#include "cashbook/Undo.h"
 #include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/History.h"
 #include "store/Journal.h"
 #include "store/Restore.h"
 #include "store/SharedState.h"
@@ -65,6 +67,7 @@ Snapshot DataOnly(Snapshot snap) {
 struct Operation {
     const char* name;
     bool cashBook;  // a journalled ledger operation (the shared state must follow the files)
+    int records;    // how many records it appends to the year's history
     std::function<Status(SharedState&)> run;
 };
 
@@ -149,6 +152,9 @@ class JournalFaults : public ::testing::Test {
         ReadDataSet(s, prompt, {});
         EXPECT_EQ(s.DataLoaded, 1) << prompt.LastText();
         s.TaxReturnData = DefaultTaxReturnData();
+        // The history's records carry the same time in every run, so that the files
+        // after an operation are the same bytes each time.
+        s.HistoryClock = [] { return std::string("20261208093000"); };
         return s;
     }
 
@@ -157,42 +163,43 @@ class JournalFaults : public ::testing::Test {
         RowFields withdrawal{"130403", "（月）", 2, ""};
         RowFields appended{"130407", "（月）", 1, "追加"};
         return {
-            {"post", true, [=](SharedState& s) { return PostAmount(s, 2, 1, 6000, "04", income); }},
-            {"post with deposit", true,
+            {"post", true, 1, [=](SharedState& s) { return PostAmount(s, 2, 1, 6000, "04", income); }},
+            {"post with deposit", true, 2,
              [=](SharedState& s) {
                  DepositChange d{2, 1, 3000};
                  return PostAmount(s, 3, 1, 4500, "04", withdrawal, &d);
              }},
-            {"append", true,
+            {"append", true, 1,
              [=](SharedState& s) {
                  return PostAmount(s, s.LedgerHeader.LineCount + 1, 1, 700, "04", appended);
              }},
-            {"insert", true,
+            {"insert", true, 1,
              [](SharedState& s) { return InsertLine(s, 2).ok() ? Ok() : Status(FileError{}); }},
-            {"delete with deposit", true, [](SharedState& s) { return DeleteLine(s, 3, 1); }},
-            {"finish", true, [](SharedState& s) { return FinishEntry(s); }},
-            {"recalculate", true, [](SharedState& s) { return RecalculateAll(s); }},
-            {"save master", false,
+            {"delete with deposit", true, 2, [](SharedState& s) { return DeleteLine(s, 3, 1); }},
+            // Neither changes an entry: nothing recorded.
+            {"finish", true, 0, [](SharedState& s) { return FinishEntry(s); }},
+            {"recalculate", true, 0, [](SharedState& s) { return RecalculateAll(s); }},
+            {"save master", false, 0,
              [](SharedState& s) {
                  s.ItemTableEdit[3] = {"振込入金", 3, "収入", 0, 0};
                  return SaveMaster(s);
              }},
-            {"save tax return", false,
+            {"save tax return", false, 0,
              [](SharedState& s) {
                  s.TaxReturnData.lines[9][0].number = 1234;
                  return SaveTaxReturnData(s);
              }},
-            {"save fiscal year", false,
+            {"save fiscal year", false, 0,
              [](SharedState& s) {
                  s.FiscalYearSpare = 7;
                  return WriteFiscalYearFile(s);
              }},
-            {"save settings", false,
+            {"save settings", false, 0,
              [](SharedState& s) {
                  s.SetupLines[3] = "12";
                  return WriteSetupFile(s);
              }},
-            {"save deposit book", false,
+            {"save deposit book", false, 0,
              [](SharedState& s) {
                  s.DepositBook.AccountName[2] = "定期預金";
                  return SaveDepositBook(s);
@@ -270,6 +277,12 @@ TEST_F(JournalFaults, EveryFaultPointLeavesTheOldOrTheNewFiles) {
         Fresh(prompt);  // the kept journal goes when the data are read
         const Snapshot after = Take();
         ASSERT_FALSE(after == before) << op.name << " changed nothing";
+        // The history holds the operation's records when the books hold the
+        // operation: every fault point below ends in `before` or `after` whole.
+        auto history = LoadHistory(data / "RIREKI13.DAT");
+        ASSERT_TRUE(history.ok());
+        EXPECT_EQ(history->Records.size(), static_cast<std::size_t>(op.records)) << op.name;
+        EXPECT_TRUE(history->Damage.empty()) << op.name;
         ASSERT_GT(counting.calls, 0) << op.name;
         for (int n = 1; n <= counting.calls; ++n) {
             tried +=
@@ -426,6 +439,16 @@ class PowerCuts : public JournalFaults {
         // A log full after one operation: the next settles it before its own record.
         const Step post = find("post with deposit");
         const Step insert = find("insert");
+        // 元に戻す: the ledger and the account back as before, the history grown.
+        const Step undo{"undo", [](SharedState& s) -> Status {
+                            auto r = UndoLastCashBookOperation(s);
+                            if (!r) return r.error();
+                            EXPECT_TRUE(r->undone) << r->refusal;
+                            return Ok();
+                        }};
+        out.push_back({"post with deposit, then undone", {find("post with deposit"), undo}});
+        out.push_back({"delete with deposit, then undone", {find("delete with deposit"), undo}});
+        out.push_back({"insert, then append, both undone", {find("insert"), find("append"), undo, undo}});
         out.push_back({"post with deposit, then insert into a full log",
                        {post, {"insert into a full log", [insert](SharedState& s) {
                             SetJournalSettleSize(64);
@@ -521,7 +544,7 @@ class PowerCuts : public JournalFaults {
 };
 
 // One test a scenario, so that a run on several cores shares them out.
-constexpr int kPowerCutScenarios = 13;
+constexpr int kPowerCutScenarios = 16;
 
 TEST_F(PowerCuts, EveryScenarioHasItsTest) {
     EXPECT_EQ(Scenarios().size(), static_cast<std::size_t>(kPowerCutScenarios));

@@ -53,6 +53,22 @@ TEST(HistoryText, ReadsTheStoredLineAndSlipBackIntoWords) {
     EXPECT_EQ(s.After, "");
 }
 
+TEST(HistoryText, ReadsADepositAccountBackIntoItsNameNumberAndBalance) {
+    // 普通預金, number 1234567, carried 50,000, current 98,500, spare 0, no maturity,
+    // totals 50,000 and 98,500.
+    const std::string account =
+        "958192ca97618be0 20202020202020202020"
+        "31323334353637 20202020202020"
+        "50c30000 c4800100 00000000 20202020202020202020"
+        "50c30000 c4800100";
+    const HistoryRecord r{9, "20261208093200", HistoryOperation::DepositChange, 1, 0, Hex(account),
+                          Hex(account)};
+    const HistoryRow row = DescribeHistoryRecord(r, Items());
+    EXPECT_EQ(row.Operation, "預金 訂正");
+    EXPECT_EQ(row.Target, "預金:1");
+    EXPECT_EQ(row.Before, "普通預金 1234567 残高 98,500円");
+}
+
 TEST(HistoryText, ListsNewestFirstAndMarksTheDamagedRecord) {
     HistoryContents h;
     h.Records.push_back({1, "20261208093000", HistoryOperation::CashBookPost, 1, 0, {}, Hex(kLine)});
