@@ -19,6 +19,11 @@
 namespace tabulo {
 
 namespace {
+// The stored balance of a line: a Long between the amounts and the remarks.
+constexpr std::size_t kLedgerBalanceBytes = kLedgerBikouOffset - kLedgerZandakaOffset;
+}  // namespace
+
+namespace {
 // Leaves new elements uninitialised: the file's bytes are read straight over them,
 // so zeroing 400 KB first would be wasted.
 template <class T>
@@ -404,26 +409,40 @@ LedgerImage LedgerFile::PendingImage() const {
     const std::size_t oldTo = std::min(f.savedEnd, f.diskSize);
     std::size_t at = kLedgerHeaderSize + (std::max(f.savedBegin, kLedgerHeaderSize) - kLedgerHeaderSize) /
                                              kLedgerLineSize * kLedgerLineSize;
-    std::array<std::byte, kLedgerLineSize> old;
+    // Most runs are a balance the walk moved: room for one a line, made once.
+    const std::size_t lines = at < oldTo ? (oldTo - at) / kLedgerLineSize + 1 : 0;
+    out.runAt.reserve(lines);
+    out.runSize.reserve(lines);
+    out.runBefore.reserve(lines * kLedgerBalanceBytes);
+    out.runAfter.reserve(lines * kLedgerBalanceBytes);
+    std::array<std::byte, kLedgerLineSize> copy;
     for (; at < oldTo; at += kLedgerLineSize) {
         const std::size_t len = std::min(kLedgerLineSize, f.diskSize - at);
         // The old line: its saved bytes, the rest as they stand (never changed).
-        std::memcpy(old.data(), f.bytes.data() + at, len);
-        const std::size_t b = std::max(at, f.savedBegin), e = std::min(at + len, f.savedEnd);
-        if (b < e) std::memcpy(old.data() + (b - at), f.disk.data() + b, e - b);
+        const std::byte* old = f.disk.data() + at;
+        if (at < f.savedBegin || at + len > f.savedEnd) {
+            std::memcpy(copy.data(), f.bytes.data() + at, len);
+            const std::size_t b = std::max(at, f.savedBegin), e = std::min(at + len, f.savedEnd);
+            if (b < e) std::memcpy(copy.data() + (b - at), f.disk.data() + b, e - b);
+            old = copy.data();
+        }
         const std::byte* now = f.bytes.data() + at;
-        if (std::memcmp(old.data(), now, len) == 0) continue;
         std::size_t runAt = at, runLen = len;
         if (len == kLedgerLineSize &&
-            std::memcmp(old.data(), now, kLedgerZandakaOffset) == 0 &&
-            std::memcmp(old.data() + kLedgerBikouOffset, now + kLedgerBikouOffset,
+            std::memcmp(old, now, kLedgerZandakaOffset) == 0 &&
+            std::memcmp(old + kLedgerBikouOffset, now + kLedgerBikouOffset,
                         kLedgerLineSize - kLedgerBikouOffset) == 0) {
+            if (std::memcmp(old + kLedgerZandakaOffset, now + kLedgerZandakaOffset,
+                            kLedgerBalanceBytes) == 0)
+                continue;
             runAt = at + kLedgerZandakaOffset;  // the balance alone moved
-            runLen = kLedgerBikouOffset - kLedgerZandakaOffset;
+            runLen = kLedgerBalanceBytes;
+        } else if (std::memcmp(old, now, len) == 0) {
+            continue;
         }
         out.runAt.push_back(static_cast<std::uint32_t>(runAt));
         out.runSize.push_back(static_cast<std::uint8_t>(runLen));
-        const std::byte* o = old.data() + (runAt - at);
+        const std::byte* o = old + (runAt - at);
         out.runBefore.insert(out.runBefore.end(), o, o + runLen);
         out.runAfter.insert(out.runAfter.end(), f.bytes.data() + runAt, f.bytes.data() + runAt + runLen);
     }

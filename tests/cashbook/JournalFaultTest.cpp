@@ -199,7 +199,7 @@ class JournalFaults : public ::testing::Test {
                  s.SetupLines[3] = "12";
                  return WriteSetupFile(s);
              }},
-            {"save deposit book", false, 0,
+            {"save deposit book", false, 1,  // the account renamed
              [](SharedState& s) {
                  s.DepositBook.AccountName[2] = "定期預金";
                  return SaveDepositBook(s);
