@@ -531,6 +531,11 @@ void DataInp::EndAction() {
 // ---- Events ----
 
 namespace {
+// Ctrl+F: 検索.
+bool IsSearchKey(const QKeyEvent* key) {
+    return key->key() == Qt::Key_F &&
+           (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
 // Ctrl+Z: 元に戻す.
 bool IsUndoKey(const QKeyEvent* key) {
     return key->key() == Qt::Key_Z &&
@@ -582,6 +587,10 @@ bool DataInp::eventFilter(QObject* watched, QEvent* event) {
 void DataInp::keyPressEvent(QKeyEvent* event) {
     if (IsUndoKey(event)) {
         Modosu_Click();
+        return;
+    }
+    if (IsSearchKey(event)) {
+        SearchBooks_Click();
         return;
     }
     if (ShiftedKey(event) || FunctionKey(event->key())) return;
@@ -649,6 +658,11 @@ bool DataInp::FieldKey(int col, int row, QKeyEvent* key) {
     // Ctrl+Z undoes the last change to the book, not the typing in the field.
     if (IsUndoKey(key)) {
         Modosu_Click();
+        return true;
+    }
+    // Ctrl+F: the search of the books, as in the main window.
+    if (IsSearchKey(key)) {
+        SearchBooks_Click();
         return true;
     }
     if (ShiftedKey(key) || FunctionKey(key->key())) return true;
@@ -1084,6 +1098,18 @@ void DataInp::EndPage_Click() {
         ChangePage(last, focusCol_, focusRow_);
     else
         EndAction();
+}
+
+void DataInp::SearchBooks_Click() {
+    // Leaving the field writes it, so that the search finds what was typed.
+    if (!BeginAction()) return;
+    std::optional<int> line;
+    if (app_.forms == nullptr)
+        app_.prompt.Beep();
+    else
+        line = app_.forms->OpenSearchOverCashBook(this);
+    EndAction();
+    if (line) GoToLine(*line);
 }
 
 void DataInp::LineHistory_Click() {

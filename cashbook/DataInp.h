@@ -61,6 +61,8 @@ public:
     void EndPage_Click();
     // 行履歴 (Shift+F6): the history of changes of the cursor's line.
     void LineHistory_Click();
+    // 検索 (Ctrl+F): the search screen; a cash-book line chosen there is moved to.
+    void SearchBooks_Click();
     // 元に戻す (Ctrl+Z): takes back the last change this run made to the cash book.
     void Modosu_Click();
 

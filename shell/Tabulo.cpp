@@ -1,5 +1,7 @@
 #include "shell/Tabulo.h"
 
+#include <utility>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +20,7 @@
 #include <QUrl>
 
 #include <optional>
+#include <utility>
 
 #include "books/BookView.h"
 #include "books/ItemAccountForm.h"
@@ -387,6 +390,12 @@ void Tabulo::OpenForm(FormId id, QWidget* parent) {
 bool Tabulo::CanOpen(FormId) const { return true; }
 
 bool Tabulo::OpenEntrySource(EntrySource source, int number, QWidget* parent) {
+    if (source == EntrySource::CashBookLine && searchOverCashBook_ != nullptr) {
+        // The cash book is open under the search: it moves to the line.
+        lineChosenInSearch_ = number;
+        searchOverCashBook_->accept();
+        return true;
+    }
     std::optional<WaitCursor> wait(std::in_place);
     if (source == EntrySource::Slip) {
         SlipForm form(ctx_, parent);
@@ -408,6 +417,16 @@ bool Tabulo::OpenLineHistory(int line, QWidget* parent) {
     wait.reset();
     form.exec();
     return true;
+}
+
+std::optional<int> Tabulo::OpenSearchOverCashBook(QWidget* parent) {
+    if (searchOverCashBook_ != nullptr) return std::nullopt;
+    KensakuForm form(ctx_, parent);
+    searchOverCashBook_ = &form;
+    lineChosenInSearch_.reset();
+    form.exec();
+    searchOverCashBook_ = nullptr;
+    return std::exchange(lineChosenInSearch_, std::nullopt);
 }
 
 void Tabulo::MenuRireki_Click() {

@@ -36,6 +36,7 @@ public:
     bool CanOpen(FormId id) const override;
     bool OpenEntrySource(EntrySource source, int number, QWidget* parent) override;
     bool OpenLineHistory(int line, QWidget* parent) override;
+    std::optional<int> OpenSearchOverCashBook(QWidget* parent) override;
     std::optional<int> OpenJournalEntry(EntrySource source, int number, QWidget* parent) override;
 
     QToolButton* Img(int index) const { return img_.at(static_cast<std::size_t>(index)); }
@@ -137,6 +138,9 @@ private:
     UrlOpener* urls_ = nullptr;
     // The cash-book and slip screens the journal was opened from, innermost last.
     std::vector<EntrySource> sourcesBelow_;
+    // The search screen opened over the cash book, and the line chosen there.
+    QDialog* searchOverCashBook_ = nullptr;
+    std::optional<int> lineChosenInSearch_;
 };
 
 }  // namespace tabulo

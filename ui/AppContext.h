@@ -60,6 +60,11 @@ public:
     // Shows the history of changes narrowed to cash-book line `line`, modally over
     // `parent`. False, with nothing shown, when this build has no history screen.
     virtual bool OpenLineHistory(int /*line*/, QWidget* /*parent*/) { return false; }
+    // Shows the search screen (検索) over the cash book `parent`. A cash-book line
+    // chosen there closes the search and its number is returned for the cash book to
+    // move to (a second cash book never opens over the first); a slip opens the slip
+    // screen over the search. nullopt when no line was chosen.
+    virtual std::optional<int> OpenSearchOverCashBook(QWidget* /*parent*/) { return std::nullopt; }
 
     // Shows the journal (仕訳帳) with the cursor on the entry made from the cash-book
     // line or slip `number`, modally over `parent`, the screen of that source. From the

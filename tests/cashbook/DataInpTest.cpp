@@ -673,5 +673,33 @@ TEST_F(CashBookWithLines, WithoutAHistoryScreenTheKeyOnlyBeeps) {
     EXPECT_EQ(form->field(DataInp::ColDate, 3), Focus());
 }
 
+// Ctrl+F shows the search over the cash book, and moves to the line chosen there.
+TEST_F(CashBookWithLines, CtrlFOpensTheSearchAndMovesToTheLineChosenThere) {
+    struct SearchOpener : FormOpener {
+        void OpenForm(FormId, QWidget*) override {}
+        bool CanOpen(FormId) const override { return true; }
+        std::optional<int> OpenSearchOverCashBook(QWidget*) override {
+            ++asked;
+            return chosen;
+        }
+        int asked = 0;
+        std::optional<int> chosen;
+    } opener;
+    app.forms = &opener;
+    Open();
+    const std::string before = File();
+    form->field(DataInp::ColBikou, 2)->setFocus();
+    QTest::keyClick(Focus(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(opener.asked, 1);
+    EXPECT_EQ(Focus(), form->field(DataInp::ColBikou, 2));  // nothing chosen there
+
+    opener.chosen = 1;
+    QTest::keyClick(Focus(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(opener.asked, 2);
+    EXPECT_EQ(Focus(), form->field(DataInp::ColDate, 1));
+    EXPECT_EQ(File(), before);  // nothing written on the way
+    app.forms = nullptr;
+}
+
 }  // namespace
 }  // namespace tabulo

@@ -253,6 +253,41 @@ TEST_F(SearchScreen, CtrlFOpensTheSearchAndAResultOpensTheCashBookOnItsLine) {
     EXPECT_EQ(cashBookFocus, expectedFocus);
 }
 
+// Over an open cash book, a line chosen in the search closes the search and comes
+// back to the cash book to move to; no second cash book opens.
+TEST_F(SearchScreen, OverTheCashBookALineChosenIsHandedBackToIt) {
+    const LedgerHeaderRecord header = s.LedgerHeader;
+    Tabulo window{s, prompt, nullptr, nullptr};
+    BooksYear::SetUp();
+    s.LedgerHeader = header;
+    s.PageLimit = 200;
+    s.DataLoaded = 1;
+    Activate(window);
+    bool searched = false, secondScreen = false;
+    OnModal([&](QWidget* m) {
+        auto* form = qobject_cast<KensakuForm*>(m);
+        ASSERT_NE(form, nullptr);
+        form->minAmount()->setFocus();
+        QTest::keyClicks(form->minAmount(), QStringLiteral("12345"));
+        QTest::keyClick(form->minAmount(), Qt::Key_Tab);
+        QTest::keyClicks(form->maxAmount(), QStringLiteral("12345"));
+        QTest::keyClick(form->maxAmount(), Qt::Key_Return);
+        searched = form->resultModel()->rowCount() == 2;
+        OnModal(
+            [&](QWidget* c) {
+                secondScreen = true;
+                c->close();
+            },
+            form);
+        QTest::keyClick(form->results(), Qt::Key_Return);  // 出納簿:23
+        if (form->isVisible()) form->reject();
+    });
+    const std::optional<int> line = window.OpenSearchOverCashBook(&window);
+    EXPECT_TRUE(searched);
+    EXPECT_FALSE(secondScreen);
+    EXPECT_EQ(line, std::optional<int>(23));
+}
+
 TEST_F(SearchScreen, WithoutALoadedYearTheSearchAsksForTheData) {
     Tabulo window{s, prompt, nullptr, nullptr};
     Activate(window);
