@@ -109,6 +109,15 @@ class SearchScreen : public testing::BooksYear {
         watchDone.notify_all();
         watchdog.join();
     }
+    // Types 12,345 as both ends of the amount range and searches; the rows found.
+    static int SearchExactly12345(KensakuForm& form) {
+        form.minAmount()->setFocus();
+        QTest::keyClicks(form.minAmount(), QStringLiteral("12345"));
+        QTest::keyClick(form.minAmount(), Qt::Key_Tab);
+        QTest::keyClicks(form.maxAmount(), QStringLiteral("12345"));
+        QTest::keyClick(form.maxAmount(), Qt::Key_Return);
+        return form.resultModel()->rowCount();
+    }
     static void Activate(QWidget& w) {
         w.show();
         QApplication::setActiveWindow(&w);
@@ -223,12 +232,7 @@ TEST_F(SearchScreen, CtrlFOpensTheSearchAndAResultOpensTheCashBookOnItsLine) {
     OnModal([&](QWidget* m) {
         auto* form = qobject_cast<KensakuForm*>(m);
         ASSERT_NE(form, nullptr) << "Ctrl+F opened no search";
-        form->minAmount()->setFocus();
-        QTest::keyClicks(form->minAmount(), QStringLiteral("12345"));
-        QTest::keyClick(form->minAmount(), Qt::Key_Tab);
-        QTest::keyClicks(form->maxAmount(), QStringLiteral("12345"));
-        QTest::keyClick(form->maxAmount(), Qt::Key_Return);
-        searched = form->resultModel()->rowCount() == 2;
+        searched = SearchExactly12345(*form) == 2;
         OnModal(
             [&](QWidget* c) {
                 auto* cashBook = qobject_cast<DataInp*>(c);
@@ -267,12 +271,7 @@ TEST_F(SearchScreen, OverTheCashBookALineChosenIsHandedBackToIt) {
     OnModal([&](QWidget* m) {
         auto* form = qobject_cast<KensakuForm*>(m);
         ASSERT_NE(form, nullptr);
-        form->minAmount()->setFocus();
-        QTest::keyClicks(form->minAmount(), QStringLiteral("12345"));
-        QTest::keyClick(form->minAmount(), Qt::Key_Tab);
-        QTest::keyClicks(form->maxAmount(), QStringLiteral("12345"));
-        QTest::keyClick(form->maxAmount(), Qt::Key_Return);
-        searched = form->resultModel()->rowCount() == 2;
+        searched = SearchExactly12345(*form) == 2;
         OnModal(
             [&](QWidget* c) {
                 secondScreen = true;
