@@ -14,7 +14,7 @@
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "reports/ItemLedger.h"
-#include "reports/Koumoku.h"
+#include "reports/ItemLinesForm.h"
 #include "ui/AppContext.h"
 #include "ui/TextGridModel.h"
 
@@ -30,9 +30,9 @@ void BM_ItemLedgerSelect2000Lines(benchmark::State& state) {
     bench::YesPrompt prompt;
     NoToolbar toolbar;
     AppContext ctx{year.s, prompt, toolbar};
-    Koumoku form(ctx);
+    ItemLinesForm form(ctx);
     for (auto _ : state) {
-        form.KoumokuList_Click(7);  // item 8
+        form.ShowItemLines(7);  // item 8
         if (form.model()->rowCount() != 2000) state.SkipWithError("wrong row count");
     }
 }

@@ -36,7 +36,7 @@ PageSet::PageSet(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     pageIdou_ = new QPushButton(QStringLiteral("ページ移動"), this);
     pageIdou_->setToolTip(QStringLiteral("検索日付のページへ移動します"));
     pageIdou_->setAutoDefault(false);
-    connect(pageIdou_, &QPushButton::clicked, this, &PageSet::PageIdou_Click);
+    connect(pageIdou_, &QPushButton::clicked, this, &PageSet::GoToPage);
     layout->addWidget(pageIdou_, 1, 0, 1, 2);
     checkDate_->setFocus();
 }
@@ -85,7 +85,7 @@ bool PageSet::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void PageSet::PageIdou_Click() {
+void PageSet::GoToPage() {
     app_.state.SearchDate = checkDate_->text().toStdString();
     app_.state.SearchRequested = true;
     accept();

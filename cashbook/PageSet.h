@@ -24,7 +24,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void PageIdou_Click();
+    void GoToPage();
 
     AppContext& app_;
     QLineEdit* checkDate_ = nullptr;

@@ -1,0 +1,38 @@
+#pragma once
+// 預金ファイル選択: the chooser of the deposit account that a cash-book line moves.
+// In: SharedState::SelectionResult, the account to preselect (0 = account 1).
+// Out: SelectionResult = the confirmed account and AccountChosen set; both unchanged
+// when the chooser is closed without a choice.
+
+#include <QDialog>
+#include <vector>
+
+#include "deposits/DepositTable.h"
+
+class QListWidget;
+
+namespace tabulo {
+
+struct AppContext;
+
+class DepositChooser : public QDialog {
+    Q_OBJECT
+  public:
+    explicit DepositChooser(AppContext& app, QWidget* parent = nullptr);
+
+    QListWidget* list() const { return list_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Asks about the account of entry `row`; Yes ends the chooser with it.
+    void Choose(int row);
+
+    AppContext& app_;
+    std::vector<AccountEntry> entries_;
+    QListWidget* list_ = nullptr;
+};
+
+}  // namespace tabulo
