@@ -51,8 +51,8 @@ void BM_ItemLedgerPrintIntoPdf(benchmark::State& state) {
     host.Printer().setOutputFormat(QPrinter::PdfFormat);
     for (auto _ : state) {
         state.PauseTiming();
-        FillItemLedgerPrintColumns(year.s, rows);
-        const PrintDocument doc = PrintItemLedger(year.s, prompt, 8);
+        const PrintDocument doc =
+            PrintItemLedger(year.s, prompt, ItemLedgerPrintTable(rows, sel->income, sel->expense), 8);
         state.ResumeTiming();
         if (!host.Print(doc)) state.SkipWithError("printing failed");
     }

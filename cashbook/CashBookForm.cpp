@@ -69,7 +69,6 @@ CashBookForm::CashBookForm(AppContext& app, QWidget* parent) : QDialog(parent), 
     TrimWorkingSet();
     BuildScreen();
     for (int b : kToolbarOff) app_.toolbar.SetButtonEnabled(b, false);
-    app_.state.DataEntryOpen = 1;
 
     page_ = LastPage(LineCount(), app_.state.PageLimit);
     ShowPage();
@@ -494,8 +493,8 @@ void CashBookForm::LeaveAmount(int col, int row) {
     const int cat = rowCategory_[static_cast<std::size_t>(row - 1)];
     if (!locked && value != enterValue_ && page_ == enterPage_) {
         const int side = col == ColIn ? 1 : 2;
-        DepositChange dep{cat, app_.state.SelectionResult, static_cast<Amount>(enterValue_)};
-        const bool withAccount = IsDepositCategory(cat) && app_.state.AccountChosen;
+        DepositChange dep{cat, chosenAccount_.value_or(0), static_cast<Amount>(enterValue_)};
+        const bool withAccount = IsDepositCategory(cat) && chosenAccount_.has_value();
         Status st = PostAmount(app_.state, LineOf(row), side, value,
                                MonthOf(Trim(S(field(ColDate, row)->text()))), FieldsOf(row),
                                withAccount ? &dep : nullptr);
@@ -505,7 +504,7 @@ void CashBookForm::LeaveAmount(int col, int row) {
         f->setText(Q(AmountText(value)));
     }
     coution_->setText(QString());
-    app_.state.AccountChosen = false;
+    chosenAccount_.reset();
     if (!f->isReadOnly()) Paint(f, Tint::Normal);
 }
 
@@ -618,7 +617,6 @@ void CashBookForm::done(int result) {
     closing_ = true;
     activeCol_ = activeRow_ = 0;
     for (int b : kToolbarOff) app_.toolbar.SetButtonEnabled(b, true);
-    app_.state.DataEntryOpen = 0;
     TrimWorkingSet();
     QDialog::done(result);
 }
@@ -655,7 +653,7 @@ bool CashBookForm::ShiftedKey(const QKeyEvent* key) {
 
 bool CashBookForm::AmountBlocked(int col, int row) const {
     const int cat = rowCategory_[static_cast<std::size_t>(row - 1)];
-    return field(col, row)->isReadOnly() || (IsDepositCategory(cat) && !app_.state.AccountChosen);
+    return field(col, row)->isReadOnly() || (IsDepositCategory(cat) && !chosenAccount_);
 }
 
 // True when the key is used up here.
@@ -729,7 +727,7 @@ bool CashBookForm::TypedText(int col, int row, const QString& text) {
             app_.prompt.MsgBox(kRowRefused, MsgStyle::Ok, "");
             return true;
         }
-        if (IsDepositCategory(cat) && !app_.state.AccountChosen) {
+        if (IsDepositCategory(cat) && !chosenAccount_) {
             // A blank asks for the account, as a click on the field does.
             if (text == QStringLiteral(" ")) {
                 AskAccount(col, row);
@@ -821,13 +819,13 @@ void CashBookForm::ChooseItem(int row) {
     }
     SharedState& s = app_.state;
     const int previous = static_cast<int>(Val(S(field(ColItem, row)->text())));
-    s.SelectionResult = previous;
-    s.LockedDepositCategory = LockedCategoryFor(rowCategory_[static_cast<std::size_t>(row - 1)]);
+    int chosen = 0;
     {
-        ItemChooser chooser(app_, this);
+        ItemChooser chooser(app_, previous,
+                            LockedCategoryFor(rowCategory_[static_cast<std::size_t>(row - 1)]), this);
         chooser.exec();
+        chosen = chooser.Chosen();
     }
-    const int chosen = s.SelectionResult;
     if (chosen > 0) {
         field(ColItem, row)->setText(Q(RightAlign(std::to_string(chosen), 2)));
         const auto& item = s.ItemTable[static_cast<std::size_t>(chosen)];
@@ -847,14 +845,13 @@ void CashBookForm::AskAccount(int col, int row) {
     const std::string question = DepositFieldQuestion(cat, col == ColIn ? 1 : 2);
     if (question.empty()) return;
     if (app_.prompt.MsgBox(question, MsgStyle::YesNoWarning, "口座の確認") != Answer::Yes) return;
-    SharedState& s = app_.state;
-    s.SelectionResult = 0;
-    s.AccountChosen = false;
+    chosenAccount_.reset();
     {
-        DepositChooser chooser(app_, this);
+        DepositChooser chooser(app_, 0, this);
         chooser.exec();
+        chosenAccount_ = chooser.Chosen();
     }
-    if (!s.AccountChosen && (cat == Kubun::Deposit || cat == Kubun::DebitAccount))
+    if (!chosenAccount_ && (cat == Kubun::Deposit || cat == Kubun::DebitAccount))
         app_.prompt.MsgBox("先に新規の預金ファイルの入力をしてください！！。", MsgStyle::Exclamation,
                            "エラー確認");
     QLineEdit* f = field(col, row);
@@ -931,18 +928,15 @@ void CashBookForm::DeleteLineAtCursor() {
         }
         const int cat = CategoryOf(s.ItemTable, stored->ItemNo);
         if (IsDepositCategory(cat)) {
-            s.SelectionResult = 0;
-            s.AccountChosen = false;
             app_.prompt.MsgBox(DeletedDepositNotice(cat) + LineBreak +
                                    "訂正する預金ファイルを指定してください！！。",
                                MsgStyle::Exclamation, "預金ファイル指定確認");
             {
-                DepositChooser chooser(app_, this);
+                DepositChooser chooser(app_, 0, this);
                 chooser.exec();
+                // Closed without a choice: the line goes, no account is corrected.
+                account = chooser.Chosen().value_or(0);
             }
-            // Closed without a choice: the line goes, no account is corrected.
-            if (s.AccountChosen) account = s.SelectionResult;
-            s.AccountChosen = false;
         }
         if (Status st = DeleteLine(s, line, account); !st) Report(st.error());
         ShowPage();
@@ -966,21 +960,22 @@ void CashBookForm::SetButtonsVisible(bool on) {
 void CashBookForm::SearchDate() {
     if (!BeginAction()) return;
     SetButtonsVisible(false);
+    std::optional<std::string> date;
     {
         PageSet dialog(app_, this);
         dialog.exec();
+        date = dialog.RequestedDate();
     }
-    if (app_.state.SearchRequested && LineCount() > 0)
-        JumpToSearchDate();
+    if (date && LineCount() > 0)
+        JumpToSearchDate(*date);
     else
         app_.prompt.Beep();
-    app_.state.SearchRequested = false;
     SetButtonsVisible(true);
     EndAction();
 }
 
-void CashBookForm::JumpToSearchDate() {
-    auto page = SearchPage(app_.state, app_.state.SearchDate);
+void CashBookForm::JumpToSearchDate(const std::string& date) {
+    auto page = SearchPage(app_.state, date);
     if (!page) {
         Report(page.error());
         return;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QColor>
 #include <array>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -43,6 +44,8 @@ public:
     QLabel* coution() const { return coution_; }
     QPushButton* button(ButtonId id) const { return buttons_.at(static_cast<std::size_t>(id)); }
     int currentPage() const { return page_; }
+    // A deposit account is chosen for the amount being typed.
+    bool AccountChosen() const { return chosenAccount_.has_value(); }
     // Shows the page of ledger line `line` with the cursor in its date field (a jump
     // from the search); a line the ledger does not hold leaves the opening page. Call
     // before the form is shown.
@@ -130,7 +133,7 @@ private:
     void ChooseItem(int row);
     void AskAccount(int col, int row);
     bool AmountBlocked(int col, int row) const;
-    void JumpToSearchDate();
+    void JumpToSearchDate(const std::string& date);
     void SetButtonsVisible(bool on);
 
     AppContext& app_;
@@ -153,6 +156,9 @@ private:
     long long enterValue_ = 0;
     std::array<int, 10> rowCategory_{};
     std::array<bool, 10> rowDateValid_{};
+    // The deposit account chosen for the amount being typed on a deposit line; none
+    // until the chooser confirms one, and again once the amount is left.
+    std::optional<int> chosenAccount_;
     std::string prevDate_;
     std::string prevYoubi_;
     bool closing_ = false;

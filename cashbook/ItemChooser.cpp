@@ -19,7 +19,12 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
-ItemChooser::ItemChooser(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+ItemChooser::ItemChooser(AppContext& app, int currentItem, int lockedCategory, QWidget* parent)
+    : QDialog(parent),
+      app_(app),
+      previousItem_(currentItem),
+      lockedCategory_(lockedCategory),
+      chosen_(currentItem) {
     setWindowTitle(QStringLiteral("区分選択"));
     setModal(true);
     QFont font;
@@ -47,7 +52,6 @@ ItemChooser::ItemChooser(AppContext& app, QWidget* parent) : QDialog(parent), ap
     connect(chudan, &QPushButton::clicked, this, &ItemChooser::reject);
     layout->addWidget(chudan);
 
-    previousItem_ = app_.state.SelectionResult;
     int start = HasItem(previousItem_) ? previousItem_ - 1 : 0;
     list_->setCurrentRow(start);
     list_->scrollToItem(list_->item(start), QAbstractItemView::PositionAtTop);
@@ -55,7 +59,7 @@ ItemChooser::ItemChooser(AppContext& app, QWidget* parent) : QDialog(parent), ap
 }
 
 void ItemChooser::reject() {
-    app_.state.SelectionResult = 0;
+    chosen_ = 0;
     QDialog::reject();
 }
 
@@ -74,10 +78,10 @@ void ItemChooser::Choose(int row) {
     if (row < 0) return;
     // The number is the entry's first two characters.
     const int chosen = list_->item(row)->text().left(2).trimmed().toInt();
-    ItemChoice verdict = JudgeItemChoice(app_.state.ItemTable, app_.state.LockedDepositCategory,
+    ItemChoice verdict = JudgeItemChoice(app_.state.ItemTable, lockedCategory_,
                                          previousItem_, chosen);
     if (!verdict.refusal.empty()) app_.prompt.MsgBox(verdict.refusal, MsgStyle::Ok, "");
-    app_.state.SelectionResult = verdict.selection;
+    chosen_ = verdict.selection;
     accept();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// 区分選択: the item chooser of a cash-book line. In: SharedState::SelectionResult (the
-// line's item, 0 for none) and LockedDepositCategory. Out: SelectionResult = the item
-// the line takes (its old one when the choice was refused), 0 when cancelled.
+// 区分選択: the item chooser of a cash-book line. It opens on the line's item (0 for
+// none) and refuses to turn a deposit line of `lockedCategory` into another category;
+// Chosen() is the item the line takes (its old one when the choice was refused), 0
+// when cancelled.
 
 #include <QDialog>
 
@@ -14,9 +15,10 @@ struct AppContext;
 class ItemChooser : public QDialog {
     Q_OBJECT
 public:
-    explicit ItemChooser(AppContext& app, QWidget* parent = nullptr);
+    ItemChooser(AppContext& app, int currentItem, int lockedCategory, QWidget* parent = nullptr);
 
     QListWidget* list() const { return list_; }
+    int Chosen() const { return chosen_; }
 
 public slots:
     void reject() override;  // Esc and 中断: nothing chosen
@@ -29,6 +31,8 @@ private:
 
     AppContext& app_;
     int previousItem_ = 0;
+    int lockedCategory_ = 0;
+    int chosen_ = 0;
     QListWidget* list_ = nullptr;
 };
 

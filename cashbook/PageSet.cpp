@@ -22,9 +22,6 @@ PageSet::PageSet(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
     font.setPointSize(11);
     setFont(font);
-    // A search that was abandoned earlier must not jump now.
-    app_.state.SearchRequested = false;
-
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("検索日付を入力"), this), 0, 0);
     checkDate_ = new QLineEdit(this);
@@ -86,8 +83,7 @@ bool PageSet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PageSet::GoToPage() {
-    app_.state.SearchDate = checkDate_->text().toStdString();
-    app_.state.SearchRequested = true;
+    requested_ = checkDate_->text().toStdString();
     accept();
 }
 

@@ -230,13 +230,14 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
             return std::nullopt;
         }
         s.MonthlyItemTable = table;
-        FillSummaryPrintColumns(s, BuildSummaryGrid(s));
-        doc = PrintSummaryTable(s, kSummaryCellCount);
+        doc = PrintSummaryTable(s, SummaryPrintTable(BuildSummaryGrid(s)), kSummaryCellCount);
     } else if (request.what == "item") {
         auto selection = SelectItemLines(s, request.number);
         if (!selection) return fail(selection.error());
-        FillItemLedgerPrintColumns(s, selection->rows);
-        doc = PrintItemLedger(s, prompt, request.number);
+        doc = PrintItemLedger(
+            s, prompt,
+            ItemLedgerPrintTable(selection->rows, selection->income, selection->expense),
+            request.number);
     } else if (request.what == "journal" || request.what == "ledger") {
         auto printout = BooksPrintout(s, request);
         if (!printout) return fail(printout.error());

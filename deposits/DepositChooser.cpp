@@ -11,7 +11,7 @@
 
 namespace tabulo {
 
-DepositChooser::DepositChooser(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
+DepositChooser::DepositChooser(AppContext& app, int preselect, QWidget* parent) : QDialog(parent), app_(app) {
     setWindowTitle(QStringLiteral("預金ファイル選択"));
     setObjectName(QStringLiteral("DepositChooser"));
     // A fixed-pitch face, so that the entries line up under the column heads.
@@ -58,7 +58,7 @@ DepositChooser::DepositChooser(AppContext& app, QWidget* parent) : QDialog(paren
             [this](QListWidgetItem* item) { Choose(list_->row(item)); });
     list_->installEventFilter(this);
 
-    int row = PreselectedEntry(entries_, app_.state.SelectionResult);
+    int row = PreselectedEntry(entries_, preselect);
     if (row < 0) {
         app_.prompt.MsgBox("預金データがありません！", MsgStyle::Ok, "");
         app_.state.ErrorFlag = 1;
@@ -74,8 +74,7 @@ void DepositChooser::Choose(int row) {
     int answer = app_.prompt.MsgBox(AccountQuestion(app_.state.DepositBook, account),
                                     MsgStyle::YesNoWarning, "口座確認");
     if (answer == Answer::Yes) {
-        app_.state.SelectionResult = account;
-        app_.state.AccountChosen = true;
+        chosen_ = account;
         accept();
         return;
     }

@@ -1,10 +1,10 @@
 #pragma once
 // 預金ファイル選択: the chooser of the deposit account that a cash-book line moves.
-// In: SharedState::SelectionResult, the account to preselect (0 = account 1).
-// Out: SelectionResult = the confirmed account and AccountChosen set; both unchanged
-// when the chooser is closed without a choice.
+// It opens on account `preselect` (0 = account 1); Chosen() is the confirmed account,
+// none when the chooser is closed without a choice.
 
 #include <QDialog>
+#include <optional>
 #include <vector>
 
 #include "deposits/DepositTable.h"
@@ -18,9 +18,10 @@ struct AppContext;
 class DepositChooser : public QDialog {
     Q_OBJECT
   public:
-    explicit DepositChooser(AppContext& app, QWidget* parent = nullptr);
+    explicit DepositChooser(AppContext& app, int preselect = 0, QWidget* parent = nullptr);
 
     QListWidget* list() const { return list_; }
+    const std::optional<int>& Chosen() const { return chosen_; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -33,6 +34,7 @@ class DepositChooser : public QDialog {
     AppContext& app_;
     std::vector<AccountEntry> entries_;
     QListWidget* list_ = nullptr;
+    std::optional<int> chosen_;
 };
 
 }  // namespace tabulo

@@ -117,7 +117,6 @@ MasterForm::MasterForm(AppContext& app, QWidget* parent)
     FillGrid();
     WatchFunctionKeys();
 
-    app_.state.DataEntryOpen = 2;
     adjustSize();
     PlaceForm(this);
 }
@@ -299,7 +298,6 @@ void MasterForm::OpenItemAccounts() {
     grid_->setFocus(Qt::OtherFocusReason);
 }
 
-void MasterForm::OnFinish() { app_.state.DataEntryOpen = 0; }
 
 
 

@@ -38,7 +38,6 @@ class MasterForm : public GridForm {
   protected:
     void Cancel() override { CancelEdit(); }
     bool FunctionKey(int key) override;
-    void OnFinish() override;
 
   private:
     void BuildHeader(QWidget* area);

@@ -28,7 +28,6 @@ void CashBookMonthPrintForm::AskAndPrint(const QString& month) {
         else
             ShowFileError(app_.prompt, doc.error(), app_.state);
     }
-    app_.state.PrintTitle.clear();
 }
 
 }  // namespace tabulo

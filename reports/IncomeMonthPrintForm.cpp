@@ -29,7 +29,6 @@ void IncomeMonthPrintForm::AskAndPrint(const QString& month) {
         else if (doc->has_value())
             SendToPrinter(app_, **doc);
     }
-    app_.state.PrintTitle.clear();
 }
 
 }  // namespace tabulo

@@ -126,7 +126,6 @@ ItemLinesForm::ItemLinesForm(AppContext& app, QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
 
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
-    app_.state.PrintLineCount = 0;
     adjustSize();
     PlaceForm(this);
 }
@@ -139,6 +138,7 @@ void ItemLinesForm::ShowItemLines(int index) {
     inGaku_->clear();
     outGaku_->clear();
     model_->Clear();
+    income_ = expense_ = 0;
     auto selection = SelectItemLines(app_.state, index + 1);
     if (!selection) {
         ShowFileError(app_.prompt, selection.error(), app_.state);
@@ -153,6 +153,8 @@ void ItemLinesForm::ShowItemLines(int index) {
         rows.push_back(std::move(row));
     }
     model_->SetRows(std::move(rows));
+    income_ = selection->income;
+    expense_ = selection->expense;
     inGaku_->setText(QString::fromStdString(selection->incomeLabel));
     outGaku_->setText(QString::fromStdString(selection->expenseLabel));
     grid1_->scrollToTop();
@@ -177,9 +179,9 @@ void ItemLinesForm::PrintData() {
                 rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
                     model_->Text(r, c).toStdString();
         }
-        FillItemLedgerPrintColumns(app_.state, rows);
         const PrintDocument doc =
-            PrintItemLedger(app_.state, app_.prompt, koumokuList_->currentIndex() + 1);
+            PrintItemLedger(app_.state, app_.prompt, ItemLedgerPrintTable(rows, income_, expense_),
+                            koumokuList_->currentIndex() + 1);
         SendToPrinter(app_, doc);
     }
     koumokuList_->setFocus();

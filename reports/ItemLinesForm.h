@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include "store/Records.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -47,6 +49,9 @@ class ItemLinesForm : public QDialog {
     QComboBox* koumokuList_ = nullptr;
     QTableView* grid1_ = nullptr;
     TextGridModel* model_ = nullptr;
+    // The totals of the item shown, for the foot line of its printout.
+    Amount income_ = 0;
+    Amount expense_ = 0;
     QLabel* inGaku_ = nullptr;
     QLabel* outGaku_ = nullptr;
     QPushButton* printData_ = nullptr;

@@ -159,8 +159,8 @@ void MonthlyTotalsForm::PrintOut() {
                 texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
                     CellText(r, c).toStdString();
         }
-        FillSummaryPrintColumns(app_.state, texts);
-        const PrintDocument doc = PrintSummaryTable(app_.state, kSummaryCellCount);
+        const PrintDocument doc =
+            PrintSummaryTable(app_.state, SummaryPrintTable(texts), kSummaryCellCount);
         SendToPrinter(app_, doc);
     }
     SetCurrentCell(1, 2);

@@ -131,8 +131,6 @@ MainWindow::MainWindow(SharedState& state, Prompt& prompt, PrinterHost* printer,
 
     // Nothing of a year is loaded yet.
     ClearYearData(ctx_.state);
-    ClearNameWork(ctx_.state);
-    ctx_.state.DataEntryOpen = 0;
     ShowLoadedYear();
 }
 

@@ -168,7 +168,6 @@ TEST_F(CashBookScreen, AMonthEnteredByKeysEndsAsTheLedgerAndDepositFilesExpected
     Open();
     for (int b : {1, 2, 3, 4, 7}) EXPECT_FALSE(toolbar.enabled[static_cast<std::size_t>(b)]) << b;
     EXPECT_TRUE(toolbar.enabled[0]);
-    EXPECT_EQ(s.DataEntryOpen, 1);
     EXPECT_EQ(form->field(CashBookForm::ColDate, 1), Focus());
     EXPECT_EQ(form->field(CashBookForm::ColDate, 1)->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xC0));
 
@@ -203,7 +202,7 @@ TEST_F(CashBookScreen, AMonthEnteredByKeysEndsAsTheLedgerAndDepositFilesExpected
     ASSERT_GE(prompt.shown.size(), 2u);
     EXPECT_EQ(prompt.shown[prompt.shown.size() - 2].text, "既存の口座に預金しますか？");
     EXPECT_EQ(prompt.shown[prompt.shown.size() - 2].title, "口座の確認");
-    EXPECT_TRUE(s.AccountChosen);
+    EXPECT_TRUE(form->AccountChosen());
     Keys(QStringLiteral("2000"));
     Key(Qt::Key_Return);
     Key(Qt::Key_Return);
@@ -281,7 +280,6 @@ TEST_F(CashBookScreen, AMonthEnteredByKeysEndsAsTheLedgerAndDepositFilesExpected
     EXPECT_EQ(prompt.shown.back().title, "終了確認");
     EXPECT_FALSE(form->isVisible());
     for (int b : {1, 2, 3, 4, 7}) EXPECT_TRUE(toolbar.enabled[static_cast<std::size_t>(b)]) << b;
-    EXPECT_EQ(s.DataEntryOpen, 0);
 
     // Six lines, and the blank seventh left behind by the delete. Totals: in 22,500
     // (e4570000), out 5,000 (88130000), closing 17,500 (5c440000).
@@ -308,13 +306,13 @@ TEST_F(CashBookScreen, AMonthEnteredByKeysEndsAsTheLedgerAndDepositFilesExpected
 
 TEST_F(CashBookScreen, TheDateSearchOpensLowRightAndOnAnEmptyBookOnlyBeeps) {
     Open();
-    s.SearchRequested = true;  // left over from a search closed with the close box
     QPoint at, expected;
     bool requestedOnOpening = true;
+    std::string requested;
     OnModal([&](QWidget* m) {
         auto* search = qobject_cast<PageSet*>(m);
         ASSERT_NE(search, nullptr);
-        requestedOnOpening = s.SearchRequested;
+        requestedOnOpening = search->RequestedDate().has_value();
         const QRect screen = search->screen()->geometry();
         at = search->pos();
         expected = QPoint(((screen.width() - search->width()) * 3) / 5,
@@ -327,11 +325,12 @@ TEST_F(CashBookScreen, TheDateSearchOpensLowRightAndOnAnEmptyBookOnlyBeeps) {
         EXPECT_TRUE(search->isVisible());
         QTest::keyClick(search->checkDate(), Qt::Key_Tab);
         QTest::keyClick(search->pageIdou(), Qt::Key_Space);
+        requested = search->RequestedDate().value_or("");
     });
     Key(Qt::Key_F6);
     EXPECT_FALSE(requestedOnOpening);
     EXPECT_EQ(at, expected);
-    EXPECT_EQ(s.SearchDate, "1304");
+    EXPECT_EQ(requested, "1304");
     EXPECT_EQ(prompt.beeps, 1);  // no lines to jump to
     EXPECT_EQ(form->currentPage(), 1);
 }

@@ -56,13 +56,12 @@ TEST_F(DepositChooserTest, ListsAccountsWithANumberUnderTheirOwnNumbers) {
     EXPECT_FALSE(entries.join(QString()).contains(QStringLiteral("番号なし")));
     EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
               QStringLiteral(" No.   名      称　　  口座Ｎｏ．    　預金額　　  満期 "));
-    EXPECT_EQ(d.list()->currentRow(), 0);  // SelectionResult 0 means account 1
+    EXPECT_EQ(d.list()->currentRow(), 0);  // preselecting 0 means account 1
     EXPECT_TRUE(prompt.shown.empty());
 }
 
 TEST_F(DepositChooserTest, EnterAndYesChooseTheAccount) {
-    s.SelectionResult = 3;
-    DepositChooser d(app);
+    DepositChooser d(app, 3);
     ASSERT_TRUE(testing::ShowActive(&d));
     EXPECT_EQ(d.list()->currentRow(), 1);
     Key(d.list(), Qt::Key_Return);
@@ -70,8 +69,7 @@ TEST_F(DepositChooserTest, EnterAndYesChooseTheAccount) {
     EXPECT_EQ(prompt.shown[0].text, "定期");
     EXPECT_EQ(prompt.shown[0].title, "口座確認");
     EXPECT_EQ(prompt.shown[0].style, 52);
-    EXPECT_EQ(s.SelectionResult, 3);
-    EXPECT_TRUE(s.AccountChosen);
+    EXPECT_EQ(d.Chosen(), 3);
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_FALSE(d.isVisible());
 }
@@ -85,20 +83,17 @@ TEST_F(DepositChooserTest, DoubleClickAsksToo) {
     QTest::mouseDClick(d.list()->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "普通預金");
-    EXPECT_EQ(s.SelectionResult, 1);
-    EXPECT_TRUE(s.AccountChosen);
+    EXPECT_EQ(d.Chosen(), 1);
 }
 
 TEST_F(DepositChooserTest, NoReturnsToTheListAndChangesNothing) {
-    s.SelectionResult = 1;
-    DepositChooser d(app);
+    DepositChooser d(app, 1);
     ASSERT_TRUE(testing::ShowActive(&d));
     d.list()->setCurrentRow(1);
     prompt.Answer(Answer::No);
     Key(d.list(), Qt::Key_Return);
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(s.SelectionResult, 1);
-    EXPECT_FALSE(s.AccountChosen);
+    EXPECT_EQ(d.Chosen(), std::nullopt);
     // There is no cancel key: Esc leaves the chooser open.
     Key(d.list(), Qt::Key_Escape);
     EXPECT_TRUE(d.isVisible());
@@ -106,15 +101,13 @@ TEST_F(DepositChooserTest, NoReturnsToTheListAndChangesNothing) {
     d.close();
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Rejected);
-    EXPECT_EQ(s.SelectionResult, 1);
-    EXPECT_FALSE(s.AccountChosen);
+    EXPECT_EQ(d.Chosen(), std::nullopt);
 }
 
 TEST_F(DepositChooserTest, NoAccountSaysSoAndNothingCanBeConfirmed) {
     s.DepositBook = ClearedDepositBook();
     s.DepositBook.CurrentBalance[4] = 1000;  // a balance without an account number
-    s.SelectionResult = 4;
-    DepositChooser d(app);
+    DepositChooser d(app, 4);
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "預金データがありません！");
     EXPECT_EQ(prompt.shown[0].style, 0);
@@ -124,8 +117,7 @@ TEST_F(DepositChooserTest, NoAccountSaysSoAndNothingCanBeConfirmed) {
     EXPECT_EQ(d.list()->count(), 0);
     Key(d.list(), Qt::Key_Return);
     EXPECT_EQ(prompt.shown.size(), 1u);
-    EXPECT_FALSE(s.AccountChosen);
-    EXPECT_EQ(s.SelectionResult, 4);
+    EXPECT_EQ(d.Chosen(), std::nullopt);
 }
 
 }  // namespace

@@ -98,8 +98,7 @@ int main(int argc, char** argv) {
         f.grab().save(QString::fromStdString((out / "yokinform.png").string()));
     }
     {
-        s.SelectionResult = 3;
-        tabulo::DepositChooser d(app);
+        tabulo::DepositChooser d(app, 3);
         d.resize(d.sizeHint());
         tabulo::testing::ShowActive(&d);
         QApplication::processEvents();

@@ -77,7 +77,6 @@ TEST_F(MasterFormTest, OpensWithTheTablesAndHoldsTheToolbar) {
     MasterForm f(app);
     ASSERT_TRUE(testing::ShowActive(&f));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("マスター登録"));
-    EXPECT_EQ(s.DataEntryOpen, 2);
     for (int i = 0; i < 9; ++i) EXPECT_FALSE(toolbar.enabled[i]) << i;
 
     ASSERT_EQ(f.grid()->rowCount(), 50);
@@ -106,7 +105,6 @@ TEST_F(MasterFormTest, OpensWithTheTablesAndHoldsTheToolbar) {
               QStringLiteral("中断(F5)"));
 
     Key(f.grid(), Qt::Key_F5);  // default answer Yes
-    EXPECT_EQ(s.DataEntryOpen, 0);
     EXPECT_EQ(toolbar.enabled,
               (std::array<bool, 9>{false, true, true, true, true, false, true, true, true}));
 }
@@ -283,7 +281,6 @@ TEST_F(MasterFormTest, SaveWritesTheMasterFileAsTheLayoutSays) {
     EXPECT_EQ(s.ItemTable[3], (ItemEntry{"交通費          ", 4, "支出", 0, 9}));
     EXPECT_EQ(s.ItemTableEdit, s.ItemTable);
     EXPECT_EQ(s.MasterHeader[MasterField::TradeName], "山田商店");
-    EXPECT_EQ(s.DataEntryOpen, 0);
     EXPECT_TRUE(toolbar.enabled[1]);
 }
 
@@ -341,7 +338,6 @@ TEST_F(MasterFormTest, CancelLeavesTheFileAndTheTablesUntouched) {
     EXPECT_EQ(s.ItemTable, before);
     EXPECT_EQ(s.ItemTableEdit, before);
     EXPECT_EQ(s.MasterHeader[MasterField::BusinessName], "山田商店");
-    EXPECT_EQ(s.DataEntryOpen, 0);
 }
 
 TEST_F(MasterFormTest, SavingOrCancellingWhileACellIsEditedOnlyBeeps) {
@@ -384,7 +380,6 @@ TEST_F(MasterFormTest, AFailedSaveSaysSoAndKeepsEverything) {
     EXPECT_EQ(Cell(f, 1, 1), QStringLiteral("変更"));
     EXPECT_EQ(s.ItemTable, before);
     EXPECT_EQ(s.MasterHeader[MasterField::TradeName], "旧屋号");
-    EXPECT_EQ(s.DataEntryOpen, 2);
     EXPECT_FALSE(toolbar.enabled[1]);
 }
 
