@@ -8,6 +8,7 @@
 #include "books/Slips.h"
 #include "cashbook/Overflow.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 #include "tests/books/BooksYear.h"
 #include "tests/books/SmallYear.h"
 

@@ -30,6 +30,7 @@
 #include "cashbook/Undo.h"
 #include "store/History.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 #include "ui/AppContext.h"
 #include "store/BinaryRecords.h"
 #include "store/Text.h"

@@ -13,6 +13,7 @@
 
 #include "store/DataSet.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "tests/cli/CliRun.h"

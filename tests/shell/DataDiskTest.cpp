@@ -18,6 +18,7 @@
 #include "shell/DataDisk.h"
 #include "store/DataSet.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 #include "store/Restore.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"

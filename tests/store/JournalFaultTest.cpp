@@ -22,6 +22,7 @@
 #include "store/DataSet.h"
 #include "store/History.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 #include "store/Restore.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
@@ -44,6 +45,10 @@ using Snapshot = std::map<std::string, std::string>;
 
 std::string Bytes(const std::vector<std::byte>& v) {
     return std::string(reinterpret_cast<const char*>(v.data()), v.size());
+}
+std::vector<std::byte> ToBytes(const std::string& s) {
+    const auto* p = reinterpret_cast<const std::byte*>(s.data());
+    return std::vector<std::byte>(p, p + s.size());
 }
 
 LedgerLine Line(const char* date, int item, Amount in, Amount out, Amount z) {
@@ -622,15 +627,30 @@ TEST_F(PowerCuts, AStaleRollbackJournalIsNeverRolledOverALaterSave) {
     SharedState s = Fresh(prompt);
     DepositChange d{2, 1, 3000};
     RowFields withdrawal{"130403", "（月）", 2, ""};
-    UseJournalDesign(JournalDesign::RollbackJournal);
-    const Status posted = PostAmount(s, 3, 1, 4500, "04", withdrawal, &d);
-    UseJournalDesign(JournalDesign::RedoLog);
-    ASSERT_TRUE(posted.ok());
-    const std::string journal = ReadBytes(data / "KEIRI13.JNL");
+    const Snapshot unposted = DataOnly(Take());
+    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d).ok());
+    ASSERT_TRUE(SettleJournal(data / "KEIRI13.JNL").ok());
+    const Snapshot posted = DataOnly(Take());
+    // The rollback journal the older program wrote for that posting: the old bytes of
+    // every file it changed.
+    std::vector<StagedFile> staged;
+    for (const auto& [name, bytes] : posted) {
+        const auto was = unposted.find(name);
+        if (!name.starts_with("data/") || (was != unposted.end() && was->second == bytes))
+            continue;
+        StagedFile file{data / name.substr(5), was != unposted.end(), {}, {}};
+        if (was != unposted.end()) file.before = ToBytes(was->second);
+        file.after = ToBytes(bytes);
+        staged.push_back(std::move(file));
+    }
+    ASSERT_FALSE(staged.empty());
+    std::vector<FileChange> changes;
+    for (const StagedFile& file : staged) changes.push_back(file.Change());
+    const std::string journal = Bytes(EncodeJournal(changes));
     // The mark as it was before it was cleared: the power went before the page with
     // the cleared mark was written back.
     auto markSet = [&] {
-        std::string j = ReadBytes(data / "KEIRI13.JNL");
+        std::string j = journal;
         j.replace(0, 8, "TABJRNL2");
         WriteBytes(data / "KEIRI13.JNL", j);
     };
