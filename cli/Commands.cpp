@@ -150,7 +150,8 @@ int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostrea
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
     SharedState s;
     // The books' closing entries come from the statement's stock and depreciation.
-    const bool books = request.what == "journal" || request.what == "trial-balance";
+    const bool books = request.what == "journal" || request.what == "trial-balance" ||
+                       request.what == "balance-sheet";
     if (Status st = LoadYearFolder(s, request.folder, books); !st) return Refuse(err, st.error());
     if (!request.output.empty())
         if (Status st = CheckOutputPath(request.output, s.DataFolder, request.force); !st)
