@@ -21,7 +21,9 @@
 #include "reports/SummaryTable.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
+#include "ebooks/ElectronicBooks.h"
 #include "taxreturn/FormLayout.h"
+#include "taxreturn/StatementPage2.h"
 #include "taxreturn/StatementPage4.h"
 #include "taxreturn/StatementSlots.h"
 
@@ -276,8 +278,13 @@ std::optional<PrintDocument> PrintYear(const PrintRequest& request,
             // the year's totals.
             auto slips = YearSlipFigures(s);
             if (!slips) return fail(slips.error());
-            slots = OpeningPageSlots(s.MasterHeader, s.ItemTable, table, s.TaxReturnData,
-                                     s.FiscalYear, request.number, &*slips);
+            // Pages 1 and 2 take the special deduction the year qualifies for, as the
+            // screens offer it (figures typed on page 2 are kept).
+            TaxReturnTables offered = s.TaxReturnData;
+            OfferStoredDeduction(offered, YearSpecialDeduction(s).limit, s.ItemTable, table,
+                                 &*slips);
+            slots = OpeningPageSlots(s.MasterHeader, s.ItemTable, table, offered, s.FiscalYear,
+                                     request.number, &*slips);
         }
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
                                         "申告書" + std::to_string(request.number) + "ページ",

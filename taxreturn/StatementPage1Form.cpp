@@ -1,5 +1,8 @@
 #include "taxreturn/StatementPage1Form.h"
 
+#include "ebooks/ElectronicBooks.h"
+#include "taxreturn/StatementPage2.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -95,6 +98,10 @@ StatementPage1Form::StatementPage1Form(AppContext& app, QWidget* parent)
 
     if (!LoadFile()) return;
     loaded_ = true;
+    // Line 44 is the deduction the year qualifies for, as page 2 offers it, whether or
+    // not page 2 was opened; figures typed on page 2 are kept.
+    OfferStoredDeduction(app_.state.TaxReturnData, YearSpecialDeduction(app_.state).limit,
+                         app_.state.ItemTable, app_.state.MonthlyItemTable, &slipFigures_);
     figures_ = OpeningPage1(app_.state.ItemTable, app_.state.MonthlyItemTable,
                             app_.state.TaxReturnData, &slipFigures_);
     for (int n = 25; n <= 30; ++n) captions_[U(n)]->setText(Q(figures_.freeLineNames[U(n - 24)]));

@@ -1,5 +1,7 @@
 #include "taxreturn/StatementPage2.h"
 
+#include "store/TaxReturnFile.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -147,6 +149,35 @@ DeductionOffer OfferDeduction(Amount limit, Amount figure6, Amount figure7) {
     o.figures[doubleEntry ? 8 : 10] = realEstate;
     o.figures[doubleEntry ? 9 : 11] = rest;
     return o;
+}
+
+bool TakeDeductionOffer(std::array<Amount, 12>& syukei, const DeductionOffer& before,
+                        const DeductionOffer& offer) {
+    for (int i = 8; i <= 11; ++i) {
+        const Amount v = syukei[static_cast<std::size_t>(i)];
+        // (A new file holds 10万円 in figure 11 whatever the income.)
+        bool offered = v == 0 || v == before.figures[static_cast<std::size_t>(i)] ||
+                       (i == 11 && v == kSimpleDeduction);
+        for (Amount limit : {kSimpleDeduction, kDoubleEntryDeduction, kElectronicBooksDeduction})
+            offered = offered ||
+                      v == OfferDeduction(limit, syukei[6], syukei[7]).figures[static_cast<std::size_t>(i)];
+        if (!offered) return false;
+    }
+    for (int i = 8; i <= 11; ++i)
+        syukei[static_cast<std::size_t>(i)] = offer.figures[static_cast<std::size_t>(i)];
+    return true;
+}
+
+void OfferStoredDeduction(TaxReturnTables& t, Amount limit, const ItemTableArray& items,
+                          const MonthlyTable& totals, const SlipFigures* slips) {
+    if (!HasTaxReturnShape(t)) return;
+    Page2Data d = ReadPage2(t);
+    const Amount stored7 = d.Syukei[7];
+    d.Syukei[7] = ComputeFigure7(items, totals, t, slips).value;
+    const DeductionOffer offer = OfferDeduction(limit, d.Syukei[6], d.Syukei[7]);
+    if (!TakeDeductionOffer(d.Syukei, DeductionOffer{}, offer)) return;
+    d.Syukei[7] = stored7;
+    WritePage2(t, d);
 }
 
 std::string FailuresMessage(const std::vector<std::string>& failures) {

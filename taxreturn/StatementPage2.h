@@ -66,6 +66,19 @@ DeductionOffer OfferDeduction(Amount limit, Amount figure6, Amount figure7);
 // The 55万円 or 10万円 offer.
 DeductionOffer OfferDeduction(bool doubleEntry, Amount figure6, Amount figure7);
 
+// Figures 8..11 of `syukei` replaced by `offer`'s, unless the user typed his own: a
+// figure counts as the program's when it is 0, what `before` offered, what any limit
+// offers, or a new file's 10万円 in figure 11. False (the figures kept) when one was typed.
+bool TakeDeductionOffer(std::array<Amount, 12>& syukei, const DeductionOffer& before,
+                        const DeductionOffer& offer);
+
+// The stored tables with page 2's deduction figures offered for `limit` as page 2
+// offers them on opening (figure 7 worked out from page 1), so that page 1's line 44
+// takes the deduction the year qualifies for whether or not page 2 was opened. The
+// figures a user typed are kept; nothing else of the tables changes.
+void OfferStoredDeduction(TaxReturnTables& t, Amount limit, const ItemTableArray& items,
+                          const MonthlyTable& totals, const SlipFigures* slips = nullptr);
+
 // "金額が大きすぎるため計算できません！" naming the figures of `failures`.
 std::string FailuresMessage(const std::vector<std::string>& failures);
 

@@ -292,16 +292,7 @@ void StatementPage2Form::OfferDeductionFigures() {
     // offers (a new year's file starts with the 10万円 one). Figures typed are kept.
     const DeductionOffer before = offer_;
     offer_ = OfferDeduction(offer_.limit, data_.Syukei[6], data_.Syukei[7]);
-    bool untouched = true;
-    for (int i = 8; i <= 11; ++i) {
-        const Amount v = data_.Syukei[U(i)];
-        bool offered = v == 0 || v == before.figures[U(i)];
-        for (Amount limit : {kSimpleDeduction, kDoubleEntryDeduction, kElectronicBooksDeduction})
-            offered = offered || v == OfferDeduction(limit, data_.Syukei[6], data_.Syukei[7]).figures[U(i)];
-        untouched = untouched && offered;
-    }
-    if (!untouched) return;  // typed by the user: kept
-    for (int i = 8; i <= 11; ++i) data_.Syukei[U(i)] = offer_.figures[U(i)];
+    TakeDeductionOffer(data_.Syukei, before, offer_);
 }
 
 void StatementPage2Form::CollectBoxes() {

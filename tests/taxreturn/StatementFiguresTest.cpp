@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "books/BooksChecks.h"
 #include "store/DataSet.h"
 #include "taxreturn/StatementData.h"
 #include "taxreturn/StatementFormats.h"
@@ -206,6 +207,37 @@ TEST(StatementPage2, Figure7IsPage1Line43WithReversalsAndProvisions) {
     const Figure7 f7 = ComputeFigure7(y.items, y.totals, t);
     EXPECT_EQ(f7.value, 3000000 + 20000 - 200000 + 50000 - 800000);
     EXPECT_EQ(f7.value, y.Page1(10000, 30000).lines[43]);
+}
+
+// Page 1's line 44 read the deduction page 2 had stored: 10万円 (a new file's) until page
+// 2 was opened once, though the books allowed 55万円.
+TEST(StatementPage1, Line44TakesTheDeductionTheYearAllowsWithoutPage2AndKeepsTypedFigures) {
+    Year y;
+    y.Item(1, "売上", 1, 1, 3000000);
+    y.Item(2, "経費", 0, 12, 200000);
+    TaxReturnTables t = DefaultTaxReturnData();
+    ASSERT_EQ(StoredDeduction(t), 100000);
+    OfferStoredDeduction(t, kDoubleEntryDeduction, y.items, y.totals);
+    EXPECT_EQ(StoredDeduction(t), 550000);
+    const Page1Figures f = OpeningPage1(y.items, y.totals, t);
+    EXPECT_EQ(f.lines[44], 550000);
+    EXPECT_EQ(f.lines[45], 2800000 - 550000);
+    // An income below the limit is offered whole; the year's limit may be 10万円 again.
+    TaxReturnTables small = DefaultTaxReturnData();
+    y.totals[1][14] = 250000;
+    OfferStoredDeduction(small, kDoubleEntryDeduction, y.items, y.totals);
+    EXPECT_EQ(StoredDeduction(small), 50000);
+    OfferStoredDeduction(small, kSimpleDeduction, y.items, y.totals);
+    EXPECT_EQ(StoredDeduction(small), 50000);
+    // A figure the user typed on page 2 stays, and nothing else of the file moves.
+    Page2Data d = ReadPage2(t);
+    d.Syukei[9] = 0;
+    d.Syukei[11] = 30000;
+    WritePage2(t, d);
+    const TaxReturnTables typed = t;
+    OfferStoredDeduction(t, kDoubleEntryDeduction, y.items, y.totals);
+    EXPECT_EQ(t, typed);
+    EXPECT_EQ(OpeningPage1(y.items, y.totals, t).lines[44], 30000);
 }
 
 // Depreciation is never a cash line: an asset on page 3 with 経費算入額 36,000 used to
