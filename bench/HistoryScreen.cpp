@@ -13,7 +13,7 @@
 #include "books/BooksFiles.h"
 #include "store/History.h"
 #include "ebooks/HistoryText.h"
-#include "ebooks/Rireki.h"
+#include "ebooks/HistoryForm.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "ui/TextGridModel.h"
@@ -111,7 +111,7 @@ void BM_HistoryScreenOpens(benchmark::State& state) {
     const int line = static_cast<int>(state.range(0));
     int rows = 0;
     for (auto _ : state) {
-        Rireki screen(ctx, line);
+        HistoryForm screen(ctx, line);
         rows = screen.model()->rowCount();
         if (rows == 0) state.SkipWithError("no rows");
     }

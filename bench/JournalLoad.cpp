@@ -1,14 +1,12 @@
-// The cash book's operations under the two journal designs, on a quiet disk and on a
-// busy one: a second process rewrites a large file on the same file system and
-// flushes it over and over, so that every flush of ours waits behind it. Wall time per
-// operation, and the flushes each makes (fsync and fdatasync, the folder's included).
+// The cash book's operations under the redo log, on a quiet disk and on a busy one: a
+// second process rewrites a large file on the same file system and flushes it over and
+// over, so that every flush of ours waits behind it. Wall time per operation, and the
+// flushes each makes (fsync and fdatasync, the folder's included): one, the log's.
 //
-//   design 0: the redo log (one flush, the log's, per operation)
-//   design 1: the rollback journal (the journal's flush, then one per file written)
 //   load 0/1: the disk quiet or busy
 //
 // Run with --benchmark_enable_random_interleaving=true --benchmark_repetitions=N to
-// measure the designs alternately in one run.
+// measure quiet and busy alternately in one run.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -138,13 +136,11 @@ void Check(const Status& st, benchmark::State& state) {
     if (!st) state.SkipWithError((st.error().path + ": " + st.error().detail).c_str());
 }
 
-void BM_JournalDesign(benchmark::State& state) {
+void BM_RedoLog(benchmark::State& state) {
     const auto op = static_cast<Op>(state.range(0));
-    const bool redo = state.range(1) == 0;
-    UseJournalDesign(redo ? JournalDesign::RedoLog : JournalDesign::RollbackJournal);
     Year y;
     std::optional<DiskLoad> load;
-    if (state.range(2) != 0) {
+    if (state.range(1) != 0) {
         load.emplace(y.dir() / "load.bin");
         ::usleep(200000);  // the load under way
     }
@@ -191,15 +187,14 @@ void BM_JournalDesign(benchmark::State& state) {
     state.counters["flushes_per_op"] =
         benchmark::Counter(static_cast<double>(counting.flushes) / static_cast<double>(std::max(operations, 1L)));
     state.counters["ops"] = static_cast<double>(operations);
-    UseJournalDesign(JournalDesign::RedoLog);
 }
 
 void Args(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"op", "design", "load"});
+    b->ArgNames({"op", "load"});
     for (int load : {0, 1})
         for (int op : {kChangeLastLine, kChangeWithDeposit, kInsertAndDelete, kChangeLine1, kChangeAndSettle})
-            for (int design : {0, 1}) b->Args({op, design, load});
+            b->Args({op, load});
 }
-BENCHMARK(BM_JournalDesign)->Apply(Args)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_RedoLog)->Apply(Args)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace

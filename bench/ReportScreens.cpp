@@ -14,7 +14,7 @@
 #include "platform/PrinterHost.h"
 #include "platform/Prompt.h"
 #include "reports/ItemLedger.h"
-#include "reports/Koumoku.h"
+#include "reports/ItemLinesForm.h"
 #include "ui/AppContext.h"
 #include "ui/TextGridModel.h"
 
@@ -30,9 +30,9 @@ void BM_ItemLedgerSelect2000Lines(benchmark::State& state) {
     bench::YesPrompt prompt;
     NoToolbar toolbar;
     AppContext ctx{year.s, prompt, toolbar};
-    Koumoku form(ctx);
+    ItemLinesForm form(ctx);
     for (auto _ : state) {
-        form.KoumokuList_Click(7);  // item 8
+        form.ShowItemLines(7);  // item 8
         if (form.model()->rowCount() != 2000) state.SkipWithError("wrong row count");
     }
 }
@@ -51,8 +51,8 @@ void BM_ItemLedgerPrintIntoPdf(benchmark::State& state) {
     host.Printer().setOutputFormat(QPrinter::PdfFormat);
     for (auto _ : state) {
         state.PauseTiming();
-        FillItemLedgerPrintColumns(year.s, rows);
-        const PrintDocument doc = PrintItemLedger(year.s, prompt, 8);
+        const PrintDocument doc =
+            PrintItemLedger(year.s, prompt, ItemLedgerPrintTable(rows, sel->income, sel->expense), 8);
         state.ResumeTiming();
         if (!host.Print(doc)) state.SkipWithError("printing failed");
     }

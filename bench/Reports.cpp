@@ -38,8 +38,8 @@ void BM_ItemLedger250Pages(benchmark::State& state) {
     YesPrompt prompt;
     std::size_t pages = 0;
     for (auto _ : state) {
-        FillItemLedgerPrintColumns(y.s, sel->rows);
-        PrintDocument doc = PrintItemLedger(y.s, prompt, 4);
+        PrintDocument doc = PrintItemLedger(
+            y.s, prompt, ItemLedgerPrintTable(sel->rows, sel->income, sel->expense), 4);
         pages = doc.pages.size();
         benchmark::DoNotOptimize(doc);
     }

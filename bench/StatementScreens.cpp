@@ -9,10 +9,10 @@
 #include "platform/Prompt.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
-#include "taxreturn/Syukei1.h"
-#include "taxreturn/Syukei2.h"
-#include "taxreturn/Syukei3.h"
-#include "taxreturn/Syukei4.h"
+#include "taxreturn/StatementPage1Form.h"
+#include "taxreturn/StatementPage2Form.h"
+#include "taxreturn/StatementPage3Form.h"
+#include "taxreturn/StatementPage4Form.h"
 #include "bench/BenchBooks.h"
 #include "bench/BenchYear.h"
 #include "bench/BenchScreens.h"
@@ -69,13 +69,16 @@ void BM_OpenStatementScreen(benchmark::State& state) {
         if (!form.Loaded()) state.SkipWithError("not loaded");
     }
 }
-BENCHMARK_TEMPLATE(BM_OpenStatementScreen, Syukei1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(BM_OpenStatementScreen, Syukei2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_TEMPLATE(BM_OpenStatementScreen, Syukei3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_OpenStatementScreen, StatementPage1Form)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_OpenStatementScreen, StatementPage2Form)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_OpenStatementScreen, StatementPage3Form)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Page 4 works its figures out of the books on opening: a 10,000-line year with 500
 // transfer slips and opening balances (the goal is 20 ms or less).
-void BM_OpenSyukei4(benchmark::State& state) {
+void BM_OpenStatementPage4(benchmark::State& state) {
     App();
     bench::BenchYear year;
     SharedState& s = year.s;
@@ -88,10 +91,10 @@ void BM_OpenSyukei4(benchmark::State& state) {
     NoToolbar toolbar;
     AppContext ctx{s, prompt, toolbar};
     for (auto _ : state) {
-        Syukei4 form(ctx);
+        StatementPage4Form form(ctx);
         if (!form.Loaded()) state.SkipWithError("not loaded");
     }
 }
-BENCHMARK(BM_OpenSyukei4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenStatementPage4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

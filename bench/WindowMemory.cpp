@@ -12,12 +12,12 @@
 #include "bench/BenchFolder.h"
 #include "bench/BenchScreens.h"
 #include "cashbook/Aggregation.h"
-#include "cashbook/DataInp.h"
+#include "cashbook/CashBookForm.h"
 #include "platform/Fonts.h"
 #include "platform/PrinterHost.h"
-#include "reports/Getsuji.h"
+#include "reports/MonthlyTotalsForm.h"
 #include "shell/HelpWindow.h"
-#include "shell/Tabulo.h"
+#include "shell/MainWindow.h"
 #include "ui/AppContext.h"
 
 namespace {
@@ -40,12 +40,12 @@ void BM_CashBookAndSummaryShown(benchmark::State& state) {
     bench::NoToolbar toolbar;
     AppContext ctx{s, prompt, toolbar};
     for (auto _ : state) {
-        DataInp cashBook(ctx);
+        CashBookForm cashBook(ctx);
         cashBook.show();
         app.processEvents();
         auto totalled = AggregateYear(s, prompt);
         if (!totalled || !*totalled) state.SkipWithError("aggregation refused");
-        Getsuji summary(ctx);
+        MonthlyTotalsForm summary(ctx);
         summary.show();
         app.processEvents();
         state.counters["RSS_MB"] = StatusMb("VmRSS:");
@@ -69,15 +69,15 @@ void BM_WholeWindow(benchmark::State& state) {
     PrinterHost printer(folder.state().LedgerPath.parent_path());
     HelpWindow help(folder.state().LedgerPath.parent_path() / "help");
     for (auto _ : state) {
-        Tabulo main(s, prompt, &printer, &help);
+        MainWindow main(s, prompt, &printer, &help);
         main.show();
         app.processEvents();
-        DataInp cashBook(main.Context(), &main);
+        CashBookForm cashBook(main.Context(), &main);
         cashBook.show();
         app.processEvents();
         auto totalled = AggregateYear(s, prompt);
         if (!totalled || !*totalled) state.SkipWithError("aggregation refused");
-        Getsuji summary(main.Context(), &cashBook);
+        MonthlyTotalsForm summary(main.Context(), &cashBook);
         summary.show();
         app.processEvents();
         state.counters["RSS_MB"] = StatusMb("VmRSS:");

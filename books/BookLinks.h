@@ -4,7 +4,7 @@
 // journal entry to its postings in the ledgers of both its accounts, and from a
 // cash-book line or a slip to its journal entry. The screens only follow these.
 //
-// Rows are those of the views (BookViews.h): the journal lists the opening balances
+// Rows are those of the views (BookRows.h): the journal lists the opening balances
 // first, then one row per entry; a ledger lists 前期繰越 first, one row per posting,
 // and the totals last.
 

@@ -9,7 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "books/BookViews.h"
+#include "books/BookRows.h"
 #include "platform/Prompt.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "books/BookViews.h"
+#include "books/BookRows.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
 

@@ -43,7 +43,7 @@ ItemAccountForm::ItemAccountForm(AppContext& app, QWidget* parent)
     grid_->setTabKeyNavigation(false);
     for (int i = 1; i <= kItemCount; ++i) ShowItem(i);
     grid_->installEventFilter(this);
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { Choose_Click(); });
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { ChooseAccount(); });
     // The current cell stays in the account column.
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int column, int, int) {
         if (row >= 0 && column != ColAccount) grid_->setCurrentCell(row, ColAccount);
@@ -52,9 +52,9 @@ ItemAccountForm::ItemAccountForm(AppContext& app, QWidget* parent)
     auto* choose = SideButton(this, "Choose", "科目選択(F2)");
     auto* touroku = SideButton(this, "Touroku", "登録(F10)");
     auto* chudan = SideButton(this, "Chudan", "中断(F5)");
-    connect(choose, &QPushButton::clicked, this, &ItemAccountForm::Choose_Click);
-    connect(touroku, &QPushButton::clicked, this, &ItemAccountForm::Touroku_Click);
-    connect(chudan, &QPushButton::clicked, this, &ItemAccountForm::Chudan_Click);
+    connect(choose, &QPushButton::clicked, this, &ItemAccountForm::ChooseAccount);
+    connect(touroku, &QPushButton::clicked, this, &ItemAccountForm::Register);
+    connect(chudan, &QPushButton::clicked, this, &ItemAccountForm::CancelEdit);
     if (!loaded_) {
         choose->setEnabled(false);
         touroku->setEnabled(false);
@@ -107,7 +107,7 @@ void ItemAccountForm::ShowItem(int itemNo) {
         Qt::AlignLeft);
 }
 
-void ItemAccountForm::Choose_Click() {
+void ItemAccountForm::ChooseAccount() {
     const int row = grid_->currentRow();
     if (!loaded_ || row < 0 || !Choosable(row + 1)) {
         app_.prompt.Beep();
@@ -129,7 +129,7 @@ bool ItemAccountForm::eventFilter(QObject* watched, QEvent* event) {
         switch (key->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-            case Qt::Key_Space: Choose_Click(); return true;
+            case Qt::Key_Space: ChooseAccount(); return true;
             case Qt::Key_Delete:
             case Qt::Key_Backspace: {
                 const int row = grid_->currentRow();
@@ -148,7 +148,7 @@ bool ItemAccountForm::eventFilter(QObject* watched, QEvent* event) {
     return GridForm::eventFilter(watched, event);
 }
 
-void ItemAccountForm::Touroku_Click() {
+void ItemAccountForm::Register() {
     if (!loaded_) return;
     if (app_.prompt.MsgBox("項目の勘定科目を登録しますか？", MsgStyle::YesNoWarning, "登録確認") !=
         Answer::Yes)
@@ -162,7 +162,7 @@ void ItemAccountForm::Touroku_Click() {
     accept();
 }
 
-void ItemAccountForm::Chudan_Click() {
+void ItemAccountForm::CancelEdit() {
     if (app_.prompt.MsgBox("中断しますか？", MsgStyle::YesNoWarning, "中断確認") != Answer::Yes) return;
     Finish();
     QDialog::reject();
@@ -170,9 +170,9 @@ void ItemAccountForm::Chudan_Click() {
 
 bool ItemAccountForm::FunctionKey(int key) {
     switch (key) {
-        case Qt::Key_F2: Choose_Click(); return true;
-        case Qt::Key_F5: Chudan_Click(); return true;
-        case Qt::Key_F10: Touroku_Click(); return true;
+        case Qt::Key_F2: ChooseAccount(); return true;
+        case Qt::Key_F5: CancelEdit(); return true;
+        case Qt::Key_F10: Register(); return true;
         default: return false;
     }
 }

@@ -27,12 +27,12 @@ class ItemAccountForm : public GridForm {
     // True when item `itemNo` takes its account here (its 区分3 names no page-1 line).
     bool Choosable(int itemNo) const;
 
-    void Choose_Click();
-    void Touroku_Click();
-    void Chudan_Click();
+    void ChooseAccount();
+    void Register();
+    void CancelEdit();
 
   protected:
-    void Cancel() override { Chudan_Click(); }
+    void Cancel() override { CancelEdit(); }
     bool FunctionKey(int key) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -12,7 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "books/BookViews.h"
+#include "books/BookRows.h"
 #include "books/BooksForms.h"
 #include "books/Slips.h"
 #include "cashbook/Overflow.h"
@@ -115,9 +115,9 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
     auto* capital = SideButton(this, "Capital", "元入金(F6)");
     auto* touroku = SideButton(this, "Touroku", "登録(F10)");
     auto* chudan = SideButton(this, "Chudan", "中断(F5)");
-    connect(capital, &QPushButton::clicked, this, &OpeningForm::Capital_Click);
-    connect(touroku, &QPushButton::clicked, this, &OpeningForm::Touroku_Click);
-    connect(chudan, &QPushButton::clicked, this, &OpeningForm::Chudan_Click);
+    connect(capital, &QPushButton::clicked, this, &OpeningForm::SetCapital);
+    connect(touroku, &QPushButton::clicked, this, &OpeningForm::Register);
+    connect(chudan, &QPushButton::clicked, this, &OpeningForm::CancelEdit);
     if (!loaded_) {
         capital->setEnabled(false);
         touroku->setEnabled(false);
@@ -174,7 +174,7 @@ void OpeningForm::ShowTotals() {
     difference_->setStyleSheet(sides->Balances() ? QString() : QStringLiteral("color:#C00000;"));
 }
 
-void OpeningForm::Capital_Click() {
+void OpeningForm::SetCapital() {
     if (!loaded_ || cellEditor_->IsEditing()) {
         app_.prompt.Beep();
         return;
@@ -190,7 +190,7 @@ void OpeningForm::Capital_Click() {
     ShowTotals();
 }
 
-void OpeningForm::Touroku_Click() {
+void OpeningForm::Register() {
     if (!loaded_ || cellEditor_->IsEditing()) {
         app_.prompt.Beep();
         return;
@@ -214,7 +214,7 @@ void OpeningForm::Touroku_Click() {
     accept();
 }
 
-void OpeningForm::Chudan_Click() {
+void OpeningForm::CancelEdit() {
     if (cellEditor_->IsEditing()) {
         app_.prompt.Beep();
         return;
@@ -226,9 +226,9 @@ void OpeningForm::Chudan_Click() {
 
 bool OpeningForm::FunctionKey(int key) {
     switch (key) {
-        case Qt::Key_F5: Chudan_Click(); return true;
-        case Qt::Key_F6: Capital_Click(); return true;
-        case Qt::Key_F10: Touroku_Click(); return true;
+        case Qt::Key_F5: CancelEdit(); return true;
+        case Qt::Key_F6: SetCapital(); return true;
+        case Qt::Key_F10: Register(); return true;
         default: return false;
     }
 }

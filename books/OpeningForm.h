@@ -36,12 +36,12 @@ class OpeningForm : public GridForm {
     // The grid row of account `code`, or -1.
     int RowOf(int code) const;
 
-    void Capital_Click();
-    void Touroku_Click();
-    void Chudan_Click();
+    void SetCapital();
+    void Register();
+    void CancelEdit();
 
   protected:
-    void Cancel() override { Chudan_Click(); }
+    void Cancel() override { CancelEdit(); }
     bool FunctionKey(int key) override;
 
   private:

@@ -13,7 +13,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "books/BookViews.h"
+#include "books/BookRows.h"
 #include "books/BooksForms.h"
 #include "books/Slips.h"
 #include "cashbook/Overflow.h"
@@ -181,26 +181,26 @@ void SlipForm::BuildScreen() {
         buttons_[static_cast<std::size_t>(id)] = b;
         keys->addWidget(b);
     };
-    make(Accounts, "AccountList", "科目一覧(F2)");
-    make(NewSlip, "NewSlip", "新規(F3)");
-    make(Remove, "Sakujo", "削除(F4)");
-    make(Chudan, "Chudan", "中断(F5)");
-    make(Select, "SelectSlip", "伝票選択(F6)");
-    make(Keep, "Touroku", "登録(F9)");
-    make(EndYesNo, "EndYesNo", "終了(F10)");
-    make(Undo, "Undo", "元に戻す(Ctrl+Z)");
+    make(AccountsButton, "AccountList", "科目一覧(F2)");
+    make(NewSlipButton, "NewSlip", "新規(F3)");
+    make(RemoveButton, "Sakujo", "削除(F4)");
+    make(CancelButton, "Chudan", "中断(F5)");
+    make(SelectButton, "SelectSlip", "伝票選択(F6)");
+    make(KeepButton, "Touroku", "登録(F9)");
+    make(CloseButton, "EndYesNo", "終了(F10)");
+    make(UndoButton, "Undo", "元に戻す(Ctrl+Z)");
     layout->addLayout(keys);
-    connect(button(Accounts), &QPushButton::clicked, this, &SlipForm::Accounts_Click);
-    connect(button(NewSlip), &QPushButton::clicked, this, &SlipForm::NewSlip_Click);
-    connect(button(Remove), &QPushButton::clicked, this, &SlipForm::Remove_Click);
-    connect(button(Chudan), &QPushButton::clicked, this, &SlipForm::Chudan_Click);
-    connect(button(Select), &QPushButton::clicked, this, &SlipForm::Select_Click);
-    connect(button(Keep), &QPushButton::clicked, this, &SlipForm::Keep_Click);
-    connect(button(EndYesNo), &QPushButton::clicked, this, &SlipForm::EndYesNo_Click);
-    connect(button(Undo), &QPushButton::clicked, this, &SlipForm::Undo_Click);
+    connect(button(AccountsButton), &QPushButton::clicked, this, &SlipForm::ChooseAccounts);
+    connect(button(NewSlipButton), &QPushButton::clicked, this, &SlipForm::NewSlip);
+    connect(button(RemoveButton), &QPushButton::clicked, this, &SlipForm::RemoveSlip);
+    connect(button(CancelButton), &QPushButton::clicked, this, &SlipForm::CancelEdit);
+    connect(button(SelectButton), &QPushButton::clicked, this, &SlipForm::SelectAccount);
+    connect(button(KeepButton), &QPushButton::clicked, this, &SlipForm::KeepShownSlip);
+    connect(button(CloseButton), &QPushButton::clicked, this, &SlipForm::CloseForm);
+    connect(button(UndoButton), &QPushButton::clicked, this, &SlipForm::UndoLastSlip);
     if (!loaded_)
         for (QPushButton* b : buttons_)
-            if (b != button(Chudan) && b != button(EndYesNo)) b->setEnabled(false);
+            if (b != button(CancelButton) && b != button(CloseButton)) b->setEnabled(false);
 }
 
 void SlipForm::FillGrid() {
@@ -257,7 +257,7 @@ void SlipForm::FieldEnter(Field f) {
             }
             break;
         }
-        case FieldRemarks: Keep_Click(); return;
+        case FieldRemarks: KeepShownSlip(); return;
         default: break;
     }
     field(static_cast<Field>(f + 1))->setFocus();
@@ -270,7 +270,7 @@ bool SlipForm::eventFilter(QObject* watched, QEvent* event) {
         // Ctrl+Z is the screen's 元に戻す, not the undo of the text being typed.
         if (key->key() == Qt::Key_Z && key->modifiers() == Qt::ControlModifier &&
             (watched == grid_ || std::find(fields_.begin(), fields_.end(), watched) != fields_.end())) {
-            Undo_Click();
+            UndoLastSlip();
             return true;
         }
         if (watched == grid_ && key->modifiers() == Qt::NoModifier) {
@@ -280,7 +280,7 @@ bool SlipForm::eventFilter(QObject* watched, QEvent* event) {
                     if (auto slip = CurrentSlip()) LoadSlip(*slip);
                     else app_.prompt.Beep();
                     return true;
-                case Qt::Key_Delete: Remove_Click(); return true;
+                case Qt::Key_Delete: RemoveSlip(); return true;
                 case Qt::Key_Escape: field(FieldDate)->setFocus(); return true;
                 default: break;
             }
@@ -291,7 +291,7 @@ bool SlipForm::eventFilter(QObject* watched, QEvent* event) {
                 case Qt::Key_Return:
                 case Qt::Key_Enter: FieldEnter(static_cast<Field>(f)); return true;
                 case Qt::Key_Down:
-                    if (model_->rowCount() > 0) Select_Click();
+                    if (model_->rowCount() > 0) SelectAccount();
                     return true;
                 case Qt::Key_Escape: return true;
                 default: break;
@@ -303,13 +303,13 @@ bool SlipForm::eventFilter(QObject* watched, QEvent* event) {
 
 bool SlipForm::FunctionKey(int key) {
     switch (key) {
-        case Qt::Key_F2: Accounts_Click(); return true;
-        case Qt::Key_F3: NewSlip_Click(); return true;
-        case Qt::Key_F4: Remove_Click(); return true;
-        case Qt::Key_F5: Chudan_Click(); return true;
-        case Qt::Key_F6: Select_Click(); return true;
-        case Qt::Key_F9: Keep_Click(); return true;
-        case Qt::Key_F10: EndYesNo_Click(); return true;
+        case Qt::Key_F2: ChooseAccounts(); return true;
+        case Qt::Key_F3: NewSlip(); return true;
+        case Qt::Key_F4: RemoveSlip(); return true;
+        case Qt::Key_F5: CancelEdit(); return true;
+        case Qt::Key_F6: SelectAccount(); return true;
+        case Qt::Key_F9: KeepShownSlip(); return true;
+        case Qt::Key_F10: CloseForm(); return true;
         case Qt::Key_F11:  // 仕訳: the journal at the entry of the slip being changed or listed
             if (const auto slip = editing_ ? editing_ : CurrentSlip(); slip && app_.forms != nullptr) {
                 if (const auto back = app_.forms->OpenJournalEntry(EntrySource::Slip, static_cast<int>(*slip) + 1, this))
@@ -348,7 +348,7 @@ void SlipForm::ClearEntry(bool keepDate) {
     mode_->setText(QStringLiteral("新規"));
 }
 
-void SlipForm::Accounts_Click() {
+void SlipForm::ChooseAccounts() {
     if (!loaded_) return;
     // The field last given the focus, even while another window is still active.
     if (focusWidget() == field(FieldCredit))
@@ -359,13 +359,13 @@ void SlipForm::Accounts_Click() {
         app_.prompt.Beep();
 }
 
-void SlipForm::NewSlip_Click() {
+void SlipForm::NewSlip() {
     if (!loaded_) return;
     ClearEntry(false);
     field(FieldDate)->setFocus();
 }
 
-void SlipForm::Select_Click() {
+void SlipForm::SelectAccount() {
     if (!loaded_ || model_->rowCount() == 0) {
         app_.prompt.Beep();
         return;
@@ -385,7 +385,7 @@ bool SlipForm::GoToSlip(int number) {
     return true;
 }
 
-void SlipForm::Keep_Click() {
+void SlipForm::KeepShownSlip() {
     if (!loaded_) return;
     TransferSlip slip;
     slip.SlipDate = Trim(S(field(FieldDate)->text()));
@@ -419,7 +419,7 @@ void SlipForm::Keep_Click() {
     field(FieldDate)->selectAll();
 }
 
-void SlipForm::Remove_Click() {
+void SlipForm::RemoveSlip() {
     if (!loaded_) return;
     std::optional<std::size_t> index = editing_;
     if (!index && grid_->hasFocus()) index = CurrentSlip();
@@ -441,7 +441,7 @@ void SlipForm::Remove_Click() {
     field(FieldDate)->setFocus();
 }
 
-void SlipForm::Undo_Click() {
+void SlipForm::UndoLastSlip() {
     if (!loaded_) return;
     Status st = UndoSlip(app_.state, accounts_, book_);
     if (!st) {
@@ -460,11 +460,11 @@ bool SlipForm::Close(const char* question, const char* title) {
     return true;
 }
 
-void SlipForm::Chudan_Click() {
+void SlipForm::CancelEdit() {
     if (Close("中断しますか？", "中断確認")) QDialog::reject();
 }
 
-void SlipForm::EndYesNo_Click() {
+void SlipForm::CloseForm() {
     if (Close("終了しますか？", "終了確認")) accept();
 }
 

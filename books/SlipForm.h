@@ -26,7 +26,10 @@ class SlipForm : public GridForm {
     Q_OBJECT
   public:
     enum Field { FieldDate, FieldDebit, FieldCredit, FieldAmount, FieldRemarks, FieldCount };
-    enum ButtonId { Accounts, NewSlip, Remove, Chudan, Select, Keep, EndYesNo, Undo, ButtonCount };
+    enum ButtonId {
+        AccountsButton, NewSlipButton, RemoveButton, CancelButton, SelectButton, KeepButton,
+        CloseButton, UndoButton, ButtonCount
+    };
 
     explicit SlipForm(AppContext& app, QWidget* parent = nullptr);
     ~SlipForm() override;
@@ -45,22 +48,22 @@ class SlipForm : public GridForm {
     // The slip (kept order, 0-based) being changed, or nullopt for a new one.
     std::optional<std::size_t> Editing() const { return editing_; }
 
-    void Accounts_Click();
-    void NewSlip_Click();
-    void Remove_Click();
-    void Chudan_Click();
-    void Select_Click();
+    void ChooseAccounts();
+    void NewSlip();
+    void RemoveSlip();
+    void CancelEdit();
+    void SelectAccount();
     // Puts the cursor on slip `number` (1-based, as kept) in the list, as a jump from
     // the search; false when there is no such slip.
     bool GoToSlip(int number);
-    void Keep_Click();
-    void EndYesNo_Click();
+    void KeepShownSlip();
+    void CloseForm();
     // 元に戻す (Ctrl+Z): undoes the last slip added, changed or deleted in this session;
     // a refusal says why and changes nothing.
-    void Undo_Click();
+    void UndoLastSlip();
 
   protected:
-    void Cancel() override { Chudan_Click(); }
+    void Cancel() override { CancelEdit(); }
     bool FunctionKey(int key) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -22,9 +22,6 @@ PageSet::PageSet(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
     font.setPointSize(11);
     setFont(font);
-    // A search that was abandoned earlier must not jump now.
-    app_.state.SearchRequested = false;
-
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("検索日付を入力"), this), 0, 0);
     checkDate_ = new QLineEdit(this);
@@ -36,7 +33,7 @@ PageSet::PageSet(AppContext& app, QWidget* parent) : QDialog(parent), app_(app) 
     pageIdou_ = new QPushButton(QStringLiteral("ページ移動"), this);
     pageIdou_->setToolTip(QStringLiteral("検索日付のページへ移動します"));
     pageIdou_->setAutoDefault(false);
-    connect(pageIdou_, &QPushButton::clicked, this, &PageSet::PageIdou_Click);
+    connect(pageIdou_, &QPushButton::clicked, this, &PageSet::GoToPage);
     layout->addWidget(pageIdou_, 1, 0, 1, 2);
     checkDate_->setFocus();
 }
@@ -85,9 +82,8 @@ bool PageSet::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void PageSet::PageIdou_Click() {
-    app_.state.SearchDate = checkDate_->text().toStdString();
-    app_.state.SearchRequested = true;
+void PageSet::GoToPage() {
+    requested_ = checkDate_->text().toStdString();
     accept();
 }
 

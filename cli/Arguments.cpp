@@ -213,6 +213,15 @@ std::optional<int> RangeOf(const std::string& what, bool print) {
     return std::nullopt;
 }
 
+// cp932 (also shift_jis, sjis) or utf-8 (utf8), in any case; nothing for another word.
+std::optional<CsvEncoding> EncodingNamed(const std::string& word) {
+    std::string e;
+    for (char ch : word) e += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+    if (e == "cp932" || e == "shift_jis" || e == "sjis") return CsvEncoding::Cp932;
+    if (e == "utf-8" || e == "utf8") return CsvEncoding::Utf8;
+    return std::nullopt;
+}
+
 // --format table|csv and --encoding of a command that lists on standard output: a
 // refusal, or nothing with `csv` and `chosen` set.
 std::optional<ParsedArguments> ReadListingFormat(const std::string& command,
@@ -224,54 +233,46 @@ std::optional<ParsedArguments> ReadListingFormat(const std::string& command,
                       "'s --format takes table or csv");
     csv = format && *format == "csv";
     if (!encoding) return std::nullopt;
-    std::string e;
-    for (char ch : *encoding) e += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-    if (e == "cp932" || e == "shift_jis" || e == "sjis")
-        chosen = CsvEncoding::Cp932;
-    else if (e != "utf-8" && e != "utf8")
-        return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
+    auto e = EncodingNamed(*encoding);
+    if (!e) return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
+    chosen = *e;
     if (!csv)
         return Refuse("--encoding は --format csv のときだけです / --encoding goes with --format csv");
     return std::nullopt;
 }
 
-}  // namespace
+// search's conditions (and history's --line), each with its value.
+struct Condition {
+    const char* name;
+    std::optional<std::string> value;
+};
+enum ConditionIndex { kFrom, kTo, kMin, kMax, kAmount, kText, kAccount, kItem, kLine };
 
-std::string HelpText(bool japanese, const std::string& topic) {
-    const HelpParts& h = japanese ? kJapanese : kEnglish;
-    const std::string head = std::string(h.usage) + kSynopsis + h.folder;
-    if (topic == "check") return head + h.check + h.options;
-    if (topic == "export") return head + h.exportCsv + h.options;
-    if (topic == "print") return head + h.print + h.options;
-    if (topic == "restore") return head + h.restore;
-    if (topic == "search") return head + h.search + h.options;
-    if (topic == "history") return head + h.history + h.options;
-    return head + h.check + h.exportCsv + h.print + h.restore + h.search + h.history + h.options;
-}
-
-const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese) {
-    const std::string& one = japanese ? parsed.errorJa : parsed.errorEn;
-    return one.empty() ? parsed.error : one;
-}
-
-ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+// The command line split into its words and its options.
+struct Options {
     std::vector<std::string> words;
     std::optional<std::string> output, encoding, format;
-    bool help = false, version = false, verbose = false, optionsEnd = false;
+    bool help = false, version = false, verbose = false;
     bool force = false;  // an existing output file may be replaced
-    // search's conditions, each with its value.
-    struct Condition {
-        const char* name;
-        std::optional<std::string> value;
-    };
     std::array<Condition, 9> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
                                          {"--max", {}}, {"--amount", {}}, {"--text", {}},
                                          {"--account", {}}, {"--item", {}}, {"--line", {}}}};
-    constexpr std::size_t kLine = 8;  // history's alone
+    const std::optional<std::string>& Value(ConditionIndex i) const {
+        return conditions[static_cast<std::size_t>(i)].value;
+    }
+    bool AnyCondition() const {
+        return std::any_of(conditions.begin(), conditions.end(),
+                           [](const Condition& c) { return c.value.has_value(); });
+    }
+};
+
+// Reads the options wherever they stand into `o`; a refusal, or nothing.
+std::optional<ParsedArguments> ReadOptions(const std::vector<std::string>& args, Options& o) {
+    bool optionsEnd = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (optionsEnd || a.size() < 2 || a[0] != '-') {
-            words.push_back(a);
+            o.words.push_back(a);
             continue;
         }
         // An option's value follows it, or is joined to it (-oFILE, --output=FILE).
@@ -294,27 +295,28 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         if (a == "--") {
             optionsEnd = true;
         } else if (a == "-h" || a == "--help") {
-            help = true;
+            o.help = true;
         } else if (a == "-V" || a == "--version") {
-            version = true;
+            o.version = true;
         } else if (a == "-v" || a == "--verbose") {
-            verbose = true;
+            o.verbose = true;
         } else if (a == "--force") {
-            force = true;
-        } else if (auto o = a.size() > 2 && a[1] == '-' ? joinedTo("--output") : joinedTo("-o")) {
-            if (!take(output, *o))
+            o.force = true;
+        } else if (auto out = a.size() > 2 && a[1] == '-' ? joinedTo("--output")
+                                                           : joinedTo("-o")) {
+            if (!take(o.output, *out))
                 return Refuse("-o にはファイル名を一つ付けます / -o takes one file name");
         } else if (auto e = joinedTo("--encoding")) {
-            if (!take(encoding, *e))
+            if (!take(o.encoding, *e))
                 return Refuse(
                     "--encoding には cp932 か utf-8 を付けます / --encoding takes cp932 or utf-8");
         } else if (auto f = joinedTo("--format")) {
-            if (!take(format, *f))
+            if (!take(o.format, *f))
                 return Refuse(
                     "--format には csv か hledger を付けます / --format takes csv or hledger");
-        } else if (auto c = std::find_if(conditions.begin(), conditions.end(),
+        } else if (auto c = std::find_if(o.conditions.begin(), o.conditions.end(),
                                          [&](const Condition& c) { return joinedTo(c.name); });
-                   c != conditions.end()) {
+                   c != o.conditions.end()) {
             if (!take(c->value, *joinedTo(c->name)))
                 return Refuse(std::string(c->name) + " には値を一つ付けます",
                               std::string(c->name) + " takes one value");
@@ -322,125 +324,136 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             return Refuse("知らないオプションです: " + a, "unknown option: " + a);
         }
     }
-    const bool anyCondition = std::any_of(conditions.begin(), conditions.end(),
-                                          [](const Condition& c) { return c.value.has_value(); });
+    return std::nullopt;
+}
+
+// A condition given empty would quietly match everything.
+std::optional<ParsedArguments> RefuseEmptyConditions(const Options& o) {
+    for (const Condition& c : o.conditions)
+        if (c.value && Trim(*c.value).empty())
+            return Refuse(std::string(c.name) + " の値が空です",
+                          std::string(c.name) + " is given an empty value");
+    return std::nullopt;
+}
+
+ParsedArguments ParseSearch(const Options& o) {
+    const auto& words = o.words;
+    if (words.size() > 2)
+        return Refuse("search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] "
+                      "[--amount N] [--text T] [--account A] [--item I] [--format table|csv]");
+    if (o.verbose || o.output || o.force)
+        return Refuse("search は結果を標準出力に示します（-v、-o、--force はありません） / "
+                      "search prints to standard output (no -v, -o or --force)");
     CliRequest r;
-    // `help [COMMAND]` is --help, for that command.
-    if (!words.empty() && words[0] == "help") {
-        if (words.size() > 2 || (words.size() == 2 && words[1] != "check" &&
-                                 words[1] != "export" && words[1] != "print" &&
-                                 words[1] != "restore" && words[1] != "search" &&
-                                 words[1] != "history"))
-            return Refuse("help [check|export|print|restore|search|history]");
-        help = true;
-        if (words.size() == 2) r.helpTopic = words[1];
-    }
-    if (help) return {r, {}};
-    if (version) {
-        r.kind = CliRequest::Version;
-        return {r, {}};
-    }
-    if (words.empty()) return Refuse("コマンドがありません / no command given");
-    const std::string& command = words[0];
+    r.kind = CliRequest::Search;
+    SearchRequest& q = r.searchRequest;
+    if (words.size() == 2) q.folder = words[1];
+    if (o.Value(kAmount) && (o.Value(kMin) || o.Value(kMax)))
+        return Refuse("--amount と --min/--max は一緒に使えません / --amount cannot go with "
+                      "--min or --max");
+    q.input.from = o.Value(kFrom).value_or("");
+    q.input.to = o.Value(kTo).value_or("");
+    q.input.min = o.Value(kAmount).value_or(o.Value(kMin).value_or(""));
+    q.input.max = o.Value(kAmount).value_or(o.Value(kMax).value_or(""));
+    q.input.text = o.Value(kText).value_or("");
+    q.input.account = o.Value(kAccount).value_or("");
+    q.input.item = o.Value(kItem).value_or("");
+    if (auto refused = RefuseEmptyConditions(o)) return *refused;
+    if (o.Value(kLine))
+        return Refuse("--line は history だけのオプションです / --line is for history");
+    if (auto refused = ReadListingFormat("search", o.format, o.encoding, q.csv, q.encoding))
+        return *refused;
+    return {r, {}};
+}
 
-    if (command == "search") {
-        if (words.size() > 2)
-            return Refuse("search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] "
-                          "[--amount N] [--text T] [--account A] [--item I] [--format table|csv]");
-        if (verbose || output || force)
-            return Refuse("search は結果を標準出力に示します（-v、-o、--force はありません） / "
-                          "search prints to standard output (no -v, -o or --force)");
-        r.kind = CliRequest::Search;
-        SearchRequest& q = r.searchRequest;
-        if (words.size() == 2) q.folder = words[1];
-        auto value = [&](int i) { return conditions[static_cast<std::size_t>(i)].value; };
-        if (value(4) && (value(2) || value(3)))
-            return Refuse("--amount と --min/--max は一緒に使えません / --amount cannot go with "
-                          "--min or --max");
-        q.input.from = value(0).value_or("");
-        q.input.to = value(1).value_or("");
-        q.input.min = value(4).value_or(value(2).value_or(""));
-        q.input.max = value(4).value_or(value(3).value_or(""));
-        q.input.text = value(5).value_or("");
-        q.input.account = value(6).value_or("");
-        q.input.item = value(7).value_or("");
-        // A condition given empty would quietly match everything.
-        for (const Condition& c : conditions)
-            if (c.value && Trim(*c.value).empty())
-                return Refuse(std::string(c.name) + " の値が空です",
-                              std::string(c.name) + " is given an empty value");
-        if (conditions[kLine].value)
-            return Refuse("--line は history だけのオプションです / --line is for history");
-        if (auto refused = ReadListingFormat("search", format, encoding, q.csv, q.encoding))
-            return *refused;
-        return {r, {}};
+ParsedArguments ParseHistory(const Options& o) {
+    const auto& words = o.words;
+    if (words.size() > 2)
+        return Refuse("history [DATAFOLDER] [--line N] [--from DATE] [--to DATE] "
+                      "[--format table|csv]");
+    if (o.verbose || o.output || o.force)
+        return Refuse("history は結果を標準出力に示します（-v、-o、--force はありません） / "
+                      "history prints to standard output (no -v, -o or --force)");
+    CliRequest r;
+    r.kind = CliRequest::History;
+    HistoryRequest& q = r.historyRequest;
+    if (words.size() == 2) q.folder = words[1];
+    for (std::size_t i = kMin; i < kLine; ++i)
+        if (o.conditions[i].value)
+            return Refuse(std::string(o.conditions[i].name) + " は search だけのオプションです",
+                          std::string(o.conditions[i].name) + " is for search");
+    if (auto refused = RefuseEmptyConditions(o)) return *refused;
+    if (const auto& line = o.Value(kLine)) {
+        auto n = NumberIn(Trim(*line), 1, 32767);
+        if (!n)
+            return Refuse("--line は 1〜32767 の行番号です: " + *line,
+                          "--line takes a line number 1..32767: " + *line);
+        q.filter.Line = *n;
     }
-    if (command == "history") {
-        if (words.size() > 2)
-            return Refuse("history [DATAFOLDER] [--line N] [--from DATE] [--to DATE] "
-                          "[--format table|csv]");
-        if (verbose || output || force)
-            return Refuse("history は結果を標準出力に示します（-v、-o、--force はありません） / "
-                          "history prints to standard output (no -v, -o or --force)");
-        r.kind = CliRequest::History;
-        HistoryRequest& q = r.historyRequest;
-        if (words.size() == 2) q.folder = words[1];
-        for (std::size_t i = 2; i < kLine; ++i)
-            if (conditions[i].value)
-                return Refuse(std::string(conditions[i].name) + " は search だけのオプションです",
-                              std::string(conditions[i].name) + " is for search");
-        for (const Condition& c : conditions)
-            if (c.value && Trim(*c.value).empty())
-                return Refuse(std::string(c.name) + " の値が空です",
-                              std::string(c.name) + " is given an empty value");
-        if (const auto& line = conditions[kLine].value) {
-            auto n = NumberIn(Trim(*line), 1, 32767);
-            if (!n)
-                return Refuse("--line は 1〜32767 の行番号です: " + *line,
-                              "--line takes a line number 1..32767: " + *line);
-            q.filter.Line = *n;
-        }
-        for (auto [c, day] : {std::pair{&conditions[0], &q.filter.From}, std::pair{&conditions[1], &q.filter.To}}) {
-            if (!c->value) continue;
-            *day = HistoryDay(Trim(*c->value));
-            if (day->empty())
-                return Refuse("日付が正しくありません: " + *c->value + "（2026-04-01 のように）",
-                              "not a date: " + *c->value + " (write it as 2026-04-01)");
-        }
-        if (!q.filter.From.empty() && !q.filter.To.empty() && q.filter.From > q.filter.To)
-            return Refuse("--from の日付が --to の日付より後です / --from is after --to");
-        if (auto refused = ReadListingFormat("history", format, encoding, q.csv, q.encoding))
-            return *refused;
-        return {r, {}};
+    for (auto [value, day] : {std::pair{&o.Value(kFrom), &q.filter.From},
+                              std::pair{&o.Value(kTo), &q.filter.To}}) {
+        if (!*value) continue;
+        *day = HistoryDay(Trim(**value));
+        if (day->empty())
+            return Refuse("日付が正しくありません: " + **value + "（2026-04-01 のように）",
+                          "not a date: " + **value + " (write it as 2026-04-01)");
     }
-    if (anyCondition)
-        return Refuse("--from などの条件は search と history だけのオプションです / --from and the "
-                      "other conditions are for search and history");
+    if (!q.filter.From.empty() && !q.filter.To.empty() && q.filter.From > q.filter.To)
+        return Refuse("--from の日付が --to の日付より後です / --from is after --to");
+    if (auto refused = ReadListingFormat("history", o.format, o.encoding, q.csv, q.encoding))
+        return *refused;
+    return {r, {}};
+}
 
-    if (command == "check") {
-        if (words.size() > 2) return Refuse("check [DATAFOLDER] [-v]");
-        if (output || encoding || format || force)
-            return Refuse("check にオプションは -v だけです / check takes no option but -v");
-        r.kind = CliRequest::Check;
-        if (words.size() == 2) r.folder = words[1];
-        r.verbose = verbose;
-        return {r, {}};
-    }
-    if (verbose) return Refuse("-v は check だけのオプションです / -v is for check");
+ParsedArguments ParseCheck(const Options& o) {
+    if (o.words.size() > 2) return Refuse("check [DATAFOLDER] [-v]");
+    if (o.output || o.encoding || o.format || o.force)
+        return Refuse("check にオプションは -v だけです / check takes no option but -v");
+    CliRequest r;
+    r.kind = CliRequest::Check;
+    if (o.words.size() == 2) r.folder = o.words[1];
+    r.verbose = o.verbose;
+    return {r, {}};
+}
 
-    if (command == "restore") {
-        if (words.size() != 3) return Refuse("restore COPY DATAFOLDER");
-        if (output || encoding || format || force)
-            return Refuse("restore にオプションはありません / restore takes no options");
-        r.kind = CliRequest::Restore;
-        r.copy = words[1];
-        r.folder = words[2];
-        return {r, {}};
-    }
+ParsedArguments ParseRestore(const Options& o) {
+    if (o.words.size() != 3) return Refuse("restore COPY DATAFOLDER");
+    if (o.output || o.encoding || o.format || o.force)
+        return Refuse("restore にオプションはありません / restore takes no options");
+    CliRequest r;
+    r.kind = CliRequest::Restore;
+    r.copy = o.words[1];
+    r.folder = o.words[2];
+    return {r, {}};
+}
 
-    const bool print = command == "print";
-    if (command != "export" && !print)
-        return Refuse("知らないコマンドです: " + command, "unknown command: " + command);
+// export's --encoding and --format into `q`: a refusal, or nothing.
+std::optional<ParsedArguments> ReadExportFormat(const Options& o, ExportRequest& q) {
+    if (o.encoding) {
+        auto e = EncodingNamed(*o.encoding);
+        if (!e) return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
+        q.encoding = *e;
+    }
+    if (!o.format) return std::nullopt;
+    if (q.what != "journal")
+        return Refuse("--format は export journal だけのオプションです / --format is for "
+                      "export journal");
+    if (*o.format != "csv" && *o.format != "hledger")
+        return Refuse("--format は csv か hledger です / --format takes csv or hledger");
+    // hledger and ledger read UTF-8 only.
+    if (*o.format == "hledger" && q.encoding != CsvEncoding::Utf8) {
+        if (o.encoding)
+            return Refuse("hledger の形式は UTF-8 だけです / the hledger format is UTF-8 only");
+        q.encoding = CsvEncoding::Utf8;
+    }
+    q.format = *o.format;
+    return std::nullopt;
+}
+
+// export WHAT ... and print WHAT ...: what, its number or account, and the folder.
+ParsedArguments ParseExportOrPrint(const Options& o) {
+    const auto& words = o.words;
+    const bool print = words[0] == "print";
     const char* usage =
         print
             ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
@@ -476,49 +489,80 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     const std::filesystem::path folder =
         words.size() == next + 1 ? std::filesystem::path(words[next]) : std::filesystem::path();
 
+    CliRequest r;
     if (print) {
-        if (!output) return Refuse("print には -o FILE.pdf が要ります / print needs -o FILE.pdf");
-        if (encoding)
+        if (!o.output) return Refuse("print には -o FILE.pdf が要ります / print needs -o FILE.pdf");
+        if (o.encoding)
             return Refuse("--encoding は export だけのオプションです / --encoding is for export");
-        if (format)
+        if (o.format)
             return Refuse("--format は export journal だけのオプションです / --format is for "
                           "export journal");
         r.kind = CliRequest::Print;
-        r.printRequest = {what, number, folder, *output, force, account};
+        r.printRequest = {what, number, folder, *o.output, o.force, account};
         return {r, {}};
     }
     r.kind = CliRequest::Export;
     r.exportRequest.what = what;
     r.exportRequest.item = number;
     r.exportRequest.folder = folder;
-    if (output) r.exportRequest.output = *output;
-    r.exportRequest.force = force;
-    if (encoding) {
-        std::string e;
-        for (char c : *encoding) e += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (e == "cp932" || e == "shift_jis" || e == "sjis") {
-            r.exportRequest.encoding = CsvEncoding::Cp932;
-        } else if (e == "utf-8" || e == "utf8") {
-            r.exportRequest.encoding = CsvEncoding::Utf8;
-        } else {
-            return Refuse("--encoding は cp932 か utf-8 です / --encoding takes cp932 or utf-8");
-        }
-    }
-    if (format) {
-        if (what != "journal")
-            return Refuse("--format は export journal だけのオプションです / --format is for "
-                          "export journal");
-        if (*format != "csv" && *format != "hledger")
-            return Refuse("--format は csv か hledger です / --format takes csv or hledger");
-        // hledger and ledger read UTF-8 only.
-        if (*format == "hledger" && r.exportRequest.encoding != CsvEncoding::Utf8) {
-            if (encoding)
-                return Refuse("hledger の形式は UTF-8 だけです / the hledger format is UTF-8 only");
-            r.exportRequest.encoding = CsvEncoding::Utf8;
-        }
-        r.exportRequest.format = *format;
-    }
+    if (o.output) r.exportRequest.output = *o.output;
+    r.exportRequest.force = o.force;
+    if (auto refused = ReadExportFormat(o, r.exportRequest)) return *refused;
     return {r, {}};
+}
+
+}  // namespace
+
+std::string HelpText(bool japanese, const std::string& topic) {
+    const HelpParts& h = japanese ? kJapanese : kEnglish;
+    const std::string head = std::string(h.usage) + kSynopsis + h.folder;
+    if (topic == "check") return head + h.check + h.options;
+    if (topic == "export") return head + h.exportCsv + h.options;
+    if (topic == "print") return head + h.print + h.options;
+    if (topic == "restore") return head + h.restore;
+    if (topic == "search") return head + h.search + h.options;
+    if (topic == "history") return head + h.history + h.options;
+    return head + h.check + h.exportCsv + h.print + h.restore + h.search + h.history + h.options;
+}
+
+const std::string& RefusalIn(const ParsedArguments& parsed, bool japanese) {
+    const std::string& one = japanese ? parsed.errorJa : parsed.errorEn;
+    return one.empty() ? parsed.error : one;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+    Options o;
+    if (auto refused = ReadOptions(args, o)) return *refused;
+    const auto& words = o.words;
+    CliRequest r;
+    // `help [COMMAND]` is --help, for that command.
+    if (!words.empty() && words[0] == "help") {
+        if (words.size() > 2 || (words.size() == 2 && words[1] != "check" &&
+                                 words[1] != "export" && words[1] != "print" &&
+                                 words[1] != "restore" && words[1] != "search" &&
+                                 words[1] != "history"))
+            return Refuse("help [check|export|print|restore|search|history]");
+        o.help = true;
+        if (words.size() == 2) r.helpTopic = words[1];
+    }
+    if (o.help) return {r, {}};
+    if (o.version) {
+        r.kind = CliRequest::Version;
+        return {r, {}};
+    }
+    if (words.empty()) return Refuse("コマンドがありません / no command given");
+    const std::string& command = words[0];
+    if (command == "search") return ParseSearch(o);
+    if (command == "history") return ParseHistory(o);
+    if (o.AnyCondition())
+        return Refuse("--from などの条件は search と history だけのオプションです / --from and the "
+                      "other conditions are for search and history");
+    if (command == "check") return ParseCheck(o);
+    if (o.verbose) return Refuse("-v は check だけのオプションです / -v is for check");
+    if (command == "restore") return ParseRestore(o);
+    if (command != "export" && command != "print")
+        return Refuse("知らないコマンドです: " + command, "unknown command: " + command);
+    return ParseExportOrPrint(o);
 }
 
 }  // namespace tabulo

@@ -13,6 +13,7 @@
 #include "FuzzCommon.h"
 #include "platform/AtomicFile.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 
 using namespace tabulo;
 

@@ -22,11 +22,7 @@ const std::string& ItemName(const SharedState& s, int item) {
 
 }  // namespace
 
-Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item) {
-    s.PrintLineCount = 0;
-    s.PrintIncomeTotal = 0;
-    s.PrintExpenseTotal = 0;
-
+Result<ItemLedgerSelection> SelectItemLines(const SharedState& s, int item) {
     ItemLedgerSelection sel;
     const std::string name = FirstChars(ItemName(s, item), 16);
     const std::string itemText = PadLeft(std::to_string(item), 3);
@@ -68,9 +64,6 @@ Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item) {
     } else if (sel.expense != 0) {
         sel.expenseLabel = AmountCell(sel.expense);
     }
-    s.PrintLineCount = static_cast<int>(sel.rows.size());
-    s.PrintIncomeTotal = sel.income;
-    s.PrintExpenseTotal = sel.expense;
     return sel;
 }
 
@@ -78,32 +71,35 @@ std::string ItemListEntry(const SharedState& s, int item) {
     return PadLeft(std::to_string(item), 2) + " " + ItemName(s, item);
 }
 
-void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>& rows) {
+PrintTable ItemLedgerPrintTable(const std::vector<ItemLedgerRow>& rows, Amount income,
+                                Amount expense) {
+    PrintTable t;
     int n = 0;
     for (const ItemLedgerRow& row : rows) {
         ++n;
-        SetPrintCell(s, 0, n, DottedDate(row[0]));
-        SetPrintCell(s, 1, n, Trim(row[1]));
-        SetPrintCell(s, 2, n, FirstChars(row[2], 3));
-        SetPrintCell(s, 3, n, CutToBytes(row[3], 16));
-        for (int c = 4; c <= 6; ++c)
-            SetPrintCell(s, c, n, PadLeft(row[static_cast<std::size_t>(c)], 10));
-        SetPrintCell(s, 7, n, CutToBytes(row[7], 16));
+        t.SetCell(0, n, DottedDate(row[0]));
+        t.SetCell(1, n, Trim(row[1]));
+        t.SetCell(2, n, FirstChars(row[2], 3));
+        t.SetCell(3, n, CutToBytes(row[3], 16));
+        for (int c = 4; c <= 6; ++c) t.SetCell(c, n, PadLeft(row[static_cast<std::size_t>(c)], 10));
+        t.SetCell(7, n, CutToBytes(row[7], 16));
     }
-    s.PrintLineCount = n;
+    t.lineCount = n;
+    t.incomeTotal = income;
+    t.expenseTotal = expense;
+    return t;
 }
 
 std::string ItemLedgerTitle(const SharedState& s) {
     return s.EraName + YearInTwo(s.FiscalYear) + "年度項目別集計";
 }
 
-PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt, int item) {
-    s.PrintTitle = ItemLedgerTitle(s);
-    PrintDocument doc = PrintLedgerPages(s, prompt, s.PrintLineCount, 2);
+PrintDocument PrintItemLedger(const SharedState& s, Prompt& prompt, PrintTable table, int item) {
+    table.title = ItemLedgerTitle(s);
+    PrintDocument doc = PrintLedgerPages(s, prompt, table, 2);
     char name[32];
     std::snprintf(name, sizeof name, "項目別集計 %02d", item);
     doc.name = name;
-    s.PrintTitle.clear();
     return doc;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/FileError.h"
 #include "platform/PrintDocument.h"
+#include "reports/LedgerPages.h"
 #include "store/Records.h"
 
 namespace tabulo {
@@ -30,22 +31,23 @@ struct ItemLedgerSelection {
     std::string expenseLabel;
 };
 
-// The lines of item `item` (1..50); sets PrintLineCount, PrintIncomeTotal and
-// PrintExpenseTotal. A total that overflows ends with the overflow error.
-Result<ItemLedgerSelection> SelectItemLines(SharedState& s, int item);
+// The lines of item `item` (1..50) with their totals. A total that overflows ends with
+// the overflow error.
+Result<ItemLedgerSelection> SelectItemLines(const SharedState& s, int item);
 
 // The list entry of item `item` in the item chooser: " 7 旅費交通費".
 std::string ItemListEntry(const SharedState& s, int item);
 
-// Print columns 1..rows.size() and PrintLineCount from the screen's rows (date as
-// YY.MM.DD, names and remarks cut to 16 bytes, amounts right-aligned in 10).
-void FillItemLedgerPrintColumns(SharedState& s, const std::vector<ItemLedgerRow>& rows);
+// The printed lines from the screen's rows (date as YY.MM.DD, names and remarks cut
+// to 16 bytes, amounts right-aligned in 10) with the selection's totals for the foot.
+PrintTable ItemLedgerPrintTable(const std::vector<ItemLedgerRow>& rows, Amount income,
+                                Amount expense);
 
 // "令和 8年度項目別集計": the era, the year right-aligned in 2, the text.
 std::string ItemLedgerTitle(const SharedState& s);
 
-// Sets PrintTitle, prints PrintLineCount lines with both totals in the foot line and
-// clears PrintTitle again. `item` names the document ("項目別集計 07").
-PrintDocument PrintItemLedger(SharedState& s, Prompt& prompt, int item);
+// Prints the table's lines under the item ledger's title with both totals in the foot
+// line. `item` names the document ("項目別集計 07").
+PrintDocument PrintItemLedger(const SharedState& s, Prompt& prompt, PrintTable table, int item);
 
 }  // namespace tabulo

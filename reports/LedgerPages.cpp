@@ -23,23 +23,23 @@ void Text(PageWriter& w, double x, double y, std::string_view text) {
 
 }  // namespace
 
-void ClearPrintColumns(SharedState& s, int count) {
-    for (auto& column : s.PrintColumns) {
+void PrintTable::ClearLines(int count) {
+    for (auto& column : columns) {
         const int last = std::min<int>(count, static_cast<int>(column.size()) - 1);
         for (int n = 1; n <= last; ++n) column[static_cast<std::size_t>(n)].clear();
     }
 }
 
-const std::string& PrintCell(const SharedState& s, int c, int n) {
+const std::string& PrintTable::Cell(int c, int n) const {
     static const std::string empty;
-    if (c < 0 || c >= static_cast<int>(s.PrintColumns.size()) || n < 1) return empty;
-    const auto& column = s.PrintColumns[static_cast<std::size_t>(c)];
+    if (c < 0 || c >= static_cast<int>(columns.size()) || n < 1) return empty;
+    const auto& column = columns[static_cast<std::size_t>(c)];
     return n < static_cast<int>(column.size()) ? column[static_cast<std::size_t>(n)] : empty;
 }
 
-void SetPrintCell(SharedState& s, int c, int n, std::string text) {
-    if (c < 0 || c >= static_cast<int>(s.PrintColumns.size()) || n < 1) return;
-    auto& column = s.PrintColumns[static_cast<std::size_t>(c)];
+void PrintTable::SetCell(int c, int n, std::string text) {
+    if (c < 0 || c >= static_cast<int>(columns.size()) || n < 1) return;
+    auto& column = columns[static_cast<std::size_t>(c)];
     if (static_cast<int>(column.size()) <= n) column.resize(static_cast<std::size_t>(n) + 1);
     column[static_cast<std::size_t>(n)] = std::move(text);
 }
@@ -49,7 +49,8 @@ bool AskNextPage(Prompt& prompt, int page) {
     return prompt.MsgBox(question, MsgStyle::YesNoWarning, "印刷確認") == Answer::Yes;
 }
 
-void StartLedgerPage(PageWriter& w, const SharedState& s, const LedgerPageFrame& frame) {
+void StartLedgerPage(PageWriter& w, const SharedState& s, const std::string& title,
+                     const LedgerPageFrame& frame) {
     w.NewPage(kScaleWidth, kScaleHeight);
     const double x0 = frame.x0;
     const double y0 = kY0;
@@ -74,7 +75,7 @@ void StartLedgerPage(PageWriter& w, const SharedState& s, const LedgerPageFrame&
     w.FontSize = 16.4;
     Text(w, x0 + 46, y0 + 5, s.ReportTitleName);
     w.FontSize = 15;
-    Text(w, x0 + 1, y0 + 10, s.PrintTitle);
+    Text(w, x0 + 1, y0 + 10, title);
     w.FontSize = 10.5;
     const double head = y0 + 15;
     Text(w, x0 + 3, head, "年月日");
@@ -90,49 +91,50 @@ void StartLedgerPage(PageWriter& w, const SharedState& s, const LedgerPageFrame&
     Text(w, x0 + 3, y0 + 184, frame.note);
 }
 
-void PrintLedgerRow(PageWriter& w, const SharedState& s, double x0, int n, int row) {
+void PrintLedgerRow(PageWriter& w, const PrintTable& t, double x0, int n, int row) {
     w.FontSize = 10.5;
     const double y = kY0 + 4 * row + 15;
-    Text(w, x0 + 1, y, PrintCell(s, 0, n));
-    Text(w, x0 + 14, y, PrintCell(s, 1, n));
-    Text(w, x0 + 24, y, PrintCell(s, 2, n));
-    Text(w, x0 + 31, y, CutToBytes(PrintCell(s, 3, n), 16));
+    Text(w, x0 + 1, y, t.Cell(0, n));
+    Text(w, x0 + 14, y, t.Cell(1, n));
+    Text(w, x0 + 24, y, t.Cell(2, n));
+    Text(w, x0 + 31, y, CutToBytes(t.Cell(3, n), 16));
     const double amountX[] = {x0 + 60, x0 + 80, x0 + 100};
     for (int c = 4; c <= 6; ++c) {
-        const std::string& amount = PrintCell(s, c, n);
+        const std::string& amount = t.Cell(c, n);
         if (IsNonZeroAmountText(amount)) w.PrintAt(amountX[c - 4], y, amount);
     }
-    Text(w, x0 + 119, y, CutToBytes(PrintCell(s, 7, n), 16));
+    Text(w, x0 + 119, y, CutToBytes(t.Cell(7, n), 16));
 }
 
 void PrintFootAmount(PageWriter& w, double x, Amount total) {
     if (total != 0) w.PrintAt(x, kY0 + 179, AmountCell(total));
 }
 
-PrintDocument PrintLedgerPages(SharedState& s, Prompt& prompt, int lineCount, int totalsMode) {
+PrintDocument PrintLedgerPages(const SharedState& s, Prompt& prompt, const PrintTable& t,
+                               int totalsMode) {
     PrintDocument doc;
-    doc.name = s.PrintTitle;
+    doc.name = t.title;
     PageWriter w(doc);
     const LedgerPageFrame frame;
-    StartLedgerPage(w, s, frame);
+    StartLedgerPage(w, s, t.title, frame);
+    const int lineCount = t.lineCount;
     int row = 1;
     for (int n = 1; n <= lineCount; ++n) {
-        PrintLedgerRow(w, s, frame.x0, n, row);
+        PrintLedgerRow(w, t, frame.x0, n, row);
         ++row;
         if (n < lineCount && row > kLinesPerPrintedPage) {
             // No: the rest is skipped, and the foot line goes on the page just filled.
             if (!AskNextPage(prompt, w.PageCount() + 1)) break;
             row = 1;
-            StartLedgerPage(w, s, frame);
+            StartLedgerPage(w, s, t.title, frame);
         }
     }
     if (totalsMode == 2) {
-        PrintFootAmount(w, frame.x0 + 60, s.PrintIncomeTotal);
-        PrintFootAmount(w, frame.x0 + 80, s.PrintExpenseTotal);
+        PrintFootAmount(w, frame.x0 + 60, t.incomeTotal);
+        PrintFootAmount(w, frame.x0 + 80, t.expenseTotal);
     } else if (totalsMode == 1) {
-        PrintFootAmount(w, frame.x0 + 100, s.PrintBalanceTotal);
+        PrintFootAmount(w, frame.x0 + 100, t.balanceTotal);
     }
-    ClearPrintColumns(s, lineCount);
     return doc;
 }
 

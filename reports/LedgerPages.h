@@ -4,7 +4,9 @@
 // title and the page number, with the totals in the foot line of the last page.
 // The item ledger prints through it; the month's cash book uses the same frame.
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "platform/PrintDocument.h"
 #include "store/Records.h"
@@ -17,12 +19,24 @@ class Prompt;
 inline constexpr const char* kPrinterErrorMessage = "プリンターのエラーです。印刷できません！";
 inline constexpr int kLinesPerPrintedPage = 40;
 
-// Empties entries 1..count of the eight print columns.
-void ClearPrintColumns(SharedState& s, int count);
-// Column `c` of print line `n`, or "" when the columns do not reach it.
-const std::string& PrintCell(const SharedState& s, int c, int n);
-// Sets column `c` of print line `n`, growing the columns as needed.
-void SetPrintCell(SharedState& s, int c, int n, std::string text);
+// What a ruled printout prints: eight columns of printed lines (line n from 1), the
+// number of lines, the title over them and the totals of the foot line. The callers
+// fill one and hand it to the printer.
+struct PrintTable {
+    std::array<std::vector<std::string>, 8> columns;  // columns[c][n]; entry 0 unused
+    int lineCount = 0;
+    std::string title;
+    Amount incomeTotal = 0;
+    Amount expenseTotal = 0;
+    Amount balanceTotal = 0;
+
+    // Column `c` of line `n`, or "" when the columns do not reach it.
+    const std::string& Cell(int c, int n) const;
+    // Sets column `c` of line `n`, growing the columns as needed.
+    void SetCell(int c, int n, std::string text);
+    // Empties lines 1..count of every column.
+    void ClearLines(int count);
+};
 
 // The question before page `page` (" 2 ページを印刷しますか？"); Yes prints it.
 bool AskNextPage(Prompt& prompt, int page);
@@ -37,18 +51,19 @@ struct LedgerPageFrame {
     std::string note;         // under the frame in 10.5 points; none when empty
 };
 
-// Page set-up of the next page (160 x 193 units): the rules, the business name,
-// PrintTitle, the column heads, the foot label and the page number.
-void StartLedgerPage(PageWriter& w, const SharedState& s, const LedgerPageFrame& frame);
-// Print line n of the print columns as row `row` (1..40) of the page.
-void PrintLedgerRow(PageWriter& w, const SharedState& s, double x0, int n, int row);
+// Page set-up of the next page (160 x 193 units): the rules, the business name, the
+// table's title, the column heads, the foot label and the page number.
+void StartLedgerPage(PageWriter& w, const SharedState& s, const std::string& title,
+                     const LedgerPageFrame& frame);
+// Print line n of the table as row `row` (1..40) of the page.
+void PrintLedgerRow(PageWriter& w, const PrintTable& t, double x0, int n, int row);
 // One total of the foot line at x, only when it is not zero.
 void PrintFootAmount(PageWriter& w, double x, Amount total);
 
-// Prints lines 1..lineCount of the print columns under PrintTitle, asking before
-// every page after the first; No ends the printout on the page just filled, with its
-// foot line. totalsMode 2: PrintIncomeTotal and PrintExpenseTotal in the foot line;
-// 1: PrintBalanceTotal. The print columns are emptied afterwards.
-PrintDocument PrintLedgerPages(SharedState& s, Prompt& prompt, int lineCount, int totalsMode);
+// Prints the table's lines under its title, asking before every page after the first;
+// No ends the printout on the page just filled, with its foot line. totalsMode 2: the
+// income and expense totals in the foot line; 1: the balance total.
+PrintDocument PrintLedgerPages(const SharedState& s, Prompt& prompt, const PrintTable& t,
+                               int totalsMode);
 
 }  // namespace tabulo

@@ -37,8 +37,8 @@ MonthPrintForm::MonthPrintForm(AppContext& app, const QString& caption, const QS
     chudan_ = new QPushButton(QStringLiteral("終了(&X)"), this);
     chudan_->setObjectName(QStringLiteral("Chudan"));
     chudan_->setToolTip(QStringLiteral("作業を終了します"));
-    connect(print_, &QPushButton::clicked, this, &MonthPrintForm::Print_Click);
-    connect(chudan_, &QPushButton::clicked, this, &MonthPrintForm::Chudan_Click);
+    connect(print_, &QPushButton::clicked, this, &MonthPrintForm::PrintMonth);
+    connect(chudan_, &QPushButton::clicked, this, &MonthPrintForm::CancelEdit);
 
     auto* label1 = new QLabel(QStringLiteral("印刷月指定"), this);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -74,8 +74,8 @@ bool MonthPrintForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void MonthPrintForm::Print_Click() { AskAndPrint(MonthText()); }
+void MonthPrintForm::PrintMonth() { AskAndPrint(MonthText()); }
 
-void MonthPrintForm::Chudan_Click() { accept(); }
+void MonthPrintForm::CancelEdit() { accept(); }
 
 }  // namespace tabulo

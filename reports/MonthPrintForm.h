@@ -20,8 +20,8 @@ class MonthPrintForm : public QDialog {
     // The picked month, "1".."12".
     QString MonthText() const;
 
-    void Print_Click();
-    void Chudan_Click();
+    void PrintMonth();
+    void CancelEdit();
 
   protected:
     MonthPrintForm(AppContext& app, const QString& caption, const QString& objectName,

@@ -34,25 +34,25 @@ bool IsTotalled(const ItemEntry* item) {
            k == Kubun::DebitAccount;
 }
 
-void FillRow(SharedState& s, int row, const LedgerLine& line) {
+void FillRow(const SharedState& s, PrintTable& t, int row, const LedgerLine& line) {
     const ItemEntry* item = ItemOf(s, line.ItemNo);
     if (line.ItemNo < 1) {
-        for (int c = 0; c < 8; ++c) SetPrintCell(s, c, row, {});
+        for (int c = 0; c < 8; ++c) t.SetCell(c, row, {});
         return;
     }
-    SetPrintCell(s, 0, row, DottedDate(line.NenGetsuBi));
-    SetPrintCell(s, 1, row, Trim(line.Youbi));
-    SetPrintCell(s, 2, row, PadLeft(std::to_string(line.ItemNo), 3));
-    SetPrintCell(s, 3, row, item != nullptr ? item->ItemName : std::string());
-    SetPrintCell(s, 4, row, AmountCell(line.Indata));
-    SetPrintCell(s, 5, row, AmountCell(line.Outdata));
-    SetPrintCell(s, 6, row, AmountCell(line.Zandaka));
-    SetPrintCell(s, 7, row, Trim(line.Bikou));
+    t.SetCell(0, row, DottedDate(line.NenGetsuBi));
+    t.SetCell(1, row, Trim(line.Youbi));
+    t.SetCell(2, row, PadLeft(std::to_string(line.ItemNo), 3));
+    t.SetCell(3, row, item != nullptr ? item->ItemName : std::string());
+    t.SetCell(4, row, AmountCell(line.Indata));
+    t.SetCell(5, row, AmountCell(line.Outdata));
+    t.SetCell(6, row, AmountCell(line.Zandaka));
+    t.SetCell(7, row, Trim(line.Bikou));
 }
 
 }  // namespace
 
-Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
+Result<PrintDocument> PrintMonthlyCashBook(const SharedState& s, Prompt& prompt,
                                            std::string_view monthKey) {
     // The month's lines first, so that an overflow of the whole month's totals ends the
     // printout before any page is asked for.
@@ -86,10 +86,8 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
         return LedgerOverflowError(s.LedgerPath, lastCounted);
 
     const int lineCount = s.LedgerHeader.LineCount;
-    s.PrintIncomeTotal = 0;
-    s.PrintExpenseTotal = 0;
-    s.PrintBalanceTotal = 0;
-    s.PrintTitle =
+    PrintTable t;
+    t.title =
         s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) + "月度出納簿";
 
     LedgerPageFrame frame;
@@ -101,7 +99,7 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
     PrintDocument doc;
     doc.name = "出納簿 " + std::string(monthKey) + "月";
     PageWriter w(doc);
-    StartLedgerPage(w, s, frame);
+    StartLedgerPage(w, s, t.title, frame);
     // The foot line totals the lines printed: No at a page question leaves the lines after
     // it out of the total as well as off the paper.
     income = 0;
@@ -112,31 +110,24 @@ Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
             income += m.line.Indata;
             expense += m.line.Outdata;
         }
-        FillRow(s, row, m.line);
-        PrintLedgerRow(w, s, frame.x0, row, row);
+        FillRow(s, t, row, m.line);
+        PrintLedgerRow(w, t, frame.x0, row, row);
         ++row;
         // Any further line of the ledger, of whatever month, turns the page.
         if (row > kLinesPerPrintedPage && m.n < lineCount) {
             if (!AskNextPage(prompt, w.PageCount() + 1)) break;
-            StartLedgerPage(w, s, frame);
-            ClearPrintColumns(s, kLinesPerPrintedPage);
+            StartLedgerPage(w, s, t.title, frame);
+            t.ClearLines(kLinesPerPrintedPage);
             row = 1;
         }
     }
     // Only negative amounts could make a part of the month overflow where the whole did not.
     if (!CheckedAmount(income) || !CheckedAmount(expense) || !CheckedAmount(income - expense)) {
-        ClearPrintColumns(s, kLinesPerPrintedPage);
-        s.PrintTitle.clear();
         return OverflowError();
     }
-    s.PrintIncomeTotal = static_cast<Amount>(income);
-    s.PrintExpenseTotal = static_cast<Amount>(expense);
-    s.PrintBalanceTotal = static_cast<Amount>(income - expense);
-    PrintFootAmount(w, frame.x0 + 60, s.PrintIncomeTotal);
-    PrintFootAmount(w, frame.x0 + 80, s.PrintExpenseTotal);
-    PrintFootAmount(w, frame.x0 + 100, s.PrintBalanceTotal);
-    ClearPrintColumns(s, kLinesPerPrintedPage);
-    s.PrintTitle.clear();
+    PrintFootAmount(w, frame.x0 + 60, static_cast<Amount>(income));
+    PrintFootAmount(w, frame.x0 + 80, static_cast<Amount>(expense));
+    PrintFootAmount(w, frame.x0 + 100, static_cast<Amount>(income - expense));
     return doc;
 }
 

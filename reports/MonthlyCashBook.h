@@ -14,7 +14,7 @@ class Prompt;
 
 // `monthKey` is "01".."12". Asks before every page after the first. An overflow of a
 // total ends with the overflow error and no document.
-Result<PrintDocument> PrintMonthlyCashBook(SharedState& s, Prompt& prompt,
+Result<PrintDocument> PrintMonthlyCashBook(const SharedState& s, Prompt& prompt,
                                            std::string_view monthKey);
 
 }  // namespace tabulo

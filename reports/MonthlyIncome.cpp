@@ -38,7 +38,7 @@ std::string TwoDigits(int v) {
 
 }  // namespace
 
-Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& prompt,
+Result<std::optional<PrintDocument>> PrintMonthlyIncome(const SharedState& s, Prompt& prompt,
                                                         std::string_view monthKey) {
     // The month's run of lines in the dated ledger. Lines without a date (inserted or
     // skipped blank lines) neither belong to the run nor end it.
@@ -100,7 +100,7 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
         }
     }
 
-    s.PrintTitle =
+    const std::string title =
         s.EraName + YearInTwo(s.FiscalYear) + "年" + std::string(monthKey) + "月度収入項目別データ";
     PrintDocument doc;
     doc.name = "収入 " + std::string(monthKey) + "月";
@@ -130,7 +130,7 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
     w.FontSize = 16.4;
     if (!s.ReportTitleName.empty()) w.PrintAt(x0 + 30, y0 + 5, s.ReportTitleName);
     w.FontSize = 15;
-    w.PrintAt(x0 + 1, y0 + 10, s.PrintTitle);
+    w.PrintAt(x0 + 1, y0 + 10, title);
     w.FontSize = 10.5;
     w.PrintAt(x0 + 3, y0 + 16, " 日");
     w.PrintAt(x0 + 13, y0 + 16, "曜日");
@@ -159,7 +159,6 @@ Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& 
         w.PrintAt(x0 + 65, y, AmountCell(static_cast<Amount>(homeUse[i])));
         w.PrintAt(x0 + 85, y, AmountCell(static_cast<Amount>(dayTotal[i])));
     }
-    s.PrintTitle.clear();
     return std::optional<PrintDocument>(std::move(doc));
 }
 

@@ -17,7 +17,7 @@ inline constexpr const char* kNoMonthDataMessage = "指定された月のデー�
 
 // `monthKey` is "01".."12". A month without lines shows kNoMonthDataMessage and gives
 // nullopt (nothing to print). An overflow of a total ends with the overflow error.
-Result<std::optional<PrintDocument>> PrintMonthlyIncome(SharedState& s, Prompt& prompt,
+Result<std::optional<PrintDocument>> PrintMonthlyIncome(const SharedState& s, Prompt& prompt,
                                                         std::string_view monthKey);
 
 }  // namespace tabulo

@@ -22,7 +22,7 @@ constexpr const char* kPrintHeads[2][7] = {
     {"１月", "２月", "３月", "４月", "５月", "６月", "中間集計"},
     {"７月", "８月", "９月", "１０月", "１１月", "１２月", "年間集計"}};
 
-void StartSummaryPage(PageWriter& w, const SharedState& s) {
+void StartSummaryPage(PageWriter& w, const SharedState& s, const PrintTable& t) {
     const double scaleWidth = 161;
     const double scaleHeight = 183;
     w.NewPage(scaleWidth, scaleHeight);
@@ -46,7 +46,7 @@ void StartSummaryPage(PageWriter& w, const SharedState& s) {
     w.FontSize = 16.4;
     if (!s.ReportTitleName.empty()) w.PrintAt(x0 + 53, y0 + 6, s.ReportTitleName);
     w.FontSize = 15;
-    w.PrintAt(x0 + 10, y0 + 12, s.PrintTitle);
+    w.PrintAt(x0 + 10, y0 + 12, t.title);
     w.FontSize = 9.8;
     w.PrintAt(x0 + 133, y0 + 13, " " + std::to_string(page) + " Page");
     const double head = y0 + 16.5;
@@ -60,7 +60,7 @@ void StartSummaryPage(PageWriter& w, const SharedState& s) {
     for (int r1 = 1; r1 < kRows; ++r1) {
         const double y = y0 + 3 * r1 + 16.5;
         w.PrintAt(x0 + 2, y, PadLeft(std::to_string(r1), 2));
-        const std::string name = CutToBytes(PrintCell(s, 3, r1), 16);
+        const std::string name = CutToBytes(t.Cell(3, r1), 16);
         if (!name.empty()) w.PrintAt(x0 + 8, y, name);
     }
 }
@@ -85,28 +85,32 @@ SummaryGrid BuildSummaryGrid(const SharedState& s) {
     return grid;
 }
 
-void FillSummaryPrintColumns(SharedState& s, const SummaryGrid& grid) {
+PrintTable SummaryPrintTable(const SummaryGrid& grid) {
+    PrintTable t;
     for (int r = 1; r <= kRows; ++r) {
         const auto& row = grid[static_cast<std::size_t>(r)];
-        SetPrintCell(s, 3, r, CutToBytes(row[1], 16));
+        t.SetCell(3, r, CutToBytes(row[1], 16));
         for (int c = 2; c < 16; ++c) {
-            SetPrintCell(s, 4, r + kRows * (c - 2), PadLeft(row[static_cast<std::size_t>(c)], 10));
+            t.SetCell(4, r + kRows * (c - 2), PadLeft(row[static_cast<std::size_t>(c)], 10));
         }
     }
+    t.lineCount = kRows * 14;
+    return t;
 }
 
-PrintDocument PrintSummaryTable(SharedState& s, int count) {
-    s.PrintTitle = s.EraName + YearInTwo(s.FiscalYear) + "年度" + "  月別の集計表";
+PrintDocument PrintSummaryTable(const SharedState& s, const PrintTable& table, int count) {
+    PrintTable t = table;
+    t.title = s.EraName + YearInTwo(s.FiscalYear) + "年度" + "  月別の集計表";
     PrintDocument doc;
     doc.name = "月別集計表";
     PageWriter w(doc);
-    StartSummaryPage(w, s);
+    StartSummaryPage(w, s, t);
     const double x0 = 10;
     const double y0 = 0;
     int block = 1;
     int row = 1;
     for (int k = 1; k <= count; ++k) {
-        const std::string& cell = PrintCell(s, 4, k);
+        const std::string& cell = t.Cell(4, k);
         if (IsNonZeroAmountText(cell)) w.PrintAt(x0 + 16 * block + 16, y0 + 3 * row + 16.5, cell);
         if (++row > kRows) {
             row = 1;
@@ -114,13 +118,11 @@ PrintDocument PrintSummaryTable(SharedState& s, int count) {
         }
         // The second half of the year goes on page 2 without a question.
         if (w.PageCount() == 1 && block > kBlocksOnPage1 && k < count) {
-            StartSummaryPage(w, s);
+            StartSummaryPage(w, s, t);
             block = 1;
             row = 1;
         }
     }
-    ClearPrintColumns(s, count);
-    s.PrintTitle.clear();
     return doc;
 }
 

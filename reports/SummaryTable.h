@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/PrintDocument.h"
+#include "reports/LedgerPages.h"
 
 namespace tabulo {
 
@@ -18,13 +19,13 @@ struct SharedState;
 using SummaryGrid = std::array<std::array<std::string, 16>, 52>;
 SummaryGrid BuildSummaryGrid(const SharedState& s);
 
-// Print column 3 gets the names (cut to 16 bytes), column 4 the 714 cell texts of the
-// grid, block by block (grid column b + 1 in block b).
-void FillSummaryPrintColumns(SharedState& s, const SummaryGrid& grid);
+// The printed table: column 3 the names (cut to 16 bytes), column 4 the 714 cell texts
+// of the grid, block by block (grid column b + 1 in block b).
+PrintTable SummaryPrintTable(const SummaryGrid& grid);
 
 inline constexpr int kSummaryCellCount = 714;
 // January..June with 中間集計 on page 1, July..December with 年間集計 on page 2,
-// no question between them. The print columns are emptied afterwards.
-PrintDocument PrintSummaryTable(SharedState& s, int count);
+// no question between them: the first `count` cells of the table.
+PrintDocument PrintSummaryTable(const SharedState& s, const PrintTable& t, int count);
 
 }  // namespace tabulo

@@ -17,11 +17,11 @@
 #include "platform/QtPrompt.h"
 #include "platform/ShippedFiles.h"
 #include "platform/SingleInstance.h"
-#include "shell/BuTabulo.h"
+#include "shell/StartupWindow.h"
 #include "shell/CheckStartup.h"
 #include "shell/HelpWindow.h"
 #include "shell/ProgramInfo.h"
-#include "shell/Tabulo.h"
+#include "shell/MainWindow.h"
 #include "shell/ToolIcons.h"
 #include "store/SharedState.h"
 
@@ -66,8 +66,8 @@ struct Application::Parts {
     std::unique_ptr<SingleInstance> instance;
     std::unique_ptr<PrinterHost> printer;
     std::unique_ptr<HelpWindow> help;
-    std::unique_ptr<BuTabulo> startup;
-    std::unique_ptr<Tabulo> main;
+    std::unique_ptr<StartupWindow> startup;
+    std::unique_ptr<MainWindow> main;
 };
 
 Application::Application(int& argc, char** argv)
@@ -114,7 +114,7 @@ int Application::Run() {
     p.help = std::make_unique<HelpWindow>(p.state.ProgramFolder / "help");
 
     int exitCode = 0;
-    p.startup = std::make_unique<BuTabulo>([&p, &exitCode, env] {
+    p.startup = std::make_unique<StartupWindow>([&p, &exitCode, env] {
         if (CheckStartup(p.state, p.prompt, env) != StartupResult::Ready) {
             // The program ends here. The start-up may run before the event loop does
             // (showing the splash window processes events), where exit() is lost, so
@@ -124,11 +124,11 @@ int Application::Run() {
             QApplication::exit(1);
             return;
         }
-        p.main = std::make_unique<Tabulo>(p.state, p.prompt, p.printer.get(), p.help.get());
+        p.main = std::make_unique<MainWindow>(p.state, p.prompt, p.printer.get(), p.help.get());
         p.state.DataDrive = p.state.SetupLines[1];
         QObject::connect(p.instance.get(), &SingleInstance::activationRequested, p.main.get(),
-                         &Tabulo::Activate);
-        QObject::connect(p.main.get(), &Tabulo::ended, &p.app, &QApplication::quit,
+                         &MainWindow::Activate);
+        QObject::connect(p.main.get(), &MainWindow::ended, &p.app, &QApplication::quit,
                          Qt::QueuedConnection);
         p.main->show();
         p.startup->hide();

@@ -314,8 +314,10 @@ DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServi
     return DiskOutcome::Done;
 }
 
-DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskServices& io,
-                             bool workFormOpen) {
+namespace {
+
+// The refusals and the question before a next-year disk is made: Done to go on.
+DiskOutcome AskForNextYearDisk(const SharedState& s, Prompt& prompt, bool workFormOpen) {
     if (s.DataLoaded != 1) {
         prompt.MsgBox("ファイルを読み込まないと翌年度のデータディスクは作成出来ません！！",
                       MsgStyle::Exclamation, kErrorTitle);
@@ -329,6 +331,109 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
     if (prompt.MsgBox("翌年度のデータディスクを作成しますか？", MsgStyle::YesNoWarning,
                       "作成確認") != Answer::Yes)
         return DiskOutcome::Cancelled;
+    return DiskOutcome::Done;
+}
+
+// The histories of changes in this year's folder, this year's and those carried from the
+// years before, except the next year's own (`nextTag`), sorted by name.
+Result<std::vector<fs::path>> CarriedHistories(const fs::path& folder, const std::string& nextTag) {
+    std::error_code ec;
+    std::vector<fs::path> histories;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (IsHistoryFileName(entry.path().filename().string()) &&
+            entry.path().filename() != "RIREKI" + nextTag + ".DAT" && entry.is_regular_file(ec))
+            histories.push_back(entry.path());
+    if (ec) return FileErrorFromErrno(ec.value(), folder.string());
+    std::sort(histories.begin(), histories.end());
+    return histories;
+}
+
+// Every file of the next year's disk. They are read from this year's folder here,
+// before any disk is swapped: a disk taken out for the next year's no longer holds
+// this year's books. `next` is the next year's state; `storedTables` this year's
+// statement figures as stored, which the closing entries are made from.
+Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const SharedState& next,
+                                              const TaxReturnTables& storedTables) {
+    const std::string tag = YearTag(next.FiscalYear);
+    // MASTER.DAT goes over unchanged, byte for byte (an operation of this year cut
+    // short is rolled back first); a year that never saved its master gets the tables
+    // in memory.
+    if (Status settled = SettleFolderJournals(s.DataFolder); !settled) return settled.error();
+    // The double-entry books carry their closing balances over as the next year's
+    // opening ones (worked out from this year's settled files, closing entries
+    // included).
+    SharedState thisYear = s;
+    thisYear.TaxReturnData = storedTables;
+    auto nextBook = NextYearSlipBook(thisYear);
+    if (!nextBook) return nextBook.error();
+    // The electronic-books setting, from this year's history.
+    auto ebooks = YearElectronicBooksStanding(s);
+    if (!ebooks) return ebooks.error();
+    auto master = ReadWholeFile(s.MasterPath);
+    if (!master) return master.error();
+    auto histories = CarriedHistories(ItemAccountsPath(s).parent_path(), tag);
+    if (!histories) return histories.error();
+
+    std::vector<FolderFile> files;
+    Status st = Ok();
+    auto add = [&](const std::string& name, Result<std::vector<std::byte>> bytes) {
+        if (!st) return;
+        if (!bytes) {
+            st = bytes.error();
+            return;
+        }
+        files.push_back({name, std::move(*bytes)});
+    };
+    add("MASTER.DAT", master->empty() ? EncodeMasterFile(s.MasterHeader, s.ItemTable)
+                                      : Result<std::vector<std::byte>>(*master));
+    add("KEIRI" + tag + ".DAT", EncodeLedgerHeader(next.LedgerHeader));
+    add("YOKIN" + tag + ".DAT", EncodeDepositBook(next.DepositBook));
+    add("SHINKOKU.DAT", EncodeTaxReturnFile(next.TaxReturnData));
+    add("DATE.DAT", EncodeFiscalYearFile({next.FiscalYear, next.EraName, next.FiscalYearSpare}));
+    // The item accounts of the double-entry books go over like the master they belong
+    // to, byte for byte; a year that never chose one has no such file.
+    if (std::error_code ec; fs::is_regular_file(ItemAccountsPath(s), ec))
+        add(ItemAccountsPath(s).filename().string(), ReadWholeFile(ItemAccountsPath(s)));
+    // The slip book of the next year: its opening balances only. A year without one
+    // gives the next year none either.
+    if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
+    // The histories of changes go along byte for byte, so that the disk in use keeps
+    // every year's history; the next year's own begins with its first change (or the
+    // setting below).
+    for (const fs::path& h : *histories) add(h.filename().string(), ReadWholeFile(h));
+    // Books kept as electronic books go on being kept so: the next year's history
+    // starts with the setting, before any change to its books.
+    if (ebooks->setting.on)
+        add("RIREKI" + tag + ".DAT",
+            EncodeHistoryAppend(HistoryTail{}, ElectronicBooksRecord(true, HistoryNow(s), true)));
+    if (!st) return st.error();
+    return files;
+}
+
+// A folder that holds files already (a year's, a copy of this one) is replaced only
+// when the user says so, and what it held is kept beside it: false when they say no.
+bool AgreeToReplace(const SharedState& s, Prompt& prompt, const fs::path& target,
+                    FolderReplacement& how) {
+    const auto held = HeldNames(target);
+    if (held.empty()) return true;
+    how.keepTag = Stamp(std::chrono::system_clock::now());
+    const fs::path kept = KeptFolderPath(target, how.keepTag);
+    if (prompt.MsgBox(DisplayPath(s, target.string()) + " には" + WhatItHolds(target, held) +
+                          "が有ります。" + std::string(LineBreak) + "今のデータを " +
+                          DisplayPath(s, kept.string()) +
+                          " に残して、翌年度のデータを書き込みますか？",
+                      MsgStyle::YesNoWarning, "上書き確認") == Answer::Yes)
+        return true;
+    prompt.MsgBox("作業を中止しました。", MsgStyle::Exclamation, "中止確認");
+    return false;
+}
+
+}  // namespace
+
+DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskServices& io,
+                             bool workFormOpen) {
+    if (DiskOutcome asked = AskForNextYearDisk(s, prompt, workFormOpen); asked != DiskOutcome::Done)
+        return asked;
 
     // The next year is made in a copy of the state: this year's tables, paths and
     // balances stay exactly as they are.
@@ -353,6 +458,14 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
                       MsgStyle::Exclamation, kErrorTitle);
         return DiskOutcome::Failed;
     }
+    next.FiscalYear = static_cast<std::int16_t>(year);
+    next.LedgerHeader = LedgerHeaderRecord{};
+    ClearTaxReturnNumbers(next.TaxReturnData);
+    auto files = NextYearFiles(s, next, storedTables);
+    if (!files) {
+        ReportFailure(prompt, s, files.error());
+        return DiskOutcome::Failed;
+    }
 
     const FolderState before = Look(s.DataFolder);
     const std::string drive = Trim(s.SetupLines[1]);
@@ -370,110 +483,13 @@ DiskOutcome MakeNextYearDisk(const SharedState& s, Prompt& prompt, const DiskSer
         case Destination::Failed:
             return DiskOutcome::Failed;
     }
-
-    next.FiscalYear = static_cast<std::int16_t>(year);
-    next.LedgerHeader = LedgerHeaderRecord{};
-    const std::string tag = YearTag(year);
-    ClearTaxReturnNumbers(next.TaxReturnData);
-    // MASTER.DAT goes over unchanged, byte for byte (an operation of this year cut
-    // short is rolled back first); a year that never saved its master gets the tables
-    // in memory.
-    if (Status settled = SettleFolderJournals(s.DataFolder); !settled) {
-        ReportFailure(prompt, s, settled.error());
-        return DiskOutcome::Failed;
-    }
-    // The double-entry books carry their closing balances over as the next year's
-    // opening ones (worked out from this year's settled files, closing entries
-    // included).
-    SharedState thisYear = s;
-    thisYear.TaxReturnData = storedTables;
-    auto nextBook = NextYearSlipBook(thisYear);
-    if (!nextBook) {
-        ReportFailure(prompt, s, nextBook.error());
-        return DiskOutcome::Failed;
-    }
-    // The electronic-books setting, from this year's history.
-    auto ebooks = YearElectronicBooksStanding(s);
-    if (!ebooks) {
-        ReportFailure(prompt, s, ebooks.error());
-        return DiskOutcome::Failed;
-    }
-    auto master = ReadWholeFile(s.MasterPath);
-    if (!master) {
-        ReportFailure(prompt, s, master.error());
-        return DiskOutcome::Failed;
-    }
-    std::vector<FolderFile> files;
-    Status st = Ok();
-    auto add = [&](const std::string& name, Result<std::vector<std::byte>> bytes) {
-        if (!st) return;
-        if (!bytes) {
-            FileError e = bytes.error();
-            e.path = (target / name).string();
-            e.writing = true;
-            st = e;
-            return;
-        }
-        files.push_back({name, std::move(*bytes)});
-    };
-    add("MASTER.DAT", master->empty() ? EncodeMasterFile(s.MasterHeader, s.ItemTable)
-                                      : Result<std::vector<std::byte>>(*master));
-    add("KEIRI" + tag + ".DAT", EncodeLedgerHeader(next.LedgerHeader));
-    add("YOKIN" + tag + ".DAT", EncodeDepositBook(next.DepositBook));
-    add("SHINKOKU.DAT", EncodeTaxReturnFile(next.TaxReturnData));
-    add("DATE.DAT", EncodeFiscalYearFile({next.FiscalYear, next.EraName, next.FiscalYearSpare}));
-    // The item accounts of the double-entry books go over like the master they belong
-    // to, byte for byte; a year that never chose one has no such file.
-    if (std::error_code ec; fs::is_regular_file(ItemAccountsPath(s), ec))
-        add(ItemAccountsPath(s).filename().string(), ReadWholeFile(ItemAccountsPath(s)));
-    // The slip book of the next year: its opening balances only. A year without one
-    // gives the next year none either.
-    if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
-    // The histories of changes go along byte for byte, this year's and those carried
-    // from the years before, so that the disk in use keeps every year's history; the
-    // next year's own begins with its first change (or the setting below).
-    {
-        std::error_code ec;
-        const fs::path folder = ItemAccountsPath(s).parent_path();
-        std::vector<fs::path> histories;
-        for (const auto& entry : fs::directory_iterator(folder, ec))
-            if (IsHistoryFileName(entry.path().filename().string()) &&
-                entry.path().filename() != "RIREKI" + tag + ".DAT" && entry.is_regular_file(ec))
-                histories.push_back(entry.path());
-        if (ec && st) st = FileErrorFromErrno(ec.value(), folder.string());
-        std::sort(histories.begin(), histories.end());
-        for (const fs::path& h : histories) add(h.filename().string(), ReadWholeFile(h));
-    }
-    // Books kept as electronic books go on being kept so: the next year's history
-    // starts with the setting, before any change to its books.
-    if (ebooks->setting.on)
-        add("RIREKI" + tag + ".DAT",
-            EncodeHistoryAppend(HistoryTail{}, ElectronicBooksRecord(true, HistoryNow(s), true)));
-    if (!st) {
-        ReportFailure(prompt, s, st.error());
-        return DiskOutcome::Failed;
-    }
-
-    // A folder that holds files already (a year's, a copy of this one) is replaced
-    // only when the user says so, and what it held is kept beside it.
     if (auto settled = SettleFolder(target); !settled) {
         ReportFailure(prompt, s, settled.error());
         return DiskOutcome::Failed;
     }
     FolderReplacement how;
-    if (const auto held = HeldNames(target); !held.empty()) {
-        how.keepTag = Stamp(std::chrono::system_clock::now());
-        const fs::path kept = KeptFolderPath(target, how.keepTag);
-        if (prompt.MsgBox(DisplayPath(s, target.string()) + " には" + WhatItHolds(target, held) +
-                              "が有ります。" + std::string(LineBreak) + "今のデータを " +
-                              DisplayPath(s, kept.string()) +
-                              " に残して、翌年度のデータを書き込みますか？",
-                          MsgStyle::YesNoWarning, "上書き確認") != Answer::Yes) {
-            prompt.MsgBox("作業を中止しました。", MsgStyle::Exclamation, "中止確認");
-            return DiskOutcome::Cancelled;
-        }
-    }
-    if (Status written = ReplaceFolder(target, files, how); !Written(written)) {
+    if (!AgreeToReplace(s, prompt, target, how)) return DiskOutcome::Cancelled;
+    if (Status written = ReplaceFolder(target, *files, how); !Written(written)) {
         ReportFailure(prompt, s, written.error());
         return DiskOutcome::Failed;
     }

@@ -29,7 +29,7 @@ struct DiskServices {
 
 enum class DiskOutcome { Refused, Cancelled, Failed, Done };
 
-// データディスクのバックアップ. `workFormOpen`: a form holds the books (Img(1) is off).
+// データディスクのバックアップ. `workFormOpen`: a form holds the books (ToolbarButton(1) is off).
 DiskOutcome BackupDataDisk(const SharedState& s, Prompt& prompt, const DiskServices& io,
                            bool workFormOpen);
 

@@ -53,7 +53,6 @@ bool StoreSettingsBoxes(SharedState& s, const SettingsBoxes& boxes, Prompt& prom
 bool SaveSettingsAndReset(SharedState& s, const SettingsBoxes& boxes, Prompt& prompt,
                           const EnvLookup& env) {
     ClearYearData(s);
-    ClearNameWork(s);
     if (!StoreSettingsBoxes(s, boxes, prompt)) return false;
     if (CheckStartup(s, prompt, env) != StartupResult::Ready) return true;
     s.DataDrive = s.SetupLines[1];

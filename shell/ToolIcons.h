@@ -7,7 +7,7 @@
 
 namespace tabulo {
 
-// The picture of toolbar button Img(index), 0..8.
+// The picture of toolbar button ToolbarButton(index), 0..8.
 QIcon ToolIcon(int index);
 QPixmap ProgramIcon(int size);
 // The picture of the search button beside them.

@@ -116,7 +116,6 @@ void SetYearPaths(SharedState& s) {
     s.MasterPath = s.DataFolder / "MASTER.DAT";
     s.TaxReturnPath = s.DataFolder / "SHINKOKU.DAT";
     s.LedgerPath = s.DataFolder / ("KEIRI" + tag + ".DAT");
-    s.LedgerPath2 = s.DataFolder / ("KEIRI" + tag + ".DA2");
     s.DepositPath = s.DataFolder / ("YOKIN" + tag + ".DAT");
 }
 
@@ -564,8 +563,6 @@ void ClearYearData(SharedState& s) {
     s.EraName.clear();
     s.LedgerHeader = LedgerHeaderRecord{};
     s.BalanceMark = LedgerBalanceMark{};
-    s.CurrentLine = BlankLedgerLine(0);
-    s.CurrentLineNo = 0;
     s.MasterHeader[MasterField::BusinessName].clear();
     s.ReportTitleName.clear();
     s.ItemTable.fill(ItemEntry{});
@@ -573,14 +570,6 @@ void ClearYearData(SharedState& s) {
     // A shorter tax-return file on the next disk must not keep this year's values.
     s.TaxReturnData = DefaultTaxReturnData();
     s.DataLoaded = 0;
-}
-
-void ClearNameWork(SharedState& s) {
-    s.NameWork.fill(std::string());
-    s.NameWorkAmount1.fill(0);
-    s.NameWorkAmount2.fill(0);
-    s.NameWorkText1.fill(std::string());
-    s.NameWorkText2.fill(std::string());
 }
 
 std::string FileErrorMessage(const FileError& e) {

@@ -33,7 +33,7 @@ void UpdatePageLimit(SharedState& s);
 // ---- Paths ----
 // DataFolder and FiscalYearPath from SetupLines line 1 (see platform/Drives.h).
 Status BuildDataFolder(SharedState& s);
-// DataFolder, MasterPath, TaxReturnPath, LedgerPath, LedgerPath2, DepositPath.
+// DataFolder, MasterPath, TaxReturnPath, LedgerPath, DepositPath.
 Status BuildDataPaths(SharedState& s);
 // The year's file paths inside the DataFolder already set, named after FiscalYear.
 void SetYearPaths(SharedState& s);
@@ -171,7 +171,6 @@ private:
 // ---- Clearing ----
 void FillKubunNames(SharedState& s);
 void ClearYearData(SharedState& s);
-void ClearNameWork(SharedState& s);
 
 // The user's message for a failed file operation ("... を読み込めません" and why).
 std::string FileErrorMessage(const FileError& e);

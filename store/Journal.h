@@ -19,10 +19,30 @@
 // own write was cut short fails its checksum and was never written into the files;
 // a log naming other files or lengths beyond these files' limits is removed.
 //
+// The log's bytes, little-endian:
+//   the mark "TABJRNL3" (8 bytes), then one record per operation, back to back:
+//     u32 length of the body; u64 checksum of the body (the checksum below, XOR the
+//     record's offset in the log × 0x9E3779B97F4A7C15, so a record counts only where it
+//     was written); the body:
+//       u32 number of files (1..kMaxFilesPerOperation); for each file:
+//         u16 name length, the name (no folder: KEIRI<nn>.DAT, YOKIN<nn>.DAT,
+//         RIREKI<nn>.DAT, FURIKAE<nn>.DAT of the log's own year, or KAMOKU.DAT), u8 1
+//         when the file existed before, u64 old length, u64 new length, u32 number of
+//         runs; for each run, in ascending order and never crossing a 512-byte
+//         sector: u32 distance from the end of the run before (the first: from byte
+//         0), u16 count (1..512), the old bytes when the run starts inside the old
+//         length, then the new bytes when it starts inside the new length. The runs
+//         hold every byte that changed and every byte between the two lengths.
+//   The checksum: from h = 0xcbf29ce484222325, for each little-endian u64 word w of
+//   the bytes h = (h ^ w) × 0x100000001b3 then h ^= h >> 29; for each of the last 0..7
+//   bytes b, h = (h ^ b) × 0x100000001b3; the result is h XOR the number of bytes.
+//   A record whose length or checksum does not hold was cut short: it and anything
+//   after it never counted. An emptied log is the mark alone.
+//
 // An older program wrote a rollback journal instead (the mark "TABJRNL2"): the old
 // bytes of every range, flushed before the files were written and flushed. One found
-// on the disk is still settled as such: rolled back, dropped when its files hold
-// every range as written, or set aside.
+// on the disk is still settled as such (store/RollbackJournal.h): rolled back,
+// dropped when its files hold every range as written, or set aside.
 
 #include <cstddef>
 #include <cstdint>
@@ -86,11 +106,6 @@ inline constexpr std::uint64_t kJournalSettleSize = 1u << 20;
 // Another limit (the tests use a small one to reach the settling often).
 void SetJournalSettleSize(std::uint64_t bytes);
 
-// How CommitChanges writes: the redo log, or the older rollback journal (kept so that
-// the benchmarks can measure both designs side by side).
-enum class JournalDesign { RedoLog, RollbackJournal };
-void UseJournalDesign(JournalDesign design);
-
 // KEIRI13.DAT -> KEIRI13.JNL.
 std::filesystem::path JournalPathFor(const std::filesystem::path& ledgerPath);
 
@@ -140,36 +155,5 @@ Result<Recovery> InspectJournal(const std::filesystem::path& journal);
 // Whether a file name is one of the journal's own (live or set aside): copies of the
 // data folder leave these out.
 bool IsJournalFileName(const std::string& name);
-
-// The journal's bytes (exposed for the tests and the fuzzer).
-// Layout, little-endian: the mark "TABJRNL2" (eight zero bytes once cleared), u32
-// length of the body and u64 checksum of it; the body: u32 number of files; for each
-// file: u16 name length, the file name (no folder), u8 existed, u64 old length, u64
-// new length, u32 number of runs, and for each run of changed bytes (never crossing a
-// 512-byte sector of the file) u32 distance from the end of the run before (the
-// first: from byte 0), u16 count, that many old bytes and the u32 checksum of the new
-// bytes (0 for a run past the new length); then the u32 checksums of the new bytes
-// between the old and the new length, one per sector piece. Bytes an operation
-// rewrites unchanged are not kept: putting them back would change nothing.
-std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes);
-struct JournalRange {
-    std::uint64_t offset = 0;
-    std::vector<std::byte> oldBytes;
-    std::uint32_t newSum = 0;
-};
-struct JournalEntry {
-    std::string name;
-    bool existed = true;
-    std::uint64_t oldLength = 0;
-    std::uint64_t newLength = 0;
-    std::vector<JournalRange> ranges;
-    std::vector<std::uint32_t> tailSums;  // [oldLength, newLength) by sector piece
-};
-// An empty result with ok() false means torn, damaged or not ours.
-Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes);
-// The checksum of a journal's body, as its head records it.
-std::uint64_t JournalBodyChecksum(std::span<const std::byte> body);
-// The checksum of one piece of new bytes, as the journal records it.
-std::uint32_t PieceSum(std::span<const std::byte> bytes);
 
 }  // namespace tabulo

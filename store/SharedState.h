@@ -81,7 +81,6 @@ struct SharedState {
     std::filesystem::path MasterPath;
     std::filesystem::path TaxReturnPath;
     std::filesystem::path LedgerPath;
-    std::filesystem::path LedgerPath2;
     std::filesystem::path DepositPath;
 
     // The year's tables.
@@ -96,38 +95,13 @@ struct SharedState {
     // back, oldest first: each change, post, insert or delete that was written adds
     // one; an undo takes the last one off. Kept in memory only: a new run starts empty.
     std::vector<CashBookUndoStep> CashBookUndo;
-    LedgerLine CurrentLine;
-    int CurrentLineNo = 0;
     DepositBookRecord DepositBook;
     TaxReturnTables TaxReturnData;
     MonthlyTable MonthlyItemTable{};
 
-    // The print hand-over of the reports: the callers fill it, the printers read it.
-    // PrintColumns[c][n] is column c (0..7) of printed line n (1-based; entry 0 unused);
-    // the columns grow to whatever the printout needs.
-    std::array<std::vector<std::string>, 8> PrintColumns;
-    int PrintLineCount = 0;
-    std::string PrintTitle;
-    Amount PrintIncomeTotal = 0;
-    Amount PrintExpenseTotal = 0;
-    Amount PrintBalanceTotal = 0;
-
-    // The shared work table of 52 names and its companions (emptied by ClearNameWork).
-    std::array<std::string, 52> NameWork;
-    std::array<Amount, 52> NameWorkAmount1{};
-    std::array<Amount, 52> NameWorkAmount2{};
-    std::array<std::string, 52> NameWorkText1;
-    std::array<std::string, 52> NameWorkText2;
-
-    // Chooser hand-over and flags.
-    int SelectionResult = 0;
-    bool AccountChosen = false;
-    int LockedDepositCategory = 0;
-    std::string SearchDate;
-    bool SearchRequested = false;
+    // Flags of the run.
     std::int16_t ErrorFlag = 0;
     std::int16_t DataLoaded = 0;
-    int DataEntryOpen = 0;     // 1 while the cash book is open, 2 for the item master
     int OffsetOnlyMode = 0;    // -1 while a statement page opens the print-position form
 
     // The year was read by a tool that never writes (the command line): the ledger is

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
 
 #include "platform/AtomicFile.h"
@@ -150,181 +151,232 @@ bool PaperSize(int paper, int orientation, double& width, double& height) {
     return true;
 }
 
-Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::string& name) {
-    FormLayout L;
-    Reader r(bytes, name);
-    PrintDocument doc;
-    PageWriter pw(doc);
-    pw.ForeColor = kFormColor;
-    pw.FontSize = 9;
-    Pen pen;
-    bool scaled = false;
-    bool ended = false;
-    auto mapX = [&](double x) { return (x + L.shiftX) * L.sx; };
-    auto mapY = [&](double y) { return (y + L.frameY1) * L.sy; };
-    // A position that the frame's scale carries far off the paper is a fault.
-    auto onPaper = [&](double x, double y, const char* what) -> Status {
-        if (std::abs(mapX(x)) > kMaxLayoutTwips || std::abs(mapY(y)) > kMaxLayoutTwips)
-            return r.Bad(std::string("位置が用紙から大きく外れています（") + what + "）。");
-        return Ok();
-    };
-    auto addSlot = [&](double x, double y, std::string font, double size) -> Status {
-        if (auto s = onPaper(x, y, "データの位置"); !s) return s.error();
-        if (static_cast<int>(L.formSlots.size()) >= kMaxFormSlots)
-            return r.Bad("データの位置が " + std::to_string(kMaxFormSlots) + " を超えています。");
-        L.formSlots.push_back({mapX(x), mapY(y), std::move(font), size});
-        return Ok();
-    };
-    while (!ended) {
-        if (r.AtEnd()) return r.Bad("終わりのレコード（0）がありません。");
-        TRY_ASSIGN(type, r.Int16("レコードの種類"));
-        switch (type) {
-            case 0:
+namespace {
+
+// Reads a layout record by record into the form's drawing and its data positions.
+class LayoutParser {
+  public:
+    LayoutParser(std::span<const std::byte> bytes, const std::string& name)
+        : r_(bytes, name), pw_(doc_) {
+        pw_.ForeColor = kFormColor;
+        pw_.FontSize = 9;
+    }
+
+    Result<FormLayout> Parse() {
+        bool ended = false;
+        while (!ended) {
+            if (r_.AtEnd()) return r_.Bad("終わりのレコード（0）がありません。");
+            TRY_ASSIGN(type, r_.Int16("レコードの種類"));
+            if (type == 0) {
                 ended = true;
-                break;
-            case 1: {
-                TRY_ASSIGN(x1, r.Number("枠"));
-                TRY_ASSIGN(y1, r.Number("枠"));
-                TRY_ASSIGN(x2, r.Number("枠"));
-                TRY_ASSIGN(y2, r.Number("枠"));
-                L.frameX1 = x1;
-                L.frameY1 = y1;
-                L.frameX2 = x2;
-                L.frameY2 = y2;
-                L.shiftX = x1;
-                break;
+            } else if (auto s = Record(type); !s) {
+                return s.error();
             }
+        }
+        // A layout without a known page set-up prints as an A4 landscape page in twips.
+        if (!scaled_ && L_.pageWidth == 0) PaperSize(1, L_.orientation, L_.pageWidth, L_.pageHeight);
+        L_.dataFont = pw_.FontName;
+        if (!doc_.pages.empty()) L_.form = std::move(doc_.pages.front());
+        L_.form.scaleWidth = L_.pageWidth;
+        L_.form.scaleHeight = L_.pageHeight;
+        return std::move(L_);
+    }
+
+  private:
+    Status Record(int type) {
+        switch (type) {
+            case 1: return Frame();
             case 2:
-            case 3: {
-                TRY_ASSIGN(x1, r.Number("線"));
-                TRY_ASSIGN(y1, r.Number("線"));
-                TRY_ASSIGN(x2, r.Number("線"));
-                TRY_ASSIGN(y2, r.Number("線"));
-                if (auto s = onPaper(x1, y1, "線"); !s) return s.error();
-                if (auto s = onPaper(x2, y2, "線"); !s) return s.error();
-                pw.DrawWidth = pen.width;
-                pw.DrawStyle = pen.style;
-                // Lines and boxes land on whole twips.
-                const double a = std::round(mapX(x1)), b = std::round(mapY(y1));
-                const double c = std::round(mapX(x2)), d = std::round(mapY(y2));
-                if (type == 2)
-                    pw.Line(a, b, c, d);
-                else
-                    pw.Box(a, b, c, d);
-                break;
-            }
-            case 4: {
-                TRY_ASSIGN(x, r.Number("文字の位置"));
-                TRY_ASSIGN(y, r.Number("文字の位置"));
-                TRY_ASSIGN(text, r.Text("文字"));
-                if (auto s = onPaper(x, y, "文字の位置"); !s) return s.error();
-                pw.PrintAt(mapX(x), mapY(y), text);
-                break;
-            }
-            case 5: {
-                TRY_ASSIGN(font, r.Text("書体"));
-                TRY_ASSIGN(size, r.FontSize("文字の大きさ"));
-                pw.FontName = font;
-                pw.FontSize = size;
-                break;
-            }
-            case 6: {
-                TRY_ASSIGN(a, r.Int16("線の属性"));
-                TRY_ASSIGN(b, r.Int16("線の属性"));
-                // The first value picks the weight (below 3 a hairline, else a bold rule),
-                // the second the pattern as the report pens number them (0 solid, 2 dots).
-                pen.width = a < 3 ? 1 : 4;
-                pen.style = b;
-                break;
-            }
-            case 7: {
-                TRY_ASSIGN(title, r.Text("表題"));
-                (void)title;
-                break;
-            }
-            case 8: {
-                TRY_ASSIGN(orientation, r.Int16("用紙の向き"));
-                TRY_ASSIGN(paper, r.Int16("用紙"));
-                TRY_ASSIGN(spare, r.Int16("用紙"));
-                (void)spare;
-                L.orientation = orientation == 1 ? 1 : 2;
-                double W = 0, H = 0;
-                if (PaperSize(paper, L.orientation, W, H)) {
-                    L.paper = paper;
-                    L.pageWidth = W;
-                    L.pageHeight = H;
-                    if (orientation == 1 || orientation == 2) {
-                        if (L.frameX2 == L.frameX1 || L.frameY2 == L.frameY1)
-                            return r.Bad("枠（レコード 1）の幅か高さが 0 です。");
-                        L.sx = W / (L.frameX2 - L.frameX1);
-                        L.sy = H / (L.frameY2 - L.frameY1);
-                        scaled = true;
-                    }
-                }
-                // From here the horizontal shift is 2 units; the scale keeps the width
-                // worked out from the frame's own left edge.
-                L.shiftX = 2;
-                break;
-            }
-            case 9: {
-                TRY_ASSIGN(x, r.Number("データの位置"));
-                TRY_ASSIGN(y, r.Number("データの位置"));
-                TRY_ASSIGN(font, r.Text("書体"));
-                TRY_ASSIGN(size, r.FontSize("文字の大きさ"));
-                if (!font.empty()) pw.FontName = font;
-                if (size != 0) pw.FontSize = size;
-                if (auto s = addSlot(x, y, font, size); !s) return s.error();
-                break;
-            }
-            case 10: {
-                TRY_ASSIGN(columns, r.Int16("列数"));
-                TRY_ASSIGN(rows, r.Int16("行数"));
-                TRY_ASSIGN(y0, r.Int16("行の位置"));
-                TRY_ASSIGN(pitch, r.Int16("行の間隔"));
-                TRY_ASSIGN(font, r.Text("書体"));
-                TRY_ASSIGN(size, r.FontSize("文字の大きさ"));
-                int xs[20];
-                for (int& x : xs) {
-                    TRY_ASSIGN(v, r.Int16("列の位置"));
-                    x = v;
-                }
-                if (columns < 0 || columns > 20 || rows < 0)
-                    return r.Bad("表の列数か行数が正しくありません。");
-                for (int row = 1; row <= rows; ++row) {
-                    for (int c = 1; c <= columns; ++c) {
-                        // Only the grid's first slot carries the font; the rest print in it.
-                        const bool first = row == 1 && c == 1;
-                        if (auto s = addSlot(xs[c - 1], y0 + (row - 1) * pitch,
-                                             first ? font : std::string(), first ? size : 0);
-                            !s)
-                            return s.error();
-                    }
-                }
-                break;
-            }
-            case 11: {
-                TRY_ASSIGN(x, r.Number("位置"));
-                TRY_ASSIGN(y, r.Number("位置"));
-                TRY_ASSIGN(text, r.Text("文字"));
-                (void)x;
-                (void)y;
-                (void)text;
-                break;
-            }
-            default:
-                // An unknown code has no values to skip: the next value is a code again.
-                break;
+            case 3: return Rule(type == 3);
+            case 4: return Caption();
+            case 5: return Font();
+            case 6: return PenRecord();
+            case 7: return Skip({"表題"});
+            case 8: return PageSetUp();
+            case 9: return DataSlot();
+            case 10: return Grid();
+            case 11: return SkipNote();
+            // An unknown code has no values to skip: the next value is a code again.
+            default: return Ok();
         }
     }
-    if (!scaled) {
-        // A layout without a known page set-up prints as an A4 landscape page in twips.
-        if (L.pageWidth == 0) PaperSize(1, L.orientation, L.pageWidth, L.pageHeight);
+
+    double MapX(double x) const { return (x + L_.shiftX) * L_.sx; }
+    double MapY(double y) const { return (y + L_.frameY1) * L_.sy; }
+
+    // A position that the frame's scale carries far off the paper is a fault.
+    Status OnPaper(double x, double y, const char* what) const {
+        if (std::abs(MapX(x)) > kMaxLayoutTwips || std::abs(MapY(y)) > kMaxLayoutTwips)
+            return r_.Bad(std::string("位置が用紙から大きく外れています（") + what + "）。");
+        return Ok();
     }
-    L.dataFont = pw.FontName;
-    if (!doc.pages.empty()) L.form = std::move(doc.pages.front());
-    L.form.scaleWidth = L.pageWidth;
-    L.form.scaleHeight = L.pageHeight;
-    return L;
+
+    Status AddSlot(double x, double y, std::string font, double size) {
+        if (auto s = OnPaper(x, y, "データの位置"); !s) return s.error();
+        if (static_cast<int>(L_.formSlots.size()) >= kMaxFormSlots)
+            return r_.Bad("データの位置が " + std::to_string(kMaxFormSlots) + " を超えています。");
+        L_.formSlots.push_back({MapX(x), MapY(y), std::move(font), size});
+        return Ok();
+    }
+
+    // 1: the frame, whose corners the page set-up scales to the paper.
+    Status Frame() {
+        TRY_ASSIGN(x1, r_.Number("枠"));
+        TRY_ASSIGN(y1, r_.Number("枠"));
+        TRY_ASSIGN(x2, r_.Number("枠"));
+        TRY_ASSIGN(y2, r_.Number("枠"));
+        L_.frameX1 = x1;
+        L_.frameY1 = y1;
+        L_.frameX2 = x2;
+        L_.frameY2 = y2;
+        L_.shiftX = x1;
+        return Ok();
+    }
+
+    // 2: a line, 3: a box, in the pen in force.
+    Status Rule(bool box) {
+        TRY_ASSIGN(x1, r_.Number("線"));
+        TRY_ASSIGN(y1, r_.Number("線"));
+        TRY_ASSIGN(x2, r_.Number("線"));
+        TRY_ASSIGN(y2, r_.Number("線"));
+        if (auto s = OnPaper(x1, y1, "線"); !s) return s.error();
+        if (auto s = OnPaper(x2, y2, "線"); !s) return s.error();
+        pw_.DrawWidth = pen_.width;
+        pw_.DrawStyle = pen_.style;
+        // Lines and boxes land on whole twips.
+        const double a = std::round(MapX(x1)), b = std::round(MapY(y1));
+        const double c = std::round(MapX(x2)), d = std::round(MapY(y2));
+        if (box)
+            pw_.Box(a, b, c, d);
+        else
+            pw_.Line(a, b, c, d);
+        return Ok();
+    }
+
+    // 4: a printed text of the form itself.
+    Status Caption() {
+        TRY_ASSIGN(x, r_.Number("文字の位置"));
+        TRY_ASSIGN(y, r_.Number("文字の位置"));
+        TRY_ASSIGN(text, r_.Text("文字"));
+        if (auto s = OnPaper(x, y, "文字の位置"); !s) return s.error();
+        pw_.PrintAt(MapX(x), MapY(y), text);
+        return Ok();
+    }
+
+    // 5: the font for what follows.
+    Status Font() {
+        TRY_ASSIGN(font, r_.Text("書体"));
+        TRY_ASSIGN(size, r_.FontSize("文字の大きさ"));
+        pw_.FontName = font;
+        pw_.FontSize = size;
+        return Ok();
+    }
+
+    // 6: the pen. The first value picks the weight (below 3 a hairline, else a bold
+    // rule), the second the pattern as the report pens number them (0 solid, 2 dots).
+    Status PenRecord() {
+        TRY_ASSIGN(a, r_.Int16("線の属性"));
+        TRY_ASSIGN(b, r_.Int16("線の属性"));
+        pen_.width = a < 3 ? 1 : 4;
+        pen_.style = b;
+        return Ok();
+    }
+
+    // 7: the title, read and not printed.
+    Status Skip(std::initializer_list<const char*> texts) {
+        for (const char* what : texts) {
+            TRY_ASSIGN(text, r_.Text(what));
+            (void)text;
+        }
+        return Ok();
+    }
+
+    // 8: the orientation and paper, which scale the frame onto the page.
+    Status PageSetUp() {
+        TRY_ASSIGN(orientation, r_.Int16("用紙の向き"));
+        TRY_ASSIGN(paper, r_.Int16("用紙"));
+        TRY_ASSIGN(spare, r_.Int16("用紙"));
+        (void)spare;
+        L_.orientation = orientation == 1 ? 1 : 2;
+        double W = 0, H = 0;
+        if (PaperSize(paper, L_.orientation, W, H)) {
+            L_.paper = paper;
+            L_.pageWidth = W;
+            L_.pageHeight = H;
+            if (orientation == 1 || orientation == 2) {
+                if (L_.frameX2 == L_.frameX1 || L_.frameY2 == L_.frameY1)
+                    return r_.Bad("枠（レコード 1）の幅か高さが 0 です。");
+                L_.sx = W / (L_.frameX2 - L_.frameX1);
+                L_.sy = H / (L_.frameY2 - L_.frameY1);
+                scaled_ = true;
+            }
+        }
+        // From here the horizontal shift is 2 units; the scale keeps the width worked
+        // out from the frame's own left edge.
+        L_.shiftX = 2;
+        return Ok();
+    }
+
+    // 9: one data position with its font.
+    Status DataSlot() {
+        TRY_ASSIGN(x, r_.Number("データの位置"));
+        TRY_ASSIGN(y, r_.Number("データの位置"));
+        TRY_ASSIGN(font, r_.Text("書体"));
+        TRY_ASSIGN(size, r_.FontSize("文字の大きさ"));
+        if (!font.empty()) pw_.FontName = font;
+        if (size != 0) pw_.FontSize = size;
+        return AddSlot(x, y, font, size);
+    }
+
+    // 10: a grid of data positions, row by row, with 20 column positions.
+    Status Grid() {
+        TRY_ASSIGN(columns, r_.Int16("列数"));
+        TRY_ASSIGN(rows, r_.Int16("行数"));
+        TRY_ASSIGN(y0, r_.Int16("行の位置"));
+        TRY_ASSIGN(pitch, r_.Int16("行の間隔"));
+        TRY_ASSIGN(font, r_.Text("書体"));
+        TRY_ASSIGN(size, r_.FontSize("文字の大きさ"));
+        int xs[20];
+        for (int& x : xs) {
+            TRY_ASSIGN(v, r_.Int16("列の位置"));
+            x = v;
+        }
+        if (columns < 0 || columns > 20 || rows < 0)
+            return r_.Bad("表の列数か行数が正しくありません。");
+        for (int row = 1; row <= rows; ++row) {
+            for (int c = 1; c <= columns; ++c) {
+                // Only the grid's first slot carries the font; the rest print in it.
+                const bool first = row == 1 && c == 1;
+                if (auto s = AddSlot(xs[c - 1], y0 + (row - 1) * pitch,
+                                     first ? font : std::string(), first ? size : 0);
+                    !s)
+                    return s.error();
+            }
+        }
+        return Ok();
+    }
+
+    // 11: a note at a position, read and not printed.
+    Status SkipNote() {
+        TRY_ASSIGN(x, r_.Number("位置"));
+        TRY_ASSIGN(y, r_.Number("位置"));
+        (void)x;
+        (void)y;
+        return Skip({"文字"});
+    }
+
+    Reader r_;
+    FormLayout L_;
+    PrintDocument doc_;
+    PageWriter pw_;
+    Pen pen_;
+    bool scaled_ = false;
+};
+
+}  // namespace
+
+Result<FormLayout> ParseFormLayout(std::span<const std::byte> bytes, const std::string& name) {
+    return LayoutParser(bytes, name).Parse();
 }
 
 Result<FormLayout> LoadFormLayout(const std::filesystem::path& path) {

@@ -64,9 +64,9 @@ StatementForm::StatementForm(AppContext& app, int page, const QString& caption, 
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::NoFocus);
     }
-    connect(printOut_, &QPushButton::clicked, this, &StatementForm::PrintOut_Click);
-    connect(xySet_, &QPushButton::clicked, this, &StatementForm::XYSet_Click);
-    connect(endYesNo_, &QPushButton::clicked, this, &StatementForm::EndYesNo_Click);
+    connect(printOut_, &QPushButton::clicked, this, &StatementForm::PrintOut);
+    connect(xySet_, &QPushButton::clicked, this, &StatementForm::OpenPrintOffsets);
+    connect(endYesNo_, &QPushButton::clicked, this, &StatementForm::CloseForm);
     showPreview = [](StatementPreview& p) { p.exec(); };
     body_ = new QWidget(this);
     body_->setObjectName(QStringLiteral("Page"));
@@ -149,7 +149,7 @@ void StatementForm::Tell(const std::string& message) {
     if (!message.empty()) app_.prompt.MsgBox(message, MsgStyle::Exclamation, "エラー確認");
 }
 
-void StatementForm::PrintOut_Click() {
+void StatementForm::PrintOut() {
     // The box being edited counts as left, so the page prints what the screen shows.
     if (QWidget* f = focusWidget()) f->clearFocus();
     const std::string digit = kPageDigits[page_];
@@ -163,17 +163,17 @@ void StatementForm::PrintOut_Click() {
     if (preview->Rendered()) showPreview(*preview);
 }
 
-void StatementForm::XYSet_Click() {
+void StatementForm::OpenPrintOffsets() {
     if (app_.prompt.MsgBox("印刷座標の調整をしますか？", MsgStyle::YesNoWarning, "作業確認") !=
         Answer::Yes)
         return;
-    if (app_.forms == nullptr || !app_.forms->CanOpen(FormId::MentForm2)) return;
+    if (app_.forms == nullptr || !app_.forms->CanOpen(FormId::PrintOffsetsForm)) return;
     app_.state.OffsetOnlyMode = -1;
-    app_.forms->OpenForm(FormId::MentForm2, this);
+    app_.forms->OpenForm(FormId::PrintOffsetsForm, this);
     app_.state.OffsetOnlyMode = 0;
 }
 
-void StatementForm::EndYesNo_Click() {
+void StatementForm::CloseForm() {
     if (QWidget* f = focusWidget()) f->clearFocus();
     if (!Save()) {
         // The file stays as it was; the user may still close without saving.
@@ -184,7 +184,7 @@ void StatementForm::EndYesNo_Click() {
     accept();
 }
 
-void StatementForm::reject() { EndYesNo_Click(); }
+void StatementForm::reject() { CloseForm(); }
 
 FilteredLineEdit* StatementForm::AmountBox(const std::function<void()>& onLeave) {
     auto* box = new FilteredLineEdit(app_.prompt, this);

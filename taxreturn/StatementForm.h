@@ -40,9 +40,9 @@ class StatementForm : public QDialog {
     // The widget the page lays its sections out in; it scrolls inside the form.
     QWidget* Body() const { return body_; }
 
-    void PrintOut_Click();
-    void XYSet_Click();
-    void EndYesNo_Click();
+    void PrintOut();
+    void OpenPrintOffsets();
+    void CloseForm();
 
     // How the preview is shown: modally by default; tests look at it instead.
     std::function<void(StatementPreview&)> showPreview;

@@ -100,8 +100,8 @@ StatementPreview::StatementPreview(AppContext& app, int page, std::vector<SlotTe
     dataOnly_->setObjectName(QStringLiteral("DataOnly"));
     dataOnly_->setChecked(DataOnlySetting());
     connect(dataOnly_, &QCheckBox::toggled, this, [](bool on) { SetDataOnlySetting(on); });
-    connect(printOut_, &QPushButton::clicked, this, &StatementPreview::PrintOut_Click);
-    connect(endYesNo_, &QPushButton::clicked, this, &StatementPreview::EndYesNo_Click);
+    connect(printOut_, &QPushButton::clicked, this, &StatementPreview::PrintOut);
+    connect(endYesNo_, &QPushButton::clicked, this, &StatementPreview::CloseForm);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(printOut_);
@@ -135,7 +135,7 @@ PrintDocument StatementPreview::ForPrinter(const PrintDocument& doc) const {
                       paint.height() * 20, full.width() * 20, full.height() * 20);
 }
 
-void StatementPreview::PrintOut_Click() {
+void StatementPreview::PrintOut() {
     if (!rendered_) return;
     WaitCursor wait;
     SendToPrinter(app_, ForPrinter(dataOnly_->isChecked() ? dataOnlyDoc_ : withForm_));

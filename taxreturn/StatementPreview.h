@@ -46,8 +46,8 @@ class StatementPreview : public QDialog {
     QPushButton* endButton() const { return endYesNo_; }
     QCheckBox* dataOnlyBox() const { return dataOnly_; }
 
-    void PrintOut_Click();
-    void EndYesNo_Click() { accept(); }
+    void PrintOut();
+    void CloseForm() { accept(); }
 
     // The kept choice "data alone", from the user's settings.
     static bool DataOnlySetting();

@@ -75,6 +75,45 @@ constexpr std::array kRules = {
             "令和8年度税制改正の大綱（令和7年12月閣議決定）", false},
 
     // Depreciation.
+    // 定額法 for assets acquired from 2007-04-01: the rate of a useful life of n years is
+    // 1/n rounded up to thousandths (耐用年数省令 別表第八: 6 years 0.167, 15 years 0.067).
+    TaxRule{"depreciation.straight_line.rate_unit", 20070401, kRuleOpenEnd, 1, 1000,
+            "減価償却資産の耐用年数等に関する省令 別表第八; 国税庁 タックスアンサー No.2106", true},
+    // 旧定額法 for assets acquired up to 2007-03-31: the rate is 1/n cut to thousandths
+    // (別表第七: 6 years 0.166), applied to 90 % of the cost ...
+    TaxRule{"depreciation.old_straight_line.rate_unit", kRuleOpenStart, 20070331, 1, 1000,
+            "減価償却資産の耐用年数等に関する省令 別表第七; 国税庁 タックスアンサー No.2105", true},
+    TaxRule{"depreciation.old_straight_line.base", kRuleOpenStart, 20070331, 9, 10,
+            "所得税法施行令第120条第1項第1号イ(1); 国税庁 タックスアンサー No.2105", true},
+    // ... until the book value is 5 % of the cost; then (5 % of the cost - 1 yen) is spread
+    // equally over five years, ending at 1 yen.
+    TaxRule{"depreciation.old_straight_line.floor", kRuleOpenStart, 20070331, 5, 100,
+            "所得税法施行令第134条第1項第1号; 国税庁 タックスアンサー No.2105", true},
+    TaxRule{"depreciation.old_straight_line.final_years", kRuleOpenStart, 20070331, 5, 1,
+            "所得税法施行令第134条第2項; 国税庁 タックスアンサー No.2105 (注4)", true},
+    // A fraction of a yen of a year's depreciation is rounded up (所得税; 法人税 cuts it):
+    // (50,000 - 1) / 5 = 9,999.8 makes 10,000 for four years and 9,999 in the fifth.
+    // The agency's own filing system rounds so, the 95 % of the cost included.
+    TaxRule{"depreciation.fraction_rounded_up", kRuleOpenStart, kRuleOpenEnd, 1, 1,
+            "国税庁 確定申告書等作成コーナー「減価償却費の端数処理」(切上げ)", true},
+    // 一括償却資産: cost from 100,000 to under 200,000 yen, a third in each of three years.
+    TaxRule{"depreciation.lump_sum.lower", 19980401, kRuleOpenEnd, 100000, 1,
+            "所得税法施行令第139条第1項; 国税庁 確定申告書等作成コーナー「一括償却資産」", true},
+    TaxRule{"depreciation.lump_sum.upper", 19980401, kRuleOpenEnd, 200000, 1,
+            "所得税法施行令第139条第1項; 国税庁 確定申告書等作成コーナー「一括償却資産」", true},
+    TaxRule{"depreciation.lump_sum.years", 19980401, kRuleOpenEnd, 3, 1,
+            "所得税法施行令第139条第1項; 国税庁 確定申告書等作成コーナー「一括償却資産」", true},
+    // 少額減価償却資産 of a blue-return filer: cost under the limit, acquired in the period,
+    // all expensed in the year of use, up to the year's cap. The 令和8年度 reform outline
+    // proposes 400,000 yen and three more years.
+    TaxRule{"depreciation.small_asset.limit", 20060401, 20260331, 300000, 1,
+            "租税特別措置法第28条の2; 国税庁 確定申告書等作成コーナー「少額減価償却資産」", true},
+    TaxRule{"depreciation.small_asset.limit", 20260401, 20290331, 400000, 1,
+            "令和8年度税制改正の大綱 (令和7年12月26日閣議決定)", false},
+    TaxRule{"depreciation.small_asset.annual_cap", 20060401, 20260331, 3000000, 1,
+            "租税特別措置法第28条の2第1項; 国税庁 確定申告書等作成コーナー「少額減価償却資産」", true},
+    TaxRule{"depreciation.small_asset.annual_cap", 20260401, 20290331, 3000000, 1,
+            "令和8年度税制改正の大綱 (令和7年12月26日閣議決定)", false},
 };
 
 }  // namespace

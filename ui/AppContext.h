@@ -16,7 +16,7 @@ class PrinterHost;
 class HelpHost;
 class DocumentPrinter;
 
-// The nine toolbar buttons Img(0)..Img(8) of the main window, as forms see them.
+// The nine toolbar buttons ToolbarButton(0)..ToolbarButton(8) of the main window, as forms see them.
 class Toolbar {
 public:
     virtual ~Toolbar() = default;
@@ -40,9 +40,9 @@ inline constexpr int Summary = 8;
 // statement pages from the summary, the print-position form from the statement
 // pages) are opened by the shell through this.
 enum class FormId {
-    Getsuji, PrPrint, InDataPrPrint, Syukei1, Syukei2, Syukei3, MentForm2,
+    MonthlyTotalsForm, CashBookMonthPrintForm, IncomeMonthPrintForm, StatementPage1Form, StatementPage2Form, StatementPage3Form, PrintOffsetsForm,
     ItemAccounts,  // the items' balance-sheet accounts, from the item master
-    Syukei4,
+    StatementPage4Form,
 };
 // Where a journal entry was kept: a line of the cash book or a transfer slip.
 enum class EntrySource { CashBookLine, Slip };

@@ -13,7 +13,7 @@
 #include <QTest>
 #include <memory>
 
-#include "books/BookView.h"
+#include "books/BookViewForm.h"
 #include "books/SlipForm.h"
 #include "tests/books/BooksYear.h"
 #include "tests/books/SmallYear.h"
@@ -55,10 +55,10 @@ class BookLinks : public testing::WithSmallYear<testing::BooksYear> {
     }
     void TearDown() override { alive.reset(); }
     void OnView(std::function<void(QWidget*)> act, const QWidget* except) {
-        testing::OnNextModal(alive, except, std::move(act), QStringLiteral("BookView"));
+        testing::OnNextModal(alive, except, std::move(act), QStringLiteral("BookViewForm"));
     }
-    static int Row(const BookView& v) { return v.grid()->currentIndex().row(); }
-    static void Down(BookView& v, int times) {
+    static int Row(const BookViewForm& v) { return v.grid()->currentIndex().row(); }
+    static void Down(BookViewForm& v, int times) {
         for (int i = 0; i < times; ++i) Key(v.grid(), Qt::Key_Down);
     }
 
@@ -70,7 +70,7 @@ class BookLinks : public testing::WithSmallYear<testing::BooksYear> {
 };
 
 TEST_F(BookLinks, FromAJournalEntryToItsPostingsAndBackToTheEntryChosenThere) {
-    BookView j(app, BookView::Kind::Journal);
+    BookViewForm j(app, BookViewForm::Kind::Journal);
     ASSERT_TRUE(testing::ShowActive(&j));
     Down(j, 4);  // slip 1: 売掛金 / 売上
     ASSERT_EQ(Row(j), 4);
@@ -80,7 +80,7 @@ TEST_F(BookLinks, FromAJournalEntryToItsPostingsAndBackToTheEntryChosenThere) {
     QString account;
     int row = -1;
     OnView([&](QWidget* w) {
-        auto* ledger = static_cast<BookView*>(w);
+        auto* ledger = static_cast<BookViewForm*>(w);
         account = ledger->accountList()->currentText();
         row = Row(*ledger);
         Key(ledger->grid(), Qt::Key_Up);
@@ -94,7 +94,7 @@ TEST_F(BookLinks, FromAJournalEntryToItsPostingsAndBackToTheEntryChosenThere) {
 
     // F5: the debit account's ledger (現金) at line 1's posting, closed with F10.
     OnView([&](QWidget* w) {
-        auto* ledger = static_cast<BookView*>(w);
+        auto* ledger = static_cast<BookViewForm*>(w);
         account = ledger->accountList()->currentText();
         row = Row(*ledger);
         Key(ledger->grid(), Qt::Key_F10);
@@ -113,7 +113,7 @@ TEST_F(BookLinks, FromAJournalEntryToItsPostingsAndBackToTheEntryChosenThere) {
 }
 
 TEST_F(BookLinks, FromALedgerPostingToTheOtherAccountTheJournalAndTheSource) {
-    BookView l(app, BookView::Kind::Ledger);
+    BookViewForm l(app, BookViewForm::Kind::Ledger);
     ASSERT_TRUE(testing::ShowActive(&l));
     // 現金: 前期繰越, line 1, line 2, 合計.
     l.accountList()->setCurrentIndex(2);
@@ -137,7 +137,7 @@ TEST_F(BookLinks, FromALedgerPostingToTheOtherAccountTheJournalAndTheSource) {
     // F4: the journal at line 2 (row 3); its F7 asks for the line again, F10 closes.
     int row = -1;
     OnView([&](QWidget* w) {
-        auto* journal = static_cast<BookView*>(w);
+        auto* journal = static_cast<BookViewForm*>(w);
         row = Row(*journal);
         Key(journal->grid(), Qt::Key_F7);
         Key(journal->grid(), Qt::Key_F10);
@@ -156,8 +156,8 @@ TEST_F(BookLinks, FromALedgerPostingToTheOtherAccountTheJournalAndTheSource) {
 }
 
 TEST_F(BookLinks, AJournalOpenedFromTheCashBookGoesBackToItAtTheLineChosen) {
-    BookView j(app, BookView::Kind::Journal);
-    j.SetOpenedFrom(BookView::From::Menu, {EntrySource::CashBookLine});
+    BookViewForm j(app, BookViewForm::Kind::Journal);
+    j.SetOpenedFrom(BookViewForm::From::Menu, {EntrySource::CashBookLine});
     ASSERT_TRUE(j.ShowEntry({BookEntry::CashBook, 2}));
     ASSERT_TRUE(testing::ShowActive(&j));
     EXPECT_EQ(Row(j), 3);
@@ -175,7 +175,7 @@ TEST_F(BookLinks, AJournalOpenedFromTheCashBookGoesBackToItAtTheLineChosen) {
     // to the cash book, which is told line 1.
     j.grid()->setCurrentIndex(j.model()->index(3, 0));
     OnView([&](QWidget* w) {
-        auto* ledger = static_cast<BookView*>(w);
+        auto* ledger = static_cast<BookViewForm*>(w);
         Key(ledger->grid(), Qt::Key_Up);  // line 1
         Key(ledger->grid(), Qt::Key_F7);
     }, &j);
@@ -186,9 +186,9 @@ TEST_F(BookLinks, AJournalOpenedFromTheCashBookGoesBackToItAtTheLineChosen) {
 }
 
 TEST_F(BookLinks, ASourceScreenFurtherDownIsNotOpenedTwice) {
-    BookView j(app, BookView::Kind::Journal);
+    BookViewForm j(app, BookViewForm::Kind::Journal);
     // The cash book, a slip screen opened from its journal, and this journal over it.
-    j.SetOpenedFrom(BookView::From::Menu, {EntrySource::CashBookLine, EntrySource::Slip});
+    j.SetOpenedFrom(BookViewForm::From::Menu, {EntrySource::CashBookLine, EntrySource::Slip});
     ASSERT_TRUE(j.ShowEntry({BookEntry::CashBook, 1}));
     ASSERT_TRUE(testing::ShowActive(&j));
     Key(j.grid(), Qt::Key_F7);
@@ -213,7 +213,7 @@ TEST_F(BookLinks, F11OnTheSlipScreenOpensTheJournalAtThatSlipAndFollowsTheAnswer
     ASSERT_EQ(forms.journals.size(), 1u);
     EXPECT_EQ(forms.journals[0], std::make_pair(EntrySource::Slip, 1));
     EXPECT_EQ(f.grid()->currentIndex().row(), 0);
-    f.EndYesNo_Click();
+    f.CloseForm();
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "books/BookLinks.h"
-#include "books/BookViews.h"
+#include "books/BookRows.h"
 #include "tests/books/BooksYear.h"
 
 namespace tabulo {

@@ -19,14 +19,14 @@
 #include <functional>
 #include <memory>
 
-#include "books/BookView.h"
-#include "books/BookViews.h"
+#include "books/BookViewForm.h"
+#include "books/BookRows.h"
 #include "books/ItemAccountForm.h"
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
 #include "books/Slips.h"
 #include "cashbook/Overflow.h"
-#include "master/MasForm.h"
+#include "master/MasterForm.h"
 #include "platform/Prompt.h"
 #include "store/History.h"
 #include "tests/books/BooksYear.h"
@@ -290,7 +290,7 @@ TEST_F(BooksScreens, CtrlZUndoesTheLastSlipOperationsAndSaysWhyWhenItCannot) {
     const std::string first = ReadBytes(SlipBookPath(s));
     SlipForm f(app);
     ASSERT_TRUE(testing::ShowActive(&f));
-    EXPECT_EQ(f.button(SlipForm::Undo)->text(), QStringLiteral("元に戻す(Ctrl+Z)"));
+    EXPECT_EQ(f.button(SlipForm::UndoButton)->text(), QStringLiteral("元に戻す(Ctrl+Z)"));
 
     Type(f.field(SlipForm::FieldDate), QStringLiteral("130402"));
     Type(f.field(SlipForm::FieldDebit), QStringLiteral("130"));
@@ -362,7 +362,7 @@ TEST_F(BooksScreens, ADamagedSlipFileIsNamedAndNothingCanBeTyped) {
     EXPECT_FALSE(f.Loaded());
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_NE(prompt.shown[0].text.find("FURIKAE13.DAT"), std::string::npos);
-    EXPECT_FALSE(f.button(SlipForm::Keep)->isEnabled());
+    EXPECT_FALSE(f.button(SlipForm::KeepButton)->isEnabled());
     EXPECT_EQ(ReadBytes(SlipBookPath(s)), std::string("FRK1\x01"));
 }
 
@@ -512,7 +512,7 @@ TEST_F(BooksScreens, TheItemAccountsCancelWritesNothingAndTheMasterOpensThem) {
     FakeForms forms;
     app.forms = &forms;
     s.ItemTableEdit = s.ItemTable;
-    MasForm master(app);
+    MasterForm master(app);
     ASSERT_TRUE(testing::ShowActive(&master));
     Key(master.grid(), Qt::Key_F6);
     EXPECT_EQ(forms.opened, (std::vector<FormId>{FormId::ItemAccounts}));
@@ -529,7 +529,7 @@ class BooksViews : public testing::WithSmallYear<BooksScreens> {
 };
 
 TEST_F(BooksViews, TheJournalShowsTheOpeningsAndEveryEntryInDateOrder) {
-    BookView v(app, BookView::Kind::Journal);
+    BookViewForm v(app, BookViewForm::Kind::Journal);
     ASSERT_TRUE(testing::ShowActive(&v));
     ASSERT_TRUE(v.Loaded());
     EXPECT_EQ(v.windowTitle(), QStringLiteral("仕訳帳"));
@@ -552,7 +552,7 @@ TEST_F(BooksViews, TheJournalShowsTheOpeningsAndEveryEntryInDateOrder) {
 }
 
 TEST_F(BooksViews, TheLedgerOfTheAccountChosenByKeysRunsItsBalance) {
-    BookView v(app, BookView::Kind::Ledger);
+    BookViewForm v(app, BookViewForm::Kind::Ledger);
     ASSERT_TRUE(testing::ShowActive(&v));
     ASSERT_TRUE(v.Loaded());
     EXPECT_EQ(v.model()->rowCount(), 0);  // until an account is chosen
@@ -578,7 +578,7 @@ TEST_F(BooksViews, F8PrintsWhatTheViewShows) {
     testing::RecordingPrinter printer;
     app.output = &printer;
     {
-        BookView v(app, BookView::Kind::TrialBalance);
+        BookViewForm v(app, BookViewForm::Kind::TrialBalance);
         ASSERT_TRUE(testing::ShowActive(&v));
         Key(v.grid(), Qt::Key_F8);
         EXPECT_EQ(prompt.LastText(), "印刷しますか？");
@@ -597,7 +597,7 @@ TEST_F(BooksViews, F8PrintsWhatTheViewShows) {
     }
     {
         // The ledger prints the account chosen, and asks for one first.
-        BookView v(app, BookView::Kind::Ledger);
+        BookViewForm v(app, BookViewForm::Kind::Ledger);
         ASSERT_TRUE(testing::ShowActive(&v));
         Key(v.grid(), Qt::Key_F8);
         EXPECT_EQ(prompt.LastText(), "勘定科目を選択してください！");
@@ -609,7 +609,7 @@ TEST_F(BooksViews, F8PrintsWhatTheViewShows) {
         Key(v.grid(), Qt::Key_Escape);
     }
     // The journal answered No prints nothing.
-    BookView v(app, BookView::Kind::Journal);
+    BookViewForm v(app, BookViewForm::Kind::Journal);
     ASSERT_TRUE(testing::ShowActive(&v));
     prompt.Answer(Answer::No);
     Key(v.grid(), Qt::Key_F8);
@@ -619,7 +619,7 @@ TEST_F(BooksViews, F8PrintsWhatTheViewShows) {
 
 TEST_F(BooksViews, TheTrialBalanceSaysWhetherDebitsEqualCredits) {
     {
-        BookView v(app, BookView::Kind::TrialBalance);
+        BookViewForm v(app, BookViewForm::Kind::TrialBalance);
         ASSERT_TRUE(testing::ShowActive(&v));
         ASSERT_EQ(v.model()->rowCount(), 6);
         EXPECT_EQ(Row(v.model(), 2),
@@ -636,7 +636,7 @@ TEST_F(BooksViews, TheTrialBalanceSaysWhetherDebitsEqualCredits) {
     ASSERT_TRUE(SaveSlipBook(SlipBookPath(s), book).ok());
     Line("130111", NoAccount, 500);
     WriteLedger();
-    BookView v(app, BookView::Kind::TrialBalance);
+    BookViewForm v(app, BookViewForm::Kind::TrialBalance);
     ASSERT_TRUE(testing::ShowActive(&v));
     EXPECT_EQ(v.note()->text(),
               QString::fromUtf8(kBooksDoNotBalance) +

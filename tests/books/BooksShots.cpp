@@ -15,15 +15,15 @@
 #include <fstream>
 #include <iostream>
 
-#include "books/BookView.h"
+#include "books/BookViewForm.h"
 #include "books/BooksForms.h"
 #include "books/ItemAccountForm.h"
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
-#include "ebooks/DenshiForm.h"
+#include "ebooks/ElectronicBooksForm.h"
 #include "ebooks/ElectronicBooks.h"
-#include "master/MasForm.h"
-#include "taxreturn/Syukei2.h"
+#include "master/MasterForm.h"
+#include "taxreturn/StatementPage2Form.h"
 #include "platform/Fonts.h"
 #include "store/BinaryRecords.h"
 #include "store/SharedState.h"
@@ -153,28 +153,28 @@ int main(int argc, char** argv) {
         Shoot(&f, "itemaccountform");
     }
     {
-        MasForm f(app);
+        MasterForm f(app);
         Shoot(&f, "masform");
     }
     {
-        BookView v(app, BookView::Kind::Journal);
+        BookViewForm v(app, BookViewForm::Kind::Journal);
         Shoot(&v, "journal");
     }
     {
-        BookView v(app, BookView::Kind::Ledger);
+        BookViewForm v(app, BookViewForm::Kind::Ledger);
         v.accountList()->setCurrentIndex(2);
         Shoot(&v, "ledger");
     }
     {
-        BookView v(app, BookView::Kind::TrialBalance);
+        BookViewForm v(app, BookViewForm::Kind::TrialBalance);
         Shoot(&v, "trialbalance");
     }
     {
         // The journal with the cursor on a slip, and the ledger at its debit posting.
-        BookView v(app, BookView::Kind::Journal);
+        BookViewForm v(app, BookViewForm::Kind::Journal);
         v.ShowEntry({BookEntry::Slip, 1});
         Shoot(&v, "journal-at-slip");
-        BookView l(app, BookView::Kind::Ledger, &v);
+        BookViewForm l(app, BookViewForm::Kind::Ledger, &v);
         l.ShowEntry({BookEntry::Slip, 1});
         Shoot(&l, "ledger-at-posting");
     }
@@ -182,13 +182,13 @@ int main(int argc, char** argv) {
         // The electronic-books setting, switched on before the year's first change.
         s.HistoryClock = [] { return std::string("20010104090000"); };
         if (!SwitchElectronicBooks(s, true)) return 1;
-        DenshiForm f(app);
+        ElectronicBooksForm f(app);
         Shoot(&f, "denshiform");
     }
     {
         s.TaxReturnPath = data / "SHINKOKU.DAT";
         s.MonthlyItemTable[1][14] = 3000000;
-        Syukei2 f(app);
+        StatementPage2Form f(app);
         Shoot(&f, "syukei2");
     }
     for (const auto& b : prompt.shown) std::cerr << "message: " << b.text << "\n";

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "deposits/SelYokin.h"
-#include "deposits/YokinForm.h"
+#include "deposits/DepositChooser.h"
+#include "deposits/DepositBookForm.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/GridCellEditor.h"
-#include "master/MasForm.h"
+#include "master/MasterForm.h"
 #include "platform/Fonts.h"
 #include "ui/AppContext.h"
 #include "store/BinaryRecords.h"
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     }
     s.ItemTableEdit = s.ItemTable;
     {
-        tabulo::MasForm f(app);
+        tabulo::MasterForm f(app);
         f.resize(f.sizeHint());
         tabulo::testing::ShowActive(&f);
         f.grid()->setCurrentCell(4, 1);
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         b.CurrentTotal = -997649321;
         s.DepositBook = b;
         if (!tabulo::SaveDepositBook(s)) return 1;
-        tabulo::YokinForm f(app);
+        tabulo::DepositBookForm f(app);
         f.resize(f.sizeHint());
         tabulo::testing::ShowActive(&f);
         f.grid()->setCurrentCell(2, 4);
@@ -98,8 +98,7 @@ int main(int argc, char** argv) {
         f.grab().save(QString::fromStdString((out / "yokinform.png").string()));
     }
     {
-        s.SelectionResult = 3;
-        tabulo::SelYokin d(app);
+        tabulo::DepositChooser d(app, 3);
         d.resize(d.sizeHint());
         tabulo::testing::ShowActive(&d);
         QApplication::processEvents();

@@ -52,9 +52,10 @@ TEST_F(ItemLedger, SelectionListsTheItemsLinesWithTotalsAndOnlyTheIncomeLabel) {
     // Both totals exist; the screen shows the income one only.
     EXPECT_EQ(sel->incomeLabel, "        50");
     EXPECT_EQ(sel->expenseLabel, "");
-    EXPECT_EQ(s.PrintLineCount, 3);
-    EXPECT_EQ(s.PrintIncomeTotal, 50);
-    EXPECT_EQ(s.PrintExpenseTotal, 1234867);
+    const PrintTable t = ItemLedgerPrintTable(sel->rows, sel->income, sel->expense);
+    EXPECT_EQ(t.lineCount, 3);
+    EXPECT_EQ(t.incomeTotal, 50);
+    EXPECT_EQ(t.expenseTotal, 1234867);
 }
 
 TEST_F(ItemLedger, AnExpenseOnlyItemShowsTheExpenseAndAnUnusedItemShowsNothing) {
@@ -68,8 +69,9 @@ TEST_F(ItemLedger, AnExpenseOnlyItemShowsTheExpenseAndAnUnusedItemShowsNothing) 
     EXPECT_TRUE(unused->rows.empty());
     EXPECT_EQ(unused->incomeLabel, "");
     EXPECT_EQ(unused->expenseLabel, "");
-    EXPECT_EQ(s.PrintLineCount, 0);
-    PrintDocument doc = PrintItemLedger(s, prompt, 9);
+    const PrintTable t = ItemLedgerPrintTable(unused->rows, unused->income, unused->expense);
+    EXPECT_EQ(t.lineCount, 0);
+    PrintDocument doc = PrintItemLedger(s, prompt, t, 9);
     ASSERT_EQ(doc.pages.size(), 1u);
     ExpectLines(TextsAt(doc.pages[0], 179), {"T (26,179) 10.5  合　　　　計"});
     EXPECT_EQ(doc.name, "項目別集計 09");
@@ -78,10 +80,10 @@ TEST_F(ItemLedger, AnExpenseOnlyItemShowsTheExpenseAndAnUnusedItemShowsNothing) 
 TEST_F(ItemLedger, PrintoutHasTheYearsTitleBothTotalsAndAnEmptyBalanceColumn) {
     auto sel = SelectItemLines(s, 4);
     ASSERT_TRUE(sel.ok());
-    FillItemLedgerPrintColumns(s, sel->rows);
-    EXPECT_EQ(PrintCell(s, 0, 1), "08.04.01");
+    const PrintTable t = ItemLedgerPrintTable(sel->rows, sel->income, sel->expense);
+    EXPECT_EQ(t.Cell(0, 1), "08.04.01");
     EXPECT_EQ(ItemLedgerTitle(s), "令和 8年度項目別集計");
-    PrintDocument doc = PrintItemLedger(s, prompt, 4);
+    PrintDocument doc = PrintItemLedger(s, prompt, t, 4);
     EXPECT_EQ(doc.name, "項目別集計 04");
     ASSERT_EQ(doc.pages.size(), 1u);
     const PrintPage& page = doc.pages[0];
@@ -99,8 +101,6 @@ TEST_F(ItemLedger, PrintoutHasTheYearsTitleBothTotalsAndAnEmptyBalanceColumn) {
     for (const DrawOp& op : page.ops) {
         EXPECT_FALSE(op.kind == DrawKind::Text && op.x1 == 108) << "残: " << op.text;
     }
-    EXPECT_EQ(s.PrintTitle, "");
-    EXPECT_EQ(PrintCell(s, 0, 1), "");
 }
 
 TEST_F(ItemLedger, MoreLinesThanTheOldGridHeldAreAllListedAndPrinted) {
@@ -110,8 +110,8 @@ TEST_F(ItemLedger, MoreLinesThanTheOldGridHeldAreAllListedAndPrinted) {
     auto sel = SelectItemLines(s, 1);
     ASSERT_TRUE(sel.ok());
     EXPECT_EQ(sel->rows.size(), 1201u);
-    FillItemLedgerPrintColumns(s, sel->rows);
-    PrintDocument doc = PrintItemLedger(s, prompt, 1);
+    PrintDocument doc =
+        PrintItemLedger(s, prompt, ItemLedgerPrintTable(sel->rows, sel->income, sel->expense), 1);
     // 30 full pages and line 1201 alone on page 31, after 30 questions.
     ASSERT_EQ(doc.pages.size(), 31u);
     EXPECT_EQ(prompt.shown.size(), 30u);
@@ -131,8 +131,6 @@ TEST_F(ItemLedger, AnOverflowingTotalSelectsNothing) {
     auto sel = SelectItemLines(s, 1);
     ASSERT_FALSE(sel.ok());
     EXPECT_EQ(sel.error().code, FileErrorCode::Overflow);
-    EXPECT_EQ(s.PrintLineCount, 0);
-    EXPECT_EQ(s.PrintIncomeTotal, 0);
 }
 
 TEST(ItemLedgerList, EntriesAreTheNumberInTwoABlankAndTheName) {

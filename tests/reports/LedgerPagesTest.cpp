@@ -20,23 +20,24 @@ class LedgerPages : public ::testing::Test {
   protected:
     void SetUp() override {
         s.ReportTitleName = "山田商店";
-        s.PrintTitle = "令和 8年度項目別集計";
+        t.title = "令和 8年度項目別集計";
     }
     // Line n: date 08.04.dd, item 4, income n yen, remark "rN".
     void FillLines(int count) {
         for (int n = 1; n <= count; ++n) {
-            SetPrintCell(s, 0, n,
+            t.SetCell(0, n,
                          "08.04." + std::string(n < 10 ? "0" : "") + std::to_string(n % 100));
-            SetPrintCell(s, 1, n, "（水）");
-            SetPrintCell(s, 2, n, "  4");
-            SetPrintCell(s, 3, n, "売上");
-            SetPrintCell(s, 4, n, "       " + std::to_string(100 + n));
-            SetPrintCell(s, 5, n, "          ");
-            SetPrintCell(s, 6, n, "          ");
-            SetPrintCell(s, 7, n, "r" + std::to_string(n));
+            t.SetCell(1, n, "（水）");
+            t.SetCell(2, n, "  4");
+            t.SetCell(3, n, "売上");
+            t.SetCell(4, n, "       " + std::to_string(100 + n));
+            t.SetCell(5, n, "          ");
+            t.SetCell(6, n, "          ");
+            t.SetCell(7, n, "r" + std::to_string(n));
         }
     }
     SharedState s;
+    PrintTable t;
     FakePrompt prompt;
 };
 
@@ -65,7 +66,7 @@ std::vector<std::string> HeaderTexts(const char* pageLabel) {
 }
 
 TEST_F(LedgerPages, NoLinesPrintOnePageWithFrameHeaderAndAnEmptyFootLine) {
-    PrintDocument doc = PrintLedgerPages(s, prompt, 0, 2);
+    PrintDocument doc = PrintLedgerPages(s, prompt, t, 2);
     ASSERT_EQ(doc.pages.size(), 1u);
     EXPECT_EQ(doc.pages[0].scaleWidth, 160);
     EXPECT_EQ(doc.pages[0].scaleHeight, 193);
@@ -78,9 +79,9 @@ TEST_F(LedgerPages, NoLinesPrintOnePageWithFrameHeaderAndAnEmptyFootLine) {
 
 TEST_F(LedgerPages, FortyLinesFillOnePageWithoutAQuestion) {
     FillLines(40);
-    s.PrintIncomeTotal = 1234567;
-    s.PrintExpenseTotal = -5;
-    PrintDocument doc = PrintLedgerPages(s, prompt, 40, 2);
+    t.incomeTotal = 1234567;
+    t.expenseTotal = -5;
+    PrintDocument doc = (t.lineCount = 40, PrintLedgerPages(s, prompt, t, 2));
     ASSERT_EQ(doc.pages.size(), 1u);
     EXPECT_TRUE(prompt.shown.empty());
     // Row 1 at y 19, row 40 at y 175; blank amounts print nothing.
@@ -97,8 +98,8 @@ TEST_F(LedgerPages, FortyLinesFillOnePageWithoutAQuestion) {
 
 TEST_F(LedgerPages, TheFortyFirstLineAsksOnceAndOpensPageTwoWithIt) {
     FillLines(41);
-    s.PrintIncomeTotal = 100;
-    PrintDocument doc = PrintLedgerPages(s, prompt, 41, 2);
+    t.incomeTotal = 100;
+    PrintDocument doc = (t.lineCount = 41, PrintLedgerPages(s, prompt, t, 2));
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, " 2 ページを印刷しますか？");
     EXPECT_EQ(prompt.shown[0].style, MsgStyle::YesNoWarning);
@@ -118,31 +119,31 @@ TEST_F(LedgerPages, TheFortyFirstLineAsksOnceAndOpensPageTwoWithIt) {
 
 TEST_F(LedgerPages, NoAtThePageBreakEndsOnThePageJustFilledWithItsFootLine) {
     FillLines(81);
-    s.PrintIncomeTotal = 7000;
-    s.PrintExpenseTotal = 300;
+    t.incomeTotal = 7000;
+    t.expenseTotal = 300;
     prompt.Answer(Answer::No);
-    PrintDocument doc = PrintLedgerPages(s, prompt, 81, 2);
+    PrintDocument doc = (t.lineCount = 81, PrintLedgerPages(s, prompt, t, 2));
     ASSERT_EQ(prompt.shown.size(), 1u);
     ASSERT_EQ(doc.pages.size(), 1u);
     ExpectLines(TextsAt(doc.pages[0], 179),
                 {"T (26,179) 10.5  合　　　　計", "T (68,179) 10.5      7,000",
                  "T (88,179) 10.5        300"});
-    // The columns are handed back empty, also beyond the page that was printed.
-    EXPECT_EQ(PrintCell(s, 0, 1), "");
-    EXPECT_EQ(PrintCell(s, 7, 81), "");
+    // The table is the caller's: printing leaves it as it was.
+    EXPECT_EQ(t.Cell(0, 1), "08.04.01");
+    EXPECT_EQ(t.Cell(7, 81), "r81");
 }
 
 TEST_F(LedgerPages, CellsPrintWhatTheyHoldCutToSixteenBytes) {
-    SetPrintCell(s, 0, 1, "08.04.01");
+    t.SetCell(0, 1, "08.04.01");
     // 3 + 2 x 7 = 17 bytes: the seventh double-byte character is left out whole.
-    SetPrintCell(s, 3, 1, "ABC交通費旅費通信費");
-    SetPrintCell(s, 4, 1, "         0");
-    SetPrintCell(s, 5, 1, "");
-    SetPrintCell(s, 6, 1, "    -1,000");
-    SetPrintCell(s, 7, 1, "備考が長すぎる書き込みです");
-    s.PrintBalanceTotal = -1000;
-    s.PrintIncomeTotal = 999;  // not printed in balance mode
-    PrintDocument doc = PrintLedgerPages(s, prompt, 1, 1);
+    t.SetCell(3, 1, "ABC交通費旅費通信費");
+    t.SetCell(4, 1, "         0");
+    t.SetCell(5, 1, "");
+    t.SetCell(6, 1, "    -1,000");
+    t.SetCell(7, 1, "備考が長すぎる書き込みです");
+    t.balanceTotal = -1000;
+    t.incomeTotal = 999;  // not printed in balance mode
+    PrintDocument doc = (t.lineCount = 1, PrintLedgerPages(s, prompt, t, 1));
     ExpectLines(TextsAt(doc.pages[0], 19),
                 {"T (9,19) 10.5 08.04.01", "T (39,19) 10.5 ABC交通費旅費通",
                  "T (108,19) 10.5     -1,000", "T (127,19) 10.5 備考が長すぎる書"});
@@ -151,13 +152,13 @@ TEST_F(LedgerPages, CellsPrintWhatTheyHoldCutToSixteenBytes) {
 }
 
 TEST(PrintColumns, GrowOnDemandAndReadEmptyBeyondTheirEnd) {
-    SharedState s;
-    EXPECT_EQ(PrintCell(s, 3, 5000), "");
-    SetPrintCell(s, 3, 10000, "x");
-    EXPECT_EQ(PrintCell(s, 3, 10000), "x");
-    EXPECT_EQ(PrintCell(s, 3, 9999), "");
-    ClearPrintColumns(s, 10000);
-    EXPECT_EQ(PrintCell(s, 3, 10000), "");
+    PrintTable t;
+    EXPECT_EQ(t.Cell(3, 5000), "");
+    t.SetCell(3, 10000, "x");
+    EXPECT_EQ(t.Cell(3, 10000), "x");
+    EXPECT_EQ(t.Cell(3, 9999), "");
+    t.ClearLines(10000);
+    EXPECT_EQ(t.Cell(3, 10000), "");
 }
 
 }  // namespace

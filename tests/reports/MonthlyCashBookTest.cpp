@@ -71,7 +71,6 @@ TEST_F(MonthlyCashBook, AMonthWithoutLinesIsOnePageOfFrameHeaderAndNote) {
     EXPECT_EQ(rules[48], "L (128,14)-(128,182) s0 w3");
     ExpectLines(Texts(doc->pages[0]), Header("  1 Page"));
     EXPECT_TRUE(prompt.shown.empty());
-    EXPECT_EQ(s.PrintTitle, "");
 }
 
 TEST_F(MonthlyCashBook, DepositAndCarryOverLinesPrintButStayOutOfTheTotal) {
@@ -109,9 +108,6 @@ TEST_F(MonthlyCashBook, DepositAndCarryOverLinesPrintButStayOutOfTheTotal) {
     ExpectLines(TextsAt(page, 179),
                 {"T (25,179) 10.5  収　　支　　合　　計", "T (70,179) 10.5      1,700",
                  "T (90,179) 10.5      4,300", "T (110,179) 10.5     -2,600"});
-    EXPECT_EQ(s.PrintIncomeTotal, 1700);
-    EXPECT_EQ(s.PrintExpenseTotal, 4300);
-    EXPECT_EQ(s.PrintBalanceTotal, -2600);
 }
 
 TEST_F(MonthlyCashBook, FortyLinesOfTheMonthFillOnePage) {
@@ -150,7 +146,6 @@ TEST_F(MonthlyCashBook, NoAtThePageBreakPutsTheTotalsOnThePageJustPrinted) {
     ExpectLines(TextsAt(doc->pages[0], 179),
                 {"T (25,179) 10.5  収　　支　　合　　計", "T (70,179) 10.5        400",
                  "T (110,179) 10.5        400"});
-    EXPECT_EQ(PrintCell(s, 0, 1), "");
 }
 
 TEST_F(MonthlyCashBook, JanuaryIsPickedByCharactersThreeAndFourOfTheDate) {

@@ -22,15 +22,15 @@
 #include <sstream>
 
 #include "cashbook/Aggregation.h"
-#include "cashbook/DataInp.h"
+#include "cashbook/CashBookForm.h"
 #include "platform/PrinterHost.h"
-#include "reports/Getsuji.h"
-#include "reports/InDataPrPrint.h"
+#include "reports/MonthlyTotalsForm.h"
+#include "reports/IncomeMonthPrintForm.h"
 #include "reports/ItemLedger.h"
-#include "reports/Koumoku.h"
+#include "reports/ItemLinesForm.h"
 #include "reports/MonthlyCashBook.h"
 #include "reports/MonthlyIncome.h"
-#include "reports/PrPrint.h"
+#include "reports/CashBookMonthPrintForm.h"
 #include "reports/SummaryTable.h"
 #include "store/SharedState.h"
 #include "tests/cashbook/LedgerFixture.h"
@@ -93,13 +93,13 @@ struct RecordingOpener : FormOpener {
     explicit RecordingOpener(AppContext& app) : app(app) {}
     void OpenForm(FormId id, QWidget* parent) override {
         opened.push_back(id);
-        if (id == FormId::Getsuji) {
-            Getsuji g(app, parent);
+        if (id == FormId::MonthlyTotalsForm) {
+            MonthlyTotalsForm g(app, parent);
             for (int r = 0; r <= 51; ++r)
                 for (int c = 0; c < 16; ++c) summary[r][c] = g.CellText(r, c);
         }
     }
-    bool CanOpen(FormId id) const override { return id == FormId::Getsuji; }
+    bool CanOpen(FormId id) const override { return id == FormId::MonthlyTotalsForm; }
     AppContext& app;
     std::vector<FormId> opened;
     QString summary[52][16];
@@ -137,7 +137,7 @@ class ReportForms : public testing::LedgerFixture {
 };
 
 TEST_F(ReportForms, F7FromTheCashBookTotalsTheYearAndOpensTheFilledSummary) {
-    DataInp form(app);
+    CashBookForm form(app);
     Show(form);
     prompt.Answer(Answer::No);
     QTest::keyClick(Focus(form), Qt::Key_F7);
@@ -147,7 +147,7 @@ TEST_F(ReportForms, F7FromTheCashBookTotalsTheYearAndOpensTheFilledSummary) {
     EXPECT_TRUE(opener.opened.empty());
 
     QTest::keyClick(Focus(form), Qt::Key_F7);
-    ASSERT_EQ(opener.opened, std::vector<FormId>{FormId::Getsuji});
+    ASSERT_EQ(opener.opened, std::vector<FormId>{FormId::MonthlyTotalsForm});
     // April is grid column 5, July column 9, the year column 15.
     EXPECT_EQ(opener.summary[1][5], QStringLiteral("    12,000"));
     EXPECT_EQ(opener.summary[8][5], QStringLiteral("     3,000"));
@@ -159,14 +159,14 @@ TEST_F(ReportForms, F7FromTheCashBookTotalsTheYearAndOpensTheFilledSummary) {
     EXPECT_EQ(opener.summary[51][1], QStringLiteral("  合  計"));
     EXPECT_EQ(s.MonthlyItemTable[1][14], 14000);
     // The balances were worked out again and the page shows them: 5,000 + 12,000 - 3,000.
-    EXPECT_EQ(form.field(DataInp::ColZandaka, 3)->text(), QStringLiteral("    14,000"));
+    EXPECT_EQ(form.field(CashBookForm::ColBalance, 3)->text(), QStringLiteral("    14,000"));
 }
 
 TEST_F(ReportForms, F7WithABadDateReportsTheLineAndOpensNothing) {
     Load(H({"0200 00000000 00000000 00000000 00000000", "313330343032", kMon,
             "0100 e02e0000 00000000 00000000", kBlank16, "313330333032", kMon,
             "0800 00000000 b80b0000 00000000", kBlank16}));
-    DataInp form(app);
+    CashBookForm form(app);
     Show(form);
     QTest::keyClick(Focus(form), Qt::Key_F7);
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"集計作業をしますか？",
@@ -176,18 +176,18 @@ TEST_F(ReportForms, F7WithABadDateReportsTheLineAndOpensNothing) {
 }
 
 TEST_F(ReportForms, F8AndF9OpenTheMonthDialogs) {
-    DataInp form(app);
+    CashBookForm form(app);
     Show(form);
     QTest::keyClick(Focus(form), Qt::Key_F8);
     QTest::keyClick(Focus(form), Qt::Key_F9);
-    EXPECT_EQ(opener.opened, (std::vector<FormId>{FormId::PrPrint, FormId::InDataPrPrint}));
+    EXPECT_EQ(opener.opened, (std::vector<FormId>{FormId::CashBookMonthPrintForm, FormId::IncomeMonthPrintForm}));
 }
 
 TEST_F(ReportForms, SummaryShowsBlankZerosSeparatorsAndTheNetLineInAFixedPitchFace) {
     s.ItemTable[1].ItemName = "売上高（店頭・通信販売・卸売分）合計";
     s.MonthlyItemTable[1][1] = 1234567;
     s.MonthlyItemTable[51][14] = -45000;
-    Getsuji g(app);
+    MonthlyTotalsForm g(app);
     EXPECT_EQ(g.windowTitle(), QStringLiteral("月毎の項目別集計"));
     EXPECT_EQ(g.CellText(0, 2), QStringLiteral("　１月"));
     EXPECT_EQ(g.CellText(0, 8), QStringLiteral("中間集計"));
@@ -219,12 +219,12 @@ TEST_F(ReportForms, SummaryShowsBlankZerosSeparatorsAndTheNetLineInAFixedPitchFa
 TEST_F(ReportForms, SummaryPrintsBothPagesWithoutAQuestionBetweenThem) {
     s.MonthlyItemTable[1][1] = 1000;
     s.MonthlyItemTable[1][8] = 2000;
-    Getsuji g(app);
+    MonthlyTotalsForm g(app);
     prompt.Answer(Answer::No);
-    g.PrintOut_Click();
+    g.PrintOut();
     EXPECT_TRUE(printer.printed.empty());
 
-    g.PrintOut_Click();
+    g.PrintOut();
     EXPECT_EQ(prompt.Texts(),
               (std::vector<std::string>{"集計表を印刷しますか？", "集計表を印刷しますか？"}));
     EXPECT_EQ(prompt.shown.back().title, "印刷確認");
@@ -237,13 +237,13 @@ TEST_F(ReportForms, SummaryPrintsBothPagesWithoutAQuestionBetweenThem) {
     EXPECT_EQ(g.grid()->currentIndex().column(), 2);
 
     printer.failing = true;
-    g.PrintOut_Click();
+    g.PrintOut();
     EXPECT_EQ(prompt.LastText(), "プリンターのエラーです。印刷できません！");
     EXPECT_EQ(prompt.shown.back().style, MsgStyle::Ok);
 }
 
 TEST_F(ReportForms, ItemLedgerPicksAnItemFromTheListAndShowsItsLinesAndTotal) {
-    Koumoku k(app);
+    ItemLinesForm k(app);
     Show(k);
     for (int b : {0, 1, 2, 3, 4, 7})
         EXPECT_FALSE(toolbar.enabled[static_cast<std::size_t>(b)]) << b;
@@ -289,7 +289,6 @@ TEST_F(ReportForms, ItemLedgerPicksAnItemFromTheListAndShowsItsLinesAndTotal) {
     EXPECT_TRUE(printer.HasText(0, 0, "平成13年度項目別集計"));
     EXPECT_TRUE(printer.HasText(0, 0, "13.07.15"));
     EXPECT_TRUE(printer.HasText(0, 0, "     3,800"));
-    EXPECT_EQ(s.PrintTitle, "");
     EXPECT_EQ(k.itemList()->currentIndex(), 7);
 
     // F10 asks; No keeps the form, Yes gives back every button but 読み込み.
@@ -305,7 +304,7 @@ TEST_F(ReportForms, ItemLedgerPicksAnItemFromTheListAndShowsItsLinesAndTotal) {
 }
 
 TEST_F(ReportForms, CashBookMonthDialogStartsOnTodaysMonthAndPrintsTheChosenMonth) {
-    PrPrint d(app);
+    CashBookMonthPrintForm d(app);
     Show(d);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("出納簿印刷データ選択"));
     EXPECT_EQ(d.MonthText(), QStringLiteral("4"));
@@ -326,7 +325,6 @@ TEST_F(ReportForms, CashBookMonthDialogStartsOnTodaysMonthAndPrintsTheChosenMont
     EXPECT_TRUE(printer.HasText(0, 0, "平成13年04月度出納簿"));
     EXPECT_TRUE(printer.HasText(0, 0, "13.04.02"));
     EXPECT_FALSE(printer.HasText(0, 0, "13.07.15"));
-    EXPECT_EQ(s.PrintTitle, "");
     EXPECT_TRUE(d.isVisible());  // the dialog stays for another month
 
     d.monthBox()->setFocus();
@@ -356,7 +354,7 @@ std::string FortyOneAprilLines() {
 // left line 41 off the paper.
 TEST_F(ReportForms, MonthPrintoutTotalsOnlyTheLinesItPrinted) {
     Load(FortyOneAprilLines());
-    PrPrint d(app);
+    CashBookMonthPrintForm d(app);
     Show(d);
     ASSERT_EQ(d.MonthText(), QStringLiteral("4"));
 
@@ -383,7 +381,7 @@ TEST_F(ReportForms, MonthPrintoutTotalsOnlyTheLinesItPrinted) {
 }
 
 TEST_F(ReportForms, IncomeMonthDialogSaysWhenTheMonthHasNoLines) {
-    InDataPrPrint d(app);
+    IncomeMonthPrintForm d(app);
     Show(d);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("収入印刷データ選択"));
     EXPECT_EQ(d.printButton()->toolTip(), QStringLiteral("指定された月のデータを印刷"));
@@ -418,12 +416,14 @@ TEST_F(ReportForms, EachPrintoutPlaysIntoAPdfThatReadsAsItsGoldenText) {
     auto income = PrintMonthlyIncome(s, prompt, "04");
     ASSERT_TRUE(income.ok() && income->has_value());
     docs.emplace_back("income-04", **income);
-    FillSummaryPrintColumns(s, BuildSummaryGrid(s));
-    docs.emplace_back("summary", PrintSummaryTable(s, kSummaryCellCount));
+    docs.emplace_back("summary", PrintSummaryTable(s, SummaryPrintTable(BuildSummaryGrid(s)),
+                                                   kSummaryCellCount));
     auto item = SelectItemLines(s, 1);
     ASSERT_TRUE(item.ok());
-    FillItemLedgerPrintColumns(s, item->rows);
-    docs.emplace_back("item-01", PrintItemLedger(s, prompt, 1));
+    docs.emplace_back("item-01",
+                      PrintItemLedger(s, prompt,
+                                      ItemLedgerPrintTable(item->rows, item->income, item->expense),
+                                      1));
 
     PrinterHost host(dir.path());
     host.Printer().setOutputFormat(QPrinter::PdfFormat);

@@ -61,17 +61,17 @@ TEST_F(Summary, GridShowsTenCharacterAmountsBlanksForZeroAndTheNetLine) {
 }
 
 TEST_F(Summary, PrintColumnsTakeNamesCutToSixteenBytesAndTheCellsBlockByBlock) {
-    FillSummaryPrintColumns(s, BuildSummaryGrid(s));
-    EXPECT_EQ(PrintCell(s, 3, 1), "売上");
-    EXPECT_EQ(PrintCell(s, 3, 3), "ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(PrintCell(s, 3, 4), "あいうえおかきく");
-    EXPECT_EQ(PrintCell(s, 3, 51), "  合  計");
-    EXPECT_EQ(PrintCell(s, 4, 1), " 1,234,567");  // block 1, row 1
-    EXPECT_EQ(PrintCell(s, 4, 2), "          ");
-    EXPECT_EQ(PrintCell(s, 4, 6 * 51 + 51), "    -1,234");  // block 7, row 51
-    EXPECT_EQ(PrintCell(s, 4, 7 * 51 + 3), "       500");   // block 8 (July), row 3
-    EXPECT_EQ(PrintCell(s, 4, 714), "-12,345,678");         // block 14, row 51
-    EXPECT_EQ(PrintCell(s, 4, 715), "");
+    const PrintTable t = SummaryPrintTable(BuildSummaryGrid(s));
+    EXPECT_EQ(t.Cell(3, 1), "売上");
+    EXPECT_EQ(t.Cell(3, 3), "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(t.Cell(3, 4), "あいうえおかきく");
+    EXPECT_EQ(t.Cell(3, 51), "  合  計");
+    EXPECT_EQ(t.Cell(4, 1), " 1,234,567");  // block 1, row 1
+    EXPECT_EQ(t.Cell(4, 2), "          ");
+    EXPECT_EQ(t.Cell(4, 6 * 51 + 51), "    -1,234");  // block 7, row 51
+    EXPECT_EQ(t.Cell(4, 7 * 51 + 3), "       500");   // block 8 (July), row 3
+    EXPECT_EQ(t.Cell(4, 714), "-12,345,678");         // block 14, row 51
+    EXPECT_EQ(t.Cell(4, 715), "");
 }
 
 // Frame of both pages: X0 10, R 160; box to 172, 49 dotted rules 3 apart.
@@ -87,8 +87,7 @@ std::vector<std::string> FrameRules() {
 }
 
 TEST_F(Summary, PrintsTwoPagesWithoutAQuestionFromTheGridTexts) {
-    FillSummaryPrintColumns(s, BuildSummaryGrid(s));
-    PrintDocument doc = PrintSummaryTable(s, kSummaryCellCount);
+    PrintDocument doc = PrintSummaryTable(s, SummaryPrintTable(BuildSummaryGrid(s)), kSummaryCellCount);
     EXPECT_EQ(doc.name, "月別集計表");
     ASSERT_EQ(doc.pages.size(), 2u);
     testing::ExpectMincho(doc);
@@ -128,9 +127,6 @@ TEST_F(Summary, PrintsTwoPagesWithoutAQuestionFromTheGridTexts) {
                                      "T (138,169.5) 9.8     -1,234"});
     ExpectLines(TextsAt(p2, 169.5),
                 {"T (18,169.5) 9.8 損　　　益", "T (138,169.5) 9.8 -12,345,678"});
-    EXPECT_EQ(PrintCell(s, 4, 1), "");
-    EXPECT_EQ(PrintCell(s, 3, 1), "");
-    EXPECT_EQ(s.PrintTitle, "");
 }
 
 }  // namespace

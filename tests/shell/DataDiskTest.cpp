@@ -18,6 +18,7 @@
 #include "shell/DataDisk.h"
 #include "store/DataSet.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 #include "store/Restore.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
@@ -229,6 +230,37 @@ TEST_F(DataDisk, NextYearDiskCarriesTheElectronicBooksSettingWhenItIsOn) {
     before = Snapshot(year);
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
     EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "RIREKI14.DAT"));
+}
+
+// A stick swapped in the same drive is mounted where this year's was: the next year's
+// books must come from this year's disk, read before the swap, or the new disk would
+// get only what is in memory. Every file of the year goes over, as onto another drive.
+TEST_F(DataDisk, NextYearDiskOnADiskSwappedInTheSameDriveCarriesEveryFileOfTheBooks) {
+    // Item 2 (no line of the year uses it) on 普通預金 (106), the other 49 on none.
+    std::string accounts;
+    for (int item = 1; item <= 50; ++item)
+        accounts += std::to_string(item) + (item == 2 ? ",106\r\n" : ",0\r\n");
+    WriteBytes(year / "KAMOKU.DAT", accounts);
+    WriteBytes(year / "FURIKAE13.DAT",
+               FromHex("46524b31 0200 00000000 6500 88130000 2e01 88130000"));
+    const std::string history = FromHex("52524b31");  // a history of the year with no change
+    WriteBytes(year / "RIREKI13.DAT", history);
+    before = Snapshot(year);
+    const fs::path away = home.path() / "this-years-disk";
+    prompt.onShow = [&](const testing::ShownBox& box) {
+        if (box.title != "セット確認") return;
+        // Taking this year's disk out and putting an empty one in the same drive.
+        fs::rename(year, away);
+        fs::create_directories(year);
+    };
+    ASSERT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(ReadBytes(year / "DATE.DAT"), kDate14);
+    EXPECT_EQ(ReadBytes(year / "KAMOKU.DAT"), accounts);
+    EXPECT_EQ(ReadBytes(year / "FURIKAE14.DAT"),
+              FromHex("46524b31 0200 00000000 6500 70170000 2e01 70170000"));
+    EXPECT_EQ(ReadBytes(year / "RIREKI13.DAT"), history);
+    EXPECT_EQ(ReadBytes(year / "MASTER.DAT"), master);
+    EXPECT_EQ(Snapshot(away), before);
 }
 
 // A slip book the next year cannot be worked out from stops the disk before anything

@@ -155,13 +155,11 @@ TEST_F(Shell, SavingTheSettingsClearsTheYearAndWritesTheFile) {
     s.FiscalYear = 13;
     s.EraName = "平成";
     s.ItemTable[1].ItemName = "売上";
-    s.NameWork[3] = "left over";
 
     ASSERT_TRUE(SaveSettingsAndReset(s, {"b ", "3000", "1.5", "-2", "0"}, prompt, Env({})));
     EXPECT_EQ(s.DataLoaded, 0);
     EXPECT_EQ(s.FiscalYear, 0);
     EXPECT_EQ(s.ItemTable[1].ItemName, "");
-    EXPECT_EQ(s.NameWork[3], "");
     EXPECT_EQ(s.SetupLines[1], "B");
     EXPECT_EQ(s.PageLimit, 300);
     EXPECT_EQ(ReadBytes(home / "TAB_SET3.DAT"),

@@ -35,14 +35,14 @@
 #include "platform/SingleInstance.h"
 #include "platform/UrlOpener.h"
 #include "shell/About.h"
-#include "shell/BuTabulo.h"
+#include "shell/StartupWindow.h"
 #include "shell/CheckStartup.h"
 #include "shell/HelpWindow.h"
-#include "shell/MentForm.h"
-#include "shell/MentForm2.h"
-#include "shell/NendoInp.h"
+#include "shell/SettingsForm.h"
+#include "shell/PrintOffsetsForm.h"
+#include "shell/FiscalYearForm.h"
 #include "books/BookLinks.h"
-#include "shell/Tabulo.h"
+#include "shell/MainWindow.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
@@ -106,7 +106,7 @@ struct ShellForms : ::testing::Test {
 // ---- 環境設定 ----
 
 TEST_F(ShellForms, SettingsCapTheCountAndFillEmptyBoxes) {
-    MentForm form(ctx, nullptr);
+    SettingsForm form(ctx, nullptr);
     Activate(form);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("環境設定"));
     EXPECT_FALSE(toolbar.enabled[ToolButton::Read]);  // off while the settings are open
@@ -146,7 +146,7 @@ TEST_F(ShellForms, SettingsCapTheCountAndFillEmptyBoxes) {
 TEST_F(ShellForms, SavingTheSettingsFromAnyBoxWithF10ClearsTheLoadedYear) {
     s.DataLoaded = 1;
     s.FiscalYear = 13;
-    MentForm form(ctx, nullptr);
+    SettingsForm form(ctx, nullptr);
     Activate(form);
     form.Text1(2)->setFocus();
     form.Text1(2)->clear();
@@ -166,7 +166,7 @@ TEST_F(ShellForms, SavingTheSettingsFromAnyBoxWithF10ClearsTheLoadedYear) {
 
 TEST_F(ShellForms, CancellingTheSettingsAsksAndKeepsTheFile) {
     const std::string before = ReadBytes(home / "TAB_SET3.DAT");
-    MentForm form(ctx, nullptr);
+    SettingsForm form(ctx, nullptr);
     Activate(form);
     form.Text1(1)->setFocus();
     form.Text1(1)->clear();
@@ -186,7 +186,7 @@ TEST_F(ShellForms, PrintPositionFormLocksDriveAndCountAndOnlyWritesTheFile) {
     s.OffsetOnlyMode = -1;
     s.DataLoaded = 1;
     s.FiscalYear = 13;
-    MentForm2 form(ctx, nullptr);
+    PrintOffsetsForm form(ctx, nullptr);
     Activate(form);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("印刷座標設定"));
     EXPECT_FALSE(form.Text1(0)->isEnabled());
@@ -205,24 +205,24 @@ TEST_F(ShellForms, PrintPositionFormLocksDriveAndCountAndOnlyWritesTheFile) {
 
 TEST_F(ShellForms, FiscalYearFormProposesTheEraOfToday) {
     ctx.today = [] { return year{2026} / March / 1; };
-    NendoInp reiwa(ctx, nullptr);
+    FiscalYearForm reiwa(ctx, nullptr);
     EXPECT_EQ(reiwa.Text1()->text(), QStringLiteral("令和"));
     ctx.today = [] { return year{2018} / March / 1; };
-    NendoInp heisei(ctx, nullptr);
+    FiscalYearForm heisei(ctx, nullptr);
     EXPECT_EQ(heisei.Text1()->text(), QStringLiteral("平成"));
 }
 
 TEST_F(ShellForms, FiscalYearFormProposesThisYearOfTheEraSelectedForTyping) {
     ctx.today = [] { return year{2026} / March / 1; };
-    NendoInp reiwa(ctx, nullptr);
+    FiscalYearForm reiwa(ctx, nullptr);
     EXPECT_EQ(reiwa.Text2()->text(), QStringLiteral("8"));
     EXPECT_EQ(reiwa.Text2()->selectedText(), QStringLiteral("8"));
     ctx.today = [] { return year{2019} / April / 30; };
-    NendoInp heisei(ctx, nullptr);
+    FiscalYearForm heisei(ctx, nullptr);
     EXPECT_EQ(heisei.Text1()->text(), QStringLiteral("平成"));
     EXPECT_EQ(heisei.Text2()->text(), QStringLiteral("31"));
     ctx.today = [] { return year{2019} / May / 1; };
-    NendoInp first(ctx, nullptr);
+    FiscalYearForm first(ctx, nullptr);
     EXPECT_EQ(first.Text1()->text(), QStringLiteral("令和"));
     EXPECT_EQ(first.Text2()->text(), QStringLiteral("1"));
 }
@@ -230,7 +230,7 @@ TEST_F(ShellForms, FiscalYearFormProposesThisYearOfTheEraSelectedForTyping) {
 TEST_F(ShellForms, FiscalYearZeroOnlyBeepsAndOtherKeysAreRefused) {
     s.DataFolder = dataFolder;
     s.FiscalYearPath = dataFolder / "DATE.DAT";
-    NendoInp form(ctx, nullptr);
+    FiscalYearForm form(ctx, nullptr);
     Activate(form);
     form.Text2()->setFocus();
     QTest::keyClicks(form.Text2(), QStringLiteral("a-0"));
@@ -248,7 +248,7 @@ TEST_F(ShellForms, RegisteringTheFiscalYearWritesDateDat) {
     ctx.today = [] { return year{2018} / June / 1; };
     s.DataFolder = dataFolder;
     s.FiscalYearPath = dataFolder / "DATE.DAT";
-    NendoInp form(ctx, nullptr);
+    FiscalYearForm form(ctx, nullptr);
     Activate(form);
     form.Text2()->setFocus();
     QTest::keyClicks(form.Text2(), QStringLiteral("13"));  // replaces the proposed 30
@@ -262,9 +262,9 @@ TEST_F(ShellForms, RegisteringTheFiscalYearWritesDateDat) {
 
 // ---- The main window ----
 
-struct MainWindow : ShellForms {
-    Tabulo window{s, prompt, nullptr, nullptr};
-    MainWindow() { window.show(); }
+struct MainWindowTest : ShellForms {
+    MainWindow window{s, prompt, nullptr, nullptr};
+    MainWindowTest() { window.show(); }
     std::vector<bool> Buttons() {
         std::vector<bool> on;
         for (int i = 0; i < 9; ++i) on.push_back(window.IsButtonEnabled(i));
@@ -272,7 +272,7 @@ struct MainWindow : ShellForms {
     }
 };
 
-TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
+TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
     const auto menus = window.menuBar()->actions();
     ASSERT_EQ(menus.size(), 4);
@@ -321,49 +321,49 @@ TEST_F(MainWindow, HasTheMenusAndButtonsOfTheProgram) {
     const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
                           "預金データ入力", "環境設定", "プリンター設定", "終了"};
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(window.Img(i)->toolTip(), QString::fromUtf8(tips[i]));
-        EXPECT_FALSE(window.Img(i)->icon().isNull());
+        EXPECT_EQ(window.ToolbarButton(i)->toolTip(), QString::fromUtf8(tips[i]));
+        EXPECT_FALSE(window.ToolbarButton(i)->icon().isNull());
     }
 }
 
-TEST_F(MainWindow, DataFormsBeforeReadingAskForTheDataAndOpenNothing) {
+TEST_F(MainWindowTest, DataFormsBeforeReadingAskForTheDataAndOpenNothing) {
     for (int button : {1, 2, 3, 4}) {
         prompt.Clear();
-        QTest::mouseClick(window.Img(button), Qt::LeftButton);
+        QTest::mouseClick(window.ToolbarButton(button), Qt::LeftButton);
         ASSERT_EQ(prompt.shown.size(), 1u) << button;
         EXPECT_EQ(prompt.shown[0].text, "データを読み込んでください！！");
         EXPECT_EQ(prompt.shown[0].title, "エラー確認");
         EXPECT_EQ(prompt.shown[0].style, MsgStyle::Exclamation);
         EXPECT_EQ(window.LastButton(), button);
-        EXPECT_FALSE(window.Img(button)->isDown());
+        EXPECT_FALSE(window.ToolbarButton(button)->isDown());
         EXPECT_TRUE(window.findChildren<QDialog*>().isEmpty());
     }
     prompt.Clear();
-    window.MenuMaster_Click();
+    window.OpenMaster();
     EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
 }
 
-TEST_F(MainWindow, ReadingTheDataOpensTheDataButtonsAndClosesReadAndSettings) {
+TEST_F(MainWindowTest, ReadingTheDataOpensTheDataButtonsAndClosesReadAndSettings) {
     WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
-    QTest::mouseClick(window.Img(ToolButton::Read), Qt::LeftButton);
+    QTest::mouseClick(window.ToolbarButton(ToolButton::Read), Qt::LeftButton);
     EXPECT_EQ(s.DataLoaded, 1);
     EXPECT_EQ(s.FiscalYear, 13);
     EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, true, true, true, false, true, true, true}));
     // The read entry of the menu now only beeps.
     const int beeps = prompt.beeps;
-    window.MenuRead_Click();
+    window.ReadYear();
     EXPECT_EQ(prompt.beeps, beeps + 1);
 }
 
-TEST_F(MainWindow, AfterReadingTheButtonsOpenTheirForms) {
+TEST_F(MainWindowTest, AfterReadingTheButtonsOpenTheirForms) {
     WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
-    window.MenuRead_Click();
+    window.ReadYear();
     ASSERT_EQ(s.DataLoaded, 1);
     const std::pair<int, const char*> forms[] = {
-        {ToolButton::Input, "tabulo::DataInp"},
-        {ToolButton::Master, "tabulo::MasForm"},
-        {ToolButton::Deposits, "tabulo::YokinForm"},
-        {ToolButton::ItemLedger, "tabulo::Koumoku"},
+        {ToolButton::Input, "tabulo::CashBookForm"},
+        {ToolButton::Master, "tabulo::MasterForm"},
+        {ToolButton::Deposits, "tabulo::DepositBookForm"},
+        {ToolButton::ItemLedger, "tabulo::ItemLinesForm"},
     };
     for (const auto& [button, className] : forms) {
         QString opened;
@@ -371,25 +371,25 @@ TEST_F(MainWindow, AfterReadingTheButtonsOpenTheirForms) {
             opened = QString::fromLatin1(w->metaObject()->className());
             static_cast<QDialog*>(w)->done(QDialog::Rejected);
         });
-        QTest::mouseClick(window.Img(button), Qt::LeftButton);
+        QTest::mouseClick(window.ToolbarButton(button), Qt::LeftButton);
         EXPECT_EQ(opened, QString::fromLatin1(className));
-        EXPECT_FALSE(window.Img(button)->isDown());
+        EXPECT_FALSE(window.ToolbarButton(button)->isDown());
     }
 }
 
 // The electronic-books setting opens from the books' menu once a year is read; the
 // journal asked for from a line that makes no entry says so and opens nothing.
-TEST_F(MainWindow, TheSettingScreenAndTheJournalOfALineOpenOverTheWindow) {
+TEST_F(MainWindowTest, TheSettingScreenAndTheJournalOfALineOpenOverTheWindow) {
     WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
-    window.MenuRead_Click();
+    window.ReadYear();
     ASSERT_EQ(s.DataLoaded, 1);
     QString opened;
     OnNextModal([&opened](QWidget* w) {
         opened = QString::fromLatin1(w->metaObject()->className());
         static_cast<QDialog*>(w)->done(QDialog::Accepted);
     });
-    window.MenuDenshi_Click();
-    EXPECT_EQ(opened, QStringLiteral("tabulo::DenshiForm"));
+    window.OpenElectronicBooksSetting();
+    EXPECT_EQ(opened, QStringLiteral("tabulo::ElectronicBooksForm"));
 
     prompt.Clear();
     EXPECT_EQ(window.OpenJournalEntry(EntrySource::CashBookLine, 1, &window), std::nullopt);
@@ -397,25 +397,25 @@ TEST_F(MainWindow, TheSettingScreenAndTheJournalOfALineOpenOverTheWindow) {
 }
 
 // After a failed read the read button used to stay off, so only a restart could read.
-TEST_F(MainWindow, AFailedReadLeavesReadingAndSettingsOpenForAnotherTry) {
+TEST_F(MainWindowTest, AFailedReadLeavesReadingAndSettingsOpenForAnotherTry) {
     TempFolder media;
     s.SetupLines[1] = (media / "not-mounted").string();
     for (int i = 0; i < 3; ++i) prompt.Answer(Answer::Cancel);
-    window.MenuRead_Click();
+    window.ReadYear();
     EXPECT_EQ(s.DataLoaded, 0);
     ASSERT_FALSE(prompt.shown.empty());
     EXPECT_NE(prompt.shown[0].text.find("にデータディスクが準備されていません！！"), std::string::npos);
     EXPECT_EQ(Buttons(), (std::vector<bool>{true, true, true, true, true, true, true, true, true}));
     // The data forms still refuse.
     prompt.Clear();
-    window.MenuInp_Click();
+    window.OpenCashBook();
     EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
 }
 
 // A first start: the status bar says what to do; 読み込み on the fresh disk gives the
 // message, then the year form centred over the window with this year proposed, and
 // Enter registers it. Afterwards the caption and the status bar name the year.
-TEST_F(MainWindow, AFirstStartGuidesFromReadingToTheLoadedYear) {
+TEST_F(MainWindowTest, AFirstStartGuidesFromReadingToTheLoadedYear) {
     window.resize(800, 600);
     window.move(150, 90);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
@@ -425,7 +425,7 @@ TEST_F(MainWindow, AFirstStartGuidesFromReadingToTheLoadedYear) {
     QPoint formCentre, windowCentre;
     QString proposed;
     OnNextModal([&](QWidget* w) {
-        auto* form = qobject_cast<NendoInp*>(w);
+        auto* form = qobject_cast<FiscalYearForm*>(w);
         ASSERT_NE(form, nullptr);
         formCentre = form->frameGeometry().center();
         windowCentre = window.frameGeometry().center();
@@ -433,7 +433,7 @@ TEST_F(MainWindow, AFirstStartGuidesFromReadingToTheLoadedYear) {
         EXPECT_EQ(form->focusWidget(), form->Text2());  // the year is where typing goes
         QTest::keyClick(form->Text2(), Qt::Key_Return);
     });
-    QTest::mouseClick(window.Img(ToolButton::Read), Qt::LeftButton);
+    QTest::mouseClick(window.ToolbarButton(ToolButton::Read), Qt::LeftButton);
     EXPECT_EQ(prompt.shown.at(0).text, "年度ファイルが有りません！！");
     EXPECT_EQ(proposed, QStringLiteral("令和8"));
     EXPECT_LE((formCentre - windowCentre).manhattanLength(), 4)
@@ -447,7 +447,7 @@ TEST_F(MainWindow, AFirstStartGuidesFromReadingToTheLoadedYear) {
 }
 
 // The help menu has the page for a first start.
-TEST_F(MainWindow, TheHelpMenuOpensThePageForAFirstStart) {
+TEST_F(MainWindowTest, TheHelpMenuOpensThePageForAFirstStart) {
     struct PageNotes : HelpHost {
         std::vector<std::string> pages;
         void ShowContents() override { pages.push_back("contents"); }
@@ -455,7 +455,7 @@ TEST_F(MainWindow, TheHelpMenuOpensThePageForAFirstStart) {
         void ShowPage(const std::string& name) override { pages.push_back(name); }
         void CloseHelp() override {}
     } help;
-    Tabulo withHelp(s, prompt, nullptr, &help);
+    MainWindow withHelp(s, prompt, nullptr, &help);
     QAction* first = nullptr;
     for (QAction* a : withHelp.menuBar()->actions().back()->menu()->actions())
         if (a->text() == QStringLiteral("はじめて使うとき(&F)")) first = a;
@@ -467,7 +467,7 @@ TEST_F(MainWindow, TheHelpMenuOpensThePageForAFirstStart) {
 
 // After a printout into a PDF file, Ctrl+O hands that file to the desktop's viewer and
 // Ctrl+Shift+O its folder to the file manager.
-TEST_F(MainWindow, KeysOpenTheLastPdfAndThePdfFolder) {
+TEST_F(MainWindowTest, KeysOpenTheLastPdfAndThePdfFolder) {
     struct Urls : UrlOpener {
         std::vector<QUrl> opened;
         bool answer = true;
@@ -481,7 +481,7 @@ TEST_F(MainWindow, KeysOpenTheLastPdfAndThePdfFolder) {
     printer.Printer().setOutputFileName(
         QString::fromStdString((printer.DefaultPdfFolder() / "TABULO.pdf").string()));
     printer.SetClock([] { return std::string("20260603-1000"); });
-    Tabulo w(s, prompt, &printer, nullptr);
+    MainWindow w(s, prompt, &printer, nullptr);
     w.SetUrlOpener(&urls);
     Activate(w);
     EXPECT_FALSE(w.OpenPdfAction()->isEnabled());  // nothing printed yet
@@ -517,19 +517,19 @@ TEST_F(MainWindow, KeysOpenTheLastPdfAndThePdfFolder) {
     EXPECT_NE(prompt.LastText().find(pdf.string()), std::string::npos);
 }
 
-TEST_F(MainWindow, ReadingAFreshDiskAsksForTheYear) {
+TEST_F(MainWindowTest, ReadingAFreshDiskAsksForTheYear) {
     ctx.today = [] { return year{2026} / April / 1; };
     window.Context().today = ctx.today;
     bool asked = false;
     OnNextModal([&](QWidget* w) {
-        auto* form = qobject_cast<NendoInp*>(w);
+        auto* form = qobject_cast<FiscalYearForm*>(w);
         ASSERT_NE(form, nullptr);
         asked = true;
         EXPECT_EQ(form->Text1()->text(), QStringLiteral("令和"));
         form->Text2()->setText(QStringLiteral("8"));
         form->Touroku()->click();
     });
-    window.MenuRead_Click();
+    window.ReadYear();
     EXPECT_TRUE(asked);
     EXPECT_EQ(prompt.shown.at(0).text, "年度ファイルが有りません！！");
     EXPECT_EQ(s.DataLoaded, 1);
@@ -537,7 +537,7 @@ TEST_F(MainWindow, ReadingAFreshDiskAsksForTheYear) {
     EXPECT_EQ(ReadBytes(dataFolder / "DATE.DAT"), FromHex("38 2c 22 97df 9861 22 2c 30 0d0a"));
 }
 
-TEST_F(MainWindow, ClosingIsRefusedWhileAWorkFormHoldsTheBooks) {
+TEST_F(MainWindowTest, ClosingIsRefusedWhileAWorkFormHoldsTheBooks) {
     window.SetButtonEnabled(ToolButton::Read, false);
     window.SetButtonEnabled(ToolButton::Input, false);
     EXPECT_FALSE(window.close());
@@ -547,44 +547,44 @@ TEST_F(MainWindow, ClosingIsRefusedWhileAWorkFormHoldsTheBooks) {
     EXPECT_EQ(prompt.shown.back().title, "エラー確認");
 
     window.SetButtonEnabled(ToolButton::Input, true);
-    QSignalSpy ended(&window, &Tabulo::ended);
+    QSignalSpy ended(&window, &MainWindow::ended);
     EXPECT_TRUE(window.close());
     EXPECT_EQ(ended.count(), 1);
 }
 
-TEST_F(MainWindow, EndAsksFirst) {
-    QSignalSpy ended(&window, &Tabulo::ended);
+TEST_F(MainWindowTest, EndAsksFirst) {
+    QSignalSpy ended(&window, &MainWindow::ended);
     prompt.Answer(Answer::No);
-    QTest::mouseClick(window.Img(ToolButton::End), Qt::LeftButton);
+    QTest::mouseClick(window.ToolbarButton(ToolButton::End), Qt::LeftButton);
     EXPECT_EQ(prompt.LastText(), "終了しますか？");
     EXPECT_EQ(prompt.shown.back().title, "終了確認");
     EXPECT_EQ(prompt.shown.back().style, MsgStyle::YesNoWarning);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(ended.count(), 0);
 
-    window.MenuEnd_Click();  // answered Yes
+    window.EndProgram();  // answered Yes
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(ended.count(), 1);
 }
 
-TEST_F(MainWindow, SettingsCancelledBeforeReadingCloseTheFirstDataButtons) {
+TEST_F(MainWindowTest, SettingsCancelledBeforeReadingCloseTheFirstDataButtons) {
     OnNextModal([](QWidget* w) {
-        ASSERT_NE(qobject_cast<MentForm*>(w), nullptr);
+        ASSERT_NE(qobject_cast<SettingsForm*>(w), nullptr);
         QTest::keyClick(w, Qt::Key_F5);
     });
-    window.MenuMent_Click();
+    window.OpenSettings();
     EXPECT_EQ(prompt.LastText(), "中断しますか？");
     EXPECT_EQ(Buttons(), (std::vector<bool>{true, false, false, false, true, true, true, true, true}));
 }
 
-TEST_F(MainWindow, SummaryAsksBeforeTotallingAndNeedsTheData) {
-    window.Summary_Click();
+TEST_F(MainWindowTest, SummaryAsksBeforeTotallingAndNeedsTheData) {
+    window.OpenMonthlyTotals();
     EXPECT_EQ(prompt.LastText(), "データを読み込んでください！！");
     EXPECT_TRUE(window.IsButtonEnabled(ToolButton::Read));
 
     s.DataLoaded = 1;
     prompt.Answer(Answer::No);
-    window.Summary_Click();
+    window.OpenMonthlyTotals();
     EXPECT_EQ(prompt.LastText(), "月毎の項目別集計をしますか？");
     EXPECT_EQ(prompt.shown.back().title, "集計確認");
     EXPECT_TRUE(window.IsButtonEnabled(ToolButton::Read));
@@ -593,24 +593,24 @@ TEST_F(MainWindow, SummaryAsksBeforeTotallingAndNeedsTheData) {
         opened = QString::fromLatin1(w->metaObject()->className());
         static_cast<QDialog*>(w)->done(QDialog::Rejected);
     });
-    window.Summary_Click();
+    window.OpenMonthlyTotals();
     // The table held in memory is shown; nothing is totalled from the toolbar.
-    EXPECT_EQ(opened, QStringLiteral("tabulo::Getsuji"));
+    EXPECT_EQ(opened, QStringLiteral("tabulo::MonthlyTotalsForm"));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Read));
     EXPECT_FALSE(window.IsButtonEnabled(ToolButton::Settings));
 }
 
-TEST_F(MainWindow, DiskActionsFromTheMenuAskAndStopAtEachNo) {
-    window.MenuBackUp_Click();
+TEST_F(MainWindowTest, DiskActionsFromTheMenuAskAndStopAtEachNo) {
+    window.CreateNextYearDisk();
     EXPECT_EQ(prompt.LastText(), "ファイルを読み込まないと翌年度のデータディスクは作成出来ません！！");
     prompt.Answer(Answer::No);
-    window.MenuCopy_Click();
+    window.BackUpDataDisk();
     EXPECT_EQ(prompt.LastText(), "データディスクのバックアップしますか？");
     EXPECT_FALSE(fs::exists(home.path() / "KEIRIDATA3"));
 
     // Reading the year makes its automatic copy.
     WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
-    window.MenuRead_Click();
+    window.ReadYear();
     ASSERT_EQ(s.DataLoaded, 1);
     ASSERT_TRUE(fs::exists(home.path() / "backup"));
     int copies = 0;
@@ -629,18 +629,18 @@ TEST_F(MainWindow, DiskActionsFromTheMenuAskAndStopAtEachNo) {
 
     prompt.Clear();
     prompt.Answer(Answer::No);
-    window.MenuBackUp_Click();
+    window.CreateNextYearDisk();
     EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"翌年度のデータディスクを作成しますか？"});
     prompt.Clear();
     prompt.Answer(Answer::Yes);
     prompt.Answer(Answer::No);
-    window.MenuBackUp_Click();
+    window.CreateNextYearDisk();
     ASSERT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(prompt.shown[1].title, "セット確認");
     prompt.Clear();
     prompt.Answer(Answer::Yes);
     prompt.Answer(Answer::No);
-    window.MenuCopy_Click();
+    window.BackUpDataDisk();
     EXPECT_EQ(prompt.LastText(), "作業を中止しました。");
     EXPECT_EQ(folderBytes(), before);
 }
@@ -649,7 +649,7 @@ TEST_F(MainWindow, DiskActionsFromTheMenuAskAndStopAtEachNo) {
 
 TEST(StartupWindow, RunsTheStartUpOnceAfterShowingCentred) {
     int runs = 0;
-    BuTabulo window([&runs] { ++runs; });
+    StartupWindow window([&runs] { ++runs; });
     EXPECT_EQ(runs, 0);  // nothing runs before the window is shown
     window.show();
     QTRY_COMPARE(runs, 1);
@@ -691,13 +691,13 @@ struct CountingHelp : HelpHost {
 
 TEST_F(ShellForms, HelpMenuOpensTheBookAndEndingClosesIt) {
     CountingHelp help;
-    Tabulo window(s, prompt, nullptr, &help);
+    MainWindow window(s, prompt, nullptr, &help);
     window.show();
-    window.h1item_Click();
-    window.h2item_Click();
+    window.ShowHelpContents();
+    window.ShowHelpOnHelp();
     EXPECT_EQ(help.contents, 1);
     EXPECT_EQ(help.usage, 1);
-    window.MenuEnd_Click();
+    window.EndProgram();
     EXPECT_EQ(help.closed, 1);
 }
 
@@ -755,9 +755,9 @@ bool CheckModal(const std::function<void()>& open, const QWidget* over) {
 // The page-2 statement screen was taller than a laptop's screen and the help window
 // opened at the screen's corner. Every window now fits 1366 x 768 (scrolling where it
 // must), can be resized, and opens centred over the main window.
-TEST_F(MainWindow, EveryWindowFitsASmallScreenResizesAndOpensOverTheMainWindow) {
+TEST_F(MainWindowTest, EveryWindowFitsASmallScreenResizesAndOpensOverTheMainWindow) {
     WriteBytes(dataFolder / "DATE.DAT", kDateDat13);
-    window.MenuRead_Click();
+    window.ReadYear();
     ASSERT_EQ(s.DataLoaded, 1);
     const QRect area = window.screen()->availableGeometry();
     window.resize(area.width() / 2, area.height() / 2);
@@ -769,19 +769,19 @@ TEST_F(MainWindow, EveryWindowFitsASmallScreenResizesAndOpensOverTheMainWindow) 
          {ToolButton::Input, ToolButton::Master, ToolButton::Deposits, ToolButton::ItemLedger}) {
         SCOPED_TRACE(button);
         EXPECT_TRUE(
-            CheckModal([&] { QTest::mouseClick(window.Img(button), Qt::LeftButton); }, &window));
+            CheckModal([&] { QTest::mouseClick(window.ToolbarButton(button), Qt::LeftButton); }, &window));
     }
-    for (FormId id : {FormId::Getsuji, FormId::PrPrint, FormId::InDataPrPrint, FormId::Syukei1,
-                      FormId::Syukei2, FormId::Syukei3, FormId::Syukei4, FormId::MentForm2}) {
+    for (FormId id : {FormId::MonthlyTotalsForm, FormId::CashBookMonthPrintForm, FormId::IncomeMonthPrintForm, FormId::StatementPage1Form,
+                      FormId::StatementPage2Form, FormId::StatementPage3Form, FormId::StatementPage4Form, FormId::PrintOffsetsForm}) {
         SCOPED_TRACE(static_cast<int>(id));
         EXPECT_TRUE(CheckModal([&] { window.OpenForm(id, &window); }, &window));
     }
     About about(ctx, &window);
     EXPECT_TRUE(CheckModal([&] { about.exec(); }, &window));
-    MentForm settings(ctx, &window);
+    SettingsForm settings(ctx, &window);
     EXPECT_TRUE(CheckModal([&] { settings.exec(); }, &window));
     // The fiscal-year form's place is its own; its size is checked with the rest.
-    NendoInp year(ctx, &window);
+    FiscalYearForm year(ctx, &window);
     ExpectFitsAndSitsOver(&year, nullptr);
 
     // The help opens from the main window's menu, with the main window active.

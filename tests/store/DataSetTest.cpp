@@ -100,7 +100,6 @@ TEST_F(DataSetTest, PathsCarryTheTwoDigitYearTag) {
     EXPECT_EQ(s.MasterPath, disk / "MASTER.DAT");
     EXPECT_EQ(s.TaxReturnPath, disk / "SHINKOKU.DAT");
     EXPECT_EQ(s.LedgerPath, disk / "KEIRI05.DAT");
-    EXPECT_EQ(s.LedgerPath2, disk / "KEIRI05.DA2");
     EXPECT_EQ(s.DepositPath, disk / "YOKIN05.DAT");
 }
 

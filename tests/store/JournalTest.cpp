@@ -6,6 +6,7 @@
 #include "platform/FileOps.h"
 #include "store/DataSet.h"
 #include "store/Journal.h"
+#include "store/RollbackJournal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"

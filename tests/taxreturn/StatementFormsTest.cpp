@@ -21,10 +21,10 @@
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "taxreturn/StatementPreview.h"
-#include "taxreturn/Syukei1.h"
-#include "taxreturn/Syukei2.h"
-#include "taxreturn/Syukei3.h"
-#include "taxreturn/Syukei4.h"
+#include "taxreturn/StatementPage1Form.h"
+#include "taxreturn/StatementPage2Form.h"
+#include "taxreturn/StatementPage3Form.h"
+#include "taxreturn/StatementPage4Form.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
 #include "tests/support/RecordingPrinter.h"
@@ -115,7 +115,7 @@ class StatementForms : public ::testing::Test {
 
 TEST_F(StatementForms, Page1TypedClosingStockMovesTheLinesAndIsSaved) {
     {
-        Syukei1 form(app);
+        StatementPage1Form form(app);
         ASSERT_TRUE(form.Loaded());
         Show(form);
         EXPECT_EQ(form.windowTitle(), QStringLiteral("青色申告書１ページ"));
@@ -140,14 +140,14 @@ TEST_F(StatementForms, Page1TypedClosingStockMovesTheLinesAndIsSaved) {
         EXPECT_EQ(form.Gaku(33)->text(), QStringLiteral("   599,000"));
         EXPECT_EQ(form.Gaku(43)->text(), QStringLiteral("   599,000"));
         EXPECT_EQ(form.Gaku(45)->text(), QStringLiteral("   499,000"));
-        Shot(form, "Syukei1.png");
+        Shot(form, "StatementPage1Form.png");
 
         // More than 8 characters: a beep and 0.
         Type(form.Gaku(2), QStringLiteral("123456789"));
         EXPECT_EQ(form.Gaku(2)->text(), QStringLiteral("         0"));
         EXPECT_EQ(prompt.beeps, 2);
 
-        form.EndYesNo_Click();
+        form.CloseForm();
     }
     const auto lines = FileLines(s.TaxReturnPath);
     ASSERT_EQ(lines.size(), 97u);
@@ -156,13 +156,13 @@ TEST_F(StatementForms, Page1TypedClosingStockMovesTheLinesAndIsSaved) {
     EXPECT_EQ(lines[19], "100000");  // the deduction, written with the new file
 
     // Read back on the next opening.
-    Syukei1 again(app);
+    StatementPage1Form again(app);
     EXPECT_EQ(again.Gaku(5)->text(), QStringLiteral("   100,000"));
     EXPECT_EQ(again.Gaku(45)->text(), QStringLiteral("   499,000"));
 }
 
 TEST_F(StatementForms, Page1PrintAsksSavesAndPreviewsTheWholePage) {
-    Syukei1 form(app);
+    StatementPage1Form form(app);
     Show(form);
     StatementPreview* seen = nullptr;
     form.showPreview = [&](StatementPreview& p) {
@@ -171,7 +171,7 @@ TEST_F(StatementForms, Page1PrintAsksSavesAndPreviewsTheWholePage) {
         // Optional screenshot of the preview, to look at: TABULO_SHOTS=<folder>.
         if (const char* shots = std::getenv("TABULO_SHOTS")) {
             p.show();
-            p.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/Print1Page.png"));
+            p.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/StatementPage1Print.png"));
         }
         const auto& ops = p.Document().pages.at(0).ops;
         bool navyForm = false;
@@ -193,26 +193,26 @@ TEST_F(StatementForms, Page1PrintAsksSavesAndPreviewsTheWholePage) {
         EXPECT_TRUE(StatementPreview::DataOnlySetting());
     };
     s.MonthlyItemTable[1][14] = 0;  // no sales this year
-    Syukei1 empty(app);
+    StatementPage1Form empty(app);
     empty.showPreview = form.showPreview;
     prompt.Answer(Answer::No);
-    empty.PrintOut_Click();
+    empty.PrintOut();
     EXPECT_EQ(prompt.LastText(),
               "１ページを印刷します。\r\n申告書の１ページをプリンターにセットしてください");
     EXPECT_EQ(prompt.shown.back().title, "印刷確認");
     EXPECT_EQ(seen, nullptr);
     EXPECT_FALSE(std::filesystem::exists(s.TaxReturnPath));  // No: nothing saved
-    empty.PrintOut_Click();
+    empty.PrintOut();
     EXPECT_NE(seen, nullptr);
     EXPECT_TRUE(std::filesystem::exists(s.TaxReturnPath));
 }
 
 TEST_F(StatementForms, AMissingLayoutIsNamedAndNothingPrints) {
     s.ProgramFolder = dir.path();
-    Syukei3 form(app);
+    StatementPage3Form form(app);
     bool previewed = false;
     form.showPreview = [&](StatementPreview&) { previewed = true; };
-    form.PrintOut_Click();
+    form.PrintOut();
     EXPECT_FALSE(previewed);
     EXPECT_TRUE(printer.printed.empty());
     EXPECT_NE(prompt.LastText().find("shinkoku-3.FRW"), std::string::npos);
@@ -220,18 +220,18 @@ TEST_F(StatementForms, AMissingLayoutIsNamedAndNothingPrints) {
 }
 
 TEST_F(StatementForms, OffsetsOpenThePrintPositionFormLocked) {
-    Syukei2 form(app);
-    form.XYSet_Click();
+    StatementPage2Form form(app);
+    form.OpenPrintOffsets();
     EXPECT_EQ(prompt.LastText(), "印刷座標の調整をしますか？");
     EXPECT_EQ(prompt.shown.back().title, "作業確認");
-    ASSERT_EQ(opener.opened, std::vector<FormId>{FormId::MentForm2});
+    ASSERT_EQ(opener.opened, std::vector<FormId>{FormId::PrintOffsetsForm});
     EXPECT_EQ(opener.modeWhileOpen, -1);
     EXPECT_EQ(s.OffsetOnlyMode, 0);
 }
 
 TEST_F(StatementForms, Page2MonthlySectionAndAWageRowSavedAndReadBack) {
     {
-        Syukei2 form(app);
+        StatementPage2Form form(app);
         ASSERT_TRUE(form.Loaded());
         Show(form);
         EXPECT_EQ(form.Gaku(1)->text(), QStringLiteral("   200,000"));
@@ -241,23 +241,23 @@ TEST_F(StatementForms, Page2MonthlySectionAndAWageRowSavedAndReadBack) {
         EXPECT_EQ(form.SyukeiBox(11)->text(), QStringLiteral("   100,000"));
         EXPECT_EQ(form.SyukeiBox(7)->text(), QStringLiteral("   499,000"));  // page 1's line 43
 
-        form.Employee(1, Syukei2::Name)->setText(QStringLiteral("佐藤一郎"));
-        Type(form.Employee(1, Syukei2::Nenrei), QStringLiteral("30"));
-        Type(form.Employee(1, Syukei2::Gtuki), QStringLiteral("12"));
-        Type(form.Employee(1, Syukei2::KyuRyo), QStringLiteral("2400000"));
-        Type(form.Employee(1, Syukei2::Syouyo), QStringLiteral("300000"));
-        Type(form.Employee(1, Syukei2::Gensen), QStringLiteral("45600"));
-        EXPECT_EQ(form.Employee(1, Syukei2::KyuRyo)->text(), QStringLiteral(" 2,400,000"));
-        EXPECT_EQ(form.Employee(1, Syukei2::Goukei)->text(), QStringLiteral(" 2,700,000"));
-        EXPECT_EQ(form.Employee(7, Syukei2::Goukei)->text(), QStringLiteral(" 2,700,000"));
-        EXPECT_EQ(form.Employee(7, Syukei2::Gensen)->text(), QStringLiteral("    45,600"));
-        Type(form.Employee(2, Syukei2::KyuRyo), QStringLiteral("0"));
-        EXPECT_EQ(form.Employee(2, Syukei2::KyuRyo)->text(), QString());  // 0 shows empty
+        form.Employee(1, StatementPage2Form::Name)->setText(QStringLiteral("佐藤一郎"));
+        Type(form.Employee(1, StatementPage2Form::Nenrei), QStringLiteral("30"));
+        Type(form.Employee(1, StatementPage2Form::Gtuki), QStringLiteral("12"));
+        Type(form.Employee(1, StatementPage2Form::KyuRyo), QStringLiteral("2400000"));
+        Type(form.Employee(1, StatementPage2Form::Syouyo), QStringLiteral("300000"));
+        Type(form.Employee(1, StatementPage2Form::Gensen), QStringLiteral("45600"));
+        EXPECT_EQ(form.Employee(1, StatementPage2Form::KyuRyo)->text(), QStringLiteral(" 2,400,000"));
+        EXPECT_EQ(form.Employee(1, StatementPage2Form::Goukei)->text(), QStringLiteral(" 2,700,000"));
+        EXPECT_EQ(form.Employee(7, StatementPage2Form::Goukei)->text(), QStringLiteral(" 2,700,000"));
+        EXPECT_EQ(form.Employee(7, StatementPage2Form::Gensen)->text(), QStringLiteral("    45,600"));
+        Type(form.Employee(2, StatementPage2Form::KyuRyo), QStringLiteral("0"));
+        EXPECT_EQ(form.Employee(2, StatementPage2Form::KyuRyo)->text(), QString());  // 0 shows empty
         Type(form.SyukeiBox(1), QStringLiteral("20000"));
         Type(form.SyukeiBox(4), QStringLiteral("30000"));
         EXPECT_EQ(form.SyukeiBox(5)->text(), QStringLiteral("    50,000"));
-        Shot(form, "Syukei2.png");
-        form.EndYesNo_Click();
+        Shot(form, "StatementPage2Form.png");
+        form.CloseForm();
     }
     const auto lines = FileLines(s.TaxReturnPath);
     ASSERT_EQ(lines.size(), 97u);
@@ -269,15 +269,15 @@ TEST_F(StatementForms, Page2MonthlySectionAndAWageRowSavedAndReadBack) {
     EXPECT_EQ(lines[13], "50000");
     EXPECT_EQ(lines[15], "499000");
 
-    Syukei2 again(app);
-    EXPECT_EQ(again.Employee(1, Syukei2::Name)->text(), QStringLiteral("佐藤一郎"));
-    EXPECT_EQ(again.Employee(1, Syukei2::Goukei)->text(), QStringLiteral(" 2,700,000"));
+    StatementPage2Form again(app);
+    EXPECT_EQ(again.Employee(1, StatementPage2Form::Name)->text(), QStringLiteral("佐藤一郎"));
+    EXPECT_EQ(again.Employee(1, StatementPage2Form::Goukei)->text(), QStringLiteral(" 2,700,000"));
     EXPECT_EQ(again.SyukeiBox(5)->text(), QStringLiteral("    50,000"));
 }
 
 TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
     {
-        Syukei3 form(app);
+        StatementPage3Form form(app);
         ASSERT_TRUE(form.Loaded());
         Show(form);
         // The interest table's column reads 算入 (the old caption had 参入), in the
@@ -289,37 +289,37 @@ TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
                                l->text().endsWith(QStringLiteral("必要経費算入額"));
         }
         EXPECT_EQ(expenseCaptions, 3);  // interest, rent and fees
-        form.Asset(1, Syukei3::Name1)->setText(QStringLiteral("軽自動車"));
-        Type(form.Asset(1, Syukei3::KisoGaku), QStringLiteral("1000000"));
-        Type(form.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
-        Type(form.Asset(1, Syukei3::Kikan), QStringLiteral("7"));
+        form.Asset(1, StatementPage3Form::Name1)->setText(QStringLiteral("軽自動車"));
+        Type(form.Asset(1, StatementPage3Form::KisoGaku), QStringLiteral("1000000"));
+        Type(form.Asset(1, StatementPage3Form::Ritsu), QStringLiteral("0.250"));
+        Type(form.Asset(1, StatementPage3Form::Kikan), QStringLiteral("7"));
         // Tab went on to the row's next box, 普通償却費, ready for typing over.
-        EXPECT_TRUE(form.Asset(1, Syukei3::Hi)->hasFocus());
-        EXPECT_EQ(form.Asset(1, Syukei3::Hi)->text(), QStringLiteral("145833"));
-        Type(form.Asset(1, Syukei3::Jigyo), QStringLiteral("60"));
+        EXPECT_TRUE(form.Asset(1, StatementPage3Form::Hi)->hasFocus());
+        EXPECT_EQ(form.Asset(1, StatementPage3Form::Hi)->text(), QStringLiteral("145833"));
+        Type(form.Asset(1, StatementPage3Form::Jigyo), QStringLiteral("60"));
         EXPECT_EQ(form.Data().assets[1].Keihi, 87500);
         form.Memo()->setFocus();
         QApplication::processEvents();
-        EXPECT_EQ(form.Asset(1, Syukei3::Hi)->text(), QStringLiteral("   145,833"));
-        EXPECT_EQ(form.Asset(1, Syukei3::Keihi)->text(), QStringLiteral("    87,500"));
-        EXPECT_EQ(form.Asset(11, Syukei3::Hi)->text(), QStringLiteral("   145,833"));
-        EXPECT_EQ(form.Asset(11, Syukei3::Goukei)->text(), QStringLiteral("   145,833"));
+        EXPECT_EQ(form.Asset(1, StatementPage3Form::Hi)->text(), QStringLiteral("   145,833"));
+        EXPECT_EQ(form.Asset(1, StatementPage3Form::Keihi)->text(), QStringLiteral("    87,500"));
+        EXPECT_EQ(form.Asset(11, StatementPage3Form::Hi)->text(), QStringLiteral("   145,833"));
+        EXPECT_EQ(form.Asset(11, StatementPage3Form::Goukei)->text(), QStringLiteral("   145,833"));
 
         // Months above 12 are refused; the row keeps its months.
-        Type(form.Asset(1, Syukei3::Kikan), QStringLiteral("13"));
+        Type(form.Asset(1, StatementPage3Form::Kikan), QStringLiteral("13"));
         EXPECT_EQ(prompt.LastText(), "入力は１２ヶ月までです！");
         EXPECT_EQ(form.Data().assets[1].Kikan, 7);
 
         // A rate 1/0 is refused and the figure stays.
-        Type(form.Asset(2, Syukei3::KisoGaku), QStringLiteral("300000"));
-        Type(form.Asset(2, Syukei3::Ritsu), QStringLiteral("1/0"));
+        Type(form.Asset(2, StatementPage3Form::KisoGaku), QStringLiteral("300000"));
+        Type(form.Asset(2, StatementPage3Form::Ritsu), QStringLiteral("1/0"));
         EXPECT_NE(prompt.LastText().find("償却率"), std::string::npos);
-        Type(form.Asset(2, Syukei3::Ritsu), QStringLiteral("1/3"));
-        EXPECT_EQ(form.Asset(2, Syukei3::Hi)->text(), QStringLiteral("   100,000"));
+        Type(form.Asset(2, StatementPage3Form::Ritsu), QStringLiteral("1/3"));
+        EXPECT_EQ(form.Asset(2, StatementPage3Form::Hi)->text(), QStringLiteral("   100,000"));
 
         form.Memo()->setText(QStringLiteral("店舗改装"));
-        Shot(form, "Syukei3.png");
-        form.EndYesNo_Click();
+        Shot(form, "StatementPage3Form.png");
+        form.CloseForm();
     }
     const auto lines = FileLines(s.TaxReturnPath);
     ASSERT_EQ(lines.size(), 97u);
@@ -328,10 +328,10 @@ TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
         << lines[33];
     EXPECT_EQ(lines[43], "245833,0,245833,87500,0,\"\"");
 
-    Syukei3 again(app);
-    EXPECT_EQ(again.Asset(1, Syukei3::Name1)->text(), QStringLiteral("軽自動車"));
-    EXPECT_EQ(again.Asset(1, Syukei3::Keihi)->text(), QStringLiteral("    87,500"));
-    EXPECT_EQ(again.Asset(2, Syukei3::Ritsu)->text(), QStringLiteral("1/3"));
+    StatementPage3Form again(app);
+    EXPECT_EQ(again.Asset(1, StatementPage3Form::Name1)->text(), QStringLiteral("軽自動車"));
+    EXPECT_EQ(again.Asset(1, StatementPage3Form::Keihi)->text(), QStringLiteral("    87,500"));
+    EXPECT_EQ(again.Asset(2, StatementPage3Form::Ritsu)->text(), QStringLiteral("1/3"));
     EXPECT_EQ(again.Memo()->text(), QStringLiteral("店舗改装"));
 }
 
@@ -339,47 +339,47 @@ TEST_F(StatementForms, Page3AnAssetRowIsDepreciatedSavedAndReadBack) {
 // boxes from left to right, then to the next row, as on the form; page 2's wage rows
 // likewise.
 TEST_F(StatementForms, TabAndEnterGoAlongARowThenToTheNextRow) {
-    Syukei3 form(app);
+    StatementPage3Form form(app);
     ASSERT_TRUE(form.Loaded());
     Show(form);
-    const Syukei3::Column row[] = {
-        Syukei3::QT,        Syukei3::Nen,    Syukei3::Tuki,  Syukei3::Gaku,    Syukei3::KisoGaku,
-        Syukei3::SyouKyaku, Syukei3::Nensuu, Syukei3::Ritsu, Syukei3::Kikan,   Syukei3::Hi,
-        Syukei3::TokuHi,    Syukei3::Jigyo,  Syukei3::Keihi, Syukei3::Zandaka, Syukei3::Bikou};
+    const StatementPage3Form::Column row[] = {
+        StatementPage3Form::QT,        StatementPage3Form::Nen,    StatementPage3Form::Tuki,  StatementPage3Form::Gaku,    StatementPage3Form::KisoGaku,
+        StatementPage3Form::SyouKyaku, StatementPage3Form::Nensuu, StatementPage3Form::Ritsu, StatementPage3Form::Kikan,   StatementPage3Form::Hi,
+        StatementPage3Form::TokuHi,    StatementPage3Form::Jigyo,  StatementPage3Form::Keihi, StatementPage3Form::Zandaka, StatementPage3Form::Bikou};
     for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Return}) {
         SCOPED_TRACE(key == Qt::Key_Tab ? "Tab" : "Enter");
-        form.Asset(3, Syukei3::Name1)->setFocus();
+        form.Asset(3, StatementPage3Form::Name1)->setFocus();
         QApplication::processEvents();
-        for (Syukei3::Column c : row) {
+        for (StatementPage3Form::Column c : row) {
             QTest::keyClick(QApplication::focusWidget(), key);
             QApplication::processEvents();
             EXPECT_EQ(QApplication::focusWidget(), form.Asset(3, c)) << c;
         }
         QTest::keyClick(QApplication::focusWidget(), key);
         QApplication::processEvents();
-        EXPECT_EQ(QApplication::focusWidget(), form.Asset(4, Syukei3::Name1));
+        EXPECT_EQ(QApplication::focusWidget(), form.Asset(4, StatementPage3Form::Name1));
     }
     // The last asset row goes on to the totals row's 摘要, then to the interest table.
-    form.Asset(10, Syukei3::Bikou)->setFocus();
+    form.Asset(10, StatementPage3Form::Bikou)->setFocus();
     QApplication::processEvents();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), form.Asset(11, Syukei3::Bikou));
+    EXPECT_EQ(QApplication::focusWidget(), form.Asset(11, StatementPage3Form::Bikou));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), form.Interest(1, 0));
-    form.EndYesNo_Click();
+    form.CloseForm();
 
-    Syukei2 page2(app);
+    StatementPage2Form page2(app);
     Show(page2);
-    page2.Employee(1, Syukei2::Name)->setFocus();
+    page2.Employee(1, StatementPage2Form::Name)->setFocus();
     QApplication::processEvents();
-    for (Syukei2::Column c :
-         {Syukei2::Nenrei, Syukei2::Gtuki, Syukei2::KyuRyo, Syukei2::Syouyo, Syukei2::Gensen}) {
+    for (StatementPage2Form::Column c :
+         {StatementPage2Form::Nenrei, StatementPage2Form::Gtuki, StatementPage2Form::KyuRyo, StatementPage2Form::Syouyo, StatementPage2Form::Gensen}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QApplication::processEvents();
         EXPECT_EQ(QApplication::focusWidget(), page2.Employee(1, c)) << c;
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), page2.Employee(2, Syukei2::Name));
+    EXPECT_EQ(QApplication::focusWidget(), page2.Employee(2, StatementPage2Form::Name));
 }
 
 // Pages that contradicted each other said nothing. Each screen lists the checks that
@@ -389,47 +389,47 @@ TEST_F(StatementForms, TabAndEnterGoAlongARowThenToTheNextRow) {
 TEST_F(StatementForms, EachScreenListsTheFiguresThatDisagreeBetweenPages) {
     s.MonthlyItemTable[3][14] = 1200000;  // 給料, page 1's line 20
     {
-        Syukei2 page2(app);
+        StatementPage2Form page2(app);
         ASSERT_TRUE(page2.Loaded());
         Show(page2);
         QLabel* checks = page2.checksLabel();
         ASSERT_FALSE(checks->isHidden());
         EXPECT_TRUE(checks->text().contains(QStringLiteral("⑳給料賃金 1,200,000")))
             << checks->text().toStdString();
-        Type(page2.Employee(1, Syukei2::KyuRyo), QStringLiteral("1000000"));
+        Type(page2.Employee(1, StatementPage2Form::KyuRyo), QStringLiteral("1000000"));
         EXPECT_TRUE(checks->text().contains(QStringLiteral("1,000,000")))
             << checks->text().toStdString();
-        Type(page2.Employee(1, Syukei2::Syouyo), QStringLiteral("200000"));
+        Type(page2.Employee(1, StatementPage2Form::Syouyo), QStringLiteral("200000"));
         EXPECT_TRUE(checks->isHidden()) << checks->text().toStdString();
-        page2.EndYesNo_Click();
+        page2.CloseForm();
     }
     Item(5, "減価償却", 0, 18);
     s.MonthlyItemTable[5][14] = 36000;
     {
-        Syukei3 page3(app);
+        StatementPage3Form page3(app);
         Show(page3);
         QLabel* checks = page3.checksLabel();
         ASSERT_FALSE(checks->isHidden());
         EXPECT_TRUE(checks->text().contains(QStringLiteral("⑱減価償却費 36,000")))
             << checks->text().toStdString();
-        Type(page3.Asset(1, Syukei3::KisoGaku), QStringLiteral("240000"));
-        Type(page3.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
-        Type(page3.Asset(1, Syukei3::Kikan), QStringLiteral("12"));
-        Type(page3.Asset(1, Syukei3::Jigyo), QStringLiteral("60"));
-        EXPECT_EQ(page3.Asset(11, Syukei3::Keihi)->text(), QStringLiteral("    36,000"));
+        Type(page3.Asset(1, StatementPage3Form::KisoGaku), QStringLiteral("240000"));
+        Type(page3.Asset(1, StatementPage3Form::Ritsu), QStringLiteral("0.250"));
+        Type(page3.Asset(1, StatementPage3Form::Kikan), QStringLiteral("12"));
+        Type(page3.Asset(1, StatementPage3Form::Jigyo), QStringLiteral("60"));
+        EXPECT_EQ(page3.Asset(11, StatementPage3Form::Keihi)->text(), QStringLiteral("    36,000"));
         const std::string text = checks->text().toStdString();
         EXPECT_NE(text.find("72,000"), std::string::npos) << text;
         EXPECT_NE(text.find("二重計上"), std::string::npos) << text;
-        page3.EndYesNo_Click();
+        page3.CloseForm();
     }
-    Syukei1 page1(app);
+    StatementPage1Form page1(app);
     EXPECT_EQ(page1.Gaku(18)->text(), QStringLiteral("    72,000"));
     EXPECT_FALSE(page1.checksLabel()->isHidden());
     EXPECT_TRUE(page1.checksLabel()->text().contains(QStringLiteral("二重計上")));
     // Printing is not refused for it.
     bool previewed = false;
     page1.showPreview = [&](StatementPreview&) { previewed = true; };
-    page1.PrintOut_Click();
+    page1.PrintOut();
     EXPECT_TRUE(previewed);
 }
 
@@ -437,9 +437,9 @@ TEST_F(StatementForms, EachScreenListsTheFiguresThatDisagreeBetweenPages) {
 // now fits a 1366 x 768 screen (its body scrolls), can be resized, and keeps its
 // buttons in sight.
 TEST_F(StatementForms, EveryStatementWindowFitsASmallScreenAndResizes) {
-    Syukei1 page1(app);
-    Syukei2 page2(app);
-    Syukei3 page3(app);
+    StatementPage1Form page1(app);
+    StatementPage2Form page2(app);
+    StatementPage3Form page3(app);
     for (StatementForm* form : std::initializer_list<StatementForm*>{&page1, &page2, &page3}) {
         SCOPED_TRACE(form->objectName().toStdString());
         const QSize least = form->minimumSizeHint().expandedTo(form->minimumSize());
@@ -457,7 +457,7 @@ TEST_F(StatementForms, EveryStatementWindowFitsASmallScreenAndResizes) {
         EXPECT_GT(p.maximumSize().height(), least.height());
         checked = true;
     };
-    page2.PrintOut_Click();
+    page2.PrintOut();
     EXPECT_TRUE(checked);
 }
 
@@ -466,7 +466,7 @@ TEST_F(StatementForms, EveryStatementWindowFitsASmallScreenAndResizes) {
 TEST_F(StatementForms, AnUnreadableTaxReturnFileIsReportedAndLeftAlone) {
     testing::WriteBytes(s.TaxReturnPath, "\"a\",\"b\",x,y\r\n");
     const std::string before = ReadBytes(s.TaxReturnPath);
-    Syukei2 form(app);
+    StatementPage2Form form(app);
     EXPECT_FALSE(form.Loaded());
     EXPECT_NE(prompt.LastText().find("SHINKOKU.DAT"), std::string::npos);
     EXPECT_EQ(ReadBytes(s.TaxReturnPath), before);
@@ -509,45 +509,45 @@ TEST_F(StatementForms, APlausibleYearPrintsEachPageToPdf) {
     auto print = [](StatementPreview& p) { p.printButton()->click(); };
     // Page 3 first: its depreciation is page 1's line 18.
     {
-        Syukei3 page3(app);
+        StatementPage3Form page3(app);
         Show(page3);
         page3.showPreview = print;
-        page3.Asset(1, Syukei3::Name1)->setText(QStringLiteral("軽自動車"));
-        page3.Asset(1, Syukei3::SyouKyaku)->setText(QStringLiteral("定額法"));
-        Type(page3.Asset(1, Syukei3::Nensuu), QStringLiteral("4"));
-        Type(page3.Asset(1, Syukei3::KisoGaku), QStringLiteral("1000000"));
-        Type(page3.Asset(1, Syukei3::Ritsu), QStringLiteral("0.250"));
-        Type(page3.Asset(1, Syukei3::Kikan), QStringLiteral("12"));
-        Type(page3.Asset(1, Syukei3::Jigyo), QStringLiteral("60"));
-        page3.Asset(2, Syukei3::Name1)->setText(QStringLiteral("陳列棚"));
-        Type(page3.Asset(2, Syukei3::KisoGaku), QStringLiteral("300000"));
-        Type(page3.Asset(2, Syukei3::Ritsu), QStringLiteral("1/3"));
-        Type(page3.Asset(2, Syukei3::Jigyo), QStringLiteral("100"));
-        page3.PrintOut_Click();
+        page3.Asset(1, StatementPage3Form::Name1)->setText(QStringLiteral("軽自動車"));
+        page3.Asset(1, StatementPage3Form::SyouKyaku)->setText(QStringLiteral("定額法"));
+        Type(page3.Asset(1, StatementPage3Form::Nensuu), QStringLiteral("4"));
+        Type(page3.Asset(1, StatementPage3Form::KisoGaku), QStringLiteral("1000000"));
+        Type(page3.Asset(1, StatementPage3Form::Ritsu), QStringLiteral("0.250"));
+        Type(page3.Asset(1, StatementPage3Form::Kikan), QStringLiteral("12"));
+        Type(page3.Asset(1, StatementPage3Form::Jigyo), QStringLiteral("60"));
+        page3.Asset(2, StatementPage3Form::Name1)->setText(QStringLiteral("陳列棚"));
+        Type(page3.Asset(2, StatementPage3Form::KisoGaku), QStringLiteral("300000"));
+        Type(page3.Asset(2, StatementPage3Form::Ritsu), QStringLiteral("1/3"));
+        Type(page3.Asset(2, StatementPage3Form::Jigyo), QStringLiteral("100"));
+        page3.PrintOut();
     }
     {
-        Syukei2 page2(app);
+        StatementPage2Form page2(app);
         Show(page2);
         page2.showPreview = print;
-        page2.Employee(1, Syukei2::Name)->setText(QStringLiteral("佐藤一郎"));
-        Type(page2.Employee(1, Syukei2::Nenrei), QStringLiteral("34"));
-        Type(page2.Employee(1, Syukei2::Gtuki), QStringLiteral("12"));
-        Type(page2.Employee(1, Syukei2::KyuRyo), QStringLiteral("1800000"));
+        page2.Employee(1, StatementPage2Form::Name)->setText(QStringLiteral("佐藤一郎"));
+        Type(page2.Employee(1, StatementPage2Form::Nenrei), QStringLiteral("34"));
+        Type(page2.Employee(1, StatementPage2Form::Gtuki), QStringLiteral("12"));
+        Type(page2.Employee(1, StatementPage2Form::KyuRyo), QStringLiteral("1800000"));
         Type(page2.SyukeiBox(4), QStringLiteral("50000"));
         // Wages and the provision agree with page 1.
         EXPECT_TRUE(page2.checksLabel()->isHidden()) << page2.checksLabel()->text().toStdString();
-        page2.PrintOut_Click();
+        page2.PrintOut();
     }
     {
-        Syukei1 page1(app);
+        StatementPage1Form page1(app);
         Show(page1);
         page1.showPreview = print;
         Type(page1.Gaku(2), QStringLiteral("300000"));
         Type(page1.Gaku(5), QStringLiteral("280000"));
         EXPECT_EQ(page1.Gaku(18)->text(), QStringLiteral("   250,000"));
         EXPECT_TRUE(page1.checksLabel()->isHidden()) << page1.checksLabel()->text().toStdString();
-        Shot(page1, "Syukei1-year.png");
-        page1.PrintOut_Click();
+        Shot(page1, "StatementPage1Form-year.png");
+        page1.PrintOut();
     }
     ASSERT_EQ(pdfs.size(), 3u);
     // Page 3, 2, 1 in that order: the year on each, page 3's expense total as line 18,
@@ -593,7 +593,7 @@ class Page4Screen : public StatementForms {
 };
 
 TEST_F(Page4Screen, TheBalanceSheetOfTheBooksOnBothDays) {
-    Syukei4 form(app);
+    StatementPage4Form form(app);
     ASSERT_TRUE(form.Loaded());
     Show(form);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("青色申告書４ページ"));
@@ -615,15 +615,15 @@ TEST_F(Page4Screen, TheBalanceSheetOfTheBooksOnBothDays) {
     EXPECT_FALSE(form.notesLabel()->isHidden());
     EXPECT_NE(form.notesLabel()->text().indexOf(QStringLiteral("元入金")), -1);
     EXPECT_EQ(form.notesLabel()->text().indexOf(QStringLiteral("一致しません")), -1);
-    Shot(form, "Syukei4.png");
-    form.EndYesNo_Click();
+    Shot(form, "StatementPage4Form.png");
+    form.CloseForm();
     // Nothing typed: the year keeps no manufacturing file.
     EXPECT_FALSE(std::filesystem::exists(ManufacturingCostPath(s)));
 }
 
 TEST_F(Page4Screen, ManufacturingTypedByKeysIsSummedSavedAndReadBack) {
     {
-        Syukei4 form(app);
+        StatementPage4Form form(app);
         Show(form);
         QLineEdit* bought = form.CostLine(2);
         bought->setFocus();
@@ -650,8 +650,8 @@ TEST_F(Page4Screen, ManufacturingTypedByKeysIsSummedSavedAndReadBack) {
         EXPECT_EQ(prompt.beeps, beeps + 1);
         EXPECT_EQ(form.CostLine(7)->text(), QStringLiteral(""));
         EXPECT_EQ(form.CostLine(23)->text(), QStringLiteral("   618,000"));
-        Shot(form, "Syukei4-cost.png");
-        form.EndYesNo_Click();
+        Shot(form, "StatementPage4Form-cost.png");
+        form.CloseForm();
     }
     auto kept = LoadManufacturingCost(ManufacturingCostPath(s));
     ASSERT_TRUE(kept.ok());
@@ -659,7 +659,7 @@ TEST_F(Page4Screen, ManufacturingTypedByKeysIsSummedSavedAndReadBack) {
     EXPECT_EQ(kept->lines[12], 3000);
     EXPECT_EQ(kept->lines[23], 618000);
     EXPECT_EQ(kept->freeNames[0], "包装材料");
-    Syukei4 again(app);
+    StatementPage4Form again(app);
     EXPECT_EQ(again.CostLine(6)->text(), QStringLiteral("   300,000"));
     EXPECT_EQ(again.CostName(12)->text(), QStringLiteral("包装材料"));
     EXPECT_EQ(again.CostLine(23)->text(), QStringLiteral("   618,000"));
@@ -669,14 +669,14 @@ TEST_F(Page4Screen, ADamagedSlipBookIsNamedAndTheScreenStaysEmpty) {
     std::string bytes = ReadBytes(SlipBookPath(s));
     bytes.pop_back();
     testing::WriteBytes(SlipBookPath(s), bytes);
-    Syukei4 form(app);
+    StatementPage4Form form(app);
     EXPECT_FALSE(form.Loaded());
     EXPECT_NE(prompt.LastText().find("FURIKAE07.DAT"), std::string::npos);
     EXPECT_EQ(ReadBytes(SlipBookPath(s)), bytes);
 }
 
 TEST_F(Page4Screen, FitsASmallScreen) {
-    Syukei4 form(app);
+    StatementPage4Form form(app);
     const QSize least = form.minimumSizeHint().expandedTo(form.minimumSize());
     EXPECT_LE(least.width(), 1366);
     EXPECT_LE(least.height(), 768 - 40);
@@ -690,7 +690,7 @@ TEST_F(Page4Screen, ThePreviewPutsEachFigureAtItsSlotMovedByTheOffsets) {
     s.SetupLines[4] = "-5";
     auto layout = LoadFormLayout(LayoutPath(s.ProgramFolder, 4));
     ASSERT_TRUE(layout.ok());
-    Syukei4 form(app);
+    StatementPage4Form form(app);
     Show(form);
     bool seen = false;
     form.showPreview = [&](StatementPreview& p) {
@@ -698,7 +698,7 @@ TEST_F(Page4Screen, ThePreviewPutsEachFigureAtItsSlotMovedByTheOffsets) {
         EXPECT_EQ(p.windowTitle(), QStringLiteral("４ページ印刷"));
         if (const char* shots = std::getenv("TABULO_SHOTS")) {
             p.show();
-            p.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/Print4Page.png"));
+            p.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/StatementPage4Print.png"));
         }
         const auto& ops = p.Document().pages.at(0).ops;
         // The form as the layout draws it, unmoved, then the data in slot order: 現金
@@ -730,7 +730,7 @@ TEST_F(Page4Screen, ThePreviewPutsEachFigureAtItsSlotMovedByTheOffsets) {
         EXPECT_EQ(printer.printed[1].pages[0].ops.size(), data.size());
         for (const DrawOp& op : printer.printed[1].pages[0].ops) EXPECT_EQ(op.color, kDataColor);
     };
-    form.PrintOut_Click();
+    form.PrintOut();
     EXPECT_EQ(prompt.shown.front().text,
               "４ページを印刷します。\r\n申告書の４ページをプリンターにセットしてください");
     EXPECT_TRUE(seen);
@@ -747,11 +747,11 @@ TEST_F(Page4Screen, ThePagePrintsToPdf) {
     host.OnPdfWritten([&](const std::filesystem::path& p) { pdfs.push_back(p); });
     app.printer = &host;
     app.output = &host;
-    Syukei4 form(app);
+    StatementPage4Form form(app);
     Show(form);
     Type(form.CostLine(2), QStringLiteral("400000"));
     form.showPreview = [](StatementPreview& p) { p.printButton()->click(); };
-    form.PrintOut_Click();
+    form.PrintOut();
     ASSERT_EQ(pdfs.size(), 1u);
     const std::string cmd = "pdftotext -layout '" + pdfs[0].string() + "' - 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
@@ -793,14 +793,14 @@ class DeductionOnPage2 : public Page4Screen {
             ASSERT_TRUE(AppendHistoryRecord(s, r).ok());
         }
     }
-    static QString Box(const Syukei2& f, int i) { return f.SyukeiBox(i)->text().trimmed(); }
+    static QString Box(const StatementPage2Form& f, int i) { return f.SyukeiBox(i)->text().trimmed(); }
     // Types ⑥ and leaves the figures (a figure being typed shows no separators).
-    static void TypeFigure6(Syukei2& f, const QString& text) {
+    static void TypeFigure6(StatementPage2Form& f, const QString& text) {
         Type(f.SyukeiBox(6), text);
-        f.Employee(1, Syukei2::Name)->setFocus();
+        f.Employee(1, StatementPage2Form::Name)->setFocus();
         QApplication::processEvents();
     }
-    static QString Figures(const Syukei2& f) {
+    static QString Figures(const StatementPage2Form& f) {
         return QStringList{Box(f, 8), Box(f, 9), Box(f, 10), Box(f, 11)}.join(QLatin1Char('|'));
     }
 };
@@ -808,7 +808,7 @@ class DeductionOnPage2 : public Page4Screen {
 TEST_F(DeductionOnPage2, SixtyFiveWhenTheBooksWereKeptAsElectronicBooksAllYear) {
     History({HistoryOperation::ElectronicBooksOn, HistoryOperation::CashBookPost,
              HistoryOperation::SlipAdd});
-    Syukei2 f(app);
+    StatementPage2Form f(app);
     ASSERT_TRUE(f.Loaded());
     Show(f);
     EXPECT_EQ(f.Offer().limit, 650000);
@@ -817,13 +817,13 @@ TEST_F(DeductionOnPage2, SixtyFiveWhenTheBooksWereKeptAsElectronicBooksAllYear) 
     // Real-estate income typed in ⑥ takes its part first.
     TypeFigure6(f, QStringLiteral("200000"));
     EXPECT_EQ(Figures(f), QStringLiteral("200,000|450,000||"));
-    Shot(f, "Syukei2-65.png");
+    Shot(f, "StatementPage2Form-65.png");
 }
 
 TEST_F(DeductionOnPage2, FiftyFiveWhenTheSettingCameLateOrWasSwitchedOff) {
     History({HistoryOperation::CashBookPost, HistoryOperation::ElectronicBooksOn});
     {
-        Syukei2 f(app);
+        StatementPage2Form f(app);
         Show(f);
         EXPECT_EQ(f.Offer().limit, 550000);
         EXPECT_EQ(Figures(f), QStringLiteral("|550,000||"));
@@ -839,7 +839,7 @@ TEST_F(DeductionOnPage2, FiftyFiveWhenTheSettingCameLateOrWasSwitchedOff) {
     std::filesystem::remove(HistoryPath(s));
     History({HistoryOperation::ElectronicBooksOn, HistoryOperation::CashBookPost,
              HistoryOperation::ElectronicBooksOff, HistoryOperation::ElectronicBooksOn});
-    Syukei2 f(app);
+    StatementPage2Form f(app);
     Show(f);
     EXPECT_EQ(Figures(f), QStringLiteral("|550,000||"));
     EXPECT_NE(f.DeductionNote()->text().indexOf(QStringLiteral("途中で終了")), -1);
@@ -848,7 +848,7 @@ TEST_F(DeductionOnPage2, FiftyFiveWhenTheSettingCameLateOrWasSwitchedOff) {
 TEST_F(DeductionOnPage2, TenWithoutDoubleEntryBooksEvenWhenElectronic) {
     History({HistoryOperation::ElectronicBooksOn});
     std::filesystem::remove(SlipBookPath(s));
-    Syukei2 f(app);
+    StatementPage2Form f(app);
     Show(f);
     EXPECT_EQ(f.Offer().limit, 100000);
     EXPECT_EQ(Figures(f), QStringLiteral("|||100,000"));
