@@ -14,7 +14,8 @@ namespace {
 // in both.
 const char* const kSynopsis =
     "  tabulo-cli check [DATAFOLDER] [-v]\n"
-    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet [DATAFOLDER] "
+    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet|assets|"
+    "private-shares [DATAFOLDER] "
     "[-o FILE] "
     "[--encoding cp932|utf-8]\n"
     "  tabulo-cli export journal [DATAFOLDER] [--format csv|hledger] [-o FILE] [--encoding "
@@ -58,7 +59,8 @@ const HelpParts kJapanese{
     "export    CSV（見出し行つき、CR LF）を FILE または標準出力に書きます。\n"
     "          ledger: 出納簿の全行; summary: 月別集計表; item N: 項目 N（1〜50）の行;\n"
     "          deposits: 預金; journal: 仕訳帳（--format hledger: hledger・ledger の形式、UTF-8）;\n"
-    "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）。\n"
+    "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）;\n"
+    "          assets: 固定資産台帳（本年分の償却費と期末帳簿価額）; private-shares: 家事按分。\n"
     "          --encoding cp932（既定）: Windows の Excel など、日本語の表計算ソフトがそのまま開きます。\n"
     "          --encoding utf-8: 先頭に BOM を付けます。LibreOffice Calc など Linux や Mac の表計算\n"
     "          ソフトは、これで文字コードを選ばずに開けます。\n",
@@ -126,7 +128,9 @@ const HelpParts kEnglish{
     "          item N (1..50); deposits: the deposit accounts; journal: the journal of the\n"
     "          double-entry books (--format hledger: a plain-text journal for hledger and\n"
     "          ledger, UTF-8); trial-balance: the trial balance; balance-sheet: the balance\n"
-    "          sheet of statement page 4 (with the manufacturing cost when kept).\n"
+    "          sheet of statement page 4 (with the manufacturing cost when kept); assets: the\n"
+    "          fixed-asset register with the year's depreciation and closing book values;\n"
+    "          private-shares: each expense item's business and private parts.\n"
     "          --encoding cp932 (default): for Japanese office software such as Excel on Windows.\n"
     "          --encoding utf-8: with a byte-order mark, which LibreOffice Calc and other\n"
     "          spreadsheets on Linux or a Mac recognise without being told the character set.\n",
@@ -458,8 +462,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
         print
             ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
               "[DATAFOLDER] -o FILE.pdf"
-            : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet "
-              "[DATAFOLDER] [-o FILE] "
+            : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet|"
+              "assets|private-shares [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
     if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
@@ -482,7 +486,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
         next = 3;
     } else if (!(what == "summary" || (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
-                             what == "trial-balance" || what == "balance-sheet")))) {
+                             what == "trial-balance" || what == "balance-sheet" ||
+                             what == "assets" || what == "private-shares")))) {
         return Refuse(usage);
     }
     if (words.size() > next + 1) return Refuse(usage);
