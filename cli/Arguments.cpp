@@ -256,6 +256,7 @@ enum ConditionIndex { kFrom, kTo, kMin, kMax, kAmount, kText, kAccount, kItem, k
 struct Options {
     std::vector<std::string> words;
     std::optional<std::string> output, encoding, format;
+    std::optional<std::string> method, taxClass;  // export consumption-tax
     bool help = false, version = false, verbose = false;
     bool force = false;  // an existing output file may be replaced
     std::array<Condition, 9> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
@@ -318,6 +319,13 @@ std::optional<ParsedArguments> ReadOptions(const std::vector<std::string>& args,
             if (!take(o.format, *f))
                 return Refuse(
                     "--format には csv か hledger を付けます / --format takes csv or hledger");
+        } else if (auto m = joinedTo("--method")) {
+            if (!take(o.method, *m))
+                return Refuse("--method には 2wari か kani か gensoku を付けます / --method takes "
+                              "2wari, kani or gensoku");
+        } else if (auto k = joinedTo("--class")) {
+            if (!take(o.taxClass, *k))
+                return Refuse("--class には事業区分 1〜6 を付けます / --class takes a class 1..6");
         } else if (auto c = std::find_if(o.conditions.begin(), o.conditions.end(),
                                          [&](const Condition& c) { return joinedTo(c.name); });
                    c != o.conditions.end()) {
@@ -463,7 +471,7 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
             ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
               "[DATAFOLDER] -o FILE.pdf"
             : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet|"
-              "assets|private-shares [DATAFOLDER] [-o FILE] "
+              "consumption-tax|assets|private-shares [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
     if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
@@ -487,7 +495,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
     } else if (!(what == "summary" || (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
                              what == "trial-balance" || what == "balance-sheet" ||
-                             what == "assets" || what == "private-shares")))) {
+                             what == "consumption-tax" || what == "assets" ||
+                             what == "private-shares")))) {
         return Refuse(usage);
     }
     if (words.size() > next + 1) return Refuse(usage);
@@ -512,6 +521,19 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
     r.exportRequest.folder = folder;
     if (o.output) r.exportRequest.output = *o.output;
     r.exportRequest.force = o.force;
+    if (o.method) {
+        if (*o.method != "2wari" && *o.method != "kani" && *o.method != "gensoku" &&
+            *o.method != "3wari")
+            return Refuse("--method は 2wari か kani か gensoku です / --method takes 2wari, kani "
+                          "or gensoku");
+        r.exportRequest.method = *o.method;
+    }
+    if (o.taxClass) {
+        const std::string& k = *o.taxClass;
+        if (k.size() != 1 || k[0] < '1' || k[0] > '6')
+            return Refuse("--class は事業区分 1〜6 です / --class takes a class 1..6");
+        r.exportRequest.businessClass = k[0] - '0';
+    }
     if (auto refused = ReadExportFormat(o, r.exportRequest)) return *refused;
     return {r, {}};
 }
@@ -557,6 +579,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
     if (words.empty()) return Refuse("コマンドがありません / no command given");
     const std::string& command = words[0];
+    if ((o.method || o.taxClass) && !(command == "export" && words.size() > 1 &&
+                                      words[1] == "consumption-tax"))
+        return Refuse("--method と --class は export consumption-tax だけのオプションです / "
+                      "--method and --class are for export consumption-tax");
     if (command == "search") return ParseSearch(o);
     if (command == "history") return ParseHistory(o);
     if (o.AnyCondition())
