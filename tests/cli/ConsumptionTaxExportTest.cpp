@@ -104,5 +104,27 @@ TEST_F(ConsumptionTaxExport, TheOptionsAreRefusedWhereTheyDoNotBelong) {
     EXPECT_FALSE(ParseArguments({"check", "--class", "2"}).request);
 }
 
+TEST_F(ConsumptionTaxExport, CheckNotesARegistrationNumberOfAWrongFormOrCheckDigit) {
+    // Bytes 10..23 hold the number: "T712345678901X" is no number at all.
+    std::string bytes(kTaxSettingsSize, '\0');
+    bytes.replace(0, 4, "CTX1");
+    bytes[6] = 1;
+    bytes.replace(10, 14, "T712345678901X");
+    WriteBytes(dir / "SHOHIZEI08.DAT", bytes);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck(dir.path(), out, err), ExitStatus::Fault);
+    EXPECT_NE(err.str().find(kRegistrationNoFormMessage), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("\nSHOHIZEI08.DAT: "), std::string::npos) << err.str();
+    // A check digit that does not match is only a note.
+    bytes.replace(10, 14, "T7123456789013");
+    WriteBytes(dir / "SHOHIZEI08.DAT", bytes);
+    // (The fixture's books have faults of their own; the settings add only the note.)
+    std::ostringstream out2, err2;
+    RunCheck(dir.path(), out2, err2, true);
+    const std::string all = out2.str() + err2.str();
+    EXPECT_NE(all.find("注記: SHOHIZEI08.DAT: 登録番号の先頭の数字"), std::string::npos) << all;
+    EXPECT_EQ(all.find("\nSHOHIZEI08.DAT: "), std::string::npos) << all;
+}
+
 }  // namespace
 }  // namespace tabulo
