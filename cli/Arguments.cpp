@@ -17,6 +17,8 @@ const char* const kSynopsis =
     "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet [DATAFOLDER] "
     "[-o FILE] "
     "[--encoding cp932|utf-8]\n"
+    "  tabulo-cli export consumption-tax [DATAFOLDER] [--method 2wari|kani|gensoku] "
+    "[--class N] [-o FILE] [--encoding cp932|utf-8]\n"
     "  tabulo-cli export journal [DATAFOLDER] [--format csv|hledger] [-o FILE] [--encoding "
     "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3|4 [DATAFOLDER] -o "
@@ -61,6 +63,9 @@ const HelpParts kJapanese{
     "          ledger: 出納簿の全行; summary: 月別集計表; item N: 項目 N（1〜50）の行;\n"
     "          deposits: 預金; journal: 仕訳帳（--format hledger: hledger・ledger の形式、UTF-8）;\n"
     "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）。\n"
+    "          consumption-tax: 消費税の申告書（第一表と付表）の欄ごとの金額。計算方法はその年の\n"
+    "          設定のもの、--method で 2wari（2割特例）、kani（簡易課税）、gensoku（原則課税）。\n"
+    "          --class N: 簡易課税で事業区分の決まっていない売上の事業区分（1〜6）。\n"
     "          --encoding cp932（既定）: Windows の Excel など、日本語の表計算ソフトがそのまま開きます。\n"
     "          --encoding utf-8: 先頭に BOM を付けます。LibreOffice Calc など Linux や Mac の表計算\n"
     "          ソフトは、これで文字コードを選ばずに開けます。\n",
@@ -128,7 +133,10 @@ const HelpParts kEnglish{
     "          item N (1..50); deposits: the deposit accounts; journal: the journal of the\n"
     "          double-entry books (--format hledger: a plain-text journal for hledger and\n"
     "          ledger, UTF-8); trial-balance: the trial balance; balance-sheet: the balance\n"
-    "          sheet of statement page 4 (with the manufacturing cost when kept).\n"
+    "          sheet of statement page 4 (with the manufacturing cost when kept);\n"
+    "          consumption-tax: the lines of the consumption-tax return by the year's method,\n"
+    "          or by --method 2wari|kani|gensoku; --class N: the business class 1..6 of sales\n"
+    "          without one of their own (simplified method).\n"
     "          --encoding cp932 (default): for Japanese office software such as Excel on Windows.\n"
     "          --encoding utf-8: with a byte-order mark, which LibreOffice Calc and other\n"
     "          spreadsheets on Linux or a Mac recognise without being told the character set.\n",
@@ -254,6 +262,7 @@ enum ConditionIndex { kFrom, kTo, kMin, kMax, kAmount, kText, kAccount, kItem, k
 struct Options {
     std::vector<std::string> words;
     std::optional<std::string> output, encoding, format;
+    std::optional<std::string> method, taxClass;  // export consumption-tax
     bool help = false, version = false, verbose = false;
     bool force = false;  // an existing output file may be replaced
     std::array<Condition, 11> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
@@ -317,6 +326,13 @@ std::optional<ParsedArguments> ReadOptions(const std::vector<std::string>& args,
             if (!take(o.format, *f))
                 return Refuse(
                     "--format には csv か hledger を付けます / --format takes csv or hledger");
+        } else if (auto m = joinedTo("--method")) {
+            if (!take(o.method, *m))
+                return Refuse("--method には 2wari か kani か gensoku を付けます / --method takes "
+                              "2wari, kani or gensoku");
+        } else if (auto k = joinedTo("--class")) {
+            if (!take(o.taxClass, *k))
+                return Refuse("--class には事業区分 1〜6 を付けます / --class takes a class 1..6");
         } else if (auto c = std::find_if(o.conditions.begin(), o.conditions.end(),
                                          [&](const Condition& c) { return joinedTo(c.name); });
                    c != o.conditions.end()) {
@@ -495,8 +511,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
         print
             ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
               "[DATAFOLDER] -o FILE.pdf"
-            : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet "
-              "[DATAFOLDER] [-o FILE] "
+            : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet|"
+              "consumption-tax [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
     if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
@@ -519,7 +535,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
         next = 3;
     } else if (!(what == "summary" || (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
-                             what == "trial-balance" || what == "balance-sheet")))) {
+                             what == "trial-balance" || what == "balance-sheet" ||
+                             what == "consumption-tax")))) {
         return Refuse(usage);
     }
     if (words.size() > next + 1) return Refuse(usage);
@@ -544,6 +561,19 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
     r.exportRequest.folder = folder;
     if (o.output) r.exportRequest.output = *o.output;
     r.exportRequest.force = o.force;
+    if (o.method) {
+        if (*o.method != "2wari" && *o.method != "kani" && *o.method != "gensoku" &&
+            *o.method != "3wari")
+            return Refuse("--method は 2wari か kani か gensoku です / --method takes 2wari, kani "
+                          "or gensoku");
+        r.exportRequest.method = *o.method;
+    }
+    if (o.taxClass) {
+        const std::string& k = *o.taxClass;
+        if (k.size() != 1 || k[0] < '1' || k[0] > '6')
+            return Refuse("--class は事業区分 1〜6 です / --class takes a class 1..6");
+        r.exportRequest.businessClass = k[0] - '0';
+    }
     if (auto refused = ReadExportFormat(o, r.exportRequest)) return *refused;
     return {r, {}};
 }
@@ -593,6 +623,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     if (o.Value(kProfile) || o.Value(kCard))
         return Refuse("--profile と --card は import-preview だけのオプションです / --profile and "
                       "--card are for import-preview");
+    if ((o.method || o.taxClass) && !(command == "export" && words.size() > 1 &&
+                                      words[1] == "consumption-tax"))
+        return Refuse("--method と --class は export consumption-tax だけのオプションです / "
+                      "--method and --class are for export consumption-tax");
     if (command == "search") return ParseSearch(o);
     if (command == "history") return ParseHistory(o);
     if (o.AnyCondition())

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/BalanceSheetExport.h"
+#include "cli/ConsumptionTaxExport.h"
 #include "cli/BooksExport.h"
 #include "cli/Check.h"
 #include "cli/ReadableYear.h"
@@ -159,7 +160,7 @@ int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFo
     SharedState s;
     // The books' closing entries come from the statement's stock and depreciation.
     const bool books = request.what == "journal" || request.what == "trial-balance" ||
-                       request.what == "balance-sheet";
+                       request.what == "balance-sheet" || request.what == "consumption-tax";
     if (Status st = LoadYearFolder(s, request.folder, books); !st) return Refuse(err, st.error());
     if (!request.output.empty())
         if (Status st = CheckOutputPath(request.output, dataFolder, request.force); !st)
@@ -173,7 +174,11 @@ int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFo
     }
     StreamPrompt prompt(err);
     CsvRows rows;
-    if (request.what == "balance-sheet") {
+    if (request.what == "consumption-tax") {
+        auto r = ConsumptionTaxCsv(s, request.method, request.businessClass);
+        if (!r) return Refuse(err, r.error());
+        rows = std::move(*r);
+    } else if (request.what == "balance-sheet") {
         auto page = OpeningPage4(s);
         if (!page) return Refuse(err, page.error());
         rows = BalanceSheetCsv(s, page->sheet, page->cost);
