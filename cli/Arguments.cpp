@@ -14,7 +14,8 @@ namespace {
 // in both.
 const char* const kSynopsis =
     "  tabulo-cli check [DATAFOLDER] [-v]\n"
-    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet [DATAFOLDER] "
+    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet|assets|"
+    "private-shares [DATAFOLDER] "
     "[-o FILE] "
     "[--encoding cp932|utf-8]\n"
     "  tabulo-cli export consumption-tax [DATAFOLDER] [--method 2wari|kani|gensoku] "
@@ -62,7 +63,8 @@ const HelpParts kJapanese{
     "export    CSV（見出し行つき、CR LF）を FILE または標準出力に書きます。\n"
     "          ledger: 出納簿の全行; summary: 月別集計表; item N: 項目 N（1〜50）の行;\n"
     "          deposits: 預金; journal: 仕訳帳（--format hledger: hledger・ledger の形式、UTF-8）;\n"
-    "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）。\n"
+    "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）;\n"
+    "          assets: 固定資産台帳（本年分の償却費と期末帳簿価額）; private-shares: 家事按分。\n"
     "          consumption-tax: 消費税の申告書（第一表と付表）の欄ごとの金額。計算方法はその年の\n"
     "          設定のもの、--method で 2wari（2割特例）、kani（簡易課税）、gensoku（原則課税）。\n"
     "          --class N: 簡易課税で事業区分の決まっていない売上の事業区分（1〜6）。\n"
@@ -133,7 +135,9 @@ const HelpParts kEnglish{
     "          item N (1..50); deposits: the deposit accounts; journal: the journal of the\n"
     "          double-entry books (--format hledger: a plain-text journal for hledger and\n"
     "          ledger, UTF-8); trial-balance: the trial balance; balance-sheet: the balance\n"
-    "          sheet of statement page 4 (with the manufacturing cost when kept);\n"
+    "          sheet of statement page 4 (with the manufacturing cost when kept); assets: the\n"
+    "          fixed-asset register with the year's depreciation and closing book values;\n"
+    "          private-shares: each expense item's business and private parts;\n"
     "          consumption-tax: the lines of the consumption-tax return by the year's method,\n"
     "          or by --method 2wari|kani|gensoku; --class N: the business class 1..6 of sales\n"
     "          without one of their own (simplified method).\n"
@@ -512,7 +516,7 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
             ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
               "[DATAFOLDER] -o FILE.pdf"
             : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet|"
-              "consumption-tax [DATAFOLDER] [-o FILE] "
+              "consumption-tax|assets|private-shares [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
     if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
@@ -536,7 +540,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
     } else if (!(what == "summary" || (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
                              what == "trial-balance" || what == "balance-sheet" ||
-                             what == "consumption-tax")))) {
+                             what == "consumption-tax" || what == "assets" ||
+                             what == "private-shares")))) {
         return Refuse(usage);
     }
     if (words.size() > next + 1) return Refuse(usage);

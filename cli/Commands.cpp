@@ -6,6 +6,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/AssetsExport.h"
 #include "cli/BalanceSheetExport.h"
 #include "cli/ConsumptionTaxExport.h"
 #include "cli/BooksExport.h"
@@ -182,11 +183,15 @@ int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFo
         auto page = OpeningPage4(s);
         if (!page) return Refuse(err, page.error());
         rows = BalanceSheetCsv(s, page->sheet, page->cost);
+    } else if (request.what == "assets") {
+        auto r = AssetsCsv(s);
+        if (!r) return Refuse(err, r.error());
+        rows = std::move(*r);
     } else if (request.what == "ledger" || request.what == "item") {
         auto r = request.what == "ledger" ? LedgerCsv(s) : ItemCsv(s, request.item);
         if (!r) return Refuse(err, r.error());
         rows = std::move(*r);
-    } else if (request.what == "summary") {
+    } else if (request.what == "summary" || request.what == "private-shares") {
         MonthlyTable table{};
         auto aggregated = AggregateForExport(s, prompt, table);
         if (!aggregated) return Refuse(err, aggregated.error());
@@ -195,7 +200,13 @@ int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFo
             err << "tabulo-cli: " << s.LedgerPath.string() << "\n";
             return ExitStatus::Refused;
         }
-        rows = SummaryCsv(s, table);
+        if (request.what == "summary") {
+            rows = SummaryCsv(s, table);
+        } else {
+            auto r = PrivateSharesCsv(s, table);
+            if (!r) return Refuse(err, r.error());
+            rows = std::move(*r);
+        }
     } else {
         rows = DepositsCsv(s);
     }
