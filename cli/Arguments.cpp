@@ -31,6 +31,8 @@ const char* const kSynopsis =
     "utf-8|cp932]\n"
     "  tabulo-cli history [DATAFOLDER] [--line N] [--from DATE] [--to DATE] [--format table|csv]\n"
     "                     [--encoding utf-8|cp932]\n"
+    "  tabulo-cli import-preview [DATAFOLDER] FILE [--profile NAME] [--account N | --card NAME]\n"
+    "                            [--format table|csv] [--encoding utf-8|cp932]\n"
     "  tabulo-cli help [check|export|print|restore|search|history]\n";
 
 struct HelpParts {
@@ -258,7 +260,7 @@ struct Condition {
     const char* name;
     std::optional<std::string> value;
 };
-enum ConditionIndex { kFrom, kTo, kMin, kMax, kAmount, kText, kAccount, kItem, kLine };
+enum ConditionIndex { kFrom, kTo, kMin, kMax, kAmount, kText, kAccount, kItem, kLine, kProfile, kCard };
 
 // The command line split into its words and its options.
 struct Options {
@@ -267,9 +269,10 @@ struct Options {
     std::optional<std::string> method, taxClass;  // export consumption-tax
     bool help = false, version = false, verbose = false;
     bool force = false;  // an existing output file may be replaced
-    std::array<Condition, 9> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
-                                         {"--max", {}}, {"--amount", {}}, {"--text", {}},
-                                         {"--account", {}}, {"--item", {}}, {"--line", {}}}};
+    std::array<Condition, 11> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
+                                          {"--max", {}}, {"--amount", {}}, {"--text", {}},
+                                          {"--account", {}}, {"--item", {}}, {"--line", {}},
+                                          {"--profile", {}}, {"--card", {}}}};
     const std::optional<std::string>& Value(ConditionIndex i) const {
         return conditions[static_cast<std::size_t>(i)].value;
     }
@@ -421,6 +424,40 @@ ParsedArguments ParseHistory(const Options& o) {
     if (!q.filter.From.empty() && !q.filter.To.empty() && q.filter.From > q.filter.To)
         return Refuse("--from の日付が --to の日付より後です / --from is after --to");
     if (auto refused = ReadListingFormat("history", o.format, o.encoding, q.csv, q.encoding))
+        return *refused;
+    return {r, {}};
+}
+
+ParsedArguments ParseImportPreview(const Options& o) {
+    const auto& words = o.words;
+    if (words.size() < 2 || words.size() > 3)
+        return Refuse("import-preview [DATAFOLDER] FILE [--profile NAME] [--account N | --card NAME] "
+                      "[--format table|csv]");
+    if (o.verbose || o.output || o.force)
+        return Refuse("import-preview は結果を標準出力に示します（-v、-o、--force はありません） / "
+                      "import-preview prints to standard output (no -v, -o or --force)");
+    for (std::size_t i = 0; i < o.conditions.size(); ++i)
+        if (o.conditions[i].value && i != kAccount && i != kProfile && i != kCard)
+            return Refuse(std::string(o.conditions[i].name) + " は import-preview のオプションではありません",
+                          std::string(o.conditions[i].name) + " is not for import-preview");
+    if (auto refused = RefuseEmptyConditions(o)) return *refused;
+    CliRequest r;
+    r.kind = CliRequest::ImportPreview;
+    ImportPreviewRequest& q = r.importPreviewRequest;
+    if (words.size() == 3) q.folder = words[1];
+    q.file = words.back();
+    if (o.Value(kAccount) && o.Value(kCard))
+        return Refuse("--account と --card はどちらか一つです / give --account or --card, not both");
+    if (const auto& account = o.Value(kAccount)) {
+        auto n = NumberIn(Trim(*account), 1, 20);
+        if (!n)
+            return Refuse("--account は 1〜20 の口座番号です: " + *account,
+                          "--account takes an account number 1..20: " + *account);
+        q.account = *n;
+    }
+    if (const auto& card = o.Value(kCard)) q.card = Trim(*card);
+    if (const auto& profile = o.Value(kProfile)) q.profile = Trim(*profile);
+    if (auto refused = ReadListingFormat("import-preview", o.format, o.encoding, q.csv, q.encoding))
         return *refused;
     return {r, {}};
 }
@@ -587,6 +624,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
     if (words.empty()) return Refuse("コマンドがありません / no command given");
     const std::string& command = words[0];
+    if (command == "import-preview") return ParseImportPreview(o);
+    if (o.Value(kProfile) || o.Value(kCard))
+        return Refuse("--profile と --card は import-preview だけのオプションです / --profile and "
+                      "--card are for import-preview");
     if ((o.method || o.taxClass) && !(command == "export" && words.size() > 1 &&
                                       words[1] == "consumption-tax"))
         return Refuse("--method と --class は export consumption-tax だけのオプションです / "

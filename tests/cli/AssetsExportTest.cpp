@@ -8,6 +8,7 @@
 
 #include "assets/AssetFiles.h"
 #include "cli/Arguments.h"
+#include "cli/Check.h"
 #include "cli/Commands.h"
 #include "store/Text.h"
 #include "tests/cli/BooksFolder.h"
@@ -102,6 +103,24 @@ TEST_F(AssetsExport, PrivateSharesSplitAnExpenseItem) {
                      "4,普通預金へ,23,1200,40,480,720\r\n"
                      "合計,,,1200,,480,720\r\n");
     EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(AssetsExport, CheckNamesAnAssetTheRulesRefuse) {
+    AssetRegister reg = Register();
+    reg[1].Method = AssetMethod::StraightLine;  // 定額法 for an asset of 2001
+    reg[1].UsefulLife = 4;
+    ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", reg).ok());
+    auto report = CheckYearFolder(dir.path());
+    ASSERT_TRUE(report.ok());
+    bool named = false;
+    for (const CheckFinding& x : report->findings)
+        if (x.fault && x.file == "SHISAN13.DAT" && x.text.find("資産 2") != std::string::npos) named = true;
+    EXPECT_TRUE(named);
+    // The register as kept gives no finding.
+    ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", Register()).ok());
+    auto clean = CheckYearFolder(dir.path());
+    ASSERT_TRUE(clean.ok());
+    for (const CheckFinding& x : clean->findings) EXPECT_NE(x.file, "SHISAN13.DAT") << x.text;
 }
 
 }  // namespace
