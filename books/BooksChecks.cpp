@@ -27,6 +27,17 @@ Result<BooksStanding> StandingOfBooks(const SharedState& s, const SlipBook& book
     auto cashBook = CashBookClosingBalance(s);
     if (!cashBook) return cashBook.error();
     b.cashBook = *cashBook;
+    b.cashOpening = SignedOpening(book, AccountCode::Cash);
+    b.cashBookOpening = s.LedgerHeader.OpeningBalance;
+    Status walked = WalkCashBookEntries(
+        s, ItemAccountArray{}, [&](LedgerFile&, int, const std::byte* raw, const auto&) {
+            const int item = GetRawInteger(raw + kLedgerItemOffset);
+            if (item >= 1 && item <= kItemCount &&
+                s.ItemTable[static_cast<std::size_t>(item)].ItemKubun == 7)
+                b.cashBookCarried = true;
+            return Ok();
+        });
+    if (!walked) return walked.error();
     return b;
 }
 

@@ -4,6 +4,8 @@
 // agree with the cash book and the deposit book, and so which special deduction they
 // allow. The check of tabulo-cli and the statement screens read the same answer.
 
+#include <cstdint>
+
 #include "books/TrialBalance.h"
 
 namespace tabulo {
@@ -26,8 +28,20 @@ struct BooksStanding {
     // 当座預金, 定期預金 and その他の預金 together against the deposit book's 現預金額.
     Amount depositAccounts = 0, depositBook = 0;
 
+    // The cash account's opening balance, the cash book's own (its header) and
+    // whether the cash book has a carry-over line (category 繰越) yet.
+    Amount cashOpening = 0, cashBookOpening = 0;
+    bool cashBookCarried = false;
+
     bool SidesAgree() const { return balances && unassigned == 0; }
     bool CashAgrees() const { return cashAccount == cashBook; }
+    // A new year whose cash book has no carry-over line yet: the cash account and the
+    // cash book differ by the opening cash that line will bring, and by nothing else.
+    bool CashAwaitsCarryOver() const {
+        return !CashAgrees() && !cashBookCarried && cashOpening != cashBookOpening &&
+               std::int64_t{cashAccount} - cashBook ==
+                   std::int64_t{cashOpening} - cashBookOpening;
+    }
     bool DepositsAgree() const { return depositAccounts == depositBook; }
     // 55万円 when the year keeps its books by double entry from an opening balance
     // sheet, they balance and the balance sheet's sides agree; 10万円 otherwise.

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "cashbook/Overflow.h"
+#include "platform/AtomicFile.h"
+#include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "store/Text.h"
@@ -82,7 +84,25 @@ Result<std::vector<ClosingEntry>> ClosingEntries(const ClosingFigures& f) {
 }
 
 Result<std::vector<ClosingEntry>> YearClosingEntries(const SharedState& s) {
-    return ClosingEntries(ReadClosingFigures(s.TaxReturnData));
+    if (HasTaxReturnShape(s.TaxReturnData) || s.TaxReturnPath.empty())
+        return ClosingEntries(ReadClosingFigures(s.TaxReturnData));
+    // The statement was not read into `s` (a caller that needed nothing else of it):
+    // the entries come from the year's file all the same, so that no caller builds
+    // the books without their year end.
+    auto bytes = ReadWholeFile(s.TaxReturnPath);
+    if (!bytes) {
+        FileError e = bytes.error();
+        e.path = s.TaxReturnPath.string();
+        return e;
+    }
+    if (bytes->empty()) return ClosingEntries(ClosingFigures{});
+    auto tables = DecodeTaxReturnFile(*bytes, DefaultTaxReturnData());
+    if (!tables) {
+        FileError e = tables.error();
+        e.path = s.TaxReturnPath.string();
+        return e;
+    }
+    return ClosingEntries(ReadClosingFigures(*tables));
 }
 
 Result<std::vector<OpeningBalance>> CarriedOpenings(const TrialBalance& tb) {

@@ -48,7 +48,7 @@ template <class Visit>
 Status WalkCashBookEntries(const SharedState& s, const ItemAccountArray& chosen, Visit visit) {
     const int count = s.LedgerHeader.LineCount;
     if (count < 1) return Ok();
-    auto file = LedgerFile::Open(s.LedgerPath);
+    auto file = OpenYearLedger(s);
     if (!file) return file.error();
     for (int n = 1; n <= count; ++n) {
         const std::byte* raw = file->FindRawLine(n);

@@ -134,7 +134,7 @@ Result<GeneralLedger> BuildGeneralLedger(const std::vector<BookEntry>& journal,
 Result<Amount> CashBookClosingBalance(const SharedState& s) {
     const int count = s.LedgerHeader.LineCount;
     if (count < 1) return s.LedgerHeader.OpeningBalance;
-    auto file = LedgerFile::Open(s.LedgerPath);
+    auto file = OpenYearLedger(s);
     if (!file) return file.error();
     ReferenceBalance reference(s.LedgerHeader, s.ItemTable);
     Amount balance = 0;

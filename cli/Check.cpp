@@ -10,6 +10,7 @@
 #include "cashbook/Categories.h"
 #include "cashbook/Ledger.h"
 #include "cli/HistoryCommand.h"
+#include "cli/ReadableYear.h"
 #include "cli/YearFolder.h"
 #include "deposits/DepositTable.h"
 #include "store/History.h"
@@ -237,6 +238,16 @@ void CheckDeposits(Findings& f, const SharedState& s) {
     }
 }
 
+// The number and name of the first item of category 繰越 ("" when there is none).
+std::string CarryOverItemName(const SharedState& s) {
+    for (int n = 1; n <= kItemCount; ++n) {
+        const ItemEntry& item = s.ItemTable[static_cast<std::size_t>(n)];
+        if (item.ItemKubun == 7 && !Trim(item.ItemName).empty())
+            return std::to_string(n) + " " + Trim(item.ItemName);
+    }
+    return {};
+}
+
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
@@ -254,12 +265,28 @@ void CheckBooks(Findings& f, const SharedState& s) {
     if (!b->balances)
         f.Fault(file, 0, "試算表の借方と貸方が合いません（期首残高の差を確かめて下さい）。",
                 "the trial balance does not balance (look at the opening balances).");
-    if (!b->CashAgrees())
+    if (b->CashAwaitsCarryOver()) {
+        const std::string item = CarryOverItemName(s);
+        f.Note(file, 0,
+               "出納簿にまだ繰越の行がありません。現金の期首残高 " + yen(b->cashOpening) +
+                   " を、" +
+                   (item.empty() ? std::string("マスター登録で区分 7 繰越の項目を作り、その項目")
+                                 : "繰越の項目 " + item) +
+                   " で出納簿の最初の行に入力して下さい（それまで現金勘定の残高 " +
+                   yen(b->cashAccount) + " と出納簿の残高 " + yen(b->cashBook) + " は違います）。",
+               "the cash book has no carry-over line yet: type the opening cash " +
+                   yen(b->cashOpening) + " as its first line with " +
+                   (item.empty() ? std::string("an item of category 7 (make one in the master)")
+                                 : "the carry-over item " + item) +
+                   "; until then the cash account's balance " + yen(b->cashAccount) +
+                   " differs from the cash book's " + yen(b->cashBook) + ".");
+    } else if (!b->CashAgrees()) {
         f.Fault(file, 0,
                 "現金勘定の残高 " + yen(b->cashAccount) + " は、出納簿の残高 " + yen(b->cashBook) +
                     " と違います。",
                 "the cash account's balance " + yen(b->cashAccount) +
                     " differs from the cash book's balance " + yen(b->cashBook) + ".");
+    }
     if (!b->DepositsAgree())
         f.Fault(file, 0,
                 "預金勘定（当座預金、定期預金、その他の預金）の残高 " + yen(b->depositAccounts) +
@@ -319,8 +346,9 @@ int CheckReport::Faults() const {
 
 int CheckReport::Notes() const { return static_cast<int>(findings.size()) - Faults(); }
 
-Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
-    CheckReport report;
+namespace {
+
+Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport report) {
     Findings f(report);
     SharedState s;
     if (Status st = OpenYearFolder(s, folder); !st) return st.error();
@@ -363,6 +391,30 @@ Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
     if (totals && *linesRead && !journal) CheckBooks(f, s);
     CheckHistories(f, s);
     return report;
+}
+
+}  // namespace
+
+Result<CheckReport> CheckYearFolder(const std::filesystem::path& folder) {
+    auto year = ReadableYear::Open(folder);
+    if (!year) return year.error();
+    // Operations the window has done but not yet written into the files are read as
+    // the program would read them, in a copy; a log that does not fit the files is a
+    // fault, as it was before it was set aside.
+    CheckReport report;
+    Findings f(report);
+    for (const Settled& log : year->Logs()) {
+        const std::string ja = ReadableYear::LogText(log, true);
+        if (ja.empty()) continue;
+        const std::string en = ReadableYear::LogText(log, false);
+        if (log.outcome == Recovery::SetAside || log.outcome == Recovery::TornRemoved)
+            f.Fault(log.journal, 0, ja, en);
+        else
+            f.Note(log.journal, 0, ja, en);
+    }
+    auto checked = CheckYear(year->Folder(), std::move(report));
+    if (!checked) return year->Shown(checked.error());
+    return checked;
 }
 
 std::string FormatCheckReport(const CheckReport& report, bool japanese) {

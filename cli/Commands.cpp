@@ -4,13 +4,16 @@
 
 #include <cerrno>
 #include <ostream>
+#include <sstream>
 
 #include "cli/BalanceSheetExport.h"
 #include "cli/BooksExport.h"
 #include "cli/Check.h"
+#include "cli/ReadableYear.h"
 #include "cli/YearFolder.h"
 #include "platform/AtomicFile.h"
 #include "platform/Drives.h"
+#include "platform/Locale.h"
 #include "platform/PrintDocument.h"
 #include "reports/ItemLedger.h"
 #include "reports/MonthlyCashBook.h"
@@ -147,13 +150,19 @@ int RunCheck(const std::filesystem::path& folder, std::ostream& out, std::ostrea
     return ExitStatus::Ok;
 }
 
-int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The export of the year read from `request.folder`; `dataFolder` is the year's own
+// folder on the disk, which no output may land in.
+int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFolder,
+               std::ostream& out, std::ostream& err) {
     SharedState s;
     // The books' closing entries come from the statement's stock and depreciation.
-    const bool books = request.what == "journal" || request.what == "trial-balance";
+    const bool books = request.what == "journal" || request.what == "trial-balance" ||
+                       request.what == "balance-sheet";
     if (Status st = LoadYearFolder(s, request.folder, books); !st) return Refuse(err, st.error());
     if (!request.output.empty())
-        if (Status st = CheckOutputPath(request.output, s.DataFolder, request.force); !st)
+        if (Status st = CheckOutputPath(request.output, dataFolder, request.force); !st)
             return Refuse(err, st.error());
     if (request.what == "journal" || request.what == "trial-balance") {
         auto bytes = BooksExportBytes(request, s);
@@ -191,8 +200,9 @@ int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err
     return ExitStatus::Ok;
 }
 
-std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ostream& err,
-                                           int& status) {
+std::optional<PrintDocument> PrintYear(const PrintRequest& request,
+                                       const std::filesystem::path& dataFolder, std::ostream& err,
+                                       int& status) {
     status = ExitStatus::Refused;
     SharedState s;
     const bool statement = request.what == "statement";
@@ -201,7 +211,7 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         Refuse(err, st.error());
         return std::nullopt;
     }
-    if (Status st = CheckOutputPath(request.output, s.DataFolder, request.force); !st) {
+    if (Status st = CheckOutputPath(request.output, dataFolder, request.force); !st) {
         Refuse(err, st.error());
         return std::nullopt;
     }
@@ -276,6 +286,37 @@ std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ost
         doc = OnA4(*page);
     }
     status = ExitStatus::Ok;
+    return doc;
+}
+
+}  // namespace
+
+int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
+    auto year = ReadableYear::Open(request.folder);
+    if (!year) return Refuse(err, year.error());
+    err << year->Note(PrefersJapanese(ProcessEnvironment()));
+    ExportRequest fromCopy = request;
+    fromCopy.folder = year->Folder();
+    std::ostringstream errors;
+    const int status = ExportYear(fromCopy, year->DataFolder(), out, errors);
+    err << year->Shown(errors.str());
+    return status;
+}
+
+std::optional<PrintDocument> BuildPrintout(const PrintRequest& request, std::ostream& err,
+                                           int& status) {
+    status = ExitStatus::Refused;
+    auto year = ReadableYear::Open(request.folder);
+    if (!year) {
+        Refuse(err, year.error());
+        return std::nullopt;
+    }
+    err << year->Note(PrefersJapanese(ProcessEnvironment()));
+    PrintRequest fromCopy = request;
+    fromCopy.folder = year->Folder();
+    std::ostringstream errors;
+    auto doc = PrintYear(fromCopy, year->DataFolder(), errors, status);
+    err << year->Shown(errors.str());
     return doc;
 }
 

@@ -1,9 +1,11 @@
 #include "cli/HistoryCommand.h"
 
 #include <ostream>
+#include <sstream>
 
 #include "cli/Commands.h"
 #include "cli/Listing.h"
+#include "cli/ReadableYear.h"
 #include "cli/YearFolder.h"
 #include "store/History.h"
 #include "store/SharedState.h"
@@ -65,11 +67,12 @@ std::string HistoryDamageInEnglish(const HistoryDamage& d) {
     return record + ": damaged.";
 }
 
-int RunHistory(const HistoryRequest& request, std::ostream& out, std::ostream& err, bool japanese) {
+namespace {
+
+int HistoryOfYear(const HistoryRequest& request, std::ostream& out, std::ostream& err, bool japanese) {
     SharedState s;
     // The history is read without the books themselves, so that it can still be read
-    // when a book is damaged; an operation cut short is refused as for search, since
-    // the program's next read undoes it.
+    // when a book is damaged. (A log the copy could not settle is refused.)
     if (Status st = OpenYearFolder(s, request.folder); !st) {
         err << CliErrorText(st.error());
         return ExitStatus::Refused;
@@ -96,6 +99,25 @@ int RunHistory(const HistoryRequest& request, std::ostream& out, std::ostream& e
         err << "tabulo-cli: " << path.filename().string() << ": "
             << (japanese ? d.Reason : HistoryDamageInEnglish(d)) << "\n";
     return history->Damage.empty() ? ExitStatus::Ok : ExitStatus::Fault;
+}
+
+}  // namespace
+
+int RunHistory(const HistoryRequest& request, std::ostream& out, std::ostream& err, bool japanese) {
+    // A year with operations not yet written into its files is read from a copy with
+    // them applied; the data folder is never written.
+    auto year = ReadableYear::Open(request.folder);
+    if (!year) {
+        err << CliErrorText(year.error());
+        return ExitStatus::Refused;
+    }
+    err << year->Note(japanese);
+    HistoryRequest fromCopy = request;
+    fromCopy.folder = year->Folder();
+    std::ostringstream errors;
+    const int status = HistoryOfYear(fromCopy, out, errors, japanese);
+    err << year->Shown(errors.str());
+    return status;
 }
 
 }  // namespace tabulo

@@ -1,10 +1,12 @@
 #include "cli/SearchCommand.h"
 
 #include <ostream>
+#include <sstream>
 
 #include "books/Accounts.h"
 #include "cli/Commands.h"
 #include "cli/Listing.h"
+#include "cli/ReadableYear.h"
 #include "cli/YearFolder.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
@@ -34,7 +36,9 @@ CsvRows SearchCsv(const std::vector<SearchRow>& rows, const ItemTableArray& item
     return csv;
 }
 
-int RunSearch(const SearchRequest& request, std::ostream& out, std::ostream& err, bool japanese) {
+namespace {
+
+int SearchYearFolder(const SearchRequest& request, std::ostream& out, std::ostream& err, bool japanese) {
     SharedState s;
     if (Status st = LoadYearFolder(s, request.folder, false); !st) {
         err << CliErrorText(st.error());
@@ -55,6 +59,25 @@ int RunSearch(const SearchRequest& request, std::ostream& out, std::ostream& err
     else if (!WriteCsvStream(SearchCsv(*found, s.ItemTable), request.encoding, out, err))
         return ExitStatus::Refused;
     return FinishListing(out, err, japanese);
+}
+
+}  // namespace
+
+int RunSearch(const SearchRequest& request, std::ostream& out, std::ostream& err, bool japanese) {
+    // A year with operations not yet written into its files is read from a copy with
+    // them applied; the data folder is never written.
+    auto year = ReadableYear::Open(request.folder);
+    if (!year) {
+        err << CliErrorText(year.error());
+        return ExitStatus::Refused;
+    }
+    err << year->Note(japanese);
+    SearchRequest fromCopy = request;
+    fromCopy.folder = year->Folder();
+    std::ostringstream errors;
+    const int status = SearchYearFolder(fromCopy, out, errors, japanese);
+    err << year->Shown(errors.str());
+    return status;
 }
 
 }  // namespace tabulo

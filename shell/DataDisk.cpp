@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "assets/YearAssets.h"
 #include "books/BooksFiles.h"
 #include "books/Closing.h"
 #include "ebooks/ElectronicBooks.h"
@@ -369,6 +370,10 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     // The electronic-books setting, from this year's history.
     auto ebooks = YearElectronicBooksStanding(s);
     if (!ebooks) return ebooks.error();
+    // The fixed-asset register with this year's closing book values as the next
+    // year's opening ones.
+    auto nextAssets = NextYearRegisterFile(s);
+    if (!nextAssets) return nextAssets.error();
     auto master = ReadWholeFile(s.MasterPath);
     if (!master) return master.error();
     auto histories = CarriedHistories(ItemAccountsPath(s).parent_path(), tag);
@@ -397,6 +402,11 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     // The slip book of the next year: its opening balances only. A year without one
     // gives the next year none either.
     if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
+    // The register, and the business shares of the items byte for byte; a year
+    // without them gives the next year none.
+    if (*nextAssets) add("SHISAN" + tag + ".DAT", std::move(**nextAssets));
+    if (std::error_code ec; fs::is_regular_file(ItemSharesPath(s), ec))
+        add("ANBUN" + tag + ".DAT", ReadWholeFile(ItemSharesPath(s)));
     // The histories of changes go along byte for byte, so that the disk in use keeps
     // every year's history; the next year's own begins with its first change (or the
     // setting below).

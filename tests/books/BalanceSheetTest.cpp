@@ -7,6 +7,9 @@
 #include <climits>
 
 #include "books/BalanceSheet.h"
+#include "store/DataSet.h"
+#include "taxreturn/StatementData.h"
+#include "taxreturn/StatementPage1.h"
 #include "tests/books/BooksYear.h"
 
 namespace tabulo::testing {
@@ -150,6 +153,37 @@ TEST(BalanceSheet, ReadsTheYearsFilesAndWritesNone) {
     EXPECT_EQ(sheet->Find(AccountCode::Capital)->closing, 5000);
     EXPECT_FALSE(std::filesystem::exists(ItemAccountsPath(s)));
     EXPECT_FALSE(std::filesystem::exists(ManufacturingCostPath(s)));
+}
+
+// A caller that had not read the statement into the year got the books without their
+// year end: the stock of the statement's file must reach the sheet all the same.
+TEST(BalanceSheet, TheYearEndComesFromTheStatementFileWhenTheYearHasNotReadIt) {
+    TempFolder dir;
+    SharedState s;
+    s.DataFolder = dir.path();
+    s.LedgerPath = dir / "KEIRI13.DAT";
+    s.TaxReturnPath = dir / "SHINKOKU.DAT";
+    s.FiscalYear = 13;
+    SlipBook book;
+    book.Openings.push_back({AccountCode::Cash, 5000});
+    ASSERT_TRUE(SaveSlipBook(SlipBookPath(s), book).ok());
+    TaxReturnTables t = DefaultTaxReturnData();
+    StoreStatementEntry(t, kOpeningStockLine, 1000);
+    StoreStatementEntry(t, kClosingStockLine, 3000);
+    auto bytes = EncodeTaxReturnFile(t);
+    ASSERT_TRUE(bytes.ok());
+    WriteBytes(s.TaxReturnPath,
+                        std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    auto sheet = YearBalanceSheet(s);
+    ASSERT_TRUE(sheet.ok());
+    EXPECT_EQ(sheet->Find(AccountCode::Stock)->closing, 2000);
+    EXPECT_EQ(sheet->income, 2000);
+    EXPECT_TRUE(sheet->SidesAgree());
+    // A statement that cannot be read is named, not taken as empty.
+    WriteBytes(s.TaxReturnPath, "\"broken");
+    auto refused = YearBalanceSheet(s);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().path, s.TaxReturnPath.string());
 }
 
 // ---------------------------------------------------------------- 製造原価の計算

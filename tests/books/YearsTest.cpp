@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "books/TrialBalance.h"
+#include "store/RollbackJournal.h"
 #include "cashbook/Aggregation.h"
 #include "taxreturn/StatementPage1.h"
 #include "tests/books/BooksYear.h"
@@ -185,6 +186,33 @@ TEST_F(Year, AnAccountTotalBeyondThirtyTwoBitsIsAnOverflow) {
     auto tb = BuildTrialBalance(s, book, accounts);
     ASSERT_FALSE(tb.ok());
     EXPECT_EQ(tb.error().code, FileErrorCode::Overflow);
+}
+
+// The walks of the books opened the ledger for writing even for a tool that never
+// writes, and so rolled back a journal they found: the command line changed the books.
+TEST_F(Year, AReadOnlyYearIsWalkedWithoutTouchingItsFilesOrJournal) {
+    Line("130105", Sales, 5000, "a");
+    Line("130106", Purchases, 2000, "b");
+    WriteLedger();
+    const std::string before = testing::ReadBytes(s.LedgerPath);
+    std::string after = before;
+    after.back() = 'x';  // a remark changed by an operation cut short
+    auto bytes = [](const std::string& t) { return std::as_bytes(std::span(t.data(), t.size())); };
+    const FileChange change{s.LedgerPath, true, bytes(before), bytes(after),
+                            {{after.size() - 1, after.size()}}, {}};
+    const std::vector<std::byte> journal = EncodeJournal(std::span<const FileChange>(&change, 1));
+    testing::WriteBytes(s.LedgerPath, after);
+    testing::WriteBytes(dir / "KEIRI13.JNL",
+                        std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
+    s.ReadOnly = true;
+    auto tb = BuildTrialBalance(s, book, accounts);
+    ASSERT_TRUE(tb.ok());
+    EXPECT_EQ(Closing(*tb, AccountCode::Cash), 3000);
+    EXPECT_TRUE(BuildJournal(s, book, accounts).ok());
+    EXPECT_TRUE(CashBookClosingBalance(s).ok());
+    EXPECT_EQ(testing::ReadBytes(s.LedgerPath), after);
+    EXPECT_EQ(testing::ReadBytes(dir / "KEIRI13.JNL"),
+              std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
 }
 
 }  // namespace

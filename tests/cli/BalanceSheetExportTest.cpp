@@ -10,7 +10,14 @@
 #include "cli/Arguments.h"
 #include "cli/Check.h"
 #include "cli/Commands.h"
+#include "store/DataSet.h"
+#include "store/SharedState.h"
+#include "store/TaxReturnFile.h"
 #include "store/Text.h"
+#include "cli/YearFolder.h"
+#include "taxreturn/StatementData.h"
+#include "taxreturn/StatementPage1.h"
+#include "taxreturn/StatementPage4.h"
 #include "tests/cli/BooksFolder.h"
 #include "tests/support/TempFolder.h"
 
@@ -119,6 +126,49 @@ TEST_F(BalanceSheetExport, ACashOnlyYearGetsNoBalanceSheetNote) {
     fs::remove(dir / "KAMOKU.DAT");
     fs::remove(dir / "FURIKAE13.DAT");
     EXPECT_TRUE(Notes().empty());
+}
+
+// The export left out the closing entries (stock and depreciation) that page 4's screen
+// and its printout take, so its 31 December column was the books before the year end.
+TEST_F(BalanceSheetExport, TheYearEndEntriesReachTheExportAsThePageShowsThem) {
+    TaxReturnTables t = DefaultTaxReturnData();
+    StoreStatementEntry(t, kOpeningStockLine, 40000);
+    StoreStatementEntry(t, kClosingStockLine, 55000);
+    Page3Data d = ReadPage3(t);
+    d.assets[1].Name1 = "パソコン";
+    d.assets[1].Goukei = 50000;  // 償却費合計
+    d.assets[1].Keihi = 40000;   // 本年分の必要経費算入額: 10,000 private
+    d.assets[static_cast<std::size_t>(kAssetTotalRow)].Goukei = 50000;
+    d.assets[static_cast<std::size_t>(kAssetTotalRow)].Keihi = 40000;
+    WritePage3(t, d);
+    auto bytes = EncodeTaxReturnFile(t);
+    ASSERT_TRUE(bytes.ok());
+    WriteBytes(dir / "SHINKOKU.DAT",
+               std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    const auto before = Snapshot();
+    Run r = Export({"balance-sheet", dir.path().string(), "--encoding", "utf-8"});
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+    // Worked by hand: 棚卸資産 55,000 - 40,000; 工具器具備品 less 50,000 of depreciation;
+    // 事業主貸 the private 10,000; income 85,000 + 55,000 - 40,000 - 40,000.
+    EXPECT_EQ(r.out, "\xEF\xBB\xBF"
+                     "区分,コード,勘定科目,1月1日,12月31日\r\n"
+                     "資産,101,現金,150000,233800\r\n"
+                     "資産,104,その他の預金,0,1200\r\n"
+                     "資産,108,棚卸資産,0,15000\r\n"
+                     "資産,115,工具器具備品,0,-50000\r\n"
+                     "資産,130,事業主貸,0,10000\r\n"
+                     "資産,,資産の部 合計,150000,210000\r\n"
+                     "負債・資本,302,元入金,150000,150000\r\n"
+                     "負債・資本,,青色申告特別控除前の所得金額,,60000\r\n"
+                     "負債・資本,,負債・資本の部 合計,150000,210000\r\n");
+    // The page as the window opens it (the year read with its statement) says the same.
+    SharedState s;
+    ASSERT_TRUE(LoadYearFolder(s, dir.path(), true).ok());
+    auto page = OpeningPage4(s);
+    ASSERT_TRUE(page.ok());
+    EXPECT_EQ(page->sheet.assetsClosing, 210000);
+    EXPECT_EQ(page->sheet.income, 60000);
+    EXPECT_EQ(Snapshot(), before);
 }
 
 }  // namespace

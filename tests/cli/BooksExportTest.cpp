@@ -349,6 +349,55 @@ TEST_F(BooksExport, CheckReportsCashAndDepositsThatDisagreeAndBooksThatDoNotBala
     EXPECT_TRUE(booksFindings().empty());
 }
 
+// A next-year disk starts the books with the carried cash while its cash book has no
+// line yet: check called the cash a fault (45,000 against 0) until the carry-over line
+// was typed. It says what to type instead, and a real difference stays a fault.
+TEST_F(BooksExport, ANewYearWithoutItsCarryOverLineIsToldWhatToType) {
+    auto cashFindings = [&] {
+        auto report = CheckYearFolder(dir.path());
+        EXPECT_TRUE(report.ok());
+        std::vector<std::pair<bool, std::string>> out;
+        if (report)
+            for (const CheckFinding& f : report->findings)
+                if (f.file == "FURIKAE13.DAT" && f.text.find("現金") != std::string::npos)
+                    out.emplace_back(f.fault, f.text);
+        return out;
+    };
+    // The cash book as the next-year disk writes it: a header and no lines.
+    WriteBytes(dir / "KEIRI13.DAT", std::string(18, '\0'));
+    // FRK1, two openings, no slips: 101 現金 45,000; 302 元入金 45,000.
+    WriteBytes(dir / "FURIKAE13.DAT",
+               testing::FromHex("46524b31 0200 00000000 6500 c8af0000 2e01 c8af0000"));
+    const auto before = Snapshot();
+    auto fresh = cashFindings();
+    ASSERT_EQ(fresh.size(), 1u);
+    EXPECT_FALSE(fresh[0].first) << fresh[0].second;
+    EXPECT_NE(fresh[0].second.find("出納簿にまだ繰越の行がありません。現金の期首残高 45000 を、"),
+              std::string::npos)
+        << fresh[0].second;
+    EXPECT_NE(fresh[0].second.find("で出納簿の最初の行に入力して下さい"), std::string::npos)
+        << fresh[0].second;
+    EXPECT_EQ(Snapshot(), before);
+    // The fixture's lines, from the cash book's own opening balance of 10,000 and no
+    // carry-over line: the 35,000 between the openings is what the line will bring.
+    std::string ledger = ReadBytes(FixturePath("KEIRI13.DAT"));
+    WriteBytes(dir / "KEIRI13.DAT", ledger);
+    auto lines = cashFindings();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_FALSE(lines[0].first) << lines[0].second;
+    EXPECT_NE(lines[0].second.find("（それまで現金勘定の残高 48800 と出納簿の残高 13800 は違います）"),
+              std::string::npos)
+        << lines[0].second;
+    // With its carry-over line typed (line 1 as 前月繰越, 5,000) the cash book restarts
+    // there, and a difference left is a fault, as it always was.
+    ledger[18 + 12] = 5;
+    WriteBytes(dir / "KEIRI13.DAT", ledger);
+    auto other = cashFindings();
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_TRUE(other[0].first) << other[0].second;
+    EXPECT_EQ(other[0].second.rfind("現金勘定の残高 ", 0), 0u) << other[0].second;
+}
+
 // The statement's stock figures make closing entries that every export of the books
 // takes: 期首商品棚卸高 40,000 and 期末商品棚卸高 55,000 against 棚卸資産.
 // check names the special deduction of a year kept by double entry, as page 2 offers

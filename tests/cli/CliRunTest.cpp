@@ -187,52 +187,84 @@ TEST_F(CliRun, CheckFindsDepositTotalsThatDisagree) {
         << r.err;
 }
 
-TEST_F(CliRun, CheckReportsAJournalAndRollsNothingBack) {
-    // A journal whose commit mark was cleared is the file kept between operations.
+// While the window runs, its redo log holds operations not yet written into the files.
+// The command line refused such a year with status 2; it reads it as the program
+// would, the log's records applied in a copy of its own, says so, and writes nothing.
+TEST_F(CliRun, AYearWithALiveLogIsReadWithTheLogAppliedAndNothingWritten) {
+    const fs::path tmp = temp / "tmp";
+    fs::create_directories(tmp);
+    const std::vector<std::string> env{"TMPDIR=" + tmp.string()};
+    // A log whose mark was cleared is the file kept between operations: nothing to say.
     WriteBytes(year / "KEIRI13.JNL", std::string(8, '\0'));
-    EXPECT_EQ(Unchanged({"check", year.string()}).status, 0);
-    // One with its mark set but cut short itself: the read only removes it.
+    Outcome cleared = Unchanged({"check", "-v", year.string()}, env);
+    EXPECT_EQ(cleared.status, 0);
+    EXPECT_EQ(cleared.out.find("KEIRI13.JNL"), std::string::npos) << cleared.out;
+    // One cut short in its own write never counted: read without it, and said.
     WriteBytes(year / "KEIRI13.JNL", "TABJRNL2 and what an interrupted operation left");
-    Outcome torn = Unchanged({"check", year.string()});
+    Outcome torn = Unchanged({"check", year.string()}, env);
     EXPECT_EQ(torn.status, 1);
-    EXPECT_NE(torn.err.find("KEIRI13.JNL: 壊れたジャーナルがあります。プログラムでデータを読み込むと、"
-                            "ジャーナルは削除され、データはこのままです。"),
+    EXPECT_NE(torn.err.find("KEIRI13.JNL: 壊れた操作の記録があります。反映せずに読みました"
+                            "（データフォルダーには何も書き込んでいません）。"),
               std::string::npos)
         << torn.err;
-    // A whole one whose operation wrote part of its ranges: the read undoes it.
+
+    // An operation committed to the log whose write into the deposit book is lost.
     const std::string ledger = ReadBytes(year / "KEIRI13.DAT");
-    std::string newLedger = ledger;
-    newLedger[2] = static_cast<char>(newLedger[2] ^ 0x7f);
     const std::string deposit = ReadBytes(year / "YOKIN13.DAT");
     std::string newDeposit = deposit;
     newDeposit[760] = static_cast<char>(newDeposit[760] ^ 0x55);
     auto bytes = [](const std::string& t) { return std::as_bytes(std::span(t.data(), t.size())); };
     std::vector<FileChange> changes = {
-        FileChange{year / "KEIRI13.DAT", true, bytes(ledger), bytes(newLedger), {{2, 3}}, {}},
         FileChange{year / "YOKIN13.DAT", true, bytes(deposit), bytes(newDeposit), {{760, 761}}, {}}};
-    const std::vector<std::byte> journal = EncodeJournal(changes);
-    WriteBytes(year / "KEIRI13.JNL",
-               std::string(reinterpret_cast<const char*>(journal.data()), journal.size()));
-    WriteBytes(year / "KEIRI13.DAT", newLedger);
-    Outcome r = Unchanged({"check", year.string()});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("KEIRI13.JNL: 中断された操作のジャーナルがあります。プログラムでデータを読み込むと、"
-                         "その操作は取り消されます。"),
+    fs::remove(year / "KEIRI13.JNL");
+    ASSERT_TRUE(CommitChanges(year / "KEIRI13.JNL", changes).ok());
+    WriteBytes(year / "YOKIN13.DAT", deposit);  // the write after the log's flush lost
+    // The books as they stand: the same folder with the operation written whole.
+    const fs::path written = temp / "written";
+    fs::create_directories(written);
+    for (const char* name : {"DATE.DAT", "MASTER.DAT", "SHINKOKU.DAT", "KEIRI13.DAT"})
+        fs::copy_file(year / name, written / name);
+    WriteBytes(written / "YOKIN13.DAT", newDeposit);
+    const std::string applied =
+        "tabulo-cli: KEIRI13.JNL: まだファイルに書き込まれていない操作の記録があります。"
+        "その操作を反映して読みました（データフォルダーには何も書き込んでいません）。\n";
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"export", "deposits"}, {"export", "ledger"},
+          {"export", "journal"}, {"export", "trial-balance"}, {"history"}}) {
+        std::vector<std::string> args = command;
+        args.push_back(year.string());
+        Outcome live = Unchanged(args, env);
+        args.back() = written.string();
+        Outcome whole = Cli(args, env);
+        EXPECT_EQ(live.status, whole.status) << command[0] << " " << live.err;
+        EXPECT_EQ(live.out, whole.out) << command[0];
+        EXPECT_EQ(live.err, applied + whole.err) << command[0];
+    }
+    // check reads the deposit book as the log leaves it, and notes the log.
+    Outcome r = Unchanged({"check", year.string()}, env);
+    EXPECT_NE(r.err.find("注記: KEIRI13.JNL: まだファイルに書き込まれていない操作の記録があります。"),
               std::string::npos)
         << r.err;
-    // Both files as the operation wrote them: the read drops the journal.
-    WriteBytes(year / "YOKIN13.DAT", newDeposit);
-    Outcome done = Unchanged({"check", year.string()});
-    EXPECT_NE(done.err.find("その操作は最後まで書き込まれています"), std::string::npos) << done.err;
-    // The deposit file saved since: the read sets the journal aside.
+    EXPECT_EQ(r.err, Cli({"check", year.string()}, env).err);
+    Outcome w = Cli({"check", written.string()}, env);
+    EXPECT_NE(r.err.find(w.err.substr(0, w.err.find("\n"))), std::string::npos) << r.err << w.err;
+    // A file the reading names is named by its place in the data folder.
+    fs::remove(year / "MASTER.DAT");
+    WriteBytes(year / "MASTER.DAT", "\"not a master");
+    Outcome bad = Unchanged({"export", "ledger", year.string()}, env);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find((year / "MASTER.DAT").string()), std::string::npos) << bad.err;
+    EXPECT_EQ(bad.err.find(tmp.string()), std::string::npos) << bad.err;
+    // The files saved since: the log no longer fits them, and is read as not applied.
+    WriteBytes(year / "MASTER.DAT", ReadBytes(FixturePath("MASTER.DAT")));
     newDeposit[760] = 'x';
     WriteBytes(year / "YOKIN13.DAT", newDeposit);
-    Outcome aside = Unchanged({"check", year.string()});
-    EXPECT_NE(aside.err.find("今のデータには当てはまりません"), std::string::npos) << aside.err;
-    // The other commands would read half an operation: they refuse.
-    Outcome e = Unchanged({"export", "ledger", year.string()});
-    EXPECT_EQ(e.status, 2);
-    EXPECT_NE(e.err.find("KEIRI13.JNL"), std::string::npos) << e.err;
+    Outcome aside = Unchanged({"check", year.string()}, env);
+    EXPECT_EQ(aside.status, 1);
+    EXPECT_NE(aside.err.find("今のデータには当てはまらないため、反映せずに読みました"), std::string::npos)
+        << aside.err;
+    // No copy is left behind.
+    EXPECT_TRUE(fs::is_empty(tmp));
 }
 
 // restore brings an automatic copy back over a folder that an interrupted operation

@@ -193,6 +193,44 @@ TEST_F(DataDisk, NextYearDiskCarriesTheClosingBalancesAsOpenings) {
     ExpectThisYearUntouched();
 }
 
+// The fixed-asset register goes over with the year's closing book values as the next
+// year's openings; an asset scrapped this year stays behind. The shares go along byte
+// for byte.
+TEST_F(DataDisk, NextYearDiskCarriesTheAssetRegisterAndTheShares) {
+    // One asset of the register, 70 bytes, with its opening book value last but the
+    // disposal; the name and the method are given.
+    auto asset = [](const std::string& name, const std::string& cost, const std::string& opening,
+                    const std::string& disposal) {
+        return name + "0200" + Blanks(10) + "592f3101 592f3101" + cost +
+               "0f00 0200 6400" + opening + disposal;
+    };
+    // 内装 (93e0 9195): 旧定額法, 15 years, cost 1,000,000, 500,000 at the start of 2001;
+    // 棚 (9249): cost 150,000, scrapped (2) in March.
+    WriteBytes(year / "SHISAN13.DAT",
+               FromHex("53534e31 0200" + asset("93e09195" + Blanks(28), "40420f00", "20a10700", "0000 0000") +
+                       asset("9249" + Blanks(30), "f0490200", "f0490200", "0300 0200")));
+    const std::string shares = FromHex("41424e31" + Zeros(2 * 22) + "2800" + Zeros(2 * 27));
+    WriteBytes(year / "ANBUN13.DAT", shares);
+    before = Snapshot(year);
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    // 2001: 1,000,000 x 0.9 x 0.066 = 59,400; 500,000 - 59,400 = 440,600 (18b90600).
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "SHISAN14.DAT"),
+              FromHex("53534e31 0100" + asset("93e09195" + Blanks(28), "40420f00", "18b90600", "0000 0000")));
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "ANBUN14.DAT"), shares);
+    ExpectThisYearUntouched();
+}
+
+// A register that does not follow its layout stops the next year's disk with a message
+// naming it, and nothing is written.
+TEST_F(DataDisk, NextYearDiskRefusesABrokenRegister) {
+    WriteBytes(year / "SHISAN13.DAT", FromHex("53534e31 0500"));
+    before = Snapshot(year);
+    EXPECT_NE(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done);
+    EXPECT_NE(prompt.LastText().find("SHISAN13.DAT"), std::string::npos) << prompt.LastText();
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "DATE.DAT"));
+    ExpectThisYearUntouched();
+}
+
 // Books kept as electronic books go on so: the next year's history starts with the
 // setting, marked as carried over, and counts for the whole year. A year that switched
 // the setting off (or never had it) gives the next year no history.
