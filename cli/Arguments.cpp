@@ -14,9 +14,12 @@ namespace {
 // in both.
 const char* const kSynopsis =
     "  tabulo-cli check [DATAFOLDER] [-v]\n"
-    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet [DATAFOLDER] "
+    "  tabulo-cli export ledger|summary|item N|deposits|trial-balance|balance-sheet|assets|"
+    "private-shares [DATAFOLDER] "
     "[-o FILE] "
     "[--encoding cp932|utf-8]\n"
+    "  tabulo-cli export consumption-tax [DATAFOLDER] [--method 2wari|kani|gensoku] "
+    "[--class N] [-o FILE] [--encoding cp932|utf-8]\n"
     "  tabulo-cli export journal [DATAFOLDER] [--format csv|hledger] [-o FILE] [--encoding "
     "cp932|utf-8]\n"
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3|4 [DATAFOLDER] -o "
@@ -28,6 +31,8 @@ const char* const kSynopsis =
     "utf-8|cp932]\n"
     "  tabulo-cli history [DATAFOLDER] [--line N] [--from DATE] [--to DATE] [--format table|csv]\n"
     "                     [--encoding utf-8|cp932]\n"
+    "  tabulo-cli import-preview [DATAFOLDER] FILE [--profile NAME] [--account N | --card NAME]\n"
+    "                            [--format table|csv] [--encoding utf-8|cp932]\n"
     "  tabulo-cli help [check|export|print|restore|search|history]\n";
 
 struct HelpParts {
@@ -58,7 +63,11 @@ const HelpParts kJapanese{
     "export    CSV（見出し行つき、CR LF）を FILE または標準出力に書きます。\n"
     "          ledger: 出納簿の全行; summary: 月別集計表; item N: 項目 N（1〜50）の行;\n"
     "          deposits: 預金; journal: 仕訳帳（--format hledger: hledger・ledger の形式、UTF-8）;\n"
-    "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）。\n"
+    "          trial-balance: 試算表; balance-sheet: 貸借対照表（申告書４ページ、製造原価の計算を含む）;\n"
+    "          assets: 固定資産台帳（本年分の償却費と期末帳簿価額）; private-shares: 家事按分。\n"
+    "          consumption-tax: 消費税の申告書（第一表と付表）の欄ごとの金額。計算方法はその年の\n"
+    "          設定のもの、--method で 2wari（2割特例）、kani（簡易課税）、gensoku（原則課税）。\n"
+    "          --class N: 簡易課税で事業区分の決まっていない売上の事業区分（1〜6）。\n"
     "          --encoding cp932（既定）: Windows の Excel など、日本語の表計算ソフトがそのまま開きます。\n"
     "          --encoding utf-8: 先頭に BOM を付けます。LibreOffice Calc など Linux や Mac の表計算\n"
     "          ソフトは、これで文字コードを選ばずに開けます。\n",
@@ -126,7 +135,12 @@ const HelpParts kEnglish{
     "          item N (1..50); deposits: the deposit accounts; journal: the journal of the\n"
     "          double-entry books (--format hledger: a plain-text journal for hledger and\n"
     "          ledger, UTF-8); trial-balance: the trial balance; balance-sheet: the balance\n"
-    "          sheet of statement page 4 (with the manufacturing cost when kept).\n"
+    "          sheet of statement page 4 (with the manufacturing cost when kept); assets: the\n"
+    "          fixed-asset register with the year's depreciation and closing book values;\n"
+    "          private-shares: each expense item's business and private parts;\n"
+    "          consumption-tax: the lines of the consumption-tax return by the year's method,\n"
+    "          or by --method 2wari|kani|gensoku; --class N: the business class 1..6 of sales\n"
+    "          without one of their own (simplified method).\n"
     "          --encoding cp932 (default): for Japanese office software such as Excel on Windows.\n"
     "          --encoding utf-8: with a byte-order mark, which LibreOffice Calc and other\n"
     "          spreadsheets on Linux or a Mac recognise without being told the character set.\n",
@@ -246,17 +260,19 @@ struct Condition {
     const char* name;
     std::optional<std::string> value;
 };
-enum ConditionIndex { kFrom, kTo, kMin, kMax, kAmount, kText, kAccount, kItem, kLine };
+enum ConditionIndex { kFrom, kTo, kMin, kMax, kAmount, kText, kAccount, kItem, kLine, kProfile, kCard };
 
 // The command line split into its words and its options.
 struct Options {
     std::vector<std::string> words;
     std::optional<std::string> output, encoding, format;
+    std::optional<std::string> method, taxClass;  // export consumption-tax
     bool help = false, version = false, verbose = false;
     bool force = false;  // an existing output file may be replaced
-    std::array<Condition, 9> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
-                                         {"--max", {}}, {"--amount", {}}, {"--text", {}},
-                                         {"--account", {}}, {"--item", {}}, {"--line", {}}}};
+    std::array<Condition, 11> conditions{{{"--from", {}}, {"--to", {}}, {"--min", {}},
+                                          {"--max", {}}, {"--amount", {}}, {"--text", {}},
+                                          {"--account", {}}, {"--item", {}}, {"--line", {}},
+                                          {"--profile", {}}, {"--card", {}}}};
     const std::optional<std::string>& Value(ConditionIndex i) const {
         return conditions[static_cast<std::size_t>(i)].value;
     }
@@ -314,6 +330,13 @@ std::optional<ParsedArguments> ReadOptions(const std::vector<std::string>& args,
             if (!take(o.format, *f))
                 return Refuse(
                     "--format には csv か hledger を付けます / --format takes csv or hledger");
+        } else if (auto m = joinedTo("--method")) {
+            if (!take(o.method, *m))
+                return Refuse("--method には 2wari か kani か gensoku を付けます / --method takes "
+                              "2wari, kani or gensoku");
+        } else if (auto k = joinedTo("--class")) {
+            if (!take(o.taxClass, *k))
+                return Refuse("--class には事業区分 1〜6 を付けます / --class takes a class 1..6");
         } else if (auto c = std::find_if(o.conditions.begin(), o.conditions.end(),
                                          [&](const Condition& c) { return joinedTo(c.name); });
                    c != o.conditions.end()) {
@@ -405,6 +428,40 @@ ParsedArguments ParseHistory(const Options& o) {
     return {r, {}};
 }
 
+ParsedArguments ParseImportPreview(const Options& o) {
+    const auto& words = o.words;
+    if (words.size() < 2 || words.size() > 3)
+        return Refuse("import-preview [DATAFOLDER] FILE [--profile NAME] [--account N | --card NAME] "
+                      "[--format table|csv]");
+    if (o.verbose || o.output || o.force)
+        return Refuse("import-preview は結果を標準出力に示します（-v、-o、--force はありません） / "
+                      "import-preview prints to standard output (no -v, -o or --force)");
+    for (std::size_t i = 0; i < o.conditions.size(); ++i)
+        if (o.conditions[i].value && i != kAccount && i != kProfile && i != kCard)
+            return Refuse(std::string(o.conditions[i].name) + " は import-preview のオプションではありません",
+                          std::string(o.conditions[i].name) + " is not for import-preview");
+    if (auto refused = RefuseEmptyConditions(o)) return *refused;
+    CliRequest r;
+    r.kind = CliRequest::ImportPreview;
+    ImportPreviewRequest& q = r.importPreviewRequest;
+    if (words.size() == 3) q.folder = words[1];
+    q.file = words.back();
+    if (o.Value(kAccount) && o.Value(kCard))
+        return Refuse("--account と --card はどちらか一つです / give --account or --card, not both");
+    if (const auto& account = o.Value(kAccount)) {
+        auto n = NumberIn(Trim(*account), 1, 20);
+        if (!n)
+            return Refuse("--account は 1〜20 の口座番号です: " + *account,
+                          "--account takes an account number 1..20: " + *account);
+        q.account = *n;
+    }
+    if (const auto& card = o.Value(kCard)) q.card = Trim(*card);
+    if (const auto& profile = o.Value(kProfile)) q.profile = Trim(*profile);
+    if (auto refused = ReadListingFormat("import-preview", o.format, o.encoding, q.csv, q.encoding))
+        return *refused;
+    return {r, {}};
+}
+
 ParsedArguments ParseCheck(const Options& o) {
     if (o.words.size() > 2) return Refuse("check [DATAFOLDER] [-v]");
     if (o.output || o.encoding || o.format || o.force)
@@ -458,8 +515,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
         print
             ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
               "[DATAFOLDER] -o FILE.pdf"
-            : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet "
-              "[DATAFOLDER] [-o FILE] "
+            : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet|"
+              "consumption-tax|assets|private-shares [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
     if (words.size() < 2) return Refuse(usage);
     const std::string what = words[1];
@@ -482,7 +539,9 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
         next = 3;
     } else if (!(what == "summary" || (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
-                             what == "trial-balance" || what == "balance-sheet")))) {
+                             what == "trial-balance" || what == "balance-sheet" ||
+                             what == "consumption-tax" || what == "assets" ||
+                             what == "private-shares")))) {
         return Refuse(usage);
     }
     if (words.size() > next + 1) return Refuse(usage);
@@ -507,6 +566,19 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
     r.exportRequest.folder = folder;
     if (o.output) r.exportRequest.output = *o.output;
     r.exportRequest.force = o.force;
+    if (o.method) {
+        if (*o.method != "2wari" && *o.method != "kani" && *o.method != "gensoku" &&
+            *o.method != "3wari")
+            return Refuse("--method は 2wari か kani か gensoku です / --method takes 2wari, kani "
+                          "or gensoku");
+        r.exportRequest.method = *o.method;
+    }
+    if (o.taxClass) {
+        const std::string& k = *o.taxClass;
+        if (k.size() != 1 || k[0] < '1' || k[0] > '6')
+            return Refuse("--class は事業区分 1〜6 です / --class takes a class 1..6");
+        r.exportRequest.businessClass = k[0] - '0';
+    }
     if (auto refused = ReadExportFormat(o, r.exportRequest)) return *refused;
     return {r, {}};
 }
@@ -552,6 +624,14 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
     if (words.empty()) return Refuse("コマンドがありません / no command given");
     const std::string& command = words[0];
+    if (command == "import-preview") return ParseImportPreview(o);
+    if (o.Value(kProfile) || o.Value(kCard))
+        return Refuse("--profile と --card は import-preview だけのオプションです / --profile and "
+                      "--card are for import-preview");
+    if ((o.method || o.taxClass) && !(command == "export" && words.size() > 1 &&
+                                      words[1] == "consumption-tax"))
+        return Refuse("--method と --class は export consumption-tax だけのオプションです / "
+                      "--method and --class are for export consumption-tax");
     if (command == "search") return ParseSearch(o);
     if (command == "history") return ParseHistory(o);
     if (o.AnyCondition())

@@ -9,12 +9,13 @@
 
 #include "cli/Commands.h"
 #include "cli/HistoryCommand.h"
+#include "cli/ImportPreviewCommand.h"
 #include "cli/SearchCommand.h"
 
 namespace tabulo {
 
 struct CliRequest {
-    enum Kind { Help, Version, Check, Export, Print, Restore, Search, History } kind = Help;
+    enum Kind { Help, Version, Check, Export, Print, Restore, Search, History, ImportPreview } kind = Help;
     std::filesystem::path folder;  // check, restore; empty: the default data folder
     std::filesystem::path copy;    // restore
     bool verbose = false;          // -v: check reports on success too
@@ -23,6 +24,7 @@ struct CliRequest {
     PrintRequest printRequest;
     SearchRequest searchRequest;
     HistoryRequest historyRequest;
+    ImportPreviewRequest importPreviewRequest;
 };
 
 struct ParsedArguments {

@@ -4,7 +4,9 @@
 #include <optional>
 #include <system_error>
 
+#include "assets/YearAssets.h"
 #include "books/BalanceSheet.h"
+#include "consumptiontax/TaxSettings.h"
 #include "books/BooksChecks.h"
 #include "cashbook/Aggregation.h"
 #include "cashbook/Categories.h"
@@ -248,6 +250,35 @@ std::string CarryOverItemName(const SharedState& s) {
     return {};
 }
 
+// The year's consumption-tax settings, when kept: a file that does not follow its
+// layout (a registration number of a wrong form among them) is a fault; a number whose
+// check digit does not follow the corporate-number rule only a note, as an
+// individual's number need not.
+void CheckTaxSettings(Findings& f, const SharedState& s) {
+    const std::filesystem::path path = TaxSettingsPath(s);
+    auto t = LoadTaxSettings(path);
+    if (!t) {
+        f.Fault(path, 0, "消費税の設定を読めません: " + t.error().detail,
+                "the consumption-tax settings cannot be read: " + t.error().detail);
+        return;
+    }
+    if (!t->RegistrationNo.empty() && !RegistrationNoCheckDigitMatches(t->RegistrationNo))
+        f.Note(path, 0, kRegistrationNoCheckMessage,
+               "the registration number's check digit does not match its other 12 digits.");
+}
+
+// The fixed-asset register of a year that keeps one: an asset the depreciation rules
+// refuse (定額法 before 2007-04-01, 少額 beyond the limit or the year's cap, ...).
+void CheckAssets(Findings& f, const SharedState& s) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(AssetRegisterPath(s), ec)) return;
+    auto reg = ReadYearRegister(s);
+    if (!reg)
+        f.Fault(AssetRegisterPath(s), 0, "固定資産台帳の償却費を計算できません: " + reg.error().detail,
+                "the depreciation of the fixed-asset register cannot be worked out: " +
+                    reg.error().detail);
+}
+
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
@@ -389,6 +420,8 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
     if (totals && *linesRead && !journal) CheckBooks(f, s);
+    CheckAssets(f, s);
+    CheckTaxSettings(f, s);
     CheckHistories(f, s);
     return report;
 }

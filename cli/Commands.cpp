@@ -6,7 +6,9 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/AssetsExport.h"
 #include "cli/BalanceSheetExport.h"
+#include "cli/ConsumptionTaxExport.h"
 #include "cli/BooksExport.h"
 #include "cli/Check.h"
 #include "cli/ReadableYear.h"
@@ -159,7 +161,7 @@ int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFo
     SharedState s;
     // The books' closing entries come from the statement's stock and depreciation.
     const bool books = request.what == "journal" || request.what == "trial-balance" ||
-                       request.what == "balance-sheet";
+                       request.what == "balance-sheet" || request.what == "consumption-tax";
     if (Status st = LoadYearFolder(s, request.folder, books); !st) return Refuse(err, st.error());
     if (!request.output.empty())
         if (Status st = CheckOutputPath(request.output, dataFolder, request.force); !st)
@@ -173,15 +175,23 @@ int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFo
     }
     StreamPrompt prompt(err);
     CsvRows rows;
-    if (request.what == "balance-sheet") {
+    if (request.what == "consumption-tax") {
+        auto r = ConsumptionTaxCsv(s, request.method, request.businessClass);
+        if (!r) return Refuse(err, r.error());
+        rows = std::move(*r);
+    } else if (request.what == "balance-sheet") {
         auto page = OpeningPage4(s);
         if (!page) return Refuse(err, page.error());
         rows = BalanceSheetCsv(s, page->sheet, page->cost);
+    } else if (request.what == "assets") {
+        auto r = AssetsCsv(s);
+        if (!r) return Refuse(err, r.error());
+        rows = std::move(*r);
     } else if (request.what == "ledger" || request.what == "item") {
         auto r = request.what == "ledger" ? LedgerCsv(s) : ItemCsv(s, request.item);
         if (!r) return Refuse(err, r.error());
         rows = std::move(*r);
-    } else if (request.what == "summary") {
+    } else if (request.what == "summary" || request.what == "private-shares") {
         MonthlyTable table{};
         auto aggregated = AggregateForExport(s, prompt, table);
         if (!aggregated) return Refuse(err, aggregated.error());
@@ -190,7 +200,13 @@ int ExportYear(const ExportRequest& request, const std::filesystem::path& dataFo
             err << "tabulo-cli: " << s.LedgerPath.string() << "\n";
             return ExitStatus::Refused;
         }
-        rows = SummaryCsv(s, table);
+        if (request.what == "summary") {
+            rows = SummaryCsv(s, table);
+        } else {
+            auto r = PrivateSharesCsv(s, table);
+            if (!r) return Refuse(err, r.error());
+            rows = std::move(*r);
+        }
     } else {
         rows = DepositsCsv(s);
     }

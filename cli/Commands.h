@@ -58,6 +58,10 @@ struct ExportRequest {
     std::filesystem::path output;  // empty: standard output
     CsvEncoding encoding = CsvEncoding::Cp932;
     bool force = false;  // an existing output file may be replaced
+    // consumption-tax: the method (2wari, kani, gensoku, 3wari; empty: the year's
+    // settings) and the 簡易課税 class of sales without their own (0: the settings').
+    std::string method;
+    int businessClass = 0;
 };
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err);
 

@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
                                     : r.kind == CliRequest::Print  ? &r.printRequest.folder
                                     : r.kind == CliRequest::Search ? &r.searchRequest.folder
                                     : r.kind == CliRequest::History ? &r.historyRequest.folder
+                                    : r.kind == CliRequest::ImportPreview ? &r.importPreviewRequest.folder
                                                                     : nullptr;
     // check names a folder it chose only where it says anything at all.
     std::ostringstream folderLine;
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
             return RunSearch(r.searchRequest, std::cout, std::cerr, japanese);
         case CliRequest::History:
             return RunHistory(r.historyRequest, std::cout, std::cerr, japanese);
+        case CliRequest::ImportPreview:
+            return RunImportPreview(r.importPreviewRequest, std::cout, std::cerr);
         case CliRequest::Restore:
             return RunRestore(r.copy, r.folder, std::cout, std::cerr);
         case CliRequest::Print: {

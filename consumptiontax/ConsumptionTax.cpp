@@ -91,7 +91,7 @@ Result<TaxTotals> GatherTaxTotals(const SharedState& s, const SlipBook& book,
         if (e.date.size() == 6) date = year * 10000 + std::atoi(e.date.substr(2, 4).c_str());
         TaxCategory c = TaxCategory::OutOfScope;
         int account = 0;
-        int cls = settings.BusinessClass;
+        int cls = 0;  // the year's class (or --class) applies when the return is worked
         if (e.source == BookEntry::CashBook) {
             c = ItemTaxCategory(e.itemNo, settings, s.ItemTable, chosen);
             account = ItemAccount(e.itemNo, s.ItemTable, chosen);

@@ -187,7 +187,7 @@ std::vector<Profile> LoadProfiles(const std::string& folder, std::vector<FileErr
     std::vector<fs::path> files;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->path().extension() == ".txt") files.push_back(it->path());
+        if (it->path().extension() == ".layout") files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
     std::vector<Profile> out;
@@ -215,7 +215,7 @@ Status SaveProfile(const std::string& folder, const Profile& p) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     const std::string text = FormatProfile(p);
-    return AtomicSave(fs::path(folder) / (name + ".txt"),
+    return AtomicSave(fs::path(folder) / (name + ".layout"),
                       std::span(reinterpret_cast<const std::byte*>(text.data()), text.size()));
 }
 

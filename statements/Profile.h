@@ -68,10 +68,10 @@ std::string FormatProfile(const Profile& p);
 // reading, for a layout described on the screen.
 std::string ProfileFault(const Profile& p);
 
-// The layouts of the files in `folder` (*.txt, in name order). A file that does not
+// The layouts of the files in `folder` (*.layout, in name order). A file that does not
 // read is left out and its error added to `faults`; a missing folder has none.
 std::vector<Profile> LoadProfiles(const std::string& folder, std::vector<FileError>* faults);
-// Keeps `p` as <folder>/<file name made from its name>.txt (replaced whole).
+// Keeps `p` as <folder>/<file name made from its name>.layout (replaced whole).
 Status SaveProfile(const std::string& folder, const Profile& p);
 
 // The layouts whose header a statement's text carries where they expect it, best
