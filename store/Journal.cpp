@@ -85,8 +85,12 @@ bool IsKnownLog(const fs::path& journal) {
 //
 // KEIRI<nn>.JNL as a redo log: the mark "TABJRNL3", then one record an operation.
 // An operation appends its record (the old and the new bytes of every run it
-// changes, and the files' old and new lengths) and flushes the log: that one flush
-// is its commit. The files are then written in place without a flush of their own.
+// changes, and the files' old and new lengths) with a checksum that does not match,
+// and flushes the log; then it writes the record's checksum and flushes again: that
+// second flush is its commit. A record whose operation is reported as failed has
+// never carried its checksum, so no later read can take it for whole, even when
+// nothing can be written after the failure (a disk that keeps failing). The files
+// are then written in place without a flush of their own.
 // Before anything else writes these files, when the log grows past its limit and
 // when the program ends, the log is settled: every record is written into the files
 // again where they do not hold it yet, the files are flushed, and only then is the
@@ -516,8 +520,9 @@ Result<Settled> SettleLog(const fs::path& journal, AfterRecovery after) {
 // Takes a redo log's record back out after its operation failed: the files get their
 // old bytes (flushed), then the log its old length (flushed). When even that fails,
 // the program remembers to undo the record when it next settles the log.
+// `unmatched`: the eight bytes of a checksum the record does not have.
 void BackOut(const fs::path& journal, std::span<const FileChange> changes, std::uint64_t recordAt,
-             bool filesWritten) {
+             const std::byte* unmatched, bool filesWritten) {
     FileOps& ops = Files();
     bool ok = !filesWritten || RestoreAll(changes);
     if (ok) {
@@ -525,6 +530,15 @@ void BackOut(const fs::path& journal, std::span<const FileChange> changes, std::
         ok = fd >= 0 && ops.Ftruncate(fd, static_cast<off_t>(recordAt)) == 0 &&
              ops.Fdatasync(fd) == 0;
         if (fd >= 0) ops.Close(fd);
+    }
+    if (!ok) {
+        // The log keeps its length: at least take the record's checksum back out, so
+        // that a later read finds the record torn.
+        int fd = ops.Open(journal.c_str(), O_WRONLY | O_CLOEXEC, 0);
+        if (fd >= 0) {
+            if (PwriteAllAt(fd, unmatched, 8, static_cast<off_t>(recordAt + 4))) ops.Fdatasync(fd);
+            ops.Close(fd);
+        }
     }
     ForgetLog(journal);
     if (!ok) NoteFailed(journal, true, recordAt);
@@ -551,10 +565,15 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
     std::vector<std::byte> out;
     if (!append) out.assign(reinterpret_cast<const std::byte*>(kLogMagic),
                             reinterpret_cast<const std::byte*>(kLogMagic) + kLogHead);
-    const std::vector<std::byte> record = RecordAt(body, recordAt);
+    std::vector<std::byte> record = RecordAt(body, recordAt);
+    // The checksum as it will be written once the record is on the disk, and for
+    // now its complement: a record that never matches until then.
+    std::byte sum[8];
+    std::memcpy(sum, record.data() + 4, sizeof sum);
+    for (std::size_t i = 4; i < kRecordHead; ++i) record[i] = ~record[i];
     out.insert(out.end(), record.begin(), record.end());
 
-    // 1. The record, flushed: the commit. A new log needs its name on the disk too.
+    // 1. The record, flushed. A new log needs its name on the disk too.
     const bool created = format == Format::Missing;
     int fd = ops.Open(journal.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return FileErrorFromErrno(errno, journal.string(), true);
@@ -572,12 +591,23 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
         ok = false;
         err = errno;
     }
+    // 2. The record's checksum, flushed: the commit.
+    if (ok) {
+        fd = ops.Open(journal.c_str(), O_WRONLY | O_CLOEXEC, 0);
+        ok = fd >= 0 && PwriteAllAt(fd, sum, sizeof sum, static_cast<off_t>(recordAt + 4)) &&
+             ops.Fdatasync(fd) == 0;
+        err = errno;
+        if (fd >= 0 && ops.Close(fd) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+    }
     if (!ok) {
-        BackOut(journal, changes, recordAt, false);
+        BackOut(journal, changes, recordAt, record.data() + 4, false);
         return FileErrorFromErrno(err, journal.string(), true);
     }
 
-    // 2. The files, in place, without a flush: the record holds what they must hold.
+    // 3. The files, in place, without a flush: the record holds what they must hold.
     for (const FileChange& c : changes) {
         fd = ops.Open(c.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         ok = fd >= 0;
@@ -594,7 +624,7 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
             err = errno;
         }
         if (!ok) {
-            BackOut(journal, changes, recordAt, true);
+            BackOut(journal, changes, recordAt, record.data() + 4, true);
             return FileErrorFromErrno(err, c.path.string(), true);
         }
     }

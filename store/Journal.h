@@ -2,9 +2,11 @@
 // The journal of the cash book, KEIRI<nn>.JNL beside the ledger: a redo log. An
 // operation appends one record to it, holding for every range it changes in
 // KEIRI<nn>.DAT and YOKIN<nn>.DAT the old and the new bytes and each file's old and
-// new length, and flushes the log: that single flush is the commit, and from it on
-// the operation is done. The files are then written in place without a flush of
-// their own. The log is settled (every record written into the files again where
+// new length, and flushes the log; its checksum is written and flushed last: that
+// flush is the commit, and from it on the operation is done. Until then the record
+// carries a checksum that does not match, so an operation reported as failed is never
+// found whole afterwards, even when the disk refuses every write after the failure.
+// The files are then written in place without a flush of their own. The log is settled (every record written into the files again where
 // they do not hold it yet, the files flushed, then the log emptied or removed) before
 // anything else writes these files, before a copy or a restore of the folder, when
 // it grows past kJournalSettleSize and when the program ends; a read that finds a log
@@ -36,8 +38,8 @@
 //   The checksum: from h = 0xcbf29ce484222325, for each little-endian u64 word w of
 //   the bytes h = (h ^ w) × 0x100000001b3 then h ^= h >> 29; for each of the last 0..7
 //   bytes b, h = (h ^ b) × 0x100000001b3; the result is h XOR the number of bytes.
-//   A record whose length or checksum does not hold was cut short: it and anything
-//   after it never counted. An emptied log is the mark alone.
+//   A record whose length or checksum does not hold was cut short or never
+//   committed: it and anything after it never counted. An emptied log is the mark alone.
 //
 // An older program wrote a rollback journal instead (the mark "TABJRNL2"): the old
 // bytes of every range, flushed before the files were written and flushed. One found

@@ -173,7 +173,7 @@ TEST_F(JournalTest, ATornJournalIsRemovedAndTheFilesLeftAlone) {
     EXPECT_FALSE(fs::exists(journal));
 }
 
-TEST_F(JournalTest, ACommitIsOneFlushOfTheLogAndAFailedOneLeavesTheOldFiles) {
+TEST_F(JournalTest, ACommitIsTwoFlushesOfTheLogAndAFailedOneLeavesTheOldFiles) {
     WriteBytes(temp / "KEIRI13.DAT", ledgerBefore);
     const fs::path journal = temp / "KEIRI13.JNL";
     testing::FaultyFiles first;
@@ -181,8 +181,8 @@ TEST_F(JournalTest, ACommitIsOneFlushOfTheLogAndAFailedOneLeavesTheOldFiles) {
         ScopedFileOps use(first);
         ASSERT_TRUE(CommitChanges(journal, changes).ok());
     }
-    // A new log: its own flush and its folder's.
-    EXPECT_EQ(first.flushCalls.size(), 2u);
+    // A new log: the record's flush, its folder's, then the checksum's.
+    EXPECT_EQ(first.flushCalls.size(), 3u);
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerAfter);
     EXPECT_EQ(ReadBytes(temp / "YOKIN13.DAT"), depositAfter);
     // The log keeps the record; this program has written it into the files, so
@@ -190,7 +190,7 @@ TEST_F(JournalTest, ACommitIsOneFlushOfTheLogAndAFailedOneLeavesTheOldFiles) {
     EXPECT_EQ(ReadBytes(journal).substr(0, 8), "TABJRNL3");
     EXPECT_FALSE(JournalIsLive(journal));
 
-    // The next operation appends to the log: one flush, nothing else.
+    // The next operation appends to the log and flushes nothing else.
     std::vector<FileChange> back = {FileChange{temp / "KEIRI13.DAT", true, AsBytes(ledgerAfter),
                                                AsBytes(ledgerBefore), {{0, 36}}, {}}};
     testing::FaultyFiles second;
@@ -198,7 +198,8 @@ TEST_F(JournalTest, ACommitIsOneFlushOfTheLogAndAFailedOneLeavesTheOldFiles) {
         ScopedFileOps use(second);
         ASSERT_TRUE(CommitChanges(journal, back).ok());
     }
-    EXPECT_EQ(second.flushCalls.size(), 1u);
+    // The record, then its checksum: two flushes, both of the log.
+    EXPECT_EQ(second.flushCalls.size(), 2u);
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledgerBefore);
     // Settling writes nothing new, flushes the files and empties the log.
     EXPECT_EQ(*RecoverJournal(journal, AfterRecovery::Keep), Recovery::Completed);
@@ -232,6 +233,66 @@ TEST_F(JournalTest, ACommitIsOneFlushOfTheLogAndAFailedOneLeavesTheOldFiles) {
         EXPECT_FALSE(fs::exists(journal));
     }
     EXPECT_GE(tried, 6);
+}
+
+// A disk that keeps failing from the log's flush on: the operation is reported as
+// failed and nothing can be taken back out, yet no later read, however fresh, finds
+// the record whole and writes it into the files.
+TEST_F(JournalTest, ARecordWhoseOperationWasReportedFailedIsNeverReplayed) {
+    for (const bool appended : {false, true}) {
+        SCOPED_TRACE(appended ? "appended to a log" : "a new log");
+        // The same folder made afresh: the ledger, and for `appended` an earlier
+        // operation already in the log (the ledger rewritten as it was).
+        auto fresh = [&](const fs::path& folder) {
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+            WriteBytes(folder / "KEIRI13.DAT", ledgerBefore);
+            std::vector<FileChange> there = changes;
+            for (FileChange& c : there) c.path = folder / c.path.filename();
+            if (appended) {
+                std::vector<FileChange> same = {FileChange{folder / "KEIRI13.DAT", true, AsBytes(ledgerBefore),
+                                                           AsBytes(ledgerBefore), {{0, 36}}, {}}};
+                EXPECT_TRUE(CommitChanges(folder / "KEIRI13.JNL", same).ok());
+            }
+            return there;
+        };
+        // Which call is the commit's first flush: the same commit made once unharmed.
+        testing::FaultyFiles probe;
+        {
+            std::vector<FileChange> there = fresh(temp / "probe");
+            ScopedFileOps use(probe);
+            ASSERT_TRUE(CommitChanges(temp / "probe" / "KEIRI13.JNL", there).ok());
+        }
+        ASSERT_FALSE(probe.flushCalls.empty());
+        // That flush, and every call after it, fails.
+        const fs::path folder = temp / (appended ? "appended" : "new");
+        std::vector<FileChange> there = fresh(folder);
+        testing::FaultyFiles sticky(probe.flushCalls.front(), testing::Fault::Stop);
+        Status st = Ok();
+        {
+            ScopedFileOps use(sticky);
+            st = CommitChanges(folder / "KEIRI13.JNL", there);
+        }
+        ASSERT_TRUE(sticky.reached);
+        EXPECT_FALSE(st.ok());
+        EXPECT_EQ(ReadBytes(folder / "KEIRI13.DAT"), ledgerBefore);
+        // The next start: the disk as it was left, read by a program that remembers
+        // nothing of the failure.
+        const fs::path next = temp / "next";
+        fs::remove_all(next);
+        fs::create_directories(next);
+        fs::copy_file(folder / "KEIRI13.DAT", next / "KEIRI13.DAT");
+        fs::copy_file(folder / "KEIRI13.JNL", next / "KEIRI13.JNL");
+        auto settled = RecoverJournal(next / "KEIRI13.JNL");
+        ASSERT_TRUE(settled.ok());
+        EXPECT_EQ(*settled, Recovery::RolledBack);
+        EXPECT_EQ(ReadBytes(next / "KEIRI13.DAT"), ledgerBefore);
+        EXPECT_FALSE(fs::exists(next / "YOKIN13.DAT"));
+        // And this program, reading on, does the same.
+        ASSERT_TRUE(RecoverJournal(folder / "KEIRI13.JNL").ok());
+        EXPECT_EQ(ReadBytes(folder / "KEIRI13.DAT"), ledgerBefore);
+        EXPECT_FALSE(fs::exists(folder / "YOKIN13.DAT"));
+    }
 }
 
 // A log as its layout says, written here byte by byte: the mark, then one record
