@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/AtomicFile.h"
+#include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
@@ -12,22 +13,16 @@ namespace tabulo {
 namespace {
 
 void PutInteger(std::byte* p, std::int16_t v) {
-    const auto u = static_cast<std::uint16_t>(v);
-    p[0] = static_cast<std::byte>(u & 0xFF);
-    p[1] = static_cast<std::byte>(u >> 8);
+    StoreLittleEndian(p, static_cast<std::uint16_t>(v), 2);
 }
 void PutLong(std::byte* p, std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
+    StoreLittleEndian(p, static_cast<std::uint32_t>(v), 4);
 }
 std::int16_t GetInteger(const std::byte* p) {
-    return static_cast<std::int16_t>(std::to_integer<std::uint16_t>(p[0]) |
-                                     (std::to_integer<std::uint16_t>(p[1]) << 8));
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(LoadLittleEndian(p, 2)));
 }
 std::int32_t GetLong(const std::byte* p) {
-    std::uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
-    return static_cast<std::int32_t>(u);
+    return static_cast<std::int32_t>(LoadLittleEndian(p, 4));
 }
 void PutField(std::byte* p, std::size_t width, const std::string& cp932) {
     std::memset(p, ' ', width);
@@ -48,10 +43,6 @@ std::string TextFault(const std::string& text, int width, const char* what) {
     return {};
 }
 
-std::filesystem::path YearFolder(const SharedState& s) {
-    return s.LedgerPath.empty() ? s.DataFolder : s.LedgerPath.parent_path();
-}
-
 }  // namespace
 
 std::string AssetKindName(int kind) {
@@ -66,11 +57,11 @@ std::string AssetMethodName(int method) {
 }
 
 std::filesystem::path AssetRegisterPath(const SharedState& s) {
-    return YearFolder(s) / ("SHISAN" + YearTag(s.FiscalYear) + ".DAT");
+    return YearFilePath(s, YearFileKind::Assets);
 }
 
 std::filesystem::path ItemSharesPath(const SharedState& s) {
-    return YearFolder(s) / ("ANBUN" + YearTag(s.FiscalYear) + ".DAT");
+    return YearFilePath(s, YearFileKind::PrivateShares);
 }
 
 bool IsCalendarDate(std::int32_t d) {

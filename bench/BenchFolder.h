@@ -56,7 +56,7 @@ class BenchFolder {
         folder_ = year_.folder() / "KEIRIDATA";
         std::filesystem::create_directories(folder_);
         std::filesystem::copy_file(s.LedgerPath,
-                                   folder_ / ("KEIRI" + YearTag(s.FiscalYear) + ".DAT"));
+                                   YearFilePath(folder_, YearFileKind::Ledger, s.FiscalYear));
         auto save = [&](const char* name, const Result<std::vector<std::byte>>& bytes) {
             if (!bytes || !AtomicSave(folder_ / name, *bytes).ok()) std::abort();
         };
@@ -65,7 +65,7 @@ class BenchFolder {
         header[MasterField::BusinessName] = s.ReportTitleName;
         save("MASTER.DAT", EncodeMasterFile(header, s.ItemTable));
         save("SHINKOKU.DAT", EncodeTaxReturnFile(DefaultTaxReturnData()));
-        save(("YOKIN" + YearTag(s.FiscalYear) + ".DAT").c_str(),
+        save(YearFileName(YearFileKind::DepositBook, s.FiscalYear).c_str(),
              EncodeDepositBook(ClearedDepositBook()));
         WriteLedgerJournal(s, year_.folder() / "year.ledger");
     }

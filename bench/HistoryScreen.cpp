@@ -41,12 +41,11 @@ std::vector<std::byte> StoredLine(int n, Amount amount) {
 }
 
 std::vector<std::byte> StoredSlip(int n) {
-    SlipBook book;
-    book.Slips.push_back({"080401", AccountCode::Receivables, AccountCode::Sales, 1000 + n % 97,
-                          "ｶｹｳﾘ " + std::to_string(n)});
-    auto encoded = EncodeSlipBook(book);
-    if (!encoded || encoded->size() != kSlipHeaderSize + kSlipRecordSize) std::abort();
-    return {encoded->begin() + kSlipHeaderSize, encoded->end()};
+    const TransferSlip slip{"080401", AccountCode::Receivables, AccountCode::Sales, 1000 + n % 97,
+                            "ｶｹｳﾘ " + std::to_string(n)};
+    std::vector<std::byte> record(kSlipRecordSize);
+    if (!EncodeSlip(slip, record.data())) std::abort();
+    return record;
 }
 
 class HistoryYear {

@@ -161,7 +161,7 @@ bool ComputeManufacturingCost(ManufacturingCost& cost) {
 }
 
 std::filesystem::path ManufacturingCostPath(const SharedState& s) {
-    return SlipBookPath(s).parent_path() / ("SEIZO" + YearTag(s.FiscalYear) + ".DAT");
+    return YearFilePath(s, YearFileKind::CostOfGoods);
 }
 
 std::string ManufacturingCostFault(const ManufacturingCost& cost) {

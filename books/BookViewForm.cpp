@@ -131,7 +131,7 @@ BookViewForm::BookViewForm(AppContext& app, Kind kind, QWidget* parent)
 
     {
         WaitCursor wait;
-        if (LoadBooks(app_, book_, accounts_)) {
+        if (LoadBooksToRead(app_, book_, accounts_)) {
             if (kind == Kind::TrialBalance) {
                 auto tb = BuildTrialBalance(app_.state, book_, accounts_);
                 if (tb) {
@@ -327,7 +327,7 @@ void BookViewForm::Reload(EntryKey key) {
     std::optional<std::vector<BookEntry>> journal;
     {
         WaitCursor wait;
-        if (LoadBooks(app_, book, accounts)) {
+        if (LoadBooksToRead(app_, book, accounts)) {
             auto built = BuildJournal(app_.state, book, accounts);
             if (built)
                 journal = std::move(*built);

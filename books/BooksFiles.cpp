@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/AtomicFile.h"
+#include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
@@ -14,22 +15,16 @@ namespace tabulo {
 namespace {
 
 void PutInteger(std::byte* p, std::int16_t v) {
-    const auto u = static_cast<std::uint16_t>(v);
-    p[0] = static_cast<std::byte>(u & 0xFF);
-    p[1] = static_cast<std::byte>(u >> 8);
+    StoreLittleEndian(p, static_cast<std::uint16_t>(v), 2);
 }
 void PutLong(std::byte* p, std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
+    StoreLittleEndian(p, static_cast<std::uint32_t>(v), 4);
 }
 std::int16_t GetInteger(const std::byte* p) {
-    return static_cast<std::int16_t>(std::to_integer<std::uint16_t>(p[0]) |
-                                     (std::to_integer<std::uint16_t>(p[1]) << 8));
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(LoadLittleEndian(p, 2)));
 }
 std::int32_t GetLong(const std::byte* p) {
-    std::uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
-    return static_cast<std::int32_t>(u);
+    return static_cast<std::int32_t>(LoadLittleEndian(p, 4));
 }
 
 // A fixed field: the CP932 bytes filled with blanks; the caller has checked the width.
@@ -45,14 +40,11 @@ bool IsDigits(std::string_view s) {
 }  // namespace
 
 std::filesystem::path ItemAccountsPath(const SharedState& s) {
-    return s.DataFolder / "KAMOKU.DAT";
+    return YearFilePath(s.DataFolder, YearFileKind::ItemAccounts, s.FiscalYear);
 }
 
 std::filesystem::path SlipBookPath(const SharedState& s) {
-    // Beside the cash book of the year, as its own DataFolder may be unset in a test.
-    const std::filesystem::path folder =
-        s.LedgerPath.empty() ? s.DataFolder : s.LedgerPath.parent_path();
-    return folder / ("FURIKAE" + YearTag(s.FiscalYear) + ".DAT");
+    return YearFilePath(s, YearFileKind::SlipBook);
 }
 
 std::string SlipFault(const TransferSlip& slip) {
@@ -77,6 +69,36 @@ std::string OpeningFault(const OpeningBalance& opening) {
     return {};
 }
 
+Status EncodeSlip(const TransferSlip& slip, std::byte* p) {
+    auto remarks = ToCp932(slip.SlipRemarks);
+    if (!remarks)
+        return FileError{FileErrorCode::NotEncodable, {}, "摘要にシフトJISで書けない文字があります。", true};
+    if (remarks->size() > static_cast<std::size_t>(kSlipRemarksBytes))
+        remarks = ToCp932(CutToBytes(slip.SlipRemarks, kSlipRemarksBytes));
+    PutField(p, 6, slip.SlipDate);
+    PutInteger(p + 6, slip.DebitCode);
+    PutInteger(p + 8, slip.CreditCode);
+    PutLong(p + 10, slip.SlipAmount);
+    PutField(p + 14, kSlipRemarksBytes, *remarks);
+    return Ok();
+}
+
+Result<TransferSlip> DecodeSlip(std::span<const std::byte> record) {
+    if (record.size() != kSlipRecordSize)
+        return BadFormatError({}, "振替伝票の長さが " + std::to_string(record.size()) + " バイトです。");
+    const std::byte* p = record.data();
+    TransferSlip slip;
+    slip.SlipDate.assign(reinterpret_cast<const char*>(p), 6);
+    slip.DebitCode = GetInteger(p + 6);
+    slip.CreditCode = GetInteger(p + 8);
+    slip.SlipAmount = GetLong(p + 10);
+    auto remarks = FromCp932(std::string_view(reinterpret_cast<const char*>(p + 14), kSlipRemarksBytes));
+    if (!remarks) return BadFormatError({}, "摘要が読めません。");
+    slip.SlipRemarks = TrimRight(*remarks);
+    if (std::string why = SlipFault(slip); !why.empty()) return BadFormatError({}, why);
+    return slip;
+}
+
 Result<std::vector<std::byte>> EncodeSlipBook(const SlipBook& book) {
     if (book.Openings.size() > static_cast<std::size_t>(INT16_MAX) ||
         book.Slips.size() > static_cast<std::size_t>(INT32_MAX / kSlipRecordSize))
@@ -94,17 +116,7 @@ Result<std::vector<std::byte>> EncodeSlipBook(const SlipBook& book) {
         p += kOpeningRecordSize;
     }
     for (const TransferSlip& slip : book.Slips) {
-        auto remarks = ToCp932(slip.SlipRemarks);
-        if (!remarks)
-            return FileError{FileErrorCode::NotEncodable, {}, "摘要にシフトJISで書けない文字があります。",
-                             true};
-        if (remarks->size() > static_cast<std::size_t>(kSlipRemarksBytes))
-            remarks = ToCp932(CutToBytes(slip.SlipRemarks, kSlipRemarksBytes));
-        PutField(p, 6, slip.SlipDate);
-        PutInteger(p + 6, slip.DebitCode);
-        PutInteger(p + 8, slip.CreditCode);
-        PutLong(p + 10, slip.SlipAmount);
-        PutField(p + 14, kSlipRemarksBytes, *remarks);
+        if (Status st = EncodeSlip(slip, p); !st) return st.error();
         p += kSlipRecordSize;
     }
     return out;
@@ -132,19 +144,9 @@ Result<SlipBook> DecodeSlipBook(std::span<const std::byte> bytes, const std::str
     }
     book.Slips.reserve(static_cast<std::size_t>(slips));
     for (std::int32_t j = 1; j <= slips; ++j, p += kSlipRecordSize) {
-        TransferSlip slip;
-        slip.SlipDate.assign(reinterpret_cast<const char*>(p), 6);
-        slip.DebitCode = GetInteger(p + 6);
-        slip.CreditCode = GetInteger(p + 8);
-        slip.SlipAmount = GetLong(p + 10);
-        auto remarks =
-            FromCp932(std::string_view(reinterpret_cast<const char*>(p + 14), kSlipRemarksBytes));
-        if (!remarks)
-            return BadFormatError(path, "振替伝票 " + std::to_string(j) + ": 摘要が読めません。");
-        slip.SlipRemarks = TrimRight(*remarks);
-        if (std::string why = SlipFault(slip); !why.empty())
-            return BadFormatError(path, "振替伝票 " + std::to_string(j) + ": " + why);
-        book.Slips.push_back(std::move(slip));
+        auto slip = DecodeSlip({p, kSlipRecordSize});
+        if (!slip) return BadFormatError(path, "振替伝票 " + std::to_string(j) + ": " + slip.error().detail);
+        book.Slips.push_back(std::move(*slip));
     }
     return book;
 }

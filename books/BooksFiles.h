@@ -80,6 +80,14 @@ std::string OpeningFault(const OpeningBalance& opening);
 // account opened twice), or "".
 std::string SlipBookFault(const SlipBook& book);
 
+// One slip's stored record (kSlipRecordSize bytes) written at `out`: remarks longer
+// than their field are cut at a character boundary; remarks with no CP932 form are
+// refused and nothing is written.
+Status EncodeSlip(const TransferSlip& slip, std::byte* out);
+// The slip of one stored record (exactly kSlipRecordSize bytes); a record that no
+// slip could be written as is refused with the reason in the error's detail.
+Result<TransferSlip> DecodeSlip(std::span<const std::byte> record);
+
 Result<std::vector<std::byte>> EncodeSlipBook(const SlipBook& book);
 // `path` names the file in the messages.
 Result<SlipBook> DecodeSlipBook(std::span<const std::byte> bytes, const std::string& path);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "books/BookRows.h"
+#include "books/TrialBalance.h"
 #include "platform/Prompt.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
@@ -38,6 +39,15 @@ bool LoadBooks(AppContext& app, SlipBook& book, ItemAccountArray& accounts) {
     }
     book = std::move(*loaded);
     accounts = *chosen;
+    return true;
+}
+
+bool LoadBooksToRead(AppContext& app, SlipBook& book, ItemAccountArray& accounts) {
+    if (!LoadBooks(app, book, accounts)) return false;
+    if (Status st = StartFromYearOpenings(app.state, book); !st) {
+        ReportBooksError(app, st.error());
+        return false;
+    }
     return true;
 }
 

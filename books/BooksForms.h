@@ -23,6 +23,9 @@ struct FileError;
 // Reads FURIKAE<nn>.DAT and KAMOKU.DAT of the loaded year; false (after the file's
 // message) when one cannot be read.
 bool LoadBooks(AppContext& app, SlipBook& book, ItemAccountArray& accounts);
+// The same for the screens that only read the books (仕訳帳, 総勘定元帳, 試算表): a year
+// without kept opening balances starts its cash account from the cash book's.
+bool LoadBooksToRead(AppContext& app, SlipBook& book, ItemAccountArray& accounts);
 
 // A change refused before anything was written (a faulty slip, an overflow) shows
 // only its reason; a file that failed shows the file's message.

@@ -46,6 +46,16 @@ const char* SideText(int code) {
 OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
     : GridForm(app, QStringLiteral("期首残高"), QStringLiteral("OpeningForm"), parent) {
     loaded_ = LoadBooks(app_, book_, accounts_);
+    // A year that kept no opening balances is offered what the cash book and the
+    // deposit book already know; nothing is kept until 登録.
+    std::vector<OpeningBalance> shown = book_.Openings;
+    if (loaded_ && shown.empty()) {
+        auto offered = OfferedOpenings(app_.state);
+        if (offered) {
+            shown = std::move(*offered);
+            offered_ = !shown.empty();
+        }
+    }
     const QFont gothic = GridFont(11);
     const QFontMetrics fm(gothic);
 
@@ -62,7 +72,7 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
         grid_->insertRow(row);
         codes_.push_back(a.code);
         Amount balance = 0;
-        for (const OpeningBalance& o : book_.Openings)
+        for (const OpeningBalance& o : shown)
             if (o.AccountCode == a.code) balance = o.Balance;
         grid_->setItem(row, ColCode, EntryCell(QString::number(a.code), Qt::AlignRight, false));
         grid_->setItem(row, ColName, EntryCell(Q(a.name), Qt::AlignLeft, false));
@@ -124,14 +134,16 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
     }
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grid_);
-    layout->addLayout(SidePanel(
-        this, totals,
-        QStringLiteral("金額の欄をクリックするかEnterキーを押して入力します。\n"
-                       "もう一度Enterキーで確定、Escキーで元に戻ります。\n"
-                       "借方と貸方の差額は元入金(F6)で元入金に入れられます。\n"
-                       "期首残高は年の初めに一度入力します。翌年度には\n"
-                       "翌年度データディスク作成で期末の残高が移ります。"),
-        {capital, touroku, chudan}));
+    QString guide = QStringLiteral("金額の欄をクリックするかEnterキーを押して入力します。\n"
+                                   "もう一度Enterキーで確定、Escキーで元に戻ります。\n"
+                                   "借方と貸方の差額は元入金(F6)で元入金に入れられます。\n"
+                                   "期首残高は年の初めに一度入力します。翌年度には\n"
+                                   "翌年度データディスク作成で期末の残高が移ります。");
+    if (offered_)
+        guide += QStringLiteral("\n\n現金は出納帳の前年繰越、その他の預金は預金出納帳の\n"
+                                "繰越の合計を入れてあります。確かめて、違うときは\n"
+                                "直してから登録(F10)してください。");
+    layout->addLayout(SidePanel(this, totals, guide, {capital, touroku, chudan}));
 
     ShowTotals();
     WatchFunctionKeys();

@@ -28,6 +28,9 @@ class OpeningForm : public GridForm {
     ~OpeningForm() override;
 
     bool Loaded() const { return loaded_; }
+    // Whether the grid opened with the balances offered from the cash book and the
+    // deposit book (the year kept none yet).
+    bool Offered() const { return offered_; }
     QTableWidget* grid() const { return grid_; }
     GridCellEditor* cellEditor() const { return cellEditor_; }
     QLabel* debitTotal() const { return debitTotal_; }
@@ -52,6 +55,7 @@ class OpeningForm : public GridForm {
     SlipBook book_;
     ItemAccountArray accounts_{};
     bool loaded_ = false;
+    bool offered_ = false;  // the grid shows the offered balances, not kept ones
     std::vector<int> codes_;  // grid row -> account
     QTableWidget* grid_ = nullptr;
     GridCellEditor* cellEditor_ = nullptr;

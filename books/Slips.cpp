@@ -9,6 +9,7 @@
 
 #include "books/TrialBalance.h"
 #include "platform/AtomicFile.h"
+#include "store/BinaryRecords.h"
 #include "store/History.h"
 #include "store/RecordedChange.h"
 #include "store/DataSet.h"
@@ -206,9 +207,7 @@ Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book) 
             undo = HistoryOperation::SlipAdd;
             break;
     }
-    for (int i = 0; i < 4; ++i)
-        before[6 + static_cast<std::size_t>(i)] =
-            static_cast<std::byte>((static_cast<std::uint32_t>(count) >> (8 * i)) & 0xFF);
+    StoreLittleEndian(before.data() + 6, static_cast<std::uint32_t>(count), 4);
     auto restored = DecodeSlipBook(before, staged->path.string());
     if (!restored) return restored.error();
     // The year's figures are read again with the slip as it was: the cash book may

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "books/Closing.h"
+#include "books/Slips.h"
 #include "cashbook/Ledger.h"
 #include "cashbook/Overflow.h"
 #include "store/BinaryRecords.h"
@@ -42,6 +43,42 @@ Amount SignedOpening(const SlipBook& book, int code) {
     return 0;
 }
 
+namespace {
+
+// `openings` with 元入金 added to make the two sides agree (none when they do).
+Result<std::vector<OpeningBalance>> WithBalancingCapital(std::vector<OpeningBalance> openings) {
+    auto capital = BalancingCapital(openings);
+    if (!capital) return capital.error();
+    if (*capital != 0) openings.push_back({AccountCode::Capital, *capital});
+    return openings;
+}
+
+}  // namespace
+
+Result<std::vector<OpeningBalance>> YearOpenings(const SharedState& s, const SlipBook& book) {
+    if (!book.Openings.empty()) return book.Openings;
+    auto cash = CashBookOpeningBalance(s);
+    if (!cash) return cash.error();
+    if (*cash == 0) return book.Openings;
+    return WithBalancingCapital({{AccountCode::Cash, *cash}});
+}
+
+Status StartFromYearOpenings(const SharedState& s, SlipBook& book) {
+    auto openings = YearOpenings(s, book);
+    if (!openings) return openings.error();
+    book.Openings = std::move(*openings);
+    return Ok();
+}
+
+Result<std::vector<OpeningBalance>> OfferedOpenings(const SharedState& s) {
+    std::vector<OpeningBalance> offered;
+    auto cash = CashBookOpeningBalance(s);
+    if (!cash) return cash.error();
+    if (*cash != 0) offered.push_back({AccountCode::Cash, *cash});
+    if (s.DepositBook.CarriedTotal != 0) offered.push_back({AccountCode::Deposits, s.DepositBook.CarriedTotal});
+    return WithBalancingCapital(std::move(offered));
+}
+
 Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& book,
                                        const ItemAccountArray& chosen) {
     Sums sums;
@@ -49,7 +86,9 @@ Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& boo
     // A book that did not come through its checks must not index past the sums.
     if (std::string why = SlipBookFault(book); !why.empty())
         return BadFormatError(SlipBookPath(s).string(), why);
-    for (const OpeningBalance& o : book.Openings) {
+    auto openings = YearOpenings(s, book);
+    if (!openings) return openings.error();
+    for (const OpeningBalance& o : *openings) {
         const auto c = static_cast<std::size_t>(o.AccountCode);
         sums.opening[c] += DebitNormal(o.AccountCode) ? std::int64_t{o.Balance}
                                                       : -std::int64_t{o.Balance};
@@ -129,6 +168,19 @@ Result<GeneralLedger> BuildGeneralLedger(const std::vector<BookEntry>& journal,
     }
     g.closing = static_cast<Amount>(balance);
     return g;
+}
+
+Result<Amount> CashBookOpeningBalance(const SharedState& s) {
+    if (s.LedgerHeader.LineCount < 1) return s.LedgerHeader.OpeningBalance;
+    auto file = OpenYearLedger(s);
+    if (!file) return file.error();
+    auto line = file->ReadLine(1);
+    if (!line) return line.error();
+    const int item = line->ItemNo;
+    if (item < 1 || item > kItemCount || s.ItemTable[static_cast<std::size_t>(item)].ItemKubun != Kubun::CarryOver)
+        return s.LedgerHeader.OpeningBalance;
+    ReferenceBalance reference(s.LedgerHeader, s.ItemTable);
+    return reference.Next(1, *line);
 }
 
 Result<Amount> CashBookClosingBalance(const SharedState& s) {

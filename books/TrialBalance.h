@@ -42,6 +42,19 @@ struct TrialBalance {
 Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& book,
                                        const ItemAccountArray& chosen);
 
+// The opening balances the year's books start from: those kept on 期首残高; in a year
+// that kept none, 現金 at the cash book's opening balance with 元入金 to match, so that
+// the cash account and the cash book agree from the first day. An overflow error
+// when 元入金 would pass 32 bits.
+Result<std::vector<OpeningBalance>> YearOpenings(const SharedState& s, const SlipBook& book);
+// The same made the openings of `book`, for the screens and exports that only read
+// the books (never for a book that is saved: a year without kept openings keeps none).
+Status StartFromYearOpenings(const SharedState& s, SlipBook& book);
+// What 期首残高 offers in a year that kept none: 現金 from the cash book's opening
+// balance, その他の預金 (where the cash book's deposit lines go) from the deposit
+// book's carried total, and 元入金 to match; the user may change each.
+Result<std::vector<OpeningBalance>> OfferedOpenings(const SharedState& s);
+
 // The opening balance of `code` signed with debit positive (0 when none is kept).
 Amount SignedOpening(const SlipBook& book, int code);
 
@@ -65,6 +78,10 @@ struct GeneralLedger {
 // balance from the opening one. `journal` must outlive the result.
 Result<GeneralLedger> BuildGeneralLedger(const std::vector<BookEntry>& journal,
                                          const SlipBook& book, int code);
+
+// The cash book's own opening cash balance: the balance its first line carries in when
+// that line is a carry-over (category 繰越), else the header's opening balance.
+Result<Amount> CashBookOpeningBalance(const SharedState& s);
 
 // The cash book's own closing cash balance: the running balance of its last line as
 // the full recalculation gives it (each month restarting from its carry-over line).

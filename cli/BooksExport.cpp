@@ -88,6 +88,9 @@ Result<YearBooks> LoadYearBooks(const SharedState& s) {
     if (!accounts) return accounts.error();
     books.book = std::move(*book);
     books.accounts = *accounts;
+    // The exports read the books as the trial balance does: a year without kept
+    // opening balances starts its cash account from the cash book's.
+    if (Status st = StartFromYearOpenings(s, books.book); !st) return st.error();
     return books;
 }
 

@@ -10,8 +10,8 @@ namespace {
 
 bool HoldsYear(const std::filesystem::path& folder) {
     std::error_code ec;
-    return std::filesystem::exists(folder / "DATE.DAT", ec) ||
-           std::filesystem::exists(folder / "KEIRIDATA" / "DATE.DAT", ec);
+    return std::filesystem::exists(folder / YearFileName(YearFileKind::FiscalYear, 0), ec) ||
+           std::filesystem::exists(folder / "KEIRIDATA" / YearFileName(YearFileKind::FiscalYear, 0), ec);
 }
 
 // The data folder of the program folder's settings: the drive's KEIRIDATA. A missing

@@ -1,5 +1,7 @@
 #include "cli/ReadableYear.h"
 
+#include "store/YearFiles.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -17,8 +19,9 @@ namespace fs = std::filesystem;
 // The files a log writes when it is settled: these must be real copies of regular
 // files, never links back into the data folder.
 bool SettlingWrites(const std::string& name) {
-    for (const char* stem : {"KEIRI", "YOKIN", "RIREKI", "FURIKAE", "KAMOKU"})
-        if (name.starts_with(stem)) return true;
+    for (YearFileKind kind : {YearFileKind::Ledger, YearFileKind::DepositBook, YearFileKind::History,
+                              YearFileKind::SlipBook, YearFileKind::ItemAccounts})
+        if (name.starts_with(YearFileOf(kind).stem)) return true;
     return false;
 }
 

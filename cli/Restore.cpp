@@ -27,7 +27,7 @@ int RunRestore(const std::filesystem::path& copy, const std::filesystem::path& f
     std::error_code ec;
     const std::filesystem::path dataFolder =
         std::filesystem::is_directory(folder / "KEIRIDATA", ec) &&
-                !std::filesystem::exists(folder / "DATE.DAT", ec)
+                !std::filesystem::exists(folder / YearFileName(YearFileKind::FiscalYear, 0), ec)
             ? folder / "KEIRIDATA"
             : folder;
     // The copies live in <program folder>/backup: the files replaced join them there.

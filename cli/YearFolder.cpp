@@ -16,8 +16,8 @@ std::filesystem::path LedgerJournalPath(const SharedState& s) {
 
 std::filesystem::path YearFolderOf(const std::filesystem::path& folder) {
     std::error_code ec;
-    if (!std::filesystem::exists(folder / "DATE.DAT", ec) &&
-        std::filesystem::exists(folder / "KEIRIDATA" / "DATE.DAT", ec)) {
+    if (!std::filesystem::exists(folder / YearFileName(YearFileKind::FiscalYear, 0), ec) &&
+        std::filesystem::exists(folder / "KEIRIDATA" / YearFileName(YearFileKind::FiscalYear, 0), ec)) {
         return folder / "KEIRIDATA";
     }
     return folder;
@@ -33,7 +33,7 @@ Status OpenYearFolder(SharedState& s, const std::filesystem::path& folder) {
     s.ReadOnly = true;
     s.DataFolder = YearFolderOf(folder);
     s.DataFolderDisplay = s.DataFolder.string();
-    s.FiscalYearPath = s.DataFolder / "DATE.DAT";
+    s.FiscalYearPath = s.DataFolder / YearFileName(YearFileKind::FiscalYear, 0);
     auto year = ReadFiscalYearFile(s);
     if (!year) return year.error();
     if (!*year || s.FiscalYear <= 0) {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/AtomicFile.h"
+#include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 
@@ -13,15 +14,11 @@ namespace tabulo {
 namespace {
 
 void PutLong(std::vector<std::byte>& b, std::size_t at, std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = std::byte((u >> (8 * i)) & 0xFF);
+    StoreLittleEndian(b.data() + at, static_cast<std::uint32_t>(v), 4);
 }
 
 std::int32_t GetLong(std::span<const std::byte> b, std::size_t at) {
-    std::uint32_t u = 0;
-    for (int i = 0; i < 4; ++i)
-        u |= static_cast<std::uint32_t>(b[at + static_cast<std::size_t>(i)]) << (8 * i);
-    return static_cast<std::int32_t>(u);
+    return static_cast<std::int32_t>(LoadLittleEndian(b.data() + at, 4));
 }
 
 constexpr std::size_t kCategoriesAt = 32;
@@ -41,9 +38,7 @@ const char* TaxMethodName(TaxMethod m) {
 }
 
 std::filesystem::path TaxSettingsPath(const SharedState& s) {
-    const std::filesystem::path folder =
-        s.LedgerPath.empty() ? s.DataFolder : s.LedgerPath.parent_path();
-    return folder / ("SHOHIZEI" + YearTag(s.FiscalYear) + ".DAT");
+    return YearFilePath(s, YearFileKind::ConsumptionTax);
 }
 
 bool RegistrationNoWellFormed(const std::string& no) {

@@ -43,14 +43,9 @@ std::string LineWords(std::span<const std::byte> bytes, const ItemTableArray& it
 
 std::string SlipWords(std::span<const std::byte> bytes, const ItemTableArray& items) {
     if (bytes.size() != kSlipRecordSize) return "（" + std::to_string(bytes.size()) + " バイト）";
-    // One slip read as a book of one slip, so that the slip's layout is read in one place.
-    std::vector<std::byte> book(kSlipHeaderSize, std::byte{0});
-    std::memcpy(book.data(), kSlipFileMark, 4);
-    book[6] = std::byte{1};
-    book.insert(book.end(), bytes.begin(), bytes.end());
-    auto decoded = DecodeSlipBook(book, "");
-    if (!decoded || decoded->Slips.size() != 1) return "（読めない伝票）";
-    const TransferSlip& s = decoded->Slips[0];
+    auto decoded = DecodeSlip(bytes);
+    if (!decoded) return "（読めない伝票）";
+    const TransferSlip& s = *decoded;
     std::string out = DateWords(s.SlipDate) + " " + AccountName(s.DebitCode, items) + " / " +
                       AccountName(s.CreditCode, items) + " " + Yen(s.SlipAmount);
     if (!s.SlipRemarks.empty()) out += " " + s.SlipRemarks;

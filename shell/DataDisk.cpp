@@ -196,7 +196,7 @@ std::string WhatItHolds(const fs::path& folder, const std::vector<std::string>& 
     std::string list;
     for (std::size_t i = 0; i < names.size() && i < 4; ++i) list += (i ? "、" : "") + names[i];
     if (names.size() > 4) list += " ほか" + std::to_string(names.size() - 4) + "個";
-    auto date = ReadWholeFile(folder / "DATE.DAT");
+    auto date = ReadWholeFile(folder / YearFileName(YearFileKind::FiscalYear, 0));
     if (date && !date->empty()) {
         if (auto y = DecodeFiscalYearFile(*date); y && y->FiscalYear > 0)
             return Trim(y->EraName) + std::to_string(y->FiscalYear) + "年度のデータ（" + list + "）";
@@ -336,13 +336,14 @@ DiskOutcome AskForNextYearDisk(const SharedState& s, Prompt& prompt, bool workFo
 }
 
 // The histories of changes in this year's folder, this year's and those carried from the
-// years before, except the next year's own (`nextTag`), sorted by name.
-Result<std::vector<fs::path>> CarriedHistories(const fs::path& folder, const std::string& nextTag) {
+// years before, except the next year's own, sorted by name.
+Result<std::vector<fs::path>> CarriedHistories(const fs::path& folder, int nextYear) {
+    const std::string nextHistory = YearFileName(YearFileKind::History, nextYear);
     std::error_code ec;
     std::vector<fs::path> histories;
     for (const auto& entry : fs::directory_iterator(folder, ec))
         if (IsHistoryFileName(entry.path().filename().string()) &&
-            entry.path().filename() != "RIREKI" + nextTag + ".DAT" && entry.is_regular_file(ec))
+            entry.path().filename() != nextHistory && entry.is_regular_file(ec))
             histories.push_back(entry.path());
     if (ec) return FileErrorFromErrno(ec.value(), folder.string());
     std::sort(histories.begin(), histories.end());
@@ -355,7 +356,8 @@ Result<std::vector<fs::path>> CarriedHistories(const fs::path& folder, const std
 // statement figures as stored, which the closing entries are made from.
 Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const SharedState& next,
                                               const TaxReturnTables& storedTables) {
-    const std::string tag = YearTag(next.FiscalYear);
+    const int year = next.FiscalYear;
+    auto name = [year](YearFileKind kind) { return YearFileName(kind, year); };
     // MASTER.DAT goes over unchanged, byte for byte (an operation of this year cut
     // short is rolled back first); a year that never saved its master gets the tables
     // in memory.
@@ -376,7 +378,7 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     if (!nextAssets) return nextAssets.error();
     auto master = ReadWholeFile(s.MasterPath);
     if (!master) return master.error();
-    auto histories = CarriedHistories(ItemAccountsPath(s).parent_path(), tag);
+    auto histories = CarriedHistories(ItemAccountsPath(s).parent_path(), year);
     if (!histories) return histories.error();
 
     std::vector<FolderFile> files;
@@ -389,24 +391,24 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
         }
         files.push_back({name, std::move(*bytes)});
     };
-    add("MASTER.DAT", master->empty() ? EncodeMasterFile(s.MasterHeader, s.ItemTable)
+    add(name(YearFileKind::Master), master->empty() ? EncodeMasterFile(s.MasterHeader, s.ItemTable)
                                       : Result<std::vector<std::byte>>(*master));
-    add("KEIRI" + tag + ".DAT", EncodeLedgerHeader(next.LedgerHeader));
-    add("YOKIN" + tag + ".DAT", EncodeDepositBook(next.DepositBook));
-    add("SHINKOKU.DAT", EncodeTaxReturnFile(next.TaxReturnData));
-    add("DATE.DAT", EncodeFiscalYearFile({next.FiscalYear, next.EraName, next.FiscalYearSpare}));
+    add(name(YearFileKind::Ledger), EncodeLedgerHeader(next.LedgerHeader));
+    add(name(YearFileKind::DepositBook), EncodeDepositBook(next.DepositBook));
+    add(name(YearFileKind::TaxReturn), EncodeTaxReturnFile(next.TaxReturnData));
+    add(name(YearFileKind::FiscalYear), EncodeFiscalYearFile({next.FiscalYear, next.EraName, next.FiscalYearSpare}));
     // The item accounts of the double-entry books go over like the master they belong
     // to, byte for byte; a year that never chose one has no such file.
     if (std::error_code ec; fs::is_regular_file(ItemAccountsPath(s), ec))
         add(ItemAccountsPath(s).filename().string(), ReadWholeFile(ItemAccountsPath(s)));
     // The slip book of the next year: its opening balances only. A year without one
     // gives the next year none either.
-    if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
+    if (*nextBook) add(name(YearFileKind::SlipBook), EncodeSlipBook(**nextBook));
     // The register, and the business shares of the items byte for byte; a year
     // without them gives the next year none.
-    if (*nextAssets) add("SHISAN" + tag + ".DAT", std::move(**nextAssets));
+    if (*nextAssets) add(name(YearFileKind::Assets), std::move(**nextAssets));
     if (std::error_code ec; fs::is_regular_file(ItemSharesPath(s), ec))
-        add("ANBUN" + tag + ".DAT", ReadWholeFile(ItemSharesPath(s)));
+        add(name(YearFileKind::PrivateShares), ReadWholeFile(ItemSharesPath(s)));
     // The histories of changes go along byte for byte, so that the disk in use keeps
     // every year's history; the next year's own begins with its first change (or the
     // setting below).
@@ -414,7 +416,7 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     // Books kept as electronic books go on being kept so: the next year's history
     // starts with the setting, before any change to its books.
     if (ebooks->setting.on)
-        add("RIREKI" + tag + ".DAT",
+        add(name(YearFileKind::History),
             EncodeHistoryAppend(HistoryTail{}, ElectronicBooksRecord(true, HistoryNow(s), true)));
     if (!st) return st.error();
     return files;

@@ -25,12 +25,7 @@ void PutI16(std::byte* p, std::int16_t v) {
     }
 }
 void PutI32(std::byte* p, std::int32_t v) {
-    auto u = static_cast<std::uint32_t>(v);
-    if constexpr (kLittleEndian) {
-        std::memcpy(p, &u, 4);
-    } else {
-        for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
-    }
+    StoreLittleEndian(p, static_cast<std::uint32_t>(v), 4);
 }
 std::int16_t GetI16(const std::byte* p) { return GetRawInteger(p); }
 std::int32_t GetI32(const std::byte* p) { return GetRawAmount(p); }

@@ -55,6 +55,21 @@ inline std::uint32_t LoadLittleEndian(const std::byte* p, int width) {
         return u;
     }
 }
+// The lowest `width` bytes of v (at most 8), lowest first: the store that matches
+// LoadLittleEndian.
+inline void StoreLittleEndian(std::byte* p, std::uint64_t v, int width) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &v, static_cast<std::size_t>(width));
+    } else {
+        for (int i = 0; i < width; ++i) p[i] = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+    }
+}
+// The same bytes appended to `out`.
+inline void AppendLittleEndian(std::vector<std::byte>& out, std::uint64_t v, int width) {
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(width));
+    StoreLittleEndian(out.data() + at, v, width);
+}
 inline std::int16_t GetRawInteger(const std::byte* p) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(LoadLittleEndian(p, 2)));
 }

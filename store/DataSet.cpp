@@ -91,17 +91,12 @@ void UpdatePageLimit(SharedState& s) {
 
 // ---- Paths ----
 
-std::string YearTag(int fiscalYear) {
-    std::string digits = "00" + std::to_string(fiscalYear < 0 ? -fiscalYear : fiscalYear);
-    return digits.substr(digits.size() - 2);
-}
-
 Status BuildDataFolder(SharedState& s) {
     auto drive = ResolveDataDrive(s.ProgramFolder, s.SetupLines[1], ProcessEnvironment());
     if (!drive) return drive.error();
     s.DataFolder = drive->dataFolder;
     s.DataFolderDisplay = drive->displayFolder;
-    s.FiscalYearPath = s.DataFolder / "DATE.DAT";
+    s.FiscalYearPath = YearFilePath(s.DataFolder, YearFileKind::FiscalYear, 0);
     return Ok();
 }
 
@@ -112,11 +107,15 @@ Status BuildDataPaths(SharedState& s) {
 }
 
 void SetYearPaths(SharedState& s) {
-    const std::string tag = YearTag(s.FiscalYear);
-    s.MasterPath = s.DataFolder / "MASTER.DAT";
-    s.TaxReturnPath = s.DataFolder / "SHINKOKU.DAT";
-    s.LedgerPath = s.DataFolder / ("KEIRI" + tag + ".DAT");
-    s.DepositPath = s.DataFolder / ("YOKIN" + tag + ".DAT");
+    s.MasterPath = YearFilePath(s.DataFolder, YearFileKind::Master, s.FiscalYear);
+    s.TaxReturnPath = YearFilePath(s.DataFolder, YearFileKind::TaxReturn, s.FiscalYear);
+    s.LedgerPath = YearFilePath(s.DataFolder, YearFileKind::Ledger, s.FiscalYear);
+    s.DepositPath = YearFilePath(s.DataFolder, YearFileKind::DepositBook, s.FiscalYear);
+}
+
+std::filesystem::path YearFilePath(const SharedState& s, YearFileKind kind) {
+    const std::filesystem::path folder = s.LedgerPath.empty() ? s.DataFolder : s.LedgerPath.parent_path();
+    return YearFilePath(folder, kind, s.FiscalYear);
 }
 
 // ---- The read-data action ----

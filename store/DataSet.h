@@ -16,6 +16,7 @@
 
 #include "platform/FileError.h"
 #include "store/Records.h"
+#include "store/YearFiles.h"
 
 namespace tabulo {
 
@@ -37,8 +38,9 @@ Status BuildDataFolder(SharedState& s);
 Status BuildDataPaths(SharedState& s);
 // The year's file paths inside the DataFolder already set, named after FiscalYear.
 void SetYearPaths(SharedState& s);
-// The two-digit tag of the year in the file names ("09", "13").
-std::string YearTag(int fiscalYear);
+// A file of the year's books beside the year's cash book (in the DataFolder when the
+// cash book's path is not set yet).
+std::filesystem::path YearFilePath(const SharedState& s, YearFileKind kind);
 
 // ---- The read-data action ----
 // Reads DATE.DAT (asking for the fiscal year through `askFiscalYear` on a fresh

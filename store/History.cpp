@@ -46,9 +46,7 @@ std::uint32_t Load32(const std::byte* p) { return LoadLittleEndian(p, 4); }
 std::uint16_t Load16(const std::byte* p) {
     return static_cast<std::uint16_t>(LoadLittleEndian(p, 2));
 }
-void Put(std::vector<std::byte>& out, std::uint32_t v, int width) {
-    for (int i = 0; i < width; ++i) out.push_back(static_cast<std::byte>((v >> (8 * i)) & 0xff));
-}
+void Put(std::vector<std::byte>& out, std::uint32_t v, int width) { AppendLittleEndian(out, v, width); }
 
 bool IsDigits(const std::string& s, std::size_t n) {
     if (s.size() != n) return false;
@@ -59,7 +57,7 @@ bool IsDigits(const std::string& s, std::size_t n) {
 
 std::uint32_t ChainedCheck(std::uint32_t previous, std::span<const std::byte> body) {
     std::array<std::byte, 4> prev{};
-    for (int i = 0; i < 4; ++i) prev[i] = static_cast<std::byte>((previous >> (8 * i)) & 0xff);
+    StoreLittleEndian(prev.data(), previous, 4);
     return HistoryCrc32(body, HistoryCrc32(prev));
 }
 
@@ -88,8 +86,7 @@ const char* HistoryOperationName(HistoryOperation op) {
 }
 
 fs::path HistoryPath(const SharedState& s) {
-    const fs::path folder = s.LedgerPath.empty() ? s.DataFolder : s.LedgerPath.parent_path();
-    return folder / ("RIREKI" + YearTag(s.FiscalYear) + ".DAT");
+    return YearFilePath(s, YearFileKind::History);
 }
 
 std::uint32_t HistoryCrc32(std::span<const std::byte> bytes, std::uint32_t crc) {

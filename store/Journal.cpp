@@ -13,6 +13,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
+#include "store/BinaryRecords.h"
 #include "store/JournalCommon.h"
 #include "store/RollbackJournal.h"
 
@@ -149,7 +150,8 @@ std::vector<std::byte> EncodeRecordBody(std::span<const FileChange> changes) {
     std::vector<std::byte> out(size);
     std::byte* p = out.data();
     auto put = [&p](std::uint64_t v, int width) {
-        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+        StoreLittleEndian(p, v, width);
+        p += width;
     };
     put(changes.size(), 4);
     for (std::size_t k = 0; k < changes.size(); ++k) {
@@ -177,8 +179,8 @@ std::vector<std::byte> EncodeRecordBody(std::span<const FileChange> changes) {
 std::vector<std::byte> RecordAt(std::span<const std::byte> body, std::uint64_t at) {
     std::vector<std::byte> out(kRecordHead + body.size());
     const std::uint64_t length = body.size(), sum = RecordChecksum(body, at);
-    for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = std::byte((length >> (8 * i)) & 0xFF);
-    for (int i = 0; i < 8; ++i) out[static_cast<std::size_t>(4 + i)] = std::byte((sum >> (8 * i)) & 0xFF);
+    StoreLittleEndian(out.data(), length, 4);
+    StoreLittleEndian(out.data() + 4, sum, 8);
     std::memcpy(out.data() + kRecordHead, body.data(), body.size());
     return out;
 }

@@ -1,5 +1,8 @@
 #include "store/JournalCommon.h"
 
+#include "store/BinaryRecords.h"
+#include "store/YearFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,7 +82,8 @@ std::uint64_t Checksum(std::span<const std::byte> data) {
 
 std::byte* PutFileHead(std::byte* p, const FileChange& c, std::size_t runs) {
     auto put = [&p](std::uint64_t v, int width) {
-        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+        StoreLittleEndian(p, v, width);
+        p += width;
     };
     const std::string name = c.path.filename().string();
     put(name.size(), 2);
@@ -96,35 +100,29 @@ FileError Torn(const fs::path& journal) {
     return BadFormatError(journal.string(), "中断された処理の記録が壊れています。");
 }
 
-// The two digits of the year in a year file's name (RIREKI13.DAT -> "13"), else "".
-std::string YearTagOf(const std::string& name) {
-    if (name.size() < 8 || !name.ends_with(".DAT")) return {};
-    const std::size_t at = name.size() - 6;
-    if (name[at] < '0' || name[at] > '9' || name[at + 1] < '0' || name[at + 1] > '9') return {};
-    return name.substr(at, 2);
-}
-
 // The files a journal may name, with their limits: this year's ledger, deposit file,
 // history and slip book, and the item accounts (one file for every year). Anything
 // else (a path, another file of the folder) is not ours.
 std::uint64_t LimitOf(const std::string& name) {
-    if (name == "KAMOKU.DAT") return kMaxItemAccountsFileSize;
-    const std::string tag = YearTagOf(name);
-    if (tag.empty()) return 0;
-    const std::string base = name.substr(0, name.size() - 6);
-    if (base == "KEIRI") return kMaxLedgerFileSize;
-    if (base == "YOKIN") return kMaxDepositFileSize;
-    if (base == "RIREKI") return kMaxHistoryFileSize;
-    if (base == "FURIKAE") return kMaxSlipFileSize;
-    return 0;
+    const auto named = YearFileOfName(name);
+    if (!named) return 0;
+    switch (named->kind) {
+    case YearFileKind::ItemAccounts: return kMaxItemAccountsFileSize;
+    case YearFileKind::Ledger: return kMaxLedgerFileSize;
+    case YearFileKind::DepositBook: return kMaxDepositFileSize;
+    case YearFileKind::History: return kMaxHistoryFileSize;
+    case YearFileKind::SlipBook: return kMaxSlipFileSize;
+    default: return 0;
+    }
 }
 
 // Whether the journal `stem` (KEIRI13) may name the file `name`: a file of its own
 // year, or one that every year shares.
 bool SameYear(const std::string& name, const std::string& stem) {
-    const std::string tag = YearTagOf(name);
-    if (tag.empty()) return name == "KAMOKU.DAT";
-    return stem.size() == 7 && stem.compare(5, 2, tag) == 0;
+    const auto named = YearFileOfName(name);
+    if (!named) return false;
+    if (named->tag.empty()) return named->kind == YearFileKind::ItemAccounts;
+    return stem.size() == 7 && stem.compare(5, 2, named->tag) == 0;
 }
 
 // The runs of old bytes to keep for one file. Runs the writer says it touched are

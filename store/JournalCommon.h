@@ -53,8 +53,6 @@ std::byte* PutFileHead(std::byte* p, const FileChange& c, std::size_t runs);
 
 FileError Torn(const fs::path& journal);
 
-// The two digits of the year in a year file's name (RIREKI13.DAT -> "13"), else "".
-std::string YearTagOf(const std::string& name);
 // The largest a file a journal may name can be; 0 for a name that is not ours.
 std::uint64_t LimitOf(const std::string& name);
 // Whether the journal `stem` (KEIRI13) may name the file `name`.

@@ -10,8 +10,7 @@
 namespace tabulo {
 
 std::filesystem::path YearJournalPath(const SharedState& s) {
-    if (!s.LedgerPath.empty()) return JournalPathFor(s.LedgerPath);
-    return JournalPathFor(s.DataFolder / ("KEIRI" + YearTag(s.FiscalYear) + ".DAT"));
+    return YearFilePath(s, YearFileKind::RedoLog);
 }
 
 Result<std::uint32_t> CommitRecorded(const SharedState& s, const StagedFile& file,

@@ -1,5 +1,7 @@
 #include "store/Restore.h"
 
+#include "store/YearFiles.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -102,21 +104,12 @@ std::string CopyDisplayName(const std::string& name) {
            (name.size() > 15 ? " (" + name.substr(16) + ")" : "");
 }
 
-// NAME<nn>.DAT (or .<ext>) for a stem of letters.
-bool YearFileName(const std::string& name, const std::string& stem, const std::string& ext = "DAT") {
-    const std::size_t n = stem.size();
-    return name.size() == n + 2 + 1 + ext.size() && name.compare(0, n, stem) == 0 && Digits(name, n, 2) &&
-           name[n + 2] == '.' && name.compare(n + 3, std::string::npos, ext) == 0;
+bool IsHistoryFileName(const std::string& name) {
+    const auto named = YearFileOfName(name);
+    return named && named->kind == YearFileKind::History;
 }
 
-bool IsHistoryFileName(const std::string& name) { return YearFileName(name, "RIREKI"); }
-
-bool IsDataFileName(const std::string& name) {
-    if (name == "DATE.DAT" || name == "MASTER.DAT" || name == "SHINKOKU.DAT" || name == "KAMOKU.DAT")
-        return true;
-    return YearFileName(name, "KEIRI") || YearFileName(name, "KEIRI", "DA2") || YearFileName(name, "YOKIN") ||
-           YearFileName(name, "FURIKAE") || YearFileName(name, "SEIZO") || IsHistoryFileName(name);
-}
+bool IsDataFileName(const std::string& name) { return IsCopiedYearFile(name); }
 
 Result<RestoreReport> RestoreCopy(const fs::path& copy, const fs::path& dataFolder,
                                   const fs::path& backupRoot, const std::string& stamp) {
@@ -138,8 +131,8 @@ Result<RestoreReport> RestoreCopy(const fs::path& copy, const fs::path& dataFold
     }
     auto copied = DataFilesOf(copy);
     if (!copied) return copied.error();
-    if (std::find(copied->begin(), copied->end(), "DATE.DAT") == copied->end()) {
-        return FileError{FileErrorCode::FileNotFound, (copy / "DATE.DAT").string(),
+    if (std::find(copied->begin(), copied->end(), YearFileName(YearFileKind::FiscalYear, 0)) == copied->end()) {
+        return FileError{FileErrorCode::FileNotFound, (copy / YearFileName(YearFileKind::FiscalYear, 0)).string(),
                          "コピーに年度ファイルがありません。", false};
     }
 

@@ -21,10 +21,9 @@ bool IsFinishedCopyName(const std::string& name);
 std::vector<std::filesystem::path> FinishedCopies(const std::filesystem::path& programFolder);
 // "2026/12/08 09:15:00" for a copy named 20261208-091500.
 std::string CopyDisplayName(const std::string& name);
-// Whether a file name is one of the data folder's own files (DATE.DAT, MASTER.DAT,
-// SHINKOKU.DAT, KEIRI<nn>.DAT, KEIRI<nn>.DA2, YOKIN<nn>.DAT, the double-entry books'
-// KAMOKU.DAT, FURIKAE<nn>.DAT and SEIZO<nn>.DAT, and the histories of changes
-// RIREKI<nn>.DAT): the files a copy carries and a restore replaces.
+// Whether a file name is one of the data folder's own files that a copy carries and a
+// restore replaces (the list in store/YearFiles.h: every file of the books but the
+// redo log).
 bool IsDataFileName(const std::string& name);
 // Whether a file name is that of a year's history of changes, RIREKI<nn>.DAT.
 bool IsHistoryFileName(const std::string& name);

@@ -10,6 +10,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
+#include "store/BinaryRecords.h"
 #include "store/JournalCommon.h"
 
 namespace tabulo {
@@ -209,7 +210,8 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
     out.resize(size);  // the mark, the body's length and its checksum come first
     std::byte* p = out.data() + kHead;
     auto put = [&p](std::uint64_t v, int width) {
-        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
+        StoreLittleEndian(p, v, width);
+        p += width;
     };
     put(changes.size(), 4);
     for (std::size_t k = 0; k < changes.size(); ++k) {
@@ -219,9 +221,8 @@ std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
         for (const Run& run : runs[k]) {
             const std::size_t gap = run.begin - at, count = run.end - run.begin;
             const std::byte* old = c.before.data() + run.begin;
-            for (int i = 0; i < 4; ++i) p[i] = static_cast<std::byte>((gap >> (8 * i)) & 0xFF);
-            p[4] = static_cast<std::byte>(count & 0xFF);
-            p[5] = static_cast<std::byte>(count >> 8);
+            StoreLittleEndian(p, gap, 4);
+            StoreLittleEndian(p + 4, count, 2);
             p += 6;
             // Most runs are a balance's four bytes: copied here, not by a call.
             if (count == 4) {

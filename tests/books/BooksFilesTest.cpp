@@ -53,6 +53,32 @@ TEST(SlipFile, ReadsAndWritesTheTableByteForByte) {
     EXPECT_EQ(Text(*written), bytes);
 }
 
+// One slip's 38 bytes on their own, as the history keeps them: the same record the
+// book holds, and a record no slip could be written as is refused with its reason.
+TEST(SlipFile, OneSlipRecordReadsAndWritesAsInTheBook) {
+    const std::string record = FromHex(
+        "313330343035 6a00 0100 80380100 8a7c948482e8 202020202020202020202020202020202020");
+    auto slip = DecodeSlip(Bytes(record));
+    ASSERT_TRUE(slip.ok()) << slip.error().detail;
+    EXPECT_EQ(*slip, ExpectedBook().Slips[0]);
+    std::vector<std::byte> written(kSlipRecordSize);
+    ASSERT_TRUE(EncodeSlip(*slip, written.data()).ok());
+    EXPECT_EQ(Text(written), record);
+
+    std::string sameSides = record;
+    sameSides[8] = '\x6a';  // the credit account becomes the debit one
+    auto refused = DecodeSlip(Bytes(sameSides));
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().detail.find("貸方"), std::string::npos) << refused.error().detail;
+    EXPECT_FALSE(DecodeSlip(Bytes(record.substr(0, 37))).ok());
+
+    TransferSlip unwritable = *slip;
+    unwritable.SlipRemarks = "😀";
+    std::vector<std::byte> untouched(kSlipRecordSize, std::byte{0x55});
+    EXPECT_FALSE(EncodeSlip(unwritable, untouched.data()).ok());
+    EXPECT_EQ(untouched, std::vector<std::byte>(kSlipRecordSize, std::byte{0x55}));
+}
+
 TEST(SlipFile, AnEmptyBookIsTheHeaderAlone) {
     auto written = EncodeSlipBook({});
     ASSERT_TRUE(written.ok());

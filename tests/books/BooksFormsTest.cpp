@@ -418,6 +418,42 @@ TEST_F(BooksScreens, OpeningBalancesAreTypedBalancedByCapitalAndKept) {
                                            {AccountCode::Capital, 170000}}));
 }
 
+// A year that kept no openings is offered what the cash book and the deposit book
+// know: 現金 from the cash book's carry-over line, その他の預金 from the deposit book's
+// carried total, 元入金 to match. Nothing is kept until 登録, and each can be changed.
+TEST_F(BooksScreens, OpeningBalancesAreOfferedFromTheCashBookAndTheDepositBook) {
+    Line("130101", BookItem::CarryOver, 45000);
+    WriteLedger();
+    s.DepositBook.CarriedTotal = 230000;
+    OpeningForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    EXPECT_TRUE(f.Offered());
+    auto shown = [&](int code) { return f.grid()->item(f.RowOf(code), OpeningForm::ColAmount)->text(); };
+    EXPECT_EQ(shown(AccountCode::Cash), QStringLiteral("45,000"));
+    EXPECT_EQ(shown(AccountCode::Deposits), QStringLiteral("230,000"));
+    EXPECT_EQ(shown(AccountCode::Capital), QStringLiteral("275,000"));
+    EXPECT_EQ(f.difference()->text(), QStringLiteral("0"));
+    EXPECT_FALSE(std::filesystem::exists(SlipBookPath(s)));
+
+    f.grid()->setCurrentCell(f.RowOf(AccountCode::Deposits), OpeningForm::ColAmount);
+    Key(f.grid(), Qt::Key_Return);
+    f.cellEditor()->editor()->clear();
+    TypeText(f.cellEditor()->editor(), QStringLiteral("200000"));
+    Key(f.cellEditor()->editor(), Qt::Key_Return);
+    Key(f.grid(), Qt::Key_F6);
+    prompt.Answer(Answer::Yes);
+    Key(f.grid(), Qt::Key_F10);
+    EXPECT_EQ(Stored().Openings, (std::vector<OpeningBalance>{{AccountCode::Cash, 45000},
+                                                              {AccountCode::Deposits, 200000},
+                                                              {AccountCode::Capital, 245000}}));
+
+    // Once kept, the kept balances show, and nothing is offered over them.
+    OpeningForm again(app);
+    EXPECT_FALSE(again.Offered());
+    EXPECT_EQ(again.grid()->item(again.RowOf(AccountCode::Deposits), OpeningForm::ColAmount)->text(),
+              QStringLiteral("200,000"));
+}
+
 TEST_F(BooksScreens, KeptOpeningsShowAgainAndAnAmountBeyondThirtyTwoBitsIsRefused) {
     WriteLedger();
     Opening(AccountCode::Cash, 5000);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "books/BooksFiles.h"
 #include "books/TrialBalance.h"
 #include "store/RollbackJournal.h"
 #include "cashbook/Aggregation.h"
@@ -15,6 +18,43 @@ namespace {
 
 using namespace testing::BookItem;
 using Year = testing::BooksYear;
+
+// A year whose opening balances were never kept starts its cash account where the
+// cash book starts (its carry-over line, else its header), with 元入金 to match, so
+// the trial balance balances and the cash account agrees with the cash book; kept
+// openings are never overridden, and nothing is written for it.
+TEST_F(Year, AYearWithoutKeptOpeningsStartsItsCashAccountFromTheCashBook) {
+    Line("130101", CarryOver, 45000);
+    Line("130105", Sales, 30000);
+    Line("130110", Purchases, 12000);
+    TrialBalance tb = Trial();
+    EXPECT_TRUE(tb.Balances());
+    const TrialBalanceRow* cash = tb.Find(AccountCode::Cash);
+    ASSERT_NE(cash, nullptr);
+    EXPECT_EQ(cash->opening, 45000);
+    EXPECT_EQ(Closing(tb, AccountCode::Capital), -45000);
+    auto cashBook = CashBookClosingBalance(s);
+    ASSERT_TRUE(cashBook.ok());
+    EXPECT_EQ(cash->closing, *cashBook);
+    EXPECT_EQ(*cashBook, 63000);
+    EXPECT_FALSE(std::filesystem::exists(SlipBookPath(s)));
+
+    // The header's opening balance when the first line carries nothing in.
+    lines.erase(lines.begin());
+    WriteLedger();
+    s.LedgerHeader.OpeningBalance = 7000;
+    auto viaHeader = BuildTrialBalance(s, book, accounts);
+    ASSERT_TRUE(viaHeader.ok());
+    EXPECT_EQ(viaHeader->Find(AccountCode::Cash)->opening, 7000);
+    EXPECT_TRUE(viaHeader->Balances());
+
+    // Kept openings stand as kept.
+    Opening(AccountCode::Cash, 1000);
+    Opening(AccountCode::Capital, 1000);
+    auto kept = BuildTrialBalance(s, book, accounts);
+    ASSERT_TRUE(kept.ok());
+    EXPECT_EQ(kept->Find(AccountCode::Cash)->opening, 1000);
+}
 
 TEST_F(Year, CashOnlyYear) {
     Opening(AccountCode::Cash, 50000);
