@@ -140,8 +140,8 @@ OpeningForm::OpeningForm(AppContext& app, QWidget* parent)
                                    "期首残高は年の初めに一度入力します。翌年度には\n"
                                    "翌年度データディスク作成で期末の残高が移ります。");
     if (offered_)
-        guide += QStringLiteral("\n\n現金は出納帳の前年繰越、その他の預金は預金出納帳の\n"
-                                "繰越の合計を入れてあります。確かめて、違うときは\n"
+        guide += QStringLiteral("\n\n現金は出納簿の繰越、その他の預金は前年繰越預金額の\n"
+                                "合計を入れてあります。確かめて、違うときは\n"
                                 "直してから登録(F10)してください。");
     layout->addLayout(SidePanel(this, totals, guide, {capital, touroku, chudan}));
 
