@@ -129,11 +129,22 @@ Result<TaxSettings> DecodeTaxSettings(std::span<const std::byte> b, const std::s
 Result<TaxSettings> LoadTaxSettings(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return TaxSettings{};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return FileErrorFromErrno(errno, path.string());
-    std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return FileErrorFromErrno(EIO, path.string());
-    return DecodeTaxSettings(std::as_bytes(std::span<const char>(raw)), path.string());
+    // Only a regular file of about the settings' size is read: a FIFO or a huge file
+    // in its place is refused without waiting on it or reading it in.
+    auto raw = ReadWholeFile(path, 4096);
+    if (!raw) return raw.error();
+    return DecodeTaxSettings(*raw, path.string());
+}
+
+Result<std::optional<std::vector<std::byte>>> NextYearTaxSettingsFile(const SharedState& s) {
+    const std::filesystem::path path = TaxSettingsPath(s);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return std::optional<std::vector<std::byte>>{};
+    auto settings = LoadTaxSettings(path);
+    if (!settings) return settings.error();
+    settings->InterimTax = 0;
+    settings->InterimLocalTax = 0;
+    return std::optional<std::vector<std::byte>>{EncodeTaxSettings(*settings)};
 }
 
 Status SaveTaxSettings(const std::filesystem::path& path, const TaxSettings& t) {

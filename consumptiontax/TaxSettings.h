@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -88,6 +89,10 @@ std::vector<std::byte> EncodeTaxSettings(const TaxSettings& t);
 Result<TaxSettings> DecodeTaxSettings(std::span<const std::byte> bytes, const std::string& path);
 // A missing file: the settings of a year never set (exempt, nothing chosen).
 Result<TaxSettings> LoadTaxSettings(const std::filesystem::path& path);
+// The next year's settings file: this year's settings (the registration, the method,
+// the categories and classes chosen) with the interim payments, which are the year's
+// own, at 0. Nothing for a year that never set them.
+Result<std::optional<std::vector<std::byte>>> NextYearTaxSettingsFile(const SharedState& s);
 // Checks first and writes nothing when refused; the file is replaced whole (written
 // beside, flushed, renamed), so a failed save leaves the old file.
 Status SaveTaxSettings(const std::filesystem::path& path, const TaxSettings& t);

@@ -12,6 +12,7 @@
 #include "assets/YearAssets.h"
 #include "books/BooksFiles.h"
 #include "books/Closing.h"
+#include "consumptiontax/TaxSettings.h"
 #include "ebooks/ElectronicBooks.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
@@ -376,6 +377,10 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     // year's opening ones.
     auto nextAssets = NextYearRegisterFile(s);
     if (!nextAssets) return nextAssets.error();
+    // The consumption-tax settings go on (the registration does not end with the
+    // year); the interim payments are the year's own and start again at 0.
+    auto nextTaxSettings = NextYearTaxSettingsFile(s);
+    if (!nextTaxSettings) return nextTaxSettings.error();
     auto master = ReadWholeFile(s.MasterPath);
     if (!master) return master.error();
     auto histories = CarriedHistories(ItemAccountsPath(s).parent_path(), year);
@@ -407,6 +412,7 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     // The register, and the business shares of the items byte for byte; a year
     // without them gives the next year none.
     if (*nextAssets) add(name(YearFileKind::Assets), std::move(**nextAssets));
+    if (*nextTaxSettings) add(name(YearFileKind::ConsumptionTax), std::move(**nextTaxSettings));
     if (std::error_code ec; fs::is_regular_file(ItemSharesPath(s), ec))
         add(name(YearFileKind::PrivateShares), ReadWholeFile(ItemSharesPath(s)));
     // The histories of changes go along byte for byte, so that the disk in use keeps

@@ -301,6 +301,34 @@ TEST_F(DataDisk, NextYearDiskOnADiskSwappedInTheSameDriveCarriesEveryFileOfTheBo
     EXPECT_EQ(Snapshot(away), before);
 }
 
+// The consumption-tax settings go on to the next year byte for byte but for the
+// interim payments, which are the year's own; a damaged settings file stops the disk
+// before anything is written.
+TEST_F(DataDisk, NextYearDiskCarriesTheConsumptionTaxSettingsWithoutTheInterimPayments) {
+    // Taxable, 簡易課税, tax included, class 5, filed, by registration, T1234567890123,
+    // interim 120,000 and 33,000, item 3 category 2, item 3 class 4.
+    std::string settings = FromHex("43545831 01 02 01 05 01 01") + "T1234567890123" +
+                           FromHex("c0d40100 e8800000");
+    std::string categories(50, '\0'), classes(50, '\0');
+    categories[2] = '\x02';
+    classes[2] = '\x04';
+    settings += categories + classes;
+    ASSERT_EQ(settings.size(), 132u);
+    WriteBytes(year / "SHOHIZEI13.DAT", settings);
+    before = Snapshot(year);
+    ASSERT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    std::string next = settings;
+    next.replace(24, 8, std::string(8, '\0'));
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "SHOHIZEI14.DAT"), next);
+    ExpectThisYearUntouched();
+
+    fs::remove_all(stick / "KEIRIDATA");
+    WriteBytes(year / "SHOHIZEI13.DAT", settings.substr(0, 100));
+    EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Failed);
+    EXPECT_NE(prompt.LastText().find("SHOHIZEI13.DAT"), std::string::npos) << prompt.LastText();
+    EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "SHOHIZEI14.DAT"));
+}
+
 // A slip book the next year cannot be worked out from stops the disk before anything
 // is written, naming the file.
 TEST_F(DataDisk, ADamagedSlipBookStopsTheNextYearDiskWithNothingWritten) {
