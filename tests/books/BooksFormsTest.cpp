@@ -422,7 +422,7 @@ TEST_F(BooksScreens, OpeningBalancesAreTypedBalancedByCapitalAndKept) {
 // know: 現金 from the cash book's carry-over line, その他の預金 from the deposit book's
 // carried total, 元入金 to match. Nothing is kept until 登録, and each can be changed.
 TEST_F(BooksScreens, OpeningBalancesAreOfferedFromTheCashBookAndTheDepositBook) {
-    Line("130101", BookItem::CarryOver, 45000);
+    Line("130101", CarryOver, 45000);
     WriteLedger();
     s.DepositBook.CarriedTotal = 230000;
     OpeningForm f(app);

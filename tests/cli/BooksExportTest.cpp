@@ -123,9 +123,12 @@ TEST_F(BooksExport, AYearWithoutBooksFilesExportsItsCashBookAndCreatesNothing) {
               "\xEF\xBB\xBF"
               "コード,勘定科目,区分,期首残高,借方,貸方,期末残高\r\n"
               "1,売上（収入）金額,収益,0,0,5000,-5000\r\n"
-              "101,現金,資産,0,5000,1200,3800\r\n"
+              "101,現金,資産,10000,5000,1200,13800\r\n"
               "104,その他の預金,資産,0,1200,0,1200\r\n"
+              "302,元入金,資本,-10000,0,0,-10000\r\n"
               ",合計,,0,6200,6200,0\r\n");
+    // Without kept opening balances the cash account starts where the cash book does
+    // (its opening 10,000, 元入金 to match), and closes where the cash book closes.
     EXPECT_EQ(Snapshot(), before);
 }
 
