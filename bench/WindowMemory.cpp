@@ -11,6 +11,7 @@
 
 #include "bench/BenchFolder.h"
 #include "bench/BenchScreens.h"
+#include "books/BookViewForm.h"
 #include "cashbook/Aggregation.h"
 #include "cashbook/CashBookForm.h"
 #include "platform/Fonts.h"
@@ -18,6 +19,7 @@
 #include "reports/MonthlyTotalsForm.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
+#include "ui/TextGridModel.h"
 #include "ui/AppContext.h"
 
 namespace {
@@ -56,7 +58,8 @@ BENCHMARK(BM_CashBookAndSummaryShown)->Iterations(1)->Unit(benchmark::kMilliseco
 
 // The whole window as the program sets it up: its fonts, the printer host and the
 // help window, the main window shown with the year read, the cash book opened from
-// it, 集計 run and the summary screen shown over both.
+// it, 集計 run and the summary screen shown over both, then the books' screens: 仕訳帳
+// and 総勘定元帳 (the ledger of the first account, cash) over all of them.
 void BM_WholeWindow(benchmark::State& state) {
     QApplication& app = bench::App();
     RegisterFontSubstitutions();
@@ -80,6 +83,16 @@ void BM_WholeWindow(benchmark::State& state) {
         MonthlyTotalsForm summary(main.Context(), &cashBook);
         summary.show();
         app.processEvents();
+        BookViewForm journal(main.Context(), BookViewForm::Kind::Journal, &main);
+        journal.show();
+        app.processEvents();
+        BookViewForm ledger(main.Context(), BookViewForm::Kind::Ledger, &main);
+        ledger.show();
+        ledger.ChooseListedAccount(0);
+        app.processEvents();
+        if (!journal.Loaded() || !ledger.Loaded() || journal.model()->rowCount() < bench::kYearLines ||
+            ledger.model()->rowCount() < 3)
+            state.SkipWithError("the books' screens show too little");
         state.counters["RSS_MB"] = StatusMb("VmRSS:");
         state.counters["HWM_MB"] = StatusMb("VmHWM:");
     }

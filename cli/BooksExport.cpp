@@ -1,6 +1,12 @@
 #include "cli/BooksExport.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
 #include "books/BooksPrint.h"
 #include "cli/Commands.h"
 #include "store/DataSet.h"
@@ -38,15 +44,22 @@ std::string Plain(std::string_view text) {
     return Trim(out);
 }
 
+void AppendNumber(std::string& out, std::int64_t value) {
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    out.append(buf, end);
+}
+
 // YYYY-MM-DD of a stored YYMMDD, or "" when it names no day of the era.
 std::string IsoDate(const SharedState& s, const std::string& date) {
     if (date.size() != 6 || WeekdayText(date, s.EraName).empty()) return {};
     auto year = WesternYear(s.EraName, date.substr(0, 2));
-    if (!year) return {};
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d-%s-%s", *year, date.substr(2, 2).c_str(),
-                  date.substr(4, 2).c_str());
-    return buf;
+    if (!year || *year < 0 || *year > 9999) return {};
+    std::string out = "0000-00-00";
+    for (int at = 3, y = *year; at >= 0; --at, y /= 10) out[static_cast<std::size_t>(at)] = static_cast<char>('0' + y % 10);
+    out.replace(5, 2, date, 2, 2);
+    out.replace(8, 2, date, 4, 2);
+    return out;
 }
 
 std::string Where(const BookEntry& e) {
@@ -127,19 +140,54 @@ Result<std::string> HledgerJournal(const SharedState& s, const YearBooks& books,
         if (sum != 0) out += "    資本:期首残高差額  " + Yen(-sum) + "\n";
         out += "\n";
     }
+    // The same few accounts, items and days come again and again: each is put into
+    // words once.
+    std::unordered_map<int, std::string> accountNames;
+    const auto account = [&](int code) -> const std::string& {
+        auto [at, added] = accountNames.try_emplace(code);
+        if (added) at->second = LedgerAccountName(code, s.ItemTable);
+        return at->second;
+    };
+    std::array<std::optional<std::string>, kItemCount + 1> itemNames;
+    const auto item = [&](int itemNo) -> std::string {
+        if (itemNo < 1 || itemNo > kItemCount) return {};
+        auto& name = itemNames[static_cast<std::size_t>(itemNo)];
+        if (!name) name = Plain(ItemName(s, itemNo));
+        return *name;
+    };
+    std::unordered_map<std::string, std::string> days;
+    const auto isoDate = [&](const std::string& date) -> const std::string& {
+        auto [at, added] = days.try_emplace(date);
+        if (added) at->second = IsoDate(s, date);
+        return at->second;
+    };
+    out.reserve(out.size() + journal.size() * 160);
+    std::string description;
     for (const BookEntry& e : journal) {
-        const std::string date = IsoDate(s, e.date);
+        const std::string& date = isoDate(e.date);
         if (date.empty()) return DateError(s, e);
-        const std::string description =
-            e.source == BookEntry::CashBook ? Plain(ItemName(s, e.itemNo)) : EntrySourceName(e.source);
-        out += date + " " + (description.empty() ? std::string("出納簿") : description) +
-               "  ; " + Where(e);
+        description = e.source == BookEntry::CashBook ? item(e.itemNo) : EntrySourceName(e.source);
+        out += date;
+        out += ' ';
+        out += description.empty() ? std::string_view("出納簿") : std::string_view(description);
+        out += "  ; ";
+        out += EntrySourceName(e.source);
+        out += ' ';
+        AppendNumber(out, e.number);
         const std::string remarks = Plain(e.remarks);
-        if (!remarks.empty()) out += " " + remarks;
-        out += "\n    " + LedgerAccountName(e.posting.debit, s.ItemTable) + "  " +
-               Yen(e.posting.amount) + "\n    " +
-               LedgerAccountName(e.posting.credit, s.ItemTable) + "  " +
-               Yen(-std::int64_t{e.posting.amount}) + "\n\n";
+        if (!remarks.empty()) {
+            out += ' ';
+            out += remarks;
+        }
+        out += "\n    ";
+        out += account(e.posting.debit);
+        out += "  ";
+        AppendNumber(out, e.posting.amount);
+        out += " 円\n    ";
+        out += account(e.posting.credit);
+        out += "  ";
+        AppendNumber(out, -std::int64_t{e.posting.amount});
+        out += " 円\n\n";
     }
     return out;
 }

@@ -358,7 +358,7 @@ void CheckHistories(Findings& f, const SharedState& s) {
     }
     std::sort(files.begin(), files.end());
     for (const std::filesystem::path& file : files) {
-        auto history = LoadHistory(file);
+        auto history = LoadHistoryHeads(file);
         if (!history) {
             f.Fault(file, 0, "読めません: " + FileErrorMessage(history.error()),
                     "cannot be read: " + FileErrorMessage(history.error()));

@@ -64,7 +64,7 @@ ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history
 }
 
 Result<ElectronicBooksStanding> YearElectronicBooksStanding(const SharedState& s) {
-    auto history = LoadHistory(HistoryPath(s));
+    auto history = LoadHistoryHeads(HistoryPath(s));
     if (!history) return history.error();
     return StandingOfElectronicBooks(*history);
 }

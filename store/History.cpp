@@ -31,16 +31,20 @@ constexpr std::size_t kValuesAt = 36;
 // After the values: the check and the size again.
 constexpr std::size_t kTrailerSize = 8;
 
-constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
-    std::array<std::uint32_t, 256> t{};
+// The CRC's tables for eight bytes a step: t[0] is the byte-at-a-time table, t[k]
+// the same byte's effect k bytes further on.
+constexpr std::array<std::array<std::uint32_t, 256>, 8> MakeCrcTables() {
+    std::array<std::array<std::uint32_t, 256>, 8> t{};
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint32_t c = n;
         for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
-        t[n] = c;
+        t[0][n] = c;
     }
+    for (std::size_t k = 1; k < 8; ++k)
+        for (std::uint32_t n = 0; n < 256; ++n) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xff];
     return t;
 }
-constexpr auto kCrcTable = MakeCrcTable();
+constexpr auto kCrcTables = MakeCrcTables();
 
 std::uint32_t Load32(const std::byte* p) { return LoadLittleEndian(p, 4); }
 std::uint16_t Load16(const std::byte* p) {
@@ -94,7 +98,16 @@ fs::path HistoryPath(const SharedState& s) {
 
 std::uint32_t HistoryCrc32(std::span<const std::byte> bytes, std::uint32_t crc) {
     std::uint32_t c = ~crc;
-    for (std::byte b : bytes) c = kCrcTable[(c ^ std::to_integer<std::uint32_t>(b)) & 0xff] ^ (c >> 8);
+    const std::byte* p = bytes.data();
+    std::size_t left = bytes.size();
+    const auto& t = kCrcTables;
+    const auto at = [p](std::size_t i) { return std::to_integer<std::uint32_t>(p[i]); };
+    for (; left >= 8; p += 8, left -= 8) {
+        const std::uint32_t low = c ^ (at(0) | at(1) << 8 | at(2) << 16 | at(3) << 24);
+        c = t[7][low & 0xff] ^ t[6][(low >> 8) & 0xff] ^ t[5][(low >> 16) & 0xff] ^ t[4][low >> 24] ^
+            t[3][at(4)] ^ t[2][at(5)] ^ t[1][at(6)] ^ t[0][at(7)];
+    }
+    for (std::size_t i = 0; i < left; ++i) c = t[0][(c ^ at(i)) & 0xff] ^ (c >> 8);
     return ~c;
 }
 
@@ -155,7 +168,11 @@ Result<HistoryTail> ReadHistoryTail(const fs::path& path) {
                        Load32(record.data() + size - kTrailerSize)};
 }
 
-HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
+namespace {
+
+// DecodeHistory; with `keepValues` false the records' old and new bytes are checked
+// but not copied.
+HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
     HistoryContents out;
     if (bytes.empty()) return out;
     if (bytes.size() < kHistoryHeaderSize ||
@@ -201,8 +218,10 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
         r.UndoOf = Load32(p + kUndoOfAt);
         const std::size_t oldSize = Load16(p + kOldSizeAt);
         const std::size_t newSize = Load16(p + kNewSizeAt);
-        r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
-        r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
+        if (keepValues) {
+            r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
+            r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
+        }
         const std::size_t bodySize = size - kTrailerSize;
         const std::uint32_t stored = Load32(p + bodySize);
         std::string why;
@@ -233,6 +252,19 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
         at += size;
     }
     return out;
+}
+
+}  // namespace
+
+HistoryContents DecodeHistory(std::span<const std::byte> bytes) { return Decode(bytes, true); }
+
+Result<HistoryContents> LoadHistoryHeads(const fs::path& path) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        if (bytes.error().code == FileErrorCode::FileNotFound) return HistoryContents{};
+        return bytes.error();
+    }
+    return Decode(*bytes, false);
 }
 
 Result<HistoryContents> LoadHistory(const fs::path& path) {

@@ -215,13 +215,26 @@ bool ReadsAsCp932(std::string_view bytes) {
 bool IsCp932Text(std::string_view utf8) { return ToCp932(utf8).has_value(); }
 
 int Cp932Width(std::string_view utf8) {
-    if (IsAscii(utf8)) return static_cast<int>(utf8.size());
+    // Worked out from the bytes alone: in CP932 only ASCII and the half-width
+    // katakana (U+FF61..U+FF9F) take one byte; every other character takes two, and
+    // one without a CP932 form counts two as well.
     int width = 0;
     for (std::size_t pos = 0; pos < utf8.size();) {
-        std::string_view ch = NextChar(utf8, pos);
-        int w = CharWidth(ch);
-        width += (w == 0) ? 2 : w;
-        pos += ch.size();
+        const auto lead = static_cast<unsigned char>(utf8[pos]);
+        if (lead < 0x80) {
+            width += 1;
+            pos += 1;
+            continue;
+        }
+        const std::size_t n = NextChar(utf8, pos).size();
+        bool halfWidth = false;
+        if (n == 3 && lead == 0xEF) {
+            const auto b1 = static_cast<unsigned char>(utf8[pos + 1]);
+            const auto b2 = static_cast<unsigned char>(utf8[pos + 2]);
+            halfWidth = (b1 == 0xBD && b2 >= 0xA1 && b2 <= 0xBF) || (b1 == 0xBE && b2 >= 0x80 && b2 <= 0x9F);
+        }
+        width += halfWidth ? 1 : 2;
+        pos += n;
     }
     return width;
 }
