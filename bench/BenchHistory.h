@@ -22,7 +22,7 @@ inline constexpr int kHistoryChanges = 20000;
 
 inline std::vector<std::byte> HistoryStoredLine(int n, Amount amount) {
     LedgerLine line = BlankLedgerLine(0);
-    char date[8];
+    char date[16];
     std::snprintf(date, sizeof date, "08%02d%02d", n % 12 + 1, n % 28 + 1);
     line.NenGetsuBi = date;
     line.Youbi = "（月）";
@@ -59,7 +59,7 @@ inline void WriteBenchHistory(const std::filesystem::path& path, int changes = k
     HistoryTail tail;
     for (int i = 0; i < changes; ++i) {
         const int line = 1 + (i * 7919) % lines;
-        char when[16];
+        char when[32];
         std::snprintf(when, sizeof when, "2026%02d%02d%02d%02d%02d", i % 12 + 1, i % 28 + 1, i % 24,
                       i % 60, (i / 60) % 60);
         HistoryRecord r;

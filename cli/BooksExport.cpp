@@ -31,6 +31,13 @@ const char* SideName(AccountSide side) {
 // Text for a ledger tool's line: no control characters, no comment mark, no run of
 // blanks (two blanks end an account name).
 std::string Plain(std::string_view text) {
+    // Most texts have nothing to replace: they are only trimmed.
+    bool plain = true;
+    for (std::size_t i = 0; i < text.size() && plain; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        plain = c >= 0x20 && c != ';' && !(c == ' ' && i > 0 && text[i - 1] == ' ');
+    }
+    if (plain) return Trim(text);
     std::string out;
     for (char c : text) {
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
@@ -149,7 +156,7 @@ Result<std::string> HledgerJournal(const SharedState& s, const YearBooks& books,
         return at->second;
     };
     std::array<std::optional<std::string>, kItemCount + 1> itemNames;
-    const auto item = [&](int itemNo) -> std::string {
+    const auto item = [&](int itemNo) -> std::string_view {
         if (itemNo < 1 || itemNo > kItemCount) return {};
         auto& name = itemNames[static_cast<std::size_t>(itemNo)];
         if (!name) name = Plain(ItemName(s, itemNo));
@@ -162,14 +169,14 @@ Result<std::string> HledgerJournal(const SharedState& s, const YearBooks& books,
         return at->second;
     };
     out.reserve(out.size() + journal.size() * 160);
-    std::string description;
     for (const BookEntry& e : journal) {
         const std::string& date = isoDate(e.date);
         if (date.empty()) return DateError(s, e);
-        description = e.source == BookEntry::CashBook ? item(e.itemNo) : EntrySourceName(e.source);
+        const std::string_view description =
+            e.source == BookEntry::CashBook ? item(e.itemNo) : std::string_view(EntrySourceName(e.source));
         out += date;
         out += ' ';
-        out += description.empty() ? std::string_view("出納簿") : std::string_view(description);
+        out += description.empty() ? std::string_view("出納簿") : description;
         out += "  ; ";
         out += EntrySourceName(e.source);
         out += ' ';
@@ -179,14 +186,26 @@ Result<std::string> HledgerJournal(const SharedState& s, const YearBooks& books,
             out += ' ';
             out += remarks;
         }
+        // The amount on the debit side, and negated on the credit side.
+        char digits[24];
+        char* const last = digits + sizeof digits;
+        char* first = std::to_chars(digits + 1, last, std::int64_t{e.posting.amount}).ptr;
+        const std::string_view amount(digits + 1, static_cast<std::size_t>(first - (digits + 1)));
         out += "\n    ";
         out += account(e.posting.debit);
         out += "  ";
-        AppendNumber(out, e.posting.amount);
+        out += amount;
         out += " 円\n    ";
         out += account(e.posting.credit);
         out += "  ";
-        AppendNumber(out, -std::int64_t{e.posting.amount});
+        if (amount.front() == '-') {
+            out += amount.substr(1);
+        } else if (amount == "0") {
+            out += amount;
+        } else {
+            out += '-';
+            out += amount;
+        }
         out += " 円\n\n";
     }
     return out;

@@ -114,8 +114,11 @@ SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const Electronic
 }
 
 ElectronicBooksStanding ElectronicBooksForDeduction(const SharedState& s) {
-    auto read = YearElectronicBooksStanding(s);
-    if (read) return *read;
+    return ElectronicBooksForDeduction(LoadHistoryHeads(HistoryPath(s)));
+}
+
+ElectronicBooksStanding ElectronicBooksForDeduction(const Result<HistoryContents>& history) {
+    if (history) return StandingOfElectronicBooks(*history);
     ElectronicBooksStanding none;
     none.reason = kEbooksUnreadable;
     return none;

@@ -53,6 +53,7 @@ StartupWindow::StartupWindow(std::function<void()> startup, QWidget* parent)
     timer1_->setSingleShot(true);
     timer1_->setInterval(0);
     connect(timer1_, &QTimer::timeout, this, [this] {
+        started_ = true;
         if (cursorSet_) {
             QApplication::restoreOverrideCursor();
             cursorSet_ = false;
@@ -67,10 +68,16 @@ StartupWindow::~StartupWindow() {
 
 void StartupWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Once painted, the start-up work runs.
+    // The start-up work runs once the window is painted; should the platform not paint
+    // it (a window not exposed), a moment after it was shown.
+    if (!started_ && !timer1_->isActive()) timer1_->start(200);
+}
+
+void StartupWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
     if (!started_) {
         started_ = true;
-        timer1_->start();
+        timer1_->start(0);
     }
 }
 

@@ -661,6 +661,25 @@ TEST(StartupWindow, RunsTheStartUpOnceAfterShowingCentred) {
     EXPECT_EQ(window.geometry().center().x(), screen.center().x());
 }
 
+// The start-up work (reading the settings, building the main window) waits until the
+// user sees the start-up window painted.
+TEST(StartupWindow, RunsTheStartUpOnlyOnceThePaintedWindowIsThere) {
+    class PaintCount : public QObject {
+      public:
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } count;
+    int paintsBeforeStartUp = -1;
+    StartupWindow window([&] { paintsBeforeStartUp = count.paints; });
+    window.installEventFilter(&count);
+    window.show();
+    QTRY_VERIFY(paintsBeforeStartUp >= 0);
+    EXPECT_GE(paintsBeforeStartUp, 1);
+}
+
 TEST_F(ShellForms, AboutBoxNamesTheSystemProcessorAndFreeMemory) {
     About box(ctx, nullptr);
     EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
