@@ -57,7 +57,7 @@ void BM_CashBookAndSummaryShown(benchmark::State& state) {
 BENCHMARK(BM_CashBookAndSummaryShown)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The whole window as the program sets it up: its fonts, the printer host and the
-// help window, the main window shown with the year read, the cash book opened from
+// help (each made when first used), the main window shown with the year read, the cash book opened from
 // it, 集計 run and the summary screen shown over both, then the books' screens: 仕訳帳
 // and 総勘定元帳 (the ledger of the first account, cash) over all of them.
 void BM_WholeWindow(benchmark::State& state) {
@@ -70,7 +70,7 @@ void BM_WholeWindow(benchmark::State& state) {
     SharedState& s = const_cast<SharedState&>(folder.state());
     bench::YesPrompt prompt;
     PrinterHost printer(folder.state().LedgerPath.parent_path());
-    HelpWindow help(folder.state().LedgerPath.parent_path() / "help");
+    HelpOnDemand help(folder.state().LedgerPath.parent_path() / "help");
     for (auto _ : state) {
         MainWindow main(s, prompt, &printer, &help);
         main.show();

@@ -65,7 +65,7 @@ struct Application::Parts {
     SharedState state;
     std::unique_ptr<SingleInstance> instance;
     std::unique_ptr<PrinterHost> printer;
-    std::unique_ptr<HelpWindow> help;
+    std::unique_ptr<HelpOnDemand> help;
     std::unique_ptr<StartupWindow> startup;
     std::unique_ptr<MainWindow> main;
 };
@@ -114,7 +114,7 @@ int Application::Run() {
             QApplication::installTranslator(&p.qtTranslation);
         CopyShippedFiles(ShippedFilesFolder(exeFolder), p.state.ProgramFolder);
         p.printer = std::make_unique<PrinterHost>(p.state.ProgramFolder);
-        p.help = std::make_unique<HelpWindow>(p.state.ProgramFolder / "help");
+        p.help = std::make_unique<HelpOnDemand>(p.state.ProgramFolder / "help");
         if (CheckStartup(p.state, p.prompt, env) != StartupResult::Ready) {
             // The program ends here. The start-up may run before the event loop does
             // (showing the splash window processes events), where exit() is lost, so

@@ -67,9 +67,9 @@ bool IsDigits(const std::string& s, std::size_t n) {
 
 std::uint32_t ChainedCheck(std::uint32_t previous, std::span<const std::byte> body) {
     // The CRC of the previous check's four bytes (little-endian), then of the body.
-    std::uint32_t c = ~std::uint32_t{0};
-    for (int i = 0; i < 4; ++i) c = kCrcTables[0][(c ^ (previous >> (8 * i))) & 0xff] ^ (c >> 8);
-    return HistoryCrc32(body, ~c);
+    const auto& t = kCrcTables;
+    const std::uint32_t c = ~std::uint32_t{0} ^ previous;
+    return HistoryCrc32(body, ~(t[3][c & 0xff] ^ t[2][(c >> 8) & 0xff] ^ t[1][(c >> 16) & 0xff] ^ t[0][c >> 24]));
 }
 
 std::string RecordWord(std::uint32_t sequence) {

@@ -824,6 +824,23 @@ TEST(HelpBook, ContentsAndUsagePagesOpenInTheHelpWindow) {
     EXPECT_FALSE(help.isVisible());
 }
 
+// The program's help is built only when a page is first asked for, then the same
+// window serves every page.
+TEST(HelpBook, TheWindowIsMadeOnlyWhenAPageIsAskedFor) {
+    HelpOnDemand help(HelpFolder());
+    help.CloseHelp();  // nothing to close yet
+    EXPECT_EQ(help.Made(), nullptr);
+    help.ShowPage("first.html");
+    ASSERT_NE(help.Made(), nullptr);
+    HelpWindow* window = help.Made();
+    EXPECT_TRUE(window->isVisible());
+    help.ShowContents();
+    EXPECT_EQ(help.Made(), window);
+    EXPECT_EQ(window->Browser()->documentTitle(), QStringLiteral("目次"));
+    help.CloseHelp();
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST(HelpBook, EveryLinkLeadsToAPageOfTheBook) {
     const QRegularExpression href(QStringLiteral("href=\"([^\"#]+)"));
     int links = 0;
