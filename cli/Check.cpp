@@ -16,6 +16,7 @@
 #include "cli/YearFolder.h"
 #include "deposits/DepositTable.h"
 #include "store/History.h"
+#include "store/HistoryHeads.h"
 #include "ebooks/ElectronicBooks.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"

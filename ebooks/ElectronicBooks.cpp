@@ -1,6 +1,7 @@
 #include "ebooks/ElectronicBooks.h"
 
 #include "store/DataSet.h"
+#include "store/HistoryHeads.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 

@@ -1,4 +1,5 @@
 #include "store/History.h"
+#include "store/HistoryHeads.h"
 
 #include <algorithm>
 #include <array>

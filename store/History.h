@@ -159,11 +159,6 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes);
 // DecodeHistory of the file at `path`; a missing file is an empty history.
 Result<HistoryContents> LoadHistory(const std::filesystem::path& path);
 
-// LoadHistory without the records' old and new bytes (each record's OldBytes and
-// NewBytes left empty; the damage found is the same): for the readers that look at
-// which changes were made and when, not at what they changed.
-Result<HistoryContents> LoadHistoryHeads(const std::filesystem::path& path);
-
 // The local time now as a record's When ("YYYYMMDDhhmmss"), from the clock of `s`
 // (s.HistoryClock, for the tests) or else the system's.
 std::string HistoryNow(const SharedState& s);

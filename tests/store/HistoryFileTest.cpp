@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "store/History.h"
+#include "store/HistoryHeads.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 #include "tests/support/TempFolder.h"
