@@ -40,8 +40,8 @@ TEST(Cp932, WidthCountsBytes) {
     EXPECT_EQ(Cp932Width("\xC2\xA6\xE2\x80\xBF"), 4);  // their neighbours U+00A6, U+203F
     EXPECT_EQ(Cp932Width(""), 0);
     // A byte that starts no character counts as one character of no form.
-    EXPECT_EQ(Cp932Width("A\x80B"), 4);
-    EXPECT_EQ(Cp932Width("\xEF\xBDA"), 2);  // a sequence cut short is one character
+    EXPECT_EQ(Cp932Width("A\x80" "B"), 4);
+    EXPECT_EQ(Cp932Width("\xEF\xBD" "A"), 2);  // a broken sequence is one character
 }
 
 TEST(CutToBytes, KeepsWholeCharacters) {
