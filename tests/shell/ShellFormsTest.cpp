@@ -678,6 +678,14 @@ TEST(StartupWindow, RunsTheStartUpOnlyOnceThePaintedWindowIsThere) {
     window.show();
     QTRY_VERIFY(paintsBeforeStartUp >= 0);
     EXPECT_GE(paintsBeforeStartUp, 1);
+    // Dark blue inside a darker border, the caption in white.
+    const QImage painted = window.grab().toImage();
+    EXPECT_EQ(painted.pixelColor(0, 0), QColor(0x0c, 0x2a, 0x45));
+    EXPECT_EQ(painted.pixelColor(4, 4), QColor(0x1f, 0x4e, 0x79));
+    bool white = false;
+    for (int y = 0; y < painted.height() && !white; ++y)
+        for (int x = 0; x < painted.width() && !white; ++x) white = painted.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_TRUE(white);
 }
 
 TEST_F(ShellForms, AboutBoxNamesTheSystemProcessorAndFreeMemory) {
