@@ -114,4 +114,7 @@ struct YearTaxBooks {
 };
 Result<YearTaxBooks> LoadYearTaxBooks(const SharedState& s);
 
+// The Western year of the books loaded in `s` (令和8 → 2026), or none.
+std::optional<int> BooksWesternYear(const SharedState& s);
+
 }  // namespace tabulo
