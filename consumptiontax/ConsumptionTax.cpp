@@ -114,6 +114,11 @@ Result<TaxTotals> GatherTaxTotals(const SharedState& s, const SlipBook& book,
                 account = p.debit;
             c = account == 0 ? TaxCategory::OutOfScope : DefaultTaxCategory(account);
         }
+        // A mark in the remarks gives the line a category of its own.
+        const TaxCategory usual = c;
+        c = LineTaxCategory(usual, account != 0 && p.credit == account, e.remarks);
+        if (c != usual)
+            t.Marked.push_back({e.source == BookEntry::Slip, e.number, e.date, e.remarks, p.amount, usual, c});
         Yen amount = p.amount;
         if (IsSalesCategory(c)) {
             amount = p.credit == account ? amount : -amount;

@@ -109,6 +109,17 @@ ConsumptionTaxForm::ConsumptionTaxForm(AppContext& app, QWidget* parent) : QDial
     categories_ = ViewGrid(this, "CategoryGrid", 0, monthHeads);
     tabs_->addTab(categories_, QStringLiteral("税区分別集計(&3)"));
 
+    // 区分を変えた行.
+    const auto marked = MarkedLineRows(year_.Totals);
+    marked_ = ViewGrid(this, "MarkedGrid", static_cast<int>(marked.size()),
+                       {QStringLiteral("出所"), QStringLiteral("日付"), QStringLiteral("摘要"),
+                        QStringLiteral("金額"), QStringLiteral("項目・科目の税区分"), QStringLiteral("この行の税区分")});
+    for (std::size_t i = 0; i < marked.size(); ++i)
+        for (std::size_t c = 0; c < marked[i].size(); ++c)
+            marked_->setItem(static_cast<int>(i), static_cast<int>(c), Cell(Q(marked[i][c]), c == 3));
+    marked_->resizeColumnsToContents();
+    tabs_->addTab(marked_, QStringLiteral("区分を変えた行(&4)"));
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto* print = new QPushButton(QStringLiteral("印刷(F8)"), this);

@@ -2,9 +2,10 @@
 // 消費税の計算: the year's consumption-tax return worked out from the books by every
 // method the year allows, side by side with the cheapest marked (比較); the lines of
 // one method's 第一表 and worksheets (申告書・付表); the year's amounts by tax category
-// and month (税区分別集計). A red note stays on the screen whenever a figure rests on a
+// and month (税区分別集計); the lines whose remarks mark a category of their own
+// (区分を変えた行). A red note stays on the screen whenever a figure rests on a
 // tax rule that is not law yet. 印刷(F8) prints the comparison, the shown method's
-// forms and the 税区分別集計; 終了(F10) or Esc closes. Alt+1..3 go to the tabs.
+// forms and the 税区分別集計; 終了(F10) or Esc closes. Alt+1..4 go to the tabs.
 
 #include <QDialog>
 #include <vector>
@@ -34,6 +35,7 @@ class ConsumptionTaxForm : public QDialog {
     QComboBox* methodBox() const { return method_; }
     QTableWidget* linesGrid() const { return lines_; }
     QTableWidget* categoryGrid() const { return categories_; }
+    QTableWidget* markedGrid() const { return marked_; }
     QLabel* noteLabel() const { return note_; }
     QLabel* headLabel() const { return head_; }
 
@@ -59,6 +61,7 @@ class ConsumptionTaxForm : public QDialog {
     QComboBox* method_ = nullptr;
     QTableWidget* lines_ = nullptr;
     QTableWidget* categories_ = nullptr;
+    QTableWidget* marked_ = nullptr;
 };
 
 }  // namespace tabulo

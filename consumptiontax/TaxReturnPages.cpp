@@ -246,6 +246,17 @@ std::vector<CategoryMonthRow> CategoryMonthRows(const TaxTotals& totals) {
     return rows;
 }
 
+std::vector<std::vector<std::string>> MarkedLineRows(const TaxTotals& totals) {
+    std::vector<std::vector<std::string>> rows;
+    for (const TaxTotals::MarkedLine& m : totals.Marked) {
+        const std::string date = m.Date.size() == 6 ? m.Date.substr(2, 2) + "/" + m.Date.substr(4, 2) : m.Date;
+        rows.push_back({std::string(m.Slip ? "振替伝票 " : "出納簿 ") + std::to_string(m.Number), date,
+                        Trim(m.Remarks), TaxYenText(m.Amount), TaxCategoryName(m.Usual),
+                        TaxCategoryName(m.Marked)});
+    }
+    return rows;
+}
+
 PrintDocument PrintConsumptionTax(const SharedState& s, const YearTaxBooks& year,
                                   const std::vector<MethodReturn>& returns, std::size_t chosen) {
     PrintDocument doc;
@@ -341,6 +352,20 @@ PrintDocument PrintConsumptionTax(const SharedState& s, const YearTaxBooks& year
             PrintGrid(p, xs, heads, rows, 5.6, 8, 1);
         }
         PrintNotes(p, {year.Settings.TaxIncluded ? "金額は税込みです（税込経理）。" : "金額は税抜きです（税抜経理）。"}, 8.5);
+    }
+
+    // The lines with a category of their own, 40 a page.
+    const auto marked = MarkedLineRows(year.Totals);
+    for (std::size_t start = 0; start < marked.size(); start += 40) {
+        Page p = StartPage(w, s, year, "税区分を変えた行（摘要の【】の印による）");
+        const std::vector<std::vector<std::string>> rows(
+            marked.begin() + static_cast<std::ptrdiff_t>(start),
+            marked.begin() + static_cast<std::ptrdiff_t>(std::min(start + 40, marked.size())));
+        // The amount column is the fourth: the three before it are words.
+        std::vector<std::vector<std::string>> shown;
+        for (const auto& r : rows) shown.push_back({r[0], r[1], r[2], r[4], r[5], r[3]});
+        PrintGrid(p, {kLeft, kLeft + 24, kLeft + 36, kLeft + 70, kLeft + 112, kLeft + 160},
+                  {"出所", "日付", "摘要", "項目・科目の税区分", "この行の税区分", "金額"}, shown, 5.6, 8, 5);
     }
     return doc;
 }

@@ -53,10 +53,15 @@ struct CategoryMonthRow {
 };
 std::vector<CategoryMonthRow> CategoryMonthRows(const TaxTotals& totals);
 
+// The lines whose remarks mark a category of their own: 出所 ("出納簿 12", "振替伝票 3"),
+// 日付 ("03/15"), 摘要, 金額, the item's or account's category, the line's.
+std::vector<std::vector<std::string>> MarkedLineRows(const TaxTotals& totals);
+
 // The printout of the return: the comparison of the methods, then `chosen`'s 第一表
 // and each of its worksheets on a page of its own, then the 税区分別集計; each page
 // with the business, the year, the registration number and the notes on figures that
-// rest on a rule not yet law. A4 portrait.
+// rest on a rule not yet law; the lines with a category of their own close it. A4
+// portrait.
 PrintDocument PrintConsumptionTax(const SharedState& s, const YearTaxBooks& year,
                                   const std::vector<MethodReturn>& returns, std::size_t chosen);
 

@@ -159,6 +159,9 @@ TaxSettingsForm::TaxSettingsForm(AppContext& app, QWidget* parent)
         QStringLiteral("項目の税区分は、勘定科目の税区分と違うときだけ選びます\n"
                        "（Enter・F2で一覧、Deleteで勘定科目どおりに戻す）。\n"
                        "事業区分は数字1〜6で、0でこの年の事業区分に戻します。\n"
+                       "一つの行だけ違うときは、出納簿の備考か伝票の摘要に\n"
+                       "【軽】8%　【標】10%　【免】適格請求書なし\n"
+                       "【非】非課税　【輸】輸出免税　【外】対象外　を入れます。\n"
                        "登録番号は T と13桁の数字です。"),
         {choose, touroku, chudan}));
 

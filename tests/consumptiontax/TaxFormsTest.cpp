@@ -42,8 +42,8 @@ using testing::Key;
 using testing::TypeText;
 
 // The grocery of 令和8年: sales at 8 % on 売上 and at 10 % on 振込入金, purchases at 8 %
-// on 仕入 and at 10 % on 電話代, and purchases at 10 % without a qualified invoice on
-// 消耗品 in June and November.
+// on 仕入 and at 10 % on 電話代, and purchases at 10 % without a qualified invoice: on
+// 消耗品 in June, and in November one line of 電話代 marked 【免】 in its remarks.
 class TaxScreens : public testing::BooksYear {
   protected:
     void SetUp() override {
@@ -58,7 +58,7 @@ class TaxScreens : public testing::BooksYear {
         Line("080312", Purchases, 3791500);
         Line("080401", Phone, 992200);
         Line("080615", Supplies, 110000);
-        Line("081110", Supplies, 55000);
+        Line("081110", Phone, 55000, "【免】山田文具");  // this line only: no invoice
         WriteLedger();
     }
     void TearDown() override { alive.reset(); }
@@ -188,10 +188,18 @@ TEST_F(TaxScreens, TheGroceryYearTypedByKeysShowsTheThreeMethodsAndPrints) {
     QTest::keyClick(&c, Qt::Key_3, Qt::AltModifier);
     EXPECT_EQ(c.tabs()->currentIndex(), 2);
     EXPECT_EQ(c.categoryGrid()->rowCount(), 5);
+    QTest::keyClick(&c, Qt::Key_4, Qt::AltModifier);
+    EXPECT_EQ(c.tabs()->currentIndex(), 3);
+    ASSERT_EQ(c.markedGrid()->rowCount(), 1);
+    EXPECT_EQ(c.markedGrid()->item(0, 0)->text(), QStringLiteral("出納簿 6"));
+    EXPECT_EQ(c.markedGrid()->item(0, 3)->text(), QStringLiteral("55,000"));
+    EXPECT_EQ(c.markedGrid()->item(0, 4)->text(), QStringLiteral("課税仕入10%"));
+    EXPECT_EQ(c.markedGrid()->item(0, 5)->text(), QStringLiteral("課税仕入10%（適格請求書なし）"));
 
     Key(c.methodBox(), Qt::Key_F8);
     ASSERT_EQ(printer.printed.size(), 1u);
-    EXPECT_EQ(printer.printed[0].pages.size(), 5u);  // comparison, 第一表, 付表1-3, 付表2-3, categories
+    // The comparison, 第一表, 付表1-3, 付表2-3, the categories, the marked line.
+    EXPECT_EQ(printer.printed[0].pages.size(), 6u);
     Key(c.methodBox(), Qt::Key_F10);
     EXPECT_FALSE(c.isVisible());
 }

@@ -75,9 +75,11 @@ int main(int argc, char** argv) {
         const char* date;
         int item;
         Amount amount;
-    } lines[] = {{"080310", 1, 5432100}, {"080311", 3, 1654300}, {"080312", 4, 3791500},
-                 {"080401", 6, 992200},  {"080615", 11, 110000}, {"081110", 11, 55000},
-                 {"080520", 8, 48000},   {"080610", 9, 15000}};
+        const char* remarks;
+    } lines[] = {{"080310", 1, 5432100, "店頭売上"}, {"080311", 3, 1654300, "配達分"},
+                 {"080312", 4, 3791500, "市場仕入"}, {"080401", 6, 992200, "電話・配送"},
+                 {"080615", 11, 110000, "包装資材"}, {"081110", 6, 55000, "【免】山田文具"},
+                 {"080520", 8, 48000, "店舗保険"},   {"080610", 9, 15000, "印紙"}};
     LedgerHeaderRecord h;
     h.LineCount = static_cast<std::int16_t>(std::size(lines));
     std::vector<std::byte> bytes = EncodeLedgerHeader(h);
@@ -88,6 +90,7 @@ int main(int argc, char** argv) {
         line.ItemNo = static_cast<std::int16_t>(l.item);
         const int kubun = s.ItemTable[static_cast<std::size_t>(l.item)].ItemKubun;
         (kubun >= 4 && kubun <= 6 ? line.Outdata : line.Indata) = l.amount;
+        line.Bikou = l.remarks;
         auto encoded = EncodeLedgerLine(line);
         if (!encoded) return 1;
         bytes.insert(bytes.end(), encoded->begin(), encoded->end());
@@ -124,6 +127,8 @@ int main(int argc, char** argv) {
         Shoot(&f, "taxlines-gensoku");
         f.tabs()->setCurrentIndex(2);
         Shoot(&f, "taxcategories");
+        f.tabs()->setCurrentIndex(3);
+        Shoot(&f, "taxmarked");
         auto year = LoadYearTaxBooks(s);
         if (!year) return 1;
         for (std::size_t m = 0; m < f.Returns().size(); ++m) {
