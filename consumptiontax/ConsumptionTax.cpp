@@ -419,6 +419,20 @@ MethodReturn ComputeMethod(const TaxTotals& totals, const TaxSettings& settings,
         {first, "㉕", "差引納付譲渡割額", moreLocal},
         {first, "㉖", "消費税及び地方消費税の合計（納付又は還付）税額", r.Total},
     };
+    // 第二表: the tax base and the tax by rate (the rates before October 2019 stay
+    // empty), and the tax on which the local tax rests.
+    const char* second = "第二表";
+    r.Lines.push_back({second, "", "課税標準額", r.TaxBase[0] + r.TaxBase[1]});
+    for (std::size_t k : {std::size_t{1}, std::size_t{0}})
+        r.Lines.push_back({second, "", std::string("課税資産の譲渡等の対価の額") + kRateWords[k],
+                           withoutTax(sales[k], k)});
+    r.Lines.push_back({second, "", "課税資産の譲渡等の対価の額（計）",
+                       withoutTax(sales[0], 0) + withoutTax(sales[1], 1)});
+    for (std::size_t k : {std::size_t{1}, std::size_t{0}})
+        r.Lines.push_back({second, "", std::string("消費税額") + kRateWords[k], r.OutputTax[k]});
+    r.Lines.push_back({second, "", "消費税額（計）", output});
+    r.Lines.push_back({second, "", "地方消費税の課税標準となる消費税額（6.24%及び7.8%適用分）",
+                       net - r.ShortfallRefund});
     // 付表1-3 (4-3 for 簡易課税): the tax base and tax by rate.
     const char* base = method == TaxMethod::General ? "付表1-3" : "付表4-3";
     if (method == TaxMethod::TwentyPercent || method == TaxMethod::ThirtyPercent) base = "付表6";

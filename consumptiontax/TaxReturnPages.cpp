@@ -207,6 +207,7 @@ std::vector<TaxLine> SheetLines(const MethodReturn& r, const std::string& sheet)
 
 std::string SheetTitle(const std::string& sheet) {
     if (sheet == "第一表") return "第一表　消費税及び地方消費税の申告書";
+    if (sheet == "第二表") return "第二表　課税標準額等の内訳書";
     if (sheet == "付表1-3" || sheet == "付表4-3")
         return sheet + "　税率別消費税額計算表 兼 地方消費税の課税標準となる消費税額計算表";
     if (sheet == "付表2-3") return sheet + "　課税売上割合・控除対象仕入税額等の計算表";

@@ -85,9 +85,18 @@ TEST(TaxReturnPages, AMethodThatCannotBeWorkedOutSaysWhy) {
 
 TEST(TaxReturnPages, EachMethodHasItsForms) {
     const auto all = ComputeTaxReturn(Grocery(), GroceryShop(), 2026);
-    EXPECT_EQ(SheetsOf(all[0]), (std::vector<std::string>{"第一表", "付表6"}));
-    EXPECT_EQ(SheetsOf(all[1]), (std::vector<std::string>{"第一表", "付表4-3", "付表5-3"}));
-    EXPECT_EQ(SheetsOf(all[2]), (std::vector<std::string>{"第一表", "付表1-3", "付表2-3"}));
+    EXPECT_EQ(SheetsOf(all[0]), (std::vector<std::string>{"第一表", "第二表", "付表6"}));
+    EXPECT_EQ(SheetsOf(all[1]), (std::vector<std::string>{"第一表", "第二表", "付表4-3", "付表5-3"}));
+    EXPECT_EQ(SheetsOf(all[2]), (std::vector<std::string>{"第一表", "第二表", "付表1-3", "付表2-3"}));
+    // 第二表: the grocer's sales without tax by rate, and the tax on each.
+    const auto second = SheetLines(all[2], "第二表");
+    ASSERT_EQ(second.size(), 8u);
+    EXPECT_EQ(second[1].Name, "課税資産の譲渡等の対価の額（6.24%適用分）");
+    EXPECT_EQ(second[1].Amount, 5029722);  // 5,432,100 × 100/108
+    EXPECT_EQ(second[2].Amount, 1503909);  // 1,654,300 × 100/110
+    EXPECT_EQ(second[3].Amount, 5029722 + 1503909);
+    EXPECT_EQ(second[6].Amount, 431043);
+    EXPECT_EQ(second[7].Amount, 132600);
     const auto first = SheetLines(all[2], "第一表");
     ASSERT_EQ(first.size(), 26u);  // ① to ㉖, each once
     EXPECT_EQ(first.front().Mark, "①");
@@ -209,7 +218,8 @@ TEST(TaxReturnPrintout, ThePagesOfTheGroceryYear) {
     };
 
     const PrintDocument general = PrintConsumptionTax(s, year, all, 2);
-    ASSERT_EQ(general.pages.size(), 5u);  // comparison, 第一表, 付表1-3, 付表2-3, categories
+    // The comparison, 第一表, 第二表, 付表1-3, 付表2-3, the categories.
+    ASSERT_EQ(general.pages.size(), 6u);
     for (const PrintPage& p : general.pages) {
         EXPECT_TRUE(has(p, "青空商店"));
         EXPECT_TRUE(has(p, "登録番号 T7123456789012"));
@@ -228,15 +238,16 @@ TEST(TaxReturnPrintout, ThePagesOfTheGroceryYear) {
     EXPECT_TRUE(has(general.pages[1], "第一表"));
     EXPECT_TRUE(has(general.pages[1], "298,390"));
     EXPECT_TRUE(has(general.pages[1], "原則課税："));
-    EXPECT_TRUE(has(general.pages[3], "付表2-3"));
-    EXPECT_TRUE(has(general.pages[4], "税区分別集計"));
-    EXPECT_TRUE(has(general.pages[4], "165,000"));
+    EXPECT_TRUE(has(general.pages[2], "第二表"));
+    EXPECT_TRUE(has(general.pages[4], "付表2-3"));
+    EXPECT_TRUE(has(general.pages[5], "税区分別集計"));
+    EXPECT_TRUE(has(general.pages[5], "165,000"));
 
     const PrintDocument simple = PrintConsumptionTax(s, year, all, 1);
-    ASSERT_EQ(simple.pages.size(), 5u);
-    EXPECT_TRUE(has(simple.pages[2], "付表4-3"));
-    EXPECT_TRUE(has(simple.pages[3], "付表5-3"));
-    EXPECT_TRUE(has(simple.pages[3], "344,834"));
+    ASSERT_EQ(simple.pages.size(), 6u);
+    EXPECT_TRUE(has(simple.pages[3], "付表4-3"));
+    EXPECT_TRUE(has(simple.pages[4], "付表5-3"));
+    EXPECT_TRUE(has(simple.pages[4], "344,834"));
     EXPECT_FALSE(has(simple.pages[1], "原則課税："));  // 簡易課税 rests on law alone
 }
 
