@@ -33,6 +33,7 @@ QTableWidget* ViewGrid(QWidget* parent, const char* name, int rows, const QStrin
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setTabKeyNavigation(false);
     grid->setWordWrap(false);
+    grid->horizontalHeader()->setHighlightSections(false);
     grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(grid->font()).height() + 6);
     return grid;
 }
@@ -171,6 +172,7 @@ ConsumptionTaxForm::ConsumptionTaxForm(AppContext& app, QWidget* parent) : QDial
 
     resize(980, 620);
     PlaceForm(this);
+    comparison_->resizeRowsToContents();
     comparison_->setFocus();
 }
 
@@ -194,8 +196,13 @@ void ConsumptionTaxForm::FillComparison() {
             comparison_->setItem(r, static_cast<int>(m) + 1, cell);
         }
     }
-    comparison_->setColumnWidth(0, 190);
-    for (int c = 1; c < comparison_->columnCount(); ++c) comparison_->setColumnWidth(c, 250);
+    // The methods share the width; what a method needs wraps inside its cell.
+    comparison_->setColumnWidth(0, 170);
+    comparison_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
+    for (int c = 1; c < comparison_->columnCount(); ++c)
+        comparison_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
+    comparison_->setWordWrap(true);
+    comparison_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     comparison_->setCurrentCell(0, 0);
 }
 
@@ -205,8 +212,10 @@ void ConsumptionTaxForm::FillCategories() {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int r = static_cast<int>(i);
         categories_->setItem(r, 0, Cell(Q(rows[i].Name), false));
-        for (std::size_t m = 0; m < 12; ++m)
-            categories_->setItem(r, static_cast<int>(m) + 1, Cell(Q(TaxYenText(rows[i].Months[m])), true));
+        for (std::size_t m = 0; m < 12; ++m) {
+            const Yen v = rows[i].Months[m];  // an empty month stays blank
+            categories_->setItem(r, static_cast<int>(m) + 1, Cell(v == 0 ? QString() : Q(TaxYenText(v)), true));
+        }
         categories_->setItem(r, 13, Cell(Q(TaxYenText(rows[i].Total)), true));
     }
     categories_->resizeColumnsToContents();
@@ -242,8 +251,8 @@ void ConsumptionTaxForm::ShowMethod(int index) {
     }
     lines_->setColumnWidth(0, 80);
     lines_->setColumnWidth(1, 40);
-    lines_->setColumnWidth(2, 560);
     lines_->setColumnWidth(3, 150);
+    lines_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
 }
 
 void ConsumptionTaxForm::PrintData() {

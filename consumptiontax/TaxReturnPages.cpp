@@ -344,7 +344,10 @@ PrintDocument PrintConsumptionTax(const SharedState& s, const YearTaxBooks& year
             std::vector<std::vector<std::string>> rows = {second};
             for (std::size_t m = 0; m < 12; ++m) {
                 std::vector<std::string> row = {std::to_string(m + 1) + "月"};
-                for (std::size_t c = 0; c < n; ++c) row.push_back(TaxYenText(cats[start + c].Months[m]));
+                for (std::size_t c = 0; c < n; ++c) {
+                    const Yen v = cats[start + c].Months[m];
+                    row.push_back(v == 0 ? std::string() : TaxYenText(v));  // an empty month stays blank
+                }
                 rows.push_back(row);
             }
             std::vector<std::string> total = {"計"};

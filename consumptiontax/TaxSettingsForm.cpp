@@ -215,7 +215,9 @@ void TaxSettingsForm::ShowItem(int itemNo) {
     };
     set(ColNo, QString::number(itemNo), Qt::AlignRight, false);
     set(ColName, Q(TrimRight(item.ItemName)), Qt::AlignLeft, false);
-    set(ColDefault, QString::fromUtf8(TaxCategoryName(fromAccount)), Qt::AlignLeft, false);
+    // An item without a name is not used: its category is not shown.
+    const bool named = !Trim(item.ItemName).empty();
+    set(ColDefault, named ? QString::fromUtf8(TaxCategoryName(fromAccount)) : QString(), Qt::AlignLeft, false);
     set(ColCategory, QString::fromUtf8(TaxCategoryName(own)), Qt::AlignLeft, true);
     set(ColClass, cls == 0 ? QString() : QStringLiteral("第%1種").arg(cls), Qt::AlignCenter, true);
 }
