@@ -119,6 +119,7 @@ ConsumptionTaxForm::ConsumptionTaxForm(AppContext& app, QWidget* parent) : QDial
         for (std::size_t c = 0; c < marked[i].size(); ++c)
             marked_->setItem(static_cast<int>(i), static_cast<int>(c), Cell(Q(marked[i][c]), c == 3));
     marked_->resizeColumnsToContents();
+    for (int c = 0; c < marked_->columnCount(); ++c) marked_->setColumnWidth(c, marked_->columnWidth(c) + 16);
     tabs_->addTab(marked_, QStringLiteral("区分を変えた行(&4)"));
 
     auto* buttons = new QHBoxLayout;
@@ -219,6 +220,8 @@ void ConsumptionTaxForm::FillCategories() {
         categories_->setItem(r, 13, Cell(Q(TaxYenText(rows[i].Total)), true));
     }
     categories_->resizeColumnsToContents();
+    for (int c = 0; c < categories_->columnCount(); ++c)
+        categories_->setColumnWidth(c, categories_->columnWidth(c) + 12);
 }
 
 void ConsumptionTaxForm::ShowMethod(int index) {
