@@ -21,12 +21,21 @@
 //    32 50  bytes         ItemCategory: items 1..50, the TaxCategory value (0 = the
 //                         account's)
 //    82 50  bytes         ItemClass: items 1..50, the business class 1..6 (0 = BusinessClass)
+// An amended return (修正申告) is kept as "CTX2", 144 bytes: the 132 above (with the
+// mark "CTX2") and
+//   132  1  byte          Amended: 1 this return amends one already filed
+//   133  3  bytes         reserved, 0
+//   136  4  Long          PriorTax: 既確定税額, the national tax of the return amended
+//                         (less than 0 for a refund)
+//   140  4  Long          PriorLocalTax: 既確定譲渡割額 (less than 0 for a refund)
+// A year that is not amended keeps the 132-byte form.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,6 +50,8 @@ struct SharedState;
 
 inline constexpr std::size_t kTaxSettingsSize = 132;
 inline constexpr const char* kTaxSettingsMark = "CTX1";
+inline constexpr std::size_t kAmendedTaxSettingsSize = 144;
+inline constexpr const char* kAmendedTaxSettingsMark = "CTX2";
 
 enum class TaxMethod : std::uint8_t {
     None = 0,
@@ -63,6 +74,9 @@ struct TaxSettings {
     Amount InterimLocalTax = 0;
     std::array<TaxCategory, kItemCount + 1> ItemCategory{};  // index 0 unused
     std::array<std::uint8_t, kItemCount + 1> ItemClass{};    // index 0 unused
+    bool Amended = false;     // 修正申告
+    Amount PriorTax = 0;      // ⑬ 既確定税額
+    Amount PriorLocalTax = 0; // ㉔ 既確定譲渡割額
     bool operator==(const TaxSettings&) const = default;
 };
 
@@ -84,14 +98,19 @@ inline constexpr const char* kRegistrationNoCheckMessage =
 // class outside 0..6, a category no category has, a negative interim payment.
 std::string TaxSettingsFault(const TaxSettings& t);
 
+// A yen amount as the user types it on the settings screen: digits with or without
+// thousands commas, "" for 0; with `signedAllowed` also a leading "-" or "△" (a refund
+// of the return amended). None for anything else or an amount beyond 2,147,483,647.
+std::optional<Amount> TaxYenFromText(std::string_view text, bool signedAllowed);
+
 std::vector<std::byte> EncodeTaxSettings(const TaxSettings& t);
 // `path` names the file in the messages.
 Result<TaxSettings> DecodeTaxSettings(std::span<const std::byte> bytes, const std::string& path);
 // A missing file: the settings of a year never set (exempt, nothing chosen).
 Result<TaxSettings> LoadTaxSettings(const std::filesystem::path& path);
 // The next year's settings file: this year's settings (the registration, the method,
-// the categories and classes chosen) with the interim payments, which are the year's
-// own, at 0. Nothing for a year that never set them.
+// the categories and classes chosen) with what is the year's own cleared: the interim
+// payments and an amendment. Nothing for a year that never set them.
 Result<std::optional<std::vector<std::byte>>> NextYearTaxSettingsFile(const SharedState& s);
 // Checks first and writes nothing when refused; the file is replaced whole (written
 // beside, flushed, renamed), so a failed save leaves the old file.
