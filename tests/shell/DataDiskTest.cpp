@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/AtomicFile.h"
@@ -327,6 +328,47 @@ TEST_F(DataDisk, NextYearDiskCarriesTheConsumptionTaxSettingsWithoutTheInterimPa
     EXPECT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Failed);
     EXPECT_NE(prompt.LastText().find("SHOHIZEI13.DAT"), std::string::npos) << prompt.LastText();
     EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "SHOHIZEI14.DAT"));
+}
+
+// Whatever the next year's disk is (another disk swapped into the drive, or a folder
+// chosen when the drive's disk cannot be swapped), it gets every file of the year's
+// books: the next year's own and this year's history, and nothing of this year left
+// behind or changed.
+TEST_F(DataDisk, NextYearDiskOnEachKindOfTargetHoldsEveryFileOfTheYear) {
+    std::string accounts;
+    for (int item = 1; item <= 50; ++item) accounts += std::to_string(item) + ",0\r\n";
+    WriteBytes(year / "KAMOKU.DAT", accounts);
+    WriteBytes(year / "FURIKAE13.DAT", FromHex("46524b31 0200 00000000 6500 88130000 2e01 88130000"));
+    WriteBytes(year / "RIREKI13.DAT", FromHex("52524b31"));
+    WriteBytes(year / "SHISAN13.DAT",
+               FromHex("53534e31 0100 9249" + Blanks(30) + "0200" + Blanks(10) +
+                       "592f3101 592f3101 f0490200 0f00 0200 6400 f0490200 0000 0000"));
+    WriteBytes(year / "ANBUN13.DAT", FromHex("41424e31" + Zeros(2 * 22) + "2800" + Zeros(2 * 27)));
+    WriteBytes(year / "SHOHIZEI13.DAT", FromHex("43545831 01 02 01 05 01 01") + "T1234567890123" +
+                                            std::string(8 + 100, '\0'));
+    before = Snapshot(year);
+    const std::set<std::string> expected{"DATE.DAT",      "MASTER.DAT",   "SHINKOKU.DAT",  "KAMOKU.DAT",
+                                         "KEIRI14.DAT",   "YOKIN14.DAT",  "FURIKAE14.DAT", "SHISAN14.DAT",
+                                         "ANBUN14.DAT",   "SHOHIZEI14.DAT", "RIREKI13.DAT"};
+    auto names = [](const fs::path& folder) {
+        std::set<std::string> out;
+        for (const auto& [name, bytes] : Snapshot(folder)) out.insert(name);
+        return out;
+    };
+    // A disk swapped into the same drive.
+    ASSERT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(names(stick / "KEIRIDATA"), expected);
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "KAMOKU.DAT"), accounts);
+    ExpectThisYearUntouched();
+    // A folder chosen for a drive whose disk cannot be swapped.
+    swapOnQuestion = false;
+    const fs::path chosen = home.path() / "usb";
+    choices = {chosen};
+    prompt.Clear();
+    ASSERT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(names(chosen / "KEIRIDATA"), expected);
+    EXPECT_EQ(Snapshot(chosen / "KEIRIDATA"), Snapshot(stick / "KEIRIDATA"));
+    ExpectThisYearUntouched();
 }
 
 // A slip book the next year cannot be worked out from stops the disk before anything
