@@ -456,9 +456,9 @@ Result<ImportOutcome> ImportRows(SharedState& s, const ImportTarget& target,
     const std::string name = target.Name();
     if (name.size() > kMaxImportNameBytes) return Refused("カードの名前が長すぎます。");
     if (bank) {
+        // An account without its number is no account (the cash book does not offer it).
         if (target.account < 1 || target.account > kAccountCount ||
-            (IsBlank(s.DepositBook.AccountName[static_cast<std::size_t>(target.account)]) &&
-             IsBlank(s.DepositBook.AccountNo[static_cast<std::size_t>(target.account)])))
+            IsBlank(s.DepositBook.AccountNo[static_cast<std::size_t>(target.account)]))
             return Refused("預金口座 " + std::to_string(target.account) + " はありません。");
     } else if (IsBlank(target.card)) {
         return Refused("カードの名前がありません。");

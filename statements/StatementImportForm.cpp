@@ -92,7 +92,7 @@ StatementImportForm::StatementImportForm(AppContext& app, std::vector<std::files
     const DepositBookRecord& book = app_.state.DepositBook;
     for (int k = 1; k <= kAccountCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        if (IsBlank(book.AccountName[i]) && IsBlank(book.AccountNo[i])) continue;
+        if (IsBlank(book.AccountNo[i])) continue;  // no number: not an account
         target_->addItem(QStringLiteral("%1 %2").arg(k).arg(Q(TrimRight(book.AccountName[i]))), k);
     }
     target_->addItem(QStringLiteral("カード"), 0);
@@ -252,7 +252,8 @@ void StatementImportForm::Refresh() {
         PreviewLine& now = (*preview)[i];
         if (!Takeable(now) || !(preview_[i].key == now.key)) continue;
         now.ticked = preview_[i].ticked;
-        now.assigned = preview_[i].assigned;
+        const Assignment& mine = preview_[i].assigned;
+        if (mine.target != 0 && !mine.fromRule && !mine.fromLastChoice) now.assigned = mine;
     }
     preview_ = std::move(*preview);
     ShowRows();

@@ -1,7 +1,7 @@
 #pragma once
 // A year of 令和8 in a temporary program folder for the import tests: a cash book of
 // April with a carry-over, an income, a deposit withdrawal and an expense; items of
-// categories 3 and 6 to import on; deposit account 1 (普通預金, 100,000円); no slips.
+// categories 3 and 6 to import on; deposit account 1 (普通預金 1234567, 100,000円); no slips.
 
 #include <filesystem>
 #include <map>
@@ -50,6 +50,7 @@ class ImportYear {
         WriteBytes(data / "KEIRI08.DAT", ledger);
         DepositBookRecord book = ClearedDepositBook();
         book.AccountName[1] = "普通預金";
+        book.AccountNo[1] = "1234567";
         book.CurrentBalance[1] = 100000;
         book.CurrentTotal = 100000;
         WriteBytes(data / "YOKIN08.DAT", Text(*EncodeDepositBook(book)));
