@@ -51,6 +51,12 @@ FileError RowRefused(const StatementRow& r, const std::string& why) {
 
 FileError Refused(const std::string& why) { return BadFormatError({}, why); }
 
+// The date of a line or slip of the year: YYMMDD with the fiscal year's era year.
+std::string YearDate(const char* yy, const StatementDate& d) {
+    const auto two = [](int v) { return std::string(1, static_cast<char>('0' + v / 10 % 10)) + static_cast<char>('0' + v % 10); };
+    return std::string(yy) + two(d.month) + two(d.day);
+}
+
 ImportedKind KindOf(StatementKind k) {
     return k == StatementKind::Bank ? ImportedKind::Bank : ImportedKind::Card;
 }
@@ -159,7 +165,7 @@ bool SameEntry(const std::byte* a, const std::byte* b) {
 // ---- A bank statement: cash-book lines and the deposit account ----
 
 Result<ImportOutcome> ImportBankRows(SharedState& s, const ImportTarget& target,
-                                     const std::vector<ImportRow>& rows, char yy[3]) {
+                                     const std::vector<ImportRow>& rows, const char* yy) {
     auto opened = OpenYearLedger(s);
     if (!opened) return opened.error();
     LedgerFile& ledger = *opened;
@@ -201,8 +207,7 @@ Result<ImportOutcome> ImportBankRows(SharedState& s, const ImportTarget& target,
     DepositBookRecord book = s.DepositBook;
     for (std::size_t i : order) {
         const ImportRow& r = rows[i];
-        char date[8];
-        std::snprintf(date, sizeof date, "%s%02d%02d", yy, r.row.date.month, r.row.date.day);
+        const std::string date = YearDate(yy, r.row.date);
         auto at = std::upper_bound(dated.begin(), dated.end(), std::string(date),
                                    [](const std::string& d, const auto& e) { return d < e.first; });
         const int after = at == dated.begin() ? 0 : latest[static_cast<std::size_t>(at - dated.begin() - 1)];
@@ -221,14 +226,14 @@ Result<ImportOutcome> ImportBankRows(SharedState& s, const ImportTarget& target,
     }
 
     // The lines from the first place that changes move down past the new ones.
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const NewLine& a, const NewLine& b) { return a.after < b.after; });
+    const int first = lines.front().after + 1;
     std::vector<Bytes> moved;
     for (int n = first; n <= count; ++n) {
         auto raw = ledger.RawLine(n);
         moved.emplace_back(raw.begin(), raw.end());
     }
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const NewLine& a, const NewLine& b) { return a.after < b.after; });
-    const int first = lines.front().after + 1;
     std::vector<int> placedAt;
     int m = first;
     std::size_t next = 0;
@@ -306,14 +311,15 @@ Result<ImportOutcome> ImportBankRows(SharedState& s, const ImportTarget& target,
 // ---- A card statement: transfer slips ----
 
 Result<ImportOutcome> ImportCardRows(SharedState& s, const ImportTarget& target,
-                                     const std::vector<ImportRow>& rows, char yy[3]) {
+                                     const std::vector<ImportRow>& rows, const char* yy) {
     const std::filesystem::path path = SlipBookPath(s);
     auto read = ReadWholeFile(path, kMaxSlipFileSize);
     if (!read) return read.error();
     const Bytes before = std::move(*read);
     std::error_code ec;
     const bool existed = !before.empty() || std::filesystem::exists(path, ec);
-    auto book = DecodeSlipBook(before, path.string());
+    // A year without slips has no slip book yet (or an empty one).
+    auto book = before.empty() ? Result<SlipBook>(SlipBook{}) : DecodeSlipBook(before, path.string());
     if (!book) return book.error();
     auto chosen = LoadItemAccounts(ItemAccountsPath(s));
     if (!chosen) return chosen.error();
@@ -321,8 +327,7 @@ Result<ImportOutcome> ImportCardRows(SharedState& s, const ImportTarget& target,
     const std::size_t firstSlip = changed.Slips.size();
     for (const ImportRow& r : rows) {
         TransferSlip slip;
-        char date[8];
-        std::snprintf(date, sizeof date, "%s%02d%02d", yy, r.row.date.month, r.row.date.day);
+        const std::string date = YearDate(yy, r.row.date);
         slip.SlipDate = date;
         const bool refund = r.row.in > 0;
         slip.DebitCode = static_cast<std::int16_t>(refund ? kCardPayableAccount : r.target);
@@ -498,8 +503,8 @@ Result<ImportOutcome> ImportRows(SharedState& s, const ImportTarget& target,
         rows.push_back(r);
     }
     if (rows.empty()) return out;
-    char yy[3];
-    std::snprintf(yy, sizeof yy, "%02d", static_cast<int>(s.FiscalYear) % 100);
+    char yy[8];
+    std::snprintf(yy, sizeof yy, "%02d", (static_cast<int>(s.FiscalYear) % 100 + 100) % 100);
     auto done = bank ? ImportBankRows(s, target, rows, yy) : ImportCardRows(s, target, rows, yy);
     if (!done) return done.error();
     done->alreadyIn = out.alreadyIn;
@@ -547,6 +552,15 @@ Result<ImportUndoOutcome> UndoImport(SharedState& s, const ImportUndoStep& step)
                            "）が取り込みの後に変更されているため、元に戻せません。");
     }
 
+    // A year that had no slip book before gets an empty one: the same book, and the
+    // file is never cut to nothing.
+    Bytes slipsRestored = step.slipsBefore;
+    if (!bank && slipsRestored.empty()) {
+        auto empty = EncodeSlipBook(SlipBook{});
+        if (!empty) return empty.error();
+        slipsRestored = std::move(*empty);
+    }
+
     // The undo's records, the import's taken back last first.
     std::vector<HistoryRecord> undo;
     const std::string when = HistoryNow(s);
@@ -577,7 +591,7 @@ Result<ImportUndoOutcome> UndoImport(SharedState& s, const ImportUndoStep& step)
         changes.push_back(WholeFileChange(s.LedgerPath, true, ledgerNow, step.ledgerBefore));
         changes.push_back(WholeFileChange(s.DepositPath, true, depositNow, depositRestored));
     } else {
-        changes.push_back(WholeFileChange(step.slipPath, true, slipsNow, step.slipsBefore));
+        changes.push_back(WholeFileChange(step.slipPath, true, slipsNow, slipsRestored));
     }
     changes.push_back(history->Change());
     if (Status st = CommitChanges(YearJournalPath(s), changes); !st) return st.error();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <optional>
@@ -38,16 +39,6 @@ constexpr const char* kTitle = "取り込み確認";
 constexpr const char* kErrorTitle = "エラー確認";
 
 QString Yen(Amount v) { return v == 0 ? QString() : Q(FormatAmount(v, true)); }
-
-QColor StateColour(RowState s) {
-    switch (s) {
-    case RowState::New: return QColor(0xFF, 0xFF, 0xFF);
-    case RowState::InBooks: return QColor(0xE0, 0xE0, 0xE0);
-    case RowState::Unsure: return QColor(0xFF, 0xFF, 0xC0);
-    case RowState::OutsideYear: return QColor(0xD0, 0xD0, 0xD0);
-    }
-    return QColor(0xFF, 0xFF, 0xFF);
-}
 
 bool Takeable(const PreviewLine& p) { return p.state == RowState::New || p.state == RowState::Unsure; }
 
@@ -117,28 +108,27 @@ StatementImportForm::StatementImportForm(AppContext& app, std::vector<std::files
     const QFont gothic = GridFont(10.5);
     const QFontMetrics fm(gothic);
     const auto wide = [&](int zenkaku) { return fm.horizontalAdvance(QString(zenkaku, QChar(0x3000))) + 16; };
-    grid_ = new QTableWidget(0, ColumnCount, this);
+    model_ = new TextGridModel(ColumnCount, this);
+    model_->SetHeaders({QStringLiteral("取込"), QStringLiteral("状態"), QStringLiteral("日付"), QStringLiteral("摘要"),
+                        QStringLiteral("入金"), QStringLiteral("出金"), QStringLiteral("項目・科目"),
+                        QStringLiteral("備考")});
+    for (int c : {ColTake, ColState}) model_->SetAlignment(c, Qt::AlignCenter);
+    for (int c : {ColIn, ColOut}) model_->SetAlignment(c, Qt::AlignRight);
+    // A statement of many rows shows at once: a row's texts are made when it is seen.
+    grid_ = MakeTextGrid(model_, gothic, this);
     grid_->setObjectName(QStringLiteral("PreviewGrid"));
-    grid_->setFont(gothic);
-    grid_->setHorizontalHeaderLabels({QStringLiteral("取込"), QStringLiteral("状態"), QStringLiteral("日付"),
-                                      QStringLiteral("摘要"), QStringLiteral("入金"), QStringLiteral("出金"),
-                                      QStringLiteral("項目・科目"), QStringLiteral("備考")});
     const int widths[] = {wide(2), wide(3), fm.horizontalAdvance(QStringLiteral("2026-04-01")) + 16, wide(16),
                           wide(5), wide(5), wide(8), wide(8)};
     for (int c = 0; c < ColumnCount; ++c) grid_->setColumnWidth(c, widths[c]);
-    grid_->verticalHeader()->setVisible(false);
-    grid_->verticalHeader()->setDefaultSectionSize(fm.height() + 8);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setTabKeyNavigation(false);
     grid_->setMinimumHeight(fm.height() * 18);
     int total = 0;
     for (int w : widths) total += w;
     grid_->setMinimumWidth(total + 24);
     grid_->installEventFilter(this);
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
-        if (column == ColTake)
+    connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& at) {
+        if (at.column() == ColTake)
             ToggleRow();
         else
             ChooseTarget();
@@ -238,7 +228,7 @@ void StatementImportForm::ReadStatementFile() {
     preview_.clear();
     Refresh();
     grid_->setFocus();
-    if (grid_->rowCount() > 0) grid_->setCurrentCell(0, ColTarget);
+    SetCurrent(0, ColTarget);
 }
 
 void StatementImportForm::Refresh() {
@@ -259,10 +249,15 @@ void StatementImportForm::Refresh() {
     ShowRows();
 }
 
+int StatementImportForm::CurrentRow() const { return grid_->currentIndex().row(); }
+
+void StatementImportForm::SetCurrent(int row, int column) {
+    if (row >= 0 && row < model_->rowCount()) grid_->setCurrentIndex(model_->index(row, column));
+}
+
 void StatementImportForm::ShowRows() {
-    const int current = grid_->currentRow();
-    grid_->setRowCount(static_cast<int>(preview_.size()));
-    for (int r = 0; r < static_cast<int>(preview_.size()); ++r) ShowRow(r);
+    const QModelIndex current = grid_->currentIndex();
+    model_->SetLazyRows(static_cast<int>(preview_.size()), [this](int r) { return RowTexts(r); });
     int counts[4] = {0, 0, 0, 0}, ticked = 0;
     for (const PreviewLine& p : preview_) {
         ++counts[static_cast<int>(p.state)];
@@ -277,38 +272,27 @@ void StatementImportForm::ShowRows() {
                                              .arg(counts[2])
                                              .arg(counts[3])
                                              .arg(ticked));
-    if (current >= 0 && current < grid_->rowCount()) grid_->setCurrentCell(current, grid_->currentColumn());
+    if (current.isValid()) SetCurrent(current.row(), current.column());
 }
 
-void StatementImportForm::ShowRow(int r) {
+QStringList StatementImportForm::RowTexts(int r) const {
     const PreviewLine& p = preview_[static_cast<std::size_t>(r)];
-    const QColor back = StateColour(p.state);
-    auto set = [&](int column, const QString& text, Qt::Alignment align) {
-        auto* item = new QTableWidgetItem(text);
-        item->setTextAlignment(align | Qt::AlignVCenter);
-        item->setBackground(back);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        grid_->setItem(r, column, item);
-    };
-    set(ColTake, Takeable(p) ? (p.ticked ? QStringLiteral("■") : QStringLiteral("□")) : QString(), Qt::AlignCenter);
-    set(ColState, QString::fromUtf8(RowStateName(p.state)), Qt::AlignCenter);
-    set(ColDate,
-        QStringLiteral("%1-%2-%3")
-            .arg(p.row.date.year, 4, 10, QLatin1Char('0'))
-            .arg(p.row.date.month, 2, 10, QLatin1Char('0'))
-            .arg(p.row.date.day, 2, 10, QLatin1Char('0')),
-        Qt::AlignLeft);
-    set(ColDescription, Q(p.row.description), Qt::AlignLeft);
-    set(ColIn, Yen(p.row.in), Qt::AlignRight);
-    set(ColOut, Yen(p.row.out), Qt::AlignRight);
     const std::string name = ChoiceName(app_.state, shownTarget_.kind, p.assigned.target);
-    set(ColTarget, p.assigned.target == 0 ? QString() : QStringLiteral("%1 %2").arg(p.assigned.target).arg(Q(name)),
-        Qt::AlignLeft);
-    set(ColRemarks, Q(p.assigned.remarks), Qt::AlignLeft);
+    return {Takeable(p) ? (p.ticked ? QStringLiteral("■") : QStringLiteral("□")) : QString(),
+            QString::fromUtf8(RowStateName(p.state)),
+            QStringLiteral("%1-%2-%3")
+                .arg(p.row.date.year, 4, 10, QLatin1Char('0'))
+                .arg(p.row.date.month, 2, 10, QLatin1Char('0'))
+                .arg(p.row.date.day, 2, 10, QLatin1Char('0')),
+            Q(p.row.description),
+            Yen(p.row.in),
+            Yen(p.row.out),
+            p.assigned.target == 0 ? QString() : QStringLiteral("%1 %2").arg(p.assigned.target).arg(Q(name)),
+            Q(p.assigned.remarks)};
 }
 
 void StatementImportForm::ToggleRow() {
-    const int r = grid_->currentRow();
+    const int r = CurrentRow();
     if (r < 0 || r >= static_cast<int>(preview_.size()) || !Takeable(preview_[static_cast<std::size_t>(r)])) {
         app_.prompt.Beep();
         return;
@@ -319,7 +303,7 @@ void StatementImportForm::ToggleRow() {
 }
 
 void StatementImportForm::ChooseTarget() {
-    const int r = grid_->currentRow();
+    const int r = CurrentRow();
     if (r < 0 || r >= static_cast<int>(preview_.size()) || !Takeable(preview_[static_cast<std::size_t>(r)])) {
         app_.prompt.Beep();
         return;
@@ -345,12 +329,12 @@ void StatementImportForm::ChooseTarget() {
         p.ticked = true;
         ShowRows();
     }
-    grid_->setCurrentCell(r, ColTarget);
+    SetCurrent(r, ColTarget);
     grid_->setFocus();
 }
 
 void StatementImportForm::KeepRule() {
-    const int r = grid_->currentRow();
+    const int r = CurrentRow();
     if (r < 0 || r >= static_cast<int>(preview_.size()) || preview_[static_cast<std::size_t>(r)].assigned.target == 0) {
         app_.prompt.Beep();
         return;
@@ -392,7 +376,7 @@ void StatementImportForm::Import() {
     for (std::size_t i = 0; i < preview_.size(); ++i) {
         const PreviewLine& p = preview_[i];
         if (p.ticked && Takeable(p) && p.assigned.target == 0) {
-            grid_->setCurrentCell(static_cast<int>(i), ColTarget);
+            SetCurrent(static_cast<int>(i), ColTarget);
             app_.prompt.MsgBox(shownTarget_.kind == StatementKind::Bank ? "項目を選んでいない行があります。"
                                                                          : "勘定科目を選んでいない行があります。",
                                MsgStyle::Exclamation, kErrorTitle);
@@ -412,7 +396,7 @@ void StatementImportForm::Import() {
             ShowFileError(app_.prompt, done.error(), app_.state);
         if (done.error().line > 0)
             for (std::size_t i = 0; i < preview_.size(); ++i)
-                if (preview_[i].row.line == done.error().line) grid_->setCurrentCell(static_cast<int>(i), ColTarget);
+                if (preview_[i].row.line == done.error().line) SetCurrent(static_cast<int>(i), ColTarget);
         return;
     }
     if (done->taken > 0) undo_.push_back(std::move(done->undo));

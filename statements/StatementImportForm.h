@@ -7,6 +7,7 @@
 // choice as a rule (F6), and takes the ticked rows into the books in one operation
 // (F10). 元に戻す (Ctrl+Z) takes the last import of this screen back whole.
 
+#include <QStringList>
 #include <filesystem>
 #include <vector>
 
@@ -18,9 +19,12 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 
 namespace tabulo {
+
+class TextGridModel;
 
 class StatementImportForm : public GridForm {
     Q_OBJECT
@@ -32,7 +36,8 @@ class StatementImportForm : public GridForm {
                         QWidget* parent = nullptr);
     ~StatementImportForm() override;
 
-    QTableWidget* grid() const { return grid_; }
+    QTableView* grid() const { return grid_; }
+    TextGridModel* model() const { return model_; }
     QLineEdit* fileEdit() const { return file_; }
     QComboBox* layoutBox() const { return layout_; }
     QComboBox* targetBox() const { return target_; }
@@ -60,7 +65,9 @@ class StatementImportForm : public GridForm {
     statements::ImportTarget Target() const;
     void Refresh();  // the preview again, keeping the user's ticks and choices
     void ShowRows();
-    void ShowRow(int row);
+    QStringList RowTexts(int row) const;
+    int CurrentRow() const;
+    void SetCurrent(int row, int column);
     void SaveRules();
 
     std::vector<std::filesystem::path> layoutFolders_;
@@ -75,7 +82,8 @@ class StatementImportForm : public GridForm {
     QComboBox* layout_ = nullptr;
     QComboBox* target_ = nullptr;
     QLineEdit* card_ = nullptr;
-    QTableWidget* grid_ = nullptr;
+    TextGridModel* model_ = nullptr;
+    QTableView* grid_ = nullptr;
     QLabel* summary_ = nullptr;
     QPushButton* importButton_ = nullptr;
 };

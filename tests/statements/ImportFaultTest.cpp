@@ -160,7 +160,8 @@ TEST_F(ImportFaults, EveryFaultPointLeavesTheWholeImportOrNoneOfIt) {
         FaultyFiles counting;
         {
             ScopedFileOps use(counting);
-            ASSERT_TRUE(run(s).ok());
+            Status first = run(s);
+            ASSERT_TRUE(first.ok()) << first.error().detail << " " << first.error().path;
         }
         year.Fresh(prompt);
         const Files after = year.Files();

@@ -13,6 +13,7 @@
 #include "statements/StatementText.h"
 #include "store/History.h"
 #include "store/ImportedRows.h"
+#include "store/Text.h"
 #include "store/SharedState.h"
 #include "tests/statements/ImportYear.h"
 
@@ -343,7 +344,7 @@ TEST(StatementImport, UndoTakesTheWholeImportBackAndTheRowsAreNewAgain) {
     EXPECT_EQ(h[4].UndoOf, 4u);
     EXPECT_EQ(h[5].Operation, HistoryOperation::DepositChange);
     EXPECT_EQ(h[6].Operation, HistoryOperation::CashBookDelete);
-    EXPECT_EQ(h[6].Target, 3);
+    EXPECT_EQ(h[6].Target, 5);  // the line of 4/10, after the withdrawal of that day
     EXPECT_EQ(h[7].Target, 2);
     EXPECT_EQ(h[7].UndoOf, 1u);
     auto preview = Preview(s, Account1(), rows, 3, 6);
@@ -390,7 +391,7 @@ TEST(StatementImport, TheRecordOfTheRowsTakenReadsAsItsLayoutSays) {
     const unsigned char bytes[] = {1, 7, 0xE5, 0x8F, 0xA3, 0xE5, 0xBA, 0xA7, '3',
                                    0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01,
                                    2, 0, 0, 0,
-                                   0x43, 0x2F, 0x35, 0x01,  // 20260403 = 0x01352F43
+                                   0x33, 0x26, 0x35, 0x01,  // 20260403 = 0x01352633
                                    0, 0, 0, 0,
                                    0x94, 0x11, 0, 0};
     std::vector<std::byte> v;

@@ -11,7 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTableWidget>
+#include <QTableView>
+#include "ui/TextGridModel.h"
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -73,7 +74,7 @@ class ImportScreen : public ::testing::Test {
             for (int i = 1; i < n; ++i) QTest::keyClick(list, Qt::Key_Down);
             QTest::keyClick(list, Qt::Key_Return);
         });
-        f.grid()->setCurrentCell(row, StatementImportForm::ColTarget);
+        f.grid()->setCurrentIndex(f.model()->index(row, StatementImportForm::ColTarget));
         Key(f.grid(), Qt::Key_Return);
         QTest::qWaitForWindowActive(&f);
     }
@@ -91,14 +92,14 @@ class ImportScreen : public ::testing::Test {
                 QTest::keyClick(list, Qt::Key_Return);
             },
             QStringLiteral("AccountPicker"));
-        f.grid()->setCurrentCell(row, StatementImportForm::ColTarget);
+        f.grid()->setCurrentIndex(f.model()->index(row, StatementImportForm::ColTarget));
         Key(f.grid(), Qt::Key_F4);
         QTest::qWaitForWindowActive(&f);
     }
-    QString Cell(StatementImportForm& f, int row, int column) { return f.grid()->item(row, column)->text(); }
+    QString Cell(StatementImportForm& f, int row, int column) { return f.model()->Text(row, column); }
     QStringList States(StatementImportForm& f) {
         QStringList out;
-        for (int r = 0; r < f.grid()->rowCount(); ++r) out << Cell(f, r, StatementImportForm::ColState);
+        for (int r = 0; r < f.model()->rowCount(); ++r) out << Cell(f, r, StatementImportForm::ColState);
         return out;
     }
 
@@ -115,7 +116,7 @@ TEST_F(ImportScreen, ABankFileIsPreviewedGivenItemsByKeysAndARuleImportedAndUndo
     auto f = Open();
     EXPECT_EQ(f->windowTitle(), QStringLiteral("明細の取り込み"));
     Read(*f, "mufg-three-months-cp932.csv");
-    ASSERT_EQ(f->grid()->rowCount(), 7) << prompt.LastText();
+    ASSERT_EQ(f->model()->rowCount(), 7) << prompt.LastText();
     // The hand-typed telephone bill of April makes its row unsure, unticked.
     EXPECT_EQ(States(*f), (QStringList{"新規", "要確認", "新規", "新規", "新規", "新規", "新規"}));
     EXPECT_EQ(Cell(*f, 1, StatementImportForm::ColTake), QStringLiteral("□"));
@@ -134,7 +135,7 @@ TEST_F(ImportScreen, ABankFileIsPreviewedGivenItemsByKeysAndARuleImportedAndUndo
     ChooseItem(*f, 0, 3);
     EXPECT_EQ(Cell(*f, 0, StatementImportForm::ColTarget), QStringLiteral("3 振込入金"));
     EXPECT_TRUE(Cell(*f, 3, StatementImportForm::ColTarget).isEmpty());
-    f->grid()->setCurrentCell(0, StatementImportForm::ColTarget);
+    f->grid()->setCurrentIndex(f->model()->index(0, StatementImportForm::ColTarget));
     Key(f->grid(), Qt::Key_F6);
     EXPECT_EQ(prompt.shown.back().title, "規則の確認");
     EXPECT_EQ(Cell(*f, 3, StatementImportForm::ColTarget), QStringLiteral("3 振込入金"));
@@ -220,19 +221,19 @@ TEST_F(ImportScreen, ACardFileBecomesSlipsWithAccountsFromTheList) {
     // A card statement read as if it were the bank's is refused with what to do.
     Read(*f, "view-card-cp932.csv");
     EXPECT_NE(prompt.LastText().find("カードの明細です"), std::string::npos) << prompt.LastText();
-    EXPECT_EQ(f->grid()->rowCount(), 0);
+    EXPECT_EQ(f->model()->rowCount(), 0);
     f->targetBox()->setCurrentIndex(f->targetBox()->count() - 1);  // カード
     f->cardEdit()->setFocus();
     TypeText(f->cardEdit(), QStringLiteral("ビューカード"));
     Read(*f, "view-card-cp932.csv");
-    ASSERT_EQ(f->grid()->rowCount(), 3) << prompt.LastText();
+    ASSERT_EQ(f->model()->rowCount(), 3) << prompt.LastText();
     EXPECT_EQ(States(*f), (QStringList{"新規", "新規", "新規"}));
     ChooseAccount(*f, 0, 11);  // 旅費交通費
     ChooseAccount(*f, 1, 17);  // 消耗品費
     ChooseAccount(*f, 2, 17);
     EXPECT_EQ(Cell(*f, 0, StatementImportForm::ColTarget), QStringLiteral("11 旅費交通費"));
     // Space leaves the refund out, and takes it again.
-    f->grid()->setCurrentCell(2, StatementImportForm::ColTake);
+    f->grid()->setCurrentIndex(f->model()->index(2, StatementImportForm::ColTake));
     Key(f->grid(), Qt::Key_Space);
     EXPECT_EQ(Cell(*f, 2, StatementImportForm::ColTake), QStringLiteral("□"));
     Key(f->grid(), Qt::Key_Space);
