@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 #include "books/Accounts.h"
@@ -237,6 +238,9 @@ void StatementImportForm::Refresh() {
         ShowFileError(app_.prompt, preview.error(), app_.state);
         return;
     }
+    // Rows of another year are listed apart, after the year's own.
+    std::stable_partition(preview->begin(), preview->end(),
+                          [](const PreviewLine& p) { return p.state != RowState::OutsideYear; });
     // The user's own ticks and choices stay on the rows that are still to take.
     for (std::size_t i = 0; i < preview->size() && i < preview_.size(); ++i) {
         PreviewLine& now = (*preview)[i];
@@ -574,7 +578,8 @@ bool ImportRulesForm::FunctionKey(int key) {
 }
 
 bool ImportRulesForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_ && event->type() == QEvent::KeyPress && grid_->state() != QAbstractItemView::EditingState) {
+    // While a cell is edited its keys go to the editor, not to the grid.
+    if (watched == grid_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Insert) {
             AddRow(StatementKind::Bank, {});

@@ -12,8 +12,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include "ui/TextGridModel.h"
 #include <QTest>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -96,6 +98,13 @@ class ImportScreen : public ::testing::Test {
         Key(f.grid(), Qt::Key_F4);
         QTest::qWaitForWindowActive(&f);
     }
+    // With TABULO_SHOTS set, the screen as it stands goes to <that folder>/<name>.png,
+    // to look at it as a user would.
+    static void Shot(QWidget* w, const char* name) {
+        if (const char* folder = std::getenv("TABULO_SHOTS"))
+            w->grab().save(QString::fromUtf8(folder) + QLatin1Char('/') + QString::fromUtf8(name) +
+                           QStringLiteral(".png"));
+    }
     QString Cell(StatementImportForm& f, int row, int column) { return f.model()->Text(row, column); }
     QStringList States(StatementImportForm& f) {
         QStringList out;
@@ -150,6 +159,7 @@ TEST_F(ImportScreen, ABankFileIsPreviewedGivenItemsByKeysAndARuleImportedAndUndo
     ChooseItem(*f, 4, 6);
     ChooseItem(*f, 6, 6);
     EXPECT_TRUE(f->summary()->text().contains(QStringLiteral("取り込む行 6 行")));
+    Shot(f.get(), "import-bank-preview");
 
     prompt.shown.clear();
     Key(f->grid(), Qt::Key_F10);  // answered Yes
@@ -245,10 +255,42 @@ TEST_F(ImportScreen, ACardFileBecomesSlipsWithAccountsFromTheList) {
     EXPECT_EQ(book->Slips[0], (TransferSlip{"080402", 11, kCardPayableAccount, 3000, "ＪＲ東日本　ﾓﾊﾞｲﾙSuica"}));
     EXPECT_EQ(book->Slips[2], (TransferSlip{"080406", kCardPayableAccount, 17, 500, "文具の髙橋"}));
     EXPECT_EQ(States(*f), (QStringList{"既存", "既存", "既存"}));
+    Shot(f.get(), "import-card-done");
     QTest::keyClick(f->grid(), Qt::Key_Z, Qt::ControlModifier);
     auto undone = LoadSlipBook(year.data / "FURIKAE08.DAT");
     ASSERT_TRUE(undone);
     EXPECT_TRUE(undone->Slips.empty());
+}
+
+TEST_F(ImportScreen, TheRulesScreenListsRemovesAndRefusesRules) {
+    RuleBook book;
+    book.bank = {{"ﾃﾞﾝｷ", 6, "電気代"}, {"振込", 3, ""}};
+    book.card = {{"ＡＭＡＺＯＮ", 17, ""}};
+    const std::string folder = (year.program / "TORIKOMI").string();
+    {
+        ImportRulesForm form(app, book, folder);
+        ASSERT_TRUE(testing::ShowActive(&form));
+        ASSERT_EQ(form.grid()->rowCount(), 3);
+        EXPECT_EQ(form.grid()->item(2, ImportRulesForm::ColKind)->text(), QStringLiteral("カード"));
+        Shot(&form, "import-rules");
+        // Delete takes the first rule away; a card rule on 未払金 is refused with its row.
+        form.grid()->setCurrentCell(0, ImportRulesForm::ColText);
+        Key(form.grid(), Qt::Key_Delete);
+        form.grid()->item(1, ImportRulesForm::ColTarget)->setText(QStringLiteral("204"));
+        Key(form.grid(), Qt::Key_F10);
+        EXPECT_EQ(prompt.LastText(), "2 行目: 勘定科目のコードが正しくありません（未払金のほかの科目）。");
+        EXPECT_TRUE(form.isVisible());
+        form.grid()->item(1, ImportRulesForm::ColTarget)->setText(QStringLiteral("31"));
+        Key(form.grid(), Qt::Key_F10);
+        EXPECT_FALSE(form.isVisible());
+    }
+    ASSERT_EQ(book.bank.size(), 1u);
+    EXPECT_EQ(book.bank[0].contains, "振込");
+    ASSERT_EQ(book.card.size(), 1u);
+    EXPECT_EQ(book.card[0].target, 31);
+    auto kept = LoadRuleBook(folder);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(*kept, book);
 }
 
 }  // namespace
