@@ -483,7 +483,7 @@ ImportRulesForm::ImportRulesForm(AppContext& app, RuleBook& book, const std::str
                                       QStringLiteral("項目・科目の番号"), QStringLiteral("備考")});
     const QFontMetrics fm(grid_->font());
     const auto wide = [&](int zenkaku) { return fm.horizontalAdvance(QString(zenkaku, QChar(0x3000))) + 16; };
-    const int widths[] = {wide(4), wide(16), wide(7), wide(10)};
+    const int widths[] = {wide(4), wide(16), wide(9), wide(10)};
     for (int c = 0; c < ColumnCount; ++c) grid_->setColumnWidth(c, widths[c]);
     grid_->setMinimumWidth(widths[0] + widths[1] + widths[2] + widths[3] + 24);
     grid_->setMinimumHeight(fm.height() * 14);

@@ -78,7 +78,7 @@ class ImportScreen : public ::testing::Test {
         });
         f.grid()->setCurrentIndex(f.model()->index(row, StatementImportForm::ColTarget));
         Key(f.grid(), Qt::Key_Return);
-        QTest::qWaitForWindowActive(&f);
+        QApplication::setActiveWindow(&f);
     }
     // Chooses account `code` in the account list (opened by F4).
     void ChooseAccount(StatementImportForm& f, int row, int code) {
@@ -96,7 +96,7 @@ class ImportScreen : public ::testing::Test {
             QStringLiteral("AccountPicker"));
         f.grid()->setCurrentIndex(f.model()->index(row, StatementImportForm::ColTarget));
         Key(f.grid(), Qt::Key_F4);
-        QTest::qWaitForWindowActive(&f);
+        QApplication::setActiveWindow(&f);
     }
     // With TABULO_SHOTS set, the screen as it stands goes to <that folder>/<name>.png,
     // to look at it as a user would.
@@ -106,9 +106,10 @@ class ImportScreen : public ::testing::Test {
                            QStringLiteral(".png"));
     }
     QString Cell(StatementImportForm& f, int row, int column) { return f.model()->Text(row, column); }
-    QStringList States(StatementImportForm& f) {
-        QStringList out;
-        for (int r = 0; r < f.model()->rowCount(); ++r) out << Cell(f, r, StatementImportForm::ColState);
+    std::vector<std::string> States(StatementImportForm& f) {
+        std::vector<std::string> out;
+        for (int r = 0; r < f.model()->rowCount(); ++r)
+            out.push_back(Cell(f, r, StatementImportForm::ColState).toStdString());
         return out;
     }
 
@@ -127,12 +128,13 @@ TEST_F(ImportScreen, ABankFileIsPreviewedGivenItemsByKeysAndARuleImportedAndUndo
     Read(*f, "mufg-three-months-cp932.csv");
     ASSERT_EQ(f->model()->rowCount(), 7) << prompt.LastText();
     // The hand-typed telephone bill of April makes its row unsure, unticked.
-    EXPECT_EQ(States(*f), (QStringList{"新規", "要確認", "新規", "新規", "新規", "新規", "新規"}));
+    EXPECT_EQ(States(*f), (std::vector<std::string>{"新規", "要確認", "新規", "新規", "新規", "新規", "新規"}));
     EXPECT_EQ(Cell(*f, 1, StatementImportForm::ColTake), QStringLiteral("□"));
     EXPECT_EQ(Cell(*f, 0, StatementImportForm::ColTake), QStringLiteral("■"));
     EXPECT_EQ(Cell(*f, 6, StatementImportForm::ColDescription), QStringLiteral("口座振替 ㈱髙島電力"));
     EXPECT_EQ(Cell(*f, 0, StatementImportForm::ColIn), QStringLiteral("120,000"));
-    EXPECT_TRUE(f->summary()->text().contains(QStringLiteral("三菱UFJ銀行（Shift-JIS")) << f->summary()->text().toStdString();
+    EXPECT_TRUE(f->summary()->text().contains(QStringLiteral("三菱UFJ銀行（Shift-JIS")))
+        << f->summary()->text().toStdString();
     EXPECT_TRUE(f->summary()->text().contains(QStringLiteral("要確認 1 行")));
 
     // Without items the import is refused and the row without one is shown.
@@ -167,7 +169,7 @@ TEST_F(ImportScreen, ABankFileIsPreviewedGivenItemsByKeysAndARuleImportedAndUndo
     EXPECT_EQ(prompt.shown[0].text, "6 行を取り込みますか？");
     EXPECT_EQ(prompt.LastText(), "6 行を取り込みました。");
     // Read again at once: all in the books but the row left unsure.
-    EXPECT_EQ(States(*f), (QStringList{"既存", "要確認", "既存", "既存", "既存", "既存", "既存"}));
+    EXPECT_EQ(States(*f), (std::vector<std::string>{"既存", "要確認", "既存", "既存", "既存", "既存", "既存"}));
     EXPECT_EQ(s.LedgerHeader.LineCount, 11);
     EXPECT_EQ(s.DepositBook.CurrentBalance[1], 100000 - 6000 + 370000 - 4980 - 6100 - 8800);
     auto june = ReadLedgerLineAt(s, 10);
@@ -187,7 +189,7 @@ TEST_F(ImportScreen, ABankFileIsPreviewedGivenItemsByKeysAndARuleImportedAndUndo
     EXPECT_FALSE(f->isVisible());
     f = Open();
     Read(*f, "mufg-three-months-cp932.csv");
-    EXPECT_EQ(States(*f), (QStringList{"既存", "要確認", "既存", "既存", "既存", "既存", "既存"}));
+    EXPECT_EQ(States(*f), (std::vector<std::string>{"既存", "要確認", "既存", "既存", "既存", "既存", "既存"}));
     Key(f->grid(), Qt::Key_F10);
     EXPECT_EQ(prompt.LastText(), "取り込む行がありません。");
     // The rule and the last choices came back from the program folder.
@@ -219,7 +221,7 @@ TEST_F(ImportScreen, ControlZTakesTheImportBackWhole) {
     EXPECT_EQ(now["KEIRI08.DAT"], before.at("KEIRI08.DAT"));
     EXPECT_EQ(now["YOKIN08.DAT"], before.at("YOKIN08.DAT"));
     EXPECT_EQ(s.LedgerHeader.LineCount, 5);
-    EXPECT_EQ(States(*f), (QStringList{"新規", "要確認", "新規", "新規", "新規", "新規", "新規"}));
+    EXPECT_EQ(States(*f), (std::vector<std::string>{"新規", "要確認", "新規", "新規", "新規", "新規", "新規"}));
     auto history = LoadHistory(year.data / "RIREKI08.DAT");
     ASSERT_TRUE(history);
     EXPECT_EQ(history->Records.back().Operation, HistoryOperation::CashBookDelete);
@@ -237,7 +239,7 @@ TEST_F(ImportScreen, ACardFileBecomesSlipsWithAccountsFromTheList) {
     TypeText(f->cardEdit(), QStringLiteral("ビューカード"));
     Read(*f, "view-card-cp932.csv");
     ASSERT_EQ(f->model()->rowCount(), 3) << prompt.LastText();
-    EXPECT_EQ(States(*f), (QStringList{"新規", "新規", "新規"}));
+    EXPECT_EQ(States(*f), (std::vector<std::string>{"新規", "新規", "新規"}));
     ChooseAccount(*f, 0, 11);  // 旅費交通費
     ChooseAccount(*f, 1, 17);  // 消耗品費
     ChooseAccount(*f, 2, 17);
@@ -254,7 +256,7 @@ TEST_F(ImportScreen, ACardFileBecomesSlipsWithAccountsFromTheList) {
     ASSERT_EQ(book->Slips.size(), 3u);
     EXPECT_EQ(book->Slips[0], (TransferSlip{"080402", 11, kCardPayableAccount, 3000, "ＪＲ東日本　ﾓﾊﾞｲﾙSuica"}));
     EXPECT_EQ(book->Slips[2], (TransferSlip{"080406", kCardPayableAccount, 17, 500, "文具の髙橋"}));
-    EXPECT_EQ(States(*f), (QStringList{"既存", "既存", "既存"}));
+    EXPECT_EQ(States(*f), (std::vector<std::string>{"既存", "既存", "既存"}));
     Shot(f.get(), "import-card-done");
     QTest::keyClick(f->grid(), Qt::Key_Z, Qt::ControlModifier);
     auto undone = LoadSlipBook(year.data / "FURIKAE08.DAT");
