@@ -531,9 +531,6 @@ TEST(LedgerFileJournal, ACommitWritesTheLedgerAloneAndLeavesNoJournal) {
     EXPECT_EQ(names.size(), 3u);  // the ledger, the journal kept for the next one, .DA2
 }
 
-}  // namespace
-}  // namespace tabulo
-
 // A file that shrinks, given one range over its old length (as the undo's whole-file
 // changes give it): only the new bytes are written, never bytes past their end, and a
 // file cut to nothing is cut, not refused.
@@ -551,3 +548,6 @@ TEST(JournalShrinkingFile, ARangePastTheNewLengthWritesOnlyTheNewBytes) {
     ASSERT_TRUE(CommitChanges(temp / "KEIRI13.JNL", std::span(&emptied, 1)));
     EXPECT_EQ(ReadBytes(temp / "FURIKAE13.DAT"), "");
 }
+
+}  // namespace
+}  // namespace tabulo
