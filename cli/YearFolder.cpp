@@ -7,6 +7,7 @@
 #include "store/DataSet.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 
@@ -92,7 +93,7 @@ Status ReadLedgerHeaderOnly(SharedState& s) {
 }
 
 Status ReadDepositBookOnly(SharedState& s) {
-    auto deposit = ReadNamed(s.DepositPath);
+    auto deposit = ReadNamed(s.DepositPath, static_cast<std::size_t>(kMaxDepositFileSize));
     if (!deposit) return deposit.error();
     if (deposit->empty()) {
         s.DepositBook = ClearedDepositBook();

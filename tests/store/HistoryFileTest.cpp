@@ -235,7 +235,7 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
         EXPECT_EQ(cut.Damage[0].Sequence, 3u);
         EXPECT_EQ(cut.Damage[0].Fault, HistoryFault::CutShort) << keep;
         EXPECT_EQ(cut.Damage[0].Reason, "履歴の記録 3 の途中でファイルが終わっています（" +
-                                            std::to_string(keep - 100) + " バイトしかありません）。");
+                                            std::to_string(keep - 100) + " バイトしかありません）。記録 3 から先は読めません。");
     }
     // A size that disagrees with the values' sizes, larger than what is left or not.
     for (char size : {'\x7f', '\x2f'}) {
@@ -244,7 +244,7 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
         const HistoryContents h = DecodeHistory(Span(bytes));
         ASSERT_EQ(h.Damage.size(), 1u);
         EXPECT_EQ(h.Damage[0].Fault, HistoryFault::Size);
-        EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の大きさが壊れています。以降の記録は読めません。");
+        EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の大きさが壊れています。記録 2 から先は読めません。");
     }
     // The kinds of the other damage.
     EXPECT_EQ(DecodeHistory(Span(FromHex(kMark + kRecord1 + kRecord3))).Damage.at(0).Fault,
