@@ -55,8 +55,10 @@ std::string JournalMessage(const SharedState& s) {
     if (!verdict) return kJournalMessage;
     switch (*verdict) {
         case Recovery::Completed:
-            return "中断された操作のジャーナルがありますが、その操作は最後まで書き込まれています。"
-                   "プログラムでデータを読み込むと、ジャーナルは削除され、データはこのままです。";
+            // A redo log's records may not be in the files yet: the read writes them.
+            return "終わった操作のうち、まだファイルに書き込まれていないかもしれない操作のジャーナルがあります。"
+                   "プログラムでデータを読み込むと、ジャーナルの操作がファイルに書き込まれてから、"
+                   "ジャーナルは削除されます。";
         case Recovery::SetAside:
             return "中断された操作のジャーナルがありますが、今のデータには当てはまりません。"
                    "プログラムでデータを読み込むと、データはこのままで、ジャーナルは別の名前で残されます。";

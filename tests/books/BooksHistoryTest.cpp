@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "books/Slips.h"
+#include "cashbook/Undo.h"
 #include "platform/FileOps.h"
 #include "store/DataSet.h"
 #include "store/History.h"
@@ -229,6 +230,11 @@ TEST_F(BooksHistory, UndoingEachSlipOperationGivesBackTheFileAsItWas) {
     EXPECT_EQ(none.error().detail, kNothingToUndoMessage);
     EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
     EXPECT_EQ(ReadBytes(Slips()), files[0]);
+    // The cash book says it in the same words (the two were defined apart, and
+    // differently).
+    auto cashBook = UndoLastCashBookOperation(s);
+    ASSERT_TRUE(cashBook.ok());
+    EXPECT_EQ(cashBook->refusal, none.error().detail);
 }
 
 TEST_F(BooksHistory, AnUndoIsRefusedWhenTheSlipOrTheFileChangedSinceAndChangesNothing) {
