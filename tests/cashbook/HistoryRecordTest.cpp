@@ -251,7 +251,7 @@ TEST_F(CashBookHistory, AHistoryDamagedInTheMiddleTakesNoRecordsAndSaysWhereItSt
     Status posted = PostAmount(s, 4, 1, 700, "04", row);
     ASSERT_FALSE(posted.ok());
     refused(posted.error(), "post");
-    Status inserted = InsertLine(s, 1);
+    auto inserted = InsertLine(s, 1);
     ASSERT_FALSE(inserted.ok());
     refused(inserted.error(), "insert");
     Status remarks = WriteLineRemarks(s, 1, "x");
