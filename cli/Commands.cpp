@@ -25,6 +25,7 @@
 #include "store/SharedState.h"
 #include "ebooks/ElectronicBooks.h"
 #include "taxreturn/FormLayout.h"
+#include "assets/StatementFeed.h"
 #include "taxreturn/StatementPage2.h"
 #include "taxreturn/StatementPage4.h"
 #include "taxreturn/StatementSlots.h"
@@ -296,10 +297,16 @@ std::optional<PrintDocument> PrintYear(const PrintRequest& request,
             if (!slips) return fail(slips.error());
             // Pages 1 and 2 take the special deduction the year qualifies for, as the
             // screens offer it (figures typed on page 2 are kept).
-            TaxReturnTables offered = s.TaxReturnData;
-            OfferStoredDeduction(offered, YearSpecialDeduction(s).limit, s.ItemTable, table,
+            // Page 3 is filled from the fixed-asset register and the expenses are
+            // split by their business shares, as on the screens.
+            auto feed = ReadYearFeed(s);
+            if (!feed) return fail(feed.error());
+            auto offered = feed->Tables(s.TaxReturnData);
+            if (!offered) return fail(offered.error());
+            const MonthlyTable business = feed->Totals(s.ItemTable, table);
+            OfferStoredDeduction(*offered, YearSpecialDeduction(s).limit, s.ItemTable, business,
                                  &*slips);
-            slots = OpeningPageSlots(s.MasterHeader, s.ItemTable, table, offered, s.FiscalYear,
+            slots = OpeningPageSlots(s.MasterHeader, s.ItemTable, business, *offered, s.FiscalYear,
                                      request.number, &*slips);
         }
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,
