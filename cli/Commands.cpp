@@ -25,6 +25,7 @@
 #include "store/SharedState.h"
 #include "ebooks/ElectronicBooks.h"
 #include "taxreturn/FormLayout.h"
+#include "assets/AssetsPrint.h"
 #include "assets/StatementFeed.h"
 #include "taxreturn/StatementPage2.h"
 #include "taxreturn/StatementPage4.h"
@@ -267,6 +268,23 @@ std::optional<PrintDocument> PrintYear(const PrintRequest& request,
             s, prompt,
             ItemLedgerPrintTable(selection->rows, selection->income, selection->expense),
             request.number);
+    } else if (request.what == "assets") {
+        auto reg = ReadYearRegister(s);
+        if (!reg) return fail(reg.error());
+        doc = PrintAssetRegister(s, *reg);
+    } else if (request.what == "private-shares") {
+        MonthlyTable table{};
+        auto aggregated = AggregateForExport(s, prompt, table);
+        if (!aggregated) return fail(aggregated.error());
+        if (!*aggregated) {
+            err << "tabulo-cli: " << s.LedgerPath.string() << "\n";
+            return std::nullopt;
+        }
+        auto shares = LoadItemShares(ItemSharesPath(s));
+        if (!shares) return fail(shares.error());
+        auto split = SplitPrivateShares(s.ItemTable, table, *shares);
+        if (!split) return fail(split.error());
+        doc = PrintPrivateShares(s, *split);
     } else if (request.what == "journal" || request.what == "ledger") {
         auto printout = BooksPrintout(s, request);
         if (!printout) return fail(printout.error());
