@@ -432,7 +432,6 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
                 f.Note(s.TaxReturnPath, 0, std::move(text));
         }
         CheckBalanceSheet(f, s);
-        CheckBalanceSheet(f, s);
     }
     std::error_code ec;
     if (!std::filesystem::exists(s.DepositPath, ec) ||

@@ -325,6 +325,20 @@ TEST_F(AssetScreens, TheRentsShareIsTypedAndThePagesFollow) {
         EXPECT_EQ(page1.Figures().lines[23], 480000);
         Shot(page1, "statement-page1");
     }
+    // The year as a data folder a person may print with tabulo-cli, when asked for.
+    if (const char* folder = std::getenv("TABULO_SHOTS")) {
+        s.MasterPath = dir / "MASTER.DAT";
+        s.FiscalYearPath = dir / "DATE.DAT";
+        s.MasterHeader[0] = "山田商店";
+        s.ItemTableEdit = s.ItemTable;
+        ASSERT_TRUE(SaveMaster(s).ok());
+        ASSERT_TRUE(WriteFiscalYearFile(s).ok());
+        const std::filesystem::path out = std::filesystem::path(folder) / "year";
+        std::filesystem::create_directories(out);
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            std::filesystem::copy_file(e.path(), out / e.path().filename(),
+                                       std::filesystem::copy_options::overwrite_existing);
+    }
 }
 
 }  // namespace
