@@ -280,6 +280,18 @@ void CheckAssets(Findings& f, const SharedState& s) {
                     reg.error().detail);
         return;
     }
+    // An asset kept at a book value below its 1-yen memorandum value (an opening book
+    // value typed as 0): the register cannot depreciate it and the books lose it.
+    for (std::size_t i = 0; i < reg->assets.size() && i < reg->year.assets.size(); ++i) {
+        const FixedAsset& a = reg->assets[i];
+        const bool declining = a.Method == AssetMethod::StraightLine || a.Method == AssetMethod::OldStraightLine;
+        if (declining && a.DisposalKind == DisposalKind::Kept && reg->year.assets[i].closingBookValue < 1)
+            f.Note(AssetRegisterPath(s), 0,
+                   "資産 " + std::to_string(i + 1) + " " + a.AssetName +
+                       ": 帳簿価額が1円（備忘価額）を下回ります。期首帳簿価額を確かめて下さい。",
+                   "asset " + std::to_string(i + 1) + " " + a.AssetName +
+                       ": its book value falls below the 1-yen memorandum value.");
+    }
     // Page 3's stored rows of the register's assets with other figures: the register's
     // are the ones the statement takes.
     for (const std::string& row : RowsDisagreeing(s.TaxReturnData, reg->assets, reg->year))

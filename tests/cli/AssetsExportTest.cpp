@@ -154,6 +154,19 @@ TEST_F(AssetsExport, TheTrialBalanceTakesTheRegistersDepreciation) {
     EXPECT_EQ(closing(after) - (before.empty() ? 0 : closing(before)), 23760);
 }
 
+TEST_F(AssetsExport, CheckNotesABookValueBelowOneYen) {
+    AssetRegister reg = Register();
+    reg[0].OpeningBookValue = 0;  // the fitting typed as written off
+    ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", reg).ok());
+    auto report = CheckYearFolder(dir.path());
+    ASSERT_TRUE(report.ok());
+    bool below = false;
+    for (const CheckFinding& x : report->findings)
+        if (x.file == "SHISAN13.DAT" && x.text.find("資産 1 店舗内装: 帳簿価額が1円") != std::string::npos)
+            below = true;
+    EXPECT_TRUE(below);
+}
+
 TEST_F(AssetsExport, PrintAssetsIsTheRegistersPrintout) {
     ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", Register()).ok());
     const auto before = Snapshot();
