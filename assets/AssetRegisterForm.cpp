@@ -84,7 +84,7 @@ AssetRegisterForm::AssetRegisterForm(AppContext& app, QWidget* parent)
                    QStringLiteral("割合"), QStringLiteral("期首帳簿価額"), QStringLiteral("本年償却費"),
                    QStringLiteral("経費算入額"), QStringLiteral("事業主貸"), QStringLiteral("期末帳簿価額"),
                    QStringLiteral("摘要")},
-                  {18, 10, 10, 10, 12, 4, 4, 11, 10, 10, 9, 11, 12});
+                  {18, 12, 10, 10, 16, 4, 4, 12, 10, 10, 9, 12, 12});
     grid_->setMinimumHeight(grid_->horizontalHeader()->sizeHint().height() +
                             9 * grid_->verticalHeader()->defaultSectionSize());
     grid_->installEventFilter(this);
@@ -132,7 +132,8 @@ AssetRegisterForm::AssetRegisterForm(AppContext& app, QWidget* parent)
                                       "事業供用年月日", "取得価額",   "償却方法",     "耐用年数",
                                       "事業専用割合（%）", "期首帳簿価額", "売却・除却", "その月"};
     for (int b = 0; b < BoxCount; ++b) {
-        const int column = b / 4, row = b % 4;
+        const int column = b / 6, row = b % 6;
+        boxes_[static_cast<std::size_t>(b)]->setMaximumWidth(b == BoxName ? 230 : 170);
         eg->addWidget(new QLabel(QString::fromUtf8(captions[b]), editor), row, column * 2);
         eg->addWidget(boxes_[static_cast<std::size_t>(b)], row, column * 2 + 1);
         boxes_[static_cast<std::size_t>(b)]->installEventFilter(this);
@@ -144,7 +145,7 @@ AssetRegisterForm::AssetRegisterForm(AppContext& app, QWidget* parent)
     schedule_ = Table(this, QStringLiteral("ScheduleGrid"),
                       {QStringLiteral("年"), QStringLiteral("期首帳簿価額"), QStringLiteral("償却費"),
                        QStringLiteral("経費算入額"), QStringLiteral("期末帳簿価額")},
-                      {5, 11, 10, 10, 11});
+                      {5, 12, 10, 10, 12});
     schedule_->setFocusPolicy(Qt::NoFocus);
     auto* scheduleBox = new QGroupBox(QStringLiteral("年ごとの償却費"), this);
     (new QVBoxLayout(scheduleBox))->addWidget(schedule_);
@@ -168,12 +169,14 @@ AssetRegisterForm::AssetRegisterForm(AppContext& app, QWidget* parent)
     rules_->setObjectName(QStringLiteral("Rules"));
     rules_->setWordWrap(true);
     auto* note = new QLabel(
-        QStringLiteral("↑↓で資産を選び、Enterで内容の欄へ移ります。\n"
-                       "欄はEnterで次へ進み、最後の欄のEnterかF4で確定します。\n"
-                       "新しい資産はF3、売却・除却は「売却・除却」とその月で。\n"
-                       "登録(F10)で台帳を保存します。申告書３ページの行と\n"
-                       "１ページの減価償却費はこの台帳から記入されます。"),
+        QStringLiteral("↑↓で資産を選び、Enterで内容の欄へ。"
+                       "欄はEnterで次へ、最後の欄のEnterかF4で確定。"
+                       "新しい資産はF3。売った・捨てた資産は「売却・除却」とその月で。"
+                       "登録(F10)で保存します。申告書３ページの行と１ページの減価償却費は"
+                       "この台帳から記入されます。"),
         this);
+    note->setWordWrap(true);
+    note->setFixedWidth(300);
     note->setFrameShape(QFrame::Panel);
     note->setFrameShadow(QFrame::Sunken);
     note->setMargin(6);

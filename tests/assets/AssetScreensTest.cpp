@@ -17,6 +17,7 @@
 #include "assets/AssetRegisterForm.h"
 #include "assets/PrivateSharesForm.h"
 #include "cashbook/Aggregation.h"
+#include "platform/FileOps.h"
 #include "store/DataSet.h"
 #include "taxreturn/StatementPage1Form.h"
 #include "taxreturn/StatementPage3Form.h"
@@ -24,6 +25,7 @@
 #include "tests/master/FormKeys.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FakeToolbar.h"
+#include "tests/support/FaultyFiles.h"
 #include "tests/support/RecordingPrinter.h"
 #include "ui/AppContext.h"
 
@@ -51,9 +53,9 @@ class AssetScreens : public testing::BooksYear {
         s.TaxReturnPath = dir / "SHINKOKU.DAT";
         s.DataLoaded = 1;
         Item(kRent, "地代家賃", 4, 23);
+        Line("080110", testing::BookItem::Sales, 5000000, "売上");
         for (int m = 1; m <= 12; ++m)
             Line("08" + std::string(m < 10 ? "0" : "") + std::to_string(m) + "25", kRent, 100000, "家賃");
-        Line("080110", testing::BookItem::Sales, 5000000, "売上");
         WriteLedger();
         toolbar.enabled = {false, true, true, true, true, false, true, true, true};
         app.output = &printer;
@@ -218,6 +220,32 @@ TEST_F(AssetScreens, ARefusedAssetIsNamedAndNothingChanges) {
     Key(f.grid(), Qt::Key_F5);  // 中断
     EXPECT_FALSE(f.isVisible());
     EXPECT_FALSE(std::filesystem::exists(AssetRegisterPath(s)));  // nothing written
+}
+
+// 登録 on a disk that fails: the reason is shown, the screen stays with what was typed,
+// and the register kept before is there as it was.
+TEST_F(AssetScreens, AFailedSaveKeepsTheScreenAndTheOldFiles) {
+    AssetRegisterForm f(app);
+    ASSERT_TRUE(testing::ShowActive(&f));
+    TypeTheYearsAssets(f);
+    ASSERT_EQ(f.Assets().size(), 3u);
+    ASSERT_TRUE(SaveAssetRegister(AssetRegisterPath(s), {f.Assets()[0]}).ok());
+    const std::string before = testing::ReadBytes(AssetRegisterPath(s));
+    for (int at = 1; at <= 3; ++at) {
+        testing::FaultyFiles faulty(at, testing::Fault::Fail);
+        ScopedFileOps use(faulty);
+        prompt.Clear();
+        Key(f.grid(), Qt::Key_F10);
+        if (!faulty.reached) break;
+        EXPECT_TRUE(f.isVisible()) << at;
+        EXPECT_GE(prompt.shown.size(), 2u) << at;  // the question, then the reason
+        EXPECT_EQ(f.Assets().size(), 3u);
+        EXPECT_EQ(testing::ReadBytes(AssetRegisterPath(s)), before) << at;
+    }
+    prompt.Clear();
+    prompt.Answer(Answer::Yes);
+    Key(f.grid(), Qt::Key_F5);
+    EXPECT_EQ(prompt.LastText(), "台帳の変更を登録せずに終わりますか？");
 }
 
 TEST_F(AssetScreens, AnAssetIsSoldAndAnotherDeleted) {
