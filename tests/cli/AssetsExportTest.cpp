@@ -170,7 +170,7 @@ TEST_F(AssetsExport, CheckNotesABookValueBelowOneYen) {
 TEST_F(AssetsExport, PrintAssetsIsTheRegistersPrintout) {
     ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", Register()).ok());
     const auto before = Snapshot();
-    TempFolder out;
+    testing::TempFolder out;
     std::ostringstream err;
     int status = 0;
     PrintRequest r{"assets", 0, dir.path(), out / "a.pdf", false, ""};
