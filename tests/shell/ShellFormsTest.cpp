@@ -665,6 +665,33 @@ TEST(StartupWindow, RunsTheStartUpOnceAfterShowingCentred) {
     EXPECT_EQ(window.geometry().center().x(), screen.center().x());
 }
 
+// The start-up work (reading the settings, building the main window) waits until the
+// user sees the start-up window painted.
+TEST(StartupWindow, RunsTheStartUpOnlyOnceThePaintedWindowIsThere) {
+    class PaintCount : public QObject {
+      public:
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } count;
+    int paintsBeforeStartUp = -1;
+    StartupWindow window([&] { paintsBeforeStartUp = count.paints; });
+    window.installEventFilter(&count);
+    window.show();
+    QTRY_VERIFY(paintsBeforeStartUp >= 0);
+    EXPECT_GE(paintsBeforeStartUp, 1);
+    // Dark blue inside a darker border, the caption in white.
+    const QImage painted = window.grab().toImage();
+    EXPECT_EQ(painted.pixelColor(0, 0), QColor(0x0c, 0x2a, 0x45));
+    EXPECT_EQ(painted.pixelColor(4, 4), QColor(0x1f, 0x4e, 0x79));
+    bool white = false;
+    for (int y = 0; y < painted.height() && !white; ++y)
+        for (int x = 0; x < painted.width() && !white; ++x) white = painted.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_TRUE(white);
+}
+
 TEST_F(ShellForms, AboutBoxNamesTheSystemProcessorAndFreeMemory) {
     About box(ctx, nullptr);
     EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
@@ -807,6 +834,23 @@ TEST(HelpBook, ContentsAndUsagePagesOpenInTheHelpWindow) {
     EXPECT_EQ(help.Browser()->documentTitle(), QStringLiteral("ヘルプの使い方"));
     help.CloseHelp();
     EXPECT_FALSE(help.isVisible());
+}
+
+// The program's help is built only when a page is first asked for, then the same
+// window serves every page.
+TEST(HelpBook, TheWindowIsMadeOnlyWhenAPageIsAskedFor) {
+    HelpOnDemand help(HelpFolder());
+    help.CloseHelp();  // nothing to close yet
+    EXPECT_EQ(help.Made(), nullptr);
+    help.ShowPage("first.html");
+    ASSERT_NE(help.Made(), nullptr);
+    HelpWindow* window = help.Made();
+    EXPECT_TRUE(window->isVisible());
+    help.ShowContents();
+    EXPECT_EQ(help.Made(), window);
+    EXPECT_EQ(window->Browser()->documentTitle(), QStringLiteral("目次"));
+    help.CloseHelp();
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST(HelpBook, EveryLinkLeadsToAPageOfTheBook) {
