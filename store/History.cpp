@@ -213,6 +213,7 @@ const char* HistoryOperationName(HistoryOperation op) {
     case HistoryOperation::ItemAccountChange: return "項目の勘定科目 訂正";
     case HistoryOperation::ElectronicBooksOn: return "電子帳簿 開始";
     case HistoryOperation::ElectronicBooksOff: return "電子帳簿 終了";
+    case HistoryOperation::StatementImport: return "明細 取り込み";
     }
     return "不明な操作";
 }
