@@ -137,7 +137,7 @@ std::vector<Run> FileRuns(const FileChange& c) {
         for (const ByteRange& r : c.ranges) AddChangedRuns(c, r, runs);
         return runs;
     }
-    runs.reserve(c.touched.size());
+    runs.reserve(c.touched.size() + 16);  // a long run compared may give a few
     const std::size_t oldSize = std::min(c.before.size(), c.after.size());
     std::size_t previousEnd = 0;
     for (const ByteRange& t : c.touched) {

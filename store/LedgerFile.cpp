@@ -390,11 +390,34 @@ void LedgerFile::SetBalance(int n, Amount zandaka) {
 
 void LedgerFile::SetBalances(int first, std::span<const Amount> balances) {
     Impl& f = *impl_;
-    std::size_t at = LedgerLineOffset(first) + kLedgerZandakaOffset;
+    if (balances.empty()) return;
+    const std::size_t from = LedgerLineOffset(first) + kLedgerZandakaOffset;
+    const std::size_t to = from + (balances.size() - 1) * kLedgerLineSize + kLedgerBalanceBytes;
+    // In order after what was touched before (the usual walk): the old bytes of the
+    // whole stretch kept at once, each balance that moves written and noted in turn.
+    if (!f.touchedInOrder || f.touched.empty() || from <= f.touched.back().end) {
+        std::size_t at = from;
+        for (Amount z : balances) {
+            f.StoreBalance(at, BalanceBytes(z));
+            at += kLedgerLineSize;
+        }
+        return;
+    }
+    if (!f.Saved(from, to)) f.Save(from, to);
+    f.touched.reserve(f.touched.size() + balances.size());
+    std::size_t at = from, firstMoved = to, lastMoved = from;
     for (Amount z : balances) {
-        f.StoreBalance(at, BalanceBytes(z));
+        const std::array<std::byte, kLedgerBalanceBytes> le = BalanceBytes(z);
+        std::byte* stored = f.bytes.data() + at;
+        if (!SameBytes<kLedgerBalanceBytes>(stored, le.data())) {
+            std::memcpy(stored, le.data(), kLedgerBalanceBytes);
+            f.touched.push_back({at, at + kLedgerBalanceBytes});
+            firstMoved = std::min(firstMoved, at);
+            lastMoved = at + kLedgerBalanceBytes;
+        }
         at += kLedgerLineSize;
     }
+    if (firstMoved < lastMoved) f.MarkDirty(firstMoved, lastMoved);
 }
 
 Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
@@ -468,11 +491,42 @@ LedgerImage LedgerFile::PendingImage() const {
     const std::size_t lines = (oldTo - at) / kLedgerLineSize + 1;
     std::unique_ptr<std::byte[]> before(new std::byte[lines * kLedgerLineSize]);
     std::unique_ptr<std::byte[]> after(new std::byte[lines * kLedgerLineSize]);
-    std::size_t used = 0;
-    out.runAt.reserve(lines);
-    out.runSize.reserve(lines);
+    std::unique_ptr<std::uint32_t[]> runAt(new std::uint32_t[lines]);
+    std::unique_ptr<std::uint8_t[]> runSize(new std::uint8_t[lines]);
+    std::size_t used = 0, runs = 0;
+    // Line `at` against its old bytes: the balance alone, the whole line, or nothing.
+    auto take = [&](std::size_t at, const std::byte* old, std::size_t len) __attribute__((always_inline)) {
+        const std::byte* now = f.bytes.data() + at;
+        if (len == kLedgerLineSize && SameBytes<kLedgerZandakaOffset>(old, now) &&
+            SameBytes<kLedgerLineSize - kLedgerBikouOffset>(old + kLedgerBikouOffset,
+                                                            now + kLedgerBikouOffset)) {
+            if (SameBytes<kLedgerBalanceBytes>(old + kLedgerZandakaOffset, now + kLedgerZandakaOffset))
+                return;
+            // The balance alone moved.
+            runAt[runs] = static_cast<std::uint32_t>(at + kLedgerZandakaOffset);
+            runSize[runs++] = static_cast<std::uint8_t>(kLedgerBalanceBytes);
+            std::memcpy(before.get() + used, old + kLedgerZandakaOffset, kLedgerBalanceBytes);
+            std::memcpy(after.get() + used, now + kLedgerZandakaOffset, kLedgerBalanceBytes);
+            used += kLedgerBalanceBytes;
+            return;
+        }
+        if (std::memcmp(old, now, len) == 0) return;
+        runAt[runs] = static_cast<std::uint32_t>(at);
+        runSize[runs++] = static_cast<std::uint8_t>(len);
+        std::memcpy(before.get() + used, old, len);
+        std::memcpy(after.get() + used, now, len);
+        used += len;
+    };
     std::array<std::byte, kLedgerLineSize> copy;
-    for (; at < oldTo; at += kLedgerLineSize) {
+    while (at < oldTo) {
+        // Whole lines inside the saved stretch, as a walk leaves them: their old bytes
+        // are all saved.
+        if (at >= f.savedBegin) {
+            const std::size_t stop = std::min({oldTo, f.savedEnd, f.diskSize});
+            for (; at + kLedgerLineSize <= stop; at += kLedgerLineSize)
+                take(at, f.disk.data() + at, kLedgerLineSize);
+            if (at >= oldTo) break;
+        }
         const std::size_t len = std::min(kLedgerLineSize, f.diskSize - at);
         // The old line: its saved bytes, the rest as they stand (never changed).
         const std::byte* old = f.disk.data() + at;
@@ -482,27 +536,11 @@ LedgerImage LedgerFile::PendingImage() const {
             if (b < e) std::memcpy(copy.data() + (b - at), f.disk.data() + b, e - b);
             old = copy.data();
         }
-        const std::byte* now = f.bytes.data() + at;
-        if (len == kLedgerLineSize && SameBytes<kLedgerZandakaOffset>(old, now) &&
-            SameBytes<kLedgerLineSize - kLedgerBikouOffset>(old + kLedgerBikouOffset,
-                                                            now + kLedgerBikouOffset)) {
-            if (SameBytes<kLedgerBalanceBytes>(old + kLedgerZandakaOffset, now + kLedgerZandakaOffset))
-                continue;
-            // The balance alone moved.
-            out.runAt.push_back(static_cast<std::uint32_t>(at + kLedgerZandakaOffset));
-            out.runSize.push_back(static_cast<std::uint8_t>(kLedgerBalanceBytes));
-            std::memcpy(before.get() + used, old + kLedgerZandakaOffset, kLedgerBalanceBytes);
-            std::memcpy(after.get() + used, now + kLedgerZandakaOffset, kLedgerBalanceBytes);
-            used += kLedgerBalanceBytes;
-            continue;
-        }
-        if (std::memcmp(old, now, len) == 0) continue;
-        out.runAt.push_back(static_cast<std::uint32_t>(at));
-        out.runSize.push_back(static_cast<std::uint8_t>(len));
-        std::memcpy(before.get() + used, old, len);
-        std::memcpy(after.get() + used, now, len);
-        used += len;
+        take(at, old, len);
+        at += kLedgerLineSize;
     }
+    out.runAt.assign(runAt.get(), runAt.get() + runs);
+    out.runSize.assign(runSize.get(), runSize.get() + runs);
     out.runBefore.assign(before.get(), before.get() + used);
     out.runAfter.assign(after.get(), after.get() + used);
     return out;
