@@ -238,8 +238,9 @@ TEST_F(PageWalk, PageChangesFarFromLineOneOfAYearNotYetWalkedFollowTheRule) {
         for (int n = 1; n <= s.LedgerHeader.LineCount; ++n) {
             ASSERT_EQ(after[static_cast<std::size_t>(n)], expected[static_cast<std::size_t>(n)])
                 << "page " << page << ", line " << n;
-            if (n < LineOfRow(page, 1) - 1)
+            if (n < LineOfRow(page, 1) - 1) {
                 ASSERT_EQ(after[static_cast<std::size_t>(n)], before[static_cast<std::size_t>(n)]);
+            }
         }
         // Then with the little the walk could learn.
         ASSERT_TRUE(RecalculateFromPage(s, page - 1).ok());
