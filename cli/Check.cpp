@@ -16,6 +16,7 @@
 #include "cli/YearFolder.h"
 #include "deposits/DepositTable.h"
 #include "store/History.h"
+#include "store/HistoryHeads.h"
 #include "ebooks/ElectronicBooks.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
@@ -282,7 +283,7 @@ void CheckAssets(Findings& f, const SharedState& s) {
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
-void CheckBooks(Findings& f, const SharedState& s) {
+void CheckBooks(Findings& f, const SharedState& s, const Result<HistoryContents>& history) {
     auto b = YearBooksStanding(s);
     if (!b) {
         f.Fault(b.error().path.empty() ? SlipBookPath(s) : std::filesystem::path(b.error().path),
@@ -325,7 +326,7 @@ void CheckBooks(Findings& f, const SharedState& s) {
                 "the deposit accounts' balance " + yen(b->depositAccounts) +
                     " differs from the deposit book's total " + yen(b->depositBook) + ".");
     // The special deduction the books allow, as page 2 offers it.
-    const SpecialDeduction d = SpecialDeductionOf(*b, ElectronicBooksForDeduction(s));
+    const SpecialDeduction d = SpecialDeductionOf(*b, ElectronicBooksForDeduction(history));
     f.Note(HistoryPath(s), 0, SpecialDeductionWords(d),
            "the blue return's special deduction is limited to " + yen(d.limit) + " yen.");
 }
@@ -348,7 +349,7 @@ void CheckBalanceSheet(Findings& f, const SharedState& s) {
 // The histories of changes in the folder: the year's own and those the next-year disk
 // carried over from the years before. Each damaged record is a fault naming it; a
 // clean history adds nothing.
-void CheckHistories(Findings& f, const SharedState& s) {
+void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryContents>& ownHistory) {
     const std::filesystem::path own = HistoryPath(s);
     std::vector<std::filesystem::path> files;
     std::error_code ec;
@@ -358,7 +359,10 @@ void CheckHistories(Findings& f, const SharedState& s) {
     }
     std::sort(files.begin(), files.end());
     for (const std::filesystem::path& file : files) {
-        auto history = LoadHistory(file);
+        // The year's own history has been read already (for the special deduction).
+        std::optional<Result<HistoryContents>> other;
+        if (file != own) other.emplace(LoadHistoryHeads(file));
+        const Result<HistoryContents>& history = other ? *other : ownHistory;
         if (!history) {
             f.Fault(file, 0, "読めません: " + FileErrorMessage(history.error()),
                     "cannot be read: " + FileErrorMessage(history.error()));
@@ -419,10 +423,11 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
                "the file is missing (the program makes it when it reads the data).");
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
-    if (totals && *linesRead && !journal) CheckBooks(f, s);
+    const auto ownHistory = LoadHistoryHeads(HistoryPath(s));
+    if (totals && *linesRead && !journal) CheckBooks(f, s, ownHistory);
     CheckAssets(f, s);
     CheckTaxSettings(f, s);
-    CheckHistories(f, s);
+    CheckHistories(f, s, ownHistory);
     return report;
 }
 

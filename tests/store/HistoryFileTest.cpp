@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "store/History.h"
+#include "store/HistoryHeads.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 #include "tests/support/TempFolder.h"
@@ -253,6 +254,61 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
     changed[4 + 48 + 36 + 3] = 'E';
     EXPECT_EQ(DecodeHistory(Span(changed)).Damage.at(0).Fault, HistoryFault::Changed);
     EXPECT_EQ(DecodeHistory(Span(FromHex("52524b32" + kRecord1))).Damage.at(0).Fault, HistoryFault::Header);
+}
+
+// The check is zlib's CRC-32 however the bytes are split: against its published check
+// value and a bit-by-bit reference over every length and split of a buffer.
+TEST(HistoryFile, TheCheckIsTheCrc32OfZlibOverAnyLengthAndSplit) {
+    const std::string nine = "123456789";
+    EXPECT_EQ(HistoryCrc32(Span(nine)), 0xCBF43926u);
+    EXPECT_EQ(HistoryCrc32({}), 0u);
+    const auto reference = [](std::span<const std::byte> bytes) {
+        std::uint32_t c = 0xFFFFFFFFu;
+        for (std::byte b : bytes) {
+            c ^= std::to_integer<std::uint32_t>(b);
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+        return ~c;
+    };
+    std::string buffer;
+    std::uint32_t x = 12345;
+    for (int i = 0; i < 300; ++i) {
+        x = x * 1103515245u + 12345u;
+        buffer.push_back(static_cast<char>(x >> 16));
+    }
+    for (std::size_t length : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 64u, 299u, 300u}) {
+        const auto whole = Span(buffer).first(length);
+        const std::uint32_t expected = reference(whole);
+        EXPECT_EQ(HistoryCrc32(whole), expected) << length;
+        for (std::size_t cut = 0; cut <= length; cut += 3)
+            EXPECT_EQ(HistoryCrc32(whole.subspan(cut), HistoryCrc32(whole.first(cut))), expected)
+                << length << " cut at " << cut;
+    }
+}
+
+// The readers that need only which changes were made (the check, the 65万円 rule) get
+// every record and the same damage as the full read, without the old and new bytes.
+TEST(HistoryFile, TheHeadsAreTheRecordsWithoutTheirValuesAndTheSameDamage) {
+    TempFolder dir;
+    const auto path = dir.path() / "RIREKI13.DAT";
+    std::string bytes = Dump();
+    bytes[4 + 48 + 36 + 3] = 'E';  // record 2's old bytes changed
+    WriteBytes(path, bytes);
+    auto full = LoadHistory(path);
+    auto heads = LoadHistoryHeads(path);
+    ASSERT_TRUE(full.ok());
+    ASSERT_TRUE(heads.ok());
+    ASSERT_EQ(heads->Records.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        HistoryRecord expected = full->Records[i];
+        expected.OldBytes.clear();
+        expected.NewBytes.clear();
+        EXPECT_EQ(heads->Records[i], expected);
+    }
+    ASSERT_EQ(heads->Damage.size(), 1u);
+    EXPECT_EQ(heads->Damage[0].Sequence, 2u);
+    EXPECT_EQ(heads->Damage[0].Reason, full->Damage[0].Reason);
+    EXPECT_TRUE(LoadHistoryHeads(dir.path() / "RIREKI14.DAT")->Records.empty());
 }
 
 }  // namespace
