@@ -65,9 +65,9 @@ CsvRows HistoryCsv(const std::vector<HistoryRow>& rows) {
 std::string HistoryDamageInEnglish(const HistoryDamage& d) {
     const std::string record = "history record " + std::to_string(d.Sequence);
     switch (d.Fault) {
-    case HistoryFault::Header: return "the history file does not begin with its mark RRK1.";
-    case HistoryFault::Size: return record + ": its size is broken; the records after it cannot be read.";
-    case HistoryFault::CutShort: return record + ": the file ends inside it (cut short).";
+    case HistoryFault::Header: return "the history file does not begin with its mark RRK1; nothing from record 1 on can be read.";
+    case HistoryFault::Size: return record + ": its size is broken; nothing from it on can be read.";
+    case HistoryFault::CutShort: return record + ": the file ends inside it (cut short); nothing from it on can be read.";
     case HistoryFault::Missing: return record + ": records before it were taken out.";
     case HistoryFault::OutOfOrder: return record + ": its number is out of order.";
     case HistoryFault::Changed: return record + ": its bytes were changed after it was written, or are damaged.";

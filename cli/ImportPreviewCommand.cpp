@@ -11,9 +11,11 @@
 #include "cli/YearFolder.h"
 #include "platform/AtomicFile.h"
 #include "platform/Drives.h"
+#include "statements/Import.h"
 #include "statements/Preview.h"
 #include "statements/PreviewRows.h"
 #include "statements/Profile.h"
+#include "statements/Rules.h"
 #include "statements/StatementReader.h"
 #include "statements/StatementText.h"
 #include "store/Dates.h"
@@ -108,24 +110,21 @@ int PreviewYear(const ImportPreviewRequest& q, std::ostream& out, std::ostream& 
         err << CliErrorText(read.error());
         return ExitStatus::Refused;
     }
-    char yy[8];
-    std::snprintf(yy, sizeof yy, "%02d", static_cast<int>(s.FiscalYear));
-    const int year = WesternYear(s.EraName, yy).value_or(0);
-    std::vector<BookEntry> books;
-    if (bank) {
-        auto entries = DepositEntries(s);
-        if (!entries) {
-            err << CliErrorText(entries.error());
-            return ExitStatus::Refused;
-        }
-        books = std::move(*entries);
+    ImportTarget target{layout->kind, q.account, q.card};
+    // The rules and last choices the window keeps in the program folder.
+    RuleBook rules;
+    if (auto kept = LoadRuleBook((ProgramFolderPath(ProcessEnvironment()) / "TORIKOMI").string()))
+        rules = std::move(*kept);
+    else
+        err << CliErrorText(kept.error());
+    auto preview = PreviewImport(s, target, read->rows, ChoicesFor(rules, layout->kind));
+    if (!preview) {
+        err << CliErrorText(preview.error());
+        return ExitStatus::Refused;
     }
-    const std::string target = bank ? "口座" + std::to_string(q.account) : "カード" + q.card;
-    const auto keys = KeyRows(target, read->rows);
-    // Nothing of this year has been imported from a statement yet.
-    const auto states = ClassifyRows(read->rows, keys, {}, books, {}, year);
     std::vector<PreviewRow> rows;
-    for (std::size_t i = 0; i < read->rows.size(); ++i) rows.push_back({states[i], read->rows[i], ""});
+    for (const PreviewLine& p : *preview)
+        rows.push_back({p.state, p.row, ChoiceName(s, layout->kind, p.assigned.target)});
     err << "取り込み設定: " << layout->name << "（" << EncodingName(decoded->encoding) << "）\n";
     if (!q.csv) {
         out << Table(rows);

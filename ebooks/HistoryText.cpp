@@ -6,6 +6,7 @@
 
 #include "books/BooksFiles.h"
 #include "store/BinaryRecords.h"
+#include "store/ImportedRows.h"
 #include "store/Text.h"
 
 namespace tabulo {
@@ -115,6 +116,25 @@ std::string DepositWords(std::span<const std::byte> bytes) {
     return out;
 }
 
+// The rows an import took: the statement's name, how many and their dates.
+std::string ImportWords(std::span<const std::byte> bytes) {
+    auto rows = DecodeImportedRows(bytes);
+    if (!rows) return "（" + std::to_string(bytes.size()) + " バイト）";
+    std::string out = rows->name + " の " + std::to_string(rows->rows.size()) + " 行";
+    if (!rows->rows.empty()) {
+        const auto day = [](std::uint32_t d) {
+            return std::to_string(d / 10000) + "/" + std::to_string(d / 100 % 100) + "/" + std::to_string(d % 100);
+        };
+        std::uint32_t first = rows->rows.front().date, last = first;
+        for (const ImportedRow& r : rows->rows) {
+            first = std::min(first, r.date);
+            last = std::max(last, r.date);
+        }
+        out += "（" + day(first) + (last != first ? "〜" + day(last) : std::string()) + "）";
+    }
+    return out;
+}
+
 std::string ValueWords(HistoryOperation op, std::span<const std::byte> bytes, const ItemTableArray& items) {
     if (bytes.empty()) return {};
     switch (op) {
@@ -133,6 +153,7 @@ std::string ValueWords(HistoryOperation op, std::span<const std::byte> bytes, co
         }
         break;
     case HistoryOperation::DepositChange: return DepositWords(bytes);
+    case HistoryOperation::StatementImport: return ImportWords(bytes);
     case HistoryOperation::ElectronicBooksOn:
     case HistoryOperation::ElectronicBooksOff: break;
     }
@@ -154,6 +175,7 @@ std::string TargetWords(const HistoryRecord& r, const ItemTableArray& items) {
     case HistoryOperation::ItemAccountChange: return "項目:" + n;
     case HistoryOperation::ElectronicBooksOn:
     case HistoryOperation::ElectronicBooksOff: return "設定";
+    case HistoryOperation::StatementImport: return r.Target > 0 ? "預金:" + n : "カード";
     }
     return n;
 }

@@ -26,6 +26,8 @@
 #include "books/ItemAccountForm.h"
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
+#include "platform/ShippedFiles.h"
+#include "statements/StatementImportForm.h"
 #include "cashbook/CashBookForm.h"
 #include "consumptiontax/ConsumptionTaxForm.h"
 #include "consumptiontax/TaxSettingsForm.h"
@@ -151,6 +153,7 @@ void MainWindow::BuildMenus() {
     add(menu1, "項目別表示(&H)", &MainWindow::OpenItemLines);
     add(menu1, "マスター登録(&S)", &MainWindow::OpenMaster);
     add(menu1, "預金データ入力(&Y)", &MainWindow::OpenDepositBook);
+    add(menu1, "明細の取り込み(&T)...", &MainWindow::OpenStatementImport);
     menu1->addSeparator();
     add(menu1, "環境設定(&K)", &MainWindow::OpenSettings);
     add(menu1, "プリンター設定(&P)", &MainWindow::SetUpPrinter);
@@ -322,6 +325,17 @@ void MainWindow::OpenCashBook() { OpenDataForm(ToolButton::Input, [this] { ShowC
 void MainWindow::OpenItemLines() { OpenDataForm(ToolButton::ItemLedger, [this] { ShowItemLinesForm(); }); }
 void MainWindow::OpenMaster() { OpenDataForm(ToolButton::Master, [this] { ShowMasterForm(); }); }
 void MainWindow::OpenDepositBook() { OpenDataForm(ToolButton::Deposits, [this] { ShowDepositBookForm(); }); }
+
+// A downloaded statement into the books: the user's own layouts and rules in the
+// program folder, then the layouts shipped beside the program.
+void MainWindow::OpenStatementImport() {
+    OpenDataForm(ToolButton::Input, [this] {
+        const std::filesystem::path shipped =
+            ShippedFilesFolder(QApplication::applicationDirPath().toStdString());
+        StatementImportForm form(ctx_, {ctx_.state.ProgramFolder / "TORIKOMI", shipped / "TORIKOMI"}, this);
+        form.exec();
+    });
+}
 
 // The books' screens open, like the cash book, once the year is read.
 void MainWindow::OpenSlips() {

@@ -69,6 +69,7 @@ public:
     // 複式簿記: the transfer slips, the opening balances, the items' accounts and the
     // views of the journal, the general ledger and the trial balance.
     void OpenSlips();
+    void OpenStatementImport();
     void OpenOpenings();
     void OpenItemAccounts();
     void OpenJournal();

@@ -1,6 +1,10 @@
 #include "store/History.h"
 #include "store/HistoryHeads.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -8,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <optional>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -77,6 +82,121 @@ std::string RecordWord(std::uint32_t sequence) {
     return "履歴の記録 " + std::to_string(sequence) + " ";
 }
 
+std::string NothingFrom(std::uint32_t sequence) {
+    return "記録 " + std::to_string(sequence) + " から先は読めません。";
+}
+
+HistoryDamage HeaderDamage() {
+    return {1, 0, "履歴ファイルの先頭が正しくありません。" + NothingFrom(1), HistoryFault::Header};
+}
+
+// Whether a reading must stop at the record that begins `at` bytes into the file with
+// `left` bytes to the file's end: the damage, or nothing when its sizes hold together.
+// `p` holds the record's first min(left, kValuesAt) bytes; `sizeAtEnd(size)` gives the
+// size repeated at the record's end (asked only when the record lies inside the file).
+template <class SizeAtEnd>
+std::optional<HistoryDamage> ReadingStops(const std::byte* p, std::size_t left, std::uint32_t expected,
+                                          std::uint64_t at, SizeAtEnd sizeAtEnd) {
+    const std::uint32_t size = left >= 4 ? Load32(p) : 0;
+    // A record whose leading fields agree with each other but which runs past the
+    // end of the file was cut short (a write that never finished, a copy that
+    // stopped); any other disagreement of the sizes is a broken size.
+    const bool sizesReadable = left >= kValuesAt;
+    const bool sizesAgree = sizesReadable && size >= kHistoryRecordFixedSize &&
+                            kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) == size;
+    const bool cutShort =
+        left < 4 || (sizesReadable ? sizesAgree && size > left
+                                   : size >= kHistoryRecordFixedSize &&
+                                         size <= kHistoryRecordFixedSize + 2 * kHistoryMaxValueBytes);
+    if (cutShort)
+        return HistoryDamage{expected, at,
+                             RecordWord(expected) + "の途中でファイルが終わっています（" + std::to_string(left) +
+                                 " バイトしかありません）。" + NothingFrom(expected),
+                             HistoryFault::CutShort};
+    if (!sizesAgree || size > left || sizeAtEnd(size) != size)
+        return HistoryDamage{expected, at, RecordWord(expected) + "の大きさが壊れています。" + NothingFrom(expected),
+                             HistoryFault::Size};
+    return std::nullopt;
+}
+
+// Reads a file forwards in windows of up to kWindow bytes.
+class FileWindow {
+  public:
+    static constexpr std::size_t kWindow = 256u << 10;  // more than the largest record
+    FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size), buffer_(kWindow) {}
+    // The bytes [at, at + n), n at most kWindow; nullptr when they cannot be read. The
+    // pointer holds until the next call.
+    const std::byte* At(std::uint64_t at, std::size_t n) {
+        if (at >= start_ && at + n <= start_ + length_) return buffer_.data() + (at - start_);
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - at));
+        if (want < n) return nullptr;
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t r = ::pread(fd_, buffer_.data() + got, want - got, static_cast<off_t>(at + got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) return nullptr;
+            got += static_cast<std::size_t>(r);
+        }
+        start_ = at;
+        length_ = got;
+        return buffer_.data();
+    }
+
+  private:
+    int fd_;
+    std::uint64_t size_;
+    std::vector<std::byte> buffer_;
+    std::uint64_t start_ = 0;
+    std::size_t length_ = 0;
+};
+
+// The damage at which a reading of the history at `path` stops (as DecodeHistory
+// finds it), or nothing when every record can be read. Only the records' sizes and
+// numbers are read, a window at a time.
+Result<std::optional<HistoryDamage>> FirstUnreadable(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::optional<HistoryDamage>{};
+        return FileErrorFromErrno(errno, path.string());
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return FileErrorFromErrno(errno, path.string());
+    if (auto refused = UnreadableKind(st, path.string(), static_cast<std::size_t>(kMaxHistoryFileSize)))
+        return *refused;
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+    if (fileSize == 0) return std::optional<HistoryDamage>{};
+    FileWindow file(fd, fileSize);
+    const auto unreadable = [&] { return FileErrorFromErrno(errno ? errno : EIO, path.string()); };
+    const std::byte* mark = file.At(0, std::min<std::uint64_t>(fileSize, kHistoryHeaderSize));
+    if (mark == nullptr) return unreadable();
+    if (fileSize < kHistoryHeaderSize || std::memcmp(mark, kHistoryFileMark, kHistoryHeaderSize) != 0)
+        return std::optional<HistoryDamage>{HeaderDamage()};
+    std::uint64_t at = kHistoryHeaderSize;
+    std::uint32_t expected = 1;
+    while (at < fileSize) {
+        const auto left = static_cast<std::size_t>(fileSize - at);
+        const std::byte* p = file.At(at, std::min(left, kValuesAt));
+        if (p == nullptr) return unreadable();
+        std::array<std::byte, kValuesAt> head{};
+        std::memcpy(head.data(), p, std::min(left, kValuesAt));
+        bool failed = false;
+        const auto stop = ReadingStops(head.data(), left, expected, at, [&](std::uint32_t size) {
+            const std::byte* end = file.At(at + size - 4, 4);
+            if (end == nullptr) failed = true;
+            return end == nullptr ? 0u : Load32(end);
+        });
+        if (failed) return unreadable();
+        if (stop) return stop;
+        expected = std::max(expected, Load32(head.data() + kSequenceAt)) + 1;
+        at += Load32(head.data());
+    }
+    return std::optional<HistoryDamage>{};
+}
+
 }  // namespace
 
 const char* HistoryOperationName(HistoryOperation op) {
@@ -93,6 +213,7 @@ const char* HistoryOperationName(HistoryOperation op) {
     case HistoryOperation::ItemAccountChange: return "項目の勘定科目 訂正";
     case HistoryOperation::ElectronicBooksOn: return "電子帳簿 開始";
     case HistoryOperation::ElectronicBooksOff: return "電子帳簿 終了";
+    case HistoryOperation::StatementImport: return "明細 取り込み";
     }
     return "不明な操作";
 }
@@ -259,7 +380,7 @@ HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
     if (bytes.empty()) return out;
     if (bytes.size() < kHistoryHeaderSize ||
         std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) != 0) {
-        out.Damage.push_back({1, 0, "履歴ファイルの先頭が正しくありません。", HistoryFault::Header});
+        out.Damage.push_back(HeaderDamage());
         return out;
     }
     std::size_t at = kHistoryHeaderSize;
@@ -280,29 +401,12 @@ HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
     while (at < bytes.size()) {
         const std::size_t left = bytes.size() - at;
         const std::byte* p = bytes.data() + at;
-        const std::uint32_t size = left >= 4 ? Load32(p) : 0;
-        // A record whose leading fields agree with each other but which runs past the
-        // end of the file was cut short (a write that never finished, a copy that
-        // stopped); any other disagreement of the sizes is a broken size.
-        const bool sizesReadable = left >= kValuesAt;
-        const bool sizesAgree = sizesReadable && size >= kHistoryRecordFixedSize &&
-                                kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) == size;
-        const bool cutShort =
-            left < 4 || (sizesReadable ? sizesAgree && size > left
-                                       : size >= kHistoryRecordFixedSize &&
-                                             size <= kHistoryRecordFixedSize + 2 * kHistoryMaxValueBytes);
-        if (cutShort) {
-            out.Damage.push_back({expected, at,
-                                  RecordWord(expected) + "の途中でファイルが終わっています（" +
-                                      std::to_string(left) + " バイトしかありません）。",
-                                  HistoryFault::CutShort});
+        const auto stop = ReadingStops(p, left, expected, at, [&](std::uint32_t size) { return Load32(p + size - 4); });
+        if (stop) {
+            out.Damage.push_back(*stop);
             return out;
         }
-        if (!sizesAgree || size > left || Load32(p + size - 4) != size) {
-            out.Damage.push_back({expected, at, RecordWord(expected) + "の大きさが壊れています。以降の記録は読めません。",
-                                  HistoryFault::Size});
-            return out;
-        }
+        const std::uint32_t size = Load32(p);
         HistoryRecord r;
         r.Sequence = Load32(p + kSequenceAt);
         r.When.assign(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
@@ -353,7 +457,7 @@ HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
 HistoryContents DecodeHistory(std::span<const std::byte> bytes) { return Decode(bytes, true); }
 
 Result<HistoryContents> LoadHistoryHeads(const fs::path& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxHistoryFileSize));
     if (!bytes) {
         if (bytes.error().code == FileErrorCode::FileNotFound) return HistoryContents{};
         return bytes.error();
@@ -362,7 +466,7 @@ Result<HistoryContents> LoadHistoryHeads(const fs::path& path) {
 }
 
 Result<HistoryContents> LoadHistory(const fs::path& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxHistoryFileSize));
     if (!bytes) {
         if (bytes.error().code == FileErrorCode::FileNotFound) return HistoryContents{};
         return bytes.error();
@@ -382,6 +486,12 @@ std::string HistoryNow(const SharedState& s) {
 
 Result<HistoryAppend> HistoryAppend::Stage(const fs::path& path,
                                            std::span<const HistoryRecord> records) {
+    // Records appended after one that no reader can pass would never be found: a
+    // history that cannot be read back whole takes none, with the reason its reader
+    // gives.
+    auto unreadable = FirstUnreadable(path);
+    if (!unreadable) return unreadable.error();
+    if (*unreadable) return BadFormatError(path.string(), (*unreadable)->Reason);
     auto tail = ReadHistoryTail(path);
     if (!tail) return tail.error();
     HistoryAppend out;
@@ -401,7 +511,8 @@ Result<HistoryAppend> HistoryAppend::Stage(const fs::path& path,
     }
     out.newLength_ = out.oldLength_ + bytes.size();
     if (out.newLength_ > kMaxHistoryFileSize)
-        return BadFormatError(path.string(), "履歴ファイルが大きすぎます。");
+        return BadFormatError(path.string(), "履歴ファイルが上限の " + std::to_string(kMaxHistoryFileSize) +
+                                                 " バイトに達するため、これ以上記録できません。");
     // Left uninitialised below the old end: never read (see buffer_).
     out.buffer_.reset(new std::byte[out.newLength_]);
     std::memcpy(out.buffer_.get() + out.oldLength_, bytes.data(), bytes.size());

@@ -41,6 +41,11 @@
 //                   each: the account's fields as YOKIN<nn>.DAT keeps them (name 18,
 //                   account number 14, carried 4, current 4 and spare 4 balances,
 //                   maturity 10) then the file's carried and current totals (4 each).
+//   StatementImport Target the deposit account (1..20) of a bank statement, 0 for a
+//                   card's; NewBytes which rows of the statement were taken
+//                   (store/ImportedRows.h). Written with the cash-book lines
+//                   (CashBookInsert, NewBytes the line as imported), the DepositChange
+//                   and the SlipAdd records of the same import, which come before it.
 // A line's bytes include its balance as stored at that moment. The balances that the
 // walk after a change recomputes in later lines are derived from the entries and are
 // not recorded; neither is a recalculation (再計算), nor the totals of the ledger's
@@ -85,8 +90,9 @@ enum class HistoryOperation : std::int16_t {
     ItemAccountChange = 10, // the balance-sheet account chosen for an item
     ElectronicBooksOn = 11, // the electronic-books setting switched on
     ElectronicBooksOff = 12,
+    StatementImport = 13,   // rows of a downloaded statement taken into the books
 };
-inline constexpr int kHistoryOperationLast = 12;
+inline constexpr int kHistoryOperationLast = 13;
 
 struct HistoryRecord {
     std::uint32_t Sequence = 0;

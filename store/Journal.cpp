@@ -750,9 +750,12 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
         fd = ops.Open(c.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         ok = fd >= 0;
         err = errno;
+        // A range may reach past the new length (a file that shrinks): only the part
+        // within it is written, and the truncation below takes the rest away.
         for (const ByteRange& r : c.ranges) {
-            ok = ok && PwriteAllAt(fd, c.after.data() + r.begin, r.end - r.begin,
-                                   static_cast<off_t>(r.begin));
+            const std::size_t end = std::min(r.end, c.after.size());
+            if (r.begin >= end) continue;
+            ok = ok && PwriteAllAt(fd, c.after.data() + r.begin, end - r.begin, static_cast<off_t>(r.begin));
         }
         if (ok && c.after.size() < c.before.size())
             ok = ops.Ftruncate(fd, static_cast<off_t>(c.after.size())) == 0;

@@ -289,7 +289,7 @@ TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
         entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(entries.join(QLatin1Char('|')),
               QStringLiteral("データ読み込み(&R)|-|データ入力(&I)|項目別表示(&H)|マスター登録(&S)|"
-                             "預金データ入力(&Y)|-|環境設定(&K)|プリンター設定(&P)|-|"
+                             "預金データ入力(&Y)|明細の取り込み(&T)...|-|環境設定(&K)|プリンター設定(&P)|-|"
                              "データディスクのバックアップ(&B)|翌年度データディスク作成(&N)|"
                              "自動バックアップから戻す(&M)...|"
                              "CSVファイルに出力(&X)...|最後に出力したPDFを開く(&O)|"

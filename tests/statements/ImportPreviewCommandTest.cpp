@@ -9,6 +9,9 @@
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/ImportPreviewCommand.h"
+#include "statements/Preview.h"
+#include "store/History.h"
+#include "store/ImportedRows.h"
 #include "tests/support/TempFolder.h"
 
 using namespace tabulo;
@@ -92,4 +95,37 @@ TEST(ImportPreviewCommand, RefusalsNameWhatIsWrong) {
     EXPECT_FALSE(ParseArguments({"search", folder, "--card", "x"}).request);
     EXPECT_FALSE(ParseArguments({"import-preview", folder, "f.csv", "--account", "1", "--card", "x"}).request);
     EXPECT_FALSE(ParseArguments({"import-preview", folder, "f.csv", "--account", "21"}).request);
+}
+
+// A row the window imported before (its record in the year's history) is 既存; a row
+// a rule of the program folder fits shows the rule's item.
+TEST(ImportPreviewCommand, RowsImportedBeforeAndTheRulesOfTheProgramFolder) {
+    Year y;
+    WriteBytes(y.dir.path() / "sbi.csv", kStatement);
+    statements::StatementRow debit;
+    debit.date = {2001, 5, 1};
+    debit.description = "口座振替";
+    debit.out = 3000;
+    debit.hasBalance = true;
+    debit.balance = 10000;
+    const auto key = statements::KeyRows("口座1", {debit}).front();
+    HistoryRecord imported;
+    imported.When = "20261208093000";
+    imported.Operation = HistoryOperation::StatementImport;
+    imported.Target = 1;
+    imported.NewBytes = EncodeImportedRows(
+        ImportedRows{ImportedKind::Bank, "口座1", {ImportedRow{key.fingerprint, key.occurrence, 20010501, 0, 3000}}});
+    auto history = EncodeHistoryAppend(HistoryTail{}, imported);
+    ASSERT_TRUE(history);
+    WriteBytes(y.dir.path() / "RIREKI13.DAT", std::string(reinterpret_cast<const char*>(history->data()), history->size()));
+    WriteBytes(y.home.path() / "TORIKOMI" / "RULES.TXT", "bank\tｽｽﾞｷ\t1\t\n");
+    std::string out, err;
+    ASSERT_EQ(y.Run({"import-preview", y.dir.path().string(), (y.dir.path() / "sbi.csv").string(),
+                     "--account", "1", "--format", "csv"},
+                    out, err),
+              ExitStatus::Ok)
+        << err;
+    EXPECT_NE(out.find("既存,2001-05-01,口座振替,,3000,\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("新規,2001-05-02,振込 ｽｽﾞｷ,5000,,"), std::string::npos) << out;
+    EXPECT_EQ(out.find("新規,2001-05-02,振込 ｽｽﾞｷ,5000,,\n"), std::string::npos) << "the rule gives an item";
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "store/BinaryRecords.h"
 #include "store/History.h"
 #include "store/HistoryHeads.h"
 #include "store/Journal.h"
@@ -236,7 +239,7 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
         EXPECT_EQ(cut.Damage[0].Sequence, 3u);
         EXPECT_EQ(cut.Damage[0].Fault, HistoryFault::CutShort) << keep;
         EXPECT_EQ(cut.Damage[0].Reason, "履歴の記録 3 の途中でファイルが終わっています（" +
-                                            std::to_string(keep - 100) + " バイトしかありません）。");
+                                            std::to_string(keep - 100) + " バイトしかありません）。記録 3 から先は読めません。");
     }
     // A size that disagrees with the values' sizes, larger than what is left or not.
     for (char size : {'\x7f', '\x2f'}) {
@@ -245,7 +248,7 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
         const HistoryContents h = DecodeHistory(Span(bytes));
         ASSERT_EQ(h.Damage.size(), 1u);
         EXPECT_EQ(h.Damage[0].Fault, HistoryFault::Size);
-        EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の大きさが壊れています。以降の記録は読めません。");
+        EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の大きさが壊れています。記録 2 から先は読めません。");
     }
     // The kinds of the other damage.
     EXPECT_EQ(DecodeHistory(Span(FromHex(kMark + kRecord1 + kRecord3))).Damage.at(0).Fault,
@@ -254,6 +257,72 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
     changed[4 + 48 + 36 + 3] = 'E';
     EXPECT_EQ(DecodeHistory(Span(changed)).Damage.at(0).Fault, HistoryFault::Changed);
     EXPECT_EQ(DecodeHistory(Span(FromHex("52524b32" + kRecord1))).Damage.at(0).Fault, HistoryFault::Header);
+}
+
+// The history was written up to 256 MiB and read up to 16 MiB: past that every change
+// still succeeded, and no reader could read the history again. One limit holds for
+// both: the writer takes a history up to the limit exactly, its readers read that
+// file, and the change that would pass the limit is refused with nothing written.
+TEST(HistoryFile, TheWriterStopsAtTheLimitItsReadersRead) {
+    // Records of cash-book changes (44 + 42 + 42 bytes) and posts (44 + 42) filling
+    // the file after its mark exactly: 128 × changes + 86 × posts = limit - 4.
+    const std::uint64_t body = kMaxHistoryFileSize - kHistoryHeaderSize;
+    std::uint64_t posts = 0;
+    while ((body - 86 * posts) % 128 != 0) ++posts;
+    const std::uint64_t changes = (body - 86 * posts) / 128;
+    const std::vector<std::byte> line(42, std::byte{0x20});
+    const HistoryRecord change{0, "20261208093000", HistoryOperation::CashBookChange, 1, 0, line, line};
+    const HistoryRecord post{0, "20261208093000", HistoryOperation::CashBookPost, 2, 0, {}, line};
+
+    // All but the last post, as the program would have appended them.
+    std::string file;
+    HistoryTail tail;
+    auto append = [&](const HistoryRecord& r) {
+        auto bytes = EncodeHistoryAppend(tail, r);
+        ASSERT_TRUE(bytes.ok());
+        file.append(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        tail.FileSize = file.size();
+        tail.NextSequence += 1;
+        tail.LastCheck = static_cast<std::uint32_t>(
+            LoadLittleEndian(bytes->data() + bytes->size() - 8, 4));
+    };
+    for (std::uint64_t i = 0; i < changes; ++i) append(change);
+    for (std::uint64_t i = 0; i + 1 < posts; ++i) append(post);
+    ASSERT_EQ(file.size() + 86, kMaxHistoryFileSize);
+    TempFolder dir;
+    const auto history = dir.path() / "RIREKI13.DAT";
+    const auto journal = JournalPathFor(dir.path() / "KEIRI13.DAT");
+    WriteBytes(history, file);
+
+    // The last post takes the file to the limit exactly; every reader reads it whole.
+    auto last = HistoryAppend::Stage(history, std::vector<HistoryRecord>{post});
+    ASSERT_TRUE(last.ok()) << last.error().detail;
+    EXPECT_EQ(last->NewLength(), kMaxHistoryFileSize);
+    const std::vector<FileChange> lastChange = {last->Change()};
+    ASSERT_TRUE(CommitChanges(journal, lastChange).ok());
+    ASSERT_EQ(std::filesystem::file_size(history), kMaxHistoryFileSize);
+    auto read = LoadHistory(history);
+    ASSERT_TRUE(read.ok()) << read.error().detail;
+    EXPECT_TRUE(read->Damage.empty());
+    EXPECT_EQ(read->Records.size(), changes + posts);
+    EXPECT_EQ(read->Records.back().Sequence, changes + posts);
+
+    // One more record: refused, saying why, the file as it was.
+    const std::string full = ReadBytes(history);
+    auto more = HistoryAppend::Stage(history, std::vector<HistoryRecord>{post});
+    ASSERT_FALSE(more.ok());
+    EXPECT_EQ(more.error().path, history.string());
+    EXPECT_EQ(more.error().detail, "履歴ファイルが上限の " + std::to_string(kMaxHistoryFileSize) +
+                                       " バイトに達するため、これ以上記録できません。");
+    EXPECT_EQ(ReadBytes(history), full);
+
+    // A file past the limit (written by hand, or by an older program) is refused by
+    // its reader and by its writer alike, naming it.
+    WriteBytes(history, full + "x");
+    auto past = LoadHistory(history);
+    ASSERT_FALSE(past.ok());
+    EXPECT_EQ(past.error().path, history.string());
+    EXPECT_FALSE(HistoryAppend::Stage(history, std::vector<HistoryRecord>{post}).ok());
 }
 
 // The check is zlib's CRC-32 however the bytes are split: against its published check

@@ -554,5 +554,23 @@ TEST(LedgerFileJournal, ACommitWritesTheLedgerAloneAndLeavesNoJournal) {
     EXPECT_EQ(names.size(), 3u);  // the ledger, the journal kept for the next one, .DA2
 }
 
+// A file that shrinks, given one range over its old length (as the undo's whole-file
+// changes give it): only the new bytes are written, never bytes past their end, and a
+// file cut to nothing is cut, not refused.
+TEST(JournalShrinkingFile, ARangePastTheNewLengthWritesOnlyTheNewBytes) {
+    TempFolder temp;
+    const std::string before = "FRK1" + std::string(40, 'x'), shorter = "FRK1abc";
+    WriteBytes(temp / "FURIKAE13.DAT", before);
+    const FileChange cut{temp / "FURIKAE13.DAT", true, AsBytes(before), AsBytes(shorter),
+                         {{0, before.size()}}, {}};
+    ASSERT_TRUE(CommitChanges(temp / "KEIRI13.JNL", std::span(&cut, 1)));
+    EXPECT_EQ(ReadBytes(temp / "FURIKAE13.DAT"), shorter);
+    const std::string none;
+    const FileChange emptied{temp / "FURIKAE13.DAT", true, AsBytes(shorter), AsBytes(none),
+                             {{0, shorter.size()}}, {}};
+    ASSERT_TRUE(CommitChanges(temp / "KEIRI13.JNL", std::span(&emptied, 1)));
+    EXPECT_EQ(ReadBytes(temp / "FURIKAE13.DAT"), "");
+}
+
 }  // namespace
 }  // namespace tabulo
