@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "assets/PrivateShares.h"
+#include "assets/StatementFeed.h"
 #include "cashbook/Overflow.h"
 #include "platform/AtomicFile.h"
+#include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
@@ -49,6 +52,7 @@ ClosingFigures ReadClosingFigures(const TaxReturnTables& t) {
         a.name = TrimRight(TaxText(t, kAssetGroup, r, kAssetNameColumn));
         a.total = TaxNumber(t, kAssetGroup, r, kAssetTotalColumn);
         a.business = TaxNumber(t, kAssetGroup, r, kAssetBusinessColumn);
+        a.account = AssetAccount(a.name);
         if (a.total != 0 || a.business != 0) f.assets.push_back(std::move(a));
     }
     return f;
@@ -60,6 +64,13 @@ int AssetAccount(const std::string& name) {
     return kDefaultAssetAccount;
 }
 
+void AddItemTotal(ItemYearTotals& totals, const std::byte* raw) {
+    const RawLineFields f =
+        ReadRawLineFields(std::span<const std::byte, kLedgerLineSize>(raw, kLedgerLineSize));
+    if (f.itemNo >= 1 && f.itemNo <= kItemCount)
+        totals[static_cast<std::size_t>(f.itemNo)] += std::int64_t{f.indata} + f.outdata;
+}
+
 Result<std::vector<ClosingEntry>> ClosingEntries(const ClosingFigures& f) {
     using namespace AccountCode;
     std::vector<ClosingEntry> out;
@@ -69,7 +80,7 @@ Result<std::vector<ClosingEntry>> ClosingEntries(const ClosingFigures& f) {
     add(OpeningStock, Stock, f.openingStock, "期首商品棚卸高");
     add(Stock, ClosingStock, f.closingStock, "期末商品棚卸高");
     for (const ClosingFigures::Asset& a : f.assets) {
-        const int account = AssetAccount(a.name);
+        const int account = a.account != 0 ? a.account : AssetAccount(a.name);
         const std::string name = a.name.empty() ? "資産" + std::to_string(a.row) : a.name;
         add(Depreciation, account, a.business, "減価償却費 " + name);
         // The private share: what the asset lost beyond what the business bears. A
@@ -80,12 +91,19 @@ Result<std::vector<ClosingEntry>> ClosingEntries(const ClosingFigures& f) {
             add(OwnerDrawings, account, *own, "減価償却費（家事分） " + name);
         }
     }
+    for (const ClosingFigures::Disposal& d : f.disposals)
+        add(OwnerDrawings, d.account, d.bookValue,
+            std::string(d.sold ? "売却" : "除却") + "資産の帳簿価額 " + d.name);
+    for (const ClosingFigures::Share& sh : f.shares)
+        add(OwnerDrawings, sh.account, sh.privatePart, "家事分 " + sh.name);
     return out;
 }
 
-Result<std::vector<ClosingEntry>> YearClosingEntries(const SharedState& s) {
-    if (HasTaxReturnShape(s.TaxReturnData) || s.TaxReturnPath.empty())
-        return ClosingEntries(ReadClosingFigures(s.TaxReturnData));
+namespace {
+
+// The statement's tables of the year in `s`: as read into it, else from its file.
+Result<TaxReturnTables> YearTables(const SharedState& s) {
+    if (HasTaxReturnShape(s.TaxReturnData) || s.TaxReturnPath.empty()) return s.TaxReturnData;
     // The statement was not read into `s` (a caller that needed nothing else of it):
     // the entries come from the year's file all the same, so that no caller builds
     // the books without their year end.
@@ -95,14 +113,59 @@ Result<std::vector<ClosingEntry>> YearClosingEntries(const SharedState& s) {
         e.path = s.TaxReturnPath.string();
         return e;
     }
-    if (bytes->empty()) return ClosingEntries(ClosingFigures{});
+    if (bytes->empty()) return TaxReturnTables{};
     auto tables = DecodeTaxReturnFile(*bytes, DefaultTaxReturnData());
     if (!tables) {
         FileError e = tables.error();
         e.path = s.TaxReturnPath.string();
         return e;
     }
-    return ClosingEntries(ReadClosingFigures(*tables));
+    return *tables;
+}
+
+}  // namespace
+
+Result<std::vector<ClosingEntry>> YearClosingEntries(const SharedState& s, const ItemAccountArray& chosen,
+                                                     const ItemYearTotals& items) {
+    auto stored = YearTables(s);
+    if (!stored) return stored.error();
+    auto feed = ReadYearFeed(s);
+    if (!feed) return feed.error();
+    FilledAssetRows rows;
+    auto tables = feed->Tables(*stored, &rows);
+    if (!tables) {
+        FileError e = tables.error();
+        if (e.path.empty()) e.path = AssetRegisterPath(s).string();
+        return e;
+    }
+    ClosingFigures f = ReadClosingFigures(*tables);
+    for (ClosingFigures::Asset& a : f.assets)
+        if (a.row >= 1 && a.row <= kStatementAssetRows && rows.FromRegister(a.row))
+            a.account = rows.account[static_cast<std::size_t>(a.row)];
+    if (feed->reg)
+        for (std::size_t i = 0; i < feed->reg->assets.size(); ++i) {
+            const FixedAsset& a = feed->reg->assets[i];
+            const AssetYear& y = feed->reg->year.assets[i];
+            if (a.DisposalKind == DisposalKind::Kept || y.disposalBookValue == 0) continue;
+            f.disposals.push_back({a.AssetName, AssetKindAccount(a.AssetKind), y.disposalBookValue,
+                                   a.DisposalKind == DisposalKind::Sold});
+        }
+    // The private parts, item by item, as page 1 takes the business parts.
+    MonthlyTable totals{};
+    for (int i = 1; i <= kItemCount; ++i) {
+        auto v = CheckedAmount(items[static_cast<std::size_t>(i)]);
+        if (!v) return OverflowError();
+        totals[static_cast<std::size_t>(i)][14] = *v;
+    }
+    auto split = SplitPrivateShares(s.ItemTable, totals, feed->shares);
+    if (!split) return split.error();
+    for (const ShareLine& l : split->lines) {
+        if (l.privatePart == 0) continue;
+        int account = ItemAccount(l.item, s.ItemTable, chosen);
+        if (account == 0) account = AccountCode::Unassigned;
+        f.shares.push_back({l.item, l.name, account, l.privatePart});
+    }
+    return ClosingEntries(f);
 }
 
 Result<std::vector<OpeningBalance>> CarriedOpenings(const TrialBalance& tb) {

@@ -8,10 +8,18 @@
 //   棚卸資産 / 期末商品棚卸高        the closing stock
 //   減価償却費 / the asset's account the business share (経費算入額) of each asset
 //   事業主貸 / the asset's account   the private share (償却費合計 − 経費算入額)
+//   事業主貸 / the asset's account   the book value of a register asset sold or
+//                                    scrapped in the year (it leaves the business)
+//   事業主貸 / the item's account    the private part of an expense item with a
+//                                    business share (家事按分)
 //
-// An asset's account follows its name on page 3: 建物附属設備, 建物, 車両運搬具,
-// 機械装置, 土地 by the words of the name, else 工具器具備品.
+// Page 3's rows are those the fixed-asset register fills (assets/StatementFeed.h) and
+// the ones the user typed. A register asset's account follows its kind; a typed row's
+// follows its name: 建物附属設備, 建物, 車両運搬具, 機械装置, 土地 by the words of the
+// name, else 工具器具備品.
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,8 +40,23 @@ struct ClosingFigures {
         std::string name;
         Amount total = 0;     // 償却費合計
         Amount business = 0;  // 本年分の必要経費算入額
+        int account = 0;      // the balance-sheet account; 0: by the name
     };
     std::vector<Asset> assets;  // the rows with a figure
+    struct Disposal {
+        std::string name;
+        int account = 0;
+        Amount bookValue = 0;
+        bool sold = false;
+    };
+    std::vector<Disposal> disposals;  // register assets sold or scrapped in the year
+    struct Share {
+        int item = 0;
+        std::string name;
+        int account = 0;
+        Amount privatePart = 0;
+    };
+    std::vector<Share> shares;  // expense items with a private part
 };
 
 // Read from the tax-return tables; tables without the file's shape give none.
@@ -51,8 +74,18 @@ struct ClosingEntry {
 // (経費算入額 above 償却費合計) is an error naming the asset's row.
 Result<std::vector<ClosingEntry>> ClosingEntries(const ClosingFigures& f);
 
-// The entries of the year in `s` (its tax-return tables).
-Result<std::vector<ClosingEntry>> YearClosingEntries(const SharedState& s);
+// The cash-book total of each item over the year (its lines' income plus expense, as
+// the year's totals count them); element i is item i.
+using ItemYearTotals = std::array<std::int64_t, kItemCount + 1>;
+// Adds the cash-book line `raw` (as the file stores it) to its item's total.
+void AddItemTotal(ItemYearTotals& totals, const std::byte* raw);
+
+// The entries of the year in `s`: its tax-return tables with page 3 filled from the
+// register (when the year keeps one), the register's disposals and the private parts
+// of the items with a business share (`items`, the cash book's totals, and `chosen`,
+// the items' accounts).
+Result<std::vector<ClosingEntry>> YearClosingEntries(const SharedState& s, const ItemAccountArray& chosen,
+                                                     const ItemYearTotals& items);
 
 // The next year's opening balance sheet from this year's closing balances: every
 // balance-sheet account with its closing balance on its own side, except 事業主貸,

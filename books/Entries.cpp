@@ -86,8 +86,10 @@ Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook
     };
 
     std::string date;
+    ItemYearTotals itemTotals{};
     Status walked = WalkCashBookEntries(s, chosen, [&](LedgerFile& file, int n, const std::byte* raw,
                                                        const std::optional<Posting>& posting) -> Status {
+        AddItemTotal(itemTotals, raw);
         const bool posts = posting.has_value();
         // A dated line sets the day even when it posts nothing (a carry-over); the
         // texts are decoded only for a line that posts.
@@ -121,7 +123,7 @@ Result<std::vector<BookEntry>> BuildJournal(const SharedState& s, const SlipBook
     });
     if (!walked) return walked.error();
     slipsBefore("999999", true);  // the rest, after the last cash-book line
-    auto closing = YearClosingEntries(s);
+    auto closing = YearClosingEntries(s, chosen, itemTotals);
     if (!closing) return closing.error();
     const std::string yearEnd = ClosingDate(s);
     for (std::size_t i = 0; i < closing->size(); ++i) {

@@ -55,8 +55,10 @@ Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& boo
                                                       : -std::int64_t{o.Balance};
         sums.used[c] = true;
     }
+    ItemYearTotals itemTotals{};
     Status walked = WalkCashBookEntries(s, chosen, [&](LedgerFile&, int, const std::byte* raw,
                                                        const std::optional<Posting>& posting) {
+        AddItemTotal(itemTotals, raw);
         if (!posting) return Ok();
         if (posting->unassigned && tb.unassignedLines++ == 0)
             tb.firstUnassignedItem = GetRawInteger(raw + kLedgerItemOffset);
@@ -66,7 +68,7 @@ Result<TrialBalance> BuildTrialBalance(const SharedState& s, const SlipBook& boo
     if (!walked) return walked.error();
     for (const TransferSlip& slip : book.Slips)
         sums.Post({slip.DebitCode, slip.CreditCode, slip.SlipAmount, false});
-    auto closing = YearClosingEntries(s);
+    auto closing = YearClosingEntries(s, chosen, itemTotals);
     if (!closing) return closing.error();
     for (const ClosingEntry& e : *closing) sums.Post(e.posting);
 

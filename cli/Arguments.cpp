@@ -25,6 +25,7 @@ const char* const kSynopsis =
     "  tabulo-cli print month M|income M|summary|item N|statement 1|2|3|4 [DATAFOLDER] -o "
     "FILE.pdf\n"
     "  tabulo-cli print journal|ledger ACCOUNT [DATAFOLDER] -o FILE.pdf\n"
+    "  tabulo-cli print assets|private-shares [DATAFOLDER] -o FILE.pdf\n"
     "  tabulo-cli restore COPY DATAFOLDER\n"
     "  tabulo-cli search [DATAFOLDER] [--from DATE] [--to DATE] [--min N] [--max N] [--amount N]\n"
     "                    [--text T] [--account A] [--item I] [--format table|csv] [--encoding "
@@ -75,7 +76,8 @@ const HelpParts kJapanese{
     "print     画面の印刷と同じ帳票を、全ページまとめて PDF にします（ページごとの確認はありません）。\n"
     "          month M: 月度出納簿; income M: 月度収入項目別データ; summary: 月別の集計表;\n"
     "          item N: 項目別集計; statement 1|2|3|4: 申告書。\n"
-    "          journal: 仕訳帳; ledger ACCOUNT: 総勘定元帳（ACCOUNT は勘定科目のコードか名前）。\n",
+    "          journal: 仕訳帳; ledger ACCOUNT: 総勘定元帳（ACCOUNT は勘定科目のコードか名前）。\n"
+    "          assets: 固定資産台帳（償却費の計算の根拠つき）; private-shares: 家事按分。\n",
     "\n"
     "restore   自動バックアップのコピー COPY（backup/20261208-091500 など）をデータフォルダーに戻します。\n"
     "          中断された操作の記録を先に片づけ、置き換える前のファイルは新しいコピーとして残します。\n"
@@ -150,7 +152,9 @@ const HelpParts kEnglish{
     "          summary: the monthly summary table; item N: the lines of item N;\n"
     "          statement 1|2|3|4: the statement pages.\n"
     "          journal: the journal; ledger ACCOUNT: the general ledger of one account\n"
-    "          (ACCOUNT by its code or its name).\n",
+    "          (ACCOUNT by its code or its name).\n"
+    "          assets: the fixed-asset register with the rules its figures rest on;\n"
+    "          private-shares: the business shares of the expense items.\n",
     "\n"
     "restore   Brings back an automatic copy COPY (backup/20261208-091500, say) into the data\n"
     "          folder: its journal is settled first, and the files replaced are kept as one more\n"
@@ -513,8 +517,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
     const bool print = words[0] == "print";
     const char* usage =
         print
-            ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT "
-              "[DATAFOLDER] -o FILE.pdf"
+            ? "print month M|income M|summary|item N|statement 1|2|3|4|journal|ledger ACCOUNT|"
+              "assets|private-shares [DATAFOLDER] -o FILE.pdf"
             : "export ledger|summary|item N|deposits|journal|trial-balance|balance-sheet|"
               "consumption-tax|assets|private-shares [DATAFOLDER] [-o FILE] "
               "[--encoding cp932|utf-8]";
@@ -537,7 +541,8 @@ ParsedArguments ParseExportOrPrint(const Options& o) {
             return Refuse("ledger には勘定科目が要ります / ledger needs an account");
         account = words[2];
         next = 3;
-    } else if (!(what == "summary" || (print && what == "journal") ||
+    } else if (!(what == "summary" || what == "assets" || what == "private-shares" ||
+                 (print && what == "journal") ||
                  (!print && (what == "ledger" || what == "deposits" || what == "journal" ||
                              what == "trial-balance" || what == "balance-sheet" ||
                              what == "consumption-tax" || what == "assets" ||

@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "assets/StatementFeed.h"
 #include "assets/YearAssets.h"
 #include "books/BalanceSheet.h"
 #include "consumptiontax/TaxSettings.h"
@@ -274,10 +275,33 @@ void CheckAssets(Findings& f, const SharedState& s) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(AssetRegisterPath(s), ec)) return;
     auto reg = ReadYearRegister(s);
-    if (!reg)
+    if (!reg) {
         f.Fault(AssetRegisterPath(s), 0, "固定資産台帳の償却費を計算できません: " + reg.error().detail,
                 "the depreciation of the fixed-asset register cannot be worked out: " +
                     reg.error().detail);
+        return;
+    }
+    // An asset kept at a book value below its 1-yen memorandum value (an opening book
+    // value typed as 0): the register cannot depreciate it and the books lose it.
+    for (std::size_t i = 0; i < reg->assets.size() && i < reg->year.assets.size(); ++i) {
+        const FixedAsset& a = reg->assets[i];
+        const bool declining = a.Method == AssetMethod::StraightLine || a.Method == AssetMethod::OldStraightLine;
+        if (declining && a.DisposalKind == DisposalKind::Kept && reg->year.assets[i].closingBookValue < 1)
+            f.Note(AssetRegisterPath(s), 0,
+                   "資産 " + std::to_string(i + 1) + " " + a.AssetName +
+                       ": 帳簿価額が1円（備忘価額）を下回ります。期首帳簿価額を確かめて下さい。",
+                   "asset " + std::to_string(i + 1) + " " + a.AssetName +
+                       ": its book value falls below the 1-yen memorandum value.");
+    }
+    // Page 3's stored rows of the register's assets with other figures: the register's
+    // are the ones the statement takes.
+    for (const std::string& row : RowsDisagreeing(s.TaxReturnData, reg->assets, reg->year))
+        f.Note(s.TaxReturnPath, 0, "３ページの行が固定資産台帳と違います（台帳の金額を使います）: " + row,
+               "a row of page 3 disagrees with the fixed-asset register (its figures are used): " + row);
+    TaxReturnTables filled = s.TaxReturnData;
+    if (auto rows = FillAssetRows(filled, reg->assets, reg->year); !rows)
+        f.Fault(s.TaxReturnPath, 0, "３ページに固定資産台帳を記入できません: " + rows.error().detail,
+                "page 3 cannot take the fixed-asset register: " + rows.error().detail);
 }
 
 // The double-entry books of a year that keeps a slip book: a trial balance that does
@@ -412,8 +436,17 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
     if (totals) {
         auto slips = YearSlipFigures(s);
         if (!slips) return slips.error();
-        for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData, &*slips))
-            f.Note(s.TaxReturnPath, 0, std::move(text));
+        // As the screens show them: page 3 filled from the register, the expenses split.
+        auto feed = ReadYearFeed(s);
+        std::optional<TaxReturnTables> fed;
+        if (feed) {
+            if (auto t = feed->Tables(s.TaxReturnData)) fed = std::move(*t);
+        }
+        if (feed && fed) {
+            for (std::string& text :
+                 CrossPageChecks(s.ItemTable, feed->Totals(s.ItemTable, *totals), *fed, &*slips))
+                f.Note(s.TaxReturnPath, 0, std::move(text));
+        }
         CheckBalanceSheet(f, s);
     }
     std::error_code ec;

@@ -25,6 +25,8 @@
 #include "store/SharedState.h"
 #include "ebooks/ElectronicBooks.h"
 #include "taxreturn/FormLayout.h"
+#include "assets/AssetsPrint.h"
+#include "assets/StatementFeed.h"
 #include "taxreturn/StatementPage2.h"
 #include "taxreturn/StatementPage4.h"
 #include "taxreturn/StatementSlots.h"
@@ -266,6 +268,23 @@ std::optional<PrintDocument> PrintYear(const PrintRequest& request,
             s, prompt,
             ItemLedgerPrintTable(selection->rows, selection->income, selection->expense),
             request.number);
+    } else if (request.what == "assets") {
+        auto reg = ReadYearRegister(s);
+        if (!reg) return fail(reg.error());
+        doc = PrintAssetRegister(s, *reg);
+    } else if (request.what == "private-shares") {
+        MonthlyTable table{};
+        auto aggregated = AggregateForExport(s, prompt, table);
+        if (!aggregated) return fail(aggregated.error());
+        if (!*aggregated) {
+            err << "tabulo-cli: " << s.LedgerPath.string() << "\n";
+            return std::nullopt;
+        }
+        auto shares = LoadItemShares(ItemSharesPath(s));
+        if (!shares) return fail(shares.error());
+        auto split = SplitPrivateShares(s.ItemTable, table, *shares);
+        if (!split) return fail(split.error());
+        doc = PrintPrivateShares(s, *split);
     } else if (request.what == "journal" || request.what == "ledger") {
         auto printout = BooksPrintout(s, request);
         if (!printout) return fail(printout.error());
@@ -296,10 +315,16 @@ std::optional<PrintDocument> PrintYear(const PrintRequest& request,
             if (!slips) return fail(slips.error());
             // Pages 1 and 2 take the special deduction the year qualifies for, as the
             // screens offer it (figures typed on page 2 are kept).
-            TaxReturnTables offered = s.TaxReturnData;
-            OfferStoredDeduction(offered, YearSpecialDeduction(s).limit, s.ItemTable, table,
+            // Page 3 is filled from the fixed-asset register and the expenses are
+            // split by their business shares, as on the screens.
+            auto feed = ReadYearFeed(s);
+            if (!feed) return fail(feed.error());
+            auto offered = feed->Tables(s.TaxReturnData);
+            if (!offered) return fail(offered.error());
+            const MonthlyTable business = feed->Totals(s.ItemTable, table);
+            OfferStoredDeduction(*offered, YearSpecialDeduction(s).limit, s.ItemTable, business,
                                  &*slips);
-            slots = OpeningPageSlots(s.MasterHeader, s.ItemTable, table, offered, s.FiscalYear,
+            slots = OpeningPageSlots(s.MasterHeader, s.ItemTable, business, *offered, s.FiscalYear,
                                      request.number, &*slips);
         }
         auto page = RenderStatementPage(*layout, slots, PrintOffsets{}, true,

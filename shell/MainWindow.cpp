@@ -23,6 +23,8 @@
 #include <utility>
 
 #include "books/BookViewForm.h"
+#include "assets/AssetRegisterForm.h"
+#include "assets/PrivateSharesForm.h"
 #include "books/ItemAccountForm.h"
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
@@ -180,6 +182,11 @@ void MainWindow::BuildMenus() {
     add(books, "試算表(&T)", &MainWindow::OpenTrialBalance);
     books->addSeparator();
     add(books, "電子帳簿の設定(&E)...", &MainWindow::OpenElectronicBooksSetting);
+
+    // The year end: the register that depreciates itself and the private shares.
+    QMenu* yearEnd = menuBar()->addMenu(QStringLiteral("決算(&K)"));
+    add(yearEnd, "固定資産台帳(&F)", &MainWindow::OpenAssetRegister);
+    add(yearEnd, "家事按分(&A)", &MainWindow::OpenPrivateShares);
 
     // 検索 is the toolbar's search button and Ctrl+F anywhere in the window.
     searchAction_ = new QAction(QStringLiteral("検索"), this);
@@ -346,6 +353,12 @@ void MainWindow::OpenOpenings() {
 }
 void MainWindow::OpenItemAccounts() {
     OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<ItemAccountForm>(ctx_, this); });
+}
+void MainWindow::OpenAssetRegister() {
+    OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<AssetRegisterForm>(ctx_, this); });
+}
+void MainWindow::OpenPrivateShares() {
+    OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<PrivateSharesForm>(ctx_, this); });
 }
 void MainWindow::OpenJournal() {
     OpenDataForm(ToolButton::Input, [this] { ShowBookViewForm(static_cast<int>(BookViewForm::Kind::Journal)); });

@@ -75,6 +75,9 @@ public:
     void OpenJournal();
     void OpenGeneralLedger();
     void OpenTrialBalance();
+    // 決算: the fixed-asset register and the business shares of mixed expenses.
+    void OpenAssetRegister();
+    void OpenPrivateShares();
     // 電子帳簿の設定: whether the books are kept as electronic books, in the history.
     void OpenElectronicBooksSetting();
     // 消費税: the year's consumption-tax settings and the return worked out by each method.

@@ -117,7 +117,7 @@ void StatementForm::ChainFocus(const std::vector<QWidget*>& boxes) {
 
 void StatementForm::RefreshChecks() {
     const std::vector<std::string> checks =
-        CrossPageChecks(app_.state.ItemTable, app_.state.MonthlyItemTable, PageTables(), &slipFigures_);
+        CrossPageChecks(app_.state.ItemTable, FedTotals(), Fed(PageTables()), &slipFigures_);
     checks_->setText(QString::fromStdString(CrossPageChecksText(checks)));
     checks_->setVisible(!checks.empty());
 }
@@ -133,7 +133,24 @@ bool StatementForm::LoadFile() {
         return false;
     }
     slipFigures_ = *slips;
+    auto feed = ReadYearFeed(app_.state);
+    if (!feed) {
+        ShowFileError(app_.prompt, feed.error());
+        return false;
+    }
+    feed_ = std::move(*feed);
+    // A register that does not fit page 3 still lets the page open, with its reason.
+    if (auto fed = feed_.Tables(app_.state.TaxReturnData); !fed) Tell(fed.error().detail);
     return true;
+}
+
+TaxReturnTables StatementForm::Fed(const TaxReturnTables& t) const {
+    auto fed = feed_.Tables(t);
+    return fed ? std::move(*fed) : t;
+}
+
+MonthlyTable StatementForm::FedTotals() const {
+    return feed_.Totals(app_.state.ItemTable, app_.state.MonthlyItemTable);
 }
 
 bool StatementForm::Save() {

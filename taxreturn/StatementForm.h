@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "assets/StatementFeed.h"
 #include "store/Records.h"
 #include "taxreturn/FormLayout.h"
 #include "taxreturn/StatementPage1.h"
@@ -96,6 +97,13 @@ class StatementForm : public QDialog {
     bool loaded_ = false;
     // What the transfer slips post to page 1's lines (all 0 in a year without them).
     SlipFigures slipFigures_{};
+    // The year's fixed-asset register and business shares, read with the file.
+    YearFeed feed_;
+    // `t` with page 3 filled from the register (as it is when that fails: the user was
+    // told why on opening).
+    TaxReturnTables Fed(const TaxReturnTables& t) const;
+    // The year's totals with each split item at its business part, as page 1 adds them.
+    MonthlyTable FedTotals() const;
 
   private:
     QPushButton* printOut_ = nullptr;

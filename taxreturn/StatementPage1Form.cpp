@@ -14,6 +14,7 @@
 #include "platform/Prompt.h"
 #include "platform/SystemInfo.h"
 #include "store/SharedState.h"
+#include "store/TaxReturnFile.h"
 #include "taxreturn/StatementPage1Print.h"
 #include "taxreturn/StatementData.h"
 #include "taxreturn/StatementFormats.h"
@@ -100,10 +101,14 @@ StatementPage1Form::StatementPage1Form(AppContext& app, QWidget* parent)
     loaded_ = true;
     // Line 44 is the deduction the year qualifies for, as page 2 offers it, whether or
     // not page 2 was opened; figures typed on page 2 are kept.
-    OfferStoredDeduction(app_.state.TaxReturnData, YearSpecialDeduction(app_.state).limit,
-                         app_.state.ItemTable, app_.state.MonthlyItemTable, &slipFigures_);
-    figures_ = OpeningPage1(app_.state.ItemTable, app_.state.MonthlyItemTable,
-                            app_.state.TaxReturnData, &slipFigures_);
+    // Page 3's total and the expenses come as the register and the shares give them.
+    TaxReturnTables fed = Fed(app_.state.TaxReturnData);
+    const MonthlyTable totals = FedTotals();
+    OfferStoredDeduction(fed, YearSpecialDeduction(app_.state).limit, app_.state.ItemTable, totals,
+                         &slipFigures_);
+    if (HasTaxReturnShape(app_.state.TaxReturnData) && HasTaxReturnShape(fed))
+        WritePage2(app_.state.TaxReturnData, ReadPage2(fed));
+    figures_ = OpeningPage1(app_.state.ItemTable, totals, fed, &slipFigures_);
     for (int n = 25; n <= 30; ++n) captions_[U(n)]->setText(Q(figures_.freeLineNames[U(n - 24)]));
     for (int n = 1; n <= kStatementLineCount; ++n) ShowLine(n);
     FinishLayout();

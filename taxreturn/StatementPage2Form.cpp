@@ -197,8 +197,7 @@ void StatementPage2Form::ShowOpening() {
     loaded_ = true;
     // Figure 7 is page 1's line 43, reversals and provisions included.
     OpeningPage2Values opening =
-        OpeningPage2(app_.state.ItemTable, app_.state.MonthlyItemTable, app_.state.TaxReturnData,
-                     &slipFigures_);
+        OpeningPage2(app_.state.ItemTable, FedTotals(), Fed(app_.state.TaxReturnData), &slipFigures_);
     data_ = std::move(opening.data);
     monthly_ = std::move(opening.monthly);
     // Which special deduction the books allow: 65万円 for books kept by double entry

@@ -209,7 +209,21 @@ StatementPage3Form::StatementPage3Form(AppContext& app, QWidget* parent)
 
     if (!LoadFile()) return;
     loaded_ = true;
-    data_ = ReadPage3(app_.state.TaxReturnData);
+    // The register's assets fill their rows, which are its to change (固定資産台帳).
+    if (auto fed = feed_.Tables(app_.state.TaxReturnData, &filled_)) {
+        data_ = ReadPage3(*fed);
+    } else {
+        filled_ = FilledAssetRows{};
+        data_ = ReadPage3(app_.state.TaxReturnData);
+    }
+    for (int r = 1; r <= kAssetRows; ++r) {
+        if (!filled_.FromRegister(r)) continue;
+        for (QLineEdit* box : assets_[U(r)]) {
+            if (box == nullptr) continue;
+            box->setReadOnly(true);
+            box->setToolTip(QStringLiteral("固定資産台帳の資産です。台帳の画面で変更して下さい。"));
+        }
+    }
     ShowAll();
     FinishLayout();
 }
@@ -279,6 +293,7 @@ void StatementPage3Form::BreakdownLeft(QLineEdit* box, Amount& field) {
 }
 
 void StatementPage3Form::AssetLeft(int r, Column c) {
+    if (filled_.FromRegister(r)) return;  // the register's figures stay as it gives them
     AssetRow& a = data_.assets[U(r)];
     QLineEdit* box = assets_[U(r)][c];
     bool ok = true;
@@ -391,6 +406,8 @@ void StatementPage3Form::CollectBoxes() {
     }
     data_.Memo = S(memo_);
     WritePage3(app_.state.TaxReturnData, data_);
+    // The register's rows are never stored: it fills them afresh each time.
+    ClearFilledRows(app_.state.TaxReturnData, filled_);
 }
 
 std::vector<SlotText> StatementPage3Form::PageSlots() const {

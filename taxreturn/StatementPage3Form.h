@@ -65,6 +65,7 @@ class StatementPage3Form : public StatementForm {
     void ShowAll();
 
     Page3Data data_;
+    FilledAssetRows filled_;  // the rows the register fills
     std::array<Row, 12> assets_{};
     std::array<std::array<QLineEdit*, 4>, 3> interest_{};
     std::array<std::array<QLineEdit*, 5>, 3> rent_{};

@@ -48,8 +48,11 @@ TEST(AssetsArguments, ExportAssetsAndPrivateSharesAreKnownWords) {
         auto e = ParseArguments({"export", what, "/d"});
         ASSERT_TRUE(e.request) << e.error;
         EXPECT_EQ(e.request->exportRequest.what, what);
-        EXPECT_FALSE(ParseArguments({"print", what, "/d", "-o", "p.pdf"}).request);
+        auto p = ParseArguments({"print", what, "/d", "-o", "p.pdf"});
+        ASSERT_TRUE(p.request) << p.error;
+        EXPECT_EQ(p.request->printRequest.what, what);
         EXPECT_NE(HelpText(true, "export").find(what), std::string::npos);
+        EXPECT_NE(HelpText(true, "print").find(what), std::string::npos);
     }
 }
 
@@ -121,6 +124,67 @@ TEST_F(AssetsExport, CheckNamesAnAssetTheRulesRefuse) {
     auto clean = CheckYearFolder(dir.path());
     ASSERT_TRUE(clean.ok());
     for (const CheckFinding& x : clean->findings) EXPECT_NE(x.file, "SHISAN13.DAT") << x.text;
+}
+
+// The closing entries the books' exports see: each asset's business share to 減価償却費,
+// its private share to 事業主貸, as the statement takes them.
+TEST_F(AssetsExport, TheTrialBalanceTakesTheRegistersDepreciation) {
+    auto row = [&](const std::string& csv, const std::string& account) {
+        std::istringstream lines(csv);
+        for (std::string l; std::getline(lines, l);)
+            if (l.find("," + account + ",") != std::string::npos || l.rfind(account + ",", 0) == 0) return l;
+        return std::string();
+    };
+    // The last figure of a row: the closing balance.
+    auto closing = [](const std::string& line) {
+        std::string t = line;
+        while (!t.empty() && (t.back() == '\r' || t.back() == '\n')) t.pop_back();
+        return std::stoll(t.substr(t.rfind(',') + 1));
+    };
+    Run without = Export({"trial-balance", dir.path().string(), "--encoding", "utf-8"});
+    ASSERT_EQ(without.status, ExitStatus::Ok) << without.err;
+    ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", Register()).ok());
+    Run with = Export({"trial-balance", dir.path().string(), "--encoding", "utf-8"});
+    ASSERT_EQ(with.status, ExitStatus::Ok) << with.err;
+    const std::string depreciation = row(with.out, "減価償却費");
+    ASSERT_FALSE(depreciation.empty()) << with.out;
+    EXPECT_EQ(closing(depreciation), 35640 + 60000);
+    const std::string before = row(without.out, "事業主貸"), after = row(with.out, "事業主貸");
+    ASSERT_FALSE(after.empty()) << with.out;
+    EXPECT_EQ(closing(after) - (before.empty() ? 0 : closing(before)), 23760);
+}
+
+TEST_F(AssetsExport, CheckNotesABookValueBelowOneYen) {
+    AssetRegister reg = Register();
+    reg[0].OpeningBookValue = 0;  // the fitting typed as written off
+    ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", reg).ok());
+    auto report = CheckYearFolder(dir.path());
+    ASSERT_TRUE(report.ok());
+    bool below = false;
+    for (const CheckFinding& x : report->findings)
+        if (x.file == "SHISAN13.DAT" && x.text.find("資産 1 店舗内装: 帳簿価額が1円") != std::string::npos)
+            below = true;
+    EXPECT_TRUE(below);
+}
+
+TEST_F(AssetsExport, PrintAssetsIsTheRegistersPrintout) {
+    ASSERT_TRUE(SaveAssetRegister(dir / "SHISAN13.DAT", Register()).ok());
+    const auto before = Snapshot();
+    testing::TempFolder out;
+    std::ostringstream err;
+    int status = 0;
+    PrintRequest r{"assets", 0, dir.path(), out / "a.pdf", false, ""};
+    auto doc = BuildPrintout(r, err, status);
+    ASSERT_TRUE(doc) << err.str();
+    EXPECT_EQ(doc->name, "固定資産台帳");
+    std::string all;
+    for (const PrintPage& p : doc->pages)
+        for (const DrawOp& op : p.ops)
+            if (op.kind == DrawKind::Text) all += op.text + "\n";
+    EXPECT_NE(all.find("店舗内装"), std::string::npos);
+    EXPECT_NE(all.find("440,600"), std::string::npos);
+    EXPECT_NE(all.find("旧定額法の償却率"), std::string::npos);
+    EXPECT_EQ(Snapshot(), before);
 }
 
 }  // namespace

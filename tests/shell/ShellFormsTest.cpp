@@ -275,14 +275,18 @@ struct MainWindowTest : ShellForms {
 TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
     const auto menus = window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 5);
+    ASSERT_EQ(menus.size(), 6);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("選択メニュー(&M)"));
     EXPECT_EQ(menus[1]->text(), QStringLiteral("複式簿記(&B)"));
-    EXPECT_EQ(menus[2]->text(), QStringLiteral("電子帳簿(&E)"));
-    EXPECT_EQ(menus[3]->text(), QStringLiteral("消費税(&Z)"));
-    EXPECT_EQ(menus[4]->text(), QStringLiteral("ヘルプ(&H)"));
+    EXPECT_EQ(menus[2]->text(), QStringLiteral("決算(&K)"));
+    EXPECT_EQ(menus[3]->text(), QStringLiteral("電子帳簿(&E)"));
+    EXPECT_EQ(menus[4]->text(), QStringLiteral("消費税(&Z)"));
+    EXPECT_EQ(menus[5]->text(), QStringLiteral("ヘルプ(&H)"));
+    QStringList yearEnd;
+    for (QAction* a : menus[2]->menu()->actions()) yearEnd << a->text();
+    EXPECT_EQ(yearEnd.join(QLatin1Char('|')), QStringLiteral("固定資産台帳(&F)|家事按分(&A)"));
     QStringList ebooks;
-    for (QAction* a : menus[2]->menu()->actions()) ebooks << a->text();
+    for (QAction* a : menus[3]->menu()->actions()) ebooks << a->text();
     EXPECT_EQ(ebooks.join(QLatin1Char('|')), QStringLiteral("検索(&K)|履歴(&R)"));
     QStringList entries;
     for (QAction* a : menus[0]->menu()->actions())
@@ -308,8 +312,8 @@ TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
         EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データを読み込んでください！！"})
             << a->text().toStdString();
     }
-    // The search and the history too.
-    for (QAction* a : menus[2]->menu()->actions()) {
+    // The register, the shares, the search and the history too.
+    for (QAction* a : menus[2]->menu()->actions() + menus[3]->menu()->actions()) {
         prompt.Clear();
         a->trigger();
         EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データを読み込んでください！！"})
@@ -317,7 +321,7 @@ TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
     }
     // The consumption tax's settings and calculation, once a year is read.
     entries.clear();
-    for (QAction* a : menus[3]->menu()->actions()) {
+    for (QAction* a : menus[4]->menu()->actions()) {
         entries << a->text();
         prompt.Clear();
         a->trigger();
@@ -326,7 +330,7 @@ TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
     }
     EXPECT_EQ(entries.join(QLatin1Char('|')), QStringLiteral("消費税の設定(&S)|消費税の計算(&C)"));
     entries.clear();
-    for (QAction* a : menus[4]->menu()->actions()) entries << a->text();
+    for (QAction* a : menus[5]->menu()->actions()) entries << a->text();
     EXPECT_EQ(entries.join(QLatin1Char('|')),
               QStringLiteral("目次(&C)|はじめて使うとき(&F)|ヘルプの使い方(&H)|バージョン情報(&A)"));
     const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
