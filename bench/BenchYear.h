@@ -30,8 +30,8 @@ class BenchYear {
         std::random_device rd;
         dir_ = std::filesystem::temp_directory_path() / ("tabulo-bench-" + std::to_string(rd()));
         std::filesystem::create_directories(dir_);
-        s.LedgerPath = dir_ / "KEIRI13.DAT";
-        s.DepositPath = dir_ / "YOKIN13.DAT";
+        s.LedgerPath = dir_ / "KEIRI08.DAT";  // the files of the fiscal year below
+        s.DepositPath = dir_ / "YOKIN08.DAT";
         s.SetupLines[2] = "20000";
         s.PageLimit = 2000;
         s.FiscalYear = 8;

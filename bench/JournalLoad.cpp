@@ -32,7 +32,7 @@ using namespace tabulo;
 
 constexpr int kLines = 10000;
 
-// A 10,000-line year of income and expense lines; the last line a withdrawal from
+// A 10,000-line year (平成13) of income and expense lines; the last line a withdrawal from
 // account 1 (category 2), so that changing it corrects the deposit book.
 class Year {
   public:
@@ -44,6 +44,9 @@ class Year {
         s.DepositPath = dir_ / "YOKIN13.DAT";
         s.SetupLines[2] = "20000";
         s.PageLimit = 2000;
+        // The year the files are named for: its history goes with every operation.
+        s.FiscalYear = 13;
+        s.EraName = "平成";
         s.ItemTable[1] = {"売上", 1, "収入", 0, 0};
         s.ItemTable[2] = {"預金引出", 2, "収入", 0, 0};
         s.ItemTable[4] = {"仕入", 4, "支出", 0, 0};

@@ -307,6 +307,32 @@ struct Tracker {
     Amount balance = 0;  // R
 };
 
+// The stored lines of the open file, looked at in place for a walk that writes only
+// balances (which neither move nor grow the file's bytes).
+class LineWalk {
+  public:
+    explicit LineWalk(Session& ses) : bytes_(ses.file().Bytes()), path_(ses.file().path()) {}
+    // The balance fields and month of line n; false with `error` set when the file does
+    // not hold the line or its date does not read.
+    bool Raw(int n, RawView& out, FileError& error) const {
+        const std::size_t at = LedgerLineOffset(n);
+        if (n < 1 || at + kLedgerLineSize > bytes_.size()) [[unlikely]] {
+            error = MissingLedgerLine(path_, n);
+            return false;
+        }
+        const std::byte* p = bytes_.data() + at;
+        if (PlainRawOf(p, out)) [[likely]]
+            return true;
+        Status st = RawOf(p, n, path_, out);
+        if (!st) error = st.error();
+        return st.ok();
+    }
+
+  private:
+    std::span<const std::byte> bytes_;
+    const std::filesystem::path& path_;
+};
+
 // The reference rule for line n: the balance restarts on the first dated line of a
 // new month whatever its category; line 1 starts from OpeningBalance. Gives the
 // line's balance and moves the tracker on.
@@ -337,13 +363,21 @@ Result<Amount> ApplyReferenceRule(Tracker& t, int n, const RawView& line,
 // The reference walk over lines from..LineCount. Only a balance that changed is
 // written, and only its four bytes.
 Result<Tracker> RecalcWalk(Session& ses, const CashItems& cash, int from, Tracker t) {
-    for (int n = std::max(from, 1); n <= ses.header.LineCount; ++n) {
+    const LineWalk walk(ses);
+    FileError error;
+    const int first = std::max(from, 1);
+    std::vector<Amount> balances;  // written together once the walk is through
+    balances.reserve(static_cast<std::size_t>(std::max(ses.header.LineCount - first + 1, 0)));
+    for (int n = first; n <= ses.header.LineCount; ++n) {
         RawView line;
-        if (Status st = ses.Raw(n, line); !st) return st.error();
-        auto z = ApplyReferenceRule(t, n, line, ses.header, cash(line.f.itemNo));
-        if (!z) return z.error();
-        ses.file().SetBalance(n, *z);
+        if (!walk.Raw(n, line, error)) [[unlikely]]
+            return error;
+        Amount z = 0;
+        if (!StepReferenceRule(t, n, line, ses.header, cash(line.f.itemNo), z)) [[unlikely]]
+            return OverflowError();
+        balances.push_back(z);
     }
+    ses.file().SetBalances(first, balances);
     return t;
 }
 
@@ -496,125 +530,154 @@ FileError RowOutOfReach(const SharedState& s) {
 
 void RecordCashBookHistory(bool on) { recordHistory = on; }
 
+namespace {
+
+// The deposit book with the account of a posted deposit row corrected, worked out
+// before anything is written (an overflow writes nothing); none when the post
+// corrects no account.
+Result<std::optional<DepositBookRecord>> CorrectedDeposit(const SharedState& s,
+                                                          const DepositChange* deposit,
+                                                          Amount amount) {
+    if (!deposit || !IsDepositCategory(deposit->kubun) || deposit->account < 1 ||
+        deposit->account > kAccountCount)
+        return std::optional<DepositBookRecord>();
+    auto corrected = CorrectForAmountChange(s.DepositBook, deposit->kubun, deposit->account,
+                                            deposit->oldAmount, amount);
+    if (!corrected) return corrected.error();
+    return std::optional<DepositBookRecord>(*corrected);
+}
+
+// Where the balances of a post on line L start: the balance and month the posted line
+// goes on from, in a ledger of `count` lines before the post. Within the ledger, the
+// line before gives them when it lies in the posted month; else the month restarts
+// from the nearest line before with an item. Beyond the old end, the last line gives
+// them (an empty ledger starts from the opening balance) and a skipped line is written
+// blank.
+Result<Tracker> PostStart(Session& ses, int L, int count, MonthKey posted) {
+    Tracker t;
+    if (L == 1) {
+        t.balance = ses.header.OpeningBalance;
+        return t;
+    }
+    if (L <= count) {
+        auto prev = ses.Read(L - 1);
+        if (!prev) return prev.error();
+        const MonthKey prevMonth = MonthKeyOf(prev->NenGetsuBi);
+        if (prevMonth == posted) return Tracker{prevMonth, prev->Zandaka};
+        if (HasItem(prev->ItemNo)) return Tracker{prevMonth, 0};
+        for (int n = L - 2; n >= 1; --n) {
+            auto earlier = ses.Read(n);
+            if (!earlier) return earlier.error();
+            if (!HasItem(earlier->ItemNo)) continue;
+            t.month = MonthKeyOf(earlier->NenGetsuBi);
+            t.balance = (t.month == posted) ? earlier->Zandaka : 0;
+            break;
+        }
+        return t;
+    }
+    if (count >= 1) {
+        auto last = ses.Read(count);
+        if (!last) return last.error();
+        t.balance = last->Zandaka;
+        if (t.balance != 0) t.month = MonthKeyOf(last->NenGetsuBi);
+    } else {
+        t.balance = ses.header.OpeningBalance;
+    }
+    for (int n = std::max(count + 1, 1); n < L; ++n)
+        if (Status w = ses.Write(n, BlankLedgerLine(t.balance)); !w) return w.error();
+    return t;
+}
+
+// Writes the posted line L (a new line when `grown`) with the row's fields and the
+// amount on its side (1 income, else expense), its balance going on from `t`. Unlike
+// the full recalculation, only a cash line restarts the month here.
+Status WritePostedLine(Session& ses, int L, bool grown, const RowFields& row, int side,
+                       Amount amount, const ItemTableArray& items, Tracker& t) {
+    LedgerLine line;
+    if (grown) {
+        line = BlankLedgerLine(0);
+    } else {
+        auto stored = ses.Read(L);
+        if (!stored) return stored.error();
+        line = std::move(*stored);
+    }
+    line.NenGetsuBi = row.date.substr(0, std::min<std::size_t>(row.date.size(), 6));
+    line.Youbi = row.youbi;
+    line.ItemNo = static_cast<std::int16_t>(row.itemNo);
+    line.Indata = side == 1 ? amount : 0;
+    line.Outdata = side == 1 ? 0 : amount;
+    line.Bikou = FittedRemarks(row.bikou);
+    const MonthKey lineMonth = MonthKeyOf(line.NenGetsuBi);
+    if (IsCashCategory(CategoryOf(items, line.ItemNo))) {
+        if (!t.month.empty() && lineMonth != t.month) t.balance = 0;
+        auto z = CheckedAmount(static_cast<std::int64_t>(t.balance) + line.Indata - line.Outdata);
+        if (!z) return OverflowError();
+        line.Zandaka = *z;
+    } else {
+        line.Zandaka = t.balance;
+    }
+    t.balance = line.Zandaka;
+    if (!lineMonth.empty()) t.month = lineMonth;
+    return ses.Write(L, line);
+}
+
+// The balances of the lines from `from` to the end after a post, carried on from `t`:
+// only a cash line moves the balance, restarting it when its month is not the one
+// carried; only the balances are written.
+Status CarryBalances(Session& ses, int from, const CashItems& cash, Tracker& t) {
+    const LineWalk walk(ses);
+    FileError error;
+    std::vector<Amount> balances;  // written together once the walk is through
+    balances.reserve(static_cast<std::size_t>(std::max(ses.header.LineCount - from + 1, 0)));
+    for (int n = from; n <= ses.header.LineCount; ++n) {
+        RawView stored;
+        if (!walk.Raw(n, stored, error)) [[unlikely]]
+            return error;
+        if (cash(stored.f.itemNo)) {
+            if (!t.month.empty() && stored.month != t.month) t.balance = 0;
+            const std::int64_t z =
+                static_cast<std::int64_t>(t.balance) + stored.f.indata - stored.f.outdata;
+            if (z < INT32_MIN || z > INT32_MAX) [[unlikely]]
+                return OverflowError();
+            t.balance = static_cast<Amount>(z);
+        }
+        if (!stored.month.empty()) t.month = stored.month;
+        balances.push_back(t.balance);
+    }
+    ses.file().SetBalances(from, balances);
+    return Ok();
+}
+
+}  // namespace
+
 Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_view month,
                   const RowFields& row, const DepositChange* deposit) {
     if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767) return RowOutOfReach(s);
-    // The deposit correction is worked out first: if it overflows, nothing is written.
-    std::optional<DepositBookRecord> book;
-    if (deposit && IsDepositCategory(deposit->kubun) && deposit->account >= 1 &&
-        deposit->account <= kAccountCount) {
-        auto corrected = CorrectForAmountChange(s.DepositBook, deposit->kubun, deposit->account,
-                                                deposit->oldAmount, amount);
-        if (!corrected) return corrected.error();
-        book = *corrected;
-    }
+    auto book = CorrectedDeposit(s, deposit, amount);
+    if (!book) return book.error();
 
     auto opened = Session::Open(s);
     if (!opened) return opened.error();
     Session& ses = *opened;
-    const int C = ses.header.LineCount;
-    const bool grown = L > C;
-    if (grown) {
-        ses.header.LineCount = static_cast<std::int16_t>(L);
-        ses.headerChanged = true;
-    }
+    const int count = ses.header.LineCount;
+    const bool grown = L > count;
+    if (grown) ses.header.LineCount = static_cast<std::int16_t>(L);
 
-    // The starting balance D and month M.
-    Amount D = 0;
-    MonthKey M;
-    const MonthKey posted(month);
-    if (L == 1) {
-        D = ses.header.OpeningBalance;
-    } else if (!grown) {
-        auto prev = ses.Read(L - 1);
-        if (!prev) return prev.error();
-        if (MonthKeyOf(prev->NenGetsuBi) == posted) {
-            D = prev->Zandaka;
-            M = MonthKeyOf(prev->NenGetsuBi);
-        } else if (HasItem(prev->ItemNo)) {
-            D = 0;
-            M = MonthKeyOf(prev->NenGetsuBi);
-        } else {
-            for (int n = L - 2; n >= 1; --n) {
-                auto earlier = ses.Read(n);
-                if (!earlier) return earlier.error();
-                if (!HasItem(earlier->ItemNo)) continue;
-                M = MonthKeyOf(earlier->NenGetsuBi);
-                D = (M == posted) ? earlier->Zandaka : 0;
-                break;
-            }
-        }
-    } else {
-        // Beyond the old end: start from the last line (an empty ledger from the
-        // opening balance) and fill a skipped line with a blank one.
-        if (C >= 1) {
-            auto last = ses.Read(C);
-            if (!last) return last.error();
-            D = last->Zandaka;
-            if (D != 0) M = MonthKeyOf(last->NenGetsuBi);
-        } else {
-            D = ses.header.OpeningBalance;
-        }
-        for (int n = std::max(C + 1, 1); n < L; ++n)
-            if (Status w = ses.Write(n, BlankLedgerLine(D)); !w) return w.error();
-    }
-
+    auto start = PostStart(ses, L, count, MonthKey(month));
+    if (!start) return start.error();
+    Tracker t = *start;
     // The line as it was, for the history.
     std::vector<std::byte> before;
     if (!grown && ses.file().HasLine(L)) before = ses.StoredBytes(L);
-    const CashItems cash(s.ItemTable);
-    for (int n = L; n <= ses.header.LineCount; ++n) {
-        if (n != L) {
-            // A later line: only its balance can change.
-            RawView stored;
-            if (Status st = ses.Raw(n, stored); !st) return st.error();
-            Amount z = D;
-            if (cash(stored.f.itemNo)) {
-                if (!M.empty() && stored.month != M) D = 0;
-                auto checked = CheckedAmount(static_cast<std::int64_t>(D) + stored.f.indata -
-                                             stored.f.outdata);
-                if (!checked) return OverflowError();
-                z = *checked;
-            }
-            D = z;
-            if (!stored.month.empty()) M = stored.month;
-            ses.file().SetBalance(n, z);
-            continue;
-        }
-        LedgerLine line;
-        if (!grown) {
-            auto stored = ses.Read(n);
-            if (!stored) return stored.error();
-            line = *stored;
-        } else {
-            line = BlankLedgerLine(0);
-        }
-        line.NenGetsuBi = row.date.substr(0, std::min<std::size_t>(row.date.size(), 6));
-        line.Youbi = row.youbi;
-        line.ItemNo = static_cast<std::int16_t>(row.itemNo);
-        line.Indata = side == 1 ? amount : 0;
-        line.Outdata = side == 1 ? 0 : amount;
-        line.Bikou = FittedRemarks(row.bikou);
-        const MonthKey lineMonth = MonthKeyOf(line.NenGetsuBi);
-        // Unlike the full recalculation, only a cash line restarts the month here.
-        if (IsCashCategory(CategoryOf(s.ItemTable, line.ItemNo))) {
-            if (!M.empty() && lineMonth != M) D = 0;
-            auto z = CheckedAmount(static_cast<std::int64_t>(D) + line.Indata - line.Outdata);
-            if (!z) return OverflowError();
-            line.Zandaka = *z;
-        } else {
-            line.Zandaka = D;
-        }
-        D = line.Zandaka;
-        if (!lineMonth.empty()) M = lineMonth;
-        if (Status w = ses.Write(n, line); !w) return w.error();
-    }
-    ses.header.ClosingBalance = D;
+    if (Status st = WritePostedLine(ses, L, grown, row, side, amount, s.ItemTable, t); !st)
+        return st;
+    if (Status st = CarryBalances(ses, L + 1, CashItems(s.ItemTable), t); !st) return st;
+    ses.header.ClosingBalance = t.balance;
     ses.headerChanged = true;
-    RecordTypedLine(ses, C, L, std::move(before));
+    RecordTypedLine(ses, count, L, std::move(before));
     // The ledger, the corrected account and the history go out together. The lines
     // before the posted one are as they were.
-    return ses.Commit(s, std::min(ses.known, L - 1), book, book ? deposit->account : 0);
+    return ses.Commit(s, std::min(ses.known, L - 1), *book, *book ? deposit->account : 0);
 }
 
 namespace {
@@ -704,8 +767,28 @@ Status RecalculateFromPage(SharedState& s, int currentPage) {
         }
     }
 
-    // Otherwise the whole year is read: the walk back as above, and the walk from the
-    // page, with how far from line 1 the balances hold worked out on the way.
+    // Otherwise the lines from where the walk back starts to the end are read, when a
+    // dated line among the ones just before the page tells where the walk starts: the
+    // walk from the page then needs no line before those (a page near the end of a
+    // large year reads only the year's end). The lines known to hold before the page
+    // still hold afterwards.
+    if (const int lo = std::max(std::max(back, 1) - kLookBack + 1, 1); lo > 1) {
+        auto tail = StoredLedger::Read(s, lo, count);
+        if (!tail) return tail.error();
+        if (tail->first() + tail->count() - 1 == count) {
+            Tracker t;
+            auto found = PageWalkStart(*tail, s.LedgerPath, back, t);
+            if (!found) return found.error();
+            if (*found) {
+                if (S > count) return Ok();  // no line from the page on
+                const int known = KnownToHold(s, tail->stamp(), cash);
+                return FinishPageWalk(s, *tail, cash, S, t, known, std::min(known, S - 1));
+            }
+        }
+    }
+
+    // Else the whole year is read: the walk back as above, and the walk from the page,
+    // with how far from line 1 the balances hold worked out on the way.
     auto stored = StoredLedger::Read(s, 1, count);
     if (!stored) return stored.error();
     Tracker t;

@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
-#include "store/BinaryRecords.h"
 #include "store/JournalCommon.h"
 #include "store/RollbackJournal.h"
 
@@ -52,24 +52,79 @@ struct LogIdentity {
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
+    std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
     bool operator==(const LogIdentity&) const = default;
 };
-std::map<std::string, LogIdentity>& Known() {
-    static std::map<std::string, LogIdentity> paths;
+// A file a known log's records were written into, as this program left it then.
+struct WrittenFile {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const WrittenFile&) const = default;
+};
+std::optional<WrittenFile> WrittenFileOf(const std::string& path, const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return WrittenFile{path,         st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec,
+                       st.st_mtim.tv_nsec};
+}
+struct KnownLog {
+    LogIdentity log;
+    // Every file the log's records changed, as last written; `filesKnown` false when
+    // one of them could not be looked at after its write.
+    std::vector<WrittenFile> files;
+    bool filesKnown = true;
+    bool namesChange = false;  // a record created a file
+};
+std::map<std::string, KnownLog>& Known() {
+    static std::map<std::string, KnownLog> paths;
     return paths;
 }
 std::optional<LogIdentity> IdentityOf(const fs::path& journal) {
     struct stat st {};
     if (::stat(journal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return LogIdentity{st.st_dev, st.st_ino, st.st_size};
+    return LogIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
 }
+// The log as it now is, emptied (or with records whose files are not known).
 void RememberLog(const fs::path& journal) {
     const std::optional<LogIdentity> id = IdentityOf(journal);
     std::lock_guard<std::mutex> hold(logsLock);
     if (id)
-        Known()[journal.string()] = *id;
+        Known()[journal.string()] = KnownLog{*id, {}, true, false};
     else
         Known().erase(journal.string());
+}
+// The log as it now is, after a record appended to it (to a log that held only the
+// records known before, when `appended`) was written into the files `written`
+// (nullopt: one that could not be looked at).
+void RememberRecord(const fs::path& journal, bool appended,
+                    const std::vector<std::optional<WrittenFile>>& written, bool namesChange) {
+    const std::optional<LogIdentity> id = IdentityOf(journal);
+    std::lock_guard<std::mutex> hold(logsLock);
+    if (!id) {
+        Known().erase(journal.string());
+        return;
+    }
+    auto it = Known().find(journal.string());
+    KnownLog known;
+    if (appended && it != Known().end()) known = std::move(it->second);
+    else known.filesKnown = !appended;
+    known.log = *id;
+    known.namesChange = known.namesChange || namesChange;
+    for (const std::optional<WrittenFile>& f : written) {
+        if (!f) {
+            known.filesKnown = false;
+            continue;
+        }
+        auto same = std::find_if(known.files.begin(), known.files.end(),
+                                 [&](const WrittenFile& k) { return k.path == f->path; });
+        if (same != known.files.end())
+            *same = *f;
+        else
+            known.files.push_back(*f);
+    }
+    Known()[journal.string()] = std::move(known);
 }
 void ForgetLog(const fs::path& journal) {
     std::lock_guard<std::mutex> hold(logsLock);
@@ -79,7 +134,27 @@ bool IsKnownLog(const fs::path& journal) {
     const std::optional<LogIdentity> id = IdentityOf(journal);
     std::lock_guard<std::mutex> hold(logsLock);
     auto it = Known().find(journal.string());
-    return id && it != Known().end() && it->second == *id;
+    return id && it != Known().end() && it->second.log == *id;
+}
+// The known log at `journal` when it and every file its records were written into
+// are as this program left them: the files then hold every record already.
+std::optional<KnownLog> UntouchedLog(const fs::path& journal) {
+    const std::optional<LogIdentity> id = IdentityOf(journal);
+    KnownLog known;
+    {
+        std::lock_guard<std::mutex> hold(logsLock);
+        auto it = Known().find(journal.string());
+        if (!id || it == Known().end() || !(it->second.log == *id) || !it->second.filesKnown)
+            return std::nullopt;
+        known = it->second;
+    }
+    for (const WrittenFile& f : known.files) {
+        struct stat st {};
+        if (::stat(f.path.c_str(), &st) != 0) return std::nullopt;
+        const std::optional<WrittenFile> now = WrittenFileOf(f.path, st);
+        if (!now || !(*now == f)) return std::nullopt;
+    }
+    return known;
 }
 
 // ---- The redo log ----
@@ -116,73 +191,93 @@ std::vector<Run> RecordRuns(const FileChange& c) {
     std::vector<Run> runs = FileRuns(c);
     const std::size_t common = std::min(c.before.size(), c.after.size());
     const std::size_t high = std::max(c.before.size(), c.after.size());
+    // Usually the runs come in order, apart and within both lengths already (the
+    // writers hand them over so): then they need only be cut at sectors.
+    bool plain = true;
+    for (std::size_t i = 0; i < runs.size() && plain; ++i)
+        plain = runs[i].end <= common && (i == 0 || runs[i - 1].end < runs[i].begin);
+    if (plain) {
+        if (high > common) runs.push_back({common, high});
+        return SplitAtSectors(runs);
+    }
     std::erase_if(runs, [&](const Run& r) { return r.begin >= common; });
     for (Run& r : runs) r.end = std::min(r.end, common);
-    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.begin < b.begin; });
-    // Runs that overlap (ranges given out of order) are joined.
-    std::vector<Run> joined;
+    // The writers hand the runs over in order; only ranges given out of order are sorted.
+    const auto earlier = [](const Run& a, const Run& b) { return a.begin < b.begin; };
+    if (!std::is_sorted(runs.begin(), runs.end(), earlier)) std::sort(runs.begin(), runs.end(), earlier);
+    // Runs that overlap (ranges given out of order) are joined, in place.
+    std::size_t kept = 0;
     for (const Run& r : runs) {
-        if (!joined.empty() && r.begin <= joined.back().end)
-            joined.back().end = std::max(joined.back().end, r.end);
+        if (kept > 0 && r.begin <= runs[kept - 1].end)
+            runs[kept - 1].end = std::max(runs[kept - 1].end, r.end);
         else
-            joined.push_back(r);
+            runs[kept++] = r;
     }
-    if (high > common) joined.push_back({common, high});
-    return SplitAtSectors(joined);
+    runs.resize(kept);
+    if (high > common) runs.push_back({common, high});
+    return SplitAtSectors(runs);
 }
 
-// The body of one record: u32 number of files; for each file: u16 name length, the
-// name, u8 existed, u64 old length, u64 new length, u32 number of runs, and for each
-// run u32 distance from the end of the run before, u16 count, the run's old bytes
-// (those inside the old length) and its new bytes (those inside the new length).
-std::vector<std::byte> EncodeRecordBody(std::span<const FileChange> changes) {
+// The runs of every file of one record, and the length of its body.
+struct RecordPlan {
     std::vector<std::vector<Run>> runs;
-    std::size_t size = 4;
+    std::size_t bodySize = 0;
+};
+RecordPlan PlanRecord(std::span<const FileChange> changes) {
+    RecordPlan plan;
+    plan.bodySize = 4;
     for (const FileChange& c : changes) {
-        runs.push_back(RecordRuns(c));
-        size += 2 + c.path.filename().string().size() + 1 + 8 + 8 + 4;
-        for (const Run& r : runs.back()) {
-            size += 6;
-            if (r.begin < c.before.size()) size += r.end - r.begin;
-            if (r.begin < c.after.size()) size += r.end - r.begin;
+        plan.runs.push_back(RecordRuns(c));
+        plan.bodySize += 2 + c.path.filename().string().size() + 1 + 8 + 8 + 4;
+        for (const Run& r : plan.runs.back()) {
+            plan.bodySize += 6;
+            if (r.begin < c.before.size()) plan.bodySize += r.end - r.begin;
+            if (r.begin < c.after.size()) plan.bodySize += r.end - r.begin;
         }
     }
-    std::vector<std::byte> out(size);
-    std::byte* p = out.data();
+    return plan;
+}
+
+// Copies a run's bytes; most runs are a balance of four bytes, copied without a call.
+inline std::byte* PutRunBytes(std::byte* p, const std::byte* from, std::size_t count) {
+    if (count == 4)
+        std::memcpy(p, from, 4);
+    else
+        std::memcpy(p, from, count);
+    return p + count;
+}
+
+// The body of one record, into the plan.bodySize bytes at `p`: u32 number of files;
+// for each file: u16 name length, the name, u8 existed, u64 old length, u64 new length,
+// u32 number of runs, and for each run u32 distance from the end of the run before,
+// u16 count, the run's old bytes (those inside the old length) and its new bytes
+// (those inside the new length).
+void EncodeRecordBody(std::span<const FileChange> changes, const RecordPlan& plan, std::byte* p) {
     auto put = [&p](std::uint64_t v, int width) {
-        StoreLittleEndian(p, v, width);
-        p += width;
+        for (int i = 0; i < width; ++i) *p++ = static_cast<std::byte>((v >> (8 * i)) & 0xFF);
     };
     put(changes.size(), 4);
     for (std::size_t k = 0; k < changes.size(); ++k) {
         const FileChange& c = changes[k];
-        p = PutFileHead(p, c, runs[k].size());
+        p = PutFileHead(p, c, plan.runs[k].size());
         std::size_t at = 0;
-        for (const Run& r : runs[k]) {
+        for (const Run& r : plan.runs[k]) {
             const std::size_t count = r.end - r.begin;
             put(r.begin - at, 4);
             put(count, 2);
-            if (r.begin < c.before.size()) {
-                std::memcpy(p, c.before.data() + r.begin, count);
-                p += count;
-            }
-            if (r.begin < c.after.size()) {
-                std::memcpy(p, c.after.data() + r.begin, count);
-                p += count;
-            }
+            if (r.begin < c.before.size()) p = PutRunBytes(p, c.before.data() + r.begin, count);
+            if (r.begin < c.after.size()) p = PutRunBytes(p, c.after.data() + r.begin, count);
             at = r.end;
         }
     }
-    return out;
 }
 
-std::vector<std::byte> RecordAt(std::span<const std::byte> body, std::uint64_t at) {
-    std::vector<std::byte> out(kRecordHead + body.size());
-    const std::uint64_t length = body.size(), sum = RecordChecksum(body, at);
-    StoreLittleEndian(out.data(), length, 4);
-    StoreLittleEndian(out.data() + 4, sum, 8);
-    std::memcpy(out.data() + kRecordHead, body.data(), body.size());
-    return out;
+// The record head at `p`, before a body of `length` bytes written at log offset `at`:
+// u32 length, u64 checksum.
+void PutRecordHead(std::byte* p, std::size_t length, std::uint64_t at) {
+    const std::uint64_t sum = RecordChecksum(std::span<const std::byte>(p + kRecordHead, length), at);
+    for (int i = 0; i < 4; ++i) p[i] = std::byte((length >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 8; ++i) p[4 + i] = std::byte((sum >> (8 * i)) & 0xFF);
 }
 
 struct LogRun {
@@ -477,9 +572,54 @@ Result<LogPlan> JudgeLog(const fs::path& journal) {
     return out;
 }
 
+// Empties (Keep) or removes the log once the files hold what it says, on the disk.
+Status DropSettledLog(const fs::path& journal, AfterRecovery after) {
+    if (after == AfterRecovery::Keep) {
+        if (!ResetLog(journal)) return FileErrorFromErrno(errno, journal.string(), true);
+    } else {
+        ForgetLog(journal);
+        if (Files().Unlink(journal.c_str()) != 0) {
+            if (errno != ENOENT) return FileErrorFromErrno(errno, journal.string(), true);
+        } else if (SyncFolder(FolderOf(journal).c_str()) != 0) {
+            return FileErrorFromErrno(errno, FolderOf(journal), true);
+        }
+    }
+    NoteFailed(journal, false);
+    return Ok();
+}
+
+// Settles a log this program wrote whose files are as it left them: they hold every
+// record already (writing them again would change no byte), so settling is flushing
+// them. Nothing (nullopt) when the log or a file is not as left, or an operation on
+// it failed: then the log is read and measured against the files.
+std::optional<Result<Settled>> SettleUntouchedLog(const fs::path& journal, AfterRecovery after) {
+    if (FailedFrom(journal)) return std::nullopt;
+    const std::optional<KnownLog> known = UntouchedLog(journal);
+    if (!known) return std::nullopt;
+    Settled out;
+    out.journal = journal;
+    const bool empty = static_cast<std::uint64_t>(known->log.size) <= kLogHead;
+    out.outcome = empty ? Recovery::None : Recovery::Completed;
+    // An empty log this program keeps is left as it is.
+    if (empty && after == AfterRecovery::Keep) return Result<Settled>(out);
+    FileOps& ops = Files();
+    for (const WrittenFile& f : known->files) {
+        const int fd = ops.Open(f.path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC, 0);
+        bool ok = fd >= 0 && ops.Fdatasync(fd) == 0;
+        const int err = errno;
+        if (fd >= 0) ops.Close(fd);
+        if (!ok) return Result<Settled>(FileErrorFromErrno(err, f.path, true));
+    }
+    if (known->namesChange && SyncFolder(FolderOf(journal).c_str()) != 0)
+        return Result<Settled>(FileErrorFromErrno(errno, FolderOf(journal), true));
+    if (Status st = DropSettledLog(journal, after); !st) return Result<Settled>(st.error());
+    return Result<Settled>(out);
+}
+
 // Settles a redo log: writes its records into the files again (or sets it aside),
 // flushes the files, then empties or removes the log.
 Result<Settled> SettleLog(const fs::path& journal, AfterRecovery after) {
+    if (auto quick = SettleUntouchedLog(journal, after)) return std::move(*quick);
     Settled out;
     out.journal = journal;
     auto judged = JudgeLog(journal);
@@ -505,17 +645,7 @@ Result<Settled> SettleLog(const fs::path& journal, AfterRecovery after) {
             return FileErrorFromErrno(errno, FolderOf(journal), true);
     }
     // The files are on the disk: the log may go.
-    if (after == AfterRecovery::Keep) {
-        if (!ResetLog(journal)) return FileErrorFromErrno(errno, journal.string(), true);
-    } else {
-        ForgetLog(journal);
-        if (Files().Unlink(journal.c_str()) != 0) {
-            if (errno != ENOENT) return FileErrorFromErrno(errno, journal.string(), true);
-        } else if (SyncFolder(FolderOf(journal).c_str()) != 0) {
-            return FileErrorFromErrno(errno, FolderOf(journal), true);
-        }
-    }
-    NoteFailed(journal, false);
+    if (Status st = DropSettledLog(journal, after); !st) return st.error();
     return out;
 }
 
@@ -548,7 +678,7 @@ void BackOut(const fs::path& journal, std::span<const FileChange> changes, std::
 
 Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> changes) {
     FileOps& ops = Files();
-    const std::vector<std::byte> body = EncodeRecordBody(changes);
+    const RecordPlan plan = PlanRecord(changes);
     std::uint64_t size = 0;
     Format format = FormatOf(journal, size);
     bool append = format == Format::Redo && IsKnownLog(journal);
@@ -557,32 +687,35 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
     // A log this program did not write (or whose last operation failed) is settled
     // first; so is one that has grown past its limit.
     if ((!append && LiveOnDisk(journal)) ||
-        (append && size > kLogHead && size + kRecordHead + body.size() > logLimit)) {
+        (append && size > kLogHead && size + kRecordHead + plan.bodySize > logLimit)) {
         auto settled = SettleJournal(journal, AfterRecovery::Keep);
         if (!settled) return settled.error();
         format = FormatOf(journal, size);
         append = format == Format::Redo && size == kLogHead;
     }
     const std::uint64_t recordAt = append ? size : kLogHead;
-    std::vector<std::byte> out;
-    if (!append) out.assign(reinterpret_cast<const std::byte*>(kLogMagic),
-                            reinterpret_cast<const std::byte*>(kLogMagic) + kLogHead);
-    std::vector<std::byte> record = RecordAt(body, recordAt);
+    // What is written: the mark of a new log, then the record, encoded in place.
+    const std::size_t head = append ? 0 : kLogHead;
+    const std::size_t outSize = head + kRecordHead + plan.bodySize;
+    std::unique_ptr<std::byte[]> out(new std::byte[outSize]);  // every byte is written below
+    if (!append) std::memcpy(out.get(), kLogMagic, kLogHead);
+    std::byte* record = out.get() + head;
+    EncodeRecordBody(changes, plan, record + kRecordHead);
+    PutRecordHead(record, plan.bodySize, recordAt);
     // The checksum as it will be written once the record is on the disk, and for
     // now its complement: a record that never matches until then.
     std::byte sum[8];
-    std::memcpy(sum, record.data() + 4, sizeof sum);
+    std::memcpy(sum, record + 4, sizeof sum);
     for (std::size_t i = 4; i < kRecordHead; ++i) record[i] = ~record[i];
-    out.insert(out.end(), record.begin(), record.end());
 
     // 1. The record, flushed. A new log needs its name on the disk too.
     const bool created = format == Format::Missing;
     int fd = ops.Open(journal.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return FileErrorFromErrno(errno, journal.string(), true);
-    bool ok = PwriteAllAt(fd, out.data(), out.size(), static_cast<off_t>(append ? size : 0));
+    bool ok = PwriteAllAt(fd, out.get(), outSize, static_cast<off_t>(append ? size : 0));
     // Whatever an earlier file of that name held past the new log goes.
     if (ok && !append && !created)
-        ok = ops.Ftruncate(fd, static_cast<off_t>(out.size())) == 0;
+        ok = ops.Ftruncate(fd, static_cast<off_t>(outSize)) == 0;
     ok = ok && (created ? ops.Fsync(fd) : ops.Fdatasync(fd)) == 0;
     int err = errno;
     if (ops.Close(fd) != 0 && ok) {
@@ -605,11 +738,14 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
         }
     }
     if (!ok) {
-        BackOut(journal, changes, recordAt, record.data() + 4, false);
+        BackOut(journal, changes, recordAt, record + 4, false);
         return FileErrorFromErrno(err, journal.string(), true);
     }
 
     // 3. The files, in place, without a flush: the record holds what they must hold.
+    // Each is looked at afterwards, so that settling can tell it is still as written.
+    std::vector<std::optional<WrittenFile>> written;
+    bool namesChange = false;
     for (const FileChange& c : changes) {
         fd = ops.Open(c.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         ok = fd >= 0;
@@ -624,16 +760,20 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
         if (ok && c.after.size() < c.before.size())
             ok = ops.Ftruncate(fd, static_cast<off_t>(c.after.size())) == 0;
         if (!ok) err = errno;
+        struct stat st {};
+        written.push_back(ok && ::fstat(fd, &st) == 0 ? WrittenFileOf(c.path.string(), st)
+                                                      : std::nullopt);
+        namesChange = namesChange || !c.existed;
         if (fd >= 0 && ops.Close(fd) != 0 && ok) {
             ok = false;
             err = errno;
         }
         if (!ok) {
-            BackOut(journal, changes, recordAt, record.data() + 4, true);
+            BackOut(journal, changes, recordAt, record + 4, true);
             return FileErrorFromErrno(err, c.path.string(), true);
         }
     }
-    RememberLog(journal);
+    RememberRecord(journal, append, written, namesChange);
     return Ok();
 }
 

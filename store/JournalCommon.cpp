@@ -135,7 +135,7 @@ std::vector<Run> FileRuns(const FileChange& c) {
         for (const ByteRange& r : c.ranges) AddChangedRuns(c, r, runs);
         return runs;
     }
-    runs.reserve(c.touched.size());
+    runs.reserve(c.touched.size() + 16);  // a long run compared may give a few
     const std::size_t oldSize = std::min(c.before.size(), c.after.size());
     std::size_t previousEnd = 0;
     for (const ByteRange& t : c.touched) {
@@ -166,8 +166,14 @@ std::vector<Run> FileRuns(const FileChange& c) {
 // run is then wholly one or the other.
 std::vector<Run> SplitAtSectors(const std::vector<Run>& runs) {
     std::vector<Run> out;
-    out.reserve(runs.size());
+    // Room for the few runs a sector's end cuts in two; more grow the list.
+    out.reserve(runs.size() + runs.size() / 8 + 16);
     for (Run r : runs) {
+        if (r.begin >= r.end) continue;
+        if ((r.end - 1) / kSectorSize == r.begin / kSectorSize) {
+            out.push_back(r);  // within one sector: the usual case
+            continue;
+        }
         while (r.begin < r.end) {
             const std::size_t sectorEnd = (r.begin / kSectorSize + 1) * kSectorSize;
             const std::size_t end = std::min(r.end, sectorEnd);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/AtomicFile.h"
@@ -21,6 +22,40 @@ namespace tabulo {
 namespace {
 // The stored balance of a line: a Long between the amounts and the remarks.
 constexpr std::size_t kLedgerBalanceBytes = kLedgerBikouOffset - kLedgerZandakaOffset;
+static_assert(kLedgerBalanceBytes == 4);
+// How far ahead of the bytes written the old bytes are kept (see Impl::Save).
+constexpr std::size_t kSaveAhead = 16 * 1024;
+
+// Whether the N bytes at a and b are the same, for the short fixed lengths of a line:
+// eight bytes at a time, the last eight overlapping those before.
+template <std::size_t N>
+inline bool SameBytes(const std::byte* a, const std::byte* b) {
+    static_assert(N == 4 || N >= 8);
+    if constexpr (N == 4) {
+        std::uint32_t x, y;
+        std::memcpy(&x, a, 4);
+        std::memcpy(&y, b, 4);
+        return x == y;
+    } else {
+        auto same = [&](std::size_t i) {
+            std::uint64_t x, y;
+            std::memcpy(&x, a + i, 8);
+            std::memcpy(&y, b + i, 8);
+            return x == y;
+        };
+        for (std::size_t i = 0; i + 8 <= N; i += 8)
+            if (!same(i)) return false;
+        return N % 8 == 0 || same(N - 8);
+    }
+}
+
+// A balance as the file stores it (little-endian).
+inline std::array<std::byte, kLedgerBalanceBytes> BalanceBytes(Amount v) {
+    std::array<std::byte, kLedgerBalanceBytes> out;
+    const auto u = static_cast<std::uint32_t>(v);
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<std::byte>((u >> (8 * i)) & 0xFF);
+    return out;
+}
 }  // namespace
 
 namespace {
@@ -109,10 +144,14 @@ struct LedgerFile::Impl {
             begin = kLedgerHeaderSize;
             if (begin >= end) return;
         }
+        // A walk writes line after line: the stretch is kept a little ahead of the
+        // bytes written, so that it is not copied a line at a time. The bytes ahead
+        // have not changed yet, so their old value is the one they hold.
+        const std::size_t ahead = std::min(diskSize, end + kSaveAhead);  // end <= diskSize here
         if (savedBegin == savedEnd) {
-            std::memcpy(disk.data() + begin, bytes.data() + begin, end - begin);
+            std::memcpy(disk.data() + begin, bytes.data() + begin, ahead - begin);
             savedBegin = begin;
-            savedEnd = end;
+            savedEnd = ahead;
             return;
         }
         // Bytes outside the stretch have not changed yet: they are taken as they are.
@@ -121,8 +160,8 @@ struct LedgerFile::Impl {
             savedBegin = begin;
         }
         if (end > savedEnd) {
-            std::memcpy(disk.data() + savedEnd, bytes.data() + savedEnd, end - savedEnd);
-            savedEnd = end;
+            std::memcpy(disk.data() + savedEnd, bytes.data() + savedEnd, ahead - savedEnd);
+            savedEnd = ahead;
         }
     }
     bool Saved(std::size_t begin, std::size_t end) const {
@@ -142,6 +181,20 @@ struct LedgerFile::Impl {
         std::copy(data.begin(), data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
         MarkDirty(offset, offset + data.size());
         if (!(offset == 0 && data.size() == kLedgerHeaderSize)) Touch(offset, offset + data.size());
+    }
+
+    // Stores the balance bytes at `at`, within the file; nothing when they are the same.
+    void StoreBalance(std::size_t at, const std::array<std::byte, kLedgerBalanceBytes>& le) {
+        std::byte* stored = bytes.data() + at;
+        if (SameBytes<kLedgerBalanceBytes>(stored, le.data())) return;
+        const std::size_t end = at + kLedgerBalanceBytes;
+        if (!Saved(at, end)) Save(at, end);
+        std::memcpy(stored, le.data(), kLedgerBalanceBytes);
+        MarkDirty(at, end);
+        if (touchedInOrder && !touched.empty() && at > touched.back().end)
+            touched.push_back({at, end});
+        else
+            Touch(at, end);
     }
 
     void Touch(std::size_t begin, std::size_t end) {
@@ -325,24 +378,46 @@ void LedgerFile::WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize>
 
 void LedgerFile::SetBalance(int n, Amount zandaka) {
     const std::size_t at = LedgerLineOffset(n) + kLedgerZandakaOffset;
-    std::array<std::byte, 4> le;
-    PutRawAmount(le.data(), zandaka);
     Impl& f = *impl_;
-    std::byte* stored = f.bytes.data() + at;
-    if (std::memcmp(stored, le.data(), le.size()) == 0) return;
-    // The line is there (the walks ask only for lines the file holds): the usual
-    // case of a walk, kept short.
-    if (at + le.size() <= f.bytes.size()) {
-        if (!f.Saved(at, at + le.size())) f.Save(at, at + le.size());
-        std::memcpy(stored, le.data(), le.size());
-        f.MarkDirty(at, at + le.size());
-        if (f.touchedInOrder && !f.touched.empty() && at > f.touched.back().end)
-            f.touched.push_back({at, at + le.size()});
-        else
-            f.Touch(at, at + le.size());
+    // The line is there (the walks ask only for lines the file holds): the usual case
+    // of a walk, kept short.
+    if (at + kLedgerBalanceBytes <= f.bytes.size()) {
+        f.StoreBalance(at, BalanceBytes(zandaka));
         return;
     }
-    f.Put(at, le);
+    f.Put(at, BalanceBytes(zandaka));
+}
+
+void LedgerFile::SetBalances(int first, std::span<const Amount> balances) {
+    Impl& f = *impl_;
+    if (balances.empty()) return;
+    const std::size_t from = LedgerLineOffset(first) + kLedgerZandakaOffset;
+    const std::size_t to = from + (balances.size() - 1) * kLedgerLineSize + kLedgerBalanceBytes;
+    // In order after what was touched before (the usual walk): the old bytes of the
+    // whole stretch kept at once, each balance that moves written and noted in turn.
+    if (!f.touchedInOrder || f.touched.empty() || from <= f.touched.back().end) {
+        std::size_t at = from;
+        for (Amount z : balances) {
+            f.StoreBalance(at, BalanceBytes(z));
+            at += kLedgerLineSize;
+        }
+        return;
+    }
+    if (!f.Saved(from, to)) f.Save(from, to);
+    f.touched.reserve(f.touched.size() + balances.size());
+    std::size_t at = from, firstMoved = to, lastMoved = from;
+    for (Amount z : balances) {
+        const std::array<std::byte, kLedgerBalanceBytes> le = BalanceBytes(z);
+        std::byte* stored = f.bytes.data() + at;
+        if (!SameBytes<kLedgerBalanceBytes>(stored, le.data())) {
+            std::memcpy(stored, le.data(), kLedgerBalanceBytes);
+            f.touched.push_back({at, at + kLedgerBalanceBytes});
+            firstMoved = std::min(firstMoved, at);
+            lastMoved = at + kLedgerBalanceBytes;
+        }
+        at += kLedgerLineSize;
+    }
+    if (firstMoved < lastMoved) f.MarkDirty(firstMoved, lastMoved);
 }
 
 Status LedgerFile::Commit(std::span<const FileChange> alsoChanging) {
@@ -404,19 +479,54 @@ LedgerImage LedgerFile::PendingImage() const {
                                                  std::min(kLedgerHeaderSize, f.bytes.size())));
     if (f.bytes.size() > f.diskSize)
         out.grown.assign(f.bytes.begin() + static_cast<std::ptrdiff_t>(f.diskSize), f.bytes.end());
-    // Only the saved stretch can differ from the file on the disk.
-    if (!f.changed || f.savedBegin >= f.savedEnd) return out;
-    const std::size_t oldTo = std::min(f.savedEnd, f.diskSize);
-    std::size_t at = kLedgerHeaderSize + (std::max(f.savedBegin, kLedgerHeaderSize) - kLedgerHeaderSize) /
-                                             kLedgerLineSize * kLedgerLineSize;
-    // Most runs are a balance the walk moved: room for one a line, made once.
-    const std::size_t lines = at < oldTo ? (oldTo - at) / kLedgerLineSize + 1 : 0;
-    out.runAt.reserve(lines);
-    out.runSize.reserve(lines);
-    out.runBefore.reserve(lines * kLedgerBalanceBytes);
-    out.runAfter.reserve(lines * kLedgerBalanceBytes);
+    // Only the lines written within the saved stretch can differ from the file on
+    // the disk.
+    if (!f.changed || f.savedBegin >= f.savedEnd || f.dirtyBegin >= f.dirtyEnd) return out;
+    const std::size_t oldTo = std::min({f.savedEnd, f.diskSize, f.dirtyEnd});
+    const std::size_t from = std::max({f.savedBegin, f.dirtyBegin, kLedgerHeaderSize});
+    std::size_t at = kLedgerHeaderSize + (from - kLedgerHeaderSize) / kLedgerLineSize * kLedgerLineSize;
+    if (at >= oldTo) return out;
+    // Room for a whole line each, gathered first and kept at their size: most runs are
+    // a balance the walk moved.
+    const std::size_t lines = (oldTo - at) / kLedgerLineSize + 1;
+    std::unique_ptr<std::byte[]> before(new std::byte[lines * kLedgerLineSize]);
+    std::unique_ptr<std::byte[]> after(new std::byte[lines * kLedgerLineSize]);
+    std::unique_ptr<std::uint32_t[]> runAt(new std::uint32_t[lines]);
+    std::unique_ptr<std::uint8_t[]> runSize(new std::uint8_t[lines]);
+    std::size_t used = 0, runs = 0;
+    // Line `at` against its old bytes: the balance alone, the whole line, or nothing.
+    auto take = [&](std::size_t at, const std::byte* old, std::size_t len) __attribute__((always_inline)) {
+        const std::byte* now = f.bytes.data() + at;
+        if (len == kLedgerLineSize && SameBytes<kLedgerZandakaOffset>(old, now) &&
+            SameBytes<kLedgerLineSize - kLedgerBikouOffset>(old + kLedgerBikouOffset,
+                                                            now + kLedgerBikouOffset)) {
+            if (SameBytes<kLedgerBalanceBytes>(old + kLedgerZandakaOffset, now + kLedgerZandakaOffset))
+                return;
+            // The balance alone moved.
+            runAt[runs] = static_cast<std::uint32_t>(at + kLedgerZandakaOffset);
+            runSize[runs++] = static_cast<std::uint8_t>(kLedgerBalanceBytes);
+            std::memcpy(before.get() + used, old + kLedgerZandakaOffset, kLedgerBalanceBytes);
+            std::memcpy(after.get() + used, now + kLedgerZandakaOffset, kLedgerBalanceBytes);
+            used += kLedgerBalanceBytes;
+            return;
+        }
+        if (std::memcmp(old, now, len) == 0) return;
+        runAt[runs] = static_cast<std::uint32_t>(at);
+        runSize[runs++] = static_cast<std::uint8_t>(len);
+        std::memcpy(before.get() + used, old, len);
+        std::memcpy(after.get() + used, now, len);
+        used += len;
+    };
     std::array<std::byte, kLedgerLineSize> copy;
-    for (; at < oldTo; at += kLedgerLineSize) {
+    while (at < oldTo) {
+        // Whole lines inside the saved stretch, as a walk leaves them: their old bytes
+        // are all saved.
+        if (at >= f.savedBegin) {
+            const std::size_t stop = std::min({oldTo, f.savedEnd, f.diskSize});
+            for (; at + kLedgerLineSize <= stop; at += kLedgerLineSize)
+                take(at, f.disk.data() + at, kLedgerLineSize);
+            if (at >= oldTo) break;
+        }
         const std::size_t len = std::min(kLedgerLineSize, f.diskSize - at);
         // The old line: its saved bytes, the rest as they stand (never changed).
         const std::byte* old = f.disk.data() + at;
@@ -426,26 +536,13 @@ LedgerImage LedgerFile::PendingImage() const {
             if (b < e) std::memcpy(copy.data() + (b - at), f.disk.data() + b, e - b);
             old = copy.data();
         }
-        const std::byte* now = f.bytes.data() + at;
-        std::size_t runAt = at, runLen = len;
-        if (len == kLedgerLineSize &&
-            std::memcmp(old, now, kLedgerZandakaOffset) == 0 &&
-            std::memcmp(old + kLedgerBikouOffset, now + kLedgerBikouOffset,
-                        kLedgerLineSize - kLedgerBikouOffset) == 0) {
-            if (std::memcmp(old + kLedgerZandakaOffset, now + kLedgerZandakaOffset,
-                            kLedgerBalanceBytes) == 0)
-                continue;
-            runAt = at + kLedgerZandakaOffset;  // the balance alone moved
-            runLen = kLedgerBalanceBytes;
-        } else if (std::memcmp(old, now, len) == 0) {
-            continue;
-        }
-        out.runAt.push_back(static_cast<std::uint32_t>(runAt));
-        out.runSize.push_back(static_cast<std::uint8_t>(runLen));
-        const std::byte* o = old + (runAt - at);
-        out.runBefore.insert(out.runBefore.end(), o, o + runLen);
-        out.runAfter.insert(out.runAfter.end(), f.bytes.data() + runAt, f.bytes.data() + runAt + runLen);
+        take(at, old, len);
+        at += kLedgerLineSize;
     }
+    out.runAt.assign(runAt.get(), runAt.get() + runs);
+    out.runSize.assign(runSize.get(), runSize.get() + runs);
+    out.runBefore.assign(before.get(), before.get() + used);
+    out.runAfter.assign(after.get(), after.get() + used);
     return out;
 }
 

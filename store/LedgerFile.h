@@ -86,6 +86,9 @@ class LedgerFile {
     void WriteRawLine(int n, std::span<const std::byte, kLedgerLineSize> bytes);
     // Stores a line's balance; nothing changes when it is the stored one.
     void SetBalance(int n, Amount zandaka);
+    // Stores the balances of the lines from `first` on, one a line (the results of a
+    // walk), as SetBalance does each; every one of those lines must be in the file.
+    void SetBalances(int first, std::span<const Amount> balances);
 
     // Writes every pending change to the file, with `alsoChanging` (the deposit
     // file) under the same journal, and flushes them. On failure nothing changed on

@@ -223,6 +223,31 @@ TEST_F(PageWalk, EveryPageChangeLeavesTheBalancesTheRuleGives) {
     }
 }
 
+// A screen just opened on a large year knows nothing of its balances yet: a page
+// change far from line 1 (where only the lines before the page and the year's end are
+// read) still leaves exactly what the rule gives, the lines before the page as they
+// were.
+TEST_F(PageWalk, PageChangesFarFromLineOneOfAYearNotYetWalkedFollowTheRule) {
+    Year(400, 5);
+    for (int page : {40, 39, 30, 12, 41}) {
+        s.BalanceMark = LedgerBalanceMark{};
+        const auto before = Lines(s);
+        const auto expected = AfterPageWalk(s, page, before);
+        ASSERT_TRUE(RecalculateFromPage(s, page).ok());
+        const auto after = Lines(s);
+        for (int n = 1; n <= s.LedgerHeader.LineCount; ++n) {
+            ASSERT_EQ(after[static_cast<std::size_t>(n)], expected[static_cast<std::size_t>(n)])
+                << "page " << page << ", line " << n;
+            if (n < LineOfRow(page, 1) - 1) {
+                ASSERT_EQ(after[static_cast<std::size_t>(n)], before[static_cast<std::size_t>(n)]);
+            }
+        }
+        // Then with the little the walk could learn.
+        ASSERT_TRUE(RecalculateFromPage(s, page - 1).ok());
+        EXPECT_EQ(Lines(s), AfterPageWalk(s, page - 1, after));
+    }
+}
+
 TEST_F(PageWalk, PageChangesOnADatedYearThatHoldsWriteNothing) {
     Year(120, -1);
     ASSERT_TRUE(RecalculateAll(s).ok());

@@ -403,6 +403,29 @@ TEST(RedoLog, AFullLogIsSettledBeforeItGrowsFurther) {
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), ledger);
 }
 
+// Settling a log this program wrote takes the files as holding it only while they are
+// as it left them: a file changed since by another hand is measured against the log,
+// which then does not fit and is set aside, the file kept as that hand left it.
+TEST(RedoLog, AFileChangedSinceItsWriteIsMeasuredWhenTheLogIsSettled) {
+    TempFolder temp;
+    const fs::path journal = temp / "KEIRI13.JNL";
+    const std::string before(600, 'a');
+    std::string after = before;
+    after[100] = 'B';
+    WriteBytes(temp / "KEIRI13.DAT", before);
+    std::vector<FileChange> c = {FileChange{temp / "KEIRI13.DAT", true, AsBytes(before),
+                                            AsBytes(after), {{100, 101}}, {}}};
+    ASSERT_TRUE(CommitChanges(journal, c).ok());
+    ASSERT_FALSE(JournalIsLive(journal));  // the program's own log, its file as written
+    const std::string byHand = std::string(100, 'x') + "C" + std::string(300, 'x');
+    WriteBytes(temp / "KEIRI13.DAT", byHand);
+    auto settled = SettleJournal(journal, AfterRecovery::Keep);
+    ASSERT_TRUE(settled.ok());
+    EXPECT_EQ(settled->outcome, Recovery::SetAside);
+    EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), byHand);
+    EXPECT_FALSE(fs::exists(journal));
+}
+
 // A log left by another run of the program (its files not yet known to hold it) is
 // settled before a new record goes in.
 TEST_F(JournalTest, ALogFromAnotherRunIsSettledBeforeTheNextOperation) {
