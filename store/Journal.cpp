@@ -612,8 +612,12 @@ Status CommitWithRedoLog(const fs::path& journal, std::span<const FileChange> ch
         fd = ops.Open(c.path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         ok = fd >= 0;
         err = errno;
+        // Only the new contents are written: a range that reaches past them (a file
+        // made shorter) ends at the new length, which the truncation below gives.
         for (const ByteRange& r : c.ranges) {
-            ok = ok && PwriteAllAt(fd, c.after.data() + r.begin, r.end - r.begin,
+            const std::size_t end = std::min(r.end, c.after.size());
+            if (r.begin >= end) continue;
+            ok = ok && PwriteAllAt(fd, c.after.data() + r.begin, end - r.begin,
                                    static_cast<off_t>(r.begin));
         }
         if (ok && c.after.size() < c.before.size())
