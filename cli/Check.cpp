@@ -17,6 +17,7 @@
 #include "deposits/DepositTable.h"
 #include "store/History.h"
 #include "ebooks/ElectronicBooks.h"
+#include "ebooks/HistoryChecks.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
@@ -279,6 +280,17 @@ void CheckAssets(Findings& f, const SharedState& s) {
                     reg.error().detail);
 }
 
+// The manufacturing cost of statement page 4 (SEIZO<nn>.DAT), when kept: every way its
+// bytes do not follow the layout, each a fault naming the file.
+void CheckManufacturingCost(Findings& f, const SharedState& s) {
+    const std::filesystem::path path = ManufacturingCostPath(s);
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    if (ec || !std::filesystem::exists(status)) return;  // nothing manufactured
+    for (const CostFileFault& x : ManufacturingCostFileFaults(path))
+        f.Fault(path, 0, x.text, x.textEn);
+}
+
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
@@ -345,9 +357,18 @@ void CheckBalanceSheet(Findings& f, const SharedState& s) {
     for (std::string& text : BalanceSheetNotes(*sheet)) f.Note(SlipBookPath(s), 0, std::move(text));
 }
 
+// The bytes of a file of the year for the comparisons of the history ("" when it
+// cannot be read: the checks of that file say why).
+std::vector<std::byte> BytesOrNone(const std::filesystem::path& path, std::uint64_t limit) {
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(limit));
+    return bytes ? std::move(*bytes) : std::vector<std::byte>{};
+}
+
 // The histories of changes in the folder: the year's own and those the next-year disk
-// carried over from the years before. Each damaged record is a fault naming it; a
-// clean history adds nothing.
+// carried over from the years before. Each damaged record, and each record the
+// program could never have written, is a fault naming it; a history emptied, or one
+// whose records no longer give the cash book's lines or the slips the books hold (its
+// end cut off), is a fault too. A clean history adds nothing.
 void CheckHistories(Findings& f, const SharedState& s) {
     const std::filesystem::path own = HistoryPath(s);
     std::vector<std::filesystem::path> files;
@@ -358,6 +379,17 @@ void CheckHistories(Findings& f, const SharedState& s) {
     }
     std::sort(files.begin(), files.end());
     for (const std::filesystem::path& file : files) {
+        std::error_code sizeError;
+        if (std::filesystem::is_regular_file(file, sizeError) &&
+            std::filesystem::file_size(file, sizeError) <= kHistoryHeaderSize && !sizeError &&
+            HistoryHoldsNoRecord(BytesOrNone(file, kHistoryHeaderSize))) {
+            f.Fault(file, 0,
+                    "履歴ファイルに記録が一つもありません。プログラムは最初の記録と一緒にしか"
+                    "このファイルを作らないため、記録が消されています。",
+                    "the history holds no record: the program makes the file only together "
+                    "with its first record, so its records were removed.");
+            continue;
+        }
         auto history = LoadHistory(file);
         if (!history) {
             f.Fault(file, 0, "読めません: " + FileErrorMessage(history.error()),
@@ -365,6 +397,14 @@ void CheckHistories(Findings& f, const SharedState& s) {
             continue;
         }
         for (const HistoryDamage& d : history->Damage) f.Fault(file, 0, d.Reason, HistoryDamageInEnglish(d));
+        for (HistoryCheckFinding& x : ImpossibleHistoryRecords(history->Records))
+            f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
+        // The year's own history against its books, when every record reads.
+        if (file.filename() != own.filename() || !history->Damage.empty()) continue;
+        const auto ledger = BytesOrNone(s.LedgerPath, kMaxLedgerFileSize);
+        const auto slips = BytesOrNone(SlipBookPath(s), kMaxSlipFileSize);
+        for (HistoryCheckFinding& x : HistoryAgainstBooks(history->Records, ledger, slips))
+            f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
     }
 }
 
@@ -406,9 +446,17 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
     }
     // The statement pages that disagree with each other: the user may still print them.
     if (totals) {
+        // A slip book that cannot be read or totalled is a fault of its own; the other
+        // checks go on without its figures.
         auto slips = YearSlipFigures(s);
-        if (!slips) return slips.error();
-        for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData, &*slips))
+        if (!slips) {
+            const FileError& e = slips.error();
+            f.Fault(e.path.empty() ? SlipBookPath(s) : std::filesystem::path(e.path), e.line,
+                    "振替伝票の金額を集計できません: " + e.detail,
+                    "the slips cannot be totalled: " + e.detail);
+        }
+        for (std::string& text : CrossPageChecks(s.ItemTable, *totals, s.TaxReturnData,
+                                                 slips ? &*slips : nullptr))
             f.Note(s.TaxReturnPath, 0, std::move(text));
         CheckBalanceSheet(f, s);
     }
@@ -421,6 +469,7 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
     CheckDeposits(f, s);
     if (totals && *linesRead && !journal) CheckBooks(f, s);
     CheckAssets(f, s);
+    CheckManufacturingCost(f, s);
     CheckTaxSettings(f, s);
     CheckHistories(f, s);
     return report;
