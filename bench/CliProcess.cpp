@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BenchFolder.h"
+#include "BenchHistory.h"
 
 extern char** environ;
 
@@ -23,6 +24,18 @@ namespace {
 
 BenchFolder& Folder() {
     static BenchFolder folder;
+    return folder;
+}
+
+// The same year with a history of 20,000 changes beside it.
+const std::filesystem::path& HistoryFolder() {
+    static const std::filesystem::path folder = [] {
+        const std::filesystem::path out = Folder().folder().parent_path() / "KEIRIDATA-HISTORY";
+        std::filesystem::remove_all(out);
+        std::filesystem::copy(Folder().folder(), out, std::filesystem::copy_options::recursive);
+        WriteBenchHistory(BenchHistoryPath(out, Folder().state().FiscalYear));
+        return out;
+    }();
     return folder;
 }
 
@@ -52,6 +65,7 @@ std::vector<std::string> Filled(std::vector<std::string> args) {
     const std::filesystem::path folder = Folder().folder();
     for (auto& a : args) {
         if (a == "DIR") a = folder.string();
+        if (a == "HISTORYDIR") a = HistoryFolder().string();
         if (a == "PDF") a = (folder.parent_path() / "out.pdf").string();
         if (a == "JOURNAL") a = (folder.parent_path() / "year.ledger").string();
     }
@@ -63,7 +77,18 @@ void Cli(benchmark::State& state, std::vector<std::string> args) {
     for (auto _ : state) Run(TABULO_CLI, args, 0);
 }
 
+// The floor every command stands on: the process started, its arguments read.
+BENCHMARK_CAPTURE(Cli, version, std::vector<std::string>{"--version"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Cli, check, std::vector<std::string>{"check", "DIR"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+// With a history of 20,000 changes: the check reads it whole; history lists it.
+BENCHMARK_CAPTURE(Cli, check_with_history, std::vector<std::string>{"check", "HISTORYDIR"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Cli, history, std::vector<std::string>{"history", "HISTORYDIR"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Cli, export_summary, std::vector<std::string>{"export", "summary", "DIR"})

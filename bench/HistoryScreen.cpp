@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <fstream>
 
+#include "bench/BenchHistory.h"
 #include "bench/BenchScreens.h"
 #include "bench/BenchYear.h"
 #include "books/BooksFiles.h"
@@ -24,80 +25,13 @@ using namespace tabulo;
 using bench::App;
 using bench::NoToolbar;
 
-constexpr int kChanges = 20000;
-
-std::vector<std::byte> StoredLine(int n, Amount amount) {
-    LedgerLine line = BlankLedgerLine(0);
-    char date[8];
-    std::snprintf(date, sizeof date, "08%02d%02d", n % 12 + 1, n % 28 + 1);
-    line.NenGetsuBi = date;
-    line.Youbi = "（月）";
-    line.ItemNo = static_cast<std::int16_t>(n % 2 == 0 ? 1 : 4);
-    (n % 2 == 0 ? line.Indata : line.Outdata) = amount;
-    line.Bikou = "ベンチ";
-    auto encoded = EncodeLedgerLine(line);
-    if (!encoded) std::abort();
-    return *encoded;
-}
-
-std::vector<std::byte> StoredSlip(int n) {
-    SlipBook book;
-    book.Slips.push_back({"080401", AccountCode::Receivables, AccountCode::Sales, 1000 + n % 97,
-                          "ｶｹｳﾘ " + std::to_string(n)});
-    auto encoded = EncodeSlipBook(book);
-    if (!encoded || encoded->size() != kSlipHeaderSize + kSlipRecordSize) std::abort();
-    return {encoded->begin() + kSlipHeaderSize, encoded->end()};
-}
+constexpr int kChanges = bench::kHistoryChanges;
 
 class HistoryYear {
   public:
     HistoryYear() {
         year.s.DataFolder = year.folder();
-        std::vector<std::byte> file;
-        HistoryTail tail;
-        for (int i = 0; i < kChanges; ++i) {
-            const int line = 1 + (i * 7919) % bench::kYearLines;
-            char when[16];
-            std::snprintf(when, sizeof when, "2026%02d%02d%02d%02d%02d", i % 12 + 1, i % 28 + 1, i % 24,
-                          i % 60, (i / 60) % 60);
-            HistoryRecord r;
-            r.When = when;
-            r.Target = line;
-            switch (i % 10) {
-            case 0: r.Operation = HistoryOperation::CashBookPost, r.NewBytes = StoredLine(i, 1000 + i % 97); break;
-            case 1:
-            case 2:
-            case 3:
-            case 4:
-                r.Operation = HistoryOperation::CashBookChange;
-                r.OldBytes = StoredLine(i, 1000 + i % 97);
-                r.NewBytes = StoredLine(i, 2000 + i % 89);
-                break;
-            case 5: r.Operation = HistoryOperation::CashBookInsert, r.NewBytes = StoredLine(i, 500); break;
-            case 6: r.Operation = HistoryOperation::CashBookDelete, r.OldBytes = StoredLine(i, 500); break;
-            case 7:  // the delete undone
-                r.Operation = HistoryOperation::CashBookInsert, r.NewBytes = StoredLine(i - 1, 500);
-                r.UndoOf = tail.NextSequence - 1;
-                break;
-            case 8:
-                r.Operation = HistoryOperation::SlipChange, r.Target = i % 1000 + 1;
-                r.OldBytes = StoredSlip(i), r.NewBytes = StoredSlip(i + 1);
-                break;
-            default: {
-                r.Operation = HistoryOperation::OpeningChange, r.Target = AccountCode::Cash;
-                r.NewBytes.resize(4);
-                PutRawAmount(r.NewBytes.data(), 100000 + i);
-                break;
-            }
-            }
-            auto bytes = EncodeHistoryAppend(tail, r);
-            if (!bytes) std::abort();
-            file.insert(file.end(), bytes->begin(), bytes->end());
-            tail.FileSize = file.size();
-            tail.NextSequence += 1;
-            tail.LastCheck = static_cast<std::uint32_t>(LoadLittleEndian(file.data() + file.size() - 8, 4));
-        }
-        if (!AtomicSave(HistoryPath(year.s), file)) std::abort();
+        bench::WriteBenchHistory(HistoryPath(year.s), kChanges);
     }
     bench::BenchYear year;
 };

@@ -24,14 +24,23 @@ if command -v valgrind >/dev/null 2>&1; then
             sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
     }
     printf '%-44s %14s\n' "one run under callgrind" "instructions"
-    for cmd in "check" "export summary"; do
+    # Each command on the year (or, for the last three, the year with 20,000 changes
+    # in its history); --version is the floor every command stands on.
+    for cmd in "--version" "check" "export summary" "export journal --format hledger" \
+        "check HISTORY" "history HISTORY"; do
+        folder="$year/KEIRIDATA"
+        case "$cmd" in
+        --version) folder= ;;
+        *HISTORY) cmd="${cmd% HISTORY}" folder="$year/KEIRIDATA-HISTORY" ;;
+        esac
+        label="tabulo-cli $cmd${folder:+ ${folder##*/}}"
         # shellcheck disable=SC2086
-        printf '%-44s %14s\n' "tabulo-cli $cmd" \
-            "$(instructions "$build_dir/cli/tabulo-cli" $cmd "$year/KEIRIDATA")"
+        printf '%-44s %14s\n' "$label" \
+            "$(instructions "$build_dir/cli/tabulo-cli" $cmd $folder)"
         if [ -n "${TABULO_BASE_CLI:-}" ]; then
             # shellcheck disable=SC2086
-            printf '%-44s %14s\n' "base tabulo-cli $cmd" \
-                "$(instructions "$TABULO_BASE_CLI" $cmd "$year/KEIRIDATA")"
+            printf '%-44s %14s\n' "base $label" \
+                "$(instructions "$TABULO_BASE_CLI" $cmd $folder)"
         fi
     done
     for peer in ledger hledger; do

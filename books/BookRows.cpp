@@ -30,24 +30,32 @@ std::string EntrySourceText(const BookEntry& entry) {
     return std::string(EntrySourceName(entry.source)) + " " + std::to_string(entry.number);
 }
 
+JournalView::JournalView(const std::vector<BookEntry>& journal, const SlipBook& book,
+                         const ItemTableArray& items)
+    : journal_(journal), book_(book), items_(items) {
+    for (const Account& a : ChartOfAccounts())
+        for (std::size_t i = 0; i < book.Openings.size(); ++i)
+            if (book.Openings[i].AccountCode == a.code) openings_.push_back(i);
+}
+
+JournalViewRow JournalView::Row(std::size_t row) const {
+    if (row < openings_.size()) {
+        const OpeningBalance& o = book_.Openings[openings_[row]];
+        const std::string name = AccountName(o.AccountCode, items_);
+        const bool debit = DebitNormal(o.AccountCode);
+        return {"期首", debit ? name : "", debit ? "" : name, Yen(o.Balance), "期首残高", ""};
+    }
+    const BookEntry& e = journal_.at(row - openings_.size());
+    return {e.date, AccountName(e.posting.debit, items_), AccountName(e.posting.credit, items_),
+            Yen(e.posting.amount), Description(e, items_), EntrySourceText(e)};
+}
+
 std::vector<JournalViewRow> JournalViewRows(const std::vector<BookEntry>& journal,
                                             const SlipBook& book, const ItemTableArray& items) {
+    const JournalView view(journal, book, items);
     std::vector<JournalViewRow> rows;
-    rows.reserve(book.Openings.size() + journal.size());
-    for (const Account& a : ChartOfAccounts()) {
-        for (const OpeningBalance& o : book.Openings) {
-            if (o.AccountCode != a.code) continue;
-            const std::string name = AccountName(a.code, items);
-            const bool debit = DebitNormal(a.code);
-            rows.push_back({"期首", debit ? name : "", debit ? "" : name, Yen(o.Balance),
-                            "期首残高", ""});
-        }
-    }
-    for (const BookEntry& e : journal) {
-        rows.push_back({e.date, AccountName(e.posting.debit, items),
-                        AccountName(e.posting.credit, items), Yen(e.posting.amount),
-                        Description(e, items), EntrySourceText(e)});
-    }
+    rows.reserve(view.RowCount());
+    for (std::size_t i = 0; i < view.RowCount(); ++i) rows.push_back(view.Row(i));
     return rows;
 }
 
@@ -65,21 +73,29 @@ std::vector<SlipViewRow> SlipViewRows(const SlipBook& book, const ItemTableArray
     return rows;
 }
 
+LedgerView::LedgerView(const GeneralLedger& ledger, const ItemTableArray& items)
+    : ledger_(ledger), items_(items) {
+    for (const GeneralLedgerRow& r : ledger.rows) {
+        debit_ += r.debit;
+        credit_ += r.credit;
+    }
+}
+
+LedgerViewRow LedgerView::Row(std::size_t row) const {
+    if (row == 0) return {"期首", "", "前期繰越", "", "", Yen(ledger_.opening)};
+    if (row == ledger_.rows.size() + 1) return {"", "", "合計", Yen(debit_), Yen(credit_), Yen(ledger_.closing)};
+    const GeneralLedgerRow& r = ledger_.rows.at(row - 1);
+    return {r.entry != nullptr ? r.entry->date : std::string(), AccountName(r.counterpart, items_),
+            r.entry != nullptr ? Description(*r.entry, items_) : std::string(),
+            YenOrBlank(r.debit), YenOrBlank(r.credit), Yen(r.balance)};
+}
+
 std::vector<LedgerViewRow> LedgerViewRows(const GeneralLedger& ledger,
                                           const ItemTableArray& items) {
+    const LedgerView view(ledger, items);
     std::vector<LedgerViewRow> rows;
-    rows.reserve(ledger.rows.size() + 2);
-    rows.push_back({"期首", "", "前期繰越", "", "", Yen(ledger.opening)});
-    std::int64_t debit = 0, credit = 0;
-    for (const GeneralLedgerRow& r : ledger.rows) {
-        debit += r.debit;
-        credit += r.credit;
-        rows.push_back({r.entry != nullptr ? r.entry->date : std::string(),
-                        AccountName(r.counterpart, items),
-                        r.entry != nullptr ? Description(*r.entry, items) : std::string(),
-                        YenOrBlank(r.debit), YenOrBlank(r.credit), Yen(r.balance)});
-    }
-    rows.push_back({"", "", "合計", Yen(debit), Yen(credit), Yen(ledger.closing)});
+    rows.reserve(view.RowCount());
+    for (std::size_t i = 0; i < view.RowCount(); ++i) rows.push_back(view.Row(i));
     return rows;
 }
 

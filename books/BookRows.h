@@ -4,6 +4,8 @@
 // formatted with thousands separators; dates stay YYMMDD as the cash book shows them.
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,11 +19,39 @@ using JournalViewRow = std::array<std::string, 6>;
 std::vector<JournalViewRow> JournalViewRows(const std::vector<BookEntry>& journal,
                                             const SlipBook& book, const ItemTableArray& items);
 
+// The same rows one at a time, for a screen that puts into words only the rows it
+// shows. It keeps references: `journal`, `book` and `items` must outlive it.
+class JournalView {
+  public:
+    JournalView(const std::vector<BookEntry>& journal, const SlipBook& book, const ItemTableArray& items);
+    std::size_t RowCount() const { return openings_.size() + journal_.size(); }
+    JournalViewRow Row(std::size_t row) const;
+
+  private:
+    const std::vector<BookEntry>& journal_;
+    const SlipBook& book_;
+    const ItemTableArray& items_;
+    std::vector<std::size_t> openings_;  // the book's opening balances in the chart's order
+};
+
 // 日付, 相手科目, 摘要, 借方, 貸方, 残高: the opening balance (前期繰越) first, every
 // entry with the running balance on the account's own side, the totals (合計) last.
 using LedgerViewRow = std::array<std::string, 6>;
 std::vector<LedgerViewRow> LedgerViewRows(const GeneralLedger& ledger,
                                           const ItemTableArray& items);
+
+// The same rows one at a time (see JournalView); `ledger` and `items` must outlive it.
+class LedgerView {
+  public:
+    LedgerView(const GeneralLedger& ledger, const ItemTableArray& items);
+    std::size_t RowCount() const { return ledger_.rows.size() + 2; }
+    LedgerViewRow Row(std::size_t row) const;
+
+  private:
+    const GeneralLedger& ledger_;
+    const ItemTableArray& items_;
+    std::int64_t debit_ = 0, credit_ = 0;  // the totals of the last row
+};
 
 // 勘定科目, 期首残高, 借方, 貸方, 期末残高 (balances signed with debit positive), one row
 // per account of the trial balance and the totals (合計) last: the debits equal the

@@ -153,10 +153,7 @@ BookViewForm::BookViewForm(AppContext& app, Kind kind, QWidget* parent)
             }
         }
     }
-    if (loaded_ && kind == Kind::Journal) {
-        Show(JournalViewRows(journal_, book_, app_.state.ItemTable));
-        note_->setText(QStringLiteral("仕訳 %1 件").arg(journal_.size()));
-    }
+    if (loaded_ && kind == Kind::Journal) ShowJournal();
     if (loaded_ && kind == Kind::Ledger) {
         codes_ = LedgerAccounts(journal_, book_);
         const QSignalBlocker block(accountList_);
@@ -208,18 +205,38 @@ void BookViewForm::Show(const Rows& rows) {
     if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 0));
 }
 
+template <class View>
+void BookViewForm::ShowView(const View& view) {
+    model_->SetLazyRows(static_cast<int>(view.RowCount()), [&view](int row) {
+        QStringList texts;
+        for (const std::string& t : view.Row(static_cast<std::size_t>(row))) texts << Q(t);
+        return texts;
+    });
+    grid_->scrollToTop();
+    if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 0));
+}
+
+void BookViewForm::ShowJournal() {
+    model_->Clear();
+    journalView_.emplace(journal_, book_, app_.state.ItemTable);
+    ShowView(*journalView_);
+    note_->setText(QStringLiteral("仕訳 %1 件").arg(journal_.size()));
+}
+
 void BookViewForm::ChooseListedAccount(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= codes_.size()) return;
+    model_->Clear();  // its rows are made from the ledger shown until now
+    ledgerView_.reset();
     ledger_.reset();
     auto ledger = BuildGeneralLedger(journal_, book_, codes_[static_cast<std::size_t>(index)]);
     if (!ledger) {
-        model_->Clear();
         ReportBooksError(app_, ledger.error());
         return;
     }
-    Show(LedgerViewRows(*ledger, app_.state.ItemTable));
-    note_->setText(QStringLiteral("%1 件").arg(ledger->rows.size()));
     ledger_ = std::move(*ledger);
+    ledgerView_.emplace(*ledger_, app_.state.ItemTable);
+    ShowView(*ledgerView_);
+    note_->setText(QStringLiteral("%1 件").arg(ledger_->rows.size()));
 }
 
 void BookViewForm::SetOpenedFrom(From from, std::vector<EntrySource> sourcesBelow) {
@@ -336,13 +353,15 @@ void BookViewForm::Reload(EntryKey key) {
         }
     }
     if (!journal) return;  // the view keeps what it showed
+    model_->Clear();  // its rows are made from the books read before
+    journalView_.reset();
+    ledgerView_.reset();
     ledger_.reset();
     book_ = std::move(book);
     accounts_ = accounts;
     journal_ = std::move(*journal);
     if (kind_ == Kind::Journal) {
-        Show(JournalViewRows(journal_, book_, app_.state.ItemTable));
-        note_->setText(QStringLiteral("仕訳 %1 件").arg(journal_.size()));
+        ShowJournal();
     } else {
         codes_ = LedgerAccounts(journal_, book_);
         const QSignalBlocker block(accountList_);

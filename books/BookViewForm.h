@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "books/BookLinks.h"
+#include "books/BookRows.h"
 #include "books/Entries.h"
 #include "ui/AppContext.h"
 #include "ui/GridForm.h"
@@ -78,6 +79,11 @@ class BookViewForm : public GridForm {
                     const std::vector<int>& rightAligned);
     template <class Rows>
     void Show(const Rows& rows);
+    // Shows the rows of `view` (a member that outlives the rows shown), each put into
+    // words when the grid first shows it.
+    template <class View>
+    void ShowView(const View& view);
+    void ShowJournal();
     // Opens the other view over this one at `entry` (and `account` for a ledger), and
     // follows where the user left it.
     void OpenOther(std::size_t entry, int account);
@@ -95,6 +101,9 @@ class BookViewForm : public GridForm {
     std::vector<BookEntry> journal_;
     std::vector<int> codes_;  // list index -> account
     std::optional<GeneralLedger> ledger_;  // the ledger shown
+    // The rows shown, made from journal_ and book_ (the journal) or ledger_.
+    std::optional<JournalView> journalView_;
+    std::optional<LedgerView> ledgerView_;
     From from_ = From::Menu;
     std::vector<EntrySource> sourcesBelow_;
     std::optional<int> sourceBack_;

@@ -9,6 +9,7 @@
 #include "store/SharedState.h"
 #include "store/Text.h"
 #include "store/WriteStyle.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 namespace {
@@ -78,9 +79,12 @@ std::string OpeningFault(const OpeningBalance& opening) {
 }
 
 Result<std::vector<std::byte>> EncodeSlipBook(const SlipBook& book) {
+    // The file may not grow past what its readers take in.
     if (book.Openings.size() > static_cast<std::size_t>(INT16_MAX) ||
-        book.Slips.size() > static_cast<std::size_t>(INT32_MAX / kSlipRecordSize))
-        return BadFormatError({}, "振替伝票が多すぎます。");
+        book.Slips.size() > (kMaxSlipFileSize - kSlipHeaderSize - kOpeningRecordSize * book.Openings.size()) /
+                                kSlipRecordSize)
+        return BadFormatError({}, "振替伝票が多すぎます（振替伝票のファイルは " +
+                                      std::to_string(kMaxSlipFileSize) + " バイトまでです）。");
     std::vector<std::byte> out(kSlipHeaderSize + kOpeningRecordSize * book.Openings.size() +
                                kSlipRecordSize * book.Slips.size());
     std::byte* p = out.data();
@@ -150,7 +154,7 @@ Result<SlipBook> DecodeSlipBook(std::span<const std::byte> bytes, const std::str
 }
 
 Result<SlipBook> LoadSlipBook(const std::filesystem::path& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxSlipFileSize));
     if (!bytes) return bytes.error();
     if (bytes->empty()) return SlipBook{};
     return DecodeSlipBook(*bytes, path.string());
@@ -251,7 +255,7 @@ Result<ItemAccountArray> DecodeItemAccounts(std::span<const std::byte> bytes,
 }
 
 Result<ItemAccountArray> LoadItemAccounts(const std::filesystem::path& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxItemAccountsFileSize));
     if (!bytes) return bytes.error();
     if (bytes->empty()) return ItemAccountArray{};
     return DecodeItemAccounts(*bytes, path.string());

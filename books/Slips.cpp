@@ -15,6 +15,7 @@
 #include "store/DataSet.h"
 #include "store/Dates.h"
 #include "store/SharedState.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 namespace {
@@ -38,7 +39,8 @@ HistoryRecord Record(HistoryOperation op, std::int32_t target, std::vector<std::
 Result<StagedFile> StageWholeFile(const std::filesystem::path& path, std::vector<std::byte> after) {
     StagedFile staged;
     staged.path = path;
-    auto before = ReadWholeFile(staged.path);
+    auto before = ReadWholeFile(
+        staged.path, static_cast<std::size_t>(FileSizeLimit(staged.path.filename().string())));
     if (!before) return before.error();
     std::error_code ec;
     staged.existed = !before->empty() || std::filesystem::exists(staged.path, ec);

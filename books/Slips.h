@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "books/BooksFiles.h"
+#include "cashbook/Undo.h"  // kNothingToUndoMessage
 #include "platform/FileError.h"
 
 namespace tabulo {
@@ -44,7 +45,6 @@ Status DeleteSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book
 // byte as before that operation. Refused with the reason, changing nothing, when
 // there is none, when the slip was changed again since, when the file is no longer as
 // the operation left it, or when the figures would pass 32 bits.
-inline constexpr const char* kNothingToUndoMessage = "元に戻す振替伝票の操作はありません。";
 Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book);
 
 // The slips' indices in date order; slips of one day in the order they were kept.

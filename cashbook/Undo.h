@@ -12,6 +12,7 @@ namespace tabulo {
 
 struct SharedState;
 
+// What every 元に戻す (the cash book's, the slips') says when there is nothing to undo.
 inline constexpr const char* kNothingToUndoMessage = "元に戻せる操作がありません。";
 
 struct UndoOutcome {

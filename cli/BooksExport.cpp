@@ -1,6 +1,12 @@
 #include "cli/BooksExport.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
 #include "books/BooksPrint.h"
 #include "cli/Commands.h"
 #include "store/DataSet.h"
@@ -25,6 +31,13 @@ const char* SideName(AccountSide side) {
 // Text for a ledger tool's line: no control characters, no comment mark, no run of
 // blanks (two blanks end an account name).
 std::string Plain(std::string_view text) {
+    // Most texts have nothing to replace: they are only trimmed.
+    bool plain = true;
+    for (std::size_t i = 0; i < text.size() && plain; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        plain = c >= 0x20 && c != ';' && !(c == ' ' && i > 0 && text[i - 1] == ' ');
+    }
+    if (plain) return Trim(text);
     std::string out;
     for (char c : text) {
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
@@ -38,15 +51,22 @@ std::string Plain(std::string_view text) {
     return Trim(out);
 }
 
+void AppendNumber(std::string& out, std::int64_t value) {
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    out.append(buf, end);
+}
+
 // YYYY-MM-DD of a stored YYMMDD, or "" when it names no day of the era.
 std::string IsoDate(const SharedState& s, const std::string& date) {
     if (date.size() != 6 || WeekdayText(date, s.EraName).empty()) return {};
     auto year = WesternYear(s.EraName, date.substr(0, 2));
-    if (!year) return {};
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d-%s-%s", *year, date.substr(2, 2).c_str(),
-                  date.substr(4, 2).c_str());
-    return buf;
+    if (!year || *year < 0 || *year > 9999) return {};
+    std::string out = "0000-00-00";
+    for (int at = 3, y = *year; at >= 0; --at, y /= 10) out[static_cast<std::size_t>(at)] = static_cast<char>('0' + y % 10);
+    out.replace(5, 2, date, 2, 2);
+    out.replace(8, 2, date, 4, 2);
+    return out;
 }
 
 std::string Where(const BookEntry& e) {
@@ -127,19 +147,66 @@ Result<std::string> HledgerJournal(const SharedState& s, const YearBooks& books,
         if (sum != 0) out += "    資本:期首残高差額  " + Yen(-sum) + "\n";
         out += "\n";
     }
+    // The same few accounts, items and days come again and again: each is put into
+    // words once.
+    std::unordered_map<int, std::string> accountNames;
+    const auto account = [&](int code) -> const std::string& {
+        auto [at, added] = accountNames.try_emplace(code);
+        if (added) at->second = LedgerAccountName(code, s.ItemTable);
+        return at->second;
+    };
+    std::array<std::optional<std::string>, kItemCount + 1> itemNames;
+    const auto item = [&](int itemNo) -> std::string_view {
+        if (itemNo < 1 || itemNo > kItemCount) return {};
+        auto& name = itemNames[static_cast<std::size_t>(itemNo)];
+        if (!name) name = Plain(ItemName(s, itemNo));
+        return *name;
+    };
+    std::unordered_map<std::string, std::string> days;
+    const auto isoDate = [&](const std::string& date) -> const std::string& {
+        auto [at, added] = days.try_emplace(date);
+        if (added) at->second = IsoDate(s, date);
+        return at->second;
+    };
+    out.reserve(out.size() + journal.size() * 160);
     for (const BookEntry& e : journal) {
-        const std::string date = IsoDate(s, e.date);
+        const std::string& date = isoDate(e.date);
         if (date.empty()) return DateError(s, e);
-        const std::string description =
-            e.source == BookEntry::CashBook ? Plain(ItemName(s, e.itemNo)) : EntrySourceName(e.source);
-        out += date + " " + (description.empty() ? std::string("出納簿") : description) +
-               "  ; " + Where(e);
+        const std::string_view description =
+            e.source == BookEntry::CashBook ? item(e.itemNo) : std::string_view(EntrySourceName(e.source));
+        out += date;
+        out += ' ';
+        out += description.empty() ? std::string_view("出納簿") : description;
+        out += "  ; ";
+        out += EntrySourceName(e.source);
+        out += ' ';
+        AppendNumber(out, e.number);
         const std::string remarks = Plain(e.remarks);
-        if (!remarks.empty()) out += " " + remarks;
-        out += "\n    " + LedgerAccountName(e.posting.debit, s.ItemTable) + "  " +
-               Yen(e.posting.amount) + "\n    " +
-               LedgerAccountName(e.posting.credit, s.ItemTable) + "  " +
-               Yen(-std::int64_t{e.posting.amount}) + "\n\n";
+        if (!remarks.empty()) {
+            out += ' ';
+            out += remarks;
+        }
+        // The amount on the debit side, and negated on the credit side.
+        char digits[24];
+        char* const last = digits + sizeof digits;
+        char* first = std::to_chars(digits + 1, last, std::int64_t{e.posting.amount}).ptr;
+        const std::string_view amount(digits + 1, static_cast<std::size_t>(first - (digits + 1)));
+        out += "\n    ";
+        out += account(e.posting.debit);
+        out += "  ";
+        out += amount;
+        out += " 円\n    ";
+        out += account(e.posting.credit);
+        out += "  ";
+        if (amount.front() == '-') {
+            out += amount.substr(1);
+        } else if (amount == "0") {
+            out += amount;
+        } else {
+            out += '-';
+            out += amount;
+        }
+        out += " 円\n\n";
     }
     return out;
 }

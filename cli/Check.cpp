@@ -16,6 +16,7 @@
 #include "cli/YearFolder.h"
 #include "deposits/DepositTable.h"
 #include "store/History.h"
+#include "store/HistoryHeads.h"
 #include "ebooks/ElectronicBooks.h"
 #include "ebooks/HistoryChecks.h"
 #include "platform/AtomicFile.h"
@@ -294,7 +295,7 @@ void CheckManufacturingCost(Findings& f, const SharedState& s) {
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
-void CheckBooks(Findings& f, const SharedState& s) {
+void CheckBooks(Findings& f, const SharedState& s, const Result<HistoryContents>& history) {
     auto b = YearBooksStanding(s);
     if (!b) {
         f.Fault(b.error().path.empty() ? SlipBookPath(s) : std::filesystem::path(b.error().path),
@@ -337,7 +338,7 @@ void CheckBooks(Findings& f, const SharedState& s) {
                 "the deposit accounts' balance " + yen(b->depositAccounts) +
                     " differs from the deposit book's total " + yen(b->depositBook) + ".");
     // The special deduction the books allow, as page 2 offers it.
-    const SpecialDeduction d = SpecialDeductionOf(*b, ElectronicBooksForDeduction(s));
+    const SpecialDeduction d = SpecialDeductionOf(*b, ElectronicBooksForDeduction(history));
     f.Note(HistoryPath(s), 0, SpecialDeductionWords(d),
            "the blue return's special deduction is limited to " + yen(d.limit) + " yen.");
 }
@@ -369,7 +370,7 @@ std::vector<std::byte> BytesOrNone(const std::filesystem::path& path, std::uint6
 // program could never have written, is a fault naming it; a history emptied, or one
 // whose records no longer give the cash book's lines or the slips the books hold (its
 // end cut off), is a fault too. A clean history adds nothing.
-void CheckHistories(Findings& f, const SharedState& s) {
+void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryContents>& ownHistory) {
     const std::filesystem::path own = HistoryPath(s);
     std::vector<std::filesystem::path> files;
     std::error_code ec;
@@ -390,20 +391,27 @@ void CheckHistories(Findings& f, const SharedState& s) {
                     "with its first record, so its records were removed.");
             continue;
         }
-        auto history = LoadHistory(file);
+        // The year's own history has been read already (for the special deduction).
+        std::optional<Result<HistoryContents>> other;
+        if (file != own) other.emplace(LoadHistoryHeads(file));
+        const Result<HistoryContents>& history = other ? *other : ownHistory;
         if (!history) {
             f.Fault(file, 0, "読めません: " + FileErrorMessage(history.error()),
                     "cannot be read: " + FileErrorMessage(history.error()));
             continue;
         }
         for (const HistoryDamage& d : history->Damage) f.Fault(file, 0, d.Reason, HistoryDamageInEnglish(d));
-        for (HistoryCheckFinding& x : ImpossibleHistoryRecords(history->Records))
+        // The rules of the records' values and the comparison with the books need what
+        // the records hold: for these the history is read whole.
+        auto whole = LoadHistory(file);
+        if (!whole) continue;
+        for (HistoryCheckFinding& x : ImpossibleHistoryRecords(whole->Records))
             f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
         // The year's own history against its books, when every record reads.
-        if (file.filename() != own.filename() || !history->Damage.empty()) continue;
+        if (file.filename() != own.filename() || !whole->Damage.empty()) continue;
         const auto ledger = BytesOrNone(s.LedgerPath, kMaxLedgerFileSize);
         const auto slips = BytesOrNone(SlipBookPath(s), kMaxSlipFileSize);
-        for (HistoryCheckFinding& x : HistoryAgainstBooks(history->Records, ledger, slips))
+        for (HistoryCheckFinding& x : HistoryAgainstBooks(whole->Records, ledger, slips))
             f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
     }
 }
@@ -467,11 +475,12 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
                "the file is missing (the program makes it when it reads the data).");
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
-    if (totals && *linesRead && !journal) CheckBooks(f, s);
+    const auto ownHistory = LoadHistoryHeads(HistoryPath(s));
+    if (totals && *linesRead && !journal) CheckBooks(f, s, ownHistory);
     CheckAssets(f, s);
     CheckManufacturingCost(f, s);
     CheckTaxSettings(f, s);
-    CheckHistories(f, s);
+    CheckHistories(f, s, ownHistory);
     return report;
 }
 

@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <sstream>
+#include <string_view>
 
 #include "cli/Commands.h"
 #include "cli/Listing.h"
@@ -21,18 +22,27 @@ std::string Numbered(const HistoryRow& row) {
 }  // namespace
 
 std::string HistoryTable(const std::vector<HistoryRow>& rows, bool japanese) {
-    std::vector<std::vector<std::string>> lines;
-    if (japanese)
-        lines.push_back({"番号", "日時", "操作", "出所", "変更前", "変更後"});
-    else
-        lines.push_back({"No.", "When", "Operation", "Source", "Before", "After"});
+    constexpr std::size_t kColumns = 6;
+    std::vector<std::string> numbers;
+    numbers.reserve(rows.size());
     int damaged = 0;
     for (const HistoryRow& row : rows) {
-        lines.push_back({Numbered(row), row.When, row.Operation, row.Target, row.Before, row.After});
+        numbers.push_back(Numbered(row));
         damaged += row.Damaged ? 1 : 0;
     }
+    // The cells as views of the rows' own texts: nothing is copied but the numbers.
+    std::vector<std::string_view> cells;
+    cells.reserve((rows.size() + 1) * kColumns);
+    if (japanese)
+        cells.insert(cells.end(), {"番号", "日時", "操作", "出所", "変更前", "変更後"});
+    else
+        cells.insert(cells.end(), {"No.", "When", "Operation", "Source", "Before", "After"});
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const HistoryRow& row = rows[i];
+        cells.insert(cells.end(), {numbers[i], row.When, row.Operation, row.Target, row.Before, row.After});
+    }
     constexpr int kNumber = 0;  // right-aligned
-    std::string out = AlignedColumns(lines, {kNumber});
+    std::string out = AlignedColumns(cells, kColumns, {kNumber});
     if (japanese) {
         out += std::to_string(rows.size()) + " 件";
         if (damaged > 0) out += "（※ 壊れた記録 " + std::to_string(damaged) + " 件）";
@@ -55,9 +65,9 @@ CsvRows HistoryCsv(const std::vector<HistoryRow>& rows) {
 std::string HistoryDamageInEnglish(const HistoryDamage& d) {
     const std::string record = "history record " + std::to_string(d.Sequence);
     switch (d.Fault) {
-    case HistoryFault::Header: return "the history file does not begin with its mark RRK1.";
-    case HistoryFault::Size: return record + ": its size is broken; the records after it cannot be read.";
-    case HistoryFault::CutShort: return record + ": the file ends inside it (cut short).";
+    case HistoryFault::Header: return "the history file does not begin with its mark RRK1; nothing from record 1 on can be read.";
+    case HistoryFault::Size: return record + ": its size is broken; nothing from it on can be read.";
+    case HistoryFault::CutShort: return record + ": the file ends inside it (cut short); nothing from it on can be read.";
     case HistoryFault::Missing: return record + ": records before it were taken out.";
     case HistoryFault::OutOfOrder: return record + ": its number is out of order.";
     case HistoryFault::Changed: return record + ": its bytes were changed after it was written, or are damaged.";

@@ -8,29 +8,55 @@
 
 namespace tabulo {
 
-std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines, const std::set<int>& right) {
-    std::vector<int> width;
-    for (const auto& line : lines) {
-        if (width.size() < line.size()) width.resize(line.size(), 0);
-        for (std::size_t c = 0; c < line.size(); ++c) width[c] = std::max(width[c], Cp932Width(line[c]));
+std::string AlignedColumns(std::span<const std::string_view> cells, std::size_t columns,
+                           const std::set<int>& right) {
+    if (columns == 0) return {};
+    // Each cell's width is measured once and kept for the padding.
+    std::vector<int> width(columns, 0);
+    std::vector<int> cellWidth(cells.size());
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        cellWidth[i] = Cp932Width(cells[i]);
+        width[i % columns] = std::max(width[i % columns], cellWidth[i]);
+        bytes += cells[i].size();
     }
+    std::vector<bool> rightAligned(columns, false);
+    for (int c : right)
+        if (c >= 0 && static_cast<std::size_t>(c) < columns) rightAligned[static_cast<std::size_t>(c)] = true;
+    const std::size_t lines = cells.size() / columns;
+    std::size_t lineWidth = 0;
+    for (int w : width) lineWidth += static_cast<std::size_t>(w) + 2;
     std::string out;
-    for (const auto& line : lines) {
-        std::string text;
-        for (std::size_t c = 0; c < line.size(); ++c) {
-            const std::string& cell = line[c];
-            const std::string pad(static_cast<std::size_t>(width[c] - Cp932Width(cell)), ' ');
-            if (c > 0) text += "  ";
-            if (right.contains(static_cast<int>(c)))
-                text += pad + cell;
-            else if (c + 1 < line.size())
-                text += cell + pad;
-            else
-                text += cell;  // no blanks at the end of a line
+    out.reserve(bytes + lines * (lineWidth + 1));
+    for (std::size_t line = 0; line < lines; ++line) {
+        const std::size_t start = out.size();
+        for (std::size_t c = 0; c < columns; ++c) {
+            const std::size_t at = line * columns + c;
+            const auto pad = static_cast<std::size_t>(width[c] - cellWidth[at]);
+            if (c > 0) out.append(2, ' ');
+            if (rightAligned[c]) out.append(pad, ' ');
+            out += cells[at];
+            if (!rightAligned[c] && c + 1 < columns) out.append(pad, ' ');
         }
-        out += TrimRight(text) + "\n";
+        // No blanks at a line's end (a last cell may end in blanks, or be empty).
+        std::size_t end = out.size();
+        while (end > start && out[end - 1] == ' ') --end;
+        out.resize(end);
+        out += '\n';
     }
     return out;
+}
+
+std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines, const std::set<int>& right) {
+    std::size_t columns = 0;
+    for (const auto& line : lines) columns = std::max(columns, line.size());
+    std::vector<std::string_view> cells;
+    cells.reserve(lines.size() * columns);
+    for (const auto& line : lines) {
+        cells.insert(cells.end(), line.begin(), line.end());
+        cells.resize(cells.size() + columns - line.size());
+    }
+    return AlignedColumns(cells, columns, right);
 }
 
 bool WriteCsvStream(const CsvRows& rows, CsvEncoding encoding, std::ostream& out, std::ostream& err) {

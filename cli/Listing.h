@@ -4,7 +4,9 @@
 
 #include <iosfwd>
 #include <set>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/Csv.h"
@@ -15,6 +17,9 @@ namespace tabulo {
 // CP932 bytes, the width a terminal gives a Japanese character), two blanks between
 // columns, the columns in `right` aligned to the right, no blanks at a line's end.
 std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines, const std::set<int>& right);
+// The same of `cells` given row after row, `columns` to a row.
+std::string AlignedColumns(std::span<const std::string_view> cells, std::size_t columns,
+                           const std::set<int>& right);
 
 // Writes `rows` as CSV onto a stream: UTF-8 without the byte-order mark (that mark is
 // for files a spreadsheet opens, not for a stream), or CP932. False, with the reason

@@ -8,6 +8,7 @@
 
 #include "cli/YearFolder.h"
 #include "platform/AtomicFile.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 namespace {
@@ -75,8 +76,8 @@ Result<ReadableYear> ReadableYear::Open(const fs::path& folder) {
         if (::stat(from.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
         const bool written = SettlingWrites(name);
         const bool readable = ::stat(from.c_str(), &st) == 0;
-        if (readable && S_ISREG(st.st_mode) &&
-            static_cast<std::uint64_t>(st.st_size) <= kMaxHistoryFileSize) {
+        const std::uint64_t limit = FileSizeLimit(name);
+        if (readable && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit) {
             std::error_code copied;
             fs::copy_file(from, year.copy_ / name, copied);
             if (copied) return CopyFailed(from, copied);
@@ -86,7 +87,7 @@ Result<ReadableYear> ReadableYear::Open(const fs::path& folder) {
             // A file the settling would write that cannot be copied whole: refused by
             // name, as its reader refuses it.
             if (!readable) return FileErrorFromErrno(errno, from.string());
-            if (auto refused = UnreadableKind(st, from.string(), kMaxHistoryFileSize))
+            if (auto refused = UnreadableKind(st, from.string(), static_cast<std::size_t>(limit)))
                 return *refused;
         }
         // Anything else (a FIFO, a device, a file too large for any reader) stays what

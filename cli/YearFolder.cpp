@@ -7,6 +7,7 @@
 #include "store/DataSet.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 
@@ -54,8 +55,10 @@ std::string JournalMessage(const SharedState& s) {
     if (!verdict) return kJournalMessage;
     switch (*verdict) {
         case Recovery::Completed:
-            return "中断された操作のジャーナルがありますが、その操作は最後まで書き込まれています。"
-                   "プログラムでデータを読み込むと、ジャーナルは削除され、データはこのままです。";
+            // A redo log's records may not be in the files yet: the read writes them.
+            return "終わった操作のうち、まだファイルに書き込まれていないかもしれない操作のジャーナルがあります。"
+                   "プログラムでデータを読み込むと、ジャーナルの操作がファイルに書き込まれてから、"
+                   "ジャーナルは削除されます。";
         case Recovery::SetAside:
             return "中断された操作のジャーナルがありますが、今のデータには当てはまりません。"
                    "プログラムでデータを読み込むと、データはこのままで、ジャーナルは別の名前で残されます。";
@@ -92,7 +95,7 @@ Status ReadLedgerHeaderOnly(SharedState& s) {
 }
 
 Status ReadDepositBookOnly(SharedState& s) {
-    auto deposit = ReadNamed(s.DepositPath);
+    auto deposit = ReadNamed(s.DepositPath, static_cast<std::size_t>(kMaxDepositFileSize));
     if (!deposit) return deposit.error();
     if (deposit->empty()) {
         s.DepositBook = ClearedDepositBook();

@@ -22,8 +22,8 @@ inline constexpr const char* kJournalMessage =
     "中断された操作のジャーナルがあります。プログラムでデータを読み込むと、その操作は取り消されます"
     "。";
 // What the program's read will do with the journal present, said as the report's
-// text: undo the operation, drop a journal whose operation had written everything,
-// set aside one that does not match the files, or remove a damaged one.
+// text: undo the operation, write the operations a log holds into the files, set
+// aside one that does not match the files, or remove a damaged one.
 std::string JournalMessage(const SharedState& s);
 
 // The folder holding DATE.DAT: `folder` itself, or its KEIRIDATA subfolder when

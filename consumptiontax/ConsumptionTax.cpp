@@ -114,6 +114,11 @@ Result<TaxTotals> GatherTaxTotals(const SharedState& s, const SlipBook& book,
                 account = p.debit;
             c = account == 0 ? TaxCategory::OutOfScope : DefaultTaxCategory(account);
         }
+        // A mark in the remarks gives the line a category of its own.
+        const TaxCategory usual = c;
+        c = LineTaxCategory(usual, account != 0 && p.credit == account, e.remarks);
+        if (c != usual)
+            t.Marked.push_back({e.source == BookEntry::Slip, e.number, e.date, e.remarks, p.amount, usual, c});
         Yen amount = p.amount;
         if (IsSalesCategory(c)) {
             amount = p.credit == account ? amount : -amount;
@@ -373,6 +378,17 @@ MethodReturn ComputeMethod(const TaxTotals& totals, const TaxSettings& settings,
     const Yen localPayable = std::max<Yen>(r.LocalTax - interimLocal, 0);
     const Yen localInterimRefund = std::max<Yen>(interimLocal - r.LocalTax, 0);
     r.Total = (payable + localPayable) - (r.ShortfallRefund + interimRefund + r.LocalRefund + localInterimRefund);
+    // An amended return: what this return comes to on each tax less what the return it
+    // amends came to (⑭ = ⑪ − ⑬, ㉕ = ㉒ − ㉔, with this return's refunds as less than 0),
+    // and the total is what the amendment adds.
+    Yen priorTax = 0, priorLocal = 0, moreTax = 0, moreLocal = 0;
+    if (settings.Amended) {
+        priorTax = settings.PriorTax;
+        priorLocal = settings.PriorLocalTax;
+        moreTax = payable - r.ShortfallRefund - interimRefund - priorTax;
+        moreLocal = localPayable - r.LocalRefund - localInterimRefund - priorLocal;
+        r.Total = moreTax + moreLocal;
+    }
 
     const char* first = "第一表";
     r.Lines = {
@@ -388,6 +404,8 @@ MethodReturn ComputeMethod(const TaxTotals& totals, const TaxSettings& settings,
         {first, "⑩", "中間納付税額", interim},
         {first, "⑪", "納付税額", payable},
         {first, "⑫", "中間納付還付税額", interimRefund},
+        {first, "⑬", "既確定税額", priorTax},
+        {first, "⑭", "差引納付税額", moreTax},
         {first, "⑮", "課税資産の譲渡等の対価の額", taxableSales},
         {first, "⑯", "資産の譲渡等の対価の額", allSales},
         {first, "⑰", "地方消費税の課税標準となる消費税額（控除不足還付税額）", r.ShortfallRefund},
@@ -397,8 +415,24 @@ MethodReturn ComputeMethod(const TaxTotals& totals, const TaxSettings& settings,
         {first, "㉑", "中間納付譲渡割額", interimLocal},
         {first, "㉒", "納付譲渡割額", localPayable},
         {first, "㉓", "中間納付還付譲渡割額", localInterimRefund},
+        {first, "㉔", "既確定譲渡割額", priorLocal},
+        {first, "㉕", "差引納付譲渡割額", moreLocal},
         {first, "㉖", "消費税及び地方消費税の合計（納付又は還付）税額", r.Total},
     };
+    // 第二表: the tax base and the tax by rate (the rates before October 2019 stay
+    // empty), and the tax on which the local tax rests.
+    const char* second = "第二表";
+    r.Lines.push_back({second, "", "課税標準額", r.TaxBase[0] + r.TaxBase[1]});
+    for (std::size_t k : {std::size_t{1}, std::size_t{0}})
+        r.Lines.push_back({second, "", std::string("課税資産の譲渡等の対価の額") + kRateWords[k],
+                           withoutTax(sales[k], k)});
+    r.Lines.push_back({second, "", "課税資産の譲渡等の対価の額（計）",
+                       withoutTax(sales[0], 0) + withoutTax(sales[1], 1)});
+    for (std::size_t k : {std::size_t{1}, std::size_t{0}})
+        r.Lines.push_back({second, "", std::string("消費税額") + kRateWords[k], r.OutputTax[k]});
+    r.Lines.push_back({second, "", "消費税額（計）", output});
+    r.Lines.push_back({second, "", "地方消費税の課税標準となる消費税額（6.24%及び7.8%適用分）",
+                       net - r.ShortfallRefund});
     // 付表1-3 (4-3 for 簡易課税): the tax base and tax by rate.
     const char* base = method == TaxMethod::General ? "付表1-3" : "付表4-3";
     if (method == TaxMethod::TwentyPercent || method == TaxMethod::ThirtyPercent) base = "付表6";
@@ -423,11 +457,15 @@ std::vector<MethodReturn> ComputeTaxReturn(const TaxTotals& totals, const TaxSet
     return all;
 }
 
-Result<YearTaxBooks> LoadYearTaxBooks(const SharedState& s) {
-    YearTaxBooks y;
+std::optional<int> BooksWesternYear(const SharedState& s) {
     char yy[3];
     std::snprintf(yy, sizeof yy, "%02d", (s.FiscalYear % 100 + 100) % 100);
-    const auto western = WesternYear(s.EraName, yy);
+    return WesternYear(s.EraName, yy);
+}
+
+Result<YearTaxBooks> LoadYearTaxBooks(const SharedState& s) {
+    YearTaxBooks y;
+    const auto western = BooksWesternYear(s);
     if (!western) return BadFormatError(s.FiscalYearPath.string(), "年度の西暦年が分かりません。");
     y.Year = *western;
     auto settings = LoadTaxSettings(TaxSettingsPath(s));

@@ -38,6 +38,18 @@ struct TaxTotals {
     // Per category (TaxCategory value) and month 1..12 (index 0 unused): the
     // 税区分別集計.
     std::array<std::array<Yen, 13>, kTaxCategoryLimit + 1> ByMonth{};
+    // The cash-book lines and slips whose remarks mark a category other than their
+    // item's (or account's), in the journal's order.
+    struct MarkedLine {
+        bool Slip = false;   // a transfer slip, else a cash-book line
+        int Number = 0;      // the line or slip number (1-based)
+        std::string Date;    // YYMMDD
+        std::string Remarks;
+        Yen Amount = 0;
+        TaxCategory Usual = TaxCategory::OutOfScope;   // the item's or account's
+        TaxCategory Marked = TaxCategory::OutOfScope;  // the line's own
+    };
+    std::vector<MarkedLine> Marked;
 };
 
 // Adds one amount of `category` dated `date` to the totals, with the sales class.
@@ -113,5 +125,8 @@ struct YearTaxBooks {
     int Year = 0;
 };
 Result<YearTaxBooks> LoadYearTaxBooks(const SharedState& s);
+
+// The Western year of the books loaded in `s` (令和8 → 2026), or none.
+std::optional<int> BooksWesternYear(const SharedState& s);
 
 }  // namespace tabulo

@@ -69,4 +69,38 @@ TaxCategory DefaultTaxCategory(int accountCode) {
     return TaxCategory::OutOfScope;
 }
 
+namespace {
+
+bool Has(std::string_view remarks, std::string_view mark) { return remarks.find(mark) != std::string_view::npos; }
+
+}  // namespace
+
+bool HasTaxMark(std::string_view remarks) {
+    for (std::string_view m : {"【軽】", "【免】", "【標】", "【非】", "【輸】", "【外】"})
+        if (Has(remarks, m)) return true;
+    return false;
+}
+
+TaxCategory LineTaxCategory(TaxCategory base, bool salesSide, std::string_view remarks) {
+    if (!HasTaxMark(remarks)) return base;
+    if (IsSalesCategory(base)) salesSide = true;
+    else if (IsPurchaseCategory(base)) salesSide = false;
+    if (Has(remarks, "【外】")) return TaxCategory::OutOfScope;
+    if (Has(remarks, "【非】")) return salesSide ? TaxCategory::ExemptSales : TaxCategory::ExemptPurchase;
+    if (Has(remarks, "【輸】")) return salesSide ? TaxCategory::ZeroRatedSales : base;
+    // The rate: marked, else the base's (a line outside the tax or exempt that a mark
+    // makes taxed takes the standard rate).
+    bool reduced = IsReducedRate(base);
+    if (Has(remarks, "【軽】")) reduced = true;
+    else if (Has(remarks, "【標】")) reduced = false;
+    const bool taxedBase = base == TaxCategory::Sales10 || base == TaxCategory::Sales8 ||
+                           base == TaxCategory::Purchase10 || base == TaxCategory::Purchase8 ||
+                           LacksInvoice(base);
+    const bool marksRate = Has(remarks, "【軽】") || Has(remarks, "【標】");
+    if (!taxedBase && !marksRate && !Has(remarks, "【免】")) return base;
+    if (salesSide) return reduced ? TaxCategory::Sales8 : TaxCategory::Sales10;
+    if (Has(remarks, "【免】") || LacksInvoice(base)) return reduced ? TaxCategory::Purchase8NoInvoice : TaxCategory::Purchase10NoInvoice;
+    return reduced ? TaxCategory::Purchase8 : TaxCategory::Purchase10;
+}
+
 }  // namespace tabulo

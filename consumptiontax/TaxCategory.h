@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "books/Accounts.h"
 
@@ -41,5 +42,18 @@ bool LacksInvoice(TaxCategory c);        // a taxed purchase without a qualified
 // 損害保険料 and 利子割引料 (非課税仕入); a depreciable asset 課税仕入10%; 土地
 // 非課税仕入; every other account 対象外.
 TaxCategory DefaultTaxCategory(int accountCode);
+
+// A single cash-book line or slip whose category differs from its item's (or its
+// account's) carries a mark in its remarks, as the books of a registered business mark
+// such lines anyway; the mark is part of the line, so it stays with it through insert,
+// delete, undo, the history and every copy of the year:
+//   【軽】 the reduced rate (8 %)          【免】 a purchase without a qualified invoice
+//   【標】 the standard rate (10 %)        【非】 exempt (非課税)
+//   【輸】 an export sale (免税売上)        【外】 outside the tax (対象外)
+// 【軽】 and 【免】 go together. `base` is the category the line has without marks;
+// `salesSide` says whether it is a sale (an income line) when `base` does not say.
+TaxCategory LineTaxCategory(TaxCategory base, bool salesSide, std::string_view remarks);
+// True when `remarks` carry any of the marks above.
+bool HasTaxMark(std::string_view remarks);
 
 }  // namespace tabulo

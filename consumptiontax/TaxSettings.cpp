@@ -80,9 +80,35 @@ std::string TaxSettingsFault(const TaxSettings& t) {
     return {};
 }
 
+std::optional<Amount> TaxYenFromText(std::string_view text, bool signedAllowed) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    bool negative = false;
+    if (signedAllowed && !text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    } else if (signedAllowed && text.starts_with("△")) {
+        negative = true;
+        text.remove_prefix(std::string_view("△").size());
+    }
+    if (text.empty()) return negative ? std::nullopt : std::optional<Amount>(0);
+    std::int64_t v = 0;
+    bool digit = false;
+    for (char c : text) {
+        if (c == ',') continue;
+        if (c < '0' || c > '9') return std::nullopt;
+        digit = true;
+        v = v * 10 + (c - '0');
+        if (v > 2147483647) return std::nullopt;
+    }
+    if (!digit) return std::nullopt;
+    return static_cast<Amount>(negative ? -v : v);
+}
+
 std::vector<std::byte> EncodeTaxSettings(const TaxSettings& t) {
-    std::vector<std::byte> b(kTaxSettingsSize, std::byte{0});
-    std::memcpy(b.data(), kTaxSettingsMark, 4);
+    const bool amended = t.Amended || t.PriorTax != 0 || t.PriorLocalTax != 0;
+    std::vector<std::byte> b(amended ? kAmendedTaxSettingsSize : kTaxSettingsSize, std::byte{0});
+    std::memcpy(b.data(), amended ? kAmendedTaxSettingsMark : kTaxSettingsMark, 4);
     b[4] = std::byte(t.Taxable ? 1 : 0);
     b[5] = std::byte(static_cast<std::uint8_t>(t.Method));
     b[6] = std::byte(t.TaxIncluded ? 1 : 0);
@@ -97,15 +123,22 @@ std::vector<std::byte> EncodeTaxSettings(const TaxSettings& t) {
         b[kCategoriesAt + i - 1] = std::byte(static_cast<std::uint8_t>(t.ItemCategory[i]));
         b[kClassesAt + i - 1] = std::byte(t.ItemClass[i]);
     }
+    if (amended) {
+        b[132] = std::byte(t.Amended ? 1 : 0);
+        PutLong(b, 136, t.PriorTax);
+        PutLong(b, 140, t.PriorLocalTax);
+    }
     return b;
 }
 
 Result<TaxSettings> DecodeTaxSettings(std::span<const std::byte> b, const std::string& path) {
-    if (b.size() != kTaxSettingsSize)
-        return BadFormatError(path, "消費税の設定ファイルの長さが " +
-                                        std::to_string(kTaxSettingsSize) + " バイトではありません。");
-    if (std::memcmp(b.data(), kTaxSettingsMark, 4) != 0)
+    const bool amended = b.size() >= 4 && std::memcmp(b.data(), kAmendedTaxSettingsMark, 4) == 0;
+    if (!amended && (b.size() < 4 || std::memcmp(b.data(), kTaxSettingsMark, 4) != 0))
         return BadFormatError(path, "消費税の設定ファイルではありません。");
+    const std::size_t size = amended ? kAmendedTaxSettingsSize : kTaxSettingsSize;
+    if (b.size() != size)
+        return BadFormatError(path, "消費税の設定ファイルの長さが " + std::to_string(size) +
+                                        " バイトではありません。");
     auto flag = [&](std::size_t at, bool& out) {
         const auto v = static_cast<int>(b[at]);
         if (v > 1) return false;
@@ -126,6 +159,13 @@ Result<TaxSettings> DecodeTaxSettings(std::span<const std::byte> b, const std::s
     for (std::size_t i = 1; i <= kItemCount; ++i) {
         t.ItemCategory[i] = static_cast<TaxCategory>(static_cast<std::uint8_t>(b[kCategoriesAt + i - 1]));
         t.ItemClass[i] = static_cast<std::uint8_t>(b[kClassesAt + i - 1]);
+    }
+    if (amended) {
+        if (!flag(132, t.Amended) || b[133] != std::byte{0} || b[134] != std::byte{0} ||
+            b[135] != std::byte{0})
+            return BadFormatError(path, "消費税の設定に 0 でも 1 でもない値があります。");
+        t.PriorTax = GetLong(b, 136);
+        t.PriorLocalTax = GetLong(b, 140);
     }
     if (std::string why = TaxSettingsFault(t); !why.empty()) return BadFormatError(path, why);
     return t;

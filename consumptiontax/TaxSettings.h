@@ -21,11 +21,21 @@
 //    32 50  bytes         ItemCategory: items 1..50, the TaxCategory value (0 = the
 //                         account's)
 //    82 50  bytes         ItemClass: items 1..50, the business class 1..6 (0 = BusinessClass)
+// An amended return (修正申告) is kept as "CTX2", 144 bytes: the 132 above (with the
+// mark "CTX2") and
+//   132  1  byte          Amended: 1 this return amends one already filed
+//   133  3  bytes         reserved, 0
+//   136  4  Long          PriorTax: 既確定税額, the national tax of the return amended
+//                         (less than 0 for a refund)
+//   140  4  Long          PriorLocalTax: 既確定譲渡割額 (less than 0 for a refund)
+// A year that is not amended keeps the 132-byte form.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,6 +50,8 @@ struct SharedState;
 
 inline constexpr std::size_t kTaxSettingsSize = 132;
 inline constexpr const char* kTaxSettingsMark = "CTX1";
+inline constexpr std::size_t kAmendedTaxSettingsSize = 144;
+inline constexpr const char* kAmendedTaxSettingsMark = "CTX2";
 
 enum class TaxMethod : std::uint8_t {
     None = 0,
@@ -62,6 +74,9 @@ struct TaxSettings {
     Amount InterimLocalTax = 0;
     std::array<TaxCategory, kItemCount + 1> ItemCategory{};  // index 0 unused
     std::array<std::uint8_t, kItemCount + 1> ItemClass{};    // index 0 unused
+    bool Amended = false;     // 修正申告
+    Amount PriorTax = 0;      // ⑬ 既確定税額
+    Amount PriorLocalTax = 0; // ㉔ 既確定譲渡割額
     bool operator==(const TaxSettings&) const = default;
 };
 
@@ -82,6 +97,11 @@ inline constexpr const char* kRegistrationNoCheckMessage =
 // Why the settings cannot be kept, or "": a registration number of a wrong form, a
 // class outside 0..6, a category no category has, a negative interim payment.
 std::string TaxSettingsFault(const TaxSettings& t);
+
+// A yen amount as the user types it on the settings screen: digits with or without
+// thousands commas, "" for 0; with `signedAllowed` also a leading "-" or "△" (a refund
+// of the return amended). None for anything else or an amount beyond 2,147,483,647.
+std::optional<Amount> TaxYenFromText(std::string_view text, bool signedAllowed);
 
 std::vector<std::byte> EncodeTaxSettings(const TaxSettings& t);
 // `path` names the file in the messages.

@@ -22,6 +22,7 @@
 #include "store/DataSet.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 
@@ -133,7 +134,8 @@ DepositBookForm::~DepositBookForm() { Finish(); }
 
 bool DepositBookForm::LoadFile() {
     SharedState& s = app_.state;
-    Result<std::vector<std::byte>> bytes = ReadWholeFile(s.DepositPath);
+    Result<std::vector<std::byte>> bytes =
+        ReadWholeFile(s.DepositPath, static_cast<std::size_t>(kMaxDepositFileSize));
     if (!bytes) {
         ShowFileError(app_.prompt, bytes.error(), app_.state);
         return false;

@@ -1,6 +1,7 @@
 #include "ebooks/ElectronicBooks.h"
 
 #include "store/DataSet.h"
+#include "store/HistoryHeads.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 
@@ -64,7 +65,7 @@ ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history
 }
 
 Result<ElectronicBooksStanding> YearElectronicBooksStanding(const SharedState& s) {
-    auto history = LoadHistory(HistoryPath(s));
+    auto history = LoadHistoryHeads(HistoryPath(s));
     if (!history) return history.error();
     return StandingOfElectronicBooks(*history);
 }
@@ -114,8 +115,11 @@ SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const Electronic
 }
 
 ElectronicBooksStanding ElectronicBooksForDeduction(const SharedState& s) {
-    auto read = YearElectronicBooksStanding(s);
-    if (read) return *read;
+    return ElectronicBooksForDeduction(LoadHistoryHeads(HistoryPath(s)));
+}
+
+ElectronicBooksStanding ElectronicBooksForDeduction(const Result<HistoryContents>& history) {
+    if (history) return StandingOfElectronicBooks(*history);
     ElectronicBooksStanding none;
     none.reason = kEbooksUnreadable;
     return none;

@@ -81,6 +81,8 @@ SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const Electronic
 // The year's standing for the deduction: a history that cannot be read does not count
 // as electronic books.
 ElectronicBooksStanding ElectronicBooksForDeduction(const SharedState& s);
+// The same of the year's history as read already (LoadHistoryHeads of HistoryPath).
+ElectronicBooksStanding ElectronicBooksForDeduction(const Result<HistoryContents>& history);
 // From the year's files: books that cannot be worked out allow 10万円.
 SpecialDeduction YearSpecialDeduction(const SharedState& s);
 // "青色申告特別控除の限度額は 65万円です（…）。" for the check and the screens.

@@ -12,11 +12,26 @@ namespace tabulo {
 
 namespace {
 
+// Appends "8年4月1日" of "080401" (the text as it is when it is not six digits).
+void AppendDateWords(std::string& out, std::string_view yymmdd) {
+    if (yymmdd.size() != 6 || !std::all_of(yymmdd.begin(), yymmdd.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        out += yymmdd;
+        return;
+    }
+    const auto part = [&](std::size_t at, const char* unit) {
+        if (yymmdd[at] != '0') out += yymmdd[at];  // two digits without a leading 0
+        out += yymmdd[at + 1];
+        out += unit;
+    };
+    part(0, "年");
+    part(2, "月");
+    part(4, "日");
+}
+
 std::string DateWords(std::string_view yymmdd) {
-    if (yymmdd.size() != 6 || !std::all_of(yymmdd.begin(), yymmdd.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::string(yymmdd);
-    const auto part = [&](std::size_t at) { return std::to_string(std::stoi(std::string(yymmdd.substr(at, 2)))); };
-    return part(0) + "年" + part(2) + "月" + part(4) + "日";
+    std::string out;
+    AppendDateWords(out, yymmdd);
+    return out;
 }
 
 bool IsCashBookOperation(HistoryOperation op) {
@@ -26,18 +41,41 @@ bool IsCashBookOperation(HistoryOperation op) {
 
 std::string Yen(Amount v) { return FormatAmount(v, false) + "円"; }
 
+std::string_view TrimmedRight(std::string_view s) {
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
 std::string LineWords(std::span<const std::byte> bytes, const ItemTableArray& items) {
     if (bytes.size() != kLedgerLineSize) return "（" + std::to_string(bytes.size()) + " バイト）";
     const StoredLedgerLine line(bytes.data());
-    std::string out = DateWords(line.DateBytes());
+    std::string out;
+    out.reserve(64);
+    AppendDateWords(out, line.DateBytes());
     const int item = line.ItemNo();
-    out += " ";
-    out += item >= 1 && item <= kItemCount && !TrimRight(items[item].ItemName).empty()
-               ? TrimRight(items[item].ItemName)
-               : "項目" + std::to_string(item);
-    if (line.Indata() != 0) out += " 入金 " + Yen(line.Indata());
-    if (line.Outdata() != 0) out += " 出金 " + Yen(line.Outdata());
-    if (auto bikou = line.Bikou(); bikou && !TrimRight(*bikou).empty()) out += " " + TrimRight(*bikou);
+    out += ' ';
+    const std::string_view name =
+        item >= 1 && item <= kItemCount ? TrimmedRight(items[static_cast<std::size_t>(item)].ItemName) : "";
+    if (!name.empty()) {
+        out += name;
+    } else {
+        out += "項目";
+        out += std::to_string(item);
+    }
+    if (line.Indata() != 0) {
+        out += " 入金 ";
+        out += FormatAmount(line.Indata(), false);
+        out += "円";
+    }
+    if (line.Outdata() != 0) {
+        out += " 出金 ";
+        out += FormatAmount(line.Outdata(), false);
+        out += "円";
+    }
+    if (auto bikou = line.Bikou(); bikou && !TrimmedRight(*bikou).empty()) {
+        out += ' ';
+        out += TrimmedRight(*bikou);
+    }
     return out;
 }
 
@@ -126,9 +164,14 @@ HistoryRow DescribeHistoryRecord(const HistoryRecord& r, const ItemTableArray& i
     HistoryRow row;
     row.Sequence = r.Sequence;
     const std::string& w = r.When;
-    row.When = w.size() == kHistoryWhenBytes ? w.substr(0, 4) + "-" + w.substr(4, 2) + "-" + w.substr(6, 2) + " " +
-                                                   w.substr(8, 2) + ":" + w.substr(10, 2) + ":" + w.substr(12, 2)
-                                             : w;
+    if (w.size() == kHistoryWhenBytes) {
+        // "2026-12-08 09:30:00" of "20261208093000"
+        row.When = "0000-00-00 00:00:00";
+        static constexpr std::size_t kTo[kHistoryWhenBytes] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18};
+        for (std::size_t i = 0; i < kHistoryWhenBytes; ++i) row.When[kTo[i]] = w[i];
+    } else {
+        row.When = w;
+    }
     row.Action = HistoryOperationName(r.Operation);
     row.UndoOf = r.UndoOf;
     row.Operation = row.Action;
@@ -182,8 +225,10 @@ std::vector<std::uint32_t> DamagedSequences(const HistoryContents& history) {
 std::vector<HistoryRow> SelectHistory(const HistoryContents& history, const HistoryFilter& filter,
                                       const ItemTableArray& items) {
     const std::vector<std::uint32_t> damaged = DamagedSequences(history);
+    const std::vector<std::size_t> selected = SelectHistoryRecords(history, filter);
     std::vector<HistoryRow> rows;
-    for (std::size_t i : SelectHistoryRecords(history, filter)) {
+    rows.reserve(selected.size());
+    for (std::size_t i : selected) {
         const HistoryRecord& r = history.Records[i];
         rows.push_back(DescribeHistoryRecord(r, items));
         rows.back().Damaged = std::binary_search(damaged.begin(), damaged.end(), r.Sequence);

@@ -81,14 +81,18 @@ Status AtomicSave(const std::filesystem::path& path, std::span<const std::byte> 
     return Ok();
 }
 
-int RemoveStaleTempFiles(const std::filesystem::path& folder) {
+bool IsTempFileName(const std::string& name) {
     // The names TempPathBeside gives: "." + file name + ".tmp" + pid + "-" + counter.
     static const std::regex ours(R"(\..+\.tmp[0-9]+-[0-9]+)");
+    return std::regex_match(name, ours);
+}
+
+int RemoveStaleTempFiles(const std::filesystem::path& folder) {
     std::error_code ec;
     int removed = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file(ec) || !std::regex_match(name, ours)) continue;
+        if (!entry.is_regular_file(ec) || !IsTempFileName(name)) continue;
         auto written = entry.last_write_time(ec);
         if (ec || written >= kProgramStart) continue;
         if (std::filesystem::remove(entry.path(), ec)) ++removed;

@@ -22,6 +22,8 @@ Status AtomicSave(const std::filesystem::path& path, std::span<const std::byte> 
 // rename ("." + name + ".tmp<pid>-<n>"), those older than the running program only.
 // Returns how many went.
 int RemoveStaleTempFiles(const std::filesystem::path& folder);
+// Whether a file name is one AtomicSave gives its temporary file.
+bool IsTempFileName(const std::string& name);
 // The most any whole-file read takes in: the program's text files are a few
 // kilobytes, its largest file (a full ledger) not 1.4 MB.
 inline constexpr std::size_t kMaxWholeFileSize = 16u << 20;

@@ -19,9 +19,17 @@
 
 namespace tabulo {
 
-PrinterHost::PrinterHost(std::filesystem::path programFolder)
-    : programFolder_(std::move(programFolder)),
-      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+PrinterHost::PrinterHost(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {
+    stamp_ = [] {
+        return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")).toStdString();
+    };
+}
+
+QPrinter& PrinterHost::Made() const {
+    // Made on first use: asking for the installed printers loads the printing system,
+    // which the start-up and a run without a printout do not need.
+    if (printer_) return *printer_;
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer_->setPageSize(QPageSize(QPageSize::A4));
     printer_->setPageOrientation(QPageLayout::Portrait);
     printer_->setDocName(QStringLiteral("会計処理"));
@@ -34,14 +42,12 @@ PrinterHost::PrinterHost(std::filesystem::path programFolder)
         printer_->setOutputFileName(QString::fromStdString((DefaultPdfFolder() / "TABULO.pdf").string()));
         MakePdfFolder();
     }
-    stamp_ = [] {
-        return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")).toStdString();
-    };
+    return *printer_;
 }
 
 PrinterHost::~PrinterHost() = default;
 
-QPrinter& PrinterHost::Printer() { return *printer_; }
+QPrinter& PrinterHost::Printer() { return Made(); }
 
 void PrinterHost::MakePdfFolder() const {
     // The set-up dialog refuses a file in a folder that is not there.
@@ -51,10 +57,10 @@ void PrinterHost::MakePdfFolder() const {
 
 bool PrinterHost::PrinterSetup(QWidget* parent) {
     if (PrintsToFile()) {
-        const std::filesystem::path proposed = printer_->outputFileName().toStdString();
+        const std::filesystem::path proposed = Made().outputFileName().toStdString();
         if (proposed.parent_path() == DefaultPdfFolder()) MakePdfFolder();
     }
-    QPrintDialog dialog(printer_.get(), parent);
+    QPrintDialog dialog(&Made(), parent);
     dialog.setWindowTitle(QStringLiteral("プリンターの設定"));
     // Set-up only: no page range or copies to print now.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
@@ -69,7 +75,7 @@ bool PrinterHost::PrinterSetup(QWidget* parent) {
 }
 
 bool PrinterHost::PrintsToFile() const {
-    return printer_->outputFormat() == QPrinter::PdfFormat;
+    return Made().outputFormat() == QPrinter::PdfFormat;
 }
 
 std::filesystem::path PrinterHost::DefaultPdfFolder() const { return programFolder_ / "PDF"; }
@@ -78,7 +84,7 @@ std::filesystem::path PrinterHost::PdfPathFor(const std::string& name) const {
     // A file the user named in the set-up dialog gives the folder; the name is always
     // the printout's own, so that no printout overwrites another.
     std::filesystem::path folder = DefaultPdfFolder();
-    const QString chosen = printer_->outputFileName();
+    const QString chosen = Made().outputFileName();
     if (!chosen.isEmpty()) {
         std::filesystem::path p = chosen.toStdString();
         if (p.has_parent_path() && p.parent_path() != programFolder_) folder = p.parent_path();
@@ -98,7 +104,7 @@ void PrinterHost::SetClock(std::function<std::string()> stamp) { stamp_ = std::m
 
 bool PrinterHost::Print(const PrintDocument& doc) {
     if (doc.pages.empty()) return true;
-    QPrinter& printer = *printer_;
+    QPrinter& printer = Made();
     std::filesystem::path pdf;
     const QString chosenFile = printer.outputFileName();
     if (PrintsToFile()) {

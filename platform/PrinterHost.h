@@ -1,8 +1,9 @@
 #pragma once
 // The one printer of the whole run: every printout draws onto it, and the printer
-// set-up dialog changes it, so a choice holds between printouts. Without an installed
-// printer it prints into a PDF file in the program folder, whose PDF folder exists
-// from the start so that the set-up dialog accepts the file it proposes there.
+// set-up dialog changes it, so a choice holds between printouts. It is made when first
+// used. Without an installed printer it prints into a PDF file in the program folder,
+// whose PDF folder is made with it so that the set-up dialog accepts the file it
+// proposes there.
 
 #include <filesystem>
 #include <functional>
@@ -44,9 +45,11 @@ public:
 private:
     // Makes the program's PDF folder, where it is missing.
     void MakePdfFolder() const;
+    // The printer, made and set up on first use.
+    QPrinter& Made() const;
 
     std::filesystem::path programFolder_;
-    std::unique_ptr<QPrinter> printer_;
+    mutable std::unique_ptr<QPrinter> printer_;
     std::function<void(const std::filesystem::path&)> pdfNotice_;
     std::function<std::string()> stamp_;
 };

@@ -26,11 +26,11 @@ for option in "$@"; do
         # The extra fonts are those a desktop brings: the form tests run once more
         # with them, as a user's machine would have them.
         --tests)
-            packages+=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils
+            packages+=(libgtest-dev libgmock-dev libbenchmark-dev pkg-config libxcb1-dev poppler-utils
                 fonts-noto-mono fonts-droid-fallback fonts-urw-base35)
             why="to build and run Tabulo and its tests" ;;
         --gui) packages+=(xvfb xauth) ;;
-        --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream hledger) ;;
+        --package) packages+=(dpkg-dev file lintian desktop-file-utils appstream hledger ledger) ;;
         --ime) packages+=(xvfb xauth dbus-x11 ibus ibus-mozc xdotool imagemagick) ;;
         --fcitx5) packages+=(fcitx5 fcitx5-mozc fcitx5-frontend-qt6) ;;
         --fuzz) packages+=(clang) ;;

@@ -65,7 +65,7 @@ struct Application::Parts {
     SharedState state;
     std::unique_ptr<SingleInstance> instance;
     std::unique_ptr<PrinterHost> printer;
-    std::unique_ptr<HelpWindow> help;
+    std::unique_ptr<HelpOnDemand> help;
     std::unique_ptr<StartupWindow> startup;
     std::unique_ptr<MainWindow> main;
 };
@@ -80,14 +80,8 @@ int Application::Run() {
     // The name stands in for the title of a message box that has none. No display name
     // is set: it would be appended to every caption.
     QApplication::setApplicationName(QString::fromUtf8(kMainCaption));
-    // The installed icon when the desktop's theme has it; the drawn one in a build tree.
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tabulo"), QIcon(ProgramIcon(32))));
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.tabulo.Tabulo"));
     RegisterFontSubstitutions();
-    // Qt's own dialogs and menus (printer set-up, edit menus) speak Japanese too.
-    if (p.qtTranslation.load(QStringLiteral("qtbase_ja"),
-                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&p.qtTranslation);
     QFont uiFont(QStringLiteral("IPAPGothic"));
     uiFont.setPointSize(10);
     QApplication::setFont(uiFont);
@@ -108,13 +102,19 @@ int Application::Run() {
     p.instance = std::make_unique<SingleInstance>(SingleInstance::ServerNameFor(p.state.ProgramFolder));
     if (!p.instance->BecomePrimary()) return 0;
 
-    CopyShippedFiles(ShippedFilesFolder(exeFolder), p.state.ProgramFolder);
-
-    p.printer = std::make_unique<PrinterHost>(p.state.ProgramFolder);
-    p.help = std::make_unique<HelpWindow>(p.state.ProgramFolder / "help");
-
+    // The start-up window is shown first; what only the main window and the start-up's
+    // checks need is read and built once it is there.
     int exitCode = 0;
-    p.startup = std::make_unique<StartupWindow>([&p, &exitCode, env] {
+    p.startup = std::make_unique<StartupWindow>([&p, &exitCode, env, exeFolder] {
+        // The installed icon when the desktop's theme has it; the drawn one in a build tree.
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tabulo"), QIcon(ProgramIcon(32))));
+        // Qt's own dialogs and menus (printer set-up, edit menus) speak Japanese too.
+        if (p.qtTranslation.load(QStringLiteral("qtbase_ja"),
+                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&p.qtTranslation);
+        CopyShippedFiles(ShippedFilesFolder(exeFolder), p.state.ProgramFolder);
+        p.printer = std::make_unique<PrinterHost>(p.state.ProgramFolder);
+        p.help = std::make_unique<HelpOnDemand>(p.state.ProgramFolder / "help");
         if (CheckStartup(p.state, p.prompt, env) != StartupResult::Ready) {
             // The program ends here. The start-up may run before the event loop does
             // (showing the splash window processes events), where exit() is lost, so

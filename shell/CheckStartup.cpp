@@ -1,5 +1,6 @@
 #include "shell/CheckStartup.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Prompt.h"
 #include "shell/DataDisk.h"
 #include "store/DataSet.h"
@@ -28,6 +29,8 @@ StartupResult CheckStartup(SharedState& s, Prompt& prompt, const EnvLookup& env)
         return StartupResult::Failed;
     }
     FillKubunNames(s);
+    // A save of the settings killed before its rename left its temporary file here.
+    RemoveStaleTempFiles(s.ProgramFolder);
     // What a copy cut short in the last run left in the program folder goes now; a
     // failure here is tried again before the next copy.
     SettleAutomaticCopies(s.ProgramFolder);

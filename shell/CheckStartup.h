@@ -1,6 +1,7 @@
 #pragma once
 // The start-up check: the settings file is read (written with its defaults on a first
-// start), the category words are filled in, and the data folder on the data drive is
+// start), the category words are filled in, what saves and copies killed in an earlier
+// run left in the program folder goes, and the data folder on the data drive is
 // probed and created, asking the user to put the disk in until it is there.
 
 #include "platform/Drives.h"

@@ -25,6 +25,7 @@
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "store/Text.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 namespace {
@@ -167,7 +168,7 @@ Result<std::vector<FolderFile>> YearFiles(const fs::path& folder) {
     std::sort(paths.begin(), paths.end());
     std::vector<FolderFile> files;
     for (const fs::path& p : paths) {
-        auto bytes = ReadWholeFile(p);
+        auto bytes = ReadWholeFile(p, static_cast<std::size_t>(FileSizeLimit(p.filename().string())));
         if (!bytes) {
             FileError e = bytes.error();
             if (e.path.empty()) e.path = p.string();
@@ -210,7 +211,7 @@ bool Holds(const fs::path& folder, const std::vector<FolderFile>& files) {
     for (const FolderFile& f : files) names.push_back(f.name);
     if (HeldNames(folder) != names) return false;
     for (const FolderFile& f : files) {
-        auto bytes = ReadWholeFile(folder / f.name);
+        auto bytes = ReadWholeFile(folder / f.name, static_cast<std::size_t>(FileSizeLimit(f.name)));
         if (!bytes || *bytes != f.bytes) return false;
     }
     return true;
@@ -398,7 +399,8 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     // The item accounts of the double-entry books go over like the master they belong
     // to, byte for byte; a year that never chose one has no such file.
     if (std::error_code ec; fs::is_regular_file(ItemAccountsPath(s), ec))
-        add(ItemAccountsPath(s).filename().string(), ReadWholeFile(ItemAccountsPath(s)));
+        add(ItemAccountsPath(s).filename().string(),
+            ReadWholeFile(ItemAccountsPath(s), static_cast<std::size_t>(kMaxItemAccountsFileSize)));
     // The slip book of the next year: its opening balances only. A year without one
     // gives the next year none either.
     if (*nextBook) add("FURIKAE" + tag + ".DAT", EncodeSlipBook(**nextBook));
@@ -410,7 +412,8 @@ Result<std::vector<FolderFile>> NextYearFiles(const SharedState& s, const Shared
     // The histories of changes go along byte for byte, so that the disk in use keeps
     // every year's history; the next year's own begins with its first change (or the
     // setting below).
-    for (const fs::path& h : *histories) add(h.filename().string(), ReadWholeFile(h));
+    for (const fs::path& h : *histories)
+        add(h.filename().string(), ReadWholeFile(h, static_cast<std::size_t>(kMaxHistoryFileSize)));
     // Books kept as electronic books go on being kept so: the next year's history
     // starts with the setting, before any change to its books.
     if (ebooks->setting.on)

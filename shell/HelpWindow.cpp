@@ -63,4 +63,15 @@ void HelpWindow::ShowHelpOnHelp() { Open(QStringLiteral("usage.html")); }
 void HelpWindow::ShowPage(const std::string& fileName) { Open(QString::fromStdString(fileName)); }
 void HelpWindow::CloseHelp() { close(); }
 
+HelpOnDemand::~HelpOnDemand() = default;
+
+HelpWindow& HelpOnDemand::Window() {
+    if (!window_) window_ = std::make_unique<HelpWindow>(helpFolder_);
+    return *window_;
+}
+
+void HelpOnDemand::CloseHelp() {
+    if (window_) window_->CloseHelp();
+}
+
 }  // namespace tabulo

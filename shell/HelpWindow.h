@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <memory>
 
 #include "shell/HelpHost.h"
 
@@ -30,6 +31,27 @@ private:
 
     std::filesystem::path helpFolder_;
     QTextBrowser* browser_ = nullptr;
+};
+
+// The help book the program hands its forms: the help window is made when a page is
+// first asked for, so that a run that never opens the help never builds it.
+class HelpOnDemand : public HelpHost {
+public:
+    explicit HelpOnDemand(std::filesystem::path helpFolder) : helpFolder_(std::move(helpFolder)) {}
+    ~HelpOnDemand() override;
+
+    void ShowContents() override { Window().ShowContents(); }
+    void ShowHelpOnHelp() override { Window().ShowHelpOnHelp(); }
+    void ShowPage(const std::string& fileName) override { Window().ShowPage(fileName); }
+    void CloseHelp() override;
+    // The window, or null while no page has been asked for.
+    HelpWindow* Made() const { return window_.get(); }
+
+private:
+    HelpWindow& Window();
+
+    std::filesystem::path helpFolder_;
+    std::unique_ptr<HelpWindow> window_;
 };
 
 }  // namespace tabulo

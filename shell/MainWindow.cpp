@@ -27,6 +27,8 @@
 #include "books/OpeningForm.h"
 #include "books/SlipForm.h"
 #include "cashbook/CashBookForm.h"
+#include "consumptiontax/ConsumptionTaxForm.h"
+#include "consumptiontax/TaxSettingsForm.h"
 #include "ebooks/ElectronicBooksForm.h"
 #include "ebooks/SearchForm.h"
 #include "ebooks/HistoryForm.h"
@@ -188,6 +190,10 @@ void MainWindow::BuildMenus() {
     searchAction_->setText(QStringLiteral("検索(&K)"));
     ebooks->addAction(searchAction_);
     historyAction_ = add(ebooks, "履歴(&R)", &MainWindow::OpenHistory);
+
+    QMenu* ctax = menuBar()->addMenu(QStringLiteral("消費税(&Z)"));
+    add(ctax, "消費税の設定(&S)", &MainWindow::OpenTaxSettings);
+    add(ctax, "消費税の計算(&C)", &MainWindow::OpenConsumptionTax);
 
     QMenu* helpitem = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     add(helpitem, "目次(&C)", &MainWindow::ShowHelpContents);
@@ -458,6 +464,13 @@ void MainWindow::OpenElectronicBooksSetting() {
         return;
     }
     ShowModal<ElectronicBooksForm>(ctx_, this);
+}
+
+void MainWindow::OpenTaxSettings() {
+    OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<TaxSettingsForm>(ctx_, this); });
+}
+void MainWindow::OpenConsumptionTax() {
+    OpenDataForm(ToolButton::Input, [this] { ShowStatementPage<ConsumptionTaxForm>(ctx_, this); });
 }
 
 void MainWindow::OpenSearch() {

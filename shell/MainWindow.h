@@ -76,6 +76,9 @@ public:
     void OpenTrialBalance();
     // 電子帳簿の設定: whether the books are kept as electronic books, in the history.
     void OpenElectronicBooksSetting();
+    // 消費税: the year's consumption-tax settings and the return worked out by each method.
+    void OpenTaxSettings();
+    void OpenConsumptionTax();
     void ShowHelpContents();
     void ShowHelpOnHelp();
     void ShowAbout();

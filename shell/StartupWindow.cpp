@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
+#include <QPalette>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -17,10 +19,13 @@ StartupWindow::StartupWindow(std::function<void()> startup, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kMainCaption));
     setFixedSize(360, 150);
     setObjectName(QStringLiteral("StartupWindow"));
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral(
-        "#StartupWindow { background: #1f4e79; border: 1px solid #0c2a45; }"
-        "QLabel { color: white; background: transparent; }"));
+    // Dark blue with white captions, set by the palette (a style sheet would cost the
+    // start-up its parsing); the border is drawn in paintEvent.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0x1f, 0x4e, 0x79));
+    colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
+    setAutoFillBackground(true);
 
     auto* picture = new QLabel(this);
     picture->setPixmap(ProgramIcon(40));
@@ -53,6 +58,7 @@ StartupWindow::StartupWindow(std::function<void()> startup, QWidget* parent)
     timer1_->setSingleShot(true);
     timer1_->setInterval(0);
     connect(timer1_, &QTimer::timeout, this, [this] {
+        started_ = true;
         if (cursorSet_) {
             QApplication::restoreOverrideCursor();
             cursorSet_ = false;
@@ -67,10 +73,19 @@ StartupWindow::~StartupWindow() {
 
 void StartupWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Once painted, the start-up work runs.
+    // The start-up work runs once the window is painted; should the platform not paint
+    // it (a window not exposed), a moment after it was shown.
+    if (!started_ && !timer1_->isActive()) timer1_->start(200);
+}
+
+void StartupWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter border(this);
+    border.setPen(QColor(0x0c, 0x2a, 0x45));
+    border.drawRect(rect().adjusted(0, 0, -1, -1));
     if (!started_) {
         started_ = true;
-        timer1_->start();
+        timer1_->start(0);
     }
 }
 

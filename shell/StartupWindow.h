@@ -1,6 +1,6 @@
 #pragma once
 // The start-up window: a small centred window with the program's caption, shown while
-// the start-up check runs from a one-shot timer.
+// the start-up check runs from a one-shot timer once the window has been painted.
 
 #include <QWidget>
 
@@ -14,12 +14,14 @@ namespace tabulo {
 class StartupWindow : public QWidget {
     Q_OBJECT
 public:
-    // `startup` runs once from the timer after the window has been shown.
+    // `startup` runs once from the timer after the window has first been painted (or,
+    // should no paint come, a moment after it was shown).
     explicit StartupWindow(std::function<void()> startup, QWidget* parent = nullptr);
     ~StartupWindow() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     std::function<void()> startup_;

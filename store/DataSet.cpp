@@ -20,6 +20,7 @@
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "store/Text.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 namespace {
@@ -325,7 +326,7 @@ Status SaveTaxReturnData(SharedState& s) {
 }
 
 Status LoadDepositBook(SharedState& s) {
-    auto bytes = Load(s.DepositPath);
+    auto bytes = Load(s.DepositPath, static_cast<std::size_t>(kMaxDepositFileSize));
     if (!bytes) return bytes.error();
     if (bytes->empty()) {
         // Only a missing or zero-length file is a new deposit book; a short one is
@@ -354,7 +355,7 @@ Result<StagedFile> StageDepositBook(const SharedState& s, const DepositBookRecor
     }
     // The record sits at byte 1; anything another program put after it is kept, so
     // a file that cannot be read is not written either.
-    auto old = Load(s.DepositPath);
+    auto old = Load(s.DepositPath, static_cast<std::size_t>(kMaxDepositFileSize));
     if (!old) return old.error();
     std::error_code ec;
     staged.existed = !old->empty() || std::filesystem::exists(s.DepositPath, ec);

@@ -1,4 +1,9 @@
 #include "store/History.h"
+#include "store/HistoryHeads.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -7,6 +12,11 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <optional>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
@@ -31,16 +41,20 @@ constexpr std::size_t kValuesAt = 36;
 // After the values: the check and the size again.
 constexpr std::size_t kTrailerSize = 8;
 
-constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
-    std::array<std::uint32_t, 256> t{};
+// The CRC's tables for eight bytes a step: t[0] is the byte-at-a-time table, t[k]
+// the same byte's effect k bytes further on.
+constexpr std::array<std::array<std::uint32_t, 256>, 8> MakeCrcTables() {
+    std::array<std::array<std::uint32_t, 256>, 8> t{};
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint32_t c = n;
         for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
-        t[n] = c;
+        t[0][n] = c;
     }
+    for (std::size_t k = 1; k < 8; ++k)
+        for (std::uint32_t n = 0; n < 256; ++n) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xff];
     return t;
 }
-constexpr auto kCrcTable = MakeCrcTable();
+constexpr auto kCrcTables = MakeCrcTables();
 
 std::uint32_t Load32(const std::byte* p) { return LoadLittleEndian(p, 4); }
 std::uint16_t Load16(const std::byte* p) {
@@ -58,13 +72,129 @@ bool IsDigits(const std::string& s, std::size_t n) {
 }
 
 std::uint32_t ChainedCheck(std::uint32_t previous, std::span<const std::byte> body) {
-    std::array<std::byte, 4> prev{};
-    for (int i = 0; i < 4; ++i) prev[i] = static_cast<std::byte>((previous >> (8 * i)) & 0xff);
-    return HistoryCrc32(body, HistoryCrc32(prev));
+    // The CRC of the previous check's four bytes (little-endian), then of the body.
+    const auto& t = kCrcTables;
+    const std::uint32_t c = ~std::uint32_t{0} ^ previous;
+    return HistoryCrc32(body, ~(t[3][c & 0xff] ^ t[2][(c >> 8) & 0xff] ^ t[1][(c >> 16) & 0xff] ^ t[0][c >> 24]));
 }
 
 std::string RecordWord(std::uint32_t sequence) {
     return "履歴の記録 " + std::to_string(sequence) + " ";
+}
+
+std::string NothingFrom(std::uint32_t sequence) {
+    return "記録 " + std::to_string(sequence) + " から先は読めません。";
+}
+
+HistoryDamage HeaderDamage() {
+    return {1, 0, "履歴ファイルの先頭が正しくありません。" + NothingFrom(1), HistoryFault::Header};
+}
+
+// Whether a reading must stop at the record that begins `at` bytes into the file with
+// `left` bytes to the file's end: the damage, or nothing when its sizes hold together.
+// `p` holds the record's first min(left, kValuesAt) bytes; `sizeAtEnd(size)` gives the
+// size repeated at the record's end (asked only when the record lies inside the file).
+template <class SizeAtEnd>
+std::optional<HistoryDamage> ReadingStops(const std::byte* p, std::size_t left, std::uint32_t expected,
+                                          std::uint64_t at, SizeAtEnd sizeAtEnd) {
+    const std::uint32_t size = left >= 4 ? Load32(p) : 0;
+    // A record whose leading fields agree with each other but which runs past the
+    // end of the file was cut short (a write that never finished, a copy that
+    // stopped); any other disagreement of the sizes is a broken size.
+    const bool sizesReadable = left >= kValuesAt;
+    const bool sizesAgree = sizesReadable && size >= kHistoryRecordFixedSize &&
+                            kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) == size;
+    const bool cutShort =
+        left < 4 || (sizesReadable ? sizesAgree && size > left
+                                   : size >= kHistoryRecordFixedSize &&
+                                         size <= kHistoryRecordFixedSize + 2 * kHistoryMaxValueBytes);
+    if (cutShort)
+        return HistoryDamage{expected, at,
+                             RecordWord(expected) + "の途中でファイルが終わっています（" + std::to_string(left) +
+                                 " バイトしかありません）。" + NothingFrom(expected),
+                             HistoryFault::CutShort};
+    if (!sizesAgree || size > left || sizeAtEnd(size) != size)
+        return HistoryDamage{expected, at, RecordWord(expected) + "の大きさが壊れています。" + NothingFrom(expected),
+                             HistoryFault::Size};
+    return std::nullopt;
+}
+
+// Reads a file forwards in windows of up to kWindow bytes.
+class FileWindow {
+  public:
+    static constexpr std::size_t kWindow = 256u << 10;  // more than the largest record
+    FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size), buffer_(kWindow) {}
+    // The bytes [at, at + n), n at most kWindow; nullptr when they cannot be read. The
+    // pointer holds until the next call.
+    const std::byte* At(std::uint64_t at, std::size_t n) {
+        if (at >= start_ && at + n <= start_ + length_) return buffer_.data() + (at - start_);
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - at));
+        if (want < n) return nullptr;
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t r = ::pread(fd_, buffer_.data() + got, want - got, static_cast<off_t>(at + got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) return nullptr;
+            got += static_cast<std::size_t>(r);
+        }
+        start_ = at;
+        length_ = got;
+        return buffer_.data();
+    }
+
+  private:
+    int fd_;
+    std::uint64_t size_;
+    std::vector<std::byte> buffer_;
+    std::uint64_t start_ = 0;
+    std::size_t length_ = 0;
+};
+
+// The damage at which a reading of the history at `path` stops (as DecodeHistory
+// finds it), or nothing when every record can be read. Only the records' sizes and
+// numbers are read, a window at a time.
+Result<std::optional<HistoryDamage>> FirstUnreadable(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::optional<HistoryDamage>{};
+        return FileErrorFromErrno(errno, path.string());
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return FileErrorFromErrno(errno, path.string());
+    if (auto refused = UnreadableKind(st, path.string(), static_cast<std::size_t>(kMaxHistoryFileSize)))
+        return *refused;
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+    if (fileSize == 0) return std::optional<HistoryDamage>{};
+    FileWindow file(fd, fileSize);
+    const auto unreadable = [&] { return FileErrorFromErrno(errno ? errno : EIO, path.string()); };
+    const std::byte* mark = file.At(0, std::min<std::uint64_t>(fileSize, kHistoryHeaderSize));
+    if (mark == nullptr) return unreadable();
+    if (fileSize < kHistoryHeaderSize || std::memcmp(mark, kHistoryFileMark, kHistoryHeaderSize) != 0)
+        return std::optional<HistoryDamage>{HeaderDamage()};
+    std::uint64_t at = kHistoryHeaderSize;
+    std::uint32_t expected = 1;
+    while (at < fileSize) {
+        const auto left = static_cast<std::size_t>(fileSize - at);
+        const std::byte* p = file.At(at, std::min(left, kValuesAt));
+        if (p == nullptr) return unreadable();
+        std::array<std::byte, kValuesAt> head{};
+        std::memcpy(head.data(), p, std::min(left, kValuesAt));
+        bool failed = false;
+        const auto stop = ReadingStops(head.data(), left, expected, at, [&](std::uint32_t size) {
+            const std::byte* end = file.At(at + size - 4, 4);
+            if (end == nullptr) failed = true;
+            return end == nullptr ? 0u : Load32(end);
+        });
+        if (failed) return unreadable();
+        if (stop) return stop;
+        expected = std::max(expected, Load32(head.data() + kSequenceAt)) + 1;
+        at += Load32(head.data());
+    }
+    return std::optional<HistoryDamage>{};
 }
 
 }  // namespace
@@ -92,9 +222,94 @@ fs::path HistoryPath(const SharedState& s) {
     return folder / ("RIREKI" + YearTag(s.FiscalYear) + ".DAT");
 }
 
+#if defined(__x86_64__)
+namespace {
+
+__m128i Load128(const std::byte* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// `a` folded over 128 bits onto `next` by the constants in `k`.
+__attribute__((target("pclmul,sse4.1"))) __m128i Fold128(__m128i a, __m128i next, __m128i k) {
+    const __m128i low = _mm_clmulepi64_si128(a, k, 0x00);
+    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x11), next), low);
+}
+
+// The CRC of `length` bytes (a multiple of 16, at least 64) folded 64 bytes a step
+// with carry-less multiplication, from and to the register's state (not inverted), on
+// processors that have it; the constants are those of zlib's reflected polynomial.
+__attribute__((target("pclmul,sse4.1"))) std::uint32_t FoldedCrc(const std::byte* buf, std::size_t length,
+                                                                 std::uint32_t state) {
+    alignas(16) static const std::uint64_t k1k2[] = {0x0154442bd4, 0x01c6e41596};
+    alignas(16) static const std::uint64_t k3k4[] = {0x01751997d0, 0x00ccaa009e};
+    alignas(16) static const std::uint64_t k5k0[] = {0x0163cd6124, 0x0000000000};
+    alignas(16) static const std::uint64_t poly[] = {0x01db710641, 0x01f7011641};
+    const auto load = Load128;
+    __m128i x1 = load(buf), x2 = load(buf + 16), x3 = load(buf + 32), x4 = load(buf + 48);
+    x1 = _mm_xor_si128(x1, _mm_cvtsi32_si128(static_cast<int>(state)));
+    __m128i x0 = _mm_load_si128(reinterpret_cast<const __m128i*>(k1k2));
+    buf += 64;
+    length -= 64;
+    while (length >= 64) {
+        const __m128i x5 = _mm_clmulepi64_si128(x1, x0, 0x00), x6 = _mm_clmulepi64_si128(x2, x0, 0x00),
+                      x7 = _mm_clmulepi64_si128(x3, x0, 0x00), x8 = _mm_clmulepi64_si128(x4, x0, 0x00);
+        x1 = _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x1, x0, 0x11), x5), load(buf));
+        x2 = _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x2, x0, 0x11), x6), load(buf + 16));
+        x3 = _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x3, x0, 0x11), x7), load(buf + 32));
+        x4 = _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x4, x0, 0x11), x8), load(buf + 48));
+        buf += 64;
+        length -= 64;
+    }
+    // Four lanes folded into one, then the 16-byte blocks left.
+    x0 = _mm_load_si128(reinterpret_cast<const __m128i*>(k3k4));
+    x1 = Fold128(x1, x2, x0);
+    x1 = Fold128(x1, x3, x0);
+    x1 = Fold128(x1, x4, x0);
+    while (length >= 16) {
+        x1 = Fold128(x1, load(buf), x0);
+        buf += 16;
+        length -= 16;
+    }
+    // 128 bits to 64, then the Barrett reduction to 32.
+    x2 = _mm_clmulepi64_si128(x1, x0, 0x10);
+    x3 = _mm_setr_epi32(~0, 0, ~0, 0);
+    x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), x2);
+    x0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(k5k0));
+    x2 = _mm_srli_si128(x1, 4);
+    x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, x3), x0, 0x00), x2);
+    x0 = _mm_load_si128(reinterpret_cast<const __m128i*>(poly));
+    x2 = _mm_clmulepi64_si128(_mm_and_si128(x1, x3), x0, 0x10);
+    x2 = _mm_clmulepi64_si128(_mm_and_si128(x2, x3), x0, 0x00);
+    x1 = _mm_xor_si128(x1, x2);
+    return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
+}
+
+bool CanFold() {
+    static const bool can = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+    return can;
+}
+
+}  // namespace
+#endif
+
 std::uint32_t HistoryCrc32(std::span<const std::byte> bytes, std::uint32_t crc) {
     std::uint32_t c = ~crc;
-    for (std::byte b : bytes) c = kCrcTable[(c ^ std::to_integer<std::uint32_t>(b)) & 0xff] ^ (c >> 8);
+    const std::byte* p = bytes.data();
+    std::size_t left = bytes.size();
+#if defined(__x86_64__)
+    if (left >= 64 && CanFold()) {
+        const std::size_t folded = left & ~std::size_t{15};
+        c = FoldedCrc(p, folded, c);
+        p += folded;
+        left -= folded;
+    }
+#endif
+    const auto& t = kCrcTables;
+    const auto at = [&p](std::size_t i) { return std::to_integer<std::uint32_t>(p[i]); };
+    for (; left >= 8; p += 8, left -= 8) {
+        const std::uint32_t low = c ^ (at(0) | at(1) << 8 | at(2) << 16 | at(3) << 24);
+        c = t[7][low & 0xff] ^ t[6][(low >> 8) & 0xff] ^ t[5][(low >> 16) & 0xff] ^ t[4][low >> 24] ^
+            t[3][at(4)] ^ t[2][at(5)] ^ t[1][at(6)] ^ t[0][at(7)];
+    }
+    for (std::size_t i = 0; i < left; ++i) c = t[0][(c ^ at(i)) & 0xff] ^ (c >> 8);
     return ~c;
 }
 
@@ -155,43 +370,42 @@ Result<HistoryTail> ReadHistoryTail(const fs::path& path) {
                        Load32(record.data() + size - kTrailerSize)};
 }
 
-HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
+namespace {
+
+// DecodeHistory; with `keepValues` false the records' old and new bytes are checked
+// but not copied.
+HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
     HistoryContents out;
     if (bytes.empty()) return out;
     if (bytes.size() < kHistoryHeaderSize ||
         std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) != 0) {
-        out.Damage.push_back({1, 0, "履歴ファイルの先頭が正しくありません。", HistoryFault::Header});
+        out.Damage.push_back(HeaderDamage());
         return out;
     }
     std::size_t at = kHistoryHeaderSize;
+    {
+        // The records counted by their sizes first, so that they are kept without
+        // moving them as the list grows.
+        std::size_t count = 0;
+        for (std::size_t next = at; bytes.size() - next >= 4;) {
+            const std::uint32_t size = Load32(bytes.data() + next);
+            if (size < kHistoryRecordFixedSize || size > bytes.size() - next) break;
+            next += size;
+            ++count;
+        }
+        out.Records.reserve(count + 1);
+    }
     std::uint32_t previousCheck = 0;
     std::uint32_t expected = 1;
     while (at < bytes.size()) {
         const std::size_t left = bytes.size() - at;
         const std::byte* p = bytes.data() + at;
-        const std::uint32_t size = left >= 4 ? Load32(p) : 0;
-        // A record whose leading fields agree with each other but which runs past the
-        // end of the file was cut short (a write that never finished, a copy that
-        // stopped); any other disagreement of the sizes is a broken size.
-        const bool sizesReadable = left >= kValuesAt;
-        const bool sizesAgree = sizesReadable && size >= kHistoryRecordFixedSize &&
-                                kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) == size;
-        const bool cutShort =
-            left < 4 || (sizesReadable ? sizesAgree && size > left
-                                       : size >= kHistoryRecordFixedSize &&
-                                             size <= kHistoryRecordFixedSize + 2 * kHistoryMaxValueBytes);
-        if (cutShort) {
-            out.Damage.push_back({expected, at,
-                                  RecordWord(expected) + "の途中でファイルが終わっています（" +
-                                      std::to_string(left) + " バイトしかありません）。",
-                                  HistoryFault::CutShort});
+        const auto stop = ReadingStops(p, left, expected, at, [&](std::uint32_t size) { return Load32(p + size - 4); });
+        if (stop) {
+            out.Damage.push_back(*stop);
             return out;
         }
-        if (!sizesAgree || size > left || Load32(p + size - 4) != size) {
-            out.Damage.push_back({expected, at, RecordWord(expected) + "の大きさが壊れています。以降の記録は読めません。",
-                                  HistoryFault::Size});
-            return out;
-        }
+        const std::uint32_t size = Load32(p);
         HistoryRecord r;
         r.Sequence = Load32(p + kSequenceAt);
         r.When.assign(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
@@ -201,8 +415,10 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
         r.UndoOf = Load32(p + kUndoOfAt);
         const std::size_t oldSize = Load16(p + kOldSizeAt);
         const std::size_t newSize = Load16(p + kNewSizeAt);
-        r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
-        r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
+        if (keepValues) {
+            r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
+            r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
+        }
         const std::size_t bodySize = size - kTrailerSize;
         const std::uint32_t stored = Load32(p + bodySize);
         std::string why;
@@ -235,8 +451,21 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
     return out;
 }
 
+}  // namespace
+
+HistoryContents DecodeHistory(std::span<const std::byte> bytes) { return Decode(bytes, true); }
+
+Result<HistoryContents> LoadHistoryHeads(const fs::path& path) {
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxHistoryFileSize));
+    if (!bytes) {
+        if (bytes.error().code == FileErrorCode::FileNotFound) return HistoryContents{};
+        return bytes.error();
+    }
+    return Decode(*bytes, false);
+}
+
 Result<HistoryContents> LoadHistory(const fs::path& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxHistoryFileSize));
     if (!bytes) {
         if (bytes.error().code == FileErrorCode::FileNotFound) return HistoryContents{};
         return bytes.error();
@@ -256,6 +485,12 @@ std::string HistoryNow(const SharedState& s) {
 
 Result<HistoryAppend> HistoryAppend::Stage(const fs::path& path,
                                            std::span<const HistoryRecord> records) {
+    // Records appended after one that no reader can pass would never be found: a
+    // history that cannot be read back whole takes none, with the reason its reader
+    // gives.
+    auto unreadable = FirstUnreadable(path);
+    if (!unreadable) return unreadable.error();
+    if (*unreadable) return BadFormatError(path.string(), (*unreadable)->Reason);
     auto tail = ReadHistoryTail(path);
     if (!tail) return tail.error();
     HistoryAppend out;
@@ -275,7 +510,8 @@ Result<HistoryAppend> HistoryAppend::Stage(const fs::path& path,
     }
     out.newLength_ = out.oldLength_ + bytes.size();
     if (out.newLength_ > kMaxHistoryFileSize)
-        return BadFormatError(path.string(), "履歴ファイルが大きすぎます。");
+        return BadFormatError(path.string(), "履歴ファイルが上限の " + std::to_string(kMaxHistoryFileSize) +
+                                                 " バイトに達するため、これ以上記録できません。");
     // Left uninitialised below the old end: never read (see buffer_).
     out.buffer_.reset(new std::byte[out.newLength_]);
     std::memcpy(out.buffer_.get() + out.oldLength_, bytes.data(), bytes.size());

@@ -55,6 +55,7 @@
 
 #include "platform/FileError.h"
 #include "store/BinaryRecords.h"
+#include "store/FileLimits.h"
 
 namespace tabulo {
 
@@ -91,14 +92,7 @@ struct StagedFile {
 
 // The unit a disk writes whole.
 inline constexpr std::size_t kSectorSize = 512;
-// The largest files the journal covers: a ledger of 32,767 lines (kMaxLedgerFileSize),
-// and a deposit file (its record and whatever follows it) of 1 MiB.
-inline constexpr std::uint64_t kMaxDepositFileSize = 1ull << 20;
-// The year's history (RIREKI<nn>.DAT), the slip book (FURIKAE<nn>.DAT) and the item
-// accounts (KAMOKU.DAT), which an operation changes together with the cash book.
-inline constexpr std::uint64_t kMaxHistoryFileSize = 256ull << 20;
-inline constexpr std::uint64_t kMaxSlipFileSize = 64ull << 20;
-inline constexpr std::uint64_t kMaxItemAccountsFileSize = 1ull << 20;
+// The largest files the journal covers are those of store/FileLimits.h.
 // The most files one operation changes: the ledger, the deposit file and the history
 // (a slip: the slip book and the history).
 inline constexpr std::uint64_t kMaxFilesPerOperation = 4;

@@ -5,6 +5,9 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
+#include "platform/WholeFolder.h"
+#include "store/FileLimits.h"
+#include "store/SharedState.h"
 
 namespace tabulo {
 namespace {
@@ -31,13 +34,14 @@ Result<std::vector<std::string>> DataFilesOf(const fs::path& folder) {
     return names;
 }
 
+FileError Named(FileError e, const fs::path& path) {
+    if (e.path.empty()) e.path = path.string();
+    return e;
+}
+
 Status CopyFile(const fs::path& from, const fs::path& to) {
-    auto bytes = ReadWholeFile(from);
-    if (!bytes) {
-        FileError e = bytes.error();
-        if (e.path.empty()) e.path = from.string();
-        return e;
-    }
+    auto bytes = ReadWholeFile(from, static_cast<std::size_t>(FileSizeLimit(from.filename().string())));
+    if (!bytes) return Named(bytes.error(), from);
     return AtomicSave(to, *bytes);
 }
 
@@ -67,6 +71,96 @@ Result<fs::path> KeepAsCopy(const fs::path& dataFolder, const std::vector<std::s
     }
     if (SyncFolder(root.c_str()) != 0) return FileErrorFromErrno(errno, root.string(), true);
     return root / name;
+}
+
+// Lets go of a copy kept for a restore that did not happen: renamed first, so that a
+// copy half removed never looks like one (the next look removes what is left).
+void LetGo(const fs::path& kept) {
+    const fs::path going = kept.parent_path() / ("." + kept.filename().string() + ".old");
+    if (Files().Rename(kept.c_str(), going.c_str()) == 0) RemoveTree(going);
+}
+
+Result<RestoreReport> RestoreWhole(const fs::path& copy, const fs::path& givenFolder,
+                                   const fs::path& backupRoot, const std::string& stamp) {
+    std::error_code ec;
+    const std::string copyName = copy.filename().string();
+    if (!IsFinishedCopyName(copyName) || !fs::is_directory(copy, ec)) {
+        return FileError{FileErrorCode::BadFormat, copy.string(),
+                         "自動バックアップのコピー（「20261208-091500」のような名前のフォルダー）"
+                         "ではありません。",
+                         false};
+    }
+    if (!fs::is_directory(givenFolder, ec)) {
+        return FileError{FileErrorCode::PathNotFound, givenFolder.string(),
+                         "データフォルダーが見つかりません。", false};
+    }
+    // The folder itself is replaced, also when the path given is a link to it.
+    fs::path dataFolder = fs::canonical(givenFolder, ec);
+    if (ec) dataFolder = givenFolder;
+    if (fs::equivalent(copy, dataFolder, ec)) {
+        return FileError{FileErrorCode::BadFormat, copy.string(),
+                         "コピーとデータフォルダーが同じフォルダーです。", false};
+    }
+    auto copied = DataFilesOf(copy);
+    if (!copied) return copied.error();
+    if (std::find(copied->begin(), copied->end(), "DATE.DAT") == copied->end()) {
+        return FileError{FileErrorCode::FileNotFound, (copy / "DATE.DAT").string(),
+                         "コピーに年度ファイルがありません。", false};
+    }
+
+    RestoreReport report;
+    report.restoredFrom = copy;
+    // 1. No journal of the folder may outlive the files it was written for.
+    auto settled = SettleDataFolder(dataFolder, AfterRecovery::Remove);
+    if (!settled) return settled.error();
+    report.journals = std::move(*settled);
+
+    // 2. The folder as it is to be: the copy's data files, then every other file the
+    // folder holds now, as it is (a journal set aside, a file of the user's). A folder
+    // or a link in it, which no copy carries, keeps the old folder whole beside it.
+    std::vector<FolderFile> files;
+    for (const std::string& name : *copied) {
+        auto bytes = ReadWholeFile(copy / name, static_cast<std::size_t>(FileSizeLimit(name)));
+        if (!bytes) return Named(bytes.error(), copy / name);
+        files.push_back({name, std::move(*bytes)});
+    }
+    FolderReplacement how;
+    for (const auto& entry : fs::directory_iterator(dataFolder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (IsDataFileName(name) && entry.is_regular_file(ec)) continue;
+        if (IsTempFileName(name) && entry.is_regular_file(ec)) continue;  // a save cut short
+        if (!entry.is_regular_file(ec) || entry.is_symlink(ec)) {
+            how.keepTag = stamp;
+            continue;
+        }
+        auto bytes = ReadWholeFile(entry.path());
+        if (!bytes) return Named(bytes.error(), entry.path());
+        files.push_back({name, std::move(*bytes)});
+    }
+    if (ec) return FileErrorFromErrno(ec.value(), dataFolder.string());
+
+    // 3. The files about to be replaced, kept as one more copy.
+    auto present = DataFilesOf(dataFolder);
+    if (!present) return present.error();
+    if (!present->empty()) {
+        auto kept = KeepAsCopy(dataFolder, *present, backupRoot, stamp);
+        if (!kept) return kept.error();
+        report.keptAs = *kept;
+    }
+
+    // 4. The folder replaced whole.
+    if (!how.keepTag.empty()) report.keptFolder = KeptFolderPath(dataFolder, how.keepTag);
+    Status replaced = ReplaceFolder(dataFolder, files, how);
+    if (!replaced && !replaced.error().applied) {
+        if (!report.keptAs.empty()) LetGo(report.keptAs);
+        return replaced.error();
+    }
+    report.unconfirmed = !replaced;
+    report.restored = *copied;
+    for (const std::string& name : *present)
+        if (std::find(copied->begin(), copied->end(), name) == copied->end())
+            report.removed.push_back(name);
+    return report;
 }
 
 }  // namespace
@@ -118,67 +212,21 @@ bool IsDataFileName(const std::string& name) {
            YearFileName(name, "FURIKAE") || YearFileName(name, "SEIZO") || IsHistoryFileName(name);
 }
 
-Result<RestoreReport> RestoreCopy(const fs::path& copy, const fs::path& dataFolder,
+Result<RestoreReport> RestoreCopy(const fs::path& copy, const fs::path& givenFolder,
                                   const fs::path& backupRoot, const std::string& stamp) {
-    std::error_code ec;
-    const std::string copyName = copy.filename().string();
-    if (!IsFinishedCopyName(copyName) || !fs::is_directory(copy, ec)) {
-        return FileError{FileErrorCode::BadFormat, copy.string(),
-                         "自動バックアップのコピー（「20261208-091500」のような名前のフォルダー）"
-                         "ではありません。",
-                         false};
-    }
-    if (!fs::is_directory(dataFolder, ec)) {
-        return FileError{FileErrorCode::PathNotFound, dataFolder.string(),
-                         "データフォルダーが見つかりません。", false};
-    }
-    if (fs::equivalent(copy, dataFolder, ec)) {
-        return FileError{FileErrorCode::BadFormat, copy.string(),
-                         "コピーとデータフォルダーが同じフォルダーです。", false};
-    }
-    auto copied = DataFilesOf(copy);
-    if (!copied) return copied.error();
-    if (std::find(copied->begin(), copied->end(), "DATE.DAT") == copied->end()) {
-        return FileError{FileErrorCode::FileNotFound, (copy / "DATE.DAT").string(),
-                         "コピーに年度ファイルがありません。", false};
-    }
-
-    RestoreReport report;
-    report.restoredFrom = copy;
-    // 1. No journal of the folder may outlive the files it was written for.
-    auto settled = SettleDataFolder(dataFolder, AfterRecovery::Remove);
-    if (!settled) return settled.error();
-    report.journals = std::move(*settled);
-
-    // 2. The files about to be replaced, kept as one more copy.
-    auto present = DataFilesOf(dataFolder);
-    if (!present) return present.error();
-    if (!present->empty()) {
-        auto kept = KeepAsCopy(dataFolder, *present, backupRoot, stamp);
-        if (!kept) return kept.error();
-        report.keptAs = *kept;
-    }
-
-    // 3. The copy's files, each written whole; data files the copy lacks go (they
-    // are in the copy just kept).
-    for (const std::string& name : *copied) {
-        if (Status st = CopyFile(copy / name, dataFolder / name); !st) return st.error();
-        report.restored.push_back(name);
-    }
-    for (const std::string& name : *present) {
-        if (std::find(copied->begin(), copied->end(), name) != copied->end()) continue;
-        if (Files().Unlink((dataFolder / name).c_str()) != 0 && errno != ENOENT)
-            return FileErrorFromErrno(errno, (dataFolder / name).string(), true);
-        report.removed.push_back(name);
-    }
-    if (SyncFolder(dataFolder.c_str()) != 0)
-        return FileErrorFromErrno(errno, dataFolder.string(), true);
-    return report;
+    auto restored = RestoreWhole(copy, givenFolder, backupRoot, stamp);
+    if (restored) return restored;
+    // Whatever stopped it, the folder holds the year as it was: the message says so.
+    FileError e = restored.error();
+    if (!e.detail.empty()) e.detail += LineBreak;
+    e.detail += "データは戻していません。データフォルダーは元のままです。";
+    return e;
 }
 
 std::string DescribeRestore(const RestoreReport& r, const std::string& lineBreak) {
     std::string text = CopyDisplayName(r.restoredFrom.filename().string()) +
-                       " のコピーからデータを戻しました。" + lineBreak;
+                       " のコピーからデータを戻しました。年度のファイルはすべてコピーのとおりです。" +
+                       lineBreak;
     std::string names;
     for (const std::string& n : r.restored) names += (names.empty() ? "" : "、") + n;
     text += "戻したファイル: " + names + lineBreak;
@@ -209,6 +257,11 @@ std::string DescribeRestore(const RestoreReport& r, const std::string& lineBreak
     else
         text += "置き換える前のファイルは " + CopyDisplayName(r.keptAs.filename().string()) +
                 " のコピー (" + r.keptAs.string() + ") として残してあります。";
+    if (!r.keptFolder.empty())
+        text += lineBreak + "データフォルダーにあったフォルダーなどは、元のデータフォルダーごと " +
+                r.keptFolder.string() + " に残してあります。";
+    if (r.unconfirmed)
+        text += lineBreak + "内容は書き込まれましたが、ディスクへの書き込みの確定を確認できませんでした。";
     return text;
 }
 

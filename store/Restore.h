@@ -3,7 +3,9 @@
 // <yyyyMMdd-HHmmss>/, made whole under a ".partial-" name and then renamed). The
 // journal of the data folder is settled first, so that no interrupted operation is
 // ever rolled onto the restored files; the files replaced are kept as one more copy
-// beside the others; then the copy's files take their place, each written whole.
+// beside the others; then the data folder is replaced whole (platform/WholeFolder.h):
+// the copy's files with every other file the folder held. Whatever cuts the restore
+// short, the folder holds exactly the year before it or exactly the copy.
 
 #include <filesystem>
 #include <string>
@@ -36,11 +38,18 @@ struct RestoreReport {
     std::vector<std::string> restored;  // file names written from the copy
     std::vector<std::string> removed;   // data files the copy did not have
     std::vector<Settled> journals;      // what became of the folder's journals
+    // The data folder as it was, kept whole beside it because it held something a
+    // copy does not carry (a folder, a link); empty when nothing was.
+    std::filesystem::path keptFolder;
+    // The files are in place but the flush that makes the replacement durable failed.
+    bool unconfirmed = false;
 };
 
 // Restores `copy` (a finished automatic copy) into `dataFolder`. The replaced files
 // are kept under `backupRoot`/<stamp> (with "-2" ... when taken). A copy that is not
-// a finished one, or holds no DATE.DAT, is refused before anything is written.
+// a finished one, or holds no DATE.DAT, is refused before anything is written. An
+// error means nothing was restored: the folder holds the year as it was (its message
+// says so).
 Result<RestoreReport> RestoreCopy(const std::filesystem::path& copy,
                                   const std::filesystem::path& dataFolder,
                                   const std::filesystem::path& backupRoot,

@@ -215,13 +215,33 @@ bool ReadsAsCp932(std::string_view bytes) {
 bool IsCp932Text(std::string_view utf8) { return ToCp932(utf8).has_value(); }
 
 int Cp932Width(std::string_view utf8) {
-    if (IsAscii(utf8)) return static_cast<int>(utf8.size());
+    // Worked out from the bytes alone: in CP932 only ASCII, the half-width katakana
+    // (U+FF61..U+FF9F) and the yen sign and overline (U+00A5, U+203E, which the
+    // conversion writes as 0x5C and 0x7E) take one byte; every other character takes
+    // two, and one without a CP932 form counts two as well. Characters are split as
+    // NextChar splits them.
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t size = utf8.size();
     int width = 0;
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        std::string_view ch = NextChar(utf8, pos);
-        int w = CharWidth(ch);
-        width += (w == 0) ? 2 : w;
-        pos += ch.size();
+    for (std::size_t pos = 0; pos < size;) {
+        const unsigned char lead = p[pos];
+        if (lead < 0x80) {
+            width += 1;
+            pos += 1;
+            continue;
+        }
+        std::size_t n = Utf8Length(lead);
+        if (n == 0 || pos + n > size) n = 1;
+        bool oneByte = false;
+        if (n == 3) {
+            const unsigned char b1 = p[pos + 1], b2 = p[pos + 2];
+            oneByte = lead == 0xEF ? (b1 == 0xBD && b2 >= 0xA1 && b2 <= 0xBF) || (b1 == 0xBE && b2 >= 0x80 && b2 <= 0x9F)
+                                   : lead == 0xE2 && b1 == 0x80 && b2 == 0xBE;
+        } else if (n == 2) {
+            oneByte = lead == 0xC2 && p[pos + 1] == 0xA5;
+        }
+        width += oneByte ? 1 : 2;
+        pos += n;
     }
     return width;
 }

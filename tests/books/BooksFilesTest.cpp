@@ -5,6 +5,7 @@
 
 #include "books/BooksFiles.h"
 #include "platform/FileError.h"
+#include "store/FileLimits.h"
 #include "store/SharedState.h"
 #include "tests/support/TempFolder.h"
 
@@ -139,6 +140,30 @@ TEST(SlipFile, SavedBookReadsBackAndARefusedSaveLeavesTheOldFile) {
     twice.Openings.push_back({AccountCode::Cash, 1});
     EXPECT_FALSE(SaveSlipBook(path, twice).ok());
     EXPECT_EQ(ReadBytes(path), FromHex(kSlipFile));
+}
+
+// The slip book was written up to 64 MiB and read up to 16 MiB. One limit holds for
+// both: the most slips the writer keeps make a file its reader reads, and one more
+// slip is refused with the old file left as it was.
+TEST(SlipFile, TheWriterStopsAtTheLimitItsReaderReads) {
+    const std::size_t most = (kMaxSlipFileSize - kSlipHeaderSize) / kSlipRecordSize;
+    SlipBook book;
+    book.Slips.assign(most, TransferSlip{"130405", AccountCode::Receivables, AccountCode::Sales, 1, "掛売り"});
+    TempFolder dir;
+    const auto path = dir / "FURIKAE13.DAT";
+    ASSERT_TRUE(SaveSlipBook(path, book).ok());
+    const auto size = std::filesystem::file_size(path);
+    EXPECT_LE(size, kMaxSlipFileSize);
+    EXPECT_GT(size + kSlipRecordSize, kMaxSlipFileSize);
+    auto read = LoadSlipBook(path);
+    ASSERT_TRUE(read.ok()) << read.error().detail;
+    EXPECT_EQ(read->Slips.size(), most);
+
+    book.Slips.push_back(book.Slips.back());
+    Status more = SaveSlipBook(path, book);
+    ASSERT_FALSE(more.ok());
+    EXPECT_NE(more.error().detail.find("振替伝票が多すぎます"), std::string::npos) << more.error().detail;
+    EXPECT_EQ(std::filesystem::file_size(path), size);
 }
 
 TEST(ItemAccountsFile, ReadsTheFixtureAndWritesItBack) {

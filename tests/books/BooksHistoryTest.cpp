@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "books/Slips.h"
+#include "cashbook/Undo.h"
 #include "platform/FileOps.h"
 #include "store/DataSet.h"
 #include "store/History.h"
@@ -229,6 +230,44 @@ TEST_F(BooksHistory, UndoingEachSlipOperationGivesBackTheFileAsItWas) {
     EXPECT_EQ(none.error().detail, kNothingToUndoMessage);
     EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
     EXPECT_EQ(ReadBytes(Slips()), files[0]);
+    // The cash book says it in the same words (the two were defined apart, and
+    // differently).
+    auto cashBook = UndoLastCashBookOperation(s);
+    ASSERT_TRUE(cashBook.ok());
+    EXPECT_EQ(cashBook->refusal, none.error().detail);
+}
+
+// A history that cannot be read back whole (a record in the middle with a broken size)
+// takes no record of a slip, an opening balance, an item's account or an undo: each
+// is refused with the reason the history's readers give, and nothing is written.
+TEST_F(BooksHistory, AHistoryDamagedInTheMiddleRefusesEveryChangeOfTheBooks) {
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
+    ASSERT_TRUE(SettleJournal(JournalPathFor(s.LedgerPath)).ok());
+    std::string history = ReadBytes(HistoryPath(s));
+    history[kHistoryHeaderSize] = '\x2d';  // record 1 says 45 bytes
+    WriteBytes(HistoryPath(s), history);
+    auto read = LoadHistory(HistoryPath(s));
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(read->Damage.size(), 1u);
+    const std::string reason = read->Damage[0].Reason;
+    const std::string slips = ReadBytes(Slips());
+    auto refused = [&](const Status& st, const char* what) {
+        SCOPED_TRACE(what);
+        ASSERT_FALSE(st.ok());
+        EXPECT_NE(st.error().detail.find(reason), std::string::npos) << st.error().detail;
+        EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
+        EXPECT_EQ(ReadBytes(Slips()), slips);
+        EXPECT_FALSE(fs::exists(ItemAccountsPath(s)));
+    };
+    refused(KeepSlip(s, accounts, book, kA2), "slip");
+    refused(KeepOpenings(s, accounts, book, {OpeningBalance{101, 50000}}), "openings");
+    ItemAccountArray chosen{};
+    ItemAccountArray changed{};
+    changed[8] = AccountCode::Loans;
+    refused(KeepItemAccounts(s, book, chosen, changed), "item accounts");
+    refused(UndoSlip(s, accounts, book), "undo");
+    EXPECT_EQ(s.SlipUndo.size(), 2u);
 }
 
 TEST_F(BooksHistory, ASlipBookFromAnotherWriterChangesOnlyWhereTheChangeIs) {

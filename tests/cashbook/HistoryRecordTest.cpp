@@ -227,6 +227,47 @@ TEST_F(CashBookHistory, AHistoryThatCannotTakeTheRecordsRefusesTheOperationAndWr
     EXPECT_TRUE(s.CashBookUndo.empty());
 }
 
+// A record in the middle whose size is broken ends every reading there: what the
+// next change appended after it was never found again. The change is refused with the
+// reason the history's readers give, and nothing is written.
+TEST_F(CashBookHistory, AHistoryDamagedInTheMiddleTakesNoRecordsAndSaysWhereItStops) {
+    ASSERT_TRUE(WriteLineRemarks(s, 2, "訂正").ok());
+    ASSERT_TRUE(DeleteLine(s, 3, 1).ok());
+    Settle();
+    std::string history = ReadBytes(History());
+    history[kHistoryHeaderSize] = '\x2d';  // record 1 says 45 bytes; the file's end is whole
+    WriteBytes(History(), history);
+    auto read = LoadHistory(History());
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(read->Damage.size(), 1u);
+    const std::string reason = read->Damage[0].Reason;
+    EXPECT_EQ(reason, "履歴の記録 1 の大きさが壊れています。記録 1 から先は読めません。");
+
+    const std::string ledger = File(), deposit = Deposit();
+    auto refused = [&](const FileError& e, const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(e.path, History().string());
+        EXPECT_NE(e.detail.find(reason), std::string::npos) << e.detail;
+        EXPECT_EQ(File(), ledger);
+        EXPECT_EQ(Deposit(), deposit);
+        EXPECT_EQ(ReadBytes(History()), history);
+    };
+    RowFields row{"130407", "（土）", 1, "追加"};
+    Status posted = PostAmount(s, 4, 1, 700, "04", row);
+    ASSERT_FALSE(posted.ok());
+    refused(posted.error(), "post");
+    auto inserted = InsertLine(s, 1);
+    ASSERT_FALSE(inserted.ok());
+    refused(inserted.error(), "insert");
+    Status remarks = WriteLineRemarks(s, 1, "x");
+    ASSERT_FALSE(remarks.ok());
+    refused(remarks.error(), "remarks");
+    auto undone = UndoLastCashBookOperation(s);
+    ASSERT_FALSE(undone.ok());
+    refused(undone.error(), "undo");
+    EXPECT_EQ(s.CashBookUndo.size(), 2u);
+}
+
 // ---- Undo ----
 
 struct UndoCase {

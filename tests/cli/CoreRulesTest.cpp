@@ -8,6 +8,7 @@
 #include "cli/YearFolder.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/Journal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
 #include "tests/support/FakePrompt.h"
@@ -168,6 +169,32 @@ TEST(YearFolderRead, TheCommandLineOpensTheLedgerForReadingOnly) {
     EXPECT_FALSE(RecalculateAll(s).ok());
     EXPECT_EQ(ReadBytes(temp / "KEIRI13.DAT"), before);
     EXPECT_FALSE(std::filesystem::exists(temp / "KEIRI13.JNL"));
+}
+
+// A redo log whose operation was done but whose write into the deposit book was lost:
+// the report said the data would stay as it is, although the program's read writes the
+// operation into the files.
+TEST(YearFolderRead, ALiveLogIsSaidToBeWrittenIntoTheFilesByTheNextRead) {
+    TempFolder temp;
+    for (const char* name : {"DATE.DAT", "MASTER.DAT", "KEIRI13.DAT", "YOKIN13.DAT"})
+        std::filesystem::copy_file(FixturePath(name), temp / name);
+    const std::string deposit = ReadBytes(temp / "YOKIN13.DAT");
+    std::string changed = deposit;
+    changed[760] = static_cast<char>(changed[760] ^ 0x55);
+    auto bytes = [](const std::string& t) { return std::as_bytes(std::span(t.data(), t.size())); };
+    const std::vector<FileChange> changes = {
+        FileChange{temp / "YOKIN13.DAT", true, bytes(deposit), bytes(changed), {{760, 761}}, {}}};
+    ASSERT_TRUE(CommitChanges(temp / "KEIRI13.JNL", changes).ok());
+    testing::WriteBytes(temp / "YOKIN13.DAT", deposit);  // the write after the log's flush lost
+    SharedState s;
+    ASSERT_TRUE(OpenYearFolder(s, temp.path()).ok());
+    ASSERT_EQ(*InspectJournal(temp / "KEIRI13.JNL"), Recovery::Completed);
+    const std::string said = JournalMessage(s);
+    EXPECT_EQ(said.find("データはこのまま"), std::string::npos) << said;
+    EXPECT_NE(said.find("ファイルに書き込まれて"), std::string::npos) << said;
+    // And so it is: a read writes the operation into the deposit book.
+    ASSERT_TRUE(SettleJournal(temp / "KEIRI13.JNL").ok());
+    EXPECT_EQ(ReadBytes(temp / "YOKIN13.DAT"), changed);
 }
 
 }  // namespace

@@ -249,11 +249,11 @@ TEST_F(HistoryCheck, NamesEachWayOfTamperingByItsRecord) {
     std::string brokenSize = clean;
     brokenSize[at[3]] = '\x2d';  // record 4's leading size 86 -> 45
     EXPECT_EQ(HistoryFaults(brokenSize),
-              std::vector<std::string>{"履歴の記録 4 の大きさが壊れています。以降の記録は読めません。"});
+              std::vector<std::string>{"履歴の記録 4 の大きさが壊れています。記録 4 から先は読めません。"});
 
     const std::string cutShort = clean.substr(0, clean.size() - 10);
     EXPECT_EQ(HistoryFaults(cutShort),
-              std::vector<std::string>{"履歴の記録 5 の途中でファイルが終わっています（76 バイトしかありません）。"});
+              std::vector<std::string>{"履歴の記録 5 の途中でファイルが終わっています（76 バイトしかありません）。記録 5 から先は読めません。"});
 
     // A history the next-year disk carried over is looked at too.
     WriteBytes(dir / "RIREKI13.DAT", clean);

@@ -92,5 +92,59 @@ TEST_F(TaxBooksYear, ASalesReturnAndARefundLessenTheirCategory) {
     EXPECT_EQ(t.Purchases[0], 29700);
 }
 
+// A single line's own category: a mark in its remarks, whatever its item says.
+TEST(LineTaxMarks, EachMarkGivesItsCategory) {
+    using C = TaxCategory;
+    EXPECT_EQ(LineTaxCategory(C::Sales10, false, "店頭"), C::Sales10);  // no mark
+    EXPECT_EQ(LineTaxCategory(C::Sales10, false, "【軽】店頭"), C::Sales8);
+    EXPECT_EQ(LineTaxCategory(C::Sales8, false, "配達【標】"), C::Sales10);
+    EXPECT_EQ(LineTaxCategory(C::Sales10, false, "【輸】"), C::ZeroRatedSales);
+    EXPECT_EQ(LineTaxCategory(C::Sales10, false, "【非】"), C::ExemptSales);
+    EXPECT_EQ(LineTaxCategory(C::Purchase10, false, "【免】"), C::Purchase10NoInvoice);
+    EXPECT_EQ(LineTaxCategory(C::Purchase10, false, "【軽】【免】"), C::Purchase8NoInvoice);
+    EXPECT_EQ(LineTaxCategory(C::Purchase10NoInvoice, false, "【軽】"), C::Purchase8NoInvoice);
+    EXPECT_EQ(LineTaxCategory(C::Purchase8, false, "【標】"), C::Purchase10);
+    EXPECT_EQ(LineTaxCategory(C::Purchase10, false, "【外】"), C::OutOfScope);
+    EXPECT_EQ(LineTaxCategory(C::Purchase10, false, "【非】"), C::ExemptPurchase);
+    EXPECT_EQ(LineTaxCategory(C::Purchase10, false, "【輸】"), C::Purchase10);  // a purchase is no export
+    // A line outside the tax or exempt that a mark makes taxed: the side of its entry.
+    EXPECT_EQ(LineTaxCategory(C::ExemptPurchase, false, "【標】"), C::Purchase10);
+    EXPECT_EQ(LineTaxCategory(C::OutOfScope, true, "【標】"), C::Sales10);
+    EXPECT_EQ(LineTaxCategory(C::OutOfScope, false, "【軽】"), C::Purchase8);
+    EXPECT_EQ(LineTaxCategory(C::OutOfScope, true, "【免】"), C::Sales10);  // a sale needs no invoice
+    // Half-width or other brackets are not marks.
+    EXPECT_EQ(LineTaxCategory(C::Purchase10, false, "[免]"), C::Purchase10);
+    EXPECT_EQ(LineTaxCategory(C::Purchase10, false, "免税店"), C::Purchase10);
+}
+
+TEST_F(TaxBooksYear, AMarkedLineOrSlipTakesItsOwnCategoryAndIsListed) {
+    Line("080105", Item::Sales, 108000, "【軽】弁当");
+    Line("080106", Item::Sales, 110000);
+    Line("080615", Item::Phone, 11000, "【免】個人");
+    Line("081110", Item::Phone, 5500);
+    Slip("080120", AccountCode::Purchases, AccountCode::Payables, 21600, "【軽】【免】農家");
+    Slip("080121", 12, AccountCode::Cash, 3300, "【外】会費");  // 通信費 by slip
+    const TaxTotals t = Gather();
+    EXPECT_EQ(t.Sales[1][0], 108000);
+    EXPECT_EQ(t.Sales[0][0], 110000);
+    EXPECT_EQ(t.Purchases[0], 5500);
+    EXPECT_EQ(t.NoInvoicePurchases[0].at(20260615), 11000);
+    EXPECT_EQ(t.NoInvoicePurchases[1].at(20260120), 21600);
+    EXPECT_EQ(t.OutOfScope, 3300);
+    ASSERT_EQ(t.Marked.size(), 4u);
+    // In the journal's order: the slips of 20 and 21 January after the lines of 5 and 6.
+    EXPECT_FALSE(t.Marked[0].Slip);
+    EXPECT_EQ(t.Marked[0].Number, 1);
+    EXPECT_EQ(t.Marked[0].Usual, TaxCategory::Sales10);
+    EXPECT_EQ(t.Marked[0].Marked, TaxCategory::Sales8);
+    EXPECT_TRUE(t.Marked[1].Slip);
+    EXPECT_EQ(t.Marked[1].Number, 1);
+    EXPECT_EQ(t.Marked[1].Marked, TaxCategory::Purchase8NoInvoice);
+    EXPECT_EQ(t.Marked[2].Marked, TaxCategory::OutOfScope);
+    EXPECT_EQ(t.Marked[3].Number, 3);
+    EXPECT_EQ(t.Marked[3].Amount, 11000);
+    EXPECT_EQ(t.Marked[3].Marked, TaxCategory::Purchase10NoInvoice);
+}
+
 }  // namespace
 }  // namespace tabulo

@@ -198,6 +198,18 @@ TEST_F(EbooksFile, ADamagedEndOrABadRecordIsRefusedAndTheFileLeftAsItWas) {
     EXPECT_EQ(ReadBytes(Path()), whole);
 }
 
+// The first record's size broken, the file's end whole: switching the setting would
+// append a record no reader finds. It is refused with the readers' reason.
+TEST_F(EbooksFile, AHistoryDamagedInTheMiddleTakesNoSetting) {
+    std::string onOff = FromHex("52524b31" + kOnCarried + kOff);
+    onOff[4] = '\x2d';  // record 1 says 45 bytes
+    WriteBytes(Path(), onOff);
+    Status st = SwitchElectronicBooks(s, true);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.error().detail, "履歴の記録 1 の大きさが壊れています。記録 1 から先は読めません。");
+    EXPECT_EQ(ReadBytes(Path()), onOff);
+}
+
 TEST_F(EbooksFile, AFailureAtAnyWriteOrFlushLeavesTheHistoryAsItWas) {
     for (bool existing : {false, true}) {
         const auto reset = [&] {

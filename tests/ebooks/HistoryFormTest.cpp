@@ -137,6 +137,21 @@ TEST_F(HistoryFormTest, NamesADamagedRecordAndMarksItsRow) {
     EXPECT_EQ(Numbers(r), (Q{"4", "3", "※2", "1"}));
 }
 
+// A record whose size is broken ends the reading: the screen says from which record
+// on nothing can be read, and lists the records before it.
+TEST_F(HistoryFormTest, SaysFromWhichRecordOnTheHistoryCannotBeRead) {
+    std::string bytes = testing::ReadBytes(path);
+    // The third record (after a post of 86 bytes and a change of 128) says 45 bytes.
+    bytes[kHistoryHeaderSize + 86 + 128] = '\x2d';
+    testing::WriteBytes(path, bytes);
+    HistoryForm r(app);
+    Show(r);
+    ASSERT_FALSE(r.damageLabel()->isHidden());
+    EXPECT_EQ(r.damageLabel()->text(),
+              QStringLiteral("履歴の記録 3 の大きさが壊れています。記録 3 から先は読めません。"));
+    EXPECT_EQ(Numbers(r), (Q{"2", "1"}));
+}
+
 // Runs `act` on the next history screen that opens, from its own event loop, and
 // closes it; fails after two seconds without one.
 void OnHistoryScreen(std::function<void(HistoryForm&)> act) {

@@ -1,5 +1,5 @@
-// The copies of a whole year (the backup onto a second disk, the next year's disk and
-// the automatic copies) with the Nth write, flush, rename, removal or folder creation
+// The copies of a whole year (the backup onto a second disk, the next year's disk, the
+// automatic copies and the restore of one) with the Nth write, flush, rename, removal or folder creation
 // failing, or the process stopping there (also half-way through a write), for every N
 // each reaches; on file systems that can swap two folders in one call and on those
 // that cannot (a FAT stick). After each, the next look at the disk (a read of it, the
@@ -26,6 +26,7 @@
 #include "shell/DataDisk.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/Restore.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
@@ -154,21 +155,28 @@ class CopyFaults : public ::testing::Test {
         }
     }
 
-    // The next look at the disks: a read of the stick, the next start of the program.
+    // The next look at the disks: a read of the stick, the next start of the program
+    // (which looks at this year's disk too).
     void LookAgain() {
         DataDrive drive;
         drive.directory = stick;
         drive.dataFolder = stick / "KEIRIDATA";
         ASSERT_TRUE(ProbeDataFolder(drive).ok());
+        DataDrive own;
+        own.directory = year.parent_path();
+        own.dataFolder = year;
+        ASSERT_TRUE(ProbeDataFolder(own).ok());
         ASSERT_TRUE(SettleAutomaticCopies(home.path()).ok());
     }
 
     // Everything a copy may change, each a target of its own: the stick, the staging
-    // folder, the automatic copies.
-    enum Part { Stick, Staging, Copies, kParts };
+    // folder, the automatic copies, this year's folder.
+    // (The year's part is the folder that holds it: a restore may keep the old folder
+    // beside it.)
+    enum Part { Stick, Staging, Copies, Year, kParts };
     std::array<Tree, kParts> Disks() {
         std::array<Tree, kParts> t{TreeOf(stick), TreeOf(home.path() / "KEIRIDATA3"),
-                                   TreeOf(home.path() / "backup")};
+                                   TreeOf(home.path() / "backup"), TreeOf(year.parent_path())};
         // A data folder a look made and nothing wrote is no copy.
         t[Stick].erase("KEIRIDATA/");
         return t;
@@ -184,7 +192,9 @@ class CopyFaults : public ::testing::Test {
         const Tree stickStart = TreeOf(stick);
         const Tree stagingStart = TreeOf(home.path() / "KEIRIDATA3");
         const Tree copiesStart = TreeOf(home.path() / "backup");
+        const Tree yearStart = TreeOf(year.parent_path());
         auto reset = [&] {
+            if (TreeOf(year.parent_path()) != yearStart) PutTree(year.parent_path(), yearStart);
             PutTree(stick, stickStart);
             PutTree(home.path() / "KEIRIDATA3", stagingStart);
             PutTree(home.path() / "backup", copiesStart);
@@ -204,6 +214,9 @@ class CopyFaults : public ::testing::Test {
         EXPECT_NE(after[main], start[main]) << "the copy changed nothing";
         EXPECT_EQ(Leftovers(stick) + Leftovers(home.path()), 0);
         EXPECT_GT(counting.calls, 5);
+        if (main != Year) {
+            EXPECT_EQ(TreeOf(year), thisYear) << "this year's folder changed";
+        }
 
         Counts c;
         auto one = [&](FaultyFiles files, const std::string& how) {
@@ -230,18 +243,20 @@ class CopyFaults : public ::testing::Test {
             c.old += whole && isOld;
             c.fresh += whole && isNew;
             c.mixed += !whole;
+            if (main != Year) {
+                EXPECT_EQ(TreeOf(year), thisYear) << "this year's folder changed";
+            }
             if (!files.stopped && reported != isNew) {
                 ++c.wrongStatus;
                 ADD_FAILURE() << "the result says " << (reported ? "done" : "failed");
             }
             const int left = Leftovers(stick) + Leftovers(home.path() / "backup") +
-                             Leftovers(home.path() / "KEIRIDATA3");
+                             Leftovers(home.path() / "KEIRIDATA3") + Leftovers(year.parent_path());
             int beside = 0;
             for (const auto& e : fs::directory_iterator(home.path()))
                 beside += e.path().filename().string().starts_with(".KEIRIDATA");
             c.leftovers += left + beside > 0;
             EXPECT_EQ(left + beside, 0) << "left on a disk";
-            EXPECT_EQ(TreeOf(year), thisYear) << "this year's folder changed";
         };
         for (int n = 1; n <= counting.calls; ++n) {
             one(FaultyFiles(n, Fault::Fail), "call " + std::to_string(n) + " fails");
@@ -352,6 +367,51 @@ TEST_F(CopyFaults, AnAutomaticCopyIsWholeOrAbsentAfterEveryFault) {
     Tree expected = TreeOf(year);
     expected.erase("KEIRI13.JNL");
     EXPECT_EQ(TreeOf(home.path() / "backup" / names.back()), expected);
+}
+
+TEST_F(CopyFaults, ARestoreLeavesTheOldYearOrTheCopyAfterEveryFault) {
+    // The copy: the year with three lines and a history. Since then the year grew to
+    // five lines, a manufacturing-cost file the copy lacks, and a journal set aside
+    // (which stays with the folder, whatever is restored).
+    const fs::path copy = home.path() / "backup" / "20260601-120000";
+    WriteYear(copy, 13, 3);
+    WriteBytes(copy / "RIREKI13.DAT", "RRK1");
+    WriteYear(year, 13, 5);
+    WriteBytes(year / "RIREKI13.DAT", "RRK1" + std::string(44, '\x01'));
+    WriteBytes(year / "SEIZO13.DAT", std::string(64, '\0'));
+    WriteBytes(year / "KEIRI13-ASIDE1.JNL", "TABJRNL3");
+    thisYear = TreeOf(year);
+
+    std::string said;
+    auto restore = [&] {
+        auto report = RestoreCopy(copy, year, home.path() / "backup", "20260615-120000");
+        said = report ? DescribeRestore(*report, "\n") : FileErrorMessage(report.error());
+        const char* const expected = report ? "のコピーからデータを戻しました。年度のファイルはすべてコピーのとおりです。"
+                                            : "データは戻していません。データフォルダーは元のままです。";
+        EXPECT_NE(said.find(expected), std::string::npos) << said;
+        return report.ok();
+    };
+    for (bool canExchange : {true, false}) {
+        Sweep("restore of an automatic copy", restore, canExchange, Year);
+        // A folder inside the data folder, which no copy carries: the old data folder
+        // is kept whole beside the restored one.
+        fs::create_directories(year / "自分のメモ");
+        WriteBytes(year / "自分のメモ" / "memo.txt", "memo");
+        Sweep("restore over a folder holding a folder", restore, canExchange, Year);
+        fs::remove_all(year / "自分のメモ");
+    }
+
+    // What a run without faults leaves: the copy's files, the journal set aside, the
+    // file the copy lacks gone from the folder and kept, with the rest replaced, in a
+    // copy of its own.
+    ASSERT_TRUE(restore());
+    Tree expected = TreeOf(copy);
+    expected["KEIRI13-ASIDE1.JNL"] = "TABJRNL3";
+    EXPECT_EQ(TreeOf(year), expected);
+    Tree kept = thisYear;
+    kept.erase("KEIRI13-ASIDE1.JNL");
+    EXPECT_EQ(TreeOf(home.path() / "backup" / "20260615-120000"), kept);
+    EXPECT_NE(said.find("SEIZO13.DAT"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -50,6 +50,22 @@ struct Shell : ::testing::Test {
 
 // ---- Start-up ----
 
+// A save of the settings killed before its rename left its temporary file in the
+// program folder, and every later start left it there.
+TEST_F(Shell, StartingRemovesWhatAKilledSaveOfTheSettingsLeft) {
+    WriteBytes(home / "TAB_SET3.DAT", kDefaultSettings);
+    const auto old = fs::file_time_type::clock::now() - hours(1);
+    for (const char* name : {".TAB_SET3.DAT.tmp4242-0", ".TAB_SET3.DAT.tmp4242-1", "メモ.txt"}) {
+        WriteBytes(home / name, "B\r\n");
+        fs::last_write_time(home / name, old);
+    }
+    ASSERT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
+    EXPECT_FALSE(fs::exists(home / ".TAB_SET3.DAT.tmp4242-0"));
+    EXPECT_FALSE(fs::exists(home / ".TAB_SET3.DAT.tmp4242-1"));
+    EXPECT_TRUE(fs::exists(home / "メモ.txt"));  // not ours
+    EXPECT_EQ(ReadBytes(home / "TAB_SET3.DAT"), kDefaultSettings);
+}
+
 TEST_F(Shell, FirstStartWritesDefaultSettingsAndCreatesDriveA) {
     ASSERT_EQ(CheckStartup(s, prompt, Env({})), StartupResult::Ready);
     EXPECT_TRUE(prompt.shown.empty());

@@ -275,11 +275,12 @@ struct MainWindowTest : ShellForms {
 TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("会計処理"));
     const auto menus = window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    ASSERT_EQ(menus.size(), 5);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("選択メニュー(&M)"));
     EXPECT_EQ(menus[1]->text(), QStringLiteral("複式簿記(&B)"));
     EXPECT_EQ(menus[2]->text(), QStringLiteral("電子帳簿(&E)"));
-    EXPECT_EQ(menus[3]->text(), QStringLiteral("ヘルプ(&H)"));
+    EXPECT_EQ(menus[3]->text(), QStringLiteral("消費税(&Z)"));
+    EXPECT_EQ(menus[4]->text(), QStringLiteral("ヘルプ(&H)"));
     QStringList ebooks;
     for (QAction* a : menus[2]->menu()->actions()) ebooks << a->text();
     EXPECT_EQ(ebooks.join(QLatin1Char('|')), QStringLiteral("検索(&K)|履歴(&R)"));
@@ -314,8 +315,18 @@ TEST_F(MainWindowTest, HasTheMenusAndButtonsOfTheProgram) {
         EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データを読み込んでください！！"})
             << a->text().toStdString();
     }
+    // The consumption tax's settings and calculation, once a year is read.
     entries.clear();
-    for (QAction* a : menus[3]->menu()->actions()) entries << a->text();
+    for (QAction* a : menus[3]->menu()->actions()) {
+        entries << a->text();
+        prompt.Clear();
+        a->trigger();
+        EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"データを読み込んでください！！"})
+            << a->text().toStdString();
+    }
+    EXPECT_EQ(entries.join(QLatin1Char('|')), QStringLiteral("消費税の設定(&S)|消費税の計算(&C)"));
+    entries.clear();
+    for (QAction* a : menus[4]->menu()->actions()) entries << a->text();
     EXPECT_EQ(entries.join(QLatin1Char('|')),
               QStringLiteral("目次(&C)|はじめて使うとき(&F)|ヘルプの使い方(&H)|バージョン情報(&A)"));
     const char* tips[] = {"データ読み込み", "データ入力", "項目別表示", "マスター登録",
@@ -661,6 +672,33 @@ TEST(StartupWindow, RunsTheStartUpOnceAfterShowingCentred) {
     EXPECT_EQ(window.geometry().center().x(), screen.center().x());
 }
 
+// The start-up work (reading the settings, building the main window) waits until the
+// user sees the start-up window painted.
+TEST(StartupWindow, RunsTheStartUpOnlyOnceThePaintedWindowIsThere) {
+    class PaintCount : public QObject {
+      public:
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } count;
+    int paintsBeforeStartUp = -1;
+    StartupWindow window([&] { paintsBeforeStartUp = count.paints; });
+    window.installEventFilter(&count);
+    window.show();
+    QTRY_VERIFY(paintsBeforeStartUp >= 0);
+    EXPECT_GE(paintsBeforeStartUp, 1);
+    // Dark blue inside a darker border, the caption in white.
+    const QImage painted = window.grab().toImage();
+    EXPECT_EQ(painted.pixelColor(0, 0), QColor(0x0c, 0x2a, 0x45));
+    EXPECT_EQ(painted.pixelColor(4, 4), QColor(0x1f, 0x4e, 0x79));
+    bool white = false;
+    for (int y = 0; y < painted.height() && !white; ++y)
+        for (int x = 0; x < painted.width() && !white; ++x) white = painted.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_TRUE(white);
+}
+
 TEST_F(ShellForms, AboutBoxNamesTheSystemProcessorAndFreeMemory) {
     About box(ctx, nullptr);
     EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
@@ -803,6 +841,23 @@ TEST(HelpBook, ContentsAndUsagePagesOpenInTheHelpWindow) {
     EXPECT_EQ(help.Browser()->documentTitle(), QStringLiteral("ヘルプの使い方"));
     help.CloseHelp();
     EXPECT_FALSE(help.isVisible());
+}
+
+// The program's help is built only when a page is first asked for, then the same
+// window serves every page.
+TEST(HelpBook, TheWindowIsMadeOnlyWhenAPageIsAskedFor) {
+    HelpOnDemand help(HelpFolder());
+    help.CloseHelp();  // nothing to close yet
+    EXPECT_EQ(help.Made(), nullptr);
+    help.ShowPage("first.html");
+    ASSERT_NE(help.Made(), nullptr);
+    HelpWindow* window = help.Made();
+    EXPECT_TRUE(window->isVisible());
+    help.ShowContents();
+    EXPECT_EQ(help.Made(), window);
+    EXPECT_EQ(window->Browser()->documentTitle(), QStringLiteral("目次"));
+    help.CloseHelp();
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST(HelpBook, EveryLinkLeadsToAPageOfTheBook) {

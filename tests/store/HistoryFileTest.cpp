@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "store/BinaryRecords.h"
 #include "store/History.h"
+#include "store/HistoryHeads.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 #include "tests/support/TempFolder.h"
@@ -235,7 +239,7 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
         EXPECT_EQ(cut.Damage[0].Sequence, 3u);
         EXPECT_EQ(cut.Damage[0].Fault, HistoryFault::CutShort) << keep;
         EXPECT_EQ(cut.Damage[0].Reason, "履歴の記録 3 の途中でファイルが終わっています（" +
-                                            std::to_string(keep - 100) + " バイトしかありません）。");
+                                            std::to_string(keep - 100) + " バイトしかありません）。記録 3 から先は読めません。");
     }
     // A size that disagrees with the values' sizes, larger than what is left or not.
     for (char size : {'\x7f', '\x2f'}) {
@@ -244,7 +248,7 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
         const HistoryContents h = DecodeHistory(Span(bytes));
         ASSERT_EQ(h.Damage.size(), 1u);
         EXPECT_EQ(h.Damage[0].Fault, HistoryFault::Size);
-        EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の大きさが壊れています。以降の記録は読めません。");
+        EXPECT_EQ(h.Damage[0].Reason, "履歴の記録 2 の大きさが壊れています。記録 2 から先は読めません。");
     }
     // The kinds of the other damage.
     EXPECT_EQ(DecodeHistory(Span(FromHex(kMark + kRecord1 + kRecord3))).Damage.at(0).Fault,
@@ -253,6 +257,127 @@ TEST(HistoryFile, TellsAnEndCutShortFromABrokenSize) {
     changed[4 + 48 + 36 + 3] = 'E';
     EXPECT_EQ(DecodeHistory(Span(changed)).Damage.at(0).Fault, HistoryFault::Changed);
     EXPECT_EQ(DecodeHistory(Span(FromHex("52524b32" + kRecord1))).Damage.at(0).Fault, HistoryFault::Header);
+}
+
+// The history was written up to 256 MiB and read up to 16 MiB: past that every change
+// still succeeded, and no reader could read the history again. One limit holds for
+// both: the writer takes a history up to the limit exactly, its readers read that
+// file, and the change that would pass the limit is refused with nothing written.
+TEST(HistoryFile, TheWriterStopsAtTheLimitItsReadersRead) {
+    // Records of cash-book changes (44 + 42 + 42 bytes) and posts (44 + 42) filling
+    // the file after its mark exactly: 128 × changes + 86 × posts = limit - 4.
+    const std::uint64_t body = kMaxHistoryFileSize - kHistoryHeaderSize;
+    std::uint64_t posts = 0;
+    while ((body - 86 * posts) % 128 != 0) ++posts;
+    const std::uint64_t changes = (body - 86 * posts) / 128;
+    const std::vector<std::byte> line(42, std::byte{0x20});
+    const HistoryRecord change{0, "20261208093000", HistoryOperation::CashBookChange, 1, 0, line, line};
+    const HistoryRecord post{0, "20261208093000", HistoryOperation::CashBookPost, 2, 0, {}, line};
+
+    // All but the last post, as the program would have appended them.
+    std::string file;
+    HistoryTail tail;
+    auto append = [&](const HistoryRecord& r) {
+        auto bytes = EncodeHistoryAppend(tail, r);
+        ASSERT_TRUE(bytes.ok());
+        file.append(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        tail.FileSize = file.size();
+        tail.NextSequence += 1;
+        tail.LastCheck = static_cast<std::uint32_t>(
+            LoadLittleEndian(bytes->data() + bytes->size() - 8, 4));
+    };
+    for (std::uint64_t i = 0; i < changes; ++i) append(change);
+    for (std::uint64_t i = 0; i + 1 < posts; ++i) append(post);
+    ASSERT_EQ(file.size() + 86, kMaxHistoryFileSize);
+    TempFolder dir;
+    const auto history = dir.path() / "RIREKI13.DAT";
+    const auto journal = JournalPathFor(dir.path() / "KEIRI13.DAT");
+    WriteBytes(history, file);
+
+    // The last post takes the file to the limit exactly; every reader reads it whole.
+    auto last = HistoryAppend::Stage(history, std::vector<HistoryRecord>{post});
+    ASSERT_TRUE(last.ok()) << last.error().detail;
+    EXPECT_EQ(last->NewLength(), kMaxHistoryFileSize);
+    const std::vector<FileChange> lastChange = {last->Change()};
+    ASSERT_TRUE(CommitChanges(journal, lastChange).ok());
+    ASSERT_EQ(std::filesystem::file_size(history), kMaxHistoryFileSize);
+    auto read = LoadHistory(history);
+    ASSERT_TRUE(read.ok()) << read.error().detail;
+    EXPECT_TRUE(read->Damage.empty());
+    EXPECT_EQ(read->Records.size(), changes + posts);
+    EXPECT_EQ(read->Records.back().Sequence, changes + posts);
+
+    // One more record: refused, saying why, the file as it was.
+    const std::string full = ReadBytes(history);
+    auto more = HistoryAppend::Stage(history, std::vector<HistoryRecord>{post});
+    ASSERT_FALSE(more.ok());
+    EXPECT_EQ(more.error().path, history.string());
+    EXPECT_EQ(more.error().detail, "履歴ファイルが上限の " + std::to_string(kMaxHistoryFileSize) +
+                                       " バイトに達するため、これ以上記録できません。");
+    EXPECT_EQ(ReadBytes(history), full);
+
+    // A file past the limit (written by hand, or by an older program) is refused by
+    // its reader and by its writer alike, naming it.
+    WriteBytes(history, full + "x");
+    auto past = LoadHistory(history);
+    ASSERT_FALSE(past.ok());
+    EXPECT_EQ(past.error().path, history.string());
+    EXPECT_FALSE(HistoryAppend::Stage(history, std::vector<HistoryRecord>{post}).ok());
+}
+
+// The check is zlib's CRC-32 however the bytes are split: against its published check
+// value and a bit-by-bit reference over every length and split of a buffer.
+TEST(HistoryFile, TheCheckIsTheCrc32OfZlibOverAnyLengthAndSplit) {
+    const std::string nine = "123456789";
+    EXPECT_EQ(HistoryCrc32(Span(nine)), 0xCBF43926u);
+    EXPECT_EQ(HistoryCrc32({}), 0u);
+    const auto reference = [](std::span<const std::byte> bytes) {
+        std::uint32_t c = 0xFFFFFFFFu;
+        for (std::byte b : bytes) {
+            c ^= std::to_integer<std::uint32_t>(b);
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+        return ~c;
+    };
+    std::string buffer;
+    std::uint32_t x = 12345;
+    for (int i = 0; i < 300; ++i) {
+        x = x * 1103515245u + 12345u;
+        buffer.push_back(static_cast<char>(x >> 16));
+    }
+    for (std::size_t length : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 64u, 299u, 300u}) {
+        const auto whole = Span(buffer).first(length);
+        const std::uint32_t expected = reference(whole);
+        EXPECT_EQ(HistoryCrc32(whole), expected) << length;
+        for (std::size_t cut = 0; cut <= length; cut += 3)
+            EXPECT_EQ(HistoryCrc32(whole.subspan(cut), HistoryCrc32(whole.first(cut))), expected)
+                << length << " cut at " << cut;
+    }
+}
+
+// The readers that need only which changes were made (the check, the 65万円 rule) get
+// every record and the same damage as the full read, without the old and new bytes.
+TEST(HistoryFile, TheHeadsAreTheRecordsWithoutTheirValuesAndTheSameDamage) {
+    TempFolder dir;
+    const auto path = dir.path() / "RIREKI13.DAT";
+    std::string bytes = Dump();
+    bytes[4 + 48 + 36 + 3] = 'E';  // record 2's old bytes changed
+    WriteBytes(path, bytes);
+    auto full = LoadHistory(path);
+    auto heads = LoadHistoryHeads(path);
+    ASSERT_TRUE(full.ok());
+    ASSERT_TRUE(heads.ok());
+    ASSERT_EQ(heads->Records.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        HistoryRecord expected = full->Records[i];
+        expected.OldBytes.clear();
+        expected.NewBytes.clear();
+        EXPECT_EQ(heads->Records[i], expected);
+    }
+    ASSERT_EQ(heads->Damage.size(), 1u);
+    EXPECT_EQ(heads->Damage[0].Sequence, 2u);
+    EXPECT_EQ(heads->Damage[0].Reason, full->Damage[0].Reason);
+    EXPECT_TRUE(LoadHistoryHeads(dir.path() / "RIREKI14.DAT")->Records.empty());
 }
 
 }  // namespace

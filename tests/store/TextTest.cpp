@@ -29,6 +29,19 @@ TEST(Cp932, WidthCountsBytes) {
     EXPECT_EQ(Cp932Width("ｱｲｳ"), 3);
     EXPECT_EQ(Cp932Width("山田"), 4);
     EXPECT_EQ(Cp932Width("A😀"), 3);
+    // Past ASCII, one byte only for the half-width katakana and their marks, U+FF61
+    // (｡) to U+FF9F (ﾟ), and the yen sign and overline, which become 0x5C and 0x7E.
+    EXPECT_EQ(Cp932Width("｡ﾟ"), 2);
+    EXPECT_EQ(Cp932Width("｠ￂ"), 4);  // U+FF60, U+FFC2: no one-byte form
+    EXPECT_EQ(Cp932Width("ＡＢ"), 4);
+    EXPECT_EQ(Cp932Width("①髙"), 4);
+    EXPECT_EQ(Cp932Width("¥‾"), 2);
+    EXPECT_EQ(Cp932Width("￥"), 2);  // the full-width yen sign
+    EXPECT_EQ(Cp932Width("\xC2\xA6\xE2\x80\xBF"), 4);  // their neighbours U+00A6, U+203F
+    EXPECT_EQ(Cp932Width(""), 0);
+    // A byte that starts no character counts as one character of no form.
+    EXPECT_EQ(Cp932Width("A\x80" "B"), 4);
+    EXPECT_EQ(Cp932Width("\xEF\xBD" "A"), 2);  // a broken sequence is one character
 }
 
 TEST(CutToBytes, KeepsWholeCharacters) {
