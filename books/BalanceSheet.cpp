@@ -220,6 +220,91 @@ Result<ManufacturingCost> LoadManufacturingCost(const std::filesystem::path& pat
     return DecodeManufacturingCost(*bytes, path.string());
 }
 
+std::vector<CostFileFault> ManufacturingCostFileFaults(const std::filesystem::path& path) {
+    std::vector<CostFileFault> out;
+    const auto fault = [&out](std::string ja, std::string en) {
+        out.push_back({std::move(ja), std::move(en)});
+    };
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec)))
+            fault("どこにもないファイルへのリンクです。", "a link to a file that is not there.");
+        return out;
+    }
+    if (std::filesystem::is_directory(status)) {
+        fault("ファイルではなくフォルダーです。", "a folder, not a file.");
+        return out;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        fault("通常のファイルではありません。", "not a plain file.");
+        return out;
+    }
+    // Read up to a little more than the layout's length: a longer file is a fault
+    // whatever follows.
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        fault("大きさを調べられません。", "its size cannot be found.");
+        return out;
+    }
+    if (size == 0) return out;
+    if (size != kCostFileSize)
+        fault("ファイルの大きさが " + std::to_string(size) + " バイトです（" +
+                  std::to_string(kCostFileSize) + " バイトのはずです）。",
+              "the file is " + std::to_string(size) + " bytes long, not " +
+                  std::to_string(kCostFileSize) + ".");
+    auto bytes = ReadWholeFile(path, kCostFileSize + 1);
+    if (!bytes) {
+        if (size <= kCostFileSize)
+            fault("読めません: " + bytes.error().detail, "cannot be read: " + bytes.error().detail);
+        return out;
+    }
+    if (bytes->size() < 4 || std::memcmp(bytes->data(), kCostFileMark, 4) != 0) {
+        fault("先頭に製造原価の計算のファイルの印 " + std::string(kCostFileMark) + " がありません。",
+              std::string("the file does not begin with the mark ") + kCostFileMark + ".");
+        return out;
+    }
+    if (bytes->size() < kCostFileSize) return out;  // too short to hold its lines
+    ManufacturingCost cost;
+    const std::byte* p = bytes->data() + 4;
+    for (int line : kCostInputLines) {
+        cost.lines[U(line)] = GetRawAmount(p);
+        p += 4;
+    }
+    for (int i = 0; i < kCostFreeLines; ++i) {
+        const std::string_view name(reinterpret_cast<const char*>(p) + i * kCostCaptionBytes,
+                                    kCostCaptionBytes);
+        const std::string line = std::to_string(kCostFreeFirst + i);
+        if (!FromCp932(name)) {
+            fault(line + " 行目の科目名が Shift-JIS の文字ではありません。",
+                  "the name of line " + line + " is not Shift-JIS text.");
+        } else if (std::any_of(name.begin(), name.end(), [](char c) {
+                       const auto u = static_cast<unsigned char>(c);
+                       return u < 0x20 || u == 0x7F;
+                   })) {
+            fault(line + " 行目の科目名に制御文字があります。",
+                  "the name of line " + line + " holds control characters.");
+        }
+    }
+    // Each sum as the page works it out.
+    const auto& l = cost.lines;
+    std::int64_t others = 0;
+    for (int n = 7; n <= 17; ++n) others += l[U(n)];
+    const std::int64_t l3 = std::int64_t{l[1]} + l[2];
+    const std::int64_t l5 = l3 - l[4];
+    const std::int64_t l19 = l5 + l[6] + others;
+    const std::int64_t l21 = l19 + l[20];
+    const std::int64_t l23 = l21 - l[22];
+    const std::pair<int, std::int64_t> sums[] = {{3, l3},   {5, l5},   {18, others},
+                                                 {19, l19}, {21, l21}, {23, l23}};
+    for (const auto& [line, v] : sums)
+        if (!CheckedAmount(v))
+            fault(std::to_string(line) + " 行目の合計 " + std::to_string(v) + " が扱える金額を超えます。",
+                  "the sum of line " + std::to_string(line) + ", " + std::to_string(v) +
+                      ", is beyond the amounts the program keeps.");
+    return out;
+}
+
 Status SaveManufacturingCost(const std::filesystem::path& path, const ManufacturingCost& cost) {
     auto bytes = EncodeManufacturingCost(cost);
     if (!bytes) {

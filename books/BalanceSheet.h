@@ -106,4 +106,15 @@ Result<ManufacturingCost> LoadManufacturingCost(const std::filesystem::path& pat
 // Replaced whole (written beside, flushed, renamed); nothing written when refused.
 Status SaveManufacturingCost(const std::filesystem::path& path, const ManufacturingCost& cost);
 
+// One way a SEIZO<nn>.DAT does not follow its layout, in Japanese and English.
+struct CostFileFault {
+    std::string text;
+    std::string textEn;
+};
+// Every way the file at `path` does not follow the layout, for `check`: not a plain
+// file, unreadable, a length other than 152 bytes, another format mark, a free line's
+// name that is not CP932 or holds control characters, a sum beyond 32 bits. None for
+// a file that reads (a missing or empty file: nothing manufactured).
+std::vector<CostFileFault> ManufacturingCostFileFaults(const std::filesystem::path& path);
+
 }  // namespace tabulo

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "cashbook/Overflow.h"
 
@@ -80,6 +81,36 @@ std::vector<HistoryRecord> OpeningRecords(std::span<const std::byte> before,
     return records;
 }
 
+// Where slip i of the changed book was in the file before a change: the same place,
+// one place on after a slip deleted before it, none for a slip added.
+struct SlipPlaces {
+    HistoryOperation op = HistoryOperation::SlipChange;
+    std::size_t index = 0;
+    std::optional<std::size_t> Before(std::size_t i) const {
+        if (op == HistoryOperation::SlipAdd && i == index) return std::nullopt;
+        if (op == HistoryOperation::SlipDelete && i >= index) return i + 1;
+        return i;
+    }
+};
+
+// A slip that the change leaves as it was keeps the bytes the file holds for it, also
+// when the writer would write it otherwise (a file from another writer: CP932 gives
+// some characters two codes): a change writes only what it changes, and the history
+// records exactly the bytes that change.
+void KeepStoredSlips(std::span<const std::byte> before, std::vector<std::byte>& after,
+                     const SlipBook& changed, const SlipPlaces& places) {
+    auto held = DecodeSlipBook(before, {});
+    if (!held) return;  // nothing can be matched in a file that does not read
+    const std::size_t from = kSlipHeaderSize + kOpeningRecordSize * held->Openings.size();
+    const std::size_t to = kSlipHeaderSize + kOpeningRecordSize * changed.Openings.size();
+    for (std::size_t i = 0; i < changed.Slips.size(); ++i) {
+        const std::optional<std::size_t> j = places.Before(i);
+        if (!j || *j >= held->Slips.size() || held->Slips[*j] != changed.Slips[i]) continue;
+        std::copy_n(before.begin() + static_cast<std::ptrdiff_t>(from + kSlipRecordSize * *j),
+                    kSlipRecordSize, after.begin() + static_cast<std::ptrdiff_t>(to + kSlipRecordSize * i));
+    }
+}
+
 // The changed book is checked whole, as the trial balance will read it, then saved
 // with its history records; the book in memory follows what the file holds. Gives
 // the file as written and the Sequence of the first record (0: nothing changed).
@@ -88,7 +119,7 @@ struct Saved {
     std::uint32_t sequence = 0;
 };
 Result<Saved> SaveChecked(const SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                          SlipBook changed, const Describe& describe) {
+                          SlipBook changed, const Describe& describe, const SlipPlaces& places) {
     if (std::string why = SlipBookFault(changed); !why.empty()) return Refused(s, why);
     auto tb = BuildTrialBalance(s, changed, chosen);
     if (!tb) return tb.error();
@@ -102,8 +133,11 @@ Result<Saved> SaveChecked(const SharedState& s, const ItemAccountArray& chosen, 
     }
     auto staged = StageWholeFile(SlipBookPath(s), std::move(*bytes));
     if (!staged) return staged.error();
+    KeepStoredSlips(staged->before, staged->after, changed, places);
     auto sequence = CommitRecorded(s, *staged, describe(staged->before, staged->after));
     if (!sequence) return sequence.error();
+    // The book as the file now holds it.
+    if (auto written = DecodeSlipBook(staged->after, staged->path.string())) changed = std::move(*written);
     book = std::move(changed);
     return Saved{std::move(*staged), *sequence};
 }
@@ -127,7 +161,8 @@ void RememberSlip(SharedState& s, HistoryOperation op, std::size_t index, const 
 // remembers it for 元に戻す.
 Status SaveSlipOperation(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
                          SlipBook changed, HistoryOperation op, std::size_t index) {
-    auto saved = SaveChecked(s, chosen, book, std::move(changed), SlipRecords(op, index));
+    auto saved = SaveChecked(s, chosen, book, std::move(changed), SlipRecords(op, index),
+                             SlipPlaces{op, index});
     if (!saved) return saved.error();
     RememberSlip(s, op, index, *saved);
     return Ok();
@@ -221,6 +256,12 @@ Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book) 
         Record(undo, step.Target, step.NewBytes, step.OldBytes, step.Sequence);
     auto sequence = CommitRecorded(s, *staged, {record});
     if (!sequence) return sequence.error();
+    if (*sequence == 0) {
+        // The file already held what the undo would write: nothing was written and
+        // nothing recorded, which is no undo to report.
+        s.SlipUndo.pop_back();
+        return Refused(s, number + " の操作はファイルを変えていないため、元に戻すものがありません。");
+    }
     book = std::move(*restored);
     s.SlipUndo.pop_back();
     return Ok();
@@ -289,7 +330,8 @@ Status KeepOpenings(const SharedState& s, const ItemAccountArray& chosen, SlipBo
                     const std::vector<OpeningBalance>& openings) {
     SlipBook changed = book;
     changed.Openings = openings;
-    auto saved = SaveChecked(s, chosen, book, std::move(changed), OpeningRecords);
+    auto saved = SaveChecked(s, chosen, book, std::move(changed), OpeningRecords,
+                             SlipPlaces{HistoryOperation::SlipChange, 0});
     if (!saved) return saved.error();
     return Ok();
 }

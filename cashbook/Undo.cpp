@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "cashbook/Ledger.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
@@ -93,6 +94,43 @@ Bytes LedgerBefore(const LedgerImage& image, const Bytes& now) {
     return out;
 }
 
+// The balances of `ledger` from line `from` on, as a post works them out: under the
+// master as it is now (an item's category may have changed since the operation),
+// going on from the stored balance of the line before. The lines before `from` are
+// left as they are. An overflow is an error and nothing is changed.
+Status WalkBalancesFrom(const SharedState& s, Bytes& ledger, int from) {
+    auto header = DecodeLedgerHeader(ledger);
+    if (!header) return Ok();  // no lines to walk
+    const std::size_t held = ledger.size() < kLedgerHeaderSize
+                                 ? 0
+                                 : (ledger.size() - kLedgerHeaderSize) / kLedgerLineSize;
+    const int count = std::min(static_cast<int>(header->LineCount), static_cast<int>(held));
+    ReferenceBalance walk(*header, s.ItemTable);
+    Bytes walked = ledger;
+    for (int n = 1; n <= count; ++n) {
+        std::byte* at = walked.data() + LedgerLineOffset(n);
+        const StoredLedgerLine line(at);
+        std::string decoded;
+        std::string_view date;
+        if (line.PlainDate()) {
+            date = line.DateBytes();
+        } else if (auto text = line.Date()) {
+            decoded = std::move(*text);
+            date = decoded;
+        }
+        const RawLineFields fields = line.Fields();
+        auto z = walk.Next(n, fields, date);
+        if (n < from) {
+            walk.ContinueFrom(fields.zandaka);
+            continue;
+        }
+        if (!z) return z.error();
+        if (*z != fields.zandaka) PutRawAmount(at + kLedgerZandakaOffset, *z);
+    }
+    ledger = std::move(walked);
+    return Ok();
+}
+
 FileChange WholeFileChange(const std::filesystem::path& path, const Bytes& before,
                            const Bytes& after) {
     FileChange c;
@@ -100,7 +138,8 @@ FileChange WholeFileChange(const std::filesystem::path& path, const Bytes& befor
     c.existed = true;
     c.before = before;
     c.after = after;
-    c.ranges.push_back({0, std::max(before.size(), after.size())});
+    // The whole of the new contents; a file made shorter is cut to its new length.
+    c.ranges.push_back({0, after.size()});
     return c;
 }
 
@@ -119,7 +158,15 @@ Result<UndoOutcome> UndoLastCashBookOperation(SharedState& s) {
     if (!ledger) return ledger.error();
     const Bytes now(ledger->Bytes().begin(), ledger->Bytes().end());
     if (std::string why = LedgerRefusal(s, step.Ledger, now); !why.empty()) return Refused(why);
-    const Bytes restored = LedgerBefore(step.Ledger, now);
+    Bytes restored = LedgerBefore(step.Ledger, now);
+    // The entries come back as they were; their balances follow today's master, as
+    // after any post (a 集計 since may have worked them out under another category).
+    int firstLine = 0;
+    for (const HistoryRecord& r : step.Records)
+        if (IsCashBookRecord(r.Operation))
+            firstLine = firstLine == 0 ? r.Target : std::min(firstLine, r.Target);
+    if (firstLine > 0)
+        if (Status st = WalkBalancesFrom(s, restored, firstLine); !st) return st.error();
 
     // The deposit account the operation corrected, unless it has changed since.
     std::optional<HistoryRecord> depositRecord;
@@ -144,11 +191,9 @@ Result<UndoOutcome> UndoLastCashBookOperation(SharedState& s) {
     // The undo's records, the operation's taken back last first.
     std::vector<HistoryRecord> undo;
     const std::string when = HistoryNow(s);
-    int firstLine = 0;
     for (auto r = step.Records.rbegin(); r != step.Records.rend(); ++r) {
         HistoryRecord u{0, when, r->Operation, r->Target, r->Sequence, {}, {}};
         if (IsCashBookRecord(r->Operation)) {
-            firstLine = firstLine == 0 ? r->Target : std::min(firstLine, r->Target);
             switch (r->Operation) {
             case HistoryOperation::CashBookPost:
             case HistoryOperation::CashBookInsert:

@@ -19,6 +19,7 @@
 #include "store/History.h"
 #include "store/HistoryHeads.h"
 #include "ebooks/ElectronicBooks.h"
+#include "ebooks/HistoryChecks.h"
 #include "platform/AtomicFile.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
@@ -304,6 +305,17 @@ void CheckAssets(Findings& f, const SharedState& s) {
                 "page 3 cannot take the fixed-asset register: " + rows.error().detail);
 }
 
+// The manufacturing cost of statement page 4 (SEIZO<nn>.DAT), when kept: every way its
+// bytes do not follow the layout, each a fault naming the file.
+void CheckManufacturingCost(Findings& f, const SharedState& s) {
+    const std::filesystem::path path = ManufacturingCostPath(s);
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    if (ec || !std::filesystem::exists(status)) return;  // nothing manufactured
+    for (const CostFileFault& x : ManufacturingCostFileFaults(path))
+        f.Fault(path, 0, x.text, x.textEn);
+}
+
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
@@ -370,9 +382,18 @@ void CheckBalanceSheet(Findings& f, const SharedState& s) {
     for (std::string& text : BalanceSheetNotes(*sheet)) f.Note(SlipBookPath(s), 0, std::move(text));
 }
 
+// The bytes of a file of the year for the comparisons of the history ("" when it
+// cannot be read: the checks of that file say why).
+std::vector<std::byte> BytesOrNone(const std::filesystem::path& path, std::uint64_t limit) {
+    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(limit));
+    return bytes ? std::move(*bytes) : std::vector<std::byte>{};
+}
+
 // The histories of changes in the folder: the year's own and those the next-year disk
-// carried over from the years before. Each damaged record is a fault naming it; a
-// clean history adds nothing.
+// carried over from the years before. Each damaged record, and each record the
+// program could never have written, is a fault naming it; a history emptied, or one
+// whose records no longer give the cash book's lines or the slips the books hold (its
+// end cut off), is a fault too. A clean history adds nothing.
 void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryContents>& ownHistory) {
     const std::filesystem::path own = HistoryPath(s);
     std::vector<std::filesystem::path> files;
@@ -383,6 +404,17 @@ void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryConte
     }
     std::sort(files.begin(), files.end());
     for (const std::filesystem::path& file : files) {
+        std::error_code sizeError;
+        if (std::filesystem::is_regular_file(file, sizeError) &&
+            std::filesystem::file_size(file, sizeError) <= kHistoryHeaderSize && !sizeError &&
+            HistoryHoldsNoRecord(BytesOrNone(file, kHistoryHeaderSize))) {
+            f.Fault(file, 0,
+                    "履歴ファイルに記録が一つもありません。プログラムは最初の記録と一緒にしか"
+                    "このファイルを作らないため、記録が消されています。",
+                    "the history holds no record: the program makes the file only together "
+                    "with its first record, so its records were removed.");
+            continue;
+        }
         // The year's own history has been read already (for the special deduction).
         std::optional<Result<HistoryContents>> other;
         if (file != own) other.emplace(LoadHistoryHeads(file));
@@ -393,6 +425,18 @@ void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryConte
             continue;
         }
         for (const HistoryDamage& d : history->Damage) f.Fault(file, 0, d.Reason, HistoryDamageInEnglish(d));
+        // The rules of the records' values and the comparison with the books need what
+        // the records hold: for these the history is read whole.
+        auto whole = LoadHistory(file);
+        if (!whole) continue;
+        for (HistoryCheckFinding& x : ImpossibleHistoryRecords(whole->Records))
+            f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
+        // The year's own history against its books, when every record reads.
+        if (file.filename() != own.filename() || !whole->Damage.empty()) continue;
+        const auto ledger = BytesOrNone(s.LedgerPath, kMaxLedgerFileSize);
+        const auto slips = BytesOrNone(SlipBookPath(s), kMaxSlipFileSize);
+        for (HistoryCheckFinding& x : HistoryAgainstBooks(whole->Records, ledger, slips))
+            f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
     }
 }
 
@@ -434,8 +478,15 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
     }
     // The statement pages that disagree with each other: the user may still print them.
     if (totals) {
+        // A slip book that cannot be read or totalled is a fault of its own; the other
+        // checks go on without its figures.
         auto slips = YearSlipFigures(s);
-        if (!slips) return slips.error();
+        if (!slips) {
+            const FileError& e = slips.error();
+            f.Fault(e.path.empty() ? SlipBookPath(s) : std::filesystem::path(e.path), e.line,
+                    "振替伝票の金額を集計できません: " + e.detail,
+                    "the slips cannot be totalled: " + e.detail);
+        }
         // As the screens show them: page 3 filled from the register, the expenses split.
         auto feed = ReadYearFeed(s);
         std::optional<TaxReturnTables> fed;
@@ -443,8 +494,8 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
             if (auto t = feed->Tables(s.TaxReturnData)) fed = std::move(*t);
         }
         if (feed && fed) {
-            for (std::string& text :
-                 CrossPageChecks(s.ItemTable, feed->Totals(s.ItemTable, *totals), *fed, &*slips))
+            for (std::string& text : CrossPageChecks(s.ItemTable, feed->Totals(s.ItemTable, *totals), *fed,
+                                                     slips ? &*slips : nullptr))
                 f.Note(s.TaxReturnPath, 0, std::move(text));
         }
         CheckBalanceSheet(f, s);
@@ -459,6 +510,7 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
     const auto ownHistory = LoadHistoryHeads(HistoryPath(s));
     if (totals && *linesRead && !journal) CheckBooks(f, s, ownHistory);
     CheckAssets(f, s);
+    CheckManufacturingCost(f, s);
     CheckTaxSettings(f, s);
     CheckHistories(f, s, ownHistory);
     return report;

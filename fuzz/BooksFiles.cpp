@@ -6,6 +6,11 @@
 
 using namespace tabulo;
 
+namespace {
+fuzz::Operation slipBookRead("a slip book read and written again");
+fuzz::Operation itemAccountsRead("item accounts read and written again");
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto input = fuzz::AsBytes(data, size);
     if (auto book = DecodeSlipBook(input, "FURIKAE13.DAT")) {
@@ -16,10 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Require(again.ok() && *again == *book, "a written slip book reads back");
         auto bytes2 = EncodeSlipBook(*again);
         fuzz::Require(bytes2.ok() && *bytes2 == *bytes, "writing is stable");
+        slipBookRead.Succeeded();
     }
     if (auto accounts = DecodeItemAccounts(input, "KAMOKU.DAT")) {
         auto again = DecodeItemAccounts(EncodeItemAccounts(*accounts), "KAMOKU.DAT");
         fuzz::Require(again.ok() && *again == *accounts, "written item accounts read back");
+        itemAccountsRead.Succeeded();
     }
     return 0;
 }

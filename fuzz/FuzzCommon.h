@@ -40,6 +40,29 @@ inline const std::filesystem::path& TempFolder(const char* pattern) {
     return folder;
 }
 
+// What a target is for: an operation it drives, counted each time it succeeds. The
+// tests replay each target's seed inputs (fuzz/seeds/<target>/) and require every
+// operation the target names to succeed at least once, so that a target whose input
+// can never reach its operation (a year the operations refuse) is found at once.
+class Operation {
+  public:
+    explicit Operation(const char* name) : name_(name) { All().push_back(this); }
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+    void Succeeded() { ++count_; }
+    const char* Name() const { return name_; }
+    long Count() const { return count_; }
+    // Every operation of the target, in the order they are defined.
+    static std::vector<Operation*>& All() {
+        static std::vector<Operation*> all;
+        return all;
+    }
+
+  private:
+    const char* name_;
+    long count_ = 0;
+};
+
 inline std::string ReadAll(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -25,6 +25,9 @@ const std::filesystem::path& Folder() {
 
 using fuzz::ReadAll;
 
+fuzz::Operation settled("a journal settled");
+fuzz::Operation redone("a redo log's operation written into the files");
+
 void WriteAll(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -52,6 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Require(ReadAll(folder / "KEIRI13.DAT") == ledger, "ledger untouched");
         fuzz::Require(ReadAll(folder / "YOKIN13.DAT") == deposit, "deposit file untouched");
         fuzz::Require(!recovered.ok() || *recovered != Recovery::RolledBack, "nothing rolled back");
+    }
+    if (recovered) {
+        settled.Succeeded();
+        if (redo && *recovered == Recovery::Completed && ReadAll(folder / "KEIRI13.DAT") != ledger)
+            redone.Succeeded();
     }
     for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
         fuzz::Require(e.path().parent_path() == folder, "only the folder's own files");

@@ -1,8 +1,10 @@
-// Ledger operations on a fuzzed year. The input is a few operation codes followed by
-// the bytes of KEIRI<nn>.DAT; a year whose header reads is worked on with posts,
-// inserts, deletes with deposit corrections, recalculations and the end of entry. An
-// operation that fails must leave both files and the shared state as they were; one
-// that succeeds must leave a ledger that reads again, with memory equal to its header.
+// Ledger operations on a fuzzed year (平成13, so that its dates are days of the year).
+// The input is a few operation codes followed by the bytes of KEIRI<nn>.DAT; a year
+// whose header reads is worked on with posts, inserts, deletes with deposit
+// corrections, recalculations and the end of entry. An operation that fails must leave
+// the ledger, the deposit file, the history and the shared state as they were; one
+// that succeeds must leave a ledger that reads again, with memory equal to its header,
+// and a history that reads whole.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@
 #include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
+#include "store/History.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 
@@ -31,6 +34,15 @@ constexpr std::size_t kOps = 8;  // bytes of operation codes, 4 per operation
 const std::filesystem::path& Folder() { return fuzz::TempFolder("/tmp/tabulo-fuzz-XXXXXX"); }
 
 using fuzz::ReadAll;
+
+// The operations, by the code that chooses them, and a change the history recorded.
+fuzz::Operation kinds[] = {
+    fuzz::Operation("a post"),           fuzz::Operation("an insert"),
+    fuzz::Operation("a delete"),         fuzz::Operation("a recalculation"),
+    fuzz::Operation("a page recalculated"), fuzz::Operation("the end of entry"),
+    fuzz::Operation("a date written"),
+};
+fuzz::Operation recorded("a change recorded in the history");
 
 void WriteAll(const std::filesystem::path& p, const std::byte* data, std::size_t size) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
@@ -83,6 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScopedFileOps quick(noFlush);
     const std::filesystem::path& folder = Folder();
     SharedState s;
+    s.DataFolder = folder;
+    s.FiscalYear = 13;
+    s.EraName = "平成";
     s.LedgerPath = folder / "KEIRI13.DAT";
     s.DepositPath = folder / "YOKIN13.DAT";
     s.SetupLines[2] = "60";
@@ -93,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::error_code ec;
     std::filesystem::remove(folder / "KEIRI13.JNL", ec);
+    std::filesystem::remove(HistoryPath(s), ec);
     WriteAll(s.LedgerPath, reinterpret_cast<const std::byte*>(data) + kOps, size - kOps);
     DepositBookRecord book = ClearedDepositBook();
     book.CurrentBalance[1] = 2000000000;  // close to the limit, so corrections overflow
@@ -108,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string depositBefore = ReadAll(s.DepositPath);
         const LedgerHeaderRecord headerBefore = s.LedgerHeader;
         const DepositBookRecord bookBefore = s.DepositBook;
+        const std::string historyBefore = ReadAll(HistoryPath(s));
         Status st = Apply(s, data + k);
         fuzz::Require(!JournalIsLive(folder / "KEIRI13.JNL"), "no journal that counts is left");
         if (!st) {
@@ -117,7 +134,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           "a failed operation leaves the deposits");
             fuzz::Require(s.LedgerHeader == headerBefore && s.DepositBook == bookBefore,
                           "a failed operation leaves memory");
+            fuzz::Require(ReadAll(HistoryPath(s)) == historyBefore,
+                          "a failed operation leaves the history");
             continue;
+        }
+        kinds[data[k] % 7].Succeeded();
+        const std::string historyAfter = ReadAll(HistoryPath(s));
+        fuzz::Require(historyAfter.size() >= historyBefore.size() &&
+                          historyAfter.compare(0, historyBefore.size(), historyBefore) == 0,
+                      "the history only grows");
+        if (historyAfter.size() > historyBefore.size()) {
+            auto history = LoadHistory(HistoryPath(s));
+            fuzz::Require(history.ok() && history->Damage.empty(), "the history reads whole");
+            recorded.Succeeded();
         }
         SharedState again;
         again.LedgerPath = s.LedgerPath;

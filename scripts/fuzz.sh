@@ -4,7 +4,8 @@
 #   scripts/fuzz.sh            every target, 60 seconds each
 #   scripts/fuzz.sh 300        every target, 300 seconds each
 #   scripts/fuzz.sh 30 LedgerOps MasterFile   only these targets
-# Each target keeps its corpus in build-fuzz/corpus/<target>/; a crash leaves its
+# Each target keeps its corpus in build-fuzz/corpus/<target>/ (started from the seeds
+# in fuzz/seeds/<target>/); a crash leaves its
 # input in build-fuzz/crashes/ and ends the script with a failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,6 +33,8 @@ for t in "${targets[@]}"; do
     corpus="$build_dir/corpus/$t"
     mkdir -p "$corpus"
     echo "== fuzz_$t for ${seconds}s"
-    "$build_dir/fuzz/fuzz_$t" "$corpus" -max_total_time="$seconds" -print_final_stats=1 \
+    seeds=()
+    if [ -d "fuzz/seeds/$t" ]; then seeds=("fuzz/seeds/$t"); fi
+    "$build_dir/fuzz/fuzz_$t" "$corpus" "${seeds[@]}" -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix="$build_dir/crashes/$t-"
 done

@@ -175,7 +175,14 @@ Result<SlipFigures> SlipFiguresOf(const SlipBook& book) {
 Result<SlipFigures> YearSlipFigures(const SharedState& s) {
     auto book = LoadSlipBook(SlipBookPath(s));
     if (!book) return book.error();
-    return SlipFiguresOf(*book);
+    auto figures = SlipFiguresOf(*book);
+    if (!figures && figures.error().path.empty()) {
+        // A total beyond 32 bits names the file it comes from.
+        FileError e = figures.error();
+        e.path = SlipBookPath(s).string();
+        return e;
+    }
+    return figures;
 }
 
 Page1Figures ComputePage1(const ItemTableArray& items, const MonthlyTable& totals,

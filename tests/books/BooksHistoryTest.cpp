@@ -270,6 +270,72 @@ TEST_F(BooksHistory, AHistoryDamagedInTheMiddleRefusesEveryChangeOfTheBooks) {
     EXPECT_EQ(s.SlipUndo.size(), 2u);
 }
 
+TEST_F(BooksHistory, ASlipBookFromAnotherWriterChangesOnlyWhereTheChangeIs) {
+    // Slip 1's remarks are "≒" in the code 87 90 (the NEC row of CP932); this program
+    // writes the character as 81 e0.
+    const std::string slip1 = "313330343035 6a00 0100 80380100 8790" + kBlanks16 + "202020202020";
+    const std::string file = "46524b31 0000 02000000" + slip1 + kSlipB;
+    WriteBytes(Slips(), FromHex(file));
+    auto loaded = LoadSlipBook(Slips());
+    ASSERT_TRUE(loaded.ok());
+    book = *loaded;
+    ASSERT_EQ(book.Slips[0].SlipRemarks, "≒");
+
+    // Slip 2 kept as it is: nothing written, nothing recorded, nothing to undo.
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 1, kB).ok());
+    EXPECT_EQ(ReadBytes(Slips()), FromHex(file));
+    EXPECT_TRUE(History().empty());
+    EXPECT_TRUE(s.SlipUndo.empty());
+
+    // Slip 2 changed: only its bytes change, and the history holds exactly them.
+    TransferSlip b2 = kB;
+    b2.SlipAmount = 900;
+    const std::string slipB2 = "313330343032 8200 0100 84030000 89c68e968fc194ef" + kBlanks16;
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 1, b2).ok());
+    EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 02000000" + slip1 + slipB2));
+    EXPECT_EQ(History(), (std::vector<HistoryRecord>{
+                             Expect(1, HistoryOperation::SlipChange, 2, kSlipB, slipB2)}));
+    ASSERT_TRUE(UndoSlip(s, accounts, book).ok());
+    EXPECT_EQ(ReadBytes(Slips()), FromHex(file));
+    EXPECT_EQ(History().size(), 2u);
+
+    // A slip added, a slip deleted before it and the openings changed keep its bytes too.
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 03000000" + slip1 + kSlipB + kSlipA));
+    ASSERT_TRUE(DeleteSlip(s, accounts, book, 1).ok());
+    EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 02000000" + slip1 + kSlipA));
+    ASSERT_TRUE(KeepOpenings(s, accounts, book, {{101, 50000}}).ok());
+    EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0100 02000000 6500 50c30000" + slip1 + kSlipA));
+    const auto records = History();
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[2], Expect(3, HistoryOperation::SlipAdd, 3, "", kSlipA));
+    EXPECT_EQ(records[3], Expect(4, HistoryOperation::SlipDelete, 2, kSlipB, ""));
+    EXPECT_EQ(records[4], Expect(5, HistoryOperation::OpeningChange, 101, "", "50c30000"));
+}
+
+TEST_F(BooksHistory, AnUndoThatWouldWriteNothingIsNoUndo) {
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    const std::string bytes = ReadBytes(Slips());
+    const std::string history = ReadBytes(HistoryPath(s));
+    // A step whose slip was the same before and after (as a change that wrote
+    // another slip's bytes once left behind).
+    SlipUndoStep step;
+    step.Operation = static_cast<std::int16_t>(HistoryOperation::SlipChange);
+    step.Target = 1;
+    step.Sequence = 1;
+    step.OldBytes = Hex(kSlipA);
+    step.NewBytes = Hex(kSlipA);
+    step.File = Slips();
+    step.FileSize = bytes.size();
+    step.FileCheck = HistoryCrc32(std::as_bytes(std::span(bytes.data(), bytes.size())));
+    s.SlipUndo = {step};
+    Status undone = UndoSlip(s, accounts, book);
+    ASSERT_FALSE(undone.ok());
+    EXPECT_NE(undone.error().detail.find("振替伝票 1"), std::string::npos) << undone.error().detail;
+    EXPECT_EQ(ReadBytes(Slips()), bytes);
+    EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
+}
+
 TEST_F(BooksHistory, AnUndoIsRefusedWhenTheSlipOrTheFileChangedSinceAndChangesNothing) {
     ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
     ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());

@@ -10,12 +10,17 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "cashbook/Aggregation.h"
 #include "cashbook/Ledger.h"
 #include "cashbook/Undo.h"
+#include "platform/FileOps.h"
 #include "store/BinaryRecords.h"
 #include "store/History.h"
 #include "store/Journal.h"
 #include "tests/cashbook/LedgerFixture.h"
+#include "tests/support/FakePrompt.h"
 
 namespace tabulo {
 
@@ -408,6 +413,77 @@ TEST_F(CashBookHistory, AnUndoRefusesWhenTheFileOrTheAccountChangedSince) {
     auto fine = UndoLastCashBookOperation(s);
     ASSERT_TRUE(fine.ok());
     EXPECT_TRUE(fine->undone) << fine->refusal;
+}
+
+// Every positioned write, with the file it went to.
+class RecordingWrites : public FileOps {
+  public:
+    struct Write {
+        std::string file;
+        off_t offset = 0;
+        std::size_t size = 0;
+    };
+    std::vector<Write> writes;
+    ssize_t Pwrite(int fd, const void* data, std::size_t size, off_t offset) override {
+        char name[4096] = {};
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t n = ::readlink(link.c_str(), name, sizeof name - 1);
+        writes.push_back({n > 0 ? std::filesystem::path(name).filename().string() : "", offset, size});
+        return FileOps::Pwrite(fd, data, size, offset);
+    }
+};
+
+TEST_F(CashBookHistory, AnUndoOfAnAddedLineWritesNoByteBeyondTheLedgerItLeaves) {
+    const std::string ledger = File();
+    // A line added after the last one (and one skipped over, written blank).
+    ASSERT_TRUE(PostAmount(s, 5, 1, 700, "04", {"130407", "（土）", 1, "追加"}).ok());
+    ASSERT_EQ(File().size(), ledger.size() + 2 * 42);
+    RecordingWrites recording;
+    {
+        ScopedFileOps scoped(recording);
+        auto undone = UndoLastCashBookOperation(s);
+        ASSERT_TRUE(undone.ok());
+        ASSERT_TRUE(undone->undone) << undone->refusal;
+    }
+    EXPECT_EQ(File(), ledger);
+    bool wroteLedger = false;
+    for (const RecordingWrites::Write& w : recording.writes) {
+        if (w.file != "KEIRI13.DAT") continue;
+        wroteLedger = true;
+        EXPECT_LE(static_cast<std::size_t>(w.offset) + w.size, ledger.size())
+            << "a write at " << w.offset << " of " << w.size << " bytes";
+    }
+    EXPECT_TRUE(wroteLedger);
+}
+
+TEST_F(CashBookHistory, AnUndoAfterTheItemsCategoryChangedGivesTheBalancesOfTodaysMaster) {
+    ASSERT_TRUE(PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}).ok());
+    // Item 2 becomes 口座振り込み, which does not move the cash, and 集計 works every
+    // balance out again under it: line 3 no longer adds its 3,000.
+    Item(2, "振込入金", 3);
+    testing::FakePrompt prompt;
+    auto totalled = AggregateYear(s, prompt);
+    ASSERT_TRUE(totalled.ok());
+    ASSERT_TRUE(*totalled);
+    EXPECT_EQ(File().substr(18),
+              FromHex(H({kLine1, "313330343032", kTue, "0400 00000000 c4090000 d4300000", kBlank16,
+                         "313330343033", kWed, "0200 b80b0000 00000000 d4300000", kBlank16})));
+
+    auto undone = UndoLastCashBookOperation(s);
+    ASSERT_TRUE(undone.ok());
+    ASSERT_TRUE(undone->undone) << undone->refusal;
+    // Line 2 has its 2,000 back; the balances follow today's master: 13,000 on both.
+    const std::string line3 = H({"313330343033", kWed, "0200 b80b0000 00000000 c8320000", kBlank16});
+    ExpectFile(H({kHeader, kLine1, kLine2, line3}));
+    // The undo's record holds the line as it is now stored.
+    const std::vector<HistoryRecord> all = Records();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1].UndoOf, 1u);
+    EXPECT_EQ(Hex(all[1].NewBytes), Hex(B(kLine2)));
+    // Nothing is left for a recalculation to correct.
+    const std::string undoneFile = File();
+    ASSERT_TRUE(RecalculateAll(s).ok());
+    EXPECT_EQ(File(), undoneFile);
 }
 
 TEST_F(CashBookHistory, AnUndoTheHistoryCannotTakeIsRefusedAndWritesNothing) {

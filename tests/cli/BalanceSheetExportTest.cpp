@@ -2,6 +2,7 @@
 // whose sides differ, on the fixture year of the double-entry books; the year's
 // folder is left as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <sstream>
@@ -120,6 +121,101 @@ TEST_F(BalanceSheetExport, CheckNotesSidesThatDifferAndNothingWhenTheyAgree) {
     EXPECT_NE(notes[1].find("235000 円"), std::string::npos);
     EXPECT_NE(notes[1].find("225000 円"), std::string::npos);
     EXPECT_EQ(Snapshot(), before);
+}
+
+// check on a damaged SEIZO<nn>.DAT (written by hand from its layout: the mark, 17
+// amounts, five names of 16 bytes): each kind of damage named, the other findings kept.
+class ManufacturingCostCheck : public BalanceSheetExport {
+  protected:
+    static std::string Cost(const std::string& amounts, const std::string& names) {
+        return testing::FromHex("535a4731") + testing::FromHex(amounts) + names;
+    }
+    static std::string Zeros() { return std::string(17 * 8, '0'); }
+    static std::string Blanks() { return std::string(80, ' '); }
+    std::vector<std::string> Faults() {
+        auto report = CheckYearFolder(dir.path());
+        EXPECT_TRUE(report.ok()) << (report ? "" : report.error().detail);
+        std::vector<std::string> out;
+        if (report)
+            for (const CheckFinding& f : report->findings)
+                if (f.file == "SEIZO13.DAT") out.push_back(f.text);
+        return out;
+    }
+    std::size_t AllFindings() {
+        auto report = CheckYearFolder(dir.path());
+        return report ? report->findings.size() : 0;
+    }
+};
+
+TEST_F(ManufacturingCostCheck, EachKindOfDamageIsNamedAndTheOtherFindingsStay) {
+    const fs::path file = dir / "SEIZO13.DAT";
+    const std::size_t others = AllFindings();
+    WriteBytes(file, Cost(Zeros(), Blanks()));
+    EXPECT_EQ(Faults(), std::vector<std::string>{});
+    WriteBytes(file, "");
+    EXPECT_EQ(Faults(), std::vector<std::string>{});
+
+    using V = std::vector<std::string>;
+    WriteBytes(file, Cost(Zeros(), Blanks()).substr(0, 151));
+    EXPECT_EQ(Faults(), V{"ファイルの大きさが 151 バイトです（152 バイトのはずです）。"});
+    WriteBytes(file, Cost(Zeros(), Blanks()) + " ");
+    EXPECT_EQ(Faults(), V{"ファイルの大きさが 153 バイトです（152 バイトのはずです）。"});
+    WriteBytes(file, Cost(Zeros(), Blanks()) + std::string(1 << 20, ' '));
+    EXPECT_EQ(Faults(), V{"ファイルの大きさが 1048728 バイトです（152 バイトのはずです）。"});
+    WriteBytes(file, "SZG2" + Cost(Zeros(), Blanks()).substr(4));
+    EXPECT_EQ(Faults(), V{"先頭に製造原価の計算のファイルの印 SZG1 がありません。"});
+
+    // Line 13's name holds a byte no CP932 text has, line 14's a tab.
+    std::string names = Blanks();
+    names[16] = '\xff';
+    names[32 + 3] = '\t';
+    WriteBytes(file, Cost(Zeros(), names));
+    EXPECT_EQ(Faults(), (V{"13 行目の科目名が Shift-JIS の文字ではありません。",
+                           "14 行目の科目名に制御文字があります。"}));
+
+    // Lines 1 and 2 at 2,147,483,647 and 1: every sum from line 3 on leaves 32 bits.
+    std::string amounts = Zeros();
+    amounts.replace(0, 16, "ffffff7f01000000");
+    WriteBytes(file, Cost(amounts, Blanks()));
+    EXPECT_EQ(Faults(), (V{"3 行目の合計 2147483648 が扱える金額を超えます。",
+                           "5 行目の合計 2147483648 が扱える金額を超えます。",
+                           "19 行目の合計 2147483648 が扱える金額を超えます。",
+                           "21 行目の合計 2147483648 が扱える金額を超えます。",
+                           "23 行目の合計 2147483648 が扱える金額を超えます。"}));
+    EXPECT_EQ(AllFindings(), others + 5);
+
+    // Not a file: a folder, a pipe, a link that leads nowhere.
+    fs::remove(file);
+    fs::create_directory(file);
+    EXPECT_EQ(Faults(), V{"ファイルではなくフォルダーです。"});
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(Faults(), V{"通常のファイルではありません。"});
+    fs::remove(file);
+    fs::create_symlink(dir / "nowhere.DAT", file);
+    EXPECT_EQ(Faults(), V{"どこにもないファイルへのリンクです。"});
+}
+
+TEST_F(BalanceSheetExport, SlipTotalsBeyond32BitsAreAFindingNamingTheSlipBook) {
+    // Both slips credit 売上 (1) with 2,147,483,647.
+    std::string bytes = ReadBytes(dir / "FURIKAE13.DAT");
+    bytes.replace(22 + 10, 4, std::string("\xff\xff\xff\x7f", 4));
+    bytes.replace(60 + 6, 8, std::string("\x65\x00\x01\x00\xff\xff\xff\x7f", 8));
+    WriteBytes(dir / "FURIKAE13.DAT", bytes);
+    auto report = CheckYearFolder(dir.path());
+    ASSERT_TRUE(report.ok()) << report.error().detail;
+    bool named = false, others = false;
+    for (const CheckFinding& f : report->findings) {
+        if (f.file == "FURIKAE13.DAT" && f.fault &&
+            f.text.find("振替伝票の金額を集計できません") != std::string::npos)
+            named = true;
+        else
+            others = true;
+    }
+    EXPECT_TRUE(named);
+    EXPECT_TRUE(others);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck(dir.path(), out, err, false, true), ExitStatus::Fault) << err.str();
 }
 
 TEST_F(BalanceSheetExport, ACashOnlyYearGetsNoBalanceSheetNote) {

@@ -17,7 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::FiveChanges;
+using testing::FromHex;
+using testing::HandRecord;
 using testing::HistoryBytes;
+using testing::kLineAfter;
+using testing::kLineBefore;
+using testing::LittleHex;
+using testing::ReadBytes;
 using testing::WriteBytes;
 
 ParsedArguments Parse(std::vector<std::string> args) { return ParseArguments(args); }
@@ -209,12 +215,19 @@ class HistoryCheck : public testing::BooksFolder {
     }
 };
 
+// The cash book as the five changes leave it: line 1 as 5,500 "ABC" (balance 15,500).
+void WriteLedgerOfTheFiveChanges(const std::filesystem::path& folder) {
+    WriteBytes(folder / "KEIRI13.DAT",
+               FromHex("0100 10270000 8c3c0000 00000000 8c3c0000" + kLineAfter));
+}
+
 TEST_F(HistoryCheck, ACleanHistoryAddsNothing) {
     auto compare = [](const std::vector<CheckFinding>& a) {
         std::vector<std::string> t;
         for (const CheckFinding& f : a) t.push_back(f.file + " " + f.text);
         return t;
     };
+    WriteLedgerOfTheFiveChanges(dir.path());
     const auto without = compare(Findings());
     WriteBytes(dir / "RIREKI13.DAT", HistoryBytes(FiveChanges()));
     EXPECT_EQ(compare(Findings()), without);
@@ -249,6 +262,65 @@ TEST_F(HistoryCheck, NamesEachWayOfTamperingByItsRecord) {
     for (const CheckFinding& f : Findings())
         named = named || (f.file == "RIREKI12.DAT" && f.fault && f.text.find("記録 3 ") != std::string::npos);
     EXPECT_TRUE(named);
+}
+
+TEST_F(HistoryCheck, AHistoryEmptiedOrCutShortOfTheBooksIsAFault) {
+    WriteLedgerOfTheFiveChanges(dir.path());
+    std::vector<HandRecord> records = FiveChanges();
+    EXPECT_EQ(HistoryFaults(HistoryBytes(records)), std::vector<std::string>{});
+
+    // Emptied: the file holds its mark alone, or nothing.
+    const std::vector<std::string> emptied{
+        "履歴ファイルに記録が一つもありません。プログラムは最初の記録と一緒にしかこのファイルを作らないため、"
+        "記録が消されています。"};
+    EXPECT_EQ(HistoryFaults(FromHex("52524b31")), emptied);
+    EXPECT_EQ(HistoryFaults(""), emptied);
+
+    // Cut after the delete (record 4): the books hold a line the history no longer has.
+    EXPECT_EQ(HistoryFaults(HistoryBytes({records.begin(), records.begin() + 4})),
+              std::vector<std::string>{"履歴の出納簿の最後の記録 4 の後は 0 行ですが、出納簿には 1 行あります"
+                                       "（履歴の末尾が切り取られたおそれがあります）。"});
+    // Cut after the post (record 1): line 1 is not as the history leaves it.
+    EXPECT_EQ(HistoryFaults(HistoryBytes({records.begin(), records.begin() + 1})),
+              std::vector<std::string>{"1 行目は、履歴の出納簿の最後の記録 1 の後の内容と違います"
+                                       "（履歴の末尾が切り取られたおそれがあります）。"});
+
+    // The slip book: its two slips added, then the history cut after the first.
+    const std::string slipBook = ReadBytes(dir / "FURIKAE13.DAT");
+    ASSERT_EQ(slipBook.size(), 10u + 2 * 6 + 2 * 38);
+    const auto hex = [](const std::string& bytes) {
+        std::string out;
+        for (unsigned char c : bytes) out += LittleHex(c, 1);
+        return out;
+    };
+    records.push_back({6, "20261211090000", 6, 1, 0, "", hex(slipBook.substr(22, 38))});
+    records.push_back({7, "20261211090100", 6, 2, 0, "", hex(slipBook.substr(60, 38))});
+    EXPECT_EQ(HistoryFaults(HistoryBytes(records)), std::vector<std::string>{});
+    records.pop_back();
+    EXPECT_EQ(HistoryFaults(HistoryBytes(records)),
+              std::vector<std::string>{"履歴の振替伝票の最後の記録 6 の後は 1 件ですが、振替伝票には 2 件あります"
+                                       "（履歴の末尾が切り取られたおそれがあります）。"});
+}
+
+TEST_F(HistoryCheck, RecordsTheProgramCouldNeverWriteAreFaults) {
+    WriteLedgerOfTheFiveChanges(dir.path());
+    const std::string when = "20261208093000";
+    // A cash-book line of one byte.
+    EXPECT_EQ(HistoryFaults(HistoryBytes({{1, when, 1, 1, 0, "", "31"}})),
+              std::vector<std::string>{"記録 1（出納簿 記帳）の値の大きさ（変更前 0 バイト、変更後 1 バイト）は、"
+                                       "この操作が記録するものではありません。"});
+    // A line numbered -2^31.
+    EXPECT_EQ(HistoryFaults(HistoryBytes({{1, when, 2, INT32_MIN, 0, kLineBefore, kLineAfter}})),
+              std::vector<std::string>{"記録 1（出納簿 訂正）の対象 -2147483648 は、出納簿の行（1〜32767）ではありません。"});
+    // An undo of itself, and of a record after it.
+    EXPECT_EQ(HistoryFaults(HistoryBytes({{1, when, 3, 1, 1, "", kLineAfter}})),
+              std::vector<std::string>{"記録 1（出納簿 挿入）は、それ以後の記録 1 を元に戻したことになっています。"});
+    EXPECT_EQ(HistoryFaults(HistoryBytes({{1, when, 1, 1, 0, "", kLineAfter}, {2, when, 4, 1, 3, kLineAfter, ""}})),
+              std::vector<std::string>{"記録 2（出納簿 削除）は、それ以後の記録 3 を元に戻したことになっています。"});
+    // An item's account of 3 bytes, a deposit account 21, the setting with bytes.
+    EXPECT_EQ(HistoryFaults(HistoryBytes({{1, when, 10, 8, 0, "0000", "cb0000"}})).size(), 1u);
+    EXPECT_EQ(HistoryFaults(HistoryBytes({{1, when, 5, 21, 0, std::string(124, '2'), std::string(124, '2')}})).size(), 1u);
+    EXPECT_EQ(HistoryFaults(HistoryBytes({{1, when, 11, 0, 0, "", "01"}})).size(), 1u);
 }
 
 TEST_F(HistoryCheck, ADamagedHistoryMakesCheckExitAsForADamagedFile) {
