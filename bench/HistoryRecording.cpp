@@ -61,7 +61,7 @@ void WriteHistory(const BenchYear& y, int count, benchmark::State& state) {
 
 void Post(benchmark::State& state, int line, const char* date, bool recording) {
     BenchYear y;
-    y.s.FiscalYear = 13;  // the year the ledger's name carries (KEIRI13.DAT): RIREKI13.DAT
+
     WriteHistory(y, kHistoryRecords, state);
     RecordCashBookHistory(recording);
     const RowFields row{date, "（月）", 1, "ベンチ"};
@@ -85,7 +85,7 @@ BENCHMARK_CAPTURE(Post, line_1_not_recorded, 1, "080101", false)->Unit(benchmark
 // The staging of one change after `records` changes of 128 bytes each.
 void Stage(benchmark::State& state, int records) {
     BenchYear y;
-    y.s.FiscalYear = 13;
+
     WriteHistory(y, records, state);
     const std::vector<std::byte> line(42, std::byte{0x20});
     const std::vector<HistoryRecord> one = {

@@ -48,7 +48,7 @@ out_has() { grep -qF -- "$2" "$work/$1/out"; }
 rc_is() { [ "$(cat "$work/$1/rc")" = "$2" ]; }
 
 program="build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev fonts-ipafont-mincho fonts-ipafont-gothic qt6-translations-l10n"
-tests="libgtest-dev libgmock-dev libbenchmark-dev poppler-utils fonts-noto-mono fonts-droid-fallback fonts-urw-base35"
+tests="libgtest-dev libgmock-dev libbenchmark-dev pkg-config libxcb1-dev poppler-utils fonts-noto-mono fonts-droid-fallback fonts-urw-base35"
 install_line="env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends"
 
 run_case root 0 with-sudo
