@@ -330,8 +330,9 @@ TEST_F(DataDisk, NextYearDiskCarriesTheConsumptionTaxSettingsWithoutTheInterimPa
     EXPECT_FALSE(fs::exists(stick / "KEIRIDATA" / "SHOHIZEI14.DAT"));
 }
 
-// Whatever the next year's disk is (another disk swapped into the drive, or a folder
-// chosen when the drive's disk cannot be swapped), it gets every file of the year's
+// Whatever the next year's disk is (another disk swapped into the drive, a folder
+// chosen when the drive's disk cannot be swapped, or a disk in a second drive letter
+// that holds the year), it gets every file of the year's
 // books: the next year's own and this year's history, and nothing of this year left
 // behind or changed.
 TEST_F(DataDisk, NextYearDiskOnEachKindOfTargetHoldsEveryFileOfTheYear) {
@@ -368,6 +369,31 @@ TEST_F(DataDisk, NextYearDiskOnEachKindOfTargetHoldsEveryFileOfTheYear) {
     ASSERT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
     EXPECT_EQ(names(chosen / "KEIRIDATA"), expected);
     EXPECT_EQ(Snapshot(chosen / "KEIRIDATA"), Snapshot(stick / "KEIRIDATA"));
+    ExpectThisYearUntouched();
+    // The same year kept on a second drive letter (B), its disk swapped for the new one.
+    const fs::path onB = home.path() / "drives" / "B" / "KEIRIDATA";
+    fs::create_directories(onB);
+    for (const auto& [name, bytes] : before) WriteBytes(onB / name, bytes);
+    s.SetupLines[1] = "B";
+    ReadDataSet(s, prompt, {});
+    ASSERT_EQ(s.DataLoaded, 1) << prompt.LastText();
+    ASSERT_EQ(s.DataFolder, onB);
+    const fs::path stickB = home.path() / "stickB";
+    fs::create_directories(stickB);
+    swapped = false;
+    swapOnQuestion = true;
+    io.env = [&](const std::string& name) -> std::optional<std::string> {
+        if (name == "TABULO_DRIVE_B" && swapped) return stickB.string();
+        return std::nullopt;
+    };
+    prompt.Clear();
+    ASSERT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(prompt.shown.at(1).text,
+              "翌年のデータを書き込みします。フォーマット済みのディスクを(B)"
+              "ドライブにセットしましたか？");
+    EXPECT_EQ(names(stickB / "KEIRIDATA"), expected);
+    EXPECT_EQ(Snapshot(stickB / "KEIRIDATA"), Snapshot(stick / "KEIRIDATA"));
+    EXPECT_EQ(Snapshot(onB), before);
     ExpectThisYearUntouched();
 }
 
