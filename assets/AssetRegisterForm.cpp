@@ -15,7 +15,7 @@
 #include "assets/AssetsPrint.h"
 #include "assets/RegisterEdit.h"
 #include "assets/YearAssets.h"
-#include "books/BooksForms.h"
+#include "ui/EntryScreen.h"
 #include "platform/Prompt.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"

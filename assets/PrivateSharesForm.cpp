@@ -9,7 +9,7 @@
 
 #include "assets/AssetsPrint.h"
 #include "assets/RegisterEdit.h"
-#include "books/BooksForms.h"
+#include "ui/EntryScreen.h"
 #include "cashbook/Aggregation.h"
 #include "platform/Prompt.h"
 #include "store/DataSet.h"

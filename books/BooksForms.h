@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "books/BooksFiles.h"
+#include "ui/EntryScreen.h"
 
 class QListWidget;
 class QPushButton;
@@ -30,20 +31,6 @@ bool LoadBooksToRead(AppContext& app, SlipBook& book, ItemAccountArray& accounts
 // A change refused before anything was written (a faulty slip, an overflow) shows
 // only its reason; a file that failed shows the file's message.
 void ReportBooksError(AppContext& app, const FileError& e);
-
-// The grid of an entry screen in the Gothic face of GridFont(11): `rows` rows, fixed
-// columns of `widths` pixels under `heads`, no row heads, one cell at a time, and
-// about 18 rows high.
-QTableWidget* MakeEntryGrid(QWidget* parent, const QString& name, int rows,
-                            const QStringList& heads, const std::vector<int>& widths);
-// A cell of such a grid; a cell that cannot be edited is grey.
-QTableWidgetItem* EntryCell(const QString& text, Qt::Alignment align, bool editable);
-// A button of an entry screen's side: never takes the focus from the grid.
-QPushButton* SideButton(QWidget* parent, const char* name, const char* caption);
-// The side of an entry screen: what `top` holds, the note panel with `note`, and the
-// buttons in a row at the foot.
-QVBoxLayout* SidePanel(QWidget* parent, QLayout* top, const QString& note,
-                       std::initializer_list<QPushButton*> buttons);
 
 // 勘定科目の選択: the chart's accounts as "101 現金", one a line. Enter or a double
 // click chooses, Esc closes without a choice.

@@ -13,7 +13,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "books/BooksForms.h"
+#include "books/BooksFiles.h"
+#include "ui/EntryScreen.h"
 #include "consumptiontax/ConsumptionTax.h"
 #include "consumptiontax/TaxReturnPages.h"
 #include "platform/Prompt.h"
