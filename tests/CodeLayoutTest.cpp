@@ -147,7 +147,7 @@ TEST(CodeLayout, NoFileOrScreenKeepsAnOldFormName) {
     const std::vector<std::string> old = {
         "DataInp", "SelectKubun", "MasForm", "YokinForm", "SelYokin", "Getsuji", "Koumoku",
         "PrPrint", "InDataPrPrint", "Syukei1", "Syukei2", "Syukei3", "Syukei4", "NendoInp",
-        "MentForm", "BuTabulo", "Rireki", "KensakuForm", "DenshiForm", "MenuHyouji_Click"};
+        "MentForm", "MentForm2", "BuTabulo", "Rireki", "KensakuForm", "DenshiForm", "MenuHyouji_Click"};
     for (const SourceFile& f : ProductSources()) {
         const std::string text = Read(kRoot / f.path);
         for (const std::string& name : old) {
