@@ -16,11 +16,15 @@
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <sstream>
 
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
 #include "consumptiontax/ConsumptionTaxForm.h"
 #include "consumptiontax/TaxSettingsForm.h"
 #include "platform/FileOps.h"
 #include "platform/Prompt.h"
+#include "store/DataSet.h"
 #include "tests/books/BooksYear.h"
 #include "tests/master/FormKeys.h"
 #include "tests/support/FakePrompt.h"
@@ -199,6 +203,50 @@ TEST_F(TaxScreens, TheGroceryYearTypedByKeysShowsTheThreeMethodsAndPrints) {
     EXPECT_EQ(c.markedGrid()->item(0, 3)->text(), QStringLiteral("55,000"));
     EXPECT_EQ(c.markedGrid()->item(0, 4)->text(), QStringLiteral("課税仕入10%"));
     EXPECT_EQ(c.markedGrid()->item(0, 5)->text(), QStringLiteral("課税仕入10%（適格請求書なし）"));
+
+    // The command line gives the lines the screen shows, for the year's method and for
+    // another one asked for.
+    testing::WriteBytes(dir / "DATE.DAT", std::string("8,\"\x97\xDF\x98\x61\",0\r\n"));  // 令和
+    auto master = EncodeMasterFile(s.MasterHeader, s.ItemTable);
+    ASSERT_TRUE(master.ok());
+    testing::WriteBytes(dir / "MASTER.DAT", std::string(reinterpret_cast<const char*>(master->data()), master->size()));
+    auto exported = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"export", "consumption-tax", dir.path().string(),
+                                         "--encoding", "utf-8"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        auto parsed = ParseArguments(args);
+        EXPECT_TRUE(parsed.request) << parsed.error;
+        std::ostringstream out, err;
+        if (parsed.request) {
+            EXPECT_EQ(RunExport(parsed.request->exportRequest, out, err), ExitStatus::Ok) << err.str();
+        }
+        return out.str();
+    };
+    auto expectScreenInCsv = [&](const std::string& csv) {
+        QString sheet;
+        int lines = 0;
+        for (int r = 0; r < c.linesGrid()->rowCount(); ++r) {
+            if (!c.linesGrid()->item(r, 0)->text().isEmpty()) {
+                sheet = c.linesGrid()->item(r, 0)->text();
+                continue;
+            }
+            const QString row = sheet + c.linesGrid()->item(r, 1)->text() + QLatin1Char(',') +
+                                c.linesGrid()->item(r, 2)->text() + QLatin1Char(',') +
+                                c.linesGrid()->item(r, 3)->text().remove(QLatin1Char(','));
+            EXPECT_NE(csv.find(row.toStdString() + "\r\n"), std::string::npos) << row.toStdString();
+            ++lines;
+        }
+        EXPECT_GT(lines, 20);
+    };
+    expectScreenInCsv(exported({"--method", "gensoku"}));
+    EXPECT_NE(exported({"--method", "gensoku"}).find("第一表㉖,消費税及び地方消費税の合計（納付又は還付）税額,170000\r\n"),
+              std::string::npos);
+    Key(c.methodBox(), Qt::Key_Up);  // back to 簡易課税, the year's method
+    const std::string kani = exported({});
+    expectScreenInCsv(kani);
+    EXPECT_NE(kani.find("第一表㉖,消費税及び地方消費税の合計（納付又は還付）税額,110500\r\n"), std::string::npos);
+    EXPECT_NE(exported({"--method", "2wari"}).find("第一表㉖,消費税及び地方消費税の合計（納付又は還付）税額,110500\r\n"),
+              std::string::npos);
 
     Key(c.methodBox(), Qt::Key_F8);
     ASSERT_EQ(printer.printed.size(), 1u);
