@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,8 @@
 #include <memory>
 #include <sstream>
 
+#include "cashbook/CashBookForm.h"
+#include "cashbook/Ledger.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "consumptiontax/ConsumptionTaxForm.h"
@@ -62,7 +66,7 @@ class TaxScreens : public testing::BooksYear {
         Line("080312", Purchases, 3791500);
         Line("080401", Phone, 992200);
         Line("080615", Supplies, 110000);
-        Line("081110", Phone, 55000, "【免】山田文具");  // this line only: no invoice
+        Line("081110", Phone, 55000);  // marked on the cash book: no invoice
         WriteLedger();
     }
     void TearDown() override { alive.reset(); }
@@ -122,6 +126,23 @@ class TaxScreens : public testing::BooksYear {
 };
 
 TEST_F(TaxScreens, TheGroceryYearTypedByKeysShowsTheThreeMethodsAndPrints) {
+    {
+        // The November phone bill came from a seller without registration: its remarks
+        // say so on the cash book.
+        CashBookForm book(app);
+        ASSERT_TRUE(testing::ShowActive(&book));
+        auto focus = [&] { return QApplication::focusWidget(); };
+        QTest::keyClick(focus(), Qt::Key_Up);  // from the next free line to line 6
+        for (int i = 0; i < 4; ++i) QTest::keyClick(focus(), Qt::Key_Right);
+        ASSERT_EQ(focus(), book.field(CashBookForm::ColRemarks, 6));
+        QInputMethodEvent typed;
+        typed.setCommitString(QStringLiteral("【免】山田文具"));
+        QApplication::sendEvent(focus(), &typed);
+        QTest::keyClick(focus(), Qt::Key_Return);
+        auto line = ReadLedgerLineAt(s, 6);
+        ASSERT_TRUE(line.ok());
+        EXPECT_EQ(line->Bikou.rfind("【免】山田文具", 0), 0u);
+    }
     {
         TaxSettingsForm f(app);
         ASSERT_TRUE(testing::ShowActive(&f));
