@@ -239,6 +239,12 @@ std::vector<SlotText> Page3Slots(const Page3Data& d, int fiscalYear) {
         s.push_back({v == 0 ? "" : SmallNumber(v, width), kRowSize, width});
     };
     auto amount = [&](std::int64_t v) { s.push_back({ColumnAmountOrEmpty(v), kRowSize, 10}); };
+    // The memo column holds eight half-width characters at the row's size; a longer
+    // memo (the register's "措法28の2") is printed smaller so that it stays inside.
+    auto memo = [&](const std::string& m) {
+        const int width = Cp932Width(m);
+        text(m, width > FieldWidth::AssetNote ? kRowSize * FieldWidth::AssetNote / width : kRowSize);
+    };
     for (int r = 1; r <= kAssetRows; ++r) {
         const AssetRow& a = d.assets[U(r)];
         text(a.Name1, kNameSize);
@@ -257,7 +263,7 @@ std::vector<SlotText> Page3Slots(const Page3Data& d, int fiscalYear) {
         small(a.Jigyo, 3);
         amount(a.Keihi);
         amount(a.Zandaka);
-        text(a.Bikou);
+        memo(a.Bikou);
     }
     const AssetRow& t = d.assets[kAssetTotalRow];
     amount(t.Hi);
@@ -265,7 +271,7 @@ std::vector<SlotText> Page3Slots(const Page3Data& d, int fiscalYear) {
     amount(t.Goukei);
     amount(t.Keihi);
     amount(t.Zandaka);
-    text(t.Bikou);
+    memo(t.Bikou);
     for (int r = 1; r <= 2; ++r) {
         const InterestRow& i = d.interest[U(r)];
         text(i.Name2);

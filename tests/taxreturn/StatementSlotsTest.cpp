@@ -137,6 +137,8 @@ TEST(StatementSlots, Page3TakesItsTwoHundredAndSevenSlots) {
     a.Jigyo = 60;
     a.Keihi = 360000;
     a.Zandaka = 600000;
+    a.Bikou = "中古";
+    d.assets[3].Bikou = "措法28の2";  // as the register writes it for a small asset
     d.assets[11].Hi = 600000;
     d.assets[11].Bikou = "計";
     d.interest[2].Name2 = "田中";
@@ -157,6 +159,11 @@ TEST(StatementSlots, Page3TakesItsTwoHundredAndSevenSlots) {
     EXPECT_EQ(s[13].text, " 60");
     EXPECT_EQ(s[14].text, "   360,000");
     EXPECT_EQ(s[17].text, "");  // row 2 is empty
+    // A memo wider than its column's eight characters prints smaller to stay inside.
+    EXPECT_EQ(s[16].text, "中古");
+    EXPECT_DOUBLE_EQ(s[16].size, 9);
+    EXPECT_EQ(s[2 * 17 + 16].text, "措法28の2");
+    EXPECT_DOUBLE_EQ(s[2 * 17 + 16].size, 8);
     EXPECT_EQ(s[170].text, "   600,000");
     EXPECT_EQ(s[175].text, "計");
     EXPECT_EQ(s[180].text, "田中");
