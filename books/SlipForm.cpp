@@ -401,8 +401,8 @@ void SlipForm::KeepShownSlip() {
     slip.SlipAmount = *value;
     slip.SlipRemarks = TrimRight(S(field(FieldRemarks)->text()));
     const std::size_t number = editing_ ? *editing_ : book_.Slips.size();
-    Status st = editing_ ? ChangeSlip(app_.state, accounts_, book_, *editing_, slip)
-                         : KeepSlip(app_.state, accounts_, book_, slip);
+    Status st = editing_ ? ChangeSlip(app_.state, accounts_, book_, *editing_, slip, &app_.undo.Slips)
+                         : KeepSlip(app_.state, accounts_, book_, slip, &app_.undo.Slips);
     if (!st) {
         ReportBooksError(app_, st.error());
         if (!st.error().applied) return;
@@ -431,7 +431,7 @@ void SlipForm::RemoveSlip() {
     if (app_.prompt.MsgBox("振替伝票 " + std::to_string(*index + 1) + " を削除しますか？",
                            MsgStyle::YesNoWarning, "削除確認") != Answer::Yes)
         return;
-    Status st = DeleteSlip(app_.state, accounts_, book_, *index);
+    Status st = DeleteSlip(app_.state, accounts_, book_, *index, &app_.undo.Slips);
     if (!st) {
         ReportBooksError(app_, st.error());
         if (!st.error().applied) return;
@@ -443,7 +443,7 @@ void SlipForm::RemoveSlip() {
 
 void SlipForm::UndoLastSlip() {
     if (!loaded_) return;
-    Status st = UndoSlip(app_.state, accounts_, book_);
+    Status st = UndoSlip(app_.state, accounts_, book_, app_.undo.Slips);
     if (!st) {
         app_.prompt.Beep();
         ReportBooksError(app_, st.error());

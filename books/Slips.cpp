@@ -143,8 +143,8 @@ Result<Saved> SaveChecked(const SharedState& s, const ItemAccountArray& chosen, 
 }
 
 // Remembers a slip operation for 元に戻す.
-void RememberSlip(SharedState& s, HistoryOperation op, std::size_t index, const Saved& saved) {
-    if (saved.sequence == 0) return;  // nothing changed, nothing to undo
+void RememberSlip(SlipUndoList* undo, HistoryOperation op, std::size_t index, const Saved& saved) {
+    if (undo == nullptr || saved.sequence == 0) return;  // nothing changed, nothing to undo
     SlipUndoStep step;
     step.Operation = static_cast<std::int16_t>(op);
     step.Target = static_cast<std::int32_t>(index + 1);
@@ -154,17 +154,18 @@ void RememberSlip(SharedState& s, HistoryOperation op, std::size_t index, const 
     step.File = saved.file.path;
     step.FileSize = saved.file.after.size();
     step.FileCheck = HistoryCrc32(saved.file.after);
-    s.SlipUndo.push_back(std::move(step));
+    undo->push_back(std::move(step));
 }
 
 // Saves a slip added, changed or deleted at `index`, with its history record, and
-// remembers it for 元に戻す.
+// remembers it for 元に戻す in `undo`.
 Status SaveSlipOperation(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                         SlipBook changed, HistoryOperation op, std::size_t index) {
+                         SlipBook changed, HistoryOperation op, std::size_t index,
+                         SlipUndoList* undo) {
     auto saved = SaveChecked(s, chosen, book, std::move(changed), SlipRecords(op, index),
                              SlipPlaces{op, index});
     if (!saved) return saved.error();
-    RememberSlip(s, op, index, *saved);
+    RememberSlip(undo, op, index, *saved);
     return Ok();
 }
 
@@ -180,34 +181,35 @@ std::string SlipYearFault(const SharedState& s, const TransferSlip& slip) {
 }  // namespace
 
 Status KeepSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                const TransferSlip& slip) {
+                const TransferSlip& slip, SlipUndoList* undo) {
     if (std::string why = SlipYearFault(s, slip); !why.empty()) return Refused(s, why);
     SlipBook changed = book;
     changed.Slips.push_back(slip);
     const std::size_t index = changed.Slips.size() - 1;
-    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipAdd, index);
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipAdd, index, undo);
 }
 
 Status ChangeSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                  std::size_t index, const TransferSlip& slip) {
+                  std::size_t index, const TransferSlip& slip, SlipUndoList* undo) {
     if (index >= book.Slips.size()) return Refused(s, "その振替伝票はありません。");
     if (std::string why = SlipYearFault(s, slip); !why.empty()) return Refused(s, why);
     SlipBook changed = book;
     changed.Slips[index] = slip;
-    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipChange, index);
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipChange, index, undo);
 }
 
 Status DeleteSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                  std::size_t index) {
+                  std::size_t index, SlipUndoList* undo) {
     if (index >= book.Slips.size()) return Refused(s, "その振替伝票はありません。");
     SlipBook changed = book;
     changed.Slips.erase(changed.Slips.begin() + static_cast<std::ptrdiff_t>(index));
-    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipDelete, index);
+    return SaveSlipOperation(s, chosen, book, std::move(changed), HistoryOperation::SlipDelete, index, undo);
 }
 
-Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book) {
-    if (s.SlipUndo.empty()) return Refused(s, kNothingToUndoMessage);
-    const SlipUndoStep& step = s.SlipUndo.back();
+Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+                SlipUndoList& undoList) {
+    if (undoList.empty()) return Refused(s, kNothingToUndoMessage);
+    const SlipUndoStep& step = undoList.back();
     const auto op = static_cast<HistoryOperation>(step.Operation);
     const std::string number = "振替伝票 " + std::to_string(step.Target);
     if (Status settled = SettleBeforeWrite(s); !settled) return settled;
@@ -259,11 +261,11 @@ Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book) 
     if (*sequence == 0) {
         // The file already held what the undo would write: nothing was written and
         // nothing recorded, which is no undo to report.
-        s.SlipUndo.pop_back();
+        undoList.pop_back();
         return Refused(s, number + " の操作はファイルを変えていないため、元に戻すものがありません。");
     }
     book = std::move(*restored);
-    s.SlipUndo.pop_back();
+    undoList.pop_back();
     return Ok();
 }
 

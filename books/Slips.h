@@ -12,6 +12,7 @@
 #include "books/BooksFiles.h"
 #include "cashbook/Undo.h"  // kNothingToUndoMessage
 #include "platform/FileError.h"
+#include "store/UndoLists.h"
 
 namespace tabulo {
 
@@ -22,9 +23,10 @@ inline constexpr const char* kSlipYearMessage = "振替伝票の日付は今年�
 
 // Adds `slip` to `book` (at the end) and saves. Refused with the reason when the slip
 // is faulty (SlipFault), dated outside the fiscal year, or would carry an account's
-// figures of the year beyond 32 bits (the overflow message).
+// figures of the year beyond 32 bits (the overflow message). The slip operations keep
+// their step for 元に戻す in `undo` (the slip screen's); without one they keep none.
 Status KeepSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                const TransferSlip& slip);
+                const TransferSlip& slip, SlipUndoList* undo = nullptr);
 
 // Replaces the opening balances and saves; refused like KeepSlip (an account twice, an
 // account that is not on the balance sheet, a total beyond 32 bits).
@@ -34,18 +36,19 @@ Status KeepOpenings(const SharedState& s, const ItemAccountArray& chosen, SlipBo
 // Replaces slip `index` (0-based, in kept order) with `slip` and saves; refused like
 // KeepSlip. The slip keeps its number; the journal places it by its date.
 Status ChangeSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                  std::size_t index, const TransferSlip& slip);
+                  std::size_t index, const TransferSlip& slip, SlipUndoList* undo = nullptr);
 
 // Removes slip `index` and saves; refused when the figures left would pass 32 bits.
 Status DeleteSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
-                  std::size_t index);
+                  std::size_t index, SlipUndoList* undo = nullptr);
 
-// 元に戻す: undoes the last slip operation of this session (s.SlipUndo) as a new change
+// 元に戻す: undoes the last slip operation of `undo` and takes it off, as a new change
 // whose history record names the undone one (UndoOf). The slip book is then byte for
 // byte as before that operation. Refused with the reason, changing nothing, when
 // there is none, when the slip was changed again since, when the file is no longer as
 // the operation left it, or when the figures would pass 32 bits.
-Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book);
+Status UndoSlip(SharedState& s, const ItemAccountArray& chosen, SlipBook& book,
+                SlipUndoList& undo);
 
 // The slips' indices in date order; slips of one day in the order they were kept.
 std::vector<std::size_t> SlipsByDate(const SlipBook& book);

@@ -364,7 +364,7 @@ void CashBookForm::ShowPage() {
 bool CashBookForm::SavePageNow() {
     std::array<RowFields, kRowsPerPage> fields;
     for (int r = 1; r <= 10; ++r) fields[static_cast<std::size_t>(r - 1)] = FieldsOf(r);
-    Status st = SavePage(app_.state, page_, fields);
+    Status st = SavePage(app_.state, page_, fields, &app_.undo.CashBook);
     if (!st) Report(st.error());
     return st.ok();
 }
@@ -459,7 +459,7 @@ bool CashBookForm::LeaveDate(int row) {
 
 void CashBookForm::CommitDate(int row, const std::string& oldDate, const std::string& date,
                          const std::string& youbi) {
-    if (Status st = WriteLineDate(app_.state, LineOf(row), date, youbi); !st) {
+    if (Status st = WriteLineDate(app_.state, LineOf(row), date, youbi, &app_.undo.CashBook); !st) {
         Report(st.error());
         return;
     }
@@ -472,9 +472,11 @@ void CashBookForm::CommitDate(int row, const std::string& oldDate, const std::st
     const Amount out = AmountFromText(WithoutCommas(field(ColOut, row)->text())).value_or(0);
     Status st = Ok();
     if (cat == Kubun::Income && in > 0)
-        st = PostAmount(app_.state, LineOf(row), 1, in, MonthOf(date), FieldsOf(row));
+        st = PostAmount(app_.state, LineOf(row), 1, in, MonthOf(date), FieldsOf(row), nullptr,
+                            &app_.undo.CashBook);
     else if (cat == Kubun::Expense && out > 0)
-        st = PostAmount(app_.state, LineOf(row), 2, out, MonthOf(date), FieldsOf(row));
+        st = PostAmount(app_.state, LineOf(row), 2, out, MonthOf(date), FieldsOf(row), nullptr,
+                            &app_.undo.CashBook);
     else
         return;
     if (!st) Report(st.error());
@@ -497,7 +499,7 @@ void CashBookForm::LeaveAmount(int col, int row) {
         const bool withAccount = IsDepositCategory(cat) && chosenAccount_.has_value();
         Status st = PostAmount(app_.state, LineOf(row), side, value,
                                MonthOf(Trim(S(field(ColDate, row)->text()))), FieldsOf(row),
-                               withAccount ? &dep : nullptr);
+                               withAccount ? &dep : nullptr, &app_.undo.CashBook);
         if (!st) Report(st.error());
         ShowPage();
     } else {
@@ -513,7 +515,7 @@ void CashBookForm::LeaveBikou(int row) {
     const std::string text = CutToBytes(S(f->text()), 16);
     f->setText(Q(text));
     if (text != enterText_ && page_ == enterPage_) {
-        if (Status st = WriteLineRemarks(app_.state, LineOf(row), text); !st) Report(st.error());
+        if (Status st = WriteLineRemarks(app_.state, LineOf(row), text, &app_.undo.CashBook); !st) Report(st.error());
     }
 }
 
@@ -834,7 +836,7 @@ void CashBookForm::ChooseItem(int row) {
         ApplyLocks(row);
         // The item is written at once, like every other field.
         if (chosen != previous)
-            if (Status st = WriteLineItem(s, LineOf(row), chosen); !st) Report(st.error());
+            if (Status st = WriteLineItem(s, LineOf(row), chosen, &app_.undo.CashBook); !st) Report(st.error());
     }
     activeCol_ = activeRow_ = 0;
     FocusField(ColItem, row);
@@ -898,7 +900,7 @@ void CashBookForm::InsertLineAtCursor() {
     }
     if (app_.prompt.MsgBox("行挿入しますか？", MsgStyle::YesNoWarning, "挿入確認") == Answer::Yes) {
         SavePageNow();
-        auto r = InsertLine(app_.state, line);
+        auto r = InsertLine(app_.state, line, &app_.undo.CashBook);
         if (!r)
             Report(r.error());
         else if (*r == InsertOutcome::CapacityFull)
@@ -938,7 +940,7 @@ void CashBookForm::DeleteLineAtCursor() {
                 account = chooser.Chosen().value_or(0);
             }
         }
-        if (Status st = DeleteLine(s, line, account); !st) Report(st.error());
+        if (Status st = DeleteLine(s, line, account, &app_.undo.CashBook); !st) Report(st.error());
         ShowPage();
     }
     EndAction();
@@ -1041,7 +1043,7 @@ void CashBookForm::CloseForm() {
 
 void CashBookForm::UndoLast() {
     if (!BeginAction()) return;
-    auto undone = UndoLastCashBookOperation(app_.state);
+    auto undone = UndoLastCashBookOperation(app_.state, app_.undo.CashBook);
     if (!undone) {
         Report(undone.error());
     } else if (!undone->undone) {

@@ -180,8 +180,7 @@ std::size_t ImageBytes(const CashBookUndoStep& step) { return step.Ledger.Bytes(
 
 // Keeps the step for 元に戻す; the oldest steps are forgotten past the count or the
 // memory the undo list may hold (the newest is always kept).
-void RememberForUndo(SharedState& s, CashBookUndoStep step) {
-    auto& list = s.CashBookUndo;
+void RememberForUndo(CashBookUndoList& list, CashBookUndoStep step) {
     list.push_back(std::move(step));
     std::size_t bytes = 0;
     for (const CashBookUndoStep& kept : list) bytes += ImageBytes(kept);
@@ -201,10 +200,12 @@ bool recordHistory = true;
 // and whether the header has to go out at commit.
 class Session {
   public:
-    static Result<Session> Open(const SharedState& s) {
+    // `undo`: where the operation's step for 元に戻す goes; none keeps no step.
+    static Result<Session> Open(const SharedState& s, CashBookUndoList* undo = nullptr) {
         auto file = OpenYearLedger(s);
         if (!file) return file.error();
         Session ses(std::move(*file), s.LedgerHeader);
+        ses.undo_ = undo;
         // Stamped after the read, so that a write meanwhile makes nothing known.
         ses.known = KnownToHold(s, StampOf(s.LedgerPath), CashItems(s.ItemTable));
         return ses;
@@ -276,17 +277,17 @@ class Session {
             }
             appended = std::move(*staged);
             also.push_back(appended->Change());
-            image = file_.PendingImage();
+            if (undo_ != nullptr) image = file_.PendingImage();
         }
         Status st = file_.Commit(also);
         if (st) {
             s.LedgerHeader = header;
             if (book) s.DepositBook = *book;
             MarkBalances(s, StampOf(file_.path()), CashItems(s.ItemTable), holdsAfter);
-            if (appended) {
+            if (appended && undo_ != nullptr) {
                 for (std::size_t i = 0; i < records.size(); ++i)
                     records[i].Sequence = appended->FirstSequence() + static_cast<std::uint32_t>(i);
-                RememberForUndo(s, CashBookUndoStep{s.LedgerPath, std::move(records), std::move(image)});
+                RememberForUndo(*undo_, CashBookUndoStep{s.LedgerPath, std::move(records), std::move(image)});
             }
         } else {
             s.BalanceMark = LedgerBalanceMark{};
@@ -300,6 +301,7 @@ class Session {
   private:
     Session(LedgerFile f, const LedgerHeaderRecord& h) : header(h), file_(std::move(f)) {}
     LedgerFile file_;
+    CashBookUndoList* undo_ = nullptr;
 };
 
 struct Tracker {
@@ -651,12 +653,12 @@ Status CarryBalances(Session& ses, int from, const CashItems& cash, Tracker& t) 
 }  // namespace
 
 Status PostAmount(SharedState& s, int L, int side, Amount amount, std::string_view month,
-                  const RowFields& row, const DepositChange* deposit) {
+                  const RowFields& row, const DepositChange* deposit, CashBookUndoList* undo) {
     if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767) return RowOutOfReach(s);
     auto book = CorrectedDeposit(s, deposit, amount);
     if (!book) return book.error();
 
-    auto opened = Session::Open(s);
+    auto opened = Session::Open(s, undo);
     if (!opened) return opened.error();
     Session& ses = *opened;
     const int count = ses.header.LineCount;
@@ -835,11 +837,11 @@ Result<Amount> ReferenceBalance::Next(int n, const RawLineFields& f, std::string
     return z;
 }
 
-Result<InsertOutcome> InsertLine(SharedState& s, int L) {
+Result<InsertOutcome> InsertLine(SharedState& s, int L, CashBookUndoList* undo) {
     const int count = s.LedgerHeader.LineCount;
     if (L < 1 || L > count) return InsertOutcome::Inserted;
     if (count >= LineCapacity(s) || count >= 32767) return InsertOutcome::CapacityFull;
-    auto opened = Session::Open(s);
+    auto opened = Session::Open(s, undo);
     if (!opened) return opened.error();
     Session& ses = *opened;
     ses.header.LineCount = static_cast<std::int16_t>(count + 1);
@@ -871,10 +873,10 @@ Result<InsertOutcome> InsertLine(SharedState& s, int L) {
     return InsertOutcome::Inserted;
 }
 
-Status DeleteLine(SharedState& s, int L, int account) {
+Status DeleteLine(SharedState& s, int L, int account, CashBookUndoList* undo) {
     const int count = s.LedgerHeader.LineCount;
     if (L < 1 || L > count) return Ok();
-    auto opened = Session::Open(s);
+    auto opened = Session::Open(s, undo);
     if (!opened) return opened.error();
     Session& ses = *opened;
     auto doomed = ses.Read(L);
@@ -917,9 +919,10 @@ Status DeleteLine(SharedState& s, int L, int account) {
     return ses.Commit(s, ses.header.LineCount, book, book ? account : 0);
 }
 
-Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi) {
+Status WriteLineDate(SharedState& s, int L, std::string_view date, std::string_view youbi,
+                     CashBookUndoList* undo) {
     if (L < 1 || !MayTypeOnLine(L, s.LedgerHeader.LineCount) || L > 32767) return RowOutOfReach(s);
-    auto opened = Session::Open(s);
+    auto opened = Session::Open(s, undo);
     if (!opened) return opened.error();
     Session& ses = *opened;
     const int count = ses.header.LineCount;
@@ -950,9 +953,9 @@ namespace {
 
 // `balancesMove`: the change reaches a field the balances depend on.
 template <class Change>
-Status ChangeStoredLine(SharedState& s, int L, bool balancesMove, Change change) {
+Status ChangeStoredLine(SharedState& s, int L, bool balancesMove, Change change, CashBookUndoList* undo) {
     if (L < 1 || L > s.LedgerHeader.LineCount) return Ok();
-    auto opened = Session::Open(s);
+    auto opened = Session::Open(s, undo);
     if (!opened) return opened.error();
     auto line = opened->Read(L);
     if (!line) return line.error();
@@ -965,17 +968,18 @@ Status ChangeStoredLine(SharedState& s, int L, bool balancesMove, Change change)
 
 }  // namespace
 
-Status WriteLineItem(SharedState& s, int L, int itemNo) {
+Status WriteLineItem(SharedState& s, int L, int itemNo, CashBookUndoList* undo) {
     return ChangeStoredLine(
-        s, L, true, [&](LedgerLine& line) { line.ItemNo = static_cast<std::int16_t>(itemNo); });
+        s, L, true, [&](LedgerLine& line) { line.ItemNo = static_cast<std::int16_t>(itemNo); }, undo);
 }
 
-Status WriteLineRemarks(SharedState& s, int L, std::string_view bikou) {
+Status WriteLineRemarks(SharedState& s, int L, std::string_view bikou, CashBookUndoList* undo) {
     return ChangeStoredLine(s, L, false,
-                            [&](LedgerLine& line) { line.Bikou = FittedRemarks(bikou); });
+                            [&](LedgerLine& line) { line.Bikou = FittedRemarks(bikou); }, undo);
 }
 
-Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows) {
+Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows,
+                CashBookUndoList* undo) {
     const int first = LineOfRow(page, 1);
     const int count = s.LedgerHeader.LineCount;
     if (count < first) return Ok();
@@ -1009,7 +1013,7 @@ Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPa
         changed.emplace_back(n, std::move(line));
     }
     if (changed.empty()) return Ok();
-    auto opened = Session::Open(s);
+    auto opened = Session::Open(s, undo);
     if (!opened) return opened.error();
     for (const auto& [n, line] : changed) {
         if (!opened->file().HasLine(n)) return opened->Read(n).error();

@@ -2,9 +2,10 @@
 // The cash book's ledger operations: posting an amount with its running balance,
 // the two recalculations, line insert and delete, the single-field writes of the
 // entry screen, paging and the date search. Each operation opens the ledger file,
-// works out every change first and commits once through the rollback journal, so an
+// works out every change first and commits once through the redo log, so an
 // operation that fails (an overflow, a refused insert, a file error, a kill) leaves
-// the files as they were.
+// the files as they were. The operations that change entries take the list where
+// their step for 元に戻す goes (the screen's); without one they keep no step.
 
 #include <array>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "platform/FileError.h"
 #include "store/BinaryRecords.h"
 #include "store/Records.h"
+#include "store/UndoLists.h"
 
 namespace tabulo {
 
@@ -65,7 +67,8 @@ void RecordCashBookHistory(bool on);
 // written in the same journalled commit: both files change or neither does, and the
 // shared state keeps what the files hold.
 Status PostAmount(SharedState& s, int line, int side, Amount amount, std::string_view month,
-                  const RowFields& row, const DepositChange* deposit = nullptr);
+                  const RowFields& row, const DepositChange* deposit = nullptr,
+                  CashBookUndoList* undo = nullptr);
 
 // Recomputes from the line before `currentPage` to the end of the ledger.
 Status RecalculateFromPage(SharedState& s, int currentPage);
@@ -94,22 +97,25 @@ private:
 enum class InsertOutcome { Inserted, CapacityFull };
 // Inserts a blank line at `line` (1..LineCount) and recomputes everything. Refused
 // with CapacityFull when the ledger already holds the line capacity of the settings.
-Result<InsertOutcome> InsertLine(SharedState& s, int line);
+Result<InsertOutcome> InsertLine(SharedState& s, int line, CashBookUndoList* undo = nullptr);
 // Deletes line `line` (1..LineCount) and recomputes everything. For a deposit line,
 // `account` (1..20) is the account that gets the amount back (0 skips that), in the
 // same commit as the ledger.
-Status DeleteLine(SharedState& s, int line, int account);
+Status DeleteLine(SharedState& s, int line, int account, CashBookUndoList* undo = nullptr);
 
 // Writes a valid date on a line; a line beyond LineCount raises LineCount (a skipped
 // line before it is written blank) and writes the header.
-Status WriteLineDate(SharedState& s, int line, std::string_view date, std::string_view youbi);
+Status WriteLineDate(SharedState& s, int line, std::string_view date, std::string_view youbi,
+                     CashBookUndoList* undo = nullptr);
 // Writes the item number of an existing line (nothing for a line beyond LineCount).
-Status WriteLineItem(SharedState& s, int line, int itemNo);
+Status WriteLineItem(SharedState& s, int line, int itemNo, CashBookUndoList* undo = nullptr);
 // Writes the remarks of an existing line, cut to 16 bytes.
-Status WriteLineRemarks(SharedState& s, int line, std::string_view bikou);
+Status WriteLineRemarks(SharedState& s, int line, std::string_view bikou,
+                        CashBookUndoList* undo = nullptr);
 // Writes date, item, weekday and remarks of the page's rows that hold lines;
 // amounts and balances stay as stored.
-Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows);
+Status SavePage(SharedState& s, int page, const std::array<RowFields, kRowsPerPage>& rows,
+                CashBookUndoList* undo = nullptr);
 
 // Lines of a page; rows beyond LineCount are empty.
 Result<std::array<std::optional<LedgerLine>, kRowsPerPage>> ReadPage(const SharedState& s,

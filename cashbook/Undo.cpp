@@ -145,9 +145,9 @@ FileChange WholeFileChange(const std::filesystem::path& path, const Bytes& befor
 
 }  // namespace
 
-Result<UndoOutcome> UndoLastCashBookOperation(SharedState& s) {
-    if (s.CashBookUndo.empty()) return Refused(kNothingToUndoMessage);
-    const CashBookUndoStep& step = s.CashBookUndo.back();
+Result<UndoOutcome> UndoLastCashBookOperation(SharedState& s, CashBookUndoList& steps) {
+    if (steps.empty()) return Refused(kNothingToUndoMessage);
+    const CashBookUndoStep& step = steps.back();
     if (step.LedgerPath != s.LedgerPath)
         return Refused("この操作は別の年度の出納帳のものなので、元に戻せません。");
     if (s.ReadOnly) return FileErrorFromErrno(EROFS, s.LedgerPath.string(), true);
@@ -239,7 +239,7 @@ Result<UndoOutcome> UndoLastCashBookOperation(SharedState& s) {
         s.LedgerHeader = LedgerHeaderRecord{};
     if (depositRecord)
         if (auto book = DecodeDepositBook(depositRestored); book) s.DepositBook = *book;
-    s.CashBookUndo.pop_back();
+    steps.pop_back();
     return UndoOutcome{true, {}, firstLine};
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/FileError.h"
+#include "store/UndoLists.h"
 
 namespace tabulo {
 
@@ -22,11 +23,11 @@ struct UndoOutcome {
     int line = 0;  // the first line the undone operation was about (0: none)
 };
 
-// Undoes the last of s.CashBookUndo. Refused (nothing written, the step kept) when
+// Undoes the last step of `undo` and takes it off. Refused (nothing written, the step kept) when
 // there is none, when a line the operation wrote has had its entry fields changed
 // since (the balances the walks recompute do not count), when the ledger's length or
 // line count is no longer what the operation left, or when the deposit account it
 // corrected has changed since. A file error leaves every file as it was.
-Result<UndoOutcome> UndoLastCashBookOperation(SharedState& s);
+Result<UndoOutcome> UndoLastCashBookOperation(SharedState& s, CashBookUndoList& undo);
 
 }  // namespace tabulo

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "store/CashBookUndo.h"
 #include "store/Records.h"
 
 namespace tabulo {
@@ -52,18 +51,6 @@ struct LedgerBalanceMark {
     int holdsThrough = 0;
 };
 
-// One slip operation of this session that 元に戻す (Ctrl+Z) can undo.
-struct SlipUndoStep {
-    std::int16_t Operation = 0;       // as the history names it: added, changed, deleted
-    std::int32_t Target = 0;          // the slip's number (1-based, in kept order)
-    std::uint32_t Sequence = 0;       // the history record the operation wrote
-    std::vector<std::byte> OldBytes;  // the slip's stored bytes before (none: added)
-    std::vector<std::byte> NewBytes;  // and after (none: deleted)
-    std::filesystem::path File;       // the slip book it changed
-    std::uint64_t FileSize = 0;       // that file as the operation left it (its length
-    std::uint32_t FileCheck = 0;      // and CRC-32): an undo refuses a file otherwise
-};
-
 struct SharedState {
     // Program folder (with the settings file, drives/, FORM/, help) and environment.
     std::filesystem::path ProgramFolder;
@@ -91,10 +78,6 @@ struct SharedState {
     std::array<std::string, 8> KubunNames;
     LedgerHeaderRecord LedgerHeader;
     LedgerBalanceMark BalanceMark;  // kept by the cash book's operations
-    // The cash book's operations of this run that 元に戻す (Ctrl+Z) can still take
-    // back, oldest first: each change, post, insert or delete that was written adds
-    // one; an undo takes the last one off. Kept in memory only: a new run starts empty.
-    std::vector<CashBookUndoStep> CashBookUndo;
     DepositBookRecord DepositBook;
     TaxReturnTables TaxReturnData;
     MonthlyTable MonthlyItemTable{};
@@ -110,10 +93,6 @@ struct SharedState {
     // The clock the year's history stamps its records with ("YYYYMMDDhhmmss", local
     // time); empty: the system's clock.
     std::function<std::string()> HistoryClock;
-    // The slip screen's operations of this session (a slip added, changed or deleted),
-    // oldest first: Ctrl+Z undoes the last one and takes it off. Kept here rather than
-    // in the screen, so that closing the screen and opening it again keeps them.
-    std::vector<SlipUndoStep> SlipUndo;
 };
 
 }  // namespace tabulo

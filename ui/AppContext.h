@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include "store/UndoLists.h"
+
 class QWidget;
 
 namespace tabulo {
@@ -85,6 +87,9 @@ struct AppContext {
     HelpHost* help = nullptr;
     DocumentPrinter* output = nullptr;  // where printouts go; absent: a printer error
     FormOpener* forms = nullptr;
+    // What the cash book's and the slip screen's 元に戻す can take back, for the whole
+    // run: the screens come and go, the lists stay.
+    UndoLists undo{};
     // Today's date; tests pin it.
     std::function<std::chrono::year_month_day()> today = [] {
         return std::chrono::year_month_day{

@@ -355,6 +355,34 @@ TEST_F(BooksScreens, CtrlZUndoesTheLastSlipOperationsAndSaysWhyWhenItCannot) {
     EXPECT_EQ(f.model()->rowCount(), 2);
 }
 
+// The slip screen closed and opened again still takes back the slip typed before.
+TEST_F(BooksScreens, CtrlZOnASlipScreenOpenedAgainUndoesWhatWasDoneBeforeItClosed) {
+    WriteLedger();
+    s.HistoryClock = [] { return std::string("20261208101500"); };
+    Slip("130410", AccountCode::Receivables, AccountCode::Sales, 5000, "掛売り");
+    ASSERT_TRUE(SaveSlipBook(SlipBookPath(s), book).ok());
+    const std::string first = ReadBytes(SlipBookPath(s));
+    {
+        SlipForm f(app);
+        ASSERT_TRUE(testing::ShowActive(&f));
+        Type(f.field(SlipForm::FieldDate), QStringLiteral("130402"));
+        Type(f.field(SlipForm::FieldDebit), QStringLiteral("130"));
+        Type(f.field(SlipForm::FieldCredit), QStringLiteral("1"));
+        Type(f.field(SlipForm::FieldAmount), QStringLiteral("700"));
+        Type(f.field(SlipForm::FieldRemarks), QStringLiteral("家事消費"));
+        ASSERT_EQ(Stored().Slips.size(), 2u);
+    }
+    SlipForm again(app);
+    ASSERT_TRUE(testing::ShowActive(&again));
+    ASSERT_EQ(again.model()->rowCount(), 2);
+    prompt.Clear();
+    again.grid()->setFocus();
+    QTest::keyClick(again.grid(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+    EXPECT_EQ(ReadBytes(SlipBookPath(s)), first);
+    EXPECT_EQ(again.model()->rowCount(), 1);
+}
+
 TEST_F(BooksScreens, ADamagedSlipFileIsNamedAndNothingCanBeTyped) {
     WriteLedger();
     testing::WriteBytes(SlipBookPath(s), "FRK1\x01");

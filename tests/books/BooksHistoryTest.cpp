@@ -68,15 +68,17 @@ class BooksHistory : public Year {
         return h->Records;
     }
     fs::path Slips() const { return SlipBookPath(s); }
+    // The screens' lists for 元に戻す, as the application hands them over.
+    UndoLists undo;
 };
 
 TEST_F(BooksHistory, EachSlipOperationRecordsTheSlipsStoredBytes) {
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
-    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2).ok());
-    ASSERT_TRUE(DeleteSlip(s, accounts, book, 1).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB, &undo.Slips).ok());
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2, &undo.Slips).ok());
+    ASSERT_TRUE(DeleteSlip(s, accounts, book, 1, &undo.Slips).ok());
     // A change that changes nothing writes nothing and records nothing.
-    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2).ok());
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2, &undo.Slips).ok());
     const std::vector<HistoryRecord> expected = {
         Expect(1, HistoryOperation::SlipAdd, 1, "", kSlipA),
         Expect(2, HistoryOperation::SlipAdd, 2, "", kSlipB),
@@ -85,7 +87,7 @@ TEST_F(BooksHistory, EachSlipOperationRecordsTheSlipsStoredBytes) {
     };
     EXPECT_EQ(History(), expected);
     EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 01000000" + kSlipA2));
-    EXPECT_EQ(s.SlipUndo.size(), 4u);
+    EXPECT_EQ(undo.Slips.size(), 4u);
     EXPECT_EQ(HistoryPath(s), dir / "RIREKI13.DAT");
 }
 
@@ -103,7 +105,7 @@ TEST_F(BooksHistory, OpeningBalancesRecordEachAccountSetChangedOrCleared) {
         Expect(6, HistoryOperation::OpeningChange, 302, "50c30000", ""),
     };
     EXPECT_EQ(History(), expected);
-    EXPECT_TRUE(s.SlipUndo.empty());  // only the slips are undone
+    EXPECT_TRUE(undo.Slips.empty());  // only the slips are undone
 }
 
 TEST_F(BooksHistory, ItemAccountsRecordEachItemWhoseAccountChanged) {
@@ -165,7 +167,7 @@ TEST_F(BooksHistory, TheDepositBookRecordsEachAccountWhoseStoredBytesChanged) {
 TEST_F(BooksHistory, AHistoryThatCannotBeAppendedToRefusesTheSaveAndNothingIsWritten) {
     const std::string damaged = FromHex("52524b31 300000");  // the mark and a cut record
     WriteBytes(HistoryPath(s), damaged);
-    Status st = KeepSlip(s, accounts, book, kA);
+    Status st = KeepSlip(s, accounts, book, kA, &undo.Slips);
     ASSERT_FALSE(st.ok());
     EXPECT_EQ(fs::path(st.error().path).filename(), "RIREKI13.DAT");
     EXPECT_NE(st.error().detail.find("履歴ファイル RIREKI13.DAT に記録できないため、FURIKAE13.DAT は保存しませんでした。"),
@@ -173,7 +175,7 @@ TEST_F(BooksHistory, AHistoryThatCannotBeAppendedToRefusesTheSaveAndNothingIsWri
         << st.error().detail;
     EXPECT_FALSE(fs::exists(Slips()));
     EXPECT_TRUE(book.Slips.empty());
-    EXPECT_TRUE(s.SlipUndo.empty());
+    EXPECT_TRUE(undo.Slips.empty());
     EXPECT_EQ(ReadBytes(HistoryPath(s)), damaged);
 
     ItemAccountArray chosen{}, changed{};
@@ -194,19 +196,19 @@ TEST_F(BooksHistory, AHistoryThatCannotBeAppendedToRefusesTheSaveAndNothingIsWri
 TEST_F(BooksHistory, UndoingEachSlipOperationGivesBackTheFileAsItWas) {
     ASSERT_TRUE(KeepOpenings(s, accounts, book, {{101, 50000}}).ok());
     std::vector<std::string> files{ReadBytes(Slips())};
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
     files.push_back(ReadBytes(Slips()));
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB, &undo.Slips).ok());
     files.push_back(ReadBytes(Slips()));
-    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2).ok());
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 0, kA2, &undo.Slips).ok());
     files.push_back(ReadBytes(Slips()));
-    ASSERT_TRUE(DeleteSlip(s, accounts, book, 0).ok());
+    ASSERT_TRUE(DeleteSlip(s, accounts, book, 0, &undo.Slips).ok());
     files.push_back(ReadBytes(Slips()));
     EXPECT_EQ(files[4], FromHex("46524b31 0100 01000000 6500 50c30000" + kSlipB));
 
     for (int k = 3; k >= 0; --k) {
         const std::string history = ReadBytes(HistoryPath(s));
-        ASSERT_TRUE(UndoSlip(s, accounts, book).ok()) << k;
+        ASSERT_TRUE(UndoSlip(s, accounts, book, undo.Slips).ok()) << k;
         EXPECT_EQ(ReadBytes(Slips()), files[static_cast<std::size_t>(k)]) << k;
         EXPECT_EQ(*LoadSlipBook(Slips()), book) << k;
         // The history only grew, by one record.
@@ -222,17 +224,17 @@ TEST_F(BooksHistory, UndoingEachSlipOperationGivesBackTheFileAsItWas) {
         Expect(9, HistoryOperation::SlipDelete, 1, kSlipA, "", 2),
     };
     EXPECT_EQ(std::vector<HistoryRecord>(records.begin() + 5, records.end()), undone);
-    EXPECT_TRUE(s.SlipUndo.empty());
+    EXPECT_TRUE(undo.Slips.empty());
 
     const std::string history = ReadBytes(HistoryPath(s));
-    Status none = UndoSlip(s, accounts, book);
+    Status none = UndoSlip(s, accounts, book, undo.Slips);
     ASSERT_FALSE(none.ok());
     EXPECT_EQ(none.error().detail, kNothingToUndoMessage);
     EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
     EXPECT_EQ(ReadBytes(Slips()), files[0]);
     // The cash book says it in the same words (the two were defined apart, and
     // differently).
-    auto cashBook = UndoLastCashBookOperation(s);
+    auto cashBook = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(cashBook.ok());
     EXPECT_EQ(cashBook->refusal, none.error().detail);
 }
@@ -241,8 +243,8 @@ TEST_F(BooksHistory, UndoingEachSlipOperationGivesBackTheFileAsItWas) {
 // takes no record of a slip, an opening balance, an item's account or an undo: each
 // is refused with the reason the history's readers give, and nothing is written.
 TEST_F(BooksHistory, AHistoryDamagedInTheMiddleRefusesEveryChangeOfTheBooks) {
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB, &undo.Slips).ok());
     ASSERT_TRUE(SettleJournal(JournalPathFor(s.LedgerPath)).ok());
     std::string history = ReadBytes(HistoryPath(s));
     history[kHistoryHeaderSize] = '\x2d';  // record 1 says 45 bytes
@@ -260,14 +262,14 @@ TEST_F(BooksHistory, AHistoryDamagedInTheMiddleRefusesEveryChangeOfTheBooks) {
         EXPECT_EQ(ReadBytes(Slips()), slips);
         EXPECT_FALSE(fs::exists(ItemAccountsPath(s)));
     };
-    refused(KeepSlip(s, accounts, book, kA2), "slip");
+    refused(KeepSlip(s, accounts, book, kA2, &undo.Slips), "slip");
     refused(KeepOpenings(s, accounts, book, {OpeningBalance{101, 50000}}), "openings");
     ItemAccountArray chosen{};
     ItemAccountArray changed{};
     changed[8] = AccountCode::Loans;
     refused(KeepItemAccounts(s, book, chosen, changed), "item accounts");
-    refused(UndoSlip(s, accounts, book), "undo");
-    EXPECT_EQ(s.SlipUndo.size(), 2u);
+    refused(UndoSlip(s, accounts, book, undo.Slips), "undo");
+    EXPECT_EQ(undo.Slips.size(), 2u);
 }
 
 TEST_F(BooksHistory, ASlipBookFromAnotherWriterChangesOnlyWhereTheChangeIs) {
@@ -282,27 +284,27 @@ TEST_F(BooksHistory, ASlipBookFromAnotherWriterChangesOnlyWhereTheChangeIs) {
     ASSERT_EQ(book.Slips[0].SlipRemarks, "≒");
 
     // Slip 2 kept as it is: nothing written, nothing recorded, nothing to undo.
-    ASSERT_TRUE(ChangeSlip(s, accounts, book, 1, kB).ok());
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 1, kB, &undo.Slips).ok());
     EXPECT_EQ(ReadBytes(Slips()), FromHex(file));
     EXPECT_TRUE(History().empty());
-    EXPECT_TRUE(s.SlipUndo.empty());
+    EXPECT_TRUE(undo.Slips.empty());
 
     // Slip 2 changed: only its bytes change, and the history holds exactly them.
     TransferSlip b2 = kB;
     b2.SlipAmount = 900;
     const std::string slipB2 = "313330343032 8200 0100 84030000 89c68e968fc194ef" + kBlanks16;
-    ASSERT_TRUE(ChangeSlip(s, accounts, book, 1, b2).ok());
+    ASSERT_TRUE(ChangeSlip(s, accounts, book, 1, b2, &undo.Slips).ok());
     EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 02000000" + slip1 + slipB2));
     EXPECT_EQ(History(), (std::vector<HistoryRecord>{
                              Expect(1, HistoryOperation::SlipChange, 2, kSlipB, slipB2)}));
-    ASSERT_TRUE(UndoSlip(s, accounts, book).ok());
+    ASSERT_TRUE(UndoSlip(s, accounts, book, undo.Slips).ok());
     EXPECT_EQ(ReadBytes(Slips()), FromHex(file));
     EXPECT_EQ(History().size(), 2u);
 
     // A slip added, a slip deleted before it and the openings changed keep its bytes too.
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
     EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 03000000" + slip1 + kSlipB + kSlipA));
-    ASSERT_TRUE(DeleteSlip(s, accounts, book, 1).ok());
+    ASSERT_TRUE(DeleteSlip(s, accounts, book, 1, &undo.Slips).ok());
     EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0000 02000000" + slip1 + kSlipA));
     ASSERT_TRUE(KeepOpenings(s, accounts, book, {{101, 50000}}).ok());
     EXPECT_EQ(ReadBytes(Slips()), FromHex("46524b31 0100 02000000 6500 50c30000" + slip1 + kSlipA));
@@ -314,7 +316,7 @@ TEST_F(BooksHistory, ASlipBookFromAnotherWriterChangesOnlyWhereTheChangeIs) {
 }
 
 TEST_F(BooksHistory, AnUndoThatWouldWriteNothingIsNoUndo) {
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
     const std::string bytes = ReadBytes(Slips());
     const std::string history = ReadBytes(HistoryPath(s));
     // A step whose slip was the same before and after (as a change that wrote
@@ -328,8 +330,8 @@ TEST_F(BooksHistory, AnUndoThatWouldWriteNothingIsNoUndo) {
     step.File = Slips();
     step.FileSize = bytes.size();
     step.FileCheck = HistoryCrc32(std::as_bytes(std::span(bytes.data(), bytes.size())));
-    s.SlipUndo = {step};
-    Status undone = UndoSlip(s, accounts, book);
+    undo.Slips = {step};
+    Status undone = UndoSlip(s, accounts, book, undo.Slips);
     ASSERT_FALSE(undone.ok());
     EXPECT_NE(undone.error().detail.find("振替伝票 1"), std::string::npos) << undone.error().detail;
     EXPECT_EQ(ReadBytes(Slips()), bytes);
@@ -337,37 +339,37 @@ TEST_F(BooksHistory, AnUndoThatWouldWriteNothingIsNoUndo) {
 }
 
 TEST_F(BooksHistory, AnUndoIsRefusedWhenTheSlipOrTheFileChangedSinceAndChangesNothing) {
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kB).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB, &undo.Slips).ok());
     // The same slip changed again by another window of the program (its own state).
     SharedState other = s;
-    other.SlipUndo.clear();
+    UndoLists otherUndo;  // that window's own
     SlipBook otherBook = book;
-    ASSERT_TRUE(ChangeSlip(other, accounts, otherBook, 1, {"130402", 130, 1, 800, "家事消費"}).ok());
+    ASSERT_TRUE(ChangeSlip(other, accounts, otherBook, 1, {"130402", 130, 1, 800, "家事消費"}, &otherUndo.Slips).ok());
     const std::string file = ReadBytes(Slips()), history = ReadBytes(HistoryPath(s));
     const SlipBook held = book;
-    Status st = UndoSlip(s, accounts, book);
+    Status st = UndoSlip(s, accounts, book, undo.Slips);
     ASSERT_FALSE(st.ok());
     EXPECT_EQ(st.error().detail, "振替伝票 2 はその後また変更されているため、元に戻せません。");
     EXPECT_EQ(ReadBytes(Slips()), file);
     EXPECT_EQ(ReadBytes(HistoryPath(s)), history);
     EXPECT_EQ(book, held);
-    EXPECT_EQ(s.SlipUndo.size(), 2u);
+    EXPECT_EQ(undo.Slips.size(), 2u);
 
     // The slip as it was, but the file changed behind the program's back (an opening
     // balance written by another program).
-    ASSERT_TRUE(ChangeSlip(other, accounts, otherBook, 1, kB).ok());
+    ASSERT_TRUE(ChangeSlip(other, accounts, otherBook, 1, kB, &otherUndo.Slips).ok());
     SlipBook outside = otherBook;
     outside.Openings.push_back({101, 1});
     ASSERT_TRUE(SaveSlipBook(Slips(), outside).ok());
     const std::string changed = ReadBytes(Slips()), grown = ReadBytes(HistoryPath(s));
-    st = UndoSlip(s, accounts, book);
+    st = UndoSlip(s, accounts, book, undo.Slips);
     ASSERT_FALSE(st.ok());
     EXPECT_EQ(st.error().detail,
               "振替伝票のファイルがその後ほかで変更されているため、振替伝票 2 の操作は元に戻せません。");
     EXPECT_EQ(ReadBytes(Slips()), changed);
     EXPECT_EQ(ReadBytes(HistoryPath(s)), grown);
-    EXPECT_EQ(s.SlipUndo.size(), 2u);
+    EXPECT_EQ(undo.Slips.size(), 2u);
 }
 
 // A power cut at every point of each operation: whatever reached the disk, once the
@@ -444,12 +446,12 @@ class BooksPowerCuts : public BooksHistory {
 TEST_F(BooksPowerCuts, EveryCrashStateHoldsTheRecordsExactlyWhenTheFileHoldsTheChange) {
     using O = OpeningBalance;
     ASSERT_TRUE(KeepOpenings(s, accounts, book, {O{101, 50000}}).ok());
-    ASSERT_TRUE(KeepSlip(s, accounts, book, kA).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
     long states = 0;
-    states += CutEverywhere("FURIKAE13.DAT", [&] { return KeepSlip(s, accounts, book, kB); });
-    states += CutEverywhere("FURIKAE13.DAT", [&] { return ChangeSlip(s, accounts, book, 0, kA2); });
-    states += CutEverywhere("FURIKAE13.DAT", [&] { return DeleteSlip(s, accounts, book, 1); });
-    states += CutEverywhere("FURIKAE13.DAT", [&] { return UndoSlip(s, accounts, book); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return KeepSlip(s, accounts, book, kB, &undo.Slips); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return ChangeSlip(s, accounts, book, 0, kA2, &undo.Slips); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return DeleteSlip(s, accounts, book, 1, &undo.Slips); });
+    states += CutEverywhere("FURIKAE13.DAT", [&] { return UndoSlip(s, accounts, book, undo.Slips); });
     states += CutEverywhere("FURIKAE13.DAT", [&] {
         return KeepOpenings(s, accounts, book, {O{101, 60000}, O{302, 60000}});
     });

@@ -412,6 +412,27 @@ TEST_F(CashBookWithLines, CtrlZUndoesTheDeleteAndTheAccountItCorrectedThenHasNot
     EXPECT_EQ(testing::LedgerDump(File()), testing::LedgerDump(testing::FromHex(ledger)));
 }
 
+// 元に戻す reaches back to the program's start: the cash book closed and opened again
+// still takes back the delete made before.
+TEST_F(CashBookWithLines, CtrlZOnACashBookOpenedAgainUndoesWhatWasDoneBeforeItClosed) {
+    Open();
+    Key(Qt::Key_Up);
+    OnModal([](QWidget* m) { QTest::keyClick(m->findChild<QListWidget*>(), Qt::Key_Return); });
+    prompt.Answer(Answer::Yes);  // 行削除しますか？
+    Key(Qt::Key_F4);
+    ASSERT_EQ(s.LedgerHeader.LineCount, 1);
+    form.reset();
+    Open();
+    EXPECT_EQ(form->dataMaxLabel()->text(), QStringLiteral("1"));
+    prompt.Clear();
+    QTest::keyClick(Focus(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+    EXPECT_EQ(testing::LedgerDump(File()), testing::LedgerDump(testing::FromHex(ledger)));
+    EXPECT_EQ(testing::LedgerDump(testing::ReadBytes(s.DepositPath)),
+              testing::LedgerDump(testing::FromHex(DepositFile("50c30000"))));
+    EXPECT_EQ(form->dataMaxLabel()->text(), QStringLiteral("2"));
+}
+
 TEST_F(CashBookWithLines, AnUndoNoLongerPossibleSaysWhichLineChangedAndWritesNothing) {
     Open();
     Key(Qt::Key_Up);

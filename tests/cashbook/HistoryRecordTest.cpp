@@ -96,6 +96,9 @@ class CashBookHistory : public testing::LedgerFixture {
         s.DepositBook = book;
     }
 
+    // The cash book screen's list for 元に戻す, as the application hands it over.
+    UndoLists undo;
+
     std::filesystem::path History() const { return HistoryPath(s); }
 
     std::vector<HistoryRecord> Records() const {
@@ -123,7 +126,7 @@ class CashBookHistory : public testing::LedgerFixture {
 TEST_F(CashBookHistory, APostOnALineRecordsItsOldAndNewBytesAndTheAccountItMoved) {
     RowFields row{"130403", "（水）", 2, ""};
     DepositChange d{2, 1, 3000};
-    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", row, &d).ok());
+    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", row, &d, &undo.CashBook).ok());
     // 13,000 + 4,500; the withdrawal takes 1,500 more from account 1: 98,500.
     const std::string newLine3 = H({"313330343033", kWed, "0200 94110000 00000000 5c440000", kBlank16});
     EXPECT_EQ(Records(),
@@ -136,7 +139,7 @@ TEST_F(CashBookHistory, APostOnALineRecordsItsOldAndNewBytesAndTheAccountItMoved
 
 TEST_F(CashBookHistory, APostAfterTheLastLineRecordsTheLineAddedAndASkippedLineBlank) {
     RowFields row{"130407", "（土）", 1, "追加"};
-    ASSERT_TRUE(PostAmount(s, 5, 1, 700, "04", row).ok());
+    ASSERT_TRUE(PostAmount(s, 5, 1, 700, "04", row, nullptr, &undo.CashBook).ok());
     // Line 4 skipped: blank, carrying 16,000; line 5 16,000 + 700.
     const std::string blank4 = H({kBlank6, kBlank6, "0000 00000000 00000000 803e0000", kBlank16});
     const std::string line5 = H({"313330343037", kSat, "0100 bc020000 00000000 3c410000",
@@ -148,14 +151,14 @@ TEST_F(CashBookHistory, APostAfterTheLastLineRecordsTheLineAddedAndASkippedLineB
 }
 
 TEST_F(CashBookHistory, FieldChangesRecordOneRecordALineAndAPageSaveOneForEachLineChanged) {
-    ASSERT_TRUE(WriteLineRemarks(s, 2, "訂正").ok());
+    ASSERT_TRUE(WriteLineRemarks(s, 2, "訂正", &undo.CashBook).ok());
     const std::string line2 = H({"313330343032", kTue, "0400 00000000 d0070000 c8320000",
                                  "92f990b3 202020202020202020202020"});
     std::array<RowFields, kRowsPerPage> rows{};
     rows[0] = {"130401", "（月）", 1, "現金売上"};
     rows[1] = {"130402", "（火）", 4, "訂正"};
     rows[2] = {"130404", "（水）", 2, ""};
-    ASSERT_TRUE(SavePage(s, 1, rows).ok());
+    ASSERT_TRUE(SavePage(s, 1, rows, &undo.CashBook).ok());
     // 現金売上: 8cbb 8be0 9484 8fe3. Line 2 is as stored: no record. Line 3's date.
     const std::string line1 = H({"313330343031", kMon, "0100 88130000 00000000 983a0000",
                                  "8cbb8be094848fe3 2020202020202020"});
@@ -168,8 +171,8 @@ TEST_F(CashBookHistory, FieldChangesRecordOneRecordALineAndAPageSaveOneForEachLi
 }
 
 TEST_F(CashBookHistory, ADateOnANewLineIsAPostAndAnItemChangedIsAChange) {
-    ASSERT_TRUE(WriteLineDate(s, 4, "130409", "（水）").ok());
-    ASSERT_TRUE(WriteLineItem(s, 2, 8).ok());
+    ASSERT_TRUE(WriteLineDate(s, 4, "130409", "（水）", &undo.CashBook).ok());
+    ASSERT_TRUE(WriteLineItem(s, 2, 8, &undo.CashBook).ok());
     // The new line carries the last balance, 16,000; line 2's item 4 becomes 8.
     const std::string line4 = H({"313330343039", kWed, "0000 00000000 00000000 803e0000", kBlank16});
     const std::string line2 = H({"313330343032", kTue, "0800 00000000 d0070000 c8320000", kBlank16});
@@ -180,8 +183,8 @@ TEST_F(CashBookHistory, ADateOnANewLineIsAPostAndAnItemChangedIsAChange) {
 }
 
 TEST_F(CashBookHistory, InsertAndDeleteRecordTheLineAddedOrTakenAndTheAccountCorrected) {
-    ASSERT_TRUE(InsertLine(s, 2).ok());
-    ASSERT_TRUE(DeleteLine(s, 4, 1).ok());  // the withdrawal, now line 4
+    ASSERT_TRUE(InsertLine(s, 2, &undo.CashBook).ok());
+    ASSERT_TRUE(DeleteLine(s, 4, 1, &undo.CashBook).ok());  // the withdrawal, now line 4
     // The inserted blank carries line 1's 15,000; the deleted withdrawal's 3,000
     // goes back to account 1: 103,000. Its balance as stored when it was deleted is
     // the one the insert's recalculation left (16,000).
@@ -198,10 +201,10 @@ TEST_F(CashBookHistory, InsertAndDeleteRecordTheLineAddedOrTakenAndTheAccountCor
 TEST_F(CashBookHistory, RecalculationAndAFieldWrittenUnchangedRecordNothing) {
     ASSERT_TRUE(RecalculateAll(s).ok());
     ASSERT_TRUE(RecalculateFromPage(s, 1).ok());
-    ASSERT_TRUE(WriteLineItem(s, 2, 4).ok());
+    ASSERT_TRUE(WriteLineItem(s, 2, 4, &undo.CashBook).ok());
     ASSERT_TRUE(FinishEntry(s).ok());
     EXPECT_FALSE(std::filesystem::exists(History()));
-    EXPECT_TRUE(s.CashBookUndo.empty());
+    EXPECT_TRUE(undo.CashBook.empty());
 }
 
 TEST_F(CashBookHistory, AHistoryThatCannotTakeTheRecordsRefusesTheOperationAndWritesNothing) {
@@ -210,7 +213,7 @@ TEST_F(CashBookHistory, AHistoryThatCannotTakeTheRecordsRefusesTheOperationAndWr
     const std::string ledger = File(), deposit = Deposit(), history = ReadBytes(History());
     RowFields row{"130403", "（水）", 2, ""};
     DepositChange d{2, 1, 3000};
-    Status st = PostAmount(s, 3, 1, 4500, "04", row, &d);
+    Status st = PostAmount(s, 3, 1, 4500, "04", row, &d, &undo.CashBook);
     ASSERT_FALSE(st.ok());
     EXPECT_EQ(st.error().path, History().string());
     EXPECT_NE(st.error().detail.find("履歴に記録できないため、この変更は書き込みませんでした。"),
@@ -219,20 +222,20 @@ TEST_F(CashBookHistory, AHistoryThatCannotTakeTheRecordsRefusesTheOperationAndWr
     EXPECT_EQ(Deposit(), deposit);
     EXPECT_EQ(ReadBytes(History()), history);
     EXPECT_EQ(s.DepositBook.CurrentBalance[1], 100000);
-    EXPECT_FALSE(DeleteLine(s, 3, 1).ok());
-    EXPECT_FALSE(InsertLine(s, 1).ok());
-    EXPECT_FALSE(WriteLineRemarks(s, 1, "x").ok());
+    EXPECT_FALSE(DeleteLine(s, 3, 1, &undo.CashBook).ok());
+    EXPECT_FALSE(InsertLine(s, 1, &undo.CashBook).ok());
+    EXPECT_FALSE(WriteLineRemarks(s, 1, "x", &undo.CashBook).ok());
     EXPECT_EQ(File(), ledger);
     EXPECT_EQ(Deposit(), deposit);
-    EXPECT_TRUE(s.CashBookUndo.empty());
+    EXPECT_TRUE(undo.CashBook.empty());
 }
 
 // A record in the middle whose size is broken ends every reading there: what the
 // next change appended after it was never found again. The change is refused with the
 // reason the history's readers give, and nothing is written.
 TEST_F(CashBookHistory, AHistoryDamagedInTheMiddleTakesNoRecordsAndSaysWhereItStops) {
-    ASSERT_TRUE(WriteLineRemarks(s, 2, "訂正").ok());
-    ASSERT_TRUE(DeleteLine(s, 3, 1).ok());
+    ASSERT_TRUE(WriteLineRemarks(s, 2, "訂正", &undo.CashBook).ok());
+    ASSERT_TRUE(DeleteLine(s, 3, 1, &undo.CashBook).ok());
     Settle();
     std::string history = ReadBytes(History());
     history[kHistoryHeaderSize] = '\x2d';  // record 1 says 45 bytes; the file's end is whole
@@ -253,19 +256,19 @@ TEST_F(CashBookHistory, AHistoryDamagedInTheMiddleTakesNoRecordsAndSaysWhereItSt
         EXPECT_EQ(ReadBytes(History()), history);
     };
     RowFields row{"130407", "（土）", 1, "追加"};
-    Status posted = PostAmount(s, 4, 1, 700, "04", row);
+    Status posted = PostAmount(s, 4, 1, 700, "04", row, nullptr, &undo.CashBook);
     ASSERT_FALSE(posted.ok());
     refused(posted.error(), "post");
-    auto inserted = InsertLine(s, 1);
+    auto inserted = InsertLine(s, 1, &undo.CashBook);
     ASSERT_FALSE(inserted.ok());
     refused(inserted.error(), "insert");
-    Status remarks = WriteLineRemarks(s, 1, "x");
+    Status remarks = WriteLineRemarks(s, 1, "x", &undo.CashBook);
     ASSERT_FALSE(remarks.ok());
     refused(remarks.error(), "remarks");
-    auto undone = UndoLastCashBookOperation(s);
+    auto undone = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_FALSE(undone.ok());
     refused(undone.error(), "undo");
-    EXPECT_EQ(s.CashBookUndo.size(), 2u);
+    EXPECT_EQ(undo.CashBook.size(), 2u);
 }
 
 // ---- Undo ----
@@ -278,19 +281,19 @@ struct UndoCase {
 TEST_F(CashBookHistory, EachOperationUndoneLeavesTheFilesAsBeforeAndTheHistoryGrown) {
     const std::vector<UndoCase> cases{
         {"post on a line",
-         [](SharedState& s) { return PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}); }},
+         [this](SharedState& s) { return PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}, nullptr, &undo.CashBook); }},
         {"post with a deposit correction",
-         [](SharedState& s) {
+         [this](SharedState& s) {
              DepositChange d{2, 1, 3000};
-             return PostAmount(s, 3, 1, 4500, "04", {"130403", "（水）", 2, ""}, &d);
+             return PostAmount(s, 3, 1, 4500, "04", {"130403", "（水）", 2, ""}, &d, &undo.CashBook);
          }},
         {"post after the last line, one skipped",
-         [](SharedState& s) { return PostAmount(s, 5, 1, 700, "04", {"130407", "（土）", 1, "追加"}); }},
-        {"remarks changed", [](SharedState& s) { return WriteLineRemarks(s, 1, "訂正"); }},
-        {"date on a new line", [](SharedState& s) { return WriteLineDate(s, 4, "130409", "（月）"); }},
-        {"insert", [](SharedState& s) { return InsertLine(s, 1).ok() ? Ok() : Status(FileError{}); }},
-        {"delete", [](SharedState& s) { return DeleteLine(s, 1, 0); }},
-        {"delete with a deposit correction", [](SharedState& s) { return DeleteLine(s, 3, 1); }},
+         [this](SharedState& s) { return PostAmount(s, 5, 1, 700, "04", {"130407", "（土）", 1, "追加"}, nullptr, &undo.CashBook); }},
+        {"remarks changed", [this](SharedState& s) { return WriteLineRemarks(s, 1, "訂正", &undo.CashBook); }},
+        {"date on a new line", [this](SharedState& s) { return WriteLineDate(s, 4, "130409", "（月）", &undo.CashBook); }},
+        {"insert", [this](SharedState& s) { return InsertLine(s, 1, &undo.CashBook).ok() ? Ok() : Status(FileError{}); }},
+        {"delete", [this](SharedState& s) { return DeleteLine(s, 1, 0, &undo.CashBook); }},
+        {"delete with a deposit correction", [this](SharedState& s) { return DeleteLine(s, 3, 1, &undo.CashBook); }},
     };
     const std::string ledger = File(), deposit = Deposit();
     const LedgerHeaderRecord header = s.LedgerHeader;
@@ -306,7 +309,7 @@ TEST_F(CashBookHistory, EachOperationUndoneLeavesTheFilesAsBeforeAndTheHistoryGr
         ASSERT_GT(done.size(), recorded);
         const std::vector<HistoryRecord> op(done.begin() + static_cast<std::ptrdiff_t>(recorded), done.end());
 
-        auto undone = UndoLastCashBookOperation(s);
+        auto undone = UndoLastCashBookOperation(s, undo.CashBook);
         ASSERT_TRUE(undone.ok());
         EXPECT_TRUE(undone->undone) << undone->refusal;
         EXPECT_EQ(File(), ledger);
@@ -325,13 +328,13 @@ TEST_F(CashBookHistory, EachOperationUndoneLeavesTheFilesAsBeforeAndTheHistoryGr
             EXPECT_EQ(u.Target, o.Target);
         }
         recorded = all.size();
-        EXPECT_TRUE(s.CashBookUndo.empty());
+        EXPECT_TRUE(undo.CashBook.empty());
     }
 }
 
 TEST_F(CashBookHistory, AnUndoRecordsTheOppositeChangeNamingWhatItUndoes) {
-    ASSERT_TRUE(DeleteLine(s, 3, 1).ok());
-    auto undone = UndoLastCashBookOperation(s);
+    ASSERT_TRUE(DeleteLine(s, 3, 1, &undo.CashBook).ok());
+    auto undone = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(undone.ok());
     ASSERT_TRUE(undone->undone);
     EXPECT_EQ(undone->line, 3);
@@ -344,16 +347,16 @@ TEST_F(CashBookHistory, AnUndoRecordsTheOppositeChangeNamingWhatItUndoes) {
 
 TEST_F(CashBookHistory, RepeatedUndoWalksBackToTheStartAndThenHasNothingLeft) {
     const std::string ledger = File();
-    ASSERT_TRUE(PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}).ok());
-    ASSERT_TRUE(WriteLineRemarks(s, 2, "訂正").ok());
-    ASSERT_TRUE(InsertLine(s, 1).ok());
+    ASSERT_TRUE(PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}, nullptr, &undo.CashBook).ok());
+    ASSERT_TRUE(WriteLineRemarks(s, 2, "訂正", &undo.CashBook).ok());
+    ASSERT_TRUE(InsertLine(s, 1, &undo.CashBook).ok());
     for (int i = 0; i < 3; ++i) {
-        auto undone = UndoLastCashBookOperation(s);
+        auto undone = UndoLastCashBookOperation(s, undo.CashBook);
         ASSERT_TRUE(undone.ok());
         EXPECT_TRUE(undone->undone) << i;
     }
     EXPECT_EQ(File(), ledger);
-    auto more = UndoLastCashBookOperation(s);
+    auto more = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(more.ok());
     EXPECT_FALSE(more->undone);
     EXPECT_EQ(more->refusal, kNothingToUndoMessage);
@@ -362,26 +365,26 @@ TEST_F(CashBookHistory, RepeatedUndoWalksBackToTheStartAndThenHasNothingLeft) {
 
 TEST_F(CashBookHistory, AnUndoNoLongerPossibleSaysWhyAndChangesNothing) {
     const std::string ledger = File();
-    ASSERT_TRUE(PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}).ok());
+    ASSERT_TRUE(PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}, nullptr, &undo.CashBook).ok());
     // The line's remarks changed behind the program's back.
     Settle();
     std::string bytes = File();
     bytes[18 + 42 + 26] = 'X';
     WriteBytes(s.LedgerPath, bytes);
     const std::string history = ReadBytes(History());
-    auto undone = UndoLastCashBookOperation(s);
+    auto undone = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(undone.ok());
     EXPECT_FALSE(undone->undone);
     EXPECT_EQ(undone->refusal, "出納帳の 2 行目がこの操作の後に変更されているため、元に戻せません。");
     EXPECT_EQ(File(), bytes);
     EXPECT_EQ(ReadBytes(History()), history);
-    EXPECT_EQ(s.CashBookUndo.size(), 1u);
+    EXPECT_EQ(undo.CashBook.size(), 1u);
 
     // Only a balance changed (a recalculation since): that is no change to an entry.
     bytes[18 + 42 + 26] = ' ';
     bytes[18 + 2 * 42 + kLedgerZandakaOffset] = '\x01';
     WriteBytes(s.LedgerPath, bytes);
-    auto balanceOnly = UndoLastCashBookOperation(s);
+    auto balanceOnly = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(balanceOnly.ok());
     EXPECT_TRUE(balanceOnly->undone) << balanceOnly->refusal;
     EXPECT_EQ(File(), ledger);
@@ -389,13 +392,13 @@ TEST_F(CashBookHistory, AnUndoNoLongerPossibleSaysWhyAndChangesNothing) {
 
 TEST_F(CashBookHistory, AnUndoRefusesWhenTheFileOrTheAccountChangedSince) {
     DepositChange d{2, 1, 3000};
-    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", {"130403", "（水）", 2, ""}, &d).ok());
+    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", {"130403", "（水）", 2, ""}, &d, &undo.CashBook).ok());
     Settle();
     const std::string deposit = Deposit();
     std::string changed = deposit;
     changed[756 + 4 + 3] = '\x01';  // account 1's current balance
     WriteBytes(s.DepositPath, changed);
-    auto undone = UndoLastCashBookOperation(s);
+    auto undone = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(undone.ok());
     EXPECT_FALSE(undone->undone);
     EXPECT_EQ(undone->refusal, "預金口座 1 がこの操作の後に変更されているため、元に戻せません。");
@@ -405,12 +408,12 @@ TEST_F(CashBookHistory, AnUndoRefusesWhenTheFileOrTheAccountChangedSince) {
     // A line added behind the program's back.
     const std::string ledger = File();
     WriteBytes(s.LedgerPath, ledger + std::string(42, ' '));
-    auto longer = UndoLastCashBookOperation(s);
+    auto longer = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(longer.ok());
     EXPECT_FALSE(longer->undone);
     EXPECT_NE(longer->refusal.find("ほかから変更されているため、元に戻せません。"), std::string::npos);
     WriteBytes(s.LedgerPath, ledger);
-    auto fine = UndoLastCashBookOperation(s);
+    auto fine = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(fine.ok());
     EXPECT_TRUE(fine->undone) << fine->refusal;
 }
@@ -436,12 +439,12 @@ class RecordingWrites : public FileOps {
 TEST_F(CashBookHistory, AnUndoOfAnAddedLineWritesNoByteBeyondTheLedgerItLeaves) {
     const std::string ledger = File();
     // A line added after the last one (and one skipped over, written blank).
-    ASSERT_TRUE(PostAmount(s, 5, 1, 700, "04", {"130407", "（土）", 1, "追加"}).ok());
+    ASSERT_TRUE(PostAmount(s, 5, 1, 700, "04", {"130407", "（土）", 1, "追加"}, nullptr, &undo.CashBook).ok());
     ASSERT_EQ(File().size(), ledger.size() + 2 * 42);
     RecordingWrites recording;
     {
         ScopedFileOps scoped(recording);
-        auto undone = UndoLastCashBookOperation(s);
+        auto undone = UndoLastCashBookOperation(s, undo.CashBook);
         ASSERT_TRUE(undone.ok());
         ASSERT_TRUE(undone->undone) << undone->refusal;
     }
@@ -457,7 +460,7 @@ TEST_F(CashBookHistory, AnUndoOfAnAddedLineWritesNoByteBeyondTheLedgerItLeaves) 
 }
 
 TEST_F(CashBookHistory, AnUndoAfterTheItemsCategoryChangedGivesTheBalancesOfTodaysMaster) {
-    ASSERT_TRUE(PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}).ok());
+    ASSERT_TRUE(PostAmount(s, 2, 2, 2500, "04", {"130402", "（火）", 4, ""}, nullptr, &undo.CashBook).ok());
     // Item 2 becomes 口座振り込み, which does not move the cash, and 集計 works every
     // balance out again under it: line 3 no longer adds its 3,000.
     Item(2, "振込入金", 3);
@@ -469,7 +472,7 @@ TEST_F(CashBookHistory, AnUndoAfterTheItemsCategoryChangedGivesTheBalancesOfToda
               FromHex(H({kLine1, "313330343032", kTue, "0400 00000000 c4090000 d4300000", kBlank16,
                          "313330343033", kWed, "0200 b80b0000 00000000 d4300000", kBlank16})));
 
-    auto undone = UndoLastCashBookOperation(s);
+    auto undone = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_TRUE(undone.ok());
     ASSERT_TRUE(undone->undone) << undone->refusal;
     // Line 2 has its 2,000 back; the balances follow today's master: 13,000 on both.
@@ -487,18 +490,18 @@ TEST_F(CashBookHistory, AnUndoAfterTheItemsCategoryChangedGivesTheBalancesOfToda
 }
 
 TEST_F(CashBookHistory, AnUndoTheHistoryCannotTakeIsRefusedAndWritesNothing) {
-    ASSERT_TRUE(DeleteLine(s, 3, 1).ok());
+    ASSERT_TRUE(DeleteLine(s, 3, 1, &undo.CashBook).ok());
     Settle();
     std::string history = ReadBytes(History());
     history.pop_back();
     WriteBytes(History(), history);
     const std::string ledger = File(), deposit = Deposit();
-    auto undone = UndoLastCashBookOperation(s);
+    auto undone = UndoLastCashBookOperation(s, undo.CashBook);
     ASSERT_FALSE(undone.ok());
     EXPECT_EQ(undone.error().path, History().string());
     EXPECT_EQ(File(), ledger);
     EXPECT_EQ(Deposit(), deposit);
-    EXPECT_EQ(s.CashBookUndo.size(), 1u);
+    EXPECT_EQ(undo.CashBook.size(), 1u);
 }
 
 }  // namespace

@@ -69,6 +69,13 @@ Snapshot DataOnly(Snapshot snap) {
     return snap;
 }
 
+// The cash book screen's list for 元に戻す in the run under test; a fresh read of the
+// year (a new start of the program) begins it anew.
+UndoLists& ScreenUndo() {
+    static UndoLists lists;
+    return lists;
+}
+
 struct Operation {
     const char* name;
     bool cashBook;  // a journalled ledger operation (the shared state must follow the files)
@@ -150,6 +157,7 @@ class JournalFaults : public ::testing::Test {
 
     // The state a fresh start and read of the data give.
     SharedState Fresh(FakePrompt& prompt) {
+        ScreenUndo() = {};
         SharedState s;
         s.ProgramFolder = program;
         FillKubunNames(s);
@@ -168,19 +176,19 @@ class JournalFaults : public ::testing::Test {
         RowFields withdrawal{"130403", "（月）", 2, ""};
         RowFields appended{"130407", "（月）", 1, "追加"};
         return {
-            {"post", true, 1, [=](SharedState& s) { return PostAmount(s, 2, 1, 6000, "04", income); }},
+            {"post", true, 1, [=](SharedState& s) { return PostAmount(s, 2, 1, 6000, "04", income, nullptr, &ScreenUndo().CashBook); }},
             {"post with deposit", true, 2,
              [=](SharedState& s) {
                  DepositChange d{2, 1, 3000};
-                 return PostAmount(s, 3, 1, 4500, "04", withdrawal, &d);
+                 return PostAmount(s, 3, 1, 4500, "04", withdrawal, &d, &ScreenUndo().CashBook);
              }},
             {"append", true, 1,
              [=](SharedState& s) {
-                 return PostAmount(s, s.LedgerHeader.LineCount + 1, 1, 700, "04", appended);
+                 return PostAmount(s, s.LedgerHeader.LineCount + 1, 1, 700, "04", appended, nullptr, &ScreenUndo().CashBook);
              }},
             {"insert", true, 1,
-             [](SharedState& s) { return InsertLine(s, 2).ok() ? Ok() : Status(FileError{}); }},
-            {"delete with deposit", true, 2, [](SharedState& s) { return DeleteLine(s, 3, 1); }},
+             [](SharedState& s) { return InsertLine(s, 2, &ScreenUndo().CashBook).ok() ? Ok() : Status(FileError{}); }},
+            {"delete with deposit", true, 2, [](SharedState& s) { return DeleteLine(s, 3, 1, &ScreenUndo().CashBook); }},
             // Neither changes an entry: nothing recorded.
             {"finish", true, 0, [](SharedState& s) { return FinishEntry(s); }},
             {"recalculate", true, 0, [](SharedState& s) { return RecalculateAll(s); }},
@@ -446,7 +454,7 @@ class PowerCuts : public JournalFaults {
         const Step insert = find("insert");
         // 元に戻す: the ledger and the account back as before, the history grown.
         const Step undo{"undo", [](SharedState& s) -> Status {
-                            auto r = UndoLastCashBookOperation(s);
+                            auto r = UndoLastCashBookOperation(s, ScreenUndo().CashBook);
                             if (!r) return r.error();
                             EXPECT_TRUE(r->undone) << r->refusal;
                             return Ok();
@@ -582,7 +590,7 @@ TEST_F(PowerCuts, ALogIsSettledBeforeALaterSaveAndNeverWrittenOverIt) {
     SharedState s = Fresh(prompt);
     DepositChange d{2, 1, 3000};
     RowFields withdrawal{"130403", "（月）", 2, ""};
-    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d).ok());
+    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d, &ScreenUndo().CashBook).ok());
     const std::string log = ReadBytes(data / "KEIRI13.JNL");
     ASSERT_EQ(log.substr(0, 8), "TABJRNL3");
     ASSERT_GT(log.size(), 8u);
@@ -628,7 +636,7 @@ TEST_F(PowerCuts, AStaleRollbackJournalIsNeverRolledOverALaterSave) {
     DepositChange d{2, 1, 3000};
     RowFields withdrawal{"130403", "（月）", 2, ""};
     const Snapshot unposted = DataOnly(Take());
-    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d).ok());
+    ASSERT_TRUE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d, &ScreenUndo().CashBook).ok());
     ASSERT_TRUE(SettleJournal(data / "KEIRI13.JNL").ok());
     const Snapshot posted = DataOnly(Take());
     // The rollback journal the older program wrote for that posting: the old bytes of
@@ -705,14 +713,14 @@ TEST_F(PowerCuts, RestoringACopyOverAnInterruptedOperationGivesExactlyTheCopy) {
     FakePrompt prompt;
     SharedState s = Fresh(prompt);
     RowFields income{"130402", "（月）", 1, ""};
-    ASSERT_TRUE(PostAmount(s, 2, 1, 6000, "04", income).ok());
+    ASSERT_TRUE(PostAmount(s, 2, 1, 6000, "04", income, nullptr, &ScreenUndo().CashBook).ok());
     const Snapshot posted = DataOnly(Take());
     DepositChange d{2, 1, 3000};
     RowFields withdrawal{"130403", "（月）", 2, ""};
     FaultyFiles cut(5, Fault::Stop);
     {
         ScopedFileOps use(cut);
-        EXPECT_FALSE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d).ok());
+        EXPECT_FALSE(PostAmount(s, 3, 1, 4500, "04", withdrawal, &d, &ScreenUndo().CashBook).ok());
     }
     ASSERT_TRUE(JournalIsLive(data / "KEIRI13.JNL"));
 
@@ -783,7 +791,7 @@ TEST_F(PowerCuts, SettlingTheFolderLeavesOnlyTheDataFiles) {
     FakePrompt prompt;
     SharedState s = Fresh(prompt);
     RowFields income{"130402", "（月）", 1, ""};
-    ASSERT_TRUE(PostAmount(s, 2, 1, 6000, "04", income).ok());
+    ASSERT_TRUE(PostAmount(s, 2, 1, 6000, "04", income, nullptr, &ScreenUndo().CashBook).ok());
     ASSERT_TRUE(fs::exists(data / "KEIRI13.JNL"));
     auto settled = SettleDataFolder(data);
     ASSERT_TRUE(settled.ok());
