@@ -12,12 +12,14 @@
 
 #include "books/Slips.h"
 #include "cashbook/Undo.h"
+#include "ebooks/ElectronicBooks.h"
 #include "platform/FileOps.h"
 #include "store/DataSet.h"
 #include "store/History.h"
 #include "store/Journal.h"
 #include "store/RecordedChange.h"
 #include "tests/books/BooksYear.h"
+#include "tests/support/FaultyFiles.h"
 #include "tests/support/PowerCut.h"
 
 namespace tabulo {
@@ -462,9 +464,101 @@ TEST_F(BooksPowerCuts, EveryCrashStateHoldsTheRecordsExactlyWhenTheFileHoldsTheC
     s.DepositBook.AccountName[2] = "みずほ";
     s.DepositBook.CurrentBalance[2] = 150000;
     states += CutEverywhere("YOKIN13.DAT", [&] { return SaveDepositBook(s); });
+    states += CutEverywhere("RIREKI13.DAT", [&] { return SwitchElectronicBooks(s, true); });
     std::printf("%ld crash states\n", states);
     EXPECT_GT(states, 100);
-    EXPECT_EQ(History().size(), 10u);  // two for the openings
+    EXPECT_EQ(History().size(), 11u);  // two for the openings
+}
+
+// Every write, flush, rename and truncate of each change of the books failed, or the
+// process stopped there (also half way through a write): once the log is settled as
+// the next start settles it, the changed file and the history are both as before or
+// both as after, and as before whenever the change was reported failed.
+TEST_F(BooksPowerCuts, EveryFaultPointLeavesTheFileAndItsHistoryTogether) {
+    using O = OpeningBalance;
+    ASSERT_TRUE(KeepOpenings(s, accounts, book, {O{101, 50000}}).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kA, &undo.Slips).ok());
+    ASSERT_TRUE(KeepSlip(s, accounts, book, kB, &undo.Slips).ok());
+    ASSERT_TRUE(SettleJournal(YearJournalPathOf()).ok());
+    const Files start = Take();
+    const SharedState startState = s;
+    const SlipBook startBook = book;
+    const UndoLists startUndo = undo;
+    ItemAccountArray changed = accounts;
+    changed[8] = AccountCode::Loans;
+    DepositBookRecord renamed = ClearedDepositBook();
+    renamed.AccountName[2] = "みずほ";
+    struct Change {
+        const char* name;
+        const char* file;
+        std::function<Status()> run;
+    };
+    const std::vector<Change> changes{
+        {"slip kept", "FURIKAE13.DAT", [&] { return KeepSlip(s, accounts, book, kA2, &undo.Slips); }},
+        {"slip changed", "FURIKAE13.DAT", [&] { return ChangeSlip(s, accounts, book, 0, kA2, &undo.Slips); }},
+        {"slip deleted", "FURIKAE13.DAT", [&] { return DeleteSlip(s, accounts, book, 1, &undo.Slips); }},
+        {"slip undone", "FURIKAE13.DAT", [&] { return UndoSlip(s, accounts, book, undo.Slips); }},
+        {"openings", "FURIKAE13.DAT",
+         [&] { return KeepOpenings(s, accounts, book, {O{101, 60000}, O{302, 60000}}); }},
+        {"item accounts", "KAMOKU.DAT", [&] {
+             ItemAccountArray chosen = accounts;
+             return KeepItemAccounts(s, book, chosen, changed);
+         }},
+        {"deposit book", "YOKIN13.DAT", [&] {
+             s.DepositBook = renamed;
+             return SaveDepositBook(s);
+         }},
+        {"electronic books", "RIREKI13.DAT", [&] { return SwitchElectronicBooks(s, true); }},
+    };
+    const auto reset = [&] {
+        Put(start);
+        s = startState;
+        book = startBook;
+        undo = startUndo;
+    };
+    long runs = 0;
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        const auto pair = [&](const Files& f) {
+            return std::make_pair(Get(f, c.file), Get(f, "RIREKI13.DAT"));
+        };
+        reset();
+        testing::FaultyFiles counting;
+        {
+            ScopedFileOps use(counting);
+            ASSERT_TRUE(c.run().ok());
+        }
+        ASSERT_TRUE(SettleJournal(YearJournalPathOf()).ok());
+        const Files after = Take();
+        ASSERT_NE(pair(after), pair(start));
+        for (int n = 1; n <= counting.calls; ++n) {
+            std::vector<testing::FaultyFiles> faults{testing::FaultyFiles(n, testing::Fault::Fail),
+                                                     testing::FaultyFiles(n, testing::Fault::Stop)};
+            const std::size_t size = counting.writeSizes[static_cast<std::size_t>(n - 1)];
+            if (size > 1) faults.emplace_back(n, testing::Fault::Stop, size / 2);
+            for (testing::FaultyFiles& files : faults) {
+                reset();
+                Status result = Ok();
+                {
+                    ScopedFileOps use(files);
+                    result = c.run();
+                }
+                if (!files.reached) continue;
+                ++runs;
+                ASSERT_TRUE(SettleJournal(YearJournalPathOf()).ok()) << "call " << n;
+                const auto now = pair(Take());
+                const bool old = now == pair(start), done = now == pair(after);
+                EXPECT_TRUE(old || done) << "call " << n << ": neither the old nor the new files";
+                if (!files.stopped) {
+                    const bool applied = result.ok() || result.error().applied;
+                    EXPECT_EQ(done, applied) << "call " << n << ": the result says otherwise";
+                }
+            }
+        }
+    }
+    reset();
+    std::printf("%ld fault runs\n", runs);
+    EXPECT_GT(runs, 50);
 }
 
 }  // namespace
