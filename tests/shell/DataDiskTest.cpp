@@ -221,6 +221,31 @@ TEST_F(DataDisk, NextYearDiskCarriesTheAssetRegisterAndTheShares) {
     ExpectThisYearUntouched();
 }
 
+// The van of 令和8年, first used in April: the next year's disk opens 令和9年 with it at
+// its closing book value of 2,099,400 (2,400,000 less 300,600), everything else as it was.
+TEST_F(DataDisk, NextYearDiskOpensTheVansYearAtItsClosingBookValue) {
+    for (const char* name : {"KEIRI13.DAT", "YOKIN13.DAT"}) {
+        std::string stem(name);
+        fs::rename(year / name, year / (stem.substr(0, stem.size() - 6) + "08.DAT"));
+    }
+    WriteBytes(year / "DATE.DAT", FromHex("38 2c 22 97df9861 22 2c 30 0d0a"));  // 8,"令和",0
+    // 営業用バン, 車両運搬具, 1台, 2026-04-01 both, 2,400,000, 6 years, 定額法, 80 %.
+    auto van = [](const std::string& opening) {
+        return "89638bc69770836f8393" + Blanks(22) + "0500" + "3191e4" + Blanks(7) +
+               "31263501 31263501 009f2400 0600 0100 5000" + opening + "0000 0000";
+    };
+    WriteBytes(year / "SHISAN08.DAT", FromHex("53534e31 0100" + van("009f2400")));
+    ReadDataSet(s, prompt, {});
+    ASSERT_EQ(s.DataLoaded, 1) << prompt.LastText();
+    ASSERT_EQ(s.FiscalYear, 8);
+    before = Snapshot(year);
+    prompt.Clear();
+    ASSERT_EQ(MakeNextYearDisk(s, prompt, io, false), DiskOutcome::Done) << prompt.LastText();
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "DATE.DAT"), FromHex("39 2c 22 97df9861 22 2c 30 0d0a"));
+    EXPECT_EQ(ReadBytes(stick / "KEIRIDATA" / "SHISAN09.DAT"), FromHex("53534e31 0100" + van("c8082000")));
+    ExpectThisYearUntouched();
+}
+
 // A register that does not follow its layout stops the next year's disk with a message
 // naming it, and nothing is written.
 TEST_F(DataDisk, NextYearDiskRefusesABrokenRegister) {
