@@ -125,7 +125,6 @@ int Application::Run() {
             return;
         }
         p.main = std::make_unique<MainWindow>(p.state, p.prompt, p.printer.get(), p.help.get());
-        p.state.DataDrive = p.state.SetupLines[1];
         QObject::connect(p.instance.get(), &SingleInstance::activationRequested, p.main.get(),
                          &MainWindow::Activate);
         QObject::connect(p.main.get(), &MainWindow::ended, &p.app, &QApplication::quit,

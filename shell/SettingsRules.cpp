@@ -55,7 +55,6 @@ bool SaveSettingsAndReset(SharedState& s, const SettingsBoxes& boxes, Prompt& pr
     ClearYearData(s);
     if (!StoreSettingsBoxes(s, boxes, prompt)) return false;
     if (CheckStartup(s, prompt, env) != StartupResult::Ready) return true;
-    s.DataDrive = s.SetupLines[1];
     // A new disk without DATE.DAT is asked for its year when the data are read.
     if (BuildDataFolder(s)) (void)ReadFiscalYearFile(s);
     return true;

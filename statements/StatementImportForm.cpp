@@ -23,6 +23,7 @@
 #include "store/Records.h"
 #include "store/SharedState.h"
 #include "store/Text.h"
+#include "ui/EntryScreen.h"
 #include "ui/AppContext.h"
 #include "ui/FormSupport.h"
 #include "ui/TextGridModel.h"
@@ -44,10 +45,7 @@ QString Yen(Amount v) { return v == 0 ? QString() : Q(FormatAmount(v, true)); }
 bool Takeable(const PreviewLine& p) { return p.state == RowState::New || p.state == RowState::Unsure; }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    b->setFocusPolicy(Qt::NoFocus);
+    QPushButton* b = SideButton(parent, name, caption);
     b->setMinimumHeight(32);
     return b;
 }

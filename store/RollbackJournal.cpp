@@ -28,19 +28,6 @@ std::uint64_t PiecesBetween(std::uint64_t from, std::uint64_t to) {
     return (to - 1) / kSectorSize - from / kSectorSize + 1;
 }
 
-// Every run of one file the journal keeps: the changed bytes inside both lengths and,
-// when the file shrinks, all of the old bytes past the new length.
-std::vector<Run> JournalRuns(const FileChange& c) {
-    std::vector<Run> runs = FileRuns(c);
-    const std::size_t common = std::min(c.before.size(), c.after.size());
-    std::vector<Run> clamped;
-    clamped.reserve(runs.size() + 1);
-    for (const Run& r : runs)
-        if (r.begin < common) clamped.push_back({r.begin, std::min(r.end, common)});
-    if (c.before.size() > c.after.size()) clamped.push_back({common, c.before.size()});
-    return SplitAtSectors(clamped);
-}
-
 // The state of one file measured against its journal entry.
 struct FileState {
     bool foreign = false;  // some range holds neither what it held nor what was written
@@ -192,69 +179,6 @@ std::uint64_t JournalBodyChecksum(std::span<const std::byte> body) { return Chec
 std::uint32_t PieceSum(std::span<const std::byte> bytes) {
     const std::uint64_t h = Checksum(bytes);
     return static_cast<std::uint32_t>(h ^ (h >> 32));
-}
-
-std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes) {
-    std::vector<std::byte> out;
-    std::vector<std::vector<Run>> runs;
-    std::size_t size = kHead + 4;
-    for (const FileChange& c : changes) {
-        size += 2 + c.path.filename().string().size() + 1 + 8 + 8 + 4 + 4;
-        std::vector<Run> fileRuns = JournalRuns(c);
-        for (const Run& run : fileRuns) size += 10 + (run.end - run.begin);
-        size += 4 * PiecesBetween(c.before.size(), c.after.size());
-        runs.push_back(std::move(fileRuns));
-    }
-    // Written in place into a buffer of the final size: a walk over a long year
-    // gives tens of thousands of runs.
-    out.resize(size);  // the mark, the body's length and its checksum come first
-    std::byte* p = out.data() + kHead;
-    auto put = [&p](std::uint64_t v, int width) {
-        StoreLittleEndian(p, v, width);
-        p += width;
-    };
-    put(changes.size(), 4);
-    for (std::size_t k = 0; k < changes.size(); ++k) {
-        const FileChange& c = changes[k];
-        p = PutFileHead(p, c, runs[k].size());
-        std::size_t at = 0;
-        for (const Run& run : runs[k]) {
-            const std::size_t gap = run.begin - at, count = run.end - run.begin;
-            const std::byte* old = c.before.data() + run.begin;
-            StoreLittleEndian(p, gap, 4);
-            StoreLittleEndian(p + 4, count, 2);
-            p += 6;
-            // Most runs are a balance's four bytes: copied here, not by a call.
-            if (count == 4) {
-                std::memcpy(p, old, 4);
-            } else if (count < 8) {
-                for (std::size_t i = 0; i < count; ++i) p[i] = old[i];
-            } else {
-                std::memcpy(p, old, count);
-            }
-            p += count;
-            const std::uint32_t sum =
-                run.begin < c.after.size() ? PieceSum(c.after.subspan(run.begin, count)) : 0;
-            put(sum, 4);
-            at = run.end;
-        }
-        const std::size_t from = c.before.size(), to = c.after.size();
-        put(PiecesBetween(from, to), 4);
-        for (std::size_t piece = from; piece < to;) {
-            const std::size_t end = std::min((piece / kSectorSize + 1) * kSectorSize, to);
-            put(PieceSum(c.after.subspan(piece, end - piece)), 4);
-            piece = end;
-        }
-    }
-    const std::size_t bodySize = static_cast<std::size_t>(p - out.data()) - kHead;
-    out.resize(kHead + bodySize);
-    const std::uint64_t sum = Checksum(std::span<const std::byte>(out).subspan(kHead));
-    p = out.data();
-    std::memcpy(p, kMagic, sizeof kMagic);
-    p += sizeof kMagic;
-    put(bodySize, 4);
-    put(sum, 8);
-    return out;
 }
 
 Result<std::vector<JournalEntry>> DecodeJournal(std::span<const std::byte> bytes) {

@@ -18,17 +18,16 @@
 
 namespace tabulo {
 
-// The journal's bytes (the tests write the journals an older program left with it).
-// Layout, little-endian: the mark "TABJRNL2" (eight zero bytes once cleared), u32
-// length of the body and u64 checksum of it; the body: u32 number of files; for each
-// file: u16 name length, the file name (no folder), u8 existed, u64 old length, u64
-// new length, u32 number of runs, and for each run of changed bytes (never crossing a
-// 512-byte sector of the file) u32 distance from the end of the run before (the
-// first: from byte 0), u16 count, that many old bytes and the u32 checksum of the new
-// bytes (0 for a run past the new length); then the u32 checksums of the new bytes
-// between the old and the new length, one per sector piece. Bytes an operation
-// rewrites unchanged are not kept: putting them back would change nothing.
-std::vector<std::byte> EncodeJournal(std::span<const FileChange> changes);
+// The journal's bytes as an older program wrote them (the tests write such journals
+// with tests/support/RollbackJournalWriter.h). Layout, little-endian: the mark
+// "TABJRNL2" (eight zero bytes once cleared), u32 length of the body and u64 checksum
+// of it; the body: u32 number of files; for each file: u16 name length, the file name
+// (no folder), u8 existed, u64 old length, u64 new length, u32 number of runs, and for
+// each run of changed bytes (never crossing a 512-byte sector of the file) u32
+// distance from the end of the run before (the first: from byte 0), u16 count, that
+// many old bytes and the u32 checksum of the new bytes (0 for a run past the new
+// length); then the u32 checksums of the new bytes between the old and the new
+// length, one per sector piece. Bytes an operation rewrote unchanged are not kept.
 struct JournalRange {
     std::uint64_t offset = 0;
     std::vector<std::byte> oldBytes;

@@ -56,7 +56,6 @@ struct SharedState {
     std::filesystem::path ProgramFolder;
     std::array<std::string, 9> SetupLines;  // lines 1..8; index 0 unused
     std::int16_t PageLimit = 200;
-    std::string DataDrive;
 
     // The fiscal year and the paths formed from it.
     std::int16_t FiscalYear = 0;

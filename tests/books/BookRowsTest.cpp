@@ -11,6 +11,7 @@
 #include "store/RollbackJournal.h"
 #include "tests/books/BooksYear.h"
 #include "tests/books/SmallYear.h"
+#include "tests/support/RollbackJournalWriter.h"
 
 namespace tabulo {
 namespace {

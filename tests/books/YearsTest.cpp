@@ -12,6 +12,7 @@
 #include "cashbook/Aggregation.h"
 #include "taxreturn/StatementPage1.h"
 #include "tests/books/BooksYear.h"
+#include "tests/support/RollbackJournalWriter.h"
 
 namespace tabulo {
 namespace {

@@ -17,6 +17,7 @@
 #include "store/SharedState.h"
 #include "store/TaxReturnFile.h"
 #include "tests/cli/CliRun.h"
+#include "tests/support/RollbackJournalWriter.h"
 
 namespace tabulo {
 namespace {

@@ -22,6 +22,7 @@
 #include "store/RollbackJournal.h"
 #include "store/Restore.h"
 #include "store/SharedState.h"
+#include "tests/support/RollbackJournalWriter.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/TempFolder.h"
 

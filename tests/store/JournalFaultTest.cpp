@@ -25,6 +25,7 @@
 #include "store/RollbackJournal.h"
 #include "store/Restore.h"
 #include "store/SharedState.h"
+#include "tests/support/RollbackJournalWriter.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FaultyFiles.h"
 #include "tests/support/PowerCut.h"

@@ -9,6 +9,7 @@
 #include "store/RollbackJournal.h"
 #include "store/LedgerFile.h"
 #include "store/SharedState.h"
+#include "tests/support/RollbackJournalWriter.h"
 #include "tests/support/FakePrompt.h"
 #include "tests/support/FaultyFiles.h"
 #include "tests/support/TempFolder.h"
