@@ -347,6 +347,14 @@ protected:
                  "313330343032" + kMon + "0500 00000000 b80b0000 d0070000" + kBlank16;
         Load(ledger);
     }
+    // Deletes line 2 (the withdrawal) by keys, its amount given back to account 1.
+    void DeleteTheWithdrawal() {
+        Key(Qt::Key_Up);
+        OnModal([](QWidget* m) { QTest::keyClick(m->findChild<QListWidget*>(), Qt::Key_Return); });
+        prompt.Answer(Answer::Yes);  // 行削除しますか？
+        Key(Qt::Key_F4);
+        ASSERT_EQ(s.LedgerHeader.LineCount, 1);
+    }
     std::string ledger;
 };
 
@@ -381,11 +389,7 @@ TEST_F(CashBookWithLines, ClosingTheAccountChooserWithoutAChoiceDeletesWithoutCo
 TEST_F(CashBookWithLines, CtrlZUndoesTheDeleteAndTheAccountItCorrectedThenHasNothingLeft) {
     Open();
     EXPECT_EQ(form->button(CashBookForm::UndoButton)->text(), QStringLiteral("元に戻す(Ctrl+Z)"));
-    Key(Qt::Key_Up);
-    OnModal([](QWidget* m) { QTest::keyClick(m->findChild<QListWidget*>(), Qt::Key_Return); });
-    prompt.Answer(Answer::Yes);  // 行削除しますか？
-    Key(Qt::Key_F4);
-    ASSERT_EQ(s.LedgerHeader.LineCount, 1);
+    DeleteTheWithdrawal();
     prompt.Clear();
 
     QTest::keyClick(Focus(), Qt::Key_Z, Qt::ControlModifier);
@@ -416,11 +420,7 @@ TEST_F(CashBookWithLines, CtrlZUndoesTheDeleteAndTheAccountItCorrectedThenHasNot
 // still takes back the delete made before.
 TEST_F(CashBookWithLines, CtrlZOnACashBookOpenedAgainUndoesWhatWasDoneBeforeItClosed) {
     Open();
-    Key(Qt::Key_Up);
-    OnModal([](QWidget* m) { QTest::keyClick(m->findChild<QListWidget*>(), Qt::Key_Return); });
-    prompt.Answer(Answer::Yes);  // 行削除しますか？
-    Key(Qt::Key_F4);
-    ASSERT_EQ(s.LedgerHeader.LineCount, 1);
+    DeleteTheWithdrawal();
     form.reset();
     Open();
     EXPECT_EQ(form->dataMaxLabel()->text(), QStringLiteral("1"));
