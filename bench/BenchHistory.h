@@ -56,8 +56,17 @@ inline void WriteBenchHistory(const std::filesystem::path& path, int changes = k
                               int lines = kYearLines) {
     std::vector<std::byte> file;
     HistoryTail tail;
+    // As the program writes them: a line posted goes after the last one, a line
+    // inserted or deleted moves the lines after it, and an undone deletion puts the
+    // line back where it was.
+    int held = lines, deleted = 1;
     for (int i = 0; i < changes; ++i) {
-        const int line = 1 + (i * 7919) % lines;
+        int line = 1 + (i * 7919) % held;
+        if (i % 10 == 0) line = held + 1;
+        if (i % 10 == 7) line = deleted;
+        if (i % 10 == 6) deleted = line;
+        if (i % 10 == 0 || i % 10 == 5 || i % 10 == 7) ++held;
+        if (i % 10 == 6) --held;
         char when[32];
         std::snprintf(when, sizeof when, "2026%02d%02d%02d%02d%02d", i % 12 + 1, i % 28 + 1, i % 24,
                       i % 60, (i / 60) % 60);

@@ -17,7 +17,6 @@
 #include "cli/YearFolder.h"
 #include "deposits/DepositTable.h"
 #include "store/History.h"
-#include "store/HistoryHeads.h"
 #include "ebooks/ElectronicBooks.h"
 #include "ebooks/HistoryChecks.h"
 #include "platform/AtomicFile.h"
@@ -319,7 +318,7 @@ void CheckManufacturingCost(Findings& f, const SharedState& s) {
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
-void CheckBooks(Findings& f, const SharedState& s, const Result<HistoryContents>& history) {
+void CheckBooks(Findings& f, const SharedState& s, const Result<HistoryView>& history) {
     auto b = YearBooksStanding(s);
     if (!b) {
         f.Fault(b.error().path.empty() ? SlipBookPath(s) : std::filesystem::path(b.error().path),
@@ -394,7 +393,7 @@ std::vector<std::byte> BytesOrNone(const std::filesystem::path& path, std::uint6
 // program could never have written, is a fault naming it; a history emptied, or one
 // whose records no longer give the cash book's lines or the slips the books hold (its
 // end cut off), is a fault too. A clean history adds nothing.
-void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryContents>& ownHistory) {
+void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryView>& ownHistory) {
     const std::filesystem::path own = HistoryPath(s);
     std::vector<std::filesystem::path> files;
     std::error_code ec;
@@ -416,26 +415,24 @@ void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryConte
             continue;
         }
         // The year's own history has been read already (for the special deduction).
-        std::optional<Result<HistoryContents>> other;
-        if (file != own) other.emplace(LoadHistoryHeads(file));
-        const Result<HistoryContents>& history = other ? *other : ownHistory;
+        std::optional<Result<HistoryView>> other;
+        if (file != own) other.emplace(LoadHistoryView(file));
+        const Result<HistoryView>& history = other ? *other : ownHistory;
         if (!history) {
             f.Fault(file, 0, "読めません: " + FileErrorMessage(history.error()),
                     "cannot be read: " + FileErrorMessage(history.error()));
             continue;
         }
         for (const HistoryDamage& d : history->Damage) f.Fault(file, 0, d.Reason, HistoryDamageInEnglish(d));
-        // The rules of the records' values and the comparison with the books need what
-        // the records hold: for these the history is read whole.
-        auto whole = LoadHistory(file);
-        if (!whole) continue;
-        for (HistoryCheckFinding& x : ImpossibleHistoryRecords(whole->Records))
+        // Each history is read once, whole: the rules of the records' values and the
+        // comparison with the books look at what the records hold.
+        for (HistoryCheckFinding& x : ImpossibleHistoryRecords(history->Records))
             f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
         // The year's own history against its books, when every record reads.
-        if (file.filename() != own.filename() || !whole->Damage.empty()) continue;
+        if (file.filename() != own.filename() || !history->Damage.empty()) continue;
         const auto ledger = BytesOrNone(s.LedgerPath, kMaxLedgerFileSize);
         const auto slips = BytesOrNone(SlipBookPath(s), kMaxSlipFileSize);
-        for (HistoryCheckFinding& x : HistoryAgainstBooks(whole->Records, ledger, slips))
+        for (HistoryCheckFinding& x : HistoryAgainstBooks(history->Records, ledger, slips))
             f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
     }
 }
@@ -507,7 +504,7 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
                "the file is missing (the program makes it when it reads the data).");
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
-    const auto ownHistory = LoadHistoryHeads(HistoryPath(s));
+    const auto ownHistory = LoadHistoryView(HistoryPath(s));
     if (totals && *linesRead && !journal) CheckBooks(f, s, ownHistory);
     CheckAssets(f, s);
     CheckManufacturingCost(f, s);

@@ -1,7 +1,6 @@
 #include "ebooks/ElectronicBooks.h"
 
 #include "store/DataSet.h"
-#include "store/HistoryHeads.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 
@@ -29,22 +28,30 @@ Status AppendHistoryRecord(const SharedState& s, const HistoryRecord& record) {
 }
 
 ElectronicBooksSetting SettingOfElectronicBooks(const std::vector<HistoryRecord>& records) {
+    return SettingOfElectronicBooks(ViewsOf(records));
+}
+
+ElectronicBooksSetting SettingOfElectronicBooks(std::span<const HistoryRecordView> records) {
     ElectronicBooksSetting s;
-    for (const HistoryRecord& r : records) {
+    for (const HistoryRecordView& r : records) {
         if (r.Operation == HistoryOperation::ElectronicBooksOn) {
-            s = {true, r.When, r.Target == kCarriedOverTarget};
+            s = {true, std::string(r.When), r.Target == kCarriedOverTarget};
         } else if (r.Operation == HistoryOperation::ElectronicBooksOff) {
-            s = {false, r.When, false};
+            s = {false, std::string(r.When), false};
         }
     }
     return s;
 }
 
 ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history) {
+    return StandingOfElectronicBooks(ViewsOf(history.Records), !history.Damage.empty());
+}
+
+ElectronicBooksStanding StandingOfElectronicBooks(std::span<const HistoryRecordView> records, bool damaged) {
     ElectronicBooksStanding out;
-    out.setting = SettingOfElectronicBooks(history.Records);
+    out.setting = SettingOfElectronicBooks(records);
     bool seenOn = false, changedBefore = false, off = false;
-    for (const HistoryRecord& r : history.Records) {
+    for (const HistoryRecordView& r : records) {
         if (r.Operation == HistoryOperation::ElectronicBooksOn)
             seenOn = true;
         else if (r.Operation == HistoryOperation::ElectronicBooksOff)
@@ -52,7 +59,7 @@ ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history
         else if (!seenOn && ChangesTheBooks(r.Operation))
             changedBefore = true;
     }
-    if (!history.Damage.empty())
+    if (damaged)
         out.reason = kEbooksDamaged;
     else if (!seenOn)
         out.reason = kEbooksNeverOn;
@@ -65,9 +72,9 @@ ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history
 }
 
 Result<ElectronicBooksStanding> YearElectronicBooksStanding(const SharedState& s) {
-    auto history = LoadHistoryHeads(HistoryPath(s));
+    auto history = LoadHistoryView(HistoryPath(s));
     if (!history) return history.error();
-    return StandingOfElectronicBooks(*history);
+    return StandingOfElectronicBooks(history->Records, !history->Damage.empty());
 }
 
 namespace {
@@ -115,11 +122,11 @@ SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const Electronic
 }
 
 ElectronicBooksStanding ElectronicBooksForDeduction(const SharedState& s) {
-    return ElectronicBooksForDeduction(LoadHistoryHeads(HistoryPath(s)));
+    return ElectronicBooksForDeduction(LoadHistoryView(HistoryPath(s)));
 }
 
-ElectronicBooksStanding ElectronicBooksForDeduction(const Result<HistoryContents>& history) {
-    if (history) return StandingOfElectronicBooks(*history);
+ElectronicBooksStanding ElectronicBooksForDeduction(const Result<HistoryView>& history) {
+    if (history) return StandingOfElectronicBooks(history->Records, !history->Damage.empty());
     ElectronicBooksStanding none;
     none.reason = kEbooksUnreadable;
     return none;

@@ -65,21 +65,22 @@ bool ShapeOf(HistoryOperation op, Shape& shape, std::int64_t& low, std::int64_t&
 }
 
 // Why the program could never have written `r`, in Japanese and English; "" when it could.
-std::pair<std::string, std::string> Impossible(const HistoryRecord& r) {
-    const std::string at = "記録 " + N(r.Sequence) + "（" + HistoryOperationName(r.Operation) + "）";
-    const std::string atEn = "record " + N(r.Sequence) + " (" + HistoryOperationName(r.Operation) + ")";
+std::pair<std::string, std::string> Impossible(const HistoryRecordView& r) {
+    // The words are put together only for a record that fails.
+    const auto at = [&] { return "記録 " + N(r.Sequence) + "（" + HistoryOperationName(r.Operation) + "）"; };
+    const auto atEn = [&] { return "record " + N(r.Sequence) + " (" + HistoryOperationName(r.Operation) + ")"; };
     if (r.UndoOf != 0 && r.UndoOf >= r.Sequence)
-        return {at + "は、それ以後の記録 " + N(r.UndoOf) + " を元に戻したことになっています。",
-                atEn + " undoes record " + N(r.UndoOf) + ", which is not an earlier one."};
+        return {at() + "は、それ以後の記録 " + N(r.UndoOf) + " を元に戻したことになっています。",
+                atEn() + " undoes record " + N(r.UndoOf) + ", which is not an earlier one."};
     const auto sizes = [&](const char* what, const char* whatEn) {
-        return std::pair{at + "の" + what + "の大きさ（変更前 " + N(r.OldBytes.size()) +
+        return std::pair{at() + "の" + what + "の大きさ（変更前 " + N(r.OldBytes.size()) +
                              " バイト、変更後 " + N(r.NewBytes.size()) + " バイト）は、この操作が記録するものではありません。",
-                         atEn + " holds " + whatEn + " of " + N(r.OldBytes.size()) + " and " +
+                         atEn() + " holds " + whatEn + " of " + N(r.OldBytes.size()) + " and " +
                              N(r.NewBytes.size()) + " bytes, which this operation never records."};
     };
     const auto target = [&](const char* what, const char* whatEn) {
-        return std::pair{at + "の対象 " + std::to_string(r.Target) + " は、" + what + "ではありません。",
-                         atEn + " is about " + std::to_string(r.Target) + ", which is not " + whatEn + "."};
+        return std::pair{at() + "の対象 " + std::to_string(r.Target) + " は、" + what + "ではありません。",
+                         atEn() + " is about " + std::to_string(r.Target) + ", which is not " + whatEn + "."};
     };
     Shape shape;
     std::int64_t low = 0, high = 0;
@@ -121,37 +122,129 @@ std::pair<std::string, std::string> Impossible(const HistoryRecord& r) {
     }
 }
 
-// A book's lines or slips as the records give them, from the first record on. A slot
-// the records never gave (a line or slip from before the history began) is unknown.
+// Record numbers (index + 1; 0 for unknown) in book order, kept in blocks so that an insertion or a deletion
+// in the middle moves one block, not the whole book: a history of 20,000 changes to
+// a 32,767-line book replays in time linear in the records.
+class SlotList {
+  public:
+    static constexpr std::int32_t kUnknown = 0;
+
+    std::size_t size() const { return size_; }
+
+    // Cut to `n` slots, or grow to it with unknown ones.
+    void Resize(std::size_t n) {
+        while (size_ > n) {
+            std::vector<std::int32_t>& last = blocks_.back();
+            const std::size_t drop = std::min(last.size(), size_ - n);
+            last.resize(last.size() - drop);
+            size_ -= drop;
+            if (last.empty()) {
+                spare_.push_back(std::move(last));
+                blocks_.pop_back();
+            }
+        }
+        while (size_ < n) {
+            if (blocks_.empty() || blocks_.back().size() >= kBlock) {
+                // A block let go by a cut is taken again: a book cut and grown back
+                // (a line posted in the middle of a history) allocates nothing.
+                if (spare_.empty()) {
+                    blocks_.emplace_back().reserve(2 * kBlock);
+                } else {
+                    blocks_.push_back(std::move(spare_.back()));
+                    spare_.pop_back();
+                }
+            }
+            std::vector<std::int32_t>& last = blocks_.back();
+            const std::size_t add = std::min(kBlock - last.size(), n - size_);
+            last.resize(last.size() + add);  // zeros: unknown
+            size_ += add;
+        }
+    }
+
+    void Insert(std::size_t at, std::int32_t value) {
+        if (at == size_) {
+            Resize(size_ + 1);
+            Slot(at) = value;
+            return;
+        }
+        auto [b, i] = Find(at);
+        std::vector<std::int32_t>& block = blocks_[b];
+        block.insert(block.begin() + static_cast<std::ptrdiff_t>(i), value);
+        ++size_;
+        if (block.size() >= 2 * kBlock) {
+            std::vector<std::int32_t> tail(block.begin() + kBlock, block.end());
+            block.resize(kBlock);
+            blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(tail));
+        }
+    }
+
+    void Erase(std::size_t at) {
+        auto [b, i] = Find(at);
+        std::vector<std::int32_t>& block = blocks_[b];
+        block.erase(block.begin() + static_cast<std::ptrdiff_t>(i));
+        --size_;
+        if (block.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+    }
+
+    std::int32_t& Slot(std::size_t at) {
+        auto [b, i] = Find(at);
+        return blocks_[b][i];
+    }
+
+    // Calls `f(index, value)` for each slot in order until it returns false.
+    template <class F>
+    void ForEach(F f) const {
+        std::size_t n = 0;
+        for (const auto& block : blocks_)
+            for (std::int32_t v : block)
+                if (!f(n++, v)) return;
+    }
+
+  private:
+    static constexpr std::size_t kBlock = 256;
+
+    std::pair<std::size_t, std::size_t> Find(std::size_t at) const {
+        std::size_t b = 0;
+        while (at >= blocks_[b].size()) at -= blocks_[b++].size();
+        return {b, at};
+    }
+
+    std::vector<std::vector<std::int32_t>> blocks_, spare_;
+    std::size_t size_ = 0;
+};
+
+// A book's lines or slips as the records give them, from the first record on: each
+// slot holds the number (index + 1) of the record whose new bytes it holds. A slot the records
+// never gave (a line or slip from before the history began) is unknown.
 struct Replayed {
-    std::vector<std::optional<Bytes>> slots;
+    SlotList slots;
     bool countKnown = false;  // an addition at the end told how many there were
     std::uint32_t last = 0;   // the last record played
     void Reach(std::size_t n) {
-        if (slots.size() < n) slots.resize(n);
+        if (slots.size() < n) slots.Resize(n);
     }
 };
 
-void PlayCashBook(Replayed& b, const HistoryRecord& r) {
+void PlayCashBook(Replayed& b, const HistoryRecordView& r, std::int32_t index) {
     const auto t = static_cast<std::size_t>(r.Target);
     switch (r.Operation) {
         case HistoryOperation::CashBookPost:
             // Added after the last line: there were t - 1 lines.
-            b.slots.resize(t - 1);
-            b.slots.push_back(r.NewBytes);
+            b.slots.Resize(t - 1);
+            b.slots.Insert(t - 1, index);
             b.countKnown = true;
             break;
         case HistoryOperation::CashBookInsert:
             b.Reach(t - 1);
-            b.slots.insert(b.slots.begin() + static_cast<std::ptrdiff_t>(t - 1), r.NewBytes);
+            b.slots.Insert(t - 1, index);
             break;
         case HistoryOperation::CashBookDelete:
             b.Reach(t);
-            b.slots.erase(b.slots.begin() + static_cast<std::ptrdiff_t>(t - 1));
+            b.slots.Erase(t - 1);
             break;
         case HistoryOperation::CashBookChange:
             b.Reach(t);
-            b.slots[t - 1] = r.NewBytes;
+            b.slots.Slot(t - 1) = index;
             break;
         default:
             return;
@@ -159,26 +252,26 @@ void PlayCashBook(Replayed& b, const HistoryRecord& r) {
     b.last = r.Sequence;
 }
 
-void PlaySlips(Replayed& b, const HistoryRecord& r) {
+void PlaySlips(Replayed& b, const HistoryRecordView& r, std::int32_t index) {
     const auto t = static_cast<std::size_t>(r.Target);
     switch (r.Operation) {
         case HistoryOperation::SlipAdd:
             if (r.UndoOf == 0) {
                 // A slip kept is added after the last one: there were t - 1 slips.
-                b.slots.resize(t - 1);
+                b.slots.Resize(t - 1);
                 b.countKnown = true;
             } else {
                 b.Reach(t - 1);  // a deletion undone puts the slip back where it was
             }
-            b.slots.insert(b.slots.begin() + static_cast<std::ptrdiff_t>(t - 1), r.NewBytes);
+            b.slots.Insert(t - 1, index);
             break;
         case HistoryOperation::SlipDelete:
             b.Reach(t);
-            b.slots.erase(b.slots.begin() + static_cast<std::ptrdiff_t>(t - 1));
+            b.slots.Erase(t - 1);
             break;
         case HistoryOperation::SlipChange:
             b.Reach(t);
-            b.slots[t - 1] = r.NewBytes;
+            b.slots.Slot(t - 1) = index;
             break;
         default:
             return;
@@ -197,8 +290,8 @@ std::string CutWords() { return "（履歴の末尾が切り取られたおそ�
 std::string CutWordsEn() { return " (the end of the history may have been cut off)"; }
 
 // The first place where the book differs from what the records give, or none.
-std::optional<HistoryCheckFinding> Compare(const Replayed& b, const std::vector<Bytes>& held,
-                                           bool lines) {
+std::optional<HistoryCheckFinding> Compare(const Replayed& b, std::span<const HistoryRecordView> records,
+                                           const std::vector<std::span<const std::byte>>& held, bool lines) {
     if (b.last == 0) return std::nullopt;  // no record of this book
     const char* unit = lines ? "行" : "件";
     const std::string book = lines ? "出納簿" : "振替伝票";
@@ -212,27 +305,33 @@ std::optional<HistoryCheckFinding> Compare(const Replayed& b, const std::vector<
                 N(held.size()) + " " + unit + "あります" + CutWords() + "。",
             lastEn + " it holds " + N(b.slots.size()) + (lines ? " lines" : " slips") + ", but has " +
                 N(held.size()) + CutWordsEn() + "."};
-    for (std::size_t i = 0; i < b.slots.size(); ++i) {
-        if (!b.slots[i]) continue;
-        const Bytes& want = *b.slots[i];
+    std::optional<HistoryCheckFinding> out;
+    b.slots.ForEach([&](std::size_t i, std::int32_t index) {
+        if (index == SlotList::kUnknown) return true;
+        const std::span<const std::byte> want = records[static_cast<std::size_t>(index) - 1].NewBytes;
         const bool same = lines ? want.size() == kLedgerLineSize && SameEntry(want, held[i])
-                                : want == held[i];
-        if (same) continue;
+                                : std::ranges::equal(want, held[i]);
+        if (same) return true;
         const std::string which = lines ? N(i + 1) + " 行目" : "振替伝票 " + N(i + 1);
         const std::string whichEn = lines ? "line " + N(i + 1) : "slip " + N(i + 1);
-        return HistoryCheckFinding{
+        out = HistoryCheckFinding{
             b.last,
             which + "は、" + last + " の後の内容と違います" + CutWords() + "。",
             whichEn + " is not what it was " + lastEn.substr(0, lastEn.size() - 1) + CutWordsEn() + "."};
-    }
-    return std::nullopt;
+        return false;
+    });
+    return out;
 }
 
 }  // namespace
 
 std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(const std::vector<HistoryRecord>& records) {
+    return ImpossibleHistoryRecords(ViewsOf(records));
+}
+
+std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(std::span<const HistoryRecordView> records) {
     std::vector<HistoryCheckFinding> out;
-    for (const HistoryRecord& r : records) {
+    for (const HistoryRecordView& r : records) {
         auto [ja, en] = Impossible(r);
         if (!ja.empty()) out.push_back({r.Sequence, std::move(ja), std::move(en)});
     }
@@ -248,22 +347,27 @@ bool HistoryHoldsNoRecord(std::span<const std::byte> bytes) {
 std::vector<HistoryCheckFinding> HistoryAgainstBooks(const std::vector<HistoryRecord>& records,
                                                      std::span<const std::byte> ledger,
                                                      std::span<const std::byte> slips) {
+    return HistoryAgainstBooks(ViewsOf(records), ledger, slips);
+}
+
+std::vector<HistoryCheckFinding> HistoryAgainstBooks(std::span<const HistoryRecordView> records,
+                                                     std::span<const std::byte> ledger,
+                                                     std::span<const std::byte> slips) {
     std::vector<HistoryCheckFinding> out;
     // Records that could not have been written say nothing of the books.
     if (!ImpossibleHistoryRecords(records).empty()) return out;
     Replayed cash, slip;
-    for (const HistoryRecord& r : records) {
-        PlayCashBook(cash, r);
-        PlaySlips(slip, r);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        PlayCashBook(cash, records[i], static_cast<std::int32_t>(i + 1));
+        PlaySlips(slip, records[i], static_cast<std::int32_t>(i + 1));
     }
-    std::vector<Bytes> lines;
+    std::vector<std::span<const std::byte>> lines;
     if (auto header = DecodeLedgerHeader(ledger); header && ledger.size() >= kLedgerHeaderSize) {
         const std::size_t held = (ledger.size() - kLedgerHeaderSize) / kLedgerLineSize;
         const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(header->LineCount, 0)), held);
-        for (std::size_t n = 1; n <= count; ++n) {
-            const auto at = static_cast<std::ptrdiff_t>(LedgerLineOffset(static_cast<int>(n)));
-            lines.emplace_back(ledger.begin() + at, ledger.begin() + at + static_cast<std::ptrdiff_t>(kLedgerLineSize));
-        }
+        lines.reserve(count);
+        for (std::size_t n = 1; n <= count; ++n)
+            lines.push_back(ledger.subspan(LedgerLineOffset(static_cast<int>(n)), kLedgerLineSize));
     }
     std::vector<Bytes> stored;
     for (std::size_t i = 0;; ++i) {
@@ -271,8 +375,9 @@ std::vector<HistoryCheckFinding> HistoryAgainstBooks(const std::vector<HistoryRe
         if (one.empty()) break;
         stored.push_back(std::move(one));
     }
-    if (auto f = Compare(cash, lines, true)) out.push_back(std::move(*f));
-    if (auto f = Compare(slip, stored, false)) out.push_back(std::move(*f));
+    const std::vector<std::span<const std::byte>> storedSlips(stored.begin(), stored.end());
+    if (auto f = Compare(cash, records, lines, true)) out.push_back(std::move(*f));
+    if (auto f = Compare(slip, records, storedSlips, false)) out.push_back(std::move(*f));
     return out;
 }
 

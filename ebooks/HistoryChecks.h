@@ -35,6 +35,7 @@ struct HistoryCheckFinding {
 // Each record the program could never have written: bytes of a size its operation
 // never stores (a 1-byte cash-book line), a target outside what its operation names (a
 // line, a slip, an account, an item), an undo of itself or of a later record.
+std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(std::span<const HistoryRecordView> records);
 std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(const std::vector<HistoryRecord>& records);
 
 // Whether the history's bytes hold its header and nothing else, or nothing at all.
@@ -43,6 +44,9 @@ bool HistoryHoldsNoRecord(std::span<const std::byte> bytes);
 // The cash book's stored lines (the ledger file's bytes) and the slip book's bytes
 // against the records of the history, as above. `ledger` or `slips` empty: the book is
 // not there (no line, no slip).
+std::vector<HistoryCheckFinding> HistoryAgainstBooks(std::span<const HistoryRecordView> records,
+                                                     std::span<const std::byte> ledger,
+                                                     std::span<const std::byte> slips);
 std::vector<HistoryCheckFinding> HistoryAgainstBooks(const std::vector<HistoryRecord>& records,
                                                      std::span<const std::byte> ledger,
                                                      std::span<const std::byte> slips);

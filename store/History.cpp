@@ -1,5 +1,4 @@
 #include "store/History.h"
-#include "store/HistoryHeads.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +18,7 @@
 #endif
 
 #include "platform/AtomicFile.h"
+#include "platform/FileSnapshot.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
@@ -62,7 +62,7 @@ std::uint16_t Load16(const std::byte* p) {
 }
 void Put(std::vector<std::byte>& out, std::uint32_t v, int width) { AppendLittleEndian(out, v, width); }
 
-bool IsDigits(const std::string& s, std::size_t n) {
+bool IsDigits(std::string_view s, std::size_t n) {
     if (s.size() != n) return false;
     for (char c : s)
         if (c < '0' || c > '9') return false;
@@ -370,15 +370,40 @@ Result<HistoryTail> ReadHistoryTail(const fs::path& path) {
 
 namespace {
 
-// DecodeHistory; with `keepValues` false the records' old and new bytes are checked
-// but not copied.
-HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
-    HistoryContents out;
-    if (bytes.empty()) return out;
+// A record's fields read from its bytes at `p`, into a HistoryRecord (a copy) or a
+// HistoryRecordView (looking into the bytes).
+void Fill(HistoryRecord& r, const std::byte* p) {
+    r.Sequence = Load32(p + kSequenceAt);
+    r.When.assign(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
+    r.Operation = static_cast<HistoryOperation>(Load16(p + kOperationAt));
+    r.Target = static_cast<std::int32_t>(Load32(p + kTargetAt));
+    r.UndoOf = Load32(p + kUndoOfAt);
+    const std::size_t oldSize = Load16(p + kOldSizeAt);
+    const std::size_t newSize = Load16(p + kNewSizeAt);
+    r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
+    r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
+}
+
+void Fill(HistoryRecordView& r, const std::byte* p) {
+    r.Sequence = Load32(p + kSequenceAt);
+    r.When = std::string_view(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
+    r.Operation = static_cast<HistoryOperation>(Load16(p + kOperationAt));
+    r.Target = static_cast<std::int32_t>(Load32(p + kTargetAt));
+    r.UndoOf = Load32(p + kUndoOfAt);
+    const std::size_t oldSize = Load16(p + kOldSizeAt);
+    const std::size_t newSize = Load16(p + kNewSizeAt);
+    r.OldBytes = std::span<const std::byte>(p + kValuesAt, oldSize);
+    r.NewBytes = std::span<const std::byte>(p + kValuesAt + oldSize, newSize);
+}
+
+// DecodeHistory into `out` (HistoryContents or HistoryView).
+template <class Contents>
+void Decode(std::span<const std::byte> bytes, Contents& out) {
+    if (bytes.empty()) return;
     if (bytes.size() < kHistoryHeaderSize ||
         std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) != 0) {
         out.Damage.push_back(HeaderDamage());
-        return out;
+        return;
     }
     std::size_t at = kHistoryHeaderSize;
     {
@@ -401,22 +426,12 @@ HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
         const auto stop = ReadingStops(p, left, expected, at, [&](std::uint32_t size) { return Load32(p + size - 4); });
         if (stop) {
             out.Damage.push_back(*stop);
-            return out;
+            return;
         }
         const std::uint32_t size = Load32(p);
-        HistoryRecord r;
-        r.Sequence = Load32(p + kSequenceAt);
-        r.When.assign(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
+        auto& r = out.Records.emplace_back();
+        Fill(r, p);
         const std::uint16_t op = Load16(p + kOperationAt);
-        r.Operation = static_cast<HistoryOperation>(op);
-        r.Target = static_cast<std::int32_t>(Load32(p + kTargetAt));
-        r.UndoOf = Load32(p + kUndoOfAt);
-        const std::size_t oldSize = Load16(p + kOldSizeAt);
-        const std::size_t newSize = Load16(p + kNewSizeAt);
-        if (keepValues) {
-            r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
-            r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
-        }
         const std::size_t bodySize = size - kTrailerSize;
         const std::uint32_t stored = Load32(p + bodySize);
         std::string why;
@@ -442,24 +457,34 @@ HistoryContents Decode(std::span<const std::byte> bytes, bool keepValues) {
         // After a gap the numbering goes on from the record found, so that one
         // missing record is reported once.
         expected = std::max(expected, r.Sequence) + 1;
-        out.Records.push_back(std::move(r));
         previousCheck = stored;
         at += size;
     }
-    return out;
 }
 
 }  // namespace
 
-HistoryContents DecodeHistory(std::span<const std::byte> bytes) { return Decode(bytes, true); }
+std::vector<HistoryRecordView> ViewsOf(const std::vector<HistoryRecord>& records) {
+    std::vector<HistoryRecordView> out;
+    out.reserve(records.size());
+    for (const HistoryRecord& r : records)
+        out.push_back({r.Sequence, r.When, r.Operation, r.Target, r.UndoOf, r.OldBytes, r.NewBytes});
+    return out;
+}
 
-Result<HistoryContents> LoadHistoryHeads(const fs::path& path) {
-    auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxHistoryFileSize));
-    if (!bytes) {
-        if (bytes.error().code == FileErrorCode::FileNotFound) return HistoryContents{};
-        return bytes.error();
-    }
-    return Decode(*bytes, false);
+HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
+    HistoryContents out;
+    Decode(bytes, out);
+    return out;
+}
+
+Result<HistoryView> LoadHistoryView(const fs::path& path) {
+    auto file = FileSnapshot::Open(path, static_cast<std::size_t>(kMaxHistoryFileSize));
+    if (!file) return file.error();
+    HistoryView out;
+    out.File = std::move(*file);
+    Decode(out.File.bytes(), out);
+    return out;
 }
 
 Result<HistoryContents> LoadHistory(const fs::path& path) {

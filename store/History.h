@@ -61,9 +61,11 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileError.h"
+#include "platform/FileSnapshot.h"
 #include "store/Journal.h"
 
 namespace tabulo {
@@ -104,6 +106,21 @@ struct HistoryRecord {
     std::vector<std::byte> NewBytes;
     bool operator==(const HistoryRecord&) const = default;
 };
+
+// A record as it lies in a history's bytes: HistoryRecord's fields, looking into the
+// bytes instead of holding a copy of them, for a reader that only looks (the check).
+struct HistoryRecordView {
+    std::uint32_t Sequence = 0;
+    std::string_view When;
+    HistoryOperation Operation = HistoryOperation::CashBookPost;
+    std::int32_t Target = 0;
+    std::uint32_t UndoOf = 0;
+    std::span<const std::byte> OldBytes;
+    std::span<const std::byte> NewBytes;
+};
+
+// Views of `records`, valid while they are.
+std::vector<HistoryRecordView> ViewsOf(const std::vector<HistoryRecord>& records);
 
 // The operation's name as the history screen and the command line show it.
 const char* HistoryOperationName(HistoryOperation op);
@@ -164,6 +181,16 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes);
 
 // DecodeHistory of the file at `path`; a missing file is an empty history.
 Result<HistoryContents> LoadHistory(const std::filesystem::path& path);
+
+// The same read as LoadHistory, its records looking into the file's bytes, which it
+// keeps: no record is copied, so a history of tens of thousands of changes is read in
+// a few milliseconds. Moving it keeps the records valid; it cannot be copied.
+struct HistoryView {
+    FileSnapshot File;
+    std::vector<HistoryRecordView> Records;  // every record read, in order
+    std::vector<HistoryDamage> Damage;       // empty when every record holds together
+};
+Result<HistoryView> LoadHistoryView(const std::filesystem::path& path);
 
 // The local time now as a record's When ("YYYYMMDDhhmmss"), from the clock of `s`
 // (s.HistoryClock, for the tests) or else the system's.

@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "store/BinaryRecords.h"
 #include "store/History.h"
-#include "store/HistoryHeads.h"
 #include "store/Journal.h"
 #include "store/SharedState.h"
 #include "tests/support/TempFolder.h"
@@ -355,29 +356,36 @@ TEST(HistoryFile, TheCheckIsTheCrc32OfZlibOverAnyLengthAndSplit) {
     }
 }
 
-// The readers that need only which changes were made (the check, the 65万円 rule) get
-// every record and the same damage as the full read, without the old and new bytes.
-TEST(HistoryFile, TheHeadsAreTheRecordsWithoutTheirValuesAndTheSameDamage) {
+// The readers that only look (the check, the 65万円 rule) get every record, looking
+// into the file's bytes, and the same damage as the full read.
+TEST(HistoryFile, TheViewHoldsTheSameRecordsAndDamageAsTheFullRead) {
     TempFolder dir;
     const auto path = dir.path() / "RIREKI13.DAT";
     std::string bytes = Dump();
     bytes[4 + 48 + 36 + 3] = 'E';  // record 2's old bytes changed
     WriteBytes(path, bytes);
     auto full = LoadHistory(path);
-    auto heads = LoadHistoryHeads(path);
+    auto view = LoadHistoryView(path);
     ASSERT_TRUE(full.ok());
-    ASSERT_TRUE(heads.ok());
-    ASSERT_EQ(heads->Records.size(), 3u);
+    ASSERT_TRUE(view.ok());
+    // Moved, the records still look into the bytes read.
+    const HistoryView moved = std::move(*view);
+    ASSERT_EQ(moved.Records.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
-        HistoryRecord expected = full->Records[i];
-        expected.OldBytes.clear();
-        expected.NewBytes.clear();
-        EXPECT_EQ(heads->Records[i], expected);
+        const HistoryRecord& want = full->Records[i];
+        const HistoryRecordView& got = moved.Records[i];
+        EXPECT_EQ(got.Sequence, want.Sequence);
+        EXPECT_EQ(got.When, want.When);
+        EXPECT_EQ(got.Operation, want.Operation);
+        EXPECT_EQ(got.Target, want.Target);
+        EXPECT_EQ(got.UndoOf, want.UndoOf);
+        EXPECT_TRUE(std::ranges::equal(got.OldBytes, want.OldBytes));
+        EXPECT_TRUE(std::ranges::equal(got.NewBytes, want.NewBytes));
     }
-    ASSERT_EQ(heads->Damage.size(), 1u);
-    EXPECT_EQ(heads->Damage[0].Sequence, 2u);
-    EXPECT_EQ(heads->Damage[0].Reason, full->Damage[0].Reason);
-    EXPECT_TRUE(LoadHistoryHeads(dir.path() / "RIREKI14.DAT")->Records.empty());
+    ASSERT_EQ(moved.Damage.size(), 1u);
+    EXPECT_EQ(moved.Damage[0].Sequence, 2u);
+    EXPECT_EQ(moved.Damage[0].Reason, full->Damage[0].Reason);
+    EXPECT_TRUE(LoadHistoryView(dir.path() / "RIREKI14.DAT")->Records.empty());
 }
 
 }  // namespace
