@@ -12,31 +12,11 @@
 #include <string>
 #include <system_error>
 
+#include "platform/Fd.h"
 #include "platform/FileOps.h"
 
 namespace tabulo {
 namespace {
-
-// Closes a descriptor on every path out.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) Files().Close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the close's own failure (a delayed write error).
-    int Close() {
-        int r = Files().Close(fd_);
-        fd_ = -1;
-        return r;
-    }
-
-private:
-    int fd_;
-};
 
 // When this program started: a temporary file of ours older than that was left by
 // an earlier run that was killed before its rename.

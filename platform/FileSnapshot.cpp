@@ -13,26 +13,10 @@
 #include <utility>
 
 #include "platform/AtomicFile.h"
+#include "platform/Fd.h"
+#include "platform/FileOps.h"
 
 namespace tabulo {
-
-namespace {
-
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-}  // namespace
 
 Result<FileSnapshot> FileSnapshot::Open(const std::filesystem::path& path, std::size_t maxSize) {
     const std::string name = path.string();
