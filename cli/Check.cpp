@@ -1,6 +1,7 @@
 #include "cli/Check.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -318,7 +319,7 @@ void CheckManufacturingCost(Findings& f, const SharedState& s) {
 // The double-entry books of a year that keeps a slip book: a trial balance that does
 // not balance, and cash or deposit accounts that disagree with the cash book or the
 // deposit book. (Without openings the entries alone always balance.)
-void CheckBooks(Findings& f, const SharedState& s, const Result<HistoryView>& history) {
+void CheckBooks(Findings& f, const SharedState& s, const ElectronicBooksStanding& ebooks) {
     auto b = YearBooksStanding(s);
     if (!b) {
         f.Fault(b.error().path.empty() ? SlipBookPath(s) : std::filesystem::path(b.error().path),
@@ -361,7 +362,7 @@ void CheckBooks(Findings& f, const SharedState& s, const Result<HistoryView>& hi
                 "the deposit accounts' balance " + yen(b->depositAccounts) +
                     " differs from the deposit book's total " + yen(b->depositBook) + ".");
     // The special deduction the books allow, as page 2 offers it.
-    const SpecialDeduction d = SpecialDeductionOf(*b, ElectronicBooksForDeduction(history));
+    const SpecialDeduction d = SpecialDeductionOf(*b, ebooks);
     f.Note(HistoryPath(s), 0, SpecialDeductionWords(d),
            "the blue return's special deduction is limited to " + yen(d.limit) + " yen.");
 }
@@ -393,7 +394,24 @@ std::vector<std::byte> BytesOrNone(const std::filesystem::path& path, std::uint6
 // program could never have written, is a fault naming it; a history emptied, or one
 // whose records no longer give the cash book's lines or the slips the books hold (its
 // end cut off), is a fault too. A clean history adds nothing.
-void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryView>& ownHistory) {
+// One history read once, record by record: what the check and the 65万円 rule need of it.
+struct HistoryReading {
+    Result<std::vector<HistoryDamage>> damage = std::vector<HistoryDamage>{};
+    HistoryCheckReading records;
+    ElectronicBooksReading ebooks;
+};
+
+std::unique_ptr<HistoryReading> ReadHistoryForCheck(const std::filesystem::path& file) {
+    auto out = std::make_unique<HistoryReading>();
+    HistoryReading& r = *out;
+    r.damage = ReadHistoryRecords(file, [&r](const HistoryRecordView& record) {
+        r.records.Add(record);
+        r.ebooks.Add(record);
+    });
+    return out;
+}
+
+void CheckHistories(Findings& f, const SharedState& s, const HistoryReading& ownHistory) {
     const std::filesystem::path own = HistoryPath(s);
     std::vector<std::filesystem::path> files;
     std::error_code ec;
@@ -415,24 +433,23 @@ void CheckHistories(Findings& f, const SharedState& s, const Result<HistoryView>
             continue;
         }
         // The year's own history has been read already (for the special deduction).
-        std::optional<Result<HistoryView>> other;
-        if (file != own) other.emplace(LoadHistoryView(file));
-        const Result<HistoryView>& history = other ? *other : ownHistory;
-        if (!history) {
-            f.Fault(file, 0, "読めません: " + FileErrorMessage(history.error()),
-                    "cannot be read: " + FileErrorMessage(history.error()));
+        std::unique_ptr<HistoryReading> other;
+        if (file != own) other = ReadHistoryForCheck(file);
+        const HistoryReading& history = other ? *other : ownHistory;
+        if (!history.damage) {
+            f.Fault(file, 0, "読めません: " + FileErrorMessage(history.damage.error()),
+                    "cannot be read: " + FileErrorMessage(history.damage.error()));
             continue;
         }
-        for (const HistoryDamage& d : history->Damage) f.Fault(file, 0, d.Reason, HistoryDamageInEnglish(d));
-        // Each history is read once, whole: the rules of the records' values and the
-        // comparison with the books look at what the records hold.
-        for (HistoryCheckFinding& x : ImpossibleHistoryRecords(history->Records))
-            f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
+        for (const HistoryDamage& d : *history.damage) f.Fault(file, 0, d.Reason, HistoryDamageInEnglish(d));
+        // Each history is read once, record by record: the rules of the records' values
+        // and the comparison with the books look at what the records hold.
+        for (const HistoryCheckFinding& x : history.records.Impossible()) f.Fault(file, 0, x.Text, x.TextEn);
         // The year's own history against its books, when every record reads.
-        if (file.filename() != own.filename() || !history->Damage.empty()) continue;
+        if (file.filename() != own.filename() || !history.damage->empty()) continue;
         const auto ledger = BytesOrNone(s.LedgerPath, kMaxLedgerFileSize);
         const auto slips = BytesOrNone(SlipBookPath(s), kMaxSlipFileSize);
-        for (HistoryCheckFinding& x : HistoryAgainstBooks(history->Records, ledger, slips))
+        for (HistoryCheckFinding& x : history.records.AgainstBooks(ledger, slips))
             f.Fault(file, 0, std::move(x.Text), std::move(x.TextEn));
     }
 }
@@ -504,12 +521,13 @@ Result<CheckReport> CheckYear(const std::filesystem::path& folder, CheckReport r
                "the file is missing (the program makes it when it reads the data).");
     if (Status st = ReadDepositBookOnly(s); !st) return st.error();
     CheckDeposits(f, s);
-    const auto ownHistory = LoadHistoryView(HistoryPath(s));
-    if (totals && *linesRead && !journal) CheckBooks(f, s, ownHistory);
+    const auto ownHistory = ReadHistoryForCheck(HistoryPath(s));
+    if (totals && *linesRead && !journal)
+        CheckBooks(f, s, ElectronicBooksForDeduction(ownHistory->damage, ownHistory->ebooks));
     CheckAssets(f, s);
     CheckManufacturingCost(f, s);
     CheckTaxSettings(f, s);
-    CheckHistories(f, s, ownHistory);
+    CheckHistories(f, s, *ownHistory);
     return report;
 }
 

@@ -27,54 +27,58 @@ Status AppendHistoryRecord(const SharedState& s, const HistoryRecord& record) {
     return CommitChanges(JournalPathFor(s.LedgerPath), std::span<const FileChange>(&change, 1));
 }
 
-ElectronicBooksSetting SettingOfElectronicBooks(const std::vector<HistoryRecord>& records) {
-    return SettingOfElectronicBooks(ViewsOf(records));
-}
-
-ElectronicBooksSetting SettingOfElectronicBooks(std::span<const HistoryRecordView> records) {
-    ElectronicBooksSetting s;
-    for (const HistoryRecordView& r : records) {
-        if (r.Operation == HistoryOperation::ElectronicBooksOn) {
-            s = {true, std::string(r.When), r.Target == kCarriedOverTarget};
-        } else if (r.Operation == HistoryOperation::ElectronicBooksOff) {
-            s = {false, std::string(r.When), false};
-        }
+void ElectronicBooksReading::Add(const HistoryRecordView& r) {
+    if (r.Operation == HistoryOperation::ElectronicBooksOn) {
+        setting_ = {true, std::string(r.When), r.Target == kCarriedOverTarget};
+        seenOn_ = true;
+    } else if (r.Operation == HistoryOperation::ElectronicBooksOff) {
+        setting_ = {false, std::string(r.When), false};
+        off_ = true;
+    } else if (!seenOn_ && ChangesTheBooks(r.Operation)) {
+        changedBefore_ = true;
     }
-    return s;
 }
 
-ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history) {
-    return StandingOfElectronicBooks(ViewsOf(history.Records), !history.Damage.empty());
-}
-
-ElectronicBooksStanding StandingOfElectronicBooks(std::span<const HistoryRecordView> records, bool damaged) {
+ElectronicBooksStanding ElectronicBooksReading::Standing(bool damaged) const {
     ElectronicBooksStanding out;
-    out.setting = SettingOfElectronicBooks(records);
-    bool seenOn = false, changedBefore = false, off = false;
-    for (const HistoryRecordView& r : records) {
-        if (r.Operation == HistoryOperation::ElectronicBooksOn)
-            seenOn = true;
-        else if (r.Operation == HistoryOperation::ElectronicBooksOff)
-            off = true;
-        else if (!seenOn && ChangesTheBooks(r.Operation))
-            changedBefore = true;
-    }
+    out.setting = setting_;
     if (damaged)
         out.reason = kEbooksDamaged;
-    else if (!seenOn)
+    else if (!seenOn_)
         out.reason = kEbooksNeverOn;
-    else if (off)
+    else if (off_)
         out.reason = kEbooksSwitchedOff;
-    else if (changedBefore)
+    else if (changedBefore_)
         out.reason = kEbooksOnLate;
     out.wholeYear = out.reason.empty();
     return out;
 }
 
+ElectronicBooksSetting SettingOfElectronicBooks(const std::vector<HistoryRecord>& records) {
+    ElectronicBooksReading reading;
+    for (const HistoryRecordView& r : ViewsOf(records)) reading.Add(r);
+    return reading.Setting();
+}
+
+ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history) {
+    ElectronicBooksReading reading;
+    for (const HistoryRecordView& r : ViewsOf(history.Records)) reading.Add(r);
+    return reading.Standing(!history.Damage.empty());
+}
+
+ElectronicBooksStanding ElectronicBooksForDeduction(const Result<std::vector<HistoryDamage>>& damage,
+                                                    const ElectronicBooksReading& reading) {
+    if (damage) return reading.Standing(!damage->empty());
+    ElectronicBooksStanding none;
+    none.reason = kEbooksUnreadable;
+    return none;
+}
+
 Result<ElectronicBooksStanding> YearElectronicBooksStanding(const SharedState& s) {
-    auto history = LoadHistoryView(HistoryPath(s));
-    if (!history) return history.error();
-    return StandingOfElectronicBooks(history->Records, !history->Damage.empty());
+    ElectronicBooksReading reading;
+    auto damage = ReadHistoryRecords(HistoryPath(s), [&reading](const HistoryRecordView& r) { reading.Add(r); });
+    if (!damage) return damage.error();
+    return reading.Standing(!damage->empty());
 }
 
 namespace {
@@ -122,14 +126,10 @@ SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const Electronic
 }
 
 ElectronicBooksStanding ElectronicBooksForDeduction(const SharedState& s) {
-    return ElectronicBooksForDeduction(LoadHistoryView(HistoryPath(s)));
-}
-
-ElectronicBooksStanding ElectronicBooksForDeduction(const Result<HistoryView>& history) {
-    if (history) return StandingOfElectronicBooks(history->Records, !history->Damage.empty());
-    ElectronicBooksStanding none;
-    none.reason = kEbooksUnreadable;
-    return none;
+    ElectronicBooksReading reading;
+    const auto damage =
+        ReadHistoryRecords(HistoryPath(s), [&reading](const HistoryRecordView& r) { reading.Add(r); });
+    return ElectronicBooksForDeduction(damage, reading);
 }
 
 SpecialDeduction YearSpecialDeduction(const SharedState& s) {

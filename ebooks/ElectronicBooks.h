@@ -43,7 +43,6 @@ struct ElectronicBooksSetting {
     std::string since;
     bool carriedOver = false;  // the latest On record came with the next-year disk
 };
-ElectronicBooksSetting SettingOfElectronicBooks(std::span<const HistoryRecordView> records);
 ElectronicBooksSetting SettingOfElectronicBooks(const std::vector<HistoryRecord>& records);
 
 struct ElectronicBooksStanding {
@@ -51,9 +50,20 @@ struct ElectronicBooksStanding {
     bool wholeYear = false;
     std::string reason;  // why not, in Japanese (empty when wholeYear)
 };
-// `damaged`: a record of the history does not hold together.
-ElectronicBooksStanding StandingOfElectronicBooks(std::span<const HistoryRecordView> records, bool damaged);
 ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history);
+
+// The setting and the standing worked out record by record, as a history is read.
+class ElectronicBooksReading {
+  public:
+    void Add(const HistoryRecordView& r);
+    const ElectronicBooksSetting& Setting() const { return setting_; }
+    // `damaged`: a record of the history does not hold together.
+    ElectronicBooksStanding Standing(bool damaged) const;
+
+  private:
+    ElectronicBooksSetting setting_;
+    bool seenOn_ = false, changedBefore_ = false, off_ = false;
+};
 // The same from the year's history file (a missing file: never set).
 Result<ElectronicBooksStanding> YearElectronicBooksStanding(const SharedState& s);
 
@@ -84,8 +94,10 @@ SpecialDeduction SpecialDeductionOf(const BooksStanding& books, const Electronic
 // The year's standing for the deduction: a history that cannot be read does not count
 // as electronic books.
 ElectronicBooksStanding ElectronicBooksForDeduction(const SharedState& s);
-// The same of the year's history as read already (LoadHistoryView of HistoryPath).
-ElectronicBooksStanding ElectronicBooksForDeduction(const Result<HistoryView>& history);
+// The same of the year's history as read already: the damage ReadHistoryRecords gave
+// (or its error) and the records read.
+ElectronicBooksStanding ElectronicBooksForDeduction(const Result<std::vector<HistoryDamage>>& damage,
+                                                    const ElectronicBooksReading& reading);
 // From the year's files: books that cannot be worked out allow 10万円.
 SpecialDeduction YearSpecialDeduction(const SharedState& s);
 // "青色申告特別控除の限度額は 65万円です（…）。" for the check and the screens.

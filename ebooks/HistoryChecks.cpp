@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <optional>
 
 #include "books/Accounts.h"
@@ -65,7 +67,7 @@ bool ShapeOf(HistoryOperation op, Shape& shape, std::int64_t& low, std::int64_t&
 }
 
 // Why the program could never have written `r`, in Japanese and English; "" when it could.
-std::pair<std::string, std::string> Impossible(const HistoryRecordView& r) {
+std::pair<std::string, std::string> WhyImpossible(const HistoryRecordView& r) {
     // The words are put together only for a record that fails.
     const auto at = [&] { return "記録 " + N(r.Sequence) + "（" + HistoryOperationName(r.Operation) + "）"; };
     const auto atEn = [&] { return "record " + N(r.Sequence) + " (" + HistoryOperationName(r.Operation) + ")"; };
@@ -122,8 +124,8 @@ std::pair<std::string, std::string> Impossible(const HistoryRecordView& r) {
     }
 }
 
-// Record numbers (index + 1; 0 for unknown) in book order, kept in blocks so that an insertion or a deletion
-// in the middle moves one block, not the whole book: a history of 20,000 changes to
+// Numbers (0 for unknown) in book order, kept in blocks so that an insertion or a
+// deletion in the middle moves one block, not the whole book: a history of 20,000 changes to
 // a 32,767-line book replays in time linear in the records.
 class SlotList {
   public:
@@ -178,12 +180,15 @@ class SlotList {
         }
     }
 
-    void Erase(std::size_t at) {
+    // Takes the slot out; gives what it held.
+    std::int32_t Erase(std::size_t at) {
         auto [b, i] = Find(at);
         std::vector<std::int32_t>& block = blocks_[b];
+        const std::int32_t value = block[i];
         block.erase(block.begin() + static_cast<std::ptrdiff_t>(i));
         --size_;
         if (block.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+        return value;
     }
 
     std::int32_t& Slot(std::size_t at) {
@@ -201,7 +206,7 @@ class SlotList {
     }
 
   private:
-    static constexpr std::size_t kBlock = 256;
+    static constexpr std::size_t kBlock = 1024;
 
     std::pair<std::size_t, std::size_t> Find(std::size_t at) const {
         std::size_t b = 0;
@@ -213,9 +218,61 @@ class SlotList {
     std::size_t size_ = 0;
 };
 
+// Copies of the records' new bytes, kept while a history is read record by record,
+// in chunks that never move: each copy is named by a number (0 for none). The room of
+// a copy no longer needed (a line changed again or deleted) is used again by the next
+// copy of the same size.
+class KeptBytes {
+  public:
+    std::int32_t Keep(std::span<const std::byte> bytes) {
+        const std::size_t need = 2 + bytes.size();
+        if (need > kChunk) return SlotList::kUnknown;  // larger than any record holds
+        if (auto free = free_.find(bytes.size()); free != free_.end() && !free->second.empty()) {
+            const std::int32_t number = free->second.back();
+            free->second.pop_back();
+            std::memcpy(Place(number) + 2, bytes.data(), bytes.size());
+            return number;
+        }
+        if (chunks_.empty() || used_ + need > kChunk) {
+            chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kChunk));
+            used_ = 0;
+        }
+        std::byte* at = chunks_.back().get() + used_;
+        at[0] = static_cast<std::byte>(bytes.size() & 0xff);
+        at[1] = static_cast<std::byte>(bytes.size() >> 8);
+        std::memcpy(at + 2, bytes.data(), bytes.size());
+        const std::size_t number = (chunks_.size() - 1) * kChunk + used_ + 1;
+        used_ += need;
+        return static_cast<std::int32_t>(number);
+    }
+
+    std::span<const std::byte> At(std::int32_t number) const {
+        const std::byte* at = Place(number);
+        const std::size_t size = std::to_integer<std::size_t>(at[0]) | std::to_integer<std::size_t>(at[1]) << 8;
+        return {at + 2, size};
+    }
+
+    // The copy `number` is no longer needed.
+    void Release(std::int32_t number) {
+        if (number != SlotList::kUnknown) free_[At(number).size()].push_back(number);
+    }
+
+  private:
+    static constexpr std::size_t kChunk = 64 * 1024;
+
+    std::byte* Place(std::int32_t number) const {
+        const auto offset = static_cast<std::size_t>(number) - 1;
+        return chunks_[offset / kChunk].get() + offset % kChunk;
+    }
+
+    std::vector<std::unique_ptr<std::byte[]>> chunks_;
+    std::size_t used_ = 0;
+    std::map<std::size_t, std::vector<std::int32_t>> free_;  // by size
+};
+
 // A book's lines or slips as the records give them, from the first record on: each
-// slot holds the number (index + 1) of the record whose new bytes it holds. A slot the records
-// never gave (a line or slip from before the history began) is unknown.
+// slot holds the number of the kept copy of the new bytes last given for it. A slot
+// the records never gave (a line or slip from before the history began) is unknown.
 struct Replayed {
     SlotList slots;
     bool countKnown = false;  // an addition at the end told how many there were
@@ -225,34 +282,37 @@ struct Replayed {
     }
 };
 
-void PlayCashBook(Replayed& b, const HistoryRecordView& r, std::int32_t index) {
+void PlayCashBook(Replayed& b, const HistoryRecordView& r, KeptBytes& kept) {
     const auto t = static_cast<std::size_t>(r.Target);
     switch (r.Operation) {
         case HistoryOperation::CashBookPost:
             // Added after the last line: there were t - 1 lines.
             b.slots.Resize(t - 1);
-            b.slots.Insert(t - 1, index);
+            b.slots.Insert(t - 1, kept.Keep(r.NewBytes));
             b.countKnown = true;
             break;
         case HistoryOperation::CashBookInsert:
             b.Reach(t - 1);
-            b.slots.Insert(t - 1, index);
+            b.slots.Insert(t - 1, kept.Keep(r.NewBytes));
             break;
         case HistoryOperation::CashBookDelete:
             b.Reach(t);
-            b.slots.Erase(t - 1);
+            kept.Release(b.slots.Erase(t - 1));
             break;
-        case HistoryOperation::CashBookChange:
+        case HistoryOperation::CashBookChange: {
             b.Reach(t);
-            b.slots.Slot(t - 1) = index;
+            std::int32_t& slot = b.slots.Slot(t - 1);
+            kept.Release(slot);
+            slot = kept.Keep(r.NewBytes);
             break;
+        }
         default:
             return;
     }
     b.last = r.Sequence;
 }
 
-void PlaySlips(Replayed& b, const HistoryRecordView& r, std::int32_t index) {
+void PlaySlips(Replayed& b, const HistoryRecordView& r, KeptBytes& kept) {
     const auto t = static_cast<std::size_t>(r.Target);
     switch (r.Operation) {
         case HistoryOperation::SlipAdd:
@@ -263,16 +323,19 @@ void PlaySlips(Replayed& b, const HistoryRecordView& r, std::int32_t index) {
             } else {
                 b.Reach(t - 1);  // a deletion undone puts the slip back where it was
             }
-            b.slots.Insert(t - 1, index);
+            b.slots.Insert(t - 1, kept.Keep(r.NewBytes));
             break;
         case HistoryOperation::SlipDelete:
             b.Reach(t);
-            b.slots.Erase(t - 1);
+            kept.Release(b.slots.Erase(t - 1));
             break;
-        case HistoryOperation::SlipChange:
+        case HistoryOperation::SlipChange: {
             b.Reach(t);
-            b.slots.Slot(t - 1) = index;
+            std::int32_t& slot = b.slots.Slot(t - 1);
+            kept.Release(slot);
+            slot = kept.Keep(r.NewBytes);
             break;
+        }
         default:
             return;
     }
@@ -290,7 +353,7 @@ std::string CutWords() { return "（履歴の末尾が切り取られたおそ�
 std::string CutWordsEn() { return " (the end of the history may have been cut off)"; }
 
 // The first place where the book differs from what the records give, or none.
-std::optional<HistoryCheckFinding> Compare(const Replayed& b, std::span<const HistoryRecordView> records,
+std::optional<HistoryCheckFinding> Compare(const Replayed& b, const KeptBytes& kept,
                                            const std::vector<std::span<const std::byte>>& held, bool lines) {
     if (b.last == 0) return std::nullopt;  // no record of this book
     const char* unit = lines ? "行" : "件";
@@ -308,7 +371,7 @@ std::optional<HistoryCheckFinding> Compare(const Replayed& b, std::span<const Hi
     std::optional<HistoryCheckFinding> out;
     b.slots.ForEach([&](std::size_t i, std::int32_t index) {
         if (index == SlotList::kUnknown) return true;
-        const std::span<const std::byte> want = records[static_cast<std::size_t>(index) - 1].NewBytes;
+        const std::span<const std::byte> want = kept.At(index);
         const bool same = lines ? want.size() == kLedgerLineSize && SameEntry(want, held[i])
                                 : std::ranges::equal(want, held[i]);
         if (same) return true;
@@ -325,42 +388,27 @@ std::optional<HistoryCheckFinding> Compare(const Replayed& b, std::span<const Hi
 
 }  // namespace
 
-std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(const std::vector<HistoryRecord>& records) {
-    return ImpossibleHistoryRecords(ViewsOf(records));
-}
-
-std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(std::span<const HistoryRecordView> records) {
-    std::vector<HistoryCheckFinding> out;
-    for (const HistoryRecordView& r : records) {
-        auto [ja, en] = Impossible(r);
-        if (!ja.empty()) out.push_back({r.Sequence, std::move(ja), std::move(en)});
-    }
-    return out;
-}
-
-bool HistoryHoldsNoRecord(std::span<const std::byte> bytes) {
-    return bytes.empty() ||
-           (bytes.size() == kHistoryHeaderSize &&
-            std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) == 0);
-}
-
-std::vector<HistoryCheckFinding> HistoryAgainstBooks(const std::vector<HistoryRecord>& records,
-                                                     std::span<const std::byte> ledger,
-                                                     std::span<const std::byte> slips) {
-    return HistoryAgainstBooks(ViewsOf(records), ledger, slips);
-}
-
-std::vector<HistoryCheckFinding> HistoryAgainstBooks(std::span<const HistoryRecordView> records,
-                                                     std::span<const std::byte> ledger,
-                                                     std::span<const std::byte> slips) {
-    std::vector<HistoryCheckFinding> out;
-    // Records that could not have been written say nothing of the books.
-    if (!ImpossibleHistoryRecords(records).empty()) return out;
+struct HistoryCheckReading::Books {
     Replayed cash, slip;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        PlayCashBook(cash, records[i], static_cast<std::int32_t>(i + 1));
-        PlaySlips(slip, records[i], static_cast<std::int32_t>(i + 1));
-    }
+    KeptBytes kept;
+};
+
+HistoryCheckReading::HistoryCheckReading() : books_(std::make_unique<Books>()) {}
+HistoryCheckReading::~HistoryCheckReading() = default;
+
+void HistoryCheckReading::Add(const HistoryRecordView& r) {
+    if (auto [ja, en] = WhyImpossible(r); !ja.empty()) impossible_.push_back({r.Sequence, std::move(ja), std::move(en)});
+    // Records that could not have been written say nothing of the books: after the
+    // first, the books are not played on.
+    if (!impossible_.empty()) return;
+    PlayCashBook(books_->cash, r, books_->kept);
+    PlaySlips(books_->slip, r, books_->kept);
+}
+
+std::vector<HistoryCheckFinding> HistoryCheckReading::AgainstBooks(std::span<const std::byte> ledger,
+                                                                   std::span<const std::byte> slips) const {
+    std::vector<HistoryCheckFinding> out;
+    if (!impossible_.empty()) return out;
     std::vector<std::span<const std::byte>> lines;
     if (auto header = DecodeLedgerHeader(ledger); header && ledger.size() >= kLedgerHeaderSize) {
         const std::size_t held = (ledger.size() - kLedgerHeaderSize) / kLedgerLineSize;
@@ -376,9 +424,29 @@ std::vector<HistoryCheckFinding> HistoryAgainstBooks(std::span<const HistoryReco
         stored.push_back(std::move(one));
     }
     const std::vector<std::span<const std::byte>> storedSlips(stored.begin(), stored.end());
-    if (auto f = Compare(cash, records, lines, true)) out.push_back(std::move(*f));
-    if (auto f = Compare(slip, records, storedSlips, false)) out.push_back(std::move(*f));
+    if (auto f = Compare(books_->cash, books_->kept, lines, true)) out.push_back(std::move(*f));
+    if (auto f = Compare(books_->slip, books_->kept, storedSlips, false)) out.push_back(std::move(*f));
     return out;
+}
+
+std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(const std::vector<HistoryRecord>& records) {
+    HistoryCheckReading reading;
+    for (const HistoryRecordView& r : ViewsOf(records)) reading.Add(r);
+    return reading.Impossible();
+}
+
+bool HistoryHoldsNoRecord(std::span<const std::byte> bytes) {
+    return bytes.empty() ||
+           (bytes.size() == kHistoryHeaderSize &&
+            std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) == 0);
+}
+
+std::vector<HistoryCheckFinding> HistoryAgainstBooks(const std::vector<HistoryRecord>& records,
+                                                     std::span<const std::byte> ledger,
+                                                     std::span<const std::byte> slips) {
+    HistoryCheckReading reading;
+    for (const HistoryRecordView& r : ViewsOf(records)) reading.Add(r);
+    return reading.AgainstBooks(ledger, slips);
 }
 
 }  // namespace tabulo

@@ -18,6 +18,7 @@
 //     book's lines are worked out again by the walks and are not compared either.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,7 +36,6 @@ struct HistoryCheckFinding {
 // Each record the program could never have written: bytes of a size its operation
 // never stores (a 1-byte cash-book line), a target outside what its operation names (a
 // line, a slip, an account, an item), an undo of itself or of a later record.
-std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(std::span<const HistoryRecordView> records);
 std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(const std::vector<HistoryRecord>& records);
 
 // Whether the history's bytes hold its header and nothing else, or nothing at all.
@@ -44,11 +44,29 @@ bool HistoryHoldsNoRecord(std::span<const std::byte> bytes);
 // The cash book's stored lines (the ledger file's bytes) and the slip book's bytes
 // against the records of the history, as above. `ledger` or `slips` empty: the book is
 // not there (no line, no slip).
-std::vector<HistoryCheckFinding> HistoryAgainstBooks(std::span<const HistoryRecordView> records,
-                                                     std::span<const std::byte> ledger,
-                                                     std::span<const std::byte> slips);
 std::vector<HistoryCheckFinding> HistoryAgainstBooks(const std::vector<HistoryRecord>& records,
                                                      std::span<const std::byte> ledger,
                                                      std::span<const std::byte> slips);
+
+// Both of the above worked out record by record as a history is read, keeping only
+// what the comparison needs (a copy of each line and slip the records give, not the
+// records).
+class HistoryCheckReading {
+  public:
+    HistoryCheckReading();
+    ~HistoryCheckReading();
+    HistoryCheckReading(const HistoryCheckReading&) = delete;
+    HistoryCheckReading& operator=(const HistoryCheckReading&) = delete;
+
+    void Add(const HistoryRecordView& r);
+    const std::vector<HistoryCheckFinding>& Impossible() const { return impossible_; }
+    std::vector<HistoryCheckFinding> AgainstBooks(std::span<const std::byte> ledger,
+                                                  std::span<const std::byte> slips) const;
+
+  private:
+    struct Books;
+    std::unique_ptr<Books> books_;
+    std::vector<HistoryCheckFinding> impossible_;
+};
 
 }  // namespace tabulo

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <memory>
 #include <optional>
 
 #if defined(__x86_64__)
@@ -18,7 +19,7 @@
 #endif
 
 #include "platform/AtomicFile.h"
-#include "platform/FileSnapshot.h"
+#include "platform/Fd.h"
 #include "store/BinaryRecords.h"
 #include "store/DataSet.h"
 #include "store/SharedState.h"
@@ -120,30 +121,34 @@ std::optional<HistoryDamage> ReadingStops(const std::byte* p, std::size_t left, 
 // Reads a file forwards in windows of up to kWindow bytes.
 class FileWindow {
   public:
-    static constexpr std::size_t kWindow = 256u << 10;  // more than the largest record
-    FileWindow(int fd, std::uint64_t size) : fd_(fd), size_(size), buffer_(kWindow) {}
+    // Several times the largest record, and small enough to stay in the processor's
+    // cache (memory first touched is what reading a large history spends most on).
+    static constexpr std::size_t kWindow = 64u << 10;
+    static_assert(kWindow >= 4 * (kHistoryRecordFixedSize + 2 * kHistoryMaxValueBytes));
+    FileWindow(int fd, std::uint64_t size)
+        : fd_(fd), size_(size), buffer_(std::make_unique_for_overwrite<std::byte[]>(kWindow)) {}
     // The bytes [at, at + n), n at most kWindow; nullptr when they cannot be read. The
     // pointer holds until the next call.
     const std::byte* At(std::uint64_t at, std::size_t n) {
-        if (at >= start_ && at + n <= start_ + length_) return buffer_.data() + (at - start_);
+        if (at >= start_ && at + n <= start_ + length_) return buffer_.get() + (at - start_);
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - at));
         if (want < n) return nullptr;
         std::size_t got = 0;
         while (got < want) {
-            const ssize_t r = ::pread(fd_, buffer_.data() + got, want - got, static_cast<off_t>(at + got));
+            const ssize_t r = ::pread(fd_, buffer_.get() + got, want - got, static_cast<off_t>(at + got));
             if (r < 0 && errno == EINTR) continue;
             if (r <= 0) return nullptr;
             got += static_cast<std::size_t>(r);
         }
         start_ = at;
         length_ = got;
-        return buffer_.data();
+        return buffer_.get();
     }
 
   private:
     int fd_;
     std::uint64_t size_;
-    std::vector<std::byte> buffer_;
+    std::unique_ptr<std::byte[]> buffer_;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
 };
@@ -152,22 +157,18 @@ class FileWindow {
 // finds it), or nothing when every record can be read. Only the records' sizes and
 // numbers are read, a window at a time.
 Result<std::optional<HistoryDamage>> FirstUnreadable(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
         if (errno == ENOENT) return std::optional<HistoryDamage>{};
         return FileErrorFromErrno(errno, path.string());
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return FileErrorFromErrno(errno, path.string());
+    if (::fstat(fd.get(), &st) != 0) return FileErrorFromErrno(errno, path.string());
     if (auto refused = UnreadableKind(st, path.string(), static_cast<std::size_t>(kMaxHistoryFileSize)))
         return *refused;
     const auto fileSize = static_cast<std::uint64_t>(st.st_size);
     if (fileSize == 0) return std::optional<HistoryDamage>{};
-    FileWindow file(fd, fileSize);
+    FileWindow file(fd.get(), fileSize);
     const auto unreadable = [&] { return FileErrorFromErrno(errno ? errno : EIO, path.string()); };
     const std::byte* mark = file.At(0, std::min<std::uint64_t>(fileSize, kHistoryHeaderSize));
     if (mark == nullptr) return unreadable();
@@ -370,20 +371,7 @@ Result<HistoryTail> ReadHistoryTail(const fs::path& path) {
 
 namespace {
 
-// A record's fields read from its bytes at `p`, into a HistoryRecord (a copy) or a
-// HistoryRecordView (looking into the bytes).
-void Fill(HistoryRecord& r, const std::byte* p) {
-    r.Sequence = Load32(p + kSequenceAt);
-    r.When.assign(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
-    r.Operation = static_cast<HistoryOperation>(Load16(p + kOperationAt));
-    r.Target = static_cast<std::int32_t>(Load32(p + kTargetAt));
-    r.UndoOf = Load32(p + kUndoOfAt);
-    const std::size_t oldSize = Load16(p + kOldSizeAt);
-    const std::size_t newSize = Load16(p + kNewSizeAt);
-    r.OldBytes.assign(p + kValuesAt, p + kValuesAt + oldSize);
-    r.NewBytes.assign(p + kValuesAt + oldSize, p + kValuesAt + oldSize + newSize);
-}
-
+// A record's fields as they lie in its bytes at `p`.
 void Fill(HistoryRecordView& r, const std::byte* p) {
     r.Sequence = Load32(p + kSequenceAt);
     r.When = std::string_view(reinterpret_cast<const char*>(p + kWhenAt), kHistoryWhenBytes);
@@ -396,40 +384,53 @@ void Fill(HistoryRecordView& r, const std::byte* p) {
     r.NewBytes = std::span<const std::byte>(p + kValuesAt + oldSize, newSize);
 }
 
-// DecodeHistory into `out` (HistoryContents or HistoryView).
-template <class Contents>
-void Decode(std::span<const std::byte> bytes, Contents& out) {
-    if (bytes.empty()) return;
-    if (bytes.size() < kHistoryHeaderSize ||
-        std::memcmp(bytes.data(), kHistoryFileMark, kHistoryHeaderSize) != 0) {
-        out.Damage.push_back(HeaderDamage());
-        return;
+// A history wholly in memory, as the decode reads it.
+class WholeBytes {
+  public:
+    explicit WholeBytes(std::span<const std::byte> bytes) : bytes_(bytes) {}
+    const std::byte* At(std::uint64_t at, std::size_t) const { return bytes_.data() + at; }
+
+  private:
+    std::span<const std::byte> bytes_;
+};
+
+// Decodes a history of `fileSize` bytes that `src` gives (as FileWindow::At does),
+// record by record: each record whose sizes hold together goes to `take(view)` (the
+// view holds during the call only), damaged or not; the damage found goes to
+// `damage`. False when `src` could not give the bytes.
+template <class Source, class Take>
+bool DecodeRecords(Source& src, std::uint64_t fileSize, std::vector<HistoryDamage>& damage, Take take) {
+    if (fileSize == 0) return true;
+    const std::byte* mark = src.At(0, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kHistoryHeaderSize)));
+    if (mark == nullptr) return false;
+    if (fileSize < kHistoryHeaderSize || std::memcmp(mark, kHistoryFileMark, kHistoryHeaderSize) != 0) {
+        damage.push_back(HeaderDamage());
+        return true;
     }
-    std::size_t at = kHistoryHeaderSize;
-    {
-        // The records counted by their sizes first, so that they are kept without
-        // moving them as the list grows.
-        std::size_t count = 0;
-        for (std::size_t next = at; bytes.size() - next >= 4;) {
-            const std::uint32_t size = Load32(bytes.data() + next);
-            if (size < kHistoryRecordFixedSize || size > bytes.size() - next) break;
-            next += size;
-            ++count;
-        }
-        out.Records.reserve(count + 1);
-    }
+    std::uint64_t at = kHistoryHeaderSize;
     std::uint32_t previousCheck = 0;
     std::uint32_t expected = 1;
-    while (at < bytes.size()) {
-        const std::size_t left = bytes.size() - at;
-        const std::byte* p = bytes.data() + at;
-        const auto stop = ReadingStops(p, left, expected, at, [&](std::uint32_t size) { return Load32(p + size - 4); });
+    while (at < fileSize) {
+        const auto left = static_cast<std::size_t>(fileSize - at);
+        const std::byte* head = src.At(at, std::min(left, kValuesAt));
+        if (head == nullptr) return false;
+        std::array<std::byte, kValuesAt> first{};
+        std::memcpy(first.data(), head, std::min(left, kValuesAt));
+        bool failed = false;
+        const auto stop = ReadingStops(first.data(), left, expected, at, [&](std::uint32_t size) {
+            const std::byte* end = src.At(at + size - 4, 4);
+            if (end == nullptr) failed = true;
+            return end == nullptr ? 0u : Load32(end);
+        });
+        if (failed) return false;
         if (stop) {
-            out.Damage.push_back(*stop);
-            return;
+            damage.push_back(*stop);
+            return true;
         }
-        const std::uint32_t size = Load32(p);
-        auto& r = out.Records.emplace_back();
+        const std::uint32_t size = Load32(first.data());
+        const std::byte* p = src.At(at, size);
+        if (p == nullptr) return false;
+        HistoryRecordView r;
         Fill(r, p);
         const std::uint16_t op = Load16(p + kOperationAt);
         const std::size_t bodySize = size - kTrailerSize;
@@ -453,13 +454,15 @@ void Decode(std::span<const std::byte> bytes, Contents& out) {
             fault = HistoryFault::When;
             why = "の日時が正しくありません。";
         }
-        if (!why.empty()) out.Damage.push_back({named, at, RecordWord(named) + why, fault});
+        if (!why.empty()) damage.push_back({named, at, RecordWord(named) + why, fault});
+        take(r);
         // After a gap the numbering goes on from the record found, so that one
         // missing record is reported once.
         expected = std::max(expected, r.Sequence) + 1;
         previousCheck = stored;
         at += size;
     }
+    return true;
 }
 
 }  // namespace
@@ -474,17 +477,34 @@ std::vector<HistoryRecordView> ViewsOf(const std::vector<HistoryRecord>& records
 
 HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
     HistoryContents out;
-    Decode(bytes, out);
+    // As many records as the file could hold, so that none is moved as the list grows
+    // (memory reserved and not written costs nothing).
+    out.Records.reserve(bytes.size() / kHistoryRecordFixedSize + 1);
+    WholeBytes src(bytes);
+    DecodeRecords(src, bytes.size(), out.Damage, [&out](const HistoryRecordView& r) {
+        out.Records.push_back({r.Sequence, std::string(r.When), r.Operation, r.Target, r.UndoOf,
+                               std::vector<std::byte>(r.OldBytes.begin(), r.OldBytes.end()),
+                               std::vector<std::byte>(r.NewBytes.begin(), r.NewBytes.end())});
+    });
     return out;
 }
 
-Result<HistoryView> LoadHistoryView(const fs::path& path) {
-    auto file = FileSnapshot::Open(path, static_cast<std::size_t>(kMaxHistoryFileSize));
-    if (!file) return file.error();
-    HistoryView out;
-    out.File = std::move(*file);
-    Decode(out.File.bytes(), out);
-    return out;
+Result<std::vector<HistoryDamage>> ReadHistoryRecords(const fs::path& path,
+                                                      const std::function<void(const HistoryRecordView&)>& take) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return std::vector<HistoryDamage>{};
+        return FileErrorFromErrno(errno, path.string());
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return FileErrorFromErrno(errno, path.string());
+    if (auto refused = UnreadableKind(st, path.string(), static_cast<std::size_t>(kMaxHistoryFileSize)))
+        return *refused;
+    FileWindow file(fd.get(), static_cast<std::uint64_t>(st.st_size));
+    std::vector<HistoryDamage> damage;
+    if (!DecodeRecords(file, static_cast<std::uint64_t>(st.st_size), damage, take))
+        return FileErrorFromErrno(errno ? errno : EIO, path.string());
+    return damage;
 }
 
 Result<HistoryContents> LoadHistory(const fs::path& path) {

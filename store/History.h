@@ -58,6 +58,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -65,7 +66,6 @@
 #include <vector>
 
 #include "platform/FileError.h"
-#include "platform/FileSnapshot.h"
 #include "store/Journal.h"
 
 namespace tabulo {
@@ -182,15 +182,12 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes);
 // DecodeHistory of the file at `path`; a missing file is an empty history.
 Result<HistoryContents> LoadHistory(const std::filesystem::path& path);
 
-// The same read as LoadHistory, its records looking into the file's bytes, which it
-// keeps: no record is copied, so a history of tens of thousands of changes is read in
-// a few milliseconds. Moving it keeps the records valid; it cannot be copied.
-struct HistoryView {
-    FileSnapshot File;
-    std::vector<HistoryRecordView> Records;  // every record read, in order
-    std::vector<HistoryDamage> Damage;       // empty when every record holds together
-};
-Result<HistoryView> LoadHistoryView(const std::filesystem::path& path);
+// The same reading as LoadHistory, a window of the file at a time, for a reader that
+// only looks (the check, the 65万円 rule): each record read is handed to `take`, its
+// view holding during the call only, and nothing of it is kept. Gives the damage
+// found, as DecodeHistory finds it.
+Result<std::vector<HistoryDamage>> ReadHistoryRecords(const std::filesystem::path& path,
+                                                      const std::function<void(const HistoryRecordView&)>& take);
 
 // The local time now as a record's When ("YYYYMMDDhhmmss"), from the clock of `s`
 // (s.HistoryClock, for the tests) or else the system's.

@@ -68,7 +68,7 @@ struct LongYear {
             }
         }
         // Inserts one after another at one place, past any run of lines kept together.
-        for (int i = 0; i < 700; ++i) Add(Op::CashBookInsert, 777, Line(++n));
+        for (int i = 0; i < 1500; ++i) Add(Op::CashBookInsert, 777, Line(++n));
     }
 
     Bytes Ledger() const {

@@ -1,12 +1,10 @@
 #include "platform/AtomicFile.h"
-#include "platform/FileSnapshot.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
-#include <cstring>
 
 #include "tests/support/TempFolder.h"
 
@@ -121,36 +119,6 @@ TEST(ReadWholeFile, OnlyARegularFileWithinTheLimitIsRead) {
     EXPECT_EQ(fifo.error().path, (temp / "fifo").string());
     fs::create_symlink("/dev/zero", temp / "zero");
     EXPECT_FALSE(ReadWholeFile(temp / "zero").ok());
-}
-
-// The snapshot a reader of a large file takes: the same bytes and the same refusals as
-// the whole-file read, a file of many pieces read whole.
-TEST(FileSnapshot, HoldsTheWholeFileAndRefusesWhatTheWholeFileReadRefuses) {
-    TempFolder temp;
-    auto missing = FileSnapshot::Open(temp / "none", 100);
-    ASSERT_TRUE(missing.ok());
-    EXPECT_TRUE(missing->bytes().empty());
-    WriteBytes(temp / "empty", "");
-    EXPECT_TRUE(FileSnapshot::Open(temp / "empty", 100)->bytes().empty());
-
-    std::string large(300 * 1024 + 7, '\0');
-    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 31 % 251);
-    WriteBytes(temp / "f", large);
-    auto whole = FileSnapshot::Open(temp / "f", large.size());
-    ASSERT_TRUE(whole.ok());
-    const FileSnapshot moved = std::move(*whole);
-    ASSERT_EQ(moved.bytes().size(), large.size());
-    EXPECT_EQ(std::memcmp(moved.bytes().data(), large.data(), large.size()), 0);
-    EXPECT_TRUE(whole->bytes().empty());
-
-    auto over = FileSnapshot::Open(temp / "f", large.size() - 1);
-    ASSERT_FALSE(over.ok());
-    EXPECT_EQ(over.error().path, (temp / "f").string());
-    EXPECT_FALSE(FileSnapshot::Open(temp.path(), 100).ok());
-    ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
-    EXPECT_FALSE(FileSnapshot::Open(temp / "fifo", 100).ok());
-    fs::create_symlink("/dev/zero", temp / "zero");
-    EXPECT_FALSE(FileSnapshot::Open(temp / "zero", 100).ok());
 }
 
 }  // namespace

@@ -356,36 +356,63 @@ TEST(HistoryFile, TheCheckIsTheCrc32OfZlibOverAnyLengthAndSplit) {
     }
 }
 
-// The readers that only look (the check, the 65万円 rule) get every record, looking
-// into the file's bytes, and the same damage as the full read.
-TEST(HistoryFile, TheViewHoldsTheSameRecordsAndDamageAsTheFullRead) {
+// The reading a record at a time (the check, the 65万円 rule) hands over the records
+// and finds the damage of the full read, also on a history far larger than the
+// window it is read through, with records up to the largest a record may hold.
+TEST(HistoryFile, ReadingRecordByRecordGivesTheRecordsAndDamageOfTheFullRead) {
     TempFolder dir;
     const auto path = dir.path() / "RIREKI13.DAT";
-    std::string bytes = Dump();
-    bytes[4 + 48 + 36 + 3] = 'E';  // record 2's old bytes changed
-    WriteBytes(path, bytes);
-    auto full = LoadHistory(path);
-    auto view = LoadHistoryView(path);
-    ASSERT_TRUE(full.ok());
-    ASSERT_TRUE(view.ok());
-    // Moved, the records still look into the bytes read.
-    const HistoryView moved = std::move(*view);
-    ASSERT_EQ(moved.Records.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        const HistoryRecord& want = full->Records[i];
-        const HistoryRecordView& got = moved.Records[i];
-        EXPECT_EQ(got.Sequence, want.Sequence);
-        EXPECT_EQ(got.When, want.When);
-        EXPECT_EQ(got.Operation, want.Operation);
-        EXPECT_EQ(got.Target, want.Target);
-        EXPECT_EQ(got.UndoOf, want.UndoOf);
-        EXPECT_TRUE(std::ranges::equal(got.OldBytes, want.OldBytes));
-        EXPECT_TRUE(std::ranges::equal(got.NewBytes, want.NewBytes));
+    const auto same = [&](const std::string& bytes) {
+        WriteBytes(path, bytes);
+        auto full = LoadHistory(path);
+        ASSERT_TRUE(full.ok());
+        std::vector<HistoryRecord> handed;
+        auto damage = ReadHistoryRecords(path, [&handed](const HistoryRecordView& r) {
+            handed.push_back({r.Sequence, std::string(r.When), r.Operation, r.Target, r.UndoOf,
+                              std::vector<std::byte>(r.OldBytes.begin(), r.OldBytes.end()),
+                              std::vector<std::byte>(r.NewBytes.begin(), r.NewBytes.end())});
+        });
+        ASSERT_TRUE(damage.ok());
+        EXPECT_EQ(handed, full->Records);
+        ASSERT_EQ(damage->size(), full->Damage.size());
+        for (std::size_t i = 0; i < damage->size(); ++i) {
+            EXPECT_EQ((*damage)[i].Sequence, full->Damage[i].Sequence);
+            EXPECT_EQ((*damage)[i].Offset, full->Damage[i].Offset);
+            EXPECT_EQ((*damage)[i].Reason, full->Damage[i].Reason);
+        }
+    };
+    std::string small = Dump();
+    small[4 + 48 + 36 + 3] = 'E';  // record 2's old bytes changed
+    same(small);
+
+    // 600 records of 0 to 4,096 bytes each side: some 1.6 MB, many windows.
+    std::string large;
+    HistoryTail tail;
+    std::vector<std::size_t> at;
+    for (int i = 0; i < 600; ++i) {
+        HistoryRecord r;
+        r.When = "20270105090000";
+        r.Operation = HistoryOperation::CashBookChange;
+        r.Target = 1 + i;
+        r.OldBytes.assign(static_cast<std::size_t>(i * 97 % (kHistoryMaxValueBytes + 1)), std::byte{'o'});
+        r.NewBytes.assign(i % 7 == 0 ? kHistoryMaxValueBytes : static_cast<std::size_t>(i * 31 % 300), std::byte{'n'});
+        auto bytes = EncodeHistoryAppend(tail, r);
+        ASSERT_TRUE(bytes.ok());
+        at.push_back(large.size() + (large.empty() ? kHistoryHeaderSize : 0));
+        large.append(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        tail.FileSize = large.size();
+        tail.NextSequence += 1;
+        tail.LastCheck = static_cast<std::uint32_t>(LoadLittleEndian(bytes->data() + bytes->size() - 8, 4));
     }
-    ASSERT_EQ(moved.Damage.size(), 1u);
-    EXPECT_EQ(moved.Damage[0].Sequence, 2u);
-    EXPECT_EQ(moved.Damage[0].Reason, full->Damage[0].Reason);
-    EXPECT_TRUE(LoadHistoryView(dir.path() / "RIREKI14.DAT")->Records.empty());
+    ASSERT_GT(large.size(), 1'500'000u);
+    same(large);
+    std::string changed = large;
+    changed[at[345] + 40] = 'X';
+    same(changed);
+    same(large.substr(0, large.size() - 100));  // the last record cut short
+    same("");
+    same("RRK1");
+    same("XXXX");
 }
 
 }  // namespace
