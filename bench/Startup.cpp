@@ -1,6 +1,7 @@
 // The program's start-up as a user sees it: from the process started to its first
 // window mapped on the display, on an X server of its own (Xvfb), beside a bare Qt
-// main window (bench_bare_window) started the same way. The program's first window is
+// main window (bench_bare_window) started the same way, empty and with one line of
+// Japanese text (the empty window never loads a font). The program's first window is
 // to be mapped within 1.25 times the bare window's time. Each round starts the
 // program in a fresh program folder, waits for the window, and ends the process.
 // Skipped when Xvfb is not installed.
@@ -133,7 +134,7 @@ Display& TheDisplay() {
     return display;
 }
 
-void Start(benchmark::State& state, const std::string& program) {
+void Start(benchmark::State& state, const std::string& program, bool text = false) {
     Display& display = TheDisplay();
     if (!display.ok()) {
         state.SkipWithError("no Xvfb");
@@ -151,6 +152,7 @@ void Start(benchmark::State& state, const std::string& program) {
                                         "HOME=" + home.string(), "TABULO_HOME=" + (home / "tabulo").string(),
                                         "XDG_RUNTIME_DIR=" + home.string(), "LANG=ja_JP.UTF-8"};
         if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
+        if (text) env.push_back("TABULO_BARE_TEXT=1");
         state.ResumeTiming();
         const pid_t pid = Spawn(program, env);
         const bool mapped = pid > 0 && display.WaitForMap();
@@ -170,6 +172,12 @@ BENCHMARK_CAPTURE(Start, tabulo, std::string(TABULO_PROGRAM))
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
 BENCHMARK_CAPTURE(Start, bare_qt_window, std::string(TABULO_BARE_WINDOW))
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+// The same window with one line of Japanese text: what finding and loading the fonts
+// adds to any window that shows text.
+BENCHMARK_CAPTURE(Start, bare_qt_window_with_text, std::string(TABULO_BARE_WINDOW), true)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
