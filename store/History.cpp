@@ -477,9 +477,18 @@ std::vector<HistoryRecordView> ViewsOf(const std::vector<HistoryRecord>& records
 
 HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
     HistoryContents out;
-    // As many records as the file could hold, so that none is moved as the list grows
-    // (memory reserved and not written costs nothing).
-    out.Records.reserve(bytes.size() / kHistoryRecordFixedSize + 1);
+    {
+        // The records counted by their sizes first, so that they are kept without
+        // moving them as the list grows.
+        std::size_t count = 0;
+        for (std::size_t next = kHistoryHeaderSize; next <= bytes.size() && bytes.size() - next >= 4;) {
+            const std::uint32_t size = Load32(bytes.data() + next);
+            if (size < kHistoryRecordFixedSize || size > bytes.size() - next) break;
+            next += size;
+            ++count;
+        }
+        out.Records.reserve(count + 1);
+    }
     WholeBytes src(bytes);
     DecodeRecords(src, bytes.size(), out.Damage, [&out](const HistoryRecordView& r) {
         out.Records.push_back({r.Sequence, std::string(r.When), r.Operation, r.Target, r.UndoOf,
