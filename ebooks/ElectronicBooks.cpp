@@ -56,13 +56,13 @@ ElectronicBooksStanding ElectronicBooksReading::Standing(bool damaged) const {
 
 ElectronicBooksSetting SettingOfElectronicBooks(const std::vector<HistoryRecord>& records) {
     ElectronicBooksReading reading;
-    for (const HistoryRecordView& r : ViewsOf(records)) reading.Add(r);
+    for (const HistoryRecord& r : records) reading.Add(ViewOf(r));
     return reading.Setting();
 }
 
 ElectronicBooksStanding StandingOfElectronicBooks(const HistoryContents& history) {
     ElectronicBooksReading reading;
-    for (const HistoryRecordView& r : ViewsOf(history.Records)) reading.Add(r);
+    for (const HistoryRecord& r : history.Records) reading.Add(ViewOf(r));
     return reading.Standing(!history.Damage.empty());
 }
 

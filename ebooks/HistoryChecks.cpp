@@ -431,7 +431,7 @@ std::vector<HistoryCheckFinding> HistoryCheckReading::AgainstBooks(std::span<con
 
 std::vector<HistoryCheckFinding> ImpossibleHistoryRecords(const std::vector<HistoryRecord>& records) {
     HistoryCheckReading reading;
-    for (const HistoryRecordView& r : ViewsOf(records)) reading.Add(r);
+    for (const HistoryRecord& r : records) reading.Add(ViewOf(r));
     return reading.Impossible();
 }
 
@@ -445,7 +445,7 @@ std::vector<HistoryCheckFinding> HistoryAgainstBooks(const std::vector<HistoryRe
                                                      std::span<const std::byte> ledger,
                                                      std::span<const std::byte> slips) {
     HistoryCheckReading reading;
-    for (const HistoryRecordView& r : ViewsOf(records)) reading.Add(r);
+    for (const HistoryRecord& r : records) reading.Add(ViewOf(r));
     return reading.AgainstBooks(ledger, slips);
 }
 

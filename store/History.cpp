@@ -467,12 +467,8 @@ bool DecodeRecords(Source& src, std::uint64_t fileSize, std::vector<HistoryDamag
 
 }  // namespace
 
-std::vector<HistoryRecordView> ViewsOf(const std::vector<HistoryRecord>& records) {
-    std::vector<HistoryRecordView> out;
-    out.reserve(records.size());
-    for (const HistoryRecord& r : records)
-        out.push_back({r.Sequence, r.When, r.Operation, r.Target, r.UndoOf, r.OldBytes, r.NewBytes});
-    return out;
+HistoryRecordView ViewOf(const HistoryRecord& r) {
+    return {r.Sequence, r.When, r.Operation, r.Target, r.UndoOf, r.OldBytes, r.NewBytes};
 }
 
 HistoryContents DecodeHistory(std::span<const std::byte> bytes) {

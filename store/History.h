@@ -119,8 +119,8 @@ struct HistoryRecordView {
     std::span<const std::byte> NewBytes;
 };
 
-// Views of `records`, valid while they are.
-std::vector<HistoryRecordView> ViewsOf(const std::vector<HistoryRecord>& records);
+// A view of `record`, valid while it is.
+HistoryRecordView ViewOf(const HistoryRecord& record);
 
 // The operation's name as the history screen and the command line show it.
 const char* HistoryOperationName(HistoryOperation op);
