@@ -389,11 +389,6 @@ std::vector<std::byte> BytesOrNone(const std::filesystem::path& path, std::uint6
     return bytes ? std::move(*bytes) : std::vector<std::byte>{};
 }
 
-// The histories of changes in the folder: the year's own and those the next-year disk
-// carried over from the years before. Each damaged record, and each record the
-// program could never have written, is a fault naming it; a history emptied, or one
-// whose records no longer give the cash book's lines or the slips the books hold (its
-// end cut off), is a fault too. A clean history adds nothing.
 // One history read once, record by record: what the check and the 65万円 rule need of it.
 struct HistoryReading {
     Result<std::vector<HistoryDamage>> damage = std::vector<HistoryDamage>{};
@@ -411,6 +406,11 @@ std::unique_ptr<HistoryReading> ReadHistoryForCheck(const std::filesystem::path&
     return out;
 }
 
+// The histories of changes in the folder: the year's own and those the next-year disk
+// carried over from the years before. Each damaged record, and each record the
+// program could never have written, is a fault naming it; a history emptied, or one
+// whose records no longer give the cash book's lines or the slips the books hold (its
+// end cut off), is a fault too. A clean history adds nothing.
 void CheckHistories(Findings& f, const SharedState& s, const HistoryReading& ownHistory) {
     const std::filesystem::path own = HistoryPath(s);
     std::vector<std::filesystem::path> files;

@@ -153,6 +153,39 @@ class FileWindow {
     std::size_t length_ = 0;
 };
 
+// A record's first bytes (min(left, kValuesAt) of them) read through `src` (as
+// FileWindow::At gives bytes), and the damage at which a reading stops there, if it
+// does. False when `src` could not give the bytes.
+struct RecordHead {
+    std::array<std::byte, kValuesAt> bytes{};
+    std::optional<HistoryDamage> stop;
+};
+template <class Source>
+bool ReadRecordHead(Source& src, std::uint64_t fileSize, std::uint64_t at, std::uint32_t expected,
+                    RecordHead& out) {
+    const auto left = static_cast<std::size_t>(fileSize - at);
+    const std::byte* p = src.At(at, std::min(left, kValuesAt));
+    if (p == nullptr) return false;
+    out.bytes = {};
+    std::memcpy(out.bytes.data(), p, std::min(left, kValuesAt));
+    bool failed = false;
+    out.stop = ReadingStops(out.bytes.data(), left, expected, at, [&](std::uint32_t size) {
+        const std::byte* end = src.At(at + size - 4, 4);
+        if (end == nullptr) failed = true;
+        return end == nullptr ? 0u : Load32(end);
+    });
+    return !failed;
+}
+
+// Whether a file of `fileSize` bytes (not empty) begins with the format mark; nothing
+// when `src` could not give the bytes.
+template <class Source>
+std::optional<bool> BeginsWithMark(Source& src, std::uint64_t fileSize) {
+    const std::byte* mark = src.At(0, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kHistoryHeaderSize)));
+    if (mark == nullptr) return std::nullopt;
+    return fileSize >= kHistoryHeaderSize && std::memcmp(mark, kHistoryFileMark, kHistoryHeaderSize) == 0;
+}
+
 // The damage at which a reading of the history at `path` stops (as DecodeHistory
 // finds it), or nothing when every record can be read. Only the records' sizes and
 // numbers are read, a window at a time.
@@ -170,28 +203,17 @@ Result<std::optional<HistoryDamage>> FirstUnreadable(const fs::path& path) {
     if (fileSize == 0) return std::optional<HistoryDamage>{};
     FileWindow file(fd.get(), fileSize);
     const auto unreadable = [&] { return FileErrorFromErrno(errno ? errno : EIO, path.string()); };
-    const std::byte* mark = file.At(0, std::min<std::uint64_t>(fileSize, kHistoryHeaderSize));
-    if (mark == nullptr) return unreadable();
-    if (fileSize < kHistoryHeaderSize || std::memcmp(mark, kHistoryFileMark, kHistoryHeaderSize) != 0)
-        return std::optional<HistoryDamage>{HeaderDamage()};
+    const auto marked = BeginsWithMark(file, fileSize);
+    if (!marked) return unreadable();
+    if (!*marked) return std::optional<HistoryDamage>{HeaderDamage()};
     std::uint64_t at = kHistoryHeaderSize;
     std::uint32_t expected = 1;
+    RecordHead head;
     while (at < fileSize) {
-        const auto left = static_cast<std::size_t>(fileSize - at);
-        const std::byte* p = file.At(at, std::min(left, kValuesAt));
-        if (p == nullptr) return unreadable();
-        std::array<std::byte, kValuesAt> head{};
-        std::memcpy(head.data(), p, std::min(left, kValuesAt));
-        bool failed = false;
-        const auto stop = ReadingStops(head.data(), left, expected, at, [&](std::uint32_t size) {
-            const std::byte* end = file.At(at + size - 4, 4);
-            if (end == nullptr) failed = true;
-            return end == nullptr ? 0u : Load32(end);
-        });
-        if (failed) return unreadable();
-        if (stop) return stop;
-        expected = std::max(expected, Load32(head.data() + kSequenceAt)) + 1;
-        at += Load32(head.data());
+        if (!ReadRecordHead(file, fileSize, at, expected, head)) return unreadable();
+        if (head.stop) return head.stop;
+        expected = std::max(expected, Load32(head.bytes.data() + kSequenceAt)) + 1;
+        at += Load32(head.bytes.data());
     }
     return std::optional<HistoryDamage>{};
 }
@@ -401,33 +423,23 @@ class WholeBytes {
 template <class Source, class Take>
 bool DecodeRecords(Source& src, std::uint64_t fileSize, std::vector<HistoryDamage>& damage, Take take) {
     if (fileSize == 0) return true;
-    const std::byte* mark = src.At(0, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kHistoryHeaderSize)));
-    if (mark == nullptr) return false;
-    if (fileSize < kHistoryHeaderSize || std::memcmp(mark, kHistoryFileMark, kHistoryHeaderSize) != 0) {
+    const auto marked = BeginsWithMark(src, fileSize);
+    if (!marked) return false;
+    if (!*marked) {
         damage.push_back(HeaderDamage());
         return true;
     }
     std::uint64_t at = kHistoryHeaderSize;
     std::uint32_t previousCheck = 0;
     std::uint32_t expected = 1;
+    RecordHead head;
     while (at < fileSize) {
-        const auto left = static_cast<std::size_t>(fileSize - at);
-        const std::byte* head = src.At(at, std::min(left, kValuesAt));
-        if (head == nullptr) return false;
-        std::array<std::byte, kValuesAt> first{};
-        std::memcpy(first.data(), head, std::min(left, kValuesAt));
-        bool failed = false;
-        const auto stop = ReadingStops(first.data(), left, expected, at, [&](std::uint32_t size) {
-            const std::byte* end = src.At(at + size - 4, 4);
-            if (end == nullptr) failed = true;
-            return end == nullptr ? 0u : Load32(end);
-        });
-        if (failed) return false;
-        if (stop) {
-            damage.push_back(*stop);
+        if (!ReadRecordHead(src, fileSize, at, expected, head)) return false;
+        if (head.stop) {
+            damage.push_back(*head.stop);
             return true;
         }
-        const std::uint32_t size = Load32(first.data());
+        const std::uint32_t size = Load32(head.bytes.data());
         const std::byte* p = src.At(at, size);
         if (p == nullptr) return false;
         HistoryRecordView r;
