@@ -48,15 +48,26 @@ std::filesystem::path SlipBookPath(const SharedState& s) {
     return YearFilePath(s, YearFileKind::SlipBook);
 }
 
-std::string SlipFault(const TransferSlip& slip) {
+namespace {
+
+// SlipFault short of the remarks: what a slip read from its stored bytes can still get
+// wrong (its remarks, read from at most 24 CP932 bytes, are always writable).
+const char* SlipFieldsFault(const TransferSlip& slip) {
     const std::string& d = slip.SlipDate;
     if (d.size() != 6 || !IsDigits(d)) return "日付は年月日の６桁です。";
-    const int month = std::stoi(d.substr(2, 2)), day = std::stoi(d.substr(4, 2));
+    const int month = (d[2] - '0') * 10 + (d[3] - '0'), day = (d[4] - '0') * 10 + (d[5] - '0');
     if (month < 1 || month > 12 || day < 1 || day > 31) return "日付は年月日の６桁です。";
     if (!SlipAccount(slip.DebitCode)) return "借方の勘定科目がありません。";
     if (!SlipAccount(slip.CreditCode)) return "貸方の勘定科目がありません。";
     if (slip.DebitCode == slip.CreditCode) return "借方と貸方が同じ勘定科目です。";
     if (slip.SlipAmount <= 0) return "金額は１円以上です。";
+    return nullptr;
+}
+
+}  // namespace
+
+std::string SlipFault(const TransferSlip& slip) {
+    if (const char* why = SlipFieldsFault(slip)) return why;
     auto remarks = ToCp932(slip.SlipRemarks);
     if (!remarks) return "摘要にシフトJISで書けない文字があります。";
     if (remarks->size() > static_cast<std::size_t>(kSlipRemarksBytes))
@@ -96,7 +107,7 @@ Result<TransferSlip> DecodeSlip(std::span<const std::byte> record) {
     auto remarks = FromCp932(std::string_view(reinterpret_cast<const char*>(p + 14), kSlipRemarksBytes));
     if (!remarks) return BadFormatError({}, "摘要が読めません。");
     slip.SlipRemarks = TrimRight(*remarks);
-    if (std::string why = SlipFault(slip); !why.empty()) return BadFormatError({}, why);
+    if (const char* why = SlipFieldsFault(slip)) return BadFormatError({}, why);
     return slip;
 }
 

@@ -25,10 +25,6 @@ struct HistoryRequest {
 int RunHistory(const HistoryRequest& request, std::ostream& out, std::ostream& err,
                bool japanese = true);
 
-// The table and the CSV of rows, without the year's files: for the tests.
-std::string HistoryTable(const std::vector<HistoryRow>& rows, bool japanese);
-CsvRows HistoryCsv(const std::vector<HistoryRow>& rows);
-
 // A damaged record said in English (the Japanese is the damage's own Reason).
 std::string HistoryDamageInEnglish(const HistoryDamage& damage);
 

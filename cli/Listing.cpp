@@ -2,11 +2,35 @@
 
 #include <algorithm>
 #include <ostream>
+#include <utility>
 
 #include "cli/Commands.h"
 #include "store/Text.h"
 
 namespace tabulo {
+
+ColumnLines::ColumnLines(std::vector<int> widths, std::vector<bool> right)
+    : widths_(std::move(widths)), right_(std::move(right)) {
+    right_.resize(widths_.size(), false);
+}
+
+void ColumnLines::Append(std::span<const std::string_view> cells, std::span<const int> cellWidths,
+                         std::string& out) const {
+    const std::size_t start = out.size();
+    const std::size_t columns = widths_.size();
+    for (std::size_t c = 0; c < columns; ++c) {
+        const auto pad = static_cast<std::size_t>(std::max(0, widths_[c] - cellWidths[c]));
+        if (c > 0) out.append(2, ' ');
+        if (right_[c]) out.append(pad, ' ');
+        out += cells[c];
+        if (!right_[c] && c + 1 < columns) out.append(pad, ' ');
+    }
+    // No blanks at a line's end (a last cell may end in blanks, or be empty).
+    std::size_t end = out.size();
+    while (end > start && out[end - 1] == ' ') --end;
+    out.resize(end);
+    out += '\n';
+}
 
 std::string AlignedColumns(std::span<const std::string_view> cells, std::size_t columns,
                            const std::set<int>& right) {
@@ -26,24 +50,12 @@ std::string AlignedColumns(std::span<const std::string_view> cells, std::size_t 
     const std::size_t lines = cells.size() / columns;
     std::size_t lineWidth = 0;
     for (int w : width) lineWidth += static_cast<std::size_t>(w) + 2;
+    const ColumnLines writer(width, rightAligned);
     std::string out;
     out.reserve(bytes + lines * (lineWidth + 1));
-    for (std::size_t line = 0; line < lines; ++line) {
-        const std::size_t start = out.size();
-        for (std::size_t c = 0; c < columns; ++c) {
-            const std::size_t at = line * columns + c;
-            const auto pad = static_cast<std::size_t>(width[c] - cellWidth[at]);
-            if (c > 0) out.append(2, ' ');
-            if (rightAligned[c]) out.append(pad, ' ');
-            out += cells[at];
-            if (!rightAligned[c] && c + 1 < columns) out.append(pad, ' ');
-        }
-        // No blanks at a line's end (a last cell may end in blanks, or be empty).
-        std::size_t end = out.size();
-        while (end > start && out[end - 1] == ' ') --end;
-        out.resize(end);
-        out += '\n';
-    }
+    for (std::size_t line = 0; line < lines; ++line)
+        writer.Append(cells.subspan(line * columns, columns),
+                      std::span<const int>(cellWidth).subspan(line * columns, columns), out);
     return out;
 }
 

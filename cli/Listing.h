@@ -21,6 +21,20 @@ std::string AlignedColumns(const std::vector<std::vector<std::string>>& lines, c
 std::string AlignedColumns(std::span<const std::string_view> cells, std::size_t columns,
                            const std::set<int>& right);
 
+// The lines of AlignedColumns written one at a time, once every column's width is
+// known: for a listing too long to hold whole (the history).
+class ColumnLines {
+  public:
+    // `widths`: each column's width; `right`: which columns align to the right.
+    ColumnLines(std::vector<int> widths, std::vector<bool> right);
+    // Appends the line of `cells` (one a column), whose widths are `cellWidths`.
+    void Append(std::span<const std::string_view> cells, std::span<const int> cellWidths, std::string& out) const;
+
+  private:
+    std::vector<int> widths_;
+    std::vector<bool> right_;
+};
+
 // Writes `rows` as CSV onto a stream: UTF-8 without the byte-order mark (that mark is
 // for files a spreadsheet opens, not for a stream), or CP932. False, with the reason
 // on `err`, when a text has no form in the encoding.

@@ -19,20 +19,18 @@ void AppendDateWords(std::string& out, std::string_view yymmdd) {
         out += yymmdd;
         return;
     }
+    // Each part two digits without a leading 0, then its unit (three bytes).
+    char words[24];
+    char* p = words;
     const auto part = [&](std::size_t at, const char* unit) {
-        if (yymmdd[at] != '0') out += yymmdd[at];  // two digits without a leading 0
-        out += yymmdd[at + 1];
-        out += unit;
+        if (yymmdd[at] != '0') *p++ = yymmdd[at];
+        *p++ = yymmdd[at + 1];
+        p = std::copy_n(unit, 3, p);
     };
     part(0, "年");
     part(2, "月");
     part(4, "日");
-}
-
-std::string DateWords(std::string_view yymmdd) {
-    std::string out;
-    AppendDateWords(out, yymmdd);
-    return out;
+    out.append(words, static_cast<std::size_t>(p - words));
 }
 
 bool IsCashBookOperation(HistoryOperation op) {
@@ -40,18 +38,25 @@ bool IsCashBookOperation(HistoryOperation op) {
            op == HistoryOperation::CashBookInsert || op == HistoryOperation::CashBookDelete;
 }
 
-std::string Yen(Amount v) { return FormatAmount(v, false) + "円"; }
+void AppendYen(std::string& out, Amount v) {
+    AppendAmount(out, v);
+    out += "円";
+}
 
 std::string_view TrimmedRight(std::string_view s) {
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     return s;
 }
 
-std::string LineWords(std::span<const std::byte> bytes, const ItemTableArray& items) {
-    if (bytes.size() != kLedgerLineSize) return "（" + std::to_string(bytes.size()) + " バイト）";
+void AppendByteCount(std::string& out, std::size_t bytes) {
+    out += "（";
+    out += std::to_string(bytes);
+    out += " バイト）";
+}
+
+void AppendLineWords(std::string& out, std::span<const std::byte> bytes, const ItemTableArray& items) {
+    if (bytes.size() != kLedgerLineSize) return AppendByteCount(out, bytes.size());
     const StoredLedgerLine line(bytes.data());
-    std::string out;
-    out.reserve(64);
     AppendDateWords(out, line.DateBytes());
     const int item = line.ItemNo();
     out += ' ';
@@ -65,57 +70,68 @@ std::string LineWords(std::span<const std::byte> bytes, const ItemTableArray& it
     }
     if (line.Indata() != 0) {
         out += " 入金 ";
-        out += FormatAmount(line.Indata(), false);
-        out += "円";
+        AppendYen(out, line.Indata());
     }
     if (line.Outdata() != 0) {
         out += " 出金 ";
-        out += FormatAmount(line.Outdata(), false);
-        out += "円";
+        AppendYen(out, line.Outdata());
     }
-    if (auto bikou = line.Bikou(); bikou && !TrimmedRight(*bikou).empty()) {
+    // Remarks that are not CP932 are left out, as before.
+    if (const std::string_view bikou = TrimmedRight(line.BikouBytes()); !bikou.empty()) {
         out += ' ';
-        out += TrimmedRight(*bikou);
+        if (!AppendFromCp932(out, bikou)) out.pop_back();
     }
-    return out;
 }
 
-std::string SlipWords(std::span<const std::byte> bytes, const ItemTableArray& items) {
-    if (bytes.size() != kSlipRecordSize) return "（" + std::to_string(bytes.size()) + " バイト）";
+void AppendSlipWords(std::string& out, std::span<const std::byte> bytes, const ItemTableArray& items) {
+    if (bytes.size() != kSlipRecordSize) return AppendByteCount(out, bytes.size());
     auto decoded = DecodeSlip(bytes);
-    if (!decoded) return "（読めない伝票）";
+    if (!decoded) {
+        out += "（読めない伝票）";
+        return;
+    }
     const TransferSlip& s = *decoded;
-    std::string out = DateWords(s.SlipDate) + " " + AccountName(s.DebitCode, items) + " / " +
-                      AccountName(s.CreditCode, items) + " " + Yen(s.SlipAmount);
-    if (!s.SlipRemarks.empty()) out += " " + s.SlipRemarks;
-    return out;
+    AppendDateWords(out, s.SlipDate);
+    out += ' ';
+    out += AccountName(s.DebitCode, items);
+    out += " / ";
+    out += AccountName(s.CreditCode, items);
+    out += ' ';
+    AppendYen(out, s.SlipAmount);
+    if (!s.SlipRemarks.empty()) {
+        out += ' ';
+        out += s.SlipRemarks;
+    }
 }
 
-std::string AmountWords(std::span<const std::byte> bytes) {
-    if (bytes.size() != 4) return "（" + std::to_string(bytes.size()) + " バイト）";
-    return Yen(GetRawAmount(bytes.data()));
+void AppendAmountWords(std::string& out, std::span<const std::byte> bytes) {
+    if (bytes.size() != 4) return AppendByteCount(out, bytes.size());
+    AppendYen(out, GetRawAmount(bytes.data()));
 }
 
 // A deposit account as the history keeps it (DepositAccountBytes): its name, number
 // and current balance.
-std::string DepositWords(std::span<const std::byte> bytes) {
-    if (bytes.size() != kDepositAccountBytes) return "（" + std::to_string(bytes.size()) + " バイト）";
+void AppendDepositWords(std::string& out, std::span<const std::byte> bytes) {
+    if (bytes.size() != kDepositAccountBytes) return AppendByteCount(out, bytes.size());
     const auto text = [&](std::size_t at, std::size_t width) {
         auto t = FromCp932(std::string_view(reinterpret_cast<const char*>(bytes.data()) + at, width));
         return t ? TrimRight(*t) : std::string("？");
     };
-    std::string out = text(0, 18);
-    if (out.empty()) out = "（名称なし）";
-    if (std::string no = text(18, 14); !no.empty()) out += " " + no;
-    out += " 残高 " + Yen(GetRawAmount(bytes.data() + 36));
-    return out;
+    const std::string name = text(0, 18);
+    out += name.empty() ? "（名称なし）" : name;
+    if (std::string no = text(18, 14); !no.empty()) {
+        out += ' ';
+        out += no;
+    }
+    out += " 残高 ";
+    AppendYen(out, GetRawAmount(bytes.data() + 36));
 }
 
 // The rows an import took: the statement's name, how many and their dates.
-std::string ImportWords(std::span<const std::byte> bytes) {
+void AppendImportWords(std::string& out, std::span<const std::byte> bytes) {
     auto rows = DecodeImportedRows(bytes);
-    if (!rows) return "（" + std::to_string(bytes.size()) + " バイト）";
-    std::string out = rows->name + " の " + std::to_string(rows->rows.size()) + " 行";
+    if (!rows) return AppendByteCount(out, bytes.size());
+    out += rows->name + " の " + std::to_string(rows->rows.size()) + " 行";
     if (!rows->rows.empty()) {
         const auto day = [](std::uint32_t d) {
             return std::to_string(d / 10000) + "/" + std::to_string(d / 100 % 100) + "/" + std::to_string(d % 100);
@@ -127,76 +143,113 @@ std::string ImportWords(std::span<const std::byte> bytes) {
         }
         out += "（" + day(first) + (last != first ? "〜" + day(last) : std::string()) + "）";
     }
-    return out;
 }
 
-std::string ValueWords(HistoryOperation op, std::span<const std::byte> bytes, const ItemTableArray& items) {
-    if (bytes.empty()) return {};
+void AppendValueWords(std::string& out, HistoryOperation op, std::span<const std::byte> bytes,
+                      const ItemTableArray& items) {
+    if (bytes.empty()) return;
     switch (op) {
     case HistoryOperation::CashBookPost:
     case HistoryOperation::CashBookChange:
     case HistoryOperation::CashBookInsert:
-    case HistoryOperation::CashBookDelete: return LineWords(bytes, items);
+    case HistoryOperation::CashBookDelete: return AppendLineWords(out, bytes, items);
     case HistoryOperation::SlipAdd:
     case HistoryOperation::SlipChange:
-    case HistoryOperation::SlipDelete: return SlipWords(bytes, items);
-    case HistoryOperation::OpeningChange: return AmountWords(bytes);
+    case HistoryOperation::SlipDelete: return AppendSlipWords(out, bytes, items);
+    case HistoryOperation::OpeningChange: return AppendAmountWords(out, bytes);
     case HistoryOperation::ItemAccountChange:
         if (bytes.size() == 2) {
             const int code = GetRawInteger(bytes.data());
-            return code == 0 ? "なし" : AccountName(code, items);
+            out += code == 0 ? "なし" : AccountName(code, items);
+            return;
         }
         break;
-    case HistoryOperation::DepositChange: return DepositWords(bytes);
-    case HistoryOperation::StatementImport: return ImportWords(bytes);
+    case HistoryOperation::DepositChange: return AppendDepositWords(out, bytes);
+    case HistoryOperation::StatementImport: return AppendImportWords(out, bytes);
     case HistoryOperation::ElectronicBooksOn:
     case HistoryOperation::ElectronicBooksOff: break;
     }
-    return "（" + std::to_string(bytes.size()) + " バイト）";
+    AppendByteCount(out, bytes.size());
 }
 
-std::string TargetWords(const HistoryRecord& r, const ItemTableArray& items) {
-    const std::string n = std::to_string(r.Target);
+void AppendTargetWords(std::string& out, const HistoryRecordView& r, const ItemTableArray& items) {
+    const char* kind = nullptr;
     switch (r.Operation) {
     case HistoryOperation::CashBookPost:
     case HistoryOperation::CashBookChange:
     case HistoryOperation::CashBookInsert:
-    case HistoryOperation::CashBookDelete: return "出納簿:" + n;
+    case HistoryOperation::CashBookDelete: kind = "出納簿:"; break;
     case HistoryOperation::SlipAdd:
     case HistoryOperation::SlipChange:
-    case HistoryOperation::SlipDelete: return "振替:" + n;
-    case HistoryOperation::DepositChange: return "預金:" + n;
-    case HistoryOperation::OpeningChange: return "期首:" + AccountName(r.Target, items);
-    case HistoryOperation::ItemAccountChange: return "項目:" + n;
+    case HistoryOperation::SlipDelete: kind = "振替:"; break;
+    case HistoryOperation::DepositChange: kind = "預金:"; break;
+    case HistoryOperation::OpeningChange:
+        out += "期首:";
+        out += AccountName(r.Target, items);
+        return;
+    case HistoryOperation::ItemAccountChange: kind = "項目:"; break;
     case HistoryOperation::ElectronicBooksOn:
-    case HistoryOperation::ElectronicBooksOff: return "設定";
-    case HistoryOperation::StatementImport: return r.Target > 0 ? "預金:" + n : "カード";
+    case HistoryOperation::ElectronicBooksOff: out += "設定"; return;
+    case HistoryOperation::StatementImport:
+        if (r.Target <= 0) {
+            out += "カード";
+            return;
+        }
+        kind = "預金:";
+        break;
     }
-    return n;
+    if (kind != nullptr) out += kind;
+    out += std::to_string(r.Target);
 }
 
 }  // namespace
 
-HistoryRow DescribeHistoryRecord(const HistoryRecord& r, const ItemTableArray& items) {
+void DescribeHistoryCells(const HistoryRecordView& r, const ItemTableArray& items, HistoryCells& cells) {
+    std::string& out = cells.Text;
+    out.clear();
+    cells.Start[HistoryCells::When] = 0;
+    if (r.When.size() == kHistoryWhenBytes) {
+        // "2026-12-08 09:30:00" of "20261208093000"
+        char when[] = "0000-00-00 00:00:00";
+        static constexpr std::size_t kTo[kHistoryWhenBytes] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18};
+        for (std::size_t i = 0; i < kHistoryWhenBytes; ++i) when[kTo[i]] = r.When[i];
+        out.append(when, sizeof when - 1);
+    } else {
+        out += r.When;
+    }
+    cells.Start[HistoryCells::Operation] = out.size();
+    if (r.UndoOf != 0) {
+        out += "元に戻す（";
+        out += std::to_string(r.UndoOf);
+        out += "）: ";
+    }
+    out += HistoryOperationName(r.Operation);
+    cells.Start[HistoryCells::Target] = out.size();
+    AppendTargetWords(out, r, items);
+    cells.Start[HistoryCells::Before] = out.size();
+    AppendValueWords(out, r.Operation, r.OldBytes, items);
+    cells.Start[HistoryCells::After] = out.size();
+    AppendValueWords(out, r.Operation, r.NewBytes, items);
+    cells.Start[HistoryCells::kCount] = out.size();
+}
+
+HistoryRow DescribeHistoryRecord(const HistoryRecordView& r, const ItemTableArray& items) {
+    HistoryCells cells;
+    DescribeHistoryCells(r, items, cells);
     HistoryRow row;
     row.Sequence = r.Sequence;
-    const std::string& w = r.When;
-    if (w.size() == kHistoryWhenBytes) {
-        // "2026-12-08 09:30:00" of "20261208093000"
-        row.When = "0000-00-00 00:00:00";
-        static constexpr std::size_t kTo[kHistoryWhenBytes] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18};
-        for (std::size_t i = 0; i < kHistoryWhenBytes; ++i) row.When[kTo[i]] = w[i];
-    } else {
-        row.When = w;
-    }
+    row.When = cells[HistoryCells::When];
+    row.Operation = cells[HistoryCells::Operation];
+    row.Target = cells[HistoryCells::Target];
+    row.Before = cells[HistoryCells::Before];
+    row.After = cells[HistoryCells::After];
     row.Action = HistoryOperationName(r.Operation);
     row.UndoOf = r.UndoOf;
-    row.Operation = row.Action;
-    if (r.UndoOf != 0) row.Operation = "元に戻す（" + std::to_string(r.UndoOf) + "）: " + row.Operation;
-    row.Target = TargetWords(r, items);
-    row.Before = ValueWords(r.Operation, r.OldBytes, items);
-    row.After = ValueWords(r.Operation, r.NewBytes, items);
     return row;
+}
+
+HistoryRow DescribeHistoryRecord(const HistoryRecord& record, const ItemTableArray& items) {
+    return DescribeHistoryRecord(ViewOf(record), items);
 }
 
 std::string HistoryDay(std::string_view text) {
@@ -218,17 +271,18 @@ std::vector<HistoryRow> DescribeHistory(const HistoryContents& history, const It
     return SelectHistory(history, {}, items);
 }
 
+bool HistoryFilter::Selects(const HistoryRecordView& r) const {
+    if (Line != 0 && (!IsCashBookOperation(r.Operation) || r.Target != Line)) return false;
+    const std::string_view day = r.When.substr(0, 8);
+    if (!From.empty() && day < From) return false;
+    if (!To.empty() && day > To) return false;
+    return Operation == 0 || static_cast<int>(r.Operation) == Operation;
+}
+
 std::vector<std::size_t> SelectHistoryRecords(const HistoryContents& history, const HistoryFilter& filter) {
-    const auto selected = [&](const HistoryRecord& r) {
-        if (filter.Line != 0 && (!IsCashBookOperation(r.Operation) || r.Target != filter.Line)) return false;
-        const std::string_view day = std::string_view(r.When).substr(0, 8);
-        if (!filter.From.empty() && day < filter.From) return false;
-        if (!filter.To.empty() && day > filter.To) return false;
-        return filter.Operation == 0 || static_cast<int>(r.Operation) == filter.Operation;
-    };
     std::vector<std::size_t> out;
     for (std::size_t i = history.Records.size(); i-- > 0;)
-        if (selected(history.Records[i])) out.push_back(i);
+        if (filter.Selects(ViewOf(history.Records[i]))) out.push_back(i);
     return out;
 }
 

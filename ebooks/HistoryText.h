@@ -3,7 +3,9 @@
 // and the values before and after in words, for the history screen and the command
 // line alike.
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "books/Accounts.h"
@@ -23,7 +25,22 @@ struct HistoryRow {
     std::uint32_t UndoOf = 0;  // the number of the change this one undoes, else 0
 };
 
-// A record's row. Items name the cash book's items; an account is named by the chart.
+// A record put into words as one text, its cells one after another: for a reader that
+// puts many records into words and keeps none of them (the command line's listing),
+// one buffer used again for each.
+struct HistoryCells {
+    enum Cell { When, Operation, Target, Before, After, kCount };
+    std::string Text;
+    std::array<std::size_t, kCount + 1> Start{};  // cell c is Text[Start[c], Start[c + 1])
+    std::string_view operator[](Cell c) const {
+        return std::string_view(Text).substr(Start[c], Start[c + 1] - Start[c]);
+    }
+};
+void DescribeHistoryCells(const HistoryRecordView& record, const ItemTableArray& items, HistoryCells& cells);
+
+// A record's row (Damaged left false). Items name the cash book's items; an account is
+// named by the chart.
+HistoryRow DescribeHistoryRecord(const HistoryRecordView& record, const ItemTableArray& items);
 HistoryRow DescribeHistoryRecord(const HistoryRecord& record, const ItemTableArray& items);
 
 // Every record's row, newest first, damaged records marked.
@@ -35,6 +52,8 @@ struct HistoryFilter {
     std::string From;        // "YYYYMMDD": changes made on or after that day; "": no limit
     std::string To;          // "YYYYMMDD": on or before; "": no limit
     int Operation = 0;       // a HistoryOperation; 0: every operation
+
+    bool Selects(const HistoryRecordView& record) const;
 };
 
 // A day as the history screen and `tabulo-cli history` take it: "2026-12-01",

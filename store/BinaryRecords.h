@@ -115,6 +115,8 @@ class StoredLedgerLine {
     Result<std::string> Date() const;
     Result<std::string> Youbi() const;
     Result<std::string> Bikou() const;
+    // The remarks' stored bytes (CP932, blanks kept).
+    std::string_view BikouBytes() const { return Text(kLedgerBikouOffset, kLedgerBikouWidth); }
     // Whether the weekday and the remarks read as CP932, without converting them.
     bool YoubiReads() const;
     bool BikouReads() const;

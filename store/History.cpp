@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -118,7 +119,7 @@ std::optional<HistoryDamage> ReadingStops(const std::byte* p, std::size_t left, 
     return std::nullopt;
 }
 
-// Reads a file forwards in windows of up to kWindow bytes.
+// Reads a file in windows of up to kWindow bytes, forwards (or backwards).
 class FileWindow {
   public:
     // Several times the largest record, and small enough to stay in the processor's
@@ -131,19 +132,25 @@ class FileWindow {
     // pointer holds until the next call.
     const std::byte* At(std::uint64_t at, std::size_t n) {
         if (at >= start_ && at + n <= start_ + length_) return buffer_.get() + (at - start_);
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - at));
-        if (want < n) return nullptr;
+        if (n > kWindow || at > size_ || n > size_ - at) return nullptr;
+        // Forwards the window begins with the bytes asked for; backwards it ends with
+        // them, so that the ones before them (read next) are in it too.
+        const std::uint64_t from = backwards_ ? at + n - std::min<std::uint64_t>(at + n, kWindow) : at;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - from));
         std::size_t got = 0;
         while (got < want) {
-            const ssize_t r = ::pread(fd_, buffer_.get() + got, want - got, static_cast<off_t>(at + got));
+            const ssize_t r = ::pread(fd_, buffer_.get() + got, want - got, static_cast<off_t>(from + got));
             if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) return nullptr;
+            if (r <= 0) break;
             got += static_cast<std::size_t>(r);
         }
-        start_ = at;
+        if (from + got < at + n) return nullptr;
+        start_ = from;
         length_ = got;
-        return buffer_.get();
+        return buffer_.get() + (at - start_);
     }
+    // Later windows are placed for reading towards the file's start.
+    void ReadBackwards() { backwards_ = true; }
 
   private:
     int fd_;
@@ -151,6 +158,7 @@ class FileWindow {
     std::unique_ptr<std::byte[]> buffer_;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
+    bool backwards_ = false;
 };
 
 // A record's first bytes (min(left, kValuesAt) of them) read through `src` (as
@@ -444,6 +452,7 @@ bool DecodeRecords(Source& src, std::uint64_t fileSize, std::vector<HistoryDamag
         if (p == nullptr) return false;
         HistoryRecordView r;
         Fill(r, p);
+        r.Offset = at;
         const std::uint16_t op = Load16(p + kOperationAt);
         const std::size_t bodySize = size - kTrailerSize;
         const std::uint32_t stored = Load32(p + bodySize);
@@ -506,24 +515,6 @@ HistoryContents DecodeHistory(std::span<const std::byte> bytes) {
     return out;
 }
 
-Result<std::vector<HistoryDamage>> ReadHistoryRecords(const fs::path& path,
-                                                      const std::function<void(const HistoryRecordView&)>& take) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT) return std::vector<HistoryDamage>{};
-        return FileErrorFromErrno(errno, path.string());
-    }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return FileErrorFromErrno(errno, path.string());
-    if (auto refused = UnreadableKind(st, path.string(), static_cast<std::size_t>(kMaxHistoryFileSize)))
-        return *refused;
-    FileWindow file(fd.get(), static_cast<std::uint64_t>(st.st_size));
-    std::vector<HistoryDamage> damage;
-    if (!DecodeRecords(file, static_cast<std::uint64_t>(st.st_size), damage, take))
-        return FileErrorFromErrno(errno ? errno : EIO, path.string());
-    return damage;
-}
-
 Result<HistoryContents> LoadHistory(const fs::path& path) {
     auto bytes = ReadWholeFile(path, static_cast<std::size_t>(kMaxHistoryFileSize));
     if (!bytes) {
@@ -531,6 +522,81 @@ Result<HistoryContents> LoadHistory(const fs::path& path) {
         return bytes.error();
     }
     return DecodeHistory(*bytes);
+}
+
+Result<std::vector<HistoryDamage>> ReadHistoryRecords(const fs::path& path,
+                                                      const std::function<void(const HistoryRecordView&)>& take) {
+    auto reader = HistoryReader::Open(path);
+    if (!reader) return reader.error();
+    return reader->ReadAll(take);
+}
+
+Result<HistoryReader> HistoryReader::Open(const fs::path& path) {
+    HistoryReader reader;
+    reader.path_ = path;
+    reader.fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (reader.fd_ < 0) {
+        if (errno == ENOENT) return reader;
+        return FileErrorFromErrno(errno, path.string());
+    }
+    struct stat st {};
+    if (::fstat(reader.fd_, &st) != 0) return FileErrorFromErrno(errno, path.string());
+    if (auto refused = UnreadableKind(st, path.string(), static_cast<std::size_t>(kMaxHistoryFileSize)))
+        return *refused;
+    reader.size_ = static_cast<std::uint64_t>(st.st_size);
+    return reader;
+}
+
+HistoryReader::HistoryReader(HistoryReader&& other) noexcept
+    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
+
+HistoryReader& HistoryReader::operator=(HistoryReader&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) Files().Close(fd_);
+        path_ = std::move(other.path_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+HistoryReader::~HistoryReader() {
+    if (fd_ >= 0) Files().Close(fd_);
+}
+
+Result<std::vector<HistoryDamage>> HistoryReader::ReadAll(const std::function<void(const HistoryRecordView&)>& take) {
+    std::vector<HistoryDamage> damage;
+    if (fd_ < 0) return damage;
+    FileWindow file(fd_, size_);
+    if (!DecodeRecords(file, size_, damage, take)) return FileErrorFromErrno(errno ? errno : EIO, path_.string());
+    return damage;
+}
+
+Status HistoryReader::ReadAt(std::span<const std::uint32_t> offsets,
+                             const std::function<void(const HistoryRecordView&)>& take) {
+    if (offsets.empty()) return Ok();
+    const auto changed = [&] {
+        return BadFormatError(path_.string(), "履歴ファイルが読んでいる間に変わりました。");
+    };
+    if (fd_ < 0) return changed();
+    FileWindow file(fd_, size_);
+    if (offsets.size() > 1 && offsets[1] < offsets[0]) file.ReadBackwards();
+    for (const std::uint32_t at : offsets) {
+        if (at < kHistoryHeaderSize || at > size_ || size_ - at < kHistoryRecordFixedSize) return changed();
+        const std::byte* head = file.At(at, kValuesAt);
+        if (head == nullptr) return FileErrorFromErrno(errno ? errno : EIO, path_.string());
+        const std::uint32_t size = Load32(head + kSizeAt);
+        if (size != kHistoryRecordFixedSize + Load16(head + kOldSizeAt) + Load16(head + kNewSizeAt) ||
+            size > size_ - at)
+            return changed();
+        const std::byte* p = file.At(at, size);
+        if (p == nullptr) return FileErrorFromErrno(errno ? errno : EIO, path_.string());
+        HistoryRecordView r;
+        Fill(r, p);
+        r.Offset = at;
+        take(r);
+    }
+    return Ok();
 }
 
 std::string HistoryNow(const SharedState& s) {

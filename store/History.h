@@ -117,6 +117,7 @@ struct HistoryRecordView {
     std::uint32_t UndoOf = 0;
     std::span<const std::byte> OldBytes;
     std::span<const std::byte> NewBytes;
+    std::uint64_t Offset = 0;  // where the record begins in its file (0 for a view of a copy)
 };
 
 // A view of `record`, valid while it is.
@@ -189,6 +190,31 @@ Result<HistoryContents> LoadHistory(const std::filesystem::path& path);
 Result<std::vector<HistoryDamage>> ReadHistoryRecords(const std::filesystem::path& path,
                                                       const std::function<void(const HistoryRecordView&)>& take);
 
+// A history file held open for reading it once through and then again at the records
+// a reader chose, in the order it chose (a listing, newest first): both readings see
+// the same file even if it is replaced meanwhile, and neither holds more of it than a
+// window.
+class HistoryReader {
+  public:
+    // A missing file reads as an empty history.
+    static Result<HistoryReader> Open(const std::filesystem::path& path);
+    HistoryReader(HistoryReader&&) noexcept;
+    HistoryReader& operator=(HistoryReader&&) noexcept;
+    ~HistoryReader();
+    // Every record in order, as ReadHistoryRecords reads them.
+    Result<std::vector<HistoryDamage>> ReadAll(const std::function<void(const HistoryRecordView&)>& take);
+    // The records that begin at `offsets` (the Offset of views ReadAll gave), in the
+    // order given, each to `take` as a view valid during the call. Quickest when
+    // offsets that follow each other lie near each other, ascending or descending.
+    // Fails when the bytes there are not a record whose sizes hold together.
+    Status ReadAt(std::span<const std::uint32_t> offsets, const std::function<void(const HistoryRecordView&)>& take);
+
+  private:
+    HistoryReader() = default;
+    std::filesystem::path path_;
+    int fd_ = -1;  // -1: no file
+    std::uint64_t size_ = 0;
+};
 // The local time now as a record's When ("YYYYMMDDhhmmss"), from the clock of `s`
 // (s.HistoryClock, for the tests) or else the system's.
 std::string HistoryNow(const SharedState& s);

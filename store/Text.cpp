@@ -72,9 +72,10 @@ Converter& FromCp932Converter() {
 // spares most iconv calls.
 class ConversionCache {
 public:
+    // The conversion of `in`, held until the next call.
     template <class Convert>
-    std::optional<std::string> Get(std::string_view in, Convert&& convert) {
-        if (in.size() > kMaxKey) return convert(in);
+    const std::optional<std::string>& Get(std::string_view in, Convert&& convert) {
+        if (in.size() > kMaxKey) return long_ = convert(in);
         std::uint32_t h = 2166136261u;
         for (unsigned char c : in) h = (h ^ c) * 16777619u;
         Entry& e = entries_[h % kEntries];
@@ -94,13 +95,14 @@ private:
         std::optional<std::string> out;
     };
     std::array<Entry, kEntries> entries_;
+    std::optional<std::string> long_;
 };
 
-std::optional<std::string> CachedToCp932(std::string_view utf8) {
+const std::optional<std::string>& CachedToCp932(std::string_view utf8) {
     thread_local ConversionCache cache;
     return cache.Get(utf8, [](std::string_view in) { return ToCp932Converter().Run(in); });
 }
-std::optional<std::string> CachedFromCp932(std::string_view bytes) {
+const std::optional<std::string>& CachedFromCp932(std::string_view bytes) {
     thread_local ConversionCache cache;
     return cache.Get(bytes, [](std::string_view in) { return FromCp932Converter().Run(in); });
 }
@@ -177,6 +179,17 @@ std::optional<std::string> FromCp932(std::string_view bytes) {
     return CachedFromCp932(bytes);
 }
 
+bool AppendFromCp932(std::string& out, std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        out += bytes;
+        return true;
+    }
+    const std::optional<std::string>& text = CachedFromCp932(bytes);
+    if (!text) return false;
+    out += *text;
+    return true;
+}
+
 bool ReadsAsCp932(std::string_view bytes) {
     // The same few fields (weekdays, remarks) come again and again: their answers are
     // kept, keyed by the bytes themselves (up to 24, as three words), so that checking
@@ -226,8 +239,22 @@ int Cp932Width(std::string_view utf8) {
     for (std::size_t pos = 0; pos < size;) {
         const unsigned char lead = p[pos];
         if (lead < 0x80) {
-            width += 1;
-            pos += 1;
+            // A run of ASCII, eight bytes a step.
+            std::uint64_t eight = 0;
+            while (size - pos >= 8 && (std::memcpy(&eight, p + pos, 8), (eight & 0x8080808080808080ull) == 0)) {
+                width += 8;
+                pos += 8;
+            }
+            if (pos < size && p[pos] < 0x80) {
+                width += 1;
+                pos += 1;
+            }
+            continue;
+        }
+        if (lead >= 0xE3 && lead <= 0xEE && size - pos >= 3) {
+            // Kana and kanji: three bytes, two wide.
+            width += 2;
+            pos += 3;
             continue;
         }
         std::size_t n = Utf8Length(lead);
@@ -328,18 +355,28 @@ std::string LeftAlign(std::string_view s, int width) {
 
 std::string FormatAmount(std::int64_t value, bool zeroAsEmpty) {
     if (value == 0) return zeroAsEmpty ? std::string() : std::string("0");
-    bool negative = value < 0;
-    // Work in unsigned so that the most negative value has a magnitude too.
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value)
-                                       : static_cast<std::uint64_t>(value);
-    std::string digits = std::to_string(magnitude);
     std::string out;
-    int lead = static_cast<int>(digits.size() % 3);
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i != 0 && (static_cast<int>(i) - lead) % 3 == 0) out.push_back(',');
-        out.push_back(digits[i]);
-    }
-    return negative ? "-" + out : out;
+    AppendAmount(out, value);
+    return out;
+}
+
+void AppendAmount(std::string& out, std::int64_t value) {
+    // Work in unsigned so that the most negative value has a magnitude too.
+    const bool negative = value < 0;
+    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    // The digits from the right, a comma before every third: at most 19 digits and 6
+    // commas and the sign.
+    char buffer[32];
+    char* p = buffer + sizeof buffer;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0) *--p = ',';
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+        ++digits;
+    } while (magnitude != 0);
+    if (negative) *--p = '-';
+    out.append(p, static_cast<std::size_t>(buffer + sizeof buffer - p));
 }
 
 double Val(std::string_view s) {

@@ -15,6 +15,8 @@ namespace tabulo {
 std::optional<std::string> ToCp932(std::string_view utf8);
 // CP932 bytes -> UTF-8; nullopt when the bytes are not valid CP932.
 std::optional<std::string> FromCp932(std::string_view bytes);
+// FromCp932(bytes) appended to `out`; false (nothing appended) when it fails.
+bool AppendFromCp932(std::string& out, std::string_view bytes);
 // Whether FromCp932 would convert `bytes`, without making the text: the check of a
 // stored field that is not otherwise read.
 bool ReadsAsCp932(std::string_view bytes);
@@ -56,6 +58,8 @@ std::string LeftAlign(std::string_view s, int width);
 
 // Amount patterns: "##,###,##0" shows 0 as "0"; "##,###,###" shows 0 as "".
 std::string FormatAmount(std::int64_t value, bool zeroAsEmpty);
+// FormatAmount(value, false) appended to `out`, for a text put together piece by piece.
+void AppendAmount(std::string& out, std::int64_t value);
 // The numeric value of a text as the BASIC Val function reads it: leading blanks
 // skipped, an optional sign, digits and one decimal point; anything else ends it.
 double Val(std::string_view s);

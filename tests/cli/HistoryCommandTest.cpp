@@ -10,6 +10,7 @@
 #include "cli/Arguments.h"
 #include "cli/Check.h"
 #include "cli/HistoryCommand.h"
+#include "store/Text.h"
 #include "tests/cli/HistoryFolder.h"
 
 namespace tabulo {
@@ -193,6 +194,48 @@ TEST_F(HistoryCommand, ADamagedRecordIsListedMarkedAndNamedWithStatusOne) {
     EXPECT_EQ(narrowed.err,
               "tabulo-cli: RIREKI13.DAT: history record 2: its bytes were changed after it was "
               "written, or are damaged.\n");
+}
+
+// A history many times the window it is read through: every change listed once, newest
+// first, the damaged one marked, and the columns lined up from the first line to the
+// last (their widths known before the first line is written).
+TEST_F(HistoryCommand, ALongHistoryIsListedWholeNewestFirstWithItsColumnsLinedUp) {
+    std::vector<HandRecord> records;
+    const std::vector<HandRecord> five = FiveChanges();
+    for (std::uint32_t n = 1; n <= 4000; ++n) {
+        HandRecord r = five[(n - 1) % 5];
+        r.sequence = n;
+        r.target = r.operation == 9 ? 101 : static_cast<std::int32_t>(n);
+        r.undoOf = r.undoOf == 0 ? 0 : n - 1;
+        records.push_back(r);
+    }
+    std::vector<std::size_t> at;
+    std::string bytes = HistoryBytes(records, &at);
+    ASSERT_GT(bytes.size(), 4u * (64u << 10));  // several windows
+    bytes[at[1501] + 36 + 42 + 9] = '\x10';  // record 1502's new amount changed
+    WriteHistory(bytes);
+    Run r = History({});
+    EXPECT_EQ(r.status, 1);
+    std::vector<std::string> lines;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4002u);
+    EXPECT_EQ(lines.back(), "4000 件（※ 壊れた記録 1 件）");
+    // Each line's number, and where its time and its source begin, in terminal columns.
+    const auto widthTo = [](const std::string& line, const std::string& part) {
+        const auto pos = line.find(part);
+        return pos == std::string::npos ? -1 : Cp932Width(std::string_view(line).substr(0, pos));
+    };
+    const int when = widthTo(lines[0], "日時"), source = widthTo(lines[0], "出所");
+    for (std::uint32_t n = 4000, i = 1; n >= 1; --n, ++i) {
+        const std::string& line = lines[i];
+        // The numbers right-aligned under the widest, "※1502".
+        const std::string number = (n == 1502 ? "※" : "") + std::to_string(n) + "  2026-";
+        ASSERT_EQ(line.find(number), n == 1502 ? 0 : 6 - std::to_string(n).size()) << line;
+        ASSERT_EQ(widthTo(line, "  2026-") + 2, when) << line;
+        const std::string target = n % 5 == 3 ? "期首:現金" : "出納簿:" + std::to_string(n);
+        ASSERT_EQ(widthTo(line, "  " + target + " ") + 2, source) << line;
+    }
 }
 
 // check on the same year: each way of tampering named by its record, a clean history

@@ -415,5 +415,75 @@ TEST(HistoryFile, ReadingRecordByRecordGivesTheRecordsAndDamageOfTheFullRead) {
     same("XXXX");
 }
 
+// A listing reads the history once in order, keeping only where each record begins,
+// then again newest first: the second reading gives the same records, whole, from a
+// file far larger than the window, and the file it was opened on even when the
+// history is replaced meanwhile. An offset that is not a record's start is refused.
+TEST(HistoryFile, ReadingAgainAtTheRecordsChosenGivesThemInTheOrderAsked) {
+    TempFolder dir;
+    const auto path = dir.path() / "RIREKI13.DAT";
+    std::string large;
+    HistoryTail tail;
+    for (int i = 0; i < 500; ++i) {
+        HistoryRecord r;
+        r.When = "20270105090000";
+        r.Operation = i % 2 == 0 ? HistoryOperation::CashBookChange : HistoryOperation::SlipChange;
+        r.Target = 1 + i;
+        r.OldBytes.assign(static_cast<std::size_t>(i * 89 % (kHistoryMaxValueBytes + 1)), std::byte{'o'});
+        r.NewBytes.assign(i % 5 == 0 ? kHistoryMaxValueBytes : static_cast<std::size_t>(i * 13 % 200), std::byte{'n'});
+        auto bytes = EncodeHistoryAppend(tail, r);
+        ASSERT_TRUE(bytes.ok());
+        large.append(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        tail.FileSize = large.size();
+        tail.NextSequence += 1;
+        tail.LastCheck = static_cast<std::uint32_t>(LoadLittleEndian(bytes->data() + bytes->size() - 8, 4));
+    }
+    WriteBytes(path, large);
+    auto full = LoadHistory(path);
+    ASSERT_TRUE(full.ok());
+    ASSERT_EQ(full->Records.size(), 500u);
+
+    auto reader = HistoryReader::Open(path);
+    ASSERT_TRUE(reader.ok());
+    std::vector<std::uint32_t> offsets;
+    auto damage = reader->ReadAll([&](const HistoryRecordView& r) { offsets.push_back(static_cast<std::uint32_t>(r.Offset)); });
+    ASSERT_TRUE(damage.ok());
+    EXPECT_TRUE(damage->empty());
+    ASSERT_EQ(offsets.size(), 500u);
+    EXPECT_EQ(offsets.front(), kHistoryHeaderSize);
+
+    // The history replaced (as the program saves a file: a new one renamed over it)
+    // by an empty one after the first reading.
+    WriteBytes(dir.path() / "RIREKI13.NEW", "RRK1");
+    std::filesystem::rename(dir.path() / "RIREKI13.NEW", path);
+    const auto copy = [](const HistoryRecordView& r) {
+        return HistoryRecord{r.Sequence, std::string(r.When), r.Operation, r.Target, r.UndoOf,
+                             std::vector<std::byte>(r.OldBytes.begin(), r.OldBytes.end()),
+                             std::vector<std::byte>(r.NewBytes.begin(), r.NewBytes.end())};
+    };
+    std::vector<std::uint32_t> newestFirst(offsets.rbegin(), offsets.rend());
+    std::vector<HistoryRecord> again;
+    ASSERT_TRUE(reader->ReadAt(newestFirst, [&](const HistoryRecordView& r) { again.push_back(copy(r)); }).ok());
+    EXPECT_EQ(again, std::vector<HistoryRecord>(full->Records.rbegin(), full->Records.rend()));
+
+    // Every third, oldest first.
+    std::vector<std::uint32_t> some;
+    for (std::size_t i = 0; i < offsets.size(); i += 3) some.push_back(offsets[i]);
+    again.clear();
+    ASSERT_TRUE(reader->ReadAt(some, [&](const HistoryRecordView& r) { again.push_back(copy(r)); }).ok());
+    ASSERT_EQ(again.size(), some.size());
+    for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i], full->Records[i * 3]);
+
+    int handed = 0;
+    const auto count = [&handed](const HistoryRecordView&) { ++handed; };
+    const std::vector<std::uint32_t> inside{offsets[7] + 2};
+    EXPECT_FALSE(reader->ReadAt(inside, count).ok());
+    const std::vector<std::uint32_t> beyond{static_cast<std::uint32_t>(large.size())};
+    EXPECT_FALSE(reader->ReadAt(beyond, count).ok());
+    const std::vector<std::uint32_t> header{0};
+    EXPECT_FALSE(reader->ReadAt(header, count).ok());
+    EXPECT_EQ(handed, 0);
+}
+
 }  // namespace
 }  // namespace tabulo

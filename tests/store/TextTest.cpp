@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace tabulo {
@@ -113,6 +114,11 @@ TEST(TextHelpers, FormatAmountPatterns) {
     EXPECT_EQ(FormatAmount(-1234567, false), "-1,234,567");
     EXPECT_EQ(FormatAmount(2147483647, false), "2,147,483,647");
     EXPECT_EQ(FormatAmount(-2147483648LL, false), "-2,147,483,648");
+    EXPECT_EQ(FormatAmount(INT64_MIN, false), "-9,223,372,036,854,775,808");
+    std::string text = "残高 ";
+    AppendAmount(text, 100000);
+    AppendAmount(text, 0);
+    EXPECT_EQ(text, "残高 100,0000");
 }
 
 TEST(TextHelpers, ValReadsLeadingNumber) {
