@@ -1,7 +1,7 @@
 // The memory the window holds on a 10,000-line year: the year read, the cash book
 // open on its last page, the aggregation run and the summary screen shown, on Qt's
 // offscreen platform. Reported as counters: RSS (resident now) and HWM (the peak), in
-// MB, read from /proc/self/status. The peak is the process's: run one benchmark per
+// MB, read from /proc/self/status, and the whole window's RSS after each step. The peak is the process's: run one benchmark per
 // process (--benchmark_filter), BM_WholeWindow for the program as the user has it.
 #include <benchmark/benchmark.h>
 
@@ -89,17 +89,21 @@ void BM_WholeWindow(benchmark::State& state) {
         // every line of the year to show.
         if (!bench::WriteBenchBooks(s)) state.SkipWithError("books not written");
         app.processEvents();
+        state.counters["1_year_read_MB"] = StatusMb("VmRSS:");
         CashBookForm cashBook(main.Context(), &main);
         cashBook.show();
         app.processEvents();
+        state.counters["2_cash_book_MB"] = StatusMb("VmRSS:");
         auto totalled = AggregateYear(s, prompt);
         if (!totalled || !*totalled) state.SkipWithError("aggregation refused");
         MonthlyTotalsForm summary(main.Context(), &cashBook);
         summary.show();
         app.processEvents();
+        state.counters["3_summary_MB"] = StatusMb("VmRSS:");
         BookViewForm journal(main.Context(), BookViewForm::Kind::Journal, &main);
         journal.show();
         app.processEvents();
+        state.counters["4_journal_MB"] = StatusMb("VmRSS:");
         BookViewForm ledger(main.Context(), BookViewForm::Kind::Ledger, &main);
         ledger.show();
         ledger.ChooseListedAccount(0);

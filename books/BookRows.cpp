@@ -85,7 +85,7 @@ LedgerViewRow LedgerView::Row(std::size_t row) const {
     if (row == 0) return {"期首", "", "前期繰越", "", "", Yen(ledger_.opening)};
     if (row == ledger_.rows.size() + 1) return {"", "", "合計", Yen(debit_), Yen(credit_), Yen(ledger_.closing)};
     const GeneralLedgerRow& r = ledger_.rows.at(row - 1);
-    return {r.entry != nullptr ? r.entry->date : std::string(), AccountName(r.counterpart, items_),
+    return {r.entry != nullptr ? std::string(r.entry->date) : std::string(), AccountName(r.counterpart, items_),
             r.entry != nullptr ? Description(*r.entry, items_) : std::string(),
             YenOrBlank(r.debit), YenOrBlank(r.credit), Yen(r.balance)};
 }

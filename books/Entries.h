@@ -4,7 +4,12 @@
 // DeriveEntry is the one place that says how a cash-book line posts; the journal, the
 // trial balance, the ledgers, the check and the exports all go through it.
 
+#include <algorithm>
+#include <array>
+#include <compare>
 #include <cstdint>
+#include <ostream>
+#include <string_view>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,12 +67,43 @@ Status WalkCashBookEntries(const SharedState& s, const ItemAccountArray& chosen,
     return Ok();
 }
 
+// A date as an entry keeps it: "YYMMDD", or shorter as the cash book holds it. Kept in
+// the entry itself (a year's journal holds some ten thousand): at most six characters,
+// more are cut.
+class EntryDate {
+  public:
+    EntryDate() = default;
+    EntryDate(std::string_view text) : size_(static_cast<std::uint8_t>(std::min<std::size_t>(text.size(), kMax))) {
+        std::copy_n(text.data(), size_, text_.data());
+    }
+    EntryDate(const std::string& text) : EntryDate(std::string_view(text)) {}
+    EntryDate(const char* text) : EntryDate(std::string_view(text)) {}
+    std::string_view view() const { return {text_.data(), size_}; }
+    operator std::string_view() const { return view(); }
+    operator std::string() const { return std::string(view()); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    std::string substr(std::size_t at, std::size_t n = std::string::npos) const {
+        return std::string(view().substr(at, n));
+    }
+    friend bool operator==(const EntryDate& a, const EntryDate& b) { return a.view() == b.view(); }
+    friend auto operator<=>(const EntryDate& a, const EntryDate& b) { return a.view() <=> b.view(); }
+    friend bool operator==(const EntryDate& a, std::string_view b) { return a.view() == b; }
+    friend bool operator==(const EntryDate& a, const char* b) { return a.view() == std::string_view(b); }
+    friend std::ostream& operator<<(std::ostream& out, const EntryDate& d) { return out << d.view(); }
+
+  private:
+    static constexpr std::size_t kMax = 6;
+    std::array<char, kMax> text_{};
+    std::uint8_t size_ = 0;
+};
+
 struct BookEntry {
     // Closing: a closing entry of the year end (Closing.h), made, never stored.
     enum Source : std::uint8_t { CashBook, Slip, Closing };
     Source source = CashBook;
     int number = 0;    // the cash-book line, the slip or the closing entry (1-based)
-    std::string date;  // YYMMDD; a cash-book line without a date takes the one before it
+    EntryDate date;    // YYMMDD; a cash-book line without a date takes the one before it
     Posting posting;
     int itemNo = 0;    // cash-book lines
     std::string remarks;

@@ -28,7 +28,7 @@ CsvRows SearchCsv(const std::vector<SearchRow>& rows, const ItemTableArray& item
     CsvRows csv{{"出所", "日付", "借方コード", "借方科目", "貸方コード", "貸方科目", "金額", "摘要"}};
     for (const SearchRow& row : rows) {
         const BookEntry& e = row.entry;
-        csv.push_back({SourceLabel(e), row.western != 0 ? WesternDateText(row.western) : e.date,
+        csv.push_back({SourceLabel(e), row.western != 0 ? WesternDateText(row.western) : std::string(e.date),
                        std::to_string(e.posting.debit), AccountName(e.posting.debit, items),
                        std::to_string(e.posting.credit), AccountName(e.posting.credit, items),
                        std::to_string(e.posting.amount), e.remarks});

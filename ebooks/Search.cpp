@@ -276,7 +276,7 @@ std::string WesternDateText(int d) {
 std::vector<std::string> SearchRowTexts(const SearchRow& row, const ItemTableArray& items) {
     const BookEntry& e = row.entry;
     return {SourceLabel(e),
-            row.western != 0 ? WesternDateText(row.western) : e.date,
+            row.western != 0 ? WesternDateText(row.western) : std::string(e.date),
             AccountName(e.posting.debit, items),
             AccountName(e.posting.credit, items),
             FormatAmount(e.posting.amount, false),

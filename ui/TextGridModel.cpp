@@ -24,6 +24,7 @@ void TextGridModel::SetAlignment(int column, Qt::Alignment alignment) {
 void TextGridModel::SetRows(std::vector<QStringList> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    lazyRows_ = 0;
     make_ = nullptr;
     made_.clear();
     endResetModel();
@@ -31,8 +32,10 @@ void TextGridModel::SetRows(std::vector<QStringList> rows) {
 
 void TextGridModel::SetLazyRows(int count, std::function<QStringList(int row)> make) {
     beginResetModel();
-    rows_.assign(static_cast<std::size_t>(std::max(count, 0)), QStringList());
-    made_.assign(rows_.size(), false);
+    rows_.clear();
+    rows_.shrink_to_fit();
+    lazyRows_ = std::max(count, 0);
+    made_.clear();
     make_ = std::move(make);
     endResetModel();
 }
@@ -41,17 +44,21 @@ void TextGridModel::Clear() { SetRows({}); }
 
 QString TextGridModel::Text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columns_) return {};
-    const auto at = static_cast<std::size_t>(row);
-    if (make_ && !made_[at]) {
-        rows_[at] = make_(row);
-        made_[at] = true;
+    if (make_) {
+        auto made = made_.find(row);
+        if (made == made_.end()) {
+            if (made_.size() >= kMadeRows) made_.clear();
+            made = made_.emplace(row, make_(row)).first;
+        }
+        return column < made->second.size() ? made->second[column] : QString();
     }
-    const QStringList& r = rows_[at];
+    const QStringList& r = rows_[static_cast<std::size_t>(row)];
     return column < r.size() ? r[column] : QString();
 }
 
 int TextGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    if (parent.isValid()) return 0;
+    return make_ ? lazyRows_ : static_cast<int>(rows_.size());
 }
 
 int TextGridModel::columnCount(const QModelIndex& parent) const {

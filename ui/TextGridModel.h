@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QStringList>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class QTableView;
@@ -40,10 +41,14 @@ class TextGridModel : public QAbstractTableModel {
     int columns_;
     QStringList headers_;
     std::vector<Qt::Alignment> alignment_;
-    mutable std::vector<QStringList> rows_;
-    // The lazy rows' maker and which of them it has made.
+    std::vector<QStringList> rows_;  // the rows of SetRows
+    // The lazy rows: how many, their maker, and the ones made lately by row (at most
+    // kMadeRows, so that a long grid scrolled through holds a few screenfuls of words,
+    // not a text for every row it ever showed).
+    int lazyRows_ = 0;
     std::function<QStringList(int)> make_;
-    mutable std::vector<bool> made_;
+    static constexpr std::size_t kMadeRows = 1024;
+    mutable std::unordered_map<int, QStringList> made_;
     QFont font_;
 };
 

@@ -93,7 +93,7 @@ TEST_F(Year, SlipsFollowTheCashBookLinesOfTheirDay) {
     std::vector<std::string> order;
     for (const BookEntry& e : *journal)
         order.push_back((e.source == BookEntry::Slip ? "slip " : "line ") +
-                        std::to_string(e.number) + " " + e.date);
+                        std::to_string(e.number) + " " + std::string(e.date));
     EXPECT_EQ(order, (std::vector<std::string>{"slip 3 121231", "line 2 130105",
                                                "line 3 130105", "slip 2 130105",
                                                "slip 4 130105", "line 4 130107",

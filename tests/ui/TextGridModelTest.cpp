@@ -1,5 +1,5 @@
 // The grid model of the long read-only lists: lazy rows are made only when a row is
-// asked for, once each, and filling the model again forgets them.
+// asked for, once each while it is kept, and filling the model again forgets them.
 #include <gtest/gtest.h>
 
 #include <QStringList>
@@ -30,6 +30,26 @@ TEST(TextGridModel, LazyRowsAreMadeOnlyWhenAskedForAndOnce) {
     EXPECT_EQ(made.size(), 2u);
     model.Clear();
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+// A grid scrolled from end to end keeps the texts of a few screenfuls, not of every
+// row: every row still reads right, and a row long scrolled past is made again.
+TEST(TextGridModel, ALongGridScrolledThroughKeepsOnlyTheRowsMadeLately) {
+    TextGridModel model(1);
+    int made = 0;
+    model.SetLazyRows(20000, [&made](int row) {
+        ++made;
+        return QStringList{QStringLiteral("行%1").arg(row)};
+    });
+    for (int row = 0; row < 20000; ++row) {
+        ASSERT_EQ(model.Text(row, 0), QStringLiteral("行%1").arg(row));
+        ASSERT_EQ(model.Text(row, 0), QStringLiteral("行%1").arg(row));  // kept: not made again
+    }
+    EXPECT_EQ(made, 20000);
+    EXPECT_EQ(model.Text(0, 0), QStringLiteral("行0"));
+    EXPECT_EQ(made, 20001);
+    EXPECT_EQ(model.Text(19999, 0), QStringLiteral("行19999"));
+    EXPECT_EQ(made, 20001);  // among the rows made lately
 }
 
 }  // namespace
