@@ -900,6 +900,43 @@ TEST(SingleInstanceTest, SecondCopyHandsOverToTheFirst) {
     EXPECT_EQ(activated.count(), 1);
 }
 
+// Only the request activates the first copy: a stranger's bytes, or a connection that
+// ends without a word, change nothing and leave it answering. A copy that ends takes
+// its socket with it, and the next one started is the first.
+TEST(SingleInstanceTest, OnlyTheRequestActivatesAndAnEndedCopyLeavesNoSocket) {
+    TempFolder home;
+    const QString name = SingleInstance::ServerNameFor(home.path());
+    const QByteArray path = (QDir::tempPath() + QLatin1Char('/') + name).toLocal8Bit();
+    const auto connectTo = [&path] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.constData(), sizeof(addr.sun_path) - 1);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+        return fd;
+    };
+    {
+        SingleInstance first(name);
+        ASSERT_TRUE(first.BecomePrimary());
+        QSignalSpy activated(&first, &SingleInstance::activationRequested);
+        const int silent = connectTo();
+        ::close(silent);
+        const int stranger = connectTo();
+        const std::string noise(1000, 'x');
+        EXPECT_EQ(::send(stranger, noise.data(), noise.size(), MSG_NOSIGNAL), static_cast<ssize_t>(noise.size()));
+        EXPECT_FALSE(activated.wait(300));
+        ::close(stranger);
+        SingleInstance second(name);
+        EXPECT_FALSE(second.BecomePrimary());
+        EXPECT_TRUE(activated.count() == 1 || activated.wait(3000));
+        EXPECT_EQ(activated.count(), 1);
+        EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(path)));
+    SingleInstance next(name);
+    EXPECT_TRUE(next.BecomePrimary());
+}
+
 TEST(SingleInstanceTest, SocketLeftByACrashedCopyIsTakenOver) {
     TempFolder home;
     const QString name = SingleInstance::ServerNameFor(home.path());
