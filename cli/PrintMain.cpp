@@ -9,6 +9,7 @@
 
 #include "cli/Commands.h"
 #include "cli/PdfOutput.h"
+#include "platform/Memory.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tabulo::KeepFreedMemoryForReuse();
     using namespace tabulo;
     bool force = false, known = argc >= 5;
     std::string account;

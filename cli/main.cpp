@@ -15,6 +15,7 @@
 #include "cli/Arguments.h"
 #include "cli/DataFolder.h"
 #include "platform/Locale.h"
+#include "platform/Memory.h"
 #include "cli/Restore.h"
 
 namespace {
@@ -56,6 +57,7 @@ bool ResolveFolder(std::filesystem::path& folder, const EnvLookup& env, bool jap
 }  // namespace
 
 int main(int argc, char** argv) {
+    tabulo::KeepFreedMemoryForReuse();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const EnvLookup env = ProcessEnvironment();
     const bool japanese = PrefersJapanese(env);

@@ -5,6 +5,7 @@
 
 #include "platform/Drives.h"
 #include "platform/Locale.h"
+#include "platform/Memory.h"
 #include "platform/ShippedFiles.h"
 #include "shell/Application.h"
 #include "shell/CheckInstall.h"
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv) {
     using namespace tabulo;
+    KeepFreedMemoryForReuse();
     // Decided before Qt starts: these print and end without touching the display.
     const Launch launch = ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     const EnvLookup env = ProcessEnvironment();
