@@ -84,13 +84,10 @@ Result<std::vector<std::byte>> ReadNamed(const std::filesystem::path& path,
 }  // namespace
 
 Status ReadLedgerHeaderOnly(SharedState& s) {
-    auto ledger = ReadNamed(s.LedgerPath, kMaxLedgerFileSize);
-    if (!ledger) return ledger.error();
-    s.LedgerHeader = LedgerHeaderRecord{};
-    if (ledger->empty()) return Ok();
-    auto header = DecodeLedgerFile(*ledger, s.LedgerPath);
+    // The header and the file's length; the lines are read by what needs them.
+    auto header = ReadLedgerFileHeader(s.LedgerPath);
     if (!header) return header.error();
-    s.LedgerHeader = *header;
+    s.LedgerHeader = header->value_or(LedgerHeaderRecord{});
     return Ok();
 }
 

@@ -1,5 +1,6 @@
 #include "store/DataSet.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Drives.h"
+#include "platform/Fd.h"
 #include "platform/Prompt.h"
 #include "store/BinaryRecords.h"
 #include "store/Dates.h"
@@ -403,27 +405,55 @@ Status ReadLedgerHeader(SharedState& s) {
         s.LedgerHeader = LedgerHeaderRecord{};
         return Ok();
     }
-    auto bytes = Load(path, kMaxLedgerFileSize);
-    if (!bytes) return bytes.error();
-    auto h = DecodeLedgerFile(*bytes, path);
+    auto h = ReadLedgerFileHeader(path);
     if (!h) return h.error();
-    s.LedgerHeader = *h;
+    s.LedgerHeader = h->value_or(LedgerHeaderRecord{});
     return Ok();
 }
 
 Result<LedgerHeaderRecord> DecodeLedgerFile(std::span<const std::byte> bytes,
                                             const std::filesystem::path& path) {
-    auto h = DecodeLedgerHeader(bytes);
+    return DecodeLedgerFile(bytes, bytes.size(), path);
+}
+
+Result<LedgerHeaderRecord> DecodeLedgerFile(std::span<const std::byte> head, std::uint64_t fileSize,
+                                            const std::filesystem::path& path) {
+    auto h = DecodeLedgerHeader(head.first(std::min<std::size_t>(head.size(), fileSize)));
     if (!h) return WithPath(h.error(), path);
     if (h->LineCount < 0) {
         return BadFormatError(path.string(),
                               "行数が負の数（" + std::to_string(h->LineCount) + "）になっています。");
     }
-    if (LedgerLineOffset(h->LineCount + 1) > bytes.size()) {
+    if (LedgerLineOffset(h->LineCount + 1) > fileSize) {
         return BadFormatError(path.string(), "行数 " + std::to_string(h->LineCount) +
                                                  " に対してファイルが短すぎます。");
     }
     return h;
+}
+
+Result<std::optional<LedgerHeaderRecord>> ReadLedgerFileHeader(const std::filesystem::path& path) {
+    // O_NONBLOCK: a FIFO of that name is refused below instead of waited on.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return std::optional<LedgerHeaderRecord>{};
+        return FileErrorFromErrno(errno, path.string());
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return FileErrorFromErrno(errno, path.string());
+    if (auto refused = UnreadableKind(st, path.string(), kMaxLedgerFileSize)) return *refused;
+    if (st.st_size == 0) return std::optional<LedgerHeaderRecord>{};
+    std::array<std::byte, kLedgerHeaderSize> head{};
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::pread(fd.get(), head.data() + got, head.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return FileErrorFromErrno(errno, path.string());
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    auto h = DecodeLedgerFile(std::span<const std::byte>(head.data(), got), static_cast<std::uint64_t>(st.st_size), path);
+    if (!h) return h.error();
+    return std::optional<LedgerHeaderRecord>{*h};
 }
 
 // ---- Ledger walks ----

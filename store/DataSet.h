@@ -88,6 +88,13 @@ Status ReadLedgerHeader(SharedState& s);
 // LineCount is negative or points past the end of the file.
 Result<LedgerHeaderRecord> DecodeLedgerFile(std::span<const std::byte> bytes,
                                             const std::filesystem::path& path);
+// The same judged from the file's first bytes `head` and its length alone.
+Result<LedgerHeaderRecord> DecodeLedgerFile(std::span<const std::byte> head, std::uint64_t fileSize,
+                                            const std::filesystem::path& path);
+// The header of the ledger file at `path` as DecodeLedgerFile judges it, reading only
+// its first bytes and its length (none of its lines); nothing when the file is missing
+// or empty.
+Result<std::optional<LedgerHeaderRecord>> ReadLedgerFileHeader(const std::filesystem::path& path);
 
 // ---- Byte-level forms of the text files (the path routines wrap these) ----
 // Strings are written in double quotes, which this style cannot escape: a double

@@ -20,6 +20,7 @@ namespace {
 using testing::FixturePath;
 using testing::ReadBytes;
 using testing::TempFolder;
+using testing::WriteBytes;
 
 LedgerLine Line(const char* date, int item, Amount in, Amount out, Amount balance = 0) {
     LedgerLine l = BlankLedgerLine(balance);
@@ -140,6 +141,32 @@ TEST(LedgerBytes, LedgerFileHeaderIsRefusedWhenItsCountDoesNotFit) {
         EXPECT_EQ(h.error().code, FileErrorCode::BadFormat);
         EXPECT_EQ(h.error().path, "/d/KEIRI13.DAT");
     }
+
+    // Read from the file's first bytes and its length only: the same judgement, and
+    // a missing or empty file is a year without lines.
+    TempFolder dir;
+    const auto path = dir.path() / "KEIRI13.DAT";
+    WriteBytes(path, fixture);
+    auto read = ReadLedgerFileHeader(path);
+    ASSERT_TRUE(read.ok());
+    ASSERT_TRUE(read->has_value());
+    EXPECT_EQ((*read)->LineCount, 3);
+    EXPECT_EQ((*read)->OpeningBalance, good->OpeningBalance);
+    EXPECT_EQ((*read)->ClosingBalance, good->ClosingBalance);
+    for (const std::string& bad : {tooMany, negative, fixture.substr(0, 17), fixture.substr(0, fixture.size() - 1)}) {
+        WriteBytes(path, bad);
+        auto h = ReadLedgerFileHeader(path);
+        ASSERT_FALSE(h.ok());
+        EXPECT_EQ(h.error().code, FileErrorCode::BadFormat);
+        EXPECT_EQ(h.error().path, path.string());
+    }
+    WriteBytes(path, "");
+    auto empty = ReadLedgerFileHeader(path);
+    ASSERT_TRUE(empty.ok());
+    EXPECT_FALSE(empty->has_value());
+    auto missing = ReadLedgerFileHeader(dir.path() / "KEIRI14.DAT");
+    ASSERT_TRUE(missing.ok());
+    EXPECT_FALSE(missing->has_value());
 }
 
 TEST(YearPaths, NamedAfterTheYearInsideTheDataFolder) {
