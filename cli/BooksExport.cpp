@@ -165,9 +165,10 @@ Result<std::string> HledgerJournal(const SharedState& s, const YearBooks& books,
         if (!name) name = Plain(ItemName(s, itemNo));
         return *name;
     };
-    std::unordered_map<std::string, std::string> days;
-    const auto isoDate = [&](const std::string& date) -> const std::string& {
-        auto [at, added] = days.try_emplace(date);
+    // Keyed by a view of the entry's own date, which lives as long as the journal.
+    std::unordered_map<std::string_view, std::string> days;
+    const auto isoDate = [&](const EntryDate& date) -> const std::string& {
+        auto [at, added] = days.try_emplace(date.view());
         if (added) at->second = IsoDate(s, date);
         return at->second;
     };
