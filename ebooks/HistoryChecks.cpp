@@ -1,8 +1,8 @@
 #include "ebooks/HistoryChecks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -124,19 +124,20 @@ std::pair<std::string, std::string> WhyImpossible(const HistoryRecordView& r) {
     }
 }
 
-// Numbers (0 for unknown) in book order, kept in blocks so that an insertion or a
-// deletion in the middle moves one block, not the whole book: a history of 20,000 changes to
-// a 32,767-line book replays in time linear in the records.
+// Fingerprints (0 for unknown) in book order, kept in blocks so that an insertion or
+// a deletion in the middle moves one block, not the whole book: a history of 20,000
+// changes to a 32,767-line book replays in time linear in the records.
 class SlotList {
   public:
-    static constexpr std::int32_t kUnknown = 0;
+    using Value = std::uint64_t;
+    static constexpr Value kUnknown = 0;
 
     std::size_t size() const { return size_; }
 
     // Cut to `n` slots, or grow to it with unknown ones.
     void Resize(std::size_t n) {
         while (size_ > n) {
-            std::vector<std::int32_t>& last = blocks_.back();
+            std::vector<Value>& last = blocks_.back();
             const std::size_t drop = std::min(last.size(), size_ - n);
             last.resize(last.size() - drop);
             size_ -= drop;
@@ -156,42 +157,42 @@ class SlotList {
                     spare_.pop_back();
                 }
             }
-            std::vector<std::int32_t>& last = blocks_.back();
+            std::vector<Value>& last = blocks_.back();
             const std::size_t add = std::min(kBlock - last.size(), n - size_);
             last.resize(last.size() + add);  // zeros: unknown
             size_ += add;
         }
     }
 
-    void Insert(std::size_t at, std::int32_t value) {
+    void Insert(std::size_t at, Value value) {
         if (at == size_) {
             Resize(size_ + 1);
             Slot(at) = value;
             return;
         }
         auto [b, i] = Find(at);
-        std::vector<std::int32_t>& block = blocks_[b];
+        std::vector<Value>& block = blocks_[b];
         block.insert(block.begin() + static_cast<std::ptrdiff_t>(i), value);
         ++size_;
         if (block.size() >= 2 * kBlock) {
-            std::vector<std::int32_t> tail(block.begin() + kBlock, block.end());
+            std::vector<Value> tail(block.begin() + kBlock, block.end());
             block.resize(kBlock);
             blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(tail));
         }
     }
 
     // Takes the slot out; gives what it held.
-    std::int32_t Erase(std::size_t at) {
+    Value Erase(std::size_t at) {
         auto [b, i] = Find(at);
-        std::vector<std::int32_t>& block = blocks_[b];
-        const std::int32_t value = block[i];
+        std::vector<Value>& block = blocks_[b];
+        const Value value = block[i];
         block.erase(block.begin() + static_cast<std::ptrdiff_t>(i));
         --size_;
         if (block.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
         return value;
     }
 
-    std::int32_t& Slot(std::size_t at) {
+    Value& Slot(std::size_t at) {
         auto [b, i] = Find(at);
         return blocks_[b][i];
     }
@@ -201,12 +202,12 @@ class SlotList {
     void ForEach(F f) const {
         std::size_t n = 0;
         for (const auto& block : blocks_)
-            for (std::int32_t v : block)
+            for (Value v : block)
                 if (!f(n++, v)) return;
     }
 
   private:
-    static constexpr std::size_t kBlock = 1024;
+    static constexpr std::size_t kBlock = 512;
 
     std::pair<std::size_t, std::size_t> Find(std::size_t at) const {
         std::size_t b = 0;
@@ -214,64 +215,66 @@ class SlotList {
         return {b, at};
     }
 
-    std::vector<std::vector<std::int32_t>> blocks_, spare_;
+    std::vector<std::vector<Value>> blocks_, spare_;
     std::size_t size_ = 0;
 };
 
-// Copies of the records' new bytes, kept while a history is read record by record,
-// in chunks that never move: each copy is named by a number (0 for none). The room of
-// a copy no longer needed (a line changed again or deleted) is used again by the next
-// copy of the same size.
-class KeptBytes {
+// What a comparison of a line or a slip with the books looks at, in 64 bits: a line's
+// entry (every byte but the balance, which the records of later lines move) and a
+// slip's bytes with their count. Two that differ give the same fingerprint by chance
+// once in 2^64, so a slot compares without keeping a copy of its bytes: a history of
+// 20,000 changes replays in a few pages of memory.
+class Fingerprint {
   public:
-    std::int32_t Keep(std::span<const std::byte> bytes) {
-        const std::size_t need = 2 + bytes.size();
-        if (need > kChunk) return SlotList::kUnknown;  // larger than any record holds
-        if (auto free = free_.find(bytes.size()); free != free_.end() && !free->second.empty()) {
-            const std::int32_t number = free->second.back();
-            free->second.pop_back();
-            std::memcpy(Place(number) + 2, bytes.data(), bytes.size());
-            return number;
+    static constexpr SlotList::Value kNotALine = 1;  // new bytes of another size than a line's
+
+    void Add(std::span<const std::byte> bytes) {
+        std::size_t i = 0;
+        for (; i + 8 <= bytes.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, bytes.data() + i, 8);
+            Mix(w);
         }
-        if (chunks_.empty() || used_ + need > kChunk) {
-            chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kChunk));
-            used_ = 0;
-        }
-        std::byte* at = chunks_.back().get() + used_;
-        at[0] = static_cast<std::byte>(bytes.size() & 0xff);
-        at[1] = static_cast<std::byte>(bytes.size() >> 8);
-        std::memcpy(at + 2, bytes.data(), bytes.size());
-        const std::size_t number = (chunks_.size() - 1) * kChunk + used_ + 1;
-        used_ += need;
-        return static_cast<std::int32_t>(number);
+        std::uint64_t tail = 0;
+        for (std::size_t k = 0; i + k < bytes.size(); ++k)
+            tail |= std::to_integer<std::uint64_t>(bytes[i + k]) << (8 * k);
+        Mix(tail ^ (std::uint64_t{bytes.size()} << 56));
+    }
+    // Never 0 (unknown) nor kNotALine.
+    SlotList::Value Value() const {
+        std::uint64_t h = h_ ^ (h_ >> 31);
+        h *= 0x94d049bb133111ebULL;
+        h ^= h >> 29;
+        return h > kNotALine ? h : h + 2;
     }
 
-    std::span<const std::byte> At(std::int32_t number) const {
-        const std::byte* at = Place(number);
-        const std::size_t size = std::to_integer<std::size_t>(at[0]) | std::to_integer<std::size_t>(at[1]) << 8;
-        return {at + 2, size};
+    static SlotList::Value OfLine(std::span<const std::byte> line) {
+        if (line.size() != kLedgerLineSize) return kNotALine;
+        // The entry's bytes side by side in five words, the rest zeros.
+        std::array<std::byte, 40> entry{};
+        std::memcpy(entry.data(), line.data(), kLedgerZandakaOffset);
+        std::memcpy(entry.data() + kLedgerZandakaOffset, line.data() + kLedgerBikouOffset,
+                    kLedgerLineSize - kLedgerBikouOffset);
+        Fingerprint f;
+        f.Add(entry);
+        return f.Value();
     }
-
-    // The copy `number` is no longer needed.
-    void Release(std::int32_t number) {
-        if (number != SlotList::kUnknown) free_[At(number).size()].push_back(number);
+    static SlotList::Value OfSlip(std::span<const std::byte> slip) {
+        Fingerprint f;
+        f.Add(slip);
+        return f.Value();
     }
 
   private:
-    static constexpr std::size_t kChunk = 64 * 1024;
-
-    std::byte* Place(std::int32_t number) const {
-        const auto offset = static_cast<std::size_t>(number) - 1;
-        return chunks_[offset / kChunk].get() + offset % kChunk;
+    void Mix(std::uint64_t w) {
+        h_ = (h_ ^ w) * 0xbf58476d1ce4e5b9ULL;
+        h_ ^= h_ >> 27;
     }
-
-    std::vector<std::unique_ptr<std::byte[]>> chunks_;
-    std::size_t used_ = 0;
-    std::map<std::size_t, std::vector<std::int32_t>> free_;  // by size
+    std::uint64_t h_ = 0x9e3779b97f4a7c15ULL;
 };
 
 // A book's lines or slips as the records give them, from the first record on: each
-// slot holds the number of the kept copy of the new bytes last given for it. A slot
+// slot holds the fingerprint of the new bytes last given for it. A slot
 // the records never gave (a line or slip from before the history began) is unknown.
 struct Replayed {
     SlotList slots;
@@ -282,28 +285,26 @@ struct Replayed {
     }
 };
 
-void PlayCashBook(Replayed& b, const HistoryRecordView& r, KeptBytes& kept) {
+void PlayCashBook(Replayed& b, const HistoryRecordView& r) {
     const auto t = static_cast<std::size_t>(r.Target);
     switch (r.Operation) {
         case HistoryOperation::CashBookPost:
             // Added after the last line: there were t - 1 lines.
             b.slots.Resize(t - 1);
-            b.slots.Insert(t - 1, kept.Keep(r.NewBytes));
+            b.slots.Insert(t - 1, Fingerprint::OfLine(r.NewBytes));
             b.countKnown = true;
             break;
         case HistoryOperation::CashBookInsert:
             b.Reach(t - 1);
-            b.slots.Insert(t - 1, kept.Keep(r.NewBytes));
+            b.slots.Insert(t - 1, Fingerprint::OfLine(r.NewBytes));
             break;
         case HistoryOperation::CashBookDelete:
             b.Reach(t);
-            kept.Release(b.slots.Erase(t - 1));
+            b.slots.Erase(t - 1);
             break;
         case HistoryOperation::CashBookChange: {
             b.Reach(t);
-            std::int32_t& slot = b.slots.Slot(t - 1);
-            kept.Release(slot);
-            slot = kept.Keep(r.NewBytes);
+            b.slots.Slot(t - 1) = Fingerprint::OfLine(r.NewBytes);
             break;
         }
         default:
@@ -312,7 +313,7 @@ void PlayCashBook(Replayed& b, const HistoryRecordView& r, KeptBytes& kept) {
     b.last = r.Sequence;
 }
 
-void PlaySlips(Replayed& b, const HistoryRecordView& r, KeptBytes& kept) {
+void PlaySlips(Replayed& b, const HistoryRecordView& r) {
     const auto t = static_cast<std::size_t>(r.Target);
     switch (r.Operation) {
         case HistoryOperation::SlipAdd:
@@ -323,17 +324,15 @@ void PlaySlips(Replayed& b, const HistoryRecordView& r, KeptBytes& kept) {
             } else {
                 b.Reach(t - 1);  // a deletion undone puts the slip back where it was
             }
-            b.slots.Insert(t - 1, kept.Keep(r.NewBytes));
+            b.slots.Insert(t - 1, Fingerprint::OfSlip(r.NewBytes));
             break;
         case HistoryOperation::SlipDelete:
             b.Reach(t);
-            kept.Release(b.slots.Erase(t - 1));
+            b.slots.Erase(t - 1);
             break;
         case HistoryOperation::SlipChange: {
             b.Reach(t);
-            std::int32_t& slot = b.slots.Slot(t - 1);
-            kept.Release(slot);
-            slot = kept.Keep(r.NewBytes);
+            b.slots.Slot(t - 1) = Fingerprint::OfSlip(r.NewBytes);
             break;
         }
         default:
@@ -342,39 +341,30 @@ void PlaySlips(Replayed& b, const HistoryRecordView& r, KeptBytes& kept) {
     b.last = r.Sequence;
 }
 
-// The entry fields of a stored line: all of its bytes but the balance.
-bool SameEntry(std::span<const std::byte> a, std::span<const std::byte> b) {
-    return std::memcmp(a.data(), b.data(), kLedgerZandakaOffset) == 0 &&
-           std::memcmp(a.data() + kLedgerBikouOffset, b.data() + kLedgerBikouOffset,
-                       kLedgerLineSize - kLedgerBikouOffset) == 0;
-}
-
 std::string CutWords() { return "（履歴の末尾が切り取られたおそれがあります）"; }
 std::string CutWordsEn() { return " (the end of the history may have been cut off)"; }
 
-// The first place where the book differs from what the records give, or none.
-std::optional<HistoryCheckFinding> Compare(const Replayed& b, const KeptBytes& kept,
-                                           const std::vector<std::span<const std::byte>>& held, bool lines) {
+// The first place where the book differs from what the records give, or none. The
+// book holds `count` lines or slips; held(i) gives the bytes of the i-th (0-based).
+template <class Held>
+std::optional<HistoryCheckFinding> Compare(const Replayed& b, std::size_t count, Held held, bool lines) {
     if (b.last == 0) return std::nullopt;  // no record of this book
     const char* unit = lines ? "行" : "件";
     const std::string book = lines ? "出納簿" : "振替伝票";
     const std::string bookEn = lines ? "the cash book" : "the slip book";
     const std::string last = "履歴の" + book + "の最後の記録 " + N(b.last);
     const std::string lastEn = "after record " + N(b.last) + ", the last of " + bookEn + " in the history,";
-    if ((b.countKnown && held.size() != b.slots.size()) || held.size() < b.slots.size())
+    if ((b.countKnown && count != b.slots.size()) || count < b.slots.size())
         return HistoryCheckFinding{
             b.last,
             last + " の後は " + N(b.slots.size()) + " " + unit + "ですが、" + book + "には " +
-                N(held.size()) + " " + unit + "あります" + CutWords() + "。",
+                N(count) + " " + unit + "あります" + CutWords() + "。",
             lastEn + " it holds " + N(b.slots.size()) + (lines ? " lines" : " slips") + ", but has " +
-                N(held.size()) + CutWordsEn() + "."};
+                N(count) + CutWordsEn() + "."};
     std::optional<HistoryCheckFinding> out;
-    b.slots.ForEach([&](std::size_t i, std::int32_t index) {
-        if (index == SlotList::kUnknown) return true;
-        const std::span<const std::byte> want = kept.At(index);
-        const bool same = lines ? want.size() == kLedgerLineSize && SameEntry(want, held[i])
-                                : std::ranges::equal(want, held[i]);
-        if (same) return true;
+    b.slots.ForEach([&](std::size_t i, SlotList::Value want) {
+        if (want == SlotList::kUnknown) return true;
+        if (want == (lines ? Fingerprint::OfLine(held(i)) : Fingerprint::OfSlip(held(i)))) return true;
         const std::string which = lines ? N(i + 1) + " 行目" : "振替伝票 " + N(i + 1);
         const std::string whichEn = lines ? "line " + N(i + 1) : "slip " + N(i + 1);
         out = HistoryCheckFinding{
@@ -390,7 +380,6 @@ std::optional<HistoryCheckFinding> Compare(const Replayed& b, const KeptBytes& k
 
 struct HistoryCheckReading::Books {
     Replayed cash, slip;
-    KeptBytes kept;
 };
 
 HistoryCheckReading::HistoryCheckReading() : books_(std::make_unique<Books>()) {}
@@ -401,31 +390,31 @@ void HistoryCheckReading::Add(const HistoryRecordView& r) {
     // Records that could not have been written say nothing of the books: after the
     // first, the books are not played on.
     if (!impossible_.empty()) return;
-    PlayCashBook(books_->cash, r, books_->kept);
-    PlaySlips(books_->slip, r, books_->kept);
+    PlayCashBook(books_->cash, r);
+    PlaySlips(books_->slip, r);
 }
 
 std::vector<HistoryCheckFinding> HistoryCheckReading::AgainstBooks(std::span<const std::byte> ledger,
                                                                    std::span<const std::byte> slips) const {
     std::vector<HistoryCheckFinding> out;
     if (!impossible_.empty()) return out;
-    std::vector<std::span<const std::byte>> lines;
+    std::size_t lines = 0;
     if (auto header = DecodeLedgerHeader(ledger); header && ledger.size() >= kLedgerHeaderSize) {
         const std::size_t held = (ledger.size() - kLedgerHeaderSize) / kLedgerLineSize;
-        const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(header->LineCount, 0)), held);
-        lines.reserve(count);
-        for (std::size_t n = 1; n <= count; ++n)
-            lines.push_back(ledger.subspan(LedgerLineOffset(static_cast<int>(n)), kLedgerLineSize));
+        lines = std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(header->LineCount, 0)), held);
     }
+    const auto line = [ledger](std::size_t i) {
+        return ledger.subspan(LedgerLineOffset(static_cast<int>(i + 1)), kLedgerLineSize);
+    };
     std::vector<Bytes> stored;
     for (std::size_t i = 0;; ++i) {
         Bytes one = StoredSlip(slips, i);
         if (one.empty()) break;
         stored.push_back(std::move(one));
     }
-    const std::vector<std::span<const std::byte>> storedSlips(stored.begin(), stored.end());
-    if (auto f = Compare(books_->cash, books_->kept, lines, true)) out.push_back(std::move(*f));
-    if (auto f = Compare(books_->slip, books_->kept, storedSlips, false)) out.push_back(std::move(*f));
+    const auto slip = [&stored](std::size_t i) { return std::span<const std::byte>(stored[i]); };
+    if (auto f = Compare(books_->cash, lines, line, true)) out.push_back(std::move(*f));
+    if (auto f = Compare(books_->slip, stored.size(), slip, false)) out.push_back(std::move(*f));
     return out;
 }
 

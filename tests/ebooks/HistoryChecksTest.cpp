@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "books/Accounts.h"
+#include "books/BooksFiles.h"
 #include "ebooks/HistoryChecks.h"
 #include "store/BinaryRecords.h"
 
@@ -101,6 +103,49 @@ TEST(HistoryAgainstBooks, ALongBookPlayedThroughItsMiddleMatchesAndOneChangedLin
     const auto short1 = HistoryAgainstBooks(cut, year.Ledger(), {});
     ASSERT_EQ(short1.size(), 1u);
     EXPECT_NE(short1[0].Text.find("（履歴の末尾が切り取られたおそれがあります）"), std::string::npos);
+}
+
+// The books are compared with what the records give without keeping a copy of each
+// line: a change to any one byte of a line's entry, or of a slip, is still found.
+TEST(HistoryAgainstBooks, EveryByteOfALineButItsBalanceAndEveryByteOfASlipIsCompared) {
+    const LongYear year;
+    const Bytes ledger = year.Ledger();
+    for (std::size_t b = 0; b < kLedgerLineSize; ++b) {
+        Bytes changed = ledger;
+        changed[LedgerLineOffset(321) + b] ^= std::byte{0x01};
+        const auto found = HistoryAgainstBooks(year.records, changed, {});
+        if (b >= kLedgerZandakaOffset && b < kLedgerBikouOffset) {
+            EXPECT_TRUE(found.empty()) << "byte " << b << " of the balance";
+        } else {
+            ASSERT_EQ(found.size(), 1u) << "byte " << b;
+            EXPECT_EQ(found[0].Text.rfind("321 行目は、", 0), 0u) << found[0].Text;
+        }
+    }
+
+    SlipBook book;
+    std::vector<HistoryRecord> records;
+    for (int n = 1; n <= 3; ++n) {
+        book.Slips.push_back({"080401", AccountCode::Receivables, AccountCode::Sales, 1000 + n, "ｶｹｳﾘ"});
+        HistoryRecord r;
+        r.Sequence = static_cast<std::uint32_t>(n);
+        r.When = "20270105090000";
+        r.Operation = Op::SlipAdd;
+        r.Target = n;
+        r.NewBytes.resize(kSlipRecordSize);
+        ASSERT_TRUE(EncodeSlip(book.Slips.back(), r.NewBytes.data()));
+        records.push_back(std::move(r));
+    }
+    const auto slips = EncodeSlipBook(book);
+    ASSERT_TRUE(slips);
+    EXPECT_TRUE(HistoryAgainstBooks(records, {}, *slips).empty());
+    const std::size_t second = kSlipHeaderSize + kSlipRecordSize;  // no openings: the slips follow the header
+    for (std::size_t b = 0; b < kSlipRecordSize; ++b) {
+        Bytes changed = *slips;
+        changed[second + b] ^= std::byte{0x01};
+        const auto found = HistoryAgainstBooks(records, {}, changed);
+        ASSERT_EQ(found.size(), 1u) << "byte " << b << " of the slip";
+        EXPECT_EQ(found[0].Text.rfind("振替伝票 2は、", 0), 0u) << found[0].Text;
+    }
 }
 
 TEST(HistoryAgainstBooks, LinesTheHistoryNeverNamedAreNotCompared) {

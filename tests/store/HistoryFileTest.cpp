@@ -114,6 +114,18 @@ TEST(HistoryFile, RefusesARecordItCannotHold) {
     HistoryRecord r = ExpectedRecords()[0];
     r.When = "2026-12-08";
     EXPECT_FALSE(EncodeHistoryAppend({}, r).ok());
+    // A time of 14 digits, with any one byte just outside 0..9 (or far from it).
+    for (std::size_t at = 0; at < 14; ++at) {
+        for (const char c : {'/', ':', '?', ' ', '\x99', '\xb9'}) {
+            r.When = "20261208093000";
+            r.When[at] = c;
+            EXPECT_FALSE(EncodeHistoryAppend({}, r).ok()) << "byte " << at << " is " << int(c);
+        }
+    }
+    r.When = "20261208093000";
+    EXPECT_TRUE(EncodeHistoryAppend({}, r).ok());
+    r.When = "2026120809300";  // one short
+    EXPECT_FALSE(EncodeHistoryAppend({}, r).ok());
     r = ExpectedRecords()[0];
     r.NewBytes.assign(kHistoryMaxValueBytes + 1, std::byte{0x20});
     EXPECT_FALSE(EncodeHistoryAppend({}, r).ok());
