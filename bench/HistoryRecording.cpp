@@ -63,7 +63,7 @@ void Post(benchmark::State& state, int line, const char* date, bool recording) {
     BenchYear y;
 
     WriteHistory(y, kHistoryRecords, state);
-    RecordCashBookHistory(recording);
+    y.s.RecordsCashBookHistory = recording;
     const RowFields row{date, "（月）", 1, "ベンチ"};
     const std::string month = MonthOf(date);
     Amount amount = 100;
@@ -75,7 +75,6 @@ void Post(benchmark::State& state, int line, const char* date, bool recording) {
                                recording ? &undo.CashBook : nullptr);
         if (!st) state.SkipWithError((st.error().path + ": " + st.error().detail).c_str());
     }
-    RecordCashBookHistory(true);
 }
 
 // Line 10,000 is dated 08/12/28, line 1 08/01/01.

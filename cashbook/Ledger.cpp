@@ -193,9 +193,6 @@ void RememberForUndo(CashBookUndoList& list, CashBookUndoStep step) {
     if (drop > 0) list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(drop));
 }
 
-// Off only in the benchmark that measures what recording costs.
-bool recordHistory = true;
-
 // One operation on the ledger: the open file, the header as it will be written,
 // and whether the header has to go out at commit.
 class Session {
@@ -266,7 +263,7 @@ class Session {
         }
         std::optional<HistoryAppend> appended;
         LedgerImage image;
-        if (!recordHistory) records.clear();
+        if (!s.RecordsCashBookHistory) records.clear();
         if (!records.empty()) {
             const std::string when = HistoryNow(s);
             for (HistoryRecord& r : records) r.When = when;
@@ -528,11 +525,7 @@ void RecordTypedLine(Session& ses, int count, int L, std::vector<std::byte> befo
 FileError RowOutOfReach(const SharedState& s) {
     return FileError{FileErrorCode::BadFormat, s.LedgerPath.string(), "この行には入力できません！"};
 }
-}  // namespace
 
-void RecordCashBookHistory(bool on) { recordHistory = on; }
-
-namespace {
 
 // The deposit book with the account of a posted deposit row corrected, worked out
 // before anything is written (an overflow writes nothing); none when the post

@@ -56,11 +56,6 @@ struct DepositChange {
     Amount oldAmount = 0;
 };
 
-// Whether the operations append their records to the year's history and keep what
-// 元に戻す needs. Always on in the program; the benchmark that measures what the
-// recording costs turns it off for its comparison.
-void RecordCashBookHistory(bool on);
-
 // Posts `amount` on line `line` (side 1 income, else expense) with the row's fields,
 // recomputes the balances from that line to the end and writes the header with the
 // new ClosingBalance. With `deposit`, the account is corrected and the deposit file

@@ -92,6 +92,9 @@ struct SharedState {
     // The clock the year's history stamps its records with ("YYYYMMDDhhmmss", local
     // time); empty: the system's clock.
     std::function<std::string()> HistoryClock;
+    // Whether the cash book's operations append their records to the year's history.
+    // Always on in the program; off only where a benchmark measures what recording costs.
+    bool RecordsCashBookHistory = true;
 };
 
 }  // namespace tabulo
