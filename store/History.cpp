@@ -164,6 +164,14 @@ class FileWindow {
         length_ = got;
         return buffer_.get() + (at - start_);
     }
+    // The bytes from `at` to the end of the window, when the window holds `at`
+    // (nullptr when not); their count goes to `n`.
+    const std::byte* Held(std::uint64_t at, std::size_t& n) const {
+        n = 0;
+        if (at < start_ || at >= start_ + length_) return nullptr;
+        n = static_cast<std::size_t>(start_ + length_ - at);
+        return buffer_.get() + (at - start_);
+    }
     // Later windows are placed for reading towards the file's start.
     void ReadBackwards() { backwards_ = true; }
 
@@ -200,6 +208,22 @@ bool ReadRecordHead(Source& src, std::uint64_t fileSize, std::uint64_t at, std::
     return !failed;
 }
 
+// The record at `at` when it lies whole in what `src` holds already and its sizes
+// agree with each other and with the size at its end, as ReadingStops asks: looked at
+// in place, without a copy of its first bytes. Null for any other record.
+template <class Source>
+const std::byte* WholeInWindow(const Source& src, std::uint64_t at) {
+    std::size_t held = 0;
+    const std::byte* p = src.Held(at, held);
+    if (p == nullptr || held < kValuesAt) return nullptr;
+    const std::uint32_t size = Load32(p + kSizeAt);
+    if (size < kHistoryRecordFixedSize || size > held ||
+        kHistoryRecordFixedSize + Load16(p + kOldSizeAt) + Load16(p + kNewSizeAt) != size ||
+        Load32(p + size - 4) != size)
+        return nullptr;
+    return p;
+}
+
 // Whether a file of `fileSize` bytes (not empty) begins with the format mark; nothing
 // when `src` could not give the bytes.
 template <class Source>
@@ -233,6 +257,13 @@ Result<std::optional<HistoryDamage>> FirstUnreadable(const fs::path& path) {
     std::uint32_t expected = 1;
     RecordHead head;
     while (at < fileSize) {
+        // A record whose sizes hold lies whole in the window (see WholeInWindow); any
+        // other goes the long way, which says why the reading stops there.
+        if (const std::byte* p = WholeInWindow(file, at)) {
+            expected = std::max(expected, Load32(p + kSequenceAt)) + 1;
+            at += Load32(p + kSizeAt);
+            continue;
+        }
         if (!ReadRecordHead(file, fileSize, at, expected, head)) return unreadable();
         if (head.stop) return head.stop;
         expected = std::max(expected, Load32(head.bytes.data() + kSequenceAt)) + 1;
@@ -434,6 +465,10 @@ class WholeBytes {
   public:
     explicit WholeBytes(std::span<const std::byte> bytes) : bytes_(bytes) {}
     const std::byte* At(std::uint64_t at, std::size_t) const { return bytes_.data() + at; }
+    const std::byte* Held(std::uint64_t at, std::size_t& n) const {
+        n = at < bytes_.size() ? static_cast<std::size_t>(bytes_.size() - at) : 0;
+        return n > 0 ? bytes_.data() + at : nullptr;
+    }
 
   private:
     std::span<const std::byte> bytes_;
@@ -457,14 +492,17 @@ bool DecodeRecords(Source& src, std::uint64_t fileSize, std::vector<HistoryDamag
     std::uint32_t expected = 1;
     RecordHead head;
     while (at < fileSize) {
-        if (!ReadRecordHead(src, fileSize, at, expected, head)) return false;
-        if (head.stop) {
-            damage.push_back(*head.stop);
-            return true;
+        const std::byte* p = WholeInWindow(src, at);
+        if (p == nullptr) {
+            if (!ReadRecordHead(src, fileSize, at, expected, head)) return false;
+            if (head.stop) {
+                damage.push_back(*head.stop);
+                return true;
+            }
+            p = src.At(at, Load32(head.bytes.data()));
+            if (p == nullptr) return false;
         }
-        const std::uint32_t size = Load32(head.bytes.data());
-        const std::byte* p = src.At(at, size);
-        if (p == nullptr) return false;
+        const std::uint32_t size = Load32(p + kSizeAt);
         HistoryRecordView r;
         Fill(r, p);
         r.Offset = at;

@@ -338,6 +338,56 @@ TEST(HistoryFile, TheWriterStopsAtTheLimitItsReadersRead) {
     EXPECT_FALSE(HistoryAppend::Stage(history, std::vector<HistoryRecord>{post}).ok());
 }
 
+// An append first walks the records' sizes from the start; a long history is walked
+// through several windows of the file, and a record damaged deep inside one of them
+// stops the append with the reason a full reading gives, whichever of its sizes broke.
+TEST(HistoryFile, AnAppendWalksALongHistoryAndStopsWhereAFullReadingStops) {
+    const std::vector<std::byte> line(42, std::byte{0x20});
+    const HistoryRecord change{0, "20261208093000", HistoryOperation::CashBookChange, 1, 0, line, line};
+    std::string file;
+    HistoryTail tail;
+    std::vector<std::size_t> at;  // where each record begins
+    for (int i = 0; i < 2000; ++i) {
+        auto bytes = EncodeHistoryAppend(tail, change);
+        ASSERT_TRUE(bytes.ok());
+        at.push_back(file.empty() ? kHistoryHeaderSize : file.size());
+        file.append(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        tail.FileSize = file.size();
+        tail.NextSequence += 1;
+        tail.LastCheck = static_cast<std::uint32_t>(LoadLittleEndian(bytes->data() + bytes->size() - 8, 4));
+    }
+    ASSERT_GT(file.size(), 3u * 65536u);
+    TempFolder dir;
+    const auto history = dir.path() / "RIREKI13.DAT";
+    WriteBytes(history, file);
+    ASSERT_TRUE(HistoryAppend::Stage(history, std::vector<HistoryRecord>{change}).ok());
+
+    const std::size_t r = at[1499];  // record 1500: 128 bytes, its size at +0, its sizes of values at +32
+    struct Damage {
+        const char* what;
+        std::size_t offset;
+        char value;
+    };
+    for (const Damage& d : {Damage{"the size at its end", r + 124, '\x7f'},
+                            Damage{"its size", r, '\x7f'},
+                            Damage{"the size of its old bytes", r + 32, '\x2b'},
+                            Damage{"its size past the file's end", r + 2, '\x01'}}) {
+        SCOPED_TRACE(d.what);
+        std::string damaged = file;
+        damaged[d.offset] = d.value;
+        WriteBytes(history, damaged);
+        auto read = LoadHistory(history);
+        ASSERT_TRUE(read.ok());
+        ASSERT_FALSE(read->Damage.empty());
+        EXPECT_EQ(read->Damage[0].Sequence, 1500u);
+        auto staged = HistoryAppend::Stage(history, std::vector<HistoryRecord>{change});
+        ASSERT_FALSE(staged.ok());
+        EXPECT_NE(staged.error().detail.find(read->Damage[0].Reason), std::string::npos)
+            << staged.error().detail << " / " << read->Damage[0].Reason;
+        EXPECT_EQ(ReadBytes(history), damaged);
+    }
+}
+
 // The check is zlib's CRC-32 however the bytes are split: against its published check
 // value and a bit-by-bit reference over every length and split of a buffer.
 TEST(HistoryFile, TheCheckIsTheCrc32OfZlibOverAnyLengthAndSplit) {
