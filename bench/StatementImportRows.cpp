@@ -9,6 +9,7 @@
 #include "bench/BenchYear.h"
 #include "statements/Import.h"
 #include "store/DataSet.h"
+#include "store/RecordedChange.h"
 
 using namespace tabulo;
 using namespace tabulo::statements;
@@ -47,6 +48,9 @@ void BM_ImportBankRows(benchmark::State& state) {
     const auto rows = Rows(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
+        // The year as it was: its files written back and the log of the operations
+        // before taken away with them (settled later, it would write them in again).
+        std::filesystem::remove(YearJournalPath(s));
         std::filesystem::remove(HistoryPath(s));
         std::ofstream(s.LedgerPath, std::ios::binary) << ledger;
         std::ofstream(s.DepositPath, std::ios::binary) << deposit;
