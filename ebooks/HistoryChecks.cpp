@@ -274,8 +274,8 @@ class Fingerprint {
 };
 
 // A book's lines or slips as the records give them, from the first record on: each
-// slot holds the fingerprint of the new bytes last given for it. A slot
-// the records never gave (a line or slip from before the history began) is unknown.
+// slot holds the fingerprint of the new bytes last given for it. A slot the records
+// never gave (a line or slip from before the history began) is unknown.
 struct Replayed {
     SlotList slots;
     bool countKnown = false;  // an addition at the end told how many there were
