@@ -140,10 +140,12 @@ class SlotList {
             std::vector<Value>& last = blocks_.back();
             const std::size_t drop = std::min(last.size(), size_ - n);
             last.resize(last.size() - drop);
+            sizes_.back() = static_cast<std::uint32_t>(last.size());
             size_ -= drop;
             if (last.empty()) {
                 spare_.push_back(std::move(last));
                 blocks_.pop_back();
+                sizes_.pop_back();
             }
         }
         while (size_ < n) {
@@ -156,10 +158,12 @@ class SlotList {
                     blocks_.push_back(std::move(spare_.back()));
                     spare_.pop_back();
                 }
+                sizes_.push_back(0);
             }
             std::vector<Value>& last = blocks_.back();
             const std::size_t add = std::min(kBlock - last.size(), n - size_);
             last.resize(last.size() + add);  // zeros: unknown
+            sizes_.back() = static_cast<std::uint32_t>(last.size());
             size_ += add;
         }
     }
@@ -173,10 +177,14 @@ class SlotList {
         auto [b, i] = Find(at);
         std::vector<Value>& block = blocks_[b];
         block.insert(block.begin() + static_cast<std::ptrdiff_t>(i), value);
+        ++sizes_[b];
         ++size_;
         if (block.size() >= 2 * kBlock) {
             std::vector<Value> tail(block.begin() + kBlock, block.end());
             block.resize(kBlock);
+            sizes_[b] = kBlock;
+            sizes_.insert(sizes_.begin() + static_cast<std::ptrdiff_t>(b) + 1,
+                          static_cast<std::uint32_t>(tail.size()));
             blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(tail));
         }
     }
@@ -187,8 +195,12 @@ class SlotList {
         std::vector<Value>& block = blocks_[b];
         const Value value = block[i];
         block.erase(block.begin() + static_cast<std::ptrdiff_t>(i));
+        --sizes_[b];
         --size_;
-        if (block.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+        if (block.empty()) {
+            blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+            sizes_.erase(sizes_.begin() + static_cast<std::ptrdiff_t>(b));
+        }
         return value;
     }
 
@@ -211,11 +223,12 @@ class SlotList {
 
     std::pair<std::size_t, std::size_t> Find(std::size_t at) const {
         std::size_t b = 0;
-        while (at >= blocks_[b].size()) at -= blocks_[b++].size();
+        while (at >= sizes_[b]) at -= sizes_[b++];
         return {b, at};
     }
 
     std::vector<std::vector<Value>> blocks_, spare_;
+    std::vector<std::uint32_t> sizes_;  // of each block, side by side for Find's walk
     std::size_t size_ = 0;
 };
 
