@@ -526,7 +526,6 @@ FileError RowOutOfReach(const SharedState& s) {
     return FileError{FileErrorCode::BadFormat, s.LedgerPath.string(), "この行には入力できません！"};
 }
 
-
 // The deposit book with the account of a posted deposit row corrected, worked out
 // before anything is written (an overflow writes nothing); none when the post
 // corrects no account.
